@@ -31,6 +31,7 @@ void CCellAction::undo() {
   // Reverse order, so a cell recorded twice gets back its first old content.
   for (auto it = mOldRecords.rbegin(); it != mOldRecords.rend(); ++it)
     mCore->restoreCell(it->row, it->col, it->cell, mOldTexts);
+  for (const auto& [pos, value] : mOldFormulaValues) mCore->mFormulaValues[pos] = value;
 }
 
 std::string CCellAction::serialize() const {
@@ -74,6 +75,10 @@ void CCellAction::saveOld(int32_t row, int32_t col) {
   CellRecord old{row, col, *mCore->cellAt(row, col)};
   old.cell.flag = CELL_FLAG_KEEP;
   keepCellText(*mCore, old.cell, mOldTexts);
+  if (old.cell.kind == CELL_FORMULA) {
+    auto it = mCore->mFormulaValues.find(cellPos(row, col));
+    if (it != mCore->mFormulaValues.end()) mOldFormulaValues.emplace(it->first, it->second);
+  }
   mOldRecords.push_back(old);
 }
 

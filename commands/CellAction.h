@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "commands/CellRecord.h"
@@ -88,6 +89,7 @@ class CCellAction : public iCommand {
   TextMap mNewTexts;
   std::vector<CellRecord> mOldRecords;  // in recording order
   TextMap mOldTexts;
+  std::unordered_map<uint64_t, double> mOldFormulaValues;  // computed values of old formula cells
 
  private:
   // Appends the destination's current content (flag 0xFF) to the old records, keeping
