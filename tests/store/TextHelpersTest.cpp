@@ -5,11 +5,13 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <limits>
 #include <random>
 
 #include "SheetFixture.h"
+#include "platform/crt.h"
 #include "platform/fileio.h"
 #include "store/TextHelpers.h"
 
@@ -66,6 +68,33 @@ TEST(NumberKind, Table) {
   }
   EXPECT_EQ(numberKind(static_cast<const char16_t*>(nullptr)), 0);
   EXPECT_EQ(numberKind(std::u16string_view(u"12\0x", 4)), 1);  // ends at the NUL
+}
+
+// The values numberValue gives are those of the C runtime calls the typed write is
+// defined by: _wtoi64 for integers, wcstod for decimals.
+TEST(NumberKind, ValuesMatchTheRuntimeParsers) {
+  std::mt19937 rng(3);
+  const char16_t alphabet[] = u"0123456789.-  \t";
+  int numbers[3] = {};
+  for (int i = 0; i < 200000; ++i) {
+    std::u16string text;
+    size_t len = 1 + rng() % 21;
+    for (size_t k = 0; k < len; ++k) text.push_back(alphabet[rng() % 15]);
+    int64_t iv = 0;
+    double dv = 0;
+    int kind = numberValue(text, iv, dv);
+    ASSERT_EQ(kind, numberKind(text));
+    ++numbers[kind];
+    if (kind == 1) {
+      ASSERT_EQ(iv, _wtoi64(text.c_str())) << u8(text);
+    }
+    if (kind == 2) {
+      double expect = wcstod(text.c_str(), nullptr);
+      ASSERT_EQ(std::memcmp(&dv, &expect, 8), 0) << u8(text);
+    }
+  }
+  EXPECT_GT(numbers[1], 1000);
+  EXPECT_GT(numbers[2], 1000);
 }
 
 struct DoubleTextCase {
