@@ -71,6 +71,9 @@ class CDataCore : public DataIntf, public DocHeader {
   // Kind 8 when the text begins with '=', else kind 0; the empty text empties the value.
   void setText(int32_t row, int32_t col, const std::u16string& text) override;
 
+  // Appends getText(row, col) to `out` without a temporary string (the writers' path).
+  void appendText(int32_t row, int32_t col, std::u16string& out) const;
+
   // ---- typed writes and reads ----
   // The cell typed by its text: '=' first gives a formula, numberKind 1 an integer
   // (_wtoi64), 2 a double (wcstod), 0 a text. The flag stays. Null does nothing.
@@ -195,7 +198,8 @@ class CDataCore : public DataIntf, public DocHeader {
 
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);
-  std::u16string cellText(const Cell& cell) const;
+  void appendCellText(const Cell& cell, std::u16string& out) const;
+  void appendPoolText(uint64_t key, std::u16string& out) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,
                    const std::function<std::string_view(uint64_t)>& bytesOf);
   void freeAllRows();
