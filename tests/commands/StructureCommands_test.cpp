@@ -299,6 +299,21 @@ TEST_F(Structure, RecordsHaveTheirFixedSizes) {
          r->prepare();
          return r;
        }, 56},
+      {"hide two rows", [](CDataCore& c, Selection& sel) {
+         auto* r = new CVisibleAction(&c, &sel);
+         r->prepare(false);
+         return r;
+       }, 32 + 2 * 9},
+      {"two row heights", [](CDataCore& c, Selection& sel) {
+         auto* r = new CWidthHightAction(&c, &sel);
+         r->prepare(true, 2, 40);
+         return r;
+       }, 56 + 2 * 12},
+      {"banded rows", [](CDataCore& c, Selection& sel) {
+         auto* r = new CAttributeAction(&c, &sel);
+         r->setValue(ATTR_BANDED_ROWS, 1);
+         return r;
+       }, 32 + 16},
   };
   for (RecordSize& c : cases) {
     iCommand* command = c.make(core, s);
