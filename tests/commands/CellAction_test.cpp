@@ -99,6 +99,7 @@ TEST_F(CellEdits, TypedTextsGetTheirKinds) {
       {u"007", true, CELL_TEXT, {"7", "8"}},  // a text: its series drops the leading zeros
       {u"007", false, CELL_TEXT, {"007", "007"}},
       {u"42", false, CELL_INT64, {"42", "42"}},
+      {u"9223372036854775807", true, CELL_INT64, {"9223372036854775807", "9223372036854775807"}},
       {u"=A1", false, CELL_FORMULA, {"=A1", "=A1"}},
       {u"2024-01-05", false, CELL_TEXT, {"2024-01-05", "2024-01-05"}},
   };
