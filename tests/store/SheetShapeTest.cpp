@@ -129,6 +129,14 @@ TEST(InsertRow, PositionsCountsAndFilter) {
   }
 }
 
+TEST(InsertRow, FilterRowsPushedBeyondTheRangeAreDropped) {
+  CDataCore s;
+  fillSheet(s, numbered(2, 1));
+  addFilterColumn(s, 1, {2, INT32_MAX - 1});  // a damaged document's row number
+  s.insertRow(1, 5);
+  EXPECT_EQ(filterRows(s), (std::set<int32_t>{7}));
+}
+
 TEST(InsertRow, IntoASheetWithoutRows) {
   CDataCore s;
   s.insertRow(0, 2);
