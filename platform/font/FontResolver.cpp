@@ -3,6 +3,7 @@
 // font instances.
 #include <fontconfig/fontconfig.h>
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
@@ -92,22 +93,43 @@ constexpr const char* kFontFiles[] = {
     "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
 };
 
-// The layer's configuration, made on first use and kept for the process.
+// The layer's configuration, made on first use and destroyed at exit (the
+// leak checker cannot follow fontconfig's internal offsets, so a config left
+// alive reads as leaked). Callers hold configLock(); after exit it is null.
+std::mutex& configLock() {
+  static std::mutex* m = new std::mutex;
+  return *m;
+}
+
+FcConfig*& configSlot() {
+  static FcConfig* cfg = nullptr;
+  return cfg;
+}
+
+void destroyConfig() {
+  std::lock_guard<std::mutex> g(configLock());
+  if (configSlot()) FcConfigDestroy(configSlot());
+  configSlot() = nullptr;
+}
+
 FcConfig* config() {
-  static FcConfig* cfg = [] {
+  static bool made = [] {
     FcConfig* c = FcConfigCreate();
-    if (!c) return c;
+    if (!c) return true;
     bool ok = FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kConfig), FcTrue);
     bool any = false;
     for (const char* file : kFontFiles)
       any = FcConfigAppFontAddFile(c, reinterpret_cast<const FcChar8*>(file)) || any;
     if (!ok || !any) {
       FcConfigDestroy(c);
-      c = nullptr;
+      return true;
     }
-    return c;
+    configSlot() = c;
+    std::atexit(destroyConfig);
+    return true;
   }();
-  return cfg;
+  (void)made;
+  return configSlot();
 }
 
 bool faceFile(FcPattern* p, FaceFile* out) {
@@ -122,6 +144,7 @@ bool faceFile(FcPattern* p, FaceFile* out) {
 
 // The best face for the name, then up to three others for missing glyphs.
 bool lookUp(const std::u16string& face, FreeTypeFontSpec* spec) {
+  std::lock_guard<std::mutex> guard(configLock());
   FcConfig* cfg = config();
   if (!cfg) return false;
   FcPattern* pat = FcPatternCreate();
@@ -139,8 +162,12 @@ bool lookUp(const std::u16string& face, FreeTypeFontSpec* spec) {
       if (!found) {
         spec->primary = f;
         found = true;
-      } else if (f.path != spec->primary.path) {
-        spec->fallbacks.push_back(f);
+      } else {
+        // One face per file: the other faces of a collection cover the same
+        // characters.
+        bool seen = f.path == spec->primary.path;
+        for (const FaceFile& g : spec->fallbacks) seen = seen || g.path == f.path;
+        if (!seen) spec->fallbacks.push_back(f);
       }
     }
     FcFontSetDestroy(set);

@@ -212,6 +212,8 @@ struct DrawTextCase {
   int returned;
 };
 
+void PrintTo(const DrawTextCase& c, std::ostream* os) { *os << c.name; }
+
 class FontDrawText : public ::testing::TestWithParam<DrawTextCase> {};
 
 TEST_P(FontDrawText, PlacesTheLineInTheRect) {

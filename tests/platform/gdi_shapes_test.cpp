@@ -16,6 +16,8 @@ struct RectangleCase {
 
 constexpr uint32_t kBrush = 0x00FF00, kPen = 0xFF0000;
 
+void PrintTo(const RectangleCase& c, std::ostream* os) { *os << c.name; }
+
 class RectangleRules : public ::testing::TestWithParam<RectangleCase> {};
 
 TEST_P(RectangleRules, CoverExactlyTheirPixels) {
@@ -59,6 +61,10 @@ struct LineCase {
   POINT from, to;
   std::vector<POINT> pixels;  // exactly these are drawn
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << "(" << c.from.x << "," << c.from.y << ") to (" << c.to.x << "," << c.to.y << ")";
+}
 
 class LineRules : public ::testing::TestWithParam<LineCase> {};
 
