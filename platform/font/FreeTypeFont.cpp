@@ -90,7 +90,7 @@ FreeTypeFont::~FreeTypeFont() {
   }
 }
 
-// Opens one face at the size the spec asks for. The primary face also fixes
+// Opens one face at the size the request asks for. The primary face also fixes
 // the metrics; fallback faces get the primary's pixels per em.
 bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& spec, bool primary) {
   FT_Face face = nullptr;
