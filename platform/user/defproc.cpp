@@ -1,0 +1,105 @@
+// Default processing of window messages.
+#include <algorithm>
+
+#include "platform/user/input.h"
+#include "platform/user/message.h"
+#include "platform/user/paint.h"
+#include "platform/user/state.h"
+#include "platform/user/window.h"
+
+using namespace platform::user;
+
+namespace {
+
+LRESULT copyText(const Window& w, WPARAM max, LPARAM buffer) {
+  auto* out = reinterpret_cast<WCHAR*>(buffer);
+  if (!out || max == 0) return 0;
+  size_t n = std::min<size_t>(w.text.size(), max - 1);
+  std::copy_n(w.text.data(), n, out);
+  out[n] = 0;
+  return static_cast<LRESULT>(n);
+}
+
+// Fills the client area under the update rectangle with the class brush; a
+// system colour index (COLOR_* + 1) is filled here, other brushes through GDI.
+LRESULT eraseBackground(const WindowRef& w, HDC dc) {
+  HBRUSH brush = w->cls->background;
+  if (!brush) return 0;
+  auto value = reinterpret_cast<uintptr_t>(brush);
+  if (value > 64) return 0;  // a real brush: drawn by the GDI side once it offers FillRect here
+  WindowRef top = topLevelOf(w);
+  if (!top || !top->surface) return 1;
+  DWORD c = GetSysColor(static_cast<int>(value - 1));
+  uint32_t pixel = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+  RECT area = visibleClientInSurface(*w);
+  Surface& s = *top->surface;
+  RECT bounds{0, 0, s.width, s.height};
+  if (!IntersectRect(&area, &area, &bounds)) return 1;
+  for (LONG y = area.top; y < area.bottom; ++y)
+    std::fill(s.row(y) + area.left, s.row(y) + area.right, pixel);
+  return 1;
+}
+
+}  // namespace
+
+LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowRef w = findWindow(hwnd);
+  if (!w) return 0;
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
+      return TRUE;
+    }
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & (1 << 29)))
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    case WM_SETTEXT:
+      w->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
+      return TRUE;
+    case WM_GETTEXT: return copyText(*w, wParam, lParam);
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND: return eraseBackground(w, reinterpret_cast<HDC>(wParam));
+    case WM_RBUTTONUP: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(hwnd, &p);
+      SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(p.x, p.y));
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+      if (w->isChild() && (w->style & WS_CHILD)) return SendMessageW(w->parent, message, wParam, lParam);
+      return 0;
+    case WM_SETCURSOR:
+      if (w->isChild() && (w->style & WS_CHILD) && SendMessageW(w->parent, WM_SETCURSOR, wParam, lParam))
+        return TRUE;
+      if (LOWORD(lParam) == HTCLIENT) {
+        if (w->cls->cursor) SetCursor(w->cls->cursor);
+        return w->cls->cursor ? TRUE : FALSE;
+      }
+      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      return FALSE;
+    case WM_MOUSEACTIVATE:
+      if (w->isChild() && (w->style & WS_CHILD))
+        if (LRESULT r = SendMessageW(w->parent, WM_MOUSEACTIVATE, wParam, lParam)) return r;
+      return MA_ACTIVATE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
+      return 0;
+    case WM_NCACTIVATE: return TRUE;
+    case WM_NCHITTEST: return HTCLIENT;
+    default: return 0;
+  }
+}
