@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/gdi/Surface.h"
+#include "platform/user/inject.h"
 #include "platform/user/user.h"
 
 namespace testdriver {
