@@ -5,4 +5,5 @@
 #include "platform/codepage.h"
 #include "platform/crt.h"
 #include "platform/fileio.h"
+#include "platform/gdi/gdi.h"
 #include "platform/user/user.h"

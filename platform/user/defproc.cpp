@@ -1,6 +1,8 @@
 // Default processing of window messages.
 #include <algorithm>
 
+#include "platform/gdi/gdi.h"
+
 #include "platform/user/input.h"
 #include "platform/user/message.h"
 #include "platform/user/paint.h"
@@ -20,23 +22,14 @@ LRESULT copyText(const Window& w, WPARAM max, LPARAM buffer) {
   return static_cast<LRESULT>(n);
 }
 
-// Fills the client area under the update rectangle with the class brush; a
-// system colour index (COLOR_* + 1) is filled here, other brushes through GDI.
+// Fills the client area with the class brush (a brush or COLOR_* + 1); the
+// DC is BeginPaint's, so only the update rectangle changes.
 LRESULT eraseBackground(const WindowRef& w, HDC dc) {
   HBRUSH brush = w->cls->background;
-  if (!brush) return 0;
-  auto value = reinterpret_cast<uintptr_t>(brush);
-  if (value > 64) return 0;  // a real brush: drawn by the GDI side once it offers FillRect here
-  WindowRef top = topLevelOf(w);
-  if (!top || !top->surface) return 1;
-  DWORD c = GetSysColor(static_cast<int>(value - 1));
-  uint32_t pixel = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-  RECT area = visibleClientInSurface(*w);
-  Surface& s = *top->surface;
-  RECT bounds{0, 0, s.width, s.height};
-  if (!IntersectRect(&area, &area, &bounds)) return 1;
-  for (LONG y = area.top; y < area.bottom; ++y)
-    std::fill(s.row(y) + area.left, s.row(y) + area.right, pixel);
+  if (!brush || !dc) return 0;
+  RECT client;
+  GetClientRect(w->handle, &client);
+  FillRect(dc, &client, brush);
   return 1;
 }
 

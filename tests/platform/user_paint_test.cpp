@@ -1,4 +1,5 @@
 // Update regions, WM_PAINT synthesis, BeginPaint/EndPaint, window DCs.
+#include "platform/windows.h"
 #include "user_recorder.h"
 
 using namespace usertest;
@@ -164,4 +165,64 @@ TEST_F(PaintTest, WindowDCsDrawOnTheTopLevelSurface) {
   ReleaseDC(nullptr, screen);
   MoveWindow(main, 0, 0, 120, 90, FALSE);
   EXPECT_EQ(s->width, 120);  // the surface follows the client size
+}
+
+TEST_F(PaintTest, AChildsDCStartsAtTheChildAndClipsToIt) {
+  HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80);
+  HWND child = make("child", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 30, 20, main);
+  pumpUntilIdle();
+  HDC dc = GetDC(child);
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  RECT corner{0, 0, 2, 2}, huge{-50, -50, 500, 500};
+  FillRect(dc, &corner, black);
+  Surface px = testdriver::windowPixels(main);
+  EXPECT_EQ(px.at(11, 21), 0u);            // client (0, 0) of the child, inside its border
+  EXPECT_EQ(px.at(12, 22), 0u);
+  EXPECT_EQ(px.at(13, 23), 0x00FFFFFFu);   // the corner is 2 x 2
+  EXPECT_EQ(px.at(10, 20), 0x00FFFFFFu);   // the border is not client area
+  FillRect(dc, &huge, black);
+  px = testdriver::windowPixels(main);
+  EXPECT_EQ(px.at(38, 38), 0u);            // last client pixel of the child
+  EXPECT_EQ(px.at(39, 39), 0x00FFFFFFu);   // clipped to it
+  EXPECT_EQ(px.at(5, 5), 0x00FFFFFFu);
+  ReleaseDC(child, dc);
+  DeleteObject(black);
+}
+
+TEST_F(PaintTest, BeginPaintClipsToTheUpdateRectangle) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  pumpUntilIdle();
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT all{0, 0, 50, 50};
+    FillRect(dc, &all, red);
+    EndPaint(h, &ps);
+    return 0;
+  };
+  RECT box{10, 10, 20, 15};
+  InvalidateRect(w, &box, FALSE);
+  pumpUntilIdle();
+  Surface px = testdriver::windowPixels(w);
+  EXPECT_EQ(px.at(10, 10), 0x00FF0000u);
+  EXPECT_EQ(px.at(19, 14), 0x00FF0000u);
+  EXPECT_EQ(px.at(20, 14), 0x00FFFFFFu);
+  EXPECT_EQ(px.at(19, 15), 0x00FFFFFFu);
+  DeleteObject(red);
+}
+
+TEST_F(PaintTest, DrawingOnAWindowDCTwiceWithInvertRestoresIt) {
+  HWND grid = make("grid", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, kBrushClass);
+  pumpUntilIdle();
+  Surface before = testdriver::windowPixels(grid);
+  RECT band{29, 0, 32, 40};  // a drag line: position - 1 to position + 2
+  for (int pass = 0; pass < 2; ++pass) {
+    HDC dc = GetDC(grid);
+    InvertRect(dc, &band);
+    ReleaseDC(grid, dc);
+    if (pass == 0) EXPECT_NE(testdriver::windowPixels(grid).at(30, 5), before.at(30, 5));
+  }
+  EXPECT_EQ(testdriver::windowPixels(grid).pixels, before.pixels);
 }
