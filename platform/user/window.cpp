@@ -167,7 +167,10 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   if (!findWindow(hwnd)) return nullptr;
   notifyParents(w, WM_CREATE);
   if (!findWindow(hwnd)) return nullptr;
-  if (style & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
+  if (style & WS_VISIBLE) {
+    w->shownOnce = true;  // its size went out just now
+    ShowWindow(hwnd, SW_SHOW);
+  }
   return findWindow(hwnd) ? hwnd : nullptr;
 }
 

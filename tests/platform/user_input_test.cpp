@@ -336,3 +336,33 @@ TEST_F(InputTest, DroppedFilesReachTheWindowThatAcceptsThem) {
   DragAcceptFiles(grid, FALSE);
   EXPECT_EQ(testdriver::dropFiles(screenPoint(editor, 2, 2), paths), nullptr);
 }
+
+// A double click that opens an editor which takes the capture: the click
+// posted to the editor comes before the button-up still queued as input,
+// and that button-up goes to the capture window when it is retrieved.
+TEST_F(InputTest, PostedClickPrecedesThePendingButtonUpWhichFollowsTheCapture) {
+  main = make("main", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300);
+  grid = make("grid", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, main, kDblClickClass);
+  editor = make("editor", WS_CHILD, 150, 100, 80, 20, grid);
+  pumpUntilIdle();
+  rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (h == grid && m == WM_LBUTTONDOWN) SetCapture(grid);
+    if (h == grid && m == WM_LBUTTONUP) ReleaseCapture();
+    if (h == grid && m == WM_LBUTTONDBLCLK) {
+      ShowWindow(editor, SW_SHOWNORMAL);
+      SetFocus(editor);
+      PostMessageW(editor, WM_LBUTTONDOWN, 0, 0);  // "a click at its top-left corner"
+    }
+    if (h == editor && m == WM_LBUTTONDOWN) SetCapture(editor);
+    if (h == editor && m == WM_LBUTTONUP) ReleaseCapture();
+    return std::nullopt;
+  };
+  rec().watch({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK});
+  testdriver::doubleClick(screenPoint(grid, 10, 10));
+  pumpUntilIdle();
+  EXPECT_EQ(lines(), (Lines{"grid WM_LBUTTONDOWN", "grid WM_LBUTTONUP", "grid WM_LBUTTONDBLCLK",
+                            "editor WM_LBUTTONDOWN", "editor WM_LBUTTONUP"}));
+  ASSERT_EQ(rec().log().size(), 5u);
+  EXPECT_EQ(GET_X_LPARAM(rec().log()[4].lParam), 10 - 150);  // relative to the editor
+  EXPECT_EQ(GetCapture(), nullptr);
+}
