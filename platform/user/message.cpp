@@ -98,6 +98,87 @@ int hitTest(const Window& w, POINT screen) {
   return HTBORDER;
 }
 
+// A second press of the same button on the same window of a CS_DBLCLKS
+// class, soon enough and near enough, becomes a double click; the press
+// after a double click starts a new pair.
+void synthesiseDoubleClick(MSG& m, const InputEvent& e, const Window& target) {
+  State& s = state();
+  const MSG& last = s.lastClick;
+  int reach = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
+  bool dbl = (target.cls->style & CS_DBLCLKS) && last.message == e.message &&
+             last.hwnd == m.hwnd && e.time - last.time < GetDoubleClickTime() &&
+             std::abs(e.pt.x - last.pt.x) <= reach && std::abs(e.pt.y - last.pt.y) <= reach;
+  if (dbl) {
+    m.message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+    s.lastClick = MSG{};
+  } else {
+    s.lastClick = m;
+    s.lastClick.pt = e.pt;
+  }
+}
+
+// What an uncaptured pointer message does before it is delivered: a press
+// activates the top-level window (WM_MOUSEACTIVATE decides), then
+// WM_SETCURSOR. False when the message is eaten or its window is gone.
+bool beforePointerMessage(const WindowRef& target, const InputEvent& e, int hit) {
+  State& s = state();
+  HWND hwnd = target->handle;
+  if (isButtonDown(e.message)) {
+    WindowRef top = topLevelOf(target);
+    if (top && top->handle != s.active) {
+      LRESULT how = callProc(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
+                             MAKELPARAM(hit, e.message));
+      if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT) setActive(top->handle, WA_CLICKACTIVE);
+      if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return false;
+    }
+  }
+  if (!IsWindow(hwnd)) return false;
+  callProc(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(hit, e.message));
+  return IsWindow(hwnd) != FALSE;
+}
+
+// The message a raw event makes, routed as the platform routes input:
+// keys and characters to the focus window (keys to the active window as
+// WM_SYS* when nothing has the focus), the wheel to the focus window, other
+// pointer input to the capture window or the window under the point.
+// `hwnd` stays null when nothing takes the event.
+MSG route(const InputEvent& e, int* hit) {
+  State& s = state();
+  MSG m{nullptr, e.message, e.wParam, e.lParam, e.time, e.pt};
+  *hit = HTCLIENT;
+  if (e.kind != InputEvent::Mouse) {
+    m.hwnd = s.focus;
+    if (!m.hwnd && e.kind == InputEvent::Key && s.active) {
+      m.hwnd = s.active;
+      if (m.message == WM_KEYDOWN) m.message = WM_SYSKEYDOWN;
+      if (m.message == WM_KEYUP) m.message = WM_SYSKEYUP;
+    }
+    return m;
+  }
+  if (e.message == WM_MOUSEWHEEL || e.message == WM_MOUSEHWHEEL) {
+    m.hwnd = s.focus ? s.focus : s.active;
+    m.lParam = MAKELPARAM(e.pt.x, e.pt.y);
+    return m;
+  }
+  m.hwnd = s.capture ? s.capture : WindowFromPoint(e.pt);
+  WindowRef w = findWindow(m.hwnd);
+  if (!w || (w->style & WS_DISABLED)) {
+    m.hwnd = nullptr;
+    return m;
+  }
+  if (!s.capture) *hit = hitTest(*w, e.pt);
+  if (*hit == HTCLIENT) {
+    POINT local = e.pt;
+    ScreenToClient(m.hwnd, &local);
+    m.lParam = MAKELPARAM(local.x, local.y);
+  } else {
+    m.message = nonClientForm(e.message);
+    m.wParam = static_cast<WPARAM>(*hit);
+    m.lParam = MAKELPARAM(e.pt.x, e.pt.y);
+  }
+  return m;
+}
+
 // Turns the raw event at the head of the input queue into a message for a
 // window of this thread. False when there is none, or the head belongs to
 // another thread or does not pass the filter (input keeps its order).
@@ -110,85 +191,26 @@ bool takeInput(MSG* out, const Filter& f, bool remove) {
       if (s.input.empty()) return false;
       e = s.input.front();
     }
-    MSG m{nullptr, e.message, e.wParam, e.lParam, e.time, e.pt};
     int hit = HTCLIENT;
-    bool drop = false;
-    if (e.kind == InputEvent::Key || e.kind == InputEvent::Char) {
-      m.hwnd = s.focus;
-      if (!m.hwnd && e.kind == InputEvent::Key && s.active) {
-        // Without a focus window keystrokes reach the active window as WM_SYS*.
-        m.hwnd = s.active;
-        if (m.message == WM_KEYDOWN) m.message = WM_SYSKEYDOWN;
-        if (m.message == WM_KEYUP) m.message = WM_SYSKEYUP;
-      }
-      drop = !m.hwnd;
-    } else if (e.message == WM_MOUSEWHEEL || e.message == WM_MOUSEHWHEEL) {
-      m.hwnd = s.focus ? s.focus : s.active;
-      m.lParam = MAKELPARAM(e.pt.x, e.pt.y);
-      drop = !m.hwnd;
-    } else {
-      m.hwnd = s.capture ? s.capture : WindowFromPoint(e.pt);
-      WindowRef w = findWindow(m.hwnd);
-      if (!w || (w->style & WS_DISABLED)) drop = true;
-      else if (!s.capture) hit = hitTest(*w, e.pt);
-    }
+    MSG m = route(e, &hit);
     WindowRef target = findWindow(m.hwnd);
-    if (!drop && !target) drop = true;
-    if (!drop) {
-      if (target->thread != std::this_thread::get_id()) return false;
-      if (!f.matches(m)) return false;
-    }
-    if (!remove && !drop) {
-      *out = m;
-      return true;
+    if (target) {
+      if (target->thread != std::this_thread::get_id() || !f.matches(m)) return false;
+      if (!remove) {
+        *out = m;
+        return true;
+      }
     }
     {
       std::lock_guard<std::mutex> lock(s.inputMutex);
       if (!s.input.empty()) s.input.pop_front();
     }
     if (e.vk) applySyncKey(e.vk, e.down);
-    if (drop) continue;
-    if (e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL && e.message != WM_MOUSEHWHEEL) {
-      if (hit == HTCLIENT) {
-        POINT local = e.pt;
-        ScreenToClient(m.hwnd, &local);
-        m.lParam = MAKELPARAM(local.x, local.y);
-        if (isButtonDown(e.message)) {
-          const MSG& last = s.lastClick;
-          bool dbl = (target->cls->style & CS_DBLCLKS) && last.message == e.message &&
-                     last.hwnd == m.hwnd && e.time - last.time < GetDoubleClickTime() &&
-                     std::abs(e.pt.x - last.pt.x) < GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1 &&
-                     std::abs(e.pt.y - last.pt.y) < GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
-          if (dbl) {
-            m.message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
-            s.lastClick = MSG{};
-          } else {
-            s.lastClick = m;
-            s.lastClick.pt = e.pt;
-          }
-        }
-      } else {
-        m.message = nonClientForm(e.message);
-        m.wParam = static_cast<WPARAM>(hit);
-        m.lParam = MAKELPARAM(e.pt.x, e.pt.y);
-      }
-      if (!s.capture) {
-        if (isButtonDown(e.message)) {
-          WindowRef top = topLevelOf(target);
-          if (top && top->handle != s.active) {
-            LRESULT how = callProc(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
-                                   MAKELPARAM(hit, e.message));
-            if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT)
-              platform::user::setActive(top->handle, WA_CLICKACTIVE);
-            if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) continue;
-          }
-        }
-        if (!IsWindow(m.hwnd)) continue;
-        callProc(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(m.hwnd),
-                 MAKELPARAM(hit, e.message));
-      }
-      if (!IsWindow(m.hwnd)) continue;
-    }
+    if (!target) continue;  // nobody takes it: dropped
+    bool pointer = e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL &&
+                   e.message != WM_MOUSEHWHEEL;
+    if (pointer && hit == HTCLIENT && isButtonDown(e.message)) synthesiseDoubleClick(m, e, *target);
+    if (pointer && !s.capture && !beforePointerMessage(target, e, hit)) continue;
     *out = m;
     return true;
   }
