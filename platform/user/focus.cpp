@@ -63,16 +63,23 @@ void setActive(HWND hwnd, WORD how) {
 }
 
 // The owner when it can take the activation, else the topmost other visible
-// enabled top-level window, else none.
+// enabled top-level window, else none. Windows owned by a window being
+// destroyed are not candidates: they go with it.
 void activateOther(HWND leaving) {
   State& s = state();
   WindowRef w = findWindow(leaving);
   WindowRef next = w ? findWindow(w->owner) : nullptr;
+  auto doomed = [&](const WindowRef& c) {
+    int depth = 0;  // owners set through GWLP_HWNDPARENT could form a loop
+    for (WindowRef o = c ? findWindow(c->owner) : nullptr; o && depth < 64; o = findWindow(o->owner), ++depth)
+      if (o->destroying) return true;
+    return false;
+  };
   if (!canActivate(next)) {
     next = nullptr;
     for (HWND t : s.topLevels) {
       WindowRef c = findWindow(t);
-      if (t != leaving && canActivate(c)) {
+      if (t != leaving && canActivate(c) && !doomed(c)) {
         next = c;
         break;
       }
