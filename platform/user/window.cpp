@@ -220,7 +220,7 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
   if (flags == GA_PARENT) return w->parent;
   WindowRef root = topLevelOf(w);
   if (flags == GA_ROOTOWNER) {
-    while (root->owner) {
+    for (int depth = 0; root->owner && depth < 64; ++depth) {  // owners could be made to loop
       WindowRef up = findWindow(root->owner);
       if (!up) break;
       root = up;
