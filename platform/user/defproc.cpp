@@ -79,8 +79,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (w->isChild() && (w->style & WS_CHILD) && SendMessageW(w->parent, WM_SETCURSOR, wParam, lParam))
         return TRUE;
       if (LOWORD(lParam) == HTCLIENT) {
-        if (w->cls->cursor) SetCursor(w->cls->cursor);
-        return w->cls->cursor ? TRUE : FALSE;
+        // The class cursor of the window under the pointer (wParam), also
+        // when a parent answers for its child.
+        WindowRef under = findWindow(reinterpret_cast<HWND>(wParam));
+        HCURSOR cursor = under ? under->cls->cursor : nullptr;
+        if (!cursor) return FALSE;
+        SetCursor(cursor);
+        return TRUE;
       }
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return FALSE;

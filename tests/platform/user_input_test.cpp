@@ -278,7 +278,10 @@ TEST_F(InputTest, CursorPositionAndClassCursor) {
   GetCursorPos(&p);
   EXPECT_EQ(p.x, at.x);
   EXPECT_EQ(p.y, at.y);
-  pumpUntilIdle();  // WM_SETCURSOR: the class cursor
+  pumpUntilIdle();  // WM_SETCURSOR: the class cursor of the window under the pointer
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS));
+  testdriver::mouseMove(screenPoint(grid, 5, 5));
+  pumpUntilIdle();
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
   HCURSOR cursors[] = {LoadCursorW(nullptr, IDC_ARROW), LoadCursorW(nullptr, IDC_CROSS),
                        LoadCursorW(nullptr, IDC_SIZEWE), LoadCursorW(nullptr, IDC_SIZENS)};

@@ -97,9 +97,11 @@ void registerTestClasses() {
   wc.lpszClassName = kPlainClass;
   RegisterClassW(&wc);
   wc.style |= CS_DBLCLKS;
+  wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
   wc.lpszClassName = kDblClickClass;
   RegisterClassW(&wc);
   wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kBrushClass;
   RegisterClassW(&wc);

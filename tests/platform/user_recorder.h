@@ -60,7 +60,7 @@ std::string messageName(UINT message);
 
 // Class names registered once per process.
 extern const char16_t* const kPlainClass;     // CS_HREDRAW | CS_VREDRAW, arrow cursor
-extern const char16_t* const kDblClickClass;  // also CS_DBLCLKS
+extern const char16_t* const kDblClickClass;  // also CS_DBLCLKS; cross cursor
 extern const char16_t* const kBrushClass;     // COLOR_BTNFACE + 1 background
 void registerTestClasses();
 
