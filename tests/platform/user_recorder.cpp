@@ -49,7 +49,10 @@ std::string messageName(UINT message) {
   return buf;
 }
 
-Recorder::Recorder() {
+Recorder::Recorder() { watchDefault(); }
+
+void Recorder::watchDefault() {
+  mWatched.clear();
   for (auto& [id, name] : names())
     if (id != WM_SETCURSOR && id != WM_MOUSEACTIVATE && id != WM_MOUSEMOVE) mWatched.insert(id);
   for (UINT u = WM_USER; u < WM_USER + 16; ++u) mWatched.insert(u);
@@ -111,6 +114,8 @@ void UserTest::SetUp() {
   registerTestClasses();
   testdriver::reset();
   Recorder::get().handler = nullptr;
+  Recorder::get().pendingName.clear();
+  Recorder::get().watchDefault();
   Recorder::get().clear();
 }
 

@@ -39,6 +39,7 @@ class Recorder {
     mLog.clear();
   }
   void watchAlso(UINT message) { mWatched.insert(message); }
+  void watchDefault();  // the interesting messages (not WM_SETCURSOR, WM_MOUSEMOVE, ...)
   const std::vector<Logged>& log() const { return mLog; }
   // "name MESSAGE" for each recorded message, e.g. "grid WM_CREATE".
   std::vector<std::string> lines() const;
