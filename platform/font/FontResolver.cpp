@@ -15,12 +15,10 @@
 namespace gdi {
 namespace {
 
-// The families the program's face names stand for, and where they live.
-// Unknown faces fall back to the sans font (the last rule).
+// The families the program's face names stand for. Unknown faces fall back
+// to the sans font (the last rule).
 constexpr char kConfig[] = R"(<?xml version="1.0"?>
 <fontconfig>
-  <dir>/usr/share/fonts/truetype/arphic</dir>
-  <dir>/usr/share/fonts/truetype/wqy</dir>
   <match target="pattern">
     <test name="family" qual="any" ignore-blanks="true"><string>宋体</string></test>
     <edit name="family" mode="prepend" binding="strong"><string>AR PL UMing CN</string></edit>
@@ -87,11 +85,23 @@ std::string toUtf8(const std::u16string& s) {
   return out;
 }
 
+// The font files (Debian's packages fonts-arphic-uming and fonts-wqy-microhei).
+// They are added as application fonts, so no font cache is read or written.
+constexpr const char* kFontFiles[] = {
+    "/usr/share/fonts/truetype/arphic/uming.ttc",
+    "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+};
+
+// The layer's configuration, made on first use and kept for the process.
 FcConfig* config() {
   static FcConfig* cfg = [] {
     FcConfig* c = FcConfigCreate();
-    if (c && (!FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kConfig), FcTrue) ||
-              !FcConfigBuildFonts(c))) {
+    if (!c) return c;
+    bool ok = FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(kConfig), FcTrue);
+    bool any = false;
+    for (const char* file : kFontFiles)
+      any = FcConfigAppFontAddFile(c, reinterpret_cast<const FcChar8*>(file)) || any;
+    if (!ok || !any) {
       FcConfigDestroy(c);
       c = nullptr;
     }
