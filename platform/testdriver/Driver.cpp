@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/testdriver/PngOut.h"
+#include "platform/png/Png.h"
 #include "platform/user/inject.h"
 #include "platform/user/state.h"
 
@@ -138,7 +138,7 @@ Surface windowPixels(HWND hwnd) {
 }
 
 bool saveWindowPng(HWND hwnd, const std::string& path) {
-  return writeSurfacePng(windowPixels(hwnd), path);
+  return writePng(windowPixels(hwnd), path);
 }
 
 }  // namespace testdriver

@@ -1,5 +1,7 @@
 // The test driver: pumping, answers for blocking calls, window pixels.
+#include "platform/png/Png.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "platform/windows.h"
 #include "user_recorder.h"
 
 using namespace usertest;
@@ -79,4 +81,25 @@ TEST_F(DriverTest, WindowPixelsAreTheChildsPartOfTheSurface) {
   EXPECT_EQ(in.at(0, 0), 26u * 1000 + 36);
   EXPECT_EQ(in.at(2, 0), 26u * 1000 + 38);
   EXPECT_EQ(in.at(3, 0), 0x00FFFFFFu);  // beyond the child's client area: not shown, left white
+}
+
+TEST_F(DriverTest, SavedPngHoldsTheWindowsPixels) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 30, 20, nullptr, kBrushClass);
+  testdriver::pumpUntilIdle();
+  HDC dc = GetDC(w);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  RECT r{5, 5, 10, 8};
+  FillRect(dc, &r, blue);
+  ReleaseDC(w, dc);
+  DeleteObject(blue);
+  std::string path = ::testing::TempDir() + "driver_window.png";
+  ASSERT_TRUE(testdriver::saveWindowPng(w, path));
+  Surface back;
+  ASSERT_TRUE(readPng(path, &back));
+  Surface shown = testdriver::windowPixels(w);
+  EXPECT_EQ(back.width, 30);
+  EXPECT_EQ(back.pixels, shown.pixels);
+  EXPECT_EQ(back.at(5, 5), 0x000000FFu);
+  EXPECT_EQ(back.at(0, 0), 0x00F0F0F0u);
+  EXPECT_FALSE(testdriver::saveWindowPng(w, "/no/such/folder/x.png"));
 }
