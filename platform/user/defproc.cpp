@@ -97,7 +97,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
       return 0;
     case WM_NCACTIVATE: return TRUE;
-    case WM_NCHITTEST: return HTCLIENT;
+    case WM_NCHITTEST: return hitTest(*w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     default: return 0;
   }
 }

@@ -149,6 +149,36 @@ void clientSizeChanged(const WindowRef& w, SIZE before) {
     callProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(now.cx, now.cy));
 }
 
+// The part of a window a screen point is on.
+int hitTest(const Window& w, POINT screen) {
+  POINT origin{w.rect.left, w.rect.top};
+  if (w.parent)
+    if (WindowRef p = findWindow(w.parent)) {
+      POINT base = clientOriginOnScreen(*p);
+      origin.x += base.x, origin.y += base.y;
+    }
+  RECT whole{origin.x, origin.y, origin.x + (w.rect.right - w.rect.left),
+             origin.y + (w.rect.bottom - w.rect.top)};
+  if (!PtInRect(&whole, screen)) return HTNOWHERE;
+  POINT o = clientOriginOnScreen(w);
+  SIZE cs = clientSize(w);
+  RECT client{o.x, o.y, o.x + cs.cx, o.y + cs.cy};
+  if (PtInRect(&client, screen)) return HTCLIENT;
+  RECT vbar{client.right, client.top, client.right + kScrollBar, client.bottom};
+  if (w.bars[SB_VERT].shown && PtInRect(&vbar, screen)) return HTVSCROLL;
+  RECT hbar{client.left, client.bottom, client.right, client.bottom + kScrollBar};
+  if (w.bars[SB_HORZ].shown && PtInRect(&hbar, screen)) return HTHSCROLL;
+  RECT in = nonClientInsets(w);
+  int edge = (w.exStyle & WS_EX_CLIENTEDGE) ? kEdge : (w.exStyle & WS_EX_STATICEDGE) ? 1 : 0;
+  int frame = in.left - edge;
+  int y = screen.y - origin.y;
+  bool caption = (w.style & WS_CAPTION) == WS_CAPTION;
+  int captionEnd = frame + (caption ? kCaption : 0);
+  if (caption && y >= frame && y < captionEnd) return HTCAPTION;
+  if (w.hasMenuBar && !w.isChild() && y >= captionEnd && y < captionEnd + kMenuBar) return HTMENU;
+  return HTBORDER;
+}
+
 }  // namespace platform::user
 
 using namespace platform::user;

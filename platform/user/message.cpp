@@ -71,33 +71,6 @@ bool isButtonDown(UINT m) {
   return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN;
 }
 
-// The part of a window a screen point is on.
-int hitTest(const Window& w, POINT screen) {
-  POINT o = clientOriginOnScreen(w);
-  SIZE cs = clientSize(w);
-  RECT client{o.x, o.y, o.x + cs.cx, o.y + cs.cy};
-  if (PtInRect(&client, screen)) return HTCLIENT;
-  if (w.bars[SB_VERT].shown && screen.x >= client.right && screen.y >= client.top &&
-      screen.y < client.bottom)
-    return HTVSCROLL;
-  if (w.bars[SB_HORZ].shown && screen.y >= client.bottom && screen.x >= client.left &&
-      screen.x < client.right)
-    return HTHSCROLL;
-  RECT in = nonClientInsets(w);
-  POINT origin{w.rect.left, w.rect.top};
-  if (w.parent)
-    if (WindowRef p = findWindow(w.parent)) {
-      POINT base = clientOriginOnScreen(*p);
-      origin.x += base.x, origin.y += base.y;
-    }
-  int frame = in.left - ((w.exStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
-  int y = screen.y - origin.y;
-  if ((w.style & WS_CAPTION) == WS_CAPTION && y >= frame && y < frame + GetSystemMetrics(SM_CYCAPTION))
-    return HTCAPTION;
-  if (w.hasMenuBar && !w.isChild()) return HTMENU;
-  return HTBORDER;
-}
-
 // A second press of the same button on the same window of a CS_DBLCLKS
 // class, soon enough and near enough, becomes a double click; the press
 // after a double click starts a new pair.

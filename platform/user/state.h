@@ -159,6 +159,9 @@ WindowRef topLevelOf(const WindowRef& w);
 POINT clientOriginInSurface(const Window& w);
 RECT visibleClientInSurface(const Window& w);
 bool isVisible(const Window& w);  // WS_VISIBLE on it and every ancestor
+// The part of the window a screen point is on: HTCLIENT, HTVSCROLL,
+// HTHSCROLL, HTCAPTION, HTMENU or HTBORDER.
+int hitTest(const Window& w, POINT screen);
 // Sends WM_SIZE when the client size differs from `before` and keeps a
 // top-level window's surface at its client size.
 void clientSizeChanged(const WindowRef& w, SIZE before);

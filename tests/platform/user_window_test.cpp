@@ -381,3 +381,28 @@ TEST_F(WindowTest, RightButtonUpBecomesContextMenuAtTheParent) {
   EXPECT_EQ(GET_X_LPARAM(menus[1].lParam), at.x);
   EXPECT_EQ(GET_Y_LPARAM(menus[1].lParam), at.y);
 }
+
+TEST_F(WindowTest, HitTestFindsTheNonClientParts) {
+  HWND main = CreateWindowExW(0, kPlainClass, u"", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 100,
+                              100, 400, 300, nullptr,
+                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x4321)), nullptr, nullptr);
+  mWindows.push_back(main);
+  // Frame 4, caption 23 (rows 104..126), menu bar 20 (127..146), client from
+  // (104, 147), 375 wide, then the 17-pixel bar and the right frame.
+  struct Case {
+    POINT p;
+    int hit;
+  } cases[] = {{{200, 110}, HTCAPTION}, {{200, 130}, HTMENU},    {{200, 200}, HTCLIENT},
+               {{104, 147}, HTCLIENT},  {{485, 200}, HTVSCROLL}, {{498, 200}, HTBORDER},
+               {{101, 200}, HTBORDER},  {{600, 600}, HTNOWHERE}};
+  for (const Case& c : cases)
+    EXPECT_EQ(SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(c.p.x, c.p.y)), c.hit)
+        << c.p.x << "," << c.p.y;
+  pumpUntilIdle();
+  rec().watch({WM_NCLBUTTONDOWN, WM_LBUTTONDOWN});
+  testdriver::click(POINT{485, 200});
+  pumpUntilIdle();
+  ASSERT_EQ(rec().log().size(), 1u);
+  EXPECT_EQ(rec().log()[0].message, WM_NCLBUTTONDOWN);
+  EXPECT_EQ(rec().log()[0].wParam, static_cast<WPARAM>(HTVSCROLL));
+}
