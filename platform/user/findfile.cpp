@@ -85,8 +85,9 @@ std::u16string fromUtf8(const char* s) {
 // *error to the platform code when the folder cannot be read.
 std::vector<Entry> enumerate(const std::u16string& pattern, DWORD* error) {
   size_t slash = pattern.rfind(u'/');
-  std::u16string folder = slash == std::u16string::npos ? u"." : pattern.substr(0, slash);
-  if (folder.empty()) folder = u"/";
+  std::u16string folder = slash == std::u16string::npos ? std::u16string(u".")
+                         : slash == 0                    ? std::u16string(u"/")
+                                                         : pattern.substr(0, slash);
   std::u16string name = slash == std::u16string::npos ? pattern : pattern.substr(slash + 1);
   std::string native = nativePath(folder);
   std::vector<Entry> found;

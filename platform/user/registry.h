@@ -1,8 +1,9 @@
 // The registry calls the program makes: a small store kept in one file under
 // the user's configuration folder ($XDG_CONFIG_HOME/morvel/registry, else
 // ~/.config/morvel/registry). MORVEL_REGISTRY_FILE names another file (tests
-// point it at a temporary one; it is read again whenever it changes). Key
-// names compare without regard to ASCII case; '\' separates them.
+// point it at a temporary one); the store is read again from the file
+// whenever the location changes. Key names compare without regard to ASCII
+// case; '\' separates them.
 #pragma once
 #include "platform/user/constants.h"
 #include "platform/wintypes.h"

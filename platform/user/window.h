@@ -27,9 +27,10 @@ inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, in
   return CreateWindowExW(0, className, windowName, style, x, y, width, height, parent, menu,
                          instance, param);
 }
-// Synchronous: WM_DESTROY to the window, then to its children (parents before
-// children), then its owned windows are destroyed, then WM_NCDESTROY children
-// first. Callable from inside the window's own procedure.
+// Synchronous: the window is hidden (focus and activation leave it), then
+// WM_DESTROY goes to it and to its children (parents before children), then
+// its owned windows are destroyed, then WM_NCDESTROY children first; posted
+// messages for it are dropped. Callable from inside its own procedure.
 BOOL DestroyWindow(HWND hwnd);
 BOOL IsWindow(HWND hwnd);
 BOOL IsChild(HWND parent, HWND hwnd);

@@ -222,7 +222,9 @@ TEST_F(PaintTest, DrawingOnAWindowDCTwiceWithInvertRestoresIt) {
     HDC dc = GetDC(grid);
     InvertRect(dc, &band);
     ReleaseDC(grid, dc);
-    if (pass == 0) EXPECT_NE(testdriver::windowPixels(grid).at(30, 5), before.at(30, 5));
+    if (pass == 0) {
+      EXPECT_NE(testdriver::windowPixels(grid).at(30, 5), before.at(30, 5));
+    }
   }
   EXPECT_EQ(testdriver::windowPixels(grid).pixels, before.pixels);
 }
