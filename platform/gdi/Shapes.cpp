@@ -104,8 +104,10 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
   return TRUE;
 }
 
-// Even-odd fill of the pixels whose centres lie inside, then the outline
-// with the pen (each edge as LineTo draws it, so every vertex is drawn once).
+// Even-odd fill of the pixels whose integer points lie inside, right and
+// bottom edges excluded (so a square fills left..right-1, top..bottom-1),
+// then the outline with the pen (each edge as LineTo draws it, so every
+// vertex is drawn once).
 BOOL Polygon(HDC h, const POINT* points, int count) {
   Target t = target(h);
   if (!t || !points || count < 2) return FALSE;
@@ -118,7 +120,7 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
     RECT b = raster::bounded(*t.surface, t.clip);
     std::vector<double> xs;
     for (LONG y = std::max(ymin, b.top); y < std::min(ymax, b.bottom); ++y) {
-      double yc = y + 0.5;
+      const double yc = y;
       xs.clear();
       for (int i = 0; i < count; ++i) {
         const POINT& a = p[i];
@@ -128,7 +130,7 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
       }
       std::sort(xs.begin(), xs.end());
       for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-        auto l = static_cast<LONG>(std::ceil(xs[i] - 0.5)), r = static_cast<LONG>(std::ceil(xs[i + 1] - 0.5));
+        auto l = static_cast<LONG>(std::ceil(xs[i])), r = static_cast<LONG>(std::ceil(xs[i + 1]));
         raster::fill(*t.surface, t.clip, RECT{l, y, r, y + 1}, t.dc->brush->color);
       }
     }

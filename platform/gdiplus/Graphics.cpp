@@ -29,8 +29,7 @@ struct GpLineGradient : GpBrush {};
 
 namespace {
 
-std::atomic<int> gStarted{0};
-std::atomic<ULONG_PTR> gNextToken{1};
+std::atomic<int> gStarted{0};  // number of tokens not shut down yet
 
 // Live Graphics and brush objects, so that stale pointers are refused.
 struct Live {
@@ -88,16 +87,20 @@ Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, Gdiplu
   if (input->GdiplusVersion != 1 && input->GdiplusVersion != 2) return UnsupportedGdiplusVersion;
   if (input->SuppressBackgroundThread && !output) return InvalidParameter;
   if (output) *output = GdiplusStartupOutput{};
-  *token = gNextToken++;
+  // A token is the address of a live tracked cell, so a second shutdown of
+  // the same token (or an invented one) finds nothing.
+  auto* cell = new char;
+  track(cell);
+  *token = reinterpret_cast<ULONG_PTR>(cell);
   ++gStarted;
   return Ok;
 }
 
 void GdiplusShutdown(ULONG_PTR token) {
-  if (token == 0) return;
-  int n = gStarted.load();
-  while (n > 0 && !gStarted.compare_exchange_weak(n, n - 1)) {
-  }
+  auto* cell = reinterpret_cast<char*>(token);
+  if (!untrack(cell)) return;
+  delete cell;
+  --gStarted;
 }
 
 }  // namespace Gdiplus
