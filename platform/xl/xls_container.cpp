@@ -13,9 +13,19 @@ namespace {
 // The largest stream read: BIFF8 offsets are 32-bit.
 constexpr gsf_off_t kMaxStream = gsf_off_t(1) << 32;
 
+void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+// Initialises libgsf once per process; its complaints about damaged files go
+// nowhere, since a damaged file is reported through the load's result.
 void initOnce() {
   static std::once_flag once;
-  std::call_once(once, [] { gsf_init(); });
+  std::call_once(once, [] {
+    gsf_init();
+    auto levels = GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                 G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG);
+    for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
+      g_log_set_handler(domain, levels, quiet, nullptr);
+  });
 }
 
 // Owns a GObject reference.

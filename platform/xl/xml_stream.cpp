@@ -10,7 +10,7 @@
 
 namespace xl::detail {
 
-XmlStream::XmlStream(std::string partName) : part_(std::move(partName)) {
+XmlStream::XmlStream(std::string partName) : part_("part " + std::move(partName)) {
   XML_Parser p = XML_ParserCreateNS(nullptr, '|');
   if (!p) throw std::bad_alloc();
   XML_SetReturnNSTriplet(p, XML_TRUE);

@@ -13,14 +13,21 @@
 
 namespace xltest {
 
+// A folder of this test process, removed when the process ends.
 inline std::string scratchDir() {
-  static const std::string dir = [] {
-    std::string d = testing::TempDir() + "xl_" + std::to_string(getpid());
-    std::string cmd = "mkdir -p '" + d + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot make " << d;
-    return d;
-  }();
-  return dir;
+  struct Dir {
+    std::string path = testing::TempDir() + "xl_" + std::to_string(getpid());
+    Dir() {
+      std::string cmd = "mkdir -p '" + path + "'";
+      if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot make " << path;
+    }
+    ~Dir() {
+      std::string cmd = "rm -rf '" + path + "'";
+      if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
+    }
+  };
+  static const Dir dir;
+  return dir.path;
 }
 
 inline std::string scratch(const std::string& name) { return scratchDir() + "/" + name; }
