@@ -10,8 +10,8 @@ namespace xl::detail {
 
 // ---- sheet ----
 
-const std::u16string& SheetImpl::textOf(const Cell& cell) const {
-  return cell.aux ? book.shared[cell.str] : data.text(cell.str);
+std::u16string_view SheetImpl::textOf(const Cell& cell) const {
+  return cell.aux ? std::u16string_view(book.shared[cell.str]) : TextArena::view(cell.text);
 }
 
 bool SheetImpl::inRange(int row, int col) const {
@@ -48,7 +48,8 @@ double SheetImpl::readNum(int row, int col, Format** format) const {
 const char16_t* SheetImpl::readStr(int row, int col, Format** format) const {
   const Cell* c = data.find(row, col);
   if (format) *format = formatOf(c);
-  return c && c->kind == Kind::String ? textOf(*c).c_str() : nullptr;
+  if (!c || c->kind != Kind::String) return nullptr;
+  return c->aux ? book.shared[c->str].c_str() : c->text;
 }
 
 bool SheetImpl::readBool(int row, int col, Format** format) const {
@@ -121,13 +122,13 @@ bool SheetImpl::writeStr(int row, int col, const char16_t* value, Format* format
     book.error = "cell out of range";
     return false;
   }
-  std::u16string text(value);
+  std::u16string_view text(value);
   if (book.kind == FileKind::Xls && text.size() > 32767) {
     book.error = "text longer than 32767 characters";
     return false;
   }
   Cell& c = data.put(row, col);
-  data.setText(c, std::move(text));
+  data.setText(c, text);
   c.xf = xfOf(format);
   dirty = true;
   return true;
@@ -205,7 +206,7 @@ Sheet* BookImpl::addSheet(const char16_t* name, Sheet* initSheet) {
   }
   auto sheet = std::make_unique<SheetImpl>(*this, std::move(n));
   for (const auto& s : sheets)
-    if (s.get() == initSheet) sheet->data = s->data;  // a copy of a sheet of this book
+    if (s.get() == initSheet) sheet->data.copyFrom(s->data);  // a copy of a sheet of this book
   sheets.push_back(std::move(sheet));
   return sheets.back().get();
 }

@@ -64,7 +64,7 @@ class SheetImpl final : public Sheet {
   bool clear(int rowFirst, int rowLast, int colFirst, int colLast) override;
 
   // The text of a String cell, wherever it is kept.
-  const std::u16string& textOf(const Cell& cell) const;
+  std::u16string_view textOf(const Cell& cell) const;
 
   BookImpl& book;
   std::u16string name;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <stdexcept>
 
 namespace xl::detail {
 
@@ -46,33 +47,54 @@ Cell& SheetData::putInOrder(int row, int col) {
   return cells.back();
 }
 
-void SheetData::release(Cell& cell) {
-  if (cell.kind == Kind::String && cell.aux == 0) {
-    texts_[cell.str].clear();
-    texts_[cell.str].shrink_to_fit();
-    freeTexts_.push_back(cell.str);
-  }
-  cell.kind = Kind::Empty;
+const char16_t* TextArena::add(std::u16string_view s) {
+  char16_t* p = reserve(s.size());
+  std::copy(s.begin(), s.end(), p);
+  return commit(s.size());
 }
 
-void SheetData::setText(Cell& cell, std::u16string text) {
-  if (cell.kind == Kind::String && cell.aux == 0) {
-    texts_[cell.str] = std::move(text);
-    return;
+char16_t* TextArena::reserve(size_t n) {
+  if (n > 0xFFFFFFFFu) throw std::length_error("text too long");
+  if (capacity_ - used_ < n + 3) {
+    size_t size = std::max(kBlock, n + 3);
+    blocks_.push_back(std::make_unique<char16_t[]>(size));
+    used_ = 0;
+    capacity_ = size;
   }
-  release(cell);
-  uint32_t slot;
-  if (!freeTexts_.empty()) {
-    slot = freeTexts_.back();
-    freeTexts_.pop_back();
-    texts_[slot] = std::move(text);
-  } else {
-    slot = uint32_t(texts_.size());
-    texts_.push_back(std::move(text));
-  }
+  return blocks_.back().get() + used_ + 2;
+}
+
+const char16_t* TextArena::commit(size_t n) {
+  char16_t* p = blocks_.back().get() + used_;
+  p[0] = char16_t(n & 0xFFFF);
+  p[1] = char16_t(n >> 16);
+  p[n + 2] = 0;
+  used_ += n + 3;
+  return p + 2;
+}
+
+void TextArena::clear() {
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  used_ = capacity_ = 0;
+}
+
+void SheetData::setText(Cell& cell, std::u16string_view text) {
+  cell.text = texts_.add(text);
   cell.kind = Kind::String;
   cell.aux = 0;
-  cell.str = slot;
+}
+
+void SheetData::copyFrom(const SheetData& other) {
+  rows_ = other.rows_;
+  cols_ = other.cols_;
+  defaultHeight = other.defaultHeight;
+  defaultWidth = other.defaultWidth;
+  texts_.clear();
+  for (auto& row : rows_)
+    for (auto& c : row.cells)
+      if (c.kind == Kind::String && c.aux == 0) c.text = texts_.add(TextArena::view(c.text));
+  boundsValid_ = false;
 }
 
 void SheetData::clear(int rowFirst, int rowLast, int colFirst, int colLast) {
@@ -85,17 +107,11 @@ void SheetData::clear(int rowFirst, int rowLast, int colFirst, int colLast) {
     auto& cells = rows_[size_t(r)].cells;
     auto from = lowerBound(cells, colFirst);
     auto to = colLast >= 65535 ? cells.end() : lowerBound(cells, colLast + 1);
-    for (auto it = from; it != to; ++it) release(*it);
     cells.erase(from, to);
   }
   bool anyCell = std::any_of(rows_.begin(), rows_.end(),
                              [](const RowInfo& r) { return !r.cells.empty(); });
-  if (!anyCell) {  // nothing refers to a text any more: give the memory back
-    texts_.clear();
-    texts_.shrink_to_fit();
-    freeTexts_.clear();
-    freeTexts_.shrink_to_fit();
-  }
+  if (!anyCell) texts_.clear();  // nothing refers to a text any more
 }
 
 const Bounds& SheetData::bounds() const {

@@ -2,7 +2,9 @@
 // for both file formats.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xl::detail {
@@ -12,9 +14,9 @@ constexpr uint32_t kNoXf = UINT32_MAX;  // a cell, row or column without a forma
 // The kinds a cell can hold; the values match xl::CellType.
 enum class Kind : uint8_t { Empty = 0, Number = 1, String = 2, Boolean = 3, Blank = 4, Error = 5 };
 
-// One cell, 16 bytes. For a String, `str` indexes the sheet's own texts when
-// `aux` is 0 and the book's shared texts when `aux` is 1; for a Boolean `aux`
-// is 0 or 1, for an Error it is the error code.
+// One cell, 16 bytes. A String holds `text` (in the sheet's TextArena) when
+// `aux` is 0 and `str`, an index of the book's shared texts, when `aux` is 1;
+// for a Boolean `aux` is 0 or 1, for an Error it is the error code.
 struct Cell {
   uint16_t col = 0;
   Kind kind = Kind::Empty;
@@ -23,8 +25,33 @@ struct Cell {
   union {
     double num;
     uint32_t str;
+    const char16_t* text;
   };
   Cell() : num(0) {}
+};
+
+// The texts of a sheet's String cells, end to end in large blocks that never
+// move: each is its length (two code units, low half first), its code units
+// and a NUL, so that a text is one pointer and needs no allocation of its
+// own. A text that is replaced stays until the arena is cleared.
+class TextArena {
+ public:
+  const char16_t* add(std::u16string_view s);
+  // Room for a text of up to n code units, to be filled and then closed by
+  // commit() with the count used; nothing else may be added in between.
+  char16_t* reserve(size_t n);
+  const char16_t* commit(size_t used);
+  void clear();
+
+  static std::u16string_view view(const char16_t* text) {
+    return {text, size_t(text[-2]) | size_t(text[-1]) << 16};
+  }
+
+ private:
+  static constexpr size_t kBlock = size_t(1) << 20;  // code units
+
+  std::vector<std::unique_ptr<char16_t[]>> blocks_;
+  size_t used_ = 0, capacity_ = 0;  // of the last block
 };
 
 struct RowInfo {
@@ -58,14 +85,15 @@ class SheetData {
   Cell& putInOrder(int row, int col);
   void clear(int rowFirst, int rowLast, int colFirst, int colLast);
 
-  // Texts of String cells with aux 0. setText reuses the slot of a cell
-  // that already holds one of the sheet's own texts.
-  void setText(Cell& cell, std::u16string text);
-  const std::u16string& text(uint32_t index) const { return texts_[index]; }
+  // Makes the cell a String holding its own copy of text.
+  void setText(Cell& cell, std::u16string_view text);
+  TextArena& texts() { return texts_; }
+  // A copy of other, with texts of its own.
+  void copyFrom(const SheetData& other);
 
   const Bounds& bounds() const;
-  // Makes the cell Empty, freeing its own text slot, if any.
-  void release(Cell& cell);
+  // Makes the cell Empty.
+  static void release(Cell& cell) { cell.kind = Kind::Empty; }
 
   RowInfo* rowInfo(int row);  // null when the row was never touched
   const RowInfo* rowInfo(int row) const;
@@ -82,8 +110,7 @@ class SheetData {
  private:
   std::vector<RowInfo> rows_;  // indexed by row; grows to the last touched row
   std::vector<ColInfo> cols_;  // indexed by column
-  std::vector<std::u16string> texts_;
-  std::vector<uint32_t> freeTexts_;  // slots of texts_ no cell refers to
+  TextArena texts_;
   mutable Bounds bounds_;
   mutable bool boundsValid_ = true;
 };

@@ -21,9 +21,9 @@ constexpr size_t kMinStream = 4096;  // shorter streams are padded, as readers e
 // The one text table of the file: every String cell's text once.
 class SstBuilder {
  public:
-  uint32_t indexOf(const std::u16string& s) {
+  uint32_t indexOf(std::u16string_view s) {
     ++references_;
-    auto [it, added] = index_.try_emplace(s, uint32_t(texts_.size()));
+    auto [it, added] = index_.try_emplace(std::u16string(s), uint32_t(texts_.size()));
     if (added) texts_.push_back(&it->first);
     return it->second;
   }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <pugixml.hpp>
 
+#include "platform/codepage.h"
 #include "platform/xl/book_impl.h"
 #include "platform/xl/dates.h"
 #include "platform/xl/text.h"
@@ -342,10 +343,19 @@ class WorksheetReader final : public XmlStream {
     return uint32_t(index);
   }
 
+  // One pass over the attributes: a sheet has millions of cells.
   void startCell(const char** attrs) {
     if (row_ < 0) return fail("cell outside a row");
     inCell_ = true;
-    if (const char* r = attr(attrs, "r")) {
+    const char *r = nullptr, *s = nullptr, *t = nullptr;
+    for (const char** a = attrs; *a; a += 2) {  // unqualified names, as the format has them
+      const char* name = a[0];
+      if (name[0] == 0 || name[1] != 0) continue;
+      if (name[0] == 'r') r = a[1];
+      else if (name[0] == 's') s = a[1];
+      else if (name[0] == 't') t = a[1];
+    }
+    if (r) {
       int row;
       if (!parseCellRef(r, row, cellCol_)) return fail(std::string("bad cell reference ") + r);
       if (row != row_) return fail(std::string("cell ") + r + " outside its row");
@@ -354,8 +364,7 @@ class WorksheetReader final : public XmlStream {
       if (cellCol_ >= kXlsxCols) return fail("too many cells in a row");
     }
     col_ = cellCol_;
-    cellXf_ = styleOf(attr(attrs, "s"));
-    const char* t = attr(attrs, "t");
+    cellXf_ = s ? styleOf(s) : kNoXf;
     std::string_view type = t ? t : "n";
     if (type == "n") type_ = Type::Number;
     else if (type == "s") type_ = Type::Shared;
@@ -400,10 +409,10 @@ class WorksheetReader final : public XmlStream {
       }
       case Type::Str:
         if (!hasV) return setBlank(c);
-        sheet_.data.setText(c, decodeXmlEscapes(fromUtf8(value_)));
+        setUtf8Text(c, value_);
         break;
       case Type::Inline:
-        sheet_.data.setText(c, decodeXmlEscapes(fromUtf8(inlineText_)));
+        setUtf8Text(c, inlineText_);
         break;
       case Type::Bool:
         if (!hasV) return setBlank(c);
@@ -419,6 +428,21 @@ class WorksheetReader final : public XmlStream {
   }
 
   static void setBlank(Cell& c) { c.kind = Kind::Blank; }
+
+  // Decodes straight into the sheet's texts: a cell text costs no allocation.
+  void setUtf8Text(Cell& c, const std::string& utf8) {
+    TextArena& texts = sheet_.data.texts();
+    char16_t* buf = texts.reserve(utf8.size());
+    size_t n = utf8Decode(utf8.data(), utf8.size(), buf);  // never more units than bytes
+    if (std::u16string_view(buf, n).find(u"_x") != std::u16string_view::npos) {
+      std::u16string decoded = decodeXmlEscapes(std::u16string(buf, n));  // never longer
+      std::copy(decoded.begin(), decoded.end(), buf);
+      n = decoded.size();
+    }
+    c.text = texts.commit(n);
+    c.kind = Kind::String;
+    c.aux = 0;
+  }
 
   enum class Section { Other, Cols, Data };
 

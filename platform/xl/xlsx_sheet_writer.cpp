@@ -36,7 +36,7 @@ const char* errorText(uint8_t code) {
   }
 }
 
-bool needsPreserve(const std::u16string& s) {
+bool needsPreserve(std::u16string_view s) {
   auto space = [](char16_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
   return !s.empty() && (space(s.front()) || space(s.back()));
 }
@@ -176,7 +176,7 @@ void SheetPartWriter::appendCell(std::string& out, int row, const Cell& cell) {
         appendInt(out, cell.str);
         out += vClose_;
       } else {
-        const std::u16string& text = sheet_.textOf(cell);
+        std::u16string_view text = sheet_.textOf(cell);
         out += " t=\"inlineStr\"";
         out += isOpen_;
         if (needsPreserve(text)) out += " xml:space=\"preserve\"";

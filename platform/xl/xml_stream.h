@@ -1,6 +1,7 @@
 // A streaming XML reader over expat for the large parts of a package
-// (worksheets, shared texts): elements arrive by local name, without their
-// namespace, and the document is fed in pieces.
+// (worksheets, shared texts): elements arrive by local name, their prefix
+// dropped (the parts use one namespace per element name, so the local name
+// is enough), and the document is fed in pieces.
 #pragma once
 #include <cstddef>
 #include <cstdint>

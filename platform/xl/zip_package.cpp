@@ -44,7 +44,7 @@ void ZipReader::stream(std::string_view name,
   std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(za_, uint64_t(index), 0),
                                                        zip_fclose);
   if (!f) throw FileError(what + " cannot be read (damaged or encrypted)");
-  std::vector<char> buf(1 << 16);
+  std::vector<char> buf(1 << 20);
   uint64_t total = 0;
   for (;;) {
     zip_int64_t n = zip_fread(f.get(), buf.data(), buf.size());
