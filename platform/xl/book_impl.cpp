@@ -1,10 +1,12 @@
 #include "platform/xl/book_impl.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
 #include "platform/fileio.h"
 #include "platform/xl/dates.h"
+#include "platform/xl/limits.h"
 
 namespace xl::detail {
 
@@ -74,12 +76,12 @@ double SheetImpl::colWidth(int col) const {
 }
 
 bool SheetImpl::setRow(int row, double height, Format* format, bool hidden) {
-  if (!inRange(row, 0) || !std::isfinite(height) || height > 409.5) {
+  if (!inRange(row, 0) || !std::isfinite(height) || height < 0) {
     book.error = "row or height out of range";
     return false;
   }
   RowInfo& r = data.touchRow(row);
-  r.height = height;
+  r.height = std::min(height, kMaxRowHeight);
   r.xf = format ? xfOf(format) : kNoXf;
   r.hidden = hidden;
   dirty = true;
@@ -88,13 +90,13 @@ bool SheetImpl::setRow(int row, double height, Format* format, bool hidden) {
 
 bool SheetImpl::setCol(int colFirst, int colLast, double width, Format* format, bool hidden) {
   if (!inRange(0, colFirst) || !inRange(0, colLast) || colFirst > colLast ||
-      !std::isfinite(width) || width > 255) {
+      !std::isfinite(width) || width < 0) {
     book.error = "column or width out of range";
     return false;
   }
   for (int c = colFirst; c <= colLast; ++c) {
     ColInfo& info = data.touchCol(c);
-    info.width = width;
+    info.width = std::min(width, kMaxColWidth);
     info.xf = format ? xfOf(format) : kNoXf;
     info.hidden = hidden;
   }

@@ -8,6 +8,10 @@ constexpr int kXlsxRows = 1048576;
 constexpr int kXlsxCols = 16384;
 constexpr int kXlsRows = 65536;
 constexpr int kXlsCols = 256;
+// The largest row height (points) and column width (characters) the
+// formats hold; larger ones are cut to these.
+constexpr double kMaxRowHeight = 409.5;
+constexpr double kMaxColWidth = 255;
 
 // Beyond these counts a file is taken as damaged: no real workbook comes near.
 constexpr size_t kMaxFormats = 65536;

@@ -68,6 +68,9 @@ class Sheet {
 
   // Row height in points and column width in characters of the default
   // font; rows and columns without their own size give the sheet's default.
+  // Setting fails for a negative size or a row or column outside the limits;
+  // a size beyond the format's largest (409.5 points, 255 characters) is cut
+  // to it.
   virtual double rowHeight(int row) const = 0;
   virtual double colWidth(int col) const = 0;
   virtual bool setRow(int row, double height, Format* format = nullptr, bool hidden = false) = 0;

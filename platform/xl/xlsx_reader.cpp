@@ -1,6 +1,7 @@
 // Reading an xlsx package: the workbook, its relationships, styles, shared
 // texts and worksheets. Every index and reference taken from the file is
 // checked before use; a damaged part throws FileError.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -294,8 +295,8 @@ class WorksheetReader final : public XmlStream {
     col_ = -1;
     double height = -1;
     const char* ht = attr(attrs, "ht");
-    if (ht && (!parseDouble(ht, height) || height < 0 || height > 409.5))
-      return fail("bad row height");
+    if (ht && (!parseDouble(ht, height) || !(height >= 0))) return fail("bad row height");
+    height = std::min(height, kMaxRowHeight);
     bool hidden = isTrue(attr(attrs, "hidden"));
     if (ht || hidden) {
       RowInfo& info = sheet_.data.touchRow(row_);
@@ -314,7 +315,8 @@ class WorksheetReader final : public XmlStream {
       return fail("bad column range");
     double width = -1;
     const char* w = attr(attrs, "width");
-    if (w && (!parseDouble(w, width) || width < 0 || width > 255)) return fail("bad column width");
+    if (w && (!parseDouble(w, width) || !(width >= 0))) return fail("bad column width");
+    width = std::min(width, kMaxColWidth);
     bool hidden = isTrue(attr(attrs, "hidden"));
     uint32_t xf = attr(attrs, "style") ? styleOf(attr(attrs, "style")) : kNoXf;
     for (long long c = first; c <= last; ++c) {

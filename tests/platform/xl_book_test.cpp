@@ -67,6 +67,13 @@ TEST(XlBook, WritesClearsAndTheUsedArea) {
     s->writeStr(4, 3, u"again");
     EXPECT_EQ(utf8(s->readStr(4, 3)), "again");
     EXPECT_EQ(s->readNum(4, 3), 0);
+    // Sizes beyond the format's largest are cut to it; negative ones refused.
+    EXPECT_TRUE(s->setRow(9, 1000));
+    EXPECT_EQ(s->rowHeight(9), 409.5);
+    EXPECT_FALSE(s->setRow(9, -1));
+    EXPECT_TRUE(s->setCol(9, 9, 300));
+    EXPECT_EQ(s->colWidth(9), 255);
+    EXPECT_FALSE(s->setCol(3, 2, 10)) << "first after last";
     // Clear takes inclusive ranges and leaves sizes alone.
     s->setRow(7, 40);
     EXPECT_TRUE(s->clear(5, 7, 0, 1));
