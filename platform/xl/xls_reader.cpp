@@ -2,6 +2,7 @@
 // libgsf), then its BIFF8 records. Every offset, length, count and index is
 // checked against what the stream holds.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/xl/biff.h"
@@ -183,15 +184,13 @@ class SheetReader {
       case kNumber: {
         RecordReader in = r.reader();
         Cell& c = cell(in);
-        c.kind = Kind::Number;
-        c.num = in.f64();
+        setNumber(c, in.f64());
         break;
       }
       case kRk: {
         RecordReader in = r.reader();
         Cell& c = cell(in);
-        c.kind = Kind::Number;
-        c.num = rkValue(in.u32());
+        setNumber(c, rkValue(in.u32()));
         break;
       }
       case kMulRk: multi(r, true); break;
@@ -266,6 +265,17 @@ class SheetReader {
     return c;
   }
 
+  // A number, or #NUM! for the infinities and NaNs no cell can hold.
+  static void setNumber(Cell& c, double v) {
+    if (std::isfinite(v)) {
+      c.kind = Kind::Number;
+      c.num = v;
+    } else {
+      c.kind = Kind::Error;
+      c.aux = 0x24;
+    }
+  }
+
   static double rkValue(uint32_t rk) {
     double v;
     if (rk & 0x02) {
@@ -290,8 +300,7 @@ class SheetReader {
     for (size_t i = 0; i < n; ++i) {
       Cell& c = cellAt(row, int(first + i), in.u16());
       if (numbers) {
-        c.kind = Kind::Number;
-        c.num = rkValue(in.u32());
+        setNumber(c, rkValue(in.u32()));
       } else {
         c.kind = Kind::Blank;
       }
@@ -319,8 +328,7 @@ class SheetReader {
         default: throw FileError("FORMULA record with an unknown result type");
       }
     }
-    c.kind = Kind::Number;
-    c.num = in.f64();
+    setNumber(c, in.f64());
   }
 
   void rowRecord(const Record& r) {

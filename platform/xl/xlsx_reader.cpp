@@ -298,11 +298,12 @@ class WorksheetReader final : public XmlStream {
     if (ht && (!parseDouble(ht, height) || !(height >= 0))) return fail("bad row height");
     height = std::min(height, kMaxRowHeight);
     bool hidden = isTrue(attr(attrs, "hidden"));
-    if (ht || hidden) {
+    bool formatted = isTrue(attr(attrs, "customFormat"));
+    if (ht || hidden || formatted) {
       RowInfo& info = sheet_.data.touchRow(row_);
       info.height = height;
       info.hidden = hidden;
-      if (isTrue(attr(attrs, "customFormat"))) info.xf = styleOf(attr(attrs, "s"));
+      if (formatted) info.xf = styleOf(attr(attrs, "s"));
     }
   }
 
@@ -393,6 +394,7 @@ class WorksheetReader final : public XmlStream {
         if (!hasV) return setBlank(c);
         c.kind = Kind::Number;
         if (!parseDouble(value_, c.num)) return fail("bad number " + value_);
+        if (!std::isfinite(c.num)) c.kind = Kind::Error, c.aux = 0x24;  // no cell holds one: #NUM!
         break;
       case Type::Date:
         if (!hasV) return setBlank(c);

@@ -266,6 +266,9 @@ TEST(XlsRead, RecordsXlwtDoesNotWrite) {
         cellHead(w, biff::kBoolErr, 4, 2);
         w.u8(0x24), w.u8(1);
         w.end();
+        cellHead(w, biff::kNumber, 4, 3);  // no cell can hold a NaN
+        w.f64(NAN);
+        w.end();
       },
       twoTextSst);
   BookPtr b(loadXls(writeStreamFile("hand.xls", stream)));
@@ -287,6 +290,7 @@ TEST(XlsRead, RecordsXlwtDoesNotWrite) {
   EXPECT_EQ(utf8(s->readStr(4, 0)), "abc");
   EXPECT_EQ(utf8(s->readStr(4, 1)), "xyz漢字") << "a text continued at a different width";
   EXPECT_EQ(s->readError(4, 2), xl::ERRORTYPE_NUM);
+  EXPECT_EQ(s->readError(4, 3), xl::ERRORTYPE_NUM);
   EXPECT_EQ(s->rowHeight(0), 30);
   EXPECT_EQ(s->colWidth(1), 12.5);
   EXPECT_EQ(s->colWidth(2), 12.5);
