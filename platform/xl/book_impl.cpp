@@ -22,11 +22,10 @@ bool SheetImpl::inRange(int row, int col) const {
 
 uint32_t SheetImpl::xfOf(Format* format) const {
   if (!format) return book.defaultXf;
-  // Only formats of this book are taken; the pointer is compared before the
+  // Only formats of this book are taken: the pointer is looked up before the
   // object is trusted.
-  for (size_t i = 0; i < book.formats.size(); ++i)
-    if (book.formats[i].get() == format) return uint32_t(i);
-  return book.defaultXf;
+  auto it = book.formatIndex.find(format);
+  return it == book.formatIndex.end() ? book.defaultXf : it->second;
 }
 
 Format* SheetImpl::formatOf(const Cell* cell) const {
@@ -149,6 +148,7 @@ BookImpl::BookImpl(FileKind kind) : kind(kind) { reset(); }
 void BookImpl::reset() {
   sheets.clear();
   formats.clear();
+  formatIndex.clear();
   shared.clear();
   shared.shrink_to_fit();
   package.clear();
@@ -164,7 +164,13 @@ void BookImpl::reset() {
 
 FormatImpl* BookImpl::addFormat(int numFmt) {
   formats.push_back(std::make_unique<FormatImpl>(uint32_t(formats.size()), numFmt));
+  formatIndex[formats.back().get()] = formats.back()->xf;
   return formats.back().get();
+}
+
+void BookImpl::clearFormats() {
+  formats.clear();
+  formatIndex.clear();
 }
 
 const char16_t* BookImpl::getSheetName(int index) const {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/xl/sheet_data.h"
@@ -108,12 +109,14 @@ class BookImpl final : public Book {
   // Makes the book new and empty: no sheets, the default formats.
   void reset();
   FormatImpl* addFormat(int numFmt);
+  void clearFormats();
   // Whether a sheet name is well formed and not taken by another sheet.
   bool nameAvailable(const std::u16string& name, const SheetImpl* except) const;
 
   const FileKind kind;
   std::vector<std::unique_ptr<SheetImpl>> sheets;
   std::vector<std::unique_ptr<FormatImpl>> formats;  // invariant: formats[i]->xf == i
+  std::unordered_map<const Format*, uint32_t> formatIndex;  // the same, by address
   std::vector<std::u16string> shared;                // texts of String cells with aux 1
   bool date1904 = false;
   uint32_t defaultXf = kNoXf;  // what a cell written without a format gets

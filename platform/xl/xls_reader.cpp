@@ -107,7 +107,7 @@ std::vector<SheetEntry> readGlobals(BookImpl& book, std::string_view stream) {
   if (!rs.next(r)) throw FileError("empty workbook stream");
   checkBof(r, 0x0005, "the workbook stream");
   std::vector<SheetEntry> sheets;
-  book.formats.clear();
+  book.clearFormats();
   while (rs.next(r)) {
     switch (r.type) {
       case kEof:

@@ -172,7 +172,7 @@ void readStyles(BookImpl& book, const ZipReader& zip, const std::string& part) {
   if (part.empty() || !zip.has(part)) return;  // every cell then has no format
   pugi::xml_document doc = parsePart(zip, part);
   pugi::xml_node xfs = child(child(doc, "styleSheet"), "cellXfs");
-  book.formats.clear();
+  book.clearFormats();
   for (pugi::xml_node xf : xfs.children()) {
     if (local(xf.name()) != "xf") continue;
     long long id = 0;

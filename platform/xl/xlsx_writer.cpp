@@ -391,7 +391,10 @@ void writeLoadedPackage(const BookImpl& book, const std::string& path) {
       out.addText(name, std::move(it->second));
     } else if (auto sh = rewritten.find(key); sh != rewritten.end()) {
       std::string& original = originals[key] = src.read(name);
-      out.addSheet(name, *sh->second, &original);
+      // A part in UTF-16 cannot take spliced UTF-8: it is written anew.
+      bool utf16 = original.size() >= 2 && ((original[0] == '\xFF' && original[1] == '\xFE') ||
+                                            (original[0] == '\xFE' && original[1] == '\xFF'));
+      out.addSheet(name, *sh->second, utf16 ? nullptr : &original);
     } else {
       out.copyFrom(src.archive(), zip_uint64_t(i), name);
     }

@@ -85,6 +85,16 @@ TEST(XlBook, WritesClearsAndTheUsedArea) {
     EXPECT_EQ(s->readStr(4, 3), nullptr);
     s->writeStr(0, 0, u"after");
     EXPECT_EQ(utf8(s->readStr(0, 0)), "after");
+    // A format of another book is not taken.
+    BookPtr other(xlCreateXMLBookW());
+    other->addSheet(u"o")->writeNum(0, 0, 1);
+    xl::Format* foreign = other->getSheet(0)->cellFormat(0, 0);
+    ASSERT_NE(foreign, nullptr);
+    EXPECT_TRUE(s->writeNum(0, 1, 1, foreign));
+    EXPECT_NE(s->cellFormat(0, 1), foreign);
+    xl::Format* own = s->cellFormat(0, 1);
+    EXPECT_TRUE(s->writeNum(0, 2, 1, own));
+    EXPECT_EQ(s->cellFormat(0, 2), own);
     // A copy of a sheet of the same book.
     xl::Sheet* copy = b->addSheet(u"copy", s);
     ASSERT_NE(copy, nullptr);
