@@ -390,7 +390,7 @@ void writeLoadedPackage(const BookImpl& book, const std::string& path) {
     if (auto it = replaced.find(key); it != replaced.end()) {
       out.addText(name, std::move(it->second));
     } else if (auto sh = rewritten.find(key); sh != rewritten.end()) {
-      std::string& original = originals[key] = src.read(name);
+      std::string& original = originals[key] = src.read(name, kMaxPartSize);
       // A part in UTF-16 cannot take spliced UTF-8: it is written anew.
       bool utf16 = original.size() >= 2 && ((original[0] == '\xFF' && original[1] == '\xFE') ||
                                             (original[0] == '\xFE' && original[1] == '\xFF'));

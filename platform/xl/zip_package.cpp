@@ -33,14 +33,15 @@ int64_t ZipReader::indexOf(std::string_view name) const {
 bool ZipReader::has(std::string_view name) const { return indexOf(name) >= 0; }
 
 void ZipReader::stream(std::string_view name,
-                       const std::function<void(const char*, size_t)>& sink) const {
+                       const std::function<void(const char*, size_t)>& sink, uint64_t limit) const {
   int64_t index = indexOf(name);
   std::string what = "part " + std::string(name);
   if (index < 0) throw FileError(what + " missing");
   zip_stat_t st;
   if (zip_stat_index(za_, uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
     throw FileError(what + " damaged");
-  if (st.size > kMaxPartSize) throw FileError(what + " too large");
+  if (st.size > limit || st.size > kMaxPackageInflated - inflated_)
+    throw FileError(what + " too large");
   std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(za_, uint64_t(index), 0),
                                                        zip_fclose);
   if (!f) throw FileError(what + " cannot be read (damaged or encrypted)");
@@ -52,14 +53,15 @@ void ZipReader::stream(std::string_view name,
     if (n == 0) break;
     total += uint64_t(n);
     if (total > st.size) throw FileError(what + " damaged");  // longer than it says
+    inflated_ += uint64_t(n);
     sink(buf.data(), size_t(n));
   }
   if (total != st.size) throw FileError(what + " damaged");
 }
 
-std::string ZipReader::read(std::string_view name) const {
+std::string ZipReader::read(std::string_view name, uint64_t limit) const {
   std::string out;
-  stream(name, [&out](const char* p, size_t n) { out.append(p, n); });
+  stream(name, [&out](const char* p, size_t n) { out.append(p, n); }, limit);
   return out;
 }
 
