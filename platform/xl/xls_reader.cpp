@@ -242,8 +242,13 @@ class SheetReader {
         sheet_.data.defaultHeight = (in.u16() & 0x7FFF) / 20.0;
         break;
       }
-      case kDefColWidth: sheet_.data.defaultWidth = r.reader().u16() + 0.43; break;
-      case kStandardWidth: sheet_.data.defaultWidth = r.reader().u16() / 256.0; break;
+      case kDefColWidth:  // characters without the margins; STANDARDWIDTH is exact
+        if (!exactWidth_) sheet_.data.defaultWidth = r.reader().u16() + 0.43;
+        break;
+      case kStandardWidth:
+        sheet_.data.defaultWidth = r.reader().u16() / 256.0;
+        exactWidth_ = true;
+        break;
       default: break;
     }
   }
@@ -364,6 +369,7 @@ class SheetReader {
   BookImpl& book_;
   SheetImpl& sheet_;
   bool pendingString_ = false;  // a formula with a text result waits for its STRING
+  bool exactWidth_ = false;     // a STANDARDWIDTH record gave the default width
   int pendingRow_ = 0, pendingCol_ = 0;
 };
 
