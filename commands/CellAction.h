@@ -9,12 +9,14 @@
 //   cell's flag byte.
 // - mNewTexts / mOldTexts hold the bytes (UTF-16LE with the 2-byte NUL) of every
 //   non-zero key of a pool-kind cell in mNewRecords / mOldRecords.
-// - A size pair is either both 0 (no size change) or the sheet's counts before/after.
+// - mResizes is set exactly when the command changes the sheet's size; the size pairs
+//   are then the counts before and after (either may be 0, 0), else all four are 0.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "commands/CellRecord.h"
@@ -82,10 +84,12 @@ class CCellAction : public iCommand {
   int32_t mOldCols = 0;
   int32_t mNewRows = 0;
   int32_t mNewCols = 0;
+  bool mResizes = false;
   std::vector<CellRecord> mNewRecords;  // in recording order
   TextMap mNewTexts;
   std::vector<CellRecord> mOldRecords;  // in recording order
   TextMap mOldTexts;
+  std::unordered_map<uint64_t, double> mOldFormulaValues;  // computed values of old formula cells
 
  private:
   // Appends the destination's current content (flag 0xFF) to the old records, keeping

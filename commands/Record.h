@@ -6,6 +6,7 @@
 
 #include "commands/CellRecord.h"
 #include "store/Cell.h"
+#include "store/Range.h"
 #include "store/TextMap.h"
 
 class RecordWriter {
@@ -26,6 +27,15 @@ class RecordWriter {
     u64(c.value);
   }
   void cell(const CellRecord& r) { cell(r.row, r.col, r.cell); }
+  // 24 bytes: anchor row, anchor column, top, left, bottom, right.
+  void selection(const Selection& s) {
+    i32(s.anchorRow);
+    i32(s.anchorCol);
+    i32(s.range.top);
+    i32(s.range.left);
+    i32(s.range.bottom);
+    i32(s.range.right);
+  }
   // For each entry: key, byte length, bytes (in the map's iteration order).
   void textTable(const TextMap& texts) {
     for (const auto& [key, b] : texts) {
