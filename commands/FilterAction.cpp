@@ -97,8 +97,10 @@ void CFilterAction::prepareValues(uint64_t key, const std::set<double>& numbers,
                                           reinterpret_cast<int64_t>(text.c_str()));
     return;
   }
+  // The rows this column hid count as shown while its condition is tested again (redo
+  // shows them before it hides the new set); the sheet itself is not touched here.
   std::unordered_set<int32_t>& hidden = it->second.rows;
-  for (int32_t row : hidden) setRowHidden(*mCore, row, false);
+  const std::unordered_set<int32_t> before = std::move(hidden);
   hidden.clear();
   const Range& area = mNewState.mRange;
   const int64_t rows = static_cast<int64_t>(mCore->mRowCount);
@@ -109,7 +111,7 @@ void CFilterAction::prepareValues(uint64_t key, const std::set<double>& numbers,
   const int32_t col = posCol(key);
   for (int64_t r = std::max<int64_t>(first, 1); r <= last; ++r) {
     const int32_t row = int32_t(r);
-    if (mCore->mColCount == 0 || mCore->mDatas[row][0].flag != 0) continue;
+    if (mCore->mColCount == 0 || (mCore->mDatas[row][0].flag != 0 && !before.count(row))) continue;
     const Cell& cell = *mCore->cellAt(row, col);
     bool shown;
     if (cell.kind == CELL_INT64)
@@ -122,6 +124,4 @@ void CFilterAction::prepareValues(uint64_t key, const std::set<double>& numbers,
       shown = keys.count(cell.value) != 0;
     if (!shown) hidden.insert(row);
   }
-  if (mNewState.equals(mOldState))
-    for (int32_t row : hidden) setRowHidden(*mCore, row, true);
 }

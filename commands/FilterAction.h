@@ -25,10 +25,10 @@ class CFilterAction : public iCommand {
   // Filtering the column of header cell `key` by the ticked values: a row below the
   // filter's header row stays shown when its cell's number is in `numbers` (integers and
   // decimals) or its text key is in `keys` (every other cell; the empty cell is key 0).
-  // Rows hidden by another column's condition or by the user are not examined. The rows
-  // this column hid are shown at once; when nothing changes they are hidden again and
-  // the command is empty. A key the filter does not hold gives an empty command and a
-  // message through the sheet's message slot.
+  // Rows hidden by another column's condition or by the user are not examined; the rows
+  // this column hid are examined again. Preparing changes nothing in the sheet. A key
+  // the filter does not hold gives an empty command and a message through the sheet's
+  // message slot.
   void prepareValues(uint64_t key, const std::set<double>& numbers, const std::set<uint64_t>& keys);
 
   FilterState mNewState;
