@@ -158,8 +158,12 @@ void CDeleteDuplicate::removeRows() {
   }
   core.mDatas = rowalloc::reallocArray(core.mDatas, size_t(count), size_t(w));  // shrinks
   core.mRowCount = uint64_t(w);
+  mFilterRows.clear();
   if (core.mFilter.active()) {
     const std::vector<int32_t>& dup = mDuplicateRows;
+    for (const auto& [key, column] : core.mFilter.mColumns)
+      for (int32_t r : column.rows)
+        if (std::binary_search(dup.begin(), dup.end(), r)) mFilterRows.push_back({key, r});
     core.mFilter.remapRows([&dup](int32_t a) {
       auto it = std::lower_bound(dup.begin(), dup.end(), a);
       if (it != dup.end() && *it == a) return -1;
@@ -194,6 +198,12 @@ void CDeleteDuplicate::restoreRows() {
       return a + int32_t(std::upper_bound(shifted.begin(), shifted.end(), a) - shifted.begin());
     });
   }
+  // The removed rows that a filter column hid are hidden by it again.
+  for (const auto& [key, row] : mFilterRows) {
+    auto it = core.mFilter.mColumns.find(key);
+    if (it != core.mFilter.mColumns.end()) it->second.rows.insert(row);
+  }
+  mFilterRows.clear();
 }
 
 // Counts the pool keys of the duplicate rows (still in the sheet), keeps each key's
@@ -208,7 +218,7 @@ void CDeleteDuplicate::releaseTexts() {
   parallelChunks(n, threads, [&](unsigned p, size_t b, size_t e) {
     for (size_t i = b; i < e; ++i) {
       const Cell* row = core.mDatas[mDuplicateRows[i]];
-      for (size_t c = 0; c < cols; ++c)
+      for (size_t c = 1; c < cols; ++c)  // column 0 holds heights, not texts
         if (holdsPoolKey(row[c])) buckets[p][shardOfKey(row[c].value)].push_back(row[c].value);
     }
   });
@@ -286,7 +296,7 @@ void CDeleteDuplicate::reinternTexts() {
   const size_t cols = size_t(core.mColCount);
   for (int32_t r : mDuplicateRows) {
     Cell* row = core.mDatas[r];
-    for (size_t c = 0; c < cols; ++c) {
+    for (size_t c = 1; c < cols; ++c) {
       if (!holdsPoolKey(row[c])) continue;
       auto it = moved.find(row[c].value);
       if (it == moved.end()) continue;

@@ -64,6 +64,8 @@ class CDeleteDuplicate : public iCommand {
 
   std::vector<Cell*> mRemovedRows;
   std::vector<TextShard> mSavedTexts;
+  // While applied: (filter column key, row) for each removed row a filter column hid.
+  std::vector<std::pair<uint64_t, int32_t>> mFilterRows;
 };
 
 // Rows first..last (ascending) whose key over `columns` repeats an earlier row's, as
