@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/fileio.h"
 #include "store/DataCore.h"
+#include "store/RisingProgress.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
 
@@ -230,7 +231,7 @@ std::string ownMark(FILE* in, int32_t enc) {
 
 // The head of a write-back: the file's own mark for the first page, else the
 // bytes before the page (progress rising towards 20). Adds what it wrote to `written`.
-bool writePageHead(CDataCore& sheet, FILE* in, FILE* out, const TextPage& page, uint64_t& written) {
+bool writePageHead(RisingProgress& progress, FILE* in, FILE* out, const TextPage& page, uint64_t& written) {
   if (page.start == 0) {
     std::string mark = ownMark(in, page.encoding);
     written = mark.size();
@@ -242,18 +243,18 @@ bool writePageHead(CDataCore& sheet, FILE* in, FILE* out, const TextPage& page, 
   return copyRange(in, out, 0, page.start, [&](uint64_t copied) {
     if (step != 0 && copied - lastReport >= step) {
       lastReport = copied;
-      sheet.reportProgress(static_cast<int64_t>(copied / step));
+      progress(static_cast<int64_t>(copied / step));
     }
   });
 }
 
-bool writePageTail(CDataCore& sheet, FILE* in, FILE* out, uint64_t from, uint64_t length) {
+bool writePageTail(RisingProgress& progress, FILE* in, FILE* out, uint64_t from, uint64_t length) {
   const uint64_t step = (length - from) / 20;
   uint64_t lastReport = 0;
   return copyRange(in, out, from, length - from, [&](uint64_t copied) {
     if (step != 0 && copied - lastReport >= step) {
       lastReport = copied;
-      sheet.reportProgress(static_cast<int64_t>(copied / step) + 80);
+      progress(static_cast<int64_t>(copied / step) + 80);
     }
   });
 }
@@ -296,7 +297,8 @@ bool CDataCore::writeDelimited(const std::u16string& path, char delimiter, bool 
   FILE* out = _wfopen(path.c_str(), u"wb");
   if (out == nullptr) return false;
   bool ok = writeBom(out) == bomOf(mSaveEncoding).size();
-  reportProgress(0);
+  RisingProgress progress(*this);
+  progress(0);
   if (ok && mRowCount >= 2) {
     const LineFormat fmt = makeFormat(*this, mSaveEncoding, delimiter, true, !all);
     std::vector<int32_t> rows;
@@ -309,12 +311,12 @@ bool CDataCore::writeDelimited(const std::u16string& path, char delimiter, bool 
     ok = writeLines(*this, out, rows, fmt, [&](int32_t lastRow) {
       if (step != 0 && lastRow / step > reported) {
         reported = lastRow / step;
-        reportProgress(reported);
+        progress(reported);
       }
     });
   }
   ok = std::fclose(out) == 0 && ok;
-  reportProgress(100);
+  progress.finish();
   return ok;
 }
 
@@ -335,10 +337,11 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
   struct stat st;
   if (::fstat(fileno(in), &st) == 0) ::fchmod(fileno(out), st.st_mode & 07777);
   const int32_t enc = page.encoding != 0 ? page.encoding : sheet.mOpenEncoding;
-  sheet.reportProgress(0);
+  RisingProgress progress(sheet);
+  progress(0);
   uint64_t headBytes = 0;
-  bool ok = writePageHead(sheet, in, out, page, headBytes);
-  sheet.reportProgress(20);
+  bool ok = writePageHead(progress, in, out, page, headBytes);
+  progress(20);
   uint64_t rowBytes = 0;
   if (ok) {
     const LineFormat fmt = makeFormat(sheet, enc, page.delimiter, false, false);
@@ -351,10 +354,10 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
       appendLine(sheet, r, fmt, scratch, line);
       ok = writeAll(out, line);
       rowBytes += line.size();
-      if (step != 0 && r % step == 0) sheet.reportProgress(counter++);
+      if (step != 0 && r % step == 0) progress(counter++);
     }
   }
-  ok = ok && writePageTail(sheet, in, out, page.end, length);
+  ok = ok && writePageTail(progress, in, out, page.end, length);
   std::fclose(in);
   ok = flushAndClose(out) && ok;
   if (ok) ok = std::rename(nativePath(temp).c_str(), nativePath(path).c_str()) == 0;
@@ -363,7 +366,7 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
   } else {
     page.end = headBytes + rowBytes;
   }
-  sheet.reportProgress(100);
+  progress.finish();
   return ok;
 }
 
@@ -383,7 +386,7 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
   FILE* out = _wfopen(path.c_str(), u"wb");
   if (out == nullptr) return false;
   bool ok = writeBom(out) == bomOf(mSaveEncoding).size();
-  reportProgress(progressFrom);
+  reportProgress(progressFrom);  // the split's schedule: the same value may repeat
   const LineFormat fmt = makeFormat(*this, mSaveEncoding, delimiter, false, false);
   std::u16string scratch;
   std::string line;
@@ -401,7 +404,8 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
     appendLine(*this, r, fmt, scratch, line);
     ok = writeAll(out, line);
     if (rowStep != 0 && r % rowStep == 0) {
-      reportProgress(value);
+      // Never to progressTo before the end (100 would close the display).
+      reportProgress(std::min<int64_t>(value, std::max<int64_t>(progressFrom, int64_t{progressTo} - 1)));
       value += valueStep;
     }
   }

@@ -22,11 +22,6 @@
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
-void RisingProgress::operator()(int64_t percent) {
-  if (percent <= last && percent < 100) return;
-  last = percent;
-  sheet.reportProgress(percent);
-}
 
 bool typeAsciiNumber(std::string_view field, Cell& cell) {
   // numberKind reads at most 20 code units; widen and ask it, so the rule has
@@ -199,7 +194,8 @@ class FieldTyper {
 
  private:
   bool text(const char16_t* w, size_t m, Cell& cell) {
-    const uint64_t key = textKey(std::u16string_view(w, m));
+    const std::u16string_view t(w, m);
+    const uint64_t key = gTextIo.keyOf ? gTextIo.keyOf(t) : textKey(t);
     if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
     cell.kind = w[0] == u'=' ? CELL_FORMULA : CELL_TEXT;
     cell.value = key;
@@ -411,7 +407,10 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   std::vector<Span> spans(threads);
   const bool found = findRecordStarts(job, spans, fileno(f), begin, size, progress);
   std::fclose(f);
-  if (!found) return ParallelResult::NotTaken;
+  if (!found) {
+    ++gTextIoStats.parallelGaveWay;
+    return ParallelResult::NotTaken;
+  }
 
   uint64_t total = 0;
   for (Span& s : spans) {
@@ -427,8 +426,10 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
   if (job.failed) {
     sheet.clear();
+    ++gTextIoStats.parallelGaveWay;
     return ParallelResult::NotTaken;
   }
   placeAside(sheet, spans);
+  ++gTextIoStats.parallelDone;
   return ParallelResult::Done;
 }

@@ -22,18 +22,11 @@
 #include <string_view>
 
 #include "store/Cell.h"
+#include "store/RisingProgress.h"
 
 class CDataCore;
 class RowReader;
 
-// Reports rising values only, so that a road that starts over (the parallel
-// import falling back to the sequential one) does not make the bar go back;
-// 100 always passes.
-struct RisingProgress {
-  CDataCore& sheet;
-  int64_t last = -1;
-  void operator()(int64_t percent);
-};
 
 enum class ParallelResult { Done, NotTaken };
 

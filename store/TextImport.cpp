@@ -12,6 +12,7 @@
 #include "store/TextHelpers.h"
 
 TextIoTuning gTextIo;
+TextIoStats gTextIoStats;
 
 namespace {
 
@@ -90,7 +91,7 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
 bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
   RowReader reader;
   if (!openForImport(*this, reader, path, delimiter)) return false;
-  RisingProgress progress{*this};
+  RisingProgress progress(*this);
   progress(0);
   Record first = firstRecord(reader);
   bool ok;
@@ -101,7 +102,7 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
     ok = readAllInParallel(*this, reader, path, progress) == ParallelResult::Done ||
          readAllRecords(*this, reader, progress);
   }
-  progress(100);
+  progress.finish();
   reader.close();
   return ok;
 }
@@ -110,14 +111,15 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
                   int32_t firstRow, int32_t rowCount, TextPage& page) {
   RowReader reader;
   if (!openForImport(sheet, reader, path, delimiter)) return false;
-  sheet.reportProgress(0);
-  sheet.reportProgress(10);
+  RisingProgress progress(sheet);
+  progress(0);
+  progress(10);
   sheet.clear();
   firstRow = std::max(firstRow, 1);
   rowCount = std::max(rowCount, 0);
   Record first = firstRecord(reader);
   if (first.empty() && reader.atEnd()) {
-    sheet.reportProgress(100);
+    progress.finish();
     return true;
   }
   if (static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
@@ -147,7 +149,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
     }
     if (!growColumns(sheet, record)) return false;
     putRecord(sheet, static_cast<int32_t>(next++), record);
-    if (divisor >= 1 && next % divisor == 0) sheet.reportProgress(counter++);
+    if (divisor >= 1 && next % divisor == 0) progress(counter++);
   }
   page.end = reader.offset();
   page.delimiter = reader.delimiter();
@@ -155,7 +157,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   if (next != static_cast<int64_t>(sheet.mRowCount)) {
     sheet.resize(static_cast<int32_t>(next), static_cast<int32_t>(sheet.mColCount));
   }
-  sheet.reportProgress(100);
+  progress.finish();
   reader.close();
   return true;
 }
@@ -188,11 +190,12 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   RowReader reader;
   reader.open(path, delimiter, gTextIo.blockBytes);
   if (reader.kind() == RowReader::KIND_NONE) return false;
-  reportProgress(progressFrom);
+  RisingProgress progress(*this);
+  progress(progressFrom);
   const uint64_t count = reader.countRows();
   Record first = reader.nextRow();
   if (first.empty() && reader.atEnd()) {
-    reportProgress(progressTo);
+    progress.finish(progressTo);
     return true;
   }
   const int64_t rows = static_cast<int64_t>(mRowCount), cols = static_cast<int64_t>(mColCount);
@@ -218,9 +221,9 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
     if (record.empty() && reader.atEnd()) break;
     if (!growColumns(*this, record)) return false;
     putRecord(*this, static_cast<int32_t>(next++), record);
-    if (step >= 1 && placed % step == 0) reportProgress(value++);
+    if (step >= 1 && placed % step == 0 && value < progressTo) progress(value++);
   }
-  reportProgress(progressTo);
+  progress.finish(progressTo);
   reader.close();
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CDataCore;
 
@@ -14,8 +15,18 @@ struct TextIoTuning {
   unsigned threads = 0;              // workers of the parallel roads; 0: one per core
   uint64_t minParallelBytes = 8u << 20;  // smaller files are read by the sequential road
   bool parallel = true;              // false: always the sequential road
+  // The key function of the parallel road; null for textKey. Tests put a
+  // colliding one here to reach the road's give-way path.
+  uint64_t (*keyOf)(std::u16string_view text) = nullptr;
 };
 extern TextIoTuning gTextIo;
+
+// What the parallel road did, for tests and benchmarks.
+struct TextIoStats {
+  uint64_t parallelDone = 0;     // whole-file reads finished on the parallel road
+  uint64_t parallelGaveWay = 0;  // reads it began and handed to the sequential road
+};
+extern TextIoStats gTextIoStats;
 
 // Where a page of a huge text file lies in it and how it was read, so that the
 // write-back puts it back in the same form. readTextPage fills it; a
