@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/crt.h"
 #include "platform/fileio.h"
+#include "store/Alloc.h"
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
 #include "store/QuoteDetect.h"
@@ -23,28 +24,57 @@
 #include "store/TextKey.h"
 
 
+namespace {
+
+// numberKind over 7-bit ASCII bytes, with the value of an integer: the same
+// rule step for step (one leading blank, TAB or '-' skipped; a leading '0'
+// followed by '.' or the end; at most 19 units after the skipped one; at
+// least one digit; an integer that fits in 64 bits).
+int asciiNumberKind(const char* t, size_t n, uint64_t& value, bool& negative) {
+  if (n == 0) return 0;
+  if (t[0] == '0' && n > 1 && t[1] != '.') return 0;
+  size_t i = 0;
+  negative = false;
+  if (t[0] == ' ' || t[0] == '\t' || t[0] == '-') {
+    negative = t[0] == '-';
+    i = 1;
+  }
+  if (n - i > 19) return 0;
+  int kind = 1;
+  int digits = 0;
+  value = 0;
+  for (; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(t[i]);
+    if (c == '.') {
+      if (kind == 2) return 0;
+      kind = 2;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+      if (kind == 1) value = value * 10 + (c - '0');
+    } else {
+      return 0;
+    }
+  }
+  if (digits == 0) return 0;
+  if (kind == 1 && value > (negative ? uint64_t{INT64_MAX} + 1 : uint64_t{INT64_MAX})) return 0;
+  return kind;
+}
+
+}  // namespace
+
 bool typeAsciiNumber(std::string_view field, Cell& cell) {
-  // numberKind reads at most 20 code units; widen and ask it, so the rule has
-  // one home. Then parse as _wtoi64 and wcstod would.
-  const size_t n = field.size();
-  if (n == 0 || n > 20) return false;
-  char16_t wide[21];
-  for (size_t i = 0; i < n; ++i) wide[i] = static_cast<unsigned char>(field[i]);
-  wide[n] = 0;
-  const int kind = numberKind(std::u16string_view(wide, n));
+  uint64_t value = 0;
+  bool negative = false;
+  const int kind = asciiNumberKind(field.data(), field.size(), value, negative);
   if (kind == 0) return false;
-  const char* p = field.data();
-  const char* end = p + n;
-  if (*p == ' ' || *p == '\t') ++p;  // one blank or TAB; then digits, '.' or '-'
-  if (kind == 1) {
-    bool negative = *p == '-';
-    if (negative) ++p;
-    uint64_t value = 0;
-    for (; p < end; ++p) value = value * 10 + static_cast<uint64_t>(*p - '0');
+  if (kind == 1) {  // what _wtoi64 reads from such a text
     cell.kind = CELL_INT64;
     cell.value = negative ? uint64_t{0} - value : value;
     return true;
   }
+  const char* p = field.data();
+  const char* end = p + field.size();
+  if (*p == ' ' || *p == '\t') ++p;  // wcstod skips it; from_chars does not
   double d = 0;
   std::from_chars(p, end, d);  // correctly rounded, as strtod
   cell.kind = CELL_DOUBLE;
@@ -62,7 +92,10 @@ constexpr size_t WORKER_LINE_UNITS = 1u << 16;
 // that hot texts cost one pool call per batch and cold ones stay bounded.
 class LocalTexts {
  public:
-  explicit LocalTexts(StringPool& pool) : mPool(pool), mSlots(SLOTS) {}
+  explicit LocalTexts(StringPool& pool) : mPool(pool), mSlots(SLOTS) {
+    mArena.reserve(ARENA_UNITS + 65536);
+    mUsed.reserve(SLOTS / 2);
+  }
 
   // Counts the text (m units, m >= 1) under `key`. False when the key is
   // already counted here for a different text.
@@ -107,9 +140,9 @@ class LocalTexts {
   static constexpr size_t ARENA_UNITS = 1u << 20;
   struct Slot {
     uint64_t key = 0;
-    size_t offset = 0;
+    uint64_t count = 0;  // 0: the slot is free
+    size_t offset = 0;   // of the text in mArena
     size_t units = 0;
-    uint64_t count = 0;
   };
   static size_t index(uint64_t key) { return static_cast<size_t>(key ^ (key >> 29)) & (SLOTS - 1); }
 
@@ -134,9 +167,15 @@ struct ImportJob {
   int kind;  // RowReader::KIND_UTF8 or KIND_ANSI
   char delimiter;
   size_t blockBytes;
+  Cell** rows = nullptr;  // the sheet's row array while the workers make its rows
   std::atomic<uint64_t> recordsDone{0};
   std::atomic<bool> failed{false};
 };
+
+// A zero-filled row as rowalloc::allocRow makes it (freed by the sheet with
+// rowalloc::freeRow), without the allocation counter that every thread would
+// contend for.
+Cell* newRow(size_t cells) { return static_cast<Cell*>(std::calloc(cells ? cells : 1, sizeof(Cell))); }
 
 // One span of the data: records that start in [start, limit).
 struct Span {
@@ -165,16 +204,15 @@ class FieldTyper {
     for (size_t i = 0; i < cut; ++i) ascii &= static_cast<unsigned char>(p[i]) < 0x80;
     if (ascii) {
       if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
-      mWide.resize(cut);
+      if (mWide.size() < cut) mWide.resize(cut);
       for (size_t i = 0; i < cut; ++i) mWide[i] = static_cast<unsigned char>(p[i]);
       return text(mWide.data(), cut, cell);
     }
-    mWide.resize(n);
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
     size_t m = mKind == RowReader::KIND_UTF8 ? utf8Decode(p, n, mWide.data()) : ansiDecode(p, n, mWide.data());
     const size_t nulUnit = std::u16string_view(mWide.data(), m).find(u'\0');
     if (nulUnit != std::u16string_view::npos) m = nulUnit;
     if (m == 0) return true;
-    mWide.resize(m + 1);
     mWide[m] = 0;
     if (mWide[0] != u'=') {
       const int kind = numberKind(std::u16string_view(mWide.data(), m));
@@ -289,8 +327,16 @@ void fillSpan(ImportJob& job, Span& span) {
       return;
     }
     const int64_t row = span.firstRow + static_cast<int64_t>(k);
+    // Each worker makes its own rows: they come from its own malloc arena and
+    // their pages are first touched here, on all threads at once.
+    Cell* cellsOfRow = newRow(width);
+    if (cellsOfRow == nullptr) {
+      job.failed = true;
+      return;
+    }
+    job.rows[row] = cellsOfRow;
     if (cells.size() < width) {
-      std::memcpy(sheet.mDatas[row] + 1, cells.data(), cells.size() * sizeof(Cell));
+      std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
     } else {
       span.widest = std::max<uint64_t>(span.widest, cells.size());
       span.aside.push_back({row, cells});
@@ -422,13 +468,28 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   }
   progress(10);
   sheet.clear();
-  sheet.resize(static_cast<int32_t>(total + 1), static_cast<int32_t>(firstFields + 1));
+  sheet.resize(1, static_cast<int32_t>(firstFields + 1));  // row 0, made by the sheet
+  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
+  if (rows == nullptr) {
+    sheet.clear();  // the sequential road meets the shortage and reports it
+    return ParallelResult::NotTaken;
+  }
+  std::fill(rows + 1, rows + total + 1, nullptr);
+  sheet.mDatas = job.rows = rows;
+  // Room for two distinct texts per record up front: the shards' tables then
+  // do not grow under their locks while the workers add, and stay sparse
+  // enough for short probes. Pages of the tables that no text reaches are
+  // never touched, so repeated texts cost little of it.
+  sheet.mPool.reserve(static_cast<size_t>(total) * 2);
   runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
   if (job.failed) {
+    for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
+    sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
     sheet.clear();
     ++gTextIoStats.parallelGaveWay;
     return ParallelResult::NotTaken;
   }
+  sheet.mRowCount = total + 1;  // every row is made: the sheet is whole again
   placeAside(sheet, spans);
   ++gTextIoStats.parallelDone;
   return ParallelResult::Done;
