@@ -23,6 +23,8 @@ bool isLowSurrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool looksLikeUtf16le(const uint8_t* b, int len) {
   int units = len / 2;
   int plausible = 0;
+  int latin = 0;     // units below 0x100: ASCII and Latin-1 characters
+  int highLow = 0;   // units whose low byte is 0x80 or above
   bool asciiOnly = true;
   for (int i = 0; i < len; ++i) {
     if (b[i] == 0 || b[i] >= 0x80) {
@@ -45,7 +47,13 @@ bool looksLikeUtf16le(const uint8_t* b, int len) {
     }
     if (isLowSurrogate(u)) return false;
     if (plausibleUnit(u)) ++plausible;
+    if (u < 0x100) ++latin;
+    if ((u & 0xFF) >= 0x80) ++highLow;
   }
+  // Without a single ASCII or Latin-1 character (no zero high byte), the text
+  // must be CJK-like, whose low bytes spread over the whole range; byte text
+  // that is mostly ASCII pairs into units with low bytes below 0x80.
+  if (latin == 0 && highLow * 5 < units) return false;
   return plausible * 10 >= units * 9;
 }
 
