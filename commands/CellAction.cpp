@@ -230,9 +230,9 @@ void CCellAction::fillScript(const std::u16string& text, uint8_t kind, bool seri
   });
 }
 
-// The count after a paste: the spec'd growth (extra = start + n - count when the sheet
-// has at least 2, else n + 1), and never less than start + n, so no pasted cell falls
-// outside the sheet.
+// The count after a paste: grown by start + n - count when the sheet has at least 2,
+// else by n + 1, and never less than start + n, so no pasted cell falls outside the
+// sheet.
 static int32_t grownCount(int32_t count, int32_t start, int32_t n) {
   const int64_t extra = count >= 2 ? int64_t(start) + n - count : int64_t(n) + 1;
   const int64_t grown = std::max<int64_t>(count + std::max<int64_t>(extra, 0), int64_t(start) + n);

@@ -1,5 +1,7 @@
 #include "commands/VisibleAction.h"
 
+#include <algorithm>
+
 #include "commands/Record.h"
 
 CVisibleAction::CVisibleAction(CDataCore* core, const Selection* selection)
@@ -12,11 +14,13 @@ void CVisibleAction::prepare(bool show) {
   const bool wholeRows = r.left == 0 && r.top != 0;
   if (!wholeCols && !wholeRows) return;
   const int32_t first = wholeCols ? r.left : r.top;
-  const int32_t last = wholeCols ? r.right : r.bottom;
+  // Header cells beyond the sheet cannot change, so they are not recorded.
+  const int64_t count = static_cast<int64_t>(wholeCols ? mCore->mColCount : mCore->mRowCount);
+  const int64_t last = std::min<int64_t>(wholeCols ? r.right : r.bottom, count - 1);
   for (int64_t i = first; i <= last; ++i) {
     const int32_t row = wholeCols ? 0 : static_cast<int32_t>(i);
     const int32_t col = wholeCols ? static_cast<int32_t>(i) : 0;
-    // Positions outside the sheet read as the empty cell (flag 0).
+    if (!mCore->inSheet(row, col)) continue;
     const uint8_t current = mCore->cellAt(row, col)->flag;
     if (current == target) continue;
     mNewFlags[cellPos(row, col)] = target;

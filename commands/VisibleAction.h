@@ -14,7 +14,8 @@ class CVisibleAction : public iCommand {
   CVisibleAction(CDataCore* core, const Selection* selection);
 
   // Records the selected whole columns (or whole rows) whose hidden flag differs from
-  // the target (0 show, 1 hide). Cells or the whole sheet selected: nothing.
+  // the target (0 show, 1 hide); header cells beyond the sheet are not recorded. Cells
+  // or the whole sheet selected: nothing.
   void prepare(bool show);
 
   bool isEmpty() const override;  // the new map is empty
