@@ -11,23 +11,58 @@
 
 namespace {
 
-// The group of a row by its key cell.
-enum Group : uint8_t { NUMBER, NAN_NUMBER, TEXT, EMPTY };
-
 struct NumberKey {
   double value;
   int32_t row;
 };
 
+// A text key with its first eight code units packed big end first (zero-padded, and no
+// text holds a NUL), so that most comparisons need no look at the text itself.
 struct TextKey {
-  uint64_t prefix;  // the first four code units, big end first, for quick comparison
-  int32_t index;    // into the texts
+  uint64_t head;    // units 0..3
+  uint64_t next;    // units 4..7
+  const char16_t* text;
+  uint32_t length;
+  int32_t row;
 };
 
-uint64_t prefixOf(std::u16string_view t) {
-  uint64_t p = 0;
-  for (size_t i = 0; i < 4; ++i) p = (p << 16) | (i < t.size() ? t[i] : 0);
-  return p;
+TextKey textKeyOf(std::u16string_view t, int32_t row) {
+  TextKey k{0, 0, t.data(), static_cast<uint32_t>(t.size()), row};
+  for (size_t i = 0; i < 4; ++i) k.head = (k.head << 16) | (i < t.size() ? t[i] : 0);
+  for (size_t i = 4; i < 8; ++i) k.next = (k.next << 16) | (i < t.size() ? t[i] : 0);
+  return k;
+}
+
+// Code unit order.
+bool textLess(const TextKey& a, const TextKey& b) {
+  if (a.head != b.head) return a.head < b.head;
+  if (a.next != b.next) return a.next < b.next;
+  // The first eight units are equal: then both texts are at least eight long, or both
+  // are these same units.
+  if (a.text == b.text || (a.length <= 8 && b.length <= 8)) return false;
+  return std::u16string_view(a.text + 8, a.length - 8) < std::u16string_view(b.text + 8, b.length - 8);
+}
+
+// The rows of one chunk by group, in row order.
+struct Groups {
+  std::vector<NumberKey> numbers;
+  std::vector<TextKey> texts;
+  std::vector<int32_t> nans;
+  std::vector<int32_t> empties;
+  std::deque<std::u16string> owned;  // formatted texts (date-times, handler values)
+};
+
+template <class T>
+std::vector<T> concat(std::vector<Groups>& parts, std::vector<T> Groups::*member) {
+  size_t n = 0;
+  for (Groups& g : parts) n += (g.*member).size();
+  std::vector<T> all;
+  all.reserve(n);
+  for (Groups& g : parts) {
+    all.insert(all.end(), (g.*member).begin(), (g.*member).end());
+    std::vector<T>().swap(g.*member);
+  }
+  return all;
 }
 
 bool cellEmpty(const Cell& c) { return c.isZero(); }
@@ -61,54 +96,42 @@ bool looksLikeHeader(const CDataCore& core, int32_t r1, int32_t c1, int32_t c2) 
 std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_t last,
                                     int32_t key, bool ascending) {
   const size_t n = size_t(int64_t(last) - first + 1);
-  std::vector<uint8_t> group(n);
-  std::vector<double> numbers(n);
-  std::vector<std::u16string_view> texts(n);
   const unsigned threads = threadCount(n, 32768);
-  // Formatted texts (date-times, handler values) live here until the sort is done.
-  std::vector<std::deque<std::u16string>> owned(threads);
+  std::vector<Groups> parts(threads);
   parallelChunks(n, threads, [&](unsigned p, size_t b, size_t e) {
+    Groups& g = parts[p];
     std::u16string scratch;
     for (size_t i = b; i < e; ++i) {
       const int32_t row = first + int32_t(i);
       const Cell& c = core.mDatas[row][key];
       if (c.kind == CELL_INT64) {
-        group[i] = NUMBER;
-        numbers[i] = double(c.asInt64());
+        g.numbers.push_back({double(c.asInt64()), row});
       } else if (c.kind == CELL_DOUBLE) {
-        numbers[i] = c.asDouble();
-        group[i] = std::isnan(numbers[i]) ? NAN_NUMBER : NUMBER;
+        if (std::isnan(c.asDouble()))
+          g.nans.push_back(row);
+        else
+          g.numbers.push_back({c.asDouble(), row});
       } else {
         std::u16string_view t = cellTextView(core, row, key, c, scratch);
-        if (!t.empty() && t.data() == scratch.data()) t = owned[p].emplace_back(scratch);
-        texts[i] = t;
-        group[i] = t.empty() ? EMPTY : TEXT;
+        if (t.empty()) {
+          g.empties.push_back(row);
+          continue;
+        }
+        if (t.data() == scratch.data()) t = g.owned.emplace_back(scratch);
+        g.texts.push_back(textKeyOf(t, row));
       }
     }
   });
-  std::vector<NumberKey> nums;
-  std::vector<TextKey> strs;
-  std::vector<int32_t> nans, empties;
-  for (size_t i = 0; i < n; ++i) {
-    const int32_t row = first + int32_t(i);
-    switch (group[i]) {
-      case NUMBER: nums.push_back({numbers[i], row}); break;
-      case NAN_NUMBER: nans.push_back(row); break;
-      case TEXT: strs.push_back({prefixOf(texts[i]), int32_t(i)}); break;
-      default: empties.push_back(row); break;
-    }
-  }
-  std::vector<double>().swap(numbers);
-  auto textLess = [&](const TextKey& a, const TextKey& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return texts[a.index].compare(texts[b.index]) < 0;
-  };
+  std::vector<NumberKey> nums = concat(parts, &Groups::numbers);
+  std::vector<TextKey> strs = concat(parts, &Groups::texts);
+  std::vector<int32_t> nans = concat(parts, &Groups::nans);
+  std::vector<int32_t> empties = concat(parts, &Groups::empties);
   if (ascending) {
     parallelStableSort(nums, [](const NumberKey& a, const NumberKey& b) { return a.value < b.value; });
     parallelStableSort(strs, textLess);
   } else {
     parallelStableSort(nums, [](const NumberKey& a, const NumberKey& b) { return b.value < a.value; });
-    parallelStableSort(strs, [&](const TextKey& a, const TextKey& b) { return textLess(b, a); });
+    parallelStableSort(strs, [](const TextKey& a, const TextKey& b) { return textLess(b, a); });
   }
   std::vector<int32_t> order;
   order.reserve(n);
@@ -117,7 +140,7 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
     order.insert(order.end(), nans.begin(), nans.end());
   };
   auto putTexts = [&] {
-    for (const TextKey& k : strs) order.push_back(first + k.index);
+    for (const TextKey& k : strs) order.push_back(k.row);
   };
   if (ascending) {
     putNumbers();
