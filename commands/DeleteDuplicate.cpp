@@ -11,10 +11,18 @@ namespace {
 
 constexpr unsigned TEXT_SHARDS = 8;
 
-unsigned shardOfKey(uint64_t key) {
-  key *= 0x9E3779B97F4A7C15ULL;
-  return unsigned(key >> 61);
+// The 64-bit finalizer of MurmurHash3; the string pool places keys by it, so walking
+// keys in its order walks the pool's tables in order (only speed depends on this).
+uint64_t fmix(uint64_t k) {
+  k ^= k >> 33;
+  k *= 0xff51afd7ed558ccdULL;
+  k ^= k >> 33;
+  k *= 0xc4ceb9fe1a85ec53ULL;
+  k ^= k >> 33;
+  return k;
 }
+
+unsigned shardOfKey(uint64_t key) { return unsigned(fmix(key) >> 61); }
 
 // Counts of keys in a flat table (key 0 never occurs: it is no text).
 struct KeyCounts {
@@ -232,8 +240,13 @@ void CDeleteDuplicate::releaseTexts() {
       }
       TextShard& shard = mSavedTexts[s];
       shard.texts.reserve(counts.used);
-      for (auto& [key, refs] : counts.slots) {
-        if (!key) continue;
+      std::vector<std::pair<uint64_t, uint64_t>> keys;  // (placement, index in counts)
+      keys.reserve(counts.used);
+      for (size_t i = 0; i < counts.slots.size(); ++i)
+        if (counts.slots[i].first) keys.push_back({fmix(counts.slots[i].first), i});
+      std::sort(keys.begin(), keys.end());
+      for (auto [placement, i] : keys) {
+        auto [key, refs] = counts.slots[i];
         StringPool::Entry e;
         if (!core.mPool.lookup(key, e)) e = StringPool::Entry{};
         shard.texts.push_back(SavedText{key, refs, e.count, shard.bytes.size(), e.len});
