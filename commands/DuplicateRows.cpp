@@ -82,11 +82,45 @@ class KeyReader {
   std::u16string mScratchA, mScratchB;
 };
 
+// The cells of up to two key columns as stored. Equal stored cells of the text, integer
+// and decimal kinds mean equal texts (one text per pool key), so equal tuples prove a
+// duplicate without reading the earlier row again; unequal ones prove nothing.
+struct CellTuple {
+  uint8_t kind[2] = {0xFF, 0xFF};  // 0xFF: not usable (another kind, or no such column)
+  uint64_t value[2] = {0, 0};
+
+  static CellTuple of(const CDataCore& core, int32_t row, const std::vector<int32_t>& cols) {
+    CellTuple t;
+    if (cols.size() > 2) return t;
+    for (size_t i = 0; i < cols.size(); ++i) {
+      const Cell& c = *core.cellAt(row, cols[i]);
+      if (c.kind > CELL_DOUBLE) return CellTuple{};
+      t.kind[i] = c.kind;
+      t.value[i] = c.value;
+    }
+    for (size_t i = cols.size(); i < 2; ++i) t.kind[i] = 0;  // absent columns match
+    return t;
+  }
+  bool proves(const CellTuple& o) const {
+    return kind[0] != 0xFF && kind[0] == o.kind[0] && kind[1] == o.kind[1] &&
+           value[0] == o.value[0] && value[1] == o.value[1];
+  }
+};
+
 // One shard's table of first rows: open addressing by hash, linear probing.
 struct FirstRows {
-  struct Slot {
+  struct __attribute__((packed)) Slot {  // 32 bytes
     uint64_t hash;
     int32_t row;  // -1: free
+    uint8_t kind[2];
+    uint16_t unused;
+    uint64_t value[2];
+
+    CellTuple cells() const {
+      CellTuple t;
+      t.kind[0] = kind[0], t.kind[1] = kind[1], t.value[0] = value[0], t.value[1] = value[1];
+      return t;
+    }
   };
   std::vector<Slot> slots;
   size_t mask = 0;
@@ -94,19 +128,19 @@ struct FirstRows {
   explicit FirstRows(size_t entries) {
     size_t cap = 16;
     while (cap < entries * 2) cap *= 2;
-    slots.assign(cap, Slot{0, -1});
+    slots.assign(cap, Slot{0, -1, {0xFF, 0xFF}, 0, {0, 0}});
     mask = cap - 1;
   }
 
   // True when an earlier row has the same key; otherwise `row` is entered.
-  bool seen(uint64_t hash, int32_t row, KeyReader& reader) {
+  bool seen(uint64_t hash, int32_t row, const CellTuple& cells, KeyReader& reader) {
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& s = slots[i];
       if (s.row < 0) {
-        s = Slot{hash, row};
+        s = Slot{hash, row, {cells.kind[0], cells.kind[1]}, 0, {cells.value[0], cells.value[1]}};
         return false;
       }
-      if (s.hash == hash && reader.sameKey(s.row, row)) return true;
+      if (s.hash == hash && (s.cells().proves(cells) || reader.sameKey(s.row, row))) return true;
     }
   }
 };
@@ -117,30 +151,35 @@ std::vector<int32_t> findDuplicateRows(const CDataCore& core, int32_t first, int
                                        const std::vector<int32_t>& columns, bool matchCase) {
   if (last < first) return {};
   const size_t n = size_t(int64_t(last) - first + 1);
-  std::vector<uint64_t> hashes(n);
   const unsigned threads = threadCount(n, 16384);
-  std::vector<std::array<size_t, SHARDS>> perShard(threads);
+  const unsigned shards = threads > 1 ? SHARDS : 1;
+  // Each thread hashes a chunk of rows into per-shard lists; chunk order then row order
+  // keeps every shard's rows in row order.
+  struct Keyed {
+    uint64_t hash;
+    int32_t row;
+  };
+  std::vector<std::array<std::vector<Keyed>, SHARDS>> buckets(threads);
   parallelChunks(n, threads, [&](unsigned p, size_t b, size_t e) {
     KeyReader reader(core, columns, matchCase);
-    perShard[p].fill(0);
     for (size_t i = b; i < e; ++i) {
-      hashes[i] = reader.hash(first + int32_t(i));
-      ++perShard[p][hashes[i] >> (64 - SHARD_BITS)];
+      const int32_t row = first + int32_t(i);
+      const uint64_t h = reader.hash(row);
+      buckets[p][shards > 1 ? h >> (64 - SHARD_BITS) : 0].push_back({h, row});
     }
   });
   std::vector<uint8_t> duplicate(n, 0);
-  const unsigned shards = threads > 1 ? SHARDS : 1;
   parallelChunks(shards, shards, [&](unsigned, size_t sb, size_t se) {
     KeyReader reader(core, columns, matchCase);
     for (size_t s = sb; s < se; ++s) {
       size_t rows = 0;
-      for (auto& counts : perShard)
-        for (size_t k = 0; k < SHARDS; ++k)
-          if (shards == 1 || k == s) rows += counts[k];
+      for (auto& b : buckets) rows += b[s].size();
       FirstRows table(rows);
-      for (size_t i = 0; i < n; ++i) {
-        if (shards > 1 && (hashes[i] >> (64 - SHARD_BITS)) != s) continue;
-        if (table.seen(hashes[i], first + int32_t(i), reader)) duplicate[i] = 1;
+      for (auto& b : buckets) {
+        for (const Keyed& k : b[s])
+          if (table.seen(k.hash, k.row, CellTuple::of(core, k.row, columns), reader))
+            duplicate[size_t(k.row - first)] = 1;
+        std::vector<Keyed>().swap(b[s]);
       }
     }
   });
