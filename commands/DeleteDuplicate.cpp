@@ -145,6 +145,8 @@ void CDeleteDuplicate::removeRows() {
   CDataCore& core = *mCore;
   const size_t n = mDuplicateRows.size();
   const int64_t count = static_cast<int64_t>(core.mRowCount);
+  mRemovedRows.clear();
+  mRemovedRows.reserve(n);  // before anything changes: nothing below allocates rows
   releaseTexts();
   if (!core.mFormulaValues.empty()) {  // as clearing the cells would
     const int32_t cols = static_cast<int32_t>(core.mColCount);
@@ -152,8 +154,6 @@ void CDeleteDuplicate::removeRows() {
       for (int32_t c = 0; c < cols; ++c)
         if (core.mDatas[r][c].kind == CELL_FORMULA) core.mFormulaValues.erase(cellPos(r, c));
   }
-  mRemovedRows.clear();
-  mRemovedRows.reserve(n);
   int64_t w = mDuplicateRows.front();
   size_t d = 0;
   for (int64_t r = w; r < count; ++r) {
