@@ -335,7 +335,9 @@ void fillSpan(ImportJob& job, Span& span) {
       return;
     }
     job.rows[row] = cellsOfRow;
-    if (cells.size() < width) {
+    if (cells.empty()) {
+      // an empty line: an empty row
+    } else if (cells.size() < width) {
       std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
     } else {
       span.widest = std::max<uint64_t>(span.widest, cells.size());
