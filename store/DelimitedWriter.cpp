@@ -154,6 +154,7 @@ class FieldEncoder {
     uint64_t key = 0;  // 0: empty
     uint32_t offset = 0;
     uint32_t length = 0;
+    bool used = false;  // hit since it came in: a text met once does not push it out
   };
 
   void appendField(const Cell& cell, int32_t row, int32_t col, std::string& out) {
@@ -185,6 +186,7 @@ class FieldEncoder {
   void appendText(const Cell& cell, int32_t row, int32_t col, std::string& out) {
     Slot& slot = mCache[(cell.value ^ (cell.value >> 29)) & (CACHE_SLOTS - 1)];
     if (slot.key == cell.value) {
+      slot.used = true;
       out.append(mCacheBytes, slot.offset, slot.length);
       return;
     }
@@ -192,6 +194,10 @@ class FieldEncoder {
     mScratch.clear();
     appendCellText(mSheet, cell, row, col, mScratch);
     appendGeneric(mScratch, out);
+    if (slot.used) {  // a text in use keeps its place once; the next miss takes it
+      slot.used = false;
+      return;
+    }
     if (mCacheBytes.size() + (out.size() - at) > CACHE_BYTES) {
       mCacheBytes.clear();
       std::fill(mCache.begin(), mCache.end(), Slot{});
