@@ -290,6 +290,7 @@ class FieldTyper {
   // A text cell for the field's bytes: kind 8 when it begins with '=' (an
   // ASCII byte, so the text begins with it too), else kind 0.
   bool text(const char* p, size_t n, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
     cell.kind = p[0] == '=' ? CELL_FORMULA : CELL_TEXT;
     const uint64_t hash = bytesHash(p, n);
     uint64_t known = 0;
