@@ -23,7 +23,6 @@
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
-
 namespace {
 
 // numberKind over 7-bit ASCII bytes, with the value of an integer: the same
@@ -119,14 +118,16 @@ uint64_t bytesHash(const char* p, size_t n) {
 }
 
 // One thread's texts and their counts, keyed by the fields' raw bytes (a
-// repeated field costs a hash and a compare: no decoding, no text key), and
-// flushed into the pool in batches, so that hot texts cost one pool call per
-// batch and the table's memory stays bounded. Two raw forms of one text
+// repeated field costs a hash and a compare: no decoding, no text key). When
+// the table fills, the fields met only once go to the pool and the others
+// stay, so hot texts cost the pool one call in all and the table's memory
+// stays bounded. Two raw forms of one text
 // (e.g. two invalid bytes that both decode to U+FFFD) are two entries with
 // the same key and bytes; the pool adds their counts.
 class LocalTexts {
  public:
-  LocalTexts(StringPool& pool, int kind) : mPool(pool), mKind(kind), mSlots(SLOTS) {
+  LocalTexts(StringPool& pool, int kind, size_t firstShard)
+      : mPool(pool), mKind(kind), mFirstShard(firstShard % StringPool::SHARD_COUNT), mSlots(SLOTS) {
     mArena.reserve(ARENA_BYTES + 65536);
     mKeptArena.reserve(ARENA_BYTES + 65536);
     mUsed.reserve(SLOTS / 2);
@@ -160,7 +161,7 @@ class LocalTexts {
   // than once since they came in, so hot texts stay here and cost the pool
   // one call in all; the final flush hands over everything.
   void flush(bool all = false) {
-    std::vector<Slot> kept;
+    std::vector<Slot> kept, handed;
     size_t keptBytes = 0;
     for (size_t i : mUsed) {
       Slot& s = mSlots[i];
@@ -168,13 +169,12 @@ class LocalTexts {
         kept.push_back(s);
         keptBytes += s.length;
       } else {
-        if (mWide.size() < s.length + 1) mWide.resize(s.length + 1);
-        const size_t m = decodeField(mKind, mArena.data() + s.offset, s.length, mWide.data());
-        mPool.addCounted(s.key, mWide.data(), (m + 1) * 2, s.count, mCollided);
+        handed.push_back(s);
       }
       s = Slot{};
     }
     mUsed.clear();
+    handOver(handed);
     mKeptArena.clear();
     for (Slot& k : kept) {
       mKeptArena.append(mArena, k.offset, k.length);
@@ -202,8 +202,37 @@ class LocalTexts {
     uint32_t length = 0;
   };
 
+  // Adds the entries to the pool in the order of the pool's shards, starting
+  // at a shard of this thread's own, so that threads flushing at the same
+  // time mostly take different shard locks, each several times in a row.
+  // (The shard guess mirrors the pool's key mixing; were it to differ, only
+  // the order, not the result, would change.)
+  void handOver(std::vector<Slot>& entries) {
+    auto shardOf = [](uint64_t key) {
+      key ^= key >> 33;
+      key *= 0xff51afd7ed558ccdULL;
+      key ^= key >> 33;
+      key *= 0xc4ceb9fe1a85ec53ULL;
+      key ^= key >> 33;
+      return static_cast<size_t>(key >> (64 - StringPool::SHARD_BITS));
+    };
+    const size_t shards = StringPool::SHARD_COUNT;
+    std::vector<size_t> start(shards + 1, 0);
+    for (const Slot& e : entries) ++start[(shardOf(e.key) + shards - mFirstShard) % shards + 1];
+    for (size_t i = 0; i < shards; ++i) start[i + 1] += start[i];
+    std::vector<const Slot*> order(entries.size());
+    for (const Slot& e : entries) order[start[(shardOf(e.key) + shards - mFirstShard) % shards]++] = &e;
+    for (const Slot* e : order) {
+      if (mWide.size() < e->length + 1) mWide.resize(e->length + 1);
+      const size_t m = decodeField(mKind, mArena.data() + e->offset, e->length, mWide.data());
+      mPool.addCounted(e->key, mWide.data(), (m + 1) * 2, e->count, mCollided);
+    }
+  }
+
+
   StringPool& mPool;
   int mKind;
+  size_t mFirstShard;
   std::vector<Slot> mSlots;
   std::vector<size_t> mUsed;
   std::string mArena;
@@ -244,6 +273,7 @@ struct Span {
   uint64_t end = 0;        // where the span's last record ended
   int64_t firstRow = 0;    // sheet row of its first record
   uint64_t widest = 0;     // most fields of a record set aside
+  size_t shardStart = 0;   // where this span's worker begins its pool flushes
   std::vector<AsideRow> aside;
 };
 
@@ -290,6 +320,7 @@ class FieldTyper {
   // A text cell for the field's bytes: kind 8 when it begins with '=' (an
   // ASCII byte, so the text begins with it too), else kind 0.
   bool text(const char* p, size_t n, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
     cell.kind = p[0] == '=' ? CELL_FORMULA : CELL_TEXT;
     const uint64_t hash = bytesHash(p, n);
     uint64_t known = 0;
@@ -378,7 +409,7 @@ void countSpan(ImportJob& job, Span& span, bool last) {
 // Phase 2: types the span's records into their rows.
 void fillSpan(ImportJob& job, Span& span) {
   CDataCore& sheet = job.sheet;
-  LocalTexts texts(sheet.mPool, job.kind);
+  LocalTexts texts(sheet.mPool, job.kind, span.shardStart);
   FieldTyper typer(job.kind, texts);
   CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
   stream.seek(span.start);
@@ -528,9 +559,10 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   }
 
   uint64_t total = 0;
-  for (Span& s : spans) {
-    s.firstRow = static_cast<int64_t>(total) + 1;
-    total += s.count;
+  for (size_t t = 0; t < spans.size(); ++t) {
+    spans[t].firstRow = static_cast<int64_t>(total) + 1;
+    spans[t].shardStart = t * StringPool::SHARD_COUNT / spans.size();
+    total += spans[t].count;
   }
   if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
     return ParallelResult::NotTaken;

@@ -171,7 +171,7 @@ std::vector<Fixture> fixtures() {
       {"nul bytes", repeat(std::string("a\0b,\0,c\n", 8), 300), true, true},
       {"no final line break", repeat("p,q\n", 500) + "last", true, true},
       {"unclosed quote", repeat("a,b\n", 300) + "x,\"open\n" + repeat("c,d\n", 300), true, false},
-      {"fault 4 lines", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true, true},
+      {"detection moves quoted sections", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true, true},
   };
 }
 
