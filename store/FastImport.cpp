@@ -577,11 +577,11 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   }
   std::fill(rows + 1, rows + total + 1, nullptr);
   sheet.mDatas = job.rows = rows;
-  // Room for two distinct texts per record up front: the shards' tables then
-  // do not grow under their locks while the workers add, and stay sparse
-  // enough for short probes. Pages of the tables that no text reaches are
-  // never touched, so repeated texts cost little of it.
-  sheet.mPool.reserve(static_cast<size_t>(total) * 2);
+  // Room for one distinct text per record up front, so that the shards'
+  // tables do not grow under their locks while the workers add. (A pool
+  // that reaches that many texts has tables of this size anyway; pages of
+  // them that no text reaches are never touched.)
+  sheet.mPool.reserve(static_cast<size_t>(total));
   runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
   if (job.failed) {
     for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
