@@ -1,0 +1,150 @@
+// Times the data commands on the benchmark CSV (see gen_csv): sort by a numeric and by
+// a text column, delete duplicates on two key columns, replace all with a regular
+// expression that rewrites one column, and the undo of each. Every command goes through
+// the command manager as the grid builds it; each undo brings the sheet back before the
+// next command. Prints seconds, MB/s of cell text (the UTF-16 text of every cell of the
+// sheet, as the replace scans it) and the peak resident memory.
+//
+//   bench_commands [csv path [name filter]]    default path: bench/data/bench.csv; with a
+//   filter only the runs whose name contains it
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "commands/CellAction.h"
+#include "commands/CellText.h"
+#include "commands/ComManag.h"
+#include "commands/DeleteDuplicate.h"
+#include "commands/SortAction.h"
+#include "store/DataCore.h"
+#include "store/TextHelpers.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+double peakRssMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024.0;
+}
+
+double rssMb() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// UTF-16 bytes of the display texts of every data cell.
+double cellTextMb(const CDataCore& core) {
+  uint64_t units = 0;
+  std::u16string scratch;
+  for (int32_t r = 1; r < int32_t(core.mRowCount); ++r)
+    for (int32_t c = 1; c < int32_t(core.mColCount); ++c)
+      units += cellTextView(core, r, c, core.mDatas[r][c], scratch).size();
+  return units * 2 / 1e6;
+}
+
+// A cheap fingerprint of the sheet: counts, pool bytes and a hash over every cell.
+uint64_t fingerprint(const CDataCore& core) {
+  uint64_t h = core.mRowCount * 31 + core.mColCount;
+  h = h * 1000003 + uint64_t(core.mPoolBytes);
+  for (uint64_t r = 0; r < core.mRowCount; ++r) {
+    const Cell* row = core.mDatas[r];
+    for (uint64_t c = 0; c < core.mColCount; ++c)
+      h = (h ^ (row[c].value + (uint64_t(row[c].kind) << 56) + (uint64_t(row[c].flag) << 48))) *
+          0x100000001b3ULL;
+  }
+  return h;
+}
+
+struct Bench {
+  CDataCore& core;
+  iComManag& manager;
+  double textMb;
+  uint64_t original;
+  std::string filter;
+
+  // Runs `build` (which prepares a command and hands it to the manager), then undo.
+  void run(const char* name, const std::function<void()>& build) {
+    if (std::string(name).find(filter) == std::string::npos) return;
+    const uint64_t rowsBefore = core.mRowCount;
+    auto t0 = Clock::now();
+    build();
+    const double run = seconds(t0);
+    const uint64_t rowsAfter = core.mRowCount;
+    const bool accepted = !manager.mUndoList.empty();
+    t0 = Clock::now();
+    manager.undo();
+    const double undo = seconds(t0);
+    const bool same = fingerprint(core) == original;
+    std::printf("%-34s %7.3f s %8.1f MB/s | undo %7.3f s %8.1f MB/s | rows %llu -> %llu%s%s | rss %.0f MB\n",
+                name, run, textMb / run, undo, textMb / undo,
+                static_cast<unsigned long long>(rowsBefore), static_cast<unsigned long long>(rowsAfter),
+                accepted ? "" : " (no command)", same ? "" : " SHEET DIFFERS AFTER UNDO", rssMb());
+    manager.clear();
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string path = argc > 1 ? argv[1] : "bench/data/bench.csv";
+  CDataCore core;
+  iComManag manager;
+  auto t0 = Clock::now();
+  if (!core.readDelimited(utf8ToWide(path), ',')) {
+    std::fprintf(stderr, "cannot read %s (make it with gen_csv)\n", path.c_str());
+    return 1;
+  }
+  std::printf("read %s: %llu rows x %llu columns in %.2f s, rss %.0f MB\n", path.c_str(),
+              static_cast<unsigned long long>(core.mRowCount - 1),
+              static_cast<unsigned long long>(core.mColCount - 1), seconds(t0), rssMb());
+  Bench b{core, manager, cellTextMb(core), fingerprint(core), argc > 2 ? argv[2] : ""};
+  std::printf("cell text: %.1f MB (UTF-16); columns: 1 id, 2 amount, 4 date, 6 name, 7 code, 10 qty\n",
+              b.textMb);
+
+  Selection sel;
+  auto sortBy = [&](int32_t col, bool ascending) {
+    sel = Selection{0, col, Range{0, col, 0, col}};  // the whole column, rows moving
+    auto* s = new CSortAction(&core, &sel);
+    s->prepare(ascending, true);
+    manager.add(s);
+  };
+  auto dedupe = [&](std::vector<int32_t> cols) {
+    sel = Selection{0, 0, Range{0, 0, 0, 0}};  // the whole sheet: whole rows
+    auto* d = new CDeleteDuplicate(&core, &sel);
+    auto counts = d->prepare(true, true, true, cols);
+    manager.add(d);
+    std::printf("  (%d duplicates, %d kept)\n", counts.first, counts.second);
+  };
+  auto replace = [&](const char16_t* pattern, const char16_t* with) {
+    sel = Selection{1, 1, Range{1, 1, 1, 1}};
+    auto* a = new CCellAction(&core, &sel);
+    std::u16string error;
+    int32_t n = a->replaceAll(pattern, with, true, false, true, &error);
+    manager.add(a);
+    std::printf("  (%d cells matched%s%s)\n", n, error.empty() ? "" : ", ", wideToUtf8(error).c_str());
+  };
+
+  b.run("sort by amount (decimal), asc", [&] { sortBy(2, true); });
+  b.run("sort by amount (decimal), desc", [&] { sortBy(2, false); });
+  b.run("sort by name (text), asc", [&] { sortBy(6, true); });
+  b.run("sort by code (distinct texts), asc", [&] { sortBy(7, true); });
+  b.run("delete duplicates on qty + name", [&] { dedupe({10, 6}); });
+  b.run("delete duplicates on name + date", [&] { dedupe({6, 4}); });
+  b.run("replace all: date column by regex", [&] {
+    replace(u"^(\\d{4})-(\\d{2})-(\\d{2})$", u"$3/$2/$1");
+  });
+  std::printf("peak rss %.0f MB\n", peakRssMb());
+  return 0;
+}
