@@ -1,6 +1,8 @@
 // The delimited-text writers of the sheet: the whole-sheet save, the rows
 // writer of a split, and the encoders of one cell, one character and one row.
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -28,43 +30,86 @@ unsigned writerThreads() {
 }
 
 // Lines of the given rows, built in batches on several threads and written
-// in order, so the bytes are those of a row-by-row write. `afterBatch(row)`
-// is called on this thread with the last row of each batch written. False
-// on a short write, which stops the writing.
+// in order, so the bytes are those of a row-by-row write. Workers take the
+// next batch as they come free and fill a ring of buffers a few batches
+// ahead of the writing (no worker waits for a slower one's batch but
+// through the ring). `afterBatch(row)` is called on this thread with the last
+// row of each batch written. False on a short write, which stops the writing.
 template <class AfterBatch>
 bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& rows, const LineFormat& fmt,
                 AfterBatch&& afterBatch) {
-  const size_t threads = writerThreads();
   const size_t batches = (rows.size() + WRITE_BATCH_ROWS - 1) / WRITE_BATCH_ROWS;
-  std::vector<FieldEncoder> encoders(threads, FieldEncoder(sheet, fmt));  // one per batch of a round
-  auto encodeBatch = [&](size_t b, std::string& buf) {
-    FieldEncoder& encoder = encoders[b % threads];
-    buf.clear();
-    const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
-    encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
-  };
-  auto encodeRound = [&](size_t first, std::vector<std::string>& bufs) {
-    std::vector<std::thread> pool;
-    for (size_t i = 1; i < threads && first + i < batches; ++i) {
-      pool.emplace_back([&, i] { encodeBatch(first + i, bufs[i]); });
+  const size_t workers = std::min<size_t>(writerThreads(), batches);
+  if (workers <= 1) {
+    FieldEncoder encoder(sheet, fmt);
+    std::string buf;
+    for (size_t b = 0; b < batches; ++b) {
+      buf.clear();
+      const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
+      encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
+      if (!writeAll(out, buf)) return false;
+      afterBatch(rows[end - 1]);
     }
-    if (first < batches) encodeBatch(first, bufs[0]);
-    for (std::thread& t : pool) t.join();
-  };
-  std::vector<std::string> current(threads), next(threads);
-  encodeRound(0, current);
-  for (size_t first = 0; first < batches; first += threads) {
-    std::thread ahead([&] { encodeRound(first + threads, next); });
-    bool ok = true;
-    for (size_t i = 0; ok && i < threads && first + i < batches; ++i) {
-      ok = writeAll(out, current[i]);
-      if (ok) afterBatch(rows[std::min(rows.size(), (first + i + 1) * WRITE_BATCH_ROWS) - 1]);
-    }
-    ahead.join();
-    if (!ok) return false;
-    std::swap(current, next);
+    return true;
   }
-  return true;
+  const size_t ringSize = 3 * workers;
+  std::vector<std::string> ring(ringSize);
+  std::vector<uint8_t> ready(ringSize, 0);  // guarded by `lock`
+  std::mutex lock;
+  std::condition_variable changed;
+  size_t nextBatch = 0, written = 0;  // guarded by `lock`
+  bool stop = false;
+  auto encodeBatches = [&] {
+    FieldEncoder encoder(sheet, fmt);
+    for (;;) {
+      size_t b;
+      {
+        std::unique_lock<std::mutex> guard(lock);
+        if (stop || nextBatch >= batches) return;
+        b = nextBatch++;
+        changed.wait(guard, [&] { return stop || b < written + ringSize; });
+        if (stop) return;
+      }
+      std::string& buf = ring[b % ringSize];
+      buf.clear();
+      const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
+      encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
+      std::lock_guard<std::mutex> guard(lock);
+      ready[b % ringSize] = 1;
+      changed.notify_all();
+    }
+  };
+  auto work = [&] {
+    try {
+      encodeBatches();
+    } catch (...) {  // out of memory: the write fails
+      std::lock_guard<std::mutex> guard(lock);
+      stop = true;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (size_t i = 0; i < workers; ++i) pool.emplace_back(work);
+  bool ok = true;
+  for (size_t b = 0; ok && b < batches; ++b) {
+    {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return ready[b % ringSize] != 0 || stop; });
+      if (ready[b % ringSize] == 0) {
+        ok = false;
+        break;
+      }
+    }
+    ok = writeAll(out, ring[b % ringSize]);
+    if (ok) afterBatch(rows[std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS) - 1]);
+    std::lock_guard<std::mutex> guard(lock);
+    ready[b % ringSize] = 0;
+    written = b + 1;
+    if (!ok) stop = true;
+    changed.notify_all();
+  }
+  for (std::thread& t : pool) t.join();
+  return ok;
 }
 
 }  // namespace
