@@ -1,0 +1,88 @@
+#include "store/Alloc.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+#include "store/Cell.h"
+
+namespace rowalloc {
+namespace {
+
+std::atomic<int64_t> gFailCountdown{0};  // > 0: allocations left until the failing one
+std::atomic<int64_t> gAllocations{0};
+
+// Counts one fallible allocation; true when the armed hook makes this one fail.
+bool injectedFailure() {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  int64_t left = gFailCountdown.load(std::memory_order_relaxed);
+  while (left > 0) {
+    if (gFailCountdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed))
+      return left == 1;
+  }
+  return false;
+}
+
+// n * size, or 0 with `overflow` set when it does not fit in size_t.
+size_t bytesFor(size_t n, size_t size, bool& overflow) {
+  size_t bytes;
+  overflow = __builtin_mul_overflow(n, size, &bytes);
+  return bytes;
+}
+
+}  // namespace
+
+Cell* allocRow(size_t cells) {
+  if (injectedFailure()) return nullptr;
+  bool overflow;
+  size_t bytes = bytesFor(cells, sizeof(Cell), overflow);
+  if (overflow) return nullptr;
+  return static_cast<Cell*>(std::calloc(bytes ? bytes : 1, 1));
+}
+
+Cell* reallocRow(Cell* row, size_t oldCells, size_t newCells) {
+  if (newCells <= oldCells) {
+    // Shrinking always succeeds: on a null result the old block is still good.
+    void* p = std::realloc(row, newCells ? newCells * sizeof(Cell) : 1);
+    return p ? static_cast<Cell*>(p) : row;
+  }
+  if (injectedFailure()) return nullptr;
+  bool overflow;
+  size_t bytes = bytesFor(newCells, sizeof(Cell), overflow);
+  if (overflow) return nullptr;
+  void* p = std::realloc(row, bytes);
+  if (!p) return nullptr;
+  std::memset(static_cast<char*>(p) + oldCells * sizeof(Cell), 0,
+              (newCells - oldCells) * sizeof(Cell));
+  return static_cast<Cell*>(p);
+}
+
+void freeRow(Cell* row) { std::free(row); }
+
+Cell** allocArray(size_t count) {
+  if (injectedFailure()) return nullptr;
+  bool overflow;
+  size_t bytes = bytesFor(count, sizeof(Cell*), overflow);
+  if (overflow) return nullptr;
+  return static_cast<Cell**>(std::malloc(bytes ? bytes : 1));
+}
+
+Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount) {
+  if (newCount <= oldCount) {
+    void* p = std::realloc(array, newCount ? newCount * sizeof(Cell*) : 1);
+    return p ? static_cast<Cell**>(p) : array;
+  }
+  if (injectedFailure()) return nullptr;
+  bool overflow;
+  size_t bytes = bytesFor(newCount, sizeof(Cell*), overflow);
+  if (overflow) return nullptr;
+  return static_cast<Cell**>(std::realloc(array, bytes));
+}
+
+void freeArray(Cell** array) { std::free(array); }
+
+void failNth(int64_t n) { gFailCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed); }
+
+int64_t allocationCount() { return gAllocations.load(std::memory_order_relaxed); }
+
+}  // namespace rowalloc

@@ -1,0 +1,421 @@
+#include "store/StringPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cassert>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Arena references: chunk index in the high 14 bits, offset in 4-byte units in the low
+// 18 (so a normal chunk holds at most 1 MB). Unit 0 of every chunk is never used, so a
+// reference is never 0 and 0 marks an empty table slot.
+constexpr int UNIT_BITS = 18;
+constexpr uint32_t UNIT_MASK = (1u << UNIT_BITS) - 1;
+constexpr size_t MAX_CHUNKS = size_t(1) << (32 - UNIT_BITS);
+constexpr size_t UNIT = 4;
+constexpr size_t FIRST_CHUNK_BYTES = 4096;
+constexpr size_t MAX_CHUNK_BYTES = size_t(1) << (UNIT_BITS + 2);
+constexpr size_t DEDICATED_FROM = 64 * 1024;  // entries this large get a chunk of their own
+
+// Entry head: [key][count << 24 | length code]; a length code of LONG_LEN means that the
+// real length follows as a third 64-bit word.
+constexpr size_t HEAD = 16;
+constexpr uint64_t LONG_LEN = 0xFFFFFF;
+constexpr int COUNT_SHIFT = 24;
+
+inline uint64_t mix(uint64_t key) {
+  key ^= key >> 33;
+  key *= 0xff51afd7ed558ccdULL;
+  key ^= key >> 33;
+  key *= 0xc4ceb9fe1a85ec53ULL;
+  key ^= key >> 33;
+  return key;
+}
+
+inline uint64_t load64(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline void store64(char* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+inline size_t entrySize(size_t len) {
+  size_t head = HEAD + (len >= LONG_LEN ? 8 : 0);
+  return (head + len + UNIT - 1) / UNIT * UNIT;
+}
+
+struct Chunk {
+  char* data = nullptr;
+  size_t bytes = 0;     // capacity
+  size_t used = UNIT;   // next free byte; unit 0 stays unused
+  bool dedicated = false;
+};
+
+// The chunks of one shard. Entries never move except when a shard is compacted.
+struct Arena {
+  std::vector<Chunk> chunks;
+  std::vector<uint32_t> freeChunks;  // indices of empty chunk records
+  int64_t current = -1;              // the normal chunk that takes new entries
+  size_t liveBytes = 0;              // bytes of entries in normal chunks
+  size_t deadBytes = 0;              // bytes of removed entries in normal chunks
+
+  void freeAll() {
+    for (Chunk& c : chunks) std::free(c.data);
+    *this = Arena{};
+  }
+
+  char* at(uint32_t ref) const {
+    return chunks[ref >> UNIT_BITS].data + size_t(ref & UNIT_MASK) * UNIT;
+  }
+
+  uint32_t takeIndex() {
+    if (!freeChunks.empty()) {
+      uint32_t i = freeChunks.back();
+      freeChunks.pop_back();
+      return i;
+    }
+    if (chunks.size() >= MAX_CHUNKS) throw std::bad_alloc();
+    chunks.emplace_back();
+    return uint32_t(chunks.size() - 1);
+  }
+
+  uint32_t newChunk(size_t bytes, bool dedicated) {
+    char* data = static_cast<char*>(std::malloc(bytes));
+    if (!data) throw std::bad_alloc();
+    uint32_t i;
+    try {
+      i = takeIndex();
+    } catch (...) {
+      std::free(data);
+      throw;
+    }
+    chunks[i] = Chunk{data, bytes, UNIT, dedicated};
+    return i;
+  }
+
+  // Space for an entry of `size` bytes (a multiple of UNIT); returns its reference.
+  uint32_t allocate(size_t size) {
+    if (size + UNIT > DEDICATED_FROM) {
+      uint32_t i = newChunk(size + UNIT, true);
+      chunks[i].used = size + UNIT;
+      return i << UNIT_BITS | 1u;
+    }
+    if (current < 0 || chunks[current].used + size > chunks[current].bytes) {
+      size_t bytes = current < 0 ? FIRST_CHUNK_BYTES
+                                 : std::min(chunks[current].bytes * 2, MAX_CHUNK_BYTES);
+      current = newChunk(bytes, false);
+    }
+    Chunk& c = chunks[current];
+    uint32_t ref = uint32_t(current) << UNIT_BITS | uint32_t(c.used / UNIT);
+    c.used += size;
+    liveBytes += size;
+    return ref;
+  }
+
+  // Gives back an entry's space: a dedicated chunk at once, normal space as dead bytes.
+  void discard(uint32_t ref, size_t size) {
+    Chunk& c = chunks[ref >> UNIT_BITS];
+    if (c.dedicated) {
+      std::free(c.data);
+      c = Chunk{};
+      freeChunks.push_back(ref >> UNIT_BITS);
+    } else {
+      liveBytes -= size;
+      deadBytes += size;
+    }
+  }
+
+  size_t memory() const {
+    size_t m = 0;
+    for (const Chunk& c : chunks) m += c.data ? c.bytes : 0;
+    return m;
+  }
+};
+
+}  // namespace
+
+struct StringPool::Shard {
+  mutable std::mutex lock;
+  uint32_t* slots = nullptr;  // mask + 1 slots (a power of two); 0 = empty
+  uint64_t mask = 0;          // 0 while no table is allocated
+  size_t used = 0;            // occupied slots == entries
+  Arena arena;
+
+  ~Shard() { reset(); }
+
+  void reset() {
+    arena.freeAll();
+    std::free(slots);
+    slots = nullptr;
+    mask = 0;
+    used = 0;
+  }
+
+  char* at(uint32_t ref) const { return arena.at(ref); }
+  static uint64_t keyOf(const char* e) { return load64(e); }
+  static uint64_t countOf(const char* e) { return load64(e + 8) >> COUNT_SHIFT; }
+  static size_t lenOf(const char* e) {
+    uint64_t code = load64(e + 8) & LONG_LEN;
+    return code == LONG_LEN ? size_t(load64(e + HEAD)) : size_t(code);
+  }
+  static const char* bytesOf(const char* e) {
+    return e + HEAD + ((load64(e + 8) & LONG_LEN) == LONG_LEN ? 8 : 0);
+  }
+  static void setCount(char* e, uint64_t count) {
+    store64(e + 8, (count << COUNT_SHIFT) | (load64(e + 8) & LONG_LEN));
+  }
+
+  // Slot holding `key`, or the empty slot where it would go (a table must exist).
+  uint64_t probe(uint64_t key) const {
+    uint64_t i = mix(key) & mask;
+    while (slots[i] != 0 && keyOf(at(slots[i])) != key) i = (i + 1) & mask;
+    return i;
+  }
+  const char* findEntry(uint64_t key) const {
+    if (used == 0) return nullptr;
+    uint32_t ref = slots[probe(key)];
+    return ref ? at(ref) : nullptr;
+  }
+
+  // Makes the table large enough for `want` entries at a load of at most 0.7.
+  void growTable(size_t want) {
+    uint64_t cap = mask ? mask + 1 : 16;
+    while (want * 10 > cap * 7) cap *= 2;
+    if (mask && cap == mask + 1) return;
+    uint32_t* fresh = static_cast<uint32_t*>(std::calloc(cap, sizeof(uint32_t)));
+    if (!fresh) throw std::bad_alloc();
+    uint32_t* old = slots;
+    uint64_t oldCap = mask ? mask + 1 : 0;
+    slots = fresh;
+    mask = cap - 1;
+    for (uint64_t i = 0; i < oldCap; ++i) {
+      if (old[i] == 0) continue;
+      uint64_t j = mix(keyOf(at(old[i]))) & mask;
+      while (slots[j] != 0) j = (j + 1) & mask;
+      slots[j] = old[i];
+    }
+    std::free(old);
+  }
+
+  // Creates an entry for `key`, which must be absent. Throws std::bad_alloc with the
+  // shard unchanged.
+  void create(uint64_t key, const void* bytes, size_t len, uint64_t count) {
+    growTable(used + 1);
+    uint64_t slot = probe(key);
+    uint32_t ref = arena.allocate(entrySize(len));
+    char* e = at(ref);
+    store64(e, key);
+    size_t code = len >= LONG_LEN ? LONG_LEN : len;
+    store64(e + 8, (count << COUNT_SHIFT) | code);
+    if (code == LONG_LEN) store64(e + HEAD, len);
+    std::memcpy(const_cast<char*>(bytesOf(e)), bytes, len);
+    slots[slot] = ref;
+    ++used;
+  }
+
+  // Removes the entry in slot `i`, closing the probe gap by backward shifting.
+  void erase(uint64_t i) {
+    uint32_t ref = slots[i];
+    arena.discard(ref, entrySize(lenOf(at(ref))));
+    uint64_t j = i;
+    for (;;) {
+      j = (j + 1) & mask;
+      if (slots[j] == 0) break;
+      uint64_t home = mix(keyOf(at(slots[j]))) & mask;
+      // slots[j] may fill the hole at i unless its home lies cyclically in (i, j].
+      bool stays = (i <= j) ? (home > i && home <= j) : (home > i || home <= j);
+      if (!stays) {
+        slots[i] = slots[j];
+        i = j;
+      }
+    }
+    slots[i] = 0;
+    --used;
+    if (used == 0) {
+      reset();
+    } else if (arena.deadBytes > arena.liveBytes && arena.deadBytes >= 64 * 1024) {
+      compact();
+    }
+  }
+
+  // Copies the live entries of normal chunks into fresh chunks. Out of memory leaves the
+  // shard as it was (the dead bytes stay until a later attempt).
+  void compact() {
+    Arena fresh;
+    fresh.chunks.resize(arena.chunks.size());
+    for (size_t i = 0; i < arena.chunks.size(); ++i) {
+      if (arena.chunks[i].dedicated)
+        fresh.chunks[i] = arena.chunks[i];
+      else
+        fresh.freeChunks.push_back(uint32_t(i));
+    }
+    std::reverse(fresh.freeChunks.begin(), fresh.freeChunks.end());  // low indices first
+    std::vector<uint32_t> refs;
+    try {
+      refs.assign(slots, slots + mask + 1);
+      for (uint32_t& ref : refs) {
+        if (ref == 0 || arena.chunks[ref >> UNIT_BITS].dedicated) continue;
+        const char* src = at(ref);
+        size_t size = entrySize(lenOf(src));
+        uint32_t moved = fresh.allocate(size);
+        std::memcpy(fresh.at(moved), src, size);
+        ref = moved;
+      }
+    } catch (const std::bad_alloc&) {
+      for (Chunk& c : fresh.chunks)
+        if (c.data && !c.dedicated) std::free(c.data);
+      return;
+    }
+    for (Chunk& c : arena.chunks)
+      if (c.data && !c.dedicated) std::free(c.data);
+    arena = std::move(fresh);
+    std::copy(refs.begin(), refs.end(), slots);
+  }
+
+  size_t memory() const { return (mask ? (mask + 1) * sizeof(uint32_t) : 0) + arena.memory(); }
+};
+
+StringPool::StringPool(int64_t* poolBytes)
+    : mPoolBytes(poolBytes), mShards(new Shard[SHARD_COUNT]) {
+  assert(!poolBytes || reinterpret_cast<uintptr_t>(poolBytes) % alignof(int64_t) == 0);
+}
+
+StringPool::~StringPool() = default;
+
+StringPool::Shard& StringPool::shardOf(uint64_t key) const {
+  return mShards[mix(key) >> (64 - SHARD_BITS)];
+}
+
+void StringPool::addCounter(int64_t delta, bool atomic) {
+  if (!mPoolBytes) return;
+  if (atomic)
+    std::atomic_ref<int64_t>(*mPoolBytes).fetch_add(delta, std::memory_order_relaxed);
+  else
+    *mPoolBytes += delta;
+}
+
+uint64_t StringPool::intern(uint64_t key, const void* bytes, size_t len) {
+  if (len == 0) return 0;
+  for (;; ++key) {
+    if (key == 0) continue;  // 0 means "no text"; the probe passes over it
+    Shard& s = shardOf(key);
+    if (s.mask == 0) s.growTable(1);
+    uint64_t i = s.probe(key);
+    if (s.slots[i] == 0) {
+      s.create(key, bytes, len, 1);
+      addCounter(accountedBytes(len), false);
+      return key;
+    }
+    char* e = s.at(s.slots[i]);
+    if (Shard::lenOf(e) == len && std::memcmp(Shard::bytesOf(e), bytes, len) == 0) {
+      uint64_t count = Shard::countOf(e);
+      assert(count < MAX_COUNT);
+      Shard::setCount(e, count + 1);
+      return key;
+    }
+  }
+}
+
+uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uint64_t count,
+                                bool& collided) {
+  if (len == 0 || count == 0) return 0;
+  Shard& s = shardOf(key);
+  std::lock_guard<std::mutex> guard(s.lock);
+  if (s.mask == 0) s.growTable(1);
+  uint64_t i = s.probe(key);
+  if (s.slots[i] == 0) {
+    assert(count <= MAX_COUNT);
+    s.create(key, bytes, len, count);
+    addCounter(accountedBytes(len), true);
+    return key;
+  }
+  char* e = s.at(s.slots[i]);
+  if (Shard::lenOf(e) != len || std::memcmp(Shard::bytesOf(e), bytes, len) != 0) {
+    collided = true;
+    return 0;
+  }
+  uint64_t total = Shard::countOf(e) + count;
+  assert(total <= MAX_COUNT);
+  Shard::setCount(e, total);
+  return key;
+}
+
+void StringPool::release(uint64_t key) {
+  Shard& s = shardOf(key);
+  if (s.used == 0) return;
+  uint64_t i = s.probe(key);
+  if (s.slots[i] == 0) return;
+  char* e = s.at(s.slots[i]);
+  uint64_t count = Shard::countOf(e);
+  if (count > 1) {
+    Shard::setCount(e, count - 1);
+    return;
+  }
+  addCounter(-accountedBytes(Shard::lenOf(e)), false);
+  s.erase(i);
+}
+
+const char* StringPool::find(uint64_t key) const {
+  const char* e = shardOf(key).findEntry(key);
+  return e ? Shard::bytesOf(e) : nullptr;
+}
+
+bool StringPool::lookup(uint64_t key, Entry& out) const {
+  const char* e = shardOf(key).findEntry(key);
+  if (!e) return false;
+  out.bytes = Shard::bytesOf(e);
+  out.len = Shard::lenOf(e);
+  out.count = Shard::countOf(e);
+  return true;
+}
+
+void StringPool::put(uint64_t key, const void* bytes, size_t len, uint64_t count) {
+  Shard& s = shardOf(key);
+  if (s.used != 0) {
+    uint64_t i = s.probe(key);
+    if (s.slots[i] != 0) s.erase(i);
+  }
+  if (len == 0 || count == 0) return;
+  if (count > MAX_COUNT) count = MAX_COUNT;
+  s.create(key, bytes, len, count);
+}
+
+void StringPool::clear() {
+  for (int i = 0; i < SHARD_COUNT; ++i) mShards[i].reset();
+}
+
+void StringPool::reserve(size_t entries) {
+  size_t per = entries / SHARD_COUNT + entries / (SHARD_COUNT * 8) + 16;
+  for (int i = 0; i < SHARD_COUNT; ++i) {
+    std::lock_guard<std::mutex> guard(mShards[i].lock);
+    mShards[i].growTable(mShards[i].used + per);
+  }
+}
+
+size_t StringPool::size() const {
+  size_t n = 0;
+  for (int i = 0; i < SHARD_COUNT; ++i) n += mShards[i].used;
+  return n;
+}
+
+size_t StringPool::memoryBytes() const {
+  size_t n = 0;
+  for (int i = 0; i < SHARD_COUNT; ++i) n += mShards[i].memory();
+  return n;
+}
+
+void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t),
+                            void* ctx) const {
+  for (int si = 0; si < SHARD_COUNT; ++si) {
+    const Shard& s = mShards[si];
+    if (s.used == 0) continue;
+    for (uint64_t i = 0; i <= s.mask; ++i) {
+      if (s.slots[i] == 0) continue;
+      const char* e = s.at(s.slots[i]);
+      fn(ctx, Shard::keyOf(e), Shard::bytesOf(e), Shard::lenOf(e), Shard::countOf(e));
+    }
+  }
+}

@@ -1,0 +1,107 @@
+// The sheet's string pool: every text-like value of a sheet, stored once under a 64-bit
+// text key with a reference count.
+//
+// Model: a map from key to entry; an entry is the stored bytes (a wide text's UTF-16LE
+// code units with their 2-byte NUL, or a raw byte string) followed by a 64-bit count.
+// The size the document head records for an entry is (bytes + 8) + 8, and the pool keeps
+// the head's mPoolBytes equal to the sum of that over all entries.
+//
+// Storage: 64 shards chosen by the top bits of the mixed key; each shard is a flat
+// open-addressing table of 4-byte arena references (linear probing, load at most 0.7,
+// backward-shift deletion) over a chunked arena of entries laid out as
+// [key 8][count << 24 | length 8][length 8, only for entries of 16 MB or more][bytes],
+// each starting on a 4-byte boundary. Released entries leave dead arena bytes that are
+// reclaimed by compacting the shard once they outweigh the live ones.
+//
+// Threads: only addCounted() and reserve() may run concurrently, and only with each other
+// (each shard has its own lock). Every other operation needs the pool to itself.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+class StringPool {
+ public:
+  // `poolBytes` points at the counter the pool keeps exact (the document head's
+  // mPoolBytes, 8-byte aligned); null keeps no counter.
+  explicit StringPool(int64_t* poolBytes = nullptr);
+  ~StringPool();
+  StringPool(const StringPool&) = delete;
+  StringPool& operator=(const StringPool&) = delete;
+
+  // One entry as stored: its bytes (valid until the pool changes) and its count.
+  struct Entry {
+    const char* bytes = nullptr;
+    size_t len = 0;
+    uint64_t count = 0;
+  };
+
+  // Stores the bytes with a count of 1, or counts them once more when `key` holds the
+  // same bytes; when another text holds `key`, tries key + 1, key + 2, ... (wrapping,
+  // skipping 0). Returns the key under which the bytes are stored; 0 for len 0.
+  uint64_t intern(uint64_t key, const void* bytes, size_t len);
+
+  // Bulk entry point for parallel importers, safe to call from several threads at once.
+  // Adds `count` (>= 1) references to the entry under exactly `key` holding these bytes,
+  // creating it when `key` is free, and returns `key`. When `key` is held by different
+  // bytes, sets `collided` and returns 0 without changing anything (no probing: the
+  // caller then redoes its work sequentially through intern()). `collided` is never
+  // cleared here. len 0 or count 0 returns 0 and changes nothing.
+  uint64_t addCounted(uint64_t key, const void* bytes, size_t len, uint64_t count, bool& collided);
+
+  // Drops one reference; removes the entry when none is left. An absent key does nothing.
+  void release(uint64_t key);
+
+  // Address of the entry's first stored byte, or null. Valid until the pool changes.
+  const char* find(uint64_t key) const;
+  // Fills `out` and returns true when `key` is stored.
+  bool lookup(uint64_t key, Entry& out) const;
+
+  // Stores an entry exactly as given (document reader): replaces whatever `key` held and
+  // leaves the byte counter alone. len 0 or count 0 stores nothing (and removes `key`).
+  void put(uint64_t key, const void* bytes, size_t len, uint64_t count);
+
+  // Drops every entry; the byte counter is left to the caller (the head is zeroed).
+  void clear();
+
+  // Makes room for about `entries` more distinct entries spread over the shards.
+  void reserve(size_t entries);
+
+  size_t size() const;         // number of entries
+  size_t memoryBytes() const;  // bytes held by tables and arena chunks
+
+  // Calls f(key, bytes, len, count) for every entry, in storage order.
+  template <class F>
+  void forEach(F&& f) const;
+
+  // The size an entry adds to mPoolBytes: bytes + 8 (the count) + 8.
+  static int64_t accountedBytes(size_t len) { return static_cast<int64_t>(len) + 16; }
+  static constexpr uint64_t MAX_COUNT = (uint64_t(1) << 40) - 1;  // largest count stored
+
+  struct Shard;
+  static constexpr int SHARD_BITS = 6;
+  static constexpr int SHARD_COUNT = 1 << SHARD_BITS;
+
+ private:
+  Shard& shardOf(uint64_t key) const;
+  void forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t), void* ctx) const;
+  void addCounter(int64_t delta, bool atomic);
+
+  int64_t* mPoolBytes;
+  std::unique_ptr<Shard[]> mShards;
+};
+
+template <class F>
+void StringPool::forEach(F&& f) const {
+  using Fn = std::remove_reference_t<F>;
+  forEachRaw(
+      [](void* ctx, uint64_t key, const char* bytes, size_t len, uint64_t count) {
+        (*static_cast<Fn*>(ctx))(key, bytes, len, count);
+      },
+      const_cast<void*>(static_cast<const void*>(&f)));
+}
