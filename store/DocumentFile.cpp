@@ -1,0 +1,426 @@
+// The ".mvt" document file: CDataCore::write, read and appendMvt, and the checks and
+// progress arithmetic they share (declared in DocumentFile.h).
+#include "store/DocumentFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/fileio.h"
+#include "store/Alloc.h"
+#include "store/BlockIo.h"
+#include "store/DataCore.h"
+#include "store/TextKey.h"
+
+static_assert(std::endian::native == std::endian::little,
+              "cells and heads are written as they lie in memory, which must be little-endian");
+
+namespace docfile {
+
+bool checkHead(const DocHeader& head, uint64_t fileSize, Layout& out) {
+  constexpr uint64_t LIMIT = uint64_t(INT32_MAX);
+  if (fileSize < HEAD_BYTES) return false;
+  if (head.mRowCount > LIMIT || head.mColCount > LIMIT) return false;
+  if (head.mRowCount > 0 && head.mColCount == 0) return false;
+  // Both counts are below 2^31, so R x C fits; x 10 is checked against the file.
+  uint64_t cells = head.mRowCount * head.mColCount;
+  if (cells > (fileSize - HEAD_BYTES) / CELL_BYTES) return false;
+  out.rows = head.mRowCount;
+  out.cols = head.mColCount;
+  out.rowBytes = head.mColCount * CELL_BYTES;
+  out.cellBytes = cells * CELL_BYTES;
+  out.poolStart = HEAD_BYTES + out.cellBytes;
+  out.fileSize = fileSize;
+  return true;
+}
+
+bool checkEntry(uint64_t key, uint64_t len, uint64_t offset, uint64_t fileSize) {
+  if (key == 0 || len < COUNT_BYTES) return false;
+  if (offset > fileSize || fileSize - offset < ENTRY_HEAD_BYTES) return false;
+  return len <= fileSize - offset - ENTRY_HEAD_BYTES;
+}
+
+ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes,
+                              uint64_t poolSection) {
+  ReadProgress plan;
+  double cells = double(cellBytes);
+  double pool = poolBytes <= 0 ? 0.0 : double(std::min(uint64_t(poolBytes), poolSection));
+  if (cells + pool > 0) plan.share = cells * 90.0 / (cells + pool);
+  if (plan.share > 0) {
+    double step = double(rows) / plan.share;  // at most 1.2 x rows: fits
+    plan.rowStep = int64_t(step);
+  }
+  double rest = 90.0 - plan.share;
+  if (pool > 0 && rest > 0) {
+    double h = pool / rest;
+    plan.poolStep = h < double(INT32_MAX) ? int32_t(h) : INT32_MAX;
+  }
+  return plan;
+}
+
+}  // namespace docfile
+
+using namespace docfile;
+
+namespace {
+
+uint64_t load64(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// ---- pool entries ----
+
+// Reads pool entries from the reader's position to the end of the file, each checked
+// before its bytes are taken, and hands each to sink(key, bytes, len, count) with its
+// stored bytes (without the count). False on a damaged or short section.
+template <class Sink>
+bool readPoolSection(BlockReader& in, uint64_t fileSize, Sink&& sink) {
+  std::string spill;  // entries larger than the reader's buffer
+  while (!in.atEnd()) {
+    uint64_t offset = in.position();
+    const char* head = in.take(ENTRY_HEAD_BYTES);
+    if (!head) return false;
+    uint64_t key = load64(head), len = load64(head + 8);
+    if (!checkEntry(key, len, offset, fileSize)) return false;
+    const char* bytes;
+    if (len <= in.capacity()) {
+      bytes = in.take(len);
+      if (!bytes) return false;
+    } else {
+      spill.resize(len);  // within the file: checked above
+      if (!in.copy(spill.data(), len)) return false;
+      bytes = spill.data();
+    }
+    sink(key, bytes, size_t(len - COUNT_BYTES), load64(bytes + len - COUNT_BYTES));
+  }
+  return in.position() == fileSize;
+}
+
+void putEntry(BlockWriter& out, uint64_t key, const char* bytes, size_t len, uint64_t count) {
+  out.put64(key);
+  out.put64(uint64_t(len) + COUNT_BYTES);
+  out.put(bytes, len);
+  out.put64(count);
+}
+
+// ---- write ----
+
+// The state of the filter goes into the pool under slot 6, or slot 6 is emptied.
+void storeFilterState(CDataCore& core) {
+  AttrSlot& slot = core.mAttrs[ATTR_FILTER];
+  if (core.mFilter.active()) {
+    std::string bytes = core.mFilter.serialize();
+    if (slot.value) core.release(slot.value);
+    slot.value = core.internBytes(fnv1a64(bytes.data(), bytes.size()), bytes);
+  } else if (slot.value) {
+    core.release(slot.value);
+    slot.value = 0;
+  }
+}
+
+// Rows that a filtered save keeps: the header row and every row not hidden.
+bool shownRow(const CDataCore& core, uint64_t r) { return r == 0 || core.mDatas[r][0].flag == 0; }
+
+// Writes the rows for which keep(r) holds, reporting progress on the sheet's row count.
+template <class Keep>
+void writeRows(CDataCore& core, BlockWriter& out, int64_t& counter, Keep&& keep) {
+  if (core.mColCount == 0) return;
+  const uint64_t rows = core.mRowCount, rowBytes = core.mColCount * CELL_BYTES;
+  const uint64_t step = rows / 70;
+  for (uint64_t r = 0; r < rows && out.ok(); ++r) {
+    if (!keep(r)) continue;
+    out.put(core.mDatas[r], rowBytes);
+    if (step && r % step == 0) core.reportProgress(counter++);
+  }
+}
+
+bool writeWhole(CDataCore& core, BlockWriter& out, int64_t& counter) {
+  storeFilterState(core);
+  DocHeader head = core;
+  if (head.mColCount == 0) head.mRowCount = 0;  // rows without cells carry nothing
+  out.put(&head, HEAD_BYTES);
+  core.reportProgress(10);
+  writeRows(core, out, counter, [](uint64_t) { return true; });
+  const size_t step = core.mPool.size() / 20;
+  size_t k = 0;
+  core.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
+    if (!out.ok()) return;
+    putEntry(out, key, bytes, len, count);
+    if (step && k % step == 0) core.reportProgress(counter++);
+    ++k;
+  });
+  return out.flush();
+}
+
+// References that the shown rows and the text attribute slots (the filter's excepted)
+// hold, per key; keys without a pool entry are left out. Adds up the entries' sizes.
+std::unordered_map<uint64_t, uint64_t> countShownTexts(const CDataCore& core, int64_t& poolBytes) {
+  std::unordered_map<uint64_t, uint64_t> counts;
+  const uint64_t cols = core.mColCount;
+  for (uint64_t r = 0; cols && r < core.mRowCount; ++r) {
+    if (!shownRow(core, r)) continue;
+    const Cell* row = core.mDatas[r];
+    for (uint64_t c = 0; c < cols; ++c)
+      if (isPoolKind(row[c].kind) && row[c].value) ++counts[row[c].value];
+  }
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot)
+    if (slot != ATTR_FILTER && isTextAttr(slot) && core.mAttrs[slot].value)
+      ++counts[core.mAttrs[slot].value];
+  poolBytes = 0;
+  for (auto it = counts.begin(); it != counts.end();) {
+    StringPool::Entry e;
+    if (!core.mPool.lookup(it->first, e)) {
+      it = counts.erase(it);
+      continue;
+    }
+    poolBytes += StringPool::accountedBytes(e.len);
+    ++it;
+  }
+  return counts;
+}
+
+// The filtered save: shown rows only, slot 6 empty, and only the texts those rows and
+// the document scripts use, with their counts recounted, so that nothing of the hidden
+// rows (nor the filter state naming them) reaches the file.
+bool writeShown(CDataCore& core, BlockWriter& out, int64_t& counter) {
+  DocHeader head = core;
+  uint64_t shown = 0;
+  for (uint64_t r = 0; head.mColCount && r < core.mRowCount; ++r) shown += shownRow(core, r);
+  head.mRowCount = shown;
+  head.mAttrs[ATTR_FILTER].value = 0;
+  int64_t poolBytes;
+  std::unordered_map<uint64_t, uint64_t> counts = countShownTexts(core, poolBytes);
+  head.mPoolBytes = poolBytes;
+  out.put(&head, HEAD_BYTES);
+  core.reportProgress(10);
+  writeRows(core, out, counter, [&](uint64_t r) { return shownRow(core, r); });
+  const size_t step = counts.size() / 20;
+  size_t k = 0;
+  core.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t) {
+    auto it = counts.find(key);
+    if (it == counts.end() || !out.ok()) return;
+    putEntry(out, key, bytes, len, it->second);
+    if (step && k % step == 0) core.reportProgress(counter++);
+    ++k;
+  });
+  return out.flush();
+}
+
+// ---- read ----
+
+void freeRows(Cell** rows, uint64_t n) {
+  for (uint64_t r = 0; r < n; ++r) rowalloc::freeRow(rows[r]);
+  rowalloc::freeArray(rows);
+}
+
+// Reads the cell section into a new row array (null for no rows). A short read gives
+// false with nothing allocated left; an allocation failure frees what was made and
+// throws the reader's text.
+bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
+              int64_t& counter, Cell**& out) {
+  out = nullptr;
+  if (lay.rows == 0) return true;
+  Cell** rows = rowalloc::allocArray(lay.rows);
+  if (!rows) throw std::string("CDataGrid::read:mDatas malloc error, RowCount:") + std::to_string(lay.rows);
+  for (uint64_t r = 0; r < lay.rows; ++r) {
+    Cell* row = rowalloc::allocRow(lay.cols);
+    if (!row) {
+      freeRows(rows, r);
+      throw "CDataGrid::read: row-" + std::to_string(r) + ",len-" + std::to_string(lay.rowBytes) +
+          " memory malloc error!";
+    }
+    rows[r] = row;
+    if (!in.copy(row, lay.rowBytes)) {
+      freeRows(rows, r + 1);
+      return false;
+    }
+    if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
+  }
+  out = rows;
+  return true;
+}
+
+// Steps 4 to 9 of reading a document into an emptied sheet. False leaves the sheet
+// holding whatever was read; the caller empties it.
+bool readDocument(CDataCore& core, FILE* f) {
+  uint64_t fileSize;
+  if (!fileSizeOf(f, fileSize)) return false;
+  BlockReader in(f);
+  DocHeader head;
+  Layout lay;
+  if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
+  core.reportProgress(10);
+  const ReadProgress plan =
+      planReadProgress(lay.rows, lay.cellBytes, head.mPoolBytes, fileSize - lay.poolStart);
+  int64_t counter = 10;
+  Cell** rows;
+  if (!readRows(core, in, lay, plan, counter, rows)) return false;
+  static_cast<DocHeader&>(core) = head;
+  core.mDatas = rows;
+  uint64_t taken = 0;
+  int64_t reported = 0;
+  bool ok = readPoolSection(in, fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
+    core.mPool.put(key, bytes, len, count);
+    taken += len + COUNT_BYTES;
+    if (!plan.poolStep) return;
+    int64_t m = int64_t(taken / uint64_t(plan.poolStep));
+    if (m > reported) core.reportProgress(counter + (reported = m));
+  });
+  if (!ok) return false;
+  // The head's figure is trusted only as far as the entries bear it out.
+  int64_t poolBytes = 0;
+  core.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
+    poolBytes += StringPool::accountedBytes(len);
+  });
+  core.mPoolBytes = poolBytes;
+  return true;
+}
+
+// ---- append ----
+
+using TextBytes = std::unordered_map<uint64_t, std::string>;
+
+// Puts another document's row (its C2 cells) into row r of the sheet, which is empty and
+// at least as wide, and interns the texts of its data cells from the other's pool. A key
+// the other pool lacks (a damaged file) leaves an empty cell.
+void placeRow(CDataCore& core, uint64_t r, const Cell* src, uint64_t cols, const TextBytes& texts) {
+  Cell* row = core.mDatas[r];
+  std::memcpy(static_cast<void*>(row), src, cols * CELL_BYTES);
+  for (uint64_t c = 1; c < cols; ++c) {
+    Cell& cell = row[c];
+    if (!isPoolKind(cell.kind) || cell.value == 0) continue;
+    auto it = texts.find(cell.value);
+    if (it == texts.end() || it->second.empty()) {
+      cell.kind = CELL_TEXT;
+      cell.value = 0;
+    } else {
+      cell.value = core.internBytes(cell.value, it->second);
+    }
+  }
+}
+
+struct AppendProgress {
+  int32_t from, to;
+};
+
+// Steps 3 to 9 of appending a document. The sheet changes only once the other file has
+// passed its checks and its pool has been read; a later failure takes the appended rows
+// back out.
+bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
+  uint64_t fileSize;
+  if (!fileSizeOf(f, fileSize)) return false;
+  BlockReader in(f);
+  DocHeader head;
+  Layout lay;
+  if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
+  if (lay.rows <= 1 || lay.cols <= 1) return false;
+  const uint64_t oldRows = core.mRowCount, oldCols = core.mColCount;
+  const uint64_t n = std::max<uint64_t>(oldRows, 1);  // a sheet without rows gets row 0
+  if (n + lay.rows - 1 > uint64_t(INT32_MAX)) return false;
+
+  TextBytes texts;
+  if (!in.seek(lay.poolStart)) return false;
+  bool ok = readPoolSection(in, fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t) {
+    texts[key].assign(bytes, len);
+  });
+  if (!ok) return false;
+  const int32_t c = (pr.to - pr.from) / 6;
+  core.reportProgress(pr.from + c);
+
+  std::vector<Cell> row(lay.cols);
+  if (!in.seek(HEAD_BYTES + lay.rowBytes) || !in.copy(row.data(), lay.rowBytes)) return false;
+  const bool repeated = oldCols == lay.cols && oldRows > 1 && !core.isHeaderEmpty() &&
+                        std::memcmp(core.mDatas[1], row.data(), lay.rowBytes) == 0;
+  uint64_t dst = n;
+  if (repeated) {
+    core.resize(int32_t(n + lay.rows - 2), int32_t(oldCols));
+  } else {
+    core.resize(int32_t(n + lay.rows - 1), int32_t(std::max(oldCols, lay.cols)));
+    placeRow(core, dst++, row.data(), lay.cols, texts);
+  }
+
+  int32_t a = pr.from + 2 * c;
+  const int32_t m = (pr.to - a) / 10;
+  const uint64_t step = lay.rows / 10;
+  core.reportProgress(a);
+  for (uint64_t i = 2; i < lay.rows; ++i) {
+    if (!in.copy(row.data(), lay.rowBytes)) {
+      core.resize(int32_t(oldRows), int32_t(oldCols));
+      return false;
+    }
+    placeRow(core, dst++, row.data(), lay.cols, texts);
+    if (step && i % step == 0) {
+      core.reportProgress(a);
+      a += m;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// write: steps as laid out above; the file is closed before the last report. The final
+// report 100 is sent after a failure too, so that a progress display always closes.
+bool CDataCore::write(const std::u16string& path, bool all) {
+  FileHandle f(_wfopen(path.c_str(), u"wb"));
+  if (!f) return false;
+  reportProgress(0);
+  bool ok;
+  {
+    BlockWriter out(f.get());
+    int64_t counter = 10;
+    ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, counter);
+  }
+  ok = f.close() && ok;
+  reportProgress(100);
+  return ok;
+}
+
+// read: a failure after the file was opened leaves the sheet empty (no rows, no pool,
+// counts 0) and still sends the final report; so does an allocation failure, which is
+// then raised.
+bool CDataCore::read(const std::u16string& path) {
+  mOpenEncoding = ENC_ANSI;
+  mSaveEncoding = ENC_ANSI;
+  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  if (!f) return false;
+  reportProgress(0);
+  clear();
+  bool ok;
+  try {
+    ok = readDocument(*this, f.get());
+  } catch (...) {
+    clear();
+    f.close();
+    reportProgress(100);
+    throw;
+  }
+  if (ok)
+    loadFilter();
+  else
+    clear();
+  f.close();
+  reportProgress(100);
+  return ok;
+}
+
+bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  if (!f) return false;
+  reportProgress(progressFrom);
+  bool ok;
+  try {
+    ok = appendDocument(*this, f.get(), AppendProgress{progressFrom, progressTo});
+  } catch (...) {
+    f.close();
+    reportProgress(progressTo);
+    throw;
+  }
+  f.close();
+  reportProgress(progressTo);
+  return ok;
+}
