@@ -205,10 +205,10 @@ class CDataCore : public DataIntf, public DocHeader {
 
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);
-  void storeText(Cell& cell, std::u16string_view text, bool typed);
   std::u16string cellText(const Cell& cell) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,
                    const std::function<std::string_view(uint64_t)>& bytesOf);
   void freeAllRows();
-  void clearRowCells(Cell* row, int32_t firstCol, int32_t endCol, int32_t rowIndex);
+  void clearRowCells(int64_t row, int64_t firstCol, int64_t endCol);
+  void remapFilterAfterInsert(const std::vector<int32_t>& sortedPositions);
 };

@@ -202,16 +202,20 @@ struct StringPool::Shard {
 
   // Creates an entry for `key`, which must be absent. Throws std::bad_alloc with the
   // shard unchanged.
-  void create(uint64_t key, const void* bytes, size_t len, uint64_t count) {
+  // The entry's bytes are `bytes` (len) followed by `zeroTail` zero bytes.
+  void create(uint64_t key, const void* bytes, size_t len, uint64_t count, size_t zeroTail = 0) {
     growTable(used + 1);
     uint64_t slot = probe(key);
-    uint32_t ref = arena.allocate(entrySize(len));
+    const size_t total = len + zeroTail;
+    uint32_t ref = arena.allocate(entrySize(total));
     char* e = at(ref);
     store64(e, key);
-    size_t code = len >= LONG_LEN ? LONG_LEN : len;
+    size_t code = total >= LONG_LEN ? LONG_LEN : total;
     store64(e + 8, (count << COUNT_SHIFT) | code);
-    if (code == LONG_LEN) store64(e + HEAD, len);
-    std::memcpy(const_cast<char*>(bytesOf(e)), bytes, len);
+    if (code == LONG_LEN) store64(e + HEAD, total);
+    char* dst = const_cast<char*>(bytesOf(e));
+    std::memcpy(dst, bytes, len);
+    std::memset(dst + len, 0, zeroTail);
     slots[slot] = ref;
     ++used;
   }
@@ -298,22 +302,34 @@ void StringPool::addCounter(int64_t delta, bool atomic) {
 }
 
 uint64_t StringPool::intern(uint64_t key, const void* bytes, size_t len) {
-  if (len == 0) return 0;
+  return internTail(key, bytes, len, 0);
+}
+
+uint64_t StringPool::internText(uint64_t key, std::u16string_view text) {
+  if (text.empty()) return 0;
+  return internTail(key, text.data(), text.size() * 2, 2);
+}
+
+// intern() of `len` bytes followed by `zeroTail` (0..8) zero bytes.
+uint64_t StringPool::internTail(uint64_t key, const void* bytes, size_t len, size_t zeroTail) {
+  static const char kZeros[8] = {};
+  const size_t total = len + zeroTail;
+  if (total == 0) return 0;
   for (;; ++key) {
-    if (key == 0) continue;  // 0 means "no text"; the probe passes over it
+    if (key == 0) continue;  // 0 means "no text"; probing passes over it
     Shard& s = shardOf(key);
-    if (s.mask == 0) s.growTable(1);
-    uint64_t i = s.probe(key);
-    if (s.slots[i] == 0) {
-      s.create(key, bytes, len, 1);
-      addCounter(accountedBytes(len), false);
+    const char* e = s.findEntry(key);
+    if (!e) {
+      s.create(key, bytes, len, 1, zeroTail);
+      addCounter(accountedBytes(total), false);
       return key;
     }
-    char* e = s.at(s.slots[i]);
-    if (Shard::lenOf(e) == len && std::memcmp(Shard::bytesOf(e), bytes, len) == 0) {
+    const char* stored = Shard::bytesOf(e);
+    if (Shard::lenOf(e) == total && std::memcmp(stored, bytes, len) == 0 &&
+        std::memcmp(stored + len, kZeros, zeroTail) == 0) {
       uint64_t count = Shard::countOf(e);
       assert(count < MAX_COUNT);
-      Shard::setCount(e, count + 1);
+      Shard::setCount(const_cast<char*>(e), count + 1);
       return key;
     }
   }

@@ -45,6 +45,9 @@ class StringPool {
   // same bytes; when another text holds `key`, tries key + 1, key + 2, ... (wrapping,
   // skipping 0). Returns the key under which the bytes are stored; 0 for len 0.
   uint64_t intern(uint64_t key, const void* bytes, size_t len);
+  // The same for a wide text: its UTF-16LE code units and a 2-byte NUL are stored, so it
+  // shares its entry with a byte string of those bytes. Empty text returns 0.
+  uint64_t internText(uint64_t key, std::u16string_view text);
 
   // Bulk entry point for parallel importers, safe to call from several threads at once.
   // Adds `count` (>= 1) references to the entry under exactly `key` holding these bytes,
@@ -89,6 +92,7 @@ class StringPool {
 
  private:
   Shard& shardOf(uint64_t key) const;
+  uint64_t internTail(uint64_t key, const void* bytes, size_t len, size_t zeroTail);
   void forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t), void* ctx) const;
   void addCounter(int64_t delta, bool atomic);
 
