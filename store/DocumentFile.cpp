@@ -60,6 +60,10 @@ ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolByt
   return plan;
 }
 
+size_t gBlockBytes = 0;  // 0: the reader's and writer's defaults
+
+void setBlockBytes(size_t bytes) { gBlockBytes = bytes; }
+
 }  // namespace docfile
 
 using namespace docfile;
@@ -82,8 +86,8 @@ bool readPoolSection(BlockReader& in, uint64_t fileSize, Sink&& sink) {
   std::string spill;  // entries larger than the reader's buffer
   while (!in.atEnd()) {
     uint64_t offset = in.position();
-    const char* head = in.take(ENTRY_HEAD_BYTES);
-    if (!head) return false;
+    char head[ENTRY_HEAD_BYTES];
+    if (!in.copy(head, sizeof head)) return false;
     uint64_t key = load64(head), len = load64(head + 8);
     if (!checkEntry(key, len, offset, fileSize)) return false;
     const char* bytes;
@@ -249,7 +253,7 @@ bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadPro
 bool readDocument(CDataCore& core, FILE* f) {
   uint64_t fileSize;
   if (!fileSizeOf(f, fileSize)) return false;
-  BlockReader in(f);
+  BlockReader in(f, gBlockBytes ? gBlockBytes : BlockReader::DEFAULT_CAPACITY);
   DocHeader head;
   Layout lay;
   if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
@@ -313,7 +317,7 @@ struct AppendProgress {
 bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
   uint64_t fileSize;
   if (!fileSizeOf(f, fileSize)) return false;
-  BlockReader in(f);
+  BlockReader in(f, gBlockBytes ? gBlockBytes : BlockReader::DEFAULT_CAPACITY);
   DocHeader head;
   Layout lay;
   if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
@@ -371,7 +375,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   reportProgress(0);
   bool ok;
   {
-    BlockWriter out(f.get());
+    BlockWriter out(f.get(), gBlockBytes ? gBlockBytes : BlockWriter::DEFAULT_CAPACITY);
     int64_t counter = 10;
     ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, counter);
   }

@@ -6,6 +6,7 @@
 // then pool entries to the end of the file, each key (8), L (8) and L bytes: the stored
 // bytes followed by the 8-byte reference count.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "store/Cell.h"
@@ -50,5 +51,9 @@ struct ReadProgress {
 // within [0, poolSection] (the bytes that really follow the cells).
 ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes,
                               uint64_t poolSection);
+
+// Buffer size of the document reader and writer in bytes (at least 1); tests lower it so
+// that heads, rows and entries are cut at buffer ends. 0 restores the default.
+void setBlockBytes(size_t bytes);
 
 }  // namespace docfile
