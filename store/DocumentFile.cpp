@@ -168,12 +168,15 @@ std::unordered_map<uint64_t, uint64_t> countShownTexts(const CDataCore& core, in
   for (uint64_t r = 0; cols && r < core.mRowCount; ++r) {
     if (!shownRow(core, r)) continue;
     const Cell* row = core.mDatas[r];
-    for (uint64_t c = 0; c < cols; ++c)
-      if (isPoolKind(row[c].kind) && row[c].value) ++counts[row[c].value];
+    for (uint64_t c = 0; c < cols; ++c) {
+      const uint64_t key = row[c].value;  // a copy: the packed field may be misaligned
+      if (isPoolKind(row[c].kind) && key) ++counts[key];
+    }
   }
-  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot)
-    if (slot != ATTR_FILTER && isTextAttr(slot) && core.mAttrs[slot].value)
-      ++counts[core.mAttrs[slot].value];
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
+    const uint64_t key = core.mAttrs[slot].value;
+    if (slot != ATTR_FILTER && isTextAttr(slot) && key) ++counts[key];
+  }
   poolBytes = 0;
   for (auto it = counts.begin(); it != counts.end();) {
     StringPool::Entry e;
@@ -257,6 +260,7 @@ bool readDocument(CDataCore& core, FILE* f) {
   DocHeader head;
   Layout lay;
   if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
+  if (head.mRowCount == 0) head.mColCount = 0;  // no rows: an empty sheet, as clear leaves it
   core.reportProgress(10);
   const ReadProgress plan =
       planReadProgress(lay.rows, lay.cellBytes, head.mPoolBytes, fileSize - lay.poolStart);
@@ -289,20 +293,23 @@ bool readDocument(CDataCore& core, FILE* f) {
 using TextBytes = std::unordered_map<uint64_t, std::string>;
 
 // Puts another document's row (its C2 cells) into row r of the sheet, which is empty and
-// at least as wide, and interns the texts of its data cells from the other's pool. A key
-// the other pool lacks (a damaged file) leaves an empty cell.
+// at least as wide, and interns the texts of its cells from the other's pool. A key the
+// other pool lacks (a damaged file) leaves an empty cell. The row-header cell is treated
+// alike: it holds a height, but should a file give it a text key, that key must own a
+// reference in this sheet's pool like any other.
 void placeRow(CDataCore& core, uint64_t r, const Cell* src, uint64_t cols, const TextBytes& texts) {
   Cell* row = core.mDatas[r];
   std::memcpy(static_cast<void*>(row), src, cols * CELL_BYTES);
-  for (uint64_t c = 1; c < cols; ++c) {
+  for (uint64_t c = 0; c < cols; ++c) {
     Cell& cell = row[c];
-    if (!isPoolKind(cell.kind) || cell.value == 0) continue;
-    auto it = texts.find(cell.value);
+    const uint64_t key = cell.value;  // a copy: the packed field may be misaligned
+    if (!isPoolKind(cell.kind) || key == 0) continue;
+    auto it = texts.find(key);
     if (it == texts.end() || it->second.empty()) {
       cell.kind = CELL_TEXT;
       cell.value = 0;
     } else {
-      cell.value = core.internBytes(cell.value, it->second);
+      cell.value = core.internBytes(key, it->second);
     }
   }
 }

@@ -143,10 +143,13 @@ inline std::map<uint64_t, uint64_t> referencesOf(const CDataCore& core) {
   for (uint64_t r = 0; r < core.mRowCount; ++r)
     for (uint64_t c = 0; c < core.mColCount; ++c) {
       const Cell& cell = core.mDatas[r][c];
-      if (isPoolKind(cell.kind) && cell.value) ++refs[cell.value];
+      const uint64_t key = cell.value;
+      if (isPoolKind(cell.kind) && key) ++refs[key];
     }
-  for (int32_t s = 0; s < ATTR_SLOT_COUNT; ++s)
-    if (isTextAttr(s) && core.mAttrs[s].value) ++refs[core.mAttrs[s].value];
+  for (int32_t s = 0; s < ATTR_SLOT_COUNT; ++s) {
+    const uint64_t key = core.mAttrs[s].value;
+    if (isTextAttr(s) && key) ++refs[key];
+  }
   return refs;
 }
 inline std::map<uint64_t, uint64_t> countsOf(const CDataCore& core) {
