@@ -187,6 +187,9 @@ TEST(MvtCorpus, EveryFileIsHandled) {
       ASSERT_TRUE(core.write(dir.wfile("again.mvt"), true));
       CDataCore back;
       ASSERT_TRUE(back.read(dir.wfile("again.mvt")));
+      // A damaged filter record may leave an area without columns: an inactive filter,
+      // whose area is not saved.
+      if (!core.mFilter.active()) core.mFilter.mRange = back.mFilter.mRange;
       expectSameSheet(core, back);
     }
     CDataCore sheet;
