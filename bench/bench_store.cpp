@@ -1,0 +1,142 @@
+// Times the text roads of the sheet store on the benchmark CSV (see gen_csv):
+// readDelimited, writeDelimited and readPage of 100,000 rows from the middle,
+// with the file in the page cache. Prints MB/s, peak resident memory, the
+// sheet's bytes per cell and the pool's bytes per distinct text.
+//
+//   bench_store [csv path] [--sequential]    default path: bench/data/bench.csv
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "store/DataCore.h"
+#include "store/TextHelpers.h"
+#include "store/TextImport.h"
+
+namespace {
+
+double seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double peakRssMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024.0;
+}
+
+double rssMb() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6 * (1e6 / 1048576.0);
+}
+
+uint64_t fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<uint64_t>(in.tellg()) : 0;
+}
+
+// Reads the file once so that the timed runs find it in the page cache.
+void warm(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buf(1 << 22);
+  while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) {
+  }
+}
+
+void reportSheet(const CDataCore& sheet) {
+  const uint64_t rows = sheet.mRowCount, cols = sheet.mColCount;
+  const uint64_t dataCells = rows > 1 && cols > 1 ? (rows - 1) * (cols - 1) : 0;
+  uint64_t rowBytes = rows * sizeof(Cell*);
+  for (uint64_t r = 0; r < rows; ++r) rowBytes += malloc_usable_size(sheet.mDatas[r]) + 8;  // chunk head
+  uint64_t textBytes = 0, numeric = 0;
+  sheet.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) { textBytes += len - 2; });
+  for (uint64_t r = 1; r < rows; ++r) {
+    for (uint64_t c = 1; c < cols; ++c) {
+      const uint8_t k = sheet.mDatas[r][c].kind;
+      numeric += k == CELL_INT64 || k == CELL_DOUBLE;
+    }
+  }
+  const size_t entries = sheet.mPool.size();
+  std::printf("  sheet: %llu rows x %llu columns, %llu data cells (%llu numeric)\n",
+              static_cast<unsigned long long>(rows), static_cast<unsigned long long>(cols),
+              static_cast<unsigned long long>(dataCells), static_cast<unsigned long long>(numeric));
+  std::printf("  cells: %.1f MB, %.2f bytes per data cell (10-byte cells, row blocks, row pointers)\n",
+              rowBytes / 1e6, dataCells ? rowBytes * 1.0 / dataCells : 0.0);
+  std::printf("  pool: %zu distinct texts, %.1f MB held, %.1f bytes per text beyond its UTF-16 bytes; "
+              "mPoolBytes %lld\n",
+              entries, sheet.mPool.memoryBytes() / 1e6,
+              entries ? (sheet.mPool.memoryBytes() - textBytes) * 1.0 / entries : 0.0,
+              static_cast<long long>(sheet.mPoolBytes));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string path = "bench/data/bench.csv";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--sequential") == 0) gTextIo.parallel = false;
+    else path = argv[i];
+  }
+  const uint64_t size = fileBytes(path);
+  if (size == 0) {
+    std::fprintf(stderr, "%s is missing: run gen_csv first\n", path.c_str());
+    return 1;
+  }
+  const std::u16string wpath = utf8ToWide(path);
+  std::printf("file %s: %.1f MB, %s road\n", path.c_str(), size / 1e6, gTextIo.parallel ? "parallel" : "sequential");
+  warm(path);
+  const double rssBefore = rssMb();
+
+  uint64_t rows = 0;
+  auto t0 = std::chrono::steady_clock::now();
+  double t = 0;
+  {
+  CDataCore sheetObject;
+  CDataCore* sheet = &sheetObject;
+  t0 = std::chrono::steady_clock::now();
+  if (!sheet->readDelimited(wpath, ',')) {
+    std::fprintf(stderr, "readDelimited failed\n");
+    return 1;
+  }
+  t = seconds(t0);
+  std::printf("readDelimited: %.3f s, %.0f MB/s; resident %.0f MB after (+%.0f MB), peak %.0f MB\n", t,
+              size / 1e6 / t, rssMb(), rssMb() - rssBefore, peakRssMb());
+  reportSheet(*sheet);
+
+  const std::string outPath = path + ".out.csv";
+  const std::u16string wout = utf8ToWide(outPath);
+  sheet->mSaveEncoding = ENC_UTF8_NOBOM;
+  t0 = std::chrono::steady_clock::now();
+  if (!sheet->writeDelimited(wout, ',', true)) {
+    std::fprintf(stderr, "writeDelimited failed\n");
+    return 1;
+  }
+  t = seconds(t0);
+  const uint64_t outSize = fileBytes(outPath);
+  std::printf("writeDelimited: %.3f s, %.0f MB/s (%.1f MB written, CR LF line ends)\n", t, outSize / 1e6 / t,
+              outSize / 1e6);
+  std::remove(outPath.c_str());
+  rows = sheet->mRowCount;
+  }
+
+  CDataCore page;
+  uint64_t start = 0, end = 0;
+  const int32_t firstRow = static_cast<int32_t>(rows / 2);
+  t0 = std::chrono::steady_clock::now();
+  if (!page.readPage(wpath, ',', true, firstRow, 100000, start, end)) {
+    std::fprintf(stderr, "readPage failed\n");
+    return 1;
+  }
+  t = seconds(t0);
+  std::printf("readPage of 100,000 rows from row %d: %.3f s (bytes %llu to %llu)\n", firstRow, t,
+              static_cast<unsigned long long>(start), static_cast<unsigned long long>(end));
+  std::printf("peak resident memory: %.0f MB\n", peakRssMb());
+  return 0;
+}

@@ -1,0 +1,329 @@
+#include "store/CsvStream.h"
+
+#include <emmintrin.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/fileio.h"
+#include "store/QuoteDetect.h"
+
+namespace {
+
+// Index of the first of p[0..n) equal to a, b or c; n when there is none.
+size_t findAny(const char* p, size_t n, char a, char b, char c) {
+  size_t i = 0;
+  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+  for (; i + 16 <= n; i += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                               _mm_cmpeq_epi8(v, vc));
+    int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+  }
+  for (; i < n; ++i) {
+    if (p[i] == a || p[i] == b || p[i] == c) return i;
+  }
+  return n;
+}
+
+size_t findAny(const char16_t* p, size_t n, char16_t a, char16_t b, char16_t c) {
+  size_t i = 0;
+  const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+  const __m128i vc = _mm_set1_epi16(static_cast<short>(c));
+  for (; i + 8 <= n; i += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)),
+                               _mm_cmpeq_epi16(v, vc));
+    int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == a || p[i] == b || p[i] == c) return i;
+  }
+  return n;
+}
+
+size_t findUnit(const char* p, size_t n, char a) {
+  const void* hit = std::memchr(p, a, n);
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - p) : n;
+}
+
+size_t findUnit(const char16_t* p, size_t n, char16_t a) { return findAny(p, n, a, a, a); }
+
+// Reads up to `n` bytes at `offset`; retries interrupted reads. 0 at the end
+// of the file or on an error (an unreadable file ends there).
+size_t readAt(int fd, void* buf, size_t n, uint64_t offset) {
+  for (;;) {
+    ssize_t got = ::pread(fd, buf, n, static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) return 0;
+  }
+}
+
+}  // namespace
+
+template <class Unit>
+BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter,
+                                     Unit quote, Unit lf, Unit cr, size_t blockBytes, size_t lineUnits)
+    : mStartOffset(startOffset),
+      mDelimiter(delimiter),
+      mQuote(quote),
+      mLf(lf),
+      mCr(cr),
+      mBlockBytes(std::max<size_t>(blockBytes, 1)),
+      mBlock(new Unit[mBlockBytes / sizeof(Unit) + 1]),
+      mLine(new Unit[std::max<size_t>(lineUnits, 1)]),
+      mLineCapacity(std::max<size_t>(lineUnits, 1)) {
+  mLine[0] = 0;
+  mFile = _wfopen(path.c_str(), u"rb");
+  if (mFile != nullptr) mFd = fileno(mFile);
+  rewind();
+}
+
+template <class Unit>
+BasicCsvStream<Unit>::~BasicCsvStream() {
+  if (mFile != nullptr) std::fclose(mFile);
+}
+
+template <class Unit>
+void BasicCsvStream<Unit>::seek(uint64_t offset) {
+  mFileOffset = offset;
+  mPos = 0;
+  mFill = 0;
+  mCarry = 0;
+}
+
+template <class Unit>
+uint64_t BasicCsvStream<Unit>::offset() const {
+  return mFileOffset - mCarry - (mFill - mPos) * sizeof(Unit);
+}
+
+template <class Unit>
+uint64_t BasicCsvStream<Unit>::fileSize() const {
+  struct stat st;
+  if (mFd < 0 || ::fstat(mFd, &st) != 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+// Reads the next block. A 16-bit unit split by a read keeps its first byte in
+// mCarry for the next one. Returns false, with the fill 0, when the file has
+// nothing more to give.
+template <class Unit>
+bool BasicCsvStream<Unit>::refill() {
+  mPos = 0;
+  mFill = 0;
+  if (mFd < 0) return false;
+  char* raw = reinterpret_cast<char*>(mBlock.get());
+  while (mFill == 0) {
+    if (mCarry != 0) raw[0] = mCarryByte;
+    size_t got = readAt(mFd, raw + mCarry, mBlockBytes, mFileOffset);
+    if (got == 0) return false;
+    mFileOffset += got;
+    size_t total = mCarry + got;
+    mFill = total / sizeof(Unit);
+    mCarry = total % sizeof(Unit);
+    if (mCarry != 0) mCarryByte = raw[total - 1];
+  }
+  return true;
+}
+
+template <class Unit>
+Unit BasicCsvStream<Unit>::nextUnit() {
+  if (mPos < mFill) return mBlock[mPos++];
+  if (!refill()) return 0;
+  return mBlock[mPos++];
+}
+
+template <class Unit>
+void BasicCsvStream<Unit>::appendToLine(Unit u) {
+  if (mLineLength + 2 > mLineCapacity) {
+    uint64_t grown = std::max<uint64_t>(mLineCapacity + mLineCapacity / 2, mLineLength + 2);
+    std::unique_ptr<Unit[]> bigger(new Unit[grown]);
+    std::memcpy(bigger.get(), mLine.get(), mLineLength * sizeof(Unit));
+    mLine = std::move(bigger);
+    mLineCapacity = grown;
+  }
+  mLine[mLineLength++] = u;
+  mLine[mLineLength] = 0;
+}
+
+// Takes block units [from, to) into the record: copied into the line when
+// `keep`, only counted otherwise.
+template <class Unit>
+void BasicCsvStream<Unit>::takeRun(size_t from, size_t to, bool keep) {
+  if (from == to) return;
+  size_t n = to - from;
+  if (keep) {
+    if (mLineLength + n + 1 > mLineCapacity) {
+      uint64_t grown = mLineCapacity;
+      while (grown < mLineLength + n + 1) grown = std::max<uint64_t>(grown + grown / 2, grown + 1);
+      std::unique_ptr<Unit[]> bigger(new Unit[grown]);
+      std::memcpy(bigger.get(), mLine.get(), mLineLength * sizeof(Unit));
+      mLine = std::move(bigger);
+      mLineCapacity = grown;
+    }
+    std::memcpy(mLine.get() + mLineLength, mBlock.get() + from, n * sizeof(Unit));
+    mLine[mLineLength + n] = 0;
+  }
+  mLineLength += n;
+  mLastUnit = mBlock[to - 1];
+}
+
+// Outside quotes: runs up to the next LF, CR or (quote detection on) quote.
+// A quote right after a delimiter opens a quoted section; elsewhere it is an
+// ordinary unit. Returns true when the record has ended.
+template <class Unit>
+bool BasicCsvStream<Unit>::plainStep(bool keep, State& state) {
+  const bool quotes = gQuoteDetect;
+  size_t n = mFill - mPos;
+  size_t i = findAny(mBlock.get() + mPos, n, mLf, mCr, quotes ? mQuote : mLf);
+  size_t stop = mPos + i;
+  if (i == n) {
+    takeRun(mPos, mFill, keep);
+    mPos = mFill;
+    return false;
+  }
+  Unit c = mBlock[stop];
+  if (c == mQuote && quotes) {
+    // Never the first unit of the record (that is a field start): there is a
+    // previous unit, in this block or the last one taken.
+    Unit prev = stop > mPos ? mBlock[stop - 1] : mLastUnit;
+    takeRun(mPos, stop + 1, keep);
+    mPos = stop + 1;
+    if (prev == mDelimiter) state = State::Quoted;
+    return false;
+  }
+  takeRun(mPos, stop, keep);
+  mPos = stop + 1;
+  if (c == mCr) {
+    // A lone CR ends the record too; an LF right after it belongs to it.
+    if (mPos == mFill) refill();
+    if (mFill != 0 && mBlock[mPos] == mLf) ++mPos;
+  }
+  return true;
+}
+
+// Inside quotes: runs up to the next quote, which is kept.
+template <class Unit>
+bool BasicCsvStream<Unit>::quotedStep(bool keep, State& state) {
+  size_t n = mFill - mPos;
+  size_t i = findUnit(mBlock.get() + mPos, n, mQuote);
+  if (i == n) {
+    takeRun(mPos, mFill, keep);
+    mPos = mFill;
+    return false;
+  }
+  takeRun(mPos, mPos + i + 1, keep);
+  mPos += i + 1;
+  state = State::QuoteSeen;
+  return false;
+}
+
+template <class Unit>
+void BasicCsvStream<Unit>::readRecordInto(bool keep) {
+  mLineLength = 0;
+  mLine[0] = 0;
+  mLastUnit = 0;
+  State state = State::FieldStart;
+  for (;;) {
+    if (mPos == mFill && !refill()) return;  // the end of the data ends the record
+    Unit c = mBlock[mPos];
+    switch (state) {
+      case State::FieldStart:
+        if (c == mLf) {
+          ++mPos;
+          return;
+        }
+        if (c == mQuote && gQuoteDetect) {
+          takeRun(mPos, mPos + 1, keep);
+          ++mPos;
+          state = State::Quoted;
+        } else {
+          state = State::Plain;
+        }
+        break;
+      case State::Plain:
+        if (plainStep(keep, state)) return;
+        break;
+      case State::Quoted:
+        quotedStep(keep, state);
+        break;
+      case State::QuoteSeen:
+        // A doubled quote stays inside the section; anything else ends it.
+        if (c == mQuote) {
+          takeRun(mPos, mPos + 1, keep);
+          ++mPos;
+          state = State::Quoted;
+        } else {
+          state = State::Plain;
+        }
+        break;
+    }
+  }
+}
+
+template <class Unit>
+const Unit* BasicCsvStream<Unit>::readRecord() {
+  readRecordInto(true);
+  return mLine.get();
+}
+
+template <class Unit>
+void BasicCsvStream<Unit>::skipRecord() {
+  readRecordInto(false);
+}
+
+template <class Unit>
+std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::splitLine() const {
+  std::vector<String> fields;
+  const Unit* s = mLine.get();
+  const size_t len = mLineLength;
+  const bool quotes = gQuoteDetect;
+  size_t i = 0;
+  while (i < len) {  // i is a field start
+    String field;
+    size_t j = i;
+    if (quotes && s[i] == mQuote) {
+      j = i + 1;
+      while (j < len) {
+        if (s[j] == mQuote) {
+          if (j + 1 < len && s[j + 1] == mQuote) {
+            field.push_back(mQuote);
+            j += 2;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        field.push_back(s[j++]);
+      }
+      while (j < len && s[j] != mDelimiter) ++j;  // dropped after the closing quote
+    } else {
+      while (j < len && s[j] != mDelimiter) ++j;
+      field.assign(s + i, s + j);
+    }
+    fields.push_back(std::move(field));
+    if (j >= len) break;
+    if (j + 1 == len) {  // a delimiter ends the record: one more empty field
+      fields.emplace_back();
+      break;
+    }
+    i = j + 1;
+  }
+  return fields;
+}
+
+template <class Unit>
+std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::nextFields() {
+  readRecordInto(true);
+  return splitLine();
+}
+
+template class BasicCsvStream<char>;
+template class BasicCsvStream<char16_t>;

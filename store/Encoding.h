@@ -1,0 +1,17 @@
+// Text encodings of delimited files and their detection.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// TextEncoding (ENC_NONE .. ENC_UTF8_NOBOM) is declared with the sheet.
+#include "store/DataCore.h"
+
+// The encoding of the file at `path`, judged from its byte order mark or, when
+// it has none, from its first 1024 bytes: the statistical UTF-16LE test, then
+// a tally of UTF-8 sequences. An empty or pure-ASCII file gives ENC_ANSI; a
+// file that cannot be opened gives ENC_NONE.
+TextEncoding detectEncoding(const std::u16string& path);
+
+// The decision of detectEncoding over bytes already read: `head` holds the
+// first bytes of a file (at most 1024 are looked at).
+TextEncoding detectEncodingOfBytes(const char* head, size_t size);

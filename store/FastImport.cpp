@@ -1,0 +1,496 @@
+#include "store/FastImport.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/crt.h"
+#include "platform/fileio.h"
+#include "store/Alloc.h"
+#include "store/CsvStream.h"
+#include "store/DataCore.h"
+#include "store/QuoteDetect.h"
+#include "store/RowReader.h"
+#include "store/TextHelpers.h"
+#include "store/TextImport.h"
+#include "store/TextKey.h"
+
+
+namespace {
+
+// numberKind over 7-bit ASCII bytes, with the value of an integer: the same
+// rule step for step (one leading blank, TAB or '-' skipped; a leading '0'
+// followed by '.' or the end; at most 19 units after the skipped one; at
+// least one digit; an integer that fits in 64 bits).
+int asciiNumberKind(const char* t, size_t n, uint64_t& value, bool& negative) {
+  if (n == 0) return 0;
+  if (t[0] == '0' && n > 1 && t[1] != '.') return 0;
+  size_t i = 0;
+  negative = false;
+  if (t[0] == ' ' || t[0] == '\t' || t[0] == '-') {
+    negative = t[0] == '-';
+    i = 1;
+  }
+  if (n - i > 19) return 0;
+  int kind = 1;
+  int digits = 0;
+  value = 0;
+  for (; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(t[i]);
+    if (c == '.') {
+      if (kind == 2) return 0;
+      kind = 2;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+      if (kind == 1) value = value * 10 + (c - '0');
+    } else {
+      return 0;
+    }
+  }
+  if (digits == 0) return 0;
+  if (kind == 1 && value > (negative ? uint64_t{INT64_MAX} + 1 : uint64_t{INT64_MAX})) return 0;
+  return kind;
+}
+
+}  // namespace
+
+bool typeAsciiNumber(std::string_view field, Cell& cell) {
+  uint64_t value = 0;
+  bool negative = false;
+  const int kind = asciiNumberKind(field.data(), field.size(), value, negative);
+  if (kind == 0) return false;
+  if (kind == 1) {  // what _wtoi64 reads from such a text
+    cell.kind = CELL_INT64;
+    cell.value = negative ? uint64_t{0} - value : value;
+    return true;
+  }
+  const char* p = field.data();
+  const char* end = p + field.size();
+  if (*p == ' ' || *p == '\t') ++p;  // wcstod skips it; from_chars does not
+  double d = 0;
+  std::from_chars(p, end, d);  // correctly rounded, as strtod
+  cell.kind = CELL_DOUBLE;
+  cell.setDoubleBits(d);
+  return true;
+}
+
+namespace {
+
+constexpr int64_t MAX_ROWS = INT32_MAX;
+constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
+constexpr size_t WORKER_LINE_UNITS = 1u << 16;
+
+// One thread's texts and their counts, flushed into the pool in batches so
+// that hot texts cost one pool call per batch and cold ones stay bounded.
+class LocalTexts {
+ public:
+  explicit LocalTexts(StringPool& pool) : mPool(pool), mSlots(SLOTS) {
+    mArena.reserve(ARENA_UNITS + 65536);
+    mUsed.reserve(SLOTS / 2);
+  }
+
+  // Counts the text (m units, m >= 1) under `key`. False when the key is
+  // already counted here for a different text.
+  bool add(uint64_t key, const char16_t* text, size_t m) {
+    size_t i = index(key);
+    for (;; i = (i + 1) & (SLOTS - 1)) {
+      Slot& s = mSlots[i];
+      if (s.count == 0) {
+        s.key = key;
+        s.offset = mArena.size();
+        s.units = m;
+        s.count = 1;
+        mArena.insert(mArena.end(), text, text + m);
+        mArena.push_back(0);  // entries hold the text's NUL
+        mUsed.push_back(i);
+        if (mUsed.size() >= SLOTS / 2 || mArena.size() >= ARENA_UNITS) flush();
+        return true;
+      }
+      if (s.key == key) {
+        if (s.units != m || std::memcmp(mArena.data() + s.offset, text, m * 2) != 0) return false;
+        ++s.count;
+        return true;
+      }
+    }
+  }
+
+  // Hands every count to the pool; sets `mCollided` on a key held by another text.
+  void flush() {
+    for (size_t i : mUsed) {
+      Slot& s = mSlots[i];
+      mPool.addCounted(s.key, mArena.data() + s.offset, (s.units + 1) * 2, s.count, mCollided);
+      s = Slot{};
+    }
+    mUsed.clear();
+    mArena.clear();
+  }
+
+  bool collided() const { return mCollided; }
+
+ private:
+  static constexpr size_t SLOTS = 1u << 16;
+  static constexpr size_t ARENA_UNITS = 1u << 20;
+  struct Slot {
+    uint64_t key = 0;
+    uint64_t count = 0;  // 0: the slot is free
+    size_t offset = 0;   // of the text in mArena
+    size_t units = 0;
+  };
+  static size_t index(uint64_t key) { return static_cast<size_t>(key ^ (key >> 29)) & (SLOTS - 1); }
+
+  StringPool& mPool;
+  std::vector<Slot> mSlots;
+  std::vector<size_t> mUsed;
+  std::vector<char16_t> mArena;
+  bool mCollided = false;
+};
+
+// A record too wide for the sheet as first sized: typed now, placed once the
+// sheet has been widened.
+struct AsideRow {
+  int64_t row;
+  std::vector<Cell> cells;
+};
+
+// Shared by the workers of one import.
+struct ImportJob {
+  const std::u16string& path;
+  CDataCore& sheet;
+  int kind;  // RowReader::KIND_UTF8 or KIND_ANSI
+  char delimiter;
+  size_t blockBytes;
+  Cell** rows = nullptr;  // the sheet's row array while the workers make its rows
+  std::atomic<uint64_t> recordsDone{0};
+  std::atomic<bool> failed{false};
+};
+
+// A zero-filled row as rowalloc::allocRow makes it (freed by the sheet with
+// rowalloc::freeRow), without the allocation counter that every thread would
+// contend for.
+Cell* newRow(size_t cells) { return static_cast<Cell*>(std::calloc(cells ? cells : 1, sizeof(Cell))); }
+
+// One span of the data: records that start in [start, limit).
+struct Span {
+  uint64_t start = 0;
+  uint64_t limit = 0;
+  uint64_t count = 0;      // records found in phase 1
+  uint64_t end = 0;        // where the span's last record ended
+  int64_t firstRow = 0;    // sheet row of its first record
+  uint64_t widest = 0;     // most fields of a record set aside
+  std::vector<AsideRow> aside;
+};
+
+// Types fields into cells the way setTextTyped does, texts counted locally.
+class FieldTyper {
+ public:
+  FieldTyper(int kind, LocalTexts& texts) : mKind(kind), mTexts(texts) {}
+
+  // False when a key collides (the import gives way).
+  bool type(const char* p, size_t n, Cell& cell) {
+    cell = Cell{};
+    if (n == 0) return true;
+    const char* nul = static_cast<const char*>(std::memchr(p, 0, n));
+    const size_t cut = nul ? static_cast<size_t>(nul - p) : n;  // the cell reads a C string
+    if (cut == 0) return true;
+    bool ascii = true;
+    for (size_t i = 0; i < cut; ++i) ascii &= static_cast<unsigned char>(p[i]) < 0x80;
+    if (ascii) {
+      if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
+      if (mWide.size() < cut) mWide.resize(cut);
+      for (size_t i = 0; i < cut; ++i) mWide[i] = static_cast<unsigned char>(p[i]);
+      return text(mWide.data(), cut, cell);
+    }
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
+    size_t m = mKind == RowReader::KIND_UTF8 ? utf8Decode(p, n, mWide.data()) : ansiDecode(p, n, mWide.data());
+    const size_t nulUnit = std::u16string_view(mWide.data(), m).find(u'\0');
+    if (nulUnit != std::u16string_view::npos) m = nulUnit;
+    if (m == 0) return true;
+    mWide[m] = 0;
+    if (mWide[0] != u'=') {
+      const int kind = numberKind(std::u16string_view(mWide.data(), m));
+      if (kind == 1) {
+        cell.kind = CELL_INT64;
+        cell.value = static_cast<uint64_t>(_wtoi64(mWide.data()));
+        return true;
+      }
+      if (kind == 2) {
+        cell.kind = CELL_DOUBLE;
+        cell.setDoubleBits(wcstod(mWide.data(), nullptr));
+        return true;
+      }
+    }
+    return text(mWide.data(), m, cell);
+  }
+
+ private:
+  bool text(const char16_t* w, size_t m, Cell& cell) {
+    const std::u16string_view t(w, m);
+    const uint64_t key = gTextIo.keyOf ? gTextIo.keyOf(t) : textKey(t);
+    if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
+    cell.kind = w[0] == u'=' ? CELL_FORMULA : CELL_TEXT;
+    cell.value = key;
+    return mTexts.add(key, w, m);
+  }
+
+  int mKind;
+  LocalTexts& mTexts;
+  std::vector<char16_t> mWide;
+};
+
+// Splits the record in the line buffer as CsvStream::splitLine does, typing
+// each field into `cells`. False on a key collision.
+bool typeRecord(const char* s, size_t len, char delimiter, bool quotes, FieldTyper& typer,
+                std::string& unquoted, std::vector<Cell>& cells) {
+  cells.clear();
+  size_t i = 0;
+  Cell cell;
+  while (i < len) {
+    size_t j;
+    bool ok;
+    if (quotes && s[i] == '"') {
+      unquoted.clear();
+      j = i + 1;
+      while (j < len) {
+        if (s[j] == '"') {
+          if (j + 1 < len && s[j + 1] == '"') {
+            unquoted.push_back('"');
+            j += 2;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        const char* q = static_cast<const char*>(std::memchr(s + j, '"', len - j));
+        size_t run = q ? static_cast<size_t>(q - (s + j)) : len - j;
+        unquoted.append(s + j, run);
+        j += run;
+      }
+      const void* d = std::memchr(s + j, delimiter, len - j);
+      j = d ? static_cast<size_t>(static_cast<const char*>(d) - s) : len;
+      ok = typer.type(unquoted.data(), unquoted.size(), cell);
+    } else {
+      const void* d = std::memchr(s + i, delimiter, len - i);
+      j = d ? static_cast<size_t>(static_cast<const char*>(d) - s) : len;
+      ok = typer.type(s + i, j - i, cell);
+    }
+    if (!ok) return false;
+    cells.push_back(cell);
+    if (j >= len) break;
+    if (j + 1 == len) {  // a delimiter ends the record: one more empty field
+      cells.push_back(Cell{});
+      break;
+    }
+    i = j + 1;
+  }
+  return true;
+}
+
+// Phase 1: counts the records that start in the span and notes where the
+// last one ended. The last span runs to the end of the data.
+void countSpan(ImportJob& job, Span& span, bool last) {
+  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
+  stream.seek(span.start);
+  uint64_t count = 0;
+  while (last || stream.offset() < span.limit) {
+    stream.skipRecord();
+    if (stream.lineLength() == 0 && stream.atEnd()) break;
+    ++count;
+  }
+  span.count = count;
+  span.end = stream.offset();
+}
+
+// Phase 2: types the span's records into their rows.
+void fillSpan(ImportJob& job, Span& span) {
+  CDataCore& sheet = job.sheet;
+  LocalTexts texts(sheet.mPool);
+  FieldTyper typer(job.kind, texts);
+  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
+  stream.seek(span.start);
+  const bool quotes = gQuoteDetect;
+  const uint64_t width = sheet.mColCount;
+  std::string unquoted;
+  std::vector<Cell> cells;
+  uint64_t reported = 0;
+  for (uint64_t k = 0; k < span.count; ++k) {
+    stream.readRecord();
+    if (!typeRecord(stream.line(), stream.lineLength(), job.delimiter, quotes, typer, unquoted, cells)) {
+      job.failed = true;
+      return;
+    }
+    const int64_t row = span.firstRow + static_cast<int64_t>(k);
+    // Each worker makes its own rows: they come from its own malloc arena and
+    // their pages are first touched here, on all threads at once.
+    Cell* cellsOfRow = newRow(width);
+    if (cellsOfRow == nullptr) {
+      job.failed = true;
+      return;
+    }
+    job.rows[row] = cellsOfRow;
+    if (cells.size() < width) {
+      std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
+    } else {
+      span.widest = std::max<uint64_t>(span.widest, cells.size());
+      span.aside.push_back({row, cells});
+    }
+    if (k - reported >= 4096) {
+      job.recordsDone += k - reported;
+      reported = k;
+      if (job.failed) return;
+    }
+  }
+  texts.flush();
+  if (texts.collided()) job.failed = true;
+  job.recordsDone += span.count - reported;
+}
+
+// The offset just after the first LF at or after `from`; `size` when none.
+uint64_t nextLineStart(int fd, uint64_t from, uint64_t size) {
+  char buf[65536];
+  while (from < size) {
+    ssize_t got = ::pread(fd, buf, sizeof buf, static_cast<off_t>(from));
+    if (got <= 0) return size;
+    const void* lf = std::memchr(buf, '\n', static_cast<size_t>(got));
+    if (lf) return from + static_cast<uint64_t>(static_cast<const char*>(lf) - buf) + 1;
+    from += static_cast<uint64_t>(got);
+  }
+  return size;
+}
+
+// Runs f(i) for i in [0, n) on n threads while the calling thread reports
+// progress from `done` (records typed so far) between `from` and `to`.
+template <class F>
+void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress& progress, int from,
+                int to) {
+  std::atomic<size_t> finished{0};
+  std::vector<std::thread> threads;
+  threads.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    threads.emplace_back([&, i] {
+      try {
+        f(i);
+      } catch (...) {
+        job.failed = true;
+      }
+      ++finished;
+    });
+  }
+  while (finished.load() < n) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    if (total > 0 && to > from) {
+      progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
+    }
+  }
+  for (std::thread& t : threads) t.join();
+}
+
+unsigned workerCount() {
+  unsigned n = gTextIo.threads ? gTextIo.threads : std::thread::hardware_concurrency();
+  return std::max(1u, std::min(n, 64u));
+}
+
+// Phase 1 for every span; false when a guessed start proved wrong.
+bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t begin, uint64_t size,
+                      RisingProgress& progress) {
+  const size_t n = spans.size();
+  for (size_t t = 0; t < n; ++t) {
+    uint64_t nominal = begin + (size - begin) * t / n;
+    spans[t].start = t == 0 ? begin : std::max(nextLineStart(fd, nominal, size), spans[t - 1].start);
+  }
+  for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : size;
+  runWorkers(n, [&](size_t t) { countSpan(job, spans[t], t + 1 == n); }, job, 0, progress, 0, 0);
+  if (job.failed) return false;
+  for (size_t t = 0; t + 1 < n; ++t) {
+    if (spans[t].end != spans[t + 1].start) return false;
+  }
+  return true;
+}
+
+// Widens the sheet for the records set aside and places them.
+void placeAside(CDataCore& sheet, std::vector<Span>& spans) {
+  uint64_t widest = 0;
+  for (const Span& s : spans) widest = std::max(widest, s.widest);
+  if (widest == 0) return;
+  sheet.resize(static_cast<int32_t>(sheet.mRowCount), static_cast<int32_t>(widest + 1));
+  for (Span& s : spans) {
+    for (const AsideRow& a : s.aside) {
+      std::memcpy(sheet.mDatas[a.row] + 1, a.cells.data(), a.cells.size() * sizeof(Cell));
+    }
+  }
+}
+
+}  // namespace
+
+ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
+                                 RisingProgress& progress) {
+  if (!gTextIo.parallel) return ParallelResult::NotTaken;
+  if (reader.kind() != RowReader::KIND_UTF8 && reader.kind() != RowReader::KIND_ANSI) {
+    return ParallelResult::NotTaken;
+  }
+  CsvStream* stream = reader.byteStream();
+  const uint64_t size = stream->fileSize();
+  const uint64_t begin = static_cast<uint64_t>(stream->startOffset());
+  const unsigned threads = workerCount();
+  if (threads < 2 || size <= begin || size - begin < gTextIo.minParallelBytes) return ParallelResult::NotTaken;
+
+  // The first record's width, with the settled delimiter, sizes the sheet.
+  reader.rewind();
+  const size_t firstFields = reader.nextRow().size();
+  reader.rewind();
+
+  FILE* f = _wfopen(path.c_str(), u"rb");
+  if (f == nullptr) return ParallelResult::NotTaken;
+  ImportJob job{path, sheet, reader.kind(), reader.delimiter(),
+                gTextIo.blockBytes ? gTextIo.blockBytes : WORKER_BLOCK_BYTES};
+  std::vector<Span> spans(threads);
+  const bool found = findRecordStarts(job, spans, fileno(f), begin, size, progress);
+  std::fclose(f);
+  if (!found) {
+    ++gTextIoStats.parallelGaveWay;
+    return ParallelResult::NotTaken;
+  }
+
+  uint64_t total = 0;
+  for (Span& s : spans) {
+    s.firstRow = static_cast<int64_t>(total) + 1;
+    total += s.count;
+  }
+  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
+    return ParallelResult::NotTaken;
+  }
+  progress(10);
+  sheet.clear();
+  sheet.resize(1, static_cast<int32_t>(firstFields + 1));  // row 0, made by the sheet
+  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
+  if (rows == nullptr) {
+    sheet.clear();  // the sequential road meets the shortage and reports it
+    return ParallelResult::NotTaken;
+  }
+  std::fill(rows + 1, rows + total + 1, nullptr);
+  sheet.mDatas = job.rows = rows;
+  // Room for two distinct texts per record up front: the shards' tables then
+  // do not grow under their locks while the workers add, and stay sparse
+  // enough for short probes. Pages of the tables that no text reaches are
+  // never touched, so repeated texts cost little of it.
+  sheet.mPool.reserve(static_cast<size_t>(total) * 2);
+  runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
+  if (job.failed) {
+    for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
+    sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
+    sheet.clear();
+    ++gTextIoStats.parallelGaveWay;
+    return ParallelResult::NotTaken;
+  }
+  sheet.mRowCount = total + 1;  // every row is made: the sheet is whole again
+  placeAside(sheet, spans);
+  ++gTextIoStats.parallelDone;
+  return ParallelResult::Done;
+}

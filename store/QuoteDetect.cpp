@@ -1,0 +1,3 @@
+#include "store/QuoteDetect.h"
+
+bool gQuoteDetect = true;

@@ -1,0 +1,172 @@
+#include "store/RowReader.h"
+
+#include <cstdio>
+
+#include "platform/fileio.h"
+#include "store/Encoding.h"
+#include "store/TextHelpers.h"
+
+namespace {
+
+constexpr char DELIMITER_CANDIDATES[] = {',', '\t', '|', ';', ':', ' '};
+
+char16_t swapUnit(char16_t u) { return static_cast<char16_t>((u >> 8) | (u << 8)); }
+
+// The delimiter as a code unit: the 8-bit character sign-extended.
+char16_t unitOf(char c) { return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(c))); }
+
+bool startsWithLeMark(const std::u16string& path) {
+  FILE* f = _wfopen(path.c_str(), u"rb");
+  if (f == nullptr) return false;
+  unsigned char b[2] = {0, 0};
+  size_t n = std::fread(b, 1, 2, f);
+  std::fclose(f);
+  return n == 2 && b[0] == 0xFF && b[1] == 0xFE;
+}
+
+}  // namespace
+
+void RowReader::open(const std::u16string& path, char delimiter, size_t blockBytes) {
+  close();
+  mDelimiter = delimiter;
+  if (delimiter == 0) return;  // workbooks are read by a later part of the store
+  TextEncoding enc = detectEncoding(path);
+  size_t bytes = blockBytes;
+  switch (enc) {
+    case ENC_UTF8:
+    case ENC_UTF8_NOBOM:
+    case ENC_ANSI:
+      mKind = enc == ENC_ANSI ? KIND_ANSI : KIND_UTF8;
+      mStream = std::make_unique<CsvStream>(path, enc == ENC_UTF8 ? 3 : 0, delimiter, '"', '\n', '\r',
+                                            bytes ? bytes : CsvStream::DEFAULT_BLOCK_BYTES);
+      break;
+    case ENC_UTF16LE:
+      mKind = KIND_UTF16LE;
+      mStreamW = std::make_unique<CsvStreamW>(path, startsWithLeMark(path) ? 2 : 0, unitOf(delimiter),
+                                              u'"', u'\n', u'\r',
+                                              bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
+      break;
+    case ENC_UTF16BE:
+      mKind = KIND_UTF16BE;
+      mStreamW = std::make_unique<CsvStreamW>(path, 2, swapUnit(unitOf(delimiter)), swapUnit(u'"'),
+                                              swapUnit(u'\n'), swapUnit(u'\r'),
+                                              bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
+      break;
+    default:
+      break;
+  }
+}
+
+void RowReader::close() {
+  mStream.reset();
+  mStreamW.reset();
+  mBook = nullptr;
+  mSheetRow = 0;
+  mKind = KIND_NONE;
+}
+
+std::vector<std::u16string> RowReader::nextRow() {
+  std::vector<std::u16string> row;
+  switch (mKind) {
+    case KIND_UTF8:
+    case KIND_ANSI: {
+      std::vector<std::string> fields = mStream->nextFields();
+      row.reserve(fields.size());
+      for (const std::string& f : fields) {
+        row.push_back(mKind == KIND_UTF8 ? utf8ToWide(f) : ansiToWide(f));
+      }
+      break;
+    }
+    case KIND_UTF16LE:
+      row = mStreamW->nextFields();
+      break;
+    case KIND_UTF16BE:
+      row = mStreamW->nextFields();
+      for (std::u16string& f : row) {
+        for (char16_t& u : f) u = swapUnit(u);
+      }
+      break;
+    default:
+      break;
+  }
+  return row;
+}
+
+bool RowReader::atEnd() const {
+  if (mStream) return mStream->atEnd();
+  if (mStreamW) return mStreamW->atEnd();
+  return true;
+}
+
+void RowReader::setStreamDelimiter(char delimiter) {
+  mDelimiter = delimiter;
+  if (mStream) mStream->setDelimiter(delimiter);
+  if (mStreamW) {
+    char16_t u = unitOf(delimiter);
+    mStreamW->setDelimiter(mKind == KIND_UTF16BE ? swapUnit(u) : u);
+  }
+}
+
+void RowReader::detectDelimiter(std::vector<std::u16string>& record) {
+  if (record.size() != 1 || (!mStream && !mStreamW)) return;
+  for (char candidate : DELIMITER_CANDIDATES) {
+    if (record[0].find(static_cast<char16_t>(candidate)) == std::u16string::npos) continue;
+    rewind();
+    setStreamDelimiter(candidate);
+    record = nextRow();
+    return;
+  }
+}
+
+void RowReader::rewind() {
+  if (mStream) mStream->rewind();
+  if (mStreamW) mStreamW->rewind();
+}
+
+void RowReader::skipRecord() {
+  if (mStream) mStream->skipRecord();
+  if (mStreamW) mStreamW->skipRecord();
+}
+
+uint64_t RowReader::offset() const {
+  if (mStream) return mStream->offset();
+  if (mStreamW) return mStreamW->offset();
+  return 0;
+}
+
+int32_t RowReader::startOffset() const {
+  if (mStream) return mStream->startOffset();
+  if (mStreamW) return mStreamW->startOffset();
+  return 0;
+}
+
+// Counts records from the start; afterRecord(count) returns false to stop.
+template <class F>
+uint64_t RowReader::countWith(F&& afterRecord) {
+  if (!mStream && !mStreamW) return 0;
+  rewind();
+  uint64_t count = 0;
+  for (;;) {
+    skipRecord();
+    size_t length = mStream ? mStream->lineLength() : mStreamW->lineLength();
+    if (length == 0 && atEnd()) break;
+    ++count;
+    if (!afterRecord(count)) break;
+  }
+  rewind();
+  return count;
+}
+
+uint64_t RowReader::countRows() {
+  return countWith([](uint64_t) { return true; });
+}
+
+uint64_t RowReader::countRowsCancellable(const std::function<void(uint64_t)>& progress,
+                                         const std::atomic<uint8_t>* cancel) {
+  uint64_t count = countWith([&](uint64_t n) {
+    if (n % 10153 == 0 && progress) progress(n);
+    return cancel == nullptr || cancel->load(std::memory_order_relaxed) == 0;
+  });
+  if (progress) progress(count);
+  return count;
+}

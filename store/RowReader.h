@@ -1,0 +1,79 @@
+// RowReader: a delimited text file in any of the five encodings, read as
+// records of wide-string fields. One reader serves one import or one count.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/CsvStream.h"
+
+class RowReader {
+ public:
+  // Reading kinds: what the file holds and which stream reads it.
+  enum Kind : int32_t {
+    KIND_NONE = 0,       // nothing open
+    KIND_UTF8 = 1,       // CsvStream, fields decoded from UTF-8
+    KIND_UTF16LE = 2,    // CsvStreamW, units as read
+    KIND_UTF16BE = 3,    // CsvStreamW, units compared and delivered byte-swapped
+    KIND_ANSI = 4,       // CsvStream, fields decoded from GBK
+    KIND_WORKSHEET = 6,  // the first worksheet of a workbook
+  };
+
+  RowReader() = default;
+  ~RowReader() { close(); }
+  RowReader(const RowReader&) = delete;
+  RowReader& operator=(const RowReader&) = delete;
+
+  // Opens `path` with `delimiter` (0 selects the worksheet reader, which this
+  // build does not have yet: kind stays 0). The kind follows detectEncoding; a
+  // file whose encoding cannot be found leaves kind 0. `blockBytes` sets the
+  // stream's read size (0: the stream's default) so tests can use tiny blocks.
+  void open(const std::u16string& path, char delimiter, size_t blockBytes = 0);
+  // Closes the file and frees the stream and its buffers.
+  void close();
+
+  // The next record's fields; empty at the end of the data and for an empty line.
+  std::vector<std::u16string> nextRow();
+  // True when the data is exhausted.
+  bool atEnd() const;
+  // Called with the first record when it has exactly one field: picks the first
+  // of ',' TAB '|' ';' ':' ' ' that occurs in it, rewinds and reads the first
+  // record again with that delimiter into `record`. Nothing when none occurs.
+  void detectDelimiter(std::vector<std::u16string>& record);
+  // The number of records (every empty line counts, the empty read at the end
+  // does not); the stream is at its start afterwards.
+  uint64_t countRows();
+  // The same, calling `progress` at every multiple of 10153 and once with the
+  // final count, and stopping after the record at which `*cancel` is non-zero.
+  uint64_t countRowsCancellable(const std::function<void(uint64_t)>& progress,
+                                const std::atomic<uint8_t>* cancel);
+  // Reads and drops one record without splitting or converting it.
+  void skipRecord();
+  // The byte offset in the file of the next unread byte (code units count two).
+  uint64_t offset() const;
+  // Back to the start of the text (after any byte order mark).
+  void rewind();
+
+  Kind kind() const { return mKind; }
+  // The delimiter in use (after detection), as the 8-bit character.
+  char delimiter() const { return mDelimiter; }
+  // Where the text starts: 3 after a UTF-8 mark, 2 after a UTF-16 one, else 0.
+  int32_t startOffset() const;
+  CsvStream* byteStream() const { return mStream.get(); }
+  CsvStreamW* unitStream() const { return mStreamW.get(); }
+
+ private:
+  void setStreamDelimiter(char delimiter);
+  template <class F>
+  uint64_t countWith(F&& afterRecord);
+
+  int32_t mSheetRow = 0;   // next worksheet row (kind 6)
+  void* mBook = nullptr;   // the workbook (kind 6)
+  Kind mKind = KIND_NONE;
+  std::unique_ptr<CsvStream> mStream;    // kinds 1 and 4
+  std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3
+  char mDelimiter = 0;
+};

@@ -1,0 +1,229 @@
+// The text importers: readDelimited (a whole file), readPage (one page of a
+// huge file, with its byte offsets) and appendFile (rows below the sheet's).
+#include "store/TextImport.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "store/DataCore.h"
+#include "store/FastImport.h"
+#include "store/RowReader.h"
+#include "store/TextHelpers.h"
+
+TextIoTuning gTextIo;
+TextIoStats gTextIoStats;
+
+namespace {
+
+constexpr int64_t MAX_ROWS = INT32_MAX;  // rows and columns are signed 32-bit, row 0 included
+
+using Record = std::vector<std::u16string>;
+
+// Field j of the record goes to (row, j + 1), typed by its text.
+void putRecord(CDataCore& sheet, int32_t row, const Record& record) {
+  for (size_t j = 0; j < record.size(); ++j) {
+    sheet.setTextTyped(row, static_cast<int32_t>(j + 1), record[j].c_str());
+  }
+}
+
+// Widens the sheet when the record has as many fields as the sheet has
+// columns or more (earlier rows keep empty cells in the new columns). False
+// when the record is too wide for a sheet.
+bool growColumns(CDataCore& sheet, const Record& record) {
+  if (record.size() < sheet.mColCount) return true;
+  if (static_cast<int64_t>(record.size()) >= MAX_ROWS) return false;
+  sheet.resize(static_cast<int32_t>(sheet.mRowCount), static_cast<int32_t>(record.size() + 1));
+  return true;
+}
+
+// Opens the reader and records its encoding on the sheet: both encodings 4
+// first, then the reader's kind. False when nothing could be opened.
+bool openForImport(CDataCore& sheet, RowReader& reader, const std::u16string& path, char delimiter) {
+  sheet.mOpenEncoding = ENC_ANSI;
+  sheet.mSaveEncoding = ENC_ANSI;
+  reader.open(path, delimiter, gTextIo.blockBytes);
+  if (reader.kind() == RowReader::KIND_NONE) return false;
+  sheet.mOpenEncoding = reader.kind();
+  sheet.mSaveEncoding = reader.kind();
+  return true;
+}
+
+// The first record, with the delimiter detected when it has a single field.
+Record firstRecord(RowReader& reader) {
+  Record first = reader.nextRow();
+  if (first.size() == 1) reader.detectDelimiter(first);
+  return first;
+}
+
+
+// The sequential whole-file import, from the reader's start: count, size the
+// sheet once, fill it record by record.
+bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progress) {
+  uint64_t count = reader.countRows();
+  if (static_cast<int64_t>(count) >= MAX_ROWS) return false;
+  progress(10);
+  sheet.clear();
+  Record first = reader.nextRow();  // counting rewound the stream
+  if (first.empty() && reader.atEnd()) return true;
+  if (static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
+  sheet.resize(static_cast<int32_t>(count + 1), static_cast<int32_t>(first.size() + 1));
+  putRecord(sheet, 1, first);
+  const uint64_t divisor = count / 90;
+  int64_t counter = 10;
+  for (int64_t next = 2;; ++next) {
+    Record record = reader.nextRow();
+    if (record.empty() && reader.atEnd()) break;
+    if (!growColumns(sheet, record)) return false;
+    putRecord(sheet, static_cast<int32_t>(next), record);
+    if (divisor >= 1 && static_cast<uint64_t>(next + 1) % divisor == 0) progress(counter++);
+  }
+  return true;
+}
+
+}  // namespace
+
+// The whole file replaces the sheet. The delimiter is settled (detected from a
+// first line of one field) before the records are counted, so the count and
+// the fill see the same records even when the new delimiter moves the starts
+// of quoted sections. Large UTF-8 and ANSI files take the parallel road, whose
+// result is that of this sequential one.
+bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
+  RowReader reader;
+  if (!openForImport(*this, reader, path, delimiter)) return false;
+  RisingProgress progress(*this);
+  progress(0);
+  Record first = firstRecord(reader);
+  bool ok;
+  if (first.empty() && reader.atEnd()) {
+    clear();
+    ok = true;
+  } else {
+    ok = readAllInParallel(*this, reader, path, progress) == ParallelResult::Done ||
+         readAllRecords(*this, reader, progress);
+  }
+  progress.finish();
+  reader.close();
+  return ok;
+}
+
+bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
+                  int32_t firstRow, int32_t rowCount, TextPage& page) {
+  RowReader reader;
+  if (!openForImport(sheet, reader, path, delimiter)) return false;
+  RisingProgress progress(sheet);
+  progress(0);
+  progress(10);
+  sheet.clear();
+  firstRow = std::max(firstRow, 1);
+  rowCount = std::max(rowCount, 0);
+  Record first = firstRecord(reader);
+  if (first.empty() && reader.atEnd()) {
+    progress.finish();
+    return true;
+  }
+  if (static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
+  // The page's sheet rows; the sheet grows as records come (a page larger
+  // than the rest of the file allocates no rows for records it never reads).
+  const int64_t pageRows =
+      std::min<int64_t>(int64_t{rowCount} + (keepHeader && firstRow != 1 ? 1 : 0), MAX_ROWS - 1);
+  const int32_t cols = static_cast<int32_t>(first.size() + 1);
+  sheet.resize(static_cast<int32_t>(std::min<int64_t>(pageRows, 65536) + 1), cols);
+  int64_t next = 1;
+  if (keepHeader || firstRow == 1) putRecord(sheet, static_cast<int32_t>(next++), first);
+  for (int32_t r = 2; r < firstRow; ++r) {
+    reader.skipRecord();
+    const size_t length = reader.byteStream() ? reader.byteStream()->lineLength()
+                                              : reader.unitStream()->lineLength();
+    if (length == 0 && reader.atEnd()) break;
+  }
+  page.start = firstRow == 1 ? 0 : reader.offset();
+  const int64_t divisor = pageRows / 90;
+  int64_t counter = 10;
+  while (next <= pageRows) {
+    Record record = reader.nextRow();
+    if (record.empty() && reader.atEnd()) break;
+    if (next >= static_cast<int64_t>(sheet.mRowCount)) {
+      int64_t grown = std::min<int64_t>(pageRows + 1, static_cast<int64_t>(sheet.mRowCount) * 2);
+      sheet.resize(static_cast<int32_t>(grown), static_cast<int32_t>(sheet.mColCount));
+    }
+    if (!growColumns(sheet, record)) return false;
+    putRecord(sheet, static_cast<int32_t>(next++), record);
+    if (divisor >= 1 && next % divisor == 0) progress(counter++);
+  }
+  page.end = reader.offset();
+  page.delimiter = reader.delimiter();
+  page.encoding = reader.kind();
+  if (next != static_cast<int64_t>(sheet.mRowCount)) {
+    sheet.resize(static_cast<int32_t>(next), static_cast<int32_t>(sheet.mColCount));
+  }
+  progress.finish();
+  reader.close();
+  return true;
+}
+
+bool CDataCore::readPage(const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
+                         int32_t rowCount, uint64_t& pageStart, uint64_t& pageEnd) {
+  TextPage page{pageStart, pageEnd, delimiter, mOpenEncoding};
+  if (!readTextPage(*this, path, delimiter, keepHeader, firstRow, rowCount, page)) return false;
+  pageStart = page.start;
+  pageEnd = page.end;
+  return true;
+}
+
+// Another file's records below the sheet's. A first line equal to the sheet's
+// row 1 (same fields, same texts) is taken for the header again and dropped.
+bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  char delimiter = '\t';
+  switch (fileKind(path)) {
+    case FILE_MVT:
+      return false;  // documents are appended by the document reader, not built yet
+    case FILE_EXCEL:
+      delimiter = 0;  // the worksheet reader
+      break;
+    case FILE_CSV:
+      delimiter = ',';
+      break;
+    default:
+      break;
+  }
+  RowReader reader;
+  reader.open(path, delimiter, gTextIo.blockBytes);
+  if (reader.kind() == RowReader::KIND_NONE) return false;
+  RisingProgress progress(*this);
+  progress(progressFrom);
+  const uint64_t count = reader.countRows();
+  Record first = reader.nextRow();
+  if (first.empty() && reader.atEnd()) {
+    progress.finish(progressTo);
+    return true;
+  }
+  const int64_t rows = static_cast<int64_t>(mRowCount), cols = static_cast<int64_t>(mColCount);
+  bool sameHeader = !isHeaderEmpty() && static_cast<int64_t>(first.size()) == cols - 1;
+  for (size_t j = 0; sameHeader && j < first.size(); ++j) {
+    sameHeader = first[j] == getText(1, static_cast<int32_t>(j + 1));
+  }
+  int64_t next = rows == 0 ? 1 : rows;
+  const int64_t total = static_cast<int64_t>(count) + (sameHeader ? rows - 1 : next);
+  if (total >= MAX_ROWS || static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
+  if (sameHeader) {
+    resize(static_cast<int32_t>(total), static_cast<int32_t>(cols));
+  } else {
+    resize(static_cast<int32_t>(total),
+           static_cast<int32_t>(std::max<int64_t>(cols, static_cast<int64_t>(first.size()) + 1)));
+    putRecord(*this, static_cast<int32_t>(next++), first);
+  }
+  const int64_t range = int64_t{progressTo} - progressFrom;
+  const int64_t step = range > 0 ? static_cast<int64_t>(count) / range : 0;
+  int64_t value = int64_t{progressFrom} + 1;
+  for (int64_t placed = 1;; ++placed) {
+    Record record = reader.nextRow();
+    if (record.empty() && reader.atEnd()) break;
+    if (!growColumns(*this, record)) return false;
+    putRecord(*this, static_cast<int32_t>(next++), record);
+    if (step >= 1 && placed % step == 0 && value < progressTo) progress(value++);
+  }
+  progress.finish(progressTo);
+  reader.close();
+  return true;
+}

@@ -1,0 +1,295 @@
+// readDelimited and appendFile: typed cells, widening records, empty lines,
+// recorded encodings, the count taken with the delimiter in use, and the
+// parallel road giving exactly the sequential road's sheet and pool.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "store/DataCore.h"
+#include "store/FastImport.h"
+#include "store/TextKey.h"
+#include "sheet_dump.h"
+#include "text_files.h"
+
+using namespace textfiles;
+
+namespace {
+
+class TextImport : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  TuningGuard guard;
+  CDataCore sheet;
+  std::vector<int64_t> progress;
+
+  void SetUp() override {
+    sheet.setProgress([this](uint64_t sender, int64_t p) {
+      EXPECT_EQ(sender, reinterpret_cast<uint64_t>(&sheet));
+      progress.push_back(p);
+    });
+  }
+  bool read(const std::string& bytes, char delimiter = ',') {
+    writeBytes(dir.native("in.csv"), bytes);
+    return sheet.readDelimited(dir.path("in.csv"), delimiter);
+  }
+  void expectRisingProgress() {
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    for (size_t i = 1; i < progress.size(); ++i) EXPECT_GT(progress[i], progress[i - 1]) << i;
+  }
+};
+
+TEST_F(TextImport, TypesEveryCellByItsText) {
+  ASSERT_TRUE(read("42,4.50,007,=A1+1,,x\n-7, 5,-,.,1e5,0.000000001\n"));
+  EXPECT_EQ(sheet.mRowCount, 3u);
+  EXPECT_EQ(sheet.mColCount, 7u);
+  struct Expect {
+    int32_t row, col;
+    uint8_t kind;
+    std::u16string text;
+  } cells[] = {
+      {1, 1, CELL_INT64, u"42"},  {1, 2, CELL_DOUBLE, u"4.5"},      {1, 3, CELL_TEXT, u"007"},
+      {1, 4, CELL_FORMULA, u"=A1+1"}, {1, 6, CELL_TEXT, u"x"},     {2, 1, CELL_INT64, u"-7"},
+      {2, 2, CELL_INT64, u"5"},   {2, 3, CELL_TEXT, u"-"},          {2, 4, CELL_TEXT, u"."},
+      {2, 5, CELL_TEXT, u"1e5"},  {2, 6, CELL_DOUBLE, u"0.000000001"},
+  };
+  for (const Expect& e : cells) {
+    EXPECT_EQ(sheet.cellAt(e.row, e.col)->kind, e.kind) << e.row << "," << e.col;
+    EXPECT_EQ(sheet.getText(e.row, e.col), e.text) << e.row << "," << e.col;
+  }
+  EXPECT_TRUE(sheet.cellAt(1, 5)->isZero());
+  expectRisingProgress();
+}
+
+TEST_F(TextImport, WiderRecordsWidenTheSheetAndEmptyLinesStayRows) {
+  ASSERT_TRUE(read("a\n\nb,c,d\n\ne,f\n\n"));
+  EXPECT_EQ(sheetTexts(sheet), u"a||\n||\nb|c|d\n||\ne|f|\n||\n");
+}
+
+TEST_F(TextImport, EmptyFirstLineGivesAnEmptyRowOne) {
+  ASSERT_TRUE(read("\na,b\n"));
+  EXPECT_EQ(sheetTexts(sheet), u"|\na|b\n");
+}
+
+// The count is taken with the delimiter that detection settles on, so no
+// record is lost when the new delimiter moves where quoted sections begin.
+TEST_F(TextImport, CountFollowsTheDetectedDelimiter) {
+  ASSERT_TRUE(read("a;b\nx,\"p\nq\"\nlast;row\n"));
+  EXPECT_EQ(sheetTexts(sheet), u"a|b\nx,\"p|\nq\"|\nlast|row\n");
+}
+
+TEST_F(TextImport, RecordsTheEncodingTheReaderUsed) {
+  const std::string text = "名称,值\n北京,1.5\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    int32_t encoding;
+  } cases[] = {
+      {"utf8 mark", "\xEF\xBB\xBF" + text, ENC_UTF8},
+      {"utf8 without mark is recorded as 1", text, ENC_UTF8},
+      {"utf16le", "\xFF\xFE" + utf16Bytes(text, false), ENC_UTF16LE},
+      {"utf16le without mark", utf16Bytes(text, false), ENC_UTF16LE},
+      {"utf16be", "\xFE\xFF" + utf16Bytes(text, true), ENC_UTF16BE},
+      {"gbk", gbk(text), ENC_ANSI},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(read(c.bytes)) << c.name;
+    EXPECT_EQ(sheet.mOpenEncoding, c.encoding) << c.name;
+    EXPECT_EQ(sheet.mSaveEncoding, c.encoding) << c.name;
+    EXPECT_EQ(sheetTexts(sheet), u"名称|值\n北京|1.5\n") << c.name;
+  }
+}
+
+TEST_F(TextImport, MissingFileFailsAndLeavesTheSheet) {
+  ASSERT_TRUE(read("keep\n"));
+  sheet.mSaveEncoding = ENC_UTF16BE;
+  EXPECT_FALSE(sheet.readDelimited(dir.path("missing.csv"), ','));
+  EXPECT_EQ(sheet.getText(1, 1), u"keep");
+  EXPECT_EQ(sheet.mOpenEncoding, ENC_ANSI);
+  EXPECT_EQ(sheet.mSaveEncoding, ENC_ANSI);
+}
+
+TEST_F(TextImport, EmptyFileGivesASheetWithoutRows) {
+  ASSERT_TRUE(read("old\n"));
+  progress.clear();
+  ASSERT_TRUE(read(""));
+  EXPECT_EQ(sheet.mRowCount, 0u);
+  EXPECT_EQ(sheet.mPoolBytes, 0);
+  expectRisingProgress();
+}
+
+TEST_F(TextImport, EqualTextsShareOnePoolEntry) {
+  ASSERT_TRUE(read("x,y\nx,x\n"));
+  StringPool::Entry e;
+  ASSERT_TRUE(sheet.mPool.lookup(sheet.cellAt(1, 1)->value, e));
+  EXPECT_EQ(e.count, 3u);
+  EXPECT_EQ(sheet.mPool.size(), 2u);
+  EXPECT_EQ(sheet.mPoolBytes, 2 * StringPool::accountedBytes(4));
+}
+
+// ---- the parallel road against the sequential one ----
+
+std::string repeat(const std::string& unit, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += unit;
+  return out;
+}
+
+struct Fixture {
+  const char* name;
+  std::string bytes;
+  bool quotes;
+  bool parallelHolds;  // no quoted line break: the guessed record starts hold
+};
+
+std::vector<Fixture> fixtures() {
+  std::string numbers;
+  for (int i = 0; i < 400; ++i) {
+    numbers += std::to_string(i) + "," + std::to_string(i * 0.37) + ",007, 42,-,.,1e5,-0,0.000000001," +
+               "9223372036854775808,-9223372036854775808,=A" + std::to_string(i) + ",t" + std::to_string(i % 7) +
+               "\n";
+  }
+  std::string widening;
+  for (int i = 0; i < 300; ++i) widening += repeat("w,", i % 9) + "end" + std::to_string(i % 5) + "\n";
+  return {
+      {"numbers and texts", numbers, true, true},
+      {"quotes with delimiters", repeat("a,\"b,c\",\"d\"\"e\",\"f\"x,g\"h\n", 300), true, true},
+      {"quoted line breaks", repeat("a,\"b\nc\",\"\r\n\"\nz,\"q\rq\"\n", 300), true, false},
+      {"quotes off", repeat("a,\"b\nc\",d\"\n", 300), false, true},
+      {"cr lf mixes", repeat("a,b\r\nc\rd\n\ne\r\r\nf", 250) + "\r", true, true},
+      {"widening records", widening, true, true},
+      {"empty lines", "\n\n" + repeat("x\n\n\ny,z\n", 300) + "\n", true, true},
+      {"gbk", gbk(repeat("北京,上海,金额12,\"广州,深圳\"\n", 300)), true, true},
+      {"utf8 mark", "\xEF\xBB\xBF" + repeat("名,值,1\n北京,\"a,b\",2.5\n", 300), true, true},
+      {"nul bytes", repeat(std::string("a\0b,\0,c\n", 8), 300), true, true},
+      {"no final line break", repeat("p,q\n", 500) + "last", true, true},
+      {"unclosed quote", repeat("a,b\n", 300) + "x,\"open\n" + repeat("c,d\n", 300), true, false},
+      {"fault 4 lines", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true, true},
+  };
+}
+
+TEST_F(TextImport, ParallelRoadGivesTheSequentialSheetAndPool) {
+  for (const Fixture& f : fixtures()) {
+    gQuoteDetect = f.quotes;
+    gTextIo.parallel = false;
+    ASSERT_TRUE(read(f.bytes)) << f.name;
+    const std::string expected = dumpSheet(sheet);
+    gTextIo.parallel = true;
+    gTextIo.minParallelBytes = 0;
+    for (unsigned threads : {2u, 3u, 8u}) {
+      for (size_t block : {size_t{1}, size_t{7}, size_t{0}}) {
+        gTextIo.threads = threads;
+        gTextIo.blockBytes = block;
+        const uint64_t done = gTextIoStats.parallelDone;
+        progress.clear();
+        ASSERT_TRUE(read(f.bytes)) << f.name;
+        EXPECT_EQ(dumpSheet(sheet), expected) << f.name << " threads " << threads << " block " << block;
+        if (f.parallelHolds) {
+          EXPECT_EQ(gTextIoStats.parallelDone, done + 1) << f.name;
+        }
+        expectRisingProgress();
+      }
+    }
+  }
+}
+
+// A key that a second text already holds makes the sequential road probe it
+// to key + 1; the parallel road must then give way and produce the same.
+// FNV-1a collisions are out of reach, so the road's key function is swapped
+// for one that collides all the time, within a thread and across threads.
+TEST_F(TextImport, ParallelRoadGivesWayOnAKeyCollision) {
+  const std::string text = repeat("a,b,c\nd,e,f\n", 300);
+  gTextIo.parallel = false;
+  ASSERT_TRUE(read(text));
+  const std::string expected = dumpSheet(sheet);
+  gTextIo.parallel = true;
+  gTextIo.minParallelBytes = 0;
+  gTextIo.threads = 4;
+  for (auto keyOf : {+[](std::u16string_view t) { return textKey(t) % 3 + 1; },
+                     +[](std::u16string_view t) { return t[0] == u'f' ? textKey(u"a") : textKey(t); }}) {
+    gTextIo.keyOf = keyOf;
+    const uint64_t gaveWay = gTextIoStats.parallelGaveWay;
+    ASSERT_TRUE(read(text));
+    EXPECT_EQ(gTextIoStats.parallelGaveWay, gaveWay + 1);
+    EXPECT_EQ(dumpSheet(sheet), expected);
+  }
+}
+
+TEST(TypeAsciiNumber, MatchesSetTextTypedOnRandomTexts) {
+  CDataCore sheet;
+  sheet.resize(2, 2);
+  std::mt19937 rng(7);
+  const char alphabet[] = "0123456789012345678901234.-- \te+x";
+  for (int i = 0; i < 200000; ++i) {
+    std::string t;
+    const int len = 1 + static_cast<int>(rng() % 22);
+    for (int k = 0; k < len; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+    sheet.setTextTyped(1, 1, utf8ToWide(t).c_str());
+    const Cell& want = *sheet.cellAt(1, 1);
+    Cell got{};
+    const bool number = typeAsciiNumber(t, got);
+    ASSERT_EQ(number, want.kind == CELL_INT64 || want.kind == CELL_DOUBLE) << t;
+    if (number) {
+      ASSERT_EQ(got.kind, want.kind) << t;
+      ASSERT_EQ(got.value, want.value) << t;
+    }
+  }
+}
+
+// ---- appendFile ----
+
+class AppendFile : public TextImport {
+ protected:
+  void SetUp() override {
+    TextImport::SetUp();
+    ASSERT_TRUE(read("h1,h2\n1,2\n"));
+  }
+};
+
+TEST_F(AppendFile, DropsAFirstLineEqualToRowOne) {
+  writeBytes(dir.native("more.csv"), "h1,h2\n3,4\n");
+  ASSERT_TRUE(sheet.appendFile(dir.path("more.csv"), 0, 99));
+  EXPECT_EQ(sheetTexts(sheet), u"h1|h2\n1|2\n3|4\n");
+}
+
+TEST_F(AppendFile, KeepsAFirstLineThatDiffersInAFieldOrInWidth) {
+  writeBytes(dir.native("a.csv"), "h1,hx\n5\n");
+  ASSERT_TRUE(sheet.appendFile(dir.path("a.csv"), 0, 99));
+  writeBytes(dir.native("b.csv"), "h1,h2,h3\n");
+  ASSERT_TRUE(sheet.appendFile(dir.path("b.csv"), 0, 99));
+  EXPECT_EQ(sheetTexts(sheet), u"h1|h2|\n1|2|\nh1|hx|\n5||\nh1|h2|h3\n");
+}
+
+TEST_F(AppendFile, ReadsTextFilesWithTabAndNeverDetects) {
+  writeBytes(dir.native("t.txt"), "x\ty\na;b\n");
+  ASSERT_TRUE(sheet.appendFile(dir.path("t.txt"), 0, 99));
+  EXPECT_EQ(sheetTexts(sheet), u"h1|h2\n1|2\nx|y\na;b|\n");
+  EXPECT_EQ(sheet.mOpenEncoding, ENC_ANSI);
+}
+
+TEST_F(AppendFile, SheetWithEmptyRowOneTakesEveryLine) {
+  CDataCore empty;
+  empty.resize(3, 2);
+  writeBytes(dir.native("m.csv"), "a\nb\n");
+  ASSERT_TRUE(empty.appendFile(dir.path("m.csv"), 0, 99));
+  EXPECT_EQ(empty.mRowCount, 5u);
+  EXPECT_EQ(sheetTexts(empty), u"\n\na\nb\n");
+}
+
+TEST_F(AppendFile, RefusesDocumentsAndMissingFilesAndReportsItsRange) {
+  writeBytes(dir.native("d.mvt"), "x");
+  EXPECT_FALSE(sheet.appendFile(dir.path("d.mvt"), 0, 99));
+  EXPECT_FALSE(sheet.appendFile(dir.path("none.csv"), 0, 99));
+  progress.clear();
+  writeBytes(dir.native("p.csv"), repeat("r\n", 50));
+  ASSERT_TRUE(sheet.appendFile(dir.path("p.csv"), 20, 30));
+  EXPECT_EQ(progress.front(), 20);
+  EXPECT_EQ(progress.back(), 30);
+  EXPECT_EQ(progress.size(), 2u + 9u);  // 21 .. 29 after every 5th of the 49 records placed in the loop
+  EXPECT_EQ(sheet.mRowCount, 3u + 50u);
+}
+
+}  // namespace
