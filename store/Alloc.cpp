@@ -10,11 +10,9 @@ namespace rowalloc {
 namespace {
 
 std::atomic<int64_t> gFailCountdown{0};  // > 0: allocations left until the failing one
-std::atomic<int64_t> gAllocations{0};
 
 // Counts one fallible allocation; true when the armed hook makes this one fail.
 bool injectedFailure() {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
   int64_t left = gFailCountdown.load(std::memory_order_relaxed);
   while (left > 0) {
     if (gFailCountdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed))
@@ -82,7 +80,5 @@ Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount) {
 void freeArray(Cell** array) { std::free(array); }
 
 void failNth(int64_t n) { gFailCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed); }
-
-int64_t allocationCount() { return gAllocations.load(std::memory_order_relaxed); }
 
 }  // namespace rowalloc

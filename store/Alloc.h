@@ -23,8 +23,5 @@ void freeArray(Cell** array);
 
 // Test hook: the n-th allocation counted from now fails (1 = the next one); 0 disarms.
 void failNth(int64_t n);
-// Number of fallible allocations made since the process started (tests measure
-// how many an operation makes).
-int64_t allocationCount();
 
 }  // namespace rowalloc

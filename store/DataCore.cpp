@@ -3,6 +3,7 @@
 // live with the importers and writers.
 #include "store/DataCore.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -65,34 +66,48 @@ void CDataCore::releaseValue(Cell& cell, int32_t row, int32_t col) {
 
 // ---- reads ----
 
-std::u16string CDataCore::cellText(const Cell& cell) const {
+void CDataCore::appendCellText(const Cell& cell, std::u16string& out) const {
   switch (cell.kind) {
     case CELL_TEXT:
     case CELL_EXPRTK:
     case CELL_TCC:
     case CELL_PYTHON:
     case CELL_FORMULA:
-      return poolText(cell.value);
-    case CELL_INT64:
-      return int64Text(cell.asInt64());
+      appendPoolText(cell.value, out);
+      return;
+    case CELL_INT64: {
+      char buf[24];
+      char* end = std::to_chars(buf, buf + sizeof buf, cell.asInt64()).ptr;
+      out.append(buf, end);
+      return;
+    }
     case CELL_DOUBLE:
-      return doubleText(cell.asDouble());
+      appendDoubleText(out, cell.asDouble());
+      return;
     case CELL_HANDLER:
       if (mHandler) {
         const char* bytes = poolFind(cell.value);
-        return bytes ? mHandler->text(bytes, mHandlerName) : std::u16string();
+        if (bytes) out += mHandler->text(bytes, mHandlerName);
+        return;
       }
-      return dateTimeText(cell.asInt64());
+      out += dateTimeText(cell.asInt64());
+      return;
     case CELL_DATETIME:
-      return dateTimeText(cell.asInt64());
+      out += dateTimeText(cell.asInt64());
+      return;
     default:
-      return {};
+      return;
   }
 }
 
+void CDataCore::appendText(int32_t row, int32_t col, std::u16string& out) const {
+  if (inSheet(row, col)) appendCellText(mDatas[row][col], out);
+}
+
 std::u16string CDataCore::getText(int32_t row, int32_t col) const {
-  if (!inSheet(row, col)) return {};
-  return cellText(mDatas[row][col]);
+  std::u16string out;
+  appendText(row, col, out);
+  return out;
 }
 
 int64_t CDataCore::getInt64(int32_t row, int32_t col) const {
@@ -225,14 +240,16 @@ void CDataCore::setTextTyped(int32_t row, int32_t col, const char16_t* text) {
     c.kind = CELL_FORMULA;
     return;
   }
-  switch (numberKind(view)) {
+  int64_t i = 0;
+  double d = 0;
+  switch (numberValue(view, i, d)) {  // the values of _wtoi64 and wcstod
     case 1:
       c.kind = CELL_INT64;
-      c.value = static_cast<uint64_t>(_wtoi64(text));
+      c.value = static_cast<uint64_t>(i);
       break;
     case 2:
       c.kind = CELL_DOUBLE;
-      c.setDoubleBits(wcstod(text, nullptr));
+      c.setDoubleBits(d);
       break;
     default:
       c.value = mPool.internText(textKey(view), view);
@@ -397,14 +414,20 @@ uint64_t CDataCore::internBytes(uint64_t key, std::string_view bytes) {
   return mPool.intern(key, bytes.data(), bytes.size());
 }
 
-std::u16string CDataCore::poolText(uint64_t key) const {
+void CDataCore::appendPoolText(uint64_t key, std::u16string& out) const {
   StringPool::Entry e;
-  if (!key || !mPool.lookup(key, e)) return {};
+  if (!key || !mPool.lookup(key, e)) return;
   const size_t units = e.len / 2;
   const char16_t* p = reinterpret_cast<const char16_t*>(e.bytes);  // entries are 4-aligned
   size_t n = 0;
   while (n < units && p[n] != u'\0') ++n;
-  return std::u16string(p, n);
+  out.append(p, n);
+}
+
+std::u16string CDataCore::poolText(uint64_t key) const {
+  std::u16string out;
+  appendPoolText(key, out);
+  return out;
 }
 
 const char* CDataCore::poolFind(uint64_t key) const { return mPool.find(key); }

@@ -71,6 +71,9 @@ class CDataCore : public DataIntf, public DocHeader {
   // Kind 8 when the text begins with '=', else kind 0; the empty text empties the value.
   void setText(int32_t row, int32_t col, const std::u16string& text) override;
 
+  // Appends getText(row, col) to `out` without a temporary string (the writers' path).
+  void appendText(int32_t row, int32_t col, std::u16string& out) const;
+
   // ---- typed writes and reads ----
   // The cell typed by its text: '=' first gives a formula, numberKind 1 an integer
   // (_wtoi64), 2 a double (wcstod), 0 a text. The flag stays. Null does nothing.
@@ -97,10 +100,12 @@ class CDataCore : public DataIntf, public DocHeader {
 
   // Writes a saved cell back (undo/redo of edit commands): the old value is released,
   // kind, value and flag copied (flag 0xFF keeps the destination's), and a pool-kind key
-  // re-interned from `texts`. Nothing when outside or when `saved` is the cell itself.
+  // re-interned from `texts` (a key missing there cannot own a reference: the cell is left
+  // empty). Nothing when outside or when `saved` is the cell itself.
   void restoreCell(int32_t row, int32_t col, const Cell& saved, const TextMap& texts);
   // The same with another sheet's pool as the text source (that pool is not changed).
-  // With this sheet's own pool the old value is not released first.
+  // With this sheet's own pool the new reference is taken before the old value is
+  // released, so the counts stay exact either way.
   void copyCell(int32_t row, int32_t col, const Cell& cell, const StringPool& otherPool);
 
   // True when mColCount <= 1 or every cell of row 1 from column 1 on is all zero.
@@ -133,7 +138,8 @@ class CDataCore : public DataIntf, public DocHeader {
   void reportProgress(int64_t percent);
 
   // ---- filter state ----
-  // Rebuilds mFilter's columns from attribute slot 6 (its range kept).
+  // Empties mFilter's columns and, when attribute slot 6 holds a key, deserialises that
+  // entry's bytes into mFilter (range included); without one the range is kept.
   void loadFilter();
 
   // ---- structure changes (DataCoreShape.cpp) ----
@@ -205,7 +211,8 @@ class CDataCore : public DataIntf, public DocHeader {
 
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);
-  std::u16string cellText(const Cell& cell) const;
+  void appendCellText(const Cell& cell, std::u16string& out) const;
+  void appendPoolText(uint64_t key, std::u16string& out) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,
                    const std::function<std::string_view(uint64_t)>& bytesOf);
   void freeAllRows();

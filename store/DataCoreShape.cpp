@@ -151,7 +151,7 @@ void CDataCore::insertRow(int32_t position, int32_t count) {
   std::memmove(mDatas + p + count, mDatas + p, size_t(oldRows - p) * sizeof(Cell*));
   std::copy(added.begin(), added.end(), mDatas + p);
   mRowCount = uint64_t(oldRows + count);
-  mFilter.remapRows([&](int32_t a) { return a >= p ? int32_t(a + count) : a; });
+  mFilter.remapRows([&](int32_t a) { return a >= p ? int64_t(a) + count : int64_t(a); });
 }
 
 // Filter rows after rows were inserted at the final positions p0 < p1 < ...: an old row a
@@ -162,7 +162,7 @@ void CDataCore::remapFilterAfterInsert(const std::vector<int32_t>& sorted) {
   for (size_t j = 0; j < sorted.size(); ++j) shifted[j] = int64_t(sorted[j]) - int64_t(j);
   mFilter.remapRows([&](int32_t a) {
     auto k = std::upper_bound(shifted.begin(), shifted.end(), int64_t(a)) - shifted.begin();
-    return int32_t(a + k);
+    return int64_t(a) + k;
   });
 }
 
@@ -274,10 +274,10 @@ int32_t CDataCore::removeVisibleRows(int32_t first, int32_t last) {
     mDatas = rowalloc::reallocArray(mDatas, size_t(rows), size_t(w));
   }
   if (mFilter.active()) {
-    mFilter.remapRows([&](int32_t a) {
+    mFilter.remapRows([&](int32_t a) -> int64_t {
       auto below = std::lower_bound(taken.begin(), taken.end(), a);
       if (below != taken.end() && *below == a) return -1;  // taken out: dropped
-      return int32_t(a - (below - taken.begin()));
+      return int64_t(a) - (below - taken.begin());
     });
   }
   return int32_t(taken.size());
@@ -337,7 +337,7 @@ bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& orde
     std::copy(moved.begin(), moved.end(), mDatas + top);
     // Hidden-row sets travel with their rows, like the hidden flags in column 0.
     if (mFilter.active()) {
-      mFilter.remapRows([&](int32_t a) {
+      mFilter.remapRows([&](int32_t a) -> int64_t {
         return a >= top && a < top + n ? dest[size_t(a - top)] : a;
       });
     }

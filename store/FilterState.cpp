@@ -93,13 +93,13 @@ bool FilterState::equals(const FilterState& other) const {
   return true;
 }
 
-void FilterState::remapRows(const std::function<int32_t(int32_t)>& map) {
+void FilterState::remapRows(const std::function<int64_t(int32_t)>& map) {
   for (auto& [key, column] : mColumns) {
     std::unordered_set<int32_t> moved;
     moved.reserve(column.rows.size());
     for (int32_t row : column.rows) {
-      int32_t to = map(row);
-      if (to >= 0) moved.insert(to);
+      int64_t to = map(row);
+      if (to >= 0 && to <= INT32_MAX) moved.insert(int32_t(to));
     }
     column.rows.swap(moved);
   }

@@ -42,8 +42,8 @@ class FilterState {
   bool equals(const FilterState& other) const;
 
   // Row numbers follow rows that move: every held row a becomes map(a); a result below 0
-  // drops the row (it left the sheet).
-  void remapRows(const std::function<int32_t(int32_t)>& map);
+  // (the row left the sheet) or beyond the 32-bit range drops it.
+  void remapRows(const std::function<int64_t(int32_t)>& map);
   // Columns from `position` on moved right by `count` (inserted columns).
   void shiftColumns(int32_t position, int32_t count);
   // Columns first..last were deleted: their keys are dropped, later ones move left.

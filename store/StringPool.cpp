@@ -106,7 +106,7 @@ struct Arena {
     if (current < 0 || chunks[current].used + size > chunks[current].bytes) {
       size_t bytes = current < 0 ? FIRST_CHUNK_BYTES
                                  : std::min(chunks[current].bytes * 2, MAX_CHUNK_BYTES);
-      current = newChunk(bytes, false);
+      current = newChunk(std::max(bytes, size + UNIT), false);
     }
     Chunk& c = chunks[current];
     uint32_t ref = uint32_t(current) << UNIT_BITS | uint32_t(c.used / UNIT);
@@ -130,7 +130,7 @@ struct Arena {
 
   size_t memory() const {
     size_t m = 0;
-    for (const Chunk& c : chunks) m += c.data ? c.bytes : 0;
+    for (const Chunk& c : chunks) m += c.data ? c.used : 0;
     return m;
   }
 };
@@ -240,7 +240,7 @@ struct StringPool::Shard {
     --used;
     if (used == 0) {
       reset();
-    } else if (arena.deadBytes > arena.liveBytes && arena.deadBytes >= 64 * 1024) {
+    } else if (arena.deadBytes > arena.liveBytes && arena.deadBytes >= FIRST_CHUNK_BYTES) {
       compact();
     }
   }

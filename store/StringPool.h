@@ -76,7 +76,9 @@ class StringPool {
   void reserve(size_t entries);
 
   size_t size() const;         // number of entries
-  size_t memoryBytes() const;  // bytes held by tables and arena chunks
+  // Bytes in use by the tables and the written part of the arena chunks (a chunk's
+  // untouched tail is not counted: large chunks are mapped lazily).
+  size_t memoryBytes() const;
 
   // Calls f(key, bytes, len, count) for every entry, in storage order.
   template <class F>

@@ -33,6 +33,12 @@ int numberKind(const char16_t* text) {
 }
 
 int numberKind(std::u16string_view text) {
+  int64_t i;
+  double d;
+  return numberValue(text, i, d);
+}
+
+int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue) {
   text = upToNul(text);
   const size_t n = text.size();
   if (n == 0) return 0;
@@ -44,6 +50,7 @@ int numberKind(std::u16string_view text) {
     i = 1;
   }
   if (n - i > 19) return 0;
+  const size_t start = i;
   int kind = 1;
   int digits = 0;
   uint64_t value = 0;  // at most 19 digits: never overflows 64 unsigned bits
@@ -60,8 +67,20 @@ int numberKind(std::u16string_view text) {
     }
   }
   if (digits == 0) return 0;
-  if (kind == 1 && value > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) return 0;
-  return kind;
+  if (kind == 1) {
+    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    if (value > limit) return 0;
+    intValue = negative ? int64_t(0 - value) : int64_t(value);
+    return 1;
+  }
+  // Digits and one '.', at most 20 code units with the sign: strtod's correctly rounded
+  // result through from_chars, without the locale.
+  char buf[24];
+  size_t len = 0;
+  if (negative) buf[len++] = '-';
+  for (size_t k = start; k < n; ++k) buf[len++] = static_cast<char>(text[k]);
+  std::from_chars(buf, buf + len, doubleValue);
+  return 2;
 }
 
 std::u16string formatDouble(const char16_t* format, double value) {
@@ -83,14 +102,19 @@ void appendDoubleText(std::u16string& out, double value) {
     appendAscii(out, buf, size_t(n));
     return;
   }
-  char* end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 8).ptr;
-  // Trim "%.8f": trailing zeros, then a trailing '.'.
-  while (end[-1] == '0') --end;
-  if (end[-1] == '.') --end;
-  double back = 0;
-  std::from_chars(buf, end, back);
-  if (back != value) {
+  char* end;
+  if (std::fabs(value) < 1e7) {
+    // Here an ulp is below 1e-8, so the trimmed "%.8f" text, when it reads back exactly,
+    // is the shortest exact text too: one shortest conversion gives the answer.
     end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+  } else {
+    end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 8).ptr;
+    while (end[-1] == '0') --end;  // trim "%.8f": trailing zeros, then a trailing '.'
+    if (end[-1] == '.') --end;
+    double back = 0;
+    std::from_chars(buf, end, back);
+    if (back != value)
+      end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
   }
   appendAscii(out, buf, size_t(end - buf));
 }

@@ -16,6 +16,9 @@ enum FileKind : int32_t { FILE_OTHER = 0, FILE_CSV = 1, FILE_TXT = 2, FILE_MVT =
 int numberKind(const char16_t* text);
 // The same over a view, which ends at its first NUL like a C string.
 int numberKind(std::u16string_view text);
+// numberKind and the value in one pass: for 1 `intValue` is what _wtoi64 gives for the
+// text, for 2 `doubleValue` is what wcstod gives; the other output is left alone.
+int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue);
 
 // printf-style formatting of one double with a wide format (e.g. u"%.8f").
 std::u16string formatDouble(const char16_t* format, double value);
