@@ -64,30 +64,90 @@ bool BlockReader::seek(uint64_t offset) {
   return true;
 }
 
-BlockWriter::BlockWriter(FILE* f, size_t capacity)
-    : mFile(f), mBuf(new char[capacity]), mCap(capacity) {
+BlockWriter::BlockWriter(FILE* f, size_t capacity) : mFile(f), mCap(capacity) {
+  mBufs[0].reset(new char[capacity]);
+  mBuf = mBufs[0].get();
   std::setvbuf(f, nullptr, _IONBF, 0);
 }
 
-bool BlockWriter::flush() {
-  if (mUsed && mOk) mOk = std::fwrite(mBuf.get(), 1, mUsed, mFile) == mUsed;
+BlockWriter::~BlockWriter() {
+  if (!mThread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    mStop = true;
+  }
+  mWake.notify_all();
+  mThread.join();
+}
+
+void BlockWriter::writeNow(const char* p, size_t n) {
+  if (ok() && std::fwrite(p, 1, n, mFile) != n) mOk.store(false, std::memory_order_relaxed);
+}
+
+void BlockWriter::run() {
+  std::unique_lock<std::mutex> lock(mLock);
+  for (;;) {
+    mWake.wait(lock, [&] { return mPending || mStop; });
+    if (!mPending) return;
+    const char* p = mPending;
+    size_t n = mPendingLen;
+    lock.unlock();
+    writeNow(p, n);
+    lock.lock();
+    mPending = nullptr;
+    mWake.notify_all();
+  }
+}
+
+void BlockWriter::waitIdle() {
+  std::unique_lock<std::mutex> lock(mLock);
+  mWake.wait(lock, [&] { return mPending == nullptr; });
+}
+
+void BlockWriter::submit() {
+  if (!mThread.joinable()) {
+    mBufs[1].reset(new char[mCap]);
+    mThread = std::thread([this] { run(); });
+  }
+  waitIdle();  // the other buffer is free once nothing is pending
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    mPending = mBuf;
+    mPendingLen = mUsed;
+  }
+  mWake.notify_all();
+  mCurrent ^= 1;
+  mBuf = mBufs[mCurrent].get();
   mUsed = 0;
-  return mOk;
+}
+
+bool BlockWriter::flush() {
+  if (mUsed) {
+    if (mThread.joinable()) {
+      submit();
+    } else {
+      writeNow(mBuf, mUsed);
+      mUsed = 0;
+    }
+  }
+  if (mThread.joinable()) waitIdle();
+  return ok();
 }
 
 bool BlockWriter::putSlow(const void* p, size_t n) {
   const char* in = static_cast<const char*>(p);
   size_t room = mCap - mUsed;
-  std::memcpy(mBuf.get() + mUsed, in, room);
+  std::memcpy(mBuf + mUsed, in, room);
   mUsed = mCap;
-  if (!flush()) return false;
   in += room;
   n -= room;
-  if (n >= mCap) {
-    mOk = std::fwrite(in, 1, n, mFile) == n;
-    return mOk;
+  submit();
+  if (n >= mCap) {  // a large block: after the pending buffer, straight from the caller
+    waitIdle();
+    writeNow(in, n);
+    return ok();
   }
-  std::memcpy(mBuf.get(), in, n);
+  std::memcpy(mBuf, in, n);
   mUsed = n;
-  return mOk;
+  return ok();
 }

@@ -5,8 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 // Owns a FILE* and closes it once; close() reports whether the close (the final flush)
 // succeeded.
@@ -70,33 +74,61 @@ class BlockReader {
   uint64_t mBase = 0;  // file offset of mBuf[0]
 };
 
-// Sequential writer. Once a write fails every later call fails too (ok() false).
+// Sequential writer with write-behind: a full buffer goes to a writer thread (started at
+// the first full buffer) while the caller fills the other one, so that copying into the
+// page cache overlaps with making the next bytes. Blocks of at least a buffer's size are
+// written directly, after the pending buffer. Once a write fails every later call fails
+// too (ok() false). Only the thread that made the writer may call it.
 class BlockWriter {
  public:
   static constexpr size_t DEFAULT_CAPACITY = size_t(8) << 20;
   explicit BlockWriter(FILE* f, size_t capacity = DEFAULT_CAPACITY);
+  ~BlockWriter();  // waits for the writer thread; call flush() first to learn the result
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
 
-  // Appends n bytes; a block larger than the buffer goes to the file directly.
+  // Appends n bytes.
   bool put(const void* p, size_t n) {
     if (n <= mCap - mUsed) {
-      std::memcpy(mBuf.get() + mUsed, p, n);
+      std::memcpy(mBuf + mUsed, p, n);
       mUsed += n;
-      return mOk;
+      return ok();
     }
     return putSlow(p, n);
   }
   // Appends a 64-bit value, little-endian.
   bool put64(uint64_t v) { return put(&v, 8); }
-  // Writes out what the buffer holds.
+  // Room for the next n bytes (n <= capacity()), to be filled by the caller at once.
+  char* space(size_t n) {
+    if (n > mCap - mUsed) submit();
+    char* p = mBuf + mUsed;
+    mUsed += n;
+    return p;
+  }
+  size_t capacity() const { return mCap; }
+  // Writes out everything put so far and waits for it.
   bool flush();
-  bool ok() const { return mOk; }
+  bool ok() const { return mOk.load(std::memory_order_relaxed); }
 
  private:
   bool putSlow(const void* p, size_t n);
+  void writeNow(const char* p, size_t n);  // on the calling thread
+  void submit();                           // the current buffer to the writer thread
+  void waitIdle();                         // until no buffer is pending
+  void run();                              // the writer thread
 
   FILE* mFile;
-  std::unique_ptr<char[]> mBuf;
   size_t mCap;
+  std::unique_ptr<char[]> mBufs[2];
+  char* mBuf;          // the buffer being filled: mBufs[mCurrent]
+  int mCurrent = 0;
   size_t mUsed = 0;
-  bool mOk = true;
+  std::atomic<bool> mOk{true};
+  // Shared with the writer thread under mLock.
+  std::mutex mLock;
+  std::condition_variable mWake;
+  const char* mPending = nullptr;  // buffer handed over and not yet written
+  size_t mPendingLen = 0;
+  bool mStop = false;
+  std::thread mThread;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "store/Alloc.h"
 #include "store/BlockIo.h"
 #include "store/DataCore.h"
+#include "store/KeyCounts.h"
 #include "store/TextKey.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -105,6 +107,16 @@ bool readPoolSection(BlockReader& in, uint64_t fileSize, Sink&& sink) {
 }
 
 void putEntry(BlockWriter& out, uint64_t key, const char* bytes, size_t len, uint64_t count) {
+  const uint64_t stored = uint64_t(len) + COUNT_BYTES;
+  constexpr size_t FRAME = ENTRY_HEAD_BYTES + COUNT_BYTES;
+  if (out.capacity() >= FRAME && len <= out.capacity() - FRAME) {
+    char* p = out.space(FRAME + len);  // one bounds check for the whole entry
+    std::memcpy(p, &key, 8);
+    std::memcpy(p + 8, &stored, 8);
+    std::memcpy(p + ENTRY_HEAD_BYTES, bytes, len);
+    std::memcpy(p + ENTRY_HEAD_BYTES + len, &count, 8);
+    return;
+  }
   out.put64(key);
   out.put64(uint64_t(len) + COUNT_BYTES);
   out.put(bytes, len);
@@ -160,34 +172,30 @@ bool writeWhole(CDataCore& core, BlockWriter& out, int64_t& counter) {
   return out.flush();
 }
 
-// References that the shown rows and the text attribute slots (the filter's excepted)
-// hold, per key; keys without a pool entry are left out. Adds up the entries' sizes.
-std::unordered_map<uint64_t, uint64_t> countShownTexts(const CDataCore& core, int64_t& poolBytes) {
-  std::unordered_map<uint64_t, uint64_t> counts;
+// Counts the references that the shown rows from..to-1 hold.
+void countRows(const CDataCore& core, uint64_t from, uint64_t to, KeyCounts& counts) {
   const uint64_t cols = core.mColCount;
-  for (uint64_t r = 0; cols && r < core.mRowCount; ++r) {
+  for (uint64_t r = from; r < to; ++r) {
     if (!shownRow(core, r)) continue;
     const Cell* row = core.mDatas[r];
-    for (uint64_t c = 0; c < cols; ++c) {
-      const uint64_t key = row[c].value;  // a copy: the packed field may be misaligned
-      if (isPoolKind(row[c].kind) && key) ++counts[key];
-    }
+    for (uint64_t c = 0; c < cols; ++c)
+      if (isPoolKind(row[c].kind)) counts.add(row[c].value);
   }
-  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
-    const uint64_t key = core.mAttrs[slot].value;
-    if (slot != ATTR_FILTER && isTextAttr(slot) && key) ++counts[key];
-  }
-  poolBytes = 0;
-  for (auto it = counts.begin(); it != counts.end();) {
-    StringPool::Entry e;
-    if (!core.mPool.lookup(it->first, e)) {
-      it = counts.erase(it);
-      continue;
-    }
-    poolBytes += StringPool::accountedBytes(e.len);
-    ++it;
-  }
-  return counts;
+}
+
+// References that the shown rows and the text attribute slots (the filter's excepted)
+// hold, per pool key; keys without a pool entry are not counted. Large sheets are
+// counted by a few threads, each over its own rows.
+void countShownTexts(const CDataCore& core, KeyCounts& counts) {
+  const uint64_t rows = core.mColCount ? core.mRowCount : 0;
+  const unsigned threads = rows < 100000 ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads; ++t)
+    workers.emplace_back([&, t] { countRows(core, rows * t / threads, rows * (t + 1) / threads, counts); });
+  countRows(core, 0, rows / threads, counts);
+  for (std::thread& w : workers) w.join();
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot)
+    if (slot != ATTR_FILTER && isTextAttr(slot)) counts.add(core.mAttrs[slot].value);
 }
 
 // The filtered save: shown rows only, slot 6 empty, and only the texts those rows and
@@ -199,18 +207,20 @@ bool writeShown(CDataCore& core, BlockWriter& out, int64_t& counter) {
   for (uint64_t r = 0; head.mColCount && r < core.mRowCount; ++r) shown += shownRow(core, r);
   head.mRowCount = shown;
   head.mAttrs[ATTR_FILTER].value = 0;
+  KeyCounts counts(core.mPool);
+  countShownTexts(core, counts);
   int64_t poolBytes;
-  std::unordered_map<uint64_t, uint64_t> counts = countShownTexts(core, poolBytes);
+  const size_t entries = counts.counted(poolBytes);
   head.mPoolBytes = poolBytes;
   out.put(&head, HEAD_BYTES);
   core.reportProgress(10);
   writeRows(core, out, counter, [&](uint64_t r) { return shownRow(core, r); });
-  const size_t step = counts.size() / 20;
+  const size_t step = entries / 20;
   size_t k = 0;
   core.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t) {
-    auto it = counts.find(key);
-    if (it == counts.end() || !out.ok()) return;
-    putEntry(out, key, bytes, len, it->second);
+    const uint64_t count = counts.get(key);
+    if (!count || !out.ok()) return;
+    putEntry(out, key, bytes, len, count);
     if (step && k % step == 0) core.reportProgress(counter++);
     ++k;
   });

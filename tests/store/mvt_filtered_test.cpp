@@ -77,6 +77,23 @@ TEST_F(MvtFiltered, KeepsShownRowsAndTheirTextsOnly) {
   EXPECT_EQ(back.mPoolBytes, 0);
 }
 
+// Large enough for the recount to run on several threads.
+TEST_F(MvtFiltered, LargeSheetCountsMatchReferences) {
+  CDataCore big;
+  big.resize(150001, 3);
+  for (int32_t r = 1; r < 150001; ++r) {
+    big.setText(r, 1, u"t" + widen(std::to_string(r % 997)));
+    if (r % 5 == 0) big.setText(r, 2, u"only" + widen(std::to_string(r)));
+    if (r % 3 == 0) big.mDatas[r][0].flag = 1;
+  }
+  ASSERT_TRUE(big.write(dir.wfile("big.mvt"), false));
+  CDataCore back;
+  ASSERT_TRUE(back.read(dir.wfile("big.mvt")));
+  EXPECT_EQ(back.mRowCount, 100001u);
+  EXPECT_EQ(countsOf(back), referencesOf(back));
+  EXPECT_EQ(back.mPool.size(), 997u + 20000u);  // "only" texts of shown rows: r % 5 == 0, r % 3 != 0
+}
+
 TEST_F(MvtFiltered, SheetWithoutColumnsWritesNoRows) {
   CDataCore empty;
   ASSERT_TRUE(empty.write(dir.wfile("none.mvt"), false));
