@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -127,23 +128,128 @@ LineFormat makeFormat(const CDataCore& sheet, int32_t enc, char delimiter, bool 
   return f;
 }
 
-// One field: the cell's text, quoted for the delimiter, encoded.
-void appendField(const CDataCore& sheet, int32_t row, int32_t col, const LineFormat& f,
-                 std::u16string& scratch, std::string& out) {
-  scratch.clear();
-  appendCellText(sheet, sheet.mDatas[row][col], row, col, scratch);
-  const char16_t d = static_cast<char16_t>(static_cast<unsigned char>(f.delimiter));
-  if (csvNeedsQuote(scratch, d)) scratch = csvQuote(scratch, d);
-  appendEncoded(out, f.encoding, scratch.data(), scratch.size());
-}
+// Turns cells into the bytes of their fields: getText, quoted for the
+// delimiter (csvQuote), encoded. Texts met before come from a small cache of
+// encoded fields (the pool does not change while a writer runs), numbers are
+// formatted as ASCII and written without a detour through UTF-16 text.
+class FieldEncoder {
+ public:
+  FieldEncoder(const CDataCore& sheet, const LineFormat& f)
+      : mSheet(sheet), mFormat(f), mDelimiter(static_cast<char16_t>(static_cast<unsigned char>(f.delimiter))),
+        mCache(CACHE_SLOTS) {}
 
-void appendLine(const CDataCore& sheet, int32_t row, const LineFormat& f, std::u16string& scratch,
-                std::string& out) {
-  for (size_t i = 0; i < f.cols.size(); ++i) {
-    if (i != 0) out += f.delimiterBytes;
-    appendField(sheet, row, f.cols[i], f, scratch, out);
+  void appendLine(int32_t row, std::string& out) {
+    const Cell* cells = mSheet.mDatas[row];
+    for (size_t i = 0; i < mFormat.cols.size(); ++i) {
+      if (i != 0) out += mFormat.delimiterBytes;
+      appendField(cells[mFormat.cols[i]], row, mFormat.cols[i], out);
+    }
+    out += mFormat.lineEnd;
   }
-  out += f.lineEnd;
+
+ private:
+  static constexpr size_t CACHE_SLOTS = 16384;
+  static constexpr size_t CACHE_BYTES = 4u << 20;
+  struct Slot {
+    uint64_t key = 0;  // 0: empty
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    bool used = false;  // hit since it came in: a text met once does not push it out
+  };
+
+  void appendField(const Cell& cell, int32_t row, int32_t col, std::string& out) {
+    switch (cell.kind) {
+      case CELL_TEXT:
+        if (cell.value != 0) appendText(cell, row, col, out);
+        return;
+      case CELL_INT64: {
+        char buf[24];
+        const char* end = std::to_chars(buf, buf + sizeof buf, cell.asInt64()).ptr;
+        appendAscii(buf, static_cast<size_t>(end - buf), out);
+        return;
+      }
+      case CELL_DOUBLE: {
+        mScratch.clear();
+        appendDoubleText(mScratch, cell.asDouble());
+        char buf[512];
+        const size_t n = std::min(mScratch.size(), sizeof buf);
+        for (size_t i = 0; i < n; ++i) buf[i] = static_cast<char>(mScratch[i]);
+        appendAscii(buf, n, out);
+        return;
+      }
+      default:
+        appendGeneric(mSheet.getText(row, col), out);
+        return;
+    }
+  }
+
+  void appendText(const Cell& cell, int32_t row, int32_t col, std::string& out) {
+    Slot& slot = mCache[(cell.value ^ (cell.value >> 29)) & (CACHE_SLOTS - 1)];
+    if (slot.key == cell.value) {
+      slot.used = true;
+      out.append(mCacheBytes, slot.offset, slot.length);
+      return;
+    }
+    const size_t at = out.size();
+    mScratch.clear();
+    appendCellText(mSheet, cell, row, col, mScratch);
+    appendGeneric(mScratch, out);
+    if (slot.used) {  // a text in use keeps its place once; the next miss takes it
+      slot.used = false;
+      return;
+    }
+    if (mCacheBytes.size() + (out.size() - at) > CACHE_BYTES) {
+      mCacheBytes.clear();
+      std::fill(mCache.begin(), mCache.end(), Slot{});
+    }
+    slot = Slot{cell.value, static_cast<uint32_t>(mCacheBytes.size()), static_cast<uint32_t>(out.size() - at)};
+    mCacheBytes.append(out, at, out.size() - at);
+  }
+
+  // A number's ASCII text; quoted only when it holds the delimiter.
+  void appendAscii(const char* p, size_t n, std::string& out) {
+    if (std::memchr(p, mFormat.delimiter, n) != nullptr) {
+      appendGeneric(std::u16string(p, p + n), out);
+      return;
+    }
+    const size_t at = out.size();
+    switch (mFormat.encoding) {
+      case ENC_UTF16LE:
+      case ENC_UTF16BE: {
+        out.resize(at + 2 * n);
+        const bool big = mFormat.encoding == ENC_UTF16BE;
+        for (size_t i = 0; i < n; ++i) {
+          out[at + 2 * i + (big ? 1 : 0)] = p[i];
+          out[at + 2 * i + (big ? 0 : 1)] = 0;
+        }
+        return;
+      }
+      default:  // ASCII is the same in UTF-8 and in the ANSI code page
+        out.append(p, n);
+        return;
+    }
+  }
+
+  void appendGeneric(std::u16string_view text, std::string& out) {
+    if (csvNeedsQuote(text, mDelimiter)) {
+      const std::u16string quoted = csvQuote(text, mDelimiter);
+      appendEncoded(out, mFormat.encoding, quoted.data(), quoted.size());
+    } else {
+      appendEncoded(out, mFormat.encoding, text.data(), text.size());
+    }
+  }
+
+  const CDataCore& mSheet;
+  const LineFormat& mFormat;
+  char16_t mDelimiter;
+  std::vector<Slot> mCache;
+  std::string mCacheBytes;
+  std::u16string mScratch;
+};
+
+void appendLine(const CDataCore& sheet, int32_t row, const LineFormat& f, std::u16string&,
+                std::string& out) {
+  FieldEncoder(sheet, f).appendLine(row, out);
 }
 
 bool writeAll(FILE* f, const std::string& bytes) {
@@ -165,11 +271,12 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
                 AfterBatch&& afterBatch) {
   const size_t threads = writerThreads();
   const size_t batches = (rows.size() + WRITE_BATCH_ROWS - 1) / WRITE_BATCH_ROWS;
+  std::vector<FieldEncoder> encoders(threads, FieldEncoder(sheet, fmt));  // one per batch of a round
   auto encodeBatch = [&](size_t b, std::string& buf) {
-    std::u16string scratch;
+    FieldEncoder& encoder = encoders[b % threads];
     buf.clear();
     const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
-    for (size_t i = b * WRITE_BATCH_ROWS; i < end; ++i) appendLine(sheet, rows[i], fmt, scratch, buf);
+    for (size_t i = b * WRITE_BATCH_ROWS; i < end; ++i) encoder.appendLine(rows[i], buf);
   };
   auto encodeRound = [&](size_t first, std::vector<std::string>& bufs) {
     std::vector<std::thread> pool;

@@ -88,68 +88,127 @@ constexpr int64_t MAX_ROWS = INT32_MAX;
 constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
 constexpr size_t WORKER_LINE_UNITS = 1u << 16;
 
-// One thread's texts and their counts, flushed into the pool in batches so
-// that hot texts cost one pool call per batch and cold ones stay bounded.
+// Decodes a field's bytes as the sequential road does (utf8ToWide or
+// ansiToWide, then read as a C string): into `out`, NUL-terminated; returns
+// the number of units before the first NUL. `out` holds n + 1 units.
+size_t decodeField(int kind, const char* p, size_t n, char16_t* out) {
+  size_t m = kind == RowReader::KIND_UTF8 ? utf8Decode(p, n, out) : ansiDecode(p, n, out);
+  const size_t nul = std::u16string_view(out, m).find(u'\0');
+  if (nul != std::u16string_view::npos) m = nul;
+  out[m] = 0;
+  return m;
+}
+
+// A cheap hash of a field's bytes, eight at a time (the local table's own;
+// text keys are computed once per distinct field).
+uint64_t bytesHash(const char* p, size_t n) {
+  uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * 0xff51afd7ed558ccdULL;
+    h ^= h >> 32;
+  }
+  if (n != 0) {
+    uint64_t w = 0;
+    std::memcpy(&w, p, n);
+    h = (h ^ w) * 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 29;
+  }
+  return h;
+}
+
+// One thread's texts and their counts, keyed by the fields' raw bytes (a
+// repeated field costs a hash and a compare: no decoding, no text key), and
+// flushed into the pool in batches, so that hot texts cost one pool call per
+// batch and the table's memory stays bounded. Two raw forms of one text
+// (e.g. two invalid bytes that both decode to U+FFFD) are two entries with
+// the same key and bytes; the pool adds their counts.
 class LocalTexts {
  public:
-  explicit LocalTexts(StringPool& pool) : mPool(pool), mSlots(SLOTS) {
-    mArena.reserve(ARENA_UNITS + 65536);
+  LocalTexts(StringPool& pool, int kind) : mPool(pool), mKind(kind), mSlots(SLOTS) {
+    mArena.reserve(ARENA_BYTES + 65536);
+    mKeptArena.reserve(ARENA_BYTES + 65536);
     mUsed.reserve(SLOTS / 2);
   }
 
-  // Counts the text (m units, m >= 1) under `key`. False when the key is
-  // already counted here for a different text.
-  bool add(uint64_t key, const char16_t* text, size_t m) {
-    size_t i = index(key);
-    for (;; i = (i + 1) & (SLOTS - 1)) {
+  // Counts the field when it is in the table; its key then goes to `key`.
+  bool find(const char* raw, size_t n, uint64_t hash, uint64_t& key) {
+    for (size_t i = hash & (SLOTS - 1);; i = (i + 1) & (SLOTS - 1)) {
       Slot& s = mSlots[i];
-      if (s.count == 0) {
-        s.key = key;
-        s.offset = mArena.size();
-        s.units = m;
-        s.count = 1;
-        mArena.insert(mArena.end(), text, text + m);
-        mArena.push_back(0);  // entries hold the text's NUL
-        mUsed.push_back(i);
-        if (mUsed.size() >= SLOTS / 2 || mArena.size() >= ARENA_UNITS) flush();
-        return true;
-      }
-      if (s.key == key) {
-        if (s.units != m || std::memcmp(mArena.data() + s.offset, text, m * 2) != 0) return false;
+      if (s.count == 0) return false;
+      if (s.hash == hash && s.length == n && std::memcmp(mArena.data() + s.offset, raw, n) == 0) {
         ++s.count;
+        key = s.key;
         return true;
       }
     }
   }
 
-  // Hands every count to the pool; sets `mCollided` on a key held by another text.
-  void flush() {
+  // Adds a field that find() did not know, with its text key.
+  void add(const char* raw, size_t n, uint64_t hash, uint64_t key) {
+    size_t i = hash & (SLOTS - 1);
+    while (mSlots[i].count != 0) i = (i + 1) & (SLOTS - 1);
+    mSlots[i] = Slot{hash, key, 1, static_cast<uint32_t>(mArena.size()), static_cast<uint32_t>(n)};
+    mArena.append(raw, n);
+    mUsed.push_back(i);
+    if (mUsed.size() >= SLOTS / 2 || mArena.size() >= ARENA_BYTES) flush();
+  }
+
+  // Hands counts to the pool; a key held there by another text sets
+  // collided(). A partial flush (the table is full) keeps the fields seen more
+  // than once since they came in, so hot texts stay here and cost the pool
+  // one call in all; the final flush hands over everything.
+  void flush(bool all = false) {
+    std::vector<Slot> kept;
+    size_t keptBytes = 0;
     for (size_t i : mUsed) {
       Slot& s = mSlots[i];
-      mPool.addCounted(s.key, mArena.data() + s.offset, (s.units + 1) * 2, s.count, mCollided);
+      if (!all && s.count >= 2 && kept.size() < SLOTS / 4 && keptBytes + s.length <= ARENA_BYTES / 2) {
+        kept.push_back(s);
+        keptBytes += s.length;
+      } else {
+        if (mWide.size() < s.length + 1) mWide.resize(s.length + 1);
+        const size_t m = decodeField(mKind, mArena.data() + s.offset, s.length, mWide.data());
+        mPool.addCounted(s.key, mWide.data(), (m + 1) * 2, s.count, mCollided);
+      }
       s = Slot{};
     }
     mUsed.clear();
-    mArena.clear();
+    mKeptArena.clear();
+    for (Slot& k : kept) {
+      mKeptArena.append(mArena, k.offset, k.length);
+      k.offset = static_cast<uint32_t>(mKeptArena.size() - k.length);
+    }
+    mArena.swap(mKeptArena);
+    for (const Slot& k : kept) {
+      size_t i = k.hash & (SLOTS - 1);
+      while (mSlots[i].count != 0) i = (i + 1) & (SLOTS - 1);
+      mSlots[i] = k;
+      mUsed.push_back(i);
+    }
   }
 
   bool collided() const { return mCollided; }
 
  private:
-  static constexpr size_t SLOTS = 1u << 16;
-  static constexpr size_t ARENA_UNITS = 1u << 20;
+  static constexpr size_t SLOTS = 1u << 14;  // 512 KB of slots: stays in the core's cache
+  static constexpr size_t ARENA_BYTES = 1u << 20;
   struct Slot {
+    uint64_t hash = 0;
     uint64_t key = 0;
     uint64_t count = 0;  // 0: the slot is free
-    size_t offset = 0;   // of the text in mArena
-    size_t units = 0;
+    uint32_t offset = 0;  // of the raw bytes in mArena
+    uint32_t length = 0;
   };
-  static size_t index(uint64_t key) { return static_cast<size_t>(key ^ (key >> 29)) & (SLOTS - 1); }
 
   StringPool& mPool;
+  int mKind;
   std::vector<Slot> mSlots;
   std::vector<size_t> mUsed;
-  std::vector<char16_t> mArena;
+  std::string mArena;
+  std::string mKeptArena;
+  std::vector<char16_t> mWide;
   bool mCollided = false;
 };
 
@@ -193,7 +252,7 @@ class FieldTyper {
  public:
   FieldTyper(int kind, LocalTexts& texts) : mKind(kind), mTexts(texts) {}
 
-  // False when a key collides (the import gives way).
+  // False when the text key cannot be used (the import gives way).
   bool type(const char* p, size_t n, Cell& cell) {
     cell = Cell{};
     if (n == 0) return true;
@@ -204,16 +263,13 @@ class FieldTyper {
     for (size_t i = 0; i < cut; ++i) ascii &= static_cast<unsigned char>(p[i]) < 0x80;
     if (ascii) {
       if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
-      if (mWide.size() < cut) mWide.resize(cut);
-      for (size_t i = 0; i < cut; ++i) mWide[i] = static_cast<unsigned char>(p[i]);
-      return text(mWide.data(), cut, cell);
+      return text(p, cut, cell);  // ASCII decodes to itself, so the bytes stand for the text
     }
+    // Decoded first: a number needs ASCII digits, which no other byte decodes to,
+    // but the rule is applied to the text as the cell would see it.
     if (mWide.size() < n + 1) mWide.resize(n + 1);
-    size_t m = mKind == RowReader::KIND_UTF8 ? utf8Decode(p, n, mWide.data()) : ansiDecode(p, n, mWide.data());
-    const size_t nulUnit = std::u16string_view(mWide.data(), m).find(u'\0');
-    if (nulUnit != std::u16string_view::npos) m = nulUnit;
+    const size_t m = decodeField(mKind, p, n, mWide.data());
     if (m == 0) return true;
-    mWide[m] = 0;
     if (mWide[0] != u'=') {
       const int kind = numberKind(std::u16string_view(mWide.data(), m));
       if (kind == 1) {
@@ -227,17 +283,29 @@ class FieldTyper {
         return true;
       }
     }
-    return text(mWide.data(), m, cell);
+    return text(p, n, cell);
   }
 
  private:
-  bool text(const char16_t* w, size_t m, Cell& cell) {
-    const std::u16string_view t(w, m);
+  // A text cell for the field's bytes: kind 8 when it begins with '=' (an
+  // ASCII byte, so the text begins with it too), else kind 0.
+  bool text(const char* p, size_t n, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
+    cell.kind = p[0] == '=' ? CELL_FORMULA : CELL_TEXT;
+    const uint64_t hash = bytesHash(p, n);
+    uint64_t known = 0;
+    if (mTexts.find(p, n, hash, known)) {
+      cell.value = known;
+      return true;
+    }
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
+    const size_t m = decodeField(mKind, p, n, mWide.data());
+    const std::u16string_view t(mWide.data(), m);
     const uint64_t key = gTextIo.keyOf ? gTextIo.keyOf(t) : textKey(t);
     if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
-    cell.kind = w[0] == u'=' ? CELL_FORMULA : CELL_TEXT;
     cell.value = key;
-    return mTexts.add(key, w, m);
+    mTexts.add(p, n, hash, key);
+    return true;
   }
 
   int mKind;
@@ -311,7 +379,7 @@ void countSpan(ImportJob& job, Span& span, bool last) {
 // Phase 2: types the span's records into their rows.
 void fillSpan(ImportJob& job, Span& span) {
   CDataCore& sheet = job.sheet;
-  LocalTexts texts(sheet.mPool);
+  LocalTexts texts(sheet.mPool, job.kind);
   FieldTyper typer(job.kind, texts);
   CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
   stream.seek(span.start);
@@ -335,7 +403,9 @@ void fillSpan(ImportJob& job, Span& span) {
       return;
     }
     job.rows[row] = cellsOfRow;
-    if (cells.size() < width) {
+    if (cells.empty()) {
+      // an empty line: an empty row
+    } else if (cells.size() < width) {
       std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
     } else {
       span.widest = std::max<uint64_t>(span.widest, cells.size());
@@ -347,7 +417,7 @@ void fillSpan(ImportJob& job, Span& span) {
       if (job.failed) return;
     }
   }
-  texts.flush();
+  texts.flush(true);
   if (texts.collided()) job.failed = true;
   job.recordsDone += span.count - reported;
 }

@@ -163,11 +163,15 @@ std::vector<Fixture> fixtures() {
       {"widening records", widening, true, true},
       {"empty lines", "\n\n" + repeat("x\n\n\ny,z\n", 300) + "\n", true, true},
       {"gbk", gbk(repeat("北京,上海,金额12,\"广州,深圳\"\n", 300)), true, true},
+      // bytes that decode to the same text ('?' in GBK, U+FFFD in UTF-8) by
+      // different raw forms: one pool entry
+      {"gbk undecodable bytes", gbk(repeat("北京,", 50)) + repeat("\xFF,\x80\x30,?,x\xFF\n", 300), true, true},
+      {"utf8 invalid bytes", repeat("北京上海广州深圳,\xFF,\xFE,\xC0\xAF,\xEF\xBF\xBD,\xE4\xB8\n", 300), true, true},
       {"utf8 mark", "\xEF\xBB\xBF" + repeat("名,值,1\n北京,\"a,b\",2.5\n", 300), true, true},
       {"nul bytes", repeat(std::string("a\0b,\0,c\n", 8), 300), true, true},
       {"no final line break", repeat("p,q\n", 500) + "last", true, true},
       {"unclosed quote", repeat("a,b\n", 300) + "x,\"open\n" + repeat("c,d\n", 300), true, false},
-      {"fault 4 lines", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true, true},
+      {"detection moves quoted sections", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true, true},
   };
 }
 

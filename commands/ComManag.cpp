@@ -1,0 +1,93 @@
+#include "commands/ComManag.h"
+
+#include <algorithm>
+
+iComManag::~iComManag() { releaseAll(); }
+
+bool iComManag::holds(const std::vector<iCommand*>& list, const iCommand* command) {
+  return std::find(list.begin(), list.end(), command) != list.end();
+}
+
+void iComManag::reportModified() {
+  if (mEnabled != 0 && mOnModified) mOnModified(this, mChangeList.empty() ? 0 : 1);
+}
+
+void iComManag::add(iCommand* command) {
+  if (command == nullptr) return;
+  if (mEnabled == 0 || command->isEmpty()) {
+    delete command;
+    return;
+  }
+  if (!mRedoList.empty()) release(mRedoList);
+  command->mNotify = mNotify;
+  mCommands.insert(command);
+  mUndoList.push_back(command);
+  mChangeList.push_back(command);
+  command->mState = COMMAND_APPLIED;
+  command->redo();
+  if (mEnabled != 0 && mOnModified) mOnModified(this, 1);
+}
+
+// The change-list step shared by undo and redo: moving back over the last net change
+// pops it; any other move is a new net change.
+static void stepChangeList(std::vector<iCommand*>& changes, iCommand* command) {
+  if (!changes.empty() && changes.back() == command) {
+    changes.pop_back();
+  } else {
+    changes.push_back(command);
+  }
+}
+
+void iComManag::undo() {
+  if (mUndoList.empty()) return;
+  iCommand* command = mUndoList.back();
+  mUndoList.pop_back();
+  mRedoList.push_back(command);
+  command->mState = COMMAND_UNDONE;
+  command->undo();
+  stepChangeList(mChangeList, command);
+  reportModified();
+}
+
+void iComManag::redo() {
+  if (mRedoList.empty()) return;
+  iCommand* command = mRedoList.back();
+  mRedoList.pop_back();
+  mUndoList.push_back(command);
+  command->mState = COMMAND_APPLIED;
+  command->redo();
+  stepChangeList(mChangeList, command);
+  reportModified();
+}
+
+std::string iComManag::collect() {
+  std::string records;
+  if (mEnabled == 0 || mChangeList.empty()) return records;
+  for (const iCommand* command : mChangeList) records += command->serialize();
+  release(mChangeList);
+  if (mOnSaved) mOnSaved(this, 0);
+  return records;
+}
+
+void iComManag::release(std::vector<iCommand*>& list) {
+  const bool isChanges = &list == &mChangeList;
+  for (iCommand* command : list) {
+    const bool kept = isChanges ? holds(mUndoList, command) || holds(mRedoList, command)
+                                : holds(mChangeList, command);
+    if (kept) continue;
+    mCommands.erase(command);
+    delete command;
+  }
+  list.clear();
+}
+
+void iComManag::releaseAll() {
+  release(mUndoList);
+  release(mRedoList);
+  release(mChangeList);
+}
+
+void iComManag::clear() {
+  releaseAll();
+  if (mOnSaved) mOnSaved(this, 0);
+}

@@ -1,0 +1,67 @@
+// iComManag: the command manager of one document. Runs every accepted command once,
+// keeps it for undo and redo, and keeps the net changes since the last save.
+//
+// Invariants:
+// - mCommands holds a command exactly while at least one of the three lists holds it;
+//   the manager owns it and deletes it when it leaves the last list that holds it.
+// - No command is in both mUndoList and mRedoList.
+// - The document is modified exactly while mChangeList is not empty.
+// User-interface thread only; nothing is locked.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "commands/Command.h"
+
+class iComManag;
+// (manager, value): value is the modified state (1 / 0) for mOnModified and 0 for
+// mOnSaved, passed pointer-sized.
+using ManagerFn = std::function<void(iComManag*, intptr_t)>;
+
+class iComManag {
+ public:
+  iComManag() = default;
+  virtual ~iComManag();
+  iComManag(const iComManag&) = delete;
+  iComManag& operator=(const iComManag&) = delete;
+
+  // Takes ownership of `command`. Deletes it at once (nothing else changes, no callback)
+  // when the manager is disabled or the command is empty; otherwise releases the redo
+  // list, gives the command the manager's notifier, records it in the undo and change
+  // lists, runs its redo() and reports modified.
+  void add(iCommand* command);
+  // Undoes the back of the undo list (nothing when empty) and reports the modified state.
+  void undo();
+  // Redoes the back of the redo list (nothing when empty) and reports the modified state.
+  void redo();
+  // At a save: the records of the changes since the last save, front to back; then the
+  // change list is released and, when there were changes, mOnSaved runs. Empty when
+  // there were none (and nothing is signalled).
+  std::string collect();
+  // Empties one of the three lists, deleting each of its commands that no other list
+  // holds.
+  void release(std::vector<iCommand*>& list);
+  // Deletes every command (new or open in the same tab), then reports the document as
+  // saved through mOnSaved, so no stale modified mark remains on the tab.
+  void clear();
+
+  // True while the change list is not empty.
+  bool modified() const { return !mChangeList.empty(); }
+
+  int32_t mEnabled = 1;                  // commands are taken only while non-zero
+  std::set<iCommand*> mCommands;         // every command owned
+  std::vector<iCommand*> mUndoList;      // applied commands; back is undone next
+  std::vector<iCommand*> mRedoList;      // undone commands; back is redone next
+  std::vector<iCommand*> mChangeList;    // net changes since the last save (a stack)
+  ManagerFn mOnModified;                 // after every accepted command, undo and redo
+  ManagerFn mOnSaved;                    // after a save that had changes, and after clear
+  NotifyFn mNotify;                      // copied into every accepted command
+
+ private:
+  void releaseAll();
+  void reportModified();
+  static bool holds(const std::vector<iCommand*>& list, const iCommand* command);
+};

@@ -1,0 +1,3 @@
+#include "commands/KeyState.h"
+
+KeyHeldFn gCtrlHeld = nullptr;

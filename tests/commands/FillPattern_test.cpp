@@ -1,0 +1,90 @@
+#include "commands/FillPattern.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FillCase {
+  const char16_t* source;
+  int32_t a;
+  int32_t b;
+  const char16_t* expected;
+};
+
+std::string show(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+class FillSeries : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(FillSeries, GivesTheTextForTheOffsets) {
+  const FillCase& c = GetParam();
+  const FillPattern p = FillPattern::parse(c.source, true);
+  EXPECT_EQ(show(p.text(c.a, c.b)), show(c.expected)) << show(c.source) << " at " << c.a << "+" << c.b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PlainTexts, FillSeries,
+    ::testing::Values(FillCase{u"Item9", 0, 0, u"Item9"}, FillCase{u"Item9", 1, 0, u"Item10"},
+                      FillCase{u"Item9", 1, 1, u"Item11"}, FillCase{u"A007", 0, 1, u"A8"},
+                      FillCase{u"a1b2", 1, 2, u"a1b5"}, FillCase{u"x-5", 0, 1, u"x-6"},
+                      FillCase{u"9 lives", 3, 0, u"12 lives"}, FillCase{u"no digits", 5, 5, u"no digits"},
+                      FillCase{u"", 1, 1, u""},
+                      // 19 digits equal to the largest 64-bit value fit; adding would overflow.
+                      FillCase{u"n9223372036854775806", 1, 0, u"n9223372036854775807"},
+                      FillCase{u"n9223372036854775807", 0, 0, u"n9223372036854775807"},
+                      FillCase{u"n9223372036854775807", 1, 0, u"n9223372036854775807"},
+                      FillCase{u"n9223372036854775808", 1, 0, u"n9223372036854775808"},
+                      FillCase{u"n12345678901234567890", 1, 0, u"n12345678901234567890"}));
+
+// Only the row digits of cell references count: one to three letters (after an
+// optional '$'), not followed by '(' and not after '$'.
+INSTANTIATE_TEST_SUITE_P(
+    Formulas, FillSeries,
+    ::testing::Values(FillCase{u"=A1+B$2", 1, 1, u"=A3+B$2"}, FillCase{u"=SUM(A1:A5)", 2, 0, u"=SUM(A3:A7)"},
+                      FillCase{u"=LOG10(A1)", 0, 1, u"=LOG10(A2)"}, FillCase{u"=ATAN2(B3,C4)", 1, 0, u"=ATAN2(B4,C5)"},
+                      FillCase{u"=$A1*2", 0, 3, u"=$A4*2"}, FillCase{u"=$A$1", 4, 0, u"=$A$1"},
+                      FillCase{u"=XFD10+AA1", 1, 0, u"=XFD11+AA2"}, FillCase{u"=ABCD1", 1, 0, u"=ABCD1"},
+                      FillCase{u"=a_1", 1, 0, u"=a_1"}, FillCase{u"=1+2", 7, 0, u"=1+2"},
+                      FillCase{u"=A9223372036854775807", 1, 0, u"=A9223372036854775807"},
+                      FillCase{u"=A99999999999999999999+B1", 1, 0, u"=A99999999999999999999+B2"}));
+
+TEST(FillPattern, WithoutSeriesEveryOffsetGivesTheSource) {
+  for (const char16_t* s : {u"Item9", u"=A1", u"x"}) {
+    const FillPattern p = FillPattern::parse(s, false);
+    EXPECT_EQ(p.mode, FillPattern::MODE_SAME);
+    EXPECT_EQ(show(p.text(3, 4)), show(s));
+  }
+}
+
+TEST(FillPattern, ParseSplitsPrefixCounterAndSuffix) {
+  const FillPattern p = FillPattern::parse(u"ab12cd", true);
+  EXPECT_EQ(p.mode, FillPattern::MODE_COUNTER);
+  EXPECT_EQ(show(p.prefix), "ab");
+  EXPECT_EQ(p.number, 12);
+  EXPECT_EQ(show(p.suffix), "cd");
+  EXPECT_EQ(show(p.source), "ab12cd");
+}
+
+struct TokenCase {
+  const char16_t* formula;
+  std::vector<std::pair<std::string, int32_t>> tokens;
+};
+
+TEST(FormulaTokenizer, SplitsIntoTypedTokens) {
+  const std::vector<TokenCase> cases = {
+      {u"$A$1", {{"$", 0}, {"A", 1}, {"$", 0}, {"1", 0}}},
+      {u"$A1", {{"$", 0}, {"A", 1}, {"1", 2}}},
+      {u"=LOG10(A1)", {{"=", 0}, {"LOG", 1}, {"10", 0}, {"(", 0}, {"A", 1}, {"1", 2}, {")", 0}}},
+      {u"12+ x", {{"12", 0}, {"+ ", 0}, {"x", 1}}},
+  };
+  for (const TokenCase& c : cases) {
+    const std::u16string text = c.formula;
+    FormulaTokenizer t(text);
+    std::u16string token;
+    int64_t number = 0;
+    std::vector<std::pair<std::string, int32_t>> got;
+    for (int32_t type; (type = t.next(token, number)) != FormulaTokenizer::END;) got.emplace_back(show(token), type);
+    EXPECT_EQ(got, c.tokens) << show(text);
+  }
+}
+
+}  // namespace
