@@ -14,6 +14,7 @@
 #include "store/BlockIo.h"
 #include "store/DataCore.h"
 #include "store/KeyCounts.h"
+#include "store/PoolSection.h"
 #include "store/TextKey.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -72,39 +73,8 @@ using namespace docfile;
 
 namespace {
 
-uint64_t load64(const char* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
 
 // ---- pool entries ----
-
-// Reads pool entries from the reader's position to the end of the file, each checked
-// before its bytes are taken, and hands each to sink(key, bytes, len, count) with its
-// stored bytes (without the count). False on a damaged or short section.
-template <class Sink>
-bool readPoolSection(BlockReader& in, uint64_t fileSize, Sink&& sink) {
-  std::string spill;  // entries larger than the reader's buffer
-  while (!in.atEnd()) {
-    uint64_t offset = in.position();
-    char head[ENTRY_HEAD_BYTES];
-    if (!in.copy(head, sizeof head)) return false;
-    uint64_t key = load64(head), len = load64(head + 8);
-    if (!checkEntry(key, len, offset, fileSize)) return false;
-    const char* bytes;
-    if (len <= in.capacity()) {
-      bytes = in.take(len);
-      if (!bytes) return false;
-    } else {
-      spill.resize(len);  // within the file: checked above
-      if (!in.copy(spill.data(), len)) return false;
-      bytes = spill.data();
-    }
-    sink(key, bytes, size_t(len - COUNT_BYTES), load64(bytes + len - COUNT_BYTES));
-  }
-  return in.position() == fileSize;
-}
 
 void putEntry(BlockWriter& out, uint64_t key, const char* bytes, size_t len, uint64_t count) {
   const uint64_t stored = uint64_t(len) + COUNT_BYTES;
@@ -234,6 +204,11 @@ void freeRows(Cell** rows, uint64_t n) {
   rowalloc::freeArray(rows);
 }
 
+[[noreturn]] void throwRowFailure(uint64_t row, uint64_t rowBytes) {
+  throw "CDataGrid::read: row-" + std::to_string(row) + ",len-" + std::to_string(rowBytes) +
+      " memory malloc error!";
+}
+
 // Reads the cell section into a new row array (null for no rows). A short read gives
 // false with nothing allocated left; an allocation failure frees what was made and
 // throws the reader's text.
@@ -247,8 +222,7 @@ bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadPro
     Cell* row = rowalloc::allocRow(lay.cols);
     if (!row) {
       freeRows(rows, r);
-      throw "CDataGrid::read: row-" + std::to_string(r) + ",len-" + std::to_string(lay.rowBytes) +
-          " memory malloc error!";
+      throwRowFailure(r, lay.rowBytes);
     }
     rows[r] = row;
     if (!in.copy(row, lay.rowBytes)) {
@@ -258,6 +232,54 @@ bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadPro
     if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
   }
   out = rows;
+  return true;
+}
+
+// Once this many pool bytes are read, the pool makes room for the rest of the section.
+constexpr uint64_t RESERVE_AFTER_BYTES = uint64_t(16) << 20;
+
+// Makes room in the pool for the entries of a section of `section` bytes, estimated from
+// the `entries` read in its first `consumed` bytes (a little over, so that the tables do
+// not grow again near the end). The estimate is bounded by the file's own size.
+void reserveForSection(StringPool& pool, uint64_t section, uint64_t consumed, uint64_t entries) {
+  if (consumed == 0 || consumed >= section) return;
+  const double estimate = double(section) / double(consumed) * double(entries) * 1.05;
+  if (estimate > double(entries)) pool.reserve(size_t(estimate) - size_t(entries));
+}
+
+// Step 9 of reading: every entry into the pool as it stands in the file (a later entry
+// under the same key replaces an earlier one). The head's pool bytes are then set to
+// what the stored entries add up to: a damaged head is not believed.
+bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
+              int64_t counter) {
+  uint64_t taken = 0, entries = 0, stored = 0;
+  int64_t reported = 0, poolBytes = 0;
+  bool reserved = false;
+  const bool ok = readPoolSection(in, lay.fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
+    core.mPool.put(key, bytes, len, count);
+    if (len && count) {
+      ++stored;
+      poolBytes += StringPool::accountedBytes(len);
+    }
+    taken += len + COUNT_BYTES;
+    ++entries;
+    if (!reserved && taken >= RESERVE_AFTER_BYTES) {
+      reserved = true;
+      reserveForSection(core.mPool, lay.fileSize - lay.poolStart, taken + ENTRY_HEAD_BYTES * entries, entries);
+    }
+    if (plan.poolStep) {
+      const int64_t m = int64_t(taken / uint64_t(plan.poolStep));
+      if (m > reported) core.reportProgress(counter + (reported = m));
+    }
+  });
+  if (!ok) return false;
+  if (core.mPool.size() != stored) {  // keys given more than once: add up what is left
+    poolBytes = 0;
+    core.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
+      poolBytes += StringPool::accountedBytes(len);
+    });
+  }
+  core.mPoolBytes = poolBytes;
   return true;
 }
 
@@ -279,23 +301,7 @@ bool readDocument(CDataCore& core, FILE* f) {
   if (!readRows(core, in, lay, plan, counter, rows)) return false;
   static_cast<DocHeader&>(core) = head;
   core.mDatas = rows;
-  uint64_t taken = 0;
-  int64_t reported = 0;
-  bool ok = readPoolSection(in, fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
-    core.mPool.put(key, bytes, len, count);
-    taken += len + COUNT_BYTES;
-    if (!plan.poolStep) return;
-    int64_t m = int64_t(taken / uint64_t(plan.poolStep));
-    if (m > reported) core.reportProgress(counter + (reported = m));
-  });
-  if (!ok) return false;
-  // The head's figure is trusted only as far as the entries bear it out.
-  int64_t poolBytes = 0;
-  core.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
-    poolBytes += StringPool::accountedBytes(len);
-  });
-  core.mPoolBytes = poolBytes;
-  return true;
+  return loadPool(core, in, lay, plan, counter);
 }
 
 // ---- append ----

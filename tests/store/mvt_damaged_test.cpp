@@ -166,6 +166,27 @@ TEST(MvtDamagedSound, AllocationFailureRaisesItsText) {
   }
 }
 
+// A failure deep among many rows frees every row made and names the row.
+TEST(MvtDamagedSound, AllocationFailureAmongManyRows) {
+  ScratchDir dir;
+  CDataCore big;
+  big.resize(5000, 3);
+  for (int32_t r = 1; r < 5000; ++r) big.setText(r, 1, u"r" + widen(std::to_string(r % 50)));
+  ASSERT_TRUE(big.write(dir.wfile("big.mvt"), true));
+  CDataCore core;
+  rowalloc::failNth(2500);
+  try {
+    core.read(dir.wfile("big.mvt"));
+    ADD_FAILURE() << "no exception";
+  } catch (const std::string& text) {
+    EXPECT_EQ(text, "CDataGrid::read: row-2498,len-30 memory malloc error!");  // after the array
+  }
+  rowalloc::failNth(0);
+  EXPECT_TRUE(isEmptySheet(core));
+  ASSERT_TRUE(core.read(dir.wfile("big.mvt")));  // and the sheet reads the file afterwards
+  EXPECT_EQ(core.getText(4999, 1), u"r49");
+}
+
 TEST(MvtDamagedSound, MissingFileReportsNothing) {
   ScratchDir dir;
   CDataCore core;

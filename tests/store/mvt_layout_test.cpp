@@ -120,6 +120,34 @@ TEST(MvtLayout, HandMadeFileReadsIntoTheSheet) {
   EXPECT_EQ(core.mFilter.hiddenRows(), (std::set<int32_t>{4, 7}));
 }
 
+// A key given twice keeps the later entry, whether the pool is stored by one thread or
+// by several; an entry with a count of 0 takes its key out.
+TEST(MvtLayout, RepeatedKeysKeepTheLaterEntry) {
+  ScratchDir dir;
+  Bytes f;
+  f.head(2, 2, 0)
+      .cell(0, 0, 0).cell(0, 0, 0).cell(0, 0, 0).cell(CELL_TEXT, 0, 0x10)
+      .entry(0x10, textBytes(u"first"), 1)
+      .entry(0x20, textBytes(u"kept"), 2)
+      .entry(0x10, textBytes(u"second"), 1)
+      .entry(0x20, textBytes(u"kept"), 3)
+      .entry(0x30, textBytes(u"gone"), 1)
+      .entry(0x30, textBytes(u"gone"), 0);
+  for (size_t i = 0; i < 1500; ++i) f.entry(0x1000 + i, textBytes(u"x" + widen(std::to_string(i))), 1);
+  writeBytes(dir.file("twice.mvt"), f.s);
+  {
+    CDataCore core;
+    ASSERT_TRUE(core.read(dir.wfile("twice.mvt")));
+    EXPECT_EQ(core.getText(1, 1), u"second");
+    auto pool = poolOf(core);
+    EXPECT_EQ(pool.size(), 1502u);
+    EXPECT_EQ(pool[0x20].count, 3u);
+    EXPECT_EQ(pool.count(0x30), 0u);
+    // "second" and "kept", then "x0".."x1499": 2 x (1 + digits) + 2 bytes each, + 16.
+    EXPECT_EQ(core.mPoolBytes, (14 + 16) + (10 + 16) + 10 * 22 + 90 * 24 + 900 * 26 + 500 * 28);
+  }
+}
+
 // Without filter columns slot 6 stays 0 over repeated saves; a filter goes in under the
 // FNV-1a key of its bytes, and is taken out again once the filter is gone.
 TEST(MvtLayout, FilterStateSlotFollowsTheFilter) {
