@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -73,9 +74,9 @@ using namespace docfile;
 
 namespace {
 
+// ---- write ----
 
-// ---- pool entries ----
-
+// One pool entry: key, L (the stored bytes and the count), the bytes, the count.
 void putEntry(BlockWriter& out, uint64_t key, const char* bytes, size_t len, uint64_t count) {
   const uint64_t stored = uint64_t(len) + COUNT_BYTES;
   constexpr size_t FRAME = ENTRY_HEAD_BYTES + COUNT_BYTES;
@@ -92,8 +93,6 @@ void putEntry(BlockWriter& out, uint64_t key, const char* bytes, size_t len, uin
   out.put(bytes, len);
   out.put64(count);
 }
-
-// ---- write ----
 
 // The state of the filter goes into the pool under slot 6, or slot 6 is emptied.
 void storeFilterState(CDataCore& core) {
@@ -113,7 +112,7 @@ bool shownRow(const CDataCore& core, uint64_t r) { return r == 0 || core.mDatas[
 
 // Writes the rows for which keep(r) holds, reporting progress on the sheet's row count.
 template <class Keep>
-void writeRows(CDataCore& core, BlockWriter& out, int64_t& counter, Keep&& keep) {
+void putRows(CDataCore& core, BlockWriter& out, int64_t& counter, Keep&& keep) {
   if (core.mColCount == 0) return;
   const uint64_t rows = core.mRowCount, rowBytes = core.mColCount * CELL_BYTES;
   const uint64_t step = rows / 70;
@@ -130,7 +129,7 @@ bool writeWhole(CDataCore& core, BlockWriter& out, int64_t& counter) {
   if (head.mColCount == 0) head.mRowCount = 0;  // rows without cells carry nothing
   out.put(&head, HEAD_BYTES);
   core.reportProgress(10);
-  writeRows(core, out, counter, [](uint64_t) { return true; });
+  putRows(core, out, counter, [](uint64_t) { return true; });
   const size_t step = core.mPool.size() / 20;
   size_t k = 0;
   core.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
@@ -184,7 +183,7 @@ bool writeShown(CDataCore& core, BlockWriter& out, int64_t& counter) {
   head.mPoolBytes = poolBytes;
   out.put(&head, HEAD_BYTES);
   core.reportProgress(10);
-  writeRows(core, out, counter, [&](uint64_t r) { return shownRow(core, r); });
+  putRows(core, out, counter, [&](uint64_t r) { return shownRow(core, r); });
   const size_t step = entries / 20;
   size_t k = 0;
   core.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t) {
@@ -390,8 +389,11 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
 
 }  // namespace
 
-// write: steps as laid out above; the file is closed before the last report. The final
-// report 100 is sent after a failure too, so that a progress display always closes.
+// Creates or truncates the file and writes the head, the rows and the pool entries;
+// all = false writes the filtered save (writeShown). Progress 0, 10, one report per
+// 1/70 of the rows and per 1/20 of the entries, then 100 once the file is closed. The
+// final 100 comes after a failed write too, so that the progress display always closes.
+// A file that cannot be created gives false without any report.
 bool CDataCore::write(const std::u16string& path, bool all) {
   FileHandle f(_wfopen(path.c_str(), u"wb"));
   if (!f) return false;
@@ -407,8 +409,10 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   return ok;
 }
 
-// read: a failure after the file was opened leaves the sheet empty (no rows, no pool,
-// counts 0) and still sends the final report; so does an allocation failure, which is
+// Both encodings become ANSI first. A file that cannot be opened gives false without any
+// report. Otherwise the sheet is emptied and the document read into it; a damaged or
+// short file gives false and leaves the sheet empty (no rows, no pool, counts 0). The
+// final report 100 is sent in every case, an allocation failure included, whose text is
 // then raised.
 bool CDataCore::read(const std::u16string& path) {
   mOpenEncoding = ENC_ANSI;
@@ -435,6 +439,10 @@ bool CDataCore::read(const std::u16string& path) {
   return ok;
 }
 
+// Appends rows 1 on of another document (row 1 left out when it repeats the sheet's
+// row 1), interning their texts into this sheet's pool. A refused, damaged or short file
+// gives false with the sheet as it was. Progress from progressFrom to progressTo, the
+// last report sent in every case once the file is open; resize failures are raised.
 bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
   FileHandle f(_wfopen(path.c_str(), u"rb"));
   if (!f) return false;
