@@ -1,4 +1,4 @@
-// The ".mvt" document file: the pieces of its layout, the checks a file must pass
+// The ".mvt" document file: the sections of its layout, the checks a file must pass
 // before anything is allocated for it, and the progress arithmetic of its reader and
 // writer. The file itself is written and read by CDataCore::write, read and appendMvt.
 //

@@ -1,4 +1,4 @@
-// Shared pieces of the document file tests: a scratch folder, raw file bytes, a little
+// Shared helpers of the document file tests: a scratch folder, raw file bytes, a little
 // byte builder for hand-made files, snapshots of a sheet and a progress recorder.
 #pragma once
 #include <gtest/gtest.h>
