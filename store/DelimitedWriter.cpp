@@ -136,7 +136,26 @@ class FieldEncoder {
  public:
   FieldEncoder(const CDataCore& sheet, const LineFormat& f)
       : mSheet(sheet), mFormat(f), mDelimiter(static_cast<char16_t>(static_cast<unsigned char>(f.delimiter))),
-        mCache(CACHE_SLOTS) {}
+        mCache(CACHE_SLOTS), mFound(FOUND_SLOTS) {}
+
+  // The lines of rows[from, to). The texts of a group of rows that the cache
+  // lacks are looked up in the pool one after another first: independent
+  // look-ups that the processor overlaps, where one at a time each waits
+  // for its own cache misses.
+  void appendLines(const std::vector<int32_t>& rows, size_t from, size_t to, std::string& out) {
+    for (size_t group = from; group < to; group += GROUP_ROWS) {
+      const size_t end = std::min(to, group + GROUP_ROWS);
+      ++mGeneration;
+      for (size_t i = group; i < end; ++i) {
+        const Cell* cells = mSheet.mDatas[rows[i]];
+        for (int32_t col : mFormat.cols) {
+          const Cell& c = cells[col];
+          if (c.kind == CELL_TEXT && c.value != 0 && cacheSlot(c.value).key != c.value) resolve(c.value);
+        }
+      }
+      for (size_t i = group; i < end; ++i) appendLine(rows[i], out);
+    }
+  }
 
   void appendLine(int32_t row, std::string& out) {
     const Cell* cells = mSheet.mDatas[row];
@@ -156,6 +175,34 @@ class FieldEncoder {
     uint32_t length = 0;
     bool used = false;  // hit since it came in: a text met once does not push it out
   };
+  static constexpr size_t GROUP_ROWS = 16;
+  static constexpr size_t FOUND_SLOTS = 1024;  // look-ups of one group, open addressing
+  struct Found {
+    uint64_t generation = 0;  // valid for the group of this generation only
+    uint64_t key = 0;
+    StringPool::Entry entry;
+    bool present = false;
+  };
+
+  Slot& cacheSlot(uint64_t key) { return mCache[(key ^ (key >> 29)) & (CACHE_SLOTS - 1)]; }
+
+  // The group's look-up of `key`, made now when it is not yet made.
+  Found& resolve(uint64_t key) {
+    size_t i = (key ^ (key >> 31)) & (FOUND_SLOTS - 1);
+    for (size_t probes = 0; probes < FOUND_SLOTS; ++probes, i = (i + 1) & (FOUND_SLOTS - 1)) {
+      Found& f = mFound[i];
+      if (f.generation == mGeneration && f.key == key) return f;
+      if (f.generation != mGeneration) {
+        f.generation = mGeneration;
+        f.key = key;
+        f.present = mSheet.mPool.lookup(key, f.entry);
+        return f;
+      }
+    }
+    mSpare.key = key;
+    mSpare.present = mSheet.mPool.lookup(key, mSpare.entry);
+    return mSpare;
+  }
 
   void appendField(const Cell& cell, int32_t row, int32_t col, std::string& out) {
     switch (cell.kind) {
@@ -183,8 +230,8 @@ class FieldEncoder {
     }
   }
 
-  void appendText(const Cell& cell, int32_t row, int32_t col, std::string& out) {
-    Slot& slot = mCache[(cell.value ^ (cell.value >> 29)) & (CACHE_SLOTS - 1)];
+  void appendText(const Cell& cell, int32_t, int32_t, std::string& out) {
+    Slot& slot = cacheSlot(cell.value);
     if (slot.key == cell.value) {
       slot.used = true;
       out.append(mCacheBytes, slot.offset, slot.length);
@@ -192,7 +239,14 @@ class FieldEncoder {
     }
     const size_t at = out.size();
     mScratch.clear();
-    appendCellText(mSheet, cell, row, col, mScratch);
+    const Found& f = resolve(cell.value);
+    if (f.present) {  // poolText: the entry's units up to the first NUL
+      const char16_t* t = reinterpret_cast<const char16_t*>(f.entry.bytes);
+      const size_t units = f.entry.len / 2;
+      size_t n = 0;
+      while (n < units && t[n] != 0) ++n;
+      mScratch.assign(t, n);
+    }
     appendGeneric(mScratch, out);
     if (slot.used) {  // a text in use keeps its place once; the next miss takes it
       slot.used = false;
@@ -244,6 +298,9 @@ class FieldEncoder {
   char16_t mDelimiter;
   std::vector<Slot> mCache;
   std::string mCacheBytes;
+  std::vector<Found> mFound;
+  Found mSpare;
+  uint64_t mGeneration = 0;
   std::u16string mScratch;
 };
 
@@ -276,7 +333,7 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
     FieldEncoder& encoder = encoders[b % threads];
     buf.clear();
     const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
-    for (size_t i = b * WRITE_BATCH_ROWS; i < end; ++i) encoder.appendLine(rows[i], buf);
+    encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
   };
   auto encodeRound = [&](size_t first, std::vector<std::string>& bufs) {
     std::vector<std::thread> pool;

@@ -23,7 +23,6 @@
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
-
 namespace {
 
 // numberKind over 7-bit ASCII bytes, with the value of an integer: the same
@@ -119,14 +118,16 @@ uint64_t bytesHash(const char* p, size_t n) {
 }
 
 // One thread's texts and their counts, keyed by the fields' raw bytes (a
-// repeated field costs a hash and a compare: no decoding, no text key), and
-// flushed into the pool in batches, so that hot texts cost one pool call per
-// batch and the table's memory stays bounded. Two raw forms of one text
+// repeated field costs a hash and a compare: no decoding, no text key). When
+// the table fills, the fields met only once go to the pool and the others
+// stay, so hot texts cost the pool one call in all and the table's memory
+// stays bounded. Two raw forms of one text
 // (e.g. two invalid bytes that both decode to U+FFFD) are two entries with
 // the same key and bytes; the pool adds their counts.
 class LocalTexts {
  public:
-  LocalTexts(StringPool& pool, int kind) : mPool(pool), mKind(kind), mSlots(SLOTS) {
+  LocalTexts(StringPool& pool, int kind, size_t firstShard)
+      : mPool(pool), mKind(kind), mFirstShard(firstShard % StringPool::SHARD_COUNT), mSlots(SLOTS) {
     mArena.reserve(ARENA_BYTES + 65536);
     mKeptArena.reserve(ARENA_BYTES + 65536);
     mUsed.reserve(SLOTS / 2);
@@ -160,7 +161,7 @@ class LocalTexts {
   // than once since they came in, so hot texts stay here and cost the pool
   // one call in all; the final flush hands over everything.
   void flush(bool all = false) {
-    std::vector<Slot> kept;
+    std::vector<Slot> kept, handed;
     size_t keptBytes = 0;
     for (size_t i : mUsed) {
       Slot& s = mSlots[i];
@@ -168,13 +169,12 @@ class LocalTexts {
         kept.push_back(s);
         keptBytes += s.length;
       } else {
-        if (mWide.size() < s.length + 1) mWide.resize(s.length + 1);
-        const size_t m = decodeField(mKind, mArena.data() + s.offset, s.length, mWide.data());
-        mPool.addCounted(s.key, mWide.data(), (m + 1) * 2, s.count, mCollided);
+        handed.push_back(s);
       }
       s = Slot{};
     }
     mUsed.clear();
+    handOver(handed);
     mKeptArena.clear();
     for (Slot& k : kept) {
       mKeptArena.append(mArena, k.offset, k.length);
@@ -202,8 +202,37 @@ class LocalTexts {
     uint32_t length = 0;
   };
 
+  // Adds the entries to the pool in the order of the pool's shards, starting
+  // at a shard of this thread's own, so that threads flushing at the same
+  // time mostly take different shard locks, each several times in a row.
+  // (The shard guess mirrors the pool's key mixing; were it to differ, only
+  // the order, not the result, would change.)
+  void handOver(std::vector<Slot>& entries) {
+    auto shardOf = [](uint64_t key) {
+      key ^= key >> 33;
+      key *= 0xff51afd7ed558ccdULL;
+      key ^= key >> 33;
+      key *= 0xc4ceb9fe1a85ec53ULL;
+      key ^= key >> 33;
+      return static_cast<size_t>(key >> (64 - StringPool::SHARD_BITS));
+    };
+    const size_t shards = StringPool::SHARD_COUNT;
+    std::vector<size_t> start(shards + 1, 0);
+    for (const Slot& e : entries) ++start[(shardOf(e.key) + shards - mFirstShard) % shards + 1];
+    for (size_t i = 0; i < shards; ++i) start[i + 1] += start[i];
+    std::vector<const Slot*> order(entries.size());
+    for (const Slot& e : entries) order[start[(shardOf(e.key) + shards - mFirstShard) % shards]++] = &e;
+    for (const Slot* e : order) {
+      if (mWide.size() < e->length + 1) mWide.resize(e->length + 1);
+      const size_t m = decodeField(mKind, mArena.data() + e->offset, e->length, mWide.data());
+      mPool.addCounted(e->key, mWide.data(), (m + 1) * 2, e->count, mCollided);
+    }
+  }
+
+
   StringPool& mPool;
   int mKind;
+  size_t mFirstShard;
   std::vector<Slot> mSlots;
   std::vector<size_t> mUsed;
   std::string mArena;
@@ -212,11 +241,12 @@ class LocalTexts {
   bool mCollided = false;
 };
 
-// A record too wide for the sheet as first sized: typed now, placed once the
-// sheet has been widened.
-struct AsideRow {
+// A row made wider than the sheet as first sized, for a record with as many
+// fields as the sheet has columns or more: the other rows are widened to the
+// widest once every row is made.
+struct WideRow {
   int64_t row;
-  std::vector<Cell> cells;
+  uint64_t cells;  // the cells its block holds
 };
 
 // Shared by the workers of one import.
@@ -243,8 +273,9 @@ struct Span {
   uint64_t count = 0;      // records found in phase 1
   uint64_t end = 0;        // where the span's last record ended
   int64_t firstRow = 0;    // sheet row of its first record
-  uint64_t widest = 0;     // most fields of a record set aside
-  std::vector<AsideRow> aside;
+  uint64_t widest = 0;     // most cells of a wide row (0: none)
+  size_t shardStart = 0;   // where this span's worker begins its pool flushes
+  std::vector<WideRow> wide;  // in row order
 };
 
 // Types fields into cells the way setTextTyped does, texts counted locally.
@@ -379,7 +410,7 @@ void countSpan(ImportJob& job, Span& span, bool last) {
 // Phase 2: types the span's records into their rows.
 void fillSpan(ImportJob& job, Span& span) {
   CDataCore& sheet = job.sheet;
-  LocalTexts texts(sheet.mPool, job.kind);
+  LocalTexts texts(sheet.mPool, job.kind, span.shardStart);
   FieldTyper typer(job.kind, texts);
   CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
   stream.seek(span.start);
@@ -397,19 +428,17 @@ void fillSpan(ImportJob& job, Span& span) {
     const int64_t row = span.firstRow + static_cast<int64_t>(k);
     // Each worker makes its own rows: they come from its own malloc arena and
     // their pages are first touched here, on all threads at once.
-    Cell* cellsOfRow = newRow(width);
+    const uint64_t rowCells = std::max<uint64_t>(width, cells.size() + 1);
+    Cell* cellsOfRow = newRow(rowCells);
     if (cellsOfRow == nullptr) {
       job.failed = true;
       return;
     }
     job.rows[row] = cellsOfRow;
-    if (cells.empty()) {
-      // an empty line: an empty row
-    } else if (cells.size() < width) {
-      std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
-    } else {
-      span.widest = std::max<uint64_t>(span.widest, cells.size());
-      span.aside.push_back({row, cells});
+    if (!cells.empty()) std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
+    if (rowCells > width) {
+      span.widest = std::max(span.widest, rowCells);
+      span.wide.push_back({row, rowCells});
     }
     if (k - reported >= 4096) {
       job.recordsDone += k - reported;
@@ -484,17 +513,39 @@ bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t
   return true;
 }
 
-// Widens the sheet for the records set aside and places them.
-void placeAside(CDataCore& sheet, std::vector<Span>& spans) {
+// Widens a span's rows to `cells`, zero-filling what each gains. False when a
+// block cannot grow (it then stays as it was, still freeable).
+bool widenSpan(Cell** rows, const Span& span, uint64_t width, uint64_t cells) {
+  size_t next = 0;  // the span's next wide row
+  for (uint64_t k = 0; k < span.count; ++k) {
+    const int64_t row = span.firstRow + static_cast<int64_t>(k);
+    uint64_t has = width;
+    if (next < span.wide.size() && span.wide[next].row == row) has = span.wide[next++].cells;
+    if (has == cells) continue;
+    void* grown = std::realloc(rows[row], cells * sizeof(Cell));
+    if (grown == nullptr) return false;
+    rows[row] = static_cast<Cell*>(grown);
+    std::memset(rows[row] + has, 0, (cells - has) * sizeof(Cell));
+  }
+  return true;
+}
+
+// After every row is made: when some records were wider than the first, all
+// rows (row 0 too) get the widest row's width, on every worker at once.
+bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingProgress& progress) {
   uint64_t widest = 0;
   for (const Span& s : spans) widest = std::max(widest, s.widest);
-  if (widest == 0) return;
-  sheet.resize(static_cast<int32_t>(sheet.mRowCount), static_cast<int32_t>(widest + 1));
-  for (Span& s : spans) {
-    for (const AsideRow& a : s.aside) {
-      std::memcpy(sheet.mDatas[a.row] + 1, a.cells.data(), a.cells.size() * sizeof(Cell));
-    }
-  }
+  if (widest == 0) return true;
+  void* row0 = std::realloc(job.rows[0], widest * sizeof(Cell));
+  if (row0 == nullptr) return false;
+  job.rows[0] = static_cast<Cell*>(row0);
+  std::memset(job.rows[0] + width, 0, (widest - width) * sizeof(Cell));
+  runWorkers(spans.size(), [&](size_t t) {
+    if (!widenSpan(job.rows, spans[t], width, widest)) job.failed = true;
+  }, job, 0, progress, 0, 0);
+  if (job.failed) return false;
+  job.sheet.mColCount = widest;
+  return true;
 }
 
 }  // namespace
@@ -529,9 +580,10 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   }
 
   uint64_t total = 0;
-  for (Span& s : spans) {
-    s.firstRow = static_cast<int64_t>(total) + 1;
-    total += s.count;
+  for (size_t t = 0; t < spans.size(); ++t) {
+    spans[t].firstRow = static_cast<int64_t>(total) + 1;
+    spans[t].shardStart = t * StringPool::SHARD_COUNT / spans.size();
+    total += spans[t].count;
   }
   if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
     return ParallelResult::NotTaken;
@@ -546,12 +598,13 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   }
   std::fill(rows + 1, rows + total + 1, nullptr);
   sheet.mDatas = job.rows = rows;
-  // Room for two distinct texts per record up front: the shards' tables then
-  // do not grow under their locks while the workers add, and stay sparse
-  // enough for short probes. Pages of the tables that no text reaches are
-  // never touched, so repeated texts cost little of it.
-  sheet.mPool.reserve(static_cast<size_t>(total) * 2);
+  // Room for one distinct text per record up front, so that the shards'
+  // tables do not grow under their locks while the workers add. (A pool
+  // that reaches that many texts has tables of this size anyway; pages of
+  // them that no text reaches are never touched.)
+  sheet.mPool.reserve(static_cast<size_t>(total));
   runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
+  if (!job.failed && !widenRows(job, spans, firstFields + 1, progress)) job.failed = true;
   if (job.failed) {
     for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
     sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
@@ -559,8 +612,7 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
     ++gTextIoStats.parallelGaveWay;
     return ParallelResult::NotTaken;
   }
-  sheet.mRowCount = total + 1;  // every row is made: the sheet is whole again
-  placeAside(sheet, spans);
+  sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
   ++gTextIoStats.parallelDone;
   return ParallelResult::Done;
 }

@@ -12,8 +12,9 @@
 //   2. Rows: the sheet is sized once from the count; each thread types its
 //      records straight into its rows (numbers parsed, texts keyed by textKey
 //      and counted in a small table of its own, flushed into the pool with
-//      StringPool::addCounted). Records wider than the sheet wait aside until
-//      the sheet has been widened to the widest record.
+//      StringPool::addCounted). A record wider than the first gets a row of
+//      its own width; once every row is made, all rows are widened to the
+//      widest (the sheet the sequential road's growing columns end with).
 //   3. A key held by two different texts (which the sequential road would have
 //      probed to key + 1) makes the whole road give way to the sequential one.
 #pragma once

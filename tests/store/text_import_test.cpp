@@ -161,6 +161,7 @@ std::vector<Fixture> fixtures() {
       {"quotes off", repeat("a,\"b\nc\",d\"\n", 300), false, true},
       {"cr lf mixes", repeat("a,b\r\nc\rd\n\ne\r\r\nf", 250) + "\r", true, true},
       {"widening records", widening, true, true},
+      {"first line narrower than the rest", "a,b\n" + repeat("1,x,3,y,5\n", 500) + repeat("6,7\n", 100), true, true},
       {"empty lines", "\n\n" + repeat("x\n\n\ny,z\n", 300) + "\n", true, true},
       {"gbk", gbk(repeat("北京,上海,金额12,\"广州,深圳\"\n", 300)), true, true},
       // bytes that decode to the same text ('?' in GBK, U+FFFD in UTF-8) by

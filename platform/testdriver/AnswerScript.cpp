@@ -1,0 +1,36 @@
+#include "platform/testdriver/AnswerScript.h"
+
+namespace testdriver {
+
+AnswerScript::AnswerScript() {
+  mPrevious = platform::setBlockingHook([this](const platform::BlockingCall& call) { return take(call); });
+}
+
+AnswerScript::~AnswerScript() { platform::setBlockingHook(std::move(mPrevious)); }
+
+void AnswerScript::answer(const std::u16string& kind, LONG_PTR value,
+                          std::vector<std::u16string> texts) {
+  mAnswers[kind].push_back(platform::BlockingAnswer{value, std::move(texts)});
+}
+
+std::optional<platform::BlockingAnswer> AnswerScript::take(const platform::BlockingCall& call) {
+  auto& queue = mAnswers[call.kind];
+  mCalls.push_back(Record{call, !queue.empty()});
+  if (queue.empty()) return std::nullopt;
+  platform::BlockingAnswer a = std::move(queue.front());
+  queue.pop_front();
+  return a;
+}
+
+size_t AnswerScript::unanswered() const {
+  size_t n = 0;
+  for (const Record& r : mCalls) n += r.answered ? 0 : 1;
+  return n;
+}
+
+size_t AnswerScript::pending(const std::u16string& kind) const {
+  auto it = mAnswers.find(kind);
+  return it == mAnswers.end() ? 0 : it->second.size();
+}
+
+}  // namespace testdriver

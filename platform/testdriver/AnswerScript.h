@@ -1,0 +1,41 @@
+// Answers for the blocking calls a test reaches (message boxes, popup menus,
+// file and folder dialogs): queued by kind, handed out in order, and every
+// call recorded with its arguments. While an AnswerScript exists it is the
+// layer's blocking-call hook.
+#pragma once
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/user/blocking.h"
+
+namespace testdriver {
+
+class AnswerScript {
+ public:
+  AnswerScript();
+  ~AnswerScript();  // restores the hook that was there before
+  AnswerScript(const AnswerScript&) = delete;
+  AnswerScript& operator=(const AnswerScript&) = delete;
+
+  // Queues the answer for the next call of `kind` (e.g. u"MessageBoxW").
+  void answer(const std::u16string& kind, LONG_PTR value, std::vector<std::u16string> texts = {});
+
+  struct Record {
+    platform::BlockingCall call;
+    bool answered = false;
+  };
+  const std::vector<Record>& calls() const { return mCalls; }
+  size_t unanswered() const;                       // calls that found no answer queued
+  size_t pending(const std::u16string& kind) const;  // answers not used yet
+
+ private:
+  std::optional<platform::BlockingAnswer> take(const platform::BlockingCall& call);
+
+  std::map<std::u16string, std::deque<platform::BlockingAnswer>> mAnswers;
+  std::vector<Record> mCalls;
+  platform::BlockingHook mPrevious;
+};
+
+}  // namespace testdriver

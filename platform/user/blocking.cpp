@@ -1,0 +1,33 @@
+// The hook that answers blocking calls.
+#include "platform/user/blocking.h"
+
+#include <mutex>
+
+namespace platform {
+
+namespace {
+std::mutex hookMutex;
+BlockingHook& hook() {
+  static auto* h = new BlockingHook;
+  return *h;
+}
+}  // namespace
+
+BlockingHook setBlockingHook(BlockingHook next) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  BlockingHook previous = std::move(hook());
+  hook() = std::move(next);
+  return previous;
+}
+
+std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
+  BlockingHook h;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    h = hook();
+  }
+  if (!h) return std::nullopt;
+  return h(call);
+}
+
+}  // namespace platform

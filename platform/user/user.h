@@ -1,0 +1,17 @@
+// The windowing and kernel side of the platform layer in one include.
+#pragma once
+#include "platform/user/blocking.h"
+#include "platform/user/clipboard.h"
+#include "platform/user/constants.h"
+#include "platform/user/dropfiles.h"
+#include "platform/user/findfile.h"
+#include "platform/user/input.h"
+#include "platform/user/kernel.h"
+#include "platform/user/message.h"
+#include "platform/user/paint.h"
+#include "platform/user/registry.h"
+#include "platform/user/scroll.h"
+#include "platform/user/sockets.h"
+#include "platform/user/timer.h"
+#include "platform/user/types.h"
+#include "platform/user/window.h"
