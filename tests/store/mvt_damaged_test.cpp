@@ -1,6 +1,7 @@
 // Damaged and hostile document files: the reader and the append check before they
 // allocate, fail cleanly and leave the sheet empty (read) or unchanged (append). Also
 // replays the fuzzing corpus kept beside this file.
+#include <cctype>
 #include <functional>
 
 #include "mvt_support.h"

@@ -2,6 +2,7 @@
 // ".mvt" file. A read must either fail leaving an empty sheet, or give a sheet that
 // writes and reads back; an append must keep every pool count equal to the references
 // the sheet holds. Built by scripts/fuzz.sh with clang only.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,9 +17,13 @@ namespace {
 
 std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
+// The two scratch files live in memory (memfd), reached by their /proc/self/fd paths,
+// so that nothing is left on disk however the fuzzer ends.
 const std::string& scratch(const char* name) {
-  static std::string base = "/tmp/mvt-fuzz-" + std::to_string(getpid()) + "-";
-  static std::string paths[2] = {base + "in.mvt", base + "out.mvt"};
+  static const std::string paths[2] = {
+      "/proc/self/fd/" + std::to_string(memfd_create("mvt-in", 0)),
+      "/proc/self/fd/" + std::to_string(memfd_create("mvt-out", 0)),
+  };
   return paths[name[0] == 'o'];
 }
 
