@@ -188,6 +188,27 @@ TEST(MvtDamagedSound, AllocationFailureAmongManyRows) {
   EXPECT_EQ(core.getText(4999, 1), u"r49");
 }
 
+// A write that the device refuses gives false, after the final report; a file that is
+// not a regular file is not read.
+TEST(MvtDamagedSound, RefusedWritesAndDevicesFail) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (size_t block : {size_t(0), size_t(64)}) {
+    docfile::setBlockBytes(block);
+    CDataCore core;
+    core.resize(3000, 4);
+    for (int32_t r = 1; r < 3000; ++r) core.setText(r, 1, u"t" + widen(std::to_string(r)));
+    ProgressLog log;
+    log.attach(core);
+    EXPECT_FALSE(core.write(u"/dev/full", true));
+    EXPECT_FALSE(core.write(u"/dev/full", false));
+    ASSERT_FALSE(log.values.empty());
+    EXPECT_EQ(log.values.back(), 100);
+    EXPECT_FALSE(core.read(u"/dev/null"));
+    EXPECT_TRUE(isEmptySheet(core));
+  }
+  docfile::setBlockBytes(0);
+}
+
 TEST(MvtDamagedSound, MissingFileReportsNothing) {
   ScratchDir dir;
   CDataCore core;
