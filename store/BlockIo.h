@@ -20,6 +20,15 @@ class FileHandle {
   ~FileHandle() { close(); }
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& other) noexcept : mFile(other.mFile) { other.mFile = nullptr; }
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+      close();
+      mFile = other.mFile;
+      other.mFile = nullptr;
+    }
+    return *this;
+  }
 
   FILE* get() const { return mFile; }
   explicit operator bool() const { return mFile != nullptr; }
@@ -89,6 +98,7 @@ class BlockWriter {
 
   // Appends n bytes.
   bool put(const void* p, size_t n) {
+    mTotal += n;
     if (n <= mCap - mUsed) {
       std::memcpy(mBuf + mUsed, p, n);
       mUsed += n;
@@ -103,9 +113,12 @@ class BlockWriter {
     if (n > mCap - mUsed) submit();
     char* p = mBuf + mUsed;
     mUsed += n;
+    mTotal += n;
     return p;
   }
   size_t capacity() const { return mCap; }
+  // Bytes put so far (written once flush() succeeds).
+  uint64_t total() const { return mTotal; }
   // Writes out everything put so far and waits for it.
   bool flush();
   bool ok() const { return mOk.load(std::memory_order_relaxed); }
@@ -123,6 +136,7 @@ class BlockWriter {
   char* mBuf;          // the buffer being filled: mBufs[mCurrent]
   int mCurrent = 0;
   size_t mUsed = 0;
+  uint64_t mTotal = 0;
   std::atomic<bool> mOk{true};
   // Shared with the writer thread under mLock.
   std::mutex mLock;

@@ -2,6 +2,8 @@
 // progress arithmetic they share (declared in DocumentFile.h).
 #include "store/DocumentFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -234,7 +236,17 @@ bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadPro
   return true;
 }
 
-// Once this many pool bytes are read, the pool makes room for the rest of the section.
+// The number of entries a pool section of `section` bytes holds by the head's pool
+// bytes (an entry takes 8 bytes more in the file than in that figure), at most as many
+// as entries of the smallest size fit; 0 when the head's figure cannot be right.
+uint64_t entriesByHead(uint64_t section, int64_t poolBytes) {
+  if (poolBytes < 0 || uint64_t(poolBytes) > section) return 0;
+  const uint64_t entries = (section - uint64_t(poolBytes)) / COUNT_BYTES;
+  return std::min(entries, section / (ENTRY_HEAD_BYTES + COUNT_BYTES + 1));
+}
+
+// Once this many pool bytes are read without a usable head figure, the pool makes room
+// for the rest of the section.
 constexpr uint64_t RESERVE_AFTER_BYTES = uint64_t(16) << 20;
 
 // Makes room in the pool for the entries of a section of `section` bytes, estimated from
@@ -249,11 +261,17 @@ void reserveForSection(StringPool& pool, uint64_t section, uint64_t consumed, ui
 // Step 9 of reading: every entry into the pool as it stands in the file (a later entry
 // under the same key replaces an earlier one). The head's pool bytes are then set to
 // what the stored entries add up to: a damaged head is not believed.
+//
+// The pool's tables are made large enough before the first entry goes in: entries come
+// in the order of the saving pool's tables, and storing them in that order into tables
+// that are still growing piles them into long probe runs.
 bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
-              int64_t counter) {
+              int64_t counter, int64_t headPoolBytes) {
   uint64_t taken = 0, entries = 0, stored = 0;
   int64_t reported = 0, poolBytes = 0;
-  bool reserved = false;
+  const uint64_t expected = entriesByHead(lay.fileSize - lay.poolStart, headPoolBytes);
+  if (expected) core.mPool.reserve(size_t(expected));
+  bool reserved = expected != 0;
   const bool ok = readPoolSection(in, lay.fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
     core.mPool.put(key, bytes, len, count);
     if (len && count) {
@@ -300,7 +318,7 @@ bool readDocument(CDataCore& core, FILE* f) {
   if (!readRows(core, in, lay, plan, counter, rows)) return false;
   static_cast<DocHeader&>(core) = head;
   core.mDatas = rows;
-  return loadPool(core, in, lay, plan, counter);
+  return loadPool(core, in, lay, plan, counter, head.mPoolBytes);
 }
 
 // ---- append ----
@@ -389,13 +407,25 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
 
 }  // namespace
 
-// Creates or truncates the file and writes the head, the rows and the pool entries;
+// Creates or replaces the file and writes the head, the rows and the pool entries;
 // all = false writes the filtered save (writeShown). Progress 0, 10, one report per
 // 1/70 of the rows and per 1/20 of the entries, then 100 once the file is closed. The
 // final 100 comes after a failed write too, so that the progress display always closes.
 // A file that cannot be created gives false without any report.
+//
+// An existing regular file is not truncated first: the new bytes go over the old ones
+// and the file is then cut to the new length (to nothing after a failure, as a failed
+// save leaves no document either way). The result is the file a truncating open gives,
+// without making the file system drop the whole old file first and, on ext4, wait at
+// the close for the new blocks to be allocated (which halves the speed of a re-save).
 bool CDataCore::write(const std::u16string& path, bool all) {
-  FileHandle f(_wfopen(path.c_str(), u"wb"));
+  FileHandle f(_wfopen(path.c_str(), u"r+b"));
+  uint64_t oldSize = 0;
+  const bool inPlace = f && fileSizeOf(f.get(), oldSize);
+  if (!inPlace) {
+    f.close();
+    f = FileHandle(_wfopen(path.c_str(), u"wb"));
+  }
   if (!f) return false;
   reportProgress(0);
   bool ok;
@@ -403,6 +433,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
     BlockWriter out(f.get(), gBlockBytes ? gBlockBytes : BlockWriter::DEFAULT_CAPACITY);
     int64_t counter = 10;
     ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, counter);
+    if (inPlace && ::ftruncate(fileno(f.get()), ok ? off_t(out.total()) : 0) != 0) ok = false;
   }
   ok = f.close() && ok;
   reportProgress(100);

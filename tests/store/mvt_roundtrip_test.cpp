@@ -100,6 +100,22 @@ TEST_P(MvtRoundTrip, EmptySheetWritesAHeadAlone) {
   EXPECT_EQ(log.values, (std::vector<int64_t>{0, 10, 100, 0, 10, 100}));
 }
 
+// Saving over a longer document leaves exactly the new one.
+TEST_P(MvtRoundTrip, SavingOverALongerDocumentCutsIt) {
+  CDataCore core;
+  fillEverything(core);
+  ASSERT_TRUE(core.write(dir.wfile("doc.mvt"), true));
+  CDataCore small;
+  small.resize(2, 2);
+  small.setText(1, 1, u"s");
+  ASSERT_TRUE(small.write(dir.wfile("small.mvt"), true));
+  ASSERT_TRUE(small.write(dir.wfile("doc.mvt"), true));
+  EXPECT_TRUE(readBytes(dir.file("doc.mvt")) == readBytes(dir.file("small.mvt")));
+  CDataCore back;
+  ASSERT_TRUE(back.read(dir.wfile("doc.mvt")));
+  expectSameSheet(small, back);
+}
+
 INSTANTIATE_TEST_SUITE_P(BufferSizes, MvtRoundTrip, ::testing::Values(0, 1, 7, 16, 4096));
 
 // Progress: 0 first, 100 last, never falling, and a bounded number of reports however
