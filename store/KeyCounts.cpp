@@ -1,6 +1,8 @@
 #include "store/KeyCounts.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include "store/StringPool.h"
 
@@ -19,8 +21,9 @@ inline uint64_t mixKey(uint64_t key) {
 
 KeyCounts::KeyCounts(const StringPool& pool) {
   uint64_t slots = 16;
-  while (slots < 2 * uint64_t(pool.size())) slots *= 2;
-  mSlots.reset(new Slot[slots]());
+  while (slots * 7 < uint64_t(pool.size()) * 10) slots *= 2;  // at most 70% full
+  mSlots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
+  if (!mSlots) throw std::bad_alloc();
   mMask = slots - 1;
   pool.forEach([&](uint64_t key, const char*, size_t len, uint64_t) {
     uint64_t i = mixKey(key) & mMask;

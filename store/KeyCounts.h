@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 class StringPool;
@@ -30,6 +31,9 @@ class KeyCounts {
   };
   const Slot* find(uint64_t key) const;
 
-  std::unique_ptr<Slot[]> mSlots;  // a power of two, at most half full
+  struct Free {
+    void operator()(Slot* p) const { std::free(p); }
+  };
+  std::unique_ptr<Slot[], Free> mSlots;  // a power of two of slots, at most 70% full
   uint64_t mMask = 0;
 };
