@@ -407,6 +407,9 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
 
 }  // namespace
 
+// Cuts an open regular file to `size` bytes.
+static bool truncateTo(FILE* f, uint64_t size) { return ::ftruncate(fileno(f), off_t(size)) == 0; }
+
 // Creates or replaces the file and writes the head, the rows and the pool entries;
 // all = false writes the filtered save (writeShown). Progress 0, 10, one report per
 // 1/70 of the rows and per 1/20 of the entries, then 100 once the file is closed. The
@@ -429,11 +432,17 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   if (!f) return false;
   reportProgress(0);
   bool ok;
-  {
+  try {
     BlockWriter out(f.get(), gBlockBytes ? gBlockBytes : BlockWriter::DEFAULT_CAPACITY);
     int64_t counter = 10;
     ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, counter);
-    if (inPlace && ::ftruncate(fileno(f.get()), ok ? off_t(out.total()) : 0) != 0) ok = false;
+    ok = out.flush() && ok;
+    if (inPlace && !truncateTo(f.get(), ok ? out.total() : 0)) ok = false;
+  } catch (...) {  // out of memory: no half-new document is left behind either
+    if (inPlace) truncateTo(f.get(), 0);
+    f.close();
+    reportProgress(100);
+    throw;
   }
   ok = f.close() && ok;
   reportProgress(100);
