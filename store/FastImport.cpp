@@ -86,6 +86,7 @@ namespace {
 constexpr int64_t MAX_ROWS = INT32_MAX;
 constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
 constexpr size_t WORKER_LINE_UNITS = 1u << 16;
+constexpr size_t SPANS_PER_WORKER = 4;
 
 // Decodes a field's bytes as the sequential road does (utf8ToWide or
 // ansiToWide, then read as a C string): into `out`, NUL-terminated; returns
@@ -274,7 +275,6 @@ struct Span {
   uint64_t end = 0;        // where the span's last record ended
   int64_t firstRow = 0;    // sheet row of its first record
   uint64_t widest = 0;     // most cells of a wide row (0: none)
-  size_t shardStart = 0;   // where this span's worker begins its pool flushes
   std::vector<WideRow> wide;  // in row order
 };
 
@@ -408,10 +408,8 @@ void countSpan(ImportJob& job, Span& span, bool last) {
 }
 
 // Phase 2: types the span's records into their rows.
-void fillSpan(ImportJob& job, Span& span) {
+void fillSpan(ImportJob& job, Span& span, FieldTyper& typer) {
   CDataCore& sheet = job.sheet;
-  LocalTexts texts(sheet.mPool, job.kind, span.shardStart);
-  FieldTyper typer(job.kind, texts);
   CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
   stream.seek(span.start);
   const bool quotes = gQuoteDetect;
@@ -446,8 +444,6 @@ void fillSpan(ImportJob& job, Span& span) {
       if (job.failed) return;
     }
   }
-  texts.flush(true);
-  if (texts.collided()) job.failed = true;
   job.recordsDone += span.count - reported;
 }
 
@@ -505,7 +501,10 @@ bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t
     spans[t].start = t == 0 ? begin : std::max(nextLineStart(fd, nominal, size), spans[t - 1].start);
   }
   for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : size;
-  runWorkers(n, [&](size_t t) { countSpan(job, spans[t], t + 1 == n); }, job, 0, progress, 0, 0);
+  std::atomic<size_t> next{0};
+  runWorkers(std::min<size_t>(workerCount(), n), [&](size_t) {
+    for (size_t t; (t = next++) < n;) countSpan(job, spans[t], t + 1 == n);
+  }, job, 0, progress, 0, 0);
   if (job.failed) return false;
   for (size_t t = 0; t + 1 < n; ++t) {
     if (spans[t].end != spans[t + 1].start) return false;
@@ -540,8 +539,11 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingP
   if (row0 == nullptr) return false;
   job.rows[0] = static_cast<Cell*>(row0);
   std::memset(job.rows[0] + width, 0, (widest - width) * sizeof(Cell));
-  runWorkers(spans.size(), [&](size_t t) {
-    if (!widenSpan(job.rows, spans[t], width, widest)) job.failed = true;
+  std::atomic<size_t> next{0};
+  runWorkers(std::min<size_t>(workerCount(), spans.size()), [&](size_t) {
+    for (size_t t; (t = next++) < spans.size();) {
+      if (!widenSpan(job.rows, spans[t], width, widest)) job.failed = true;
+    }
   }, job, 0, progress, 0, 0);
   if (job.failed) return false;
   job.sheet.mColCount = widest;
@@ -571,7 +573,9 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   if (f == nullptr) return ParallelResult::NotTaken;
   ImportJob job{path, sheet, reader.kind(), reader.delimiter(),
                 gTextIo.blockBytes ? gTextIo.blockBytes : WORKER_BLOCK_BYTES};
-  std::vector<Span> spans(threads);
+  // Several spans per worker, taken as workers come free: a worker that the
+  // machine slows down holds up the end by one small span at most.
+  std::vector<Span> spans(threads * SPANS_PER_WORKER);
   const bool found = findRecordStarts(job, spans, fileno(f), begin, size, progress);
   std::fclose(f);
   if (!found) {
@@ -582,7 +586,6 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   uint64_t total = 0;
   for (size_t t = 0; t < spans.size(); ++t) {
     spans[t].firstRow = static_cast<int64_t>(total) + 1;
-    spans[t].shardStart = t * StringPool::SHARD_COUNT / spans.size();
     total += spans[t].count;
   }
   if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
@@ -603,7 +606,14 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   // that reaches that many texts has tables of this size anyway; pages of
   // them that no text reaches are never touched.)
   sheet.mPool.reserve(static_cast<size_t>(total));
-  runWorkers(threads, [&](size_t t) { fillSpan(job, spans[t]); }, job, total, progress, 10, 95);
+  std::atomic<size_t> nextSpan{0};
+  runWorkers(threads, [&](size_t w) {
+    LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads);
+    FieldTyper typer(job.kind, texts);
+    for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan(job, spans[t], typer);
+    texts.flush(true);
+    if (texts.collided()) job.failed = true;
+  }, job, total, progress, 10, 95);
   if (!job.failed && !widenRows(job, spans, firstFields + 1, progress)) job.failed = true;
   if (job.failed) {
     for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);

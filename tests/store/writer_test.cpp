@@ -154,6 +154,21 @@ TEST_F(Writer, SmallSheetsAndFailures) {
   EXPECT_TRUE(progress.empty());
 }
 
+// A device that refuses every write: the writers stop and report false, and
+// the parallel save's workers do not wait on for the writer.
+TEST_F(Writer, ShortWritesFail) {
+  std::vector<std::vector<std::u16string>> rows;
+  for (int i = 0; i < 50000; ++i) rows.push_back({u"x", int64Text(i)});
+  fill(rows);
+  for (unsigned threads : {1u, 8u}) {
+    gTextIo.threads = threads;
+    progress.clear();
+    EXPECT_FALSE(sheet.writeDelimited(u"/dev/full", ',', true)) << threads;
+    EXPECT_EQ(progress.back(), 100);
+  }
+  EXPECT_FALSE(sheet.writeRows(u"/dev/full", 1, 50001, 0, 100, ',', true));
+}
+
 TEST_F(Writer, RowToCsvLineUsesCommaAndLf) {
   fill({{u"a\tb", u"c,d", u"7"}});
   sheet.mSaveEncoding = ENC_UTF16LE;

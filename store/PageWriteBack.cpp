@@ -1,0 +1,157 @@
+// The write-back of one page of a huge text file: the bytes before and after
+// the page are copied unchanged into a temporary copy in the same folder,
+// the sheet's rows take the page's place, and the copy replaces the file only
+// when every step succeeded.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/fileio.h"
+#include "store/DataCore.h"
+#include "store/FieldEncoder.h"
+#include "store/RisingProgress.h"
+#include "store/TextImport.h"
+
+using namespace textout;
+
+namespace {
+
+constexpr size_t COPY_CHUNK = 524288;
+
+bool writeAll(FILE* f, const std::string& bytes) {
+  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+}
+
+// Copies bytes [from, from + n) of `in` to `out` in 512 KB chunks, calling
+// report(copied) after each chunk. False on a short read or write.
+template <class Report>
+bool copyRange(FILE* in, FILE* out, uint64_t from, uint64_t n, Report&& report) {
+  if (n == 0) return true;
+  if (_fseeki64(in, static_cast<int64_t>(from), SEEK_SET) != 0) return false;
+  std::vector<char> buf(COPY_CHUNK);
+  uint64_t copied = 0;
+  while (copied < n) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(COPY_CHUNK, n - copied));
+    if (std::fread(buf.data(), 1, want, in) != want) return false;
+    if (std::fwrite(buf.data(), 1, want, out) != want) return false;
+    copied += want;
+    report(copied);
+  }
+  return true;
+}
+
+// Flushes the file to disk and closes it; false when any step fails.
+bool flushAndClose(FILE* f) {
+  bool ok = std::fflush(f) == 0;
+  ok = ::fsync(fileno(f)) == 0 && ok;
+  return std::fclose(f) == 0 && ok;
+}
+
+// The file's own byte order mark when it starts with the mark of `enc`.
+std::string ownMark(FILE* in, int32_t enc) {
+  const std::string mark = bomOf(enc == ENC_UTF8_NOBOM ? ENC_UTF8 : enc);
+  if (mark.empty() || _fseeki64(in, 0, SEEK_SET) != 0) return {};
+  char head[3] = {0, 0, 0};
+  size_t got = std::fread(head, 1, mark.size(), in);
+  return got == mark.size() && std::memcmp(head, mark.data(), got) == 0 ? mark : std::string();
+}
+
+// The head of a write-back: the file's own mark for the first page, else the
+// bytes before the page (progress rising towards 20). Adds what it wrote to `written`.
+bool writePageHead(RisingProgress& progress, FILE* in, FILE* out, const TextPage& page, uint64_t& written) {
+  if (page.start == 0) {
+    std::string mark = ownMark(in, page.encoding);
+    written = mark.size();
+    return writeAll(out, mark);
+  }
+  const uint64_t step = page.start / 20;
+  uint64_t lastReport = 0;
+  written = page.start;
+  return copyRange(in, out, 0, page.start, [&](uint64_t copied) {
+    if (step != 0 && copied - lastReport >= step) {
+      lastReport = copied;
+      progress(static_cast<int64_t>(copied / step));
+    }
+  });
+}
+
+bool writePageTail(RisingProgress& progress, FILE* in, FILE* out, uint64_t from, uint64_t length) {
+  const uint64_t step = (length - from) / 20;
+  uint64_t lastReport = 0;
+  return copyRange(in, out, from, length - from, [&](uint64_t copied) {
+    if (step != 0 && copied - lastReport >= step) {
+      lastReport = copied;
+      progress(static_cast<int64_t>(copied / step) + 80);
+    }
+  });
+}
+
+uint64_t fileLength(FILE* f) {
+  struct stat st;
+  return ::fstat(fileno(f), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+}  // namespace
+
+bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, TextPage& page) {
+  const std::u16string temp = path + u".temp__";
+  FILE* in = _wfopen(path.c_str(), u"rb");
+  if (in == nullptr) return false;
+  const uint64_t length = fileLength(in);
+  if (page.start > page.end || page.end > length) {  // offsets that do not describe this file
+    std::fclose(in);
+    return false;
+  }
+  FILE* out = _wfopen(temp.c_str(), u"wb");
+  if (out == nullptr) {
+    std::fclose(in);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fileno(in), &st) == 0) ::fchmod(fileno(out), st.st_mode & 07777);
+  const int32_t enc = page.encoding != 0 ? page.encoding : sheet.mOpenEncoding;
+  RisingProgress progress(sheet);
+  progress(0);
+  uint64_t headBytes = 0;
+  bool ok = writePageHead(progress, in, out, page, headBytes);
+  progress(20);
+  uint64_t rowBytes = 0;
+  if (ok) {
+    const LineFormat fmt = makeFormat(sheet, enc, page.delimiter, false, false);
+    const int64_t step = static_cast<int64_t>(sheet.mRowCount / 60);
+    int64_t counter = 21;
+    FieldEncoder encoder(sheet, fmt);
+    std::string line;
+    for (int32_t r = fromRow1 ? 1 : 2; ok && r < static_cast<int32_t>(sheet.mRowCount); ++r) {
+      line.clear();
+      encoder.appendLine(r, line);
+      ok = writeAll(out, line);
+      rowBytes += line.size();
+      if (step != 0 && r % step == 0) progress(counter++);
+    }
+  }
+  ok = ok && writePageTail(progress, in, out, page.end, length);
+  std::fclose(in);
+  ok = flushAndClose(out) && ok;
+  if (ok) ok = std::rename(nativePath(temp).c_str(), nativePath(path).c_str()) == 0;
+  if (!ok) {
+    std::remove(nativePath(temp).c_str());
+  } else {
+    page.end = headBytes + rowBytes;
+  }
+  progress.finish();
+  return ok;
+}
+
+// The page write-back with the caller's delimiter, in the encoding the file
+// was read in (mOpenEncoding). The new end of the page is not handed back:
+// callers that write the same page again use writeTextPage.
+bool CDataCore::writePage(const std::u16string& path, char delimiter, bool fromRow1, uint64_t pageStart,
+                          uint64_t pageEnd) {
+  TextPage page{pageStart, pageEnd, delimiter, mOpenEncoding};
+  return writeTextPage(*this, path, fromRow1, page);
+}
