@@ -187,6 +187,16 @@ class CDataCore : public DataIntf, public DocHeader {
   std::string encodeCell(int32_t row, int32_t col);
   std::string rowToCsvLine(int32_t row);
 
+  // ---- the document file (DocumentFile.cpp) ----
+  // Saves the sheet as a ".mvt" document; all = false keeps only the shown rows and the
+  // texts they use. True when the whole file was written.
+  bool write(const std::u16string& path, bool all);
+  // Opens a ".mvt" document into the sheet (both encodings become ANSI). A file that is
+  // damaged or ends early gives false and leaves the sheet empty.
+  bool read(const std::u16string& path);
+  // Appends the rows of a ".mvt" document to the sheet, progress from..to.
+  bool appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo);
+
   // ---- data (the document's record, in order) ----
   ValueHandler* mHandler = nullptr;  // never installed in this program
   Cell** mDatas = nullptr;

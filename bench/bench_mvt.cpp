@@ -1,0 +1,88 @@
+// Times the document file on the benchmark sheet: the CSV of gen_csv read into a sheet,
+// then CDataCore::write (save), CDataCore::read (open) and the filtered save, each run
+// a few times with the file in the page cache; the first run of each also pays for
+// memory the process has not touched before. Prints MB/s of document bytes. "new"
+// writes a file that did not exist; "over" replaces the document of the previous run,
+// which costs the file system the truncation of the old one.
+//
+//   bench_mvt [csv path] [runs]     defaults: bench/data/bench.csv 3
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "store/DataCore.h"
+#include "store/TextHelpers.h"
+
+namespace {
+
+double seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+uint64_t fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return in ? static_cast<uint64_t>(in.tellg()) : 0;
+}
+
+// Best of `runs` timings of step(); prepare() and finish() run untimed around each.
+bool best(const char* what, int runs, const std::string& file, const std::function<bool()>& step,
+          const std::function<void()>& prepare = [] {}, const std::function<void()>& finish = [] {}) {
+  double fastest = 1e30, first = 0;
+  for (int i = 0; i < runs; ++i) {
+    prepare();
+    auto t0 = std::chrono::steady_clock::now();
+    const bool ok = step();
+    const double t = seconds(t0);
+    fastest = std::min(fastest, t);
+    if (i == 0) first = t;
+    finish();
+    if (!ok) {
+      std::fprintf(stderr, "%s failed\n", what);
+      return false;
+    }
+  }
+  const double mb = fileBytes(file) / 1e6;
+  std::printf("%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs)\n", what,
+              fastest, mb / fastest, first, mb / first, mb, runs);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string csv = argc > 1 ? argv[1] : "bench/data/bench.csv";
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  if (fileBytes(csv) == 0) {
+    std::fprintf(stderr, "%s is missing: run gen_csv first\n", csv.c_str());
+    return 1;
+  }
+  CDataCore sheet;
+  auto t0 = std::chrono::steady_clock::now();
+  if (!sheet.readDelimited(utf8ToWide(csv), ',')) {
+    std::fprintf(stderr, "readDelimited failed\n");
+    return 1;
+  }
+  std::printf("sheet from %s: %llu rows x %llu columns, %zu texts in the pool (%.1f s to import)\n", csv.c_str(),
+              static_cast<unsigned long long>(sheet.mRowCount), static_cast<unsigned long long>(sheet.mColCount),
+              sheet.mPool.size(), seconds(t0));
+
+  const std::string doc = csv + ".bench.mvt", shown = csv + ".shown.mvt";
+  const std::u16string wdoc = utf8ToWide(doc), wshown = utf8ToWide(shown);
+  // Every tenth row hidden for the filtered save.
+  bool ok = best("write (new)", runs, doc, [&] { return sheet.write(wdoc, true); },
+                 [&] { std::remove(doc.c_str()); });
+  ok = ok && best("write (over)", runs, doc, [&] { return sheet.write(wdoc, true); });
+  for (uint64_t r = 10; r < sheet.mRowCount; r += 10) sheet.mDatas[r][0].flag = 1;
+  ok = ok && best("filtered write", 1, shown, [&] { return sheet.write(wshown, false); });
+  std::unique_ptr<CDataCore> back;  // a fresh sheet per run; made and freed untimed
+  ok = ok && best(
+                 "read", runs, doc, [&] { return back->read(wdoc) && back->mRowCount == sheet.mRowCount; },
+                 [&] { back = std::make_unique<CDataCore>(); }, [&] { back.reset(); });
+  std::remove(doc.c_str());
+  std::remove(shown.c_str());
+  return ok ? 0 : 1;
+}
