@@ -177,7 +177,7 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   char delimiter = '\t';
   switch (fileKind(path)) {
     case FILE_MVT:
-      return false;  // documents are appended by the document reader, not built yet
+      return appendMvt(path, progressFrom, progressTo);
     case FILE_EXCEL:
       delimiter = 0;  // the worksheet reader
       break;

@@ -284,9 +284,18 @@ TEST_F(AppendFile, SheetWithEmptyRowOneTakesEveryLine) {
   EXPECT_EQ(sheetTexts(empty), u"\n\na\nb\n");
 }
 
-TEST_F(AppendFile, RefusesDocumentsAndMissingFilesAndReportsItsRange) {
-  writeBytes(dir.native("d.mvt"), "x");
-  EXPECT_FALSE(sheet.appendFile(dir.path("d.mvt"), 0, 99));
+TEST_F(AppendFile, TakesDocumentsThroughTheDocumentReader) {
+  CDataCore doc;
+  writeBytes(dir.native("src.csv"), "h1,h2\n7,x\n");
+  ASSERT_TRUE(doc.readDelimited(dir.path("src.csv"), ','));
+  ASSERT_TRUE(doc.write(dir.path("d.mvt"), true));
+  ASSERT_TRUE(sheet.appendFile(dir.path("d.mvt"), 0, 99));
+  EXPECT_EQ(sheetTexts(sheet), u"h1|h2\n1|2\n7|x\n") << "the repeated header row is dropped";
+  writeBytes(dir.native("bad.mvt"), "x");
+  EXPECT_FALSE(sheet.appendFile(dir.path("bad.mvt"), 0, 99));
+}
+
+TEST_F(AppendFile, RefusesMissingFilesAndReportsItsRange) {
   EXPECT_FALSE(sheet.appendFile(dir.path("none.csv"), 0, 99));
   progress.clear();
   writeBytes(dir.native("p.csv"), repeat("r\n", 50));
