@@ -8,7 +8,6 @@
 //
 //   bench_store [csv path] [--sequential] [--runs N] [--out folder]
 //   default path: bench/data/bench.csv, 3 runs
-#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
@@ -70,7 +70,7 @@ void reportSheet(const CDataCore& sheet) {
   const uint64_t rows = sheet.mRowCount, cols = sheet.mColCount;
   const uint64_t dataCells = rows > 1 && cols > 1 ? (rows - 1) * (cols - 1) : 0;
   uint64_t rowBytes = rows * sizeof(Cell*);
-  for (uint64_t r = 0; r < rows; ++r) rowBytes += malloc_usable_size(sheet.mDatas[r]) + 8;  // chunk head
+  for (uint64_t r = 0; r < rows; ++r) rowBytes += rowalloc::rowFootprint(sheet.mDatas[r], cols);
   uint64_t textBytes = 0, numeric = 0;
   sheet.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) { textBytes += len - 2; });
   for (uint64_t r = 1; r < rows; ++r) {

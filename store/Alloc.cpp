@@ -1,10 +1,13 @@
 #include "store/Alloc.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 #include "store/Cell.h"
+#include "store/RowSlab.h"
 
 namespace rowalloc {
 namespace {
@@ -28,6 +31,23 @@ size_t bytesFor(size_t n, size_t size, bool& overflow) {
   return bytes;
 }
 
+// Small rows come from slabs, except under AddressSanitizer, which can then
+// still see a write past the end of a row.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSlabs = false;
+#else
+constexpr bool kSlabs = true;
+#endif
+
+// A zero-filled block for a row of `bytes`, or null.
+void* rowBlock(size_t bytes) {
+  if (kSlabs && bytes <= rowslab::SLAB_ROW_LIMIT) {
+    if (bytes == 0) bytes = 1;
+    return rowslab::allocate(bytes);
+  }
+  return std::calloc(bytes ? bytes : 1, 1);
+}
+
 }  // namespace
 
 Cell* allocRow(size_t cells) {
@@ -35,10 +55,23 @@ Cell* allocRow(size_t cells) {
   bool overflow;
   size_t bytes = bytesFor(cells, sizeof(Cell), overflow);
   if (overflow) return nullptr;
-  return static_cast<Cell*>(std::calloc(bytes ? bytes : 1, 1));
+  return static_cast<Cell*>(rowBlock(bytes));
 }
 
 Cell* reallocRow(Cell* row, size_t oldCells, size_t newCells) {
+  if (rowslab::owns(row)) {
+    // Slab rows do not grow in place: a shrunk one keeps its block, a grown one moves.
+    if (newCells <= oldCells) return row;
+    if (injectedFailure()) return nullptr;
+    bool overflow;
+    size_t bytes = bytesFor(newCells, sizeof(Cell), overflow);
+    if (overflow) return nullptr;
+    Cell* grown = static_cast<Cell*>(rowBlock(bytes));
+    if (!grown) return nullptr;
+    std::memcpy(grown, row, oldCells * sizeof(Cell));
+    rowslab::release(row);
+    return grown;
+  }
   if (newCells <= oldCells) {
     // Shrinking always succeeds: on a null result the old block is still good.
     void* p = std::realloc(row, newCells ? newCells * sizeof(Cell) : 1);
@@ -55,7 +88,17 @@ Cell* reallocRow(Cell* row, size_t oldCells, size_t newCells) {
   return static_cast<Cell*>(p);
 }
 
-void freeRow(Cell* row) { std::free(row); }
+void freeRow(Cell* row) {
+  if (rowslab::owns(row))
+    rowslab::release(row);
+  else
+    std::free(row);
+}
+
+size_t rowFootprint(const Cell* row, size_t cells) {
+  if (rowslab::owns(row)) return cells ? cells * sizeof(Cell) : 1;
+  return malloc_usable_size(const_cast<Cell*>(row)) + sizeof(size_t);
+}
 
 Cell** allocArray(size_t count) {
   if (injectedFailure()) return nullptr;

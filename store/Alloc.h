@@ -15,6 +15,9 @@ Cell* allocRow(size_t cells);
 // Resizes a row, zero-filling the cells added; null (old row untouched) on failure.
 Cell* reallocRow(Cell* row, size_t oldCells, size_t newCells);
 void freeRow(Cell* row);
+// The memory a row of `cells` cells holds: its cells exactly for a slab row, the
+// C library's block and head otherwise.
+size_t rowFootprint(const Cell* row, size_t cells);
 
 // A row-pointer array of `count` entries (contents undefined), or null on failure.
 Cell** allocArray(size_t count);

@@ -262,10 +262,8 @@ struct ImportJob {
   std::atomic<bool> failed{false};
 };
 
-// A zero-filled row as rowalloc::allocRow makes it (freed by the sheet with
-// rowalloc::freeRow), without the allocation counter that every thread would
-// contend for.
-Cell* newRow(size_t cells) { return static_cast<Cell*>(std::calloc(cells ? cells : 1, sizeof(Cell))); }
+// A zero-filled row; each worker carves its rows from slabs of its own.
+Cell* newRow(size_t cells) { return rowalloc::allocRow(cells); }
 
 // One span of the data: records that start in [start, limit).
 struct Span {
@@ -521,10 +519,9 @@ bool widenSpan(Cell** rows, const Span& span, uint64_t width, uint64_t cells) {
     uint64_t has = width;
     if (next < span.wide.size() && span.wide[next].row == row) has = span.wide[next++].cells;
     if (has == cells) continue;
-    void* grown = std::realloc(rows[row], cells * sizeof(Cell));
+    Cell* grown = rowalloc::reallocRow(rows[row], has, cells);
     if (grown == nullptr) return false;
-    rows[row] = static_cast<Cell*>(grown);
-    std::memset(rows[row] + has, 0, (cells - has) * sizeof(Cell));
+    rows[row] = grown;
   }
   return true;
 }
@@ -535,10 +532,9 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingP
   uint64_t widest = 0;
   for (const Span& s : spans) widest = std::max(widest, s.widest);
   if (widest == 0) return true;
-  void* row0 = std::realloc(job.rows[0], widest * sizeof(Cell));
+  Cell* row0 = rowalloc::reallocRow(job.rows[0], width, widest);
   if (row0 == nullptr) return false;
-  job.rows[0] = static_cast<Cell*>(row0);
-  std::memset(job.rows[0] + width, 0, (widest - width) * sizeof(Cell));
+  job.rows[0] = row0;
   std::atomic<size_t> next{0};
   runWorkers(std::min<size_t>(workerCount(), spans.size()), [&](size_t) {
     for (size_t t; (t = next++) < spans.size();) {
