@@ -8,4 +8,5 @@
 #include "platform/fileio.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
+#include "platform/resources/resources.h"
 #include "platform/user/user.h"

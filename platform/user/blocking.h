@@ -31,6 +31,7 @@ using BlockingHook = std::function<std::optional<BlockingAnswer>(const BlockingC
 
 // Installs the hook (null removes it); returns the previous one.
 BlockingHook setBlockingHook(BlockingHook hook);
+bool hasBlockingHook();
 // Asks the hook; nothing when there is none or it has no answer.
 std::optional<BlockingAnswer> askBlocking(const BlockingCall& call);
 

@@ -1,13 +1,18 @@
 // The windowing and kernel side of the platform layer in one include.
 #pragma once
+#include "platform/user/accel.h"
 #include "platform/user/blocking.h"
 #include "platform/user/clipboard.h"
+#include "platform/user/commdlg.h"
 #include "platform/user/constants.h"
+#include "platform/user/dialog.h"
 #include "platform/user/dropfiles.h"
 #include "platform/user/findfile.h"
 #include "platform/user/input.h"
 #include "platform/user/kernel.h"
+#include "platform/user/menu.h"
 #include "platform/user/message.h"
+#include "platform/user/msgbox.h"
 #include "platform/user/paint.h"
 #include "platform/user/registry.h"
 #include "platform/user/scroll.h"

@@ -3,6 +3,8 @@
 
 #include "platform/user/classes.h"
 #include "platform/user/input.h"
+#include "platform/user/menu.h"
+#include "platform/user/menustate.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
 
@@ -67,6 +69,7 @@ POINT clientOriginInParent(const Window& w) {
 void release(const WindowRef& w) {
   forgetWindow(w->handle);
   unlink(*w);
+  if (!w->isChild() && w->menu) DestroyMenu(w->menu);  // a window's menu goes with it
   {
     std::lock_guard<std::mutex> lock(w->queue->mutex);
     std::erase_if(w->queue->posted, [&](const MSG& m) { return m.hwnd == w->handle; });
@@ -126,7 +129,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->rect = placement(style, x, y, width, height);
   w->instance = instance;
   if (child) w->id = reinterpret_cast<LONG_PTR>(menu);
-  else w->menu = menu;
+  else w->menu = menu ? menu : loadClassMenu(cls->menuName, instance);
   w->hasMenuBar = !child && (menu || cls->menuName);
   for (int bar : {SB_HORZ, SB_VERT}) {
     DWORD flag = bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
