@@ -18,8 +18,12 @@ LRESULT CALLBACK stubButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case kBmGetCheck: return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
     case kBmSetCheck: SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam)); return 0;
     case WM_GETDLGCODE:
-      return DLGC_BUTTON | ((GetWindowLongPtrW(hwnd, GWL_STYLE) & 0x0F) == 1 ? DLGC_DEFPUSHBUTTON
-                                                                              : DLGC_UNDEFPUSHBUTTON);
+      switch (GetWindowLongPtrW(hwnd, GWL_STYLE) & 0x0F) {
+        case 0: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;  // BS_PUSHBUTTON
+        case 1: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;    // BS_DEFPUSHBUTTON
+        case 9: return DLGC_BUTTON | DLGC_RADIOBUTTON;      // BS_AUTORADIOBUTTON
+        default: return DLGC_BUTTON;                        // check boxes
+      }
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -67,9 +71,9 @@ platform::resources::Table testTable() {
   d.x = 10, d.y = 10, d.cx = 200, d.cy = 100;
   d.caption = u"测试对话框";
   d.items = {DialogItem{kStubEdit, u"1", 1003, WS_VISIBLE | WS_TABSTOP, 0, 10, 10, 80, 12, 0},
-             DialogItem{kStubButton, u"保留第一行标题", 1000, WS_VISIBLE | WS_TABSTOP, 0, 10, 30, 80, 10, 0},
-             DialogItem{kStubButton, u"按行数", 1001, WS_VISIBLE | WS_TABSTOP, 0, 10, 45, 80, 10, 0},
-             DialogItem{kStubButton, u"按份数", 1002, WS_VISIBLE, 0, 10, 60, 80, 10, 0},
+             DialogItem{kStubButton, u"保留第一行标题", 1000, WS_VISIBLE | WS_TABSTOP | 3, 0, 10, 30, 80, 10, 0},
+             DialogItem{kStubButton, u"按行数", 1001, WS_VISIBLE | WS_TABSTOP | 9, 0, 10, 45, 80, 10, 0},
+             DialogItem{kStubButton, u"按份数", 1002, WS_VISIBLE | 9, 0, 10, 60, 80, 10, 0},
              DialogItem{kStubButton, u"确定", IDOK, WS_VISIBLE | WS_TABSTOP | 1, 0, 90, 80, 50, 14, 0},
              DialogItem{kStubButton, u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 145, 80, 50, 14, 0}};
   t.dialogs.push_back(d);
