@@ -20,7 +20,7 @@ BlockingHook setBlockingHook(BlockingHook next) {
   return previous;
 }
 
-bool hasBlockingHook() {
+bool blockingHookInstalled() {
   std::lock_guard<std::mutex> lock(hookMutex);
   return static_cast<bool>(hook());
 }

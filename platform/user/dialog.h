@@ -10,31 +10,20 @@
 // Owners: a dialog created over a child window is owned by that window's
 // top-level window, as on the platform; GetParent of the dialog returns it.
 #pragma once
+#include "platform/controls/controls.h"
 #include "platform/user/types.h"
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
-constexpr UINT WM_SETFONT = 0x0030;
-constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_NEXTDLGCTL = 0x0028;
-constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT DM_GETDEFID = WM_USER + 0;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
 constexpr WORD DC_HASDEFID = 0x534B;
 
-// WM_GETDLGCODE answers of controls.
-constexpr LRESULT DLGC_WANTARROWS = 0x0001;
-constexpr LRESULT DLGC_WANTTAB = 0x0002;
-constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+// The WM_GETDLGCODE answer of a control that wants every key message
+// (the same bit as DLGC_WANTALLKEYS, which the controls' header has).
 constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
-constexpr LRESULT DLGC_HASSETSEL = 0x0008;
-constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
-constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
-constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
-constexpr LRESULT DLGC_WANTCHARS = 0x0080;
-constexpr LRESULT DLGC_STATIC = 0x0100;
-constexpr LRESULT DLGC_BUTTON = 0x2000;
 
 // Dialog template styles.
 constexpr DWORD DS_ABSALIGN = 0x0001;

@@ -53,7 +53,7 @@ INT_PTR runModal(HWND dialog, const platform::BlockingCall& call,
     if (!d || d->ended) break;
     MSG m;
     if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (platform::hasBlockingHook()) {
+      if (platform::blockingHookInstalled()) {
         auto answer = platform::askBlocking(call);
         apply(dialog, answer ? &*answer : nullptr);
         continue;
