@@ -17,7 +17,6 @@ namespace platform::user {
 namespace {
 
 constexpr const char16_t* kDialogClass = u"#32770";
-constexpr WORD kBnClicked = 0;
 
 std::unordered_map<HWND, std::unique_ptr<DialogState>>& dialogs() {
   static auto* d = new std::unordered_map<HWND, std::unique_ptr<DialogState>>;
@@ -93,7 +92,7 @@ WORD defaultId(HWND dialog, DialogState& d) {
   for (HWND c : children)
     if (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) return static_cast<WORD>(GetDlgCtrlID(c));
   for (HWND c : children)
-    if (WindowRef cw = findWindow(c); cw && sameAscii(cw->cls->name, u"button") && (cw->style & 0x0F) == 1)
+    if (WindowRef cw = findWindow(c); cw && sameAscii(cw->cls->name, u"button") && (cw->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
       return static_cast<WORD>(cw->id);
   return 0;
 }
@@ -104,7 +103,7 @@ LRESULT defaultProcessing(HWND dialog, DialogState& d, UINT message, WPARAM wPar
     case WM_CLOSE: {
       HWND cancel = GetDlgItem(dialog, IDCANCEL);
       if (!cancel || IsWindowEnabled(cancel))
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, kBnClicked), reinterpret_cast<LPARAM>(cancel));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
       return 0;
     }
     case WM_ACTIVATE:
@@ -157,7 +156,7 @@ std::u16string decimal(long long value) {
 }
 
 void pressButton(HWND dialog, int id) {
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, kBnClicked),
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 

@@ -11,8 +11,6 @@ using namespace platform::user;
 
 namespace {
 
-constexpr UINT kBmGetCheck = 0x00F0;
-constexpr UINT kBmSetCheck = 0x00F1;
 
 bool tabStop(HWND h) {
   return (GetWindowLongPtrW(h, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h);
@@ -83,19 +81,19 @@ UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned) {
 BOOL CheckDlgButton(HWND dialog, int id, UINT check) {
   HWND item = GetDlgItem(dialog, id);
   if (!item) return FALSE;
-  SendMessageW(item, kBmSetCheck, check, 0);
+  SendMessageW(item, BM_SETCHECK, check, 0);
   return TRUE;
 }
 
 UINT IsDlgButtonChecked(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
-  return item ? static_cast<UINT>(SendMessageW(item, kBmGetCheck, 0, 0)) : 0;
+  return item ? static_cast<UINT>(SendMessageW(item, BM_GETCHECK, 0, 0)) : 0;
 }
 
 BOOL CheckRadioButton(HWND dialog, int first, int last, int check) {
   if (!IsWindow(dialog)) return FALSE;
   for (int id = first; id <= last; ++id)
-    if (HWND item = GetDlgItem(dialog, id)) SendMessageW(item, kBmSetCheck, id == check ? 1 : 0, 0);
+    if (HWND item = GetDlgItem(dialog, id)) SendMessageW(item, BM_SETCHECK, id == check ? 1 : 0, 0);
   return TRUE;
 }
 

@@ -10,7 +10,6 @@ namespace platform::user {
 
 namespace {
 
-constexpr WORD kBnClicked = 0;
 
 // "1003=text" sets a control's text, "1000:1" / "1000:0" its check.
 void applyControlText(HWND dialog, const std::u16string& entry) {
@@ -136,7 +135,7 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
         int id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
         HWND button = GetDlgItem(dialog, id);
         if (!button || IsWindowEnabled(button))
-          SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, kBnClicked), reinterpret_cast<LPARAM>(button));
+          SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
         return TRUE;
       }
       case VK_ESCAPE:

@@ -112,11 +112,11 @@ platform::resources::Dialog boxTemplate(const std::u16string& text, const std::u
   d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_CENTER;
   d.cx = width, d.cy = height;
   d.caption = caption;
-  d.items.push_back({u"STATIC", text, 0xFFFF, WS_VISIBLE | 0x0080 /* SS_NOPREFIX */, 0, margin, margin,
+  d.items.push_back({u"STATIC", text, 0xFFFF, WS_VISIBLE | SS_NOPREFIX, 0, margin, margin,
                      textW, textH, 0});
   short x = static_cast<short>(width - margin - rowW), y = static_cast<short>(height - margin - buttonH);
   for (int id : box.set->ids) {
-    DWORD style = WS_VISIBLE | WS_TABSTOP | (id == box.defaultId ? 0x0001 /* BS_DEFPUSHBUTTON */ : 0);
+    DWORD style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | (id == box.defaultId ? BS_DEFPUSHBUTTON : 0);
     d.items.push_back({u"BUTTON", buttonText(id), static_cast<WORD>(id), style, 0, x, y, buttonW, buttonH, 0});
     x = static_cast<short>(x + buttonW + gap);
   }
