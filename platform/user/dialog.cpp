@@ -190,6 +190,7 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
   state->proc = proc;
   state->base = base;
   state->modal = modal;
+  state->ownFont = font;
   dialogs()[dialog] = std::move(state);
   SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   for (const auto& item : t.items) {
@@ -205,7 +206,6 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
     }
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  if (DialogState* d = dialogState(dialog)) d->font = font;
   if (modal && owner && IsWindowEnabled(owner)) {
     EnableWindow(owner, FALSE);
     if (DialogState* d = dialogState(dialog)) d->disabledOwner = owner;
@@ -243,7 +243,7 @@ LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCDESTROY) {
     if (DialogState* gone = dialogState(dialog)) {
       if (gone->disabledOwner) EnableWindow(gone->disabledOwner, TRUE);
-      if (gone->font) DeleteObject(gone->font);
+      if (gone->ownFont) DeleteObject(gone->ownFont);
       dialogs().erase(dialog);
     }
   }

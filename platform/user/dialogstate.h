@@ -12,7 +12,8 @@ namespace platform::user {
 
 struct DialogState {
   DLGPROC proc = nullptr;
-  HFONT font = nullptr;        // the dialog font, deleted with the dialog
+  HFONT font = nullptr;        // the font WM_SETFONT gave the dialog (WM_GETFONT)
+  HFONT ownFont = nullptr;     // the template's font, made for the dialog and deleted with it
   SIZE base{};                 // dialog base units of `font`
   HWND focus = nullptr;        // control that gets the focus when the dialog is activated
   WORD defId = 0;              // set by DM_SETDEFID (0: look for a default push button)

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/user/menu.h"
 #include "platform/user/types.h"
 
 namespace platform::user {
@@ -28,7 +29,7 @@ MenuItem* findCommand(HMENU menu, UINT id, Menu** holder = nullptr);
 HMENU loadClassMenu(LPCWSTR menuName, HINSTANCE instance);
 // An item is chosen only when it is an enabled command.
 inline bool choosable(const MenuItem& item) {
-  return !(item.flags & (0x0001 | 0x0002 | 0x0010 | 0x0800));  // grey, disabled, popup, separator
+  return !(item.flags & (MF_GRAYED | MF_DISABLED | MF_POPUP | MF_SEPARATOR));
 }
 
 }  // namespace platform::user

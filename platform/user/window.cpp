@@ -132,7 +132,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->instance = instance;
   if (child) w->id = reinterpret_cast<LONG_PTR>(menu);
   else w->menu = menu ? menu : loadClassMenu(cls->menuName, instance);
-  w->hasMenuBar = !child && (menu || cls->menuName);
+  w->hasMenuBar = !child && w->menu;  // a class menu that cannot be loaded gives no bar
   for (int bar : {SB_HORZ, SB_VERT}) {
     DWORD flag = bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
     if (style & flag) w->bars[bar] = ScrollBar{true, true, 0, 100, 0, 0, 0};

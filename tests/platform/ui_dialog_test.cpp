@@ -187,6 +187,57 @@ TEST_F(DialogTest, ModalDialogAnsweredByTheDriver) {
   EXPECT_TRUE(IsWindowEnabled(main));
 }
 
+// Ends before it is shown.
+INT_PTR CALLBACK endsAtOnceProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    EndDialog(dialog, 31);
+    seen.ownerEnabledInside = IsWindowEnabled(gOwner) != FALSE;
+  }
+  if (message == WM_SHOWWINDOW) seen.commands.push_back(0);  // (it must not come)
+  return message == WM_INITDIALOG;
+}
+
+HWND gDialog = nullptr;
+
+// OK with a text that is no number shows a message box over the dialog and
+// keeps it open, as the program's size dialogs do.
+INT_PTR CALLBACK validatingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    BOOL ok = FALSE;
+    GetDlgItemInt(dialog, 1003, &ok, TRUE);
+    if (!ok) {
+      gDialog = dialog;
+      seen.ownerEnabledInside = IsWindowEnabled(gOwner) != FALSE;
+      MessageBoxW(dialog, u"请输入数字", u"Morvel", MB_OK);
+      seen.counted = IsWindowEnabled(dialog) ? 1 : 0;  // enabled again after the box
+      return TRUE;
+    }
+  }
+  return modalProc(dialog, message, wParam, lParam);
+}
+
+TEST_F(DialogTest, EndedInsideWmInitDialogItIsNeverShown) {
+  EXPECT_EQ(runModal(endsAtOnceProc), 31);
+  EXPECT_TRUE(seen.ownerEnabledInside);  // EndDialog gave the owner back at once
+  EXPECT_TRUE(seen.commands.empty());
+  EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+TEST_F(DialogTest, AMessageBoxInsideAModalDialog) {
+  testdriver::AnswerScript script;
+  script.answer(u"DialogBoxParamW", IDOK, {u"1003=abc"});
+  script.answer(u"MessageBoxW", IDOK);
+  script.answer(u"DialogBoxParamW", IDOK, {u"1003=5"});
+  EXPECT_EQ(runModal(validatingProc), 1005);
+  ASSERT_EQ(script.calls().size(), 3u);
+  EXPECT_EQ(script.calls()[1].call.kind, u"MessageBoxW");
+  EXPECT_EQ(script.calls()[1].call.owner, gDialog);  // the box's owner is the dialog
+  EXPECT_FALSE(seen.ownerEnabledInside);
+  EXPECT_EQ(seen.counted, 1);
+  EXPECT_EQ(script.unanswered(), 0u);
+  EXPECT_TRUE(IsWindowEnabled(main));
+}
+
 TEST_F(DialogTest, EnterEscAndTheCloseBoxGiveTheirIds) {
   struct Case {
     const char* what;
