@@ -4,8 +4,10 @@
 #pragma once
 #include "platform/wintypes.h"
 #include "platform/codepage.h"
+#include "platform/controls/controls.h"
 #include "platform/crt.h"
 #include "platform/fileio.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdiplus/gdiplus.h"
+#include "platform/resources/resources.h"
 #include "platform/user/user.h"

@@ -1,6 +1,7 @@
 // Key states, the cursor position and shape, system cursors and icons, the
 // caret, and the injection of raw input.
 #include "platform/user/input.h"
+#include "platform/resources/resources.h"
 
 #include "platform/user/inject.h"
 #include "platform/user/state.h"
@@ -267,6 +268,7 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
 }
 
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
+  if (instance) return platform::resources::loadIcon(name);  // the program's own icons
   return reinterpret_cast<HICON>(systemImage(kIcons, instance, name));
 }
 

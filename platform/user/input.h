@@ -25,7 +25,7 @@ BOOL SetCursorPos(int x, int y);
 HCURSOR SetCursor(HCURSOR cursor);  // returns the previous cursor
 HCURSOR GetCursor();
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);  // system cursors (null instance)
-HICON LoadIconW(HINSTANCE instance, LPCWSTR name);      // system icons (null instance)
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);      // system icons (null instance), else resources
 UINT GetDoubleClickTime();
 
 // One caret for the thread, owned by the window that created it; hidden

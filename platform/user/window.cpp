@@ -1,8 +1,11 @@
 // Window creation and destruction, and the window tree.
 #include <algorithm>
 
+#include "platform/controls/controls.h"
 #include "platform/user/classes.h"
 #include "platform/user/input.h"
+#include "platform/user/menu.h"
+#include "platform/user/menustate.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
 
@@ -67,6 +70,7 @@ POINT clientOriginInParent(const Window& w) {
 void release(const WindowRef& w) {
   forgetWindow(w->handle);
   unlink(*w);
+  if (!w->isChild() && w->menu) DestroyMenu(w->menu);  // a window's menu goes with it
   {
     std::lock_guard<std::mutex> lock(w->queue->mutex);
     std::erase_if(w->queue->posted, [&](const MSG& m) { return m.hwnd == w->handle; });
@@ -104,6 +108,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
   auto cls = findClass(className);
+  if (!cls && platform::registerStandardControls()) cls = findClass(className);
   if (!cls) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
@@ -126,8 +131,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   w->rect = placement(style, x, y, width, height);
   w->instance = instance;
   if (child) w->id = reinterpret_cast<LONG_PTR>(menu);
-  else w->menu = menu;
-  w->hasMenuBar = !child && (menu || cls->menuName);
+  else w->menu = menu ? menu : loadClassMenu(cls->menuName, instance);
+  w->hasMenuBar = !child && w->menu;  // a class menu that cannot be loaded gives no bar
   for (int bar : {SB_HORZ, SB_VERT}) {
     DWORD flag = bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
     if (style & flag) w->bars[bar] = ScrollBar{true, true, 0, 100, 0, 0, 0};
@@ -249,7 +254,9 @@ HWND SetParent(HWND hwnd, HWND newParent) {
 }
 
 // The deepest visible, enabled window under a screen point; children are
-// searched in z-order (topmost first) inside their parent's client area.
+// searched in z-order (topmost first) inside their parent's client area,
+// passing over those that answer WM_NCHITTEST with HTTRANSPARENT (group
+// boxes, plain statics).
 HWND WindowFromPoint(POINT p) {
   for (HWND t : state().topLevels) {
     WindowRef w = findWindow(t);
@@ -264,7 +271,8 @@ HWND WindowFromPoint(POINT p) {
       for (HWND c : w->children) {
         WindowRef child = findWindow(c);
         if (child && (child->style & WS_VISIBLE) && !(child->style & WS_DISABLED) &&
-            PtInRect(&child->rect, local)) {
+            PtInRect(&child->rect, local) &&
+            callProc(child, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) != HTTRANSPARENT) {
           hit = child;
           break;
         }
