@@ -172,14 +172,15 @@ bool ExcelBook::dataBeyond(int64_t rowLimit, int64_t colLimit, bool visibleOnly)
 }
 
 // Writes sheet cell (row, col) at (outRow, outCol) of the worksheet by its kind:
-// a double as a number, a date-time as a number in the book's date-and-time
+// a finite double as a number, a date-time as a number in the book's date-and-time
 // format (its text when the file's calendar cannot hold it), kinds above 8 not
 // at all, every other kind as its text when that is not empty. False, with
 // mError set, when the library refuses the write.
 bool ExcelBook::writeCell(xl::Sheet& ws, int32_t row, int32_t col, int outRow, int outCol) {
   const Cell& cell = *mSheet->cellAt(row, col);
   if (cell.kind > CELL_FORMULA) return true;
-  if (cell.kind == CELL_DOUBLE) {
+  // A number no file can hold (NaN, an infinity) goes as the text the sheet shows.
+  if (cell.kind == CELL_DOUBLE && std::isfinite(cell.asDouble())) {
     if (ws.writeNum(outRow, outCol, cell.asDouble())) return true;
     mError = "the number at " + cellName(row, col) + " cannot be written: " + mBook->errorMessage();
     return false;

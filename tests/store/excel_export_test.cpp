@@ -5,6 +5,7 @@
 // workbook that keeps its other sheet, and export-import round trips.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -271,8 +272,8 @@ TEST(ExcelExportLimits, BeyondTheFileTypeIsRefused) {
 }
 
 // A text longer than an xls cell holds fails the export instead of vanishing;
-// xlsx takes it.
-TEST(ExcelExportLimits, LongTextInXls) {
+// xlsx takes it. Numbers no file holds go as the texts the sheet shows.
+TEST(ExcelExportLimits, WhatTheLibraryRefuses) {
   CDataCore sheet;
   sheet.resize(2, 2);
   sheet.setText(1, 1, std::u16string(40000, u'x'));
@@ -284,6 +285,22 @@ TEST(ExcelExportLimits, LongTextInXls) {
   EXPECT_EQ(fileBytes(xls), "old");
   ExcelBook b(sheet, u16(xlsx), false, true);
   EXPECT_TRUE(b.exportSheet(0)) << b.errorText();
+
+  CDataCore numbers;
+  numbers.resize(2, 4);
+  numbers.setDouble(1, 1, std::nan(""));
+  numbers.setDouble(1, 2, -HUGE_VAL);
+  numbers.setDouble(1, 3, 1.25);
+  for (const std::string& file : {xls, xlsx}) {
+    ExcelBook out(numbers, u16(file), false, true);
+    ASSERT_TRUE(out.exportSheet(0)) << out.errorText();
+    CDataCore back;
+    ExcelBook in(back, u16(file), true, true);
+    ASSERT_TRUE(in.importSheet(0));
+    EXPECT_EQ(back.getText(1, 1), numbers.getText(1, 1)) << file;
+    EXPECT_EQ(back.getText(1, 2), u"-inf") << file;
+    EXPECT_EQ(back.getDouble(1, 3), 1.25) << file;
+  }
 }
 
 // Saving into one sheet of an existing two-sheet workbook replaces that sheet
