@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/fileio.h"
+#include "platform/xl/xl.h"
 #include "store/Encoding.h"
 #include "store/TextHelpers.h"
 
@@ -29,7 +30,10 @@ bool startsWithLeMark(const std::u16string& path) {
 void RowReader::open(const std::u16string& path, char delimiter, size_t blockBytes) {
   close();
   mDelimiter = delimiter;
-  if (delimiter == 0) return;  // workbooks are read by a later part of the store
+  if (delimiter == 0) {
+    openWorksheet(path);
+    return;
+  }
   TextEncoding enc = detectEncoding(path);
   size_t bytes = blockBytes;
   switch (enc) {
@@ -60,6 +64,7 @@ void RowReader::open(const std::u16string& path, char delimiter, size_t blockByt
 void RowReader::close() {
   mStream.reset();
   mStreamW.reset();
+  if (mBook) mBook->release();
   mBook = nullptr;
   mSheetRow = 0;
   mKind = KIND_NONE;
@@ -86,6 +91,10 @@ std::vector<std::u16string> RowReader::nextRow() {
         for (char16_t& u : f) u = swapUnit(u);
       }
       break;
+    case KIND_WORKSHEET:
+      excelRow(mSheetRow, row);
+      if (mSheetRow < worksheetRows()) ++mSheetRow;
+      break;
     default:
       break;
   }
@@ -93,6 +102,7 @@ std::vector<std::u16string> RowReader::nextRow() {
 }
 
 bool RowReader::atEnd() const {
+  if (mKind == KIND_WORKSHEET) return mSheetRow >= worksheetRows();
   if (mStream) return mStream->atEnd();
   if (mStreamW) return mStreamW->atEnd();
   return true;
@@ -143,6 +153,7 @@ int32_t RowReader::startOffset() const {
 // Counts records from the start; afterRecord(count) returns false to stop.
 template <class F>
 uint64_t RowReader::countWith(F&& afterRecord) {
+  if (mKind == KIND_WORKSHEET) return uint64_t(worksheetRows());
   if (!mStream && !mStreamW) return 0;
   rewind();
   uint64_t count = 0;

@@ -10,6 +10,10 @@
 
 #include "store/CsvStream.h"
 
+namespace xl {
+class Book;
+}
+
 class RowReader {
  public:
   // Reading kinds: what the file holds and which stream reads it.
@@ -27,8 +31,9 @@ class RowReader {
   RowReader(const RowReader&) = delete;
   RowReader& operator=(const RowReader&) = delete;
 
-  // Opens `path` with `delimiter` (0 selects the worksheet reader, which this
-  // build does not have yet: kind stays 0). The kind follows detectEncoding; a
+  // Opens `path` with `delimiter` (0 selects the worksheet reader: the first
+  // worksheet of the workbook, kind 6 when the book was made and loaded, else
+  // kind 0). For text the kind follows detectEncoding; a
   // file whose encoding cannot be found leaves kind 0. `blockBytes` sets the
   // stream's read size (0: the stream's default) so tests can use tiny blocks.
   void open(const std::u16string& path, char delimiter, size_t blockBytes = 0);
@@ -57,6 +62,12 @@ class RowReader {
   // Back to the start of the text (after any byte order mark).
   void rewind();
 
+  // Appends the cells of row `row` of the first worksheet as texts, from its
+  // first used column to its last (so every row gives as many fields); nothing
+  // without a worksheet or for a row at or beyond its last. Format 176 counts as
+  // a date here (RowReaderExcel.cpp).
+  void excelRow(int32_t row, std::vector<std::u16string>& out) const;
+
   Kind kind() const { return mKind; }
   // The delimiter in use (after detection), as the 8-bit character.
   char delimiter() const { return mDelimiter; }
@@ -67,11 +78,14 @@ class RowReader {
 
  private:
   void setStreamDelimiter(char delimiter);
+  void openWorksheet(const std::u16string& path);
+  // The first worksheet's rows (one past its last used row); 0 without one.
+  int32_t worksheetRows() const;
   template <class F>
   uint64_t countWith(F&& afterRecord);
 
   int32_t mSheetRow = 0;   // next worksheet row (kind 6)
-  void* mBook = nullptr;   // the workbook (kind 6)
+  xl::Book* mBook = nullptr;  // the workbook (kind 6), owned
   Kind mKind = KIND_NONE;
   std::unique_ptr<CsvStream> mStream;    // kinds 1 and 4
   std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3

@@ -160,6 +160,33 @@ void BookImpl::reset() {
   int count = kind == FileKind::Xls ? 16 : 1;
   for (int i = 0; i < count; ++i) addFormat(0);
   defaultXf = uint32_t(count - 1);
+  loadedFormats = formats.size();
+}
+
+bool FormatImpl::setNumFormat(int id) {
+  if (!added || id < 0 || id > 49) return false;
+  numFmt = id;
+  return true;
+}
+
+Format* BookImpl::addFormat() {
+  // The file's styles start with the formats every file of the type has (an
+  // xls file 15 style formats and one cell format, an xlsx file one), so a
+  // new one never takes an index those reserve, even in a file that lacks
+  // them; a padded format is General.
+  size_t reserved = kind == FileKind::Xls ? 16 : 1;
+  size_t limit = kind == FileKind::Xls ? 4050 : kMaxFormats;  // what one xls file holds
+  if (formats.size() >= limit) {
+    error = "too many formats";
+    return nullptr;
+  }
+  while (formats.size() < reserved) {
+    formats.push_back(std::make_unique<FormatImpl>(uint32_t(formats.size()), 0, true));
+    formatIndex[formats.back().get()] = formats.back()->xf;
+  }
+  formats.push_back(std::make_unique<FormatImpl>(uint32_t(formats.size()), 0, true));
+  formatIndex[formats.back().get()] = formats.back()->xf;
+  return formats.back().get();
 }
 
 FormatImpl* BookImpl::addFormat(int numFmt) {
@@ -243,6 +270,7 @@ bool BookImpl::load(const char16_t* path, const char16_t* /*tempFile*/) {
     if (kind == FileKind::Xlsx) readXlsx(*this, nativePath(path));
     else readXls(*this, nativePath(path));
     for (auto& s : sheets) s->dirty = false;
+    loadedFormats = formats.size();
     error.clear();
     return true;
   } catch (const FileError& e) {

@@ -22,11 +22,13 @@ class FileError : public std::runtime_error {
 
 class FormatImpl final : public Format {
  public:
-  FormatImpl(uint32_t xf, int numFmt) : xf(xf), numFmt(numFmt) {}
+  FormatImpl(uint32_t xf, int numFmt, bool added = false) : xf(xf), numFmt(numFmt), added(added) {}
   int numFormat() const override { return numFmt; }
+  bool setNumFormat(int id) override;
 
   const uint32_t xf;  // its index among the book's formats
   int numFmt;
+  const bool added;  // made by Book::addFormat, not read from the file
 };
 
 class BookImpl;
@@ -99,6 +101,7 @@ class BookImpl final : public Book {
   const char16_t* getSheetName(int index) const override;
   Sheet* getSheet(int index) const override;
   Sheet* addSheet(const char16_t* name, Sheet* initSheet) override;
+  Format* addFormat() override;
   bool dateUnpack(double value, int* year, int* month, int* day, int* hour, int* min, int* sec,
                   int* msec) const override;
   bool save(const char16_t* path, bool useTemp) override;
@@ -108,7 +111,11 @@ class BookImpl final : public Book {
   int maxCols() const { return kind == FileKind::Xls ? 256 : 16384; }
   // Makes the book new and empty: no sheets, the default formats.
   void reset();
+  // Appends a format as the readers meet them (and the defaults of a new book).
   FormatImpl* addFormat(int numFmt);
+  // The formats made by addFormat() since the load: indices firstAdded() on.
+  // Every format from that index on is one (addFormat pads first).
+  size_t firstAdded() const { return loadedFormats; }
   void clearFormats();
   // Whether a sheet name is well formed and not taken by another sheet.
   bool nameAvailable(const std::u16string& name, const SheetImpl* except) const;
@@ -120,6 +127,9 @@ class BookImpl final : public Book {
   std::vector<std::u16string> shared;                // texts of String cells with aux 1
   bool date1904 = false;
   uint32_t defaultXf = kNoXf;  // what a cell written without a format gets
+  // How many formats the file held (or a new book starts with); the ones
+  // beyond were added by addFormat().
+  size_t loadedFormats = 0;
   std::string error;
   // xlsx: the bytes of the loaded package (empty for a new book).
   std::string package;

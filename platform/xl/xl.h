@@ -40,6 +40,10 @@ class Format {
   // 14-17 date, 18-21 and 45-47 time, 22 date and time) or a custom one
   // (164 and up) exactly as the file numbers it.
   virtual int numFormat() const = 0;
+  // Gives a format made by Book::addFormat a built-in number format (0-49).
+  // False, nothing changed, for any other identifier and for a format read
+  // from the file, which keeps its number format.
+  virtual bool setNumFormat(int id) = 0;
 
  protected:
   ~Format() = default;
@@ -107,6 +111,11 @@ class Book {
   // Null when the name is empty, longer than 31 characters, holds one of
   // : \ / ? * [ ] or is already taken (case-insensitively).
   virtual Sheet* addSheet(const char16_t* name, Sheet* initSheet = nullptr) = 0;
+  // A new cell format of the book's default font, fill and border with the
+  // General number format (0), for setNumFormat; null when the book holds
+  // as many formats as the file can take. A save writes it into the file's
+  // styles (a loaded book's own formats stay as they were).
+  virtual Format* addFormat() = 0;
   // Splits a date serial of this book's date system (1900, with its phantom
   // 29 February 1900 at serial 60, or 1904) into its parts; parts passed as
   // null are skipped. False for a value below 0 or after the year 9999.

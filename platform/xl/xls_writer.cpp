@@ -2,6 +2,7 @@
 // holds (sheets, cells, row heights, column widths, the date system and, for
 // a loaded book, its fonts, number formats, XFs, styles and palette as they
 // were read), wrapped in a compound file by libgsf.
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -89,6 +90,16 @@ void shortString(RecordWriter& w, const std::u16string& s) {
   for (char16_t c : s) w.u16(c);
 }
 
+// The cell XF of formats made since the load: the default cell format with
+// its number format, marked as set on the cell.
+void writeAddedXf(RecordWriter& w, int numFmt) {
+  w.begin(kXf);
+  w.u16(0);  // font
+  w.u16(uint16_t(numFmt));
+  w.raw(body({0x01, 0x00, 0x20, 0, 0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+  w.end();
+}
+
 void writeDefaultStyles(RecordWriter& w) {
   // Four fonts and a fifth (the format skips index 4): Arial 10.
   for (int i = 0; i < 5; ++i) {
@@ -105,7 +116,6 @@ void writeDefaultStyles(RecordWriter& w) {
     w.record(kXf, body({0, 0, 0, 0, uint8_t(style ? 0xF5 : 0x01), uint8_t(style ? 0xFF : 0x00), 0x20, 0,
                         0, uint8_t(style ? 0xF4 : 0x00), 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
   }
-  w.record(kStyle, body({0x00, 0x80, 0x00, 0xFF}));  // "Normal" on XF 0
 }
 
 // An error code the format knows; others are written as #N/A.
@@ -245,7 +255,9 @@ void writeXls(const BookImpl& book, const std::string& path) {
   if (book.sheets.empty()) throw FileError("a workbook needs at least one sheet");
   const XlsStyleRecords& st = book.xlsStyles;
   bool ownStyles = !st.xfs.empty() && !st.fonts.empty();
-  uint32_t xfCount = ownStyles ? uint32_t(st.xfs.size()) : 16;
+  uint32_t baseXfs = ownStyles ? uint32_t(st.xfs.size()) : 16;
+  // Formats beyond the base XFs (those made by addFormat) follow them.
+  uint32_t xfCount = std::max<uint32_t>(baseXfs, uint32_t(book.formats.size()));
 
   // The sheets first: their texts fill the text table the globals carry.
   SstBuilder sst;
@@ -258,14 +270,20 @@ void writeXls(const BookImpl& book, const std::string& path) {
   g.record(kCodePage, body({0xB0, 0x04}));  // 1200: texts are UTF-16
   g.record(kWindow1, body({0, 0, 0, 0, 0xBC, 0x25, 0x58, 0x1B, 0x38, 0, 0, 0, 0, 0, 1, 0, 0x58, 0x02}));
   g.record(kDateMode, body({uint8_t(book.date1904 ? 1 : 0), 0}));
+  // The STYLE records follow every XF.
   if (ownStyles) {
     writeRecords(g, st.fonts);
     writeRecords(g, st.formats);
     writeRecords(g, st.xfs);
+  } else {
+    writeDefaultStyles(g);
+  }
+  for (uint32_t i = baseXfs; i < xfCount; ++i) writeAddedXf(g, book.formats[i]->numFmt);
+  if (ownStyles) {
     writeRecords(g, st.styles);
     writeRecords(g, st.palette);
   } else {
-    writeDefaultStyles(g);
+    g.record(kStyle, body({0x00, 0x80, 0x00, 0xFF}));  // "Normal" on XF 0
   }
   std::vector<size_t> offsetAt;
   for (const auto& s : book.sheets) {

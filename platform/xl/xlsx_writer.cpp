@@ -4,6 +4,7 @@
 // when sheets were added), so other sheets, styles and formulas stay.
 #include <zip.h>
 
+#include <algorithm>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -155,6 +156,31 @@ std::string xmlAttr(std::u16string_view s) {
   return out;
 }
 
+// ---- styles ----
+
+constexpr const char* kStylesType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+constexpr const char* kStylesContent = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+
+// The styles part of a book without one of its own: one font, fill and
+// border, and one cell format per format of the book.
+std::string newStylesPart(const BookImpl& book) {
+  std::string xfs;
+  for (const auto& f : book.formats) {
+    xfs += "<xf numFmtId=\"" + std::to_string(f->numFmt) + "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"";
+    xfs += f->numFmt != 0 ? " applyNumberFormat=\"1\"/>" : "/>";
+  }
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet xmlns=\"") +
+         kMainNs +
+         "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/></font></fonts>"
+         "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+         "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+         "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+         "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
+         "<cellXfs count=\"" + std::to_string(book.formats.size()) + "\">" + xfs + "</cellXfs>"
+         "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+         "</styleSheet>";
+}
+
 // ---- a new package ----
 
 void writeNewPackage(const BookImpl& book, const std::string& path) {
@@ -167,8 +193,7 @@ void writeNewPackage(const BookImpl& book, const std::string& path) {
       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
       "<Override PartName=\"/xl/workbook.xml\" "
       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-      "<Override PartName=\"/xl/styles.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>";
+      "<Override PartName=\"/xl/styles.xml\" ContentType=\"" + std::string(kStylesContent) + "\"/>";
   std::string sheets, rels =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
@@ -181,9 +206,8 @@ void writeNewPackage(const BookImpl& book, const std::string& path) {
     rels += "<Relationship Id=\"rId" + k + "\" Type=\"" + kWorksheetType +
             "\" Target=\"worksheets/sheet" + k + ".xml\"/>";
   }
-  rels += "<Relationship Id=\"rId" + std::to_string(n + 1) +
-          "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-          "Target=\"styles.xml\"/></Relationships>";
+  rels += "<Relationship Id=\"rId" + std::to_string(n + 1) + "\" Type=\"" + kStylesType +
+          "\" Target=\"styles.xml\"/></Relationships>";
   types += "</Types>";
   zip.addText("[Content_Types].xml", types);
   zip.addText("_rels/.rels",
@@ -198,17 +222,7 @@ void writeNewPackage(const BookImpl& book, const std::string& path) {
                   (book.date1904 ? "<workbookPr date1904=\"1\"/>" : "") +
                   "<bookViews><workbookView/></bookViews><sheets>" + sheets + "</sheets></workbook>");
   zip.addText("xl/_rels/workbook.xml.rels", rels);
-  zip.addText("xl/styles.xml",
-              std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet xmlns=\"") +
-                  kMainNs +
-                  "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/></font></fonts>"
-                  "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
-                  "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
-                  "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
-                  "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-                  "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/></cellXfs>"
-                  "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
-                  "</styleSheet>");
+  zip.addText("xl/styles.xml", newStylesPart(book));
   for (size_t i = 0; i < n; ++i)
     zip.addSheet("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", *book.sheets[i], nullptr);
   zip.close();
@@ -269,6 +283,7 @@ struct PackageEdits {
   std::map<std::string, std::string> replaced;  // part name -> new content
   std::set<std::string> removed;
   std::map<const SheetImpl*, std::string> newParts;  // sheets added since the load
+  std::map<std::string, std::string> addedTexts;     // other new parts -> content
 };
 
 std::string workbookPartOf(const ZipReader& zip) {
@@ -284,6 +299,65 @@ std::string workbookPartOf(const ZipReader& zip) {
   return "xl/workbook.xml";
 }
 
+// Writes the formats made since the load into the package's styles part: a
+// cell format each, appended to its cellXfs (whose count follows); a package
+// without a styles part gets one. True when the relationships and content
+// types changed.
+bool addFormats(const BookImpl& book, const ZipReader& zip, const std::string& workbookPart,
+                pugi::xml_node relsRoot, pugi::xml_node typesRoot, PackageEdits& edits) {
+  std::string stylesPart;
+  for (pugi::xml_node r : relsRoot.children()) {
+    std::string_view type = r.attribute("Type").value();
+    if (type.size() >= 7 && type.substr(type.size() - 7) == "/styles")
+      stylesPart = resolvePartName(workbookPart, r.attribute("Target").value());
+  }
+  if (stylesPart.empty() || !zip.has(stylesPart)) {
+    std::string folder = workbookPart.substr(0, workbookPart.rfind('/') + 1);
+    std::string part = folder + "styles.xml";
+    for (int k = 1; zip.has(part); ++k) part = folder + "styles" + std::to_string(k) + ".xml";
+    std::set<std::string> ids;
+    for (pugi::xml_node rel : relsRoot.children()) ids.insert(rel.attribute("Id").value());
+    std::string id = "rIdStyles";
+    while (ids.count(id)) id += "1";
+    pugi::xml_node rel = relsRoot.append_child((prefixOf(relsRoot) + "Relationship").c_str());
+    rel.append_attribute("Id") = id.c_str();
+    rel.append_attribute("Type") = kStylesType;
+    rel.append_attribute("Target") = part.substr(folder.size()).c_str();
+    pugi::xml_node o = typesRoot.append_child((prefixOf(typesRoot) + "Override").c_str());
+    o.append_attribute("PartName") = ("/" + part).c_str();
+    o.append_attribute("ContentType") = kStylesContent;
+    edits.addedTexts[part] = newStylesPart(book);
+    return true;
+  }
+  pugi::xml_document doc;
+  loadXml(doc, zip, stylesPart);
+  pugi::xml_node root = rootElement(doc);
+  std::string p = prefixOf(root);
+  pugi::xml_node xfs = childNamed(root, "cellXfs");
+  if (!xfs) {
+    // cellXfs goes after the fonts, fills, borders and cellStyleXfs.
+    pugi::xml_node after;
+    for (const char* name : {"numFmts", "fonts", "fills", "borders", "cellStyleXfs"})
+      if (pugi::xml_node n = childNamed(root, name)) after = n;
+    xfs = after ? root.insert_child_after((p + "cellXfs").c_str(), after)
+                : root.prepend_child((p + "cellXfs").c_str());
+  }
+  size_t present = 0;
+  for (pugi::xml_node xf = xfs.first_child(); xf; xf = xf.next_sibling())
+    if (xf.type() == pugi::node_element && localName(xf.name()) == "xf") ++present;
+  for (size_t i = present; i < book.formats.size(); ++i) {
+    pugi::xml_node xf = xfs.append_child((p + "xf").c_str());
+    xf.append_attribute("numFmtId") = book.formats[i]->numFmt;
+    for (const char* a : {"fontId", "fillId", "borderId", "xfId"}) xf.append_attribute(a) = 0;
+    if (book.formats[i]->numFmt != 0) xf.append_attribute("applyNumberFormat") = 1;
+  }
+  pugi::xml_attribute count = xfs.attribute("count");
+  if (!count) count = xfs.append_attribute("count");
+  count = static_cast<unsigned long long>(std::max(present, book.formats.size()));
+  edits.replaced[stylesPart] = saveXml(doc);
+  return false;
+}
+
 PackageEdits planEdits(const BookImpl& book, const ZipReader& zip) {
   PackageEdits edits;
   bool changed = false;  // whether the relationships and content types change
@@ -292,7 +366,8 @@ PackageEdits planEdits(const BookImpl& book, const ZipReader& zip) {
     rewritesCells = rewritesCells || s->dirty;
     addsSheets = addsSheets || s->part.empty();
   }
-  if (!rewritesCells && !addsSheets) return edits;
+  bool addsFormats = book.formats.size() > book.firstAdded();
+  if (!rewritesCells && !addsSheets && !addsFormats) return edits;
 
   std::string workbookPart = workbookPartOf(zip);
   std::string relsPart = relsPartOf(workbookPart);
@@ -358,6 +433,7 @@ PackageEdits planEdits(const BookImpl& book, const ZipReader& zip) {
     edits.replaced[workbookPart] = saveXml(wb);
     changed = true;
   }
+  if (addsFormats) changed = addFormats(book, zip, workbookPart, relsRoot, typesRoot, edits) || changed;
   if (changed) {
     edits.replaced[relsPart] = saveXml(rels);
     edits.replaced["[Content_Types].xml"] = saveXml(types);
@@ -400,6 +476,7 @@ void writeLoadedPackage(const BookImpl& book, const std::string& path) {
     }
   }
   for (const auto& [sheet, part] : edits.newParts) out.addSheet(part, *sheet, nullptr);
+  for (auto& [part, text] : edits.addedTexts) out.addText(part, std::move(text));
   out.close();
 }
 
