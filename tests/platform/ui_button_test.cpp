@@ -1,9 +1,9 @@
 // Buttons as the dialogs use them: clicks by mouse and Space, automatic
 // check boxes and radio groups, BM_GETCHECK / BM_SETCHECK, BN_CLICKED, the
 // disabled state, group boxes letting clicks through.
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 using Codes = std::vector<WORD>;
 
 namespace {

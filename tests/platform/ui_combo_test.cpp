@@ -2,9 +2,9 @@
 // CB_SETCURSEL (-1 clearing the edit part), CB_FINDSTRINGEXACT ignoring
 // case and wrapping, texts of items and of the edit part, the drop-down
 // list by mouse and keys, and the CBN_* notifications.
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 using Codes = std::vector<WORD>;
 
 namespace {

@@ -2,9 +2,9 @@
 // EM_SETSEL and by keys and mouse, typing and deleting, the clipboard keys,
 // the limit, styles that filter characters, read-only, multi-line lines,
 // undo, the caret, and EN_* notifications.
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 using testdriver::Ctrl;
 using testdriver::Shift;
 using Codes = std::vector<WORD>;

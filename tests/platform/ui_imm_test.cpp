@@ -4,9 +4,9 @@
 // does for its in-place editor - and default processing turning the result
 // into characters.
 #include "platform/testdriver/Ime.h"
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 
 namespace {
 

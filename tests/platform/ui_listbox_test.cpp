@@ -1,9 +1,9 @@
 // List boxes as the file merge and split dialogs use them: sorted and
 // unsorted filling, the selection by message, mouse and keys, searches,
 // removal, and scrolling with the standard bar and the wheel.
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 using Codes = std::vector<WORD>;
 using Texts = std::vector<std::u16string>;
 

@@ -1,8 +1,8 @@
 // The progress bar as the grid uses it: range, position (clamped, previous
 // value returned), stepping, the painted proportion, and WM_CLOSE.
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/png/Png.h"
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 
 namespace {
 

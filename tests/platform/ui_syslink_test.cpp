@@ -4,9 +4,9 @@
 #include "platform/controls/ControlBase.h"
 #include "platform/controls/LinkMarkup.h"
 #include "platform/testdriver/AnswerScript.h"
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 using platform::controls::parseLinkMarkup;
 
 namespace {

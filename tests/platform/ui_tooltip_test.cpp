@@ -4,9 +4,9 @@
 // when it leaves, on a press or after the pop delay; never activated.
 #include <cstring>
 
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
-using namespace uitest;
+using namespace ctltest;
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/testdriver/Driver.h"
 #include "platform/user/user.h"
 
-namespace uitest {
+namespace ctltest {
 
 struct Command {
   int id;
@@ -63,4 +63,4 @@ class ControlTest : public ::testing::Test {
   static std::function<void(const Command&)>& commandHook();
 };
 
-}  // namespace uitest
+}  // namespace ctltest

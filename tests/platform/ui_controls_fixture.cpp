@@ -1,8 +1,8 @@
-#include "ui_fixture.h"
+#include "ui_controls_fixture.h"
 
 #include "platform/user/imm.h"
 
-namespace uitest {
+namespace ctltest {
 
 namespace {
 
@@ -94,4 +94,4 @@ std::u16string ControlTest::textOf(HWND hwnd) {
   return s;
 }
 
-}  // namespace uitest
+}  // namespace ctltest
