@@ -18,6 +18,7 @@ struct ListBox {
   int top = 0;    // first item shown
   int itemHeight = 0;
   bool focused = false;
+  bool bar = false;  // created with WS_VSCROLL (the style loses it while the bar is hidden)
   HFONT font = nullptr;
 };
 
@@ -40,7 +41,7 @@ int maxTop(HWND hwnd, const ListBox& b) { return std::max(0, b.list.count() - ro
 
 void updateBar(HWND hwnd, ListBox& b) {
   b.top = std::clamp(b.top, 0, maxTop(hwnd, b));
-  if (!(styleOf(hwnd) & WS_VSCROLL)) return;
+  if (!b.bar) return;
   SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, b.list.count() - 1),
                 static_cast<UINT>(rows(hwnd, b)), b.top, 0};
   SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
@@ -221,6 +222,7 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     ListBox* b = boxes().make(hwnd);
     auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     b->list.sorted = (static_cast<DWORD>(cs->style) & LBS_SORT) != 0;
+    b->bar = (static_cast<DWORD>(cs->style) & WS_VSCROLL) != 0;
     b->itemHeight = defaultItemHeight(nullptr);
   }
   ListBox* b = boxes().get(hwnd);
