@@ -27,7 +27,10 @@ CCText::CCText() {
   mHistory.onReplace = [this](size_t pos, size_t removed, size_t inserted) { onReplaced(pos, removed, inserted); };
 }
 
-CCText::~CCText() = default;
+CCText::~CCText() {
+  // A window that outlives its object must not reach it any more.
+  if (mHwnd && IsWindow(mHwnd)) SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
+}
 
 void CCText::create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t scrollBars) {
   mScrollBars = scrollBars;

@@ -165,7 +165,6 @@ class CCText {
   int32_t maxScrollY() const;
   void setSelectionTo(size_t i);
   void clearSelection() { mSelection = TextSelection{}; }
-  void moveCaretTo(size_t i);
   size_t lineStartOf(size_t i) const;
   size_t lineEndOf(size_t i) const;
   bool onCtrlKey(WPARAM vk);

@@ -43,7 +43,6 @@ size_t CCText::lineEndOf(size_t i) const {
   return end > 0 && mShownText[end - 1] == u'\n' ? end - 1 : end;
 }
 
-void CCText::moveCaretTo(size_t i) { mCaret = std::min(i, mShownText.size()); }
 
 std::pair<std::u16string, size_t> CCText::autoIndent(const std::u16string& typed) const {
   if (mCaret > 0 && typed == u"\n") {
