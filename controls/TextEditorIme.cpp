@@ -40,10 +40,13 @@ bool CCText::handleIme(UINT message, LRESULT& result) {
       result = 0;
       return true;
     }
-    case WM_IME_ENDCOMPOSITION:
-      insertText(compositionResult(mHwnd));
+    case WM_IME_ENDCOMPOSITION: {
+      // A composition cancelled without a result leaves the text (and its selection) alone.
+      const std::u16string text = compositionResult(mHwnd);
+      if (!text.empty()) insertText(text);
       result = 0;
       return true;
+    }
     default:
       return false;
   }

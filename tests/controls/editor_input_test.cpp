@@ -242,6 +242,15 @@ TEST_F(EditorInput, InputMethodTextIsInsertedAtTheCaret) {
   EXPECT_EQ(text(), u"ab");
 }
 
+TEST_F(EditorInput, ACancelledCompositionKeepsTheSelectedText) {
+  fill(u"keep", 0);
+  press('A', Ctrl);
+  testdriver::compose(u"", {u"k", u"ke"});
+  testdriver::pumpUntilIdle();
+  EXPECT_EQ(text(), u"keep");
+  EXPECT_EQ(selected(), u"keep");
+}
+
 TEST_F(EditorInput, InputMethodTextInASingleLineEditorLosesLineBreaks) {
   ed->mMultiLine = 0;
   testdriver::compose(u"甲\r\n乙");
