@@ -46,17 +46,17 @@ void benchOutput(HWND host) {
   {
     CCText out;
     out.create(host, 0, 0, 900, 700, 1);
-    out.mLineNumbers = true;
+    out.lineNumbers = true;
     out.relayout();
     const auto start = Clock::now();
     for (int i = 0; i < kLines; ++i) out.appendText(outputLine(i));
     const double appended = msSince(start);
     const auto paintStart = Clock::now();
-    InvalidateRect(out.mHwnd, nullptr, FALSE);
-    UpdateWindow(out.mHwnd);
+    InvalidateRect(out.hwnd, nullptr, FALSE);
+    UpdateWindow(out.hwnd);
     std::printf("output editor: %d appendText calls of one line: %.1f ms (then one paint: %.2f ms); %zu lines\n",
                 kLines, appended, msSince(paintStart), out.lines().count());
-    DestroyWindow(out.mHwnd);
+    DestroyWindow(out.hwnd);
   }
   {
     CCText out;
@@ -67,7 +67,7 @@ void benchOutput(HWND host) {
     out.appendText(all);
     std::printf("output editor: one appendText of %d lines (%zu units): %.1f ms\n", kLines, all.size(),
                 msSince(start));
-    DestroyWindow(out.mHwnd);
+    DestroyWindow(out.hwnd);
   }
 }
 
@@ -95,15 +95,15 @@ struct Figures {
 // `count` characters typed at `index` (the caret put there first), each followed by the
 // paint when `paint` is set.
 Figures typeAt(CCText& ed, size_t index, int count, bool paint) {
-  ed.mCaret = index;
-  ed.mSelection = selectionAt(index);
+  ed.caret = index;
+  ed.selection = selectionAt(index);
   ed.updateCaret();
-  UpdateWindow(ed.mHwnd);
+  UpdateWindow(ed.hwnd);
   Figures f;
   for (int i = 0; i < count; ++i) {
     const auto start = Clock::now();
-    SendMessageW(ed.mHwnd, WM_CHAR, i % 2 ? u'x' : u' ', 0);
-    if (paint) UpdateWindow(ed.mHwnd);
+    SendMessageW(ed.hwnd, WM_CHAR, i % 2 ? u'x' : u' ', 0);
+    if (paint) UpdateWindow(ed.hwnd);
     const double ms = msSince(start);
     f.mean += ms / count;
     f.worst = std::max(f.worst, ms);
@@ -113,15 +113,15 @@ Figures typeAt(CCText& ed, size_t index, int count, bool paint) {
 
 void benchScript(HWND host) {
   CCText ed;
-  ed.mLanguage = TEXT_C;
+  ed.language = TEXT_C;
   ed.create(host, 0, 0, 900, 700, 1);
-  ed.mLineNumbers = true;
+  ed.lineNumbers = true;
   ed.relayout();
   const auto setStart = Clock::now();
   ed.setText(bigScript(1 << 20));
-  std::printf("script editor: setText of %zu units, %zu lines: %.1f ms\n", ed.mShownText.size(),
+  std::printf("script editor: setText of %zu units, %zu lines: %.1f ms\n", ed.shownText.size(),
               ed.lines().count(), msSince(setStart));
-  const size_t length = ed.mShownText.size();
+  const size_t length = ed.shownText.size();
   const struct {
     const char* where;
     size_t index;
@@ -133,7 +133,7 @@ void benchScript(HWND host) {
                 "(worst %.3f)\n",
                 p.where, typed.mean, typed.worst, painted.mean, painted.worst);
   }
-  DestroyWindow(ed.mHwnd);
+  DestroyWindow(ed.hwnd);
 }
 
 }  // namespace

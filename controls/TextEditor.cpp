@@ -14,58 +14,58 @@ bool keyHeld(int vk) { return GetKeyState(vk) < 0; }
 }  // namespace
 
 CCText::CCText() {
-  mFont.lfHeight = 12;
-  mFont.lfWeight = 400;
-  mFont.lfCharSet = 1;
+  font.lfHeight = 12;
+  font.lfWeight = 400;
+  font.lfCharSet = 1;
   const char16_t face[] = u"宋体";
-  std::memcpy(mFont.lfFaceName, face, sizeof face);
-  initCSyntaxColors(mCColours);
-  initExprtkSyntaxColors(mExprtkColours);
-  initPySyntaxColors(mPythonColours);
-  mHistory.bind(&mCaret, &mShownText, &mSelection);
-  mHistory.onChange = [this](void*, void*) { onTextChanged(); };
-  mHistory.onReplace = [this](size_t pos, size_t removed, size_t inserted) { onReplaced(pos, removed, inserted); };
+  std::memcpy(font.lfFaceName, face, sizeof face);
+  initCSyntaxColors(cColours);
+  initExprtkSyntaxColors(exprtkColours);
+  initPySyntaxColors(pythonColours);
+  history.bind(&caret, &shownText, &selection);
+  history.onChange = [this](void*, void*) { onTextChanged(); };
+  history.onReplace = [this](size_t pos, size_t removed, size_t inserted) { onReplaced(pos, removed, inserted); };
 }
 
 CCText::~CCText() {
   // A window that outlives its object must not reach it any more.
-  if (mHwnd && IsWindow(mHwnd)) SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
+  if (hwnd && IsWindow(hwnd)) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
 }
 
-void CCText::create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t scrollBars) {
-  mScrollBars = scrollBars;
+void CCText::create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t withScrollBars) {
+  scrollBars = withScrollBars;
   registerControlClass(u"Text2", &CCText::wndProc);
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-  if (scrollBars) style |= WS_HSCROLL | WS_VSCROLL;
-  mHwnd = CreateWindowExW(0, u"Text2", u"Text2", style, x, y, width, height, parent, nullptr,
+  if (withScrollBars) style |= WS_HSCROLL | WS_VSCROLL;
+  hwnd = CreateWindowExW(0, u"Text2", u"Text2", style, x, y, width, height, parent, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
-  if (!mHwnd) return;
-  SetWindowLongPtrW(mHwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  mCanvas.mOwner = mHwnd;
+  if (!hwnd) return;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  canvas.mOwner = hwnd;
   relayout();
 }
 
-ScriptSurface* CCText::measuringSurface() { return mCanvas.mDc ? &mCanvas : nullptr; }
+ScriptSurface* CCText::measuringSurface() { return canvas.mDc ? &canvas : nullptr; }
 
 void CCText::relayout() {
-  if (!mHwnd) return;
+  if (!hwnd) return;
   updateRects();
   updateScrollRanges();
   updateScrollPos();
   updateRects();
   RECT client{};
-  GetClientRect(mHwnd, &client);
-  mCanvas.begin(inclusive(client));
-  mCanvas.setBrush(mBackColour);
-  HGDIOBJ pen = SelectObject(mCanvas.mDc, GetStockObject(NULL_PEN));
-  Rectangle(mCanvas.mDc, client.left, client.top, client.right + 2, client.bottom + 2);
-  SelectObject(mCanvas.mDc, pen);
-  mCanvas.setFont(mFont.lfHeight, mFont.lfFaceName);
+  GetClientRect(hwnd, &client);
+  canvas.begin(inclusive(client));
+  canvas.setBrush(backColour);
+  HGDIOBJ pen = SelectObject(canvas.mDc, GetStockObject(NULL_PEN));
+  Rectangle(canvas.mDc, client.left, client.top, client.right + 2, client.bottom + 2);
+  SelectObject(canvas.mDc, pen);
+  canvas.setFont(font.lfHeight, font.lfFaceName);
   // The widths of the new font; the content size follows.
-  const SIZE before{mContentWidth, mContentHeight};
-  mLines.remeasure(mShownText, mCanvas);
+  const SIZE before{contentWidth, contentHeight};
+  mLines.remeasure(shownText, canvas);
   contentChanged();
-  if (before.cx != mContentWidth || before.cy != mContentHeight) {
+  if (before.cx != contentWidth || before.cy != contentHeight) {
     updateScrollRanges();
     updateScrollPos();
     updateRects();
@@ -74,23 +74,23 @@ void CCText::relayout() {
 
 void CCText::updateRects() {
   RECT client{};
-  if (mHwnd) GetClientRect(mHwnd, &client);
-  mClientRect = RECT{client.left + mInsets[0], client.top + mInsets[1], client.right + mInsets[2],
-                     client.bottom + mInsets[3]};
-  mTextRect = mClientRect;
-  if (mLineNumbers) mTextRect.left = mClientRect.left + mGutterWidth;
+  if (hwnd) GetClientRect(hwnd, &client);
+  clientRect = RECT{client.left + insets[0], client.top + insets[1], client.right + insets[2],
+                     client.bottom + insets[3]};
+  textRect = clientRect;
+  if (lineNumbers) textRect.left = clientRect.left + gutterWidth;
 }
 
 SIZE CCText::textExtent() const {
-  const int32_t lines = mShownText.empty() ? 0 : static_cast<int32_t>(mLines.count());
-  return SIZE{mLines.widest() + mExtraMargin, lines * lineHeight() + mExtraMargin};
+  const int32_t lines = shownText.empty() ? 0 : static_cast<int32_t>(mLines.count());
+  return SIZE{mLines.widest() + extraMargin, lines * lineHeight() + extraMargin};
 }
 
 void CCText::contentChanged() {
-  if (!mLines.measured() && mCanvas.mDc) mLines.remeasure(mShownText, mCanvas);
+  if (!mLines.measured() && canvas.mDc) mLines.remeasure(shownText, canvas);
   const SIZE extent = textExtent();
-  mContentWidth = extent.cx;
-  mContentHeight = extent.cy;
+  contentWidth = extent.cx;
+  contentHeight = extent.cy;
 }
 
 void CCText::onTextChanged() {
@@ -101,116 +101,116 @@ void CCText::onTextChanged() {
 }
 
 void CCText::onReplaced(size_t pos, size_t removed, size_t inserted) {
-  mLines.replaced(mShownText, pos, removed, inserted, measuringSurface());
+  mLines.replaced(shownText, pos, removed, inserted, measuringSurface());
   trackAutoClosers(pos, removed, inserted);
 }
 
 void CCText::setScrollBars(bool on) {
-  mScrollBars = on ? 1 : 0;
-  if (on || !mHwnd) return;
+  scrollBars = on ? 1 : 0;
+  if (on || !hwnd) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  SetScrollInfo(mHwnd, SB_VERT, &si, TRUE);
-  SetScrollInfo(mHwnd, SB_HORZ, &si, TRUE);
+  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
 }
 
 void CCText::updateScrollRanges() {
-  if (!mScrollBars || !mHwnd) return;
+  if (!scrollBars || !hwnd) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE | SIF_PAGE;
   si.nMin = 0;
-  si.nMax = mContentHeight;
-  si.nPage = static_cast<UINT>(std::max<LONG>(0, mTextRect.bottom - mTextRect.top + 1));
-  SetScrollInfo(mHwnd, SB_VERT, &si, TRUE);
-  si.nMax = mContentWidth;
-  si.nPage = static_cast<UINT>(std::max<LONG>(0, mTextRect.right - mTextRect.left + 1));
-  SetScrollInfo(mHwnd, SB_HORZ, &si, TRUE);
+  si.nMax = contentHeight;
+  si.nPage = static_cast<UINT>(std::max<LONG>(0, textRect.bottom - textRect.top + 1));
+  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+  si.nMax = contentWidth;
+  si.nPage = static_cast<UINT>(std::max<LONG>(0, textRect.right - textRect.left + 1));
+  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
 }
 
 void CCText::updateScrollPos() {
-  if (!mScrollBars || !mHwnd) return;
+  if (!scrollBars || !hwnd) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_POS;
-  si.nPos = mScrollY;
-  SetScrollInfo(mHwnd, SB_VERT, &si, TRUE);
-  si.nPos = mScrollX;
-  SetScrollInfo(mHwnd, SB_HORZ, &si, TRUE);
+  si.nPos = scrollY;
+  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+  si.nPos = scrollX;
+  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
 }
 
 int32_t CCText::maxScrollX() const {
-  return std::max<int32_t>(0, mTextRect.left + mContentWidth - mTextRect.right);
+  return std::max<int32_t>(0, textRect.left + contentWidth - textRect.right);
 }
 
 int32_t CCText::maxScrollY() const {
-  return std::max<int32_t>(0, mTextRect.top + mContentHeight - mTextRect.bottom);
+  return std::max<int32_t>(0, textRect.top + contentHeight - textRect.bottom);
 }
 
 POINT CCText::caretPoint(size_t index) {
-  index = std::min(index, mShownText.size());
+  index = std::min(index, shownText.size());
   const size_t line = mLines.lineOf(index);
   int32_t x = 0;
-  if (mCanvas.mDc) x = mCanvas.textWidth(mShownText.data() + mLines.start(line), index - mLines.start(line));
-  return POINT{mTextRect.left - mScrollX + x,
-               mTextRect.top - mScrollY + static_cast<int32_t>(line) * lineHeight()};
+  if (canvas.mDc) x = canvas.textWidth(shownText.data() + mLines.start(line), index - mLines.start(line));
+  return POINT{textRect.left - scrollX + x,
+               textRect.top - scrollY + static_cast<int32_t>(line) * lineHeight()};
 }
 
 void CCText::showCaret(int32_t x, int32_t y, int32_t height) {
   auto inside = [this](int32_t px, int32_t py) {
-    return px >= mTextRect.left && px <= mTextRect.right && py >= mTextRect.top && py <= mTextRect.bottom;
+    return px >= textRect.left && px <= textRect.right && py >= textRect.top && py <= textRect.bottom;
   };
   if (!inside(x, y) && !inside(x, y + height)) return;
-  CreateCaret(mHwnd, nullptr, 1, height);
+  CreateCaret(hwnd, nullptr, 1, height);
   SetCaretPos(x, y);
-  ShowCaret(mHwnd);
+  ShowCaret(hwnd);
 }
 
 void CCText::updateCaret() {
-  if (!mHwnd) return;
+  if (!hwnd) return;
   scrollToCaret();
   DestroyCaret();
-  InvalidateRect(mHwnd, &mClientRect, FALSE);
-  const POINT p = caretPoint(mCaret);
+  InvalidateRect(hwnd, &clientRect, FALSE);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
 }
 
 void CCText::scrollToCaret() {
-  const POINT p = caretPoint(mCaret);
-  const int32_t space = mCanvas.mSpaceWidth;
-  if (p.x > mTextRect.left && p.x >= mTextRect.right)
-    mScrollX = std::clamp(mScrollX + p.x + space - mTextRect.right, 0, maxScrollX());
-  else if (p.x <= mTextRect.left && p.x - space != mTextRect.left)
-    mScrollX = std::clamp(mScrollX + p.x - space - mTextRect.left, 0, maxScrollX());
+  const POINT p = caretPoint(caret);
+  const int32_t space = canvas.mSpaceWidth;
+  if (p.x > textRect.left && p.x >= textRect.right)
+    scrollX = std::clamp(scrollX + p.x + space - textRect.right, 0, maxScrollX());
+  else if (p.x <= textRect.left && p.x - space != textRect.left)
+    scrollX = std::clamp(scrollX + p.x - space - textRect.left, 0, maxScrollX());
   const int32_t bottom = p.y + lineHeight();
-  if (bottom > mTextRect.top && bottom > mTextRect.bottom)
-    mScrollY = std::clamp(mScrollY + bottom - mTextRect.bottom, 0, maxScrollY());
-  else if (bottom <= mTextRect.top && p.y != mTextRect.top)
-    mScrollY = std::clamp(mScrollY + p.y - mTextRect.top, 0, maxScrollY());
+  if (bottom > textRect.top && bottom > textRect.bottom)
+    scrollY = std::clamp(scrollY + bottom - textRect.bottom, 0, maxScrollY());
+  else if (bottom <= textRect.top && p.y != textRect.top)
+    scrollY = std::clamp(scrollY + p.y - textRect.top, 0, maxScrollY());
   updateScrollPos();
 }
 
 bool CCText::scrollH(int32_t delta, bool redraw) {
   if (delta == 0) return false;
-  const int32_t before = mScrollX;
-  mScrollX = std::clamp(mScrollX + delta, 0, maxScrollX());
-  if (mScrollX == before || !redraw) return false;
+  const int32_t before = scrollX;
+  scrollX = std::clamp(scrollX + delta, 0, maxScrollX());
+  if (scrollX == before || !redraw) return false;
   DestroyCaret();
-  InvalidateRect(mHwnd, &mClientRect, FALSE);
-  const POINT p = caretPoint(mCaret);
+  InvalidateRect(hwnd, &clientRect, FALSE);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
   return true;
 }
 
 bool CCText::scrollV(int32_t delta, bool redraw) {
   if (delta == 0) return false;
-  const int32_t before = mScrollY;
-  mScrollY = std::clamp(mScrollY + delta, 0, maxScrollY());
-  if (mScrollY == before || !redraw) return false;
+  const int32_t before = scrollY;
+  scrollY = std::clamp(scrollY + delta, 0, maxScrollY());
+  if (scrollY == before || !redraw) return false;
   DestroyCaret();
-  InvalidateRect(mHwnd, &mClientRect, FALSE);
-  const POINT p = caretPoint(mCaret);
+  InvalidateRect(hwnd, &clientRect, FALSE);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
   return true;
 }
@@ -220,9 +220,9 @@ void CCText::onScroll(int bar, int request) {
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
-  GetScrollInfo(mHwnd, bar, &si);
+  GetScrollInfo(hwnd, bar, &si);
   const int before = si.nPos;
-  const int line = bar == SB_HORZ ? mCanvas.mSpaceWidth : lineHeight();
+  const int line = bar == SB_HORZ ? canvas.mSpaceWidth : lineHeight();
   int pos = si.nPos;
   switch (request) {
     case SB_LINEUP: pos -= line; break;
@@ -236,18 +236,18 @@ void CCText::onScroll(int bar, int request) {
   }
   si.fMask = SIF_POS;
   si.nPos = pos;
-  SetScrollInfo(mHwnd, bar, &si, FALSE);
-  GetScrollInfo(mHwnd, bar, &si);
+  SetScrollInfo(hwnd, bar, &si, FALSE);
+  GetScrollInfo(hwnd, bar, &si);
   if (si.nPos == before) return;
-  (bar == SB_HORZ ? mScrollX : mScrollY) += si.nPos - before;
-  InvalidateRect(mHwnd, &mClientRect, FALSE);
+  (bar == SB_HORZ ? scrollX : scrollY) += si.nPos - before;
+  InvalidateRect(hwnd, &clientRect, FALSE);
   DestroyCaret();
-  const POINT p = caretPoint(mCaret);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
 }
 
 void CCText::onKillFocus(HWND next) {
-  if (!IsWindowVisible(mHwnd) || !onCommit) return;
+  if (!IsWindowVisible(hwnd) || !onCommit) return;
   DestroyCaret();
   onCommit(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(next)), committedText());
 }
@@ -281,7 +281,7 @@ LRESULT CALLBACK CCText::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       self->onKillFocus(reinterpret_cast<HWND>(wParam));
       return 0;
     case WM_SETFOCUS: {
-      const POINT p = self->caretPoint(self->mCaret);
+      const POINT p = self->caretPoint(self->caret);
       self->showCaret(p.x, p.y, self->lineHeight());
       return 0;
     }

@@ -11,11 +11,11 @@
 // Coordinates: textRect and clientRect are client coordinates with the platform's exclusive
 // right and bottom. A character's content position is (textRect.left + width of the line
 // before it, textRect.top + line * lineHeight); on screen it is shifted by the scroll
-// offsets. The line index mLines is kept in step with mShownText by every change, so caret
+// offsets. The line index mLines is kept in step with shownText by every change, so caret
 // placement, hit testing and the content size cost one line, not the whole text.
 //
-// Invariants: mCaret <= mShownText.size(); mSelection.start <= mSelection.end <= that size;
-// in password mode mShownText is one "*" per character of mRealText and the history is
+// Invariants: caret <= shownText.size(); selection.start <= selection.end <= that size;
+// in password mode shownText is one "*" per character of realText and the history is
 // not used. UI thread only.
 #pragma once
 #include <cstddef>
@@ -46,38 +46,38 @@ class CCText {
   using CommitFn = std::function<void(uint64_t, std::u16string*)>;
   using WheelFn = std::function<void(WPARAM, LPARAM)>;
 
-  int32_t mCellEditorMode = 0;        // 1: in-place cell editor, Enter and Tab commit
-  int32_t mLanguage = TEXT_PLAIN;     // a TextLanguage; any other value paints as plain text
-  uint8_t mEditable = 1;              // 0: read-only, no input changes the text
-  uint8_t mPassword = 0;              // the text is shown as "*"
-  uint8_t mEscapeCancels = 1;         // Escape fires onCancel
-  uint8_t mMultiLine = 1;             // 0: line feeds are removed from every input
-  int32_t mExtraMargin = 32;          // added to the content width and height
-  int32_t mWheelStepX = 32;           // pixels per wheel notch with Shift
-  int32_t mWheelStepY = 64;           // pixels per wheel notch
-  int32_t mContentWidth = 0;          // widest line + mExtraMargin
-  int32_t mContentHeight = 0;         // lines' height + mExtraMargin
-  int32_t mScrollX = 0;               // scroll offsets in pixels, >= 0
-  int32_t mScrollY = 0;
-  size_t mCaret = 0;                  // caret index into mShownText
-  std::u16string mRealText;           // password mode: the typed characters
-  std::u16string mShownText;          // the text that is painted and edited
-  bool mLineNumbers = false;          // show the line-number gutter
-  COLORREF mBackColour = 0xFFFFFF;
-  COLORREF mTextColour = 0x3E4127;
-  COLORREF mGutterLineColour = 0xA5A5A5;
-  COLORREF mNumberColour = 0xAF912B;
-  int32_t mGutterWidth = 48;
-  int32_t mScrollBars = 0;            // the control keeps scroll bars
-  LOGFONTW mFont{};                   // only height and face are used
-  RECT mTextRect{};                   // where text is drawn
-  RECT mClientRect{};                 // client RECT with the insets added
-  CCanvas mCanvas;
-  HWND mHwnd = nullptr;
-  int32_t mInsets[4] = {0, 0, 0, 0};  // added to the client RECT's left, top, right, bottom
-  TextSelection mSelection;
-  SyntaxColors mCColours, mExprtkColours, mPythonColours;
-  TextHistory mHistory;               // bound to mCaret, mShownText and mSelection
+  int32_t cellEditorMode = 0;        // 1: in-place cell editor, Enter and Tab commit
+  int32_t language = TEXT_PLAIN;     // a TextLanguage; any other value paints as plain text
+  uint8_t editable = 1;              // 0: read-only, no input changes the text
+  uint8_t password = 0;              // the text is shown as "*"
+  uint8_t escapeCancels = 1;         // Escape fires onCancel
+  uint8_t multiLine = 1;             // 0: line feeds are removed from every input
+  int32_t extraMargin = 32;          // added to the content width and height
+  int32_t wheelStepX = 32;           // pixels per wheel notch with Shift
+  int32_t wheelStepY = 64;           // pixels per wheel notch
+  int32_t contentWidth = 0;          // widest line + extraMargin
+  int32_t contentHeight = 0;         // lines' height + extraMargin
+  int32_t scrollX = 0;               // scroll offsets in pixels, >= 0
+  int32_t scrollY = 0;
+  size_t caret = 0;                  // caret index into shownText
+  std::u16string realText;           // password mode: the typed characters
+  std::u16string shownText;          // the text that is painted and edited
+  bool lineNumbers = false;          // show the line-number gutter
+  COLORREF backColour = 0xFFFFFF;
+  COLORREF textColour = 0x3E4127;
+  COLORREF gutterLineColour = 0xA5A5A5;
+  COLORREF numberColour = 0xAF912B;
+  int32_t gutterWidth = 48;
+  int32_t scrollBars = 0;            // the control keeps scroll bars
+  LOGFONTW font{};                   // only height and face are used
+  RECT textRect{};                   // where text is drawn
+  RECT clientRect{};                 // client RECT with the insets added
+  CCanvas canvas;
+  HWND hwnd = nullptr;
+  int32_t insets[4] = {0, 0, 0, 0};  // added to the client RECT's left, top, right, bottom
+  TextSelection selection;
+  SyntaxColors cColours, exprtkColours, pythonColours;
+  TextHistory history;               // bound to caret, shownText and selection
   CommitFn onCommit;                  // the editor hands its text over
   CommitFn onCancel;                  // Escape
   WheelFn onWheel;                    // a wheel notch the editor does not use
@@ -88,8 +88,8 @@ class CCText {
   CCText& operator=(const CCText&) = delete;
 
   // Makes the child window "Text2" (WS_CHILD | WS_VISIBLE | WS_TABSTOP, scroll bars when
-  // `scrollBars` is non-zero), binds it to this object and lays it out.
-  void create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t scrollBars);
+  // `withScrollBars` is non-zero), binds it to this object and lays it out.
+  void create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t withScrollBars);
   // After the owner moved or resized the window: rectangles, scroll bars, a new canvas.
   void relayout();
   // clientRect = client RECT + insets; textRect = clientRect right of the gutter.
@@ -142,10 +142,10 @@ class CCText {
   static LRESULT CALLBACK wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   // The text handed to onCommit and onCancel.
-  std::u16string* committedText() { return mPassword ? &mRealText : &mShownText; }
-  bool isScriptLanguage() const { return mLanguage == TEXT_EXPRTK || mLanguage == TEXT_C || mLanguage == TEXT_PYTHON; }
+  std::u16string* committedText() { return password ? &realText : &shownText; }
+  bool isScriptLanguage() const { return language == TEXT_EXPRTK || language == TEXT_C || language == TEXT_PYTHON; }
   const TextLines& lines() const { return mLines; }
-  int32_t lineHeight() const { return mCanvas.mLineHeight; }
+  int32_t lineHeight() const { return canvas.mLineHeight; }
 
  private:
   TextLines mLines;
@@ -164,7 +164,7 @@ class CCText {
   int32_t maxScrollX() const;
   int32_t maxScrollY() const;
   void setSelectionTo(size_t i);
-  void clearSelection() { mSelection = TextSelection{}; }
+  void clearSelection() { selection = TextSelection{}; }
   size_t lineStartOf(size_t i) const;
   size_t lineEndOf(size_t i) const;
   bool onCtrlKey(WPARAM vk);

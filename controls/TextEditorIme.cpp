@@ -28,21 +28,21 @@ bool CCText::handleIme(UINT message, LRESULT& result) {
   switch (message) {
     case WM_IME_STARTCOMPOSITION:
     case WM_IME_COMPOSITION: {
-      const POINT p = caretPoint(mCaret);
+      const POINT p = caretPoint(caret);
       COMPOSITIONFORM form{};
       form.dwStyle = CFS_RECT;
       form.ptCurrentPos = p;
       form.rcArea = RECT{p.x, p.y, p.x + 300, p.y + 100};
-      if (HIMC context = ImmGetContext(mHwnd)) {
+      if (HIMC context = ImmGetContext(hwnd)) {
         ImmSetCompositionWindow(context, &form);
-        ImmReleaseContext(mHwnd, context);
+        ImmReleaseContext(hwnd, context);
       }
       result = 0;
       return true;
     }
     case WM_IME_ENDCOMPOSITION: {
       // A composition cancelled without a result leaves the text (and its selection) alone.
-      const std::u16string text = compositionResult(mHwnd);
+      const std::u16string text = compositionResult(hwnd);
       if (!text.empty()) insertText(text);
       result = 0;
       return true;

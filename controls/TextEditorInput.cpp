@@ -39,22 +39,22 @@ size_t CCText::lineStartOf(size_t i) const { return mLines.start(mLines.lineOf(i
 
 // End of the caret's line before its line feed.
 size_t CCText::lineEndOf(size_t i) const {
-  const size_t end = mLines.end(mLines.lineOf(i), mShownText.size());
-  return end > 0 && mShownText[end - 1] == u'\n' ? end - 1 : end;
+  const size_t end = mLines.end(mLines.lineOf(i), shownText.size());
+  return end > 0 && shownText[end - 1] == u'\n' ? end - 1 : end;
 }
 
 
 std::pair<std::u16string, size_t> CCText::autoIndent(const std::u16string& typed) const {
-  if (mCaret > 0 && typed == u"\n") {
-    const size_t lineStart = lineStartOf(mCaret);
+  if (caret > 0 && typed == u"\n") {
+    const size_t lineStart = lineStartOf(caret);
     size_t tabsEnd = lineStart;
-    while (tabsEnd < mCaret && mShownText[tabsEnd] == u'\t') ++tabsEnd;
-    const std::u16string indent = mShownText.substr(lineStart, tabsEnd - lineStart);
+    while (tabsEnd < caret && shownText[tabsEnd] == u'\t') ++tabsEnd;
+    const std::u16string indent = shownText.substr(lineStart, tabsEnd - lineStart);
     std::u16string text = u"\n" + indent;
-    if (mShownText[mCaret - 1] == u'{') {
+    if (shownText[caret - 1] == u'{') {
       text += u'\t';
       const size_t advance = text.size();
-      if (mCaret < mShownText.size() && mShownText[mCaret] == u'}') text += u"\n" + indent;
+      if (caret < shownText.size() && shownText[caret] == u'}') text += u"\n" + indent;
       return {text, advance};
     }
     return {text, text.size()};
@@ -75,32 +75,32 @@ void CCText::trackAutoClosers(size_t pos, size_t removed, size_t inserted) {
 }
 
 bool CCText::stepOverCloser(const std::u16string& typed) {
-  if (!isScriptLanguage() || typed.size() != 1 || !isCloser(typed[0]) || !mSelection.empty()) return false;
-  if (mCaret >= mShownText.size() || mShownText[mCaret] != typed[0]) return false;
-  auto it = std::lower_bound(mAutoClosers.begin(), mAutoClosers.end(), mCaret);
-  if (it == mAutoClosers.end() || *it != mCaret) return false;
+  if (!isScriptLanguage() || typed.size() != 1 || !isCloser(typed[0]) || !selection.empty()) return false;
+  if (caret >= shownText.size() || shownText[caret] != typed[0]) return false;
+  auto it = std::lower_bound(mAutoClosers.begin(), mAutoClosers.end(), caret);
+  if (it == mAutoClosers.end() || *it != caret) return false;
   mAutoClosers.erase(it);
-  ++mCaret;
-  mSelection = selectionAt(mCaret);
+  ++caret;
+  selection = selectionAt(caret);
   return true;
 }
 
 void CCText::insertText(const std::u16string& text) {
-  if (!mEditable) return;
-  const std::u16string t = filterBreaks(text, mMultiLine != 0);
-  if (t.empty() && mSelection.empty()) return;
-  if (mPassword) {
-    if (!mSelection.empty()) passwordErase(mSelection.start, mSelection.end);
-    mRealText.insert(mCaret, t);
-    mShownText.insert(mCaret, t.size(), u'*');
-    onReplaced(mCaret, 0, t.size());
-    mCaret += t.size();
-    mSelection = selectionAt(mCaret);
+  if (!editable) return;
+  const std::u16string t = filterBreaks(text, multiLine != 0);
+  if (t.empty() && selection.empty()) return;
+  if (password) {
+    if (!selection.empty()) passwordErase(selection.start, selection.end);
+    realText.insert(caret, t);
+    shownText.insert(caret, t.size(), u'*');
+    onReplaced(caret, 0, t.size());
+    caret += t.size();
+    selection = selectionAt(caret);
     onTextChanged();
   } else if (!stepOverCloser(t)) {
     const auto [expanded, advance] = autoIndent(t);
-    const size_t pos = mSelection.empty() ? mCaret : mSelection.start;
-    mHistory.insert(expanded, advance);
+    const size_t pos = selection.empty() ? caret : selection.start;
+    history.insert(expanded, advance);
     const bool paired = expanded.size() == 2 && advance == 1 && t.size() == 1 && closerOf(t[0]);
     if (paired) mAutoClosers.insert(std::lower_bound(mAutoClosers.begin(), mAutoClosers.end(), pos + 1), pos + 1);
   }
@@ -109,47 +109,47 @@ void CCText::insertText(const std::u16string& text) {
 
 // Password mode: [from, to) leaves both texts; caret at `from`, nothing selected.
 void CCText::passwordErase(size_t from, size_t to) {
-  mRealText.erase(from, to - from);
-  mShownText.erase(from, to - from);
+  realText.erase(from, to - from);
+  shownText.erase(from, to - from);
   onReplaced(from, to - from, 0);
-  mCaret = from;
-  mSelection = selectionAt(from);
+  caret = from;
+  selection = selectionAt(from);
   onTextChanged();
 }
 
 void CCText::backspace() {
-  if (!mEditable || (mSelection.empty() && mCaret == 0)) return;
-  if (mPassword) {
-    if (mSelection.empty())
-      passwordErase(mCaret - 1, mCaret);
+  if (!editable || (selection.empty() && caret == 0)) return;
+  if (password) {
+    if (selection.empty())
+      passwordErase(caret - 1, caret);
     else
-      passwordErase(mSelection.start, mSelection.end);
+      passwordErase(selection.start, selection.end);
   } else {
-    mHistory.erase(true);
+    history.erase(true);
   }
   updateCaret();
 }
 
 void CCText::deleteChar() {
-  if (!mEditable || (mSelection.empty() && mCaret >= mShownText.size())) return;
-  if (mPassword) {
-    if (mSelection.empty())
-      passwordErase(mCaret, mCaret + 1);
+  if (!editable || (selection.empty() && caret >= shownText.size())) return;
+  if (password) {
+    if (selection.empty())
+      passwordErase(caret, caret + 1);
     else
-      passwordErase(mSelection.start, mSelection.end);
+      passwordErase(selection.start, selection.end);
   } else {
-    mHistory.erase(false);
+    history.erase(false);
   }
   updateCaret();
 }
 
 void CCText::copy() {
-  if (mSelection.empty() || !OpenClipboard(mHwnd)) return;
-  const size_t length = mSelection.end - mSelection.start;
+  if (selection.empty() || !OpenClipboard(hwnd)) return;
+  const size_t length = selection.end - selection.start;
   EmptyClipboard();
   HGLOBAL block = GlobalAlloc(GMEM_DDESHARE, (length + 1) * sizeof(char16_t));
   if (auto* p = static_cast<char16_t*>(GlobalLock(block))) {
-    std::memcpy(p, mShownText.data() + mSelection.start, length * sizeof(char16_t));
+    std::memcpy(p, shownText.data() + selection.start, length * sizeof(char16_t));
     p[length] = 0;
     GlobalUnlock(block);
     SetClipboardData(CF_UNICODETEXT, block);
@@ -160,7 +160,7 @@ void CCText::copy() {
 // The clipboard's text, up to its terminating zero or the end of its block, whichever
 // comes first, replaces the selection.
 void CCText::paste() {
-  if (!OpenClipboard(mHwnd)) return;
+  if (!OpenClipboard(hwnd)) return;
   std::u16string text;
   HGLOBAL data = static_cast<HGLOBAL>(GetClipboardData(CF_UNICODETEXT));
   if (const auto* p = static_cast<const char16_t*>(GlobalLock(data))) {
@@ -173,18 +173,18 @@ void CCText::paste() {
 }
 
 void CCText::setText(const std::u16string& text) {
-  mHistory.clear();
+  history.clear();
   mAutoClosers.clear();
-  mScrollX = mScrollY = 0;
-  if (mPassword) {
-    mRealText = filterBreaks(text, mMultiLine != 0);
-    mShownText.assign(mRealText.size(), u'*');
+  scrollX = scrollY = 0;
+  if (password) {
+    realText = filterBreaks(text, multiLine != 0);
+    shownText.assign(realText.size(), u'*');
   } else {
-    mShownText = filterBreaks(text, mMultiLine != 0);
+    shownText = filterBreaks(text, multiLine != 0);
   }
-  mCaret = mShownText.size();
-  mSelection = TextSelection{};
-  mLines.rebuild(mShownText, measuringSurface());
+  caret = shownText.size();
+  selection = TextSelection{};
+  mLines.rebuild(shownText, measuringSurface());
   contentChanged();
   updateScrollRanges();
   updateScrollPos();
@@ -192,17 +192,17 @@ void CCText::setText(const std::u16string& text) {
 }
 
 void CCText::appendText(const std::u16string& text) {
-  const std::u16string t = filterBreaks(text, mMultiLine != 0);
-  const size_t at = mShownText.size();
-  if (mPassword) {
-    mRealText += t;
-    mShownText.append(t.size(), u'*');
+  const std::u16string t = filterBreaks(text, multiLine != 0);
+  const size_t at = shownText.size();
+  if (password) {
+    realText += t;
+    shownText.append(t.size(), u'*');
   } else {
-    mShownText += t;
+    shownText += t;
   }
   onReplaced(at, 0, t.size());
-  mCaret = mShownText.size();
-  mSelection = TextSelection{};
+  caret = shownText.size();
+  selection = TextSelection{};
   contentChanged();
   updateScrollRanges();
   updateScrollPos();
@@ -212,7 +212,7 @@ void CCText::appendText(const std::u16string& text) {
 
 bool CCText::onKeyDown(WPARAM vk) {
   const bool alt = keyHeld(VK_MENU);
-  if (mCellEditorMode == 1 && !isScriptLanguage() && onCommit &&
+  if (cellEditorMode == 1 && !isScriptLanguage() && onCommit &&
       (((vk == VK_RETURN || vk == 10) && !alt) || vk == VK_TAB)) {
     onCommit(vk, committedText());
     return false;
@@ -224,24 +224,24 @@ bool CCText::onKeyDown(WPARAM vk) {
 }
 
 bool CCText::onCtrlKey(WPARAM vk) {
-  const size_t length = mShownText.size();
+  const size_t length = shownText.size();
   switch (vk) {
     case VK_END:
-      mCaret = length;
-      mSelection = selectionAt(length);
+      caret = length;
+      selection = selectionAt(length);
       updateCaret();
       break;
     case VK_HOME:
-      mCaret = 0;
-      mSelection = TextSelection{};
+      caret = 0;
+      selection = TextSelection{};
       updateCaret();
       break;
     case 'A': {
-      mSelection = TextSelection{0, 0, length};
-      mCaret = length;
+      selection = TextSelection{0, 0, length};
+      caret = length;
       DestroyCaret();
-      InvalidateRect(mHwnd, &mClientRect, FALSE);
-      const POINT p = caretPoint(mCaret);
+      InvalidateRect(hwnd, &clientRect, FALSE);
+      const POINT p = caretPoint(caret);
       showCaret(p.x, p.y, lineHeight());
       break;
     }
@@ -249,17 +249,17 @@ bool CCText::onCtrlKey(WPARAM vk) {
       copy();
       break;
     case 'X':
-      if (!mSelection.empty()) {
+      if (!selection.empty()) {
         copy();
         backspace();
       }
       break;
     case 'Z':
-      mHistory.undo();
+      history.undo();
       updateCaret();
       break;
     case 'Y':
-      mHistory.redo();
+      history.redo();
       updateCaret();
       break;
     default:
@@ -271,64 +271,64 @@ bool CCText::onCtrlKey(WPARAM vk) {
 // Shift extends the selection from the anchor; false when the key is to be handled as
 // without Shift.
 bool CCText::onShiftKey(WPARAM vk) {
-  const size_t length = mShownText.size();
+  const size_t length = shownText.size();
   // After a final line feed (or in an empty text) the caret stands on no line.
-  const bool onNoLine = mCaret == length && (length == 0 || mShownText.back() == u'\n');
+  const bool onNoLine = caret == length && (length == 0 || shownText.back() == u'\n');
   switch (vk) {
     case VK_END:
-      if (!onNoLine) mCaret = lineEndOf(mCaret);
+      if (!onNoLine) caret = lineEndOf(caret);
       break;
     case VK_HOME:
-      if (!onNoLine) mCaret = lineStartOf(mCaret);
+      if (!onNoLine) caret = lineStartOf(caret);
       break;
     case VK_LEFT:
-      if (mCaret == 0) return true;
-      --mCaret;
+      if (caret == 0) return true;
+      --caret;
       break;
     case VK_RIGHT:
-      if (mCaret >= length) return false;
-      ++mCaret;
+      if (caret >= length) return false;
+      ++caret;
       break;
     case VK_UP:
     case VK_DOWN: {
-      POINT p = caretPoint(mCaret);
+      POINT p = caretPoint(caret);
       p.y += vk == VK_UP ? 1 - lineHeight() : lineHeight() + 1;
-      mCaret = indexFromPoint(p);
+      caret = indexFromPoint(p);
       break;
     }
     default:
       return false;
   }
-  setSelectionTo(mCaret);
+  setSelectionTo(caret);
   updateCaret();
   return true;
 }
 
 void CCText::pageMove(bool down) {
   clearSelection();
-  POINT p = caretPoint(mCaret);
-  int32_t page = mTextRect.bottom - mTextRect.top - lineHeight();
+  POINT p = caretPoint(caret);
+  int32_t page = textRect.bottom - textRect.top - lineHeight();
   if (page < 1) page = lineHeight();
   p.y += down ? page : -page;
-  mCaret = indexFromPoint(p);
-  mSelection.anchor = mCaret;
+  caret = indexFromPoint(p);
+  selection.anchor = caret;
   updateCaret();
 }
 
 void CCText::lineMove(bool down) {
   clearSelection();
-  POINT p = caretPoint(mCaret);
+  POINT p = caretPoint(caret);
   p.y += down ? lineHeight() + 1 : 1 - lineHeight();
-  mCaret = indexFromPoint(p);
-  mSelection.anchor = mCaret;
+  caret = indexFromPoint(p);
+  selection.anchor = caret;
   updateCaret();
 }
 
 void CCText::onPlainKey(WPARAM vk) {
-  const size_t length = mShownText.size();
-  const bool onNoLine = mCaret == length && (length == 0 || mShownText.back() == u'\n');
-  if (mCellEditorMode == 1 && keyHeld(VK_MENU) && (vk == VK_RETURN || vk == 10)) {
-    if (mMultiLine)
+  const size_t length = shownText.size();
+  const bool onNoLine = caret == length && (length == 0 || shownText.back() == u'\n');
+  if (cellEditorMode == 1 && keyHeld(VK_MENU) && (vk == VK_RETURN || vk == 10)) {
+    if (multiLine)
       insertText(u"\n");
     else if (onCommit)
       onCommit(vk, committedText());
@@ -342,7 +342,7 @@ void CCText::onPlainKey(WPARAM vk) {
       deleteChar();
       break;
     case VK_ESCAPE:
-      if (mEscapeCancels && onCancel) onCancel(27, committedText());
+      if (escapeCancels && onCancel) onCancel(27, committedText());
       break;
     case VK_PRIOR:
     case VK_NEXT:
@@ -350,21 +350,21 @@ void CCText::onPlainKey(WPARAM vk) {
       break;
     case VK_END:
     case VK_HOME:
-      if (!onNoLine) mCaret = vk == VK_END ? lineEndOf(mCaret) : lineStartOf(mCaret);
+      if (!onNoLine) caret = vk == VK_END ? lineEndOf(caret) : lineStartOf(caret);
       clearSelection();
-      mSelection.anchor = mCaret;
+      selection.anchor = caret;
       updateCaret();
       break;
     case VK_LEFT:
     case VK_RIGHT: {
       const bool left = vk == VK_LEFT;
-      if (!mSelection.empty()) {
-        mCaret = left ? mSelection.start : mSelection.end;
+      if (!selection.empty()) {
+        caret = left ? selection.start : selection.end;
         clearSelection();
-      } else if (left ? mCaret > 0 : mCaret < length) {
-        mCaret = left ? mCaret - 1 : mCaret + 1;
+      } else if (left ? caret > 0 : caret < length) {
+        caret = left ? caret - 1 : caret + 1;
       }
-      mSelection.anchor = mCaret;
+      selection.anchor = caret;
       updateCaret();
       break;
     }
@@ -380,33 +380,33 @@ void CCText::onPlainKey(WPARAM vk) {
 // Tab: a selection across lines is indented (outdented with Shift), else a tab is typed.
 void CCText::onTab() {
   const bool acrossLines =
-      !mPassword && !mSelection.empty() &&
-      std::find(mShownText.begin() + static_cast<std::ptrdiff_t>(mSelection.start),
-                mShownText.begin() + static_cast<std::ptrdiff_t>(mSelection.end), u'\n') !=
-          mShownText.begin() + static_cast<std::ptrdiff_t>(mSelection.end);
+      !password && !selection.empty() &&
+      std::find(shownText.begin() + static_cast<std::ptrdiff_t>(selection.start),
+                shownText.begin() + static_cast<std::ptrdiff_t>(selection.end), u'\n') !=
+          shownText.begin() + static_cast<std::ptrdiff_t>(selection.end);
   if (!acrossLines) {
     insertText(u"\t");
     return;
   }
   if (keyHeld(VK_SHIFT))
-    mHistory.outdent();
+    history.outdent();
   else
-    mHistory.indent();
+    history.indent();
   scrollToCaret();
   DestroyCaret();
-  InvalidateRect(mHwnd, &mClientRect, FALSE);
-  const POINT p = caretPoint(mCaret);
+  InvalidateRect(hwnd, &clientRect, FALSE);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
 }
 
 bool CCText::onChar(WPARAM code) {
-  if (!mEditable) return false;
+  if (!editable) return false;
   if (code == 9) {
     onTab();
-  } else if (code >= 32) {
+  } else if (code >= 32 && code != 127) {  // 127: Ctrl+Backspace, a control code like those below 32
     insertText(std::u16string(1, static_cast<char16_t>(code)));
   } else if (code == 13 || code == 10) {
-    if (mMultiLine)
+    if (multiLine)
       insertText(u"\n");
     else if (onCommit)
       onCommit(code, committedText());

@@ -17,27 +17,27 @@ bool printable(char16_t c) { return (c >= 33 && c <= 126) || c > 128; }
 // the character under the point gives its index, or the index after it when the point lies
 // on the character's right half. A point below the text gives the text's length.
 size_t CCText::indexFromPoint(POINT point) {
-  if (mShownText.empty()) return 0;
+  if (shownText.empty()) return 0;
   const int32_t lh = lineHeight();
-  if (lh <= 0 || !mCanvas.mDc) return 0;
-  const int64_t px = int64_t{point.x} + mScrollX;
-  const int64_t below = int64_t{point.y} + mScrollY - mTextRect.top - lh;  // past line 0's bottom
+  if (lh <= 0 || !canvas.mDc) return 0;
+  const int64_t px = int64_t{point.x} + scrollX;
+  const int64_t below = int64_t{point.y} + scrollY - textRect.top - lh;  // past line 0's bottom
   const size_t line = below <= 0 ? 0 : static_cast<size_t>((below + lh - 1) / lh);
-  if (line >= mLines.count()) return mShownText.size();
-  int64_t x = mTextRect.left;
-  const size_t end = mLines.end(line, mShownText.size());
+  if (line >= mLines.count()) return shownText.size();
+  int64_t x = textRect.left;
+  const size_t end = mLines.end(line, shownText.size());
   for (size_t i = mLines.start(line); i < end; ++i) {
-    const char16_t c = mShownText[i];
+    const char16_t c = shownText[i];
     if (c == u'\n') return i;
-    const int32_t w = mCanvas.charWidth(c);
+    const int32_t w = canvas.charWidth(c);
     if (x + w >= px) return 2 * (px - x) > w ? i + 1 : i;
     x += w;
   }
-  return mShownText.size();
+  return shownText.size();
 }
 
 std::pair<size_t, size_t> CCText::wordRange(size_t index) const {
-  const std::u16string& t = mShownText;
+  const std::u16string& t = shownText;
   const size_t n = t.size();
   if (n == 0) return {0, 0};
   index = std::min(index, n);
@@ -62,26 +62,26 @@ std::pair<size_t, size_t> CCText::wordRange(size_t index) const {
 }
 
 void CCText::setSelectionTo(size_t i) {
-  mSelection.start = std::min(mSelection.anchor, i);
-  mSelection.end = std::max(mSelection.anchor, i);
+  selection.start = std::min(selection.anchor, i);
+  selection.end = std::max(selection.anchor, i);
 }
 
 void CCText::onLButtonDown(POINT p, bool shift) {
-  SetFocus(mHwnd);
+  SetFocus(hwnd);
   const size_t i = indexFromPoint(p);
-  mCaret = i;
+  caret = i;
   if (shift)
     setSelectionTo(i);
   else
-    mSelection = selectionAt(i);
+    selection = selectionAt(i);
   updateCaret();
-  SetCapture(mHwnd);
+  SetCapture(hwnd);
 }
 
 void CCText::onMouseDrag(POINT p) {
   const size_t i = indexFromPoint(p);
-  if (i == mCaret) return;
-  mCaret = i;
+  if (i == caret) return;
+  caret = i;
   setSelectionTo(i);
   updateCaret();
 }
@@ -89,12 +89,12 @@ void CCText::onMouseDrag(POINT p) {
 void CCText::onDoubleClick(POINT p, bool shift) {
   const size_t i = indexFromPoint(p);
   if (shift) {
-    mCaret = i;
+    caret = i;
     setSelectionTo(i);
   } else {
     const auto [s, e] = wordRange(i);
-    mSelection = TextSelection{s, s, e};
-    mCaret = e;
+    selection = TextSelection{s, s, e};
+    caret = e;
   }
   updateCaret();
 }
@@ -102,23 +102,23 @@ void CCText::onDoubleClick(POINT p, bool shift) {
 void CCText::onMouseWheel(WPARAM wParam, LPARAM lParam) {
   const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
   if (keyHeld(VK_CONTROL)) {
-    mFont.lfHeight = std::max<LONG>(8, mFont.lfHeight + (delta >= 0 ? 2 : -2));
-    mCanvas.setFont(mFont.lfHeight, mFont.lfFaceName);
-    mLines.remeasure(mShownText, mCanvas);
+    font.lfHeight = std::max<LONG>(8, font.lfHeight + (delta >= 0 ? 2 : -2));
+    canvas.setFont(font.lfHeight, font.lfFaceName);
+    mLines.remeasure(shownText, canvas);
     contentChanged();
-    mScrollX = std::clamp(mScrollX, 0, maxScrollX());
-    mScrollY = std::clamp(mScrollY, 0, maxScrollY());
+    scrollX = std::clamp(scrollX, 0, maxScrollX());
+    scrollY = std::clamp(scrollY, 0, maxScrollY());
     updateScrollRanges();
     updateScrollPos();
     updateRects();
     updateCaret();
     return;
   }
-  const bool scrolled = keyHeld(VK_SHIFT) ? scrollH(delta < 0 ? mWheelStepX : -mWheelStepX, true)
-                                          : scrollV(delta < 0 ? mWheelStepY : -mWheelStepY, true);
-  if (!scrolled && onWheel && mContentHeight < mTextRect.bottom - mTextRect.top) onWheel(wParam, lParam);
+  const bool scrolled = keyHeld(VK_SHIFT) ? scrollH(delta < 0 ? wheelStepX : -wheelStepX, true)
+                                          : scrollV(delta < 0 ? wheelStepY : -wheelStepY, true);
+  if (!scrolled && onWheel && contentHeight < textRect.bottom - textRect.top) onWheel(wParam, lParam);
   updateScrollPos();
   DestroyCaret();
-  const POINT p = caretPoint(mCaret);
+  const POINT p = caretPoint(caret);
   showCaret(p.x, p.y, lineHeight());
 }

@@ -30,21 +30,21 @@ void renderScript(Render& render, CCanvas& canvas, SyntaxColors& colours, const 
 }  // namespace
 
 void CCText::paintScript(int32_t& first, int32_t& last) {
-  const RECT view = inclusive(mTextRect);
-  switch (mLanguage) {
+  const RECT view = inclusive(textRect);
+  switch (language) {
     case TEXT_EXPRTK: {
       VantrelExprtkRender render;
-      renderScript(render, mCanvas, mExprtkColours, view, mScrollX, mScrollY, mShownText, mSelection, first, last);
+      renderScript(render, canvas, exprtkColours, view, scrollX, scrollY, shownText, selection, first, last);
       break;
     }
     case TEXT_C: {
       VantrelCRender render;
-      renderScript(render, mCanvas, mCColours, view, mScrollX, mScrollY, mShownText, mSelection, first, last);
+      renderScript(render, canvas, cColours, view, scrollX, scrollY, shownText, selection, first, last);
       break;
     }
     default: {
       VantrelPyRender render;
-      renderScript(render, mCanvas, mPythonColours, view, mScrollX, mScrollY, mShownText, mSelection, first, last);
+      renderScript(render, canvas, pythonColours, view, scrollX, scrollY, shownText, selection, first, last);
       break;
     }
   }
@@ -56,29 +56,29 @@ void CCText::paintScript(int32_t& first, int32_t& last) {
 void CCText::paintPlain(int32_t& first, int32_t& last) {
   first = -1;
   const int32_t lh = lineHeight();
-  const size_t length = mShownText.size();
+  const size_t length = shownText.size();
   // A final line feed ends the last line; no line follows it.
-  const size_t lines = length == 0 ? 0 : mLines.count() - (mShownText.back() == u'\n' ? 1 : 0);
+  const size_t lines = length == 0 ? 0 : mLines.count() - (shownText.back() == u'\n' ? 1 : 0);
   if (lines == 0 || lh <= 0) {
     last = 1;
     return;
   }
-  size_t n = std::max<size_t>(1, static_cast<size_t>((mScrollY + lh - 1) / lh));
-  const int32_t x0 = mTextRect.left - mScrollX;
+  size_t n = std::max<size_t>(1, static_cast<size_t>((scrollY + lh - 1) / lh));
+  const int32_t x0 = textRect.left - scrollX;
   for (; n <= lines; ++n) {
-    const int32_t top = mTextRect.top - mScrollY + static_cast<int32_t>(n - 1) * lh;
+    const int32_t top = textRect.top - scrollY + static_cast<int32_t>(n - 1) * lh;
     const size_t from = mLines.start(n - 1);
     const size_t to = mLines.end(n - 1, length);
-    mCanvas.textOut(x0, top + mCanvas.mGapAbove, mShownText.data() + from, to - from);
+    canvas.textOut(x0, top + canvas.mGapAbove, shownText.data() + from, to - from);
     if (first < 0) first = static_cast<int32_t>(n);
-    const size_t s = std::max(mSelection.start, from);
-    const size_t e = std::min(mSelection.end, to);
+    const size_t s = std::max(selection.start, from);
+    const size_t e = std::min(selection.end, to);
     if (s < e) {
-      const int32_t left = x0 + mCanvas.textWidth(mShownText.data() + from, s - from);
-      const RECT area{left, top, left + mCanvas.textWidth(mShownText.data() + s, e - s), top + lh};
-      InvertRect(mCanvas.mDc, &area);
+      const int32_t left = x0 + canvas.textWidth(shownText.data() + from, s - from);
+      const RECT area{left, top, left + canvas.textWidth(shownText.data() + s, e - s), top + lh};
+      InvertRect(canvas.mDc, &area);
     }
-    if (top + lh > mTextRect.bottom) {
+    if (top + lh > textRect.bottom) {
       last = static_cast<int32_t>(n);
       return;
     }
@@ -87,41 +87,41 @@ void CCText::paintPlain(int32_t& first, int32_t& last) {
 }
 
 void CCText::paint(HDC hdc, RECT paintRect) {
-  if (!mCanvas.mDc) return;
-  mCanvas.setBrush(mBackColour);
-  HGDIOBJ pen = SelectObject(mCanvas.mDc, GetStockObject(NULL_PEN));
-  Rectangle(mCanvas.mDc, mClientRect.left - mInsets[0], mClientRect.top - mInsets[1],
-            mClientRect.right + mInsets[2] + 2, mClientRect.bottom + mInsets[3] + 2);
-  SelectObject(mCanvas.mDc, pen);
-  mCanvas.setTextColor(mTextColour);
-  mCanvas.pushClip(inclusive(mTextRect));
+  if (!canvas.mDc) return;
+  canvas.setBrush(backColour);
+  HGDIOBJ pen = SelectObject(canvas.mDc, GetStockObject(NULL_PEN));
+  Rectangle(canvas.mDc, clientRect.left - insets[0], clientRect.top - insets[1],
+            clientRect.right + insets[2] + 2, clientRect.bottom + insets[3] + 2);
+  SelectObject(canvas.mDc, pen);
+  canvas.setTextColor(textColour);
+  canvas.pushClip(inclusive(textRect));
   int32_t first = -1;
   int32_t last = 1;
   if (isScriptLanguage())
     paintScript(first, last);
   else
     paintPlain(first, last);
-  mCanvas.popClip();
+  canvas.popClip();
   paintLineNumbers(first, last);
-  mCanvas.copyTo(hdc, paintRect);
+  canvas.copyTo(hdc, paintRect);
 }
 
 void CCText::paintLineNumbers(int32_t first, int32_t last) {
-  if (!mLineNumbers) return;
-  mCanvas.pushClip(inclusive(mClientRect));
-  const RECT gutter{mClientRect.left + 1, mClientRect.top, mClientRect.left + mGutterWidth, mClientRect.bottom};
-  mCanvas.setTextColor(mNumberColour);
-  mCanvas.setPen(mGutterLineColour, 1);
-  mCanvas.drawLine(gutter.right - 3, gutter.top + 1, gutter.right - 3, gutter.bottom - 1);
+  if (!lineNumbers) return;
+  canvas.pushClip(inclusive(clientRect));
+  const RECT gutter{clientRect.left + 1, clientRect.top, clientRect.left + gutterWidth, clientRect.bottom};
+  canvas.setTextColor(numberColour);
+  canvas.setPen(gutterLineColour, 1);
+  canvas.drawLine(gutter.right - 3, gutter.top + 1, gutter.right - 3, gutter.bottom - 1);
   const int32_t lh = lineHeight();
   if (first < 0) first = last = 1;
   for (int32_t i = first; i <= last; ++i) {
     const std::string digits = std::to_string(i);
     const std::u16string number(digits.begin(), digits.end());
-    const int32_t top = gutter.top + (i - 1) * lh - mScrollY;
+    const int32_t top = gutter.top + (i - 1) * lh - scrollY;
     RECT cell{gutter.left, top, gutter.right, top + lh};
-    DrawTextW(mCanvas.mDc, number.c_str(), static_cast<int>(number.size()), &cell,
+    DrawTextW(canvas.mDc, number.c_str(), static_cast<int>(number.size()), &cell,
               DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   }
-  mCanvas.popClip();
+  canvas.popClip();
 }

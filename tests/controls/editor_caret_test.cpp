@@ -14,20 +14,20 @@ class EditorCaret : public EditorTest {};
 
 TEST_F(EditorCaret, EmptyTextPutsTheCaretAtTheTopLeftAndEveryClickAtZero) {
   const POINT p = ed->caretPoint(0);
-  EXPECT_EQ(p.x, ed->mTextRect.left);
-  EXPECT_EQ(p.y, ed->mTextRect.top);
+  EXPECT_EQ(p.x, ed->textRect.left);
+  EXPECT_EQ(p.y, ed->textRect.top);
   click(at(150, 80));
-  EXPECT_EQ(ed->mCaret, 0u);
+  EXPECT_EQ(ed->caret, 0u);
   const platform::CaretState caret = platform::caretState();
   EXPECT_EQ(caret.owner, hwnd());
   EXPECT_TRUE(caret.visible);
-  EXPECT_EQ(caret.pos.x, ed->mTextRect.left);
+  EXPECT_EQ(caret.pos.x, ed->textRect.left);
   EXPECT_EQ(caret.height, kLineHeight);
 }
 
 TEST_F(EditorCaret, ClicksFindTheNearestCaretPosition) {
   fill(u"ab\ncdef\n\tx", 0);
-  const int left = ed->mTextRect.left, top = ed->mTextRect.top;
+  const int left = ed->textRect.left, top = ed->textRect.top;
   const struct {
     const char* what;
     int x, y;
@@ -46,7 +46,7 @@ TEST_F(EditorCaret, ClicksFindTheNearestCaretPosition) {
     EXPECT_EQ(ed->indexFromPoint(POINT{c.x, c.y}), c.index) << c.what;
     click(at(c.x, std::max(c.y, 0)));
   }
-  EXPECT_EQ(ed->mCaret, 10u);
+  EXPECT_EQ(ed->caret, 10u);
 }
 
 TEST_F(EditorCaret, CaretPointAndClickAgreeOnEveryIndex) {
@@ -66,11 +66,11 @@ TEST_F(EditorCaret, DraggingSelectsFromThePressedPoint) {
   EXPECT_EQ(GetCapture(), hwnd());
   testdriver::mouseMove(cell(2, 0));
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mSelection, (TextSelection{11, 2, 11}));
-  EXPECT_EQ(ed->mCaret, 2u);
+  EXPECT_EQ(ed->selection, (TextSelection{11, 2, 11}));
+  EXPECT_EQ(ed->caret, 2u);
   // Outside the window the capture keeps the drag going: above the text is line 1.
-  testdriver::mouseMove(at(ed->mTextRect.left + 1, -30));
-  testdriver::mouseUp(at(ed->mTextRect.left + 1, -30));
+  testdriver::mouseMove(at(ed->textRect.left + 1, -30));
+  testdriver::mouseUp(at(ed->textRect.left + 1, -30));
   testdriver::pumpUntilIdle();
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(selected(), u"abcdef\nghij");
@@ -80,10 +80,10 @@ TEST_F(EditorCaret, ShiftClickExtendsFromTheAnchor) {
   fill(u"abcdef\nghijkl", 0);
   click(cell(3, 0));
   click(cell(1, 1), Shift);
-  EXPECT_EQ(ed->mSelection, (TextSelection{3, 3, 8}));
+  EXPECT_EQ(ed->selection, (TextSelection{3, 3, 8}));
   click(cell(1, 0), Shift);  // the anchor stays where the plain click was
-  EXPECT_EQ(ed->mSelection, (TextSelection{3, 1, 3}));
-  EXPECT_EQ(ed->mCaret, 1u);
+  EXPECT_EQ(ed->selection, (TextSelection{3, 1, 3}));
+  EXPECT_EQ(ed->caret, 1u);
 }
 
 TEST_F(EditorCaret, DoubleClickSelectsAWordAPunctuationRunOrBlanks) {
@@ -102,7 +102,7 @@ TEST_F(EditorCaret, DoubleClickSelectsAWordAPunctuationRunOrBlanks) {
   for (const auto& c : cases) {
     doubleClick(cell(c.column, c.line));
     EXPECT_EQ(selected(), c.word) << c.column << "," << c.line;
-    EXPECT_EQ(ed->mCaret, ed->mSelection.end);
+    EXPECT_EQ(ed->caret, ed->selection.end);
     testdriver::advance(1000);  // the next click is not part of a double click
   }
 }
@@ -113,15 +113,15 @@ TEST_F(EditorCaret, DoubleClickPastTheLastLineStaysInsideTheText) {
   const std::u16string texts[] = {u"abc def", u"x+=", u"end\n", u"a "};
   for (const std::u16string& s : texts) {
     fill(s, 0);
-    doubleClick(at(ed->mTextRect.left + 3, ed->mTextRect.bottom - 3));
-    EXPECT_LE(ed->mSelection.end, s.size()) << "text " << std::string(s.begin(), s.end());
-    EXPECT_LE(ed->mCaret, s.size());
+    doubleClick(at(ed->textRect.left + 3, ed->textRect.bottom - 3));
+    EXPECT_LE(ed->selection.end, s.size()) << "text " << std::string(s.begin(), s.end());
+    EXPECT_LE(ed->caret, s.size());
     testdriver::advance(1000);
   }
   fill(u"abc def", 0);
   EXPECT_EQ(ed->wordRange(7), (std::pair<size_t, size_t>{4, 7}));
   EXPECT_EQ(ed->wordRange(100), (std::pair<size_t, size_t>{4, 7}));
-  doubleClick(at(ed->mTextRect.left + 3, ed->mTextRect.bottom - 3));
+  doubleClick(at(ed->textRect.left + 3, ed->textRect.bottom - 3));
   EXPECT_EQ(selected(), u"def");
   // Typing replaces exactly the selected word.
   type(u"x");
@@ -134,13 +134,13 @@ TEST_F(EditorCaret, ShiftKeysExtendFromTheAnchor) {
   press(VK_RIGHT, Shift);
   EXPECT_EQ(selected(), u"ef");
   press(VK_UP, Shift);  // column 3 of line 1 -> column 3 of line 0 (its end)
-  EXPECT_EQ(ed->mCaret, 3u);
-  EXPECT_EQ(ed->mSelection, (TextSelection{5, 3, 5}));
+  EXPECT_EQ(ed->caret, 3u);
+  EXPECT_EQ(ed->selection, (TextSelection{5, 3, 5}));
   press(VK_HOME, Shift);
   EXPECT_EQ(selected(), u"abc\nd");
   press(VK_DOWN, Shift);
   press(VK_DOWN, Shift);
-  EXPECT_EQ(ed->mCaret, 9u);  // start of "hi"
+  EXPECT_EQ(ed->caret, 9u);  // start of "hi"
   press(VK_END, Shift);
   EXPECT_EQ(selected(), u"efg\nhi");
 }
@@ -148,14 +148,14 @@ TEST_F(EditorCaret, ShiftKeysExtendFromTheAnchor) {
 TEST_F(EditorCaret, ShiftLeftAtTheStartAndShiftRightAtTheEnd) {
   fill(u"abc", 0);
   press(VK_LEFT, Shift);
-  EXPECT_EQ(ed->mCaret, 0u);
-  EXPECT_TRUE(ed->mSelection.empty());
+  EXPECT_EQ(ed->caret, 0u);
+  EXPECT_TRUE(ed->selection.empty());
   fill(u"abc", 1);
   press(VK_END, Shift);
   EXPECT_EQ(selected(), u"bc");
   press(VK_RIGHT, Shift);  // at the end: handled as a plain Right
-  EXPECT_TRUE(ed->mSelection.empty());
-  EXPECT_EQ(ed->mCaret, 3u);
+  EXPECT_TRUE(ed->selection.empty());
+  EXPECT_EQ(ed->caret, 3u);
 }
 
 TEST_F(EditorCaret, MovementKeys) {
@@ -172,30 +172,30 @@ TEST_F(EditorCaret, MovementKeys) {
   };
   for (const auto& s : steps) {
     press(s.vk, s.mods);
-    EXPECT_EQ(ed->mCaret, s.caret) << "key " << s.vk;
-    EXPECT_TRUE(ed->mSelection.empty());
+    EXPECT_EQ(ed->caret, s.caret) << "key " << s.vk;
+    EXPECT_TRUE(ed->selection.empty());
   }
 }
 
 TEST_F(EditorCaret, ArrowsCollapseASelectionToItsSide) {
   fill(u"abcdef", 0);
-  ed->mSelection = TextSelection{1, 1, 4};
-  ed->mCaret = 4;
+  ed->selection = TextSelection{1, 1, 4};
+  ed->caret = 4;
   press(VK_LEFT);
-  EXPECT_EQ(ed->mCaret, 1u);
-  EXPECT_TRUE(ed->mSelection.empty());
-  ed->mSelection = TextSelection{4, 1, 4};
-  ed->mCaret = 1;
+  EXPECT_EQ(ed->caret, 1u);
+  EXPECT_TRUE(ed->selection.empty());
+  ed->selection = TextSelection{4, 1, 4};
+  ed->caret = 1;
   press(VK_RIGHT);
-  EXPECT_EQ(ed->mCaret, 4u);
-  EXPECT_EQ(ed->mSelection.anchor, 4u);
+  EXPECT_EQ(ed->caret, 4u);
+  EXPECT_EQ(ed->selection.anchor, 4u);
 }
 
 TEST_F(EditorCaret, CtrlASelectsEverything) {
   fill(u"ab\ncd", 1);
   press('A', Ctrl);
-  EXPECT_EQ(ed->mSelection, (TextSelection{0, 0, 5}));
-  EXPECT_EQ(ed->mCaret, 5u);
+  EXPECT_EQ(ed->selection, (TextSelection{0, 0, 5}));
+  EXPECT_EQ(ed->caret, 5u);
   EXPECT_EQ(text(), u"ab\ncd");  // no character typed
 }
 
@@ -203,16 +203,16 @@ TEST_F(EditorCaret, PageKeysMoveByTheViewHeight) {
   std::u16string s;
   for (int i = 0; i < 30; ++i) s += u"line\n";
   fill(s, 0);
-  const int page = (ed->mTextRect.bottom - ed->mTextRect.top - kLineHeight) / kLineHeight;
+  const int page = (ed->textRect.bottom - ed->textRect.top - kLineHeight) / kLineHeight;
   press(VK_NEXT);
-  EXPECT_EQ(ed->mCaret, static_cast<size_t>(page) * 5);
-  EXPECT_EQ(ed->mScrollY, 0);  // line 6 still fits
+  EXPECT_EQ(ed->caret, static_cast<size_t>(page) * 5);
+  EXPECT_EQ(ed->scrollY, 0);  // line 6 still fits
   press(VK_NEXT);
-  EXPECT_EQ(ed->mCaret, static_cast<size_t>(2 * page) * 5);
+  EXPECT_EQ(ed->caret, static_cast<size_t>(2 * page) * 5);
   // Line 11 was scrolled up to end at the view's bottom.
-  EXPECT_EQ(ed->mScrollY, 11 * kLineHeight - (ed->mTextRect.bottom - ed->mTextRect.top));
+  EXPECT_EQ(ed->scrollY, 11 * kLineHeight - (ed->textRect.bottom - ed->textRect.top));
   press(VK_PRIOR);
-  EXPECT_EQ(ed->mCaret, 20u);  // a page above the caret's line on screen
+  EXPECT_EQ(ed->caret, 20u);  // a page above the caret's line on screen
 }
 
 }  // namespace

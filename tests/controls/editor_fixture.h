@@ -48,12 +48,12 @@ class EditorTest : public ::testing::Test {
                            nullptr, nullptr);
     ASSERT_NE(host, nullptr);
     ed = std::make_unique<CCText>();
-    ed->mFont.lfHeight = 16;
-    std::memcpy(ed->mFont.lfFaceName, gdi::kTestFontFace, sizeof gdi::kTestFontFace);
+    ed->font.lfHeight = 16;
+    std::memcpy(ed->font.lfFaceName, gdi::kTestFontFace, sizeof gdi::kTestFontFace);
     if (before) before(*ed);
     ed->create(host, place.x, place.y, place.width, place.height, place.scrollBars);
-    ASSERT_NE(ed->mHwnd, nullptr);
-    SetFocus(ed->mHwnd);
+    ASSERT_NE(ed->hwnd, nullptr);
+    SetFocus(ed->hwnd);
     testdriver::pumpUntilIdle();
   }
   void close() {
@@ -63,10 +63,10 @@ class EditorTest : public ::testing::Test {
     ed.reset();
   }
 
-  HWND hwnd() const { return ed->mHwnd; }
-  const std::u16string& text() const { return ed->mShownText; }
+  HWND hwnd() const { return ed->hwnd; }
+  const std::u16string& text() const { return ed->shownText; }
   std::u16string selected() const {
-    return text().substr(ed->mSelection.start, ed->mSelection.end - ed->mSelection.start);
+    return text().substr(ed->selection.start, ed->selection.end - ed->selection.start);
   }
 
   // Screen point of a client point of the editor.
@@ -74,7 +74,7 @@ class EditorTest : public ::testing::Test {
   // Client point in the middle of the left half of character `column` of line `line` (both
   // 0-based) of the unscrolled text, left of the gutter.
   POINT cell(int column, int line) const {
-    return at(ed->mTextRect.left + column * kAdvance + 2, ed->mTextRect.top + line * kLineHeight + 5);
+    return at(ed->textRect.left + column * kAdvance + 2, ed->textRect.top + line * kLineHeight + 5);
   }
 
   void press(int vk, unsigned modifiers = testdriver::None) {
@@ -98,8 +98,8 @@ class EditorTest : public ::testing::Test {
   // Puts a text in through setText and the caret at `caret`, nothing selected.
   void fill(const std::u16string& s, size_t caret) {
     ed->setText(s);
-    ed->mCaret = caret;
-    ed->mSelection = selectionAt(caret);
+    ed->caret = caret;
+    ed->selection = selectionAt(caret);
     ed->updateCaret();
     testdriver::pumpUntilIdle();
   }

@@ -62,22 +62,25 @@ void listen(CCText& ed, Handed& commit, Handed& cancel) {
 
 class EditorInput : public EditorTest {
  protected:
-  void language(int32_t lang) { ed->mLanguage = lang; }
+  void language(int32_t lang) { ed->language = lang; }
   Handed commit, cancel;
 };
 
 TEST_F(EditorInput, TypingBackspaceAndDelete) {
   type(u"hello world");
   EXPECT_EQ(text(), u"hello world");
-  EXPECT_EQ(ed->mCaret, 11u);
+  EXPECT_EQ(ed->caret, 11u);
   press(VK_BACK);
   press(VK_LEFT);
   press(VK_LEFT);
   press(VK_DELETE);
   EXPECT_EQ(text(), u"hello wol");
-  EXPECT_EQ(ed->mCaret, 8u);
+  EXPECT_EQ(ed->caret, 8u);
   press(VK_HOME);
   press(VK_BACK);  // at 0: nothing
+  EXPECT_EQ(text(), u"hello wol");
+  press(VK_END);
+  press(VK_BACK, Ctrl);  // its character 127 is a control code, not text
   EXPECT_EQ(text(), u"hello wol");
 }
 
@@ -97,12 +100,12 @@ class EditorIndent : public EditorTest, public ::testing::WithParamInterface<Ind
 
 TEST_P(EditorIndent, TypedTextIsExpanded) {
   const IndentCase& c = GetParam();
-  ed->mLanguage = c.language;
+  ed->language = c.language;
   fill(c.before + c.after, c.before.size());
   type(c.typed);
   EXPECT_EQ(text(), c.expected);
-  EXPECT_EQ(ed->mCaret, c.caret);
-  EXPECT_EQ(ed->mSelection, selectionAt(c.caret));  // the anchor is the caret
+  EXPECT_EQ(ed->caret, c.caret);
+  EXPECT_EQ(ed->selection, selectionAt(c.caret));  // the anchor is the caret
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,7 +139,7 @@ TEST_F(EditorInput, APairReplacesTheSelection) {
   press('A', Ctrl);
   type(u"(");
   EXPECT_EQ(text(), u"()");
-  EXPECT_EQ(ed->mCaret, 1u);
+  EXPECT_EQ(ed->caret, 1u);
 }
 
 TEST_F(EditorInput, ADeletedCloserIsNoLongerSteppedOver) {
@@ -159,7 +162,7 @@ TEST_F(EditorInput, UndoAndRedoByKey) {
   press('Z', Ctrl);  // nothing left
   press('Y', Ctrl);
   EXPECT_EQ(text(), u"ab");
-  EXPECT_EQ(ed->mCaret, 2u);
+  EXPECT_EQ(ed->caret, 2u);
 }
 
 TEST_F(EditorInput, RedoRestoresWhatUndoRemovedInsideAPair) {
@@ -170,7 +173,7 @@ TEST_F(EditorInput, RedoRestoresWhatUndoRemovedInsideAPair) {
   EXPECT_EQ(text(), u"()");
   press('Y', Ctrl);
   EXPECT_EQ(text(), u"(+)");
-  EXPECT_EQ(ed->mCaret, 2u);
+  EXPECT_EQ(ed->caret, 2u);
 }
 
 TEST_F(EditorInput, UndoAfterSetTextAndAppendTextDoesNothing) {
@@ -190,7 +193,7 @@ TEST_F(EditorInput, CopyCutAndPaste) {
   press(VK_HOME);
   press('V', Ctrl);
   EXPECT_EQ(text(), u"twoone ");
-  EXPECT_EQ(ed->mCaret, 3u);
+  EXPECT_EQ(ed->caret, 3u);
   setClipboard(u"a\r\nb\rc");
   press('V', Ctrl);
   EXPECT_EQ(text(), u"twoa\nbcone ");
@@ -213,7 +216,7 @@ TEST_F(EditorInput, NothingSelectedCopiesNothing) {
 
 TEST_F(EditorInput, ReadOnlyEditorMovesSelectsAndCopiesOnly) {
   fill(u"abc", 3);
-  ed->mEditable = 0;
+  ed->editable = 0;
   type(u"x\r");
   press(VK_BACK);
   setClipboard(u"p");
@@ -222,7 +225,7 @@ TEST_F(EditorInput, ReadOnlyEditorMovesSelectsAndCopiesOnly) {
   press('X', Ctrl);
   EXPECT_EQ(text(), u"abc");
   EXPECT_EQ(clipboardText(), u"c");
-  EXPECT_EQ(ed->mCaret, 2u);
+  EXPECT_EQ(ed->caret, 2u);
 }
 
 TEST_F(EditorInput, InputMethodTextIsInsertedAtTheCaret) {
@@ -230,7 +233,7 @@ TEST_F(EditorInput, InputMethodTextIsInsertedAtTheCaret) {
   EXPECT_EQ(testdriver::compose(u"中文", {u"z", u"zh", u"中文"}), hwnd());
   testdriver::pumpUntilIdle();
   EXPECT_EQ(text(), u"a中文b");
-  EXPECT_EQ(ed->mCaret, 3u);
+  EXPECT_EQ(ed->caret, 3u);
   const platform::CompositionWindow window = platform::imeCompositionWindow();
   EXPECT_TRUE(window.set);
   EXPECT_EQ(window.form.dwStyle, CFS_RECT);
@@ -252,31 +255,31 @@ TEST_F(EditorInput, ACancelledCompositionKeepsTheSelectedText) {
 }
 
 TEST_F(EditorInput, InputMethodTextInASingleLineEditorLosesLineBreaks) {
-  ed->mMultiLine = 0;
+  ed->multiLine = 0;
   testdriver::compose(u"甲\r\n乙");
   testdriver::pumpUntilIdle();
   EXPECT_EQ(text(), u"甲乙");
 }
 
 TEST_F(EditorInput, PasswordModeShowsStarsAndHandsOverTheRealText) {
-  ed->mPassword = 1;
-  ed->mMultiLine = 0;
+  ed->password = 1;
+  ed->multiLine = 0;
   listen(*ed, commit, cancel);
   type(u"s3cret");
   EXPECT_EQ(text(), u"******");
-  EXPECT_EQ(ed->mRealText, u"s3cret");
+  EXPECT_EQ(ed->realText, u"s3cret");
   press(VK_LEFT);
   press(VK_BACK);  // the 'e'
   press(VK_LEFT, Shift);
   type(u"X");  // replaces the 'r'
-  EXPECT_EQ(ed->mRealText, u"s3cXt");
+  EXPECT_EQ(ed->realText, u"s3cXt");
   EXPECT_EQ(text(), u"*****");
   press('A', Ctrl);
   press('C', Ctrl);
   EXPECT_EQ(clipboardText(), u"*****");
   press('Z', Ctrl);
-  EXPECT_EQ(ed->mRealText, u"s3cXt");
-  EXPECT_TRUE(ed->mHistory.undoList.empty());
+  EXPECT_EQ(ed->realText, u"s3cXt");
+  EXPECT_TRUE(ed->history.undoList.empty());
   press(VK_RETURN);
   EXPECT_EQ(commit.calls, 1);
   EXPECT_EQ(commit.key, 13u);
@@ -284,7 +287,7 @@ TEST_F(EditorInput, PasswordModeShowsStarsAndHandsOverTheRealText) {
 }
 
 TEST_F(EditorInput, SingleLineEditorCommitsOnEnterAndCancelsOnEscape) {
-  ed->mMultiLine = 0;
+  ed->multiLine = 0;
   listen(*ed, commit, cancel);
   setClipboard(u"a\nb");
   press('V', Ctrl);
@@ -296,22 +299,22 @@ TEST_F(EditorInput, SingleLineEditorCommitsOnEnterAndCancelsOnEscape) {
   press(VK_ESCAPE);
   EXPECT_EQ(cancel.calls, 1);
   EXPECT_EQ(cancel.key, 27u);
-  ed->mEscapeCancels = 0;
+  ed->escapeCancels = 0;
   press(VK_ESCAPE);
   EXPECT_EQ(cancel.calls, 1);
 }
 
 TEST_F(EditorInput, SetTextInASingleLineEditorDropsTheBreaks) {
-  ed->mMultiLine = 0;
+  ed->multiLine = 0;
   ed->setText(u"a\r\nb\nc");
   EXPECT_EQ(text(), u"abc");
-  EXPECT_EQ(ed->mCaret, 3u);
+  EXPECT_EQ(ed->caret, 3u);
 }
 
 // The grid's in-place editor of a plain cell: what is typed is stored as typed, Enter and
 // Tab hand it over, Alt+Enter breaks the line.
 TEST_F(EditorInput, PlainCellEditorStoresWhatIsTypedAndCommitsOnEnterOrTab) {
-  ed->mCellEditorMode = 1;
+  ed->cellEditorMode = 1;
   listen(*ed, commit, cancel);
   type(u"(a) 5\"");
   press(VK_RETURN, Alt);
@@ -327,7 +330,7 @@ TEST_F(EditorInput, PlainCellEditorStoresWhatIsTypedAndCommitsOnEnterOrTab) {
 }
 
 TEST_F(EditorInput, AltEnterCommandBreaksTheLineOfACellEditor) {
-  ed->mCellEditorMode = 1;
+  ed->cellEditorMode = 1;
   listen(*ed, commit, cancel);
   type(u"ab");
   testdriver::keyDown(VK_MENU);  // the accelerator comes from an Alt+Enter keystroke
@@ -336,7 +339,7 @@ TEST_F(EditorInput, AltEnterCommandBreaksTheLineOfACellEditor) {
   testdriver::keyUp(VK_MENU);
   testdriver::pumpUntilIdle();
   EXPECT_EQ(text(), u"ab\n");
-  ed->mMultiLine = 0;  // a single-line cell editor commits instead
+  ed->multiLine = 0;  // a single-line cell editor commits instead
   testdriver::keyDown(VK_MENU);
   testdriver::pumpUntilIdle();
   SendMessageW(hwnd(), WM_COMMAND, 32875, 0);
@@ -347,7 +350,7 @@ TEST_F(EditorInput, AltEnterCommandBreaksTheLineOfACellEditor) {
 
 // A script cell's editor keeps Enter and Tab as text and commits when it loses the focus.
 TEST_F(EditorInput, ScriptCellEditorCommitsOnFocusLoss) {
-  ed->mCellEditorMode = 1;
+  ed->cellEditorMode = 1;
   language(TEXT_PYTHON);
   listen(*ed, commit, cancel);
   type(u"if x:\r\tf(1)");
@@ -367,8 +370,8 @@ TEST_F(EditorInput, ScriptCellEditorCommitsOnFocusLoss) {
 
 TEST_F(EditorInput, TabReplacesASelectionInOneLineAndIndentsAcrossLines) {
   fill(u"abc\ndef", 0);
-  ed->mSelection = TextSelection{1, 1, 2};
-  ed->mCaret = 2;
+  ed->selection = TextSelection{1, 1, 2};
+  ed->caret = 2;
   press(VK_TAB);
   EXPECT_EQ(text(), u"a\tc\ndef");
   press('A', Ctrl);
@@ -384,12 +387,12 @@ TEST_F(EditorInput, TabReplacesASelectionInOneLineAndIndentsAcrossLines) {
 TEST_F(EditorInput, AppendTextMovesTheCaretAndTheViewToTheEnd) {
   for (int i = 0; i < 20; ++i) ed->appendText(u"line\r\n");
   ed->appendText(u"last");
-  EXPECT_EQ(ed->mCaret, text().size());
+  EXPECT_EQ(ed->caret, text().size());
   EXPECT_EQ(ed->lines().count(), 21u);
   EXPECT_EQ(text().substr(0, 6), u"line\nl");
-  const POINT caret = ed->caretPoint(ed->mCaret);
-  EXPECT_GE(caret.y, ed->mTextRect.top);
-  EXPECT_LE(caret.y + kLineHeight, ed->mTextRect.bottom);
+  const POINT caret = ed->caretPoint(ed->caret);
+  EXPECT_GE(caret.y, ed->textRect.top);
+  EXPECT_LE(caret.y + kLineHeight, ed->textRect.bottom);
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ class EditorPaint : public EditorTest {
     return false;
   }
   // Character cell (column, line) of the unscrolled text: [left, left + 8) x [top, top + 19).
-  int cellLeft(int column) const { return ed->mTextRect.left + column * kAdvance; }
-  int cellTop(int line) const { return ed->mTextRect.top + line * kLineHeight; }
+  int cellLeft(int column) const { return ed->textRect.left + column * kAdvance; }
+  int cellTop(int line) const { return ed->textRect.top + line * kLineHeight; }
   // The glyph box of the test font in a cell: columns [0, 7), rows [1, 15) below the text
   // origin, which is 2 pixels below the line's top.
   bool glyphAt(const Surface& s, int column, int line, uint32_t ink) const {
@@ -42,7 +42,7 @@ class EditorPaint : public EditorTest {
 TEST_F(EditorPaint, PlainTextLinesAndTabs) {
   fill(u"ab\n\tc", 0);
   const Surface s = shot();
-  const uint32_t ink = pixelOf(ed->mTextColour);
+  const uint32_t ink = pixelOf(ed->textColour);
   EXPECT_TRUE(glyphAt(s, 0, 0, ink));
   EXPECT_TRUE(glyphAt(s, 1, 0, ink));
   EXPECT_FALSE(inked(s, cellLeft(2), cellTop(0), cellLeft(10), cellTop(1) - 1));  // the line feed inks nothing
@@ -54,8 +54,8 @@ TEST_F(EditorPaint, PlainTextLinesAndTabs) {
 
 TEST_F(EditorPaint, ASelectionOverThreeLinesIsInverted) {
   fill(u"abcd\nef\nghij", 0);
-  ed->mSelection = TextSelection{2, 2, 10};  // "cd\nef\ngh"
-  ed->mCaret = 10;
+  ed->selection = TextSelection{2, 2, 10};  // "cd\nef\ngh"
+  ed->caret = 10;
   ed->updateCaret();
   const Surface s = shot();
   const uint32_t inverted = kWhite ^ 0xFFFFFF;
@@ -72,14 +72,14 @@ TEST_F(EditorPaint, ASelectionOverThreeLinesIsInverted) {
 }
 
 TEST_F(EditorPaint, LineNumbersSitInTheGutter) {
-  open(EditorPlace{}, [](CCText& e) { e.mLineNumbers = true; });
-  EXPECT_EQ(ed->mTextRect.left, ed->mClientRect.left + ed->mGutterWidth);
+  open(EditorPlace{}, [](CCText& e) { e.lineNumbers = true; });
+  EXPECT_EQ(ed->textRect.left, ed->clientRect.left + ed->gutterWidth);
   Surface s = shot();
-  const uint32_t number = pixelOf(ed->mNumberColour);
-  const int lineX = ed->mClientRect.left + ed->mGutterWidth - 3;
-  EXPECT_EQ(s.at(lineX, 20), pixelOf(ed->mGutterLineColour));
+  const uint32_t number = pixelOf(ed->numberColour);
+  const int lineX = ed->clientRect.left + ed->gutterWidth - 3;
+  EXPECT_EQ(s.at(lineX, 20), pixelOf(ed->gutterLineColour));
   auto numberInk = [&](const Surface& s, int line) {
-    return inked(s, ed->mClientRect.left, cellTop(line), lineX - 1, cellTop(line + 1) - 1, kWhite) &&
+    return inked(s, ed->clientRect.left, cellTop(line), lineX - 1, cellTop(line + 1) - 1, kWhite) &&
            s.at(lineX, cellTop(line) + 5) != number;
   };
   EXPECT_TRUE(numberInk(s, 0));  // "1" for an empty text
@@ -87,8 +87,8 @@ TEST_F(EditorPaint, LineNumbersSitInTheGutter) {
   fill(u"a\nb\nc", 0);
   s = shot();
   EXPECT_TRUE(numberInk(s, 2));
-  EXPECT_FALSE(inked(s, lineX + 1, 0, ed->mTextRect.left - 1, s.height - 1));  // text right of the gutter
-  EXPECT_TRUE(glyphAt(s, 0, 0, pixelOf(ed->mTextColour)));
+  EXPECT_FALSE(inked(s, lineX + 1, 0, ed->textRect.left - 1, s.height - 1));  // text right of the gutter
+  EXPECT_TRUE(glyphAt(s, 0, 0, pixelOf(ed->textColour)));
 }
 
 TEST_F(EditorPaint, WheelScrollsALongTextAndForwardsOneThatFits) {
@@ -98,42 +98,42 @@ TEST_F(EditorPaint, WheelScrollsALongTextAndForwardsOneThatFits) {
   testdriver::wheel(at(20, 20), -1);
   testdriver::pumpUntilIdle();
   EXPECT_EQ(forwarded, 1);
-  EXPECT_EQ(ed->mScrollY, 0);
+  EXPECT_EQ(ed->scrollY, 0);
   std::u16string s;
   for (int i = 0; i < 40; ++i) s += u"row\n";
   fill(s, 0);
   testdriver::wheel(at(20, 20), -1);  // backwards: towards the end
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mScrollY, ed->mWheelStepY);
+  EXPECT_EQ(ed->scrollY, ed->wheelStepY);
   testdriver::wheel(at(20, 20), 1);
   testdriver::wheel(at(20, 20), 1);  // at the limit: nothing, and not forwarded (it does not fit)
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mScrollY, 0);
+  EXPECT_EQ(ed->scrollY, 0);
   EXPECT_EQ(forwarded, 1);
   // The painted text follows: row 0 has moved up by one wheel step.
   testdriver::wheel(at(20, 20), -1);
   const Surface shotScrolled = shot();
-  EXPECT_TRUE(glyphAt(shotScrolled, 0, 4, pixelOf(ed->mTextColour)) ||
+  EXPECT_TRUE(glyphAt(shotScrolled, 0, 4, pixelOf(ed->textColour)) ||
               inked(shotScrolled, cellLeft(0), cellTop(0), cellLeft(3), cellTop(1)));
-  EXPECT_EQ(ed->mScrollY, ed->mWheelStepY);
+  EXPECT_EQ(ed->scrollY, ed->wheelStepY);
 }
 
 TEST_F(EditorPaint, CtrlWheelChangesTheFontHeightDownToEight) {
   fill(u"abc", 0);
-  ed->mFont.lfHeight = 9;
+  ed->font.lfHeight = 9;
   testdriver::keyDown(VK_CONTROL);
   testdriver::wheel(at(20, 20), -1);
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mFont.lfHeight, 8);
+  EXPECT_EQ(ed->font.lfHeight, 8);
   testdriver::wheel(at(20, 20), -1);
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mFont.lfHeight, 8);
+  EXPECT_EQ(ed->font.lfHeight, 8);
   testdriver::wheel(at(20, 20), 1);
   testdriver::keyUp(VK_CONTROL);
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mFont.lfHeight, 10);
+  EXPECT_EQ(ed->font.lfHeight, 10);
   // The content size follows the new font.
-  EXPECT_EQ(ed->mContentHeight, ed->lineHeight() + ed->mExtraMargin);
+  EXPECT_EQ(ed->contentHeight, ed->lineHeight() + ed->extraMargin);
 }
 
 TEST_F(EditorPaint, ScrollBarsFollowTheContentAndScrollTheText) {
@@ -145,18 +145,18 @@ TEST_F(EditorPaint, ScrollBarsFollowTheContentAndScrollTheText) {
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
   GetScrollInfo(hwnd(), SB_VERT, &si);
-  EXPECT_EQ(si.nMax, ed->mContentHeight);
-  EXPECT_EQ(ed->mContentHeight, 21 * kLineHeight + ed->mExtraMargin);
-  EXPECT_EQ(ed->mContentWidth, 41 * kAdvance + ed->mExtraMargin);
+  EXPECT_EQ(si.nMax, ed->contentHeight);
+  EXPECT_EQ(ed->contentHeight, 21 * kLineHeight + ed->extraMargin);
+  EXPECT_EQ(ed->contentWidth, 41 * kAdvance + ed->extraMargin);
   testdriver::scroll(hwnd(), SB_VERT, SB_LINEDOWN);
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mScrollY, kLineHeight);
+  EXPECT_EQ(ed->scrollY, kLineHeight);
   testdriver::scroll(hwnd(), SB_HORZ, SB_THUMBTRACK, 40);
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(ed->mScrollX, 40);
+  EXPECT_EQ(ed->scrollX, 40);
   // A click now lands on the scrolled text.
-  click(at(ed->mTextRect.left + 1, ed->mTextRect.top + 1));
-  EXPECT_EQ(ed->mCaret, 41u + 5u);
+  click(at(ed->textRect.left + 1, ed->textRect.top + 1));
+  EXPECT_EQ(ed->caret, 41u + 5u);
   ed->setScrollBars(false);
   GetScrollInfo(hwnd(), SB_VERT, &si);
   EXPECT_EQ(si.nMax, 0);
@@ -164,13 +164,13 @@ TEST_F(EditorPaint, ScrollBarsFollowTheContentAndScrollTheText) {
 
 // The caret is kept one space inside the view when it runs off to the right.
 TEST_F(EditorPaint, TypingPastTheRightEdgeScrollsSideways) {
-  const int width = ed->mTextRect.right - ed->mTextRect.left;
+  const int width = ed->textRect.right - ed->textRect.left;
   type(std::u16string(static_cast<size_t>(width / kAdvance) + 3, u'w'));
-  const POINT caret = ed->caretPoint(ed->mCaret);
-  EXPECT_GT(ed->mScrollX, 0);
-  EXPECT_EQ(caret.x, ed->mTextRect.right - kAdvance);
+  const POINT caret = ed->caretPoint(ed->caret);
+  EXPECT_GT(ed->scrollX, 0);
+  EXPECT_EQ(caret.x, ed->textRect.right - kAdvance);
   press(VK_HOME);
-  EXPECT_EQ(ed->mScrollX, 0);
+  EXPECT_EQ(ed->scrollX, 0);
 }
 
 std::filesystem::path picturePath() {
@@ -208,33 +208,33 @@ const std::u16string kScript =
 // a person to look at.
 TEST_F(EditorPaint, CScriptIsColouredAndSaved) {
   open(EditorPlace{0, 0, 400, 300, 0}, [](CCText& e) {
-    e.mFont.lfHeight = 12;
+    e.font.lfHeight = 12;
     const char16_t face[] = u"宋体";
-    std::memcpy(e.mFont.lfFaceName, face, sizeof face);
-    e.mLineNumbers = true;
-    e.mLanguage = TEXT_C;
+    std::memcpy(e.font.lfFaceName, face, sizeof face);
+    e.lineNumbers = true;
+    e.language = TEXT_C;
   });
   ed->setText(kScript);
-  ed->mCaret = 0;
-  ed->mSelection = selectionAt(0);
+  ed->caret = 0;
+  ed->selection = selectionAt(0);
   ed->updateCaret();
-  doubleClick(at(ed->mTextRect.left + ed->mCanvas.textWidth(u"int ", 4) + 2,
-                 ed->mTextRect.top + 9 * ed->lineHeight() + 4));  // "sum" on line 10
+  doubleClick(at(ed->textRect.left + ed->canvas.textWidth(u"int ", 4) + 2,
+                 ed->textRect.top + 9 * ed->lineHeight() + 4));  // "sum" on line 10
   EXPECT_EQ(selected(), u"sum");
   const Surface s = shot();
   ASSERT_TRUE(writePng(s, picturePath().string()));
 
   std::set<uint32_t> colours(s.pixels.begin(), s.pixels.end());
-  EXPECT_TRUE(colours.count(pixelOf(ed->mCColours.at(u"C_Comment"))));
-  EXPECT_TRUE(colours.count(pixelOf(ed->mCColours.at(u"C_String"))));
-  EXPECT_TRUE(colours.count(pixelOf(ed->mCColours.at(u"int"))));
-  EXPECT_TRUE(colours.count(pixelOf(ed->mNumberColour)));
+  EXPECT_TRUE(colours.count(pixelOf(ed->cColours.at(u"C_Comment"))));
+  EXPECT_TRUE(colours.count(pixelOf(ed->cColours.at(u"C_String"))));
+  EXPECT_TRUE(colours.count(pixelOf(ed->cColours.at(u"int"))));
+  EXPECT_TRUE(colours.count(pixelOf(ed->numberColour)));
   EXPECT_TRUE(colours.count(0x000000));  // the inverted white around the selected "sum"
   // Line 1 is a comment: every ink of its band right of the gutter is the comment colour
   // (or white).
-  const uint32_t comment = pixelOf(ed->mCColours.at(u"C_Comment"));
-  for (int y = ed->mTextRect.top; y < ed->mTextRect.top + ed->lineHeight(); ++y)
-    for (int x = ed->mTextRect.left; x < s.width; ++x)
+  const uint32_t comment = pixelOf(ed->cColours.at(u"C_Comment"));
+  for (int y = ed->textRect.top; y < ed->textRect.top + ed->lineHeight(); ++y)
+    for (int x = ed->textRect.left; x < s.width; ++x)
       ASSERT_TRUE(s.at(x, y) == kWhite || s.at(x, y) == comment) << x << "," << y;
 }
 
