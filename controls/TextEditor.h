@@ -16,7 +16,9 @@
 //
 // Invariants: caret <= shownText.size(); selection.start <= selection.end <= that size;
 // in password mode shownText is one "*" per character of realText and the history is
-// not used. UI thread only.
+// not used. Owners change the texts only through setText, appendText and the editing
+// operations (never by assigning to shownText), or the line index goes stale. UI thread
+// only.
 #pragma once
 #include <cstddef>
 #include <cstdint>

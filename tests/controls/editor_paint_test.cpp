@@ -162,6 +162,22 @@ TEST_F(EditorPaint, ScrollBarsFollowTheContentAndScrollTheText) {
   EXPECT_EQ(si.nMax, 0);
 }
 
+// The grid's in-place editor is made with no size and hidden, then placed over a cell.
+TEST_F(EditorPaint, AnEditorMadeWithoutASizePaintsOnceItIsPlaced) {
+  open(EditorPlace{0, 0, 0, 0, 0});
+  ShowWindow(hwnd(), SW_HIDE);
+  ed->setText(u"zero");
+  testdriver::pumpUntilIdle();
+  MoveWindow(hwnd(), 20, 20, 120, 30, TRUE);
+  ed->relayout();
+  ed->setText(u"ab");
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  const Surface s = shot();
+  EXPECT_EQ(s.width, 120);
+  EXPECT_TRUE(glyphAt(s, 1, 0, pixelOf(ed->textColour)));
+  EXPECT_EQ(ed->contentWidth, 2 * kAdvance + ed->extraMargin);
+}
+
 // The caret is kept one space inside the view when it runs off to the right.
 TEST_F(EditorPaint, TypingPastTheRightEdgeScrollsSideways) {
   const int width = ed->textRect.right - ed->textRect.left;
