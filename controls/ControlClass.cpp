@@ -1,6 +1,6 @@
 #include "controls/ControlClass.h"
 
-void registerControlClass(const char16_t* className, WNDPROC windowProcedure) {
+ATOM registerControlClass(LPCWSTR className, WNDPROC windowProcedure) {
   WNDCLASSW wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = windowProcedure;
@@ -10,5 +10,5 @@ void registerControlClass(const char16_t* className, WNDPROC windowProcedure) {
   wc.hbrBackground = nullptr;
   wc.lpszMenuName = nullptr;
   wc.lpszClassName = className;
-  RegisterClassW(&wc);  // 0 when the name is taken: the earlier class stays
+  return RegisterClassW(&wc);
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "platform/wintypes.h"
 #include "platform/codepage.h"
+#include "platform/controls/controls.h"
 #include "platform/crt.h"
 #include "platform/fileio.h"
 #include "platform/gdi/gdi.h"

@@ -20,6 +20,11 @@ BlockingHook setBlockingHook(BlockingHook next) {
   return previous;
 }
 
+bool blockingHookInstalled() {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  return static_cast<bool>(hook());
+}
+
 std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
   BlockingHook h;
   {

@@ -31,6 +31,8 @@ using BlockingHook = std::function<std::optional<BlockingAnswer>(const BlockingC
 
 // Installs the hook (null removes it); returns the previous one.
 BlockingHook setBlockingHook(BlockingHook hook);
+// Whether a hook is installed (headless runs under a test driver).
+bool blockingHookInstalled();
 // Asks the hook; nothing when there is none or it has no answer.
 std::optional<BlockingAnswer> askBlocking(const BlockingCall& call);
 

@@ -1,6 +1,8 @@
 // Window classes: registration by name (ASCII case ignored) or atom.
 #include "platform/user/classes.h"
 
+#include "platform/controls/controls.h"
+
 #include "platform/user/state.h"
 #include "platform/user/window.h"
 
@@ -89,6 +91,7 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
 
 BOOL GetClassInfoW(HINSTANCE, LPCWSTR className, WNDCLASSW* out) {
   auto cls = findClass(className);
+  if (!cls && platform::registerStandardControls()) cls = findClass(className);
   if (!cls || !out) return FALSE;
   *out = WNDCLASSW{cls->style, cls->proc,       0,
                    0,          cls->instance,   cls->icon,

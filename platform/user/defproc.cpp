@@ -3,6 +3,7 @@
 
 #include "platform/gdi/gdi.h"
 
+#include "platform/user/imm.h"
 #include "platform/user/input.h"
 #include "platform/user/message.h"
 #include "platform/user/paint.h"
@@ -97,6 +98,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
       return 0;
     case WM_NCACTIVATE: return TRUE;
+    case WM_IME_COMPOSITION: platform::imeDefaultComposition(hwnd, lParam); return 0;
+    case WM_IME_CHAR: SendMessageW(hwnd, WM_CHAR, wParam, lParam); return 0;
     case WM_NCHITTEST: return hitTest(*w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     default: return 0;
   }

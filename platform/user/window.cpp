@@ -1,6 +1,7 @@
 // Window creation and destruction, and the window tree.
 #include <algorithm>
 
+#include "platform/controls/controls.h"
 #include "platform/user/classes.h"
 #include "platform/user/input.h"
 #include "platform/user/state.h"
@@ -104,6 +105,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
   auto cls = findClass(className);
+  if (!cls && platform::registerStandardControls()) cls = findClass(className);
   if (!cls) {
     SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
@@ -249,7 +251,9 @@ HWND SetParent(HWND hwnd, HWND newParent) {
 }
 
 // The deepest visible, enabled window under a screen point; children are
-// searched in z-order (topmost first) inside their parent's client area.
+// searched in z-order (topmost first) inside their parent's client area,
+// passing over those that answer WM_NCHITTEST with HTTRANSPARENT (group
+// boxes, plain statics).
 HWND WindowFromPoint(POINT p) {
   for (HWND t : state().topLevels) {
     WindowRef w = findWindow(t);
@@ -264,7 +268,8 @@ HWND WindowFromPoint(POINT p) {
       for (HWND c : w->children) {
         WindowRef child = findWindow(c);
         if (child && (child->style & WS_VISIBLE) && !(child->style & WS_DISABLED) &&
-            PtInRect(&child->rect, local)) {
+            PtInRect(&child->rect, local) &&
+            callProc(child, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) != HTTRANSPARENT) {
           hit = child;
           break;
         }
