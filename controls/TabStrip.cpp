@@ -5,10 +5,7 @@
 #include "controls/ControlIcons.h"
 #include "controls/InputState.h"
 #include "controls/PathName.h"
-#if __has_include("platform/controls/commctrl.h")
 #include "platform/controls/commctrl.h"
-#define MORVEL_HAS_TOOLTIPS 1
-#endif
 
 CCTab gTabStrip;
 
@@ -282,7 +279,6 @@ void CCTab::onButtonUp() {
 }
 
 LRESULT CCTab::onNotify(LPARAM lParam) {
-#ifdef MORVEL_HAS_TOOLTIPS
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (!header || header->code != TTN_GETDISPINFOW) return 0;
   auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
@@ -291,7 +287,6 @@ LRESULT CCTab::onNotify(LPARAM lParam) {
   std::copy_n(text.begin(), count, info->szText);
   info->szText[count] = 0;
   info->lpszText = info->szText;
-#endif
   return 0;
 }
 
@@ -306,9 +301,7 @@ LRESULT CALLBACK CCTab::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       EndPaint(hwnd, &ps);
       return 0;
     }
-#ifdef MORVEL_HAS_TOOLTIPS
     case WM_NOTIFY: return strip.onNotify(lParam);
-#endif
     case WM_MOUSEMOVE: strip.onMouseMove(); return 0;
     case WM_LBUTTONDOWN:
       if (gInputEnabled) strip.focusCurrent();
