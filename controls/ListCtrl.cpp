@@ -57,6 +57,9 @@ void CCList::create(HWND parent, int x, int y, int width, int height) {
   hwnd = CreateWindowExW(0, u"List2", u"List2", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, x,
                          y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // The empty ranges hide both bars first, so that the RECT kept is the whole client area
+  // (a window made with WS_VSCROLL | WS_HSCROLL starts with both bars shown).
+  updateScrollRanges();
   GetClientRect(hwnd, &clientRect);
   updateScrollRanges();
   updateScrollPos();
