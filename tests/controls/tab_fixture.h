@@ -49,7 +49,7 @@ class TabTest : public ::testing::Test {
   void SetUp() override { open(800); }
   void TearDown() override { close(); }
 
-  void open(int width) {
+  void open(int width, int height = 200) {
     testdriver::reset();
     gInputEnabled = true;
     gMainWheels = 0;
@@ -61,10 +61,10 @@ class TabTest : public ::testing::Test {
     wc.lpszClassName = u"FakeGrid2";
     RegisterClassW(&wc);
     registerControlClass(u"Tab2", CCTab::wndProc);
-    main = CreateWindowExW(0, u"TabMain", u"", WS_POPUP | WS_VISIBLE, 50, 50, width, 200, nullptr, nullptr,
+    main = CreateWindowExW(0, u"TabMain", u"", WS_POPUP | WS_VISIBLE, 50, 50, width, height, nullptr, nullptr,
                            nullptr, nullptr);
     strip = std::make_unique<CCTab>();
-    strip->hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, 200, main, nullptr,
+    strip->hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr,
                                   nullptr, nullptr);
     SetWindowLongPtrW(strip->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(strip.get()));
     RECT row;
