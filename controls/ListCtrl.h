@@ -58,7 +58,7 @@ class CCList {
   COLORREF selectionTop = 0xFDF3E9, selectionBottom = 0xFCDDC5;  // gradient of a selected row
   COLORREF frameColour = 0xCEA27D;  // one-pixel frame of a selected row
   LOGFONTW font{};                 // only height and face are used
-  RECT clientRect{};               // client area, taken at creation (the list keeps its size)
+  RECT clientRect{};               // client area without scroll bars, taken at creation (kept)
   CCanvas canvas;
   HWND hwnd = nullptr;
   std::vector<ListItem2> items;    // the rows, filled by the owner

@@ -176,6 +176,26 @@ TEST_F(TabTest, ModifiedMessagesMarkTheTabOfTheGridWindow) {
   EXPECT_EQ(testdriver::windowPixels(strip->hwnd).pixels, before.pixels) << "the \"*\" is gone";
 }
 
+TEST_F(TabTest, AStripWindowWithoutItsObjectServesTheGlobalStrip) {
+  HWND window = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 100, main, nullptr, nullptr,
+                                nullptr);
+  gTabStrip.hwnd = window;
+  gTabStrip.canvas.mOwner = window;
+  gTabStrip.canvas.begin(RECT{0, 0, 299, 28});
+  CCTab::CTabData tab;
+  tab.title = u"全局";
+  tab.gridWindow = main;  // any window will do
+  gTabStrip.addTab(tab);
+  SendMessageW(window, WM_TAB_MODIFIED, reinterpret_cast<WPARAM>(main), 1);
+  testdriver::pumpUntilIdle();
+  EXPECT_EQ(gTabStrip.tabs.at(0).modified, 1);
+  DestroyWindow(window);
+  gTabStrip.tabs.clear();
+  gTabStrip.current = -1;
+  gTabStrip.hwnd = nullptr;
+  gTabStrip.canvas.end();
+}
+
 TEST_F(TabTest, FileNamesOfPaths) {
   EXPECT_EQ(fileNameOfPath(u"C:\\a\\b.csv"), u"b.csv");
   EXPECT_EQ(fileNameOfPath(u"/home/u/数据.txt"), u"数据.txt");
