@@ -1,0 +1,3 @@
+#include "controls/InputState.h"
+
+bool gInputEnabled = true;
