@@ -1,4 +1,5 @@
 #include "controls/ListCtrl.h"
+#include "controls/ScrollRequest.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -257,28 +258,9 @@ void CCList::onDoubleClick() {
 }
 
 void CCList::onScroll(int bar, int request) {
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL;
-  GetScrollInfo(hwnd, bar, &si);
-  const int old = si.nPos;
-  int pos = old;
-  switch (request) {
-    case SB_LINEUP: pos -= itemHeight; break;
-    case SB_LINEDOWN: pos += itemHeight; break;
-    case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
-    case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
-    case SB_THUMBTRACK: pos = si.nTrackPos; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: break;
-  }
-  si.fMask = SIF_POS;
-  si.nPos = pos;
-  SetScrollInfo(hwnd, bar, &si, FALSE);
-  GetScrollInfo(hwnd, bar, &si);  // the bar clamps the position
-  if (si.nPos == old) return;
-  (bar == SB_VERT ? scrollY : scrollX) += si.nPos - old;
+  const int moved = applyScrollRequest(hwnd, bar, request, itemHeight);
+  if (moved == 0) return;
+  (bar == SB_VERT ? scrollY : scrollX) += moved;
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 

@@ -1,4 +1,5 @@
 #include "controls/TextEditor.h"
+#include "controls/ScrollRequest.h"
 
 #include <algorithm>
 #include <cstring>
@@ -217,29 +218,10 @@ bool CCText::scrollV(int32_t delta, bool redraw) {
 
 // A request of one of the window's scroll bars, carried out on the bar's own position.
 void CCText::onScroll(int bar, int request) {
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL;
-  GetScrollInfo(hwnd, bar, &si);
-  const int before = si.nPos;
   const int line = bar == SB_HORZ ? canvas.mSpaceWidth : lineHeight();
-  int pos = si.nPos;
-  switch (request) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= static_cast<int>(si.nPage); break;
-    case SB_PAGEDOWN: pos += static_cast<int>(si.nPage); break;
-    case SB_THUMBTRACK: pos = si.nTrackPos; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: break;
-  }
-  si.fMask = SIF_POS;
-  si.nPos = pos;
-  SetScrollInfo(hwnd, bar, &si, FALSE);
-  GetScrollInfo(hwnd, bar, &si);
-  if (si.nPos == before) return;
-  (bar == SB_HORZ ? scrollX : scrollY) += si.nPos - before;
+  const int moved = applyScrollRequest(hwnd, bar, request, line);
+  if (moved == 0) return;
+  (bar == SB_HORZ ? scrollX : scrollY) += moved;
   InvalidateRect(hwnd, &clientRect, FALSE);
   DestroyCaret();
   const POINT p = caretPoint(caret);
