@@ -24,25 +24,15 @@
 #include "store/DataCore.h"
 #include "store/TextHelpers.h"
 
+#include "bench/BenchClock.h"
+
+using bench::peakRssMb;
+using bench::rssMb;
+using bench::seconds;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-double peakRssMb() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024.0;
-}
-
-double rssMb() {
-  long pages = 0, resident = 0;
-  std::ifstream("/proc/self/statm") >> pages >> resident;
-  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
 
 // UTF-16 bytes of the display texts of every data cell.
 double cellTextMb(const CDataCore& core) {

@@ -12,14 +12,16 @@
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"
 
+#include "bench/BenchClock.h"
+
+using bench::peakRssMb;
+using bench::rssMb;
+using bench::seconds;
+
 namespace {
 
 constexpr int32_t kRows = 1000000;
 constexpr int32_t kCols = 10;
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 void fill(CDataCore& sheet) {
   sheet.resize(kRows + 1, kCols + 1);

@@ -17,11 +17,13 @@
 #include "store/DataCore.h"
 #include "store/TextHelpers.h"
 
-namespace {
+#include "bench/BenchClock.h"
 
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+using bench::peakRssMb;
+using bench::rssMb;
+using bench::seconds;
+
+namespace {
 
 uint64_t fileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);

@@ -26,23 +26,13 @@
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
 
+#include "bench/BenchClock.h"
+
+using bench::peakRssMb;
+using bench::rssMb;
+using bench::seconds;
+
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double peakRssMb() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss / 1024.0;
-}
-
-double rssMb() {
-  long pages = 0, resident = 0;
-  std::ifstream("/proc/self/statm") >> pages >> resident;
-  return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6 * (1e6 / 1048576.0);
-}
 
 uint64_t fileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary | std::ios::ate);

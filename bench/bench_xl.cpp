@@ -9,14 +9,16 @@
 
 #include "platform/xl/xl.h"
 
+#include "bench/BenchClock.h"
+
+using bench::peakRssMb;
+using bench::rssMb;
+using bench::seconds;
+
 namespace {
 
 constexpr int kRows = 1000000;
 constexpr int kCols = 10;  // five numbers and five texts per row
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 }  // namespace
 
