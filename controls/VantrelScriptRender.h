@@ -1,7 +1,8 @@
 // Script renderers: colour a script text token by token into a view of a drawing surface.
 // A renderer lives for one paint:
 //   1. make the renderer of the language on the stack;
-//   2. set mCanvas, mColors (the caller's table for that language), mView, mScrollX, mScrollY;
+//   2. set mCanvas, mColors (the caller's table for that language), mView, mScrollX, mScrollY
+//      and, optionally, mResume (prepared for this paint, settled after it);
 //   3. paint(text);
 //   4. optionally invertSelection(start, end) and, for C, getSymbols(list); read mFirstLine,
 //      mLastLine, mLineStarts;
