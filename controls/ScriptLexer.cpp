@@ -14,6 +14,20 @@ bool endsOtherRunPython(char16_t c) {
 
 }  // namespace
 
+void ScriptLexer::savePoint(ScriptLexPoint& point) const {
+  ScriptLexerCore::savePoint(point);
+  point.prev1 = tokenAt(prev1);
+  point.prev2 = tokenAt(prev2);
+  point.tripleQuote = tripleQuote;
+}
+
+void ScriptLexer::restorePoint(const ScriptLexPoint& point) {
+  ScriptLexerCore::restorePoint(point);
+  prev1 = tokenFrom(point.prev1);
+  prev2 = tokenFrom(point.prev2);
+  tripleQuote = point.tripleQuote;
+}
+
 void ScriptLexer::shiftWindow() {
   prev2 = prev1;
   prev1 = cur;

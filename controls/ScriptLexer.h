@@ -12,6 +12,10 @@ class ScriptLexer : public ScriptLexerCore {
   // Lexes text[0, length) up to its first NUL.
   ScriptLexer(const char16_t* text, size_t length) : ScriptLexerCore(text, length) {}
 
+  // The core's point plus the token window and the triple quote.
+  void savePoint(ScriptLexPoint& point) const;
+  void restorePoint(const ScriptLexPoint& point);
+
   // Each reads one token (shifting prev2 <- prev1 <- cur) and returns a copy of it.
   ScriptToken nextC();
   ScriptToken nextPython();

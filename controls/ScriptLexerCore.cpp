@@ -8,6 +8,39 @@
 ScriptLexerCore::ScriptLexerCore(const char16_t* text, size_t length)
     : textStart(text), textEnd(std::find(text, text + length, u'\0')), lineStart(text), pos(text) {}
 
+namespace {
+
+size_t offsetOf(const char16_t* base, const char16_t* p) { return p ? static_cast<size_t>(p - base) : kNoOffset; }
+const char16_t* pointerAt(const char16_t* base, size_t offset) { return offset == kNoOffset ? nullptr : base + offset; }
+
+}  // namespace
+
+ScriptTokenAt ScriptLexerCore::tokenAt(const ScriptToken& token) const {
+  return ScriptTokenAt{token.kind, offsetOf(textStart, token.begin), offsetOf(textStart, token.end),
+                       offsetOf(textStart, token.lineStart), token.line};
+}
+
+ScriptToken ScriptLexerCore::tokenFrom(const ScriptTokenAt& token) const {
+  return ScriptToken{token.kind, pointerAt(textStart, token.begin), pointerAt(textStart, token.end),
+                     pointerAt(textStart, token.lineStart), token.line};
+}
+
+void ScriptLexerCore::savePoint(ScriptLexPoint& point) const {
+  assert(pos == lineStart);
+  point.cur = tokenAt(cur);
+  point.lineStart = offsetOf(textStart, lineStart);
+  point.line = line;
+  point.openState = openState;
+}
+
+void ScriptLexerCore::restorePoint(const ScriptLexPoint& point) {
+  assert(point.lineStart <= static_cast<size_t>(textEnd - textStart));
+  cur = tokenFrom(point.cur);
+  lineStart = pos = textStart + point.lineStart;
+  line = point.line;
+  openState = point.openState;
+}
+
 ScriptLexerCore::Start ScriptLexerCore::startToken() {
   if (pos == textEnd) {
     cur.kind = TOKEN_END;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "controls/ScriptResume.h"
 #include "controls/ScriptToken.h"
 
 // A lexer reads one token per call over a text that stays unchanged while the lexer and
@@ -18,6 +19,12 @@ class ScriptLexerCore {
   const char16_t* pos;            // next character to read; textStart <= pos <= textEnd
   int32_t line = 1;               // line number at pos, from 1
   int32_t openState = 0;          // 0, or TOKEN_CHAR / TOKEN_STRING / TOKEN_COMMENT left open
+
+  // The state at a line start (pos == lineStart) as offsets into the text.
+  void savePoint(ScriptLexPoint& point) const;
+  // Continues from a point saved on a text whose first point.lineStart characters equal
+  // this one's; needs point.lineStart <= textEnd - textStart.
+  void restorePoint(const ScriptLexPoint& point);
 
  protected:
   ScriptLexerCore(const char16_t* text, size_t length);
@@ -54,6 +61,10 @@ class ScriptLexerCore {
     cur.kind = TOKEN_OTHER;
     cur.end = pos;
   }
+
+ protected:
+  ScriptTokenAt tokenAt(const ScriptToken& token) const;
+  ScriptToken tokenFrom(const ScriptTokenAt& token) const;
 
  private:
   void breakAtLineFeed();  // ends cur at the line feed at pos, keeps openState

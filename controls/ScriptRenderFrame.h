@@ -11,8 +11,32 @@ void VantrelScriptRender::renderLines(Lexer& lexer, Next next, Visit visit) {
   const int32_t lineHeight = mCanvas->lineHeight();
   assert(lineHeight > 0);
   const int32_t contentBottom = mView.bottom - mView.top + mScrollY;
-  ScriptToken t = next();
-  if (t.kind != TOKEN_END) {
+  const int32_t firstVisible = mScrollY / lineHeight + 1;
+  // Every line above firstVisible makes no run and reads no look-ahead, so the state at the
+  // line feed before it depends on the text above it only: the resume point is taken when
+  // the lexer first stands at the start of that line, before its first token is read.
+  bool pointTaken = false;
+  auto read = [&] {
+    if (!pointTaken && mResume && firstVisible > 1 && lexer.line == firstVisible && lexer.pos == lexer.lineStart) {
+      assert(mLineRuns.empty() && mLineStarts.size() == 1);
+      lexer.savePoint(mResume->point);
+      mResume->frameLineNo = mLineNo;
+      mResume->frameLineStart = static_cast<size_t>(mLineStart - lexer.textStart);
+      saveRules(*mResume);
+      mResume->valid = pointTaken = true;
+    }
+    return next();
+  };
+  if (mResume && mResume->valid && mResume->point.line <= firstVisible &&
+      mResume->point.lineStart <= static_cast<size_t>(lexer.textEnd - lexer.textStart)) {
+    lexer.restorePoint(mResume->point);
+    mLineNo = mResume->frameLineNo;
+    mLineStart = lexer.textStart + mResume->frameLineStart;
+    loadRules(*mResume);
+    recordLine(lexer.textStart, 1);  // the first token of the text was on line 1
+  }
+  ScriptToken t = read();
+  if (t.kind != TOKEN_END && !mLineStart) {
     mLineNo = 1;
     mLineStart = t.lineStart;
     recordLine(mLineStart, 1);  // line 1 is always the first entry, visible or not
@@ -44,7 +68,7 @@ void VantrelScriptRender::renderLines(Lexer& lexer, Next next, Visit visit) {
       readAhead = visit(t, &run);
       mLineRuns.push_back(std::move(run));
     }
-    t = readAhead ? lexer.cur : next();
+    t = readAhead ? lexer.cur : read();
   }
   if (!stoppedBelow && mLineStart) recordLine(lexer.textEnd, mLineNo);
   if (!mLineRuns.empty()) placeRuns(mLineStart, mLineRuns);

@@ -102,6 +102,7 @@ void CCText::onTextChanged() {
 }
 
 void CCText::onReplaced(size_t pos, size_t removed, size_t inserted) {
+  mResume.noteChange(pos);
   mLines.replaced(shownText, pos, removed, inserted, measuringSurface());
   trackAutoClosers(pos, removed, inserted);
 }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "controls/Canvas.h"
+#include "controls/ScriptResume.h"
 #include "controls/SyntaxColors.h"
 #include "controls/TextHistory.h"
 #include "controls/TextLines.h"
@@ -151,6 +152,8 @@ class CCText {
 
  private:
   TextLines mLines;
+  // Where the next script paint may continue lexing; told of every text change.
+  ScriptResume mResume;
   // Indices of closers that bracket and quote pairing inserted and the caret has not yet
   // stepped over, ascending; kept in step with every text change.
   std::vector<size_t> mAutoClosers;

@@ -185,6 +185,7 @@ void CCText::setText(const std::u16string& text) {
   caret = shownText.size();
   selection = TextSelection{};
   mLines.rebuild(shownText, measuringSurface());
+  mResume.invalidate();
   contentChanged();
   updateScrollRanges();
   updateScrollPos();

@@ -13,15 +13,18 @@ namespace {
 // One paint of the script renderer `render` over the editor's text: coloured runs, then the
 // selection inverted; the first visible and last painted line numbers come back.
 template <class Render>
-void renderScript(Render& render, CCanvas& canvas, SyntaxColors& colours, const RECT& view, int32_t scrollX,
-                  int32_t scrollY, const std::u16string& text, const TextSelection& selection, int32_t& first,
-                  int32_t& last) {
+void renderScript(Render& render, ScriptResume& resume, int32_t language, CCanvas& canvas, SyntaxColors& colours,
+                  const RECT& view, int32_t scrollX, int32_t scrollY, const std::u16string& text,
+                  const TextSelection& selection, int32_t& first, int32_t& last) {
+  resume.prepare(language, colours);
+  render.mResume = &resume;
   render.mCanvas = &canvas;
   render.mColors = &colours;
   render.mView = view;
   render.mScrollX = scrollX;
   render.mScrollY = scrollY;
   render.paint(text);
+  resume.settle(colours);
   render.invertSelection(selection.start, selection.end);
   first = render.mFirstLine;
   last = render.mLastLine;
@@ -34,17 +37,20 @@ void CCText::paintScript(int32_t& first, int32_t& last) {
   switch (language) {
     case TEXT_EXPRTK: {
       VantrelExprtkRender render;
-      renderScript(render, canvas, exprtkColours, view, scrollX, scrollY, shownText, selection, first, last);
+      renderScript(render, mResume, language, canvas, exprtkColours, view, scrollX, scrollY, shownText, selection, first,
+                   last);
       break;
     }
     case TEXT_C: {
       VantrelCRender render;
-      renderScript(render, canvas, cColours, view, scrollX, scrollY, shownText, selection, first, last);
+      renderScript(render, mResume, language, canvas, cColours, view, scrollX, scrollY, shownText, selection, first,
+                   last);
       break;
     }
     default: {
       VantrelPyRender render;
-      renderScript(render, canvas, pythonColours, view, scrollX, scrollY, shownText, selection, first, last);
+      renderScript(render, mResume, language, canvas, pythonColours, view, scrollX, scrollY, shownText, selection, first,
+                   last);
       break;
     }
   }

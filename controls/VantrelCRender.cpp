@@ -17,6 +17,18 @@ void VantrelCRender::render(const std::u16string& text) {
               [&](const ScriptToken& t, TokenRun* run) { return visit(lexer, t, run); });
 }
 
+void VantrelCRender::saveRules(ScriptResume& resume) const {
+  resume.cNames = CNamesState{mFunctions, mStructs, mDefines, mVars, mInEnum};
+}
+
+void VantrelCRender::loadRules(const ScriptResume& resume) {
+  mFunctions = resume.cNames.functions;
+  mStructs = resume.cNames.structs;
+  mDefines = resume.cNames.defines;
+  mVars = resume.cNames.vars;
+  mInEnum = resume.cNames.inEnum;
+}
+
 void VantrelCRender::getSymbols(std::vector<std::u16string>& out) const {
   out.clear();
   for (const auto* names : {&mFunctions, &mStructs, &mDefines, &mVars}) out.insert(out.end(), names->begin(), names->end());

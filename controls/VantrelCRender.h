@@ -22,6 +22,10 @@ class VantrelCRender : public VantrelScriptRender {
   // name in two sets is listed twice).
   void getSymbols(std::vector<std::u16string>& out) const;
 
+ protected:
+  void saveRules(ScriptResume& resume) const override;
+  void loadRules(const ScriptResume& resume) override;
+
  private:
   bool mInEnum = false;  // between "enum Name" and the next symbol beginning with '}'
 

@@ -1,13 +1,16 @@
 // Script renderers: colour a script text token by token into a view of a drawing surface.
 // A renderer lives for one paint:
 //   1. make the renderer of the language on the stack;
-//   2. set mCanvas, mColors (the caller's table for that language), mView, mScrollX, mScrollY;
+//   2. set mCanvas, mColors (the caller's table for that language), mView, mScrollX, mScrollY
+//      and, optionally, mResume (prepared for this paint, settled after it);
 //   3. paint(text);
 //   4. optionally invertSelection(start, end) and, for C, getSymbols(list); read mFirstLine,
 //      mLastLine, mLineStarts;
 //   5. destroy it.
-// Every paint lexes from the first character (the C name sets and the line numbers depend on
-// all text above the view) and stops at the first line below the view.
+// A paint lexes from the first character (the C name sets and the line numbers depend on
+// all text above the view) and stops at the first line below the view; given mResume, it
+// continues from the editor's resume point instead when that lies at or above the view,
+// and leaves a new point at the first visible line. The result is the same either way.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "controls/ScriptResume.h"
 #include "controls/ScriptSurface.h"
 #include "controls/ScriptToken.h"
 #include "controls/SyntaxColors.h"
@@ -36,6 +40,7 @@ class VantrelScriptRender {
  public:
   ScriptSurface* mCanvas = nullptr;  // drawn on and measured through; not owned
   SyntaxColors* mColors = nullptr;   // colour table of the language; not owned; addRun may add to it
+  ScriptResume* mResume = nullptr;   // optional: the editor's resume point, prepared; not owned
   RECT mView{};                      // area to fill, surface coordinates
   int32_t mScrollX = 0;              // pixel scroll of the text inside mView
   int32_t mScrollY = 0;
@@ -87,6 +92,11 @@ class VantrelScriptRender {
   // has read the next token as a look-ahead; that token (lexer.cur) is visited next.
   template <class Lexer, class Next, class Visit>
   void renderLines(Lexer& lexer, Next next, Visit visit);
+
+  // The state the class rules have accumulated over the lines above the current token, to
+  // and from a resume point (the base keeps none).
+  virtual void saveRules(ScriptResume& resume) const {}
+  virtual void loadRules(const ScriptResume& resume) {}
 
   // The class of a token of any kind but TOKEN_NAME, TOKEN_NEWLINE and TOKEN_END.
   std::u16string commonClass(const ScriptToken& token) const;
