@@ -143,7 +143,7 @@ bool faceFile(FcPattern* p, FaceFile* out) {
 }
 
 // The best face for the name, then up to three others for missing glyphs.
-bool lookUp(const std::u16string& face, FreeTypeFontSpec* spec) {
+bool lookUp(const std::u16string& face, FreeTypeFontSpec* want) {
   std::lock_guard<std::mutex> guard(configLock());
   FcConfig* cfg = config();
   if (!cfg) return false;
@@ -156,18 +156,18 @@ bool lookUp(const std::u16string& face, FreeTypeFontSpec* spec) {
   FcFontSet* set = FcFontSort(cfg, pat, FcFalse, nullptr, &result);
   bool found = false;
   if (set) {
-    for (int i = 0; i < set->nfont && spec->fallbacks.size() < 3; ++i) {
+    for (int i = 0; i < set->nfont && want->fallbacks.size() < 3; ++i) {
       FaceFile f;
       if (!faceFile(set->fonts[i], &f)) continue;
       if (!found) {
-        spec->primary = f;
+        want->primary = f;
         found = true;
       } else {
         // One face per file: the other faces of a collection cover the same
         // characters.
-        bool seen = f.path == spec->primary.path;
-        for (const FaceFile& g : spec->fallbacks) seen = seen || g.path == f.path;
-        if (!seen) spec->fallbacks.push_back(f);
+        bool seen = f.path == want->primary.path;
+        for (const FaceFile& g : want->fallbacks) seen = seen || g.path == f.path;
+        if (!seen) want->fallbacks.push_back(f);
       }
     }
     FcFontSetDestroy(set);
@@ -189,12 +189,12 @@ Cache& cache() {
 std::shared_ptr<FontInstance> makeFont(const std::u16string& folded, const FontRequest& r) {
   int cell = r.height > 0 ? r.height : r.height < 0 ? -r.height : 16;
   if (folded == foldAscii(kTestFontFace)) return std::make_shared<TestFont>(cell, r.weight);
-  FreeTypeFontSpec spec;
-  spec.height = r.height;
-  spec.weight = r.weight;
-  for (const char16_t* song : kSongFaces) spec.emIsCell = spec.emIsCell || folded == song;
-  if (lookUp(r.face, &spec)) {
-    if (auto font = FreeTypeFont::open(spec)) return std::shared_ptr<FontInstance>(std::move(font));
+  FreeTypeFontSpec want;
+  want.height = r.height;
+  want.weight = r.weight;
+  for (const char16_t* song : kSongFaces) want.emIsCell = want.emIsCell || folded == song;
+  if (lookUp(r.face, &want)) {
+    if (auto font = FreeTypeFont::open(want)) return std::shared_ptr<FontInstance>(std::move(font));
   }
   return std::make_shared<TestFont>(cell, r.weight);
 }

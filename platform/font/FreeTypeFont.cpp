@@ -75,10 +75,10 @@ struct FreeTypeFont::Face {
   bool bitmapStrike = false;  // the size selected an embedded bitmap strike
 };
 
-std::unique_ptr<FreeTypeFont> FreeTypeFont::open(const FreeTypeFontSpec& spec) {
+std::unique_ptr<FreeTypeFont> FreeTypeFont::open(const FreeTypeFontSpec& want) {
   std::unique_ptr<FreeTypeFont> font(new FreeTypeFont);
-  if (!library() || !font->loadFace(spec.primary, spec, true)) return nullptr;
-  for (const FaceFile& f : spec.fallbacks) font->loadFace(f, spec, false);
+  if (!library() || !font->loadFace(want.primary, want, true)) return nullptr;
+  for (const FaceFile& f : want.fallbacks) font->loadFace(f, want, false);
   return font;
 }
 
@@ -92,7 +92,7 @@ FreeTypeFont::~FreeTypeFont() {
 
 // Opens one face at the size the request asks for. The primary face also fixes
 // the metrics; fallback faces get the primary's pixels per em.
-bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& spec, bool primary) {
+bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& want, bool primary) {
   FT_Face face = nullptr;
   {
     std::lock_guard<std::mutex> g(libraryLock());
@@ -103,8 +103,8 @@ bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& spec, 
   const double upem = face->units_per_EM ? face->units_per_EM : 1000;
   double ppem;
   if (primary) {
-    int h = spec.height ? spec.height : 16;
-    if (spec.emIsCell) {
+    int h = want.height ? want.height : 16;
+    if (want.emIsCell) {
       ppem = std::abs(h);
       metrics_.height = std::abs(h);
     } else if (h > 0) {
@@ -122,8 +122,8 @@ bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& spec, 
     int avg = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : face->max_advance_width / 2;
     metrics_.aveCharWidth = static_cast<int>(std::lround(avg * ppem / upem));
     metrics_.maxCharWidth = static_cast<int>(std::lround(face->max_advance_width * ppem / upem));
-    embolden_ = spec.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
-    metrics_.weight = spec.weight ? spec.weight : 400;
+    embolden_ = want.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
+    metrics_.weight = want.weight ? want.weight : 400;
     metrics_.overhang = 0;
     family_.clear();
     for (const char* p = face->family_name; p && *p; ++p) family_ += static_cast<char16_t>(static_cast<unsigned char>(*p));

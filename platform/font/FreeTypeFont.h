@@ -27,7 +27,7 @@ struct FreeTypeFontSpec {
 class FreeTypeFont final : public FontInstance {
  public:
   // Null when the primary face cannot be loaded.
-  static std::unique_ptr<FreeTypeFont> open(const FreeTypeFontSpec& spec);
+  static std::unique_ptr<FreeTypeFont> open(const FreeTypeFontSpec& want);
   ~FreeTypeFont() override;
 
  protected:
@@ -36,7 +36,7 @@ class FreeTypeFont final : public FontInstance {
  private:
   struct Face;
   FreeTypeFont() = default;
-  bool loadFace(const FaceFile& file, const FreeTypeFontSpec& spec, bool primary);
+  bool loadFace(const FaceFile& file, const FreeTypeFontSpec& want, bool primary);
   std::vector<Face*> faces_;  // faces_[0] is the primary
   bool embolden_ = false;
   double ppem_ = 0;           // pixels per em of the primary face
