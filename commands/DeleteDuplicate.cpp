@@ -254,21 +254,12 @@ void CDeleteDuplicate::releaseTexts() {
       }
     }
   });
-  // The pool is changed by one thread only.
-  for (TextShard& shard : mSavedTexts) {
-    for (const SavedText& t : shard.texts) {
-      if (t.len == 0) continue;  // not in the pool: nothing to release
-      const char* bytes = shard.bytes.data() + t.offset;
-      if (t.refs == 1) {
-        core.mPool.release(t.key);
-      } else if (t.refs < t.count) {
-        core.mPool.put(t.key, bytes, t.len, t.count - t.refs);  // same entry, fewer references
-      } else {
-        core.mPool.put(t.key, bytes, t.len, 1);
-        core.mPool.release(t.key);
-      }
-    }
-  }
+  // Every shard's references go at once; the pool locks its own shards.
+  parallelChunks(TEXT_SHARDS, threads > 1 ? TEXT_SHARDS : 1, [&](unsigned, size_t sb, size_t se) {
+    for (size_t s = sb; s < se; ++s)
+      for (const SavedText& t : mSavedTexts[s].texts)
+        if (t.len != 0) core.mPool.releaseCounted(t.key, t.refs);  // len 0: not in the pool
+  });
 }
 
 // Gives the restored rows' cells their pool references back, from the saved bytes.

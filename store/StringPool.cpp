@@ -374,6 +374,23 @@ void StringPool::release(uint64_t key) {
   s.erase(i);
 }
 
+void StringPool::releaseCounted(uint64_t key, uint64_t count) {
+  if (count == 0) return;
+  Shard& s = shardOf(key);
+  std::lock_guard<std::mutex> guard(s.lock);
+  if (s.used == 0) return;
+  uint64_t i = s.probe(key);
+  if (s.slots[i] == 0) return;
+  char* e = s.at(s.slots[i]);
+  uint64_t have = Shard::countOf(e);
+  if (have > count) {
+    Shard::setCount(e, have - count);
+    return;
+  }
+  addCounter(-accountedBytes(Shard::lenOf(e)), true);
+  s.erase(i);
+}
+
 const char* StringPool::find(uint64_t key) const {
   const char* e = shardOf(key).findEntry(key);
   return e ? Shard::bytesOf(e) : nullptr;

@@ -13,7 +13,7 @@
 // each starting on a 4-byte boundary. Released entries leave dead arena bytes that are
 // reclaimed by compacting the shard once they outweigh the live ones.
 //
-// Threads: only addCounted() and reserve() may run concurrently, and only with each other
+// Threads: only addCounted(), releaseCounted() and reserve() may run concurrently, and only with each other
 // (each shard has its own lock). Every other operation needs the pool to itself.
 #pragma once
 #include <cstddef>
@@ -59,6 +59,10 @@ class StringPool {
 
   // Drops one reference; removes the entry when none is left. An absent key does nothing.
   void release(uint64_t key);
+  // Bulk counterpart for parallel commands, safe to call from several threads at once
+  // (with each other and with addCounted only): drops `count` references to `key`,
+  // removing the entry when that leaves none. An absent key does nothing.
+  void releaseCounted(uint64_t key, uint64_t count);
 
   // Address of the entry's first stored byte, or null. Valid until the pool changes.
   const char* find(uint64_t key) const;

@@ -189,6 +189,39 @@ TEST(StringPool, AddCountedFromManyThreadsMatchesSequentialInterning) {
   });
 }
 
+// Bulk release from several threads: each thread drops its share of every
+// text's references; texts whose references all go are removed and the byte
+// counter comes back exactly.
+TEST(StringPool, ReleaseCountedFromManyThreadsDropsExactlyTheGivenReferences) {
+  constexpr int kThreads = 8, kTexts = 4000;
+  int64_t bytes = 0;
+  StringPool pool(&bytes);
+  bool collided = false;
+  for (int i = 0; i < kTexts; ++i) {
+    std::u16string text = u"r" + utf8ToWide(std::to_string(i));
+    std::string b = wideBytes(text);
+    pool.addCounted(textKey(text), b.data(), b.size(), kThreads + (i % 2), collided);
+  }
+  const int64_t before = bytes;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&pool] {
+      for (int i = 0; i < kTexts; ++i) pool.releaseCounted(textKey(u"r" + utf8ToWide(std::to_string(i))), 1);
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(pool.size(), size_t(kTexts / 2)) << "even texts had exactly kThreads references";
+  int64_t left = 0;
+  pool.forEach([&](uint64_t, const char*, size_t len, uint64_t count) {
+    EXPECT_EQ(count, 1u);
+    left += StringPool::accountedBytes(len);
+  });
+  EXPECT_EQ(bytes, left);
+  EXPECT_LT(bytes, before);
+  pool.releaseCounted(textKey(u"r1"), 5);  // more than it holds: the entry goes
+  pool.releaseCounted(12345, 1);           // absent: nothing
+  EXPECT_EQ(pool.size(), size_t(kTexts / 2 - 1));
+}
+
 TEST(StringPool, PutReplacesWithoutTouchingTheCounter) {
   int64_t bytes = 123;
   StringPool pool(&bytes);
