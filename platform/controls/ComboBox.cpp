@@ -357,13 +357,6 @@ std::u16string shownText(const Combo& c) {
   return c.sel >= 0 ? itemText(c, c.sel) : std::u16string();
 }
 
-// Selection index after item `index` was inserted (+1) or removed (-1).
-void shiftSel(Combo& c, int index, int delta) {
-  if (c.sel < 0) return;
-  if (delta < 0 && c.sel == index) c.sel = -1;
-  else if (c.sel >= index) c.sel += delta;
-}
-
 LRESULT comboMessage(HWND hwnd, Combo& c, UINT message, WPARAM wParam, LPARAM lParam) {
   auto index = static_cast<long long>(static_cast<int>(wParam));
   switch (message) {
@@ -371,12 +364,12 @@ LRESULT comboMessage(HWND hwnd, Combo& c, UINT message, WPARAM wParam, LPARAM lP
     case CB_INSERTSTRING: {
       int at = message == CB_ADDSTRING ? c.list.add(textArg(lParam)) : c.list.insert(index, textArg(lParam));
       if (at < 0) return CB_ERR;
-      shiftSel(c, at, 1);
+      shiftSelection(c.sel, at, 1);
       return at;
     }
     case CB_DELETESTRING:
       if (!c.list.erase(index)) return CB_ERR;
-      shiftSel(c, static_cast<int>(index), -1);
+      shiftSelection(c.sel, static_cast<int>(index), -1);
       InvalidateRect(hwnd, nullptr, FALSE);
       return c.list.count();
     case CB_RESETCONTENT:

@@ -35,4 +35,14 @@ class ItemList {
   int find(long long start, std::u16string_view text, bool exact) const;
 };
 
+// A selected index `sel` (-1: none) after item `index` was inserted (delta +1)
+// or removed (delta -1): removing the selected item leaves no selection.
+inline void shiftSelection(int& sel, int index, int delta) {
+  if (sel < 0) return;
+  if (delta < 0 && sel == index)
+    sel = -1;
+  else if (sel >= index)
+    sel += delta;
+}
+
 }  // namespace platform::controls

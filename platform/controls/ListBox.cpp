@@ -132,13 +132,6 @@ void onVScroll(HWND hwnd, ListBox& b, WPARAM wParam) {
   }
 }
 
-// Selection index after item `index` was inserted or removed.
-void shiftSel(ListBox& b, int index, int delta) {
-  if (b.sel < 0) return;
-  if (delta < 0 && b.sel == index) b.sel = -1;
-  else if (b.sel >= index) b.sel += delta;
-}
-
 LRESULT listMessage(HWND hwnd, ListBox& b, UINT message, WPARAM wParam, LPARAM lParam) {
   auto index = static_cast<long long>(static_cast<int>(wParam));
   switch (message) {
@@ -146,13 +139,13 @@ LRESULT listMessage(HWND hwnd, ListBox& b, UINT message, WPARAM wParam, LPARAM l
     case LB_INSERTSTRING: {
       int at = message == LB_ADDSTRING ? b.list.add(textArg(lParam)) : b.list.insert(index, textArg(lParam));
       if (at < 0) return LB_ERR;
-      shiftSel(b, at, 1);
+      shiftSelection(b.sel, at, 1);
       redraw(hwnd, b);
       return at;
     }
     case LB_DELETESTRING:
       if (!b.list.erase(index)) return LB_ERR;
-      shiftSel(b, static_cast<int>(index), -1);
+      shiftSelection(b.sel, static_cast<int>(index), -1);
       redraw(hwnd, b);
       return b.list.count();
     case LB_RESETCONTENT: b.list.clear(), b.sel = -1, b.top = 0; redraw(hwnd, b); return 0;

@@ -54,17 +54,20 @@ std::shared_ptr<WindowClass> findClass(LPCWSTR name) {
 using namespace platform::user;
 
 ATOM RegisterClassW(const WNDCLASSW* wc) {
-  if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName)) return 0;
-  WindowClass c;
-  c.name = nameOf(wc->lpszClassName);
-  c.style = wc->style;
-  c.proc = wc->lpfnWndProc;
-  c.instance = wc->hInstance;
-  c.icon = wc->hIcon;
-  c.cursor = wc->hCursor;
-  c.background = wc->hbrBackground;
-  c.menuName = wc->lpszMenuName;
-  return registerClass(c);
+  if (!wc) return 0;
+  WNDCLASSEXW ex{};
+  ex.cbSize = sizeof ex;
+  ex.style = wc->style;
+  ex.lpfnWndProc = wc->lpfnWndProc;
+  ex.cbClsExtra = wc->cbClsExtra;
+  ex.cbWndExtra = wc->cbWndExtra;
+  ex.hInstance = wc->hInstance;
+  ex.hIcon = wc->hIcon;
+  ex.hCursor = wc->hCursor;
+  ex.hbrBackground = wc->hbrBackground;
+  ex.lpszMenuName = wc->lpszMenuName;
+  ex.lpszClassName = wc->lpszClassName;
+  return RegisterClassExW(&ex);  // no small icon
 }
 
 ATOM RegisterClassExW(const WNDCLASSEXW* wc) {
