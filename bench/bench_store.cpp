@@ -23,6 +23,7 @@
 
 #include "store/Alloc.h"
 #include "store/DataCore.h"
+#include "store/Parallel.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
 
@@ -88,8 +89,10 @@ int main(int argc, char** argv) {
   std::string path = "bench/data/bench.csv";
   std::string outDir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "";
   int runs = 3;
+  IoOptions tuning;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--sequential") == 0) gTextIo.parallel = false;
+    if (std::strcmp(argv[i], "--sequential") == 0) tuning.parallel = false;
+    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) tuning.threads = unsigned(std::atoi(argv[++i]));
     else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
     else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) outDir = argv[++i];
     else path = argv[i];
@@ -100,8 +103,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::u16string wpath = utf8ToWide(path);
-  std::printf("file %s: %.1f MB, %s road, %u cores\n", path.c_str(), size / 1e6,
-              gTextIo.parallel ? "parallel" : "sequential", std::thread::hardware_concurrency());
+  std::printf("file %s: %.1f MB, %s road, %u threads\n", path.c_str(), size / 1e6,
+              tuning.parallel ? "parallel" : "sequential", threadCount(SIZE_MAX, 1, tuning.threads));
   warm(path);
   const double rssBefore = rssMb();
 
@@ -116,6 +119,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
       kept.reset();
       auto fresh = std::make_unique<CDataCore>();
+      fresh->mIoTuning = tuning;
       auto t0 = std::chrono::steady_clock::now();
       if (!fresh->readDelimited(wpath, ',')) {
         std::fprintf(stderr, "readDelimited failed\n");
@@ -154,6 +158,7 @@ int main(int argc, char** argv) {
   const int32_t firstRow = static_cast<int32_t>(rows / 2);
   for (int run = 0; run < runs; ++run) {
     CDataCore page;
+    page.mIoTuning = tuning;
     auto t0 = std::chrono::steady_clock::now();
     if (!page.readPage(wpath, ',', true, firstRow, 100000, start, end)) {
       std::fprintf(stderr, "readPage failed\n");

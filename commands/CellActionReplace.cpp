@@ -6,7 +6,7 @@
 
 #include "commands/CellAction.h"
 #include "commands/CellText.h"
-#include "commands/Parallel.h"
+#include "store/Parallel.h"
 #include "commands/ReplaceText.h"
 #include "store/TextKey.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <unordered_map>
 
-#include "commands/Parallel.h"
+#include "store/Parallel.h"
 #include "store/Alloc.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "commands/CellText.h"
 #include "commands/DeleteDuplicate.h"
-#include "commands/Parallel.h"
+#include "store/Parallel.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "commands/Parallel.h"
+#include "store/Parallel.h"
 
 namespace parallel_sort_detail {
 

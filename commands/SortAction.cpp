@@ -4,7 +4,7 @@
 #include <deque>
 
 #include "commands/CellText.h"
-#include "commands/Parallel.h"
+#include "store/Parallel.h"
 #include "commands/ParallelSort.h"
 #include "commands/Record.h"
 #include "store/TextHelpers.h"

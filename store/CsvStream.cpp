@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "platform/fileio.h"
-#include "store/QuoteDetect.h"
 
 namespace {
 
@@ -70,12 +69,14 @@ size_t readAt(int fd, void* buf, size_t n, uint64_t offset) {
 
 template <class Unit>
 BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter,
-                                     Unit quote, Unit lf, Unit cr, size_t blockBytes, size_t lineUnits)
+                                     Unit quote, Unit lf, Unit cr, bool quoteDetect, size_t blockBytes,
+                                     size_t lineUnits)
     : mStartOffset(startOffset),
       mDelimiter(delimiter),
       mQuote(quote),
       mLf(lf),
       mCr(cr),
+      mQuoteDetect(quoteDetect),
       mBlockBytes(std::max<size_t>(blockBytes, 1)),
       mBlock(new Unit[mBlockBytes / sizeof(Unit) + 1]),
       mLine(new Unit[std::max<size_t>(lineUnits, 1)]),
@@ -180,7 +181,7 @@ void BasicCsvStream<Unit>::takeRun(size_t from, size_t to, bool keep) {
 // ordinary unit. Returns true when the record has ended.
 template <class Unit>
 bool BasicCsvStream<Unit>::plainStep(bool keep, State& state) {
-  const bool quotes = gQuoteDetect;
+  const bool quotes = mQuoteDetect;
   size_t n = mFill - mPos;
   size_t i = findAny(mBlock.get() + mPos, n, mLf, mCr, quotes ? mQuote : mLf);
   size_t stop = mPos + i;
@@ -240,7 +241,7 @@ void BasicCsvStream<Unit>::readRecordInto(bool keep) {
           ++mPos;
           return;
         }
-        if (c == mQuote && gQuoteDetect) {
+        if (c == mQuote && mQuoteDetect) {
           takeRun(mPos, mPos + 1, keep);
           ++mPos;
           state = State::Quoted;
@@ -284,7 +285,7 @@ std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::splitLi
   std::vector<String> fields;
   const Unit* s = mLine.get();
   const size_t len = mLineLength;
-  const bool quotes = gQuoteDetect;
+  const bool quotes = mQuoteDetect;
   size_t i = 0;
   while (i < len) {  // i is a field start
     String field;

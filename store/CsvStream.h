@@ -3,7 +3,7 @@
 // order). Both read the file in blocks and cut it into records:
 //
 //   - a record ends at LF, CR LF, a lone CR, or the end of the data;
-//   - with gQuoteDetect on, a field that begins with the quote (at the record
+//   - with quote detection on, a field that begins with the quote (at the record
 //     start or right after a delimiter) is a quoted section that runs to the
 //     next quote not doubled; delimiters, CR and LF inside it are kept;
 //   - the record delivered at the end of the data is empty, and an empty line
@@ -31,10 +31,11 @@ class BasicCsvStream {
   // Opens `path` for binary reading positioned at `startOffset` (bytes: 3 after
   // a UTF-8 byte order mark, 2 after a UTF-16 one). The four units are compared
   // with the raw units read (a big-endian caller passes them byte-swapped). A
-  // file that cannot be opened reads as an empty file. `blockBytes` is the size
-  // of one read (any size from 1 up: a 16-bit unit may straddle two reads).
+  // file that cannot be opened reads as an empty file. `quoteDetect` is the
+  // reading's quote detection, fixed for the stream's life. `blockBytes` is the
+  // size of one read (any size from 1 up: a 16-bit unit may straddle two reads).
   BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter, Unit quote,
-                 Unit lf, Unit cr, size_t blockBytes = DEFAULT_BLOCK_BYTES,
+                 Unit lf, Unit cr, bool quoteDetect, size_t blockBytes = DEFAULT_BLOCK_BYTES,
                  size_t lineUnits = DEFAULT_LINE_UNITS);
   ~BasicCsvStream();
   BasicCsvStream(const BasicCsvStream&) = delete;
@@ -89,6 +90,7 @@ class BasicCsvStream {
 
   int32_t mStartOffset;
   Unit mDelimiter, mQuote, mLf, mCr;
+  bool mQuoteDetect;
   FILE* mFile = nullptr;
   int mFd = -1;
   size_t mBlockBytes;              // bytes asked for per read, >= 1

@@ -31,6 +31,7 @@
 #include "store/Cell.h"
 #include "store/DataIntf.h"
 #include "store/FilterState.h"
+#include "store/IoOptions.h"
 #include "store/Range.h"
 #include "store/StringPool.h"
 #include "store/TextMap.h"
@@ -197,6 +198,11 @@ class CDataCore : public DataIntf, public DocHeader {
   // Appends the rows of a ".mvt" document to the sheet, progress from..to.
   bool appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo);
 
+  // ---- settings of the readers and writers ----
+  // The options one read or write of this sheet starts with: mIoTuning with the menu's
+  // settings as they are now (its own quoteDetect is not used).
+  IoOptions ioOptions() const { return IoOptions::current(mIoTuning); }
+
   // ---- data (the document's record, in order) ----
   ValueHandler* mHandler = nullptr;  // never installed in this program
   Cell** mDatas = nullptr;
@@ -208,6 +214,8 @@ class CDataCore : public DataIntf, public DocHeader {
   FilterState mFilter;
   int32_t mOpenEncoding = ENC_ANSI;
   int32_t mSaveEncoding = ENC_ANSI;
+  IoOptions mIoTuning;  // how this sheet's reads and writes are tuned (see ioOptions)
+  IoResult mLastIo;     // what the last whole-file read of text did
 
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);

@@ -2,14 +2,14 @@
 // writer of a split, and the encoders of one cell, one character and one row.
 #include <algorithm>
 #include <condition_variable>
-#include <mutex>
 #include <cstdio>
-#include <thread>
+#include <mutex>
 #include <vector>
 
 #include "platform/fileio.h"
 #include "store/DataCore.h"
 #include "store/FieldEncoder.h"
+#include "store/Parallel.h"
 #include "store/RisingProgress.h"
 #include "store/TextImport.h"
 
@@ -17,17 +17,12 @@ using namespace textout;
 
 namespace {
 
-constexpr int64_t WRITE_BATCH_ROWS = 16384;
+constexpr size_t WRITE_BATCH_ROWS = 16384;
 
 bool writeAll(FILE* f, const std::string& bytes) {
   return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
 }
 
-unsigned writerThreads() {
-  unsigned n = gTextIo.threads ? gTextIo.threads : std::thread::hardware_concurrency();
-  if (!gTextIo.parallel) n = 1;
-  return std::max(1u, std::min(n, 64u));
-}
 
 // Lines of the given rows, built in batches on several threads and written
 // in order, so the bytes are those of a row-by-row write. Workers take the
@@ -35,18 +30,20 @@ unsigned writerThreads() {
 // ahead of the writing (no worker waits for a slower one's batch but
 // through the ring). `afterBatch(row)` is called on this thread with the last
 // row of each batch written. False on a short write, which stops the writing.
+// The batch size and the workers come from the options the write started with.
 template <class AfterBatch>
 bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& rows, const LineFormat& fmt,
-                AfterBatch&& afterBatch) {
-  const size_t batches = (rows.size() + WRITE_BATCH_ROWS - 1) / WRITE_BATCH_ROWS;
-  const size_t workers = std::min<size_t>(writerThreads(), batches);
+                const IoOptions& options, AfterBatch&& afterBatch) {
+  const size_t batchRows = options.writeBatchRows ? options.writeBatchRows : WRITE_BATCH_ROWS;
+  const size_t batches = (rows.size() + batchRows - 1) / batchRows;
+  const size_t workers = options.parallel ? threadCount(batches, 1, options.threads) : 1;
   if (workers <= 1) {
     FieldEncoder encoder(sheet, fmt);
     std::string buf;
     for (size_t b = 0; b < batches; ++b) {
       buf.clear();
-      const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
-      encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
+      const size_t end = std::min(rows.size(), (b + 1) * batchRows);
+      encoder.appendLines(rows, b * batchRows, end, buf);
       if (!writeAll(out, buf)) return false;
       afterBatch(rows[end - 1]);
     }
@@ -72,24 +69,26 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
       }
       std::string& buf = ring[b % ringSize];
       buf.clear();
-      const size_t end = std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS);
-      encoder.appendLines(rows, b * WRITE_BATCH_ROWS, end, buf);
+      const size_t end = std::min(rows.size(), (b + 1) * batchRows);
+      encoder.appendLines(rows, b * batchRows, end, buf);
       std::lock_guard<std::mutex> guard(lock);
       ready[b % ringSize] = 1;
       changed.notify_all();
     }
   };
-  auto work = [&] {
+  auto halt = [&] {
+    std::lock_guard<std::mutex> guard(lock);
+    stop = true;
+    changed.notify_all();
+  };
+  auto work = [&](unsigned) {
     try {
       encodeBatches();
     } catch (...) {  // out of memory: the write fails
-      std::lock_guard<std::mutex> guard(lock);
-      stop = true;
-      changed.notify_all();
+      halt();
     }
   };
-  std::vector<std::thread> pool;
-  for (size_t i = 0; i < workers; ++i) pool.emplace_back(work);
+  WorkerThreads pool(static_cast<unsigned>(workers), work, halt);
   bool ok = true;
   for (size_t b = 0; ok && b < batches; ++b) {
     {
@@ -101,14 +100,14 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
       }
     }
     ok = writeAll(out, ring[b % ringSize]);
-    if (ok) afterBatch(rows[std::min(rows.size(), (b + 1) * WRITE_BATCH_ROWS) - 1]);
+    if (ok) afterBatch(rows[std::min(rows.size(), (b + 1) * batchRows) - 1]);
     std::lock_guard<std::mutex> guard(lock);
     ready[b % ringSize] = 0;
     written = b + 1;
     if (!ok) stop = true;
     changed.notify_all();
   }
-  for (std::thread& t : pool) t.join();
+  pool.join();
   return ok;
 }
 
@@ -156,7 +155,7 @@ bool CDataCore::writeDelimited(const std::u16string& path, char delimiter, bool 
     }
     const int64_t step = static_cast<int64_t>(mRowCount / 100);
     int64_t reported = 0;
-    ok = writeLines(*this, out, rows, fmt, [&](int32_t lastRow) {
+    ok = writeLines(*this, out, rows, fmt, ioOptions(), [&](int32_t lastRow) {
       if (step != 0 && lastRow / step > reported) {
         reported = lastRow / step;
         progress(reported);

@@ -8,7 +8,6 @@
 #include <bit>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "store/BlockIo.h"
 #include "store/DataCore.h"
 #include "store/KeyCounts.h"
+#include "store/Parallel.h"
 #include "store/PoolSection.h"
 #include "store/TextKey.h"
 
@@ -65,10 +65,6 @@ ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolByt
   }
   return plan;
 }
-
-size_t gBlockBytes = 0;  // 0: the reader's and writer's defaults
-
-void setBlockBytes(size_t bytes) { gBlockBytes = bytes; }
 
 }  // namespace docfile
 
@@ -157,14 +153,10 @@ void countRows(const CDataCore& core, uint64_t from, uint64_t to, KeyCounts& cou
 // References that the shown rows and the text attribute slots (the filter's excepted)
 // hold, per pool key; keys without a pool entry are not counted. Large sheets are
 // counted by a few threads, each over its own rows.
-void countShownTexts(const CDataCore& core, KeyCounts& counts) {
+void countShownTexts(const CDataCore& core, const IoOptions& options, KeyCounts& counts) {
   const uint64_t rows = core.mColCount ? core.mRowCount : 0;
-  const unsigned threads = rows < 100000 ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-  std::vector<std::thread> workers;
-  for (unsigned t = 1; t < threads; ++t)
-    workers.emplace_back([&, t] { countRows(core, rows * t / threads, rows * (t + 1) / threads, counts); });
-  countRows(core, 0, rows / threads, counts);
-  for (std::thread& w : workers) w.join();
+  const unsigned threads = options.parallel ? threadCount(rows, 50000, options.threads) : 1;
+  parallelChunks(rows, threads, [&](unsigned, size_t from, size_t to) { countRows(core, from, to, counts); });
   for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot)
     if (slot != ATTR_FILTER && isTextAttr(slot)) counts.add(core.mAttrs[slot].value);
 }
@@ -172,14 +164,14 @@ void countShownTexts(const CDataCore& core, KeyCounts& counts) {
 // The filtered save: shown rows only, slot 6 empty, and only the texts those rows and
 // the document scripts use, with their counts recounted, so that nothing of the hidden
 // rows (nor the filter state naming them) reaches the file.
-bool writeShown(CDataCore& core, BlockWriter& out, int64_t& counter) {
+bool writeShown(CDataCore& core, BlockWriter& out, const IoOptions& options, int64_t& counter) {
   DocHeader head = core;
   uint64_t shown = 0;
   for (uint64_t r = 0; head.mColCount && r < core.mRowCount; ++r) shown += shownRow(core, r);
   head.mRowCount = shown;
   head.mAttrs[ATTR_FILTER].value = 0;
   KeyCounts counts(core.mPool);
-  countShownTexts(core, counts);
+  countShownTexts(core, options, counts);
   int64_t poolBytes;
   const size_t entries = counts.counted(poolBytes);
   head.mPoolBytes = poolBytes;
@@ -302,10 +294,10 @@ bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadPro
 
 // Steps 4 to 9 of reading a document into an emptied sheet. False leaves the sheet
 // holding whatever was read; the caller empties it.
-bool readDocument(CDataCore& core, FILE* f) {
+bool readDocument(CDataCore& core, FILE* f, const IoOptions& options) {
   uint64_t fileSize;
   if (!fileSizeOf(f, fileSize)) return false;
-  BlockReader in(f, gBlockBytes ? gBlockBytes : BlockReader::DEFAULT_CAPACITY);
+  BlockReader in(f, options.blockBytes ? options.blockBytes : BlockReader::DEFAULT_CAPACITY);
   DocHeader head;
   Layout lay;
   if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
@@ -354,10 +346,10 @@ struct AppendProgress {
 // Steps 3 to 9 of appending a document. The sheet changes only once the other file has
 // passed its checks and its pool has been read; a later failure takes the appended rows
 // back out.
-bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr) {
+bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr, const IoOptions& options) {
   uint64_t fileSize;
   if (!fileSizeOf(f, fileSize)) return false;
-  BlockReader in(f, gBlockBytes ? gBlockBytes : BlockReader::DEFAULT_CAPACITY);
+  BlockReader in(f, options.blockBytes ? options.blockBytes : BlockReader::DEFAULT_CAPACITY);
   DocHeader head;
   Layout lay;
   if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
@@ -422,6 +414,7 @@ static bool truncateTo(FILE* f, uint64_t size) { return ::ftruncate(fileno(f), o
 // without making the file system drop the whole old file first and, on ext4, wait at
 // the close for the new blocks to be allocated (which halves the speed of a re-save).
 bool CDataCore::write(const std::u16string& path, bool all) {
+  const IoOptions options = ioOptions();
   FileHandle f(_wfopen(path.c_str(), u"r+b"));
   uint64_t oldSize = 0;
   const bool inPlace = f && fileSizeOf(f.get(), oldSize);
@@ -433,9 +426,9 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   reportProgress(0);
   bool ok;
   try {
-    BlockWriter out(f.get(), gBlockBytes ? gBlockBytes : BlockWriter::DEFAULT_CAPACITY);
+    BlockWriter out(f.get(), options.blockBytes ? options.blockBytes : BlockWriter::DEFAULT_CAPACITY);
     int64_t counter = 10;
-    ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, counter);
+    ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, options, counter);
     ok = out.flush() && ok;
     if (inPlace && !truncateTo(f.get(), ok ? out.total() : 0)) ok = false;
   } catch (...) {  // out of memory: no half-new document is left behind either
@@ -455,6 +448,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
 // final report 100 is sent in every case, an allocation failure included, whose text is
 // then raised.
 bool CDataCore::read(const std::u16string& path) {
+  const IoOptions options = ioOptions();
   mOpenEncoding = ENC_ANSI;
   mSaveEncoding = ENC_ANSI;
   FileHandle f(_wfopen(path.c_str(), u"rb"));
@@ -463,7 +457,7 @@ bool CDataCore::read(const std::u16string& path) {
   clear();
   bool ok;
   try {
-    ok = readDocument(*this, f.get());
+    ok = readDocument(*this, f.get(), options);
   } catch (...) {
     clear();
     f.close();
@@ -484,12 +478,13 @@ bool CDataCore::read(const std::u16string& path) {
 // gives false with the sheet as it was. Progress from progressFrom to progressTo, the
 // last report sent in every case once the file is open; resize failures are raised.
 bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  const IoOptions options = ioOptions();
   FileHandle f(_wfopen(path.c_str(), u"rb"));
   if (!f) return false;
   reportProgress(progressFrom);
   bool ok;
   try {
-    ok = appendDocument(*this, f.get(), AppendProgress{progressFrom, progressTo});
+    ok = appendDocument(*this, f.get(), AppendProgress{progressFrom, progressTo}, options);
   } catch (...) {
     f.close();
     reportProgress(progressTo);

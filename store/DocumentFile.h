@@ -52,8 +52,4 @@ struct ReadProgress {
 ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes,
                               uint64_t poolSection);
 
-// Buffer size of the document reader and writer in bytes (at least 1); tests lower it so
-// that heads, rows and entries are cut at buffer ends. 0 restores the default.
-void setBlockBytes(size_t bytes);
-
 }  // namespace docfile

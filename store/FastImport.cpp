@@ -17,6 +17,7 @@
 #include "store/Alloc.h"
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
+#include "store/Parallel.h"
 #include "store/QuoteDetect.h"
 #include "store/RowReader.h"
 #include "store/TextHelpers.h"
@@ -253,6 +254,7 @@ struct WideRow {
 // Shared by the workers of one import.
 struct ImportJob {
   const std::u16string& path;
+  const IoOptions& options;
   CDataCore& sheet;
   int kind;  // RowReader::KIND_UTF8 or KIND_ANSI
   char delimiter;
@@ -279,7 +281,8 @@ struct Span {
 // Types fields into cells the way setTextTyped does, texts counted locally.
 class FieldTyper {
  public:
-  FieldTyper(int kind, LocalTexts& texts) : mKind(kind), mTexts(texts) {}
+  FieldTyper(int kind, LocalTexts& texts, uint64_t (*keyOf)(std::u16string_view))
+      : mKind(kind), mTexts(texts), mKeyOf(keyOf ? keyOf : textKey) {}
 
   // False when the text key cannot be used (the import gives way).
   bool type(const char* p, size_t n, Cell& cell) {
@@ -330,7 +333,7 @@ class FieldTyper {
     if (mWide.size() < n + 1) mWide.resize(n + 1);
     const size_t m = decodeField(mKind, p, n, mWide.data());
     const std::u16string_view t(mWide.data(), m);
-    const uint64_t key = gTextIo.keyOf ? gTextIo.keyOf(t) : textKey(t);
+    const uint64_t key = mKeyOf(t);
     if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
     cell.value = key;
     mTexts.add(p, n, hash, key);
@@ -339,6 +342,7 @@ class FieldTyper {
 
   int mKind;
   LocalTexts& mTexts;
+  uint64_t (*mKeyOf)(std::u16string_view);
   std::vector<char16_t> mWide;
 };
 
@@ -393,7 +397,8 @@ bool typeRecord(const char* s, size_t len, char delimiter, bool quotes, FieldTyp
 // Phase 1: counts the records that start in the span and notes where the
 // last one ended. The last span runs to the end of the data.
 void countSpan(ImportJob& job, Span& span, bool last) {
-  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
+  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect, job.blockBytes,
+                   WORKER_LINE_UNITS);
   stream.seek(span.start);
   uint64_t count = 0;
   while (last || stream.offset() < span.limit) {
@@ -408,9 +413,10 @@ void countSpan(ImportJob& job, Span& span, bool last) {
 // Phase 2: types the span's records into their rows.
 void fillSpan(ImportJob& job, Span& span, FieldTyper& typer) {
   CDataCore& sheet = job.sheet;
-  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.blockBytes, WORKER_LINE_UNITS);
+  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect, job.blockBytes,
+                   WORKER_LINE_UNITS);
   stream.seek(span.start);
-  const bool quotes = gQuoteDetect;
+  const bool quotes = job.options.quoteDetect;
   const uint64_t width = sheet.mColCount;
   std::string unquoted;
   std::vector<Cell> cells;
@@ -459,36 +465,33 @@ uint64_t nextLineStart(int fd, uint64_t from, uint64_t size) {
 }
 
 // Runs f(i) for i in [0, n) on n threads while the calling thread reports
-// progress from `done` (records typed so far) between `from` and `to`.
+// progress from `done` (records typed so far) between `from` and `to`. A
+// worker that throws (out of memory) fails the job; a thread that cannot be
+// started fails it too, once the others have stopped.
 template <class F>
 void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress& progress, int from,
                 int to) {
-  std::atomic<size_t> finished{0};
-  std::vector<std::thread> threads;
-  threads.reserve(n);
-  for (size_t i = 0; i < n; ++i) {
-    threads.emplace_back([&, i] {
+  try {
+    WorkerThreads workers(static_cast<unsigned>(n), [&](unsigned i) {
       try {
         f(i);
       } catch (...) {
         job.failed = true;
       }
-      ++finished;
-    });
-  }
-  while (finished.load() < n) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    if (total > 0 && to > from) {
-      progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
+    }, [&] { job.failed = true; });
+    while (!workers.finished()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+      if (total > 0 && to > from) {
+        progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
+      }
     }
+    workers.join();
+  } catch (...) {
+    job.failed = true;
   }
-  for (std::thread& t : threads) t.join();
 }
 
-unsigned workerCount() {
-  unsigned n = gTextIo.threads ? gTextIo.threads : std::thread::hardware_concurrency();
-  return std::max(1u, std::min(n, 64u));
-}
+unsigned workerCount(const IoOptions& options) { return threadCount(SIZE_MAX, 1, options.threads); }
 
 // Phase 1 for every span; false when a guessed start proved wrong.
 bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t begin, uint64_t size,
@@ -500,7 +503,7 @@ bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t
   }
   for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : size;
   std::atomic<size_t> next{0};
-  runWorkers(std::min<size_t>(workerCount(), n), [&](size_t) {
+  runWorkers(std::min<size_t>(workerCount(job.options), n), [&](size_t) {
     for (size_t t; (t = next++) < n;) countSpan(job, spans[t], t + 1 == n);
   }, job, 0, progress, 0, 0);
   if (job.failed) return false;
@@ -536,7 +539,7 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingP
   if (row0 == nullptr) return false;
   job.rows[0] = row0;
   std::atomic<size_t> next{0};
-  runWorkers(std::min<size_t>(workerCount(), spans.size()), [&](size_t) {
+  runWorkers(std::min<size_t>(workerCount(job.options), spans.size()), [&](size_t) {
     for (size_t t; (t = next++) < spans.size();) {
       if (!widenSpan(job.rows, spans[t], width, widest)) job.failed = true;
     }
@@ -549,16 +552,16 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingP
 }  // namespace
 
 ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
-                                 RisingProgress& progress) {
-  if (!gTextIo.parallel) return ParallelResult::NotTaken;
+                                 const IoOptions& options, RisingProgress& progress) {
+  if (!options.parallel) return ParallelResult::NotTaken;
   if (reader.kind() != RowReader::KIND_UTF8 && reader.kind() != RowReader::KIND_ANSI) {
     return ParallelResult::NotTaken;
   }
   CsvStream* stream = reader.byteStream();
   const uint64_t size = stream->fileSize();
   const uint64_t begin = static_cast<uint64_t>(stream->startOffset());
-  const unsigned threads = workerCount();
-  if (threads < 2 || size <= begin || size - begin < gTextIo.minParallelBytes) return ParallelResult::NotTaken;
+  const unsigned threads = workerCount(options);
+  if (threads < 2 || size <= begin || size - begin < options.minParallelBytes) return ParallelResult::NotTaken;
 
   // The first record's width, with the settled delimiter, sizes the sheet.
   reader.rewind();
@@ -567,16 +570,15 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
 
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (f == nullptr) return ParallelResult::NotTaken;
-  ImportJob job{path, sheet, reader.kind(), reader.delimiter(),
-                gTextIo.blockBytes ? gTextIo.blockBytes : WORKER_BLOCK_BYTES};
+  ImportJob job{path, options, sheet, reader.kind(), reader.delimiter(),
+                options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
   // Several spans per worker, taken as workers come free: a worker that the
   // machine slows down holds up the end by one small span at most.
   std::vector<Span> spans(threads * SPANS_PER_WORKER);
   const bool found = findRecordStarts(job, spans, fileno(f), begin, size, progress);
   std::fclose(f);
   if (!found) {
-    ++gTextIoStats.parallelGaveWay;
-    return ParallelResult::NotTaken;
+    return ParallelResult::GaveWay;
   }
 
   uint64_t total = 0;
@@ -605,7 +607,7 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
   std::atomic<size_t> nextSpan{0};
   runWorkers(threads, [&](size_t w) {
     LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads);
-    FieldTyper typer(job.kind, texts);
+    FieldTyper typer(job.kind, texts, options.keyOf);
     for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan(job, spans[t], typer);
     texts.flush(true);
     if (texts.collided()) job.failed = true;
@@ -615,10 +617,8 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
     for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
     sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
     sheet.clear();
-    ++gTextIoStats.parallelGaveWay;
-    return ParallelResult::NotTaken;
+    return ParallelResult::GaveWay;
   }
   sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
-  ++gTextIoStats.parallelDone;
   return ParallelResult::Done;
 }

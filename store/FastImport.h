@@ -23,20 +23,22 @@
 #include <string_view>
 
 #include "store/Cell.h"
+#include "store/IoOptions.h"
 #include "store/RisingProgress.h"
 
 class CDataCore;
 class RowReader;
 
 
-enum class ParallelResult { Done, NotTaken };
+enum class ParallelResult { Done, NotTaken, GaveWay };
 
 // Reads the file (already opened by `reader`, its first record read and its
-// delimiter settled) into the sheet on several threads. NotTaken when the
-// road does not apply (a UTF-16 file, a small file, one thread) or gave way;
-// the sheet may then have been cleared and the caller reads sequentially.
+// delimiter settled) into the sheet on several threads, with the options the
+// read started with. NotTaken when the road does not apply (a UTF-16 file, a
+// small file, one thread), GaveWay when it began and could not finish; the
+// sheet may then have been cleared and the caller reads sequentially.
 ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
-                                 RisingProgress& progress);
+                                 const IoOptions& options, RisingProgress& progress);
 
 // The cell that setTextTyped makes of a field given as 7-bit ASCII bytes
 // (no byte of 0x80 or above, no NUL) when it is a number: true with `cell`

@@ -27,33 +27,35 @@ bool startsWithLeMark(const std::u16string& path) {
 
 }  // namespace
 
-void RowReader::open(const std::u16string& path, char delimiter, size_t blockBytes) {
+void RowReader::open(const std::u16string& path, char delimiter, const IoOptions& options) {
   close();
   mDelimiter = delimiter;
+  mQuoteDetect = options.quoteDetect;
   if (delimiter == 0) {
     openWorksheet(path);
     return;
   }
   TextEncoding enc = detectEncoding(path);
-  size_t bytes = blockBytes;
+  const size_t bytes = options.blockBytes;
+  const bool quotes = options.quoteDetect;
   switch (enc) {
     case ENC_UTF8:
     case ENC_UTF8_NOBOM:
     case ENC_ANSI:
       mKind = enc == ENC_ANSI ? KIND_ANSI : KIND_UTF8;
-      mStream = std::make_unique<CsvStream>(path, enc == ENC_UTF8 ? 3 : 0, delimiter, '"', '\n', '\r',
+      mStream = std::make_unique<CsvStream>(path, enc == ENC_UTF8 ? 3 : 0, delimiter, '"', '\n', '\r', quotes,
                                             bytes ? bytes : CsvStream::DEFAULT_BLOCK_BYTES);
       break;
     case ENC_UTF16LE:
       mKind = KIND_UTF16LE;
       mStreamW = std::make_unique<CsvStreamW>(path, startsWithLeMark(path) ? 2 : 0, unitOf(delimiter),
-                                              u'"', u'\n', u'\r',
+                                              u'"', u'\n', u'\r', quotes,
                                               bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
       break;
     case ENC_UTF16BE:
       mKind = KIND_UTF16BE;
       mStreamW = std::make_unique<CsvStreamW>(path, 2, swapUnit(unitOf(delimiter)), swapUnit(u'"'),
-                                              swapUnit(u'\n'), swapUnit(u'\r'),
+                                              swapUnit(u'\n'), swapUnit(u'\r'), quotes,
                                               bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
       break;
     default:

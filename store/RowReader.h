@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/CsvStream.h"
+#include "store/IoOptions.h"
 
 namespace xl {
 class Book;
@@ -34,9 +35,10 @@ class RowReader {
   // Opens `path` with `delimiter` (0 selects the worksheet reader: the first
   // worksheet of the workbook, kind 6 when the book was made and loaded, else
   // kind 0). For text the kind follows detectEncoding; a
-  // file whose encoding cannot be found leaves kind 0. `blockBytes` sets the
-  // stream's read size (0: the stream's default) so tests can use tiny blocks.
-  void open(const std::u16string& path, char delimiter, size_t blockBytes = 0);
+  // file whose encoding cannot be found leaves kind 0. The options give the
+  // quote detection of the whole reading and the stream's read size
+  // (blockBytes 0: the stream's default, tests use tiny blocks).
+  void open(const std::u16string& path, char delimiter, const IoOptions& options = IoOptions::current());
   // Closes the file and frees the stream and its buffers.
   void close();
 
@@ -71,6 +73,8 @@ class RowReader {
   Kind kind() const { return mKind; }
   // The delimiter in use (after detection), as the 8-bit character.
   char delimiter() const { return mDelimiter; }
+  // The quote detection the reader was opened with.
+  bool quoteDetect() const { return mQuoteDetect; }
   // Where the text starts: 3 after a UTF-8 mark, 2 after a UTF-16 one, else 0.
   int32_t startOffset() const;
   CsvStream* byteStream() const { return mStream.get(); }
@@ -90,4 +94,5 @@ class RowReader {
   std::unique_ptr<CsvStream> mStream;    // kinds 1 and 4
   std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3
   char mDelimiter = 0;
+  bool mQuoteDetect = true;
 };

@@ -11,9 +11,6 @@
 #include "store/RowReader.h"
 #include "store/TextHelpers.h"
 
-TextIoTuning gTextIo;
-TextIoStats gTextIoStats;
-
 namespace {
 
 constexpr int64_t MAX_ROWS = INT32_MAX;  // rows and columns are signed 32-bit, row 0 included
@@ -39,10 +36,11 @@ bool growColumns(CDataCore& sheet, const Record& record) {
 
 // Opens the reader and records its encoding on the sheet: both encodings 4
 // first, then the reader's kind. False when nothing could be opened.
-bool openForImport(CDataCore& sheet, RowReader& reader, const std::u16string& path, char delimiter) {
+bool openForImport(CDataCore& sheet, RowReader& reader, const std::u16string& path, char delimiter,
+                   const IoOptions& options) {
   sheet.mOpenEncoding = ENC_ANSI;
   sheet.mSaveEncoding = ENC_ANSI;
-  reader.open(path, delimiter, gTextIo.blockBytes);
+  reader.open(path, delimiter, options);
   if (reader.kind() == RowReader::KIND_NONE) return false;
   sheet.mOpenEncoding = reader.kind();
   sheet.mSaveEncoding = reader.kind();
@@ -89,8 +87,10 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
 // of quoted sections. Large UTF-8 and ANSI files take the parallel road, whose
 // result is that of this sequential one.
 bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
+  const IoOptions options = ioOptions();
+  mLastIo = IoResult{};
   RowReader reader;
-  if (!openForImport(*this, reader, path, delimiter)) return false;
+  if (!openForImport(*this, reader, path, delimiter, options)) return false;
   RisingProgress progress(*this);
   progress(0);
   Record first = firstRecord(reader);
@@ -99,8 +99,11 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
     clear();
     ok = true;
   } else {
-    ok = readAllInParallel(*this, reader, path, progress) == ParallelResult::Done ||
-         readAllRecords(*this, reader, progress);
+    const ParallelResult parallel = readAllInParallel(*this, reader, path, options, progress);
+    mLastIo.road = parallel == ParallelResult::Done      ? ReadRoad::Parallel
+                   : parallel == ParallelResult::GaveWay ? ReadRoad::GaveWay
+                                                         : ReadRoad::Sequential;
+    ok = parallel == ParallelResult::Done || readAllRecords(*this, reader, progress);
   }
   progress.finish();
   reader.close();
@@ -109,8 +112,9 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
 
 bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
                   int32_t firstRow, int32_t rowCount, TextPage& page) {
+  const IoOptions options = sheet.ioOptions();
   RowReader reader;
-  if (!openForImport(sheet, reader, path, delimiter)) return false;
+  if (!openForImport(sheet, reader, path, delimiter, options)) return false;
   RisingProgress progress(sheet);
   progress(0);
   progress(10);
@@ -188,7 +192,7 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
       break;
   }
   RowReader reader;
-  reader.open(path, delimiter, gTextIo.blockBytes);
+  reader.open(path, delimiter, ioOptions());
   if (reader.kind() == RowReader::KIND_NONE) return false;
   RisingProgress progress(*this);
   progress(progressFrom);

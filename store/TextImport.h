@@ -1,5 +1,5 @@
 // The text importers of the sheet (readDelimited, readPage, appendFile are
-// members of CDataCore) and the settings that tune how they read.
+// members of CDataCore) and the page record of paged reading and write-back.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,26 +7,6 @@
 #include <string_view>
 
 class CDataCore;
-
-// How the importers and writers read and write; the defaults serve the
-// program, tests change them to reach every road with small files.
-struct TextIoTuning {
-  size_t blockBytes = 0;             // bytes per read; 0: 4 MB (8 MB for UTF-16)
-  unsigned threads = 0;              // workers of the parallel roads; 0: one per core
-  uint64_t minParallelBytes = 8u << 20;  // smaller files are read by the sequential road
-  bool parallel = true;              // false: always the sequential road
-  // The key function of the parallel road; null for textKey. Tests put a
-  // colliding one here to reach the road's give-way path.
-  uint64_t (*keyOf)(std::u16string_view text) = nullptr;
-};
-extern TextIoTuning gTextIo;
-
-// What the parallel road did, for tests and benchmarks.
-struct TextIoStats {
-  uint64_t parallelDone = 0;     // whole-file reads finished on the parallel road
-  uint64_t parallelGaveWay = 0;  // reads it began and handed to the sequential road
-};
-extern TextIoStats gTextIoStats;
 
 // Where a page of a huge text file lies in it and how it was read, so that the
 // write-back puts it back in the same form. readTextPage fills it; a

@@ -82,14 +82,12 @@ const size_t BLOCK_SIZES[] = {1, 2, 3, 7, 4096};
 class CsvStreamCases : public ::testing::TestWithParam<size_t> {
  protected:
   ScratchDir dir;
-  TuningGuard guard;
 };
 
 TEST_P(CsvStreamCases, ByteStreamGivesTheSameRecordsAtEveryBlockSize) {
   for (const Case& c : cases()) {
-    gQuoteDetect = c.quotes;
     writeBytes(dir.native("t.csv"), c.text);
-    CsvStream s(dir.path("t.csv"), 0, ',', '"', '\n', '\r', GetParam(), 2);
+    CsvStream s(dir.path("t.csv"), 0, ',', '"', '\n', '\r', c.quotes, GetParam(), 2);
     EXPECT_EQ(readAll(s, false), c.records) << c.name;
   }
 }
@@ -97,12 +95,11 @@ TEST_P(CsvStreamCases, ByteStreamGivesTheSameRecordsAtEveryBlockSize) {
 TEST_P(CsvStreamCases, UnitStreamGivesTheSameRecordsInBothByteOrders) {
   for (bool big : {false, true}) {
     for (const Case& c : cases()) {
-      gQuoteDetect = c.quotes;
-      std::string bytes;
+        std::string bytes;
       for (char ch : c.text) bytes += big ? std::string{'\0', ch} : std::string{ch, '\0'};
       writeBytes(dir.native("t.txt"), bytes);
       auto unit = [big](char16_t u) { return big ? swap16(u) : u; };
-      CsvStreamW s(dir.path("t.txt"), 0, unit(u','), unit(u'"'), unit(u'\n'), unit(u'\r'), GetParam(), 2);
+      CsvStreamW s(dir.path("t.txt"), 0, unit(u','), unit(u'"'), unit(u'\n'), unit(u'\r'), c.quotes, GetParam(), 2);
       EXPECT_EQ(readAll(s, big), c.records) << c.name << (big ? " big-endian" : " little-endian");
     }
   }
@@ -113,9 +110,8 @@ TEST_P(CsvStreamCases, UnitStreamGivesTheSameRecordsInBothByteOrders) {
 // of records read.
 TEST_P(CsvStreamCases, SkippingCountsTheRecordsThatReadingGives) {
   for (const Case& c : cases()) {
-    gQuoteDetect = c.quotes;
     writeBytes(dir.native("t.csv"), c.text);
-    CsvStream s(dir.path("t.csv"), 0, ',', '"', '\n', '\r', GetParam(), 2);
+    CsvStream s(dir.path("t.csv"), 0, ',', '"', '\n', '\r', c.quotes, GetParam(), 2);
     size_t count = 0;
     for (;;) {
       s.skipRecord();
@@ -137,7 +133,7 @@ class CsvStreamOffsets : public ::testing::TestWithParam<size_t> {
 TEST_P(CsvStreamOffsets, OffsetAfterEachRecordIsTheNextRecordStart) {
   const std::string text = "ab,c\r\n\"x\ny\",z\rlast\n";
   writeBytes(dir.native("o.csv"), "\xEF\xBB\xBF" + text);
-  CsvStream s(dir.path("o.csv"), 3, ',', '"', '\n', '\r', GetParam(), 1);
+  CsvStream s(dir.path("o.csv"), 3, ',', '"', '\n', '\r', true, GetParam(), 1);
   std::vector<uint64_t> ends;
   for (;;) {
     s.readRecord();
@@ -166,7 +162,7 @@ TEST(CsvStream, LineBufferGrowsForALongRecordAndKeepsItNulTerminated) {
   ScratchDir dir;
   std::string longField(100000, 'x');
   writeBytes(dir.native("l.csv"), longField + ",y\nz");
-  CsvStream s(dir.path("l.csv"), 0, ',', '"', '\n', '\r', 3, 1);
+  CsvStream s(dir.path("l.csv"), 0, ',', '"', '\n', '\r', true, 3, 1);
   const char* line = s.readRecord();
   EXPECT_EQ(s.lineLength(), longField.size() + 2);
   EXPECT_EQ(line[s.lineLength()], '\0');
@@ -176,7 +172,7 @@ TEST(CsvStream, LineBufferGrowsForALongRecordAndKeepsItNulTerminated) {
 TEST(CsvStream, UnitByUnitReadingEndsWithZeroAndFillZero) {
   ScratchDir dir;
   writeBytes(dir.native("u.csv"), std::string("a\0", 2));
-  CsvStream s(dir.path("u.csv"), 0, ',', '"', '\n', '\r', 1, 4);
+  CsvStream s(dir.path("u.csv"), 0, ',', '"', '\n', '\r', true, 1, 4);
   EXPECT_EQ(s.nextUnit(), 'a');
   EXPECT_EQ(s.nextUnit(), '\0');  // a NUL in the file: fill stays non-zero
   EXPECT_FALSE(s.atEnd());
@@ -187,7 +183,7 @@ TEST(CsvStream, UnitByUnitReadingEndsWithZeroAndFillZero) {
 }
 
 TEST(CsvStream, MissingFileReadsAsEmpty) {
-  CsvStream s(u"/nonexistent/file.csv", 0, ',', '"', '\n', '\r');
+  CsvStream s(u"/nonexistent/file.csv", 0, ',', '"', '\n', '\r', true);
   EXPECT_FALSE(s.isOpen());
   EXPECT_TRUE(s.nextFields().empty());
   EXPECT_TRUE(s.atEnd());

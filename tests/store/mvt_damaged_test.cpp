@@ -193,8 +193,8 @@ TEST(MvtDamagedSound, AllocationFailureAmongManyRows) {
 TEST(MvtDamagedSound, RefusedWritesAndDevicesFail) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   for (size_t block : {size_t(0), size_t(64)}) {
-    docfile::setBlockBytes(block);
     CDataCore core;
+    core.mIoTuning.blockBytes = block;
     core.resize(3000, 4);
     for (int32_t r = 1; r < 3000; ++r) core.setText(r, 1, u"t" + widen(std::to_string(r)));
     ProgressLog log;
@@ -206,7 +206,6 @@ TEST(MvtDamagedSound, RefusedWritesAndDevicesFail) {
     EXPECT_FALSE(core.read(u"/dev/null"));
     EXPECT_TRUE(isEmptySheet(core));
   }
-  docfile::setBlockBytes(0);
 }
 
 TEST(MvtDamagedSound, MissingFileReportsNothing) {

@@ -54,23 +54,24 @@ void fillEverything(CDataCore& core) {
 
 class MvtRoundTrip : public ::testing::TestWithParam<size_t> {
  protected:
-  // Small buffers cut heads, rows and entries at their ends.
-  void SetUp() override {
-    docfile::setBlockBytes(GetParam());
-  }
-  void TearDown() override {
-    docfile::setBlockBytes(0);
+  // A sheet whose reads and writes go through buffers of the test's size: small
+  // buffers cut heads, rows and entries at their ends.
+  CDataCore& tuned(CDataCore& core) {
+    core.mIoTuning.blockBytes = GetParam();
+    return core;
   }
   ScratchDir dir;
 };
 
 TEST_P(MvtRoundTrip, EveryKindOfContentComesBack) {
   CDataCore core;
+  tuned(core);
   fillEverything(core);
   ASSERT_TRUE(core.write(dir.wfile("all.mvt"), true));
   ASSERT_NE(core.mAttrs[ATTR_FILTER].value, 0u);  // the filter went into the pool
 
   CDataCore back;
+  tuned(back);
   back.resize(3, 3);  // whatever the sheet held before is dropped
   back.setText(1, 1, u"old");
   ASSERT_TRUE(back.read(dir.wfile("all.mvt")));
@@ -82,18 +83,20 @@ TEST_P(MvtRoundTrip, EveryKindOfContentComesBack) {
   EXPECT_EQ(poolOf(back)[textKey(u"name")].count, 4u);
 
   // The file does not depend on the buffer it went through.
-  docfile::setBlockBytes(0);
+  core.mIoTuning.blockBytes = 0;
   ASSERT_TRUE(core.write(dir.wfile("ref.mvt"), true));
   EXPECT_TRUE(readBytes(dir.file("ref.mvt")) == readBytes(dir.file("all.mvt")));
 }
 
 TEST_P(MvtRoundTrip, EmptySheetWritesAHeadAlone) {
   CDataCore core;
+  tuned(core);
   ProgressLog log;
   log.attach(core);
   ASSERT_TRUE(core.write(dir.wfile("empty.mvt"), true));
   EXPECT_EQ(readBytes(dir.file("empty.mvt")), std::string(496, '\0'));
   CDataCore back;
+  tuned(back);
   log.attach(back);
   ASSERT_TRUE(back.read(dir.wfile("empty.mvt")));
   EXPECT_TRUE(isEmptySheet(back));
@@ -103,15 +106,18 @@ TEST_P(MvtRoundTrip, EmptySheetWritesAHeadAlone) {
 // Saving over a longer document leaves exactly the new one.
 TEST_P(MvtRoundTrip, SavingOverALongerDocumentCutsIt) {
   CDataCore core;
+  tuned(core);
   fillEverything(core);
   ASSERT_TRUE(core.write(dir.wfile("doc.mvt"), true));
   CDataCore small;
+  tuned(small);
   small.resize(2, 2);
   small.setText(1, 1, u"s");
   ASSERT_TRUE(small.write(dir.wfile("small.mvt"), true));
   ASSERT_TRUE(small.write(dir.wfile("doc.mvt"), true));
   EXPECT_TRUE(readBytes(dir.file("doc.mvt")) == readBytes(dir.file("small.mvt")));
   CDataCore back;
+  tuned(back);
   ASSERT_TRUE(back.read(dir.wfile("doc.mvt")));
   expectSameSheet(small, back);
 }

@@ -23,11 +23,10 @@ std::string numberedLines(int from, int to) {
 class PagedRead : public ::testing::TestWithParam<size_t> {
  protected:
   ScratchDir dir;
-  TuningGuard guard;
   CDataCore sheet;
   TextPage page;
 
-  void SetUp() override { gTextIo.blockBytes = GetParam(); }
+  void SetUp() override { sheet.mIoTuning.blockBytes = GetParam(); }
   bool readPage(const std::string& bytes, bool keepHeader, int32_t firstRow, int32_t rows) {
     writeBytes(dir.native("big.csv"), bytes);
     page = TextPage{};

@@ -46,7 +46,7 @@ TEST(RowReader, ReadsEveryEncodingWithoutItsMark) {
     for (const EncodedCase& c : cases) {
       writeBytes(dir.native("f.csv"), c.bytes);
       RowReader r;
-      r.open(dir.path("f.csv"), ',', block);
+      r.open(dir.path("f.csv"), ',', withBlock(block));
       EXPECT_EQ(r.kind(), c.kind) << c.name;
       EXPECT_EQ(r.startOffset(), c.start) << c.name;
       EXPECT_EQ(readRows(r), expected) << c.name << " block " << block;
@@ -90,7 +90,7 @@ TEST(RowReader, DetectDelimiterPicksTheFirstCandidateInOrder) {
   for (const DetectCase& c : cases) {
     writeBytes(dir.native("d.csv"), c.bytes);
     RowReader r;
-    r.open(dir.path("d.csv"), c.delimiter, 2);
+    r.open(dir.path("d.csv"), c.delimiter, withBlock(2));
     Row first = r.nextRow();
     r.detectDelimiter(first);
     EXPECT_EQ(first, c.first) << c.name;
@@ -121,7 +121,7 @@ TEST(RowReader, CountsEveryRecordAndRewinds) {
   for (const auto& c : cases) {
     writeBytes(dir.native("c.csv"), c.bytes);
     RowReader r;
-    r.open(dir.path("c.csv"), ',', 1);
+    r.open(dir.path("c.csv"), ',', withBlock(1));
     EXPECT_EQ(r.countRows(), c.count) << c.bytes;
     EXPECT_EQ(readRows(r).size(), c.count) << c.bytes;
   }

@@ -1,5 +1,5 @@
 // Helpers of the text-file tests: a scratch folder, files written and read as
-// bytes, UTF-16 forms of ASCII-and-more text, and the tuning knobs reset.
+// bytes, UTF-16 forms of ASCII-and-more text, and the quote detection reset.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/fileio.h"
+#include "store/IoOptions.h"
 #include "store/QuoteDetect.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
@@ -56,18 +57,21 @@ inline std::string gbk(const std::string& utf8) { return wideToAnsi(utf8ToWide(u
 
 inline std::u16string w(const std::string& utf8) { return utf8ToWide(utf8); }
 
-// Restores the reading settings a test changed.
-class TuningGuard {
+// Restores the menu's quote detection that a test changed.
+class QuoteDetectGuard {
  public:
-  TuningGuard() : saved_(gTextIo), quotes_(gQuoteDetect) {}
-  ~TuningGuard() {
-    gTextIo = saved_;
-    gQuoteDetect = quotes_;
-  }
+  QuoteDetectGuard() : quotes_(gQuoteDetect) {}
+  ~QuoteDetectGuard() { gQuoteDetect = quotes_; }
 
  private:
-  TextIoTuning saved_;
   bool quotes_;
 };
+
+// The options of a read with buffers of `bytes` (0: the default).
+inline IoOptions withBlock(size_t bytes) {
+  IoOptions options = IoOptions::current();
+  options.blockBytes = bytes;
+  return options;
+}
 
 }  // namespace textfiles

@@ -3,8 +3,10 @@
 // parallel road giving exactly the sequential road's sheet and pool.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "store/DataCore.h"
@@ -20,7 +22,7 @@ namespace {
 class TextImport : public ::testing::Test {
  protected:
   ScratchDir dir;
-  TuningGuard guard;
+  QuoteDetectGuard guard;
   CDataCore sheet;
   std::vector<int64_t> progress;
 
@@ -179,21 +181,21 @@ std::vector<Fixture> fixtures() {
 TEST_F(TextImport, ParallelRoadGivesTheSequentialSheetAndPool) {
   for (const Fixture& f : fixtures()) {
     gQuoteDetect = f.quotes;
-    gTextIo.parallel = false;
+    sheet.mIoTuning.parallel = false;
     ASSERT_TRUE(read(f.bytes)) << f.name;
+    EXPECT_EQ(sheet.mLastIo.road, ReadRoad::Sequential);
     const std::string expected = dumpSheet(sheet);
-    gTextIo.parallel = true;
-    gTextIo.minParallelBytes = 0;
+    sheet.mIoTuning.parallel = true;
+    sheet.mIoTuning.minParallelBytes = 0;
     for (unsigned threads : {2u, 3u, 8u}) {
       for (size_t block : {size_t{1}, size_t{7}, size_t{0}}) {
-        gTextIo.threads = threads;
-        gTextIo.blockBytes = block;
-        const uint64_t done = gTextIoStats.parallelDone;
+        sheet.mIoTuning.threads = threads;
+        sheet.mIoTuning.blockBytes = block;
         progress.clear();
         ASSERT_TRUE(read(f.bytes)) << f.name;
         EXPECT_EQ(dumpSheet(sheet), expected) << f.name << " threads " << threads << " block " << block;
         if (f.parallelHolds) {
-          EXPECT_EQ(gTextIoStats.parallelDone, done + 1) << f.name;
+          EXPECT_EQ(sheet.mLastIo.road, ReadRoad::Parallel) << f.name;
         }
         expectRisingProgress();
       }
@@ -207,19 +209,47 @@ TEST_F(TextImport, ParallelRoadGivesTheSequentialSheetAndPool) {
 // for one that collides all the time, within a thread and across threads.
 TEST_F(TextImport, ParallelRoadGivesWayOnAKeyCollision) {
   const std::string text = repeat("a,b,c\nd,e,f\n", 300);
-  gTextIo.parallel = false;
+  sheet.mIoTuning.parallel = false;
   ASSERT_TRUE(read(text));
   const std::string expected = dumpSheet(sheet);
-  gTextIo.parallel = true;
-  gTextIo.minParallelBytes = 0;
-  gTextIo.threads = 4;
+  sheet.mIoTuning.parallel = true;
+  sheet.mIoTuning.minParallelBytes = 0;
+  sheet.mIoTuning.threads = 4;
   for (auto keyOf : {+[](std::u16string_view t) { return textKey(t) % 3 + 1; },
                      +[](std::u16string_view t) { return t[0] == u'f' ? textKey(u"a") : textKey(t); }}) {
-    gTextIo.keyOf = keyOf;
-    const uint64_t gaveWay = gTextIoStats.parallelGaveWay;
+    sheet.mIoTuning.keyOf = keyOf;
     ASSERT_TRUE(read(text));
-    EXPECT_EQ(gTextIoStats.parallelGaveWay, gaveWay + 1);
+    EXPECT_EQ(sheet.mLastIo.road, ReadRoad::GaveWay);
     EXPECT_EQ(dumpSheet(sheet), expected);
+  }
+}
+
+// The menu's quote detection is taken once as a read starts: flipping it from
+// another thread while the read runs (on either road) changes nothing in the
+// sheet, and no thread of the read looks at it again.
+TEST_F(TextImport, QuoteDetectionChangedDuringAReadDoesNotReachIt) {
+  const std::string text = repeat("a,\"b,c\",e\n1,\"x\"\"y,z\",2.5\n", 20000);
+  gQuoteDetect = true;
+  ASSERT_TRUE(read(text));
+  const std::string expected = dumpSheet(sheet);
+  for (bool parallel : {false, true}) {
+    sheet.mIoTuning.parallel = parallel;
+    sheet.mIoTuning.minParallelBytes = 0;
+    sheet.mIoTuning.threads = 4;
+    sheet.mIoTuning.blockBytes = 4096;
+    std::atomic<bool> started{false}, done{false};
+    sheet.setProgress([&](uint64_t, int64_t) { started = true; });
+    std::thread flipper([&] {
+      while (!started) std::this_thread::yield();
+      while (!done) gQuoteDetect = !gQuoteDetect;
+    });
+    gQuoteDetect = true;
+    const bool ok = read(text);
+    done = true;
+    flipper.join();
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(sheet.mLastIo.road, parallel ? ReadRoad::Parallel : ReadRoad::Sequential);
+    EXPECT_EQ(dumpSheet(sheet), expected) << (parallel ? "parallel" : "sequential");
   }
 }
 

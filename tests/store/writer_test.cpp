@@ -17,7 +17,6 @@ namespace {
 class Writer : public ::testing::Test {
  protected:
   ScratchDir dir;
-  TuningGuard guard;
   CDataCore sheet;
   std::vector<int64_t> progress;
 
@@ -161,7 +160,7 @@ TEST_F(Writer, ShortWritesFail) {
   for (int i = 0; i < 50000; ++i) rows.push_back({u"x", int64Text(i)});
   fill(rows);
   for (unsigned threads : {1u, 8u}) {
-    gTextIo.threads = threads;
+    sheet.mIoTuning.threads = threads;
     progress.clear();
     EXPECT_FALSE(sheet.writeDelimited(u"/dev/full", ',', true)) << threads;
     EXPECT_EQ(progress.back(), 100);
@@ -215,13 +214,17 @@ TEST_F(Writer, ParallelSaveGivesTheBytesOfGetText) {
     expected += "\r\n";
   }
   sheet.mSaveEncoding = ENC_UTF8_NOBOM;
+  // Batches of a few rows go many times round the ring of batch buffers.
   for (unsigned threads : {1u, 3u, 8u}) {
-    gTextIo.threads = threads;
-    progress.clear();
-    EXPECT_EQ(save(), expected) << threads;
-    EXPECT_EQ(progress.front(), 0);
-    EXPECT_EQ(progress.back(), 100);
-    for (size_t i = 1; i < progress.size(); ++i) EXPECT_GT(progress[i], progress[i - 1]);
+    for (size_t batchRows : {size_t{0}, size_t{7}}) {
+      sheet.mIoTuning.threads = threads;
+      sheet.mIoTuning.writeBatchRows = batchRows;
+      progress.clear();
+      EXPECT_EQ(save(), expected) << threads << " threads, batch " << batchRows;
+      EXPECT_EQ(progress.front(), 0);
+      EXPECT_EQ(progress.back(), 100);
+      for (size_t i = 1; i < progress.size(); ++i) EXPECT_GT(progress[i], progress[i - 1]);
+    }
   }
 }
 
