@@ -72,6 +72,11 @@ const Dialog* findDialog(LPCWSTR name) {
 
 const String* findString(UINT id) { return lookup(registry().strings, id); }
 
+const Icon* firstIcon() {
+  const auto& icons = registry().icons;
+  return icons.empty() ? nullptr : icons.begin()->second.get();
+}
+
 HICON loadIcon(LPCWSTR name) {
   auto id = numericName(name);
   if (!id) return nullptr;

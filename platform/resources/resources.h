@@ -109,6 +109,9 @@ const Menu* findMenu(LPCWSTR name);
 const AcceleratorTable* findAccelerators(LPCWSTR name);
 const Dialog* findDialog(LPCWSTR name);
 const String* findString(UINT id);
+// The icon with the lowest id: icon index 0 of the program file ("path,0"
+// in a file type's DefaultIcon). Null when there is none.
+const Icon* firstIcon();
 // The icon's handle, made on the first call and shared by every later one
 // (never destroyed); null when there is no such icon.
 HICON loadIcon(LPCWSTR name);

@@ -3,12 +3,17 @@
 #include <algorithm>
 
 #include "platform/png/Png.h"
+#include "platform/user/desktop.h"
 #include "platform/user/inject.h"
 #include "platform/user/state.h"
 
 namespace testdriver {
 
 namespace {
+
+// A program linked with the driver stays headless even where a display is
+// present: its windows are driven from here.
+const bool kHeadless = (platform::pinHeadless(), true);
 
 UINT downMessage(Button b) {
   return b == Button::Left ? WM_LBUTTONDOWN : b == Button::Right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
@@ -96,14 +101,7 @@ void typeText(std::u16string_view text) {
 }
 
 HWND dropFiles(POINT screen, const std::vector<std::u16string>& paths) {
-  HWND target = WindowFromPoint(screen);
-  while (target && !(GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
-    target = GetAncestor(target, GA_PARENT);
-  if (!target) return nullptr;
-  POINT local = screen;
-  ScreenToClient(target, &local);
-  PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(platform::makeDrop(paths, local)), 0);
-  return target;
+  return platform::dropFilesAt(screen, paths);
 }
 
 void scroll(HWND hwnd, int bar, int request, int thumb) {

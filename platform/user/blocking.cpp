@@ -3,6 +3,8 @@
 
 #include <mutex>
 
+#include "platform/user/desktop.h"
+
 namespace platform {
 
 namespace {
@@ -31,8 +33,9 @@ std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
     std::lock_guard<std::mutex> lock(hookMutex);
     h = hook();
   }
-  if (!h) return std::nullopt;
-  return h(call);
+  if (h) return h(call);
+  if (Desktop* d = desktop()) return d->answer(call);  // native choosers, popup menus
+  return std::nullopt;
 }
 
 }  // namespace platform

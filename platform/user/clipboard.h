@@ -1,6 +1,8 @@
 // The clipboard (process-local, CF_UNICODETEXT and any other format number)
 // and the global-memory blocks that carry its data.
 #pragma once
+#include <string>
+
 #include "platform/user/types.h"
 
 constexpr UINT CF_TEXT = 1;
@@ -27,6 +29,9 @@ HANDLE GetClipboardData(UINT format);               // null when absent or not o
 BOOL IsClipboardFormatAvailable(UINT format);
 
 namespace platform {
+// The CF_UNICODETEXT held (up to its NUL), without opening the clipboard:
+// what a desktop hands to other programs.
+std::u16string clipboardText();
 // Tests: closes and empties the clipboard.
 void resetClipboard();
 }  // namespace platform

@@ -80,7 +80,9 @@ std::optional<platform::BlockingAnswer> ask(const char16_t* kind, const OPENFILE
                                             std::u16string last) {
   std::u16string initial = ofn->lpstrFile ? ofn->lpstrFile : u"";
   platform::BlockingCall call{kind, ofn->hwndOwner,
-                              {orEmpty(ofn->lpstrTitle), joinFilter(ofn->lpstrFilter), initial, std::move(last)}};
+                              {orEmpty(ofn->lpstrTitle), joinFilter(ofn->lpstrFilter), initial, std::move(last),
+                               orEmpty(ofn->lpstrInitialDir),
+                               (ofn->Flags & OFN_OVERWRITEPROMPT) ? u"overwrite" : u""}};
   auto answer = platform::askBlocking(call);
   if (!answer || !answer->value || answer->texts.empty()) return std::nullopt;
   return answer;

@@ -59,7 +59,9 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 
 // Asks for files to open. The hook is asked: kind u"GetOpenFileNameW",
 // owner, args {title, filter as "description|pattern|..." , initial name,
-// "multi" or "single"}; answer value nonzero = chosen, texts = full paths.
+// "multi" or "single", initial folder, "overwrite" for OFN_OVERWRITEPROMPT
+// else ""}; answer value nonzero = chosen, texts = full paths. On a desktop
+// without a hook the desktop's chooser answers.
 // The result is written as the platform writes it: one path alone (then a
 // NUL; with OFN_ALLOWMULTISELECT a second NUL), or for several files of one
 // folder (multi-select only) the folder NUL name NUL name ... NUL NUL.
@@ -69,7 +71,8 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 // or without OFN_ALLOWMULTISELECT (FNERR_INVALIDFILENAME).
 BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn);
 // Asks for a file to save: kind u"GetSaveFileNameW", args {title, filter,
-// initial name, default extension}; answer texts[0] = the path. A name
+// initial name, default extension, initial folder, "overwrite" or ""};
+// answer texts[0] = the path. A name
 // without an extension gets "." + lpstrDefExt. The overwrite prompt is
 // taken as confirmed.
 BOOL GetSaveFileNameW(LPOPENFILENAMEW ofn);

@@ -209,6 +209,7 @@ constexpr WORD WA_CLICKACTIVE = 2;
 
 // WM_SYSCOMMAND commands.
 constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_KEYMENU = 0xF100;
 
 // Mouse key flags in mouse messages' wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;

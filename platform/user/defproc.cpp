@@ -3,7 +3,9 @@
 
 #include "platform/gdi/gdi.h"
 
+#include "platform/user/desktop.h"
 #include "platform/user/imm.h"
+#include "platform/user/menu.h"
 #include "platform/user/input.h"
 #include "platform/user/message.h"
 #include "platform/user/paint.h"
@@ -48,13 +50,27 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_KEYMENU && !w->isChild() && GetMenu(hwnd))
+        if (platform::Desktop* d = platform::desktop()) d->keyMenu(hwnd, static_cast<char16_t>(lParam));
       return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & (1 << 29)))
         SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
+    case WM_SYSKEYUP:
+      // Alt or F10 pressed and released alone selects the menu bar.
+      if ((wParam == VK_MENU && state().altAlone) || wParam == VK_F10)
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    case WM_SYSCHAR:
+      // Alt+letter opens the menu bar's popup with that underlined letter.
+      if (lParam & (1 << 29))
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+      return 0;
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"";
+      if (!w->isChild())
+        if (platform::Desktop* d = platform::desktop()) d->windowTitle(hwnd);
       return TRUE;
     case WM_GETTEXT: return copyText(*w, wParam, lParam);
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());

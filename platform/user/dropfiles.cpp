@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "platform/user/constants.h"
+#include "platform/user/message.h"
 #include "platform/user/window.h"
 
 namespace {
@@ -75,6 +76,22 @@ HDROP makeDrop(const std::vector<std::u16string>& paths, POINT clientPoint) {
   std::lock_guard<std::mutex> lock(d.mutex);
   d.live.insert(drop);
   return reinterpret_cast<HDROP>(drop);
+}
+
+HWND dropTargetAt(POINT screen) {
+  HWND target = WindowFromPoint(screen);
+  while (target && !(GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+    target = GetAncestor(target, GA_PARENT);
+  return target;
+}
+
+HWND dropFilesAt(POINT screen, const std::vector<std::u16string>& paths) {
+  HWND target = dropTargetAt(screen);
+  if (!target) return nullptr;
+  POINT local = screen;
+  ScreenToClient(target, &local);
+  PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths, local)), 0);
+  return target;
 }
 
 }  // namespace platform

@@ -16,4 +16,10 @@ void DragFinish(HDROP drop);
 namespace platform {
 // Makes the HDROP that WM_DROPFILES carries (freed by DragFinish).
 HDROP makeDrop(const std::vector<std::u16string>& paths, POINT clientPoint);
+// Files dropped at a screen point: posts WM_DROPFILES to the window under
+// the point that accepts files (it or an ancestor with WS_EX_ACCEPTFILES)
+// and returns that window; null, with nothing posted, when none does.
+HWND dropFilesAt(POINT screen, const std::vector<std::u16string>& paths);
+// The window a drop at the screen point would reach (null: none accepts).
+HWND dropTargetAt(POINT screen);
 }  // namespace platform

@@ -1,6 +1,7 @@
 // Keyboard focus, activation of top-level windows and mouse capture.
 #include <algorithm>
 
+#include "platform/user/desktop.h"
 #include "platform/user/input.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
@@ -44,6 +45,7 @@ void setActive(HWND hwnd, WORD how) {
       z.erase(it);
       z.insert(z.begin(), hwnd);
     }
+    if (platform::Desktop* d = platform::desktop()) d->windowActivated(hwnd);
   }
   if (WindowRef w = findWindow(old)) {
     callProc(w, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(hwnd));
@@ -139,6 +141,8 @@ HWND SetCapture(HWND hwnd) {
   State& s = state();
   HWND previous = s.capture;
   s.capture = hwnd;
+  if (previous != hwnd)
+    if (platform::Desktop* d = platform::desktop()) d->captureChanged(hwnd);
   if (previous && previous != hwnd)
     if (WindowRef w = findWindow(previous))
       callProc(w, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
@@ -149,6 +153,8 @@ BOOL ReleaseCapture() {
   State& s = state();
   HWND previous = s.capture;
   s.capture = nullptr;
+  if (previous)
+    if (platform::Desktop* d = platform::desktop()) d->captureChanged(nullptr);
   if (WindowRef w = findWindow(previous)) callProc(w, WM_CAPTURECHANGED, 0, 0);
   return TRUE;
 }

@@ -3,6 +3,7 @@
 // mapping between client, surface and screen coordinates.
 #include <algorithm>
 
+#include "platform/user/desktop.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
 
@@ -22,6 +23,16 @@ constexpr int kEdge = 2;
 }  // namespace
 
 int GetSystemMetrics(int index) {
+  if (platform::Desktop* d = platform::desktop()) {
+    // Under a desktop the screen is the monitor the main window is on.
+    switch (index) {
+      case SM_CXSCREEN: { RECT m = d->monitor(); return m.right - m.left; }
+      case SM_CYSCREEN: { RECT m = d->monitor(); return m.bottom - m.top; }
+      case SM_CXFULLSCREEN: { RECT a = d->workArea(); return a.right - a.left; }
+      case SM_CYFULLSCREEN: { RECT a = d->workArea(); return a.bottom - a.top - kCaption; }
+      default: break;
+    }
+  }
   switch (index) {
     case SM_CXSCREEN: case SM_CXFULLSCREEN: return kScreenWidth;
     case SM_CYSCREEN: return kScreenHeight;

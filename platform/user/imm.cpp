@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/user/desktop.h"
 #include "platform/user/message.h"
 #include "platform/user/window.h"
 
@@ -37,6 +38,7 @@ BOOL ImmSetCompositionWindow(HIMC himc, const COMPOSITIONFORM* form) {
   if (himc != contextHandle() || !form) return FALSE;
   Context& c = context();
   c.window = platform::CompositionWindow{c.lastAsker, *form, true};
+  if (platform::Desktop* d = platform::desktop()) d->compositionMoved(c.lastAsker, form->ptCurrentPos);
   return TRUE;
 }
 

@@ -13,8 +13,10 @@ namespace platform {
 // point. Double clicks are made from downs at retrieval.
 void injectMouse(UINT message, POINT screen, int wheelDelta = 0);
 // A key going down or up (VK_* code). Alt without Ctrl, and F10, make the
-// WM_SYS* forms. Caps Lock and Num Lock toggle when they go down.
-void injectKey(int vk, bool down);
+// WM_SYS* forms. Caps Lock and Num Lock toggle when they go down. `scan`,
+// the key's code on the keyboard (0 when unknown), goes into lParam bits
+// 16-23, where TranslateMessage finds it for the desktop's keymap.
+void injectKey(int vk, bool down, int scan = 0);
 // A character typed without a keystroke (as an input method delivers it):
 // WM_CHAR to the focus window.
 void injectChar(char16_t ch);
@@ -37,5 +39,8 @@ CaretState caretState();
 // The character a keystroke makes with the given modifier states (US
 // layout), 0 when it makes none. What TranslateMessage uses.
 char16_t characterForKey(int vk, bool shift, bool capsLock, bool ctrl, bool alt);
+// The same for a keystroke with its scan code (lParam bits 16-23): under a
+// desktop its keymap answers.
+char16_t characterForKey(int vk, int scan, bool shift, bool capsLock, bool ctrl, bool alt);
 
 }  // namespace platform

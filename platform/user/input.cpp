@@ -3,6 +3,7 @@
 #include "platform/user/input.h"
 #include "platform/resources/resources.h"
 
+#include "platform/user/desktop.h"
 #include "platform/user/inject.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
@@ -109,6 +110,7 @@ namespace platform::user {
 
 void applySyncKey(int vk, bool isDown) {
   auto& keys = state().syncKeys;
+  if (isDown) state().altAlone = genericOf(vk) == VK_MENU && !(keys[VK_MENU] & 0x80);
   for (int k : {vk, genericOf(vk), sidedOf(vk)}) {
     uint8_t v = keys[k & 0xFF];
     if (isDown && isToggle(k) && !(v & 0x80)) v ^= 0x01;
@@ -120,7 +122,7 @@ void applySyncKey(int vk, bool isDown) {
 
 namespace platform {
 
-void injectKey(int vk, bool isDown) {
+void injectKey(int vk, bool isDown, int scan) {
   vk &= 0xFF;
   auto& keys = state().asyncKeys;
   bool wasDown = down(keys, vk);
@@ -133,7 +135,7 @@ void injectKey(int vk, bool isDown) {
   e.kind = InputEvent::Key;
   e.message = isDown ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
   e.wParam = static_cast<WPARAM>(genericOf(vk));
-  DWORD flags = 1;
+  DWORD flags = 1 | (static_cast<DWORD>(scan & 0xFF) << 16);
   if (extendedKey(vk)) flags |= 1u << 24;
   if (alt) flags |= 1u << 29;
   if (wasDown || !isDown) flags |= 1u << 30;
@@ -200,6 +202,12 @@ CaretState caretState() {
 }
 
 char16_t characterForKey(int vk, bool shift, bool caps, bool ctrl, bool alt) {
+  return characterForKey(vk, 0, shift, caps, ctrl, alt);
+}
+
+char16_t characterForKey(int vk, int scan, bool shift, bool caps, bool ctrl, bool alt) {
+  if (Desktop* d = desktop())
+    if (auto ch = d->characterForKey(vk, scan, shift, caps, ctrl, alt)) return *ch;
   if (ctrl && alt) return 0;
   if (vk >= 'A' && vk <= 'Z') {
     if (ctrl) return static_cast<char16_t>(vk - 'A' + 1);
@@ -258,6 +266,8 @@ BOOL SetCursorPos(int x, int y) {
 HCURSOR SetCursor(HCURSOR cursor) {
   HCURSOR old = state().cursor;
   state().cursor = cursor;
+  if (old != cursor)
+    if (platform::Desktop* d = platform::desktop()) d->cursorChanged(cursor);
   return old;
 }
 

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/resources/resources.h"
+#include "platform/user/desktop.h"
 #include "platform/user/menustate.h"
 #include "platform/user/message.h"
 #include "platform/user/state.h"
@@ -212,10 +213,15 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
   w->menu = menu;
   w->hasMenuBar = menu != nullptr;
   clientSizeChanged(w, before);
+  if (platform::Desktop* d = platform::desktop()) d->windowChanged(hwnd);
   return TRUE;
 }
 
-BOOL DrawMenuBar(HWND hwnd) { return GetMenu(hwnd) != nullptr; }
+BOOL DrawMenuBar(HWND hwnd) {
+  if (!GetMenu(hwnd)) return FALSE;
+  if (platform::Desktop* d = platform::desktop()) d->menuBarChanged(hwnd);
+  return TRUE;
+}
 
 namespace platform {
 

@@ -5,6 +5,8 @@
 // Menus are for the UI thread. Handles are never small and never reused; a
 // stale or foreign handle makes a call fail without touching anything.
 #pragma once
+#include <vector>
+
 #include "platform/gdi/Surface.h"
 #include "platform/user/types.h"
 
@@ -89,11 +91,16 @@ namespace platform {
 
 // The menu bar of a top-level window as it is drawn in the window's frame:
 // the window's width inside its border by the menu-bar height; empty when
-// the window has no menu. Greyed and disabled items are drawn grey.
-Surface menuBarPixels(HWND hwnd);
+// the window has no menu. Greyed and disabled items are drawn grey; item
+// `highlighted` (a position, -1 for none) is drawn selected.
+Surface menuBarPixels(HWND hwnd, int highlighted = -1);
+// Where each item of the bar is in that picture, by position (separators
+// get empty boxes).
+std::vector<RECT> menuBarItemRects(HWND hwnd);
 // A popup menu as it is drawn when tracked (border, check marks, separators,
 // the text after a tab right-aligned, an arrow for sub-popups).
-Surface popupMenuPixels(HMENU menu);
+Surface popupMenuPixels(HMENU menu, int highlighted = -1);
+std::vector<RECT> popupMenuItemRects(HMENU menu);
 // Chooses command `id` of the window's menu as a click on the menu would:
 // posts WM_COMMAND (MAKEWPARAM(id, 0), 0) to the window. False, with nothing
 // posted, when the menu has no such command or it is greyed or disabled.

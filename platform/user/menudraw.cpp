@@ -41,8 +41,9 @@ int textWidth(HDC dc, const std::u16string& text) {
   return r.right - r.left;
 }
 
-void drawLabel(HDC dc, const std::u16string& text, RECT r, UINT align, bool grey) {
-  SetTextColor(dc, grey ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(COLOR_WINDOWTEXT));
+void drawLabel(HDC dc, const std::u16string& text, RECT r, UINT align, bool grey, bool lit = false) {
+  SetTextColor(dc, grey ? GetSysColor(COLOR_GRAYTEXT)
+                   : lit ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_WINDOWTEXT));
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | align);
 }
 
@@ -88,65 +89,114 @@ struct Canvas {
   ~Canvas() { deleteSurfaceDC(dc); }
 };
 
+// The bar's width: the window's width inside its frame.
+int barWidth(const Window& w) {
+  RECT in = nonClientInsets(w);
+  return std::max<LONG>(w.rect.right - w.rect.left - 2 * in.left, 0);
+}
+
+// Where each item of a bar sits (by position; separators get empty boxes).
+std::vector<RECT> barItems(const Menu& m) {
+  std::vector<RECT> out;
+  Canvas probe(1, 1);
+  int x = 0;
+  for (const MenuItem& item : m.items) {
+    if (item.flags & MF_SEPARATOR) {
+      out.push_back(RECT{x, 0, x, 0});
+      continue;
+    }
+    int wItem = textWidth(probe.dc, item.text) + 2 * kBarPadding;
+    out.push_back(RECT{x, 0, x + wItem, kBarHeight});
+    x += wItem;
+  }
+  return out;
+}
+
+// Where each item of a popup sits, and the popup's size.
+std::vector<RECT> popupItems(const Menu& m, SIZE* size) {
+  int height = 4, labelWidth = 0, keyWidth = 0;
+  Canvas probe(1, 1);
+  for (const MenuItem& item : m.items) {
+    height += (item.flags & MF_SEPARATOR) ? kSeparatorHeight : kRowHeight;
+    auto [label, key] = splitTab(item.text);
+    labelWidth = std::max(labelWidth, textWidth(probe.dc, label));
+    keyWidth = std::max(keyWidth, textWidth(probe.dc, key));
+  }
+  int width = kTextLeft + labelWidth + (keyWidth ? 24 + keyWidth : 0) + kRightRoom + 4;
+  std::vector<RECT> out;
+  int y = 2;
+  for (const MenuItem& item : m.items) {
+    int h = (item.flags & MF_SEPARATOR) ? kSeparatorHeight : kRowHeight;
+    out.push_back(RECT{2, y, width - 2, y + h});
+    y += h;
+  }
+  if (size) *size = SIZE{width, height};
+  return out;
+}
+
 }  // namespace
 
 namespace platform {
 
-Surface menuBarPixels(HWND hwnd) {
+Surface menuBarPixels(HWND hwnd, int highlighted) {
   WindowRef w = findWindow(hwnd);
   Menu* m = w && !w->isChild() ? findMenuObject(w->menu) : nullptr;
   if (!m) return Surface{};
-  RECT in = nonClientInsets(*w);
-  int width = std::max<LONG>(w->rect.right - w->rect.left - 2 * in.left, 0);  // inside the frame
+  int width = barWidth(*w);
+  std::vector<RECT> boxes = barItems(*m);
   Canvas c(width, kBarHeight);
   fill(c.dc, RECT{0, 0, width, kBarHeight}, kMenuFace);
-  int x = 0;
-  for (const MenuItem& item : m->items) {
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    const MenuItem& item = m->items[i];
     if (item.flags & MF_SEPARATOR) continue;
-    int wText = textWidth(c.dc, item.text);
-    drawLabel(c.dc, item.text, RECT{x + kBarPadding, 0, x + kBarPadding + wText, kBarHeight}, DT_LEFT,
-              (item.flags & (MF_GRAYED | MF_DISABLED)) != 0);
-    x += wText + 2 * kBarPadding;
+    bool lit = static_cast<int>(i) == highlighted;
+    if (lit) fill(c.dc, boxes[i], GetSysColor(COLOR_HIGHLIGHT));
+    RECT text{boxes[i].left + kBarPadding, 0, boxes[i].right - kBarPadding, kBarHeight};
+    drawLabel(c.dc, item.text, text, DT_LEFT, (item.flags & (MF_GRAYED | MF_DISABLED)) != 0, lit);
   }
   Surface out = c.surface;
   return out;
 }
 
-Surface popupMenuPixels(HMENU menu) {
+std::vector<RECT> menuBarItemRects(HWND hwnd) {
+  WindowRef w = findWindow(hwnd);
+  Menu* m = w && !w->isChild() ? findMenuObject(w->menu) : nullptr;
+  return m ? barItems(*m) : std::vector<RECT>{};
+}
+
+Surface popupMenuPixels(HMENU menu, int highlighted) {
   Menu* m = findMenuObject(menu);
   if (!m) return Surface{};
-  int height = 4, labelWidth = 0, keyWidth = 0;
-  {
-    Canvas probe(1, 1);
-    for (const MenuItem& item : m->items) {
-      height += (item.flags & MF_SEPARATOR) ? kSeparatorHeight : kRowHeight;
-      auto [label, key] = splitTab(item.text);
-      labelWidth = std::max(labelWidth, textWidth(probe.dc, label));
-      keyWidth = std::max(keyWidth, textWidth(probe.dc, key));
-    }
-  }
-  int width = kTextLeft + labelWidth + (keyWidth ? 24 + keyWidth : 0) + kRightRoom + 4;
+  SIZE size{};
+  std::vector<RECT> rows = popupItems(*m, &size);
+  int width = size.cx, height = size.cy;
   Canvas c(width, height);
   fill(c.dc, RECT{0, 0, width, height}, kBorder);
   fill(c.dc, RECT{1, 1, width - 1, height - 1}, kPopupFace);
-  int y = 2;
-  for (const MenuItem& item : m->items) {
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    const MenuItem& item = m->items[i];
+    int y = rows[i].top;
     if (item.flags & MF_SEPARATOR) {
       fill(c.dc, RECT{kTextLeft - 4, y + 4, width - 4, y + 5}, kBorder);
-      y += kSeparatorHeight;
       continue;
     }
     bool grey = (item.flags & (MF_GRAYED | MF_DISABLED)) != 0;
+    bool lit = static_cast<int>(i) == highlighted;
+    if (lit) fill(c.dc, rows[i], GetSysColor(COLOR_HIGHLIGHT));
     auto [label, key] = splitTab(item.text);
     RECT row{kTextLeft, y, width - kRightRoom, y + kRowHeight};
-    drawLabel(c.dc, label, row, DT_LEFT, grey);
-    if (!key.empty()) drawLabel(c.dc, key, row, DT_RIGHT, grey);
+    drawLabel(c.dc, label, row, DT_LEFT, grey, lit);
+    if (!key.empty()) drawLabel(c.dc, key, row, DT_RIGHT, grey, lit);
     if (item.flags & MF_CHECKED) drawCheck(c.dc, 9, y + 7);
     if (item.popup) drawArrow(c.dc, width - 14, y + 7);
-    y += kRowHeight;
   }
   Surface out = c.surface;
   return out;
+}
+
+std::vector<RECT> popupMenuItemRects(HMENU menu) {
+  Menu* m = findMenuObject(menu);
+  return m ? popupItems(*m, nullptr) : std::vector<RECT>{};
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/user/desktop.h"
 #include "platform/user/inject.h"
 #include "platform/user/kernel.h"
 #include "platform/user/input.h"
@@ -234,6 +235,7 @@ BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     ++q->signals;
   }
   q->wake.notify_all();
+  if (platform::Desktop* d = platform::desktop()) d->wake();
   return TRUE;
 }
 
@@ -250,6 +252,7 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
   if (!msg) return FALSE;
+  if (platform::Desktop* d = platform::desktop(); d && d->isUiThread()) d->pump();
   return retrieve(msg, Filter{hwnd, filterMin, filterMax}, (removeFlags & PM_REMOVE) != 0);
 }
 
@@ -265,6 +268,17 @@ BOOL GetMessageW(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     }
     if (retrieve(msg, f, true)) return msg->message != WM_QUIT;
     DWORD wait = msUntilNextTimer(std::this_thread::get_id());
+    if (platform::Desktop* d = platform::desktop(); d && d->isUiThread()) {
+      // The desktop's events and the layer's queue are waited on together:
+      // every wake-up of the queue also wakes the desktop.
+      bool idle;
+      {
+        std::lock_guard<std::mutex> lock(q->mutex);
+        idle = q->signals == seen;
+      }
+      if (idle) d->wait(wait);
+      continue;
+    }
     std::unique_lock<std::mutex> lock(q->mutex);
     auto woken = [&] { return q->signals != seen; };
     if (wait == 0xFFFFFFFF) q->wake.wait(lock, woken);
@@ -281,7 +295,8 @@ BOOL TranslateMessage(const MSG* msg) {
   bool alt = GetKeyState(VK_MENU) < 0, caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
   bool sys = m == WM_SYSKEYDOWN;
   // Alt picks the WM_SYSCHAR form; the character itself is the one without Alt.
-  char16_t ch = platform::characterForKey(static_cast<int>(msg->wParam), shift, caps,
+  int scan = static_cast<int>((msg->lParam >> 16) & 0xFF);
+  char16_t ch = platform::characterForKey(static_cast<int>(msg->wParam), scan, shift, caps,
                                           sys ? false : ctrl, sys ? false : alt);
   if (ch) PostMessageW(msg->hwnd, sys ? WM_SYSCHAR : WM_CHAR, ch, msg->lParam);
   return TRUE;

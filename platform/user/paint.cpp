@@ -4,6 +4,7 @@
 
 #include <unordered_map>
 
+#include "platform/user/desktop.h"
 #include "platform/user/message.h"
 #include "platform/user/state.h"
 #include "platform/user/window.h"
@@ -12,9 +13,16 @@ using namespace platform::user;
 
 namespace {
 
-// DCs handed out, each keeping its surface alive until released.
-std::unordered_map<HDC, std::shared_ptr<Surface>>& liveDCs() {
-  static auto* dcs = new std::unordered_map<HDC, std::shared_ptr<Surface>>;
+// A DC handed out: it keeps its surface alive until released; what it may
+// have drawn (its clip) is told to the desktop then.
+struct LiveDC {
+  std::shared_ptr<Surface> surface;
+  HWND top = nullptr;  // null for the screen DC
+  RECT clip{};         // surface pixels
+};
+
+std::unordered_map<HDC, LiveDC>& liveDCs() {
+  static auto* dcs = new std::unordered_map<HDC, LiveDC>;
   return *dcs;
 }
 
@@ -29,15 +37,18 @@ HDC makeDC(const WindowRef& w, const RECT* within) {
     if (!IntersectRect(&clip, &clip, &r)) clip = RECT{0, 0, 0, 0};
   }
   HDC dc = createSurfaceDC(top->surface.get(), origin, clip);
-  if (dc) liveDCs()[dc] = top->surface;
+  if (dc) liveDCs()[dc] = LiveDC{top->surface, top->handle, clip};
   return dc;
 }
 
 bool releaseDC(HDC dc) {
   auto it = liveDCs().find(dc);
   if (it == liveDCs().end()) return false;
+  LiveDC live = it->second;
   deleteSurfaceDC(dc);
   liveDCs().erase(it);
+  if (live.top && !IsRectEmpty(&live.clip))
+    if (platform::Desktop* d = platform::desktop()) d->surfaceDrawn(live.top, live.clip);
   return true;
 }
 
@@ -179,7 +190,7 @@ HDC GetDC(HWND hwnd) {
       return new std::shared_ptr<Surface>(s);
     }();
     HDC dc = createSurfaceDC(screen->get(), POINT{0, 0}, RECT{0, 0, 1, 1});
-    if (dc) liveDCs()[dc] = *screen;
+    if (dc) liveDCs()[dc] = LiveDC{*screen, nullptr, RECT{}};
     return dc;
   }
   WindowRef w = findWindow(hwnd);

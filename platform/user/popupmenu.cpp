@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/user/blocking.h"
+#include "platform/user/desktop.h"
 #include "platform/user/menu.h"
 #include "platform/user/menustate.h"
 #include "platform/user/message.h"
@@ -38,7 +39,10 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
   platform::BlockingCall call{u"TrackPopupMenu", owner, {number(x), number(y)}};
   listChoices(menu, call.args);
   UINT chosen = 0;
-  if (auto answer = platform::askBlocking(call)) {
+  platform::Desktop* desktop = platform::blockingHookInstalled() ? nullptr : platform::desktop();
+  if (desktop) {
+    chosen = desktop->trackPopupMenu(menu, POINT{x, y}, owner);
+  } else if (auto answer = platform::askBlocking(call)) {
     UINT id = static_cast<UINT>(answer->value);
     MenuItem* item = id ? findCommand(menu, id) : nullptr;
     if (item && choosable(*item)) chosen = id;  // a greyed or absent item dismisses

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/user/desktop.h"
 
 namespace {
 
@@ -256,6 +257,53 @@ std::vector<uint8_t> textBytes(LPCWSTR text) {
   return bytes;
 }
 
+std::u16string textOf(const Value* v) {
+  std::u16string text;
+  if (!v) return text;
+  for (size_t i = 0; i + 1 < v->data.size(); i += 2) {
+    char16_t c = static_cast<char16_t>(v->data[i] | (v->data[i + 1] << 8));
+    if (!c) break;
+    text += c;
+  }
+  return text;
+}
+
+// A document type under HKEY_CLASSES_ROOT: every extension mapped to the
+// ProgID whose open command `path` (folded) names.
+struct FileType {
+  std::u16string extension, progId, description, command;
+};
+
+std::vector<FileType> fileTypesOf(Store& s, const std::u16string& path) {
+  const std::u16string root = u"hkey_classes_root\\", tail = u"\\shell\\open\\command";
+  std::vector<FileType> out;
+  if (path.rfind(root, 0) != 0 || path.size() <= root.size() + tail.size() ||
+      path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
+    return out;
+  std::u16string progKey = path.substr(0, path.size() - tail.size());
+  if (progKey.find(u'\\', root.size()) != std::u16string::npos) return out;
+  std::u16string folded = progKey.substr(root.size());
+  auto prog = s.keys.find(progKey);
+  if (prog == s.keys.end()) return out;
+  std::u16string progId = prog->second.path.substr(root.size());
+  for (auto& [key, k] : s.keys) {
+    if (key.rfind(root + u".", 0) != 0 || key.find(u'\\', root.size()) != std::u16string::npos) continue;
+    if (fold(textOf(findValue(s, key, u""))) != folded) continue;
+    out.push_back(FileType{k.path.substr(root.size()), progId, textOf(findValue(s, progKey, u"")),
+                           textOf(findValue(s, path, u""))});
+  }
+  return out;
+}
+
+// Tells the desktop (when there is one) of the document types a change of
+// `path` completed.
+void tellDesktop(const std::vector<FileType>& types) {
+  if (types.empty()) return;
+  platform::Desktop* d = platform::desktop(true);
+  if (!d) return;
+  for (const FileType& t : types) d->fileTypeRegistered(t.extension, t.progId, t.description, t.command);
+}
+
 }  // namespace
 
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
@@ -324,16 +372,21 @@ LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE*
 
 LSTATUS RegSetValueW(HKEY key, LPCWSTR subKey, DWORD type, LPCWSTR data, DWORD) {
   if (type != REG_SZ) return ERROR_INVALID_PARAMETER;
-  Store& s = current();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  std::u16string base;
-  if (!pathOf(s, key, &base)) return ERROR_INVALID_HANDLE;
-  std::u16string display = displayPath(s, key, subKey);
-  createPath(s, display);
-  std::u16string path = fold(display);
-  if (isRootPath(path)) return ERROR_ACCESS_DENIED;
-  s.keys[path].values[u""] = Value{u"", REG_SZ, textBytes(data)};
-  save(s);
+  std::vector<FileType> types;
+  {
+    Store& s = current();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    std::u16string base;
+    if (!pathOf(s, key, &base)) return ERROR_INVALID_HANDLE;
+    std::u16string display = displayPath(s, key, subKey);
+    createPath(s, display);
+    std::u16string path = fold(display);
+    if (isRootPath(path)) return ERROR_ACCESS_DENIED;
+    s.keys[path].values[u""] = Value{u"", REG_SZ, textBytes(data)};
+    save(s);
+    types = fileTypesOf(s, path);
+  }
+  tellDesktop(types);
   return ERROR_SUCCESS;
 }
 

@@ -1,6 +1,8 @@
 // The layer's state, window look-up, per-thread queues and procedure calls.
 #include "platform/user/state.h"
 
+#include "platform/user/desktop.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +44,7 @@ void wakeQueue(ThreadQueue& queue) {
     ++queue.signals;
   }
   queue.wake.notify_all();
+  if (platform::Desktop* d = platform::desktop()) d->wake();
 }
 
 void wakeAllQueues() {

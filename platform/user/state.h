@@ -130,6 +130,7 @@ struct State {
   std::array<uint8_t, 256> syncKeys{};                // as of the last retrieved input
   std::atomic<LONG> cursorX{0}, cursorY{0};
   MSG lastClick{};  // for double-click synthesis (message 0 = none)
+  bool altAlone = false;  // Alt went down and nothing else since (as of the last retrieved input)
 
   std::mutex queuesMutex;
   std::vector<std::weak_ptr<ThreadQueue>> queues;

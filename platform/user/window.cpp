@@ -3,6 +3,7 @@
 
 #include "platform/controls/controls.h"
 #include "platform/user/classes.h"
+#include "platform/user/desktop.h"
 #include "platform/user/input.h"
 #include "platform/user/menu.h"
 #include "platform/user/menustate.h"
@@ -68,6 +69,8 @@ POINT clientOriginInParent(const Window& w) {
 
 // Removes every trace of a window whose WM_NCDESTROY has been sent.
 void release(const WindowRef& w) {
+  if (!w->isChild())
+    if (platform::Desktop* d = platform::desktop()) d->windowGone(w->handle);
   forgetWindow(w->handle);
   unlink(*w);
   if (!w->isChild() && w->menu) DestroyMenu(w->menu);  // a window's menu goes with it
@@ -120,6 +123,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     return nullptr;
   }
   if (!child && !(style & WS_POPUP)) style |= WS_CAPTION | WS_CLIPSIBLINGS;
+  if (!child) platform::desktop(true);  // the first top-level window picks the desktop
 
   auto w = std::make_shared<Window>();
   w->cls = cls;

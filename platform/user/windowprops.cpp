@@ -1,4 +1,5 @@
 // Visibility, enabling, position and size, text and window data.
+#include "platform/user/desktop.h"
 #include "platform/user/input.h"
 #include "platform/user/message.h"
 #include "platform/user/state.h"
@@ -7,6 +8,11 @@
 using namespace platform::user;
 
 namespace {
+
+void tellDesktopChanged(const Window& w) {
+  if (w.isChild()) return;
+  if (platform::Desktop* d = platform::desktop()) d->windowChanged(w.handle);
+}
 
 bool activates(int command) {
   return command != SW_SHOWNOACTIVATE && command != SW_SHOWNA && command != SW_SHOWMINNOACTIVE &&
@@ -25,6 +31,8 @@ BOOL hide(const WindowRef& w) {
   callProc(w, WM_SHOWWINDOW, FALSE, 0);
   if (!findWindow(hwnd) || !(w->style & WS_VISIBLE)) return TRUE;
   w->style &= ~WS_VISIBLE;
+  if (!w->isChild())
+    if (platform::Desktop* d = platform::desktop()) d->windowShown(hwnd, false);
   State& s = state();
   if (w->isChild()) invalidateParentArea(*w);
   if (!w->isChild() && s.active == hwnd) activateOther(hwnd);
@@ -53,6 +61,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
       callProc(w, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
     }
     invalidate(w, nullptr, true);
+    if (!w->isChild())
+      if (platform::Desktop* d = platform::desktop()) d->windowShown(hwnd, true);
   }
   if (!w->isChild() && activates(command) && state().active != hwnd && findWindow(hwnd))
     setActive(hwnd, WA_ACTIVE);
@@ -78,6 +88,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     if (s.capture && (s.capture == hwnd || IsChild(hwnd, s.capture))) ReleaseCapture();
     callProc(w, WM_ENABLE, FALSE, 0);
   }
+  if (IsWindow(hwnd) && wasDisabled != !enable) tellDesktopChanged(*w);
   return wasDisabled;
 }
 
@@ -98,6 +109,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
   if (repaint && w->isChild() && isVisible(*w)) invalidateParentArea(*w);
   w->rect = RECT{x, y, x + width, y + height};
   resizeSurface(*w);
+  tellDesktopChanged(*w);
   if (old.left != x || old.top != y) {
     POINT origin = clientOriginInParent(*w);
     callProc(w, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
@@ -154,6 +166,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
       break;
     default: SetLastError(1413 /* ERROR_INVALID_INDEX */); return 0;
   }
+  if (index == GWL_STYLE || index == GWL_EXSTYLE || index == GWLP_HWNDPARENT) tellDesktopChanged(*w);
   return old;
 }
 

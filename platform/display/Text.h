@@ -1,0 +1,15 @@
+// UTF-8 of the toolkit and UTF-16 of the layer.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "platform/wintypes.h"
+
+namespace platform::display {
+
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+// A window's text (GetWindowTextW).
+std::u16string windowText(HWND hwnd);
+
+}  // namespace platform::display
