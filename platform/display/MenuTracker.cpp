@@ -55,7 +55,10 @@ MenuTracker::~MenuTracker() { closeLevelsFrom(0); }
 void MenuTracker::startKeyboard(HWND top, char16_t ch) {
   if (mActive) return;
   if (!ch) {
-    enterBar(top, nextBarItem(-1, 1), false);
+    mBar = top;  // for nextBarItem
+    int first = nextBarItem(-1, 1);
+    mBar = nullptr;
+    enterBar(top, first, false);
     return;
   }
   int item = itemWithMnemonic(GetMenu(top), ch);

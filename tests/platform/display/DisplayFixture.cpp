@@ -46,6 +46,11 @@ void Server::key(unsigned long keysym, bool down) {
   sync();
 }
 
+void Server::keycode(int code, bool down) {
+  XTestFakeKeyEvent(mDisplay, static_cast<unsigned>(code), down, CurrentTime);
+  sync();
+}
+
 void Server::tap(unsigned long keysym) {
   key(keysym, true);
   key(keysym, false);

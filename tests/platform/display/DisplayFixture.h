@@ -35,6 +35,7 @@ class Server {
   void click(POINT screen, int button = 1);
   void key(unsigned long keysym, bool down);
   void tap(unsigned long keysym);
+  void keycode(int code, bool down);
   void sync();
   // The pixels of an X window's area (0x00RRGGBB).
   Surface pixels(unsigned long window, RECT area);
