@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build, then the store tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds everything and runs every test: the normal build, then the tests
+# labelled "sanitize" again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The display backend's tests start their own X server (xvfb-run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"

@@ -1,0 +1,170 @@
+// The display backend: presenting a full 1920 x 1080 frame, the time from a
+// key pressed at the X server to the changed pixels there, and the CPU the
+// waiting program uses. Run on a 1920 x 1080 display, e.g.
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/bench_display
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "bench/BenchClock.h"
+#include "platform/display/Backend.h"
+#include "platform/gdi/gdi.h"
+#include "platform/user/desktop.h"
+#include "platform/user/user.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<uint32_t> gColour{0x00336699};
+constexpr RECT kSpot{100, 100, 150, 150};
+
+LRESULT CALLBACK benchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      // A key changes the spot's colour: the latency path of a typed cell.
+      gColour = gColour.load() ^ 0x00FFFFFF;
+      InvalidateRect(hwnd, &kSpot, FALSE);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      uint32_t c = gColour.load();
+      HBRUSH b = CreateSolidBrush(RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+      FillRect(dc, &ps.rcPaint, b);
+      DeleteObject(b);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_CLOSE: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+void pumpFor(int ms) {
+  auto end = Clock::now() + std::chrono::milliseconds(ms);
+  while (Clock::now() < end) {
+    MSG m;
+    if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    } else {
+      platform::desktop()->wait(5);
+    }
+  }
+}
+
+uint32_t pixelAt(Display* d, Window w, int x, int y) {
+  XImage* image = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFFFFFFFF;
+  uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+  XDestroyImage(image);
+  return p;
+}
+
+double cpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main() {
+  platform::Desktop* desktop = platform::desktop(true);
+  Display* x = XOpenDisplay(nullptr);
+  if (!desktop || !x) {
+    std::printf("bench_display: no display (run under xvfb-run -s \"-screen 0 1920x1080x24\")\n");
+    return 1;
+  }
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = benchProc;
+  wc.lpszClassName = u"BenchDisplay";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(0, u"BenchDisplay", u"bench", WS_POPUP | WS_VISIBLE, 0, 0, 1920, 1080, nullptr,
+                           nullptr, nullptr, nullptr);
+  UpdateWindow(w);
+  pumpFor(500);
+  Window xw = platform::display::x11Window(w);
+
+  // 1. Full frames: the whole surface drawn and presented, the server done with it.
+  const int frames = 60;
+  double total = 0, worst = 0;
+  for (int i = 0; i < frames; ++i) {
+    gColour = 0x00102030u * static_cast<uint32_t>(i + 1) & 0x00FFFFFF;
+    platform::display::takePresented(w);
+    auto t0 = Clock::now();
+    InvalidateRect(w, nullptr, FALSE);
+    UpdateWindow(w);
+    bool presented = false;
+    while (!presented) {
+      desktop->pump();
+      presented = !platform::display::takePresented(w).empty();
+      if (!presented) desktop->wait(1);
+    }
+    pixelAt(x, xw, 1900, 1060);  // a round trip: the server has drawn the frame
+    double ms = bench::seconds(t0) * 1000;
+    total += ms;
+    worst = std::max(worst, ms);
+  }
+  std::printf("full 1920x1080 frame: %.2f ms per frame (worst %.2f ms)\n", total / frames, worst);
+
+  // 2. Key to pixels: a key pressed at the server until the spot changes there.
+  std::atomic<bool> done{false};
+  std::vector<double> latencies;
+  std::thread person([&] {
+    Display* hand = XOpenDisplay(nullptr);
+    KeyCode a = XKeysymToKeycode(hand, XK_a);
+    for (int i = 0; i < 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      uint32_t before = pixelAt(hand, xw, 120, 120);
+      auto t0 = Clock::now();
+      XTestFakeKeyEvent(hand, a, True, CurrentTime);
+      XTestFakeKeyEvent(hand, a, False, CurrentTime);
+      XFlush(hand);
+      while (pixelAt(hand, xw, 120, 120) == before && bench::seconds(t0) < 1) {
+      }
+      latencies.push_back(bench::seconds(t0) * 1000);
+    }
+    XCloseDisplay(hand);
+    done = true;
+    PostMessageW(w, WM_NULL, 0, 0);
+  });
+  SetFocus(w);
+  MSG m;
+  while (!done && GetMessageW(&m, nullptr, 0, 0)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  person.join();
+  std::sort(latencies.begin(), latencies.end());
+  std::printf("key to pixels: median %.2f ms, worst %.2f ms (%zu keys)\n", latencies[latencies.size() / 2],
+              latencies.back(), latencies.size());
+
+  // 3. Idle: the program waits in GetMessageW for three seconds.
+  std::thread closer([&] {
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+  });
+  double cpu0 = cpuSeconds();
+  auto t0 = Clock::now();
+  while (GetMessageW(&m, nullptr, 0, 0)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  double idle = (cpuSeconds() - cpu0) / bench::seconds(t0) * 100;
+  closer.join();
+  std::printf("idle CPU while waiting: %.2f %%\n", idle);
+  DestroyWindow(w);
+  XCloseDisplay(x);
+  return 0;
+}
