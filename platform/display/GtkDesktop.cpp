@@ -175,6 +175,7 @@ void GtkDesktop::wait(DWORD ms) {
     pump();
     return;
   }
+  for (auto& [h, w] : mWindows) w->presentNow();  // the layer is idle: show what it drew
   GSource* timeout = nullptr;
   if (ms != 0xFFFFFFFF) {
     timeout = g_timeout_source_new(ms);

@@ -171,6 +171,19 @@ void TopWindow::surfaceDrawn(RECT area) {
   int dx = mLayout.client.left - mLayout.frame.left, dy = mLayout.client.top - mLayout.frame.top;
   gtk_widget_queue_draw_area(mWindow, area.left + dx, area.top + dy, area.right - area.left,
                              area.bottom - area.top);
+  mQueued = true;
+}
+
+void TopWindow::presentNow() {
+  if (!mQueued) return;
+  mQueued = false;
+  GdkWindow* g = gdkWindow();
+  if (!g || !mShown) return;
+  // The layer has finished its painting: the frame goes out now rather than
+  // at the next tick of the toolkit's frame clock.
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gdk_window_process_updates(g, FALSE);
+  G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
 void TopWindow::setCursor(GdkCursor* cursor) {

@@ -34,6 +34,8 @@ class TopWindow {
   void menuBarChanged();
   // Queues the presentation of a drawn part of the surface (surface pixels).
   void surfaceDrawn(RECT area);
+  // Presents what is queued now, without waiting for the next frame.
+  void presentNow();
   void setCursor(GdkCursor* cursor);
   void placeComposition(POINT frame);
   // Files dropped at a frame point (uris as a text/uri-list).
@@ -80,6 +82,7 @@ class TopWindow {
   GtkIMContext* mIm = nullptr;
   FrameLayout mLayout;
   bool mShown = false;
+  bool mQueued = false;       // drawn parts wait for presentation
   bool mPlaced = false;       // the desktop's window has been placed once
   RECT mAskedFrame{};         // the frame last given to the desktop
   Surface mMenuBar;           // menuBarPixels, drawn again when the menu changes
