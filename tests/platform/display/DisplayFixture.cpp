@@ -58,6 +58,8 @@ void Server::tap(unsigned long keysym) {
 
 void Server::sync() { XSync(mDisplay, False); }
 
+unsigned long Server::root() const { return DefaultRootWindow(mDisplay); }
+
 bool Server::viewable(unsigned long window) {
   XWindowAttributes a;
   return window && XGetWindowAttributes(mDisplay, window, &a) && a.map_state == IsViewable;

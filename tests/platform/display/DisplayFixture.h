@@ -26,6 +26,7 @@ class Server {
   Server();
   ~Server();
   bool connected() const { return mDisplay != nullptr; }
+  unsigned long root() const;
   // Whether the X window is mapped and viewable.
   bool viewable(unsigned long window);
   // Sends what a window manager sends for the close button.
