@@ -8,6 +8,7 @@
 #include "platform/display/FileTypes.h"
 #include "platform/display/Text.h"
 #include "platform/display/TopWindow.h"
+#include "platform/resources/resources.h"
 #include "platform/user/clipboard.h"
 #include "platform/user/state.h"
 #include "platform/user/user.h"
@@ -73,10 +74,34 @@ TopWindow* GtkDesktop::findByGdk(GdkWindow* window) const {
 
 // Windows -----------------------------------------------------------------
 
+namespace {
+
+// The program's icon (icon index 0) as every window's icon on the desktop.
+void setDefaultIcon() {
+  static bool done = false;
+  const resources::Icon* icon = resources::firstIcon();
+  if (done || !icon || icon->argb.size() != static_cast<size_t>(icon->width) * icon->height) return;
+  done = true;
+  GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, icon->width, icon->height);
+  guchar* rows = gdk_pixbuf_get_pixels(pixbuf);
+  int stride = gdk_pixbuf_get_rowstride(pixbuf);
+  for (int y = 0; y < icon->height; ++y)
+    for (int x = 0; x < icon->width; ++x) {
+      uint32_t p = icon->argb[static_cast<size_t>(y) * icon->width + x];
+      guchar* out = rows + y * stride + x * 4;
+      out[0] = (p >> 16) & 0xFF, out[1] = (p >> 8) & 0xFF, out[2] = p & 0xFF, out[3] = p >> 24;
+    }
+  gtk_window_set_default_icon(pixbuf);
+  g_object_unref(pixbuf);
+}
+
+}  // namespace
+
 void GtkDesktop::windowShown(HWND top, bool shown) {
   TopWindow* w = find(top);
   if (!w) {
     if (!shown) return;
+    setDefaultIcon();
     w = mWindows.emplace(top, std::make_unique<TopWindow>(*this, top)).first->second.get();
   }
   w->show(shown);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <thread>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
 
 namespace displaytest {

@@ -4,7 +4,7 @@
 #include <future>
 #include <thread>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/display/Text.h"
 
 namespace displaytest {

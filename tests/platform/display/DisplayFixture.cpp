@@ -1,5 +1,5 @@
 // The display tests' fixture.
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

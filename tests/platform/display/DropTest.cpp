@@ -1,6 +1,6 @@
 // Files dropped from a file manager arrive as WM_DROPFILES at the window
 // that accepts them.
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {

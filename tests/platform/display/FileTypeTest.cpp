@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/resources/resources.h"
 
 namespace displaytest {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
 
 namespace displaytest {

@@ -1,6 +1,6 @@
 // Presentation: what the X server shows equals the layer's surface, and a
 // small invalidation presents only its own rectangle.
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
 #include "platform/user/state.h"
 

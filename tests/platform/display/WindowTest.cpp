@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "DisplayFixture.h"
+#include "tests/platform/display/DisplayFixture.h"
 #include "platform/user/desktop.h"
 
 namespace displaytest {
