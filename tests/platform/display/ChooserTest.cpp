@@ -17,10 +17,11 @@ namespace fs = std::filesystem;
 using ChooserTest = DisplayTest;
 
 // A person types a path into the chooser and presses Enter.
-std::thread typeIntoChooser(const std::string& path) {
-  return std::thread([path] {
+std::thread typeIntoChooser(const std::string& path, unsigned long owner) {
+  return std::thread([path, owner] {
     Server hand;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    hand.waitFocusLeaves(owner);  // the chooser is up
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     for (char c : path) {
       hand.tap(static_cast<unsigned long>(static_cast<unsigned char>(c)));
       std::this_thread::sleep_for(std::chrono::milliseconds(c == '/' ? 150 : 20));  // '/' opens the location entry
@@ -39,7 +40,7 @@ TEST_F(ChooserTest, OpenReturnsThePathInTheHeadlessLayout) {
   fs::create_directories(folder);
   std::ofstream(folder / "data.csv") << "a,b\n";
   std::string path = (folder / "data.csv").string();
-  std::thread person = typeIntoChooser(path);
+  std::thread person = typeIntoChooser(path, platform::display::x11Window(w));
   std::u16string buffer(1024, u'\0');
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;

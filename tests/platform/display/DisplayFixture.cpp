@@ -60,6 +60,18 @@ void Server::sync() { XSync(mDisplay, False); }
 
 unsigned long Server::root() const { return DefaultRootWindow(mDisplay); }
 
+bool Server::waitFocusLeaves(unsigned long from, int ms) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(mDisplay, &focus, &revert);
+    if (focus != from && focus != None && focus != PointerRoot) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
 bool Server::viewable(unsigned long window) {
   XWindowAttributes a;
   return window && XGetWindowAttributes(mDisplay, window, &a) && a.map_state == IsViewable;

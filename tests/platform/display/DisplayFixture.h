@@ -27,6 +27,9 @@ class Server {
   ~Server();
   bool connected() const { return mDisplay != nullptr; }
   unsigned long root() const;
+  // Waits until the keyboard focus is on a window other than `from` (a
+  // dialog or chooser that came up over it); false after `ms`.
+  bool waitFocusLeaves(unsigned long from, int ms = 5000);
   // Whether the X window is mapped and viewable.
   bool viewable(unsigned long window);
   // Sends what a window manager sends for the close button.

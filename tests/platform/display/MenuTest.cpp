@@ -111,7 +111,7 @@ TEST_F(MenuTest, APopupMenuReturnsTheClickedCommandOrNothingForAClickOutside) {
   for (const Click& c : table) {
     std::thread person([&] {
       Server hand;
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      std::this_thread::sleep_for(std::chrono::milliseconds(600));
       hand.move(POINT{c.point.x, c.point.y - 3});
       hand.click(c.point);
     });

@@ -27,10 +27,12 @@ TEST_F(WindowTest, AModalDialogBlocksItsOwnersInput) {
   HWND owner = makeWindow(POINT{100, 100}, SIZE{500, 400});
   SetFocus(owner);
   POINT onOwner = screenOf(owner, 20, 380);
+  unsigned long ownerWindow = platform::display::x11Window(owner);
   forget();
   std::thread person([&] {
     Server hand;
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    hand.waitFocusLeaves(ownerWindow);  // the box is up
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     hand.click(onOwner);  // refused: the box is up
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     hand.tap(XK_Return);  // the box's default button
