@@ -47,6 +47,8 @@ Desktop* setDesktop(Desktop* next) {
 
 void pinHeadless() { pinned.store(true); }
 
+bool headlessPinned() { return pinned.load(); }
+
 std::optional<FrameLayout> frameLayout(HWND top) {
   using namespace platform::user;
   WindowRef w = findWindow(top);

@@ -85,6 +85,7 @@ Desktop* setDesktop(Desktop* next);
 // Keeps the layer headless: the test driver calls it, as does
 // MORVEL_HEADLESS=1 in the environment.
 void pinHeadless();
+bool headlessPinned();
 
 // How a top-level window is laid out for a desktop: its rectangle and the
 // parts inside it, all in screen pixels.
