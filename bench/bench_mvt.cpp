@@ -15,6 +15,7 @@
 #include <string>
 
 #include "store/DataCore.h"
+#include "store/Parallel.h"
 #include "store/TextHelpers.h"
 
 #include "bench/BenchClock.h"
@@ -48,8 +49,12 @@ bool best(const char* what, int runs, const std::string& file, const std::functi
     }
   }
   const double mb = fileBytes(file) / 1e6;
-  std::printf("%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs)\n", what,
-              fastest, mb / fastest, first, mb / first, mb, runs);
+  double load[3] = {0, 0, 0};
+  std::ifstream("/proc/loadavg") >> load[0] >> load[1] >> load[2];
+  std::printf("%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs; "
+              "threads %u, load average %.2f %.2f %.2f)\n",
+              what, fastest, mb / fastest, first, mb / first, mb, runs, threadCount(SIZE_MAX, 1, 0), load[0],
+              load[1], load[2]);
   return true;
 }
 

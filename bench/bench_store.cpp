@@ -1,13 +1,17 @@
-// Times the text roads of the sheet store on the benchmark CSV (see gen_csv):
-// readDelimited, writeDelimited and readPage of 100,000 rows from the middle,
-// with the file in the page cache. Each is run `runs` times (the machine may
-// be shared: the best and the median are printed). Prints MB/s, peak resident
-// memory, the sheet's bytes per cell and the pool's bytes per distinct text.
-// The saved copy goes to /dev/shm when there is one (memory, like the page
-// cache; a disk-backed folder measures the disk once its dirty limit is hit).
+// Times the text roads of the sheet store on the benchmark CSV (see gen_csv),
+// with the file in the page cache: readDelimited (load), writeDelimited
+// (write), readPage of a page from the middle and from the end (page) and
+// appendFile of the file to a sheet holding it (append). Each is run `runs`
+// times (the machine may be shared: the best and the median are printed),
+// every figure with the thread count and the machine's load average at the
+// time. Prints MB/s, peak resident memory, the sheet's bytes per cell and the
+// pool's bytes per distinct text. The saved copy goes to /dev/shm when there
+// is one (memory, like the page cache; a disk-backed folder measures the disk
+// once its dirty limit is hit).
 //
-//   bench_store [csv path] [--sequential] [--runs N] [--out folder]
-//   default path: bench/data/bench.csv, 3 runs
+//   bench_store [csv path] [--sequential] [--threads N] [--runs N] [--out folder]
+//               [--only load|write|page|append] [--page-rows N]
+//   default path: bench/data/bench.csv, 3 runs, every part, pages of 500,000 rows
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,6 +28,7 @@
 #include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
+#include "store/RowReader.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
 
@@ -48,12 +53,22 @@ void warm(const std::string& path) {
   }
 }
 
-// "best x s, median y s" of the timings, with MB/s of `bytes` at the best.
+// "threads T, load a b c": what the figure was measured under.
+std::string conditions(const IoOptions& tuning) {
+  double load[3] = {0, 0, 0};
+  std::ifstream("/proc/loadavg") >> load[0] >> load[1] >> load[2];
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "threads %u, load average %.2f %.2f %.2f",
+                tuning.parallel ? threadCount(SIZE_MAX, 1, tuning.threads) : 1u, load[0], load[1], load[2]);
+  return buf;
+}
+
+// "best x s (y GB/s), median ..." of the timings, with the rate of `bytes`.
 std::string summary(std::vector<double> t, uint64_t bytes) {
   std::sort(t.begin(), t.end());
   char buf[160];
-  std::snprintf(buf, sizeof buf, "best %.3f s (%.0f MB/s), median %.3f s (%.0f MB/s)", t.front(),
-                bytes / 1e6 / t.front(), t[t.size() / 2], bytes / 1e6 / t[t.size() / 2]);
+  std::snprintf(buf, sizeof buf, "best %.3f s (%.3f GB/s), median %.3f s (%.3f GB/s)", t.front(),
+                bytes / 1e9 / t.front(), t[t.size() / 2], bytes / 1e9 / t[t.size() / 2]);
   return buf;
 }
 
@@ -83,93 +98,153 @@ void reportSheet(const CDataCore& sheet) {
               static_cast<long long>(sheet.mPoolBytes));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Settings {
   std::string path = "bench/data/bench.csv";
   std::string outDir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "";
+  std::string only;
   int runs = 3;
+  int32_t pageRows = 500000;
   IoOptions tuning;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--sequential") == 0) tuning.parallel = false;
-    else if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) tuning.threads = unsigned(std::atoi(argv[++i]));
-    else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) outDir = argv[++i];
-    else path = argv[i];
-  }
-  const uint64_t size = fileBytes(path);
-  if (size == 0) {
-    std::fprintf(stderr, "%s is missing: run gen_csv first\n", path.c_str());
-    return 1;
-  }
-  const std::u16string wpath = utf8ToWide(path);
-  std::printf("file %s: %.1f MB, %s road, %u threads\n", path.c_str(), size / 1e6,
-              tuning.parallel ? "parallel" : "sequential", threadCount(SIZE_MAX, 1, tuning.threads));
-  warm(path);
+
+  bool wants(const char* part) const { return only.empty() || only == part; }
+};
+
+// Loads the file into a fresh sheet `runs` times (a file opened in a new tab);
+// the sheets of earlier runs are emptied outside the timing. Keeps the last.
+bool timeLoad(const Settings& s, uint64_t size, std::unique_ptr<CDataCore>& kept, bool print) {
+  const std::u16string wpath = utf8ToWide(s.path);
   const double rssBefore = rssMb();
-
-  std::vector<double> reads, writes;
-  uint64_t rows = 0, outSize = 0;
-  const std::string outPath =
-      (outDir.empty() ? path : outDir + "/" + path.substr(path.find_last_of('/') + 1)) + ".out.csv";
-  {
-    // Each read goes into a fresh sheet (a file opened in a new tab); the
-    // sheets of earlier runs are emptied outside the timing.
-    std::unique_ptr<CDataCore> kept;
-    for (int run = 0; run < runs; ++run) {
-      kept.reset();
-      auto fresh = std::make_unique<CDataCore>();
-      fresh->mIoTuning = tuning;
-      auto t0 = std::chrono::steady_clock::now();
-      if (!fresh->readDelimited(wpath, ',')) {
-        std::fprintf(stderr, "readDelimited failed\n");
-        return 1;
-      }
-      reads.push_back(seconds(t0));
-      if (run == 0) {
-        std::printf("readDelimited: resident %.0f MB after the first read (+%.0f MB), peak %.0f MB\n", rssMb(),
-                    rssMb() - rssBefore, peakRssMb());
-      }
-      kept = std::move(fresh);
+  std::vector<double> reads;
+  const int runs = print ? s.runs : 1;
+  for (int run = 0; run < runs; ++run) {
+    kept.reset();
+    auto fresh = std::make_unique<CDataCore>();
+    fresh->mIoTuning = s.tuning;
+    const std::string when = conditions(s.tuning);
+    auto t0 = std::chrono::steady_clock::now();
+    if (!fresh->readDelimited(wpath, ',')) {
+      std::fprintf(stderr, "readDelimited failed\n");
+      return false;
     }
-    CDataCore& sheet = *kept;
-    std::printf("readDelimited: %s\n", summary(reads, size).c_str());
-    reportSheet(sheet);
-    rows = sheet.mRowCount;
-
-    sheet.mSaveEncoding = ENC_UTF8_NOBOM;
-    const std::u16string wout = utf8ToWide(outPath);
-    for (int run = 0; run < runs; ++run) {
-      auto t0 = std::chrono::steady_clock::now();
-      if (!sheet.writeDelimited(wout, ',', true)) {
-        std::fprintf(stderr, "writeDelimited failed\n");
-        return 1;
-      }
-      writes.push_back(seconds(t0));
-      outSize = fileBytes(outPath);
-      std::remove(outPath.c_str());
+    reads.push_back(seconds(t0));
+    if (print && run == 0) {
+      std::printf("load: %s; resident %.0f MB after the first load (+%.0f MB), peak %.0f MB (%s)\n", when.c_str(),
+                  rssMb(), rssMb() - rssBefore, peakRssMb(), fresh->mLastIo.road == ReadRoad::Parallel
+                                                                 ? "parallel road" : "sequential road");
     }
-    std::printf("writeDelimited to %s: %s; %.1f MB written, CR LF line ends\n", outPath.c_str(),
-                summary(writes, outSize).c_str(), outSize / 1e6);
+    kept = std::move(fresh);
   }
+  if (print) {
+    std::printf("load: %s\n", summary(reads, size).c_str());
+    reportSheet(*kept);
+  }
+  return true;
+}
 
+bool timeWrite(const Settings& s, CDataCore& sheet) {
+  const std::string outPath =
+      (s.outDir.empty() ? s.path : s.outDir + "/" + s.path.substr(s.path.find_last_of('/') + 1)) + ".out.csv";
+  const std::u16string wout = utf8ToWide(outPath);
+  sheet.mSaveEncoding = ENC_UTF8_NOBOM;
+  std::vector<double> writes;
+  uint64_t outSize = 0;
+  const std::string when = conditions(s.tuning);
+  for (int run = 0; run < s.runs; ++run) {
+    auto t0 = std::chrono::steady_clock::now();
+    if (!sheet.writeDelimited(wout, ',', true)) {
+      std::fprintf(stderr, "writeDelimited failed\n");
+      return false;
+    }
+    writes.push_back(seconds(t0));
+    outSize = fileBytes(outPath);
+    std::remove(outPath.c_str());
+  }
+  std::printf("write to %s: %s; %s; %.1f MB written, CR LF line ends\n", outPath.c_str(), when.c_str(),
+              summary(writes, outSize).c_str(), outSize / 1e6);
+  return true;
+}
+
+bool timePage(const Settings& s, uint64_t records, const char* where, int32_t firstRow) {
+  const std::u16string wpath = utf8ToWide(s.path);
   std::vector<double> pages;
   uint64_t start = 0, end = 0;
-  const int32_t firstRow = static_cast<int32_t>(rows / 2);
-  for (int run = 0; run < runs; ++run) {
+  const std::string when = conditions(s.tuning);
+  for (int run = 0; run < s.runs; ++run) {
     CDataCore page;
-    page.mIoTuning = tuning;
+    page.mIoTuning = s.tuning;
     auto t0 = std::chrono::steady_clock::now();
-    if (!page.readPage(wpath, ',', true, firstRow, 100000, start, end)) {
+    if (!page.readPage(wpath, ',', true, firstRow, s.pageRows, start, end)) {
       std::fprintf(stderr, "readPage failed\n");
-      return 1;
+      return false;
     }
     pages.push_back(seconds(t0));
   }
   std::sort(pages.begin(), pages.end());
-  std::printf("readPage of 100,000 rows from row %d: best %.3f s, median %.3f s (bytes %llu to %llu)\n", firstRow,
-              pages.front(), pages[pages.size() / 2], static_cast<unsigned long long>(start),
-              static_cast<unsigned long long>(end));
+  std::printf("page of %d rows from the %s (row %d of %llu): %s; best %.3f s, median %.3f s (bytes %llu to %llu)\n",
+              s.pageRows, where, firstRow, static_cast<unsigned long long>(records), when.c_str(), pages.front(),
+              pages[pages.size() / 2], static_cast<unsigned long long>(start), static_cast<unsigned long long>(end));
+  return true;
+}
+
+bool timeAppend(const Settings& s, uint64_t size) {
+  const std::u16string wpath = utf8ToWide(s.path);
+  std::vector<double> appends;
+  const std::string when = conditions(s.tuning);
+  for (int run = 0; run < s.runs; ++run) {
+    std::unique_ptr<CDataCore> sheet;
+    if (!timeLoad(s, size, sheet, false)) return false;
+    auto t0 = std::chrono::steady_clock::now();
+    if (!sheet->appendFile(wpath, 0, 100)) {
+      std::fprintf(stderr, "appendFile failed\n");
+      return false;
+    }
+    appends.push_back(seconds(t0));
+  }
+  std::printf("append of the file to a sheet holding it: %s; %s\n", when.c_str(), summary(appends, size).c_str());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Settings s;
+  for (int i = 1; i < argc; ++i) {
+    const bool more = i + 1 < argc;
+    if (std::strcmp(argv[i], "--sequential") == 0) s.tuning.parallel = false;
+    else if (std::strcmp(argv[i], "--threads") == 0 && more) s.tuning.threads = unsigned(std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--runs") == 0 && more) s.runs = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--out") == 0 && more) s.outDir = argv[++i];
+    else if (std::strcmp(argv[i], "--only") == 0 && more) s.only = argv[++i];
+    else if (std::strcmp(argv[i], "--page-rows") == 0 && more) s.pageRows = std::atoi(argv[++i]);
+    else s.path = argv[i];
+  }
+  const uint64_t size = fileBytes(s.path);
+  if (size == 0) {
+    std::fprintf(stderr, "%s is missing: run gen_csv first\n", s.path.c_str());
+    return 1;
+  }
+  std::printf("file %s: %.1f MB, %s road, %u cores\n", s.path.c_str(), size / 1e6,
+              s.tuning.parallel ? "parallel" : "sequential", std::thread::hardware_concurrency());
+  warm(s.path);
+
+  uint64_t records = 0;
+  if (s.wants("load") || s.wants("write")) {
+    std::unique_ptr<CDataCore> sheet;
+    if (!timeLoad(s, size, sheet, s.wants("load"))) return 1;
+    records = sheet->mRowCount - 1;
+    if (s.wants("write") && !timeWrite(s, *sheet)) return 1;
+  }
+  if (s.wants("page")) {
+    if (records == 0) {
+      RowReader counter;
+      counter.open(utf8ToWide(s.path), ',');
+      records = counter.countRows();
+    }
+    const int32_t middle = static_cast<int32_t>(records / 2);
+    const int32_t last = static_cast<int32_t>(std::max<int64_t>(2, int64_t(records) - s.pageRows + 1));
+    if (!timePage(s, records, "middle", middle) || !timePage(s, records, "end", last)) return 1;
+  }
+  if (s.wants("append") && !timeAppend(s, size)) return 1;
   std::printf("peak resident memory: %.0f MB\n", peakRssMb());
   return 0;
 }

@@ -3,15 +3,18 @@
 // Chinese city among eight, a name, an 8-digit hex code, true/false, a note
 // that in 5% of rows is quoted with an embedded comma and doubled quotes, an
 // integer). 10,000,000 rows make about 850 MB. The content is the same on
-// every run (fixed seed).
+// every run (fixed seed). With --utf16le the same text is written as UTF-16LE
+// after a byte order mark.
 //
-//   gen_csv [output path] [rows]     defaults: bench/data/bench.csv 10000000
+//   gen_csv [output path] [rows] [--utf16le]     defaults: bench/data/bench.csv 10000000
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/codepage.h"
 
 namespace {
 
@@ -61,6 +64,8 @@ void appendRow(std::string& out, uint64_t id) {
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : "bench/data/bench.csv";
   const uint64_t rows = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 10000000ULL;
+  const bool utf16 = argc > 3 && std::strcmp(argv[3], "--utf16le") == 0;
+  std::vector<char16_t> wide;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) {
     std::fprintf(stderr, "cannot create %s (does its folder exist?)\n", path.c_str());
@@ -68,9 +73,18 @@ int main(int argc, char** argv) {
   }
   std::string out = "id,amount,ratio,date,city,name,code,flag,note,qty\n";
   uint64_t bytes = 0;
+  if (utf16) {
+    std::fwrite("\xFF\xFE", 1, 2, f);
+    bytes = 2;
+  }
   for (uint64_t id = 1; id <= rows; ++id) {
     appendRow(out, id);
     if (out.size() >= (1u << 22) || id == rows) {
+      if (utf16) {  // the machine's order is little-endian
+        wide.resize(out.size());
+        wide.resize(utf8Decode(out.data(), out.size(), wide.data()));
+        out.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+      }
       if (std::fwrite(out.data(), 1, out.size(), f) != out.size()) {
         std::fprintf(stderr, "write failed\n");
         std::fclose(f);

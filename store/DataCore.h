@@ -215,7 +215,7 @@ class CDataCore : public DataIntf, public DocHeader {
   int32_t mOpenEncoding = ENC_ANSI;
   int32_t mSaveEncoding = ENC_ANSI;
   IoOptions mIoTuning;  // how this sheet's reads and writes are tuned (see ioOptions)
-  IoResult mLastIo;     // what the last whole-file read of text did
+  IoResult mLastIo;     // what the last read of text did (a whole file, a page, an append)
 
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -204,25 +205,70 @@ void freeRows(Cell** rows, uint64_t n) {
 
 // Reads the cell section into a new row array (null for no rows). A short read gives
 // false with nothing allocated left; an allocation failure frees what was made and
-// throws the reader's text.
+// throws the reader's text. Large sheets are read a block of rows at a time, whose rows
+// several threads make and fill (each row's memory first touched by the thread that
+// fills it); a failed row is then the first of the block that failed.
 bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
-              int64_t& counter, Cell**& out) {
+              const IoOptions& options, int64_t& counter, Cell**& out) {
+  constexpr uint64_t PARALLEL_FROM_ROWS = 65536;
+  constexpr uint64_t BLOCK_BYTES = uint64_t(64) << 20;
   out = nullptr;
   if (lay.rows == 0) return true;
   Cell** rows = rowalloc::allocArray(lay.rows);
   if (!rows) throw std::string("CDataGrid::read:mDatas malloc error, RowCount:") + std::to_string(lay.rows);
-  for (uint64_t r = 0; r < lay.rows; ++r) {
-    Cell* row = rowalloc::allocRow(lay.cols);
-    if (!row) {
-      freeRows(rows, r);
-      throwRowFailure(r, lay.rowBytes);
+  const unsigned threads = options.parallel ? threadCount(lay.rows, PARALLEL_FROM_ROWS / 8, options.threads) : 1u;
+  if (threads <= 1 || lay.rows < PARALLEL_FROM_ROWS || lay.rowBytes > BLOCK_BYTES) {
+    for (uint64_t r = 0; r < lay.rows; ++r) {
+      Cell* row = rowalloc::allocRow(lay.cols);
+      if (!row) {
+        freeRows(rows, r);
+        throwRowFailure(r, lay.rowBytes);
+      }
+      rows[r] = row;
+      if (!in.copy(row, lay.rowBytes)) {
+        freeRows(rows, r + 1);
+        return false;
+      }
+      if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
     }
-    rows[r] = row;
-    if (!in.copy(row, lay.rowBytes)) {
-      freeRows(rows, r + 1);
+    out = rows;
+    return true;
+  }
+  const uint64_t perBlock = std::max<uint64_t>(1, BLOCK_BYTES / lay.rowBytes);
+  std::vector<char> block(size_t(std::min(perBlock, lay.rows) * lay.rowBytes));
+  for (uint64_t first = 0; first < lay.rows; first += perBlock) {
+    const uint64_t n = std::min(perBlock, lay.rows - first);
+    if (!in.copy(block.data(), size_t(n * lay.rowBytes))) {
+      freeRows(rows, first);
       return false;
     }
-    if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
+    std::atomic<uint64_t> failed{UINT64_MAX};
+    std::fill(rows + first, rows + first + n, nullptr);
+    try {
+      parallelChunks(size_t(n), threads, [&](unsigned, size_t b, size_t e) {
+        for (size_t i = b; i < e; ++i) {
+          Cell* row = rowalloc::allocRow(lay.cols);
+          rows[first + i] = row;
+          if (!row) {
+            uint64_t seen = failed.load();
+            while (first + i < seen && !failed.compare_exchange_weak(seen, first + i)) {
+            }
+            continue;
+          }
+          std::memcpy(static_cast<void*>(row), block.data() + i * lay.rowBytes, size_t(lay.rowBytes));
+        }
+      });
+    } catch (...) {  // a thread that could not be started
+      freeRows(rows, first + n);
+      throw;
+    }
+    if (failed.load() != UINT64_MAX) {
+      freeRows(rows, first + n);  // null rows are passed over
+      throwRowFailure(failed.load(), lay.rowBytes);
+    }
+    for (uint64_t r = first; r < first + n; ++r) {
+      if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
+    }
   }
   out = rows;
   return true;
@@ -257,39 +303,147 @@ void reserveForSection(StringPool& pool, uint64_t section, uint64_t consumed, ui
 // The pool's tables are made large enough before the first entry goes in: entries come
 // in the order of the saving pool's tables, and storing them in that order into tables
 // that are still growing piles them into long probe runs.
-bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
-              int64_t counter, int64_t headPoolBytes) {
-  uint64_t taken = 0, entries = 0, stored = 0;
-  int64_t reported = 0, poolBytes = 0;
-  const uint64_t expected = entriesByHead(lay.fileSize - lay.poolStart, headPoolBytes);
-  if (expected) core.mPool.reserve(size_t(expected));
-  bool reserved = expected != 0;
-  const bool ok = readPoolSection(in, lay.fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
-    core.mPool.put(key, bytes, len, count);
-    if (len && count) {
-      ++stored;
-      poolBytes += StringPool::accountedBytes(len);
-    }
-    taken += len + COUNT_BYTES;
-    ++entries;
-    if (!reserved && taken >= RESERVE_AFTER_BYTES) {
-      reserved = true;
-      reserveForSection(core.mPool, lay.fileSize - lay.poolStart, taken + ENTRY_HEAD_BYTES * entries, entries);
-    }
-    if (plan.poolStep) {
-      const int64_t m = int64_t(taken / uint64_t(plan.poolStep));
-      if (m > reported) core.reportProgress(counter + (reported = m));
-    }
-  });
-  if (!ok) return false;
-  if (core.mPool.size() != stored) {  // keys given more than once: add up what is left
-    poolBytes = 0;
-    core.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
-      poolBytes += StringPool::accountedBytes(len);
-    });
+//
+// The section is read a large block at a time; the entries of a block are sorted by
+// the pool shard that holds them and stored by several threads, each shard by one
+// thread in the order of the file (so a repeated key ends as the last entry gives it).
+class PoolLoader {
+ public:
+  static constexpr size_t LOAD_BLOCK_BYTES = size_t(64) << 20;
+
+  PoolLoader(CDataCore& core, const Layout& lay, const ReadProgress& plan, int64_t counter, int64_t headPoolBytes,
+             const IoOptions& options)
+      : mCore(core), mLay(lay), mPlan(plan), mCounter(counter), mOptions(options),
+        mSection(lay.fileSize - lay.poolStart) {
+    const uint64_t expected = entriesByHead(mSection, headPoolBytes);
+    if (expected) core.mPool.reserve(size_t(expected));
+    mReserved = expected != 0;
   }
-  core.mPoolBytes = poolBytes;
-  return true;
+
+  bool load(BlockReader& in) {
+    const size_t blockBytes = mOptions.blockBytes ? in.capacity() : LOAD_BLOCK_BYTES;
+    std::vector<char> block;
+    std::string spill;  // an entry larger than a block
+    uint64_t offset = mLay.poolStart;  // of block[0] in the file
+    size_t have = 0;    // bytes of the block read
+    bool end = false;
+    while (!end || have != 0) {
+      if (!end) {  // fill the block behind what the last one left
+        const size_t want = std::min<uint64_t>(blockBytes, mLay.fileSize - offset - have);
+        block.resize(have + want);
+        if (want != 0 && !in.copy(block.data() + have, want)) return false;
+        have += want;
+        end = offset + have == mLay.fileSize;
+      }
+      size_t used = 0;
+      while (have - used >= ENTRY_HEAD_BYTES) {
+        uint64_t key, len;
+        std::memcpy(&key, block.data() + used, 8);
+        std::memcpy(&len, block.data() + used + 8, 8);
+        if (!checkEntry(key, len, offset + used, mLay.fileSize)) return false;
+        if (len > have - used - ENTRY_HEAD_BYTES) {
+          if (len <= blockBytes) break;  // the rest comes with the next block
+          // Larger than a block: read on its own, after the entries before it.
+          storeQueued();
+          spill.assign(block.data() + used + ENTRY_HEAD_BYTES, have - used - ENTRY_HEAD_BYTES);
+          const size_t had = spill.size();
+          spill.resize(len);
+          if (!in.copy(spill.data() + had, len - had)) return false;
+          queue(key, spill.data(), len);
+          storeQueued();
+          offset += used + ENTRY_HEAD_BYTES + len;
+          used = have = 0;
+          end = offset == mLay.fileSize;
+          break;
+        }
+        queue(key, block.data() + used + ENTRY_HEAD_BYTES, len);
+        used += ENTRY_HEAD_BYTES + len;
+      }
+      if (have == 0) continue;
+      if (used == 0 && end) return false;  // a cut entry at the end of the file
+      storeQueued();
+      std::memmove(block.data(), block.data() + used, have - used);
+      offset += used;
+      have -= used;
+    }
+    if (mCore.mPool.size() != mStored) {  // keys given more than once: add up what is left
+      mPoolBytes = 0;
+      mCore.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
+        mPoolBytes += StringPool::accountedBytes(len);
+      });
+    }
+    mCore.mPoolBytes = mPoolBytes;
+    return true;
+  }
+
+ private:
+  struct Queued {
+    uint64_t key;
+    const char* bytes;
+    size_t len;  // without the count
+    uint64_t count;
+  };
+
+  void queue(uint64_t key, const char* stored, uint64_t len) {
+    Queued q{key, stored, size_t(len - COUNT_BYTES), 0};
+    std::memcpy(&q.count, stored + q.len, 8);
+    if (q.len && q.count) {
+      ++mStored;
+      mPoolBytes += StringPool::accountedBytes(q.len);
+    }
+    mTaken += len;
+    ++mEntries;
+    mQueued.push_back(q);
+    if (mPlan.poolStep) {  // the reports of storing one entry after another
+      const int64_t m = int64_t(mTaken / uint64_t(mPlan.poolStep));
+      if (m > mReported) mCore.reportProgress(mCounter + (mReported = m));
+    }
+  }
+
+  // Stores the queued entries, shard by shard on several threads.
+  void storeQueued() {
+    if (mQueued.empty()) return;
+    if (!mReserved && mTaken >= RESERVE_AFTER_BYTES) {
+      mReserved = true;
+      reserveForSection(mCore.mPool, mSection, mTaken + ENTRY_HEAD_BYTES * mEntries, mEntries);
+    }
+    const size_t shards = StringPool::SHARD_COUNT;
+    std::vector<size_t> start(shards + 1, 0);
+    for (const Queued& q : mQueued) ++start[StringPool::shardIndex(q.key) + 1];
+    for (size_t i = 0; i < shards; ++i) start[i + 1] += start[i];
+    mOrder.resize(mQueued.size());
+    std::vector<size_t> at(start.begin(), start.end() - 1);
+    for (const Queued& q : mQueued) mOrder[at[StringPool::shardIndex(q.key)]++] = q;
+    const unsigned threads =
+        mOptions.parallel ? threadCount(mQueued.size(), 4096, mOptions.threads) : 1u;
+    std::atomic<size_t> next{0};
+    parallelChunks(threads, threads, [&](unsigned, size_t, size_t) {
+      for (size_t sh; (sh = next++) < shards;) {
+        for (size_t k = start[sh]; k < start[sh + 1]; ++k) {
+          const Queued& q = mOrder[k];
+          mCore.mPool.put(q.key, q.bytes, q.len, q.count);
+        }
+      }
+    });
+    mQueued.clear();
+  }
+
+  CDataCore& mCore;
+  const Layout& mLay;
+  const ReadProgress& mPlan;
+  int64_t mCounter;
+  const IoOptions& mOptions;
+  uint64_t mSection;
+  bool mReserved = false;
+  uint64_t mTaken = 0, mEntries = 0, mStored = 0;
+  int64_t mReported = 0, mPoolBytes = 0;
+  std::vector<Queued> mQueued, mOrder;
+};
+
+bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan, int64_t counter,
+              int64_t headPoolBytes, const IoOptions& options) {
+  PoolLoader loader(core, lay, plan, counter, headPoolBytes, options);
+  return loader.load(in);
 }
 
 // Steps 4 to 9 of reading a document into an emptied sheet. False leaves the sheet
@@ -307,10 +461,10 @@ bool readDocument(CDataCore& core, FILE* f, const IoOptions& options) {
       planReadProgress(lay.rows, lay.cellBytes, head.mPoolBytes, fileSize - lay.poolStart);
   int64_t counter = 10;
   Cell** rows;
-  if (!readRows(core, in, lay, plan, counter, rows)) return false;
+  if (!readRows(core, in, lay, plan, options, counter, rows)) return false;
   static_cast<DocHeader&>(core) = head;
   core.mDatas = rows;
-  return loadPool(core, in, lay, plan, counter, head.mPoolBytes);
+  return loadPool(core, in, lay, plan, counter, head.mPoolBytes, options);
 }
 
 // ---- append ----

@@ -1,13 +1,12 @@
 #include "store/FastImport.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -18,7 +17,6 @@
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
-#include "store/QuoteDetect.h"
 #include "store/RowReader.h"
 #include "store/TextHelpers.h"
 #include "store/TextImport.h"
@@ -88,16 +86,51 @@ constexpr int64_t MAX_ROWS = INT32_MAX;
 constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
 constexpr size_t WORKER_LINE_UNITS = 1u << 16;
 constexpr size_t SPANS_PER_WORKER = 4;
+constexpr uint64_t PAGE_SPAN_RECORDS = 8192;   // fewest records of one span of a page
+constexpr uint64_t PAGE_SKIP_ALONE = 4096;  // records a page skips without help
 
-// Decodes a field's bytes as the sequential road does (utf8ToWide or
-// ansiToWide, then read as a C string): into `out`, NUL-terminated; returns
-// the number of units before the first NUL. `out` holds n + 1 units.
+using KeyFn = uint64_t (*)(std::u16string_view);
+
+bool isWide(int kind) { return kind == RowReader::KIND_UTF16LE || kind == RowReader::KIND_UTF16BE; }
+
+char16_t swap16(char16_t u) { return static_cast<char16_t>((u >> 8) | (u << 8)); }
+
+// The delimiter as a code unit: the 8-bit character sign-extended.
+char16_t unitOf(char c) { return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(c))); }
+
+// Decodes a field's raw bytes as the sequential road does (utf8ToWide or
+// ansiToWide, or the UTF-16 units themselves in the machine's order, then
+// read as a C string): into `out`, NUL-terminated; returns the number of
+// units before the first NUL. `out` holds n + 1 units.
 size_t decodeField(int kind, const char* p, size_t n, char16_t* out) {
-  size_t m = kind == RowReader::KIND_UTF8 ? utf8Decode(p, n, out) : ansiDecode(p, n, out);
+  size_t m;
+  switch (kind) {
+    case RowReader::KIND_UTF8:
+      m = utf8Decode(p, n, out);
+      break;
+    case RowReader::KIND_ANSI:
+      m = ansiDecode(p, n, out);
+      break;
+    default:
+      m = n / 2;
+      std::memcpy(out, p, m * 2);
+      break;
+  }
   const size_t nul = std::u16string_view(out, m).find(u'\0');
   if (nul != std::u16string_view::npos) m = nul;
   out[m] = 0;
   return m;
+}
+
+// The text key of an ASCII text given as bytes: textKey of its UTF-16 form,
+// whose high bytes are all 0 (XOR with 0 leaves the hash).
+uint64_t asciiTextKey(const char* p, size_t n) {
+  uint64_t h = FNV_OFFSET_BASIS;
+  for (size_t i = 0; i < n; ++i) {
+    h ^= static_cast<unsigned char>(p[i]);
+    h *= FNV_PRIME * FNV_PRIME;  // the byte, then its high byte 0
+  }
+  return h * FNV_PRIME * FNV_PRIME;  // the NUL unit
 }
 
 // A cheap hash of a field's bytes, eight at a time (the local table's own;
@@ -123,21 +156,22 @@ uint64_t bytesHash(const char* p, size_t n) {
 // repeated field costs a hash and a compare: no decoding, no text key). When
 // the table fills, the fields met only once go to the pool and the others
 // stay, so hot texts cost the pool one call in all and the table's memory
-// stays bounded. Two raw forms of one text
-// (e.g. two invalid bytes that both decode to U+FFFD) are two entries with
-// the same key and bytes; the pool adds their counts.
+// stays bounded. Two raw forms of one text (e.g. two invalid bytes that both
+// decode to U+FFFD) are two entries with the same key and bytes; the pool adds
+// their counts. The table's size is chosen per import from a sample of the
+// file (ImportJob::localSlots).
 class LocalTexts {
  public:
-  LocalTexts(StringPool& pool, int kind, size_t firstShard)
-      : mPool(pool), mKind(kind), mFirstShard(firstShard % StringPool::SHARD_COUNT), mSlots(SLOTS) {
-    mArena.reserve(ARENA_BYTES + 65536);
-    mKeptArena.reserve(ARENA_BYTES + 65536);
-    mUsed.reserve(SLOTS / 2);
+  LocalTexts(StringPool& pool, int kind, size_t firstShard, size_t slots)
+      : mPool(pool), mKind(kind), mFirstShard(firstShard % StringPool::SHARD_COUNT), mSlotCount(slots),
+        mArenaBytes(std::max<size_t>(slots * 32, size_t{1} << 20)), mSlots(slots) {
+    mArena.reserve(mArenaBytes + 65536);
+    mUsed.reserve(slots / 2);
   }
 
   // Counts the field when it is in the table; its key then goes to `key`.
   bool find(const char* raw, size_t n, uint64_t hash, uint64_t& key) {
-    for (size_t i = hash & (SLOTS - 1);; i = (i + 1) & (SLOTS - 1)) {
+    for (size_t i = hash & (mSlotCount - 1);; i = (i + 1) & (mSlotCount - 1)) {
       Slot& s = mSlots[i];
       if (s.count == 0) return false;
       if (s.hash == hash && s.length == n && std::memcmp(mArena.data() + s.offset, raw, n) == 0) {
@@ -150,12 +184,12 @@ class LocalTexts {
 
   // Adds a field that find() did not know, with its text key.
   void add(const char* raw, size_t n, uint64_t hash, uint64_t key) {
-    size_t i = hash & (SLOTS - 1);
-    while (mSlots[i].count != 0) i = (i + 1) & (SLOTS - 1);
+    size_t i = hash & (mSlotCount - 1);
+    while (mSlots[i].count != 0) i = (i + 1) & (mSlotCount - 1);
     mSlots[i] = Slot{hash, key, 1, static_cast<uint32_t>(mArena.size()), static_cast<uint32_t>(n)};
     mArena.append(raw, n);
     mUsed.push_back(i);
-    if (mUsed.size() >= SLOTS / 2 || mArena.size() >= ARENA_BYTES) flush();
+    if (mUsed.size() >= mSlotCount / 2 || mArena.size() >= mArenaBytes) flush();
   }
 
   // Hands counts to the pool; a key held there by another text sets
@@ -165,9 +199,10 @@ class LocalTexts {
   void flush(bool all = false) {
     std::vector<Slot> kept, handed;
     size_t keptBytes = 0;
+    handed.reserve(mUsed.size());
     for (size_t i : mUsed) {
       Slot& s = mSlots[i];
-      if (!all && s.count >= 2 && kept.size() < SLOTS / 4 && keptBytes + s.length <= ARENA_BYTES / 2) {
+      if (!all && s.count >= 2 && kept.size() < mSlotCount / 4 && keptBytes + s.length <= mArenaBytes / 2) {
         kept.push_back(s);
         keptBytes += s.length;
       } else {
@@ -184,8 +219,8 @@ class LocalTexts {
     }
     mArena.swap(mKeptArena);
     for (const Slot& k : kept) {
-      size_t i = k.hash & (SLOTS - 1);
-      while (mSlots[i].count != 0) i = (i + 1) & (SLOTS - 1);
+      size_t i = k.hash & (mSlotCount - 1);
+      while (mSlots[i].count != 0) i = (i + 1) & (mSlotCount - 1);
       mSlots[i] = k;
       mUsed.push_back(i);
     }
@@ -194,8 +229,6 @@ class LocalTexts {
   bool collided() const { return mCollided; }
 
  private:
-  static constexpr size_t SLOTS = 1u << 14;  // 512 KB of slots: stays in the core's cache
-  static constexpr size_t ARENA_BYTES = 1u << 20;
   struct Slot {
     uint64_t hash = 0;
     uint64_t key = 0;
@@ -204,37 +237,44 @@ class LocalTexts {
     uint32_t length = 0;
   };
 
-  // Adds the entries to the pool in the order of the pool's shards, starting
-  // at a shard of this thread's own, so that threads flushing at the same
-  // time mostly take different shard locks, each several times in a row.
-  // (The shard guess mirrors the pool's key mixing; were it to differ, only
-  // the order, not the result, would change.)
-  void handOver(std::vector<Slot>& entries) {
-    auto shardOf = [](uint64_t key) {
-      key ^= key >> 33;
-      key *= 0xff51afd7ed558ccdULL;
-      key ^= key >> 33;
-      key *= 0xc4ceb9fe1a85ec53ULL;
-      key ^= key >> 33;
-      return static_cast<size_t>(key >> (64 - StringPool::SHARD_BITS));
-    };
+  // Adds the entries to the pool one shard at a time (one lock each), in the
+  // order of the pool's shards starting at a shard of this thread's own, so
+  // that threads handing over at the same time mostly take different shards.
+  void handOver(const std::vector<Slot>& entries) {
     const size_t shards = StringPool::SHARD_COUNT;
     std::vector<size_t> start(shards + 1, 0);
-    for (const Slot& e : entries) ++start[(shardOf(e.key) + shards - mFirstShard) % shards + 1];
+    std::vector<size_t> shardOf(entries.size());
+    for (size_t k = 0; k < entries.size(); ++k) {
+      shardOf[k] = (StringPool::shardIndex(entries[k].key) + shards - mFirstShard) % shards;
+      ++start[shardOf[k] + 1];
+    }
     for (size_t i = 0; i < shards; ++i) start[i + 1] += start[i];
-    std::vector<const Slot*> order(entries.size());
-    for (const Slot& e : entries) order[start[(shardOf(e.key) + shards - mFirstShard) % shards]++] = &e;
-    for (const Slot* e : order) {
-      if (mWide.size() < e->length + 1) mWide.resize(e->length + 1);
-      const size_t m = decodeField(mKind, mArena.data() + e->offset, e->length, mWide.data());
-      mPool.addCounted(e->key, mWide.data(), (m + 1) * 2, e->count, mCollided);
+    std::vector<StringPool::CountedText> order(entries.size());
+    size_t wideUnits = 0;
+    for (const Slot& e : entries) wideUnits += e.length + 1;
+    if (mWide.size() < wideUnits) mWide.resize(wideUnits);
+    size_t at = 0;
+    for (size_t k = 0; k < entries.size(); ++k) {
+      const Slot& e = entries[k];
+      const size_t m = decodeField(mKind, mArena.data() + e.offset, e.length, mWide.data() + at);
+      order[start[shardOf[k]]++] = StringPool::CountedText{e.key, mWide.data() + at, (m + 1) * 2, e.count};
+      at += m + 1;
+    }
+    size_t from = 0;
+    while (from < order.size()) {
+      size_t to = from + 1;
+      const size_t shard = StringPool::shardIndex(order[from].key);
+      while (to < order.size() && StringPool::shardIndex(order[to].key) == shard) ++to;
+      mPool.addCountedBatch(order.data() + from, to - from, mCollided);
+      from = to;
     }
   }
-
 
   StringPool& mPool;
   int mKind;
   size_t mFirstShard;
+  size_t mSlotCount;   // a power of two
+  size_t mArenaBytes;  // raw bytes kept before a flush
   std::vector<Slot> mSlots;
   std::vector<size_t> mUsed;
   std::string mArena;
@@ -255,39 +295,66 @@ struct WideRow {
 struct ImportJob {
   const std::u16string& path;
   const IoOptions& options;
-  CDataCore& sheet;
-  int kind;  // RowReader::KIND_UTF8 or KIND_ANSI
-  char delimiter;
+  int kind;        // a RowReader text kind
+  char delimiter;  // the delimiter in use (after detection)
   size_t blockBytes;
+  uint64_t width = 0;     // cells of a row as the sheet is first sized
+  size_t localSlots = 1u << 14;
   Cell** rows = nullptr;  // the sheet's row array while the workers make its rows
   std::atomic<uint64_t> recordsDone{0};
   std::atomic<bool> failed{false};
 };
 
-// A zero-filled row; each worker carves its rows from slabs of its own.
-Cell* newRow(size_t cells) { return rowalloc::allocRow(cells); }
-
 // One span of the data: records that start in [start, limit).
 struct Span {
   uint64_t start = 0;
   uint64_t limit = 0;
-  uint64_t count = 0;      // records found in phase 1
+  uint64_t count = 0;      // records found in phase 1 (or to fill)
   uint64_t end = 0;        // where the span's last record ended
   int64_t firstRow = 0;    // sheet row of its first record
   uint64_t widest = 0;     // most cells of a wide row (0: none)
   std::vector<WideRow> wide;  // in row order
 };
 
+// A stream over the job's file in its own unit, comparing raw units (a
+// big-endian file's are byte-swapped), from byte `offset`.
+template <class Unit>
+std::unique_ptr<BasicCsvStream<Unit>> openStream(const ImportJob& job, uint64_t offset, size_t blockBytes,
+                                                 size_t lineUnits = WORKER_LINE_UNITS) {
+  std::unique_ptr<BasicCsvStream<Unit>> stream;
+  if constexpr (sizeof(Unit) == 1) {
+    stream = std::make_unique<CsvStream>(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect,
+                                         blockBytes, lineUnits);
+  } else {
+    const bool big = job.kind == RowReader::KIND_UTF16BE;
+    auto raw = [big](char16_t u) { return big ? swap16(u) : u; };
+    stream = std::make_unique<CsvStreamW>(job.path, 0, raw(unitOf(job.delimiter)), raw(u'"'), raw(u'\n'),
+                                          raw(u'\r'), job.options.quoteDetect, blockBytes, lineUnits);
+  }
+  stream->seek(offset);
+  return stream;
+}
+
 // Types fields into cells the way setTextTyped does, texts counted locally.
+// Fields come in the machine's unit order.
+template <class Unit>
 class FieldTyper {
  public:
-  FieldTyper(int kind, LocalTexts& texts, uint64_t (*keyOf)(std::u16string_view))
-      : mKind(kind), mTexts(texts), mKeyOf(keyOf ? keyOf : textKey) {}
+  FieldTyper(int kind, LocalTexts& texts, KeyFn keyOf) : mKind(kind), mTexts(texts), mKeyOf(keyOf) {}
 
   // False when the text key cannot be used (the import gives way).
-  bool type(const char* p, size_t n, Cell& cell) {
+  bool type(const Unit* p, size_t n, Cell& cell) {
     cell = Cell{};
     if (n == 0) return true;
+    if constexpr (sizeof(Unit) == 1) {
+      return typeBytes(p, n, cell);
+    } else {
+      return typeUnits(p, n, cell);
+    }
+  }
+
+ private:
+  bool typeBytes(const char* p, size_t n, Cell& cell) {
     const char* nul = static_cast<const char*>(std::memchr(p, 0, n));
     const size_t cut = nul ? static_cast<size_t>(nul - p) : n;  // the cell reads a C string
     if (cut == 0) return true;
@@ -295,45 +362,62 @@ class FieldTyper {
     for (size_t i = 0; i < cut; ++i) ascii &= static_cast<unsigned char>(p[i]) < 0x80;
     if (ascii) {
       if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
-      return text(p, cut, cell);  // ASCII decodes to itself, so the bytes stand for the text
+      return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
     // Decoded first: a number needs ASCII digits, which no other byte decodes to,
     // but the rule is applied to the text as the cell would see it.
     if (mWide.size() < n + 1) mWide.resize(n + 1);
     const size_t m = decodeField(mKind, p, n, mWide.data());
     if (m == 0) return true;
-    if (mWide[0] != u'=') {
-      const int kind = numberKind(std::u16string_view(mWide.data(), m));
-      if (kind == 1) {
-        cell.kind = CELL_INT64;
-        cell.value = static_cast<uint64_t>(_wtoi64(mWide.data()));
-        return true;
-      }
-      if (kind == 2) {
-        cell.kind = CELL_DOUBLE;
-        cell.setDoubleBits(wcstod(mWide.data(), nullptr));
-        return true;
-      }
-    }
-    return text(p, n, cell);
+    if (mWide[0] != u'=' && typeNumber(std::u16string_view(mWide.data(), m), cell)) return true;
+    return text(p, n, p[0] == '=', false, cell);
   }
 
- private:
-  // A text cell for the field's bytes: kind 8 when it begins with '=' (an
-  // ASCII byte, so the text begins with it too), else kind 0.
-  bool text(const char* p, size_t n, Cell& cell) {
+  bool typeUnits(const char16_t* p, size_t n, Cell& cell) {
+    const size_t cut = std::u16string_view(p, n).find(u'\0');
+    if (cut == 0) return true;
+    if (cut != std::u16string_view::npos) n = cut;
+    const std::u16string_view t(p, n);
+    if (t[0] != u'=' && typeNumber(t, cell)) return true;
+    return text(reinterpret_cast<const char*>(p), n * 2, t[0] == u'=', false, cell);
+  }
+
+  static bool typeNumber(std::u16string_view t, Cell& cell) {
+    int64_t i = 0;
+    double d = 0;
+    switch (numberValue(t, i, d)) {  // the values of _wtoi64 and wcstod
+      case 1:
+        cell.kind = CELL_INT64;
+        cell.value = static_cast<uint64_t>(i);
+        return true;
+      case 2:
+        cell.kind = CELL_DOUBLE;
+        cell.setDoubleBits(d);
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // A text cell for the field's raw bytes: kind 8 when the text begins with
+  // '=', else kind 0.
+  bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
     if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
-    cell.kind = p[0] == '=' ? CELL_FORMULA : CELL_TEXT;
+    cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
     const uint64_t hash = bytesHash(p, n);
-    uint64_t known = 0;
-    if (mTexts.find(p, n, hash, known)) {
-      cell.value = known;
+    uint64_t key = 0;
+    if (mTexts.find(p, n, hash, key)) {
+      cell.value = key;
       return true;
     }
-    if (mWide.size() < n + 1) mWide.resize(n + 1);
-    const size_t m = decodeField(mKind, p, n, mWide.data());
-    const std::u16string_view t(mWide.data(), m);
-    const uint64_t key = mKeyOf(t);
+    if (ascii && mKeyOf == nullptr) {
+      key = asciiTextKey(p, n);
+    } else {
+      if (mWide.size() < n + 1) mWide.resize(n + 1);
+      const size_t m = decodeField(mKind, p, n, mWide.data());
+      const std::u16string_view t(mWide.data(), m);
+      key = mKeyOf ? mKeyOf(t) : textKey(t);
+    }
     if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
     cell.value = key;
     mTexts.add(p, n, hash, key);
@@ -342,44 +426,67 @@ class FieldTyper {
 
   int mKind;
   LocalTexts& mTexts;
-  uint64_t (*mKeyOf)(std::u16string_view);
+  KeyFn mKeyOf;
   std::vector<char16_t> mWide;
 };
 
-// Splits the record in the line buffer as CsvStream::splitLine does, typing
-// each field into `cells`. False on a key collision.
-bool typeRecord(const char* s, size_t len, char delimiter, bool quotes, FieldTyper& typer,
-                std::string& unquoted, std::vector<Cell>& cells) {
+// Index of the next delimiter in s[from, n), n when none; `from` starts a
+// character. With `doubleByte` (an ANSI file whose delimiter's byte may end a
+// GBK character: '|' and '\\' do), a lead byte 0x81-0xFE and the trail byte
+// 0x40-0xFE (not 0x7F) after it are one character, never a delimiter.
+size_t nextDelimiter(const char* s, size_t from, size_t n, char delimiter, bool doubleByte) {
+  if (!doubleByte) {
+    const void* hit = from < n ? std::memchr(s + from, delimiter, n - from) : nullptr;
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s) : n;
+  }
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
+  size_t i = from;
+  while (i < n && s[i] != delimiter) {
+    const bool pair = u[i] >= 0x81 && u[i] <= 0xFE && i + 1 < n && u[i + 1] >= 0x40 && u[i + 1] <= 0xFE &&
+                      u[i + 1] != 0x7F;
+    i += pair ? 2 : 1;
+  }
+  return std::min(i, n);
+}
+size_t nextDelimiter(const char16_t* s, size_t from, size_t n, char16_t delimiter, bool) {
+  while (from < n && s[from] != delimiter) ++from;
+  return from;
+}
+
+// Splits the record as BasicCsvStream::splitLine does, typing each field into
+// `cells`. False on a key that cannot be used.
+template <class Unit>
+bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool doubleByte, FieldTyper<Unit>& typer,
+                std::basic_string<Unit>& unquoted, std::vector<Cell>& cells) {
+  constexpr Unit QUOTE = '"';
   cells.clear();
   size_t i = 0;
   Cell cell;
   while (i < len) {
     size_t j;
     bool ok;
-    if (quotes && s[i] == '"') {
+    if (quotes && s[i] == QUOTE) {
       unquoted.clear();
       j = i + 1;
       while (j < len) {
-        if (s[j] == '"') {
-          if (j + 1 < len && s[j + 1] == '"') {
-            unquoted.push_back('"');
+        if (s[j] == QUOTE) {
+          if (j + 1 < len && s[j + 1] == QUOTE) {
+            unquoted.push_back(QUOTE);
             j += 2;
             continue;
           }
           ++j;
           break;
         }
-        const char* q = static_cast<const char*>(std::memchr(s + j, '"', len - j));
-        size_t run = q ? static_cast<size_t>(q - (s + j)) : len - j;
+        const size_t q = std::basic_string_view<Unit>(s + j, len - j).find(QUOTE);
+        const size_t run = q == std::basic_string_view<Unit>::npos ? len - j : q;
         unquoted.append(s + j, run);
         j += run;
       }
-      const void* d = std::memchr(s + j, delimiter, len - j);
-      j = d ? static_cast<size_t>(static_cast<const char*>(d) - s) : len;
+      j = nextDelimiter(s, j, len, delimiter, doubleByte);
       ok = typer.type(unquoted.data(), unquoted.size(), cell);
     } else {
-      const void* d = std::memchr(s + i, delimiter, len - i);
-      j = d ? static_cast<size_t>(static_cast<const char*>(d) - s) : len;
+      j = nextDelimiter(s, i, len, delimiter, doubleByte);
       ok = typer.type(s + i, j - i, cell);
     }
     if (!ok) return false;
@@ -396,48 +503,57 @@ bool typeRecord(const char* s, size_t len, char delimiter, bool quotes, FieldTyp
 
 // Phase 1: counts the records that start in the span and notes where the
 // last one ended. The last span runs to the end of the data.
+template <class Unit>
 void countSpan(ImportJob& job, Span& span, bool last) {
-  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect, job.blockBytes,
-                   WORKER_LINE_UNITS);
-  stream.seek(span.start);
+  auto stream = openStream<Unit>(job, span.start, job.blockBytes);
   uint64_t count = 0;
-  while (last || stream.offset() < span.limit) {
-    stream.skipRecord();
-    if (stream.lineLength() == 0 && stream.atEnd()) break;
+  while (last || stream->offset() < span.limit) {
+    stream->skipRecord();
+    if (stream->lineLength() == 0 && stream->atEnd()) break;
     ++count;
   }
   span.count = count;
-  span.end = stream.offset();
+  span.end = stream->offset();
 }
 
 // Phase 2: types the span's records into their rows.
-void fillSpan(ImportJob& job, Span& span, FieldTyper& typer) {
-  CDataCore& sheet = job.sheet;
-  CsvStream stream(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect, job.blockBytes,
-                   WORKER_LINE_UNITS);
-  stream.seek(span.start);
+template <class Unit>
+void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
+  auto stream = openStream<Unit>(job, span.start, job.blockBytes);
   const bool quotes = job.options.quoteDetect;
-  const uint64_t width = sheet.mColCount;
-  std::string unquoted;
+  const bool big = job.kind == RowReader::KIND_UTF16BE;
+  const unsigned char d = static_cast<unsigned char>(job.delimiter);
+  const bool doubleByte = job.kind == RowReader::KIND_ANSI && d >= 0x40 && d <= 0xFE && d != 0x7F;
+  const Unit delimiter = static_cast<Unit>(sizeof(Unit) == 1 ? job.delimiter : unitOf(job.delimiter));
+  const uint64_t width = job.width;
+  std::basic_string<Unit> unquoted, swapped;
   std::vector<Cell> cells;
   uint64_t reported = 0;
   for (uint64_t k = 0; k < span.count; ++k) {
-    stream.readRecord();
-    if (!typeRecord(stream.line(), stream.lineLength(), job.delimiter, quotes, typer, unquoted, cells)) {
+    const Unit* line = stream->readRecord();
+    size_t length = stream->lineLength();
+    if constexpr (sizeof(Unit) == 2) {
+      if (big) {
+        swapped.assign(line, length);
+        for (char16_t& u : swapped) u = swap16(u);
+        line = swapped.data();
+      }
+    }
+    if (!typeRecord<Unit>(line, length, delimiter, quotes, doubleByte, typer, unquoted, cells)) {
       job.failed = true;
       return;
     }
     const int64_t row = span.firstRow + static_cast<int64_t>(k);
-    // Each worker makes its own rows: they come from its own malloc arena and
-    // their pages are first touched here, on all threads at once.
+    // Each worker makes its own rows: they come from its own slab and their
+    // pages are first touched here, on all threads at once.
     const uint64_t rowCells = std::max<uint64_t>(width, cells.size() + 1);
-    Cell* cellsOfRow = newRow(rowCells);
+    Cell* cellsOfRow = rowalloc::allocRow(rowCells);
     if (cellsOfRow == nullptr) {
       job.failed = true;
       return;
     }
     job.rows[row] = cellsOfRow;
-    if (!cells.empty()) std::memcpy(cellsOfRow + 1, cells.data(), cells.size() * sizeof(Cell));
+    if (!cells.empty()) std::memcpy(static_cast<void*>(cellsOfRow + 1), cells.data(), cells.size() * sizeof(Cell));
     if (rowCells > width) {
       span.widest = std::max(span.widest, rowCells);
       span.wide.push_back({row, rowCells});
@@ -451,17 +567,21 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper& typer) {
   job.recordsDone += span.count - reported;
 }
 
-// The offset just after the first LF at or after `from`; `size` when none.
-uint64_t nextLineStart(int fd, uint64_t from, uint64_t size) {
-  char buf[65536];
-  while (from < size) {
-    ssize_t got = ::pread(fd, buf, sizeof buf, static_cast<off_t>(from));
-    if (got <= 0) return size;
-    const void* lf = std::memchr(buf, '\n', static_cast<size_t>(got));
-    if (lf) return from + static_cast<uint64_t>(static_cast<const char*>(lf) - buf) + 1;
-    from += static_cast<uint64_t>(got);
+// The offset just after the first line end at or after `from` (a unit
+// boundary for UTF-16 counted from `begin`); `size` when none.
+template <class Unit>
+uint64_t nextLineStart(const ImportJob& job, uint64_t begin, uint64_t from, uint64_t size) {
+  if constexpr (sizeof(Unit) == 2) from += (from - begin) % 2;
+  auto stream = openStream<Unit>(job, from, 65536, 1);
+  Unit lf = '\n';
+  if constexpr (sizeof(Unit) == 2) {
+    if (job.kind == RowReader::KIND_UTF16BE) lf = swap16(lf);
   }
-  return size;
+  for (;;) {
+    const Unit u = stream->nextUnit();
+    if (stream->atEnd()) return size;
+    if (u == lf) return stream->offset();
+  }
 }
 
 // Runs f(i) for i in [0, n) on n threads while the calling thread reports
@@ -493,18 +613,22 @@ void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress&
 
 unsigned workerCount(const IoOptions& options) { return threadCount(SIZE_MAX, 1, options.threads); }
 
-// Phase 1 for every span; false when a guessed start proved wrong.
-bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, int fd, uint64_t begin, uint64_t size,
+// Phase 1 for spans over [begin, limit) of data that ends at `size`; false
+// when a guessed start proved wrong. `begin` is a record start; `spans` holds
+// as many spans as wanted. The last span's last record may run past `limit`
+// (to `size` when limit is the end).
+template <class Unit>
+bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, uint64_t begin, uint64_t limit, uint64_t size,
                       RisingProgress& progress) {
   const size_t n = spans.size();
   for (size_t t = 0; t < n; ++t) {
-    uint64_t nominal = begin + (size - begin) * t / n;
-    spans[t].start = t == 0 ? begin : std::max(nextLineStart(fd, nominal, size), spans[t - 1].start);
+    const uint64_t nominal = begin + (limit - begin) * t / n;
+    spans[t].start = t == 0 ? begin : std::max(nextLineStart<Unit>(job, begin, nominal, size), spans[t - 1].start);
   }
-  for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : size;
+  for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : std::max(limit, spans[t].start);
   std::atomic<size_t> next{0};
   runWorkers(std::min<size_t>(workerCount(job.options), n), [&](size_t) {
-    for (size_t t; (t = next++) < n;) countSpan(job, spans[t], t + 1 == n);
+    for (size_t t; (t = next++) < n;) countSpan<Unit>(job, spans[t], t + 1 == n && limit >= size);
   }, job, 0, progress, 0, 0);
   if (job.failed) return false;
   for (size_t t = 0; t + 1 < n; ++t) {
@@ -531,94 +655,346 @@ bool widenSpan(Cell** rows, const Span& span, uint64_t width, uint64_t cells) {
 
 // After every row is made: when some records were wider than the first, all
 // rows (row 0 too) get the widest row's width, on every worker at once.
-bool widenRows(ImportJob& job, std::vector<Span>& spans, uint64_t width, RisingProgress& progress) {
+bool widenRows(ImportJob& job, std::vector<Span>& spans, RisingProgress& progress, uint64_t& widthOut) {
   uint64_t widest = 0;
   for (const Span& s : spans) widest = std::max(widest, s.widest);
+  widthOut = job.width;
   if (widest == 0) return true;
-  Cell* row0 = rowalloc::reallocRow(job.rows[0], width, widest);
+  Cell* row0 = rowalloc::reallocRow(job.rows[0], job.width, widest);
   if (row0 == nullptr) return false;
   job.rows[0] = row0;
   std::atomic<size_t> next{0};
   runWorkers(std::min<size_t>(workerCount(job.options), spans.size()), [&](size_t) {
     for (size_t t; (t = next++) < spans.size();) {
-      if (!widenSpan(job.rows, spans[t], width, widest)) job.failed = true;
+      if (!widenSpan(job.rows, spans[t], job.width, widest)) job.failed = true;
     }
   }, job, 0, progress, 0, 0);
   if (job.failed) return false;
-  job.sheet.mColCount = widest;
+  widthOut = widest;
   return true;
+}
+
+// The size of each worker's table of texts, from a sample of records at the
+// start of the data: room for about four times the distinct texts the sample
+// holds (fields that begin like a number are left out), so that the texts
+// that repeat stay in the table between hand-overs; the smallest table when
+// nearly every text is new (a table cannot save those a pool call).
+template <class Unit>
+size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
+  constexpr size_t SAMPLE_RECORDS = 16384;
+  constexpr size_t FEWEST = size_t{1} << 14, MOST = size_t{1} << 20;
+  auto stream = openStream<Unit>(job, begin, size_t{1} << 18);
+  const bool big = job.kind == RowReader::KIND_UTF16BE;
+  Unit delimiter = static_cast<Unit>(job.delimiter);
+  if constexpr (sizeof(Unit) == 2) delimiter = big ? swap16(unitOf(job.delimiter)) : unitOf(job.delimiter);
+  auto numeric = [big](Unit u) {
+    if constexpr (sizeof(Unit) == 2) u = big ? swap16(u) : u;
+    return (u >= '0' && u <= '9') || u == '-' || u == '.' || u == ' ' || u == '\t';
+  };
+  std::vector<uint64_t> hashes;
+  for (size_t k = 0; k < SAMPLE_RECORDS; ++k) {
+    const Unit* line = stream->readRecord();
+    const size_t length = stream->lineLength();
+    if (length == 0 && stream->atEnd()) break;
+    size_t i = 0;
+    while (i < length) {  // fields cut at every delimiter: close enough for an estimate
+      size_t j = i;
+      while (j < length && line[j] != delimiter) ++j;
+      if (j > i && !numeric(line[i])) {
+        hashes.push_back(bytesHash(reinterpret_cast<const char*>(line + i), (j - i) * sizeof(Unit)));
+      }
+      i = j + 1;
+    }
+  }
+  if (hashes.empty()) return FEWEST;
+  std::sort(hashes.begin(), hashes.end());
+  const size_t distinct = static_cast<size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
+  if (distinct * 10 > hashes.size() * 9) return FEWEST;
+  size_t slots = FEWEST;
+  while (slots < distinct * 4 && slots < MOST) slots *= 2;
+  return slots;
+}
+
+// Phase 2 and the widening over ready spans whose rows go to job.rows at
+// their firstRow: the workers type the records, hand their texts over and
+// widen the rows. False when the road gives way (the rows made stay in
+// job.rows, the rest null).
+template <class Unit>
+bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
+              RisingProgress& progress, int from, int to, uint64_t& width) {
+  std::atomic<size_t> nextSpan{0};
+  runWorkers(threads, [&](size_t w) {
+    LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads, job.localSlots);
+    FieldTyper<Unit> typer(job.kind, texts, job.options.keyOf);
+    for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan<Unit>(job, spans[t], typer);
+    texts.flush(true);
+    if (texts.collided()) job.failed = true;
+  }, job, total, progress, from, to);
+  return !job.failed && widenRows(job, spans, progress, width);
+}
+
+// Frees rows [first, end) of a row array (null entries are skipped).
+void freeRows(Cell** rows, uint64_t first, uint64_t end) {
+  for (uint64_t r = first; r < end; ++r) rowalloc::freeRow(rows[r]);
+}
+
+// Makes the sheet one of `total` + 1 rows whose rows 1.. the workers make:
+// row 0 from the sheet, `width` cells, the others null. False when the row
+// array cannot be had (the sheet is then empty).
+bool prepareRows(CDataCore& sheet, ImportJob& job, uint64_t total, uint64_t width) {
+  sheet.clear();
+  sheet.resize(1, static_cast<int32_t>(width));  // row 0, made by the sheet
+  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
+  if (rows == nullptr) {
+    sheet.clear();
+    return false;
+  }
+  std::fill(rows + 1, rows + total + 1, nullptr);
+  sheet.mDatas = job.rows = rows;
+  job.width = width;
+  // Room for one distinct text per record up front, so that the shards'
+  // tables do not grow under their locks while the workers add. (A pool
+  // that reaches that many texts has tables of this size anyway; pages of
+  // them that no text reaches are never touched.)
+  sheet.mPool.reserve(static_cast<size_t>(total));
+  return true;
+}
+
+// Undoes prepareRows after a failed fill: every row made freed, the sheet
+// emptied.
+void dropRows(CDataCore& sheet, Cell** rows, uint64_t total) {
+  freeRows(rows, 1, total + 1);
+  sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
+  sheet.clear();
+}
+
+template <class Unit>
+ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
+                         unsigned threads, RisingProgress& progress) {
+  // Several spans per worker, taken as workers come free: a worker that the
+  // machine slows down holds up the end by one small span at most.
+  std::vector<Span> spans(threads * SPANS_PER_WORKER);
+  if (!findRecordStarts<Unit>(job, spans, begin, size, size, progress)) return ParallelResult::GaveWay;
+  uint64_t total = 0;
+  for (Span& s : spans) {
+    s.firstRow = static_cast<int64_t>(total) + 1;
+    total += s.count;
+  }
+  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
+    return ParallelResult::NotTaken;
+  }
+  progress(10);
+  job.localSlots = localSlotsFromSample<Unit>(job, begin);
+  if (!prepareRows(sheet, job, total, firstFields + 1)) return ParallelResult::GaveWay;
+  uint64_t width = 0;
+  if (!fillRows<Unit>(sheet, job, spans, threads, total, progress, 10, 95, width)) {
+    dropRows(sheet, job.rows, total);
+    return ParallelResult::GaveWay;
+  }
+  sheet.mColCount = width;
+  sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
+  return ParallelResult::Done;
+}
+
+// Where the job's data lies and how many workers read it; false when the
+// road does not apply.
+bool planRoad(RowReader& reader, const IoOptions& options, uint64_t& begin, uint64_t& size, unsigned& threads) {
+  if (!options.parallel) return false;
+  if (reader.kind() != RowReader::KIND_UTF8 && reader.kind() != RowReader::KIND_ANSI && !isWide(reader.kind())) {
+    return false;
+  }
+  size = reader.byteStream() ? reader.byteStream()->fileSize() : reader.unitStream()->fileSize();
+  begin = static_cast<uint64_t>(reader.startOffset());
+  threads = workerCount(options);  // one worker too: the road without a text per field
+  return size > begin && size - begin >= options.minParallelBytes;
+}
+
+// The offset of the record with 1-based number `record` (counted from
+// `begin`), or `size` when the data ends first. Far records are found by
+// counting the records of the data in parallel, a growing stretch at a time,
+// the rest by skipping records one after another (also when the stretch's
+// guessed starts do not hold).
+template <class Unit>
+uint64_t recordOffset(ImportJob& job, uint64_t begin, uint64_t size, uint64_t record, unsigned threads,
+                      RisingProgress& progress) {
+  uint64_t offset = begin, skip = record - 1;
+  uint64_t stretch = uint64_t{job.blockBytes} * 16 * threads;
+  while (skip > PAGE_SKIP_ALONE && threads > 1 && offset < size) {
+    const uint64_t limit = std::min(size, offset + stretch);
+    std::vector<Span> spans(threads * SPANS_PER_WORKER);
+    if (!findRecordStarts<Unit>(job, spans, offset, limit, size, progress)) break;
+    bool within = false;
+    for (const Span& s : spans) {
+      if (s.count > skip) {
+        offset = s.start;
+        within = true;
+        break;
+      }
+      skip -= s.count;
+      offset = s.end;
+    }
+    if (within) break;
+    stretch *= 2;
+  }
+  job.failed = false;
+  auto stream = openStream<Unit>(job, offset, job.blockBytes);
+  for (uint64_t k = 0; k < skip; ++k) {
+    stream->skipRecord();
+    if (stream->lineLength() == 0 && stream->atEnd()) return size;
+  }
+  return stream->offset();
+}
+
+// The page's records from `start`: at most `want` of them, cut into spans of
+// exact starts. Returns the records found; `end` is where the last ended.
+template <class Unit>
+uint64_t scanPage(ImportJob& job, uint64_t start, uint64_t want, unsigned threads, std::vector<Span>& spans,
+                  int64_t firstRow, uint64_t& end) {
+  const uint64_t per = std::clamp<uint64_t>(want / (threads * SPANS_PER_WORKER) + 1, PAGE_SPAN_RECORDS,
+                                            PAGE_SPAN_RECORDS * 8);
+  auto stream = openStream<Unit>(job, start, job.blockBytes);
+  uint64_t found = 0;
+  Span span;
+  span.start = start;
+  span.firstRow = firstRow;
+  while (found < want) {
+    const uint64_t at = stream->offset();
+    stream->skipRecord();
+    if (stream->lineLength() == 0 && stream->atEnd()) break;
+    if (span.count == per) {
+      spans.push_back(std::move(span));
+      span = Span{};
+      span.start = at;
+      span.firstRow = firstRow + static_cast<int64_t>(found);
+    }
+    ++span.count;
+    ++found;
+  }
+  if (span.count != 0) spans.push_back(std::move(span));
+  end = stream->offset();
+  return found;
+}
+
+template <class Unit>
+ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
+                            bool keepHeader, int64_t firstRow, int64_t pageRows, TextPage& page, unsigned threads,
+                            RisingProgress& progress) {
+  const bool header = firstRow != 1 && keepHeader;
+  const uint64_t start = firstRow == 1 ? begin : recordOffset<Unit>(job, begin, size, firstRow, threads, progress);
+  if (job.failed || start >= size) return ParallelResult::NotTaken;
+  std::vector<Span> spans;
+  if (header) {  // row 1: the file's first record
+    Span first;
+    first.start = begin;
+    first.count = 1;
+    first.firstRow = 1;
+    spans.push_back(first);
+  }
+  uint64_t end = 0;
+  const uint64_t want = static_cast<uint64_t>(pageRows) - (header ? 1 : 0);
+  const uint64_t found = scanPage<Unit>(job, start, want, threads, spans, header ? 2 : 1, end);
+  if (found == 0) return ParallelResult::NotTaken;
+  progress(10);
+  const uint64_t total = found + (header ? 1 : 0);
+  if (!prepareRows(sheet, job, total, firstFields + 1)) return ParallelResult::GaveWay;
+  uint64_t width = 0;
+  if (!fillRows<Unit>(sheet, job, spans, threads, total, progress, 10, 95, width)) {
+    dropRows(sheet, job.rows, total);
+    return ParallelResult::GaveWay;
+  }
+  sheet.mColCount = width;
+  sheet.mRowCount = total + 1;
+  page.start = firstRow == 1 ? 0 : start;
+  page.end = end;
+  return ParallelResult::Done;
 }
 
 }  // namespace
 
 ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
                                  const IoOptions& options, RisingProgress& progress) {
-  if (!options.parallel) return ParallelResult::NotTaken;
-  if (reader.kind() != RowReader::KIND_UTF8 && reader.kind() != RowReader::KIND_ANSI) {
-    return ParallelResult::NotTaken;
-  }
-  CsvStream* stream = reader.byteStream();
-  const uint64_t size = stream->fileSize();
-  const uint64_t begin = static_cast<uint64_t>(stream->startOffset());
-  const unsigned threads = workerCount(options);
-  if (threads < 2 || size <= begin || size - begin < options.minParallelBytes) return ParallelResult::NotTaken;
-
+  uint64_t begin = 0, size = 0;
+  unsigned threads = 1;
+  if (!planRoad(reader, options, begin, size, threads)) return ParallelResult::NotTaken;
   // The first record's width, with the settled delimiter, sizes the sheet.
   reader.rewind();
   const size_t firstFields = reader.nextRow().size();
   reader.rewind();
-
-  FILE* f = _wfopen(path.c_str(), u"rb");
-  if (f == nullptr) return ParallelResult::NotTaken;
-  ImportJob job{path, options, sheet, reader.kind(), reader.delimiter(),
+  ImportJob job{path, options, reader.kind(), reader.delimiter(),
                 options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
-  // Several spans per worker, taken as workers come free: a worker that the
-  // machine slows down holds up the end by one small span at most.
-  std::vector<Span> spans(threads * SPANS_PER_WORKER);
-  const bool found = findRecordStarts(job, spans, fileno(f), begin, size, progress);
-  std::fclose(f);
-  if (!found) {
-    return ParallelResult::GaveWay;
-  }
+  return isWide(job.kind) ? readWhole<char16_t>(sheet, job, begin, size, firstFields, threads, progress)
+                          : readWhole<char>(sheet, job, begin, size, firstFields, threads, progress);
+}
 
-  uint64_t total = 0;
-  for (size_t t = 0; t < spans.size(); ++t) {
-    spans[t].firstRow = static_cast<int64_t>(total) + 1;
-    total += spans[t].count;
+ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
+                                  const IoOptions& options, size_t firstFields, bool keepHeader, int64_t firstRow,
+                                  int64_t pageRows, TextPage& page, RisingProgress& progress) {
+  uint64_t begin = 0, size = 0;
+  unsigned threads = 1;
+  if (!planRoad(reader, options, begin, size, threads)) return ParallelResult::NotTaken;
+  if (pageRows < 2 || firstRow < 1 || firstFields + 1 >= MAX_ROWS) return ParallelResult::NotTaken;
+  ImportJob job{path, options, reader.kind(), reader.delimiter(),
+                options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
+  return isWide(job.kind)
+             ? readPageRows<char16_t>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
+                                      threads, progress)
+             : readPageRows<char>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
+                                  threads, progress);
+}
+
+ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
+                                const IoOptions& options, size_t firstFields, bool sameHeader,
+                                RisingProgress& progress) {
+  uint64_t begin = 0, size = 0;
+  unsigned threads = 1;
+  if (!planRoad(reader, options, begin, size, threads)) return ParallelResult::NotTaken;
+  // The file's rows as a sheet of their own, read as a whole file is.
+  CDataCore added;
+  ImportJob job{path, options, reader.kind(), reader.delimiter(),
+                options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
+  const ParallelResult read =
+      isWide(job.kind) ? readWhole<char16_t>(added, job, begin, size, firstFields, threads, progress)
+                       : readWhole<char>(added, job, begin, size, firstFields, threads, progress);
+  if (read != ParallelResult::Done) return read;
+  // A text the sheet holds under a key that one of the file's texts has too
+  // is probed past by the sequential road: that road reads the file then.
+  bool clash = false;
+  added.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t) {
+    StringPool::Entry e;
+    if (!clash && sheet.mPool.lookup(key, e) && (e.len != len || std::memcmp(e.bytes, bytes, len) != 0)) clash = true;
+  });
+  if (clash) return ParallelResult::GaveWay;
+  progress(96);
+
+  const uint64_t rows = sheet.mRowCount, cols = sheet.mColCount;
+  const uint64_t fileRows = added.mRowCount - 1;  // records 1..
+  const uint64_t skipped = sameHeader ? 1 : 0;
+  const uint64_t next = rows == 0 ? 1 : rows;
+  const uint64_t total = next + fileRows - skipped;
+  if (static_cast<int64_t>(total) >= MAX_ROWS) return ParallelResult::NotTaken;
+  const uint64_t width = std::max(cols, added.mColCount);
+  if (sameHeader) {  // the repeated header row gives its texts back
+    Cell* first = added.mDatas[1];
+    for (uint64_t c = 0; c < added.mColCount; ++c) {
+      if (isPoolKind(first[c].kind)) added.release(first[c].value);
+    }
   }
-  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
-    return ParallelResult::NotTaken;
+  // The sheet's own rows (row 0 for a sheet without rows) at the new width.
+  sheet.resize(static_cast<int32_t>(next), static_cast<int32_t>(width));
+  // The added rows at that width too, then moved over.
+  if (added.mColCount < width) added.resize(static_cast<int32_t>(added.mRowCount), static_cast<int32_t>(width));
+  Cell** array = rowalloc::reallocArray(sheet.mDatas, next, total);
+  if (array == nullptr) throw "CDataGrid::resize: mDatas malloc error";
+  sheet.mDatas = array;
+  for (uint64_t r = 1 + skipped; r < added.mRowCount; ++r) {
+    array[next + r - 1 - skipped] = added.mDatas[r];
+    added.mDatas[r] = nullptr;  // the sheet owns it now
   }
-  progress(10);
-  sheet.clear();
-  sheet.resize(1, static_cast<int32_t>(firstFields + 1));  // row 0, made by the sheet
-  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
-  if (rows == nullptr) {
-    sheet.clear();  // the sequential road meets the shortage and reports it
-    return ParallelResult::NotTaken;
-  }
-  std::fill(rows + 1, rows + total + 1, nullptr);
-  sheet.mDatas = job.rows = rows;
-  // Room for one distinct text per record up front, so that the shards'
-  // tables do not grow under their locks while the workers add. (A pool
-  // that reaches that many texts has tables of this size anyway; pages of
-  // them that no text reaches are never touched.)
-  sheet.mPool.reserve(static_cast<size_t>(total));
-  std::atomic<size_t> nextSpan{0};
-  runWorkers(threads, [&](size_t w) {
-    LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads);
-    FieldTyper typer(job.kind, texts, options.keyOf);
-    for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan(job, spans[t], typer);
-    texts.flush(true);
-    if (texts.collided()) job.failed = true;
-  }, job, total, progress, 10, 95);
-  if (!job.failed && !widenRows(job, spans, firstFields + 1, progress)) job.failed = true;
-  if (job.failed) {
-    for (uint64_t r = 1; r <= total; ++r) rowalloc::freeRow(rows[r]);
-    sheet.mDatas = rowalloc::reallocArray(rows, total + 1, 1);  // shrinking: never fails
-    sheet.clear();
-    return ParallelResult::GaveWay;
-  }
-  sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
+  sheet.mRowCount = total;
+  // The texts: counts added under the keys the cells hold.
+  bool collided = false;
+  added.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
+    sheet.mPool.addCounted(key, bytes, len, count, collided);
+  });
   return ParallelResult::Done;
 }

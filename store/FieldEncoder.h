@@ -171,12 +171,8 @@ class FieldEncoder {
         return;
       }
       case CELL_DOUBLE: {
-        mScratch.clear();
-        appendDoubleText(mScratch, cell.asDouble());
-        char buf[512];
-        const size_t n = std::min(mScratch.size(), sizeof buf);
-        for (size_t i = 0; i < n; ++i) buf[i] = static_cast<char>(mScratch[i]);
-        appendAscii(buf, n, out);
+        char buf[DOUBLE_CHARS_MAX];
+        appendAscii(buf, doubleChars(cell.asDouble(), buf), out);
         return;
       }
       default:
@@ -193,16 +189,16 @@ class FieldEncoder {
       return;
     }
     const size_t at = out.size();
-    mScratch.clear();
     const Found& f = resolve(cell.value);
+    std::u16string_view text;
     if (f.present) {  // poolText: the entry's units up to the first NUL
       const char16_t* t = reinterpret_cast<const char16_t*>(f.entry.bytes);
       const size_t units = f.entry.len / 2;
       size_t n = 0;
       while (n < units && t[n] != 0) ++n;
-      mScratch.assign(t, n);
+      text = std::u16string_view(t, n);
     }
-    appendGeneric(mScratch, out);
+    appendGeneric(text, out);
     if (slot.used) {  // a text in use keeps its place once; the next miss takes it
       slot.used = false;
       return;
@@ -256,7 +252,6 @@ class FieldEncoder {
   std::vector<Found> mFound;
   Found mSpare;
   uint64_t mGeneration = 0;
-  std::u16string mScratch;
 };
 
 }  // namespace textout

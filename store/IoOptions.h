@@ -24,7 +24,8 @@ struct IoOptions {
   static IoOptions current();
 };
 
-// Which road a whole-file read took, for tests and benchmarks.
+// Which road a read of text took (a whole file, a page, an append), for tests
+// and benchmarks.
 enum class ReadRoad : uint8_t {
   None,        // no text read yet, or the file could not be opened
   Sequential,  // the sequential road from the start

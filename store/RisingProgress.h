@@ -12,12 +12,20 @@ class RisingProgress {
  public:
   explicit RisingProgress(CDataCore& sheet) : mSheet(sheet) {}
 
-  // Reports `percent` (kept below 100) when it is above the last report.
+  // Reports `percent`, placed in the current range and kept below its top, when
+  // it is above the last report.
   void operator()(int64_t percent) {
-    if (percent > 99) percent = 99;
+    if (mTo != 100 || mFrom != 0) percent = mFrom + (mTo - mFrom) * percent / 100;
+    if (percent > mTo - 1) percent = mTo - 1;
     if (percent <= mLast) return;
     mLast = percent;
     mSheet.reportProgress(percent);
+  }
+  // Values 0 .. 100 given from now on report from .. to (an operation that
+  // reports within a range of its caller's); (0, 100) reports them as given.
+  void setRange(int64_t from, int64_t to) {
+    mFrom = from;
+    mTo = to;
   }
   // The last report.
   void finish(int64_t percent = 100) {
@@ -28,4 +36,5 @@ class RisingProgress {
  private:
   CDataCore& mSheet;
   int64_t mLast = -1;
+  int64_t mFrom = 0, mTo = 100;
 };

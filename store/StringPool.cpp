@@ -289,9 +289,9 @@ StringPool::StringPool(int64_t* poolBytes)
 
 StringPool::~StringPool() = default;
 
-StringPool::Shard& StringPool::shardOf(uint64_t key) const {
-  return mShards[mix(key) >> (64 - SHARD_BITS)];
-}
+size_t StringPool::shardIndex(uint64_t key) { return size_t(mix(key) >> (64 - SHARD_BITS)); }
+
+StringPool::Shard& StringPool::shardOf(uint64_t key) const { return mShards[shardIndex(key)]; }
 
 void StringPool::addCounter(int64_t delta, bool atomic) {
   if (!mPoolBytes) return;
@@ -357,6 +357,40 @@ uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uin
   assert(total <= MAX_COUNT);
   Shard::setCount(e, total);
   return key;
+}
+
+void StringPool::addCountedBatch(const CountedText* texts, size_t n, bool& collided) {
+  if (n == 0) return;
+  Shard& s = shardOf(texts[0].key);
+  int64_t added = 0;
+  try {
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.mask == 0) s.growTable(n);
+    for (size_t k = 0; k < n; ++k) {
+      const CountedText& t = texts[k];
+      assert(&shardOf(t.key) == &s);
+      if (t.len == 0 || t.count == 0) continue;
+      uint64_t i = s.probe(t.key);
+      if (s.slots[i] == 0) {
+        assert(t.count <= MAX_COUNT);
+        s.create(t.key, t.bytes, t.len, t.count);
+        added += accountedBytes(t.len);
+        continue;
+      }
+      char* e = s.at(s.slots[i]);
+      if (Shard::lenOf(e) != t.len || std::memcmp(Shard::bytesOf(e), t.bytes, t.len) != 0) {
+        collided = true;
+        continue;
+      }
+      const uint64_t total = Shard::countOf(e) + t.count;
+      assert(total <= MAX_COUNT);
+      Shard::setCount(e, total);
+    }
+  } catch (...) {  // out of memory: the entries made so far are counted
+    addCounter(added, true);
+    throw;
+  }
+  if (added) addCounter(added, true);
 }
 
 void StringPool::release(uint64_t key) {

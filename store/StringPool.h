@@ -56,6 +56,18 @@ class StringPool {
   // caller then redoes its work sequentially through intern()). `collided` is never
   // cleared here. len 0 or count 0 returns 0 and changes nothing.
   uint64_t addCounted(uint64_t key, const void* bytes, size_t len, uint64_t count, bool& collided);
+  // addCounted for a batch of texts that all lie in one shard (shardIndex of every key
+  // the same): the shard's lock is taken once and the byte counter changed once. A text
+  // whose key is held by different bytes sets `collided` and is skipped.
+  struct CountedText {
+    uint64_t key;
+    const void* bytes;
+    size_t len;
+    uint64_t count;
+  };
+  void addCountedBatch(const CountedText* texts, size_t n, bool& collided);
+  // The shard that holds `key` (0 .. SHARD_COUNT - 1).
+  static size_t shardIndex(uint64_t key);
 
   // Drops one reference; removes the entry when none is left. An absent key does nothing.
   void release(uint64_t key);

@@ -95,28 +95,28 @@ std::u16string formatDouble(const char16_t* format, double value) {
   return out;
 }
 
-void appendDoubleText(std::u16string& out, double value) {
-  char buf[512];
-  if (!std::isfinite(value)) {
-    int n = std::snprintf(buf, sizeof buf, "%.8f", value);
-    appendAscii(out, buf, size_t(n));
-    return;
-  }
+size_t doubleChars(double value, char* buf) {
+  if (!std::isfinite(value)) return size_t(std::snprintf(buf, DOUBLE_CHARS_MAX, "%.8f", value));
   char* end;
   if (std::fabs(value) < 1e7) {
     // Here an ulp is below 1e-8, so the trimmed "%.8f" text, when it reads back exactly,
     // is the shortest exact text too: one shortest conversion gives the answer.
-    end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+    end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed).ptr;
   } else {
-    end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 8).ptr;
+    end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed, 8).ptr;
     while (end[-1] == '0') --end;  // trim "%.8f": trailing zeros, then a trailing '.'
     if (end[-1] == '.') --end;
     double back = 0;
     std::from_chars(buf, end, back);
     if (back != value)
-      end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+      end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed).ptr;
   }
-  appendAscii(out, buf, size_t(end - buf));
+  return size_t(end - buf);
+}
+
+void appendDoubleText(std::u16string& out, double value) {
+  char buf[DOUBLE_CHARS_MAX];
+  appendAscii(out, buf, doubleChars(value, buf));
 }
 
 std::u16string doubleText(double value) {

@@ -2,6 +2,7 @@
 // conversions, CSV quoting, path pieces, column letters, lower-casing, line iteration.
 // None keeps state or reports errors other than through its result.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,9 @@ std::u16string formatDouble(const char16_t* format, double value);
 std::u16string doubleText(double value);
 // Appends doubleText(value) to `out` (no temporary string).
 void appendDoubleText(std::u16string& out, double value);
+// doubleText(value) as ASCII bytes into `buf` (DOUBLE_CHARS_MAX bytes); returns its length.
+constexpr size_t DOUBLE_CHARS_MAX = 512;
+size_t doubleChars(double value, char* buf);
 // The decimal text of an integer.
 std::u16string int64Text(int64_t value);
 

@@ -8,6 +8,7 @@
 
 #include "store/DataCore.h"
 #include "store/FastImport.h"
+#include "store/RisingProgress.h"
 #include "store/RowReader.h"
 #include "store/TextHelpers.h"
 
@@ -55,6 +56,17 @@ Record firstRecord(RowReader& reader) {
 }
 
 
+ReadRoad roadOf(ParallelResult result) {
+  switch (result) {
+    case ParallelResult::Done:
+      return ReadRoad::Parallel;
+    case ParallelResult::GaveWay:
+      return ReadRoad::GaveWay;
+    default:
+      return ReadRoad::Sequential;
+  }
+}
+
 // The sequential whole-file import, from the reader's start: count, size the
 // sheet once, fill it record by record.
 bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progress) {
@@ -100,9 +112,7 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
     ok = true;
   } else {
     const ParallelResult parallel = readAllInParallel(*this, reader, path, options, progress);
-    mLastIo.road = parallel == ParallelResult::Done      ? ReadRoad::Parallel
-                   : parallel == ParallelResult::GaveWay ? ReadRoad::GaveWay
-                                                         : ReadRoad::Sequential;
+    mLastIo.road = roadOf(parallel);
     ok = parallel == ParallelResult::Done || readAllRecords(*this, reader, progress);
   }
   progress.finish();
@@ -131,6 +141,17 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   // than the rest of the file allocates no rows for records it never reads).
   const int64_t pageRows =
       std::min<int64_t>(int64_t{rowCount} + (keepHeader && firstRow != 1 ? 1 : 0), MAX_ROWS - 1);
+  const ParallelResult parallel = readPageInParallel(sheet, reader, path, options, first.size(), keepHeader,
+                                                     firstRow, pageRows, page, progress);
+  sheet.mLastIo.road = roadOf(parallel);
+  if (parallel == ParallelResult::Done) {
+    page.delimiter = reader.delimiter();
+    page.encoding = reader.kind();
+    progress.finish();
+    reader.close();
+    return true;
+  }
+  // Otherwise the sheet is empty and the reader still just after the first record.
   const int32_t cols = static_cast<int32_t>(first.size() + 1);
   sheet.resize(static_cast<int32_t>(std::min<int64_t>(pageRows, 65536) + 1), cols);
   int64_t next = 1;
@@ -191,12 +212,15 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
     default:
       break;
   }
+  const IoOptions options = ioOptions();
   RowReader reader;
-  reader.open(path, delimiter, ioOptions());
+  reader.open(path, delimiter, options);
   if (reader.kind() == RowReader::KIND_NONE) return false;
   RisingProgress progress(*this);
   progress(progressFrom);
-  const uint64_t count = reader.countRows();
+  // Text files are counted once the parallel road has declined them.
+  const bool text = reader.byteStream() != nullptr || reader.unitStream() != nullptr;
+  uint64_t count = text ? 0 : reader.countRows();
   Record first = reader.nextRow();
   if (first.empty() && reader.atEnd()) {
     progress.finish(progressTo);
@@ -206,6 +230,19 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   bool sameHeader = !isHeaderEmpty() && static_cast<int64_t>(first.size()) == cols - 1;
   for (size_t j = 0; sameHeader && j < first.size(); ++j) {
     sameHeader = first[j] == getText(1, static_cast<int32_t>(j + 1));
+  }
+  progress.setRange(progressFrom, progressTo);
+  const ParallelResult parallel = appendInParallel(*this, reader, path, options, first.size(), sameHeader, progress);
+  progress.setRange(0, 100);
+  mLastIo.road = roadOf(parallel);
+  if (parallel == ParallelResult::Done) {
+    progress.finish(progressTo);
+    reader.close();
+    return true;
+  }
+  if (text) {
+    count = reader.countRows();
+    first = reader.nextRow();  // counting rewound the stream
   }
   int64_t next = rows == 0 ? 1 : rows;
   const int64_t total = static_cast<int64_t>(count) + (sameHeader ? rows - 1 : next);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <tuple>
 #include <vector>
 
 #include "store/DataCore.h"
@@ -20,13 +21,20 @@ std::string numberedLines(int from, int to) {
   return out;
 }
 
-class PagedRead : public ::testing::TestWithParam<size_t> {
+// Each case at several block sizes, on the sequential road and on the
+// parallel one (every file large enough for it, three workers).
+class PagedRead : public ::testing::TestWithParam<std::tuple<size_t, bool>> {
  protected:
   ScratchDir dir;
   CDataCore sheet;
   TextPage page;
 
-  void SetUp() override { sheet.mIoTuning.blockBytes = GetParam(); }
+  void SetUp() override {
+    sheet.mIoTuning.blockBytes = std::get<0>(GetParam());
+    sheet.mIoTuning.parallel = std::get<1>(GetParam());
+    sheet.mIoTuning.minParallelBytes = 0;
+    sheet.mIoTuning.threads = 3;
+  }
   bool readPage(const std::string& bytes, bool keepHeader, int32_t firstRow, int32_t rows) {
     writeBytes(dir.native("big.csv"), bytes);
     page = TextPage{};
@@ -101,7 +109,8 @@ TEST_P(PagedRead, RecordsTheDetectedDelimiterAndLeavesOffsetsOnAnEmptyFile) {
   EXPECT_EQ(page.end, 9u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead, ::testing::Values(1, 3, 7, 0));
+INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead,
+                         ::testing::Combine(::testing::Values(1, 3, 7, 0), ::testing::Bool()));
 
 TEST(PagedReadMember, WritesBothOffsetsThroughItsReferences) {
   ScratchDir dir;
