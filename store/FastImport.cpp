@@ -768,6 +768,24 @@ void dropRows(CDataCore& sheet, Cell** rows, uint64_t total) {
   sheet.clear();
 }
 
+// The sheet of `total` records from ready spans: sized, filled by the
+// workers (their tables of texts sized from the records at `sample`) and
+// widened. GaveWay leaves it empty.
+template <class Unit>
+ParallelResult makeSheet(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads,
+                         uint64_t total, size_t firstFields, uint64_t sample, RisingProgress& progress) {
+  job.localSlots = localSlotsFromSample<Unit>(job, sample);
+  if (!prepareRows(sheet, job, total, firstFields + 1)) return ParallelResult::GaveWay;
+  uint64_t width = 0;
+  if (!fillRows<Unit>(sheet, job, spans, threads, total, progress, 10, 95, width)) {
+    dropRows(sheet, job.rows, total);
+    return ParallelResult::GaveWay;
+  }
+  sheet.mColCount = width;
+  sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
+  return ParallelResult::Done;
+}
+
 template <class Unit>
 ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
                          unsigned threads, RisingProgress& progress) {
@@ -784,16 +802,7 @@ ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint6
     return ParallelResult::NotTaken;
   }
   progress(10);
-  job.localSlots = localSlotsFromSample<Unit>(job, begin);
-  if (!prepareRows(sheet, job, total, firstFields + 1)) return ParallelResult::GaveWay;
-  uint64_t width = 0;
-  if (!fillRows<Unit>(sheet, job, spans, threads, total, progress, 10, 95, width)) {
-    dropRows(sheet, job.rows, total);
-    return ParallelResult::GaveWay;
-  }
-  sheet.mColCount = width;
-  sheet.mRowCount = total + 1;  // every row is made and as wide as the sheet: whole again
-  return ParallelResult::Done;
+  return makeSheet<Unit>(sheet, job, spans, threads, total, firstFields, begin, progress);
 }
 
 // Where the job's data lies and how many workers read it; false when the
@@ -895,15 +904,9 @@ ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, ui
   const uint64_t found = scanPage<Unit>(job, start, want, threads, spans, header ? 2 : 1, end);
   if (found == 0) return ParallelResult::NotTaken;
   progress(10);
-  const uint64_t total = found + (header ? 1 : 0);
-  if (!prepareRows(sheet, job, total, firstFields + 1)) return ParallelResult::GaveWay;
-  uint64_t width = 0;
-  if (!fillRows<Unit>(sheet, job, spans, threads, total, progress, 10, 95, width)) {
-    dropRows(sheet, job.rows, total);
-    return ParallelResult::GaveWay;
-  }
-  sheet.mColCount = width;
-  sheet.mRowCount = total + 1;
+  const ParallelResult made =
+      makeSheet<Unit>(sheet, job, spans, threads, found + (header ? 1 : 0), firstFields, start, progress);
+  if (made != ParallelResult::Done) return made;
   page.start = firstRow == 1 ? 0 : start;
   page.end = end;
   return ParallelResult::Done;
