@@ -22,7 +22,7 @@
 #include "commands/DeleteDuplicate.h"
 #include "commands/SortAction.h"
 #include "store/DataCore.h"
-#include "store/TextHelpers.h"
+#include "platform/CodePage.h"
 
 #include "bench/BenchClock.h"
 

@@ -17,9 +17,9 @@
 
 #include "bench/BenchClock.h"
 #include "platform/display/Backend.h"
-#include "platform/gdi/gdi.h"
-#include "platform/user/desktop.h"
-#include "platform/user/user.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/User.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "store/DataCore.h"
+#include "platform/CodePage.h"
 #include "store/Parallel.h"
-#include "store/TextHelpers.h"
 
 #include "bench/BenchClock.h"
 

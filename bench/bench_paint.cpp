@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
 
 namespace {

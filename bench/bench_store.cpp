@@ -28,8 +28,8 @@
 #include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
+#include "platform/CodePage.h"
 #include "store/RowReader.h"
-#include "store/TextHelpers.h"
 #include "store/TextImport.h"
 
 #include "bench/BenchClock.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

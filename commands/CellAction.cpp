@@ -6,8 +6,8 @@
 #include "commands/FillPattern.h"
 #include "commands/Record.h"
 #include "commands/VisibleCells.h"
-#include "platform/crt.h"
-#include "store/TextHelpers.h"
+#include "platform/Crt.h"
+#include "store/NumberText.h"
 #include "store/TextKey.h"
 
 CCellAction::CCellAction(CDataCore* core, const Selection* selection)

@@ -1,6 +1,6 @@
 #include "commands/CellText.h"
 
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 
 std::u16string_view poolTextView(const CDataCore& core, uint64_t key) {
   if (key == 0) return {};

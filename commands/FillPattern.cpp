@@ -1,6 +1,6 @@
 #include "commands/FillPattern.h"
 
-#include "platform/crt.h"
+#include "platform/Crt.h"
 
 static bool isIdentChar(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "commands/Record.h"
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 #include "store/TextKey.h"
 
 namespace {

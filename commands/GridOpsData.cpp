@@ -5,7 +5,7 @@
 #include "commands/FilterAction.h"
 #include "commands/GridOps.h"
 #include "commands/SortAction.h"
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 
 void CGridOps::sort(bool ascending, bool expand) {
   if (editLocked()) return;

@@ -3,7 +3,7 @@
 
 #include <pcre2.h>
 
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 
 namespace {
 

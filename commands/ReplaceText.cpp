@@ -1,6 +1,7 @@
 #include "commands/ReplaceText.h"
 
-#include "store/TextHelpers.h"
+#include "store/ColumnName.h"
+#include "store/NumberText.h"
 
 namespace {
 

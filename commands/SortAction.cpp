@@ -7,7 +7,7 @@
 #include "store/Parallel.h"
 #include "commands/ParallelSort.h"
 #include "commands/Record.h"
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "platform/user/paint.h"
+#include "platform/user/Paint.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "controls/ScriptSurface.h"
-#include "platform/gdi/gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 class CCanvas : public ScriptSurface {
  public:

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 using SyntaxColors = std::map<std::u16string, COLORREF>;
 

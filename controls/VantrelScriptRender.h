@@ -23,7 +23,7 @@
 #include "controls/ScriptSurface.h"
 #include "controls/ScriptToken.h"
 #include "controls/SyntaxColors.h"
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 // One coloured piece of text on the surface.
 struct TokenRun {

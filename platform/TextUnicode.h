@@ -1,7 +1,7 @@
 // Statistical test for UTF-16 text with the low byte first and no byte order
 // mark: the stand-in for the system call of the same name.
 #pragma once
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 // Answers whether the first `len` bytes of `buf` look like UTF-16LE text.
 // Every test is always applied; `result` may be null, and when it is given it

@@ -2,12 +2,12 @@
 // types, the windowing and kernel calls, drawing (GDI and GDI+), the text and
 // file shims.
 #pragma once
-#include "platform/wintypes.h"
-#include "platform/codepage.h"
-#include "platform/controls/controls.h"
-#include "platform/crt.h"
-#include "platform/fileio.h"
-#include "platform/gdi/gdi.h"
+#include "platform/WinTypes.h"
+#include "platform/CodePage.h"
+#include "platform/controls/Controls.h"
+#include "platform/Crt.h"
+#include "platform/FileIo.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
-#include "platform/resources/resources.h"
-#include "platform/user/user.h"
+#include "platform/resources/Resources.h"
+#include "platform/user/User.h"

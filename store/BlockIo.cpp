@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 
 bool fileSizeOf(FILE* f, uint64_t& size) {
   struct stat st;

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 
 namespace {
 

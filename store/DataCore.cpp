@@ -8,9 +8,10 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "platform/crt.h"
+#include "platform/Crt.h"
 #include "store/Alloc.h"
-#include "store/TextHelpers.h"
+#include "store/CsvQuote.h"
+#include "store/NumberText.h"
 #include "store/TextKey.h"
 
 namespace {

@@ -30,22 +30,13 @@
 
 #include "store/Cell.h"
 #include "store/DataIntf.h"
+#include "store/Encoding.h"
 #include "store/FilterState.h"
 #include "store/IoOptions.h"
 #include "store/Range.h"
 #include "store/StringPool.h"
 #include "store/TextMap.h"
 #include "store/ValueHandler.h"
-
-// Text encodings of delimited files.
-enum TextEncoding : int32_t {
-  ENC_NONE = 0,  // the file cannot be read
-  ENC_UTF8 = 1,  // UTF-8 with BOM
-  ENC_UTF16LE = 2,
-  ENC_UTF16BE = 3,
-  ENC_ANSI = 4,  // the system code page (GBK); the default
-  ENC_UTF8_NOBOM = 5,
-};
 
 // Callback (sender, value). Slot 3 is the progress callback: (the sheet's address, percent).
 using ProgressFn = std::function<void(uint64_t, int64_t)>;

@@ -6,8 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 #include "store/DataCore.h"
+#include "store/DelimitedWriter.h"
 #include "store/FieldEncoder.h"
 #include "store/Parallel.h"
 #include "store/RisingProgress.h"
@@ -18,10 +19,6 @@ using namespace textout;
 namespace {
 
 constexpr size_t WRITE_BATCH_ROWS = 16384;
-
-bool writeAll(FILE* f, const std::string& bytes) {
-  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
 
 
 // Lines of the given rows, built in batches on several threads and written
@@ -44,7 +41,7 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
       buf.clear();
       const size_t end = std::min(rows.size(), (b + 1) * batchRows);
       encoder.appendLines(rows, b * batchRows, end, buf);
-      if (!writeAll(out, buf)) return false;
+      if (!writeAllBytes(out, buf)) return false;
       afterBatch(rows[end - 1]);
     }
     return true;
@@ -99,7 +96,7 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
         break;
       }
     }
-    ok = writeAll(out, ring[b % ringSize]);
+    ok = writeAllBytes(out, ring[b % ringSize]);
     if (ok) afterBatch(rows[std::min(rows.size(), (b + 1) * batchRows) - 1]);
     std::lock_guard<std::mutex> guard(lock);
     ready[b % ringSize] = 0;
@@ -112,6 +109,10 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
 }
 
 }  // namespace
+
+bool writeAllBytes(FILE* f, const std::string& bytes) {
+  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+}
 
 size_t CDataCore::writeBom(FILE* f) {
   const std::string mark = bomOf(mSaveEncoding);
@@ -180,7 +181,7 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
   std::string line;
   if (ok && withHeader && mRowCount >= 2) {
     encoder.appendLine(1, line);
-    ok = writeAll(out, line);
+    ok = writeAllBytes(out, line);
   }
   const int64_t valueStep = (int64_t{progressTo} - progressFrom) / 100;
   const int64_t rowStep = (int64_t{endRow} - firstRow) / 100;
@@ -190,7 +191,7 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
   for (int32_t r = first; ok && r < end; ++r) {
     line.clear();
     encoder.appendLine(r, line);
-    ok = writeAll(out, line);
+    ok = writeAllBytes(out, line);
     if (rowStep != 0 && r % rowStep == 0) {
       // Never to progressTo before the end (100 would close the display).
       reportProgress(std::min<int64_t>(value, std::max<int64_t>(progressFrom, int64_t{progressTo} - 1)));

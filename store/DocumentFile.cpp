@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 #include "store/Alloc.h"
 #include "store/BlockIo.h"
 #include "store/DataCore.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/TextUnicode.h"
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 
 namespace {
 

@@ -3,8 +3,16 @@
 #include <cstdint>
 #include <string>
 
-// TextEncoding (ENC_NONE .. ENC_UTF8_NOBOM) is declared with the sheet.
-#include "store/DataCore.h"
+// Text encodings of delimited files; a sheet keeps the one it was read in and the
+// one it is saved in.
+enum TextEncoding : int32_t {
+  ENC_NONE = 0,  // the file cannot be read
+  ENC_UTF8 = 1,  // UTF-8 with BOM
+  ENC_UTF16LE = 2,
+  ENC_UTF16BE = 3,
+  ENC_ANSI = 4,  // the system code page (GBK); the default
+  ENC_UTF8_NOBOM = 5,
+};
 
 // The encoding of the file at `path`, judged from its byte order mark or, when
 // it has none, from its first 1024 bytes: the statistical UTF-16LE test, then

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/crt.h"
+#include "platform/Crt.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
 

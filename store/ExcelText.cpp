@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "store/TextHelpers.h"
+#include "platform/AsciiCase.h"
+#include "store/NumberText.h"
 
 bool isXlsxPath(const std::u16string& path) {
   if (path.size() < 4) return false;

@@ -10,15 +10,15 @@
 #include <thread>
 #include <vector>
 
-#include "platform/codepage.h"
-#include "platform/crt.h"
-#include "platform/fileio.h"
+#include "platform/CodePage.h"
+#include "platform/Crt.h"
+#include "platform/FileIo.h"
 #include "store/Alloc.h"
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
 #include "store/RowReader.h"
-#include "store/TextHelpers.h"
+#include "store/NumberText.h"
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 

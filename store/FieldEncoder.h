@@ -10,9 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "platform/CodePage.h"
 #include "store/DataCore.h"
-#include "store/TextHelpers.h"
+#include "store/CsvQuote.h"
+#include "store/NumberText.h"
 
 namespace textout {
 

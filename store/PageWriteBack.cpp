@@ -10,21 +10,18 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 #include "store/DataCore.h"
+#include "store/DelimitedWriter.h"
 #include "store/FieldEncoder.h"
+#include "store/PageWriteBack.h"
 #include "store/RisingProgress.h"
-#include "store/TextImport.h"
 
 using namespace textout;
 
 namespace {
 
 constexpr size_t COPY_CHUNK = 524288;
-
-bool writeAll(FILE* f, const std::string& bytes) {
-  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
 
 // Copies bytes [from, from + n) of `in` to `out` in 512 KB chunks, calling
 // report(copied) after each chunk. False on a short read or write.
@@ -66,7 +63,7 @@ bool writePageHead(RisingProgress& progress, FILE* in, FILE* out, const TextPage
   if (page.start == 0) {
     std::string mark = ownMark(in, page.encoding);
     written = mark.size();
-    return writeAll(out, mark);
+    return writeAllBytes(out, mark);
   }
   const uint64_t step = page.start / 20;
   uint64_t lastReport = 0;
@@ -129,7 +126,7 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
     for (int32_t r = fromRow1 ? 1 : 2; ok && r < static_cast<int32_t>(sheet.mRowCount); ++r) {
       line.clear();
       encoder.appendLine(r, line);
-      ok = writeAll(out, line);
+      ok = writeAllBytes(out, line);
       rowBytes += line.size();
       if (step != 0 && r % step == 0) progress(counter++);
     }

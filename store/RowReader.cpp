@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "platform/fileio.h"
+#include "platform/FileIo.h"
 #include "platform/xl/xl.h"
 #include "store/Encoding.h"
-#include "store/TextHelpers.h"
+#include "platform/CodePage.h"
 
 namespace {
 

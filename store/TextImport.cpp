@@ -10,7 +10,7 @@
 #include "store/FastImport.h"
 #include "store/RisingProgress.h"
 #include "store/RowReader.h"
-#include "store/TextHelpers.h"
+#include "store/FilePath.h"
 
 namespace {
 

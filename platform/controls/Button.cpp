@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "platform/controls/ControlBase.h"
-#include "platform/user/state.h"
+#include "platform/user/State.h"
 
 namespace platform::controls {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/user/classes.h"
-#include "platform/user/state.h"
+#include "platform/user/Classes.h"
+#include "platform/user/State.h"
 
 namespace platform::controls {
 

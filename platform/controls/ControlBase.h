@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/controls/controls.h"
-#include "platform/gdi/gdi.h"
-#include "platform/user/user.h"
+#include "platform/controls/Controls.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
 
 namespace platform::controls {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace platform::controls {
 

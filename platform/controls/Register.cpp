@@ -1,6 +1,6 @@
 // Registration of the standard control classes.
 #include "platform/controls/ControlBase.h"
-#include "platform/user/classes.h"
+#include "platform/user/Classes.h"
 
 namespace platform::controls {
 void registerButton();

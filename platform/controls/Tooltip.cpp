@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "platform/controls/ControlBase.h"
-#include "platform/user/timer.h"
+#include "platform/user/Timer.h"
 
 namespace platform::controls {
 

@@ -2,7 +2,7 @@
 // the link control, with WM_NOTIFY and its structures. Layouts follow the
 // platform's 64-bit layouts (TOOLINFOW is 72 bytes).
 #pragma once
-#include "platform/user/types.h"
+#include "platform/user/Types.h"
 
 constexpr UINT WM_NOTIFY = 0x004E;
 

@@ -1,11 +1,11 @@
 // The display backend: the layer's top-level windows as GTK 3 windows on the
 // desktop (X11 or Wayland). The layer opens it by itself when a display is
-// present (platform/user/desktop.h); nothing else calls GTK.
+// present (platform/user/Desktop.h); nothing else calls GTK.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "platform/user/desktop.h"
+#include "platform/user/Desktop.h"
 
 namespace platform::display {
 

@@ -9,7 +9,7 @@
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/Text.h"
 #include "platform/display/TopWindow.h"
-#include "platform/user/user.h"
+#include "platform/user/User.h"
 
 namespace platform::display {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <optional>
 
-#include "platform/user/blocking.h"
+#include "platform/user/Blocking.h"
 
 namespace platform::display {
 

@@ -13,7 +13,7 @@
 #include "platform/display/Text.h"
 #include "platform/gdi/Surface.h"
 #include "platform/png/Png.h"
-#include "platform/resources/resources.h"
+#include "platform/resources/Resources.h"
 
 extern char** environ;
 

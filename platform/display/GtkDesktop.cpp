@@ -8,10 +8,10 @@
 #include "platform/display/FileTypes.h"
 #include "platform/display/Text.h"
 #include "platform/display/TopWindow.h"
-#include "platform/resources/resources.h"
-#include "platform/user/clipboard.h"
-#include "platform/user/state.h"
-#include "platform/user/user.h"
+#include "platform/resources/Resources.h"
+#include "platform/user/Clipboard.h"
+#include "platform/user/State.h"
+#include "platform/user/User.h"
 
 namespace platform::display {
 

@@ -12,7 +12,7 @@
 
 #include "platform/display/Keymap.h"
 #include "platform/display/MenuTracker.h"
-#include "platform/user/desktop.h"
+#include "platform/user/Desktop.h"
 
 namespace platform::display {
 

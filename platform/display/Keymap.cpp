@@ -3,7 +3,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include "platform/user/constants.h"
+#include "platform/user/Constants.h"
 
 namespace platform::display {
 

@@ -5,8 +5,8 @@
 
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/TopWindow.h"
-#include "platform/user/menustate.h"
-#include "platform/user/user.h"
+#include "platform/user/MenuState.h"
+#include "platform/user/User.h"
 
 namespace platform::display {
 

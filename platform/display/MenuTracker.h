@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/gdi/Surface.h"
-#include "platform/user/types.h"
+#include "platform/user/Types.h"
 
 namespace platform::display {
 

@@ -1,8 +1,8 @@
 // UTF-8 of the toolkit and UTF-16 of the layer.
 #include "platform/display/Text.h"
 
-#include "platform/codepage.h"
-#include "platform/user/window.h"
+#include "platform/CodePage.h"
+#include "platform/user/Window.h"
 
 namespace platform::display {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace platform::display {
 

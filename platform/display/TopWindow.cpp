@@ -5,11 +5,11 @@
 
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/Text.h"
-#include "platform/user/dropfiles.h"
-#include "platform/user/imm.h"
-#include "platform/user/inject.h"
-#include "platform/user/state.h"
-#include "platform/user/user.h"
+#include "platform/user/DropFiles.h"
+#include "platform/user/Imm.h"
+#include "platform/user/Inject.h"
+#include "platform/user/State.h"
+#include "platform/user/User.h"
 
 namespace platform::display {
 

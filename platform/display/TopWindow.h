@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/Surface.h"
-#include "platform/user/desktop.h"
+#include "platform/user/Desktop.h"
 
 namespace platform::display {
 

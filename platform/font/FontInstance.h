@@ -37,8 +37,8 @@ class FontInstance {
   virtual ~FontInstance();
   FontInstance(const FontInstance&) = delete;
   FontInstance& operator=(const FontInstance&) = delete;
-  const FontMetrics& metrics() const { return metrics_; }
-  const std::u16string& family() const { return family_; }
+  const FontMetrics& metrics() const { return mMetrics; }
+  const std::u16string& family() const { return mFamily; }
 
   // The glyph of one UTF-16 code unit (a lone surrogate gives the missing-
   // glyph box) and of a code point beyond the BMP. Rendered on first use and
@@ -48,20 +48,20 @@ class FontInstance {
 
  protected:
   virtual Glyph render(char32_t cp) = 0;  // cp 0xFFFFFFFF: the missing glyph
-  FontMetrics metrics_;
-  std::u16string family_;
+  FontMetrics mMetrics;
+  std::u16string mFamily;
 
  private:
-  // Code-unit cache: 256 pages of 256 entries, filled under lock_, read
+  // Code-unit cache: 256 pages of 256 entries, filled under mLock, read
   // without it. A null entry is a glyph not rendered yet; entries and pages
   // never change once set, so readers need only acquire loads.
   struct Page {
     std::atomic<const Glyph*> glyphs[256] = {};
   };
-  std::atomic<Page*> pages_[256] = {};
-  std::mutex lock_;  // guards filling, others_ and owned_
-  std::vector<std::pair<char32_t, const Glyph*>> others_;  // code points beyond the BMP
-  std::vector<std::unique_ptr<Glyph>> owned_;              // every glyph rendered
+  std::atomic<Page*> mPages[256] = {};
+  std::mutex mLock;  // guards filling, mOthers and mOwned
+  std::vector<std::pair<char32_t, const Glyph*>> mOthers;  // code points beyond the BMP
+  std::vector<std::unique_ptr<Glyph>> mOwned;              // every glyph rendered
 };
 
 // What a LOGFONTW asks for, reduced to what selects a FontInstance.

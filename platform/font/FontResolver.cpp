@@ -143,7 +143,7 @@ bool faceFile(FcPattern* p, FaceFile* out) {
 }
 
 // The best face for the name, then up to three others for missing glyphs.
-bool lookUp(const std::u16string& face, FreeTypeFontSpec* want) {
+bool lookUp(const std::u16string& face, FreeTypeFontRequest* want) {
   std::lock_guard<std::mutex> guard(configLock());
   FcConfig* cfg = config();
   if (!cfg) return false;
@@ -189,7 +189,7 @@ Cache& cache() {
 std::shared_ptr<FontInstance> makeFont(const std::u16string& folded, const FontRequest& r) {
   int cell = r.height > 0 ? r.height : r.height < 0 ? -r.height : 16;
   if (folded == foldAscii(kTestFontFace)) return std::make_shared<TestFont>(cell, r.weight);
-  FreeTypeFontSpec want;
+  FreeTypeFontRequest want;
   want.height = r.height;
   want.weight = r.weight;
   for (const char16_t* song : kSongFaces) want.emIsCell = want.emIsCell || folded == song;

@@ -75,7 +75,7 @@ struct FreeTypeFont::Face {
   bool bitmapStrike = false;  // the size selected an embedded bitmap strike
 };
 
-std::unique_ptr<FreeTypeFont> FreeTypeFont::open(const FreeTypeFontSpec& want) {
+std::unique_ptr<FreeTypeFont> FreeTypeFont::open(const FreeTypeFontRequest& want) {
   std::unique_ptr<FreeTypeFont> font(new FreeTypeFont);
   if (!library() || !font->loadFace(want.primary, want, true)) return nullptr;
   for (const FaceFile& f : want.fallbacks) font->loadFace(f, want, false);
@@ -84,7 +84,7 @@ std::unique_ptr<FreeTypeFont> FreeTypeFont::open(const FreeTypeFontSpec& want) {
 
 FreeTypeFont::~FreeTypeFont() {
   std::lock_guard<std::mutex> g(libraryLock());
-  for (Face* f : faces_) {
+  for (Face* f : mFaces) {
     FT_Done_Face(f->face);
     delete f;
   }
@@ -92,7 +92,7 @@ FreeTypeFont::~FreeTypeFont() {
 
 // Opens one face at the size the request asks for. The primary face also fixes
 // the metrics; fallback faces get the primary's pixels per em.
-bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& want, bool primary) {
+bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontRequest& want, bool primary) {
   FT_Face face = nullptr;
   {
     std::lock_guard<std::mutex> g(libraryLock());
@@ -106,30 +106,30 @@ bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& want, 
     int h = want.height ? want.height : 16;
     if (want.emIsCell) {
       ppem = std::abs(h);
-      metrics_.height = std::abs(h);
+      mMetrics.height = std::abs(h);
     } else if (h > 0) {
       ppem = h * upem / (asc + desc);
-      metrics_.height = h;
+      mMetrics.height = h;
     } else {
       ppem = -h;
-      metrics_.height = static_cast<int>(std::lround(ppem * (asc + desc) / upem));
+      mMetrics.height = static_cast<int>(std::lround(ppem * (asc + desc) / upem));
     }
-    metrics_.height = std::max(metrics_.height, 1);
-    metrics_.ascent = static_cast<int>(std::lround(metrics_.height * double(asc) / (asc + desc)));
-    metrics_.descent = metrics_.height - metrics_.ascent;
-    metrics_.internalLeading = std::max(0, metrics_.height - static_cast<int>(std::lround(ppem)));
+    mMetrics.height = std::max(mMetrics.height, 1);
+    mMetrics.ascent = static_cast<int>(std::lround(mMetrics.height * double(asc) / (asc + desc)));
+    mMetrics.descent = mMetrics.height - mMetrics.ascent;
+    mMetrics.internalLeading = std::max(0, mMetrics.height - static_cast<int>(std::lround(ppem)));
     auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     int avg = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : face->max_advance_width / 2;
-    metrics_.aveCharWidth = static_cast<int>(std::lround(avg * ppem / upem));
-    metrics_.maxCharWidth = static_cast<int>(std::lround(face->max_advance_width * ppem / upem));
-    embolden_ = want.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
-    metrics_.weight = want.weight ? want.weight : 400;
-    metrics_.overhang = 0;
-    family_.clear();
-    for (const char* p = face->family_name; p && *p; ++p) family_ += static_cast<char16_t>(static_cast<unsigned char>(*p));
-    ppem_ = ppem;
+    mMetrics.aveCharWidth = static_cast<int>(std::lround(avg * ppem / upem));
+    mMetrics.maxCharWidth = static_cast<int>(std::lround(face->max_advance_width * ppem / upem));
+    mEmbolden = want.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
+    mMetrics.weight = want.weight ? want.weight : 400;
+    mMetrics.overhang = 0;
+    mFamily.clear();
+    for (const char* p = face->family_name; p && *p; ++p) mFamily += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    mPpem = ppem;
   } else {
-    ppem = ppem_;
+    ppem = mPpem;
   }
   FT_F26Dot6 size = static_cast<FT_F26Dot6>(std::lround(std::max(ppem, 1.0) * 64));
   if (FT_Set_Char_Size(face, 0, size, 72, 72)) {
@@ -141,15 +141,15 @@ bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontSpec& want, 
   f->face = face;
   f->bitmapStrike = FT_HAS_FIXED_SIZES(face) && face->size->metrics.y_ppem == std::lround(ppem) &&
                     std::abs(ppem - std::lround(ppem)) < 1e-9;
-  faces_.push_back(f);
+  mFaces.push_back(f);
   return true;
 }
 
 Glyph FreeTypeFont::render(char32_t cp) {
-  Face* face = faces_[0];
+  Face* face = mFaces[0];
   FT_UInt index = 0;
   if (cp != 0xFFFFFFFF) {
-    for (Face* f : faces_) {
+    for (Face* f : mFaces) {
       if ((index = FT_Get_Char_Index(f->face, cp)) != 0) {
         face = f;
         break;
@@ -160,11 +160,11 @@ Glyph FreeTypeFont::render(char32_t cp) {
   FT_Int32 flags = face->bitmapStrike ? FT_LOAD_DEFAULT : FT_LOAD_TARGET_LIGHT;
   if (FT_Load_Glyph(face->face, index, flags)) return g;
   FT_GlyphSlot slot = face->face->glyph;
-  if (embolden_) FT_GlyphSlot_Embolden(slot);
+  if (mEmbolden) FT_GlyphSlot_Embolden(slot);
   if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) return g;
   g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
   g.left = slot->bitmap_left;
-  g.top = metrics_.ascent - slot->bitmap_top;
+  g.top = mMetrics.ascent - slot->bitmap_top;
   copyBitmap(slot->bitmap, &g);
   return g;
 }

@@ -13,7 +13,7 @@ struct FaceFile {
   int index = 0;
 };
 
-struct FreeTypeFontSpec {
+struct FreeTypeFontRequest {
   FaceFile primary;
   std::vector<FaceFile> fallbacks;  // tried in order for characters the primary lacks
   int height = 0;                   // lfHeight
@@ -27,7 +27,7 @@ struct FreeTypeFontSpec {
 class FreeTypeFont final : public FontInstance {
  public:
   // Null when the primary face cannot be loaded.
-  static std::unique_ptr<FreeTypeFont> open(const FreeTypeFontSpec& want);
+  static std::unique_ptr<FreeTypeFont> open(const FreeTypeFontRequest& want);
   ~FreeTypeFont() override;
 
  protected:
@@ -36,10 +36,10 @@ class FreeTypeFont final : public FontInstance {
  private:
   struct Face;
   FreeTypeFont() = default;
-  bool loadFace(const FaceFile& file, const FreeTypeFontSpec& want, bool primary);
-  std::vector<Face*> faces_;  // faces_[0] is the primary
-  bool embolden_ = false;
-  double ppem_ = 0;           // pixels per em of the primary face
+  bool loadFace(const FaceFile& file, const FreeTypeFontRequest& want, bool primary);
+  std::vector<Face*> mFaces;  // mFaces[0] is the primary
+  bool mEmbolden = false;
+  double mPpem = 0;           // pixels per em of the primary face
 };
 
 }  // namespace gdi

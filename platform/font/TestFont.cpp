@@ -6,17 +6,17 @@ namespace gdi {
 
 TestFont::TestFont(int h, int weight) {
   h = std::max(h, 1);
-  family_ = kTestFontFace;
-  metrics_.height = h;
-  metrics_.descent = h / 4;
-  metrics_.ascent = h - h / 4;
-  metrics_.aveCharWidth = std::max(h / 2, 1);
-  metrics_.maxCharWidth = h;
-  metrics_.weight = weight ? weight : 400;
+  mFamily = kTestFontFace;
+  mMetrics.height = h;
+  mMetrics.descent = h / 4;
+  mMetrics.ascent = h - h / 4;
+  mMetrics.aveCharWidth = std::max(h / 2, 1);
+  mMetrics.maxCharWidth = h;
+  mMetrics.weight = weight ? weight : 400;
 }
 
 Glyph TestFont::render(char32_t cp) {
-  const int h = metrics_.height;
+  const int h = mMetrics.height;
   Glyph g;
   g.advance = cp < 0x1100 ? std::max(h / 2, 1) : h;
   g.solid = true;

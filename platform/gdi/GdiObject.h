@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/Surface.h"
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace gdi {
 

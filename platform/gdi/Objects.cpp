@@ -3,7 +3,7 @@
 
 #include "platform/font/FontInstance.h"
 #include "platform/gdi/GdiObject.h"
-#include "platform/gdi/gdi.h"
+#include "platform/gdi/Gdi.h"
 
 namespace gdi {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/font/FontInstance.h"
 #include "platform/gdi/Surface.h"
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace gdi::raster {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <algorithm>
 
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace gdi {
 

@@ -7,7 +7,7 @@
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Raster.h"
 #include "platform/gdi/Rect.h"
-#include "platform/gdi/gdi.h"
+#include "platform/gdi/Gdi.h"
 
 using namespace gdi;
 

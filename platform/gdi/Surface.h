@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 // Pixels are 0x00RRGGBB, row-major, width * height of them. The top byte is
 // kept 0 by every drawing call.

@@ -4,7 +4,7 @@
 // clip (window clip and selected region) and, within that, to the Graphics'
 // clip. Fills are aliased: a rectangle covers exactly its integer pixels.
 #pragma once
-#include "platform/wintypes.h"
+#include "platform/WinTypes.h"
 
 namespace Gdiplus {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/blocking.h"
+#include "platform/user/Blocking.h"
 
 namespace testdriver {
 

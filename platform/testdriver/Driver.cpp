@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/png/Png.h"
-#include "platform/user/desktop.h"
-#include "platform/user/inject.h"
-#include "platform/user/state.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/Inject.h"
+#include "platform/user/State.h"
 
 namespace testdriver {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/gdi/Surface.h"
-#include "platform/user/inject.h"
-#include "platform/user/user.h"
+#include "platform/user/Inject.h"
+#include "platform/user/User.h"
 
 namespace testdriver {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/user.h"
+#include "platform/user/User.h"
 
 namespace testdriver {
 

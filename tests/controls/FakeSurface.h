@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "controls/ScriptSurface.h"
-#include "store/TextHelpers.h"
+#include "platform/CodePage.h"
 
 class FakeSurface : public ScriptSurface {
  public:

@@ -9,7 +9,7 @@
 
 #include "controls/ExprtkLexer.h"
 #include "controls/ScriptLexer.h"
-#include "store/TextHelpers.h"
+#include "platform/CodePage.h"
 
 enum class Lang { C, Python, Exprtk };
 

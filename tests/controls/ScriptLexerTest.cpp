@@ -2,7 +2,7 @@
 // lines, and bounded reading at every possible end of a text.
 #include <gtest/gtest.h>
 
-#include "LexerHarness.h"
+#include "tests/controls/LexerHarness.h"
 #include "controls/ScriptChars.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "FakeSurface.h"
+#include "tests/controls/FakeSurface.h"
 #include "controls/VantrelCRender.h"
 #include "controls/VantrelExprtkRender.h"
 #include "controls/VantrelPyRender.h"

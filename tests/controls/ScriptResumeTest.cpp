@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeSurface.h"
+#include "tests/controls/FakeSurface.h"
 #include "controls/VantrelCRender.h"
 #include "controls/VantrelExprtkRender.h"
 #include "controls/VantrelPyRender.h"

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <limits>
 
-#include "SheetFixture.h"
+#include "tests/store/SheetFixture.h"
 #include "store/TextKey.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "SheetFixture.h"
+#include "tests/store/SheetFixture.h"
 #include "store/FilterState.h"
 #include "store/TextKey.h"
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "store/DataCore.h"
-#include "store/TextHelpers.h"
+#include "tests/support/TextConvert.h"
 
 using Table = std::vector<std::vector<std::string>>;
 
-inline std::string u8(const std::u16string& s) { return wideToUtf8(s); }
-inline std::u16string w(const std::string& s) { return utf8ToWide(s); }
+using testsupport::u8;
+using testsupport::w;
 
 // A sheet of table.size() data rows and the widest row's data columns, each cell typed
 // by setTextTyped (empty strings stay empty).

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "SheetFixture.h"
+#include "tests/store/SheetFixture.h"
 #include "store/Alloc.h"
 
 namespace {

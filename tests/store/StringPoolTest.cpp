@@ -6,7 +6,7 @@
 #include <random>
 #include <thread>
 
-#include "SheetFixture.h"
+#include "tests/store/SheetFixture.h"
 #include "store/StringPool.h"
 #include "store/TextKey.h"
 

@@ -11,8 +11,8 @@
 
 #include <thread>
 
-#include "platform/user/desktop.h"
-#include "platform/user/inject.h"
+#include "platform/user/Desktop.h"
+#include "platform/user/Inject.h"
 
 namespace displaytest {
 

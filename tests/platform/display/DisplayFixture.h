@@ -12,8 +12,8 @@
 
 #include "platform/display/Backend.h"
 #include "platform/gdi/Surface.h"
-#include "platform/gdi/gdi.h"
-#include "platform/user/user.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
 
 struct _XDisplay;
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "tests/platform/display/DisplayFixture.h"
-#include "platform/resources/resources.h"
+#include "platform/resources/Resources.h"
 
 namespace displaytest {
 namespace {

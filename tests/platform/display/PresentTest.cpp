@@ -2,7 +2,7 @@
 // small invalidation presents only its own rectangle.
 #include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
-#include "platform/user/state.h"
+#include "platform/user/State.h"
 
 namespace displaytest {
 namespace {

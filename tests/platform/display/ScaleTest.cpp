@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/user/state.h"
+#include "platform/user/State.h"
 #include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {

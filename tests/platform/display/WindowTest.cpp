@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "tests/platform/display/DisplayFixture.h"
-#include "platform/user/desktop.h"
+#include "platform/user/Desktop.h"
 
 namespace displaytest {
 namespace {

@@ -1,0 +1,41 @@
+// The hook that answers blocking calls.
+#include "platform/user/Blocking.h"
+
+#include <mutex>
+
+#include "platform/user/Desktop.h"
+
+namespace platform {
+
+namespace {
+std::mutex hookMutex;
+BlockingHook& hook() {
+  static auto* h = new BlockingHook;
+  return *h;
+}
+}  // namespace
+
+BlockingHook setBlockingHook(BlockingHook next) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  BlockingHook previous = std::move(hook());
+  hook() = std::move(next);
+  return previous;
+}
+
+bool blockingHookInstalled() {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  return static_cast<bool>(hook());
+}
+
+std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
+  BlockingHook h;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    h = hook();
+  }
+  if (h) return h(call);
+  if (Desktop* d = desktop()) return d->answer(call);  // native choosers, popup menus
+  return std::nullopt;
+}
+
+}  // namespace platform

@@ -1,0 +1,162 @@
+// Keyboard focus, activation of top-level windows and mouse capture.
+#include <algorithm>
+
+#include "platform/user/Desktop.h"
+#include "platform/user/Input.h"
+#include "platform/user/State.h"
+#include "platform/user/Window.h"
+
+using namespace platform::user;
+
+namespace {
+
+// Moves the focus without any activation: WM_KILLFOCUS to the old window,
+// then WM_SETFOCUS to the new one unless the first message moved it again.
+HWND setFocusWindow(HWND hwnd) {
+  State& s = state();
+  HWND old = s.focus;
+  if (old == hwnd) return old;
+  s.focus = hwnd;
+  if (WindowRef w = findWindow(old)) callProc(w, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (s.focus != hwnd) return old;
+  if (WindowRef w = findWindow(hwnd)) callProc(w, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  return old;
+}
+
+bool canActivate(const WindowRef& w) {
+  return w && !w->destroying && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
+}
+
+}  // namespace
+
+namespace platform::user {
+
+// WM_NCACTIVATE and WM_ACTIVATE (WA_INACTIVE) to the window losing the
+// activation, then to the one gaining it; the focus follows into the newly
+// active window unless its handlers placed it inside already.
+void setActive(HWND hwnd, WORD how) {
+  State& s = state();
+  HWND old = s.active;
+  if (old == hwnd) return;
+  s.active = hwnd;
+  if (hwnd) {
+    auto& z = s.topLevels;
+    if (auto it = std::find(z.begin(), z.end(), hwnd); it != z.end()) {
+      z.erase(it);
+      z.insert(z.begin(), hwnd);
+    }
+    if (platform::Desktop* d = platform::desktop()) d->windowActivated(hwnd);
+  }
+  if (WindowRef w = findWindow(old)) {
+    callProc(w, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(hwnd));
+    callProc(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
+  }
+  if (s.active != hwnd) return;
+  if (WindowRef w = findWindow(hwnd)) {
+    callProc(w, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
+    callProc(w, WM_ACTIVATE, MAKEWPARAM(how, 0), reinterpret_cast<LPARAM>(old));
+  }
+  if (s.active != hwnd) return;
+  if (!hwnd) {
+    if (s.focus) setFocusWindow(nullptr);
+  } else if (!s.focus || GetAncestor(s.focus, GA_ROOT) != hwnd) {
+    setFocusWindow(hwnd);
+  }
+}
+
+// The owner when it can take the activation, else the topmost other visible
+// enabled top-level window, else none. Windows owned by a window being
+// destroyed are not candidates: they go with it.
+void activateOther(HWND leaving) {
+  State& s = state();
+  WindowRef w = findWindow(leaving);
+  WindowRef next = w ? findWindow(w->owner) : nullptr;
+  auto doomed = [&](const WindowRef& c) {
+    int depth = 0;  // owners set through GWLP_HWNDPARENT could form a loop
+    for (WindowRef o = c ? findWindow(c->owner) : nullptr; o && depth < 64; o = findWindow(o->owner), ++depth)
+      if (o->destroying) return true;
+    return false;
+  };
+  if (!canActivate(next)) {
+    next = nullptr;
+    for (HWND t : s.topLevels) {
+      WindowRef c = findWindow(t);
+      if (t != leaving && canActivate(c) && !doomed(c)) {
+        next = c;
+        break;
+      }
+    }
+  }
+  setActive(next ? next->handle : nullptr, WA_ACTIVE);
+}
+
+void forgetWindow(HWND hwnd) {
+  State& s = state();
+  if (s.focus == hwnd) s.focus = nullptr;
+  if (s.active == hwnd) s.active = nullptr;
+  if (s.capture == hwnd) s.capture = nullptr;
+  if (s.caret.owner == hwnd) s.caret = Caret{};
+  std::erase_if(s.timers, [&](const Timer& t) { return t.hwnd == hwnd; });
+}
+
+}  // namespace platform::user
+
+HWND SetFocus(HWND hwnd) {
+  State& s = state();
+  HWND previous = s.focus;
+  if (hwnd) {
+    WindowRef w = findWindow(hwnd);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+    if (hwnd == s.focus) return hwnd;
+    for (WindowRef cur = w; cur; cur = findWindow(cur->parent))
+      if (cur->style & WS_DISABLED) return nullptr;
+    WindowRef top = topLevelOf(w);
+    if (s.active != top->handle) {
+      setActive(top->handle, WA_ACTIVE);
+      if (s.active != top->handle || !IsWindow(hwnd)) return nullptr;
+    }
+  }
+  setFocusWindow(hwnd);
+  return previous;
+}
+
+HWND GetFocus() { return state().focus; }
+
+HWND SetActiveWindow(HWND hwnd) {
+  State& s = state();
+  HWND previous = s.active;
+  WindowRef w = findWindow(hwnd);
+  if (hwnd && (!w || w->isChild())) return nullptr;
+  setActive(hwnd, WA_ACTIVE);
+  return previous;
+}
+
+HWND GetActiveWindow() { return state().active; }
+HWND GetForegroundWindow() { return state().active; }
+
+HWND SetCapture(HWND hwnd) {
+  State& s = state();
+  HWND previous = s.capture;
+  s.capture = hwnd;
+  if (previous != hwnd)
+    if (platform::Desktop* d = platform::desktop()) d->captureChanged(hwnd);
+  if (previous && previous != hwnd)
+    if (WindowRef w = findWindow(previous))
+      callProc(w, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  return previous;
+}
+
+BOOL ReleaseCapture() {
+  State& s = state();
+  HWND previous = s.capture;
+  s.capture = nullptr;
+  if (previous)
+    if (platform::Desktop* d = platform::desktop()) d->captureChanged(nullptr);
+  if (WindowRef w = findWindow(previous)) callProc(w, WM_CAPTURECHANGED, 0, 0);
+  return TRUE;
+}
+
+HWND GetCapture() { return state().capture; }

@@ -1,0 +1,200 @@
+// Update regions, WM_PAINT selection, BeginPaint/EndPaint and window DCs on
+// the top-level window's surface.
+#include "platform/user/Paint.h"
+
+#include <unordered_map>
+
+#include "platform/user/Desktop.h"
+#include "platform/user/Message.h"
+#include "platform/user/State.h"
+#include "platform/user/Window.h"
+
+using namespace platform::user;
+
+namespace {
+
+// A DC handed out: it keeps its surface alive until released; what it may
+// have drawn (its clip) is told to the desktop then.
+struct LiveDC {
+  std::shared_ptr<Surface> surface;
+  HWND top = nullptr;  // null for the screen DC
+  RECT clip{};         // surface pixels
+};
+
+std::unordered_map<HDC, LiveDC>& liveDCs() {
+  static auto* dcs = new std::unordered_map<HDC, LiveDC>;
+  return *dcs;
+}
+
+HDC makeDC(const WindowRef& w, const RECT* within) {
+  WindowRef top = topLevelOf(w);
+  if (!top->surface) resizeSurface(*top);
+  POINT origin = clientOriginInSurface(*w);
+  RECT clip = visibleClientInSurface(*w);
+  if (within) {
+    RECT r = *within;
+    OffsetRect(&r, origin.x, origin.y);
+    if (!IntersectRect(&clip, &clip, &r)) clip = RECT{0, 0, 0, 0};
+  }
+  HDC dc = createSurfaceDC(top->surface.get(), origin, clip);
+  if (dc) liveDCs()[dc] = LiveDC{top->surface, top->handle, clip};
+  return dc;
+}
+
+bool releaseDC(HDC dc) {
+  auto it = liveDCs().find(dc);
+  if (it == liveDCs().end()) return false;
+  LiveDC live = it->second;
+  deleteSurfaceDC(dc);
+  liveDCs().erase(it);
+  if (live.top && !IsRectEmpty(&live.clip))
+    if (platform::Desktop* d = platform::desktop()) d->surfaceDrawn(live.top, live.clip);
+  return true;
+}
+
+HWND paintSearch(const WindowRef& w, HWND filter, std::thread::id thread) {
+  if (!(w->style & WS_VISIBLE)) return nullptr;
+  if (w->thread == thread && !IsRectEmpty(&w->update) &&
+      (!filter || w->handle == filter || IsChild(filter, w->handle)))
+    return w->handle;
+  for (HWND c : w->children)
+    if (WindowRef child = findWindow(c))
+      if (HWND found = paintSearch(child, filter, thread)) return found;
+  return nullptr;
+}
+
+void updateNow(const WindowRef& w) {
+  if (!isVisible(*w)) return;
+  if (!IsRectEmpty(&w->update)) callProc(w, WM_PAINT, 0, 0);
+  std::vector<HWND> children = w->children;
+  for (HWND c : children)
+    if (WindowRef child = findWindow(c)) updateNow(child);
+}
+
+}  // namespace
+
+namespace platform::user {
+
+void invalidate(const WindowRef& w, const RECT* rect, bool erase) {
+  SIZE cs = clientSize(*w);
+  RECT client{0, 0, cs.cx, cs.cy};
+  RECT r = client;
+  if (rect && !IntersectRect(&r, rect, &client)) return;
+  if (IsRectEmpty(&r)) return;
+  UnionRect(&w->update, &w->update, &r);
+  if (erase) w->erasePending = true;
+  if (w->style & WS_CLIPCHILDREN) return;
+  for (HWND c : w->children) {
+    WindowRef child = findWindow(c);
+    if (!child || !(child->style & WS_VISIBLE)) continue;
+    RECT under;
+    if (!IntersectRect(&under, &r, &child->rect)) continue;
+    RECT in = nonClientInsets(*child);
+    OffsetRect(&under, -(child->rect.left + in.left), -(child->rect.top + in.top));
+    invalidate(child, &under, erase);
+  }
+}
+
+void invalidateParentArea(const Window& w) {
+  if (WindowRef parent = findWindow(w.parent)) invalidate(parent, &w.rect, true);
+}
+
+HWND findWindowToPaint(HWND filter, std::thread::id thread) {
+  std::vector<HWND> tops = state().topLevels;
+  for (HWND t : tops)
+    if (WindowRef w = findWindow(t))
+      if (HWND found = paintSearch(w, filter, thread)) return found;
+  return nullptr;
+}
+
+}  // namespace platform::user
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+  if (!hwnd) {
+    std::vector<HWND> tops = state().topLevels;
+    for (HWND t : tops)
+      if (WindowRef w = findWindow(t)) invalidate(w, nullptr, erase);
+    return TRUE;
+  }
+  WindowRef w = findWindow(hwnd);
+  if (!w) return FALSE;
+  invalidate(w, rect, erase);
+  return TRUE;
+}
+
+// Removes `rect` from the update box when what is left is still a box;
+// otherwise the box stays (it may cover a little more than needed).
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+  WindowRef w = findWindow(hwnd);
+  if (!w) return FALSE;
+  RECT& u = w->update;
+  if (!rect) {
+    u = RECT{};
+    w->erasePending = false;
+    return TRUE;
+  }
+  const RECT& v = *rect;
+  bool spansX = v.left <= u.left && v.right >= u.right;
+  bool spansY = v.top <= u.top && v.bottom >= u.bottom;
+  if (spansX && spansY) u = RECT{};
+  else if (spansX && v.top <= u.top && v.bottom > u.top) u.top = v.bottom;
+  else if (spansX && v.bottom >= u.bottom && v.top < u.bottom) u.bottom = v.top;
+  else if (spansY && v.left <= u.left && v.right > u.left) u.left = v.right;
+  else if (spansY && v.right >= u.right && v.left < u.right) u.right = v.left;
+  if (IsRectEmpty(&u)) {
+    u = RECT{};
+    w->erasePending = false;
+  }
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL) {
+  WindowRef w = findWindow(hwnd);
+  if (!w) return FALSE;
+  if (rect) *rect = IsRectEmpty(&w->update) ? RECT{0, 0, 0, 0} : w->update;
+  return !IsRectEmpty(&w->update);
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+  WindowRef w = findWindow(hwnd);
+  if (!w) return FALSE;
+  updateNow(w);
+  return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  WindowRef w = findWindow(hwnd);
+  if (!w || !ps) return nullptr;
+  RECT update = IsRectEmpty(&w->update) ? RECT{0, 0, 0, 0} : w->update;
+  bool erase = w->erasePending;
+  w->update = RECT{};
+  w->erasePending = false;
+  *ps = PAINTSTRUCT{};
+  ps->hdc = makeDC(w, &update);
+  ps->rcPaint = update;
+  if (erase && ps->hdc)
+    ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;
+  return ps->hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
+  if (ps && ps->hdc) releaseDC(ps->hdc);
+  return TRUE;
+}
+
+HDC GetDC(HWND hwnd) {
+  if (!hwnd) {
+    static auto* screen = [] {
+      auto s = std::make_shared<Surface>();
+      s->resize(1, 1);
+      return new std::shared_ptr<Surface>(s);
+    }();
+    HDC dc = createSurfaceDC(screen->get(), POINT{0, 0}, RECT{0, 0, 1, 1});
+    if (dc) liveDCs()[dc] = LiveDC{*screen, nullptr, RECT{}};
+    return dc;
+  }
+  WindowRef w = findWindow(hwnd);
+  return w ? makeDC(w, nullptr) : nullptr;
+}
+
+int ReleaseDC(HWND, HDC dc) { return releaseDC(dc) ? 1 : 0; }

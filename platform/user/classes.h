@@ -1,9 +1,0 @@
-// Internal: class look-up for window creation.
-#pragma once
-#include <memory>
-
-#include "platform/user/state.h"
-
-namespace platform::user {
-std::shared_ptr<WindowClass> findClass(LPCWSTR nameOrAtom);
-}

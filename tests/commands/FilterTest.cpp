@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "tests/support/SheetSnapshot.h"
+#include "commands/FilterAction.h"
+#include "commands/GridOps.h"
+#include "store/TextKey.h"
+
+namespace {
+
+std::set<int32_t> hiddenRows(const CDataCore& core) {
+  std::set<int32_t> rows;
+  for (int32_t r = 1; r < int32_t(core.mRowCount); ++r)
+    if (core.mDatas[r][0].flag) rows.insert(r);
+  return rows;
+}
+
+std::set<uint64_t> filterKeys(const CDataCore& core) {
+  std::set<uint64_t> keys;
+  for (const auto& [k, c] : core.mFilter.mColumns) keys.insert(k);
+  return keys;
+}
+
+struct FilterSheet : ::testing::Test {
+  CDataCore core;
+  iComManag manager;
+  Selection selection{1, 1, Range{1, 1, 1, 1}};
+
+  CFilterAction* toggle(Range range) {
+    selection = Selection{range.top, range.left, range};
+    auto* f = new CFilterAction(&core, &selection);
+    f->prepareToggle();
+    return f;
+  }
+  CFilterAction* values(uint64_t key, std::set<double> numbers, std::set<uint64_t> keys) {
+    auto* f = new CFilterAction(&core, &selection);
+    f->prepareValues(key, numbers, keys);
+    return f;
+  }
+  uint64_t key(const char16_t* text) { return textKey(text); }
+
+  // A filtered sheet: header row 1, data in rows 2..5 of columns 1 and 2.
+  void filtered() {
+    buildSheet(core, {{u"City", u"N"}, {u"a", u"5"}, {u"b", u"5.5"}, {u"a", u"7"}, {u"c", u""}});
+    manager.add(toggle(Range{0, 0, 0, 0}));
+    manager.release(manager.mUndoList);
+    manager.release(manager.mChangeList);
+  }
+};
+
+TEST_F(FilterSheet, SwitchingOnOverOneCellMarksEveryColumnWithData) {
+  buildSheet(core, {{u"a", u"", u"x"}, {u"b", u"", u""}});
+  SheetSnapshot after = expectRunUndoRedo(manager, core, toggle(Range{2, 1, 2, 1}));
+  EXPECT_EQ(core.mFilter.mRange, Range{});
+  EXPECT_EQ(filterKeys(core), (std::set<uint64_t>{cellPos(1, 1), cellPos(1, 3)}));
+  EXPECT_TRUE(hiddenRows(core).empty());
+}
+
+TEST_F(FilterSheet, SwitchingOnOverABlockKeysItsTopRow) {
+  core.resize(22, 6);
+  core.setInt64(6, 2, 1);
+  core.setInt64(20, 4, 1);
+  core.setInt64(21, 3, 1);  // below the block
+  core.setInt64(7, 5, 1);   // right of the block
+  expectRunUndoRedo(manager, core, toggle(Range{5, 2, 20, 4}));
+  EXPECT_EQ(core.mFilter.mRange, (Range{5, 2, 20, 4}));
+  EXPECT_EQ(filterKeys(core), (std::set<uint64_t>{cellPos(5, 2), cellPos(5, 4)}));
+}
+
+TEST_F(FilterSheet, UntickingHidesTheRowsOfThatValueAndTickingShowsThem) {
+  filtered();
+  const uint64_t city = cellPos(1, 1);
+  expectRunUndoRedo(manager, core, values(city, {}, {key(u"b"), key(u"c")}));
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{2, 4}));
+  EXPECT_EQ(core.mFilter.mColumns.at(city).rows, (std::unordered_set<int32_t>{2, 4}));
+  expectRunUndoRedo(manager, core, values(city, {}, {key(u"a"), key(u"b"), key(u"c")}));
+  EXPECT_TRUE(hiddenRows(core).empty());
+}
+
+TEST_F(FilterSheet, NumbersMatchByValueAcrossIntegersAndDecimals) {
+  filtered();
+  // The integer 5 stays shown when the decimal 5 is ticked; the empty cell needs key 0.
+  expectRunUndoRedo(manager, core, values(cellPos(1, 2), {5.0}, {}));
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{3, 4, 5}));
+  expectRunUndoRedo(manager, core, values(cellPos(1, 2), {5.0, 7.0}, {0}));
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{3}));
+}
+
+TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
+  filtered();
+  manager.add(values(cellPos(1, 1), {}, {key(u"b"), key(u"c")}));  // hides 2 and 4
+  expectRunUndoRedo(manager, core, values(cellPos(1, 2), {5.0, 7.0}, {}));  // would hide 3 and 5
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{2, 3, 4, 5}));
+  EXPECT_EQ(core.mFilter.mColumns.at(cellPos(1, 2)).rows, (std::unordered_set<int32_t>{3, 5}));
+}
+
+TEST_F(FilterSheet, TickingEverythingThatIsShownIsNoCommand) {
+  filtered();
+  const SheetSnapshot before = SheetSnapshot::take(core);
+  auto* f = values(cellPos(1, 1), {}, {key(u"a"), key(u"b"), key(u"c")});
+  EXPECT_TRUE(f->isEmpty());
+  manager.add(f);
+  EXPECT_TRUE(manager.mUndoList.empty());
+  // Re-ticking the same values of a column that hides rows is empty too, and its rows stay hidden.
+  manager.add(values(cellPos(1, 1), {}, {key(u"a")}));
+  const SheetSnapshot hiding = SheetSnapshot::take(core);
+  auto* same = values(cellPos(1, 1), {}, {key(u"a")});
+  EXPECT_TRUE(same->isEmpty());
+  delete same;
+  EXPECT_SAME_SHEET(hiding, SheetSnapshot::take(core));
+  EXPECT_NE("", diffSnapshots(before, hiding));
+}
+
+TEST_F(FilterSheet, AnUnknownHeaderKeyIsNoCommandAndSaysSo) {
+  filtered();
+  std::u16string title, text;
+  core.mCallbacks[CALLBACK_MESSAGE] = [&](uint64_t t, int64_t m) {
+    title = reinterpret_cast<const char16_t*>(t);
+    text = reinterpret_cast<const char16_t*>(m);
+  };
+  const SheetSnapshot before = SheetSnapshot::take(core);
+  auto* f = values(cellPos(1, 7), {}, {});
+  EXPECT_TRUE(f->isEmpty());
+  delete f;
+  EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
+  EXPECT_EQ(wideToUtf8(title), "Filter");
+  EXPECT_EQ(wideToUtf8(text), "Cant not find cell:1,7");
+}
+
+TEST_F(FilterSheet, SwitchingOffShowsEverythingAndUndoHidesItAgain) {
+  filtered();
+  manager.add(values(cellPos(1, 1), {}, {key(u"a")}));
+  ASSERT_EQ(hiddenRows(core), (std::set<int32_t>{3, 5}));
+  core.mDatas[2][0].flag = 1;  // hidden by the user, not by the filter: stays hidden
+  expectRunUndoRedo(manager, core, toggle(Range{1, 1, 1, 1}));
+  EXPECT_FALSE(core.mFilter.active());
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{2}));
+  manager.undo();
+  EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{2, 3, 5}));
+  EXPECT_TRUE(core.mFilter.active());
+}
+
+TEST_F(FilterSheet, RecordCarriesTheStateInEffect) {
+  filtered();
+  auto* f = values(cellPos(1, 1), {}, {key(u"a")});
+  manager.add(f);
+  const std::string applied = f->serialize();
+  EXPECT_EQ(applied.substr(16), core.mFilter.serialize());
+  EXPECT_EQ(applied[0], 9);
+  manager.undo();
+  const std::string undone = f->serialize();
+  EXPECT_EQ(undone[8], 1);
+  EXPECT_EQ(undone.substr(16), core.mFilter.serialize());
+}
+
+TEST(FilterOps, TheEditLockBlocksFiltering) {
+  CDataCore core;
+  iComManag manager;
+  Selection selection{1, 1, Range{1, 1, 1, 1}};
+  buildSheet(core, {{u"a"}, {u"b"}});
+  CGridOps ops;
+  ops.mCore = &core;
+  ops.mSelection = &selection;
+  ops.mComManag = &manager;
+  core.mAttrs[ATTR_EDIT_LOCK].value = 1;
+  ops.toggleFilter();
+  EXPECT_FALSE(core.mFilter.active());
+  core.mAttrs[ATTR_EDIT_LOCK].value = 0;
+  ops.toggleFilter();
+  EXPECT_TRUE(core.mFilter.active());
+  ops.filterValues(cellPos(1, 1), {}, {textKey(u"a")});
+  EXPECT_EQ(core.mDatas[2][0].flag, 1);
+}
+
+}  // namespace

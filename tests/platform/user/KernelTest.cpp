@@ -1,0 +1,134 @@
+// Kernel calls: the tick count and its hand-driven clock, the module file
+// name, directory enumeration (wide and narrow), sockets.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/user/User.h"
+
+namespace {
+
+std::u16string wide(const std::string& utf8) {
+  std::u16string out(utf8.size(), u'\0');
+  out.resize(utf8Decode(utf8.data(), utf8.size(), out.data()));
+  return out;
+}
+
+class FindTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/morvel-find-XXXXXX";
+    dir = mkdtemp(tmpl);
+    for (const char* name : {"b.csv", "A.CSV", "README", "c.txt", "数据.csv"})
+      std::ofstream(dir + "/" + name) << "12345";
+    std::filesystem::create_directory(dir + "/sub");
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  std::vector<std::u16string> wideNames(const std::string& pattern, std::vector<DWORD>* attrs = nullptr) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(wide(dir + "/" + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+      names.push_back(fd.cFileName);
+      if (attrs) attrs->push_back(fd.dwFileAttributes);
+    } while (FindNextFileW(h, &fd));
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    EXPECT_TRUE(FindClose(h));
+    return names;
+  }
+  std::string dir;
+};
+
+}  // namespace
+
+TEST(ClockTest, HandDrivenTickCountWrapsAndSleepAdvancesIt) {
+  platform::setManualClock(0xFFFFFFF0u);
+  EXPECT_EQ(GetTickCount(), 0xFFFFFFF0u);
+  platform::advanceClock(0x20);
+  EXPECT_EQ(GetTickCount(), 0x10u);  // 32 bits, wrapping
+  Sleep(5);
+  EXPECT_EQ(GetTickCount(), 0x15u);
+  DWORD (*asCFunction)(void) = &GetTickCount;  // handed to compiled scripts by address
+  EXPECT_EQ(asCFunction(), 0x15u);
+  platform::useRealClock();
+  DWORD before = GetTickCount();
+  Sleep(20);
+  EXPECT_GE(GetTickCount() - before, 19u);
+}
+
+TEST(ModuleTest, FileNameIsTheProgramPath) {
+  char real[4096];
+  ssize_t n = readlink("/proc/self/exe", real, sizeof real - 1);
+  ASSERT_GT(n, 0);
+  std::u16string expected = wide(std::string(real, n));
+  WCHAR buf[4096];
+  DWORD len = GetModuleFileNameW(nullptr, buf, 4096);
+  EXPECT_EQ(len, expected.size());
+  EXPECT_EQ(std::u16string(buf), expected);
+  EXPECT_EQ(expected.find(u'\\'), std::u16string::npos);
+  WCHAR small[5];
+  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 5), 5u);  // cut: the size comes back
+  EXPECT_EQ(std::u16string(small), expected.substr(0, 4));
+  EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST_F(FindTest, WildcardsMatchWithoutCaseAndStarDotStarTakesEverything) {
+  struct Case {
+    std::string pattern;
+    std::vector<std::u16string> names;
+  } cases[] = {
+      {"*.*", {u".", u"..", u"A.CSV", u"b.csv", u"c.txt", u"README", u"sub", u"数据.csv"}},
+      {"*", {u".", u"..", u"A.CSV", u"b.csv", u"c.txt", u"README", u"sub", u"数据.csv"}},
+      {"*.csv", {u"A.CSV", u"b.csv", u"数据.csv"}},
+      {"?.c*", {u"A.CSV", u"b.csv"}},
+      {"*.t?t", {u"c.txt"}},
+      {"readme", {u"README"}},
+      {"none*", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(wideNames(c.pattern), c.names) << c.pattern;
+  std::vector<DWORD> attrs;
+  auto names = wideNames("s*", &attrs);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(attrs[0] & FILE_ATTRIBUTE_DIRECTORY);
+  WIN32_FIND_DATAW fd;
+  EXPECT_EQ(FindFirstFileW(u"/no/such/folder/*.*", &fd), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(FindTest, NarrowSearchUsesTheAnsiCodePage) {
+  std::u16string pattern = wide(dir) + u"/*";
+  char narrow[1024];
+  int n = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+  ASSERT_GT(n, 0);
+  _finddata64i32_t fd;
+  intptr_t h = _findfirst64i32(narrow, &fd);
+  ASSERT_NE(h, -1);
+  std::vector<std::string> names;
+  std::vector<unsigned> attribs;
+  do {
+    names.push_back(fd.name);
+    attribs.push_back(fd.attrib);
+  } while (_findnext64i32(h, &fd) == 0);
+  EXPECT_EQ(_findclose(h), 0);
+  ASSERT_EQ(names.size(), 8u);
+  EXPECT_EQ(names[0], ".");
+  EXPECT_EQ(names[6], "sub");
+  EXPECT_TRUE(attribs[6] & _A_SUBDIR);
+  EXPECT_EQ(names[7], "\xCA\xFD\xBE\xDD.csv");  // 数据 in GBK
+  EXPECT_EQ(_findfirst64i32("/no/such/folder/*", &fd), -1);
+}
+
+TEST(SocketsTest, StartAndCleanUpSucceed) {
+  WSADATA data;
+  EXPECT_EQ(WSAStartup(0x0202, &data), 0);
+  EXPECT_EQ(data.wVersion, 0x0202);
+  EXPECT_EQ(WSACleanup(), 0);
+}

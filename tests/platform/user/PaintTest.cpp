@@ -1,0 +1,230 @@
+// Update regions, WM_PAINT synthesis, BeginPaint/EndPaint, window DCs.
+#include "platform/windows.h"
+#include "tests/platform/user/Recorder.h"
+
+using namespace usertest;
+using testdriver::pumpUntilIdle;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class PaintTest : public UserTest {
+ protected:
+  // Records each WM_PAINT's rcPaint and erase flag, painting nothing.
+  void recordPaints() {
+    rec().handler = [this](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (m != WM_PAINT) return std::nullopt;
+      PAINTSTRUCT ps;
+      BeginPaint(h, &ps);
+      paints.push_back(Paint{h, ps.rcPaint, ps.fErase != 0, ps.hdc != nullptr});
+      EndPaint(h, &ps);
+      return 0;
+    };
+  }
+  struct Paint {
+    HWND hwnd;
+    RECT rc;
+    bool erase;
+    bool dc;
+  };
+  std::vector<Paint> paints;
+};
+
+bool same(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+TEST_F(PaintTest, InvalidRectanglesMergeIntoOnePaint) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100);
+  pumpUntilIdle();
+  rec().clear();
+  recordPaints();
+  RECT a{10, 10, 20, 20}, b{50, 5, 60, 15}, outside{150, 90, 400, 400};
+  InvalidateRect(w, &a, FALSE);
+  InvalidateRect(w, &b, FALSE);
+  InvalidateRect(w, &outside, FALSE);  // cut to the client area
+  pumpUntilIdle();
+  ASSERT_EQ(paints.size(), 1u);
+  EXPECT_TRUE(same(paints[0].rc, RECT{10, 5, 200, 100}));
+  EXPECT_FALSE(paints[0].erase);
+  EXPECT_TRUE(paints[0].dc);
+  EXPECT_TRUE(rec().of(WM_ERASEBKGND).empty());  // erase FALSE: never asked to erase
+  pumpUntilIdle();
+  EXPECT_EQ(paints.size(), 1u);  // BeginPaint validated
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(w, &r, FALSE));
+}
+
+TEST_F(PaintTest, ShowingErasesAndHiddenWindowsAreNotPainted) {
+  HWND w = make("w", WS_POPUP, 0, 0, 50, 50);
+  recordPaints();
+  InvalidateRect(w, nullptr, FALSE);
+  pumpUntilIdle();
+  EXPECT_TRUE(paints.empty());
+  ShowWindow(w, SW_SHOWNA);
+  pumpUntilIdle();
+  ASSERT_EQ(paints.size(), 1u);
+  EXPECT_TRUE(same(paints[0].rc, RECT{0, 0, 50, 50}));
+  EXPECT_EQ(rec().of(WM_ERASEBKGND).size(), 1u);
+  EXPECT_TRUE(paints[0].erase);  // no class brush: DefWindowProcW left it to the painter
+}
+
+TEST_F(PaintTest, ParentsWithoutClipChildrenInvalidateTheChildrenUnderneath) {
+  HWND grid = make("grid", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200);
+  HWND editor = make("editor", WS_CHILD | WS_VISIBLE | WS_BORDER, 100, 50, 60, 30, grid);
+  HWND clipping = make("clipping", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 300, 200);
+  HWND inner = make("inner", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, clipping);
+  pumpUntilIdle();
+  recordPaints();
+  RECT band{0, 60, 300, 70};
+  InvalidateRect(grid, &band, FALSE);
+  InvalidateRect(clipping, &band, FALSE);
+  RECT top{0, 0, 10, 10};
+  InvalidateRect(clipping, &top, FALSE);
+  pumpUntilIdle();
+  ASSERT_EQ(paints.size(), 3u);
+  EXPECT_EQ(paints[0].hwnd, clipping);  // topmost window first
+  EXPECT_EQ(paints[1].hwnd, grid);      // a parent before its children
+  EXPECT_EQ(paints[2].hwnd, editor);
+  // The band in the editor's client coordinates (border 1): rows 60..70 of the
+  // grid are rows 9..19 of the editor.
+  EXPECT_TRUE(same(paints[2].rc, RECT{0, 9, 58, 19}));
+  (void)inner;
+}
+
+TEST_F(PaintTest, UpdateWindowPaintsNow) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  HWND child = make("child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, w);
+  pumpUntilIdle();
+  recordPaints();
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  ASSERT_EQ(paints.size(), 2u);
+  EXPECT_EQ(paints[0].hwnd, w);
+  EXPECT_EQ(paints[1].hwnd, child);
+}
+
+TEST_F(PaintTest, ValidateRectLeavesTheRestOfTheBox) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  pumpUntilIdle();
+  RECT all{0, 0, 100, 100}, topHalf{0, 0, 100, 50}, r;
+  InvalidateRect(w, &all, FALSE);
+  ValidateRect(w, &topHalf);
+  ASSERT_TRUE(GetUpdateRect(w, &r, FALSE));
+  EXPECT_TRUE(same(r, RECT{0, 50, 100, 100}));
+  ValidateRect(w, nullptr);
+  EXPECT_FALSE(GetUpdateRect(w, &r, FALSE));
+}
+
+TEST_F(PaintTest, PeekMessageSynthesisesPaintAfterEverythingElse) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  pumpUntilIdle();
+  InvalidateRect(w, nullptr, FALSE);
+  PostMessageW(w, WM_USER, 0, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_USER);
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_PAINT);
+  // Until the window validates, WM_PAINT keeps coming.
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_PAINT);
+  DispatchMessageW(&m);  // DefWindowProcW validates
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(PaintTest, ClassBrushErasesTheBackground) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 10, 10, 40, 30, nullptr, kBrushClass);
+  pumpUntilIdle();
+  Surface px = testdriver::windowPixels(w);
+  ASSERT_EQ(px.width, 40);
+  ASSERT_EQ(px.height, 30);
+  EXPECT_EQ(px.at(0, 0), 0x00F0F0F0u);
+  EXPECT_EQ(px.at(39, 29), 0x00F0F0F0u);
+}
+
+TEST_F(PaintTest, WindowDCsDrawOnTheTopLevelSurface) {
+  HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80);
+  HWND child = make("child", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 30, 20, main);
+  pumpUntilIdle();
+  HDC dc = GetDC(child);
+  ASSERT_NE(dc, nullptr);
+  Surface* s = surfaceOfDC(dc);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->width, 100);
+  EXPECT_EQ(s->height, 80);
+  HDC mainDC = GetDC(main);
+  EXPECT_EQ(surfaceOfDC(mainDC), s);  // one surface for the whole top-level window
+  EXPECT_EQ(ReleaseDC(main, mainDC), 1);
+  EXPECT_EQ(ReleaseDC(child, dc), 1);
+  EXPECT_EQ(ReleaseDC(child, dc), 0);  // released already
+  HDC screen = GetDC(nullptr);
+  EXPECT_NE(screen, nullptr);
+  ReleaseDC(nullptr, screen);
+  MoveWindow(main, 0, 0, 120, 90, FALSE);
+  EXPECT_EQ(s->width, 120);  // the surface follows the client size
+}
+
+TEST_F(PaintTest, AChildsDCStartsAtTheChildAndClipsToIt) {
+  HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80);
+  HWND child = make("child", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 30, 20, main);
+  pumpUntilIdle();
+  HDC dc = GetDC(child);
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  RECT corner{0, 0, 2, 2}, huge{-50, -50, 500, 500};
+  FillRect(dc, &corner, black);
+  Surface px = testdriver::windowPixels(main);
+  EXPECT_EQ(px.at(11, 21), 0u);            // client (0, 0) of the child, inside its border
+  EXPECT_EQ(px.at(12, 22), 0u);
+  EXPECT_EQ(px.at(13, 23), 0x00FFFFFFu);   // the corner is 2 x 2
+  EXPECT_EQ(px.at(10, 20), 0x00FFFFFFu);   // the border is not client area
+  FillRect(dc, &huge, black);
+  px = testdriver::windowPixels(main);
+  EXPECT_EQ(px.at(38, 38), 0u);            // last client pixel of the child
+  EXPECT_EQ(px.at(39, 39), 0x00FFFFFFu);   // clipped to it
+  EXPECT_EQ(px.at(5, 5), 0x00FFFFFFu);
+  ReleaseDC(child, dc);
+  DeleteObject(black);
+}
+
+TEST_F(PaintTest, BeginPaintClipsToTheUpdateRectangle) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  pumpUntilIdle();
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT all{0, 0, 50, 50};
+    FillRect(dc, &all, red);
+    EndPaint(h, &ps);
+    return 0;
+  };
+  RECT box{10, 10, 20, 15};
+  InvalidateRect(w, &box, FALSE);
+  pumpUntilIdle();
+  Surface px = testdriver::windowPixels(w);
+  EXPECT_EQ(px.at(10, 10), 0x00FF0000u);
+  EXPECT_EQ(px.at(19, 14), 0x00FF0000u);
+  EXPECT_EQ(px.at(20, 14), 0x00FFFFFFu);
+  EXPECT_EQ(px.at(19, 15), 0x00FFFFFFu);
+  DeleteObject(red);
+}
+
+TEST_F(PaintTest, DrawingOnAWindowDCTwiceWithInvertRestoresIt) {
+  HWND grid = make("grid", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, kBrushClass);
+  pumpUntilIdle();
+  Surface before = testdriver::windowPixels(grid);
+  RECT band{29, 0, 32, 40};  // a drag line: position - 1 to position + 2
+  for (int pass = 0; pass < 2; ++pass) {
+    HDC dc = GetDC(grid);
+    InvertRect(dc, &band);
+    ReleaseDC(grid, dc);
+    if (pass == 0) {
+      EXPECT_NE(testdriver::windowPixels(grid).at(30, 5), before.at(30, 5));
+    }
+  }
+  EXPECT_EQ(testdriver::windowPixels(grid).pixels, before.pixels);
+}

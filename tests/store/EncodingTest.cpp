@@ -1,0 +1,48 @@
+// detectEncoding: byte order marks first, then the UTF-16 test, then the
+// UTF-8 tally over the first 1024 bytes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "store/Encoding.h"
+#include "tests/store/TextFiles.h"
+
+using namespace textfiles;
+
+namespace {
+
+TEST(DetectEncoding, ClassifiesFilesByMarkAndContent) {
+  ScratchDir dir;
+  const std::string chinese = "城市,金额\n北京,12.5\n上海,7\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    TextEncoding expected;
+  } cases[] = {
+      {"empty", "", ENC_ANSI},
+      {"utf8 mark", "\xEF\xBB\xBF" "a,b\n", ENC_UTF8},
+      {"utf8 mark alone", "\xEF\xBB\xBF", ENC_UTF8},
+      {"le mark only", "\xFF\xFE", ENC_UTF16LE},
+      {"le mark", "\xFF\xFE" + utf16Bytes("a,b", false), ENC_UTF16LE},
+      {"be mark", "\xFE\xFF" + utf16Bytes("a,b", true), ENC_UTF16BE},
+      {"ascii", "id,name\n1,abc\n", ENC_ANSI},
+      {"utf8 chinese without mark", chinese, ENC_UTF8_NOBOM},
+      {"gbk chinese", gbk(chinese), ENC_ANSI},
+      {"utf16le without mark", utf16Bytes(chinese, false), ENC_UTF16LE},
+      {"non-ascii beyond 1024 bytes", std::string(1024, 'a') + "北京", ENC_ANSI},
+      {"latin-1 high bytes alone", "caf\xE9 na\xEFve r\xE9sum\xE9\n", ENC_ANSI},
+      {"sequence cut at 1024 counts valid", std::string(1023, 'a') + "北", ENC_UTF8_NOBOM},
+      {"lone continuation bytes", "a\x80\x81\x82,b\xE4", ENC_ANSI},
+  };
+  for (const Case& c : cases) {
+    writeBytes(dir.native("f"), c.bytes);
+    EXPECT_EQ(detectEncoding(dir.path("f")), c.expected) << c.name;
+  }
+}
+
+TEST(DetectEncoding, UnreadablePathsGiveNone) {
+  ScratchDir dir;
+  EXPECT_EQ(detectEncoding(dir.path("missing.csv")), ENC_NONE);
+  EXPECT_EQ(detectEncoding(utf8ToWide(dir.dir())), ENC_NONE);
+}
+
+}  // namespace
