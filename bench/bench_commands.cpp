@@ -17,7 +17,6 @@
 #include <string>
 
 #include "commands/CellAction.h"
-#include "commands/CellText.h"
 #include "commands/ComManag.h"
 #include "commands/DeleteDuplicate.h"
 #include "commands/SortAction.h"
@@ -40,7 +39,7 @@ double cellTextMb(const CDataCore& core) {
   std::u16string scratch;
   for (int32_t r = 1; r < int32_t(core.mRowCount); ++r)
     for (int32_t c = 1; c < int32_t(core.mColCount); ++c)
-      units += cellTextView(core, r, c, core.mDatas[r][c], scratch).size();
+      units += core.cellTextView(core.mDatas[r][c], scratch).size();
   return units * 2 / 1e6;
 }
 

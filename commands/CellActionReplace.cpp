@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "commands/CellAction.h"
-#include "commands/CellText.h"
 #include "store/Parallel.h"
 #include "commands/ReplaceText.h"
 #include "store/TextKey.h"
@@ -48,10 +47,8 @@ void scanRows(const CDataCore& core, const CCellReplacer& replacer, CRegexMatche
     const Cell* cells = core.mDatas[row];
     for (int32_t col = 1; col < cols; ++col) {
       const Cell& cell = cells[col];
-      if (cell.value == 0 && (cell.kind == CELL_TEXT || cell.kind == CELL_FORMULA ||
-                              (cell.kind >= CELL_EXPRTK && cell.kind <= CELL_PYTHON)))
-        continue;  // an empty text: passed over
-      std::u16string_view t = cellTextView(core, row, col, cell, scratch);
+      if (cell.value == 0 && isTextKind(cell.kind)) continue;  // an empty text: passed over
+      std::u16string_view t = core.cellTextView(cell, scratch);
       if (t.empty()) continue;
       RegexStatus s = replacer.apply(matcher, t, out);
       if (s == RegexStatus::NoMatch) continue;

@@ -6,21 +6,15 @@
 
 #include "store/Parallel.h"
 #include "store/Alloc.h"
+#include "store/StringPool.h"
 
 namespace {
 
 constexpr unsigned TEXT_SHARDS = 8;
 
-// The 64-bit finalizer of MurmurHash3; the string pool places keys by it, so walking
-// keys in its order walks the pool's tables in order (only speed depends on this).
-uint64_t fmix(uint64_t k) {
-  k ^= k >> 33;
-  k *= 0xff51afd7ed558ccdULL;
-  k ^= k >> 33;
-  k *= 0xc4ceb9fe1a85ec53ULL;
-  k ^= k >> 33;
-  return k;
-}
+// Keys are split and walked in the pool's own mixing order, so each shard's walk goes
+// through the pool's tables in order (only speed depends on this).
+uint64_t fmix(uint64_t k) { return StringPool::mixKey(k); }
 
 unsigned shardOfKey(uint64_t key) { return unsigned(fmix(key) >> 61); }
 

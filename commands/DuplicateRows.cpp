@@ -6,25 +6,17 @@
 #include <algorithm>
 #include <array>
 
-#include "commands/CellText.h"
 #include "commands/DeleteDuplicate.h"
+#include "platform/AsciiCase.h"
 #include "store/Parallel.h"
+#include "store/StringPool.h"
 
 namespace {
 
 constexpr unsigned SHARD_BITS = 3;
 constexpr unsigned SHARDS = 1u << SHARD_BITS;
 
-char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
-uint64_t mix(uint64_t h) {
-  h ^= h >> 33;
-  h *= 0xff51afd7ed558ccdULL;
-  h ^= h >> 33;
-  h *= 0xc4ceb9fe1a85ec53ULL;
-  h ^= h >> 33;
-  return h;
-}
+uint64_t mix(uint64_t h) { return StringPool::mixKey(h); }
 
 // Reads one row's key fields.
 class KeyReader {
@@ -40,7 +32,7 @@ class KeyReader {
       uint64_t word = 0;
       unsigned k = 0;
       for (char16_t c : t) {
-        word = (word << 16) | (mMatchCase ? c : fold(c));
+        word = (word << 16) | (mMatchCase ? c : foldAscii(c));
         if (++k == 4) {
           h = mix(h ^ word);
           word = 0;
@@ -66,14 +58,14 @@ class KeyReader {
         continue;
       }
       for (size_t i = 0; i < ta.size(); ++i)
-        if (fold(ta[i]) != fold(tb[i])) return false;
+        if (foldAscii(ta[i]) != foldAscii(tb[i])) return false;
     }
     return true;
   }
 
  private:
   std::u16string_view text(int32_t row, int32_t col, std::u16string& scratch) {
-    return cellTextView(mCore, row, col, *mCore.cellAt(row, col), scratch);
+    return mCore.cellTextView(*mCore.cellAt(row, col), scratch);
   }
 
   const CDataCore& mCore;

@@ -1,27 +1,27 @@
 #include "commands/ReplaceText.h"
 
+#include "platform/AsciiCase.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
 
 namespace {
 
-char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
 // True when `pattern` occurs at `pos` of `text` (running past the end fails).
 bool matchesAt(std::u16string_view text, size_t pos, std::u16string_view pattern, bool ignoreCase) {
   if (text.size() - pos < pattern.size()) return false;
   if (!ignoreCase) return text.compare(pos, pattern.size(), pattern) == 0;
   for (size_t i = 0; i < pattern.size(); ++i)
-    if (fold(text[pos + i]) != fold(pattern[i])) return false;
+    if (foldAscii(text[pos + i]) != foldAscii(pattern[i])) return false;
   return true;
 }
 
 // Offset of the first occurrence of `pattern` in `text` with A..Z folded, or npos.
 size_t findFolded(std::u16string_view text, std::u16string_view pattern) {
   if (pattern.empty() || pattern.size() > text.size()) return std::u16string_view::npos;
-  const char16_t first = fold(pattern[0]);
+  const char16_t first = foldAscii(pattern[0]);
   for (size_t i = 0; i + pattern.size() <= text.size(); ++i)
-    if (fold(text[i]) == first && matchesAt(text, i, pattern, true)) return i;
+    if (foldAscii(text[i]) == first && matchesAt(text, i, pattern, true)) return i;
   return std::u16string_view::npos;
 }
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <deque>
 
-#include "commands/CellText.h"
 #include "store/Parallel.h"
 #include "commands/ParallelSort.h"
 #include "commands/Record.h"
@@ -72,7 +71,7 @@ bool isText(const Cell& c) { return c.kind == CELL_TEXT && c.value != 0; }
 
 bool isNumeric(const CDataCore& core, const Cell& c) {
   if (c.kind == CELL_INT64 || c.kind == CELL_DOUBLE || c.kind == CELL_DATETIME) return true;
-  return isText(c) && numberKind(poolTextView(core, c.value)) != 0;
+  return isText(c) && numberKind(core.poolTextView(c.value)) != 0;
 }
 
 bool rowEmpty(const CDataCore& core, int32_t row, int32_t c1, int32_t c2) {
@@ -112,7 +111,7 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
         else
           g.numbers.push_back({c.asDouble(), row});
       } else {
-        std::u16string_view t = cellTextView(core, row, key, c, scratch);
+        std::u16string_view t = core.cellTextView(c, scratch);
         if (t.empty()) {
           g.empties.push_back(row);
           continue;

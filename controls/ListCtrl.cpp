@@ -1,24 +1,15 @@
 #include "controls/ListCtrl.h"
-#include "controls/ScrollRequest.h"
+#include "controls/ScrollBars.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
 #include "controls/ControlClass.h"
+#include "controls/ControlFont.h"
 #include "controls/ControlIcons.h"
 
 namespace {
-
-LOGFONTW listFont() {
-  LOGFONTW f{};
-  f.lfHeight = 12;
-  f.lfWeight = 400;
-  f.lfCharSet = 1;
-  const std::u16string face = u"宋体";
-  std::copy(face.begin(), face.end(), f.lfFaceName);
-  return f;
-}
 
 bool keyDown(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
@@ -36,7 +27,7 @@ std::u16string ListItem2::countText() const {
   return std::u16string(buffer, buffer + std::char_traits<char>::length(buffer));
 }
 
-CCList::CCList() : font(listFont()) {}
+CCList::CCList() : font(defaultControlFont()) {}
 
 CCList::~CCList() {
   if (hwnd && IsWindow(hwnd) && GetWindowLongPtrW(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
@@ -53,7 +44,7 @@ void CCList::create(HWND parent, int x, int y, int width, int height) {
   wheelStepY = 80;
   checkedIcon = loadControlIcon(143);
   uncheckedIcon = loadControlIcon(144);
-  font = listFont();
+  font = defaultControlFont();
   registerControlClass(u"List2", &CCList::wndProc);
   hwnd = CreateWindowExW(0, u"List2", u"List2", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, x,
                          y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -113,26 +104,11 @@ bool CCList::isOnCheckColumn() const {
 }
 
 void CCList::updateScrollRanges() {
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE;
-  si.nMin = 0;
-  si.nMax = contentHeight;
-  si.nPage = static_cast<UINT>(clientRect.bottom - clientRect.top + 1);
-  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
-  si.nMax = contentWidth;
-  si.nPage = static_cast<UINT>(clientRect.right - clientRect.left + 1);
-  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+  setScrollRanges(hwnd, contentWidth, contentHeight, clientRect);
 }
 
 void CCList::updateScrollPos() {
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_POS;
-  si.nPos = scrollY;
-  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
-  si.nPos = scrollX;
-  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+  setScrollPositions(hwnd, scrollX, scrollY);
 }
 
 int32_t CCList::firstLineWidth(const std::u16string& text) {

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "controls/ControlFont.h"
 #include "controls/ControlIcons.h"
 #include "controls/InputState.h"
-#include "controls/PathName.h"
 #include "platform/controls/commctrl.h"
+#include "store/FilePath.h"
 
 CCTab gTabStrip;
 
@@ -13,16 +14,6 @@ namespace {
 
 constexpr int kButtonWidth = 17, kButtonHeight = 18;
 constexpr int kCloseZone = 15;  // the close button's width at a body's right end
-
-LOGFONTW stripFont() {
-  LOGFONTW f{};
-  f.lfHeight = 12;
-  f.lfWeight = 400;
-  f.lfCharSet = 1;
-  const std::u16string face = u"宋体";
-  std::copy(face.begin(), face.end(), f.lfFaceName);
-  return f;
-}
 
 POINT cursorIn(HWND hwnd) {
   POINT pt{};
@@ -39,7 +30,7 @@ RECT clientOf(HWND hwnd) {
 
 }  // namespace
 
-CCTab::CCTab() : font(stripFont()) {
+CCTab::CCTab() : font(defaultControlFont()) {
   for (size_t i = 0; i < icons.size(); ++i) icons[i] = loadControlIcon(static_cast<WORD>(153 + i));
 }
 

@@ -1,5 +1,5 @@
 #include "controls/TextEditor.h"
-#include "controls/ScrollRequest.h"
+#include "controls/ScrollBars.h"
 
 #include <algorithm>
 #include <cstring>
@@ -119,27 +119,12 @@ void CCText::setScrollBars(bool on) {
 
 void CCText::updateScrollRanges() {
   if (!scrollBars || !hwnd) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE;
-  si.nMin = 0;
-  si.nMax = contentHeight;
-  si.nPage = static_cast<UINT>(std::max<LONG>(0, textRect.bottom - textRect.top + 1));
-  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
-  si.nMax = contentWidth;
-  si.nPage = static_cast<UINT>(std::max<LONG>(0, textRect.right - textRect.left + 1));
-  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+  setScrollRanges(hwnd, contentWidth, contentHeight, textRect);
 }
 
 void CCText::updateScrollPos() {
   if (!scrollBars || !hwnd) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_POS;
-  si.nPos = scrollY;
-  SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
-  si.nPos = scrollX;
-  SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+  setScrollPositions(hwnd, scrollX, scrollY);
 }
 
 int32_t CCText::maxScrollX() const {

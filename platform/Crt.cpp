@@ -6,9 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "platform/AsciiCase.h"
+
 namespace {
 bool isSpace(char16_t c) { return c == ' ' || (c >= 9 && c <= 13); }
-char16_t lower(char16_t c) { return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c; }
 }  // namespace
 
 int64_t _wtoi64(const char16_t* s) {
@@ -87,7 +88,7 @@ struct tm* _localtime64(const int64_t* t) {
 
 int _wcsicmp(const char16_t* a, const char16_t* b) {
   for (;; ++a, ++b) {
-    char16_t x = lower(*a), y = lower(*b);
+    char16_t x = foldAscii(*a), y = foldAscii(*b);
     if (x != y || !x) return int(x) - int(y);
   }
 }

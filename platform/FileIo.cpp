@@ -8,10 +8,11 @@
 
 #include "platform/CodePage.h"
 
-std::string nativePath(std::u16string_view path) {
-  std::string out(path.size() * 3, '\0');
-  out.resize(utf8Encode(path.data(), path.size(), out.data()));
-  return out;
+std::string nativePath(std::u16string_view path) { return wideToUtf8(path); }
+
+size_t fileNameStart(std::u16string_view path) {
+  size_t cut = path.find_last_of(u"/\\");
+  return cut == std::u16string_view::npos ? 0 : cut + 1;
 }
 
 FILE* _wfopen(const char16_t* path, const char16_t* mode) {

@@ -9,6 +9,9 @@
 
 // The path as the operating system takes it (UTF-8).
 std::string nativePath(std::u16string_view path);
+// Where the file name of `path` starts: after its last separator, 0 without one. The
+// program's paths use '/'; '\' counts as well, as stored paths may carry it.
+size_t fileNameStart(std::u16string_view path);
 
 FILE* _wfopen(const char16_t* path, const char16_t* mode);
 int _fseeki64(FILE* f, int64_t offset, int origin);

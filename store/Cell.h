@@ -24,6 +24,11 @@ inline bool isPoolKind(uint8_t kind) {
   return kind == CELL_TEXT || (kind >= CELL_HANDLER && kind <= CELL_PYTHON) || kind == CELL_FORMULA;
 }
 
+// True for the kinds shown as their pool text: texts, scripts and formulas.
+inline bool isTextKind(uint8_t kind) {
+  return kind == CELL_TEXT || (kind >= CELL_EXPRTK && kind <= CELL_PYTHON) || kind == CELL_FORMULA;
+}
+
 // One cell: kind, flag, value. An all-zero cell is an empty cell. In row 0 and column 0
 // (the header cells) the value is a width or height and flag 1 hides the column or row.
 // A saved cell may carry flag 0xFF: writing it back keeps the destination's flag.

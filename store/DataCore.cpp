@@ -68,14 +68,11 @@ void CDataCore::releaseValue(Cell& cell, int32_t row, int32_t col) {
 // ---- reads ----
 
 void CDataCore::appendCellText(const Cell& cell, std::u16string& out) const {
+  if (isTextKind(cell.kind)) {
+    out.append(poolTextView(cell.value));
+    return;
+  }
   switch (cell.kind) {
-    case CELL_TEXT:
-    case CELL_EXPRTK:
-    case CELL_TCC:
-    case CELL_PYTHON:
-    case CELL_FORMULA:
-      appendPoolText(cell.value, out);
-      return;
     case CELL_INT64: {
       char buf[24];
       char* end = std::to_chars(buf, buf + sizeof buf, cell.asInt64()).ptr;
@@ -103,6 +100,13 @@ void CDataCore::appendCellText(const Cell& cell, std::u16string& out) const {
 
 void CDataCore::appendText(int32_t row, int32_t col, std::u16string& out) const {
   if (inSheet(row, col)) appendCellText(mDatas[row][col], out);
+}
+
+std::u16string_view CDataCore::cellTextView(const Cell& cell, std::u16string& scratch) const {
+  if (isTextKind(cell.kind)) return poolTextView(cell.value);
+  scratch.clear();
+  appendCellText(cell, scratch);
+  return scratch;
 }
 
 std::u16string CDataCore::getText(int32_t row, int32_t col) const {
@@ -415,21 +419,15 @@ uint64_t CDataCore::internBytes(uint64_t key, std::string_view bytes) {
   return mPool.intern(key, bytes.data(), bytes.size());
 }
 
-void CDataCore::appendPoolText(uint64_t key, std::u16string& out) const {
+std::u16string_view CDataCore::poolTextView(uint64_t key) const {
   StringPool::Entry e;
-  if (!key || !mPool.lookup(key, e)) return;
-  const size_t units = e.len / 2;
-  const char16_t* p = reinterpret_cast<const char16_t*>(e.bytes);  // entries are 4-aligned
-  size_t n = 0;
-  while (n < units && p[n] != u'\0') ++n;
-  out.append(p, n);
+  if (!key || !mPool.lookup(key, e)) return {};
+  // Entries start on 4-byte boundaries, so the UTF-16 units are aligned.
+  std::u16string_view text(reinterpret_cast<const char16_t*>(e.bytes), e.len / 2);
+  return upToNul(text);
 }
 
-std::u16string CDataCore::poolText(uint64_t key) const {
-  std::u16string out;
-  appendPoolText(key, out);
-  return out;
-}
+std::u16string CDataCore::poolText(uint64_t key) const { return std::u16string(poolTextView(key)); }
 
 const char* CDataCore::poolFind(uint64_t key) const { return mPool.find(key); }
 

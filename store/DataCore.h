@@ -65,6 +65,11 @@ class CDataCore : public DataIntf, public DocHeader {
 
   // Appends getText(row, col) to `out` without a temporary string (the writers' path).
   void appendText(int32_t row, int32_t col, std::u16string& out) const;
+  // The text getText gives for a cell of this sheet, without a temporary string, for
+  // readers of whole blocks of cells (sort, delete duplicates, replace; also from several
+  // threads at once, as they only read the sheet and its pool): a view into the pool for
+  // the text kinds, else a view of `scratch`, which receives the number or date-time text.
+  std::u16string_view cellTextView(const Cell& cell, std::u16string& scratch) const;
 
   // ---- typed writes and reads ----
   // The cell typed by its text: '=' first gives a formula, numberKind 1 an integer
@@ -116,8 +121,10 @@ class CDataCore : public DataIntf, public DocHeader {
   // Stores or counts a text; returns the key to store (0 for the empty text).
   uint64_t intern(uint64_t key, std::u16string_view text);
   uint64_t internBytes(uint64_t key, std::string_view bytes);
-  // The entry's text up to its first NUL; empty when absent.
+  // The entry's text up to its first NUL; empty when absent (key 0 included).
   std::u16string poolText(uint64_t key) const;
+  // The same text as a view into the pool, valid until the pool changes.
+  std::u16string_view poolTextView(uint64_t key) const;
   // Address of the entry's first stored byte or null (valid until the pool changes).
   const char* poolFind(uint64_t key) const;
   // The entry's bytes without the count; empty when absent.
@@ -211,7 +218,6 @@ class CDataCore : public DataIntf, public DocHeader {
  private:
   void releaseValue(Cell& cell, int32_t row, int32_t col);
   void appendCellText(const Cell& cell, std::u16string& out) const;
-  void appendPoolText(uint64_t key, std::u16string& out) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,
                    const std::function<std::string_view(uint64_t)>& bytesOf);
   void freeAllRows();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/Crt.h"
+#include "platform/xl/Dates.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
 
@@ -27,21 +28,12 @@ bool holdsData(const Cell& c) {
   return c.kind <= CELL_FORMULA && !(c.kind == CELL_TEXT && c.value == 0);
 }
 
-// Days from 1970-01-01 to the civil date (proleptic Gregorian).
-int64_t daysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  int64_t era = (y >= 0 ? y : y - 399) / 400;
-  int64_t yoe = y - era * 400;
-  int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 // The date serial of a date-time cell's value (seconds since 1970, shown in local
 // time, as the sheet shows it); false when the file's calendar cannot hold it.
 bool dateSerial(int64_t t, bool date1904, double& serial) {
   const struct tm* lt = _localtime64(&t);
   if (lt == nullptr || lt->tm_year + 1900 > 9999) return false;
+  using xl::detail::daysFromCivil;
   int64_t days = daysFromCivil(lt->tm_year + 1900, lt->tm_mon + 1, lt->tm_mday) -
                  daysFromCivil(1899, 12, 30);
   if (date1904) {

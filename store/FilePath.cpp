@@ -27,11 +27,14 @@ std::u16string getFileExt(std::u16string path) {
 }
 
 std::u16string getFileBaseName(std::u16string path) {
-  size_t sep = path.rfind(u'\\');
-  if (sep == std::u16string::npos) sep = path.rfind(u'/');
-  std::u16string name = sep == std::u16string::npos ? path : path.substr(sep + 1);
+  std::u16string name = path.substr(fileNameStart(path));
   size_t dot = name.rfind(u'.');
   return dot == std::u16string::npos ? name : name.substr(0, dot);
+}
+
+std::u16string fileNameOfPath(const std::u16string& path) {
+  const size_t start = fileNameStart(path);
+  return start <= 1 ? path : path.substr(start);
 }
 
 std::u16string readFileAsWide(const std::u16string& path) {

@@ -12,8 +12,12 @@ enum FileKind : int32_t { FILE_OTHER = 0, FILE_CSV = 1, FILE_TXT = 2, FILE_MVT =
 FileKind fileKind(std::u16string path);
 // From the last '.' to the end, the '.' included; empty without a '.'.
 std::u16string getFileExt(std::u16string path);
-// After the last '\' (or, without any '\', the last '/'), then before its last '.'.
+// The file name (after the last '/' or '\', see fileNameStart), then before its last '.'.
 std::u16string getFileBaseName(std::u16string path);
+// The file name part of a path, as tab titles show it: the text after the last separator,
+// where a separator at index 0 does not count (a path of one leading separator and a name
+// is kept whole). Empty for an empty path or one that ends in a separator.
+std::u16string fileNameOfPath(const std::u16string& path);
 // The whole file read as UTF-16LE (a final odd byte dropped, no BOM removed); empty when
 // the file cannot be opened or read.
 std::u16string readFileAsWide(const std::u16string& path);

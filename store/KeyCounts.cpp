@@ -6,19 +6,6 @@
 
 #include "store/StringPool.h"
 
-namespace {
-
-inline uint64_t mixKey(uint64_t key) {
-  key ^= key >> 33;
-  key *= 0xff51afd7ed558ccdULL;
-  key ^= key >> 33;
-  key *= 0xc4ceb9fe1a85ec53ULL;
-  key ^= key >> 33;
-  return key;
-}
-
-}  // namespace
-
 KeyCounts::KeyCounts(const StringPool& pool) {
   uint64_t slots = 16;
   while (slots * 7 < uint64_t(pool.size()) * 10) slots *= 2;  // at most 70% full
@@ -26,7 +13,7 @@ KeyCounts::KeyCounts(const StringPool& pool) {
   if (!mSlots) throw std::bad_alloc();
   mMask = slots - 1;
   pool.forEach([&](uint64_t key, const char*, size_t len, uint64_t) {
-    uint64_t i = mixKey(key) & mMask;
+    uint64_t i = StringPool::mixKey(key) & mMask;
     while (mSlots[i].key != 0) i = (i + 1) & mMask;
     mSlots[i].key = key;
     mSlots[i].len = len;
@@ -35,7 +22,7 @@ KeyCounts::KeyCounts(const StringPool& pool) {
 
 const KeyCounts::Slot* KeyCounts::find(uint64_t key) const {
   if (key == 0) return nullptr;
-  for (uint64_t i = mixKey(key) & mMask;; i = (i + 1) & mMask) {
+  for (uint64_t i = StringPool::mixKey(key) & mMask;; i = (i + 1) & mMask) {
     if (mSlots[i].key == key) return &mSlots[i];
     if (mSlots[i].key == 0) return nullptr;
   }

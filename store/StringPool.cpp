@@ -26,14 +26,7 @@ constexpr size_t HEAD = 16;
 constexpr uint64_t LONG_LEN = 0xFFFFFF;
 constexpr int COUNT_SHIFT = 24;
 
-inline uint64_t mix(uint64_t key) {
-  key ^= key >> 33;
-  key *= 0xff51afd7ed558ccdULL;
-  key ^= key >> 33;
-  key *= 0xc4ceb9fe1a85ec53ULL;
-  key ^= key >> 33;
-  return key;
-}
+inline uint64_t mix(uint64_t key) { return StringPool::mixKey(key); }
 
 inline uint64_t load64(const char* p) {
   uint64_t v;
@@ -288,8 +281,6 @@ StringPool::StringPool(int64_t* poolBytes)
 }
 
 StringPool::~StringPool() = default;
-
-size_t StringPool::shardIndex(uint64_t key) { return size_t(mix(key) >> (64 - SHARD_BITS)); }
 
 StringPool::Shard& StringPool::shardOf(uint64_t key) const { return mShards[shardIndex(key)]; }
 

@@ -66,8 +66,19 @@ class StringPool {
     uint64_t count;
   };
   void addCountedBatch(const CountedText* texts, size_t n, bool& collided);
+  // The 64-bit finalizer of MurmurHash3 that places keys: the top bits of the mixed key
+  // pick the shard, the low bits the slot. Code that walks keys in this order walks the
+  // pool's tables in order.
+  static constexpr uint64_t mixKey(uint64_t key) {
+    key ^= key >> 33;
+    key *= 0xff51afd7ed558ccdULL;
+    key ^= key >> 33;
+    key *= 0xc4ceb9fe1a85ec53ULL;
+    key ^= key >> 33;
+    return key;
+  }
   // The shard that holds `key` (0 .. SHARD_COUNT - 1).
-  static size_t shardIndex(uint64_t key);
+  static size_t shardIndex(uint64_t key) { return size_t(mixKey(key) >> (64 - SHARD_BITS)); }
 
   // Drops one reference; removes the entry when none is left. An absent key does nothing.
   void release(uint64_t key);

@@ -200,27 +200,6 @@ std::vector<std::u16string> wrapText(const Measure& m, std::u16string_view text,
   return lines;
 }
 
-namespace {
-char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-}  // namespace
-
-int compareNoCase(std::u16string_view a, std::u16string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    char16_t x = fold(a[i]), y = fold(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool equalNoCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && compareNoCase(a, b) == 0;
-}
-
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && compareNoCase(text.substr(0, prefix.size()), prefix) == 0;
-}
-
 LRESULT copyOut(std::u16string_view text, WPARAM max, LPARAM buffer) {
   auto* out = reinterpret_cast<WCHAR*>(buffer);
   if (!out || max == 0) return 0;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/controls/Controls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
@@ -87,10 +88,6 @@ class Measure {
 // for Latin words, and between any two CJK characters.
 std::vector<std::u16string> wrapText(const Measure& m, std::u16string_view text, int width);
 
-// Case-insensitive comparison of the platform's list controls (A-Z fold).
-int compareNoCase(std::u16string_view a, std::u16string_view b);
-bool equalNoCase(std::u16string_view a, std::u16string_view b);
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 
 // Text from a message's LPARAM string (null = empty).
 inline std::u16string textArg(LPARAM lParam) {

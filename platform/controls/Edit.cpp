@@ -142,17 +142,25 @@ void notifyChange(HWND hwnd) {
   if (IsWindow(hwnd)) notifyCommand(hwnd, EN_CHANGE);
 }
 
-// A change the user makes: remembered for undo, then EN_UPDATE / EN_CHANGE.
-// Returns false (nothing changes) for a read-only edit.
-bool userReplace(HWND hwnd, Edit& e, std::u16string_view s) {
-  if (readOnly(hwnd) || (!e.m.hasSelection() && s.empty())) return false;
-  e.undo = e.m;
-  e.canUndo = true;
+// Replaces the selection with s (remembered for undo when `undoable`), then sends
+// EN_UPDATE / EN_CHANGE, and EN_MAXTEXT when the text limit cut s short.
+void replaceSelection(HWND hwnd, Edit& e, std::u16string_view s, bool undoable) {
+  if (undoable) {
+    e.undo = e.m;
+    e.canUndo = true;
+  }
   bool whole = e.m.replaceSelection(s);
   e.modified = true;
   refresh(hwnd, e);
   notifyChange(hwnd);
   if (!whole && IsWindow(hwnd)) notifyCommand(hwnd, EN_MAXTEXT);
+}
+
+// A change the user makes: remembered for undo, then EN_UPDATE / EN_CHANGE.
+// Returns false (nothing changes) for a read-only edit or when it would change nothing.
+bool userReplace(HWND hwnd, Edit& e, std::u16string_view s) {
+  if (readOnly(hwnd) || (!e.m.hasSelection() && s.empty())) return false;
+  replaceSelection(hwnd, e, s, true);
   return true;
 }
 
@@ -413,19 +421,9 @@ LRESULT editMessage(HWND hwnd, Edit& e, UINT message, WPARAM wParam, LPARAM lPar
       e.m.setSelection(static_cast<int>(wParam), static_cast<int>(lParam));
       refresh(hwnd, e);
       return 0;
-    case EM_REPLACESEL: {
-      std::u16string s = textArg(lParam);
-      if (wParam) {
-        e.undo = e.m;
-        e.canUndo = true;
-      }
-      bool whole = e.m.replaceSelection(s);
-      e.modified = true;
-      refresh(hwnd, e);
-      notifyChange(hwnd);
-      if (!whole && IsWindow(hwnd)) notifyCommand(hwnd, EN_MAXTEXT);
+    case EM_REPLACESEL:
+      replaceSelection(hwnd, e, textArg(lParam), wParam != 0);
       return 0;
-    }
     case EM_LIMITTEXT: e.m.limit = wParam ? static_cast<size_t>(wParam) : 0x7FFFFFFE; return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.m.limit);
     case EM_GETMODIFY: return e.modified;

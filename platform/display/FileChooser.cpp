@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/Text.h"
 #include "platform/display/TopWindow.h"
@@ -34,19 +35,19 @@ void addFilters(GtkFileChooser* chooser, const std::u16string& pairs) {
   std::vector<std::u16string> parts = split(pairs, u'|');
   for (size_t i = 0; i + 1 < parts.size(); i += 2) {
     GtkFileFilter* filter = gtk_file_filter_new();
-    gtk_file_filter_set_name(filter, toUtf8(parts[i]).c_str());
+    gtk_file_filter_set_name(filter, wideToUtf8(parts[i]).c_str());
     for (const std::u16string& pattern : split(parts[i + 1], u';')) {
       if (pattern.empty()) continue;
-      gtk_file_filter_add_pattern(filter, pattern == u"*.*" ? "*" : toUtf8(pattern).c_str());
+      gtk_file_filter_add_pattern(filter, pattern == u"*.*" ? "*" : wideToUtf8(pattern).c_str());
     }
     gtk_file_chooser_add_filter(chooser, filter);
   }
 }
 
 void placeInitial(GtkFileChooser* chooser, bool save, const std::u16string& name, const std::u16string& folder) {
-  std::string initial = toUtf8(name);
+  std::string initial = wideToUtf8(name);
   size_t slash = initial.find_last_of('/');
-  if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, toUtf8(folder).c_str());
+  if (!folder.empty()) gtk_file_chooser_set_current_folder(chooser, wideToUtf8(folder).c_str());
   if (slash != std::string::npos)
     gtk_file_chooser_set_current_folder(chooser, slash == 0 ? "/" : initial.substr(0, slash).c_str());
   std::string base = slash == std::string::npos ? initial : initial.substr(slash + 1);
@@ -74,7 +75,7 @@ std::optional<BlockingAnswer> runChooser(GtkDesktop& desktop, const BlockingCall
   TopWindow* parent = desktop.find(owner);
   GtkFileChooserAction action = folder ? GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER
                                 : save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
-  std::string title = toUtf8(arg(call, 0));
+  std::string title = wideToUtf8(arg(call, 0));
   GtkFileChooserNative* native = gtk_file_chooser_native_new(title.empty() ? nullptr : title.c_str(),
                                                              parent ? parent->gtkWindow() : nullptr, action,
                                                              nullptr, nullptr);
@@ -115,7 +116,7 @@ std::optional<BlockingAnswer> runChooser(GtkDesktop& desktop, const BlockingCall
     a.value = 1;
     GSList* files = gtk_file_chooser_get_filenames(chooser);
     for (GSList* f = files; f; f = f->next) {
-      a.texts.push_back(fromUtf8(static_cast<const char*>(f->data)));
+      a.texts.push_back(utf8ToWide(static_cast<const char*>(f->data)));
       g_free(f->data);
     }
     g_slist_free(files);

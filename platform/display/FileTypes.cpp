@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/AsciiCase.h"
+#include "platform/CodePage.h"
 #include "platform/display/Text.h"
 #include "platform/gdi/Surface.h"
 #include "platform/png/Png.h"
@@ -43,11 +45,7 @@ bool writeFile(const std::string& path, const std::string& text) {
   return std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
-std::string lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
+std::string lower(std::string s) { return toLowerAscii(std::move(s)); }
 
 std::string xmlEscape(const std::string& s) {
   std::string out;
@@ -123,17 +121,17 @@ bool writeIcon(const std::string& base, const std::string& name) {
 
 void installFileType(const std::u16string& extension, const std::u16string& progId,
                      const std::u16string& description, const std::u16string& command) {
-  std::string ext = lower(toUtf8(extension));
+  std::string ext = lower(wideToUtf8(extension));
   if (ext.size() < 2 || ext[0] != '.') return;
-  std::string id = toUtf8(progId);
+  std::string id = wideToUtf8(progId);
   std::string name = lower(id.substr(0, id.find('.')));
   if (name.empty()) return;
   std::string mime = "application/x-" + name + "-" + ext.substr(1);
-  std::string desc = toUtf8(description);
-  std::string program = programOf(toUtf8(command));
+  std::string desc = wideToUtf8(description);
+  std::string program = programOf(wideToUtf8(command));
   std::string appName = name;
   if (const resources::String* title = resources::findString(103); title && !title->text.empty())
-    appName = toUtf8(title->text);
+    appName = wideToUtf8(title->text);
   std::string base = dataHome();
 
   bool icon = writeIcon(base, name);

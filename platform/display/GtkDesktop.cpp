@@ -3,6 +3,7 @@
 
 #include <gdk/gdkx.h>
 
+#include "platform/CodePage.h"
 #include "platform/display/Backend.h"
 #include "platform/display/FileChooser.h"
 #include "platform/display/FileTypes.h"
@@ -34,7 +35,7 @@ const CursorName kCursorNames[] = {
 }  // namespace
 
 void clipboardGet(GtkClipboard*, GtkSelectionData* data, guint, gpointer) {
-  std::string text = toUtf8(platform::clipboardText());
+  std::string text = wideToUtf8(platform::clipboardText());
   gtk_selection_data_set_text(data, text.c_str(), static_cast<gint>(text.size()));
 }
 
@@ -255,7 +256,7 @@ std::optional<std::u16string> GtkDesktop::foreignClipboardText() {
   ++mIterating;  // the toolkit waits for the other program in a loop of its own
   gchar* text = gtk_clipboard_wait_for_text(clipboard);
   --mIterating;
-  std::u16string out = text ? fromUtf8(text) : u"";
+  std::u16string out = text ? utf8ToWide(text) : u"";
   g_free(text);
   return out;
 }

@@ -6,18 +6,6 @@
 
 namespace platform::display {
 
-std::string toUtf8(std::u16string_view text) {
-  std::string out(text.size() * 3, '\0');
-  out.resize(utf8Encode(text.data(), text.size(), out.data()));
-  return out;
-}
-
-std::u16string fromUtf8(std::string_view text) {
-  std::u16string out(text.size(), u'\0');
-  out.resize(utf8Decode(text.data(), text.size(), out.data()));
-  return out;
-}
-
 std::u16string windowText(HWND hwnd) {
   int n = GetWindowTextLengthW(hwnd);
   std::u16string text(static_cast<size_t>(n) + 1, u'\0');

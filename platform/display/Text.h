@@ -7,8 +7,6 @@
 
 namespace platform::display {
 
-std::string toUtf8(std::u16string_view text);
-std::u16string fromUtf8(std::string_view text);
 // A window's text (GetWindowTextW).
 std::u16string windowText(HWND hwnd);
 

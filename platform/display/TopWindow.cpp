@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "platform/CodePage.h"
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/Text.h"
 #include "platform/user/DropFiles.h"
@@ -144,7 +145,7 @@ void TopWindow::placeOnDesktop() {
 }
 
 void TopWindow::syncTitle() {
-  gtk_window_set_title(GTK_WINDOW(mWindow), toUtf8(windowText(mHwnd)).c_str());
+  gtk_window_set_title(GTK_WINDOW(mWindow), wideToUtf8(windowText(mHwnd)).c_str());
 }
 
 void TopWindow::activate() {
@@ -391,7 +392,7 @@ void TopWindow::key(GdkEventKey* e) {
     return;
   }
   if (mComposing || committed.empty()) return;  // the input method keeps the key
-  std::u16string text = fromUtf8(committed);
+  std::u16string text = utf8ToWide(committed);
   bool shift = keyDown(VK_SHIFT), ctrl = keyDown(VK_CONTROL), alt = keyDown(VK_MENU);
   bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
   char16_t plain = vk ? characterForKey(vk, keycode, shift, caps, ctrl, alt) : 0;
@@ -494,7 +495,7 @@ bool TopWindow::drop(POINT framePoint, const std::string& uriList) {
   gchar** uris = g_uri_list_extract_uris(uriList.c_str());
   for (gchar** u = uris; u && *u; ++u) {
     if (gchar* file = g_filename_from_uri(*u, nullptr, nullptr)) {
-      paths.push_back(fromUtf8(file));
+      paths.push_back(utf8ToWide(file));
       g_free(file);
     }
   }
@@ -523,7 +524,7 @@ void TopWindow::onCommit(GtkIMContext*, gchar* text, gpointer self) {
 }
 
 void TopWindow::committed(const std::string& text) {
-  std::u16string result = fromUtf8(text);
+  std::u16string result = utf8ToWide(text);
   if (result.empty()) return;
   bool started = mComposing;
   mComposing = false;
@@ -560,7 +561,7 @@ void TopWindow::preeditChanged(const std::string& text) {
     if (text.empty()) return;
     onPreeditStart(mIm, this);
   }
-  std::u16string composition = fromUtf8(text);
+  std::u16string composition = utf8ToWide(text);
   mDesktop.later([composition] {
     imeSetComposition(composition);
     sendToFocus(WM_IME_COMPOSITION, 0, GCS_COMPSTR);

@@ -9,6 +9,8 @@
 #include <string>
 #include <tuple>
 
+#include "platform/AsciiCase.h"
+#include "platform/CodePage.h"
 #include "platform/font/FontInstance.h"
 #include "platform/font/FreeTypeFont.h"
 #include "platform/font/TestFont.h"
@@ -53,38 +55,6 @@ constexpr char kConfig[] = R"(<?xml version="1.0"?>
 // The Song-style faces, whose em square is their text cell.
 constexpr const char16_t* kSongFaces[] = {u"宋体", u"新宋体", u"simsun", u"nsimsun"};
 
-std::u16string foldAscii(std::u16string s) {
-  for (char16_t& c : s)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  return s;
-}
-
-std::string toUtf8(const std::u16string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-    else if (c >= 0xD800 && c <= 0xDFFF)
-      c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 // The font files (Debian's packages fonts-arphic-uming and fonts-wqy-microhei).
 // They are added as application fonts, so no font cache is read or written.
@@ -148,7 +118,7 @@ bool lookUp(const std::u16string& face, FreeTypeFontRequest* want) {
   FcConfig* cfg = config();
   if (!cfg) return false;
   FcPattern* pat = FcPatternCreate();
-  std::string name = toUtf8(face);
+  std::string name = wideToUtf8(face);
   if (!name.empty()) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
   FcConfigSubstitute(cfg, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
@@ -188,7 +158,7 @@ Cache& cache() {
 
 std::shared_ptr<FontInstance> makeFont(const std::u16string& folded, const FontRequest& r) {
   int cell = r.height > 0 ? r.height : r.height < 0 ? -r.height : 16;
-  if (folded == foldAscii(kTestFontFace)) return std::make_shared<TestFont>(cell, r.weight);
+  if (folded == toLowerWide(kTestFontFace)) return std::make_shared<TestFont>(cell, r.weight);
   FreeTypeFontRequest want;
   want.height = r.height;
   want.weight = r.weight;
@@ -202,7 +172,7 @@ std::shared_ptr<FontInstance> makeFont(const std::u16string& folded, const FontR
 }  // namespace
 
 std::shared_ptr<FontInstance> resolveFont(const FontRequest& r) {
-  std::u16string folded = foldAscii(r.face);
+  std::u16string folded = toLowerWide(r.face);
   Cache& c = cache();
   std::lock_guard<std::mutex> g(c.lock);
   auto key = std::make_tuple(folded, r.height, r.weight >= 600);

@@ -3,6 +3,7 @@
 
 #include "platform/controls/Controls.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -10,14 +11,7 @@ namespace platform::user {
 
 namespace {
 
-char16_t foldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; }
-
-bool sameName(const std::u16string& a, LPCWSTR b) {
-  size_t i = 0;
-  for (; b[i]; ++i)
-    if (i >= a.size() || foldAscii(a[i]) != foldAscii(b[i])) return false;
-  return i == a.size();
-}
+bool sameName(const std::u16string& a, LPCWSTR b) { return equalNoCase(a, b); }
 
 ATOM registerClass(const WindowClass& wc) {
   if (!wc.proc) {

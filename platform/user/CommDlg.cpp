@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "platform/user/Blocking.h"
 
 namespace {
@@ -28,10 +29,7 @@ std::u16string joinFilter(LPCWSTR filter) {
   return out;
 }
 
-size_t nameStart(const std::u16string& path) {
-  size_t cut = path.find_last_of(u"/\\");
-  return cut == std::u16string::npos ? 0 : cut + 1;
-}
+size_t nameStart(const std::u16string& path) { return fileNameStart(path); }
 
 std::u16string folderOf(const std::u16string& path) {
   size_t start = nameStart(path);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/AsciiCase.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/DialogState.h"
 #include "platform/user/Input.h"
@@ -71,16 +72,7 @@ HWND focusTarget(HWND dialog, DialogState& d) {
   return GetNextDlgTabItem(dialog, nullptr, FALSE);
 }
 
-bool sameAscii(const std::u16string& a, const char16_t* b) {
-  size_t i = 0;
-  for (; b[i]; ++i) {
-    if (i >= a.size()) return false;
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 32 : a[i];
-    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 32 : b[i];
-    if (x != y) return false;
-  }
-  return i == a.size();
-}
+bool sameAscii(const std::u16string& a, const char16_t* b) { return equalNoCase(a, b); }
 
 // The default button: DM_SETDEFID's id, else the control that calls itself
 // the default push button, else a BUTTON with the BS_DEFPUSHBUTTON style.

@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/user/Constants.h"
@@ -42,7 +43,6 @@ Searches& searches() {
   return *s;
 }
 
-char16_t fold(char16_t c) { return c >= u'A' && c <= u'Z' ? c + 32 : c; }
 
 bool wildMatch(const char16_t* p, const char16_t* n) {
   for (; *p; ++p, ++n) {
@@ -54,7 +54,7 @@ bool wildMatch(const char16_t* p, const char16_t* n) {
       return wildMatch(p + 1, n + std::char_traits<char16_t>::length(n));
     }
     if (!*n) return false;
-    if (*p != u'?' && fold(*p) != fold(*n)) return false;
+    if (*p != u'?' && foldAscii(*p) != foldAscii(*n)) return false;
   }
   return !*n;
 }
@@ -71,14 +71,7 @@ bool lessName(const Entry& a, const Entry& b) {
   if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
   return std::lexicographical_compare(
       a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-      [](char16_t x, char16_t y) { return fold(x) < fold(y); });
-}
-
-std::u16string fromUtf8(const char* s) {
-  size_t n = std::char_traits<char>::length(s);
-  std::u16string out(n, u'\0');
-  out.resize(utf8Decode(s, n, out.data()));
-  return out;
+      [](char16_t x, char16_t y) { return foldAscii(x) < foldAscii(y); });
 }
 
 // Entries of the pattern's folder whose names match, in name order. Sets
@@ -98,7 +91,7 @@ std::vector<Entry> enumerate(const std::u16string& pattern, DWORD* error) {
   }
   while (dirent* d = readdir(dir)) {
     Entry e;
-    e.name = fromUtf8(d->d_name);
+    e.name = utf8ToWide(d->d_name);
     if (!nameMatches(name, e.name)) continue;
     struct stat st {};
     std::string full = native + "/" + d->d_name;

@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/user/Desktop.h"
 
@@ -48,23 +49,7 @@ Store& store() {
   return *s;
 }
 
-std::u16string fold(std::u16string s) {
-  for (auto& c : s)
-    if (c >= u'A' && c <= u'Z') c += 32;
-  return s;
-}
-
-std::string utf8(const std::u16string& s) {
-  std::string out(s.size() * 3, '\0');
-  out.resize(utf8Encode(s.data(), s.size(), out.data()));
-  return out;
-}
-
-std::u16string utf16(const std::string& s) {
-  std::u16string out(s.size(), u'\0');
-  out.resize(utf8Decode(s.data(), s.size(), out.data()));
-  return out;
-}
+std::u16string fold(std::u16string s) { return toLowerWide(std::move(s)); }
 
 std::string storeFile() {
   if (const char* f = std::getenv("MORVEL_REGISTRY_FILE"); f && *f) return f;
@@ -120,12 +105,12 @@ void load(Store& s, const std::string& file) {
   while (std::getline(in, line)) {
     auto parts = splitTabs(line);
     if (parts.size() == 2 && parts[0] == "K") {
-      std::u16string path = utf16(unescape(parts[1]));
+      std::u16string path = utf8ToWide(unescape(parts[1]));
       current = &s.keys[fold(path)];
       current->path = path;
     } else if (parts.size() == 4 && parts[0] == "V" && current) {
       Value v;
-      v.name = utf16(unescape(parts[1]));
+      v.name = utf8ToWide(unescape(parts[1]));
       v.type = static_cast<DWORD>(std::strtoul(parts[2].c_str(), nullptr, 10));
       for (size_t i = 0; i + 1 < parts[3].size(); i += 2)
         v.data.push_back(static_cast<uint8_t>(std::stoul(parts[3].substr(i, 2), nullptr, 16)));
@@ -145,9 +130,9 @@ void save(const Store& s) {
   {
     std::ofstream out(temp, std::ios::trunc);
     for (const auto& [folded, key] : s.keys) {
-      out << "K\t" << escape(utf8(key.path)) << '\n';
+      out << "K\t" << escape(wideToUtf8(key.path)) << '\n';
       for (const auto& [vfold, v] : key.values) {
-        out << "V\t" << escape(utf8(v.name)) << '\t' << v.type << '\t';
+        out << "V\t" << escape(wideToUtf8(v.name)) << '\t' << v.type << '\t';
         static const char* hex = "0123456789abcdef";
         for (uint8_t b : v.data) out << hex[b >> 4] << hex[b & 15];
         out << '\n';

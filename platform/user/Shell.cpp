@@ -24,18 +24,6 @@ std::u16string& commandLineOverride() {
   return *s;
 }
 
-std::u16string fromUtf8(const std::string& s) {
-  std::u16string out(s.size(), u'\0');
-  out.resize(utf8Decode(s.data(), s.size(), out.data()));
-  return out;
-}
-
-std::string toUtf8(std::u16string_view s) {
-  std::string out(s.size() * 3, '\0');
-  out.resize(utf8Encode(s.data(), s.size(), out.data()));
-  return out;
-}
-
 std::u16string programPath() {
   char16_t buf[4096];
   DWORD n = GetModuleFileNameW(nullptr, buf, 4096);
@@ -72,7 +60,7 @@ std::u16string realCommandLine() {
   }
   std::u16string program = programPath();
   std::u16string line = program.find_first_of(u" \t") == program.npos ? program : u"\"" + program + u"\"";
-  for (size_t i = 1; i < args.size(); ++i) line += u" " + quoteArgument(fromUtf8(args[i]));
+  for (size_t i = 1; i < args.size(); ++i) line += u" " + quoteArgument(utf8ToWide(args[i]));
   return line;
 }
 
@@ -213,7 +201,7 @@ HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameter
                         INT show) {
   auto result = [](LONG_PTR v) { return reinterpret_cast<HINSTANCE>(v); };
   if (platform::blockingHookInstalled()) {
-    std::u16string showText = fromUtf8(std::to_string(show));
+    std::u16string showText = utf8ToWide(std::to_string(show));
     auto answer = platform::askBlocking(platform::BlockingCall{
         u"ShellExecuteW", hwnd, {textOr(verb), textOr(file), textOr(parameters), textOr(directory), showText}});
     return result(answer ? answer->value : 42);
@@ -221,7 +209,7 @@ HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameter
   if (!file || !*file) return result(2);  // the file was not found
   std::u16string target = file;
   std::string native = target.find(u"://") != target.npos || target.rfind(u"mailto:", 0) == 0
-                           ? toUtf8(target) : nativePath(target);
+                           ? wideToUtf8(target) : nativePath(target);
   return result(spawnDetached({"xdg-open", native}) ? 42 : 8);
 }
 
@@ -231,7 +219,7 @@ UINT WinExec(LPCSTR commandLine, UINT show) {
     std::u16string line(cmd.size(), u'\0');
     line.resize(ansiDecode(cmd.data(), cmd.size(), line.data()));
     auto answer = platform::askBlocking(
-        platform::BlockingCall{u"WinExec", nullptr, {line, fromUtf8(std::to_string(show))}});
+        platform::BlockingCall{u"WinExec", nullptr, {line, utf8ToWide(std::to_string(show))}});
     return answer ? static_cast<UINT>(answer->value) : 33;
   }
   if (cmd.empty()) return 2;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "platform/AsciiCase.h"
 #include "platform/FileIo.h"
 #include "platform/xl/Dates.h"
 #include "platform/xl/Limits.h"
@@ -211,14 +212,7 @@ Sheet* BookImpl::getSheet(int index) const {
 
 namespace {
 
-char16_t foldAscii(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c; }
-
-bool sameName(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-  return true;
-}
+bool sameName(const std::u16string& a, const std::u16string& b) { return equalNoCase(a, b); }
 
 }  // namespace
 

@@ -5,9 +5,6 @@
 
 namespace xl::detail {
 
-namespace {
-
-// Days from 1970-01-01 to the civil date (proleptic Gregorian calendar).
 int64_t daysFromCivil(int64_t y, int m, int d) {
   y -= m <= 2;
   int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -16,6 +13,8 @@ int64_t daysFromCivil(int64_t y, int m, int d) {
   int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + doe - 719468;
 }
+
+namespace {
 
 void civilFromDays(int64_t z, int& y, int& m, int& d) {
   z += 719468;

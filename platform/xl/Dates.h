@@ -1,8 +1,12 @@
 // Date serials of the workbook formats: days since the system's epoch, with
 // the time of day as the fraction.
 #pragma once
+#include <cstdint>
 
 namespace xl::detail {
+
+// Days from 1970-01-01 to the civil date (proleptic Gregorian calendar); month 1..12.
+int64_t daysFromCivil(int64_t y, int m, int d);
 
 struct DateParts {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;

@@ -30,37 +30,13 @@ void appendEscape(std::string& out, unsigned code) {
   out += '_';
 }
 
-void appendUtf8(std::string& out, unsigned cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
+// Appends the UTF-8 of n code units (one character, or a surrogate pair).
+void appendUtf8(std::string& out, const char16_t* units, size_t n) {
+  char buf[6];
+  out.append(buf, utf8Encode(units, n, buf));
 }
 
 }  // namespace
-
-std::u16string fromUtf8(std::string_view s) {
-  std::u16string out(s.size(), u'\0');
-  out.resize(utf8Decode(s.data(), s.size(), out.data()));
-  return out;
-}
-
-std::string toUtf8(std::u16string_view s) {
-  std::string out(s.size() * 3, '\0');
-  out.resize(utf8Encode(s.data(), s.size(), out.data()));
-  return out;
-}
 
 std::u16string decodeXmlEscapes(std::u16string s) {
   if (s.find(u"_x") == std::u16string::npos) return s;
@@ -102,12 +78,12 @@ void appendXmlText(std::string& out, std::u16string_view s) {
       appendEscape(out, c);
     } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
                s[i + 1] <= 0xDFFF) {
-      appendUtf8(out, 0x10000 + ((unsigned(c) - 0xD800) << 10) + (unsigned(s[i + 1]) - 0xDC00));
+      appendUtf8(out, &s[i], 2);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       appendEscape(out, c);
     } else {
-      appendUtf8(out, c);
+      appendUtf8(out, &s[i], 1);
     }
   }
 }

@@ -5,9 +5,6 @@
 
 namespace xl::detail {
 
-std::u16string fromUtf8(std::string_view s);
-std::string toUtf8(std::u16string_view s);
-
 // Decodes the _xHHHH_ escapes of workbook XML texts (a character the XML
 // cannot carry, or "_x005F_" for a literal underscore before such a form).
 std::u16string decodeXmlEscapes(std::u16string s);

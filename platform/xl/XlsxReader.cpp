@@ -210,7 +210,7 @@ class SharedStringsReader final : public XmlStream {
   void end(std::string_view name) override {
     if (name == "si") {
       if (mOut.size() >= kMaxSharedStrings) fail("too many shared texts");
-      mOut.push_back(decodeXmlEscapes(fromUtf8(mCurrent)));
+      mOut.push_back(decodeXmlEscapes(utf8ToWide(mCurrent)));
       mInItem = false;
     } else if (name == "rPh") {
       --mPhonetic;
@@ -499,7 +499,7 @@ void readXlsx(BookImpl& book, const std::string& path) {
     auto rel = id ? rels.find(id) : rels.end();
     if (!name || rel == rels.end()) throw FileError("part " + workbookPart + ": bad sheet entry");
     if (rel->second.type != "worksheet") continue;  // chart sheets and the like hold no cells
-    std::u16string sheetName = fromUtf8(name);
+    std::u16string sheetName = utf8ToWide(name);
     bool taken = false;
     for (const auto& other : book.sheets) taken = taken || other->name == sheetName;
     if (book.sheets.size() >= kMaxSheets || sheetName.empty() || taken)

@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/AsciiCase.h"
+#include "platform/CodePage.h"
 #include "platform/xl/BookImpl.h"
 #include "platform/xl/Text.h"
 #include "platform/xl/XlsxSheetWriter.h"
@@ -419,7 +421,7 @@ PackageEdits planEdits(const BookImpl& book, const ZipReader& zip) {
       ids.insert(id);
       edits.newParts[s.get()] = part;
       pugi::xml_node e = sheetsNode.append_child((p + "sheet").c_str());
-      e.append_attribute("name") = toUtf8(s->name).c_str();
+      e.append_attribute("name") = wideToUtf8(s->name).c_str();
       e.append_attribute("sheetId") = ++maxId;
       e.append_attribute((r + "id").c_str()) = id.c_str();
       pugi::xml_node rel = relsRoot.append_child((prefixOf(relsRoot) + "Relationship").c_str());
@@ -445,23 +447,19 @@ void writeLoadedPackage(const BookImpl& book, const std::string& path) {
   ZipReader src(book.package);
   PackageEdits edits = planEdits(book, src);
   std::map<std::string, const SheetImpl*> rewritten;  // by the lower-case part name
-  auto lower = [](std::string s) {
-    for (char& c : s) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return s;
-  };
   for (const auto& s : book.sheets)
-    if (s->dirty && !s->part.empty()) rewritten[lower(s->part)] = s.get();
+    if (s->dirty && !s->part.empty()) rewritten[toLowerAscii(s->part)] = s.get();
   std::map<std::string, std::string> replaced, originals;
-  for (auto& [name, text] : edits.replaced) replaced[lower(name)] = std::move(text);
+  for (auto& [name, text] : edits.replaced) replaced[toLowerAscii(name)] = std::move(text);
   std::set<std::string> removed;
-  for (const auto& name : edits.removed) removed.insert(lower(name));
+  for (const auto& name : edits.removed) removed.insert(toLowerAscii(name));
 
   ZipWriter out(path);
   zip_int64_t count = zip_get_num_entries(src.archive(), 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     const char* raw = zip_get_name(src.archive(), zip_uint64_t(i), 0);
     if (!raw) throw FileError("the loaded package is damaged");
-    std::string name = raw, key = lower(name);
+    std::string name = raw, key = toLowerAscii(name);
     if (removed.count(key)) continue;
     if (auto it = replaced.find(key); it != replaced.end()) {
       out.addText(name, std::move(it->second));

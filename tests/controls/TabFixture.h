@@ -11,9 +11,9 @@
 
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
-#include "controls/PathName.h"
 #include "controls/TabStrip.h"
 #include "platform/testdriver/Driver.h"
+#include "store/FilePath.h"
 
 inline LRESULT CALLBACK fakeGridProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {

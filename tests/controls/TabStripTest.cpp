@@ -196,14 +196,4 @@ TEST_F(TabTest, AStripWindowWithoutItsObjectServesTheGlobalStrip) {
   gTabStrip.canvas.end();
 }
 
-TEST_F(TabTest, FileNamesOfPaths) {
-  EXPECT_EQ(fileNameOfPath(u"C:\\a\\b.csv"), u"b.csv");
-  EXPECT_EQ(fileNameOfPath(u"/home/u/数据.txt"), u"数据.txt");
-  EXPECT_EQ(fileNameOfPath(u"mixed/dir\\name"), u"name");
-  EXPECT_EQ(fileNameOfPath(u"name.csv"), u"name.csv");
-  EXPECT_EQ(fileNameOfPath(u"/name.csv"), u"/name.csv") << "a leading separator does not count";
-  EXPECT_EQ(fileNameOfPath(u"dir/"), u"");
-  EXPECT_EQ(fileNameOfPath(u""), u"");
-}
-
 }  // namespace

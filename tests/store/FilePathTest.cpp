@@ -20,11 +20,30 @@ TEST(FilePaths, KindExtensionAndBaseName) {
   EXPECT_EQ(getFileExt(u"C:\\a.b\\file"), u".b\\file");
   EXPECT_EQ(getFileExt(u"x.tar.gz"), u".gz");
   EXPECT_EQ(getFileExt(u"noext"), u"");
-  EXPECT_EQ(getFileBaseName(u"C:\\dir\\a.b.csv"), u"a.b");
-  EXPECT_EQ(getFileBaseName(u"/home/u/data.csv"), u"data");
-  EXPECT_EQ(getFileBaseName(u"c:\\x/y\\z.txt"), u"z");
-  EXPECT_EQ(getFileBaseName(u"plain"), u"plain");
-  EXPECT_EQ(getFileBaseName(u""), u"");
+}
+
+// The base name and the tab title of a path: one separator rule ('/' or '\\', whichever
+// comes last); the title keeps a path of one leading separator and a name whole.
+TEST(FilePaths, NamesOfPaths) {
+  struct Case {
+    std::u16string path, baseName, fileName;
+  };
+  const Case cases[] = {
+      {u"C:\\dir\\a.b.csv", u"a.b", u"a.b.csv"},
+      {u"/home/u/数据.txt", u"数据", u"数据.txt"},
+      {u"c:\\x/y\\z.txt", u"z", u"z.txt"},
+      {u"c:\\x\\y/z.txt", u"z", u"z.txt"},
+      {u"mixed/dir\\name", u"name", u"name"},
+      {u"plain", u"plain", u"plain"},
+      {u"name.csv", u"name", u"name.csv"},
+      {u"/name.csv", u"name", u"/name.csv"},
+      {u"dir/", u"", u""},
+      {u"", u"", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(getFileBaseName(c.path), c.baseName) << u8(c.path);
+    EXPECT_EQ(fileNameOfPath(c.path), c.fileName) << u8(c.path);
+  }
 }
 
 TEST(ReadFileAsWide, WholeFileAsUtf16) {

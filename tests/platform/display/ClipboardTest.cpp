@@ -6,6 +6,7 @@
 
 #include "tests/platform/display/DisplayFixture.h"
 #include "platform/display/Text.h"
+#include "platform/CodePage.h"
 
 namespace displaytest {
 namespace {
@@ -57,7 +58,7 @@ TEST_F(ClipboardTest, TextSetByTheLayerIsReadByAnotherProgram) {
   // xclip waits for this process to hand the text over: keep running messages.
   auto reader = std::async(std::launch::async, [] { return run("xclip -o -selection clipboard"); });
   ASSERT_TRUE(pumpUntil([&] { return reader.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
-  EXPECT_EQ(reader.get(), platform::display::toUtf8(cells));
+  EXPECT_EQ(reader.get(), wideToUtf8(cells));
 }
 
 TEST_F(ClipboardTest, TextSetByAnotherProgramIsReadByTheLayer) {
