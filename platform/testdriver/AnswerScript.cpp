@@ -1,12 +1,29 @@
 #include "platform/testdriver/AnswerScript.h"
 
+#include <gtest/gtest.h>
+
+#include "platform/CodePage.h"
+
 namespace testdriver {
 
 AnswerScript::AnswerScript() {
   mPrevious = platform::setBlockingHook([this](const platform::BlockingCall& call) { return take(call); });
+  mPreviousRefusal = platform::setRefusalHook(
+      [this](const platform::BlockingCall& call, const std::u16string& why) { refuse(call, why); });
 }
 
-AnswerScript::~AnswerScript() { platform::setBlockingHook(std::move(mPrevious)); }
+AnswerScript::~AnswerScript() {
+  platform::setRefusalHook(std::move(mPreviousRefusal));
+  platform::setBlockingHook(std::move(mPrevious));
+}
+
+void AnswerScript::refuse(const platform::BlockingCall& call, const std::u16string& why) {
+  mRefused.push_back(Refusal{call, why});
+  std::u16string args;
+  for (const auto& a : call.args) args += (args.empty() ? u"" : u", ") + a;
+  ADD_FAILURE() << "scripted answer refused by " << wideToUtf8(call.kind) << "(" << wideToUtf8(args)
+                << "): " << wideToUtf8(why);
+}
 
 void AnswerScript::answer(const std::u16string& kind, LONG_PTR value,
                           std::vector<std::u16string> texts) {

@@ -30,12 +30,24 @@ class AnswerScript {
   size_t unanswered() const;                       // calls that found no answer queued
   size_t pending(const std::u16string& kind) const;  // answers not used yet
 
+  // Answers a call refused because no user could give them (a press of a
+  // disabled button): each is also reported as a failure of the running
+  // test, naming the call and what was refused.
+  struct Refusal {
+    platform::BlockingCall call;
+    std::u16string why;
+  };
+  const std::vector<Refusal>& refused() const { return mRefused; }
+
  private:
   std::optional<platform::BlockingAnswer> take(const platform::BlockingCall& call);
+  void refuse(const platform::BlockingCall& call, const std::u16string& why);
 
   std::map<std::u16string, std::deque<platform::BlockingAnswer>> mAnswers;
   std::vector<Record> mCalls;
+  std::vector<Refusal> mRefused;
   platform::BlockingHook mPrevious;
+  platform::RefusalHook mPreviousRefusal;
 };
 
 }  // namespace testdriver

@@ -1,6 +1,7 @@
 #include "platform/testdriver/Driver.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/png/Png.h"
 #include "platform/user/Desktop.h"
@@ -48,8 +49,13 @@ void reset(DWORD startMs) {
   platform::resetInput();
   platform::resetClipboard();
   platform::setManualClock(startMs);
+  // Everything queued is dropped but paints: a paint is done (or, when the
+  // window does not validate, validated), so the loop ends.
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message != WM_PAINT) continue;
+    DispatchMessageW(&m);
+    if (IsWindow(m.hwnd) && GetUpdateRect(m.hwnd, nullptr, FALSE)) ValidateRect(m.hwnd, nullptr);
   }
 }
 
@@ -83,15 +89,51 @@ void wheel(POINT screen, int delta) { platform::injectMouse(WM_MOUSEWHEEL, scree
 void keyDown(int vk) { platform::injectKey(vk, true); }
 void keyUp(int vk) { platform::injectKey(vk, false); }
 
-void keyPress(int vk, unsigned modifiers) {
+namespace {
+
+void modifiersDown(unsigned modifiers) {
   if (modifiers & Ctrl) keyDown(VK_CONTROL);
   if (modifiers & Shift) keyDown(VK_SHIFT);
   if (modifiers & Alt) keyDown(VK_MENU);
-  keyDown(vk);
-  keyUp(vk);
+}
+
+void modifiersUp(unsigned modifiers) {
   if (modifiers & Alt) keyUp(VK_MENU);
   if (modifiers & Shift) keyUp(VK_SHIFT);
   if (modifiers & Ctrl) keyUp(VK_CONTROL);
+}
+
+}  // namespace
+
+void keyPress(int vk, unsigned modifiers) {
+  modifiersDown(modifiers);
+  keyDown(vk);
+  keyUp(vk);
+  modifiersUp(modifiers);
+}
+
+PumpResult holding(unsigned modifiers, const std::function<void()>& input) {
+  PumpResult total;
+  auto pump = [&total] {
+    PumpResult r = pumpUntilIdle();
+    total.dispatched += r.dispatched;
+    if (r.quit) total.quit = true, total.exitCode = r.exitCode;
+    total.limitHit = total.limitHit || r.limitHit;
+  };
+  modifiersDown(modifiers);
+  pump();
+  input();
+  pump();
+  modifiersUp(modifiers);
+  pump();
+  return total;
+}
+
+PumpResult chord(int vk, unsigned modifiers) {
+  return holding(modifiers, [vk] {
+    keyDown(vk);
+    keyUp(vk);
+  });
 }
 
 void typeChar(char16_t ch) { platform::injectChar(ch); }

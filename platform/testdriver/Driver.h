@@ -7,6 +7,7 @@
 // key and button states at once and become messages when the pump retrieves
 // them, routed to the capture, focus or pointed-at window.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,9 @@ PumpResult pumpUntilIdle(int limit = 100000);
 
 // Starts a test from a known state: a hand-driven clock at `startMs`, no
 // queued input, keys and buttons up, cursor at (0, 0), empty clipboard.
-// Windows are left alone (destroy them in the test).
+// Queued messages are dropped, except that pending paints are done (and a
+// window that does not validate in WM_PAINT is validated). Windows are left
+// alone (destroy them in the test).
 void reset(DWORD startMs = 1000);
 // Advances the hand-driven clock (timers fall due) and pumps.
 PumpResult advance(DWORD ms);
@@ -51,8 +54,17 @@ void wheel(POINT screen, int delta);                      // delta in WHEEL_DELT
 
 void keyDown(int vk);
 void keyUp(int vk);
-// Modifiers down (Ctrl, Shift, Alt), the key down and up, modifiers up.
+// Modifiers down (Ctrl, Shift, Alt), the key down and up, modifiers up, all
+// queued before anything is pumped: a handler reading GetAsyncKeyState finds
+// the modifiers already up (GetKeyState sees them down).
 void keyPress(int vk, unsigned modifiers = None);
+// Modifiers down and pumped, then `input` (key or mouse events) injected and
+// pumped while the modifiers are still held, then the modifiers up and
+// pumped: handlers of that input find the modifiers down in GetKeyState and
+// GetAsyncKeyState alike. Returns what the pumps did.
+PumpResult holding(unsigned modifiers, const std::function<void()>& input);
+// holding(modifiers, key down and up): a key chord such as Ctrl+C.
+PumpResult chord(int vk, unsigned modifiers);
 void typeChar(char16_t ch);  // WM_CHAR to the focus window, as an input method gives it
 void typeText(std::u16string_view text);
 

@@ -13,6 +13,10 @@ BlockingHook& hook() {
   static auto* h = new BlockingHook;
   return *h;
 }
+RefusalHook& refusalHook() {
+  static auto* h = new RefusalHook;
+  return *h;
+}
 }  // namespace
 
 BlockingHook setBlockingHook(BlockingHook next) {
@@ -36,6 +40,22 @@ std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
   if (h) return h(call);
   if (Desktop* d = desktop()) return d->answer(call);  // native choosers, popup menus
   return std::nullopt;
+}
+
+RefusalHook setRefusalHook(RefusalHook next) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  RefusalHook previous = std::move(refusalHook());
+  refusalHook() = std::move(next);
+  return previous;
+}
+
+void refuseAnswer(const BlockingCall& call, const std::u16string& why) {
+  RefusalHook h;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    h = refusalHook();
+  }
+  if (h) h(call, why);
 }
 
 }  // namespace platform

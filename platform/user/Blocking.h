@@ -36,4 +36,11 @@ bool blockingHookInstalled();
 // Asks the hook; nothing when there is none or it has no answer.
 std::optional<BlockingAnswer> askBlocking(const BlockingCall& call);
 
+// An answer the call refused because a user could not have given it (a
+// press of a disabled button): `why` says what was refused. The refusal
+// hook (the test driver's) records it; without one it is dropped.
+using RefusalHook = std::function<void(const BlockingCall&, const std::u16string& why)>;
+RefusalHook setRefusalHook(RefusalHook hook);  // returns the previous one
+void refuseAnswer(const BlockingCall& call, const std::u16string& why);
+
 }  // namespace platform

@@ -27,15 +27,24 @@ void applyControlText(HWND dialog, const std::u16string& entry) {
 }
 
 // A dialog box's default answer: its texts, then a click on the value's
-// control; no answer from an installed hook cancels, then gives up.
-void applyDialogAnswer(HWND dialog, const platform::BlockingAnswer* answer, int& unanswered) {
+// control; no answer from an installed hook cancels, then gives up. A click
+// on a disabled control is refused: a user cannot give it.
+void applyDialogAnswer(HWND dialog, const platform::BlockingCall& call,
+                       const platform::BlockingAnswer* answer, int& unanswered) {
   if (!answer) {
     if (++unanswered == 1) pressButton(dialog, IDCANCEL);
     else EndDialog(dialog, -1);
     return;
   }
   for (const auto& t : answer->texts) applyControlText(dialog, t);
-  if (answer->value) pressButton(dialog, static_cast<int>(answer->value));
+  if (!answer->value) return;
+  int id = static_cast<int>(answer->value);
+  HWND control = GetDlgItem(dialog, id);
+  if (control && !IsWindowEnabled(control)) {
+    platform::refuseAnswer(call, u"a press of disabled button " + decimal(id));
+    return;
+  }
+  pressButton(dialog, id);
 }
 
 bool isDialogOf(HWND dialog, HWND hwnd) { return hwnd == dialog || IsChild(dialog, hwnd); }
@@ -96,7 +105,7 @@ INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC p
   platform::BlockingCall call{u"DialogBoxParamW", owner, {decimal(t->id), t->caption}};
   int unanswered = 0;
   return runModal(dialog, call, [&](HWND dlg, const platform::BlockingAnswer* a) {
-    applyDialogAnswer(dlg, a, unanswered);
+    applyDialogAnswer(dlg, call, a, unanswered);
   });
 }
 

@@ -38,6 +38,28 @@ bool extendedKey(int vk) {
          vk == VK_DIVIDE || vk == VK_RCONTROL || vk == VK_RMENU;
 }
 
+// The message of a keystroke. With Alt held (and Ctrl not), keys go down
+// and up as WM_SYS*; the release of Alt itself is WM_SYSKEYUP only when no
+// other key went down since Alt did (Alt alone selects the menu bar), and
+// WM_KEYUP after Alt+key. F10 is always a WM_SYS* key. `alt` and `ctrl`
+// are the states of those keys while the keystroke happens.
+UINT keyMessage(int vk, bool isDown, bool alt, bool ctrl) {
+  std::atomic<int>& track = state().lastSysKey;
+  if (isDown) {
+    bool sys = (alt && !ctrl) || vk == VK_F10;
+    if (sys) track = vk;
+    return sys ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  }
+  if (vk == VK_F10) {
+    track = 0;
+    return WM_SYSKEYUP;
+  }
+  if (!alt || (vk != VK_MENU && vk != VK_CONTROL && ctrl)) return WM_KEYUP;
+  bool sys = vk != VK_MENU || track == VK_MENU;
+  track = 0;
+  return sys ? WM_SYSKEYUP : WM_KEYUP;
+}
+
 bool down(const std::array<std::atomic<uint8_t>, 256>& keys, int vk) {
   return (keys[vk & 0xFF].load() & 0x80) != 0;
 }
@@ -110,7 +132,8 @@ namespace platform::user {
 
 void applySyncKey(int vk, bool isDown) {
   auto& keys = state().syncKeys;
-  if (isDown) state().altAlone = genericOf(vk) == VK_MENU && !(keys[VK_MENU] & 0x80);
+  // Alt going down starts "alone" (its auto-repeat keeps it); any other key ends it.
+  if (isDown) state().altAlone = genericOf(vk) == VK_MENU && (!(keys[VK_MENU] & 0x80) || state().altAlone);
   for (int k : {vk, genericOf(vk), sidedOf(vk)}) {
     uint8_t v = keys[k & 0xFF];
     if (isDown && isToggle(k) && !(v & 0x80)) v ^= 0x01;
@@ -130,10 +153,9 @@ void injectKey(int vk, bool isDown, int scan) {
   applyAsync(vk, isDown);
   bool alt = isDown ? down(keys, VK_MENU) : altBefore;
   bool ctrl = isDown ? down(keys, VK_CONTROL) : ctrlBefore;
-  bool sys = (alt && !ctrl) || genericOf(vk) == VK_F10;
   InputEvent e;
   e.kind = InputEvent::Key;
-  e.message = isDown ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+  e.message = keyMessage(genericOf(vk), isDown, alt, ctrl);
   e.wParam = static_cast<WPARAM>(genericOf(vk));
   DWORD flags = 1 | (static_cast<DWORD>(scan & 0xFF) << 16);
   if (extendedKey(vk)) flags |= 1u << 24;
@@ -194,6 +216,7 @@ void resetInput() {
   s.cursorX = 0;
   s.cursorY = 0;
   s.lastClick = MSG{};
+  s.lastSysKey = 0;
 }
 
 CaretState caretState() {

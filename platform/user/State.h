@@ -127,6 +127,7 @@ struct State {
   std::mutex inputMutex;
   std::deque<InputEvent> input;  // guarded by inputMutex
   std::array<std::atomic<uint8_t>, 256> asyncKeys{};  // 0x80 down, 0x01 toggled
+  std::atomic<int> lastSysKey{0};  // the last key that went down as WM_SYSKEYDOWN (0 after a WM_SYSKEYUP)
   std::array<uint8_t, 256> syncKeys{};                // as of the last retrieved input
   std::atomic<LONG> cursorX{0}, cursorY{0};
   MSG lastClick{};  // for double-click synthesis (message 0 = none)

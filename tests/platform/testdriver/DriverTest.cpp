@@ -1,14 +1,35 @@
-// The test driver: pumping, answers for blocking calls, window pixels.
+// The test driver: pumping, reset, chords, answers for blocking calls (and
+// the answers no user could give), window pixels.
+#include <gmock/gmock.h>
+#include <gtest/gtest-spi.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "platform/png/Png.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/windows.h"
-#include "tests/platform/user/Recorder.h"
+#include "tests/platform/user/UiFixture.h"
 
 using namespace usertest;
 
 namespace {
 
-class DriverTest : public UserTest {};
+class DriverTest : public uitest::UiTest {};
+
+std::vector<WORD> gCommands;  // what endOnCommand received
+
+// Disables control lParam (when not 0); ends on any command with its id.
+INT_PTR CALLBACK endOnCommand(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    if (lParam) EnableWindow(GetDlgItem(dialog, static_cast<int>(lParam)), FALSE);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  gCommands.push_back(LOWORD(wParam));
+  EndDialog(dialog, LOWORD(wParam));
+  return TRUE;
+}
 
 }  // namespace
 
@@ -102,4 +123,127 @@ TEST_F(DriverTest, SavedPngHoldsTheWindowsPixels) {
   EXPECT_EQ(back.at(5, 5), 0x000000FFu);
   EXPECT_EQ(back.at(0, 0), 0x00F0F0F0u);
   EXPECT_FALSE(testdriver::saveWindowPng(w, "/no/such/folder/x.png"));
+}
+
+// reset() drops what is queued but does the pending paints: it returns even
+// when a shown window waits for WM_PAINT, and one that never validates is
+// validated. Run in a child process that an alarm ends if reset() hangs.
+TEST_F(DriverTest, ResetReturnsWithPaintsPending) {
+  struct Case {
+    const char* what;
+    bool validates;  // the window's WM_PAINT calls BeginPaint/EndPaint
+  } cases[] = {{"a window that paints", true}, {"a window that never validates", false}};
+  for (const Case& c : cases) {
+    EXPECT_EXIT(
+        {
+          alarm(10);
+          HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30);
+          int paints = 0;
+          rec().handler = [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (m != WM_PAINT) return std::nullopt;
+            ++paints;
+            if (!c.validates) return 0;
+            PAINTSTRUCT ps;
+            BeginPaint(w, &ps);
+            EndPaint(w, &ps);
+            return 0;
+          };
+          InvalidateRect(w, nullptr, TRUE);
+          PostMessageW(w, WM_USER, 0, 0);
+          testdriver::reset();
+          MSG m;
+          bool left = PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);
+          std::_Exit(paints == 1 && !left && !GetUpdateRect(w, nullptr, FALSE) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << c.what;
+  }
+}
+
+// keyPress queues everything before the pump, so a handler's
+// GetAsyncKeyState finds Ctrl up; chord and holding keep it down while the
+// key or click is handled.
+TEST_F(DriverTest, ChordsHoldTheModifiersWhileTheKeyIsHandled) {
+  HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  SetFocus(w);
+  testdriver::pumpUntilIdle();
+  struct Seen {
+    bool asyncCtrl = false, syncCtrl = false, asyncShift = false;
+  } seen;
+  rec().handler = [&](HWND, UINT m, WPARAM wp, LPARAM) -> std::optional<LRESULT> {
+    if ((m == WM_KEYDOWN && wp == 'C') || m == WM_LBUTTONDOWN) {
+      seen.asyncCtrl = GetAsyncKeyState(VK_CONTROL) < 0;
+      seen.syncCtrl = GetKeyState(VK_CONTROL) < 0;
+      seen.asyncShift = GetAsyncKeyState(VK_SHIFT) < 0;
+    }
+    return std::nullopt;
+  };
+  POINT at = testdriver::screenPoint(w, 10, 10);
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    bool asyncCtrl, syncCtrl, asyncShift;
+  } cases[] = {
+      {"keyPress: Ctrl already up when handled",
+       [] {
+         testdriver::keyPress('C', testdriver::Ctrl);
+         testdriver::pumpUntilIdle();
+       },
+       false, true, false},
+      {"chord Ctrl+C", [] { testdriver::chord('C', testdriver::Ctrl); }, true, true, false},
+      {"chord Ctrl+Shift+C", [] { testdriver::chord('C', testdriver::Ctrl | testdriver::Shift); }, true, true, true},
+      {"Shift+click", [&] { testdriver::holding(testdriver::Shift, [&] { testdriver::click(at); }); }, false, false,
+       true},
+  };
+  for (const Case& c : cases) {
+    seen = Seen{};
+    c.act();
+    EXPECT_EQ(seen.asyncCtrl, c.asyncCtrl) << c.what;
+    EXPECT_EQ(seen.syncCtrl, c.syncCtrl) << c.what;
+    EXPECT_EQ(seen.asyncShift, c.asyncShift) << c.what;
+    EXPECT_GE(GetAsyncKeyState(VK_CONTROL), 0) << c.what;  // all up again afterwards
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0) << c.what;
+  }
+}
+
+// A scripted press of a disabled button is refused: no WM_COMMAND, a test
+// failure naming the button, and the dialog goes on as if unanswered.
+TEST_F(DriverTest, AnswersPressingADisabledButtonAreRefused) {
+  HWND main = make("main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300);
+  testdriver::pumpUntilIdle();
+  struct Case {
+    const char* what;
+    int disabled;  // control disabled in WM_INITDIALOG (0: none)
+    int answer;
+    INT_PTR result;
+    const char* failure;  // text of the reported failure, null for none
+  } cases[] = {
+      {"enabled OK", 0, IDOK, IDOK, nullptr},
+      {"disabled OK: refused, then unanswered gives Cancel", IDOK, IDOK, IDCANCEL, "disabled button 1"},
+      {"disabled check box", 1000, 1000, IDCANCEL, "disabled button 1000"},
+      {"another button disabled", 1000, IDOK, IDOK, nullptr},
+  };
+  for (const Case& c : cases) {
+    gCommands.clear();
+    testdriver::AnswerScript script;
+    script.answer(u"DialogBoxParamW", c.answer);
+    ::testing::TestPartResultArray failures;
+    INT_PTR result;
+    {
+      ::testing::ScopedFakeTestPartResultReporter reporter(
+          ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+      result = DialogBoxParamW(nullptr, MAKEINTRESOURCEW(uitest::kTestDialog), main, endOnCommand, c.disabled);
+    }
+    EXPECT_EQ(result, c.result) << c.what;
+    EXPECT_EQ(gCommands, std::vector<WORD>{static_cast<WORD>(c.result)}) << c.what;  // only the press that ended it
+    if (c.failure) {
+      ASSERT_EQ(failures.size(), 1) << c.what;
+      EXPECT_THAT(failures.GetTestPartResult(0).message(), ::testing::EndsWith(c.failure)) << c.what;
+      ASSERT_EQ(script.refused().size(), 1u) << c.what;
+      EXPECT_EQ(script.refused()[0].call.kind, u"DialogBoxParamW");
+    } else {
+      EXPECT_EQ(failures.size(), 0) << c.what;
+      EXPECT_TRUE(script.refused().empty()) << c.what;
+    }
+  }
 }

@@ -1,5 +1,6 @@
 // The clipboard with CF_UNICODETEXT in global memory blocks.
 #include <cstring>
+#include <type_traits>
 
 #include "tests/platform/user/Recorder.h"
 
@@ -81,4 +82,19 @@ TEST(GlobalMemoryTest, BlocksKnowTheirSize) {
   EXPECT_EQ(GlobalFree(block), nullptr);
   EXPECT_EQ(GlobalFree(block), block);  // already freed: fails
   EXPECT_EQ(GlobalSize(block), 0u);
+}
+
+// Clipboard data is a HANDLE and a global block an HGLOBAL: the same type,
+// so the usual paste needs no cast.
+static_assert(std::is_same_v<HGLOBAL, HANDLE>);
+
+TEST_F(ClipboardTest, ClipboardDataLocksWithoutACast) {
+  HWND w = make("w", WS_POPUP, 0, 0, 10, 10);
+  ASSERT_TRUE(copyText(w, u"列1\t列2"));
+  ASSERT_TRUE(OpenClipboard(w));
+  auto* p = static_cast<const WCHAR*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::u16string(p), u"列1\t列2");
+  GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+  CloseClipboard();
 }

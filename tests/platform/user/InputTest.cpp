@@ -199,6 +199,63 @@ TEST_F(InputTest, KeystrokesTranslateToCharacters) {
   }
 }
 
+// Alt released alone comes as WM_SYSKEYUP and selects the menu bar; released
+// after Alt+key it comes as WM_KEYUP (the key's WM_SYSCHAR already asked for
+// the menu), as on the platform.
+TEST_F(InputTest, AltReleaseIsSysKeyUpOnlyAfterAltAlone) {
+  makeTree();
+  SetFocus(grid);
+  pumpUntilIdle();
+  struct Key {
+    int vk;
+    bool down;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Key> keys;
+    Lines grid;     // "MESSAGE wParam" at the focus window
+    Lines command;  // WM_SYSCOMMAND at the top-level window: "wParam lParam"
+  } cases[] = {
+      {"Alt alone", {{VK_MENU, true}, {VK_MENU, false}}, {"WM_SYSKEYDOWN 18", "WM_SYSKEYUP 18"}, {"61696 0"}},
+      {"Alt+F",
+       {{VK_MENU, true}, {'F', true}, {'F', false}, {VK_MENU, false}},
+       {"WM_SYSKEYDOWN 18", "WM_SYSKEYDOWN 70", "WM_SYSCHAR 102", "WM_SYSKEYUP 70", "WM_KEYUP 18"},
+       {"61696 102"}},
+      {"Alt up before F",
+       {{VK_MENU, true}, {'F', true}, {VK_MENU, false}, {'F', false}},
+       {"WM_SYSKEYDOWN 18", "WM_SYSKEYDOWN 70", "WM_SYSCHAR 102", "WM_KEYUP 18", "WM_KEYUP 70"},
+       {"61696 102"}},
+      {"Alt held twice (auto-repeat) then alone",
+       {{VK_MENU, true}, {VK_MENU, true}, {VK_MENU, false}},
+       {"WM_SYSKEYDOWN 18", "WM_SYSKEYDOWN 18", "WM_SYSKEYUP 18"},
+       {"61696 0"}},
+      {"F10", {{VK_F10, true}, {VK_F10, false}}, {"WM_SYSKEYDOWN 121", "WM_SYSKEYUP 121"}, {"61696 0"}},
+      {"Ctrl+Alt+F",
+       {{VK_CONTROL, true}, {VK_MENU, true}, {'F', true}, {'F', false}, {VK_MENU, false}, {VK_CONTROL, false}},
+       {"WM_KEYDOWN 17", "WM_KEYDOWN 18", "WM_KEYDOWN 70", "WM_KEYUP 70", "WM_KEYUP 18", "WM_KEYUP 17"},
+       {}},
+      {"Alt alone after Alt+F",
+       {{VK_MENU, true}, {'F', true}, {'F', false}, {VK_MENU, false}, {VK_MENU, true}, {VK_MENU, false}},
+       {"WM_SYSKEYDOWN 18", "WM_SYSKEYDOWN 70", "WM_SYSCHAR 102", "WM_SYSKEYUP 70", "WM_KEYUP 18",
+        "WM_SYSKEYDOWN 18", "WM_SYSKEYUP 18"},
+       {"61696 102", "61696 0"}},
+  };
+  for (const Case& c : cases) {
+    rec().watch({WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_SYSCHAR, WM_SYSCOMMAND});
+    for (const Key& k : c.keys) k.down ? testdriver::keyDown(k.vk) : testdriver::keyUp(k.vk);
+    pumpUntilIdle();
+    Lines atGrid, commands;
+    for (const Logged& l : rec().log()) {
+      if (l.message == WM_SYSCOMMAND && l.hwnd == main)
+        commands.push_back(std::to_string(l.wParam) + " " + std::to_string(l.lParam));
+      else if (l.hwnd == grid && l.message != WM_SYSCOMMAND)
+        atGrid.push_back(messageName(l.message) + " " + std::to_string(l.wParam));
+    }
+    EXPECT_EQ(atGrid, c.grid) << c.what;
+    EXPECT_EQ(commands, c.command) << c.what;
+  }
+}
+
 TEST_F(InputTest, CharacterGoesToTheKeystrokesWindowEvenIfFocusMoves) {
   makeTree();
   SetFocus(grid);
