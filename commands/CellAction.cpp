@@ -247,8 +247,11 @@ void CCellAction::paste(size_t lineCount, size_t width,
   const int32_t left = range.left;
   const int32_t rows = static_cast<int32_t>(mCore->mRowCount);
   const int32_t cols = static_cast<int32_t>(mCore->mColCount);
-  const int32_t lines = static_cast<int32_t>(std::min<size_t>(lineCount, INT32_MAX));
-  const int32_t fields = static_cast<int32_t>(std::min<size_t>(width, INT32_MAX));
+  if (top < 1 || left < 1) return;
+  // Rows and columns end at INT32_MAX - 1: the table is cut there, so top + i and
+  // left + j never leave the 32-bit range.
+  const int32_t lines = static_cast<int32_t>(std::min<size_t>(lineCount, size_t(INT32_MAX - top)));
+  const int32_t fields = static_cast<int32_t>(std::min<size_t>(width, size_t(INT32_MAX - left)));
   const int32_t newRows = std::max(rows, grownCount(rows, top, lines));
   const int32_t newCols = std::max(cols, grownCount(cols, left, fields));
   if (newRows != rows || newCols != cols) {
@@ -260,12 +263,15 @@ void CCellAction::paste(size_t lineCount, size_t width,
   }
   if (lineCount == 1 && width == 1) {
     const std::vector<std::u16string> line = nextRow();
-    fill(line.empty() ? std::u16string() : line[0], false);  // a paste never makes a series
+    const std::u16string value = line.empty() ? std::u16string() : line[0];
+    fill(value, false);  // a paste never makes a series
+    // A cell the sheet grows to hold (an empty sheet) is written like a table's.
+    if (!mCore->inSheet(top, left)) setFromText(top, left, value);
     return;
   }
   for (int32_t i = 0; i < lines; ++i) {
     const std::vector<std::u16string> line = nextRow();
-    for (size_t j = 0; j < line.size(); ++j)
-      setFromText(top + i, left + static_cast<int32_t>(j), line[j]);
+    const size_t n = std::min(line.size(), size_t(fields));
+    for (size_t j = 0; j < n; ++j) setFromText(top + i, left + static_cast<int32_t>(j), line[j]);
   }
 }

@@ -121,6 +121,7 @@ void CDeleteAction::undo() {
 
 void CDeleteAction::redoDelete() {
   const Range& sel = mSelection.range;
+  mFilterBefore.assign(mCore->mFilter);
   switch (shape()) {
     case ROWS: {
       mSavedRows.clear();
@@ -151,6 +152,12 @@ void CDeleteAction::redoDelete() {
 }
 
 void CDeleteAction::undoDelete() {
+  undoShape();
+  // Moving rows and columns back cannot bring back the row sets that the delete dropped.
+  mCore->mFilter.assign(mFilterBefore);
+}
+
+void CDeleteAction::undoShape() {
   switch (shape()) {
     case ROWS:
       if (!mSavedRows.empty() && mCore->restoreRows(mSavedRows)) {

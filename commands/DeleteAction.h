@@ -14,7 +14,9 @@
 // Rows taken out give up their pool references while out of the sheet (their texts are
 // kept by the command and interned again on undo), so the pool holds exactly what the
 // sheet's cells use, and freeing held rows never touches the sheet.
-// The computed values of the formula cells removed are kept alongside.
+// The computed values of the formula cells removed are kept alongside, and so is the
+// filter state before a structural delete: undo gives back the row sets of a deleted
+// filtered column and of rows the filter lists although the user showed them again.
 #pragma once
 #include <cstdint>
 #include <unordered_map>
@@ -48,6 +50,7 @@ class CDeleteAction : public iCommand {
   Shape shape() const;
   void redoDelete();
   void undoDelete();
+  void undoShape();
   void takeSheet();
   void giveSheet();
 
@@ -58,4 +61,5 @@ class CDeleteAction : public iCommand {
   uint64_t mSheetColCount = 0;
   TextMap mSheetTexts;
   std::unordered_map<uint64_t, double> mSheetFormulaValues;
+  FilterState mFilterBefore;  // rows, columns, sheet: the filter state redo started from
 };

@@ -97,7 +97,7 @@ std::pair<int32_t, int32_t> CDeleteDuplicate::prepare(bool expand, bool hasHeade
       ++next;
       continue;
     }
-    for (int32_t c = left; c <= right; ++c) moveCell(w, c, *mCore->cellAt(r, c));
+    for (int32_t c = left; c <= right; ++c) moveCell(w, c, *mCore->cellAt(r, c), r);
     ++w;
   }
   const Cell empty{};
@@ -106,10 +106,20 @@ std::pair<int32_t, int32_t> CDeleteDuplicate::prepare(bool expand, bool hasHeade
   return {d, compared - d};
 }
 
-void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source) {
+// The computed value of formula cell (row, col) into `values` under `to`, when it has one.
+static void keepValue(const CDataCore& core, const Cell& cell, int32_t row, int32_t col, uint64_t to,
+                      std::unordered_map<uint64_t, double>& values) {
+  if (cell.kind != CELL_FORMULA) return;
+  auto it = core.mFormulaValues.find(cellPos(row, col));
+  if (it != core.mFormulaValues.end()) values[to] = it->second;
+}
+
+void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source, int32_t sourceRow) {
   const Cell target = *mCore->cellAt(row, col);
   if (target.kind == source.kind && target.flag == source.flag && target.value == source.value)
     return;
+  keepValue(*mCore, target, row, col, cellPos(row, col), mOldValues);
+  if (sourceRow > 0) keepValue(*mCore, source, sourceRow, col, cellPos(row, col), mNewValues);
   keepCellText(*mCore, source, mNewTexts);
   mNewCells.push_back(CellRecord{row, col, source});
   keepCellText(*mCore, target, mOldTexts);
@@ -119,6 +129,7 @@ void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source) {
 void CDeleteDuplicate::redo() {
   if (mDuplicateRows.empty()) {
     for (const CellRecord& r : mNewCells) mCore->restoreCell(r.row, r.col, r.cell, mNewTexts);
+    for (const auto& [pos, value] : mNewValues) mCore->mFormulaValues[pos] = value;
     return;
   }
   removeRows();
@@ -128,6 +139,7 @@ void CDeleteDuplicate::redo() {
 void CDeleteDuplicate::undo() {
   if (mDuplicateRows.empty()) {
     for (const CellRecord& r : mOldCells) mCore->restoreCell(r.row, r.col, r.cell, mOldTexts);
+    for (const auto& [pos, value] : mOldValues) mCore->mFormulaValues[pos] = value;
     return;
   }
   restoreRows();
@@ -142,11 +154,18 @@ void CDeleteDuplicate::removeRows() {
   mRemovedRows.clear();
   mRemovedRows.reserve(n);  // before anything changes: nothing below allocates rows
   releaseTexts();
-  if (!core.mFormulaValues.empty()) {  // as clearing the cells would
+  mOldValues.clear();
+  if (!core.mFormulaValues.empty()) {  // as clearing the cells would; kept for undo
     const int32_t cols = static_cast<int32_t>(core.mColCount);
-    for (int32_t r : mDuplicateRows)
-      for (int32_t c = 0; c < cols; ++c)
-        if (core.mDatas[r][c].kind == CELL_FORMULA) core.mFormulaValues.erase(cellPos(r, c));
+    for (int32_t r : mDuplicateRows) {
+      for (int32_t c = 0; c < cols; ++c) {
+        if (core.mDatas[r][c].kind != CELL_FORMULA) continue;
+        auto it = core.mFormulaValues.find(cellPos(r, c));
+        if (it == core.mFormulaValues.end()) continue;
+        mOldValues.insert(*it);
+        core.mFormulaValues.erase(it);
+      }
+    }
   }
   int64_t w = mDuplicateRows.front();
   size_t d = 0;
@@ -192,6 +211,8 @@ void CDeleteDuplicate::restoreRows() {
   core.mRowCount = uint64_t(count + n);
   reinternTexts();
   mRemovedRows.clear();
+  for (const auto& [pos, value] : mOldValues) core.mFormulaValues[pos] = value;
+  mOldValues.clear();
   if (core.mFilter.active()) {
     // Old row a moves down by the number of positions p_j with p_j - j <= a.
     std::vector<int32_t> shifted(mDuplicateRows.size());

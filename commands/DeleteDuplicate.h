@@ -14,6 +14,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,14 +35,18 @@ class CDeleteDuplicate : public iCommand {
   // rows compared.
   std::pair<int32_t, int32_t> prepare(bool expand, bool hasHeader, bool matchCase,
                                       const std::vector<int32_t>& columns);
-  // Cells mode: records that (row, col) receives `source`, unless it already holds it.
-  void moveCell(int32_t row, int32_t col, const Cell& source);
+  // Cells mode: records that (row, col) receives `source`, the cell of row `sourceRow`
+  // in the same column (0: an emptied cell), unless it already holds it. The computed
+  // values of formula cells travel with them.
+  void moveCell(int32_t row, int32_t col, const Cell& source, int32_t sourceRow = 0);
 
   std::vector<int32_t> mDuplicateRows;  // rows mode: ascending; empty in cells mode
   std::vector<CellRecord> mNewCells;    // cells mode: what each changed cell receives
   std::vector<CellRecord> mOldCells;    // cells mode: what each changed cell held
   TextMap mNewTexts;
   TextMap mOldTexts;
+  std::unordered_map<uint64_t, double> mNewValues;  // cells mode: computed values, by cell
+  std::unordered_map<uint64_t, double> mOldValues;  // cells mode, and rows mode while applied
 
   // One text of the removed rows: its key, how many of their cells hold it, its bytes.
   struct SavedText {

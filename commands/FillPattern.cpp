@@ -27,20 +27,43 @@ int32_t FormulaTokenizer::next(std::u16string& token, int64_t& number) {
   } else if (isDigit(c)) {
     while (mPos < n && isDigit(mText[mPos])) ++mPos;
     const std::u16string_view run(mText.data() + mTokenStart, mPos - mTokenStart);
-    const bool afterColumn = mLastType == IDENTIFIER && mLastLetters && mLastLength <= 3;
+    const bool afterIdentifier = mLastType == IDENTIFIER;
+    const bool afterColumn = afterIdentifier && mLastLetters && mLastLength <= 3;
     const bool beforeCall = mPos < n && mText[mPos] == u'(';
     if (afterColumn && !beforeCall && digitRunFits(run)) {
       type = COUNTER;
       number = _wtoi64(std::u16string(run).c_str());
+    } else if (!afterIdentifier) {
+      skipNumberTail();
     }
+  } else if (c == u'"') {
+    skipString();
   } else {
     ++mPos;
-    while (mPos < n && !isIdentChar(mText[mPos]) && !isDigit(mText[mPos])) ++mPos;
+    while (mPos < n && !isIdentChar(mText[mPos]) && !isDigit(mText[mPos]) && mText[mPos] != u'"') ++mPos;
   }
   token.assign(mText, mTokenStart, mPos - mTokenStart);
   mLastType = type;
   mLastLength = mPos - mTokenStart;
   return type;
+}
+
+void FormulaTokenizer::skipNumberTail() {
+  const size_t n = mText.size();
+  while (mPos < n) {
+    const char16_t c = mText[mPos];
+    const bool sign = (c == u'+' || c == u'-') && (mText[mPos - 1] == u'E' || mText[mPos - 1] == u'e') &&
+                      mPos + 1 < n && isDigit(mText[mPos + 1]);
+    if (!isIdentChar(c) && !isDigit(c) && c != u'.' && !sign) break;
+    ++mPos;
+  }
+}
+
+void FormulaTokenizer::skipString() {
+  const size_t n = mText.size();
+  ++mPos;  // the opening quote
+  while (mPos < n && mText[mPos] != u'"') ++mPos;
+  if (mPos < n) ++mPos;  // the closing quote; a doubled quote opens the next string
 }
 
 static void parseFormula(FillPattern& p) {

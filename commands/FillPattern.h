@@ -31,9 +31,17 @@ class FormulaTokenizer {
   // identifier of one to three letters (a column part; "$A1" counts, "A$1" does not),
   // is not directly followed by '(' (so "LOG10(" is a function name), and fits in
   // 64 bits; its value is then stored in `number`.
+  // A number literal ("2.5E3", "1e+5", ".5") is one OTHER token: letters after its
+  // digits or its '.' never start a reference. A string literal ("B2" between double
+  // quotes) is one OTHER token as well: nothing inside it is counted.
   int32_t next(std::u16string& token, int64_t& number);
 
  private:
+  // Moves over the rest of a number literal whose leading digits were read.
+  void skipNumberTail();
+  // Moves over a string literal from its opening quote to its closing one (or the end).
+  void skipString();
+
   const std::u16string& mText;
   size_t mPos = 0;         // index of the next code unit to scan
   size_t mTokenStart = 0;  // start of the last token

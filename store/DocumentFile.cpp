@@ -384,10 +384,11 @@ class PoolLoader {
     uint64_t count;
   };
 
+  // The stored count is not read: every entry goes in with a count of 1 and takes the
+  // references the sheet holds afterwards (adoptReferences).
   void queue(uint64_t key, const char* stored, uint64_t len) {
-    Queued q{key, stored, size_t(len - COUNT_BYTES), 0};
-    std::memcpy(&q.count, stored + q.len, 8);
-    if (q.len && q.count) {
+    Queued q{key, stored, size_t(len - COUNT_BYTES), 1};
+    if (q.len) {
       ++mStored;
       mPoolBytes += StringPool::accountedBytes(q.len);
     }
@@ -440,6 +441,41 @@ class PoolLoader {
   std::vector<Queued> mQueued, mOrder;
 };
 
+// Step 10 of reading: each text's count becomes the number of references the file
+// actually holds (cells, header cells included, and the text attribute slots), so no
+// stated count can plant a wrong one; entries nothing references leave the pool, and a
+// reference to a text the file lacks is emptied (a cell becomes the empty text, a slot 0).
+void adoptReferences(CDataCore& core, const IoOptions& options) {
+  KeyCounts counts(core.mPool);
+  const uint64_t rows = core.mColCount ? core.mRowCount : 0;
+  const uint64_t cols = core.mColCount;
+  const unsigned threads = options.parallel ? threadCount(rows, 50000, options.threads) : 1;
+  parallelChunks(rows, threads, [&](unsigned, size_t from, size_t to) {
+    for (size_t r = from; r < to; ++r) {
+      Cell* row = core.mDatas[r];
+      for (uint64_t c = 0; c < cols; ++c) {
+        Cell& cell = row[c];
+        const uint64_t key = cell.value;
+        if (!isPoolKind(cell.kind) || key == 0) continue;
+        if (counts.has(key)) {
+          counts.add(key);
+        } else {
+          cell.kind = CELL_TEXT;
+          cell.value = 0;
+        }
+      }
+    }
+  });
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
+    if (!isTextAttr(slot) || core.mAttrs[slot].value == 0) continue;
+    if (counts.has(core.mAttrs[slot].value))
+      counts.add(core.mAttrs[slot].value);
+    else
+      core.mAttrs[slot].value = 0;
+  }
+  core.mPool.recount([&](uint64_t key) { return counts.get(key); });
+}
+
 bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan, int64_t counter,
               int64_t headPoolBytes, const IoOptions& options) {
   PoolLoader loader(core, lay, plan, counter, headPoolBytes, options);
@@ -464,7 +500,9 @@ bool readDocument(CDataCore& core, FILE* f, const IoOptions& options) {
   if (!readRows(core, in, lay, plan, options, counter, rows)) return false;
   static_cast<DocHeader&>(core) = head;
   core.mDatas = rows;
-  return loadPool(core, in, lay, plan, counter, head.mPoolBytes, options);
+  if (!loadPool(core, in, lay, plan, counter, head.mPoolBytes, options)) return false;
+  adoptReferences(core, options);
+  return true;
 }
 
 // ---- append ----

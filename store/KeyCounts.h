@@ -17,6 +17,8 @@ class KeyCounts {
   // Counts one reference to `key`; a key outside the set (0 included) is ignored.
   // Safe to call from several threads at once.
   void add(uint64_t key);
+  // True when `key` is one of the set.
+  bool has(uint64_t key) const { return find(key) != nullptr; }
   // The references counted for `key`; 0 for a key outside the set.
   uint64_t get(uint64_t key) const;
   // The number of keys counted at least once, and the sum of StringPool::accountedBytes

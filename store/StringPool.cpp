@@ -477,3 +477,26 @@ void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uin
     }
   }
 }
+
+void StringPool::recountRaw(uint64_t (*fn)(void*, uint64_t), void* ctx) {
+  std::vector<uint64_t> unused;
+  for (int si = 0; si < SHARD_COUNT; ++si) {
+    Shard& s = mShards[si];
+    if (s.used == 0) continue;
+    unused.clear();
+    for (uint64_t i = 0; i <= s.mask; ++i) {
+      if (s.slots[i] == 0) continue;
+      char* e = s.at(s.slots[i]);
+      const uint64_t count = std::min(fn(ctx, Shard::keyOf(e)), MAX_COUNT);
+      if (count == 0)
+        unused.push_back(Shard::keyOf(e));
+      else
+        Shard::setCount(e, count);
+    }
+    for (uint64_t key : unused) {
+      const uint64_t i = s.probe(key);
+      addCounter(-accountedBytes(Shard::lenOf(s.at(s.slots[i]))), false);
+      s.erase(i);
+    }
+  }
+}

@@ -210,6 +210,57 @@ TEST_F(CellEdits, PasteIntoAnEmptySheetIsUndoneToAnEmptySheet) {
   EXPECT_EQ(core.mPool.size(), 0u);
 }
 
+// An empty sheet grows to hold what is pasted, a single value as well as a table, and
+// undo empties it again.
+TEST_F(CellEdits, PasteIntoAnEmptySheetGrowsItForOneValueToo) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<std::u16string>> table;
+    int32_t row, col;
+    const char* text;  // what (row, col) shows afterwards
+    uint64_t rows, cols;
+  };
+  const Case cases[] = {{"a text", {{u"x"}}, 1, 1, "x", 2, 2},
+                        {"a number below the corner", {{u"42"}}, 3, 2, "42", 4, 3},
+                        {"a formula", {{u"=A1"}}, 1, 1, "=A1", 2, 2},
+                        {"a table", {{u"a", u"b"}, {u"c"}}, 2, 1, "c", 3, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDataCore empty;
+    iComManag commands;
+    Selection at{c.row, c.col, Range{c.row, c.col, c.row, c.col}};
+    if (c.table.size() > 1) at = Selection{1, 1, Range{1, 1, 1, 1}};
+    FakeTable table(c.table);
+    auto* a = new CCellAction(&empty, &at);
+    a->paste(table);
+    expectRunUndoRedo(commands, empty, a);
+    EXPECT_EQ(show(empty.getText(c.row, c.col)), c.text);
+    EXPECT_EQ(empty.mRowCount, c.rows);
+    EXPECT_EQ(empty.mColCount, c.cols);
+    commands.undo();
+    EXPECT_EQ(empty.mRowCount, 0u);
+    EXPECT_EQ(empty.mPool.size(), 0u);
+  }
+}
+
+// A paste whose corner is near the largest row and column is cut at the sheet's limits
+// (the sanitizer build sees any overflow of the positions). Only prepared: running it
+// would need a sheet of 2^31 rows.
+TEST_F(CellEdits, PasteAtTheLastRowAndColumnIsCutThere) {
+  buildSheet(core, {{u"x"}});
+  const int32_t last = INT32_MAX - 1;
+  select(last, last, last, last);
+  FakeTable table({{u"a", u"b", u"c"}, {u"d", u"e", u"f"}, {u"g"}});
+  CCellAction* a = action();
+  a->paste(table);
+  ASSERT_EQ(a->mNewRecords.size(), 1u);
+  EXPECT_EQ(a->mNewRecords[0].row, last);
+  EXPECT_EQ(a->mNewRecords[0].col, last);
+  EXPECT_EQ(a->mNewRows, INT32_MAX);
+  EXPECT_EQ(a->mNewCols, INT32_MAX);
+  delete a;
+}
+
 TEST_F(CellEdits, ShortLinesLeaveTheCellsToTheirRightAlone) {
   buildSheet(core, {{u"x", u"y"}, {u"z", u"w"}});
   select(1, 1, 1, 1);

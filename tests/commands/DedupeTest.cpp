@@ -93,6 +93,28 @@ TEST_F(DedupeSheet, CellsModeMovesOnlyTheSelectedColumns) {
   EXPECT_EQ(column(core, 3), (Texts{"x", "y", "z"}));
 }
 
+// Formula cells carry computed values; undo must bring back those of the removed cells
+// (the snapshot compared by dedupe() holds every value), in both modes.
+TEST_F(DedupeSheet, UndoBringsBackTheComputedValuesOfRemovedFormulas) {
+  struct Case {
+    const char* name;
+    bool expand;
+  };
+  for (const Case& c : {Case{"rows mode", true}, Case{"cells mode", false}}) {
+    SCOPED_TRACE(c.name);
+    buildSheet(core, {{u"a", u"1", u"=B1"}, {u"a", u"2", u"=B2"}, {u"a", u"3", u"=B3"}, {u"b", u"4", u"=B4"},
+                      {u"b", u"5", u"=B5"}, {u"b", u"6", u"=B6"}, {u"c", u"7", u"=B7"}, {u"c", u"8", u"=B8"}});
+    core.mFormulaValues.clear();
+    for (int32_t r = 1; r <= 8; ++r) core.mFormulaValues[cellPos(r, 3)] = r;
+    const SheetSnapshot before = SheetSnapshot::take(core);
+    EXPECT_EQ(dedupe(Range{1, 1, 8, 3}, c.expand, false, true, {1}), (Counts{5, 3}));
+    manager.undo();
+    EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
+    EXPECT_EQ(core.mFormulaValues.size(), 8u);
+    manager.clear();
+  }
+}
+
 TEST_F(DedupeSheet, CellsModeWithoutDuplicatesIsNoCommand) {
   buildSheet(core, {{u"a"}, {u"b"}});
   EXPECT_EQ(dedupe(Range{1, 1, 2, 1}, false, false, true, {1}), (Counts{0, 2}));

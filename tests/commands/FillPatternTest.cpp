@@ -47,6 +47,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FillCase{u"=A9223372036854775807", 1, 0, u"=A9223372036854775807"},
                       FillCase{u"=A99999999999999999999+B1", 1, 0, u"=A99999999999999999999+B2"}));
 
+// Number literals and string literals hold no references: an exponent is not a column,
+// and nothing between double quotes is counted.
+INSTANTIATE_TEST_SUITE_P(
+    Literals, FillSeries,
+    ::testing::Values(FillCase{u"=1E5*A1", 1, 0, u"=1E5*A2"}, FillCase{u"=A1*2.5E3", 1, 0, u"=A2*2.5E3"},
+                      FillCase{u"=1e+5+B1", 0, 1, u"=1e+5+B2"}, FillCase{u"=.5E2+B1", 0, 1, u"=.5E2+B2"},
+                      FillCase{u"=3E2", 1, 0, u"=3E2"}, FillCase{u"=A1&\"B2\"", 1, 0, u"=A2&\"B2\""},
+                      FillCase{u"=\"x\"\"C3\"&B1", 1, 0, u"=\"x\"\"C3\"&B2"},
+                      FillCase{u"=A1&\"open B2", 1, 0, u"=A2&\"open B2"}));
+
 TEST(FillPattern, WithoutSeriesEveryOffsetGivesTheSource) {
   for (const char16_t* s : {u"Item9", u"=A1", u"x"}) {
     const FillPattern p = FillPattern::parse(s, false);
@@ -75,6 +85,8 @@ TEST(FormulaTokenizer, SplitsIntoTypedTokens) {
       {u"$A1", {{"$", 0}, {"A", 1}, {"1", 2}}},
       {u"=LOG10(A1)", {{"=", 0}, {"LOG", 1}, {"10", 0}, {"(", 0}, {"A", 1}, {"1", 2}, {")", 0}}},
       {u"12+ x", {{"12", 0}, {"+ ", 0}, {"x", 1}}},
+      {u"2.5E3*A1", {{"2.5E3", 0}, {"*", 0}, {"A", 1}, {"1", 2}}},
+      {u"\"A1\"&A1", {{"\"A1\"", 0}, {"&", 0}, {"A", 1}, {"1", 2}}},
   };
   for (const TokenCase& c : cases) {
     const std::u16string text = c.formula;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/GridOpsFixture.h"
 #include "tests/support/SheetSnapshot.h"
 #include "commands/AttributeAction.h"
 #include "commands/DeleteAction.h"
@@ -210,6 +211,55 @@ TEST_F(Structure, DeletingTheWholeSheetIsUndoneExactly) {
   EXPECT_EQ(core.mColCount, 0u);
   EXPECT_EQ(core.mPool.size(), 0u);
   EXPECT_EQ(core.mPoolBytes, 0);
+}
+
+// A delete that drops part of the filter's state gets all of it back on undo: the row
+// set of a deleted filtered column, and a listed row the user has shown again.
+TEST_F(Structure, UndoOfADeleteGivesBackTheWholeFilterState) {
+  struct Case {
+    const char* name;
+    Selection selection;
+    int32_t shownAgain;  // a row the filter lists whose hidden flag the user cleared, or 0
+  };
+  const Case cases[] = {{"the filtered column", wholeCols(1, 1), 0},
+                        {"columns around it", wholeCols(1, 2), 0},
+                        {"a listed row shown again", wholeRows(3, 3), 3},
+                        {"rows around a listed row shown again", wholeRows(2, 6), 5},
+                        {"the whole sheet", wholeSheet(), 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDataCore sheet;
+    buildSheet(sheet, {{u"a", u"1"}, {u"b", u"2"}, {u"c", u"3"}, {u"d", u"4"}, {u"e", u"5"}, {u"f", u"6"}});
+    FilterColumn& fc = sheet.mFilter.mColumns[cellPos(1, 1)];
+    fc.key = cellPos(1, 1);
+    fc.rows = {3, 5};
+    sheet.cellAt(3, 0)->flag = 1;
+    sheet.cellAt(5, 0)->flag = 1;
+    if (c.shownAgain) sheet.cellAt(c.shownAgain, 0)->flag = 0;
+    iComManag commands;
+    Selection sel = c.selection;
+    auto* d = new CDeleteAction(&sheet, &sel);
+    d->prepare();
+    expectRunUndoRedo(commands, sheet, d);
+  }
+}
+
+// What a user sees: filter on, keep only "x" in column B, delete column B, undo, filter
+// off; every row is shown again.
+TEST(DeleteUndo, FilterSwitchedOffAfterUndoingAColumnDeleteShowsEveryRow) {
+  testsupport::GridOpsFixture f;
+  buildSheet(f.core, {{u"key", u"val"}, {u"1", u"x"}, {u"2", u"x"}, {u"3", u"y"}, {u"4", u"x"}});
+  f.selection = wholeSheet();
+  f.ops.toggleFilter();
+  f.ops.filterValues(cellPos(1, 2), {}, {textKey(u"x")});
+  ASSERT_EQ(f.core.cellAt(4, 0)->flag, 1);
+  f.selection = wholeCols(2, 2);
+  f.ops.deleteSelection();
+  f.manager.undo();
+  f.selection = wholeSheet();
+  f.ops.toggleFilter();
+  ASSERT_FALSE(f.core.mFilter.active());
+  for (int32_t r = 1; r < int32_t(f.core.mRowCount); ++r) EXPECT_EQ(f.core.cellAt(r, 0)->flag, 0) << "row " << r;
 }
 
 // Delete on cells and whole columns keeps hidden cells and header cells too.

@@ -218,6 +218,43 @@ TEST(MvtDamagedSound, MissingFileReportsNothing) {
   EXPECT_TRUE(log.values.empty());
 }
 
+// A file cannot plant a reference count: each text takes the number of references the
+// file holds (cells, header cells, script slots), whatever count the file states; an
+// entry nothing references is dropped and a reference to a missing text is emptied.
+// Editing, saving and reading back then keep every cell that holds the text.
+TEST(MvtCounts, StatedCountsGiveWayToTheReferencesHeld) {
+  const uint64_t t = textKey(u"t"), orphan = textKey(u"orphan"), script = textKey(u"s()");
+  const uint64_t missing = textKey(u"missing");
+  for (uint64_t stated : {UINT64_MAX, uint64_t(0), uint64_t(7), uint64_t(3), uint64_t(1) << 40}) {
+    SCOPED_TRACE(stated);
+    ScratchDir dir;
+    Bytes f;
+    f.head(3, 3, 0, {{ATTR_C_SCRIPT, script}});
+    f.cell(CELL_INT64, 0, 20).cell(CELL_TEXT, 0, t).zeros(10);    // row 0: a header cell holds "t"
+    f.zeros(10).cell(CELL_TEXT, 0, t).cell(CELL_TEXT, 0, missing);
+    f.zeros(10).cell(CELL_FORMULA, 0, 0).cell(CELL_TEXT, 0, t);
+    f.entry(t, textBytes(u"t"), stated).entry(orphan, textBytes(u"orphan"), stated);
+    f.entry(script, textBytes(u"s()"), stated);
+    writeBytes(dir.native("counts.mvt"), f.s);
+    CDataCore core;
+    ASSERT_TRUE(core.read(dir.path("counts.mvt")));
+    EXPECT_EQ(countsOf(core), referencesOf(core));
+    EXPECT_EQ(countsOf(core)[t], 3u);
+    EXPECT_EQ(core.mPool.find(orphan), nullptr);
+    EXPECT_TRUE(core.cellAt(1, 2)->isZero()) << "the reference to a missing text";
+    EXPECT_EQ(core.mPoolBytes, StringPool::accountedBytes(4) + StringPool::accountedBytes(8));
+    core.clearCell(1, 1);
+    core.clearCell(0, 1);
+    EXPECT_EQ(core.getText(2, 2), u"t");
+    ASSERT_TRUE(core.write(dir.path("again.mvt"), true));
+    CDataCore back;
+    ASSERT_TRUE(back.read(dir.path("again.mvt")));
+    EXPECT_EQ(back.getText(2, 2), u"t");
+    EXPECT_EQ(back.poolText(back.mAttrs[ATTR_C_SCRIPT].value), u"s()");
+    EXPECT_EQ(countsOf(back), referencesOf(back));
+  }
+}
+
 // Every file of the fuzzing corpus: a read either fails leaving an empty sheet, or gives
 // a sheet that survives its own round trip; an append keeps every count equal to the
 // references the sheet holds.

@@ -125,9 +125,12 @@ TEST(MvtLayout, HandMadeFileReadsIntoTheSheet) {
 TEST(MvtLayout, RepeatedKeysKeepTheLaterEntry) {
   ScratchDir dir;
   Bytes f;
-  f.head(2, 2, 0)
-      .cell(0, 0, 0).cell(0, 0, 0).cell(0, 0, 0).cell(CELL_TEXT, 0, 0x10)
-      .entry(0x10, textBytes(u"first"), 1)
+  // Counts come from the references: 0x10 once, 0x20 from three row-header cells,
+  // 0x30 from none, each "x" text from one cell of its own row.
+  f.head(1504, 2, 0).cell(0, 0, 0).cell(0, 0, 0).cell(CELL_TEXT, 0, 0x20).cell(CELL_TEXT, 0, 0x10);
+  f.cell(CELL_TEXT, 0, 0x20).zeros(10).cell(CELL_TEXT, 0, 0x20).zeros(10);
+  for (size_t i = 0; i < 1500; ++i) f.zeros(10).cell(CELL_TEXT, 0, 0x1000 + i);
+  f.entry(0x10, textBytes(u"first"), 1)
       .entry(0x20, textBytes(u"kept"), 2)
       .entry(0x10, textBytes(u"second"), 1)
       .entry(0x20, textBytes(u"kept"), 3)

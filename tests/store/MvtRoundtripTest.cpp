@@ -41,6 +41,7 @@ void fillEverything(CDataCore& core) {
   // A second text under a key that "name" holds: stored at key + 1.
   const uint64_t collided = core.internBytes(textKey(u"name"), std::string("other", 5));
   ASSERT_EQ(collided, textKey(u"name") + 1);
+  *core.cellAt(5, 1) = Cell{CELL_TEXT, 0, collided};  // the cell that holds it
   core.setAttrText(ATTR_EXPRTK_SCRIPT, u"var a := 1;");
   core.setAttrText(ATTR_C_SCRIPT, u"void g(){}");
   core.setAttrText(ATTR_PYTHON_SCRIPT, u"name");  // shares the cells' entry

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "store/DataCore.h"
 #include "store/DocumentFile.h"
@@ -44,12 +45,44 @@ void checkCounts(const CDataCore& core) {
       const uint64_t key = cell.value;
       if (isPoolKind(cell.kind) && key) ++refs[key];
     }
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot)
+    if (isTextAttr(slot) && core.mAttrs[slot].value) ++refs[core.mAttrs[slot].value];
   size_t entries = 0;
   core.mPool.forEach([&](uint64_t key, const char*, size_t, uint64_t count) {
     ++entries;
     check(refs.count(key) && refs[key] == count);
   });
   check(entries == refs.size());
+}
+
+// Faults that show only after a read: sets a few cells to texts the file holds and
+// clears others (positions and texts chosen by the input's bytes), then saves and reads
+// back. Every count must stay equal to the references held, and the sheet read back
+// must hold the same texts.
+void editSaveRead(CDataCore& core, const uint8_t* data, size_t size) {
+  std::vector<std::u16string> texts;
+  core.mPool.forEach([&](uint64_t key, const char*, size_t, uint64_t) {
+    if (texts.size() < 8) texts.push_back(core.poolText(key));
+  });
+  const uint64_t cells = core.mRowCount * core.mColCount;
+  for (size_t i = 0; i + 1 < size && i < 16 && cells; i += 2) {
+    const uint64_t at = (uint64_t(data[i]) * 131 + data[i + 1]) % cells;
+    const int32_t row = int32_t(at / core.mColCount), col = int32_t(at % core.mColCount);
+    if (texts.empty() || data[i] % 3 == 0)
+      core.clearCell(row, col);
+    else
+      core.setText(row, col, texts[data[i + 1] % texts.size()]);
+    checkCounts(core);
+  }
+  check(core.write(widen(scratch("out")), true));
+  CDataCore back;
+  back.mIoTuning.blockBytes = BLOCK_BYTES;
+  check(back.read(widen(scratch("out"))));
+  checkCounts(back);
+  check(back.mRowCount == core.mRowCount && back.mColCount == core.mColCount);
+  for (uint64_t r = 0; r < core.mRowCount; ++r)
+    for (uint64_t c = 0; c < core.mColCount; ++c)
+      check(back.getText(int32_t(r), int32_t(c)) == core.getText(int32_t(r), int32_t(c)));
 }
 
 }  // namespace
@@ -67,6 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CDataCore core;
   core.mIoTuning.blockBytes = BLOCK_BYTES;
   if (core.read(widen(in))) {
+    checkCounts(core);
+    editSaveRead(core, data, size);
     check(core.write(widen(scratch("out")), true));
     CDataCore back;
     back.mIoTuning.blockBytes = BLOCK_BYTES;
