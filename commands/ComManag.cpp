@@ -8,6 +8,10 @@ bool iComManag::holds(const std::vector<iCommand*>& list, const iCommand* comman
   return std::find(list.begin(), list.end(), command) != list.end();
 }
 
+void iComManag::checkSheet(const iCommand* command, const char* after) {
+  if (command->mCore != nullptr) command->mCore->checkInDebug(after);
+}
+
 void iComManag::reportModified() {
   if (mEnabled != 0 && mOnModified) mOnModified(this, mChangeList.empty() ? 0 : 1);
 }
@@ -25,6 +29,7 @@ void iComManag::add(iCommand* command) {
   mChangeList.push_back(command);
   command->mState = COMMAND_APPLIED;
   command->redo();
+  checkSheet(command, "the run of a command");
   if (mEnabled != 0 && mOnModified) mOnModified(this, 1);
 }
 
@@ -45,6 +50,7 @@ void iComManag::undo() {
   mRedoList.push_back(command);
   command->mState = COMMAND_UNDONE;
   command->undo();
+  checkSheet(command, "an undo");
   stepChangeList(mChangeList, command);
   reportModified();
 }
@@ -56,6 +62,7 @@ void iComManag::redo() {
   mUndoList.push_back(command);
   command->mState = COMMAND_APPLIED;
   command->redo();
+  checkSheet(command, "a redo");
   stepChangeList(mChangeList, command);
   reportModified();
 }

@@ -64,4 +64,6 @@ class iComManag {
   void releaseAll();
   void reportModified();
   static bool holds(const std::vector<iCommand*>& list, const iCommand* command);
+  // Debug builds: the command's sheet passes its integrity check, or the program stops.
+  static void checkSheet(const iCommand* command, const char* after);
 };

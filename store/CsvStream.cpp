@@ -174,6 +174,41 @@ void BasicCsvStream<Unit>::takeRun(size_t from, size_t to, bool keep) {
   }
   mLineLength += n;
   mLastUnit = mBlock[to - 1];
+  if (mDoubleByte) trackPairs(from, to);
+}
+
+// Follows lead and trail bytes through block units [from, to): a lead byte followed by
+// a valid trail byte makes a pair, anything else stands alone.
+template <class Unit>
+void BasicCsvStream<Unit>::trackPairs(size_t from, size_t to) {
+  for (size_t i = from; i < to; ++i) {
+    const unsigned u = static_cast<unsigned>(mBlock[i]) & 0xFFu;
+    if (mLeadPending && u >= 0x40 && u <= 0xFE && u != 0x7F) {
+      mLeadPending = false;
+      mLastTrail = true;
+      continue;
+    }
+    mLastTrail = false;
+    mLeadPending = u >= 0x81 && u <= 0xFE;
+  }
+}
+
+// Index of the delimiter ending the field that goes on at `from` (a character start),
+// or len.
+template <class Unit>
+size_t BasicCsvStream<Unit>::fieldEnd(const Unit* s, size_t from, size_t len) const {
+  size_t j = from;
+  if (!mDoubleByte) {
+    while (j < len && s[j] != mDelimiter) ++j;
+    return j;
+  }
+  while (j < len && s[j] != mDelimiter) {
+    const unsigned u = static_cast<unsigned>(s[j]) & 0xFFu;
+    const unsigned next = j + 1 < len ? static_cast<unsigned>(s[j + 1]) & 0xFFu : 0u;
+    const bool pair = u >= 0x81 && u <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F;
+    j += pair ? 2 : 1;
+  }
+  return std::min(j, len);
 }
 
 // Outside quotes: runs up to the next LF, CR or (quote detection on) quote.
@@ -195,9 +230,11 @@ bool BasicCsvStream<Unit>::plainStep(bool keep, State& state) {
     // Never the first unit of the record (that is a field start): there is a
     // previous unit, in this block or the last one taken.
     Unit prev = stop > mPos ? mBlock[stop - 1] : mLastUnit;
-    takeRun(mPos, stop + 1, keep);
+    takeRun(mPos, stop, keep);
+    const bool prevIsTrail = mDoubleByte && mLastTrail;  // a character's second byte
+    takeRun(stop, stop + 1, keep);
     mPos = stop + 1;
-    if (prev == mDelimiter) state = State::Quoted;
+    if (prev == mDelimiter && !prevIsTrail) state = State::Quoted;
     return false;
   }
   takeRun(mPos, stop, keep);
@@ -231,6 +268,7 @@ void BasicCsvStream<Unit>::readRecordInto(bool keep) {
   mLineLength = 0;
   mLine[0] = 0;
   mLastUnit = 0;
+  mLeadPending = mLastTrail = false;
   State state = State::FieldStart;
   for (;;) {
     if (mPos == mFill && !refill()) return;  // the end of the data ends the record
@@ -304,9 +342,9 @@ std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::splitLi
         }
         field.push_back(s[j++]);
       }
-      while (j < len && s[j] != mDelimiter) ++j;  // dropped after the closing quote
+      j = fieldEnd(s, j, len);  // dropped after the closing quote
     } else {
-      while (j < len && s[j] != mDelimiter) ++j;
+      j = fieldEnd(s, i, len);
       field.assign(s + i, s + j);
     }
     fields.push_back(std::move(field));

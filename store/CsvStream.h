@@ -76,6 +76,17 @@ class BasicCsvStream {
   // The file's length in bytes (0 when it is not open).
   uint64_t fileSize() const;
 
+  // ANSI (GBK) files whose delimiter may be the trail byte of a character ('|' and
+  // '\\' are): a lead byte 0x81-0xFE and the trail byte 0x40-0xFE (not 0x7F) after it
+  // are one character, never a delimiter, so they neither end a field nor open a
+  // quoted section before a quote. Off by default (bytes stand alone).
+  void setDoubleByte(bool on) { mDoubleByte = on; }
+  // True when an ANSI file read with delimiter `d` needs setDoubleByte(true).
+  static bool delimiterMayBeTrail(char d) {
+    const unsigned char u = static_cast<unsigned char>(d);
+    return u >= 0x40 && u <= 0xFE && u != 0x7F;
+  }
+
   void setDelimiter(Unit d) { mDelimiter = d; }
   Unit delimiter() const { return mDelimiter; }
   int32_t startOffset() const { return mStartOffset; }
@@ -87,6 +98,8 @@ class BasicCsvStream {
   void readRecordInto(bool keep);
   bool plainStep(bool keep, State& state);
   bool quotedStep(bool keep, State& state);
+  void trackPairs(size_t from, size_t to);
+  size_t fieldEnd(const Unit* s, size_t from, size_t len) const;
 
   int32_t mStartOffset;
   Unit mDelimiter, mQuote, mLf, mCr;
@@ -104,6 +117,9 @@ class BasicCsvStream {
   size_t mCarry = 0;               // bytes of a unit split by the last read (16-bit only)
   char mCarryByte = 0;
   Unit mLastUnit = 0;              // last unit of the current record, read or skipped
+  bool mDoubleByte = false;        // GBK pairs are single characters (setDoubleByte)
+  bool mLeadPending = false;       // double-byte: the last unit taken is a lead byte
+  bool mLastTrail = false;         // double-byte: the last unit taken is a trail byte
 };
 
 using CsvStream = BasicCsvStream<char>;

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
@@ -195,6 +196,26 @@ class CDataCore : public DataIntf, public DocHeader {
   bool read(const std::u16string& path);
   // Appends the rows of a ".mvt" document to the sheet, progress from..to.
   bool appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo);
+
+  // ---- self-checks ----
+  // The sheet measured against its invariants: counts against the row array, every pool
+  // count equal to the references the cells and the text attribute slots hold (held
+  // commands keep texts, never references), mPoolBytes equal to the entries' sum, and
+  // filter columns inside the sheet. The empty text when sound, else one line per fault
+  // (the first few). Formula values are not checked: cells move without them by design.
+  std::string integrityCheck() const;
+  // Debug builds: aborts with the faults of integrityCheck() when there are any, naming
+  // the operation just done. Release builds: nothing.
+  void checkInDebug(const char* after) const;
+  // checkInDebug when the scope is left by a return (the readers' many exits); not
+  // while an exception leaves it.
+  struct CheckOnExit {
+    const CDataCore& core;
+    const char* after;
+    ~CheckOnExit() {
+      if (std::uncaught_exceptions() == 0) core.checkInDebug(after);
+    }
+  };
 
   // ---- settings of the readers and writers ----
   // The options one read or write of this sheet starts with: mIoTuning with the menu's

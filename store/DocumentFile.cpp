@@ -640,6 +640,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
 // final report 100 is sent in every case, an allocation failure included, whose text is
 // then raised.
 bool CDataCore::read(const std::u16string& path) {
+  const CheckOnExit check{*this, "a read of a document"};
   const IoOptions options = ioOptions();
   mOpenEncoding = ENC_ANSI;
   mSaveEncoding = ENC_ANSI;
@@ -670,6 +671,7 @@ bool CDataCore::read(const std::u16string& path) {
 // gives false with the sheet as it was. Progress from progressFrom to progressTo, the
 // last report sent in every case once the file is open; resize failures are raised.
 bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  const CheckOnExit check{*this, "an append of a document"};
   const IoOptions options = ioOptions();
   FileHandle f(_wfopen(path.c_str(), u"rb"));
   if (!f) return false;

@@ -5,6 +5,7 @@
 
 #include "platform/Crt.h"
 #include "platform/xl/Dates.h"
+#include "platform/SystemMemory.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
 
@@ -47,6 +48,13 @@ bool dateSerial(int64_t t, bool date1904, double& serial) {
   return true;
 }
 
+// The memory a sheet of `rows` x `cols` cells takes: its cells, a row pointer and the
+// allocator's head per row.
+uint64_t sheetBytes(uint64_t rows, uint64_t cols) { return rows * (cols * sizeof(Cell) + 2 * sizeof(void*)); }
+
+// The most characters (UTF-16 code units) an xlsx cell holds.
+constexpr size_t XLSX_TEXT_LIMIT = 32767;
+
 std::string cellName(int32_t row, int32_t col) {
   return "row " + std::to_string(row) + ", column " + std::to_string(col);
 }
@@ -54,7 +62,7 @@ std::string cellName(int32_t row, int32_t col) {
 }  // namespace
 
 ExcelBook::ExcelBook(CDataCore& sheet, const std::u16string& path, bool load, bool all)
-    : mAll(all), mPath(path), mSheet(&sheet) {
+    : mAll(all), mXlsx(isXlsxPath(path)), mPath(path), mSheet(&sheet) {
   progress(0);
   mBook = createBookForPath(path);
   if (mBook == nullptr) return;
@@ -95,7 +103,17 @@ bool ExcelBook::importSheet(int index) {
     return false;
   }
   const int fr = ws->firstRow(), fc = ws->firstCol(), lr = ws->lastRow(), lc = ws->lastCol();
+  // Refused before the sheet changes: the cells alone would not fit in memory.
+  const uint64_t need = sheetBytes(uint64_t(lr) + 1, uint64_t(lc) + 1);
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof memory;
+  if (GlobalMemoryStatusEx(&memory) && need > memory.ullAvailPhys) {
+    return refuse("the worksheet reaches row " + std::to_string(lr) + " and column " + std::to_string(lc) +
+                  ": a sheet of that size needs about " + std::to_string(need >> 20) + " MB, more than the " +
+                  std::to_string(memory.ullAvailPhys >> 20) + " MB of memory available");
+  }
   CDataCore& sheet = *mSheet;
+  const CDataCore::CheckOnExit check{sheet, "a worksheet import"};
   sheet.clear();
   sheet.resize(lr + 1, lc + 1);
   for (int r = fr; r < lr; ++r) sheet.setDouble(r + 1, 0, ws->rowHeight(r) * 1.5);
@@ -195,6 +213,11 @@ bool ExcelBook::writeCell(xl::Sheet& ws, int32_t row, int32_t col, int outRow, i
   }
   mText.clear();
   mSheet->appendText(row, col, mText);
+  if (mXlsx && mText.size() > XLSX_TEXT_LIMIT) {
+    mError = "the text at " + cellName(row, col) + " is longer than the " + std::to_string(XLSX_TEXT_LIMIT) +
+             " characters a cell of this file type takes";
+    return false;
+  }
   if (mText.empty() || ws.writeStr(outRow, outCol, mText.c_str())) return true;
   mError = "the text at " + cellName(row, col) + " cannot be written: " + mBook->errorMessage();
   return false;

@@ -25,12 +25,13 @@ class ExcelBook {
   std::vector<std::u16string> sheetNames() const;
   // Replaces the sheet by worksheet `index`: worksheet (r, c) goes to (r + 1, c + 1),
   // heights × 1.5 and widths × 8 into the header cells. False when there is no
-  // such worksheet.
+  // such worksheet, and false with errorText() telling why and the sheet unchanged
+  // when a sheet reaching the worksheet's last cell would not fit in memory.
   bool importSheet(int index);
   // Writes the sheet into worksheet `index` (a new "sheet1" when there is none) and
   // saves the book to its path. False, with the file untouched and errorText()
   // telling why, when the save fails or when the sheet holds data that the file
-  // type cannot take (beyond its rows or columns, a text too long for an xls cell);
+  // type cannot take (beyond its rows or columns, a text too long for a cell of the type);
   // an export never drops data and reports success.
   bool exportSheet(int index);
 
@@ -49,6 +50,7 @@ class ExcelBook {
 
   xl::Book* mBook = nullptr;  // owned; null when none could be created
   bool mAll;                  // export every row and column, or only the visible ones
+  bool mXlsx;                 // the path names an xlsx file (else xls)
   std::u16string mPath;
   std::string mError;         // why the last load or export failed
   CDataCore* mSheet;          // never null

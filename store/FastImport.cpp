@@ -325,6 +325,7 @@ std::unique_ptr<BasicCsvStream<Unit>> openStream(const ImportJob& job, uint64_t 
   if constexpr (sizeof(Unit) == 1) {
     stream = std::make_unique<CsvStream>(job.path, 0, job.delimiter, '"', '\n', '\r', job.options.quoteDetect,
                                          blockBytes, lineUnits);
+    stream->setDoubleByte(job.kind == RowReader::KIND_ANSI && CsvStream::delimiterMayBeTrail(job.delimiter));
   } else {
     const bool big = job.kind == RowReader::KIND_UTF16BE;
     auto raw = [big](char16_t u) { return big ? swap16(u) : u; };

@@ -45,6 +45,7 @@ void RowReader::open(const std::u16string& path, char delimiter, const IoOptions
       mKind = enc == ENC_ANSI ? KIND_ANSI : KIND_UTF8;
       mStream = std::make_unique<CsvStream>(path, enc == ENC_UTF8 ? 3 : 0, delimiter, '"', '\n', '\r', quotes,
                                             bytes ? bytes : CsvStream::DEFAULT_BLOCK_BYTES);
+      mStream->setDoubleByte(mKind == KIND_ANSI && CsvStream::delimiterMayBeTrail(delimiter));
       break;
     case ENC_UTF16LE:
       mKind = KIND_UTF16LE;

@@ -99,6 +99,7 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
 // of quoted sections. Large UTF-8 and ANSI files take the parallel road, whose
 // result is that of this sequential one.
 bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
+  const CheckOnExit check{*this, "a read of delimited text"};
   const IoOptions options = ioOptions();
   mLastIo = IoResult{};
   RowReader reader;
@@ -189,6 +190,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
 
 bool CDataCore::readPage(const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
                          int32_t rowCount, uint64_t& pageStart, uint64_t& pageEnd) {
+  const CheckOnExit check{*this, "a read of a page"};
   TextPage page{pageStart, pageEnd, delimiter, mOpenEncoding};
   if (!readTextPage(*this, path, delimiter, keepHeader, firstRow, rowCount, page)) return false;
   pageStart = page.start;
@@ -199,6 +201,7 @@ bool CDataCore::readPage(const std::u16string& path, char delimiter, bool keepHe
 // Another file's records below the sheet's. A first line equal to the sheet's
 // row 1 (same fields, same texts) is taken for the header again and dropped.
 bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  const CheckOnExit check{*this, "an append"};
   char delimiter = '\t';
   switch (fileKind(path)) {
     case FILE_MVT:

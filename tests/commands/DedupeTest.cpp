@@ -132,7 +132,7 @@ TEST_F(DedupeSheet, UndoBringsBackRowsTextsHeightsHiddenFlagsAndTheFilter) {
   buildSheet(core, {{u"k", u"only here"}, {u"k", u"shared"}, {u"m", u"shared"}, {u"k", u"=A1"},
                     {u"m", u"x"}, {u"n", u"y"}});
   core.mDatas[4][2].kind = CELL_TCC;  // a script text in a removed row
-  core.mDatas[2][0].value = 33;       // a height and a hidden flag on removed rows
+  core.setInt64(2, 0, 33);            // a height and a hidden flag on removed rows
   core.mDatas[4][0].flag = 1;
   core.mFormulaValues[cellPos(1, 9)] = 2.5;
   core.mFilter.mRange = Range{0, 0, 0, 0};

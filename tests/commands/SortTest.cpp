@@ -149,14 +149,14 @@ TEST_F(SortSheet, WithoutExpandEmptyColumnsAtTheRightAreTrimmed) {
 TEST_F(SortSheet, HiddenRowsStayWithPositionsOrTravelWithWholeRows) {
   buildSheet(core, {{u"3", u"c"}, {u"1", u"a"}, {u"2", u"b"}});
   core.mDatas[1][0].flag = 1;
-  core.mDatas[1][0].value = 40;  // a height
+  core.setInt64(1, 0, 40);  // a height
   ASSERT_TRUE(sort(wholeColumn(1), true, false));  // column 1 only
   EXPECT_EQ(column(core, 1), (Texts{"1", "2", "3"}));
   EXPECT_EQ(column(core, 2), (Texts{"c", "a", "b"}));
   EXPECT_EQ(core.mDatas[1][0].flag, 1);
   buildSheet(core, {{u"3", u"c"}, {u"1", u"a"}, {u"2", u"b"}});
   core.mDatas[1][0].flag = 1;
-  core.mDatas[1][0].value = 40;
+  core.setInt64(1, 0, 40);
   ASSERT_TRUE(sort(Range{1, 0, 3, 0}, true, true));  // whole rows
   EXPECT_EQ(column(core, 2), (Texts{"a", "b", "c"}));
   EXPECT_EQ(core.mDatas[3][0].flag, 1);

@@ -205,6 +205,58 @@ TEST(ExcelImportFailure, FailedLoadKeepsTheMessageAndAnEmptyBook) {
   }
 }
 
+// The sheet is sized from the cells the worksheet holds, whatever its dimension record
+// claims; a worksheet whose last cell would need more memory than there is (one cell
+// at XFD1048576: about 172 GB of cells) is refused before the sheet changes.
+TEST(ExcelImportFailure, SizedByTheCellsAndRefusedWhenTheyCannotFit) {
+  XL_REQUIRE_ORACLE("openpyxl");
+  const char* lastCell = R"(
+import openpyxl
+wb = openpyxl.Workbook()
+wb.active["XFD1048576"] = "far"
+wb.save(PATH)
+)";
+  const char* claimedDimension = R"(
+import openpyxl, zipfile, re
+wb = openpyxl.Workbook()
+wb.active["A1"] = "x"
+wb.save(PATH + ".tmp")
+with zipfile.ZipFile(PATH + ".tmp") as zin, zipfile.ZipFile(PATH, "w", zipfile.ZIP_DEFLATED) as zout:
+    for item in zin.infolist():
+        data = zin.read(item.filename)
+        if item.filename == "xl/worksheets/sheet1.xml":
+            data = re.sub(rb'<dimension ref="[^"]*"/>', b'<dimension ref="A1:XFD1048576"/>', data)
+        zout.writestr(item, data)
+)";
+  const struct {
+    const char* name;
+    const char* script;
+    bool ok;
+  } cases[] = {{"only cell at XFD1048576", lastCell, false}, {"dimension claims XFD1048576", claimedDimension, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = scratch("far.xlsx");
+    ASSERT_TRUE(runPython(withPath(c.script, path)));
+    CDataCore sheet;
+    sheet.resize(3, 3);
+    sheet.setText(1, 1, u"kept");
+    ProgressLog log;
+    log.attach(sheet);
+    ExcelBook book(sheet, u16(path), true, true);
+    EXPECT_EQ(book.importSheet(0), c.ok) << book.errorText();
+    EXPECT_EQ(log.values.back(), 100);
+    if (c.ok) {
+      EXPECT_EQ(sheet.mRowCount, 2u);
+      EXPECT_EQ(sheet.mColCount, 2u);
+      EXPECT_EQ(sheet.getText(1, 1), u"x");
+    } else {
+      EXPECT_NE(book.errorText().find("memory"), std::string::npos) << book.errorText();
+      EXPECT_EQ(sheet.mRowCount, 3u);
+      EXPECT_EQ(sheet.getText(1, 1), u"kept") << "a refused import leaves the sheet";
+    }
+  }
+}
+
 // An empty worksheet imports as a sheet of one header row and column, with
 // progress from 0 to 100 and no division by its zero rows.
 TEST(ExcelImportFailure, EmptyWorksheet) {

@@ -141,10 +141,13 @@ inline SheetSnapshot expectRunUndoRedo(iComManag& manager, CDataCore& core, iCom
   const size_t undoable = manager.mUndoList.size();
   manager.add(command);
   EXPECT_EQ(manager.mUndoList.size(), undoable + 1) << "the command was dropped as empty";
+  EXPECT_EQ(core.integrityCheck(), "") << "after the run";
   const SheetSnapshot after = SheetSnapshot::take(core);
   manager.undo();
+  EXPECT_EQ(core.integrityCheck(), "") << "after undo";
   EXPECT_SAME_SHEET(before, SheetSnapshot::take(core)) << "after undo";
   manager.redo();
+  EXPECT_EQ(core.integrityCheck(), "") << "after redo";
   EXPECT_SAME_SHEET(after, SheetSnapshot::take(core)) << "after redo";
   manager.undo();
   EXPECT_SAME_SHEET(before, SheetSnapshot::take(core)) << "after the second undo";
