@@ -158,7 +158,9 @@ TEST_F(DedupeSheet, AKeyTakenMeanwhileGetsTheNextFreeKey) {
   // A text written outside the commands (a script) takes that key.
   std::u16string other = u"other";
   std::string bytes(reinterpret_cast<const char*>(other.c_str()), 2 * other.size() + 2);
-  ASSERT_EQ(core.internBytes(key, bytes), key);
+  core.clearCell(1, 2);
+  *core.cellAt(1, 2) = Cell{CELL_TEXT, 0, core.internBytes(key, bytes)};
+  ASSERT_EQ(core.cellAt(1, 2)->value, key);
   manager.undo();
   EXPECT_EQ(wideToUtf8(core.getText(2, 2)), "lost");
   EXPECT_NE(core.mDatas[2][2].value, key);
