@@ -191,6 +191,8 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char* src, int srcLen, char1
   if (!src || codePage == 1200 || codePage == 1201) return 0;
   size_t n = srcLen < 0 ? std::strlen(src) + 1 : size_t(srcLen);
   if (n == 0) return 0;
+  if (dst && size_t(dstLen) >= n)  // room for the most units n bytes can give: straight in
+    return int(codePage == CP_UTF8 ? utf8Decode(src, n, dst) : ansiDecode(src, n, dst));
   std::vector<char16_t> tmp(n);
   size_t got = codePage == CP_UTF8 ? utf8Decode(src, n, tmp.data()) : ansiDecode(src, n, tmp.data());
   if (dstLen == 0) return int(got);
@@ -211,6 +213,8 @@ int WideCharToMultiByte(UINT codePage, DWORD, const char16_t* src, int srcLen, c
     n = size_t(srcLen);
   }
   if (n == 0) return 0;
+  if (dst && size_t(dstLen) >= n * (codePage == CP_UTF8 ? 3 : 2))  // room for the most bytes
+    return int(codePage == CP_UTF8 ? utf8Encode(src, n, dst) : ansiEncode(src, n, dst));
   std::vector<char> tmp(n * 3);
   size_t got = codePage == CP_UTF8 ? utf8Encode(src, n, tmp.data()) : ansiEncode(src, n, tmp.data());
   if (dstLen == 0) return int(got);

@@ -1,12 +1,19 @@
 #include "platform/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <map>
+#include <mutex>
+#include <new>
 
 #include "platform/CodePage.h"
+#include "platform/user/Constants.h"
+#include "platform/user/Window.h"
 
 std::string nativePath(std::u16string_view path) { return wideToUtf8(path); }
 
@@ -88,4 +95,214 @@ bool fileExists(std::u16string_view path) {
 bool isDirectory(std::u16string_view path) {
   struct stat st;
   return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// ---- files as handles ----
+
+namespace {
+
+// Handles are descriptors plus one, so that no file has the null handle.
+int descriptorOf(HANDLE file) {
+  intptr_t v = reinterpret_cast<intptr_t>(file);
+  return v > 0 && v <= INT32_MAX ? int(v - 1) : -1;
+}
+
+DWORD errorOf(int error) {
+  switch (error) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EEXIST:
+    case ENOTEMPTY: return ERROR_ACCESS_DENIED;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_INVALID_PARAMETER;
+  }
+}
+
+BOOL fail(DWORD code) {
+  SetLastError(code);
+  return FALSE;
+}
+
+BOOL failErrno() { return fail(errorOf(errno)); }
+
+}  // namespace
+
+int _fileno(FILE* stream) { return stream ? fileno(stream) : -1; }
+
+intptr_t _get_osfhandle(int fd) {
+  if (fd < 0 || ::fcntl(fd, F_GETFD) < 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+  }
+  return intptr_t(fd) + 1;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped) {
+  if (read) *read = 0;
+  int fd = descriptorOf(file);
+  if (fd < 0) return fail(ERROR_INVALID_HANDLE);
+  if (!buffer && toRead) return fail(ERROR_INVALID_PARAMETER);
+  for (;;) {
+    ssize_t got;
+    if (overlapped) {
+      const uint64_t offset = (uint64_t(overlapped->OffsetHigh) << 32) | overlapped->Offset;
+      got = ::pread(fd, buffer, toRead, off_t(offset));
+      if (got >= 0) ::lseek(fd, off_t(offset + uint64_t(got)), SEEK_SET);
+      if (got == 0 && toRead != 0) return fail(ERROR_HANDLE_EOF);
+    } else {
+      got = ::read(fd, buffer, toRead);
+    }
+    if (got >= 0) {
+      if (read) *read = DWORD(got);
+      return TRUE;
+    }
+    if (errno != EINTR) return failErrno();
+  }
+}
+
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
+  int fd = descriptorOf(file);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) return fail(ERROR_INVALID_HANDLE);
+  if (!S_ISREG(st.st_mode)) return fail(ERROR_INVALID_FUNCTION);
+  if (!size) return fail(ERROR_INVALID_PARAMETER);
+  size->QuadPart = st.st_size;
+  return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
+  int fd = descriptorOf(file);
+  if (fd < 0) return fail(ERROR_INVALID_HANDLE);
+  int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
+  if (whence < 0) return fail(ERROR_INVALID_PARAMETER);
+  off_t at = ::lseek(fd, off_t(distance.QuadPart), whence);
+  if (at < 0) return errno == EINVAL ? fail(ERROR_NEGATIVE_SEEK) : failErrno();
+  if (newPosition) newPosition->QuadPart = at;
+  return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE file) {
+  int fd = descriptorOf(file);
+  if (fd < 0) return fail(ERROR_INVALID_HANDLE);
+  off_t at = ::lseek(fd, 0, SEEK_CUR);
+  if (at < 0 || ::ftruncate(fd, at) != 0) return failErrno();
+  return TRUE;
+}
+
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (!from || !to) return fail(ERROR_INVALID_PARAMETER);
+  if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
+    if (MoveFileW(from, to)) return TRUE;
+    return fail(fileExists(to) ? ERROR_ALREADY_EXISTS : ERROR_FILE_NOT_FOUND);
+  }
+  if (isDirectory(to)) return fail(ERROR_ACCESS_DENIED);
+  if (::rename(nativePath(from).c_str(), nativePath(to).c_str()) != 0) return failErrno();
+  return TRUE;
+}
+
+BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+  if (!replaced || !replacement || backup) return fail(ERROR_INVALID_PARAMETER);
+  const std::string target = nativePath(replaced), source = nativePath(replacement);
+  struct stat st;
+  if (::stat(target.c_str(), &st) != 0) return fail(ERROR_FILE_NOT_FOUND);
+  if (!S_ISREG(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
+  ::chmod(source.c_str(), st.st_mode & 07777);  // a file system without modes keeps its own
+  if (::rename(source.c_str(), target.c_str()) != 0) return failErrno();
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+  struct stat st;
+  if (!path || ::stat(nativePath(path).c_str(), &st) != 0) {
+    SetLastError(path ? errorOf(errno) : ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  const bool readOnly = ::access(nativePath(path).c_str(), W_OK) != 0;
+  return FILE_ATTRIBUTE_ARCHIVE | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+}
+
+// ---- memory pages ----
+
+namespace {
+
+constexpr uintptr_t kGranularity = 64 * 1024;
+
+// The size of every allocation by its first address, for MEM_RELEASE.
+std::mutex& allocationsLock() {
+  static std::mutex* m = new std::mutex;
+  return *m;
+}
+std::map<uintptr_t, size_t>& allocations() {
+  static auto* m = new std::map<uintptr_t, size_t>;
+  return *m;
+}
+
+}  // namespace
+
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+  if (!address && type == MEM_COMMIT) type = MEM_RESERVE | MEM_COMMIT;
+  const bool commit = (type & MEM_COMMIT) != 0;
+  if (size == 0 || (type != MEM_RESERVE && type != (MEM_RESERVE | MEM_COMMIT)) ||
+      (protect != PAGE_NOACCESS && protect != PAGE_READWRITE)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+  size = (size + page - 1) / page * page;
+  const int prot = commit && protect == PAGE_READWRITE ? PROT_READ | PROT_WRITE : PROT_NONE;
+  int flags = MAP_PRIVATE | MAP_ANONYMOUS | (commit ? 0 : MAP_NORESERVE);
+  uintptr_t want = reinterpret_cast<uintptr_t>(address) & ~(kGranularity - 1);
+  void* p;
+  if (want) {
+    size += reinterpret_cast<uintptr_t>(address) - want;
+    p = ::mmap(reinterpret_cast<void*>(want), size, prot, flags | MAP_FIXED_NOREPLACE, -1, 0);
+    if (p != MAP_FAILED && reinterpret_cast<uintptr_t>(p) != want) {  // a kernel that took a hint
+      ::munmap(p, size);
+      p = MAP_FAILED;
+    }
+    if (p == MAP_FAILED) {
+      SetLastError(ERROR_INVALID_ADDRESS);
+      return nullptr;
+    }
+  } else {  // a larger mapping cut down to a start on the allocation granularity
+    const size_t span = size + kGranularity;
+    void* raw = ::mmap(nullptr, span, prot, flags, -1, 0);
+    if (raw == MAP_FAILED) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t base = (start + kGranularity - 1) & ~(kGranularity - 1);
+    if (base > start) ::munmap(raw, base - start);
+    if (start + span > base + size) ::munmap(reinterpret_cast<void*>(base + size), start + span - base - size);
+    p = reinterpret_cast<void*>(base);
+  }
+  try {
+    std::lock_guard<std::mutex> lock(allocationsLock());
+    allocations()[reinterpret_cast<uintptr_t>(p)] = size;
+  } catch (const std::bad_alloc&) {
+    ::munmap(p, size);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return p;
+}
+
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType) {
+  if (!address || size != 0 || freeType != MEM_RELEASE) return fail(ERROR_INVALID_PARAMETER);
+  size_t bytes;
+  {
+    std::lock_guard<std::mutex> lock(allocationsLock());
+    auto it = allocations().find(reinterpret_cast<uintptr_t>(address));
+    if (it == allocations().end()) return fail(ERROR_INVALID_ADDRESS);
+    bytes = it->second;
+    allocations().erase(it);
+  }
+  ::munmap(address, bytes);
+  return TRUE;
 }

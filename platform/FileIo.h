@@ -25,3 +25,88 @@ BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
 bool fileExists(std::u16string_view path);
 bool isDirectory(std::u16string_view path);
+
+// ---- files as handles ----
+// A file handle is a C runtime stream's descriptor: _get_osfhandle(_fileno(stream)). It
+// belongs to the stream and stays valid until the stream is closed. The calls below
+// report failures through GetLastError.
+
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+};
+
+// Where a read starts (Offset + OffsetHigh * 2^32); the other fields are not used by a
+// handle opened for synchronous reads, as every handle here is.
+struct OVERLAPPED {
+  ULONG_PTR Internal = 0;
+  ULONG_PTR InternalHigh = 0;
+  DWORD Offset = 0;
+  DWORD OffsetHigh = 0;
+  HANDLE hEvent = nullptr;
+};
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+constexpr DWORD FILE_BEGIN = 0, FILE_CURRENT = 1, FILE_END = 2;
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+constexpr DWORD ERROR_HANDLE_EOF = 38;
+constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_INVALID_ADDRESS = 487;
+
+int _fileno(FILE* stream);
+// The handle of descriptor fd, INVALID_HANDLE_VALUE (as intptr_t) when fd is not open.
+intptr_t _get_osfhandle(int fd);
+
+// Reads up to toRead bytes into buffer; *read receives the count. Without `overlapped`
+// the read starts at the file pointer; with it at the offset it names, and the file
+// pointer then stands after the bytes read. At the end of the file a read at the file
+// pointer succeeds with *read 0, while a read at an offset fails with ERROR_HANDLE_EOF.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, DWORD* read, OVERLAPPED* overlapped);
+// The size of a file; fails with ERROR_INVALID_FUNCTION for what is not a file (a
+// folder, a pipe, a device).
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+// Moves the file pointer by `distance` from the start, the pointer or the end; the new
+// position goes to *newPosition when it is given. A position before the start fails.
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method);
+// Cuts or extends the file to end at the file pointer.
+BOOL SetEndOfFile(HANDLE file);
+
+// Renames `from` to `to`; with MOVEFILE_REPLACE_EXISTING an existing file `to` is
+// replaced (a folder never is). A file keeps its own attributes: see ReplaceFileW for a
+// replacement that takes over the replaced file's.
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+// Puts `replacement` in the place of the existing file `replaced`, which it takes the
+// attributes (permissions) of. No backup file is made (backup must be null); flags,
+// exclude and reserved are accepted and ignored. Fails with ERROR_FILE_NOT_FOUND when
+// `replaced` does not exist, and then nothing changes.
+BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
+                  LPVOID reserved);
+// FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_ARCHIVE for a file, with
+// FILE_ATTRIBUTE_READONLY when this program may not write it (as FindFirstFileW gives
+// them); INVALID_FILE_ATTRIBUTES (and GetLastError) when the path names nothing.
+DWORD GetFileAttributesW(LPCWSTR path);
+
+// ---- memory pages ----
+constexpr DWORD MEM_COMMIT = 0x1000, MEM_RESERVE = 0x2000, MEM_RELEASE = 0x8000;
+constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
+
+// Reserves (and with MEM_COMMIT commits, zero-filled) `size` bytes of pages, at
+// `address` when it is given (rounded down to the 64 KiB allocation granularity; the call
+// fails when any of that range is in use) or wherever there is room. Null on failure.
+// Only MEM_RESERVE and MEM_RESERVE | MEM_COMMIT, with PAGE_NOACCESS or PAGE_READWRITE,
+// are supported: a whole allocation is committed or not at once.
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+// With MEM_RELEASE and size 0 releases the whole allocation that starts at `address`.
+// Anything else fails with ERROR_INVALID_PARAMETER.
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);

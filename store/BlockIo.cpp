@@ -1,16 +1,36 @@
 #include "store/BlockIo.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "platform/FileIo.h"
 
+namespace {
+
+HANDLE handleOf(FILE* f) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))); }
+
+}  // namespace
+
 bool fileSizeOf(FILE* f, uint64_t& size) {
-  struct stat st;
-  if (::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return false;
-  size = uint64_t(st.st_size);
+  LARGE_INTEGER n;
+  if (!GetFileSizeEx(handleOf(f), &n) || n.QuadPart < 0) return false;
+  size = uint64_t(n.QuadPart);
   return true;
+}
+
+size_t readAt(FILE* f, void* buf, size_t n, uint64_t offset) {
+  OVERLAPPED at;
+  at.Offset = DWORD(offset);
+  at.OffsetHigh = DWORD(offset >> 32);
+  DWORD got = 0;
+  const DWORD want = DWORD(std::min<size_t>(n, size_t(1) << 30));  // larger asks come back short
+  return ReadFile(handleOf(f), buf, want, &got, &at) ? got : 0;
+}
+
+bool truncateTo(FILE* f, uint64_t size) {
+  const HANDLE h = handleOf(f);
+  LARGE_INTEGER at;
+  at.QuadPart = LONGLONG(size);
+  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
 BlockReader::BlockReader(FILE* f, size_t capacity)

@@ -1,15 +1,13 @@
 #include "store/CsvStream.h"
 
 #include <emmintrin.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cassert>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/FileIo.h"
+#include "store/BlockIo.h"
 
 namespace {
 
@@ -55,16 +53,6 @@ size_t findUnit(const char* p, size_t n, char a) {
 
 size_t findUnit(const char16_t* p, size_t n, char16_t a) { return findAny(p, n, a, a, a); }
 
-// Reads up to `n` bytes at `offset`; retries interrupted reads. 0 at the end
-// of the file or on an error (an unreadable file ends there).
-size_t readAt(int fd, void* buf, size_t n, uint64_t offset) {
-  for (;;) {
-    ssize_t got = ::pread(fd, buf, n, static_cast<off_t>(offset));
-    if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) return 0;
-  }
-}
-
 }  // namespace
 
 template <class Unit>
@@ -83,7 +71,6 @@ BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOf
       mLineCapacity(std::max<size_t>(lineUnits, 1)) {
   mLine[0] = 0;
   mFile = _wfopen(path.c_str(), u"rb");
-  if (mFile != nullptr) mFd = fileno(mFile);
   rewind();
 }
 
@@ -107,9 +94,8 @@ uint64_t BasicCsvStream<Unit>::offset() const {
 
 template <class Unit>
 uint64_t BasicCsvStream<Unit>::fileSize() const {
-  struct stat st;
-  if (mFd < 0 || ::fstat(mFd, &st) != 0) return 0;
-  return static_cast<uint64_t>(st.st_size);
+  uint64_t size = 0;
+  return mFile != nullptr && fileSizeOf(mFile, size) ? size : 0;
 }
 
 // Reads the next block. A 16-bit unit split by a read keeps its first byte in
@@ -119,11 +105,11 @@ template <class Unit>
 bool BasicCsvStream<Unit>::refill() {
   mPos = 0;
   mFill = 0;
-  if (mFd < 0) return false;
+  if (mFile == nullptr) return false;
   char* raw = reinterpret_cast<char*>(mBlock.get());
   while (mFill == 0) {
     if (mCarry != 0) raw[0] = mCarryByte;
-    size_t got = readAt(mFd, raw + mCarry, mBlockBytes, mFileOffset);
+    size_t got = readAt(mFile, raw + mCarry, mBlockBytes, mFileOffset);
     if (got == 0) return false;
     mFileOffset += got;
     size_t total = mCarry + got;

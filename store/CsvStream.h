@@ -105,7 +105,6 @@ class BasicCsvStream {
   Unit mDelimiter, mQuote, mLf, mCr;
   bool mQuoteDetect;
   FILE* mFile = nullptr;
-  int mFd = -1;
   size_t mBlockBytes;              // bytes asked for per read, >= 1
   std::unique_ptr<Unit[]> mBlock;  // mBlockBytes / sizeof(Unit) + 1 units
   std::unique_ptr<Unit[]> mLine;   // always NUL-terminated at mLineLength

@@ -238,7 +238,7 @@ void CDataCore::setTextTyped(int32_t row, int32_t col, const char16_t* text) {
   releaseValue(c, row, col);
   c.kind = CELL_TEXT;
   c.value = 0;
-  std::u16string_view view(text, wcslen16(text));
+  std::u16string_view view(text, std::char_traits<char16_t>::length(text));
   if (view.empty()) return;
   if (view[0] == u'=') {
     c.value = mPool.internText(textKey(view), view);

@@ -2,8 +2,6 @@
 // progress arithmetic they share (declared in DocumentFile.h).
 #include "store/DocumentFile.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -590,9 +588,6 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr, const IoOptions
 }
 
 }  // namespace
-
-// Cuts an open regular file to `size` bytes.
-static bool truncateTo(FILE* f, uint64_t size) { return ::ftruncate(fileno(f), off_t(size)) == 0; }
 
 // Creates or replaces the file and writes the head, the rows and the pool entries;
 // all = false writes the filtered save (writeShown). Progress 0, 10, one report per

@@ -57,7 +57,9 @@ TextEncoding detectEncodingOfBytes(const char* head, size_t size) {
 }
 
 TextEncoding detectEncoding(const std::u16string& path) {
-  if (isDirectory(path)) return ENC_NONE;  // opens on this system, reads nothing
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ENC_NONE;  // opens on this system, reads nothing
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (f == nullptr) return ENC_NONE;
   char head[SNIFF_BYTES];

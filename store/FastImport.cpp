@@ -98,6 +98,15 @@ char16_t swap16(char16_t u) { return static_cast<char16_t>((u >> 8) | (u << 8));
 // The delimiter as a code unit: the 8-bit character sign-extended.
 char16_t unitOf(char c) { return static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(c))); }
 
+// Decodes n bytes of `codePage` text into `out`, which holds n units; returns the units.
+size_t decodeBytes(UINT codePage, const char* p, size_t n, char16_t* out) {
+  if (n <= size_t(INT32_MAX))
+    return size_t(MultiByteToWideChar(codePage, 0, p, int(n), out, int(n)));
+  const std::u16string text = codePage == CP_UTF8 ? utf8ToWide({p, n}) : ansiToWide({p, n});
+  std::memcpy(out, text.data(), text.size() * sizeof(char16_t));
+  return text.size();
+}
+
 // Decodes a field's raw bytes as the sequential road does (utf8ToWide or
 // ansiToWide, or the UTF-16 units themselves in the machine's order, then
 // read as a C string): into `out`, NUL-terminated; returns the number of
@@ -106,10 +115,8 @@ size_t decodeField(int kind, const char* p, size_t n, char16_t* out) {
   size_t m;
   switch (kind) {
     case RowReader::KIND_UTF8:
-      m = utf8Decode(p, n, out);
-      break;
     case RowReader::KIND_ANSI:
-      m = ansiDecode(p, n, out);
+      m = decodeBytes(kind == RowReader::KIND_UTF8 ? CP_UTF8 : CP_ACP, p, n, out);
       break;
     default:
       m = n / 2;

@@ -17,14 +17,25 @@
 
 namespace textout {
 
+// n units of text appended in `codePage` (UTF-8 or ANSI).
+inline void appendBytes(std::string& out, UINT codePage, const char16_t* s, size_t n) {
+  const size_t at = out.size(), room = n * (codePage == CP_UTF8 ? 3 : 2);
+  if (room > size_t(INT32_MAX)) {
+    out += codePage == CP_UTF8 ? wideToUtf8({s, n}) : wideToAnsi({s, n});
+    return;
+  }
+  out.resize(at + room);
+  out.resize(at + size_t(WideCharToMultiByte(codePage, 0, s, int(n), out.data() + at, int(room), nullptr,
+                                             nullptr)));
+}
+
 // The text in encoding `enc` (any value outside 1, 2, 3, 5 is ANSI), appended.
 inline void appendEncoded(std::string& out, int32_t enc, const char16_t* s, size_t n) {
   const size_t at = out.size();
   switch (enc) {
     case ENC_UTF8:
     case ENC_UTF8_NOBOM:
-      out.resize(at + 3 * n);
-      out.resize(at + utf8Encode(s, n, out.data() + at));
+      appendBytes(out, CP_UTF8, s, n);
       break;
     case ENC_UTF16LE:
       out.resize(at + 2 * n);
@@ -38,8 +49,7 @@ inline void appendEncoded(std::string& out, int32_t enc, const char16_t* s, size
       }
       break;
     default:
-      out.resize(at + 2 * n);
-      out.resize(at + ansiEncode(s, n, out.data() + at));
+      appendBytes(out, CP_ACP, s, n);
       break;
   }
 }

@@ -14,7 +14,7 @@ FileKind fileKind(std::u16string path) {
                    {u".text", FILE_TXT}, {u".xls", FILE_EXCEL}, {u".xlsx", FILE_EXCEL}};
   path = std::u16string(upToNul(path));
   for (const auto& s : kSuffixes) {
-    size_t len = wcslen16(s.suffix);
+    size_t len = std::char_traits<char16_t>::length(s.suffix);
     if (path.size() > len && _wcsicmp(path.c_str() + path.size() - len, s.suffix) == 0)
       return s.kind;
   }

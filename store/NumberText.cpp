@@ -21,7 +21,7 @@ void appendAscii(std::u16string& out, const char* s, size_t n) {
 
 int numberKind(const char16_t* text) {
   if (!text) return 0;
-  return numberKind(std::u16string_view(text, wcslen16(text)));
+  return numberKind(std::u16string_view(text, std::char_traits<char16_t>::length(text)));
 }
 
 int numberKind(std::u16string_view text) {

@@ -2,15 +2,13 @@
 // the page are copied unchanged into a temporary copy in the same folder,
 // the sheet's rows take the page's place, and the copy replaces the file only
 // when every step succeeded.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "store/BlockIo.h"
 #include "store/DataCore.h"
 #include "store/DelimitedWriter.h"
 #include "store/FieldEncoder.h"
@@ -88,8 +86,8 @@ bool writePageTail(RisingProgress& progress, FILE* in, FILE* out, uint64_t from,
 }
 
 uint64_t fileLength(FILE* f) {
-  struct stat st;
-  return ::fstat(fileno(f), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  uint64_t size = 0;
+  return fileSizeOf(f, size) ? size : 0;
 }
 
 }  // namespace
@@ -108,8 +106,6 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
     std::fclose(in);
     return false;
   }
-  struct stat st;
-  if (::fstat(fileno(in), &st) == 0) ::fchmod(fileno(out), st.st_mode & 07777);
   const int32_t enc = page.encoding != 0 ? page.encoding : sheet.mOpenEncoding;
   RisingProgress progress(sheet);
   progress(0);
@@ -134,9 +130,10 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
   ok = ok && writePageTail(progress, in, out, page.end, length);
   std::fclose(in);
   ok = flushAndClose(out) && ok;
-  if (ok) ok = std::rename(nativePath(temp).c_str(), nativePath(path).c_str()) == 0;
+  // The new file takes the old one's place and permissions.
+  if (ok) ok = ReplaceFileW(path.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr);
   if (!ok) {
-    std::remove(nativePath(temp).c_str());
+    DeleteFileW(temp.c_str());
   } else {
     page.end = headBytes + rowBytes;
   }

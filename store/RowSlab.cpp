@@ -1,11 +1,11 @@
 #include "store/RowSlab.h"
 
-#include <sys/mman.h>
-
 #include <atomic>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
+
+#include "platform/FileIo.h"
 
 namespace rowslab {
 namespace {
@@ -41,21 +41,30 @@ void setMapped(uint64_t pos, bool on) {
     gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
 }
 
+// SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null: a
+// reservation of twice the size shows where such a boundary lies, and the slab is
+// then placed there (another thread may take the place in between: tried again).
+void* mapAligned() {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    void* probe = VirtualAlloc(nullptr, 2 * SLAB_BYTES, MEM_RESERVE, PAGE_NOACCESS);
+    if (probe == nullptr) return nullptr;
+    uintptr_t base = (reinterpret_cast<uintptr_t>(probe) + SLAB_BYTES - 1) & ~(uintptr_t(SLAB_BYTES) - 1);
+    VirtualFree(probe, 0, MEM_RELEASE);
+    void* slab = VirtualAlloc(reinterpret_cast<void*>(base), SLAB_BYTES, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (slab != nullptr) return slab;
+  }
+  return nullptr;
+}
+
 // A fresh, zero-filled, SLAB_BYTES-aligned slab, or null.
 Slab* mapSlab() {
-  const size_t span = 2 * SLAB_BYTES;
-  void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return nullptr;
-  uintptr_t base = (reinterpret_cast<uintptr_t>(raw) + SLAB_BYTES - 1) & ~(uintptr_t(SLAB_BYTES) - 1);
-  uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  if (base > start) munmap(raw, base - start);
-  uintptr_t end = start + span;
-  if (end > base + SLAB_BYTES) munmap(reinterpret_cast<void*>(base + SLAB_BYTES), end - base - SLAB_BYTES);
-  if (positionOf(reinterpret_cast<void*>(base)) >= POSITIONS) {
-    munmap(reinterpret_cast<void*>(base), SLAB_BYTES);
+  void* base = mapAligned();
+  if (base == nullptr) return nullptr;
+  if (positionOf(base) >= POSITIONS) {
+    VirtualFree(base, 0, MEM_RELEASE);
     return nullptr;
   }
-  Slab* slab = reinterpret_cast<Slab*>(base);
+  Slab* slab = static_cast<Slab*>(base);
   new (&slab->live) std::atomic<int64_t>(1);  // the current-slab reference
   slab->used = HEAD_BYTES;
   setMapped(positionOf(slab), true);
@@ -65,7 +74,7 @@ Slab* mapSlab() {
 void drop(Slab* slab) {
   if (slab->live.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   setMapped(positionOf(slab), false);
-  munmap(slab, SLAB_BYTES);
+  VirtualFree(slab, 0, MEM_RELEASE);
 }
 
 // The calling thread's current slab; its reference goes when the thread ends.

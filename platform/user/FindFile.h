@@ -6,18 +6,12 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/FileIo.h"
 #include "platform/WinTypes.h"
 
-#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #ifndef MAX_PATH
 #define MAX_PATH 260
 #endif
-
-constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
-constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
-constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
-constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
-constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 
 struct FILETIME {
   DWORD dwLowDateTime;

@@ -184,7 +184,7 @@ TEST_F(DedupeSheet, ReleasedWhileAppliedOrUndoneLeavesThePoolExact) {
   EXPECT_EQ(core.mPoolBytes, bytes);
 }
 
-TEST(DedupeOps, ReportsTheCountsAndHonoursTheLock) {
+TEST(DedupeOps, ReportsTheCounts) {
   CDataCore core;
   iComManag manager;
   Selection selection{1, 1, Range{1, 1, 3, 1}};
@@ -197,10 +197,6 @@ TEST(DedupeOps, ReportsTheCountsAndHonoursTheLock) {
   ops.mHooks.showMessage = [&](const std::u16string& caption, const std::u16string& text) {
     shown.push_back(caption + u"|" + text);
   };
-  core.mAttrs[ATTR_EDIT_LOCK].value = 1;
-  ops.deleteDuplicates(true, false, true, {1});
-  EXPECT_TRUE(shown.empty());
-  core.mAttrs[ATTR_EDIT_LOCK].value = 0;
   ops.deleteDuplicates(true, false, true, {1});
   ops.deleteDuplicates(true, false, true, {1});
   ASSERT_EQ(shown.size(), 2u);

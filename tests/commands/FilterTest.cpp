@@ -155,23 +155,4 @@ TEST_F(FilterSheet, RecordCarriesTheStateInEffect) {
   EXPECT_EQ(undone.substr(16), core.mFilter.serialize());
 }
 
-TEST(FilterOps, TheEditLockBlocksFiltering) {
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 1, 1}};
-  buildSheet(core, {{u"a"}, {u"b"}});
-  CGridOps ops;
-  ops.mCore = &core;
-  ops.mSelection = &selection;
-  ops.mComManag = &manager;
-  core.mAttrs[ATTR_EDIT_LOCK].value = 1;
-  ops.toggleFilter();
-  EXPECT_FALSE(core.mFilter.active());
-  core.mAttrs[ATTR_EDIT_LOCK].value = 0;
-  ops.toggleFilter();
-  EXPECT_TRUE(core.mFilter.active());
-  ops.filterValues(cellPos(1, 1), {}, {textKey(u"a")});
-  EXPECT_EQ(core.mDatas[2][0].flag, 1);
-}
-
 }  // namespace

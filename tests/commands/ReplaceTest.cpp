@@ -200,23 +200,4 @@ TEST_F(ReplaceSheet, ManyRowsGiveTheSameResultAsOneCellAtATime) {
   EXPECT_EQ(core.getInt64(rows - 1, 2), rows - 1);
 }
 
-TEST(ReplaceOps, TheEditLockBlocksReplace) {
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 1, 1}};
-  buildSheet(core, {{u"a"}});
-  core.mAttrs[ATTR_EDIT_LOCK].value = 1;
-  CGridOps ops;
-  ops.mCore = &core;
-  ops.mSelection = &selection;
-  ops.mComManag = &manager;
-  EXPECT_EQ(ops.replaceAll(u"a", u"b", true, false, false), 0);
-  ops.replaceCurrent(u"a", u"b", true, false, false);
-  EXPECT_EQ(u8(core.getText(1, 1)), "a");
-  core.mAttrs[ATTR_EDIT_LOCK].value = 0;
-  EXPECT_EQ(ops.replaceAll(u"a", u"b", true, false, false), 1);
-  EXPECT_EQ(u8(core.getText(1, 1)), "b");
-  EXPECT_EQ(manager.mUndoList.size(), 1u);
-}
-
 }  // namespace

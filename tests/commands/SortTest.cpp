@@ -182,23 +182,6 @@ TEST_F(SortSheet, RecordHoldsTheRangeStateAndOrder) {
   EXPECT_EQ(s->serialize()[32], 1);
 }
 
-TEST(SortOps, TheEditLockBlocksSorting) {
-  CDataCore core;
-  iComManag manager;
-  Selection selection{0, 1, Range{0, 1, 0, 1}};
-  buildSheet(core, {{u"2"}, {u"1"}});
-  CGridOps ops;
-  ops.mCore = &core;
-  ops.mSelection = &selection;
-  ops.mComManag = &manager;
-  core.mAttrs[ATTR_EDIT_LOCK].value = 1;
-  ops.sort(true, false);
-  EXPECT_EQ(column(core, 1), (Texts{"2", "1"}));
-  core.mAttrs[ATTR_EDIT_LOCK].value = 0;
-  ops.sort(true, false);
-  EXPECT_EQ(column(core, 1), (Texts{"1", "2"}));
-}
-
 // The order by the rules themselves: ordered maps of keys to rows, one insertion per row.
 std::vector<int32_t> referenceOrder(const CDataCore& core, int32_t first, int32_t last, int32_t key,
                                     bool ascending) {

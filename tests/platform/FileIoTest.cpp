@@ -1,9 +1,13 @@
 #include "platform/FileIo.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
+
+#include "platform/user/Window.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
@@ -33,6 +37,137 @@ TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
   EXPECT_FALSE(DeleteFileW(dir.c_str())) << "a folder is not a file";
   EXPECT_TRUE(isDirectory(dir));
   rmdir(nativePath(dir).c_str());
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::ScratchDir;
+
+HANDLE handleOf(FILE* f) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))); }
+
+OVERLAPPED at(uint64_t offset) {
+  OVERLAPPED o;
+  o.Offset = DWORD(offset);
+  o.OffsetHigh = DWORD(offset >> 32);
+  return o;
+}
+
+// Reads at an offset leave the file pointer after the bytes read; at the end of the
+// file a read at an offset fails with ERROR_HANDLE_EOF, a read at the pointer gives 0.
+TEST(FileHandles, ReadAtOffsetsAndAtThePointer) {
+  ScratchDir dir;
+  testsupport::writeBytes(dir.native("r.bin"), "0123456789");
+  FILE* f = _wfopen(dir.path("r.bin").c_str(), u"rb");
+  ASSERT_NE(f, nullptr);
+  const HANDLE h = handleOf(f);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buf[16] = {};
+  DWORD got = 99;
+  OVERLAPPED o = at(6);
+  ASSERT_TRUE(ReadFile(h, buf, 3, &got, &o));
+  EXPECT_EQ(std::string(buf, got), "678");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &got, nullptr)) << "goes on after the bytes read at 6";
+  EXPECT_EQ(std::string(buf, got), "9");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &got, nullptr));
+  EXPECT_EQ(got, 0u);
+  o = at(10);
+  EXPECT_FALSE(ReadFile(h, buf, 4, &got, &o));
+  EXPECT_EQ(GetLastError(), ERROR_HANDLE_EOF);
+  EXPECT_EQ(got, 0u);
+  o = at(uint64_t(1) << 33);  // beyond 4 GiB: the high half counts
+  EXPECT_FALSE(ReadFile(h, buf, 4, &got, &o));
+  std::fclose(f);
+  EXPECT_EQ(_get_osfhandle(-1), reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE));
+  EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, buf, 1, &got, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// Sizes of files only; SetEndOfFile cuts and extends at the pointer.
+TEST(FileHandles, SizeAndEndOfFile) {
+  ScratchDir dir;
+  testsupport::writeBytes(dir.native("s.bin"), "abcdefgh");
+  FILE* f = _wfopen(dir.path("s.bin").c_str(), u"r+b");
+  ASSERT_NE(f, nullptr);
+  const HANDLE h = handleOf(f);
+  LARGE_INTEGER size{}, pos{}, where{};
+  ASSERT_TRUE(GetFileSizeEx(h, &size));
+  EXPECT_EQ(size.QuadPart, 8);
+  where.QuadPart = 3;
+  ASSERT_TRUE(SetFilePointerEx(h, where, &pos, FILE_BEGIN));
+  EXPECT_EQ(pos.QuadPart, 3);
+  ASSERT_TRUE(SetEndOfFile(h));
+  ASSERT_TRUE(GetFileSizeEx(h, &size));
+  EXPECT_EQ(size.QuadPart, 3);
+  where.QuadPart = 2;
+  ASSERT_TRUE(SetFilePointerEx(h, where, &pos, FILE_END));
+  EXPECT_EQ(pos.QuadPart, 5);
+  ASSERT_TRUE(SetEndOfFile(h));
+  where.QuadPart = -9;
+  EXPECT_FALSE(SetFilePointerEx(h, where, nullptr, FILE_CURRENT)) << "before the start";
+  std::fclose(f);
+  EXPECT_EQ(testsupport::readBytes(dir.native("s.bin")), std::string("abc\0\0", 5));
+
+  FILE* folder = std::fopen(dir.dir().c_str(), "rb");  // a folder opens for reading here
+  ASSERT_NE(folder, nullptr);
+  EXPECT_FALSE(GetFileSizeEx(handleOf(folder), &size));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
+  std::fclose(folder);
+}
+
+// MoveFileExW replaces a file only when asked, never a folder; ReplaceFileW gives the
+// replacement the replaced file's permissions and needs the replaced file to exist.
+TEST(FileHandles, MoveReplaceAndAttributes) {
+  ScratchDir dir;
+  const std::u16string a = dir.path("a"), b = dir.path("b"), c = dir.path("c"), sub = dir.path("子");
+  testsupport::writeBytes(dir.native("a"), "A");
+  testsupport::writeBytes(dir.native("b"), "B");
+  ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+  EXPECT_FALSE(MoveFileExW(a.c_str(), b.c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(MoveFileExW(a.c_str(), sub.c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(MoveFileExW(a.c_str(), b.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(testsupport::readBytes(dir.native("b")), "A");
+  EXPECT_EQ(GetFileAttributesW(a.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+  testsupport::writeBytes(dir.native("c"), "C");
+  ASSERT_EQ(chmod(dir.native("b").c_str(), 0640), 0);
+  ASSERT_TRUE(ReplaceFileW(b.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));
+  struct stat st;
+  ASSERT_EQ(stat(dir.native("b").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(testsupport::readBytes(dir.native("b")), "C");
+  testsupport::writeBytes(dir.native("c"), "C2");
+  EXPECT_FALSE(ReplaceFileW(a.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(testsupport::readBytes(dir.native("c")), "C2") << "nothing changes";
+
+  EXPECT_EQ(GetFileAttributesW(sub.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesW(b.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+// Pages: committed pages are zero and writable; a placement fails where pages are in
+// use and succeeds on a free range; MEM_RELEASE takes the whole allocation.
+TEST(VirtualMemory, ReserveCommitPlaceAndRelease) {
+  constexpr size_t kSize = size_t(1) << 20;
+  auto* p = static_cast<unsigned char*>(VirtualAlloc(nullptr, kSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 65536, 0u);
+  EXPECT_EQ(p[0] | p[kSize - 1], 0);
+  p[kSize - 1] = 7;
+  EXPECT_EQ(VirtualAlloc(p, kSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE), nullptr) << "in use";
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_ADDRESS);
+  EXPECT_FALSE(VirtualFree(p + 4096, 0, MEM_RELEASE)) << "not the start of an allocation";
+  EXPECT_FALSE(VirtualFree(p, kSize, MEM_RELEASE)) << "MEM_RELEASE takes size 0";
+  ASSERT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+  void* again = VirtualAlloc(p, kSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_EQ(again, p) << "the freed range can be placed at";
+  EXPECT_EQ(p[kSize - 1], 0) << "fresh pages";
+  EXPECT_TRUE(VirtualFree(again, 0, MEM_RELEASE));
+  EXPECT_FALSE(VirtualFree(again, 0, MEM_RELEASE));
+  EXPECT_EQ(VirtualAlloc(nullptr, kSize, MEM_RESERVE, 0x40), nullptr) << "an unsupported protection";
 }
 
 }  // namespace
