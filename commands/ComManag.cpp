@@ -13,7 +13,12 @@ void iComManag::checkSheet(const iCommand* command, const char* after) {
 }
 
 void iComManag::reportModified() {
-  if (mEnabled != 0 && mOnModified) mOnModified(this, mChangeList.empty() ? 0 : 1);
+  if (mEnabled != 0 && mOnModified) mOnModified(this, modified() ? 1 : 0);
+}
+
+void iComManag::markOutsideChange() {
+  mOutsideChange = true;
+  if (mOnModified) mOnModified(this, 1);
 }
 
 void iComManag::add(iCommand* command) {
@@ -69,7 +74,13 @@ void iComManag::redo() {
 
 std::string iComManag::collect() {
   std::string records;
-  if (mEnabled == 0 || mChangeList.empty()) return records;
+  if (mEnabled == 0) return records;
+  const bool outside = mOutsideChange;
+  mOutsideChange = false;
+  if (mChangeList.empty()) {
+    if (outside && mOnSaved) mOnSaved(this, 0);
+    return records;
+  }
   for (const iCommand* command : mChangeList) records += command->serialize();
   release(mChangeList);
   if (mOnSaved) mOnSaved(this, 0);
@@ -96,5 +107,6 @@ void iComManag::releaseAll() {
 
 void iComManag::clear() {
   releaseAll();
+  mOutsideChange = false;
   if (mOnSaved) mOnSaved(this, 0);
 }

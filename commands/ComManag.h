@@ -5,7 +5,8 @@
 // - mCommands holds a command exactly while at least one of the three lists holds it;
 //   the manager owns it and deletes it when it leaves the last list that holds it.
 // - No command is in both mUndoList and mRedoList.
-// - The document is modified exactly while mChangeList is not empty.
+// - The document is modified exactly while mChangeList is not empty or mOutsideChange
+//   is set.
 // User-interface thread only; nothing is locked.
 #pragma once
 #include <cstdint>
@@ -38,8 +39,8 @@ class iComManag {
   // Redoes the back of the redo list (nothing when empty) and reports the modified state.
   void redo();
   // At a save: the records of the changes since the last save, front to back; then the
-  // change list is released and, when there were changes, mOnSaved runs. Empty when
-  // there were none (and nothing is signalled).
+  // change list is released, the outside-change mark cleared and, when there were
+  // changes (or the mark), mOnSaved runs. Empty when there were no commands.
   std::string collect();
   // Empties one of the three lists, deleting each of its commands that no other list
   // holds.
@@ -48,8 +49,13 @@ class iComManag {
   // saved through mOnSaved, so no stale modified mark remains on the tab.
   void clear();
 
-  // True while the change list is not empty.
-  bool modified() const { return !mChangeList.empty(); }
+  // Records a change made outside the commands (a script or data tool writing cells):
+  // the document is modified until the next save or clear; undo and redo leave the
+  // mark. Reports modified.
+  void markOutsideChange();
+
+  // True while the change list is not empty or an outside change is marked.
+  bool modified() const { return !mChangeList.empty() || mOutsideChange; }
 
   int32_t mEnabled = 1;                  // commands are taken only while non-zero
   std::set<iCommand*> mCommands;         // every command owned
@@ -59,6 +65,7 @@ class iComManag {
   ManagerFn mOnModified;                 // after every accepted command, undo and redo
   ManagerFn mOnSaved;                    // after a save that had changes, and after clear
   NotifyFn mNotify;                      // copied into every accepted command
+  bool mOutsideChange = false;           // cells written outside commands since the save
 
  private:
   void releaseAll();

@@ -1,0 +1,67 @@
+# Makes the patched exprtk header: downloads Debian's package that carries it (not
+# installed), checks the package and the header against pinned digests, applies
+# CellRanges.patch without fuzz and writes the result to OUT. Run as
+#   cmake -DWORK=<folder> -DPATCH_FILE=<patch> -DOUT=<header> -P FetchExprtk.cmake
+# Only the patched header leaves WORK; the unpatched copy stays inside it.
+set(PACKAGE libmrpt-expr-dev)
+set(PACKAGE_VERSION "1:2.5.8+ds-2")
+set(PACKAGE_SHA256 3b2b5025e9466c5dce43a6b905f204e4de0a2c1eed768893e49dc902d753d3a1)
+set(HEADER_IN_PACKAGE usr/include/mrpt/expr/include/mrpt/3rdparty/exprtk.hpp)
+set(HEADER_SHA256 bde846a7b490e3eb3504e632871cde7874a4bca018bec41a162685042113aa07)
+set(PATCHED_SHA256 31480b2da97074b28347d57b4e751014bdfb3c77591f1ed53d76d8aee57a3aef)
+
+file(MAKE_DIRECTORY ${WORK})
+file(GLOB debs ${WORK}/*.deb)
+set(deb "")
+foreach(d IN LISTS debs)
+  file(SHA256 ${d} sum)
+  if(sum STREQUAL PACKAGE_SHA256)
+    set(deb ${d})
+  endif()
+endforeach()
+
+if(NOT deb)
+  foreach(attempt 1 2)
+    execute_process(COMMAND apt-get download "${PACKAGE}=${PACKAGE_VERSION}"
+                    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+    if(rc EQUAL 0)
+      break()
+    endif()
+    # A machine whose package lists were never fetched finds nothing: fetch them once.
+    execute_process(COMMAND apt-get update -qq OUTPUT_QUIET ERROR_QUIET)
+  endforeach()
+  file(GLOB debs ${WORK}/*.deb)
+  foreach(d IN LISTS debs)
+    file(SHA256 ${d} sum)
+    if(sum STREQUAL PACKAGE_SHA256)
+      set(deb ${d})
+    endif()
+  endforeach()
+  if(NOT deb)
+    message(FATAL_ERROR "exprtk: could not download ${PACKAGE} ${PACKAGE_VERSION} with the pinned digest")
+  endif()
+endif()
+
+file(REMOVE_RECURSE ${WORK}/x)
+execute_process(COMMAND dpkg-deb -x ${deb} ${WORK}/x RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "exprtk: dpkg-deb could not unpack ${deb}")
+endif()
+set(header ${WORK}/x/${HEADER_IN_PACKAGE})
+file(SHA256 ${header} sum)
+if(NOT sum STREQUAL HEADER_SHA256)
+  message(FATAL_ERROR "exprtk: the header's digest is ${sum}, not the pinned one")
+endif()
+
+file(COPY_FILE ${header} ${WORK}/exprtk.hpp)
+file(REMOVE_RECURSE ${WORK}/x)
+execute_process(COMMAND patch --fuzz=0 --no-backup-if-mismatch --silent ${WORK}/exprtk.hpp ${PATCH_FILE}
+                RESULT_VARIABLE rc)
+file(SHA256 ${WORK}/exprtk.hpp sum)
+if(NOT rc EQUAL 0 OR NOT sum STREQUAL PATCHED_SHA256)
+  file(REMOVE ${WORK}/exprtk.hpp)
+  message(FATAL_ERROR "exprtk: ${PATCH_FILE} did not apply cleanly")
+endif()
+get_filename_component(outdir ${OUT} DIRECTORY)
+file(MAKE_DIRECTORY ${outdir})
+file(RENAME ${WORK}/exprtk.hpp ${OUT})
