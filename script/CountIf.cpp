@@ -44,6 +44,7 @@ double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& ra
     ++i;  // the separator, whatever it is
     b = readCorner(range, i);
   }
+  if (a.col == 0 || b.col == 0) return 0;  // a corner without column letters names no cell
   int32_t top = std::min(a.row, b.row), bottom = std::max(a.row, b.row);
   if (!a.hasRow || !b.hasRow) {  // a column corner: rows 1 to the last row
     top = 1;

@@ -6,7 +6,8 @@ class DataIntf;
 
 // range: two corners joined by one separator character ("A1:B9"; letters, then digits;
 // corners in any order, letters in either case). A single corner ("A1") counts that
-// cell; a corner without digits stands for rows 1 to the last row ("A:A"). criterion:
+// cell; a corner without digits stands for rows 1 to the last row ("A:A"), one without
+// letters for no cell at all (the count is 0). criterion:
 // letters directly followed by a digit name a cell whose text is the criterion (outside
 // the sheet: the empty text); anything else is the criterion text itself (ANSI). Texts
 // are compared whole and case-sensitively; the result is the count. lastRow is the
