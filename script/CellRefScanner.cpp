@@ -33,6 +33,8 @@ bool nameIs(const char* b, const char* e, std::string_view word) {
 }
 }  // namespace
 
+const std::set<std::string, std::less<>> CCellRefScanner::mKeywords{"countif"};
+
 CCellRefScanner::CCellRefScanner(const char* script, int32_t lastRow, int32_t lastCol)
     : mCursor(script), mLastRow(lastRow), mLastCol(lastCol) {}
 
@@ -110,9 +112,12 @@ ScriptCellRef CCellRefScanner::afterLetters(const char* letters, const char* let
     if (left > mLastCol) return ref;
     return {rangeKind, letters, mCursor, 1, left, mLastRow, std::min(right, mLastCol)};
   }
-  std::string word(letters, lettersEnd);
-  for (char& ch : word)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  if (mKeywords.count(word)) mInCountIf = true;
+  char word[16];
+  const size_t n = static_cast<size_t>(lettersEnd - letters);
+  if (n < sizeof word) {  // every keyword is short
+    for (size_t i = 0; i < n; ++i)
+      word[i] = (letters[i] >= 'A' && letters[i] <= 'Z') ? static_cast<char>(letters[i] - 'A' + 'a') : letters[i];
+    if (mKeywords.count(std::string_view(word, n))) mInCountIf = true;
+  }
   return ref;
 }

@@ -39,7 +39,7 @@ class CCellRefScanner {
  private:
   ScriptCellRef afterLetters(const char* letters, const char* lettersEnd);
 
-  std::set<std::string> mKeywords{"countif"};
+  static const std::set<std::string, std::less<>> mKeywords;  // lower case: "countif"
   bool mInCountIf = false;
   const char* mCursor;
   int32_t mLastRow;

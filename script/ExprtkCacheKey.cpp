@@ -53,7 +53,7 @@ bool putCorner(std::string& key, const char*& p, const char* end, int32_t row, i
 
 }  // namespace
 
-bool exprtkCacheKey(const std::string& text, const std::vector<ScriptCellRef>& refs, int32_t row,
+bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row,
                     int32_t col, int32_t lastRow, int32_t lastCol, std::string& key) {
   if (text.find('\x01') != std::string::npos || declaresVariables(text)) return false;
   key.clear();
@@ -61,7 +61,8 @@ bool exprtkCacheKey(const std::string& text, const std::vector<ScriptCellRef>& r
   putInt(key, lastCol);
   const char* base = text.c_str();
   const char* at = base;
-  for (const ScriptCellRef& ref : refs) {
+  for (const BoundRef& bound : refs) {
+    const ScriptCellRef& ref = bound.ref;
     key.append(at, ref.begin);
     at = ref.end;
     key += '\x01';

@@ -58,12 +58,7 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
 
   std::string key;
   const bool cacheable =
-      host.mCacheEnabled && exprtkCacheKey(text, [&] {
-        std::vector<ScriptCellRef> refs;
-        refs.reserve(binding.refs.size());
-        for (const BoundRef& b : binding.refs) refs.push_back(b.ref);
-        return refs;
-      }(), row, col, lastRow, lastCol, key);
+      host.mCacheEnabled && exprtkCacheKey(text, binding.refs, row, col, lastRow, lastCol, key);
   ExprtkCacheEntry* cached = nullptr;
   if (cacheable && host.mCache) {
     auto it = host.mCache->entries.find(key);
@@ -75,10 +70,15 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
   else
     binding.bindIntoHost(host, core);
 
-  bool wrote = false;
-  host.commitVariables = [&ops, &binding, &wrote, &host] {
-    if (host.mEnded) return;  // open_file replaced the sheet: nothing goes back
-    if (binding.writeBack(*ops.mCore)) wrote = true;
+  // What the commit slot needs, behind one pointer (the slot then holds no allocation).
+  struct Commit {
+    CGridOps& ops;
+    ExprtkBinding& binding;
+    bool wrote = false;
+  } commit{ops, binding};
+  host.commitVariables = [c = &commit] {
+    if (c->ops.mExprtkHost.mEnded) return;  // open_file replaced the sheet: nothing goes back
+    if (c->binding.writeBack(*c->ops.mCore)) c->wrote = true;
   };
   host.mRow = row;
   host.mCol = col;
@@ -105,7 +105,7 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
   }
   host.commitVariables();
   host.commitVariables = [] {};  // the binding ends with this frame
-  if (wrote && ops.mComManag) ops.mComManag->markOutsideChange();
+  if (commit.wrote && ops.mComManag) ops.mComManag->markOutsideChange();
   return compiled;
 }
 
