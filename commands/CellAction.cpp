@@ -75,11 +75,16 @@ void CCellAction::saveOld(int32_t row, int32_t col) {
   CellRecord old{row, col, *mCore->cellAt(row, col)};
   old.cell.flag = CELL_FLAG_KEEP;
   keepCellText(*mCore, old.cell, mOldTexts);
-  if (old.cell.kind == CELL_FORMULA) {
-    auto it = mCore->mFormulaValues.find(cellPos(row, col));
-    if (it != mCore->mFormulaValues.end()) mOldFormulaValues.emplace(it->first, it->second);
-  }
+  keepValueAt(row, col);
   mOldRecords.push_back(old);
+}
+
+// Whatever the cell's kind, and beyond the sheet too: a formula value that a row move
+// left at this position is dropped when undo releases the new content (or shrinks the
+// sheet again), and must come back with the old one.
+void CCellAction::keepValueAt(int32_t row, int32_t col) {
+  auto it = mCore->mFormulaValues.find(cellPos(row, col));
+  if (it != mCore->mFormulaValues.end()) mOldFormulaValues.emplace(it->first, it->second);
 }
 
 void CCellAction::record(int32_t row, int32_t col, uint8_t kind, uint64_t value) {
@@ -146,7 +151,10 @@ void CCellAction::setFromText(int32_t row, int32_t col, const std::u16string& te
       break;
     }
   }
-  if (inside) saveOld(row, col);
+  if (inside)
+    saveOld(row, col);
+  else
+    keepValueAt(row, col);
 }
 
 // The selection's range limited to the sheet's cells.

@@ -96,6 +96,7 @@ class CCellAction : public iCommand {
   // its text.
   void saveOld(int32_t row, int32_t col);
   void record(int32_t row, int32_t col, uint8_t kind, uint64_t value);
+  void keepValueAt(int32_t row, int32_t col);
 };
 
 // Stores the text's bytes in `map` under `key`, or under key + 1, key + 2, ... when the

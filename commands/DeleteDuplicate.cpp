@@ -106,10 +106,11 @@ std::pair<int32_t, int32_t> CDeleteDuplicate::prepare(bool expand, bool hasHeade
   return {d, compared - d};
 }
 
-// The computed value of formula cell (row, col) into `values` under `to`, when it has one.
+// The computed value at (row, col) into `values` under `to`, when there is one; with
+// `formulasOnly`, only when the cell is a formula.
 static void keepValue(const CDataCore& core, const Cell& cell, int32_t row, int32_t col, uint64_t to,
-                      std::unordered_map<uint64_t, double>& values) {
-  if (cell.kind != CELL_FORMULA) return;
+                      std::unordered_map<uint64_t, double>& values, bool formulasOnly) {
+  if (formulasOnly && cell.kind != CELL_FORMULA) return;
   auto it = core.mFormulaValues.find(cellPos(row, col));
   if (it != core.mFormulaValues.end()) values[to] = it->second;
 }
@@ -118,8 +119,9 @@ void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source, in
   const Cell target = *mCore->cellAt(row, col);
   if (target.kind == source.kind && target.flag == source.flag && target.value == source.value)
     return;
-  keepValue(*mCore, target, row, col, cellPos(row, col), mOldValues);
-  if (sourceRow > 0) keepValue(*mCore, source, sourceRow, col, cellPos(row, col), mNewValues);
+  // The old side keeps any value at the position (one a row move left there too).
+  keepValue(*mCore, target, row, col, cellPos(row, col), mOldValues, false);
+  if (sourceRow > 0) keepValue(*mCore, source, sourceRow, col, cellPos(row, col), mNewValues, true);
   keepCellText(*mCore, source, mNewTexts);
   mNewCells.push_back(CellRecord{row, col, source});
   keepCellText(*mCore, target, mOldTexts);

@@ -40,9 +40,25 @@ void CFilterAction::apply(const FilterState& from, const FilterState& to) {
   notify();
 }
 
-void CFilterAction::redo() { apply(mOldState, mNewState); }
+// The flags of the rows the change touches are kept before it, so that undo gives back
+// exactly the flags they had: a row the filter lists may have been shown by the user.
+void CFilterAction::redo() {
+  mFlagsBefore.clear();
+  std::set<int32_t> rows = mOldState.hiddenRows();
+  for (int32_t row : mNewState.hiddenRows()) rows.insert(row);
+  for (int32_t row : rows)
+    if (row >= 0 && static_cast<uint64_t>(row) < mCore->mRowCount && mCore->mColCount != 0)
+      mFlagsBefore.emplace_back(row, mCore->mDatas[row][0].flag);
+  apply(mOldState, mNewState);
+}
 
-void CFilterAction::undo() { apply(mNewState, mOldState); }
+void CFilterAction::undo() {
+  mCore->mFilter.assign(mOldState);
+  for (const auto& [row, flag] : mFlagsBefore)
+    if (static_cast<uint64_t>(row) < mCore->mRowCount && mCore->mColCount != 0) mCore->mDatas[row][0].flag = flag;
+  mFlagsBefore.clear();
+  notify();
+}
 
 std::string CFilterAction::serialize() const {
   RecordWriter w;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "commands/Command.h"
 #include "store/FilterState.h"
@@ -33,6 +35,8 @@ class CFilterAction : public iCommand {
 
   FilterState mNewState;
   FilterState mOldState;
+  // While applied: the row-header flags, before the run, of the rows either state hides.
+  std::vector<std::pair<int32_t, uint8_t>> mFlagsBefore;
 
  private:
   // The sheet takes `to`; the rows `from` hid are shown, then the rows `to` hides hidden.

@@ -87,6 +87,7 @@ RegexStatus CCellReplacer::apply(CRegexMatcher& matcher, std::u16string_view t,
     out = mReplacement;
     return RegexStatus::Match;
   }
+  if (mPattern.empty()) return RegexStatus::NoMatch;  // nothing to find is found nowhere
   size_t at = mMatchCase ? t.find(mPattern) : findFolded(t, mPattern);
   if (at == std::u16string_view::npos) return RegexStatus::NoMatch;
   replaceInto(out, t, mPattern, mReplacement, !mMatchCase);

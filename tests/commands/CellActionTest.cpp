@@ -160,6 +160,27 @@ TEST_F(CellEdits, OverwrittenFormulaGetsItsComputedValueBackOnUndo) {
   expectRunUndoRedo(manager, core, a);
 }
 
+// A computed value that a row move left at a position which no longer holds a formula
+// (or lies beyond the sheet) is not lost when an edit writes a formula there and is undone.
+TEST_F(CellEdits, UndoKeepsAComputedValueLeftAtTheEditedPosition) {
+  struct Case {
+    const char* name;
+    int32_t row, col;
+  };
+  for (const Case& c : {Case{"a text cell", 1, 2}, Case{"beyond the sheet", 3, 1}}) {
+    SCOPED_TRACE(c.name);
+    buildSheet(core, {{u"1", u"x"}});
+    core.mFormulaValues.clear();
+    core.mFormulaValues[cellPos(c.row, c.col)] = 7.0;
+    select(c.row, c.col, c.row, c.col);
+    FakeTable table({{u"=A1*2"}});
+    CCellAction* a = action();
+    a->paste(table);
+    expectRunUndoRedo(manager, core, a);
+    manager.clear();
+  }
+}
+
 TEST_F(CellEdits, SetKindTable) {
   buildSheet(core, {{u"1", u"2.5", u"text", u""}});
   select(1, 1, 1, 4);

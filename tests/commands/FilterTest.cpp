@@ -142,6 +142,25 @@ TEST_F(FilterSheet, SwitchingOffShowsEverythingAndUndoHidesItAgain) {
   EXPECT_TRUE(core.mFilter.active());
 }
 
+// A row the filter lists that the user has shown again keeps its flag through undo and
+// redo of any filter change (the snapshot holds every flag).
+TEST_F(FilterSheet, UndoGivesBackTheFlagsOfRowsTheUserShowedAgain) {
+  struct Case {
+    const char* name;
+    bool switchOff;  // else: filter the same column again
+  };
+  for (const Case& c : {Case{"switching off", true}, Case{"filtering again", false}}) {
+    SCOPED_TRACE(c.name);
+    filtered();
+    manager.add(values(cellPos(1, 1), {}, {key(u"a")}));
+    ASSERT_EQ(hiddenRows(core), (std::set<int32_t>{3, 5}));
+    core.mDatas[3][0].flag = 0;  // shown again by the user, still listed by the filter
+    expectRunUndoRedo(manager, core,
+                      c.switchOff ? toggle(Range{1, 1, 1, 1}) : values(cellPos(1, 1), {}, {key(u"a"), key(u"c")}));
+    manager.clear();
+  }
+}
+
 TEST_F(FilterSheet, RecordCarriesTheStateInEffect) {
   filtered();
   auto* f = values(cellPos(1, 1), {}, {key(u"a")});

@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"plain_part_case", u"b", u"x", u"ABC", true, false, false, "-"},
         TextCase{"plain_part_no_overlap", u"aa", u"a", u"aaaa", true, false, false, "aa"},
         TextCase{"plain_part_longer_pattern", u"abc", u"x", u"ab", false, false, false, "-"},
+        // An empty pattern is found nowhere (it once matched at every position, forever).
+        TextCase{"plain_part_empty_pattern", u"", u"x", u"ab", true, false, false, "-"},
+        TextCase{"plain_part_empty_pattern_nocase", u"", u"x", u"ab", false, false, false, "-"},
         TextCase{"plain_whole", u"abc", u"x", u"abc", true, true, false, "x"},
         TextCase{"plain_whole_nocase", u"abc", u"x", u"ABC", false, true, false, "x"},
         TextCase{"plain_whole_case", u"abc", u"x", u"ABC", true, true, false, "-"},
