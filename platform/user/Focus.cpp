@@ -38,6 +38,7 @@ void setActive(HWND hwnd, WORD how) {
   State& s = state();
   HWND old = s.active;
   if (old == hwnd) return;
+  if (WindowRef w = findWindow(hwnd); w && (w->style & WS_DISABLED)) return;  // never activated
   s.active = hwnd;
   if (hwnd) {
     auto& z = s.topLevels;
@@ -110,9 +111,8 @@ HWND SetFocus(HWND hwnd) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return nullptr;
     }
+    if (!isEnabledWithAncestors(*w)) return nullptr;
     if (hwnd == s.focus) return hwnd;
-    for (WindowRef cur = w; cur; cur = findWindow(cur->parent))
-      if (cur->style & WS_DISABLED) return nullptr;
     WindowRef top = topLevelOf(w);
     if (s.active != top->handle) {
       setActive(top->handle, WA_ACTIVE);
@@ -129,7 +129,7 @@ HWND SetActiveWindow(HWND hwnd) {
   State& s = state();
   HWND previous = s.active;
   WindowRef w = findWindow(hwnd);
-  if (hwnd && (!w || w->isChild())) return nullptr;
+  if (hwnd && (!w || w->isChild() || (w->style & WS_DISABLED))) return nullptr;
   setActive(hwnd, WA_ACTIVE);
   return previous;
 }

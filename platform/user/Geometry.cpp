@@ -136,6 +136,13 @@ RECT visibleClientInSurface(const Window& w) {
   return r;
 }
 
+bool isEnabledWithAncestors(const Window& w) {
+  if (w.style & WS_DISABLED) return false;
+  if (!w.parent) return true;
+  WindowRef parent = findWindow(w.parent);
+  return parent && isEnabledWithAncestors(*parent);
+}
+
 bool isVisible(const Window& w) {
   if (!(w.style & WS_VISIBLE)) return false;
   if (!w.parent) return true;

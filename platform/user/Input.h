@@ -7,7 +7,8 @@
 
 // WM_KILLFOCUS (wParam = new focus) to the old focus, then WM_SETFOCUS
 // (wParam = old focus) to the new one. Returns the previous focus window;
-// null, without any change, for a disabled window.
+// null, without any change, for a window that is disabled or inside a
+// disabled window (even one that has the focus already).
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
 HWND SetActiveWindow(HWND hwnd);

@@ -111,11 +111,38 @@ bool beforePointerMessage(const WindowRef& target, const InputEvent& e, int hit)
   return IsWindow(hwnd) != FALSE;
 }
 
+// The enabled window that stands for a disabled top-level one: the topmost
+// visible enabled window it owns, directly or through other owned windows
+// (its modal dialog or message box); null when there is none.
+HWND enabledPopupOf(HWND owner) {
+  for (HWND t : state().topLevels) {
+    WindowRef w = findWindow(t);
+    if (!w || t == owner || !(w->style & WS_VISIBLE) || (w->style & WS_DISABLED)) continue;
+    int depth = 0;  // owners set through GWLP_HWNDPARENT could form a loop
+    for (WindowRef o = findWindow(w->owner); o && depth < 64; o = findWindow(o->owner), ++depth)
+      if (o->handle == owner) return t;
+  }
+  return nullptr;
+}
+
+// Pointer input on a disabled top-level window (hit-test HTERROR): the
+// window hears of it only through WM_SETCURSOR, and a press activates the
+// enabled window it owns instead (a modal dialog over it); the input itself
+// goes nowhere.
+void refusePointerInput(const WindowRef& disabled, UINT message) {
+  HWND hwnd = disabled->handle;
+  callProc(disabled, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTERROR, message));
+  if (!isButtonDown(message) || !IsWindow(hwnd)) return;
+  HWND popup = enabledPopupOf(hwnd);
+  if (popup && popup != state().active) setActive(popup, WA_ACTIVE);
+}
+
 // The message a raw event makes, routed as the platform routes input:
 // keys and characters to the focus window (keys to the active window as
 // WM_SYS* when nothing has the focus), the wheel to the focus window, other
-// pointer input to the capture window or the window under the point.
-// `hwnd` stays null when nothing takes the event.
+// pointer input to the capture window or the window under the point, which
+// is never inside a disabled window (a disabled top-level window gets hit
+// HTERROR). `hwnd` stays null when nothing takes the event.
 MSG route(const InputEvent& e, int* hit) {
   State& s = state();
   MSG m{nullptr, e.message, e.wParam, e.lParam, e.time, e.pt};
@@ -136,7 +163,11 @@ MSG route(const InputEvent& e, int* hit) {
   }
   m.hwnd = s.capture ? s.capture : WindowFromPoint(e.pt);
   WindowRef w = findWindow(m.hwnd);
-  if (!w || (w->style & WS_DISABLED)) {
+  if (w && !s.capture && (w->style & WS_DISABLED)) {
+    *hit = HTERROR;
+    return m;
+  }
+  if (!w || !isEnabledWithAncestors(*w)) {
     m.hwnd = nullptr;
     return m;
   }
@@ -170,7 +201,7 @@ bool takeInput(MSG* out, const Filter& f, bool remove) {
     WindowRef target = findWindow(m.hwnd);
     if (target) {
       if (target->thread != std::this_thread::get_id() || !f.matches(m)) return false;
-      if (!remove) {
+      if (!remove && hit != HTERROR) {
         *out = m;
         return true;
       }
@@ -183,6 +214,10 @@ bool takeInput(MSG* out, const Filter& f, bool remove) {
     if (!target) continue;  // nobody takes it: dropped
     bool pointer = e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL &&
                    e.message != WM_MOUSEHWHEEL;
+    if (pointer && hit == HTERROR) {
+      refusePointerInput(target, e.message);
+      continue;
+    }
     if (pointer && hit == HTCLIENT && isButtonDown(e.message)) synthesiseDoubleClick(m, e, *target);
     if (pointer && !s.capture && !beforePointerMessage(target, e, hit)) continue;
     *out = m;

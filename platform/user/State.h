@@ -161,6 +161,9 @@ WindowRef topLevelOf(const WindowRef& w);
 POINT clientOriginInSurface(const Window& w);
 RECT visibleClientInSurface(const Window& w);
 bool isVisible(const Window& w);  // WS_VISIBLE on it and every ancestor
+// No WS_DISABLED on it or any ancestor: the children of a disabled window
+// are disabled with it (no pointer input, no focus, no activation).
+bool isEnabledWithAncestors(const Window& w);
 // The part of the window a screen point is on: HTCLIENT, HTVSCROLL,
 // HTHSCROLL, HTCAPTION, HTMENU or HTBORDER.
 int hitTest(const Window& w, POINT screen);

@@ -259,13 +259,15 @@ HWND SetParent(HWND hwnd, HWND newParent) {
 
 // The deepest visible, enabled window under a screen point; children are
 // searched in z-order (topmost first) inside their parent's client area,
-// passing over those that answer WM_NCHITTEST with HTTRANSPARENT (group
-// boxes, plain statics).
+// passing over disabled ones (their parent takes the point) and those that
+// answer WM_NCHITTEST with HTTRANSPARENT (group boxes, plain statics). A
+// disabled top-level window is returned itself: nothing inside it is
+// searched, as its children are disabled with it.
 HWND WindowFromPoint(POINT p) {
   for (HWND t : state().topLevels) {
     WindowRef w = findWindow(t);
     if (!w || !(w->style & WS_VISIBLE) || !PtInRect(&w->rect, p)) continue;
-    for (;;) {
+    while (!(w->style & WS_DISABLED)) {
       POINT o = clientOriginOnScreen(*w);
       SIZE cs = clientSize(*w);
       POINT local{p.x - o.x, p.y - o.y};

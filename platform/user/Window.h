@@ -41,7 +41,11 @@ HWND WindowFromPoint(POINT screen);
 
 BOOL ShowWindow(HWND hwnd, int command);  // returns whether it was visible
 BOOL IsWindowVisible(HWND hwnd);          // WS_VISIBLE on it and every ancestor
-BOOL EnableWindow(HWND hwnd, BOOL enable);  // returns whether it was disabled
+// Returns whether it was disabled. Disabling takes the focus from the window
+// itself and the capture from it and its children; a focused child keeps the
+// focus until the activation moves it. The children of a disabled window get
+// no pointer input and cannot be focused or activated.
+BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsWindowEnabled(HWND hwnd);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL GetClientRect(HWND hwnd, RECT* rect);

@@ -84,7 +84,9 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   } else if (!enable && !wasDisabled) {
     w->style |= WS_DISABLED;
     State& s = state();
-    if (s.focus && (s.focus == hwnd || IsChild(hwnd, s.focus))) SetFocus(nullptr);
+    // Only the window itself loses the focus: a focused child keeps it until
+    // the activation moves (a dialog saves it on WA_INACTIVE).
+    if (s.focus == hwnd) SetFocus(nullptr);
     if (s.capture && (s.capture == hwnd || IsChild(hwnd, s.capture))) ReleaseCapture();
     callProc(w, WM_ENABLE, FALSE, 0);
   }

@@ -36,9 +36,15 @@ TEST_F(InputTest, FocusChangeKillsBeforeSettingWithTheOtherWindow) {
   rec().clear();
   EXPECT_EQ(SetFocus(editor), editor);  // no change, no messages
   EXPECT_TRUE(lines().empty());
-  EnableWindow(grid, FALSE);            // a disabled window loses the focus ...
-  EXPECT_EQ(GetFocus(), nullptr);
-  EXPECT_EQ(SetFocus(editor), nullptr);  // ... and cannot take it, nor can its children
+  // Disabling a parent leaves the focus on its child until the activation
+  // moves it (a dialog saves its focused control then), but neither can
+  // take the focus anew; a disabled window loses the focus itself.
+  EnableWindow(grid, FALSE);
+  EXPECT_EQ(GetFocus(), editor);
+  EXPECT_EQ(SetFocus(editor), nullptr);
+  EXPECT_EQ(SetFocus(grid), nullptr);
+  EXPECT_EQ(GetFocus(), editor);
+  EnableWindow(editor, FALSE);
   EXPECT_EQ(GetFocus(), nullptr);
 }
 
