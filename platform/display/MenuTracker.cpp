@@ -6,6 +6,7 @@
 #include "platform/display/GtkDesktop.h"
 #include "platform/display/TopWindow.h"
 #include "platform/user/MenuState.h"
+#include "platform/user/Mnemonic.h"
 #include "platform/user/User.h"
 
 namespace platform::display {
@@ -18,24 +19,11 @@ using platform::user::MenuItem;
 
 char16_t upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
-// The underlined letter of an item's text ("&File", "文件(&F)"), 0 for none.
-char16_t mnemonicOf(const std::u16string& text) {
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return upper(text[i + 1]);
-  }
-  return 0;
-}
-
 int itemWithMnemonic(HMENU menu, char16_t ch) {
   Menu* m = findMenuObject(menu);
   if (!m || !ch) return -1;
   for (size_t i = 0; i < m->items.size(); ++i)
-    if (!(m->items[i].flags & MF_SEPARATOR) && mnemonicOf(m->items[i].text) == upper(ch))
+    if (!(m->items[i].flags & MF_SEPARATOR) && upper(mnemonicOf(m->items[i].text)) == upper(ch))
       return static_cast<int>(i);
   return -1;
 }

@@ -96,11 +96,16 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 // control on activation, DM_GETDEFID / DM_SETDEFID, WM_NEXTDLGCTL).
 LRESULT DefDlgProcW(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Dialog keyboard processing for a message of the dialog or one of its
-// controls: Tab / Shift+Tab move between tab stops, Enter clicks the focused
-// push button or the default button (IDOK when there is none), Esc sends
-// IDCANCEL — unless the control claims the key (WM_GETDLGCODE). Every other
-// message of the dialog is translated and dispatched here. TRUE when the
-// message was the dialog's (the caller must not dispatch it again).
+// controls: Tab / Shift+Tab move between tab stops, the arrows move within
+// the focused control's group (an automatic radio button reached so is
+// clicked), Enter clicks the focused push button or the default button (IDOK
+// when there is none), Esc sends IDCANCEL — unless the control claims the key
+// (WM_GETDLGCODE). Alt plus a control's underlined letter ("是(&Y)"), or the
+// letter alone while a button has the focus, clicks that button (a push
+// button keeps the focus where it is, a check box or radio button takes it)
+// or, for a label, focuses the next tab stop after it. Every other message
+// of the dialog is translated and dispatched here. TRUE when the message was
+// the dialog's (the caller must not dispatch it again).
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg);
 
 HWND GetDlgItem(HWND dialog, int id);
@@ -123,6 +128,11 @@ BOOL CheckRadioButton(HWND dialog, int first, int last, int check);
 // The next (or previous) visible, enabled WS_TABSTOP control after
 // `control`, wrapping; `control` null starts at the beginning.
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
+// The next (or previous) visible, enabled control of `control`'s group,
+// wrapping inside the group: the controls from the nearest WS_GROUP control
+// at or before it up to the next WS_GROUP control. `control` itself when the
+// group has no other; null when it is not a control of the dialog.
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous);
 // Dialog units of `dialog`'s font to pixels.
 BOOL MapDialogRect(HWND dialog, RECT* rect);
 // LOWORD: x base units, HIWORD: y base units of the default dialog font.

@@ -113,3 +113,22 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   }
   return nullptr;
 }
+
+HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
+  WindowRef w = findWindow(dialog);
+  if (!w) return nullptr;
+  const std::vector<HWND>& list = w->children;
+  size_t self = 0;
+  while (self < list.size() && list[self] != control) ++self;
+  if (self == list.size()) return nullptr;
+  auto groupStart = [](HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_GROUP) != 0; };
+  size_t first = self, end = self + 1;  // the group: [first, end)
+  while (first > 0 && !groupStart(list[first])) --first;
+  while (end < list.size() && !groupStart(list[end])) ++end;
+  size_t n = end - first, at = self - first;
+  for (size_t step = 1; step < n; ++step) {
+    HWND h = list[first + (previous ? at + n - step : at + step) % n];
+    if (IsWindowVisible(h) && IsWindowEnabled(h)) return h;
+  }
+  return control;
+}

@@ -1,7 +1,10 @@
 // Modal dialogs: the modal loop, EndDialog and dialog keyboard processing.
 #include <string>
 
+#include "platform/AsciiCase.h"
 #include "platform/user/DialogState.h"
+#include "platform/user/Mnemonic.h"
+#include "platform/user/State.h"
 #include "platform/user/Input.h"
 #include "platform/user/Message.h"
 #include "platform/user/Window.h"
@@ -48,6 +51,69 @@ void applyDialogAnswer(HWND dialog, const platform::BlockingCall& call,
 }
 
 bool isDialogOf(HWND dialog, HWND hwnd) { return hwnd == dialog || IsChild(dialog, hwnd); }
+
+bool isAutoRadio(HWND control) {
+  return (GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
+// An arrow key: the focus moves to the next (Down, Right) or previous (Up,
+// Left) control of the focused control's group; an automatic radio button
+// reached so is clicked when not checked yet.
+void moveInGroup(HWND dialog, HWND from, WPARAM vk) {
+  bool back = vk == VK_UP || vk == VK_LEFT;
+  HWND next = GetNextDlgGroupItem(dialog, from, back);
+  if (!next || next == from) return;
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+  if (IsWindow(next) && (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) && isAutoRadio(next) &&
+      SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+    SendMessageW(next, BM_CLICK, 0, 0);
+}
+
+// The control whose text underlines `ch` (case-insensitive), searched from
+// the one after `from` round the dialog; visible, enabled controls only,
+// labels with SS_NOPREFIX left out. Null when none.
+HWND controlWithMnemonic(HWND dialog, HWND from, char16_t ch) {
+  WindowRef w = findWindow(dialog);
+  if (!w || !ch) return nullptr;
+  const std::vector<HWND> list = w->children;
+  size_t n = list.size(), start = 0;
+  for (size_t i = 0; i < n; ++i)
+    if (list[i] == from) start = i + 1;
+  for (size_t step = 0; step < n; ++step) {
+    HWND c = list[(start + step) % n];
+    if (!IsWindowVisible(c) || !IsWindowEnabled(c)) continue;
+    bool label = SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_STATIC;
+    if (label && (GetWindowLongPtrW(c, GWL_STYLE) & SS_NOPREFIX)) continue;
+    int length = GetWindowTextLengthW(c);
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(c, text.data(), length + 1)));
+    if (foldAscii(platform::mnemonicOf(text)) == foldAscii(ch)) return c;
+  }
+  return nullptr;
+}
+
+// A mnemonic typed in the dialog: a button is clicked (a check box or radio
+// button first takes the focus), a label passes the focus to the next tab
+// stop after it, another control takes the focus. False when no control
+// has the letter.
+bool pressMnemonic(HWND dialog, HWND from, char16_t ch) {
+  HWND c = controlWithMnemonic(dialog, from, ch);
+  if (!c) return false;
+  LRESULT code = SendMessageW(c, WM_GETDLGCODE, 0, 0);
+  if (code & DLGC_STATIC) {
+    if (HWND next = GetNextDlgTabItem(dialog, c, FALSE))
+      SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    return true;
+  }
+  if (!(code & DLGC_BUTTON)) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
+    return true;
+  }
+  if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
+  if (IsWindow(c)) SendMessageW(c, BM_CLICK, 0, 0);
+  return true;
+}
 
 }  // namespace
 
@@ -151,9 +217,24 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
         if (code & DLGC_WANTMESSAGE) break;
         pressButton(dialog, IDCANCEL);
         return TRUE;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        if (code & (DLGC_WANTARROWS | DLGC_WANTMESSAGE)) break;
+        moveInGroup(dialog, msg->hwnd, msg->wParam);
+        return TRUE;
       default: break;
     }
   }
+  // Alt+letter anywhere in the dialog; the letter alone on a button, which
+  // has no use for characters.
+  bool mnemonic = msg->message == WM_SYSCHAR;
+  if (msg->message == WM_CHAR && msg->hwnd != dialog) {
+    LRESULT code = SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+    mnemonic = (code & DLGC_BUTTON) && !(code & (DLGC_WANTCHARS | DLGC_WANTMESSAGE));
+  }
+  if (mnemonic && pressMnemonic(dialog, msg->hwnd, static_cast<char16_t>(msg->wParam))) return TRUE;
   TranslateMessage(msg);
   DispatchMessageW(msg);
   return TRUE;

@@ -1,0 +1,175 @@
+// Dialog keys beyond Tab, Enter and Esc: the arrows inside a group (an
+// automatic radio button reached so is checked) and mnemonics (Alt plus a
+// control's underlined letter, or the letter alone on a button), in dialogs
+// and message boxes.
+#include <functional>
+
+#include "tests/platform/user/UiFixture.h"
+
+using namespace uitest;
+
+namespace {
+
+constexpr WORD kKeysDialog = 9101;
+constexpr int kLabel = 1100, kEdit = 1101, kByRows = 1102, kByParts = 1103, kBySize = 1104, kKeepHeader = 1105,
+              kApply = 1106;
+
+// A split dialog with real controls: a label for the edit, three automatic
+// radio buttons in one group, a check box and the push buttons each in a
+// group of their own.
+void addKeysDialog() {
+  using platform::resources::DialogItem;
+  platform::resources::Dialog d;
+  d.id = kKeysDialog;
+  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+  d.x = 10, d.y = 10, d.cx = 220, d.cy = 110;
+  d.caption = u"分割文件";
+  const DWORD radio = WS_VISIBLE | BS_AUTORADIOBUTTON;
+  d.items = {
+      DialogItem{u"STATIC", u"行数(&L):", kLabel, WS_VISIBLE, 0, 5, 7, 40, 10, 0},
+      DialogItem{u"EDIT", u"100", kEdit, WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 50, 5, 60, 12, 0},
+      DialogItem{u"BUTTON", u"按行数(&R)", kByRows, radio | WS_GROUP | WS_TABSTOP, 0, 5, 25, 80, 10, 0},
+      DialogItem{u"BUTTON", u"按份数(&P)", kByParts, radio, 0, 5, 37, 80, 10, 0},
+      DialogItem{u"BUTTON", u"按大小(&&S)", kBySize, radio, 0, 5, 49, 80, 10, 0},
+      DialogItem{u"BUTTON", u"保留标题(&K)", kKeepHeader, WS_VISIBLE | BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
+                 5, 65, 80, 10, 0},
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 50, 90, 50, 14, 0},
+      DialogItem{u"BUTTON", u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 105, 90, 50, 14, 0},
+      DialogItem{u"BUTTON", u"应用(&A)", kApply, WS_VISIBLE | WS_TABSTOP, 0, 160, 90, 50, 14, 0},
+  };
+  platform::resources::Table t;
+  t.dialogs.push_back(d);
+  platform::resources::addTable(t);
+}
+
+// What the dialog looked like when it ended.
+struct Ended {
+  std::vector<WORD> commands;  // BN_CLICKED ids, in order
+  int focus = 0;               // id of the focused control
+  int radio = 0;               // the checked radio button
+  bool keepHeader = false;
+  std::u16string edit;
+};
+Ended gEnded;
+
+// Starts with "by rows" checked (and control lParam disabled, when not 0);
+// ends on OK, Cancel and Apply with their ids.
+INT_PTR CALLBACK keysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    CheckRadioButton(dialog, kByRows, kBySize, kByRows);
+    if (lParam) EnableWindow(GetDlgItem(dialog, static_cast<int>(lParam)), FALSE);
+    return TRUE;
+  }
+  if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
+  WORD id = LOWORD(wParam);
+  gEnded.commands.push_back(id);
+  if (id != IDOK && id != IDCANCEL && id != kApply) return TRUE;
+  gEnded.focus = GetDlgCtrlID(GetFocus());
+  for (int r = kByRows; r <= kBySize; ++r)
+    if (IsDlgButtonChecked(dialog, r)) gEnded.radio = r;
+  gEnded.keepHeader = IsDlgButtonChecked(dialog, kKeepHeader) == BST_CHECKED;
+  WCHAR text[32];
+  GetDlgItemTextW(dialog, kEdit, text, 32);
+  gEnded.edit = text;
+  EndDialog(dialog, id);
+  return TRUE;
+}
+
+class DialogKeysTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    static bool added = (addKeysDialog(), true);
+    (void)added;
+    main = make("main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 800, 600);
+    testdriver::pumpUntilIdle();
+  }
+  HWND main = nullptr;
+};
+
+using testdriver::Alt;
+using testdriver::keyPress;
+
+}  // namespace
+
+TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
+  struct Case {
+    const char* what;
+    std::function<void()> keys;  // queued before the dialog runs; the focus starts in the edit
+    int disabled;                // control disabled at the start (0: none)
+    INT_PTR result;
+    std::vector<WORD> commands;
+    int focus, radio;
+    bool keepHeader;
+    std::u16string edit;
+  } cases[] = {
+      {"Tab to the radios, Down checks the next", [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
+       0, IDOK, {kByParts, IDOK}, kByParts, kByParts, false, u"100"},
+      {"Up from the first wraps to the last of the group",
+       [] { keyPress(VK_TAB); keyPress(VK_UP); keyPress(VK_RETURN); }, 0, IDOK, {kBySize, IDOK}, kBySize, kBySize,
+       false, u"100"},
+      {"Right and Left like Down and Up",
+       [] { keyPress(VK_TAB); keyPress(VK_RIGHT); keyPress(VK_RIGHT); keyPress(VK_LEFT); keyPress(VK_RETURN); }, 0,
+       IDOK, {kByParts, kBySize, kByParts, IDOK}, kByParts, kByParts, false, u"100"},
+      {"a disabled radio is passed over", [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
+       kByParts, IDOK, {kBySize, IDOK}, kBySize, kBySize, false, u"100"},
+      {"a check box alone in its group stays",
+       [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); }, 0, IDOK, {IDOK},
+       kKeepHeader, kByRows, false, u"100"},
+      {"the edit keeps its arrows", [] { keyPress(VK_DOWN); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit,
+       kByRows, false, u"100"},
+      {"Alt+P focuses and checks a radio", [] { keyPress('P', Alt); keyPress(VK_RETURN); }, 0, IDOK,
+       {kByParts, IDOK}, kByParts, kByParts, false, u"100"},
+      {"Alt+K toggles the check box", [] { keyPress('K', Alt); keyPress(VK_RETURN); }, 0, IDOK,
+       {kKeepHeader, IDOK}, kKeepHeader, kByRows, true, u"100"},
+      {"Alt+A presses a push button, the focus stays", [] { keyPress('A', Alt); }, 0, kApply, {kApply}, kEdit,
+       kByRows, false, u"100"},
+      {"Alt+L on the label focuses the edit after it",
+       [] { keyPress(VK_TAB); keyPress('L', Alt); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit, kByRows, false,
+       u"100"},
+      {"'&&' is no mnemonic", [] { keyPress('S', Alt); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit, kByRows,
+       false, u"100"},
+      {"a disabled button's mnemonic does nothing", [] { keyPress('A', Alt); keyPress(VK_RETURN); }, kApply, IDOK,
+       {IDOK}, kEdit, kByRows, false, u"100"},
+      {"the letter alone on a button", [] { keyPress(VK_TAB); keyPress('A'); }, 0, kApply, {kApply}, kByRows,
+       kByRows, false, u"100"},
+      {"the letter alone in the edit is typed (at the caret)", [] { keyPress('A'); keyPress(VK_RETURN); }, 0, IDOK,
+       {IDOK}, kEdit, kByRows, false, u"a100"},
+  };
+  for (const Case& c : cases) {
+    gEnded = Ended{};
+    c.keys();
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, c.disabled), c.result)
+        << c.what;
+    EXPECT_EQ(gEnded.commands, c.commands) << c.what;
+    EXPECT_EQ(gEnded.focus, c.focus) << c.what;
+    EXPECT_EQ(gEnded.radio, c.radio) << c.what;
+    EXPECT_EQ(gEnded.keepHeader, c.keepHeader) << c.what;
+    EXPECT_EQ(gEnded.edit, c.edit) << c.what;
+    testdriver::pumpUntilIdle();
+  }
+}
+
+// The buttons of a message box answer to their underlined letters, with Alt
+// or alone (the focus is on a button).
+TEST_F(DialogKeysTest, MessageBoxButtonsAnswerToTheirLetters) {
+  struct Case {
+    const char* what;
+    UINT type;
+    int vk;
+    unsigned modifiers;
+    int result;
+  } cases[] = {
+      {"Alt+N: 否(&N)", MB_YESNOCANCEL, 'N', Alt, IDNO},
+      {"Alt+Y: 是(&Y) though No is the default", MB_YESNO | MB_DEFBUTTON2, 'Y', Alt, IDYES},
+      {"N alone", MB_YESNOCANCEL, 'N', 0, IDNO},
+      {"R alone: 重试(&R)", MB_RETRYCANCEL, 'R', 0, IDRETRY},
+      {"a letter no button has: Esc after it decides", MB_OKCANCEL, 'Q', Alt, IDCANCEL},
+  };
+  for (const Case& c : cases) {
+    keyPress(c.vk, c.modifiers);
+    keyPress(VK_ESCAPE);  // reached only when the letter did nothing
+    EXPECT_EQ(MessageBoxW(main, u"是否继续?", u"Morvel", c.type), c.result) << c.what;
+    testdriver::pumpUntilIdle();
+  }
+}
