@@ -69,6 +69,7 @@ struct Dc : GdiObject {
   Bitmap* bitmap = nullptr;   // memory DCs: never null (stock 1x1 at first)
   POINT origin{0, 0};         // DC point (0,0) in surface pixels
   RECT baseClip{0, 0, 0, 0};  // surface pixels; window DCs only
+  std::vector<RECT> excluded; // surface pixels cut out of the clip; window DCs only
   bool hasClipRgn = false;
   RECT clipRgn{0, 0, 0, 0};   // DC coordinates; valid when hasClipRgn
   Pen* pen = nullptr;         // never null
@@ -83,6 +84,9 @@ struct Dc : GdiObject {
   // The rectangle drawing may touch, in surface pixels, after every clip;
   // empty when nothing may be drawn.
   RECT clipBox() const;
+  // The clip as disjoint rectangles (surface pixels): clipBox() less the
+  // excluded areas; empty when nothing may be drawn.
+  std::vector<RECT> clipParts() const;
 };
 
 // COLORREF 0x00BBGGRR <-> surface pixel 0x00RRGGBB.

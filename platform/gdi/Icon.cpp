@@ -31,24 +31,16 @@ SIZE iconSize(HICON h) {
   return icon ? SIZE{icon->width, icon->height} : SIZE{0, 0};
 }
 
-// Scales by nearest neighbour (source pixel (dx * iconWidth) / width).
-BOOL DrawIconEx(HDC h, int x, int y, HICON hicon, int width, int height, UINT step, HBRUSH flickerFree,
-                UINT flags) {
-  Dc* dc = findDc(h);
-  auto* icon = find<Icon>(hicon, Kind::Icon);
-  if (!dc || !icon || !dc->target() || !(flags & DI_NORMAL)) return FALSE;
-  if (width <= 0) width = icon->width;
-  if (height <= 0) height = icon->height;
-  Surface& s = *dc->target();
-  RECT area = offset(RECT{x, y, x + width, y + height}, dc->origin.x, dc->origin.y);
-  RECT clip = dc->clipBox();
-  if (auto* b = find<Brush>(flickerFree, Kind::Brush); b && !b->hollow) raster::fill(s, clip, area, b->color);
-  RECT r = intersect(area, raster::bounded(s, clip));
+namespace {
+
+// The pixels of `r` (surface pixels, inside one clip part) of an icon drawn
+// scaled to `area`.
+void drawIconPart(Surface& s, const RECT& r, const RECT& area, const Icon& icon, int width, int height, UINT flags) {
   for (LONG py = r.top; py < r.bottom; ++py) {
-    const uint32_t* src = icon->argb.data() + static_cast<size_t>(int64_t(py - area.top) * icon->height / height) * icon->width;
+    const uint32_t* src = icon.argb.data() + static_cast<size_t>(int64_t(py - area.top) * icon.height / height) * icon.width;
     uint32_t* row = s.row(py);
     for (LONG px = r.left; px < r.right; ++px) {
-      uint32_t p = src[int64_t(px - area.left) * icon->width / width];
+      uint32_t p = src[int64_t(px - area.left) * icon.width / width];
       int a = static_cast<int>(p >> 24);
       uint32_t rgb = p & 0xFFFFFF;
       if ((flags & DI_NORMAL) == DI_NORMAL)
@@ -59,5 +51,22 @@ BOOL DrawIconEx(HDC h, int x, int y, HICON hicon, int width, int height, UINT st
         row[px] = 0;
     }
   }
+}
+
+}  // namespace
+
+// Scales by nearest neighbour (source pixel (dx * iconWidth) / width).
+BOOL DrawIconEx(HDC h, int x, int y, HICON hicon, int width, int height, UINT step, HBRUSH flickerFree,
+                UINT flags) {
+  Dc* dc = findDc(h);
+  auto* icon = find<Icon>(hicon, Kind::Icon);
+  if (!dc || !icon || !dc->target() || !(flags & DI_NORMAL)) return FALSE;
+  if (width <= 0) width = icon->width;
+  if (height <= 0) height = icon->height;
+  Surface& s = *dc->target();
+  RECT area = offset(RECT{x, y, x + width, y + height}, dc->origin.x, dc->origin.y);
+  raster::ClipParts clip = dc->clipParts();
+  if (auto* b = find<Brush>(flickerFree, Kind::Brush); b && !b->hollow) raster::fill(s, clip, area, b->color);
+  for (const RECT& part : clip) drawIconPart(s, intersect(area, raster::bounded(s, part)), area, *icon, width, height, flags);
   return TRUE;
 }

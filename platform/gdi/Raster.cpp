@@ -9,6 +9,24 @@ namespace gdi::raster {
 
 RECT bounded(const Surface& s, const RECT& clip) { return intersect(clip, RECT{0, 0, s.width, s.height}); }
 
+RECT boundsOf(const ClipParts& clip) {
+  RECT box{0, 0, 0, 0};
+  for (const RECT& c : clip) {
+    if (isEmpty(c)) continue;
+    box = isEmpty(box) ? c
+                       : RECT{std::min(box.left, c.left), std::min(box.top, c.top), std::max(box.right, c.right),
+                              std::max(box.bottom, c.bottom)};
+  }
+  return box;
+}
+
+ClipParts within(const ClipParts& clip, const RECT& r) {
+  ClipParts out;
+  for (const RECT& c : clip)
+    if (RECT cut = intersect(c, r); !isEmpty(cut)) out.push_back(cut);
+  return out;
+}
+
 void fill(Surface& s, const RECT& clip, RECT area, uint32_t color) {
   RECT r = intersect(area, bounded(s, clip));
   for (int y = r.top; y < r.bottom; ++y) std::fill(s.row(y) + r.left, s.row(y) + r.right, color);

@@ -17,7 +17,7 @@ namespace {
 struct Target {
   Dc* dc = nullptr;
   Surface* surface = nullptr;
-  RECT clip{0, 0, 0, 0};
+  raster::ClipParts clip;  // surface pixels
   explicit operator bool() const { return surface != nullptr; }
   RECT toSurface(const RECT& r) const { return offset(r, dc->origin.x, dc->origin.y); }
 };
@@ -27,7 +27,7 @@ Target target(HDC h) {
   t.dc = findDc(h);
   if (!t.dc || !t.dc->target()) return Target{};
   t.surface = t.dc->target();
-  t.clip = t.dc->clipBox();
+  t.clip = t.dc->clipParts();
   return t;
 }
 
@@ -117,7 +117,7 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
   if (!t.dc->brush->hollow && count >= 3) {
     LONG ymin = p[0].y, ymax = p[0].y;
     for (const POINT& q : p) ymin = std::min(ymin, q.y), ymax = std::max(ymax, q.y);
-    RECT b = raster::bounded(*t.surface, t.clip);
+    RECT b = raster::bounded(*t.surface, raster::boundsOf(t.clip));
     std::vector<double> xs;
     for (LONG y = std::max(ymin, b.top); y < std::min(ymax, b.bottom); ++y) {
       const double yc = y;
@@ -174,19 +174,22 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int
   Dc* s = findDc(src);
   if (!d || !s || !s->target() || rop != SRCCOPY || width < 0 || height < 0) return FALSE;
   Surface& from = *s->target();
-  RECT area = intersect(d.toSurface(RECT{x, y, x + width, y + height}), raster::bounded(*d.surface, d.clip));
   // Shift from destination to source surface pixels.
   LONG dx = srcX + s->origin.x - (x + d.dc->origin.x), dy = srcY + s->origin.y - (y + d.dc->origin.y);
-  RECT source = intersect(offset(area, dx, dy), RECT{0, 0, from.width, from.height});
-  area = offset(source, -dx, -dy);
-  if (isEmpty(area)) return TRUE;
-  size_t bytes = static_cast<size_t>(area.right - area.left) * sizeof(uint32_t);
-  // Within one surface, a source above the destination is copied bottom-up
-  // so that no source row is overwritten before it is read.
-  bool bottomUp = &from == d.surface && dy < 0;
-  for (LONG i = 0, n = area.bottom - area.top; i < n; ++i) {
-    LONG row = bottomUp ? area.bottom - 1 - i : area.top + i;
-    std::memmove(d.surface->row(row) + area.left, from.row(row + dy) + area.left + dx, bytes);
+  RECT whole = d.toSurface(RECT{x, y, x + width, y + height});
+  for (const RECT& part : d.clip) {
+    RECT area = intersect(whole, raster::bounded(*d.surface, part));
+    RECT source = intersect(offset(area, dx, dy), RECT{0, 0, from.width, from.height});
+    area = offset(source, -dx, -dy);
+    if (isEmpty(area)) continue;
+    size_t bytes = static_cast<size_t>(area.right - area.left) * sizeof(uint32_t);
+    // Within one surface, a source above the destination is copied bottom-up
+    // so that no source row is overwritten before it is read.
+    bool bottomUp = &from == d.surface && dy < 0;
+    for (LONG i = 0, n = area.bottom - area.top; i < n; ++i) {
+      LONG row = bottomUp ? area.bottom - 1 - i : area.top + i;
+      std::memmove(d.surface->row(row) + area.left, from.row(row + dy) + area.left + dx, bytes);
+    }
   }
   return TRUE;
 }

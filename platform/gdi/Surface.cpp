@@ -28,6 +28,19 @@ RECT Dc::clipBox() const {
   return box;
 }
 
+std::vector<RECT> Dc::clipParts() const {
+  std::vector<RECT> parts, next;
+  RECT box = clipBox();
+  if (!isEmpty(box)) parts.push_back(box);
+  if (memory) return parts;
+  for (const RECT& hole : excluded) {
+    next.clear();
+    for (const RECT& p : parts) subtract(p, hole, next);
+    parts.swap(next);
+  }
+  return parts;
+}
+
 }  // namespace gdi
 
 HDC createSurfaceDC(Surface* surface, POINT origin, RECT clip) {
@@ -42,6 +55,10 @@ HDC createSurfaceDC(Surface* surface, POINT origin, RECT clip) {
 
 void setSurfaceDCClip(HDC h, RECT clip) {
   if (gdi::Dc* dc = gdi::findDc(h)) dc->baseClip = clip;
+}
+
+void setSurfaceDCExcluded(HDC h, std::vector<RECT> excluded) {
+  if (gdi::Dc* dc = gdi::findDc(h)) dc->excluded = std::move(excluded);
 }
 
 void deleteSurfaceDC(HDC h) {

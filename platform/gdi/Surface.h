@@ -29,6 +29,10 @@ HDC createSurfaceDC(Surface* surface, POINT origin, RECT clip);
 // Replaces the DC's base clip (surface pixels), e.g. BeginPaint's update
 // rectangle. A region selected with SelectClipRgn still applies inside it.
 void setSurfaceDCClip(HDC dc, RECT clip);
+// Areas (surface pixels) the DC leaves alone inside its clip: the children
+// of a window with WS_CLIPCHILDREN, the siblings above one with
+// WS_CLIPSIBLINGS. Replaces what was set before.
+void setSurfaceDCExcluded(HDC dc, std::vector<RECT> excluded);
 // Frees a DC made by createSurfaceDC; the objects selected into it are not
 // deleted (as with ReleaseDC).
 void deleteSurfaceDC(HDC dc);

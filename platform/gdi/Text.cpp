@@ -41,7 +41,7 @@ int advanceOf(FontInstance& font, const char16_t* text, int count) {
 // Draws one run with its cell's top-left at (x, y) surface pixels, limited
 // to clip; in OPAQUE mode the run's cell is filled with the background first.
 // Returns the run's advance.
-int drawRun(Dc* dc, Surface& s, const RECT& clip, int x, int y, const char16_t* text, int count) {
+int drawRun(Dc* dc, Surface& s, const raster::ClipParts& clip, int x, int y, const char16_t* text, int count) {
   FontInstance& font = *dc->font->instance;
   const int height = font.metrics().height;
   if (dc->bkMode == OPAQUE) {
@@ -49,7 +49,7 @@ int drawRun(Dc* dc, Surface& s, const RECT& clip, int x, int y, const char16_t* 
     raster::fill(s, clip, RECT{x, y, x + w, y + height}, dc->bkColor);
   }
   int pen = x;
-  RECT box = raster::bounded(s, clip);
+  RECT box = raster::bounded(s, raster::boundsOf(clip));
   forEachGlyph(font, text, count, [&](const Glyph& g) {
     if (pen + g.left < box.right && pen + g.left + g.width > box.left) raster::glyph(s, clip, pen, y, g, dc->textColor);
     pen += g.advance;
@@ -106,7 +106,7 @@ BOOL TextOutW(HDC h, int x, int y, LPCWSTR text, int count) {
   if (!dc || count < 0 || (count > 0 && !text)) return FALSE;
   Surface* s = dc->target();
   if (!s) return FALSE;
-  drawRun(dc, *s, dc->clipBox(), x + dc->origin.x, y + dc->origin.y, text, count);
+  drawRun(dc, *s, dc->clipParts(), x + dc->origin.x, y + dc->origin.y, text, count);
   return TRUE;
 }
 
@@ -168,8 +168,8 @@ int DrawTextW(HDC h, LPCWSTR text, int count, RECT* rect, UINT format) {
 
   Surface* surface = dc->target();
   if (!surface) return 0;
-  RECT clip = dc->clipBox();
-  if (!(format & DT_NOCLIP)) clip = intersect(clip, offset(*rect, dc->origin.x, dc->origin.y));
+  raster::ClipParts clip = dc->clipParts();
+  if (!(format & DT_NOCLIP)) clip = raster::within(clip, offset(*rect, dc->origin.x, dc->origin.y));
   int lineY = y;
   for (const Line& l : lines) {
     const char16_t* run = s.data() + l.start;

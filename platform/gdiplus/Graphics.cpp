@@ -76,7 +76,9 @@ ARGB lerp(ARGB a, ARGB b, double t) {
 }
 
 // Blends one ARGB colour over a run of pixels.
-void paint(Surface& s, const RECT& clip, RECT run, ARGB c) { gdi::raster::blend(s, clip, run, rgbOf(c), alphaOf(c)); }
+void paint(Surface& s, const gdi::raster::ClipParts& clip, RECT run, ARGB c) {
+  gdi::raster::blend(s, clip, run, rgbOf(c), alphaOf(c));
+}
 
 }  // namespace
 
@@ -163,9 +165,10 @@ GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT wid
   if (width <= 0 || height <= 0) return Ok;
   Surface& s = *dc->target();
   const LONG ox = dc->origin.x, oy = dc->origin.y;
-  RECT clip = dc->clipBox();
-  if (g->hasClip) clip = gdi::intersect(clip, gdi::offset(g->clip, ox, oy));
-  RECT area = gdi::intersect(RECT{x + ox, y + oy, x + ox + width, y + oy + height}, gdi::raster::bounded(s, clip));
+  gdi::raster::ClipParts clip = dc->clipParts();
+  if (g->hasClip) clip = gdi::raster::within(clip, gdi::offset(g->clip, ox, oy));
+  RECT area = gdi::intersect(RECT{x + ox, y + oy, x + ox + width, y + oy + height},
+                             gdi::raster::bounded(s, gdi::raster::boundsOf(clip)));
   if (gdi::isEmpty(area)) return Ok;
   if (!brush->gradient) {
     paint(s, clip, area, brush->color);

@@ -1,7 +1,9 @@
 // Painting: update regions (kept as bounding rectangles), WM_PAINT, window
 // DCs. Every top-level window owns a Surface of its client area; a window DC
 // draws into its top-level window's surface with the origin at the window's
-// client origin, clipped to its client area and those of its ancestors.
+// client origin, clipped to its client area and those of its ancestors, less
+// its visible children when it has WS_CLIPCHILDREN and, for it and each
+// ancestor with WS_CLIPSIBLINGS, less the visible siblings above it.
 #pragma once
 #include "platform/user/Types.h"
 

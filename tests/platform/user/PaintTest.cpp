@@ -1,6 +1,11 @@
 // Update regions, WM_PAINT synthesis, BeginPaint/EndPaint, window DCs.
+#include <map>
+
+#include "platform/gdiplus/gdiplus.h"
+#include "platform/png/Png.h"
 #include "platform/windows.h"
 #include "tests/platform/user/Recorder.h"
+#include "tests/support/Picture.h"
 
 using namespace usertest;
 using testdriver::pumpUntilIdle;
@@ -227,4 +232,139 @@ TEST_F(PaintTest, DrawingOnAWindowDCTwiceWithInvertRestoresIt) {
     }
   }
   EXPECT_EQ(testdriver::windowPixels(grid).pixels, before.pixels);
+}
+
+namespace {
+
+// Fills the client area with one colour, then draws across it with every
+// kind of drawing call: a line, text, a blit from a memory DC, a GDI+ fill.
+void paintEverything(HWND hwnd, COLORREF color) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+  MoveToEx(dc, 0, 0, nullptr);
+  LineTo(dc, client.right, client.bottom);
+  SetBkColor(dc, RGB(255, 255, 0));
+  TextOutW(dc, 0, 45, u"MMMMMMMMMMMMMMMMMMMMMMMMMMMMMM", 30);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, 6);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  HBRUSH green = CreateSolidBrush(RGB(0, 160, 0));
+  RECT band{0, 0, client.right, 6};
+  FillRect(memory, &band, green);
+  DeleteObject(green);
+  BitBlt(dc, 0, 30, client.right, 6, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  GpGraphics* g = nullptr;
+  GpSolidFill* fill = nullptr;
+  GdipCreateFromHDC(dc, &g);
+  GdipCreateSolidFill(0xFF8000FF, &fill);
+  GdipFillRectangleI(g, reinterpret_cast<GpBrush*>(fill), 0, 60, client.right, 5);
+  GdipDeleteBrush(reinterpret_cast<GpBrush*>(fill));
+  GdipDeleteGraphics(g);
+  EndPaint(hwnd, &ps);
+}
+
+}  // namespace
+
+// WS_CLIPCHILDREN keeps a parent's drawing off its visible children, which
+// its invalidation does not reach; WS_CLIPSIBLINGS keeps a child's drawing
+// off the siblings above it. Without them the drawing covers the others.
+TEST_F(PaintTest, ClipChildrenAndClipSiblingsKeepDrawingOffTheOthers) {
+  const COLORREF parentColor = RGB(200, 200, 255), aboveColor = RGB(255, 0, 0), belowColor = RGB(0, 0, 255);
+  const uint32_t abovePixel = 0x00FF0000u;
+  struct Case {
+    const char* what;
+    DWORD parentStyle, belowStyle;
+    bool invalidateParent;  // else the lower child alone
+    bool overlapKeepsAbove;  // where the children overlap: the upper child's colour, or none of it
+    const char* picture;
+  } cases[] = {
+      {"clip children: the parent's drawing leaves the children", WS_CLIPCHILDREN, 0, true, true,
+       "clip_children.png"},
+      {"no clip children: the children are painted again over the parent", 0, WS_CLIPSIBLINGS, true, true,
+       "no_clip_children.png"},
+      {"clip siblings: the lower child leaves the one above", 0, WS_CLIPSIBLINGS, false, true, "clip_siblings.png"},
+      {"no clip siblings: the lower child draws over the one above", 0, 0, false, false, "no_clip_siblings.png"},
+  };
+  for (const Case& c : cases) {
+    HWND parent = make("parent", WS_POPUP | WS_VISIBLE | c.parentStyle, 0, 0, 240, 120);
+    HWND above = make("above", WS_CHILD | WS_VISIBLE, 20, 20, 100, 60, parent);  // first made: topmost
+    HWND below = make("below", WS_CHILD | WS_VISIBLE | c.belowStyle, 80, 40, 100, 60, parent);
+    std::map<HWND, COLORREF> colors{{parent, parentColor}, {above, aboveColor}, {below, belowColor}};
+    // The parent and the lower child draw with every kind of call; the upper
+    // child is one plain colour.
+    auto plain = [&](HWND h, HDC dc) {
+      RECT r;
+      GetClientRect(h, &r);
+      HBRUSH b = CreateSolidBrush(colors[h]);
+      FillRect(dc, &r, b);
+      DeleteObject(b);
+    };
+    rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (m != WM_PAINT) return std::nullopt;
+      if (h != above) {
+        paintEverything(h, colors[h]);
+        return 0;
+      }
+      PAINTSTRUCT ps;
+      plain(h, BeginPaint(h, &ps));
+      EndPaint(h, &ps);
+      return 0;
+    };
+    pumpUntilIdle();
+    HDC dc = GetDC(above);  // the upper child whole again, as a person would see it
+    plain(above, dc);
+    ReleaseDC(above, dc);
+    InvalidateRect(c.invalidateParent ? parent : below, nullptr, TRUE);
+    pumpUntilIdle();
+    writePng(testdriver::windowPixels(parent), testsupport::picturePath("platform", c.picture).string());
+    // The upper child's client: the overlap is x 60..100, y 20..60.
+    Surface shown = testdriver::windowPixels(above);
+    size_t outsideWrong = 0, overlapAbove = 0;
+    for (int y = 0; y < shown.height; ++y)
+      for (int x = 0; x < shown.width; ++x) {
+        bool overlap = x >= 60 && y >= 20;
+        if (overlap) overlapAbove += shown.at(x, y) == abovePixel;
+        else outsideWrong += shown.at(x, y) != abovePixel;
+      }
+    EXPECT_EQ(outsideWrong, 0u) << c.what;
+    EXPECT_EQ(overlapAbove, c.overlapKeepsAbove ? 40u * 40u : 0u) << c.what;
+    // The parent drew around the children.
+    EXPECT_EQ(testdriver::windowPixels(parent).at(230, 5), 0x00C8C8FFu) << c.what;
+    rec().handler = nullptr;
+    DestroyWindow(parent);
+    pumpUntilIdle();
+  }
+}
+
+// A DC from GetDC and the background erase follow the same clip.
+TEST_F(PaintTest, WindowDCsAndErasingOfAClipChildrenParentLeaveTheChildren) {
+  HWND parent = make("parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 80, nullptr, kBrushClass);
+  HWND child = make("child", WS_CHILD | WS_VISIBLE, 10, 10, 30, 20, parent);
+  pumpUntilIdle();
+  HDC dc = GetDC(child);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  RECT all{0, 0, 30, 20};
+  FillRect(dc, &all, red);
+  ReleaseDC(child, dc);
+  dc = GetDC(parent);
+  RECT whole{0, 0, 100, 80};
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(dc, &whole, blue);
+  ReleaseDC(parent, dc);
+  EXPECT_EQ(testdriver::windowPixels(child).at(5, 5), 0x00FF0000u);
+  EXPECT_EQ(testdriver::windowPixels(parent).at(5, 5), 0x000000FFu);
+  InvalidateRect(parent, nullptr, TRUE);  // erased with the class brush, painted by DefWindowProcW
+  pumpUntilIdle();
+  EXPECT_EQ(testdriver::windowPixels(child).at(5, 5), 0x00FF0000u);
+  EXPECT_EQ(testdriver::windowPixels(parent).at(5, 5), 0x00F0F0F0u);
+  DeleteObject(red);
+  DeleteObject(blue);
 }
