@@ -61,13 +61,7 @@ class ListTest : public ::testing::Test {
   // clicks never make a double click.
   void clickRow(int row, unsigned modifiers = testdriver::None, int x = kTextX) {
     testdriver::advance(1000);
-    if (modifiers & testdriver::Shift) testdriver::keyDown(VK_SHIFT);
-    if (modifiers & testdriver::Ctrl) testdriver::keyDown(VK_CONTROL);
-    testdriver::click(testdriver::screenPoint(list->hwnd, x, row * kRow + kRow / 2));
-    testdriver::pumpUntilIdle();
-    if (modifiers & testdriver::Shift) testdriver::keyUp(VK_SHIFT);
-    if (modifiers & testdriver::Ctrl) testdriver::keyUp(VK_CONTROL);
-    testdriver::pumpUntilIdle();
+    testdriver::holding(modifiers, [&] { testdriver::click(testdriver::screenPoint(list->hwnd, x, row * kRow + kRow / 2)); });
   }
 
   std::vector<int> selectedRows() const {
