@@ -80,6 +80,7 @@ HDROP makeDrop(const std::vector<std::u16string>& paths, POINT clientPoint) {
 
 HWND dropTargetAt(POINT screen) {
   HWND target = WindowFromPoint(screen);
+  if (target && !IsWindowEnabled(target)) return nullptr;  // a disabled window and its children take no drop
   while (target && !(GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
     target = GetAncestor(target, GA_PARENT);
   return target;

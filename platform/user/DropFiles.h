@@ -18,7 +18,8 @@ namespace platform {
 HDROP makeDrop(const std::vector<std::u16string>& paths, POINT clientPoint);
 // Files dropped at a screen point: posts WM_DROPFILES to the window under
 // the point that accepts files (it or an ancestor with WS_EX_ACCEPTFILES)
-// and returns that window; null, with nothing posted, when none does.
+// and returns that window; null, with nothing posted, when none does or
+// the point is on a disabled window (its children included).
 HWND dropFilesAt(POINT screen, const std::vector<std::u16string>& paths);
 // The window a drop at the screen point would reach (null: none accepts).
 HWND dropTargetAt(POINT screen);

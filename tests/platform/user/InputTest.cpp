@@ -399,6 +399,9 @@ TEST_F(InputTest, DroppedFilesReachTheWindowThatAcceptsThem) {
   EXPECT_EQ(p.x, 22);  // editor (20, 20) + (2, 2) in the grid
   DragFinish(drop);
   EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+  EnableWindow(main, FALSE);  // as under a modal dialog: nothing inside takes a drop
+  EXPECT_EQ(testdriver::dropFiles(screenPoint(editor, 2, 2), paths), nullptr);
+  EnableWindow(main, TRUE);
   DragAcceptFiles(grid, FALSE);
   EXPECT_EQ(testdriver::dropFiles(screenPoint(editor, 2, 2), paths), nullptr);
 }
