@@ -12,6 +12,7 @@
 #include "platform/AsciiCase.h"
 #include "store/NumberText.h"
 #include "store/TextKey.h"
+#include "tests/support/GridOpsFixture.h"
 
 namespace {
 
@@ -185,24 +186,15 @@ TEST_F(DedupeSheet, ReleasedWhileAppliedOrUndoneLeavesThePoolExact) {
 }
 
 TEST(DedupeOps, ReportsTheCounts) {
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 3, 1}};
-  buildSheet(core, {{u"a"}, {u"a"}, {u"b"}});
-  CGridOps ops;
-  ops.mCore = &core;
-  ops.mSelection = &selection;
-  ops.mComManag = &manager;
-  std::vector<std::u16string> shown;
-  ops.mHooks.showMessage = [&](const std::u16string& caption, const std::u16string& text) {
-    shown.push_back(caption + u"|" + text);
-  };
-  ops.deleteDuplicates(true, false, true, {1});
-  ops.deleteDuplicates(true, false, true, {1});
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(wideToUtf8(shown[0]), "删除重复|已删除：1个重复项，保留：2个唯一值。");
-  EXPECT_EQ(wideToUtf8(shown[1]), "删除重复|已删除：0个重复项，保留：2个唯一值。");
-  EXPECT_EQ(manager.mUndoList.size(), 1u);
+  testsupport::GridOpsFixture f;
+  f.selection = Selection{1, 1, Range{1, 1, 3, 1}};
+  buildSheet(f.core, {{u"a"}, {u"a"}, {u"b"}});
+  f.ops.deleteDuplicates(true, false, true, {1});
+  f.ops.deleteDuplicates(true, false, true, {1});
+  ASSERT_EQ(f.messages.size(), 2u);
+  EXPECT_EQ(wideToUtf8(f.messages[0]), "删除重复|已删除：1个重复项，保留：2个唯一值。");
+  EXPECT_EQ(wideToUtf8(f.messages[1]), "删除重复|已删除：0个重复项，保留：2个唯一值。");
+  EXPECT_EQ(f.manager.mUndoList.size(), 1u);
 }
 
 // The duplicates by the rules themselves: a set of seen composite keys, in row order.

@@ -4,10 +4,11 @@
 
 #include "commands/Regex.h"
 #include "platform/CodePage.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::string u8(std::u16string_view s) { return wideToUtf8(s); }
+using testsupport::u8;
 
 struct ReplaceCase {
   const char* name;

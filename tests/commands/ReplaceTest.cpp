@@ -8,10 +8,11 @@
 #include "store/NumberText.h"
 #include "commands/ReplaceText.h"
 #include "store/TextKey.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::string u8(std::u16string_view s) { return wideToUtf8(s); }
+using testsupport::u8;
 
 TEST(ReplaceText, FindNoCaseFoldsOnlyAsciiLetters) {
   const char16_t* text = u"xxABcd";

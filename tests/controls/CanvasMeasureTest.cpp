@@ -3,17 +3,13 @@
 #include "commands/GridOps.h"
 #include "controls/CanvasMeasure.h"
 #include "tests/controls/CanvasFixture.h"
+#include "tests/support/GridOpsFixture.h"
 
 namespace {
 
-class CanvasMeasureTest : public CanvasTest {
+class CanvasMeasureTest : public CanvasTest, public testsupport::GridOpsFixture {
  protected:
-  CanvasMeasureTest() {
-    ops.mCore = &core;
-    ops.mComManag = &manager;
-    ops.mSelection = &selection;
-    core.resize(4, 3);
-  }
+  CanvasMeasureTest() { core.resize(4, 3); }
 
   // Width of `text` as GDI measures it in the cell font (the canvas's own DC).
   int32_t gdiWidth(const std::u16string& text) {
@@ -22,11 +18,6 @@ class CanvasMeasureTest : public CanvasTest {
     GetTextExtentPoint32W(canvas.mDc, text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
   }
-
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 1, 1}};
-  CGridOps ops;
 };
 
 TEST_F(CanvasMeasureTest, ColumnWidthsComeFromTheGlyphs) {

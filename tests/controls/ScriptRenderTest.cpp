@@ -120,6 +120,34 @@ TEST(ScriptRender, ExprtkClasses) {
 }
 
 // The exprtk table has no "C_Function": the renderer adds it in black and draws calls so.
+// Every word of a language's colour table, written alone, is painted in the table's
+// colour for it: the renderer finds each of them, however the table changes.
+TEST(ScriptRender, EveryWordOfTheTablePaintsInItsColour) {
+  auto isWord = [](const std::u16string& key) {
+    if (key.empty() || key.rfind(u"C_", 0) == 0 || (key[0] >= u'0' && key[0] <= u'9')) return false;
+    for (char16_t c : key)
+      if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'))
+        return false;
+    return true;
+  };
+  for (Lang lang : {Lang::C, Lang::Python, Lang::Exprtk}) {
+    SyntaxColors table;
+    fillTable(lang, table);
+    int words = 0;
+    for (const auto& [key, colour] : table) {
+      if (!isWord(key)) continue;
+      ++words;
+      Fixture f(lang);
+      f.render->paint(key);
+      ASSERT_EQ(f.runs().size(), 1u) << wideToUtf8(key);
+      const auto group = f.render->mRunsByColour.find(colour);
+      EXPECT_TRUE(group != f.render->mRunsByColour.end() && group->second.size() == 1)
+          << wideToUtf8(key) << " (class " << wideToUtf8(f.runs()[0].tokenClass) << ")";
+    }
+    EXPECT_GT(words, 40);
+  }
+}
+
 TEST(ScriptRender, MissingClassIsAddedBlack) {
   Fixture f(Lang::Exprtk);
   ASSERT_EQ(f.colors.count(u"C_Function"), 0u);

@@ -1,5 +1,5 @@
-// The three colour tables: sizes, how many keys carry each colour, spot values, exact keys
-// and refilling.
+// The three colour tables: spot values, exact keys and refilling (that the renderers paint
+// every word of them in its colour: ScriptRenderTest).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,34 +7,6 @@
 #include "controls/SyntaxColors.h"
 
 namespace {
-
-std::map<COLORREF, int> countByColour(const SyntaxColors& colors) {
-  std::map<COLORREF, int> counts;
-  for (const auto& entry : colors) ++counts[entry.second];
-  return counts;
-}
-
-TEST(SyntaxColors, TableSizesAndColourCounts) {
-  const struct {
-    void (*fill)(SyntaxColors&);
-    size_t size;
-    std::map<COLORREF, int> counts;
-  } cases[] = {
-      {initCSyntaxColors, 98,
-       {{0x000000, 3}, {0x008000, 1}, {0x800000, 1}, {0xFF0000, 70}, {0x8A006F, 2}, {0x1515A3, 21}}},
-      {initExprtkSyntaxColors, 106,
-       {{0x000000, 3}, {0x008000, 1}, {0x800000, 1}, {0xFF0000, 28}, {0x8A006F, 1}, {0x1515A3, 70},
-        {0xCC5511, 1}, {0x0045B3, 1}}},
-      {initPySyntaxColors, 54,
-       {{0x000000, 3}, {0x008000, 1}, {0x800000, 1}, {0xFF0000, 35}, {0x8A006F, 1}, {0x1515A3, 13}}},
-  };
-  for (const auto& c : cases) {
-    SyntaxColors colors;
-    c.fill(colors);
-    EXPECT_EQ(colors.size(), c.size);
-    EXPECT_EQ(countByColour(colors), c.counts);
-  }
-}
 
 TEST(SyntaxColors, SpotValues) {
   SyntaxColors cTable, exprtk, py;

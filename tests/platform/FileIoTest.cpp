@@ -11,13 +11,9 @@
 
 namespace {
 
-std::u16string tempDir() {
-  std::string dir = testing::TempDir() + "fileio_" + std::to_string(getpid());
-  return std::u16string(dir.begin(), dir.end());
-}
-
 TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
-  std::u16string dir = tempDir();
+  testsupport::ScratchDir scratch;
+  std::u16string dir = scratch.path("子目录");
   ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
   std::u16string a = dir + u"/表格.csv", b = dir + u"/b.csv";
   FILE* f = _wfopen(a.c_str(), u"wb");
@@ -36,12 +32,7 @@ TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
   EXPECT_TRUE(DeleteFileW(b.c_str()));
   EXPECT_FALSE(DeleteFileW(dir.c_str())) << "a folder is not a file";
   EXPECT_TRUE(isDirectory(dir));
-  rmdir(nativePath(dir).c_str());
 }
-
-}  // namespace
-
-namespace {
 
 using testsupport::ScratchDir;
 

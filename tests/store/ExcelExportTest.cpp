@@ -15,6 +15,7 @@
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"
 #include "platform/CodePage.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ using xltest::runPython;
 using xltest::scratch;
 using xltest::u16;
 
-std::string u8(const std::u16string& s) { return wideToUtf8(s); }
+using testsupport::u8;
 
 // Every non-empty cell of worksheet SHEET as "A1 type value" lines, then the
 // custom row heights (points) and column widths (characters).

@@ -15,6 +15,7 @@
 #include "store/ExcelBook.h"
 #include "store/ExcelText.h"
 #include "platform/CodePage.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ std::string withPath(const char* script, const std::string& path) {
   return std::string("PATH = \"") + path + "\"\n" + script;
 }
 
-std::string u8(const std::u16string& s) { return wideToUtf8(s); }
+using testsupport::u8;
 
 struct Expected {
   int row, col;

@@ -13,6 +13,7 @@
 #include "store/ExcelStream.h"
 #include "store/RowReader.h"
 #include "platform/CodePage.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ using xltest::runPython;
 using xltest::scratch;
 using xltest::u16;
 
-std::string u8(const std::u16string& s) { return wideToUtf8(s); }
+using testsupport::u8;
 
 // Data at C2:F4 of the first sheet. Twelve custom formats on the second sheet
 // come first, so that the two of the first sheet get the identifiers 176 and 177.

@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "store/FilePath.h"
 #include "tests/store/SheetFixture.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
@@ -47,19 +48,13 @@ TEST(FilePaths, NamesOfPaths) {
 }
 
 TEST(ReadFileAsWide, WholeFileAsUtf16) {
-  const std::string dir = ::testing::TempDir();
-  const std::u16string path = utf8ToWide(dir) + u"宽文本.bin";
-  const std::string bytes("\xff\xfe" "a\0" "\x2d\x4e" "z", 7);  // BOM, 'a', 中, odd byte
-  FILE* f = std::fopen((dir + "宽文本.bin").c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  testsupport::ScratchDir dir;
+  const std::u16string path = dir.path("宽文本.bin");
+  testsupport::writeBytes(dir.native("宽文本.bin"), std::string("\xff\xfe" "a\0" "\x2d\x4e" "z", 7));  // BOM, 'a', 中, odd byte
   EXPECT_EQ(readFileAsWide(path), u"\xfeff" u"a中");
-  EXPECT_EQ(readFileAsWide(utf8ToWide(dir) + u"missing.bin"), u"");
-  f = std::fopen((dir + "宽文本.bin").c_str(), "wb");
-  std::fclose(f);
+  EXPECT_EQ(readFileAsWide(dir.path("missing.bin")), u"");
+  testsupport::writeBytes(dir.native("宽文本.bin"), "");
   EXPECT_EQ(readFileAsWide(path), u"");
-  std::remove((dir + "宽文本.bin").c_str());
 }
 
 }  // namespace

@@ -109,9 +109,36 @@ TEST(GdiSample, PaintsAndSavesAWindowPicture) {
   SetTextColor(dc, RGB(0, 0, 0));
   text(dc, 45, 192, u"对话框字体 MS Shell Dlg: 确定 取消");
 
-  // The clipped overlay stayed inside its region.
+  // What each element must show, probed.
+  auto dark = [&](int x0, int y0, int x1, int y1) {  // pixels of ink in [x0, x1) x [y0, y1)
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += ((window.at(x, y) >> 16) & 0xFF) < 0x80;
+    return n;
+  };
+  auto count = [&](uint32_t colour, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += window.at(x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(window.at(60, 1) >> 16, window.at(60, 18) >> 16) << "header gradient: light at the top";
+  EXPECT_GT(dark(40, 0, 114, 20), 10) << "header title";
+  EXPECT_EQ(window.at(5, 20 + 7 * 18), 0xD4D4D4u) << "row line";
+  EXPECT_EQ(window.at(39 + 2 * 75, 170), 0xD4D4D4u) << "column line";
+  EXPECT_GT(dark(0, 21, 39, 38), 3) << "row number";
+  EXPECT_GT(dark(42, 21, 114, 38), 10) << "cell text";
+  // The clipped overlay stayed inside its region; its frame is drawn inside the clip only.
   EXPECT_EQ(window.at(113, 60), 0xFFFFFFu);
   EXPECT_NE(window.at(116, 60), 0xFFFFFFu);
+  EXPECT_EQ(window.at(200, 120), 0xFFFFFFu) << "below the clip";
+  EXPECT_GT(count(0x217346, 115, 40, 118, 110), 60) << "frame's left edge";
+  EXPECT_EQ(count(0x217346, 100, 30, 114, 120), 0) << "frame outside the clip";
+  EXPECT_EQ(window.at(340, 150), 0x000000u) << "inverted band over white";
+  EXPECT_EQ(window.at(20, 200), 0x217346u) << "null-pen box";
+  EXPECT_EQ(window.at(40 + 74 - 18 + 8, 2 + 8), 0x505050u) << "filter icon's triangle";
+  EXPECT_GT(count(0xFFF2CC, 45, 192, 300, 204), 100) << "opaque text background";
+  EXPECT_GT(dark(45, 192, 300, 208), 20) << "dialog text";
   std::filesystem::path path = testsupport::picturePath("platform", "gdi_sample.png");
   ASSERT_TRUE(writePng(window, path.string()));
   Surface back;

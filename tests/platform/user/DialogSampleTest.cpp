@@ -106,6 +106,27 @@ TEST_F(DialogSampleTest, EveryStandardControlWithChineseLabels) {
   ASSERT_GT(picture.width, 400);
   // The dialog face shows where no control draws (the right of the caption row).
   EXPECT_EQ(picture.at(picture.width - 2, picture.height - 2), 0xF0F0F0u);
+  // Each control shows its text or items in ink; the disabled button greys its label.
+  auto count = [](const Surface& s, auto&& wanted) {
+    int n = 0;
+    for (uint32_t p : s.pixels) n += wanted(p & 0xFFFFFF);
+    return n;
+  };
+  auto ink = [](uint32_t p) { return ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60; };
+  for (int id : {1019, 1001, 1020, 1016, 1017, 1013, 1059, 1026, 1095, 1084, 1024, 1097, IDOK, IDCANCEL})
+    EXPECT_GT(count(testdriver::windowPixels(GetDlgItem(dialog, id)), ink), 5) << id;
+  const Surface disabled = testdriver::windowPixels(GetDlgItem(dialog, 1038));
+  EXPECT_EQ(count(disabled, ink), 0);
+  int label = 0;  // grey pixels inside the frame
+  for (int y = 3; y < disabled.height - 3; ++y)
+    for (int x = 3; x < disabled.width - 3; ++x) label += (disabled.at(x, y) & 0xFF) < 0xC0;
+  EXPECT_GT(label, 5);
+  // The bar is 60 % full; the icon shows its blue disc.
+  const Surface bar = testdriver::windowPixels(GetDlgItem(dialog, 1098));
+  int filled = 0;
+  for (int x = 0; x < bar.width; ++x) filled += bar.at(x, bar.height / 2) == 0x06B025u;
+  EXPECT_NEAR(filled, (bar.width - 2) * 60 / 100, 2);
+  EXPECT_GT(count(picture, [](uint32_t p) { return p == 0x2060C0u; }), 100);
   std::filesystem::path path = pictureFolder() / "dialog_sample.png";
   ASSERT_TRUE(writePng(picture, path.string()));
   Surface back;

@@ -11,30 +11,25 @@
 
 #include "platform/CodePage.h"
 #include "platform/user/User.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::u16string wide(const std::string& utf8) {
-  std::u16string out(utf8.size(), u'\0');
-  out.resize(utf8Decode(utf8.data(), utf8.size(), out.data()));
-  return out;
-}
+using testsupport::w;
 
 class FindTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/morvel-find-XXXXXX";
-    dir = mkdtemp(tmpl);
     for (const char* name : {"b.csv", "A.CSV", "README", "c.txt", "数据.csv"})
       std::ofstream(dir + "/" + name) << "12345";
     std::filesystem::create_directory(dir + "/sub");
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
 
   std::vector<std::u16string> wideNames(const std::string& pattern, std::vector<DWORD>* attrs = nullptr) {
     std::vector<std::u16string> names;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(wide(dir + "/" + pattern).c_str(), &fd);
+    HANDLE h = FindFirstFileW(w(dir + "/" + pattern).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
       names.push_back(fd.cFileName);
@@ -44,7 +39,8 @@ class FindTest : public ::testing::Test {
     EXPECT_TRUE(FindClose(h));
     return names;
   }
-  std::string dir;
+  testsupport::ScratchDir scratch;
+  const std::string& dir = scratch.dir();
 };
 
 }  // namespace
@@ -68,7 +64,7 @@ TEST(ModuleTest, FileNameIsTheProgramPath) {
   char real[4096];
   ssize_t n = readlink("/proc/self/exe", real, sizeof real - 1);
   ASSERT_GT(n, 0);
-  std::u16string expected = wide(std::string(real, n));
+  std::u16string expected = w(std::string(real, n));
   WCHAR buf[4096];
   DWORD len = GetModuleFileNameW(nullptr, buf, 4096);
   EXPECT_EQ(len, expected.size());
@@ -104,7 +100,7 @@ TEST_F(FindTest, WildcardsMatchWithoutCaseAndStarDotStarTakesEverything) {
 }
 
 TEST_F(FindTest, NarrowSearchUsesTheAnsiCodePage) {
-  std::u16string pattern = wide(dir) + u"/*";
+  std::u16string pattern = w(dir) + u"/*";
   char narrow[1024];
   int n = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
   ASSERT_GT(n, 0);

@@ -119,6 +119,21 @@ TEST_F(MsgBoxTest, TheBoxIsDrawnAsADialog) {
   size_t dark = 0;  // text pixels
   for (uint32_t p : picture.pixels) dark += (p & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40;
   EXPECT_GT(dark, 100u);
+  // The message's two lines above, the three buttons' labels in the bottom band, and
+  // the dialog face in the corner.
+  auto darkRows = [&](int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < picture.width; ++x) {
+        uint32_t p = picture.at(x, y);
+        n += (p & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && ((p >> 16) & 0xFF) < 0x40;
+      }
+    return n;
+  };
+  const int h = picture.height;
+  EXPECT_GT(darkRows(0, h / 2), 60) << "the message";
+  EXPECT_GT(darkRows(h * 2 / 3, h), 30) << "the buttons";
+  EXPECT_EQ(picture.at(picture.width - 3, picture.height - 3), 0xF0F0F0u);
   EXPECT_TRUE(writePng(picture, (pictureFolder() / "msgbox_sample.png").string()));
 }
 

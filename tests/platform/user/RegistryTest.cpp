@@ -9,22 +9,16 @@
 #include <string>
 
 #include "platform/user/Registry.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
 class RegistryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/morvel-reg-XXXXXX";
-    dir = mkdtemp(tmpl);
-    use("first");
-  }
-  void TearDown() override {
-    unsetenv("MORVEL_REGISTRY_FILE");
-    std::filesystem::remove_all(dir);
-  }
+  void SetUp() override { use("first"); }
+  void TearDown() override { unsetenv("MORVEL_REGISTRY_FILE"); }
   void use(const std::string& name) {
-    file = dir + "/" + name + "/registry";
+    file = scratch.native(name) + "/registry";
     setenv("MORVEL_REGISTRY_FILE", file.c_str(), 1);
   }
   static std::u16string defaultValue(HKEY root, const char16_t* sub) {
@@ -39,7 +33,8 @@ class RegistryTest : public ::testing::Test {
     ASSERT_EQ(RegSetValueW(key, u"", REG_SZ, value.c_str(), 0), ERROR_SUCCESS);
     RegCloseKey(key);
   }
-  std::string dir, file;
+  testsupport::ScratchDir scratch;
+  std::string file;
 };
 
 }  // namespace

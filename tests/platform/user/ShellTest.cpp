@@ -10,6 +10,7 @@
 
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/user/User.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
@@ -71,8 +72,8 @@ TEST(CommandLine, AnEmptyLineGivesTheProgramAndTheOwnLineRoundTrips) {
 }
 
 TEST(PathTests, ExistenceAndFolders) {
-  auto dir = std::filesystem::temp_directory_path() / ("ui_shell_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
+  testsupport::ScratchDir scratch;
+  const std::filesystem::path dir = scratch.dir();
   auto file = dir / "数据.csv";
   std::ofstream(file) << "a,b\n";
   std::u16string d = dir.u16string(), f = file.u16string(), missing = (dir / "none.csv").u16string();
@@ -83,7 +84,6 @@ TEST(PathTests, ExistenceAndFolders) {
   EXPECT_EQ(PathIsDirectoryW(d.c_str()), 0x10);
   EXPECT_FALSE(PathIsDirectoryW(f.c_str()));
   EXPECT_FALSE(PathIsDirectoryW(missing.c_str()));
-  std::filesystem::remove_all(dir);
 }
 
 TEST(DesktopLaunch, HeadlessLaunchesAreRecordedNotRun) {
