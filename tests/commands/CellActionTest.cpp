@@ -5,10 +5,11 @@
 #include "tests/support/SheetSnapshot.h"
 #include "commands/KeyState.h"
 #include "store/TextKey.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::string show(const std::u16string& s) { return wideToUtf8(s); }
+constexpr auto& show = testsupport::u8;
 
 // A clipboard table as the paste reads it: lines, width, nextRow().
 struct FakeTable {

@@ -1,4 +1,5 @@
 #include "commands/FillPattern.h"
+#include "tests/support/TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ struct FillCase {
   const char16_t* expected;
 };
 
-std::string show(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+constexpr auto& show = testsupport::u8;
 
 class FillSeries : public ::testing::TestWithParam<FillCase> {};
 

@@ -4,10 +4,11 @@
 
 #include "tests/controls/CanvasFixture.h"
 #include "platform/CodePage.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::string utf8(const std::u16string& s) { return wideToUtf8(s); }
+constexpr auto& utf8 = testsupport::u8;
 
 }  // namespace
 

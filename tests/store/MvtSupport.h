@@ -17,10 +17,11 @@
 #include "store/DocumentFile.h"
 #include "store/TextKey.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/TextConvert.h"
 
 namespace mvttest {
 
-inline std::u16string widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+inline constexpr auto& widen = testsupport::w;
 
 using testsupport::readBytes;
 using testsupport::ScratchDir;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/xl/xl.h"
+#include "tests/support/TextConvert.h"
 
 namespace xltest {
 
@@ -32,9 +33,7 @@ inline std::string scratchDir() {
 
 inline std::string scratch(const std::string& name) { return scratchDir() + "/" + name; }
 
-inline std::u16string u16(const std::string& s) {  // ASCII paths only
-  return std::u16string(s.begin(), s.end());
-}
+inline constexpr auto& u16 = testsupport::w;
 
 // Runs the script with Debian's Python; false when it fails. Its output
 // (stdout and stderr) goes to `out`.
