@@ -80,6 +80,11 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
     if (c->ops.mExprtkHost.mEnded) return;  // open_file replaced the sheet: nothing goes back
     if (c->binding.writeBack(*c->ops.mCore)) c->wrote = true;
   };
+  // The binding ends with this frame, also when a callback throws out of the script.
+  struct CommitReset {
+    ExprtkHost& host;
+    ~CommitReset() { host.commitVariables = [] {}; }
+  } commitReset{host};
   host.mRow = row;
   host.mCol = col;
   host.mResult = 0;
@@ -104,7 +109,6 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
     }
   }
   host.commitVariables();
-  host.commitVariables = [] {};  // the binding ends with this frame
   if (commit.wrote && ops.mComManag) ops.mComManag->markOutsideChange();
   return compiled;
 }
