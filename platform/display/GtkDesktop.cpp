@@ -137,6 +137,10 @@ void GtkDesktop::menuBarChanged(HWND top) {
   if (TopWindow* w = find(top)) w->menuBarChanged();
 }
 
+void GtkDesktop::scrollBarsChanged(HWND top) {
+  if (TopWindow* w = find(top)) w->scrollBarsChanged();
+}
+
 // A window whose owner is disabled is modal to it.
 void GtkDesktop::updateModality() {
   for (auto& [h, w] : mWindows) {

@@ -31,6 +31,7 @@ class GtkDesktop final : public Desktop {
   void windowGone(HWND top) override;
   void surfaceDrawn(HWND top, RECT area) override;
   void menuBarChanged(HWND top) override;
+  void scrollBarsChanged(HWND top) override;
   void cursorChanged(HCURSOR cursor) override;
   void captureChanged(HWND capture) override;
   void compositionMoved(HWND hwnd, POINT client) override;

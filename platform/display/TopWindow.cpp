@@ -8,6 +8,7 @@
 #include "platform/display/Text.h"
 #include "platform/user/DropFiles.h"
 #include "platform/user/Imm.h"
+#include "platform/user/ScrollBarDraw.h"
 #include "platform/user/Inject.h"
 #include "platform/user/State.h"
 #include "platform/user/User.h"
@@ -162,6 +163,13 @@ void TopWindow::menuBarChanged() {
   }
 }
 
+void TopWindow::scrollBarsChanged() {
+  RECT c = offsetRect(mLayout.client, -mLayout.frame.left, -mLayout.frame.top);
+  int t = GetSystemMetrics(SM_CXVSCROLL);
+  gtk_widget_queue_draw_area(mWindow, c.right, c.top, t, c.bottom - c.top + t);
+  gtk_widget_queue_draw_area(mWindow, c.left, c.bottom, c.right - c.left + t, t);
+}
+
 void TopWindow::setMenuHighlight(int highlighted) {
   if (highlighted == mMenuHighlight) return;
   mMenuHighlight = highlighted;
@@ -268,6 +276,7 @@ void TopWindow::drawFrame(cairo_t* cr) {
     cairo_rectangle(cr, 0.5, 0.5, width - 1, height - 1);
     cairo_stroke(cr);
   }
+  drawScrollBars(cr, client);
   if (mLayout.menuBar.right > mLayout.menuBar.left) {
     if (mMenuStale) {
       mMenuBar = menuBarPixels(mHwnd, mMenuHighlight);
@@ -284,6 +293,26 @@ void TopWindow::drawFrame(cairo_t* cr) {
     }
   }
   cairo_restore(cr);
+}
+
+// The layer's standard scroll bars at the client area's right and bottom
+// edges (the size box comes with the vertical bar).
+void TopWindow::drawScrollBars(cairo_t* cr, RECT client) {
+  for (int bar : {SB_VERT, SB_HORZ}) {
+    Surface pixels = scrollBarPixels(mHwnd, bar);
+    if (pixels.width <= 0 || pixels.height <= 0) continue;
+    int x = bar == SB_VERT ? client.right : client.left;
+    int y = bar == SB_VERT ? client.top : client.bottom;
+    cairo_surface_t* image = wrap(pixels);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, pixels.width, pixels.height);
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, image, x, y);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(image);
+  }
 }
 
 // Input ------------------------------------------------------------------

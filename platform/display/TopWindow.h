@@ -32,6 +32,8 @@ class TopWindow {
   void syncTitle();
   void activate();
   void menuBarChanged();
+  // The layer's scroll bars beside the client area changed.
+  void scrollBarsChanged();
   // Queues the presentation of a drawn part of the surface (surface pixels).
   void surfaceDrawn(RECT area);
   // Presents what is queued now, without waiting for the next frame.
@@ -70,6 +72,7 @@ class TopWindow {
 
   void draw(cairo_t* cr);
   void drawFrame(cairo_t* cr);
+  void drawScrollBars(cairo_t* cr, RECT client);
   void key(GdkEventKey* e);
   void committed(const std::string& text);
   void preeditChanged(const std::string& text);

@@ -9,6 +9,8 @@
 #include "platform/user/Input.h"
 #include "platform/user/Message.h"
 #include "platform/user/Paint.h"
+#include "platform/user/ScrollBarDraw.h"
+#include "platform/user/ScrollBarTrack.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -117,6 +119,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_IME_COMPOSITION: platform::imeDefaultComposition(hwnd, lParam); return 0;
     case WM_IME_CHAR: SendMessageW(hwnd, WM_CHAR, wParam, lParam); return 0;
     case WM_NCHITTEST: return hitTest(*w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCLBUTTONDOWN:
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL)
+        startScrollTrack(w, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+                         POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_CAPTURECHANGED: scrollTrackCaptureLost(hwnd); return 0;
+    case WM_ENABLE: drawScrollBars(w); return 0;  // the bars' look follows the window's state
     default: return 0;
   }
 }

@@ -31,6 +31,9 @@ class Desktop {
   // A part of a top-level window's surface (surface pixels) was drawn.
   virtual void surfaceDrawn(HWND top, RECT area) = 0;
   virtual void menuBarChanged(HWND top) = 0;
+  // The standard scroll bars of a top-level window changed (scrollBarPixels
+  // draws them in the frame, outside the surface).
+  virtual void scrollBarsChanged(HWND /*top*/) {}
   virtual void cursorChanged(HCURSOR cursor) = 0;
   virtual void captureChanged(HWND capture) = 0;
   // ImmSetCompositionWindow placed the composition at a client point.

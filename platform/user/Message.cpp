@@ -10,6 +10,7 @@
 #include "platform/user/Kernel.h"
 #include "platform/user/Input.h"
 #include "platform/user/Paint.h"
+#include "platform/user/ScrollBarTrack.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -214,6 +215,7 @@ bool takeInput(MSG* out, const Filter& f, bool remove) {
     if (!target) continue;  // nobody takes it: dropped
     bool pointer = e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL &&
                    e.message != WM_MOUSEHWHEEL;
+    if (pointer && scrollTrackTakes(m, e.pt)) continue;  // a scroll bar is held
     if (pointer && hit == HTERROR) {
       refusePointerInput(target, e.message);
       continue;

@@ -6,6 +6,7 @@
 
 #include "platform/user/Desktop.h"
 #include "platform/user/Message.h"
+#include "platform/user/ScrollBarDraw.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -86,6 +87,8 @@ bool releaseDC(HDC dc) {
 
 HWND paintSearch(const WindowRef& w, HWND filter, std::thread::id thread) {
   if (!(w->style & WS_VISIBLE)) return nullptr;
+  // Its ancestors have painted: bars they covered are drawn again.
+  if (w->thread == thread && IsRectEmpty(&w->update)) drawStaleScrollBars(w);
   if (w->thread == thread && !IsRectEmpty(&w->update) &&
       (!filter || w->handle == filter || IsChild(filter, w->handle)))
     return w->handle;
@@ -115,6 +118,7 @@ void invalidate(const WindowRef& w, const RECT* rect, bool erase) {
   if (IsRectEmpty(&r)) return;
   UnionRect(&w->update, &w->update, &r);
   if (erase) w->erasePending = true;
+  if (!rect) markScrollBarsStale(*w);
   if (w->style & WS_CLIPCHILDREN) return;
   for (HWND c : w->children) {
     WindowRef child = findWindow(c);
@@ -199,6 +203,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   if (!w || !ps) return nullptr;
   RECT update = IsRectEmpty(&w->update) ? RECT{0, 0, 0, 0} : w->update;
   bool erase = w->erasePending;
+  scrollBarsCovered(*w, update);  // this paint may draw over its children's bars
   w->update = RECT{};
   w->erasePending = false;
   *ps = PAINTSTRUCT{};

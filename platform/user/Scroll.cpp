@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "platform/user/Inject.h"
+#include "platform/user/ScrollBarDraw.h"
+#include "platform/user/ScrollBarLayout.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -22,13 +24,11 @@ ScrollBar& barOf(Window& w, int bar) {
   return b;
 }
 
-int maxPos(const ScrollBar& b) { return b.max - std::max(static_cast<int>(b.page) - 1, 0); }
-
 void clamp(ScrollBar& b) {
   UINT span = static_cast<UINT>(b.max - b.min) + 1;
   if (b.page > span) b.page = span;
   if (b.pos < b.min) b.pos = b.min;
-  else if (b.pos > maxPos(b)) b.pos = maxPos(b);
+  else if (b.pos > lastScrollPos(b)) b.pos = lastScrollPos(b);
 }
 
 // Shows or hides one bar; the client area changes, so WM_SIZE follows.
@@ -40,14 +40,14 @@ void setShown(const WindowRef& w, int bar, bool shown) {
   if (shown) w->style |= styleFlag(bar);
   else w->style &= ~styleFlag(bar);
   clientSizeChanged(w, before);
-  if (IsWindow(w->handle)) invalidate(w, nullptr, true);
+  if (IsWindow(w->handle)) invalidate(w, nullptr, true);  // the bars are drawn after the paint
 }
 
 bool validBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
 
 }  // namespace
 
-int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL) {
+int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   WindowRef w = findWindow(hwnd);
   if (!w || !validBar(bar) || !info) return 0;
   ScrollBar& b = barOf(*w, bar);
@@ -70,9 +70,10 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL) {
   clamp(b);
   int pos = b.pos;
   if ((info->fMask & (SIF_RANGE | SIF_PAGE)) && changed) {
-    bool needed = b.min < maxPos(b);
+    bool needed = b.min < lastScrollPos(b);
     setShown(w, bar, needed || (info->fMask & SIF_DISABLENOSCROLL));
   }
+  if (redraw && IsWindow(hwnd) && b.shown) drawScrollBars(w);
   return pos;
 }
 

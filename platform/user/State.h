@@ -63,6 +63,7 @@ struct Window {
   HMENU menu = nullptr;           // menu of a top-level window
   bool hasMenuBar = false;        // a top-level window with a menu (bar height counted)
   ScrollBar bars[2];              // SB_HORZ, SB_VERT
+  bool barsStale = false;         // the shown bars must be drawn again (ScrollBarDraw.cpp)
   RECT update{};                  // bounding box of the update region, client coordinates
   bool erasePending = false;
   std::shared_ptr<Surface> surface;  // top-level windows: their client area
