@@ -68,6 +68,22 @@ TEST(CodePage, MeasureThenConvertAndRefuseShortBuffers) {
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, s, 0, nullptr, 0), 0);
 }
 
+// A buffer with room for the most a text can give takes the same result as an exact
+// one (the bulk path), in both directions and both code pages.
+TEST(CodePage, RoomyBuffersGiveTheExactResult) {
+  const std::u16string text = std::u16string(u"北京,Abc\0z\U0001F600", 11);
+  for (UINT cp : {UINT(CP_UTF8), UINT(CP_ACP)}) {
+    const std::string bytes = encode(cp, text);
+    std::string roomyBytes(text.size() * 3, '\x55');
+    const int n = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), roomyBytes.data(),
+                                      int(roomyBytes.size()), nullptr, nullptr);
+    EXPECT_EQ(roomyBytes.substr(0, size_t(n)), bytes) << cp;
+    std::u16string roomyText(bytes.size(), u'\x5555');
+    const int m = MultiByteToWideChar(cp, 0, bytes.data(), int(bytes.size()), roomyText.data(), int(roomyText.size()));
+    EXPECT_EQ(roomyText.substr(0, size_t(m)), decode(cp, bytes)) << cp;
+  }
+}
+
 TEST(Conversions, RoundTripsAndReplacement) {
   const std::u16string mixed = std::u16string(u"北京,Abc\0z", 9);
   EXPECT_EQ(utf8ToWide(wideToUtf8(mixed)), mixed);
