@@ -9,13 +9,17 @@
 #include "platform/Crt.h"
 #include "store/NumberText.h"
 #include "store/TextKey.h"
+#include "store/TextPromise.h"
 
 CCellAction::CCellAction(CDataCore* core, const Selection* selection)
     : iCommand(core, selection, KIND_CELL) {}
 
 bool CCellAction::isEmpty() const { return mNewRecords.empty(); }
 
+// The texts are promised first and the size changed next: either may fail for want of
+// memory, and then nothing has changed; writing the records cannot fail.
 void CCellAction::redo() {
+  const TextPromise promise(*mCore, mNewTexts);
   if (mResizes) {
     mCore->resize(mNewRows, mNewCols);
     notify();
@@ -24,6 +28,7 @@ void CCellAction::redo() {
 }
 
 void CCellAction::undo() {
+  const TextPromise promise(*mCore, mOldTexts);
   if (mResizes) {
     mCore->resize(mOldRows, mOldCols);
     notify();

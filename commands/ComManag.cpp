@@ -27,13 +27,23 @@ void iComManag::add(iCommand* command) {
     delete command;
     return;
   }
-  if (!mRedoList.empty()) release(mRedoList);
   command->mNotify = mNotify;
-  mCommands.insert(command);
+  command->mState = COMMAND_APPLIED;
+  try {
+    // Room in the lists first, then the run: a run that fails (out of memory) has left
+    // the sheet as it was, and the command is dropped as if it had never come.
+    mUndoList.reserve(mUndoList.size() + 1);
+    mChangeList.reserve(mChangeList.size() + 1);
+    mCommands.insert(command);
+    command->redo();
+  } catch (...) {
+    mCommands.erase(command);
+    delete command;
+    throw;
+  }
   mUndoList.push_back(command);
   mChangeList.push_back(command);
-  command->mState = COMMAND_APPLIED;
-  command->redo();
+  if (!mRedoList.empty()) release(mRedoList);
   checkSheet(command, "the run of a command");
   if (mEnabled != 0 && mOnModified) mOnModified(this, 1);
 }
@@ -51,10 +61,17 @@ static void stepChangeList(std::vector<iCommand*>& changes, iCommand* command) {
 void iComManag::undo() {
   if (mUndoList.empty()) return;
   iCommand* command = mUndoList.back();
+  mRedoList.reserve(mRedoList.size() + 1);
+  mChangeList.reserve(mChangeList.size() + 1);
+  command->mState = COMMAND_UNDONE;
+  try {
+    command->undo();  // a failed undo has left the sheet as it was: the command stays applied
+  } catch (...) {
+    command->mState = COMMAND_APPLIED;
+    throw;
+  }
   mUndoList.pop_back();
   mRedoList.push_back(command);
-  command->mState = COMMAND_UNDONE;
-  command->undo();
   checkSheet(command, "an undo");
   stepChangeList(mChangeList, command);
   reportModified();
@@ -63,10 +80,17 @@ void iComManag::undo() {
 void iComManag::redo() {
   if (mRedoList.empty()) return;
   iCommand* command = mRedoList.back();
+  mUndoList.reserve(mUndoList.size() + 1);
+  mChangeList.reserve(mChangeList.size() + 1);
+  command->mState = COMMAND_APPLIED;
+  try {
+    command->redo();  // a failed redo has left the sheet as it was: the command stays undone
+  } catch (...) {
+    command->mState = COMMAND_UNDONE;
+    throw;
+  }
   mRedoList.pop_back();
   mUndoList.push_back(command);
-  command->mState = COMMAND_APPLIED;
-  command->redo();
   checkSheet(command, "a redo");
   stepChangeList(mChangeList, command);
   reportModified();

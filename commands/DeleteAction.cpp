@@ -6,6 +6,7 @@
 #include "commands/Record.h"
 #include "commands/VisibleCells.h"
 #include "store/Alloc.h"
+#include "store/TextPromise.h"
 
 CDeleteAction::CDeleteAction(CDataCore* core, const Selection* selection)
     : iCommand(core, selection, KIND_DELETE) {}
@@ -159,7 +160,8 @@ void CDeleteAction::undoDelete() {
 
 void CDeleteAction::undoShape() {
   switch (shape()) {
-    case ROWS:
+    case ROWS: {
+      const TextPromise promise(*mCore, mRowTexts);  // may fail: before the rows go back
       if (!mSavedRows.empty() && mCore->restoreRows(mSavedRows)) {
         std::vector<Cell*> rows;
         for (const auto& [number, row] : mSavedRows) rows.push_back(row);
@@ -168,8 +170,10 @@ void CDeleteAction::undoShape() {
         mRowTexts.clear();
       }
       return;
+    }
     case COLUMNS:
       if (mFirstCol <= mLastCol) {
+        const TextPromise promise(*mCore, mSaved.texts);  // may fail: before the columns come back
         mCore->insertCol(mFirstCol, mLastCol - mFirstCol + 1);
         mSaved.restore(*mCore);
       }
@@ -204,6 +208,7 @@ void CDeleteAction::takeSheet() {
 void CDeleteAction::giveSheet() {
   if (mSheetRows == nullptr) return;
   CDataCore& core = *mCore;
+  const TextPromise promise(core, mSheetTexts);  // may fail: before the sheet comes back
   if (core.mRowCount != 0 || core.mColCount != 0) core.resize(0, 0);
   core.mDatas = mSheetRows;
   core.mRowCount = mSheetRowCount;

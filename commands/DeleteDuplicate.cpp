@@ -6,6 +6,7 @@
 
 #include "store/Parallel.h"
 #include "store/Alloc.h"
+#include "store/TextPromise.h"
 #include "store/StringPool.h"
 
 namespace {
@@ -130,6 +131,7 @@ void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source, in
 
 void CDeleteDuplicate::redo() {
   if (mDuplicateRows.empty()) {
+    const TextPromise promise(*mCore, mNewTexts);  // may fail: before any cell is written
     for (const CellRecord& r : mNewCells) mCore->restoreCell(r.row, r.col, r.cell, mNewTexts);
     for (const auto& [pos, value] : mNewValues) mCore->mFormulaValues[pos] = value;
     return;
@@ -140,6 +142,7 @@ void CDeleteDuplicate::redo() {
 
 void CDeleteDuplicate::undo() {
   if (mDuplicateRows.empty()) {
+    const TextPromise promise(*mCore, mOldTexts);  // may fail: before any cell is written
     for (const CellRecord& r : mOldCells) mCore->restoreCell(r.row, r.col, r.cell, mOldTexts);
     for (const auto& [pos, value] : mOldValues) mCore->mFormulaValues[pos] = value;
     return;
@@ -198,6 +201,12 @@ void CDeleteDuplicate::removeRows() {
 // Rows mode, undo: puts the removed rows back at their row numbers, then their texts.
 void CDeleteDuplicate::restoreRows() {
   CDataCore& core = *mCore;
+  // Every saved text promised first: re-counting them below then finds each entry in
+  // place, and a failure for want of memory comes before anything changed.
+  TextPromise promise(core);
+  for (const TextShard& shard : mSavedTexts)
+    for (const SavedText& t : shard.texts)
+      if (t.len != 0) promise.add(t.key, std::string_view(shard.bytes.data() + t.offset, t.len));
   const int64_t n = static_cast<int64_t>(mDuplicateRows.size());
   const int64_t count = static_cast<int64_t>(core.mRowCount);
   Cell** rows = rowalloc::reallocArray(core.mDatas, size_t(count), size_t(count + n));

@@ -1,5 +1,7 @@
 #include "commands/ResizeAction.h"
 
+#include "store/TextPromise.h"
+
 #include <algorithm>
 
 #include "commands/Record.h"
@@ -29,6 +31,7 @@ void CResizeAction::redo() {
 }
 
 void CResizeAction::undo() {
+  const TextPromise promise(*mCore, mCut.texts);  // may fail: before the size changes
   mCore->resize(mOldRows, mOldCols);
   mCut.restore(*mCore);
   mCut.clear();

@@ -9,6 +9,7 @@
 #include "commands/CellRecord.h"
 #include "store/DataCore.h"
 #include "store/TextMap.h"
+#include "store/TextPromise.h"
 
 struct SavedCells {
   std::vector<CellRecord> cells;
@@ -33,6 +34,7 @@ struct SavedCells {
   // Writes every saved cell back (last saved first, so a cell saved twice ends with its
   // first content), then the formula values.
   void restore(CDataCore& core) const {
+    const TextPromise promise(core, texts);  // may fail: before any cell is written
     for (auto it = cells.rbegin(); it != cells.rend(); ++it) core.restoreCell(it->row, it->col, it->cell, texts);
     for (const auto& [pos, value] : formulaValues) core.mFormulaValues[pos] = value;
   }

@@ -9,20 +9,37 @@
 #include "store/Cell.h"
 #include "store/RowSlab.h"
 
-namespace rowalloc {
+namespace allocfail {
 namespace {
 
 std::atomic<int64_t> gFailCountdown{0};  // > 0: allocations left until the failing one
+std::atomic<unsigned> gKinds{ALL};       // the kinds counted
 
-// Counts one fallible allocation; true when the armed hook makes this one fail.
-bool injectedFailure() {
+}  // namespace
+
+void failNth(int64_t n, unsigned kinds) {
+  gKinds.store(kinds, std::memory_order_relaxed);
+  gFailCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed);
+}
+
+bool armed() { return gFailCountdown.load(std::memory_order_relaxed) > 0; }
+
+bool inject(Kind kind) {
   int64_t left = gFailCountdown.load(std::memory_order_relaxed);
+  if (left <= 0 || (gKinds.load(std::memory_order_relaxed) & kind) == 0) return false;
   while (left > 0) {
     if (gFailCountdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed))
       return left == 1;
   }
   return false;
 }
+
+}  // namespace allocfail
+
+namespace rowalloc {
+namespace {
+
+bool injectedFailure() { return allocfail::inject(allocfail::ROWS); }
 
 // n * size, or 0 with `overflow` set when it does not fit in size_t.
 size_t bytesFor(size_t n, size_t size, bool& overflow) {
@@ -122,6 +139,5 @@ Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount) {
 
 void freeArray(Cell** array) { std::free(array); }
 
-void failNth(int64_t n) { gFailCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed); }
 
 }  // namespace rowalloc

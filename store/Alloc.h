@@ -1,11 +1,40 @@
-// Row allocations of the sheet, with a fault-injection hook for tests: arm it with n and
-// the n-th fallible allocation from then on fails (returns null) once. Shrinking
-// reallocations never count and never fail.
+// Row allocations of the sheet, and the store's one allocation-failure hook for tests:
+// arm it with n and the n-th fallible allocation from then on fails once, as it would
+// for want of memory. It counts the rows and row arrays (which then return null), the
+// string pool's arena chunks, tables and compaction, KeyCounts tables, the block buffers
+// of the readers and writers and the document reader's pool blocks (which throw
+// std::bad_alloc). Shrinking reallocations never count and never fail.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 struct Cell;
+
+namespace allocfail {
+
+// What an allocation is, so that a test may count only some kinds.
+enum Kind : unsigned {
+  ROWS = 1,     // rows and row arrays of the sheet
+  POOL = 2,     // the string pool: arena chunks, tables, compaction
+  COUNTS = 4,   // KeyCounts tables
+  BUFFERS = 8,  // block buffers of readers and writers, the document reader's blocks
+  ALL = 15,
+};
+
+// Test hook: the n-th allocation of the given kinds counted from now fails (1 = the
+// next one); 0 disarms.
+void failNth(int64_t n, unsigned kinds = ALL);
+// True while the hook is armed and its failure has not come yet.
+bool armed();
+// Counts one fallible allocation of `kind`; true when the armed hook makes it fail.
+bool inject(Kind kind);
+// Throws std::bad_alloc when inject(kind) says so.
+inline void check(Kind kind) {
+  if (inject(kind)) throw std::bad_alloc();
+}
+
+}  // namespace allocfail
 
 namespace rowalloc {
 
@@ -24,7 +53,7 @@ Cell** allocArray(size_t count);
 Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount);
 void freeArray(Cell** array);
 
-// Test hook: the n-th allocation counted from now fails (1 = the next one); 0 disarms.
-void failNth(int64_t n);
+// The hook counting row allocations only (allocfail::failNth(n, allocfail::ROWS)).
+inline void failNth(int64_t n) { allocfail::failNth(n, allocfail::ROWS); }
 
 }  // namespace rowalloc

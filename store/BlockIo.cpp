@@ -1,5 +1,7 @@
 #include "store/BlockIo.h"
 
+#include "store/Alloc.h"
+
 #include <algorithm>
 
 #include "platform/FileIo.h"
@@ -34,7 +36,7 @@ bool truncateTo(FILE* f, uint64_t size) {
 }
 
 BlockReader::BlockReader(FILE* f, size_t capacity)
-    : mFile(f), mBuf(new char[capacity]), mCap(capacity) {
+    : mFile(f), mBuf((allocfail::check(allocfail::BUFFERS), new char[capacity])), mCap(capacity) {
   std::setvbuf(f, nullptr, _IONBF, 0);
 }
 
@@ -85,6 +87,7 @@ bool BlockReader::seek(uint64_t offset) {
 }
 
 BlockWriter::BlockWriter(FILE* f, size_t capacity) : mFile(f), mCap(capacity) {
+  allocfail::check(allocfail::BUFFERS);
   mBufs[0].reset(new char[capacity]);
   mBuf = mBufs[0].get();
   std::setvbuf(f, nullptr, _IONBF, 0);
@@ -126,6 +129,7 @@ void BlockWriter::waitIdle() {
 
 void BlockWriter::submit() {
   if (!mThread.joinable()) {
+    allocfail::check(allocfail::BUFFERS);
     mBufs[1].reset(new char[mCap]);
     mThread = std::thread([this] { run(); });
   }

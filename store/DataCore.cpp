@@ -221,51 +221,52 @@ void CDataCore::setDouble(int32_t row, int32_t col, double value) {
   c.setDoubleBits(value);
 }
 
+// The text writers take the new text's reference before the old value is released: a
+// failed intern (out of memory) then leaves the cell as it was.
 void CDataCore::setText(int32_t row, int32_t col, const std::u16string& text) {
   if (!inSheet(row, col)) return;
+  const uint64_t key = text.empty() ? 0 : mPool.internText(textKey(text), text);
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
-  c.kind = CELL_TEXT;
-  c.value = 0;
-  if (text.empty()) return;
-  c.value = mPool.internText(textKey(text), text);
-  c.kind = text[0] == u'=' ? CELL_FORMULA : CELL_TEXT;
+  c.kind = !text.empty() && text[0] == u'=' ? CELL_FORMULA : CELL_TEXT;
+  c.value = key;
 }
 
 void CDataCore::setTextTyped(int32_t row, int32_t col, const char16_t* text) {
   if (!text || !inSheet(row, col)) return;
+  std::u16string_view view(text, std::char_traits<char16_t>::length(text));
+  Cell typed{CELL_TEXT, 0, 0};
+  if (view.empty()) {
+  } else if (view[0] == u'=') {
+    typed.kind = CELL_FORMULA;
+    typed.value = mPool.internText(textKey(view), view);
+  } else {
+    int64_t i = 0;
+    double d = 0;
+    switch (numberValue(view, i, d)) {  // the values of _wtoi64 and wcstod
+      case 1:
+        typed.kind = CELL_INT64;
+        typed.value = static_cast<uint64_t>(i);
+        break;
+      case 2:
+        typed.kind = CELL_DOUBLE;
+        typed.setDoubleBits(d);
+        break;
+      default:
+        typed.value = mPool.internText(textKey(view), view);
+        break;
+    }
+  }
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
-  c.kind = CELL_TEXT;
-  c.value = 0;
-  std::u16string_view view(text, std::char_traits<char16_t>::length(text));
-  if (view.empty()) return;
-  if (view[0] == u'=') {
-    c.value = mPool.internText(textKey(view), view);
-    c.kind = CELL_FORMULA;
-    return;
-  }
-  int64_t i = 0;
-  double d = 0;
-  switch (numberValue(view, i, d)) {  // the values of _wtoi64 and wcstod
-    case 1:
-      c.kind = CELL_INT64;
-      c.value = static_cast<uint64_t>(i);
-      break;
-    case 2:
-      c.kind = CELL_DOUBLE;
-      c.setDoubleBits(d);
-      break;
-    default:
-      c.value = mPool.internText(textKey(view), view);
-      break;
-  }
+  c.kind = typed.kind;
+  c.value = typed.value;
 }
 
 uint64_t CDataCore::setAttrText(int32_t index, const std::u16string& text) {
   if (index < 0 || index >= ATTR_SLOT_COUNT) return 0;
+  const uint64_t key = mPool.internText(textKey(text), text);  // first: a failure changes nothing
   if (mAttrs[index].value) mPool.release(mAttrs[index].value);
-  uint64_t key = mPool.internText(textKey(text), text);
   mAttrs[index].value = key;
   return key;
 }
@@ -306,14 +307,15 @@ void CDataCore::restoreFrom(int32_t row, int32_t col, const Cell& saved, bool re
 }
 
 void CDataCore::restoreCell(int32_t row, int32_t col, const Cell& saved, const TextMap& texts) {
-  restoreFrom(row, col, saved, true, [&](uint64_t key) {
+  // The new reference first: a failed intern (out of memory) leaves the cell as it was.
+  restoreFrom(row, col, saved, false, [&](uint64_t key) {
     auto it = texts.find(key);
     return it == texts.end() ? std::string_view() : std::string_view(it->second);
   });
 }
 
 void CDataCore::copyCell(int32_t row, int32_t col, const Cell& cell, const StringPool& otherPool) {
-  restoreFrom(row, col, cell, &otherPool != &mPool, [&](uint64_t key) {
+  restoreFrom(row, col, cell, false, [&](uint64_t key) {
     StringPool::Entry e;
     return otherPool.lookup(key, e) ? std::string_view(e.bytes, e.len) : std::string_view();
   });

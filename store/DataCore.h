@@ -102,8 +102,9 @@ class CDataCore : public DataIntf, public DocHeader {
   // empty). Nothing when outside or when `saved` is the cell itself.
   void restoreCell(int32_t row, int32_t col, const Cell& saved, const TextMap& texts);
   // The same with another sheet's pool as the text source (that pool is not changed).
-  // With this sheet's own pool the new reference is taken before the old value is
-  // released, so the counts stay exact either way.
+  // Both take the new reference before the old value is released: the counts stay
+  // exact with this sheet's own pool as the source, and a failed intern (out of memory)
+  // leaves the cell as it was.
   void copyCell(int32_t row, int32_t col, const Cell& cell, const StringPool& otherPool);
 
   // True when mColCount <= 1 or every cell of row 1 from column 1 on is all zero.

@@ -96,8 +96,9 @@ void storeFilterState(CDataCore& core) {
   AttrSlot& slot = core.mAttrs[ATTR_FILTER];
   if (core.mFilter.active()) {
     std::string bytes = core.mFilter.serialize();
+    const uint64_t key = core.internBytes(fnv1a64(bytes.data(), bytes.size()), bytes);  // may throw: first
     if (slot.value) core.release(slot.value);
-    slot.value = core.internBytes(fnv1a64(bytes.data(), bytes.size()), bytes);
+    slot.value = key;
   } else if (slot.value) {
     core.release(slot.value);
     slot.value = 0;
@@ -328,6 +329,7 @@ class PoolLoader {
     while (!end || have != 0) {
       if (!end) {  // fill the block behind what the last one left
         const size_t want = std::min<uint64_t>(blockBytes, mLay.fileSize - offset - have);
+        if (have + want > block.capacity()) allocfail::check(allocfail::BUFFERS);
         block.resize(have + want);
         if (want != 0 && !in.copy(block.data() + have, want)) return false;
         have += want;
@@ -345,6 +347,7 @@ class PoolLoader {
           storeQueued();
           spill.assign(block.data() + used + ENTRY_HEAD_BYTES, have - used - ENTRY_HEAD_BYTES);
           const size_t had = spill.size();
+          allocfail::check(allocfail::BUFFERS);
           spill.resize(len);
           if (!in.copy(spill.data() + had, len - had)) return false;
           queue(key, spill.data(), len);
@@ -515,23 +518,32 @@ using TextBytes = std::unordered_map<uint64_t, std::string>;
 void placeRow(CDataCore& core, uint64_t r, const Cell* src, uint64_t cols, const TextBytes& texts) {
   Cell* row = core.mDatas[r];
   std::memcpy(static_cast<void*>(row), src, cols * CELL_BYTES);
-  for (uint64_t c = 0; c < cols; ++c) {
-    Cell& cell = row[c];
-    const uint64_t key = cell.value;  // a copy: the packed field may be misaligned
-    if (!isPoolKind(cell.kind) || key == 0) continue;
-    auto it = texts.find(key);
-    if (it == texts.end() || it->second.empty()) {
-      cell.kind = CELL_TEXT;
-      cell.value = 0;
-    } else {
-      cell.value = core.internBytes(key, it->second);
+  uint64_t c = 0;
+  try {
+    for (; c < cols; ++c) {
+      Cell& cell = row[c];
+      const uint64_t key = cell.value;  // a copy: the packed field may be misaligned
+      if (!isPoolKind(cell.kind) || key == 0) continue;
+      auto it = texts.find(key);
+      if (it == texts.end() || it->second.empty()) {
+        cell.kind = CELL_TEXT;
+        cell.value = 0;
+      } else {
+        cell.value = core.internBytes(key, it->second);
+      }
     }
+  } catch (...) {  // the cells not yet interned own no reference: emptied before the rollback
+    std::memset(static_cast<void*>(row + c), 0, size_t(cols - c) * CELL_BYTES);
+    throw;
   }
 }
 
 struct AppendProgress {
   int32_t from, to;
 };
+
+bool placeRows(CDataCore& core, BlockReader& in, const Layout& lay, const TextBytes& texts, std::vector<Cell>& row,
+               bool repeated, AppendProgress pr, int32_t c);
 
 // Steps 3 to 9 of appending a document. The sheet changes only once the other file has
 // passed its checks and its pool has been read; a later failure takes the appended rows
@@ -561,6 +573,22 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr, const IoOptions
   if (!in.seek(HEAD_BYTES + lay.rowBytes) || !in.copy(row.data(), lay.rowBytes)) return false;
   const bool repeated = oldCols == lay.cols && oldRows > 1 && !core.isHeaderEmpty() &&
                         std::memcmp(core.mDatas[1], row.data(), lay.rowBytes) == 0;
+  // From here on the sheet changes: any failure, an exception included, takes the
+  // appended rows and columns back out.
+  try {
+    return placeRows(core, in, lay, texts, row, repeated, pr, c);
+  } catch (...) {
+    core.resize(int32_t(oldRows), int32_t(oldCols));
+    throw;
+  }
+}
+
+// The rows of an append, placed below the sheet's (which grows to hold them); false
+// after the sheet was put back to its old size when the file ends early.
+bool placeRows(CDataCore& core, BlockReader& in, const Layout& lay, const TextBytes& texts, std::vector<Cell>& row,
+               bool repeated, AppendProgress pr, int32_t c) {
+  const uint64_t oldRows = core.mRowCount, oldCols = core.mColCount;
+  const uint64_t n = std::max<uint64_t>(oldRows, 1);
   uint64_t dst = n;
   if (repeated) {
     core.resize(int32_t(n + lay.rows - 2), int32_t(oldCols));
@@ -605,6 +633,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   FileHandle f(_wfopen(path.c_str(), u"r+b"));
   uint64_t oldSize = 0;
   const bool inPlace = f && fileSizeOf(f.get(), oldSize);
+  const bool created = !f && !fileExists(path);  // only a file this save makes is removed again
   if (!inPlace) {
     f.close();
     f = FileHandle(_wfopen(path.c_str(), u"wb"));
@@ -621,10 +650,14 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   } catch (...) {  // out of memory: no half-new document is left behind either
     if (inPlace) truncateTo(f.get(), 0);
     f.close();
+    if (created) DeleteFileW(path.c_str());
     reportProgress(100);
     throw;
   }
   ok = f.close() && ok;
+  // A file this save created holds a whole document or is gone: a cut one would read
+  // as damaged, or worse, as a shorter sheet.
+  if (!ok && created) DeleteFileW(path.c_str());
   reportProgress(100);
   return ok;
 }

@@ -4,12 +4,13 @@
 #include <cstdlib>
 #include <new>
 
+#include "store/Alloc.h"
 #include "store/StringPool.h"
 
 KeyCounts::KeyCounts(const StringPool& pool) {
   uint64_t slots = 16;
   while (slots * 7 < uint64_t(pool.size()) * 10) slots *= 2;  // at most 70% full
-  mSlots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
+  if (!allocfail::inject(allocfail::COUNTS)) mSlots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
   if (!mSlots) throw std::bad_alloc();
   mMask = slots - 1;
   pool.forEach([&](uint64_t key, const char*, size_t len, uint64_t) {

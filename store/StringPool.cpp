@@ -1,5 +1,7 @@
 #include "store/StringPool.h"
 
+#include "store/Alloc.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cassert>
@@ -65,6 +67,7 @@ struct Arena {
   }
 
   uint32_t takeIndex() {
+    allocfail::check(allocfail::POOL);
     if (!freeChunks.empty()) {
       uint32_t i = freeChunks.back();
       freeChunks.pop_back();
@@ -76,7 +79,7 @@ struct Arena {
   }
 
   uint32_t newChunk(size_t bytes, bool dedicated) {
-    char* data = static_cast<char*>(std::malloc(bytes));
+    char* data = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<char*>(std::malloc(bytes));
     if (!data) throw std::bad_alloc();
     uint32_t i;
     try {
@@ -178,7 +181,9 @@ struct StringPool::Shard {
     uint64_t cap = mask ? mask + 1 : 16;
     while (want * 10 > cap * 7) cap *= 2;
     if (mask && cap == mask + 1) return;
-    uint32_t* fresh = static_cast<uint32_t*>(std::calloc(cap, sizeof(uint32_t)));
+    uint32_t* fresh = allocfail::inject(allocfail::POOL)
+                          ? nullptr
+                          : static_cast<uint32_t*>(std::calloc(cap, sizeof(uint32_t)));
     if (!fresh) throw std::bad_alloc();
     uint32_t* old = slots;
     uint64_t oldCap = mask ? mask + 1 : 0;

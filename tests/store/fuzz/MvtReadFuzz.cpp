@@ -14,6 +14,9 @@
 #include "store/DataCore.h"
 #include "store/DocumentFile.h"
 
+// Small buffers: quick runs, records cut at buffer ends.
+constexpr size_t BLOCK_BYTES = 64;
+
 namespace {
 
 std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
@@ -86,9 +89,6 @@ void editSaveRead(CDataCore& core, const uint8_t* data, size_t size) {
 }
 
 }  // namespace
-
-// Small buffers: quick runs, records cut at buffer ends.
-constexpr size_t BLOCK_BYTES = 64;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& in = scratch("in");
