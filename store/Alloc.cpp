@@ -22,6 +22,11 @@ void failNth(int64_t n, unsigned kinds) {
   gFailCountdown.store(n > 0 ? n : 0, std::memory_order_relaxed);
 }
 
+Suspended::Suspended()
+    : mLeft(gFailCountdown.exchange(0, std::memory_order_relaxed)), mKinds(gKinds.load(std::memory_order_relaxed)) {}
+
+Suspended::~Suspended() { failNth(mLeft, mKinds); }
+
 bool armed() { return gFailCountdown.load(std::memory_order_relaxed) > 0; }
 
 bool inject(Kind kind) {

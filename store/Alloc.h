@@ -34,6 +34,20 @@ inline void check(Kind kind) {
   if (inject(kind)) throw std::bad_alloc();
 }
 
+// Holds the hook off while it lives, the count kept: the debug builds' self-checks
+// allocate too, and must neither fail nor move the count.
+class Suspended {
+ public:
+  Suspended();
+  ~Suspended();
+  Suspended(const Suspended&) = delete;
+  Suspended& operator=(const Suspended&) = delete;
+
+ private:
+  int64_t mLeft;
+  unsigned mKinds;
+};
+
 }  // namespace allocfail
 
 namespace rowalloc {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/KeyCounts.h"
 
@@ -73,6 +74,7 @@ std::string CDataCore::integrityCheck() const {
 
 void CDataCore::checkInDebug(const char* after) const {
 #ifndef NDEBUG
+  const allocfail::Suspended hookOff;
   const std::string faults = integrityCheck();
   if (faults.empty()) return;
   std::fprintf(stderr, "sheet integrity broken after %s:\n%s", after, faults.c_str());
