@@ -38,6 +38,8 @@ struct ScriptDocuments {
   std::function<ScriptDocument*(const std::u16string& title)> findByTitle;
   // A new tab with an empty table saved to `path`; 1 when a document was made.
   std::function<int32_t(const std::u16string& path)> createFileInNewTab;
+  // The tab that shows `path` becomes current, else the file opens in a new tab.
+  std::function<void(const std::u16string& path)> openPath;
 };
 ScriptDocuments& scriptDocuments();
 

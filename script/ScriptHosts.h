@@ -141,9 +141,9 @@ struct TccHost {
   std::string mDayTimeText;
   std::string mFileName;
   std::map<std::string, int32_t> mIntMap;
-  std::map<std::string, int32_t>::iterator mIntIter{};
+  std::map<std::string, int32_t>::iterator mIntIter = mIntMap.end();  // into mIntMap, or its end
   std::map<std::string, double> mDoubleMap;
-  std::map<std::string, double>::iterator mDoubleIter{};
+  std::map<std::string, double>::iterator mDoubleIter = mDoubleMap.end();
 };
 
 // The Python record: 26 slots, UTF-8 text throughout, then the run's state.
@@ -178,4 +178,7 @@ struct PythonHost {
   std::string mErrors;  // UTF-8
   int32_t mRow = 0;
   int32_t mCol = 0;
+  // Set by open_file: the run is over and later calls reach no document. The runner
+  // clears it before each script.
+  bool mEnded = false;
 };

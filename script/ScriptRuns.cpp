@@ -155,7 +155,9 @@ static void runPython(CGridOps& ops, int32_t row, int32_t col, const std::string
   host.mErrors.clear();
   host.mRow = row;
   host.mCol = col;
+  host.mEnded = false;
   scriptEngines().runPython(host, text);
+  if (host.mEnded) ops.mExprtkHost.mEnded = true;  // open_file ended the whole run
   if (!host.mErrors.empty() && ops.mOutput)
     appendOutputText(*ops.mOutput, utf8ToWide(cellBanner(row, col, "Python") + host.mErrors + "\n"));
 }
