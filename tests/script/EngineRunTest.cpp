@@ -1,0 +1,114 @@
+// F5 over a document with scripts of every engine, and runs that try to start while a
+// C message box or a Python progress bar pumps messages.
+#include <string>
+#include <vector>
+
+#include "platform/user/Blocking.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptRun.h"
+#include "script/SystemScriptWindow.h"
+#include "tests/script/EngineFixture.h"
+#include "tests/script/ScriptFixture.h"
+#include "tests/support/Scratch.h"
+
+namespace {
+
+using scripttest::FakeDocument;
+
+// Appends `letter` to A1 in each engine's words.
+std::u16string exprtkAppend(char16_t letter) { return u"set_(1,1,get_(1,1)+'" + std::u16string(1, letter) + u"')"; }
+std::u16string cAppend(char16_t letter) {
+  return u"void get_(int, int, char **); void set_(int, int, const char *); void createString(void);"
+         u"void appendString(const char *); void getString(char **);\n"
+         u"int main(void) { char *s = 0; get_(1, 1, &s); createString(); appendString(s); appendString(\"" +
+         std::u16string(1, letter) + u"\"); getString(&s); set_(1, 1, s); return 0; }\n";
+}
+std::u16string pythonAppend(char16_t letter) {
+  return u"t = Morvel.get_(1, 1)\r\nMorvel.set_(1, 1, t + '" + std::u16string(1, letter) + u"')\r\n";
+}
+
+TEST(EngineRun, F5RunsDocumentScriptsThenCellsOfEveryKindRowByRow) {
+  enginetest::Engines engines;
+  FakeDocument doc;
+  doc.core.resize(4, 4);
+  doc.core.setAttrText(ATTR_EXPRTK_SCRIPT, exprtkAppend(u'e'));
+  doc.core.setAttrText(ATTR_C_SCRIPT, cAppend(u'c'));
+  storeSystemScript(doc.ops, pythonAppend(u'p'));
+  doc.setScript(2, 3, CELL_PYTHON, pythonAppend(u'3'));
+  doc.setScript(2, 1, CELL_TCC, cAppend(u'1'));
+  doc.setScript(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
+  doc.core.setText(3, 1, u"=" + exprtkAppend(u'4'));
+  doc.setScript(3, 2, CELL_TCC, cAppend(u'5'));
+  ASSERT_TRUE(doc.ops.runAllScripts());
+  EXPECT_EQ(doc.outputText(), "");
+  EXPECT_EQ(doc.core.getText(1, 1), u"ecp12345");
+  EXPECT_TRUE(doc.manager.modified());
+}
+
+// What a run attempted during a pump of the running script got.
+struct Attempts {
+  explicit Attempts(FakeDocument& d) : doc(d) {}
+  void tryAll() {
+    ++pumps;
+    f5 += doc.ops.runAllScripts();
+    f8 += doc.ops.runSelectedScripts();
+    plugin += runScriptFile(doc, dir.path("plugin.py"));
+    closeAllowed += !scriptRunBlocksClose(&doc.ops);
+    mainCloseAllowed += !scriptRunBlocksClose(nullptr);
+  }
+  FakeDocument& doc;
+  testsupport::ScratchDir dir;
+  int pumps = 0, f5 = 0, f8 = 0, plugin = 0, closeAllowed = 0, mainCloseAllowed = 0;
+};
+
+class ReentryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    doc.core.resize(4, 4);
+    doc.selection = Selection{2, 1, Range{2, 1, 2, 1}};
+  }
+  void expectRefusedOnce() {
+    EXPECT_EQ(attempts.pumps, 1);
+    EXPECT_EQ(attempts.f5, 0);
+    EXPECT_EQ(attempts.f8, 0);
+    EXPECT_EQ(attempts.plugin, 0);
+    EXPECT_EQ(attempts.closeAllowed, 0);
+    EXPECT_EQ(attempts.mainCloseAllowed, 0);
+    EXPECT_EQ(doc.core.getText(1, 1), u"x") << "the run completed once";
+    EXPECT_FALSE(scriptRunActive());
+  }
+  enginetest::Engines engines;
+  FakeDocument doc;
+  Attempts attempts{doc};
+};
+
+TEST_F(ReentryTest, RunsAndClosesAreRefusedAtACMessageBox) {
+  doc.setScript(2, 1, CELL_TCC,
+                u"void message_box(const char *); void get_(int, int, char **); void set_(int, int, const char *);"
+                u"void createString(void); void appendString(const char *); void getString(char **);\n"
+                u"int main(void) { char *s = 0; message_box(\"等一下\"); get_(1, 1, &s); createString(); appendString(s);"
+                u"appendString(\"x\"); getString(&s); set_(1, 1, s); return 0; }\n");
+  platform::BlockingHook previous = platform::setBlockingHook([&](const platform::BlockingCall& call) {
+    std::optional<platform::BlockingAnswer> answer;
+    if (call.kind == u"MessageBoxW") {
+      attempts.tryAll();
+      answer = platform::BlockingAnswer{IDOK, {}};
+    }
+    return answer;
+  });
+  EXPECT_TRUE(doc.ops.runAllScripts());
+  platform::setBlockingHook(previous);
+  expectRefusedOnce();
+}
+
+TEST_F(ReentryTest, RunsAndClosesAreRefusedInsideAPythonProgressBar) {
+  doc.setScript(2, 1, CELL_PYTHON, u"Morvel.set_progress(50)\nMorvel.set_(1, 1, Morvel.get_(1, 1) + 'x')");
+  doc.onProgress = [&](int32_t percent) {
+    if (percent == 50) attempts.tryAll();
+  };
+  EXPECT_TRUE(doc.ops.runSelectedScripts());
+  expectRefusedOnce();
+  EXPECT_FALSE(doc.barUp) << "the run closed the bar it left up";
+}
+
+}  // namespace
