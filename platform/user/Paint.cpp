@@ -27,36 +27,6 @@ std::unordered_map<HDC, LiveDC>& liveDCs() {
   return *dcs;
 }
 
-// A window's rectangle in its top-level window's surface.
-RECT rectInSurface(const Window& w) {
-  WindowRef parent = findWindow(w.parent);
-  if (!parent) return RECT{0, 0, 0, 0};
-  POINT o = clientOriginInSurface(*parent);
-  RECT r = w.rect;
-  OffsetRect(&r, o.x, o.y);
-  return r;
-}
-
-// What a DC of `w` leaves alone (surface pixels): its visible children when
-// it has WS_CLIPCHILDREN; for it and each ancestor with WS_CLIPSIBLINGS, the
-// visible siblings above it.
-std::vector<RECT> clippedAway(const WindowRef& w) {
-  std::vector<RECT> out;
-  if (w->style & WS_CLIPCHILDREN)
-    for (HWND c : w->children)
-      if (WindowRef child = findWindow(c); child && (child->style & WS_VISIBLE)) out.push_back(rectInSurface(*child));
-  for (WindowRef cur = w; cur && cur->parent; cur = findWindow(cur->parent)) {
-    if (!(cur->style & WS_CLIPSIBLINGS)) continue;
-    WindowRef parent = findWindow(cur->parent);
-    if (!parent) break;
-    for (HWND sib : parent->children) {  // topmost first: those before `cur` are above it
-      if (sib == cur->handle) break;
-      if (WindowRef above = findWindow(sib); above && (above->style & WS_VISIBLE)) out.push_back(rectInSurface(*above));
-    }
-  }
-  return out;
-}
-
 HDC makeDC(const WindowRef& w, const RECT* within) {
   WindowRef top = topLevelOf(w);
   if (!top->surface) resizeSurface(*top);
@@ -109,6 +79,36 @@ void updateNow(const WindowRef& w) {
 }  // namespace
 
 namespace platform::user {
+
+// A window's rectangle in its top-level window's surface.
+RECT rectInSurface(const Window& w) {
+  WindowRef parent = findWindow(w.parent);
+  if (!parent) return RECT{0, 0, 0, 0};
+  POINT o = clientOriginInSurface(*parent);
+  RECT r = w.rect;
+  OffsetRect(&r, o.x, o.y);
+  return r;
+}
+
+// What a DC of `w` leaves alone (surface pixels): its visible children when
+// it has WS_CLIPCHILDREN; for it and each ancestor with WS_CLIPSIBLINGS, the
+// visible siblings above it.
+std::vector<RECT> clippedAway(const WindowRef& w) {
+  std::vector<RECT> out;
+  if (w->style & WS_CLIPCHILDREN)
+    for (HWND c : w->children)
+      if (WindowRef child = findWindow(c); child && (child->style & WS_VISIBLE)) out.push_back(rectInSurface(*child));
+  for (WindowRef cur = w; cur && cur->parent; cur = findWindow(cur->parent)) {
+    if (!(cur->style & WS_CLIPSIBLINGS)) continue;
+    WindowRef parent = findWindow(cur->parent);
+    if (!parent) break;
+    for (HWND sib : parent->children) {  // topmost first: those before `cur` are above it
+      if (sib == cur->handle) break;
+      if (WindowRef above = findWindow(sib); above && (above->style & WS_VISIBLE)) out.push_back(rectInSurface(*above));
+    }
+  }
+  return out;
+}
 
 void invalidate(const WindowRef& w, const RECT* rect, bool erase) {
   SIZE cs = clientSize(*w);

@@ -99,6 +99,7 @@ void drawChildBars(const WindowRef& w) {
   if (!IntersectRect(&clip, &clip, &area)) return;
   HDC dc = createSurfaceDC(top->surface.get(), origin, clip);
   if (!dc) return;
+  setSurfaceDCExcluded(dc, clippedAway(w));  // siblings above a clip-siblings window stay
   drawAll(dc, *w);
   deleteSurfaceDC(dc);
   if (platform::Desktop* d = platform::desktop()) d->surfaceDrawn(top->handle, clip);

@@ -182,6 +182,11 @@ void setActive(HWND hwnd, WORD how);
 void forgetWindow(HWND hwnd);  // clears focus, capture, caret, timers that name it
 
 // Paint helpers (Paint.cpp).
+RECT rectInSurface(const Window& w);  // a child's rectangle in its top-level window's surface
+// What a DC of `w` leaves alone (surface pixels): its visible children when
+// it has WS_CLIPCHILDREN; for it and each ancestor with WS_CLIPSIBLINGS, the
+// visible siblings above it.
+std::vector<RECT> clippedAway(const WindowRef& w);
 void invalidate(const WindowRef& w, const RECT* rect, bool erase);
 void invalidateParentArea(const Window& w);  // the area a child covers in its parent
 HWND findWindowToPaint(HWND filter, std::thread::id thread);

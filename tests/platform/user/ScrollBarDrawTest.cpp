@@ -155,3 +155,25 @@ TEST_F(ScrollBarDrawTest, TopLevelBarsArePicturedForTheFrame) {
   EXPECT_EQ(h.height, 17);
   EXPECT_EQ(scrollBarPixels(mParent, SB_VERT).width, 0);
 }
+
+TEST_F(ScrollBarDrawTest, SiblingAboveAClipSiblingsWindowKeepsItsPixels) {
+  // The first child made is the topmost: `over` lies above `clipped`, whose
+  // vertical bar (parent x 273..290) it covers at x 273..280, y 140..170.
+  HWND over = make("over", WS_CHILD | WS_VISIBLE, 250, 140, 30, 30, mParent);
+  HWND clipped = make("clipped", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPSIBLINGS, 240, 130, 50, 60, mParent);
+  rec().handler = [over](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (h != over || m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(h, &ps);
+    return 0;
+  };
+  SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 50, 0, 0};
+  SetScrollInfo(clipped, SB_VERT, &si, TRUE);
+  testdriver::pumpUntilIdle();
+  SetScrollInfo(clipped, SB_VERT, &si, TRUE);  // drawn at once, after the sibling painted
+  Surface shown = testdriver::windowPixels(mParent);
+  EXPECT_EQ(shown.at(276, 150), 0u);                // the sibling's black where the thumb lies
+  EXPECT_EQ(shown.at(285, 150), pixel(kBarThumb));  // the thumb beside the sibling
+}
