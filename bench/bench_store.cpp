@@ -1,7 +1,9 @@
 // Times the text roads of the sheet store on the benchmark CSV (see gen_csv),
 // with the file in the page cache: readDelimited (load), writeDelimited
 // (write), readPage of a page from the middle and from the end (page) and
-// appendFile of the file to a sheet holding it (append). Each is run `runs`
+// appendFile of the file to a sheet holding it (append), and the row count
+// with its record index followed by the last page read with and without that
+// index (index; measured only while the load average is below 3). Each is run `runs`
 // times (the machine may be shared: the best and the median are printed),
 // every figure with the thread count and the machine's load average at the
 // time. Prints MB/s, peak resident memory, the sheet's bytes per cell and the
@@ -10,7 +12,7 @@
 // once its dirty limit is hit).
 //
 //   bench_store [csv path] [--sequential] [--threads N] [--runs N] [--out folder]
-//               [--only load|write|page|append] [--page-rows N]
+//               [--only load|write|page|append|index] [--page-rows N]
 //   default path: bench/data/bench.csv, 3 runs, every part, pages of 500,000 rows
 #include <sys/resource.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@
 #include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
+#include "store/RecordIndex.h"
 #include "platform/CodePage.h"
 #include "store/RowReader.h"
 #include "store/TextImport.h"
@@ -204,6 +207,53 @@ bool timeAppend(const Settings& s, uint64_t size) {
   return true;
 }
 
+// The count that the paged-open dialog runs, keeping the record index, then
+// the last page of the file read in full and through the index. Nothing is
+// timed on a busy machine (load average 3 or more).
+bool timeIndex(const Settings& s, uint64_t size) {
+  double load[3] = {0, 0, 0};
+  std::ifstream("/proc/loadavg") >> load[0] >> load[1] >> load[2];
+  if (load[0] >= 3) {
+    std::printf("index: machine busy (load average %.2f), not measured\n", load[0]);
+    return true;
+  }
+  const std::u16string wpath = utf8ToWide(s.path);
+  RecordIndex index;
+  uint64_t records = 0;
+  std::vector<double> counts;
+  for (int run = 0; run < s.runs; ++run) {
+    RowReader counter;
+    counter.open(wpath, ',', IoOptions::current(s.tuning));
+    auto t0 = std::chrono::steady_clock::now();
+    records = counter.countRowsCancellable(nullptr, nullptr, &index);
+    counts.push_back(seconds(t0));
+  }
+  std::printf("count with index: %s; %s; %llu records, %zu marks (%zu bytes)\n", conditions(s.tuning).c_str(),
+              summary(counts, size).c_str(), static_cast<unsigned long long>(records), index.marks.size(),
+              index.marks.size() * sizeof(RecordIndex::Mark));
+  const int32_t last = static_cast<int32_t>(std::max<int64_t>(2, int64_t(records) - s.pageRows + 1));
+  for (const RecordIndex* with : {static_cast<const RecordIndex*>(nullptr), &index}) {
+    std::vector<double> pages;
+    TextPage page;
+    const std::string when = conditions(s.tuning);
+    for (int run = 0; run < s.runs; ++run) {
+      CDataCore sheet;
+      sheet.mIoTuning = s.tuning;
+      auto t0 = std::chrono::steady_clock::now();
+      if (!readTextPage(sheet, wpath, ',', true, last, s.pageRows, page, with)) {
+        std::fprintf(stderr, "readTextPage failed\n");
+        return false;
+      }
+      pages.push_back(seconds(t0));
+    }
+    std::sort(pages.begin(), pages.end());
+    std::printf("last page of %d rows (row %d) of a %.2f GB file %s: %s; best %.3f s, median %.3f s\n", s.pageRows,
+                last, size / 1e9, with ? "through the index" : "in full", when.c_str(), pages.front(),
+                pages[pages.size() / 2]);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -245,6 +295,7 @@ int main(int argc, char** argv) {
     if (!timePage(s, records, "middle", middle) || !timePage(s, records, "end", last)) return 1;
   }
   if (s.wants("append") && !timeAppend(s, size)) return 1;
+  if (s.wants("index") && !timeIndex(s, size)) return 1;
   std::printf("peak resident memory: %.0f MB\n", peakRssMb());
   return 0;
 }

@@ -226,6 +226,40 @@ DWORD GetFileAttributesW(LPCWSTR path) {
   return FILE_ATTRIBUTE_ARCHIVE | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
 }
 
+namespace {
+
+FILETIME fileTimeOf(const struct timespec& t) {
+  const uint64_t ticks = static_cast<uint64_t>(t.tv_sec + 11644473600LL) * 10000000ULL +
+                         static_cast<uint64_t>(t.tv_nsec) / 100;
+  return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+}  // namespace
+
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
+  if (!path || !info || level != GetFileExInfoStandard) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  struct stat st;
+  if (::stat(nativePath(path).c_str(), &st) != 0) {
+    SetLastError(errorOf(errno));
+    return FALSE;
+  }
+  auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
+  const bool dir = S_ISDIR(st.st_mode);
+  const bool readOnly = ::access(nativePath(path).c_str(), W_OK) != 0;
+  data->dwFileAttributes =
+      dir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+  data->ftCreationTime = fileTimeOf(st.st_ctim);
+  data->ftLastAccessTime = fileTimeOf(st.st_atim);
+  data->ftLastWriteTime = fileTimeOf(st.st_mtim);
+  const uint64_t size = dir ? 0 : static_cast<uint64_t>(st.st_size);
+  data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  data->nFileSizeLow = static_cast<DWORD>(size);
+  return TRUE;
+}
+
 // ---- memory pages ----
 
 namespace {

@@ -97,6 +97,22 @@ BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD f
 // them); INVALID_FILE_ATTRIBUTES (and GetLastError) when the path names nothing.
 DWORD GetFileAttributesW(LPCWSTR path);
 
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard = 0 };
+struct WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+};
+// With GetFileExInfoStandard fills the WIN32_FILE_ATTRIBUTE_DATA at `info`: the
+// attributes as GetFileAttributesW gives them, the size (0 for a folder) and the
+// times to the file system's precision (the creation time is the last status
+// change here). FALSE with ERROR_FILE_NOT_FOUND when the path names nothing, and
+// with ERROR_INVALID_PARAMETER for another level or a null argument.
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info);
+
 // ---- memory pages ----
 constexpr DWORD MEM_COMMIT = 0x1000, MEM_RESERVE = 0x2000, MEM_RELEASE = 0x8000;
 constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;

@@ -37,6 +37,12 @@ using LPVOID = void*;
 using LPCVOID = const void*;
 using HRESULT = int32_t;
 
+// A point in time: 100-nanosecond intervals since 1601-01-01 UTC, in two halves.
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0

@@ -895,9 +895,14 @@ uint64_t scanPage(ImportJob& job, uint64_t start, uint64_t want, unsigned thread
 template <class Unit>
 ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
                             bool keepHeader, int64_t firstRow, int64_t pageRows, TextPage& page, unsigned threads,
-                            RisingProgress& progress) {
+                            RisingProgress& progress, uint64_t fromRecord, uint64_t fromOffset) {
   const bool header = firstRow != 1 && keepHeader;
-  const uint64_t start = firstRow == 1 ? begin : recordOffset<Unit>(job, begin, size, firstRow, threads, progress);
+  const bool known = fromRecord > 1 && fromRecord <= static_cast<uint64_t>(firstRow);
+  const uint64_t start =
+      firstRow == 1 ? begin
+      : known       ? recordOffset<Unit>(job, fromOffset, size, static_cast<uint64_t>(firstRow) - fromRecord + 1,
+                                         threads, progress)
+                    : recordOffset<Unit>(job, begin, size, firstRow, threads, progress);
   if (job.failed || start >= size) return ParallelResult::NotTaken;
   std::vector<Span> spans;
   if (header) {  // row 1: the file's first record
@@ -917,6 +922,7 @@ ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, ui
   if (made != ParallelResult::Done) return made;
   page.start = firstRow == 1 ? 0 : start;
   page.end = end;
+  page.records = found;
   return ParallelResult::Done;
 }
 
@@ -939,7 +945,8 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
 
 ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
                                   const IoOptions& options, size_t firstFields, bool keepHeader, int64_t firstRow,
-                                  int64_t pageRows, TextPage& page, RisingProgress& progress) {
+                                  int64_t pageRows, TextPage& page, RisingProgress& progress, uint64_t fromRecord,
+                                  uint64_t fromOffset) {
   uint64_t begin = 0, size = 0;
   unsigned threads = 1;
   if (!planRoad(reader, options, begin, size, threads)) return ParallelResult::NotTaken;
@@ -948,9 +955,9 @@ ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std
                 options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
   return isWide(job.kind)
              ? readPageRows<char16_t>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
-                                      threads, progress)
+                                      threads, progress, fromRecord, fromOffset)
              : readPageRows<char>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
-                                  threads, progress);
+                                  threads, progress, fromRecord, fromOffset);
 }
 
 ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,

@@ -48,13 +48,15 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
 
 // One page of the file (readTextPage's rules: rows firstRow .. of the file,
 // the first record kept in row 1 when keepHeader or firstRow is 1) into the
-// cleared sheet; fills page.start and page.end. `firstFields` is the width of
-// the file's first record, read by `reader` (delimiter settled). NotTaken and
-// GaveWay leave the sheet empty for the sequential road.
+// cleared sheet; fills page.start, page.end and page.records. `firstFields` is
+// the width of the file's first record, read by `reader` (delimiter settled).
+// `fromRecord` (> 1) and `fromOffset`, when given, name a known record start
+// at or before firstRow, from which the page is sought instead of from the
+// file's start. NotTaken and GaveWay leave the sheet empty for the sequential road.
 ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
                                   const IoOptions& options, size_t firstFields, bool keepHeader,
                                   int64_t firstRow, int64_t pageRows, TextPage& page,
-                                  RisingProgress& progress);
+                                  RisingProgress& progress, uint64_t fromRecord = 1, uint64_t fromOffset = 0);
 
 // appendFile's rows (the file's records below the sheet's rows, the first
 // dropped when `sameHeader`) read on the parallel road into a sheet of their

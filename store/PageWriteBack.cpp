@@ -13,7 +13,9 @@
 #include "store/DelimitedWriter.h"
 #include "store/FieldEncoder.h"
 #include "store/PageWriteBack.h"
+#include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
+#include "store/RowReader.h"
 
 using namespace textout;
 
@@ -85,6 +87,43 @@ bool writePageTail(RisingProgress& progress, FILE* in, FILE* out, uint64_t from,
   });
 }
 
+// True when the unit just before byte `at` of `path` is LF or CR, so that a
+// record starts at `at` (a page written after an unended last line joins it).
+bool recordEndsBefore(const std::u16string& path, uint64_t at, int32_t kind) {
+  const size_t unit = kind == 2 || kind == 3 ? 2 : 1;
+  if (at < unit) return false;
+  FILE* f = _wfopen(path.c_str(), u"rb");
+  if (f == nullptr) return false;
+  unsigned char b[2] = {0, 0};
+  const bool read = _fseeki64(f, static_cast<int64_t>(at - unit), SEEK_SET) == 0 && std::fread(b, 1, unit, f) == unit;
+  std::fclose(f);
+  if (!read) return false;
+  const unsigned c = unit == 1 ? b[0] : kind == 2 ? b[0] | (b[1] << 8) : (b[0] << 8) | b[1];
+  return c == '\n' || c == '\r';
+}
+
+// The records of the rewritten page [from, to) of `path`, cut as the index's
+// reading cuts them; false when they do not end exactly at `to`.
+bool countPageRecords(const std::u16string& path, const RecordIndex& index, uint64_t from, uint64_t to,
+                      uint64_t& records) {
+  IoOptions options = IoOptions::current();
+  options.quoteDetect = index.quoteDetect;
+  RowReader reader;
+  reader.open(path, index.delimiter, options);
+  if (reader.kind() != index.encoding) return false;
+  if (from > static_cast<uint64_t>(reader.startOffset())) {
+    if (!recordEndsBefore(path, from, index.encoding)) return false;
+    reader.seek(from);
+  }
+  records = 0;
+  while (reader.offset() < to) {
+    reader.skipRecord();
+    ++records;
+    if (reader.atEnd() && reader.offset() < to) return false;  // the data ended inside the page
+  }
+  return reader.offset() == to;
+}
+
 uint64_t fileLength(FILE* f) {
   uint64_t size = 0;
   return fileSizeOf(f, size) ? size : 0;
@@ -92,8 +131,11 @@ uint64_t fileLength(FILE* f) {
 
 }  // namespace
 
-bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, TextPage& page) {
+bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, TextPage& page,
+                   RecordIndex* index) {
   const std::u16string temp = path + u".temp__";
+  // An index that no longer fits the file would take the new file's stamp with marks of another file.
+  if (index != nullptr && !index->fits(path, page.delimiter, index->quoteDetect, page.encoding)) index->clear();
   FILE* in = _wfopen(path.c_str(), u"rb");
   if (in == nullptr) return false;
   const uint64_t length = fileLength(in);
@@ -135,7 +177,18 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
   if (!ok) {
     DeleteFileW(temp.c_str());
   } else {
+    const uint64_t oldEnd = page.end, oldRecords = page.records;
     page.end = headBytes + rowBytes;
+    page.records = sheet.mRowCount > (fromRow1 ? 1u : 2u) ? sheet.mRowCount - (fromRow1 ? 1 : 2) : 0;
+    if (index != nullptr && !index->empty()) {
+      uint64_t records = 0;
+      if (countPageRecords(path, *index, page.start, page.end, records) && index->stamp()) {
+        index->replaceRange(page.start, oldEnd, page.end, oldRecords, records);
+        page.records = records;
+      } else {
+        index->clear();
+      }
+    }
   }
   progress.finish();
   return ok;

@@ -5,6 +5,7 @@
 #include "platform/FileIo.h"
 #include "platform/xl/xl.h"
 #include "store/Encoding.h"
+#include "store/RecordIndex.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -29,6 +30,7 @@ bool startsWithLeMark(const std::u16string& path) {
 
 void RowReader::open(const std::u16string& path, char delimiter, const IoOptions& options) {
   close();
+  mPath = path;
   mDelimiter = delimiter;
   mQuoteDetect = options.quoteDetect;
   if (delimiter == 0) {
@@ -113,7 +115,11 @@ bool RowReader::atEnd() const {
 
 void RowReader::setStreamDelimiter(char delimiter) {
   mDelimiter = delimiter;
-  if (mStream) mStream->setDelimiter(delimiter);
+  if (mStream) {
+    mStream->setDelimiter(delimiter);
+    // GBK pairs hold together whenever the new delimiter may be a trail byte.
+    mStream->setDoubleByte(mKind == KIND_ANSI && CsvStream::delimiterMayBeTrail(delimiter));
+  }
   if (mStreamW) {
     char16_t u = unitOf(delimiter);
     mStreamW->setDelimiter(mKind == KIND_UTF16BE ? swapUnit(u) : u);
@@ -134,6 +140,11 @@ void RowReader::detectDelimiter(std::vector<std::u16string>& record) {
 void RowReader::rewind() {
   if (mStream) mStream->rewind();
   if (mStreamW) mStreamW->rewind();
+}
+
+void RowReader::seek(uint64_t offset) {
+  if (mStream) mStream->seek(offset);
+  if (mStreamW) mStreamW->seek(offset);
 }
 
 void RowReader::skipRecord() {
@@ -175,12 +186,34 @@ uint64_t RowReader::countRows() {
   return countWith([](uint64_t) { return true; });
 }
 
+// Settles the delimiter as readTextPage does (a first record of one field is
+// detected on) and stamps the index with the file and the reading.
+void RowReader::beginIndex(RecordIndex& index) {
+  index.clear();
+  if (!mStream && !mStreamW) return;
+  rewind();
+  std::vector<std::u16string> first = nextRow();
+  if (first.size() == 1) detectDelimiter(first);
+  index.path = mPath;
+  index.delimiter = mDelimiter;
+  index.quoteDetect = mQuoteDetect;
+  index.encoding = mKind;
+  index.stamp();
+}
+
 uint64_t RowReader::countRowsCancellable(const std::function<void(uint64_t)>& progress,
-                                         const std::atomic<uint8_t>* cancel) {
+                                         const std::atomic<uint8_t>* cancel, RecordIndex* index) {
+  if (index != nullptr) beginIndex(*index);
+  const bool marking = index != nullptr && !index->path.empty() && index->stride != 0;
   uint64_t count = countWith([&](uint64_t n) {
+    if (marking && n % index->stride == 0) index->marks.push_back(RecordIndex::Mark{n + 1, offset()});
     if (n % 10153 == 0 && progress) progress(n);
     return cancel == nullptr || cancel->load(std::memory_order_relaxed) == 0;
   });
+  if (marking) {
+    uint64_t size = 0, writeTime = 0;
+    if (!fileStamp(mPath, size, writeTime) || size != index->size || writeTime != index->writeTime) index->clear();
+  }
   if (progress) progress(count);
   return count;
 }

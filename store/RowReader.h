@@ -15,6 +15,8 @@ namespace xl {
 class Book;
 }
 
+struct RecordIndex;
+
 class RowReader {
  public:
   // Reading kinds: what the file holds and which stream reads it.
@@ -55,14 +57,22 @@ class RowReader {
   uint64_t countRows();
   // The same, calling `progress` at every multiple of 10153 and once with the
   // final count, and stopping after the record at which `*cancel` is non-zero.
+  // With `index` (text files only) the delimiter is first settled from the
+  // first record as a page read settles it, and the index receives the file's
+  // stamp and a mark at every index->stride-th record start counted (a
+  // cancelled count leaves the marks reached). The index is left empty when
+  // the file changed during the count.
   uint64_t countRowsCancellable(const std::function<void(uint64_t)>& progress,
-                                const std::atomic<uint8_t>* cancel);
+                                const std::atomic<uint8_t>* cancel, RecordIndex* index = nullptr);
   // Reads and drops one record without splitting or converting it.
   void skipRecord();
   // The byte offset in the file of the next unread byte (code units count two).
   uint64_t offset() const;
   // Back to the start of the text (after any byte order mark).
   void rewind();
+  // Continues at byte `offset` of the file, which must be a record start
+  // (text kinds only).
+  void seek(uint64_t offset);
 
   // Appends the cells of row `row` of the first worksheet as texts, from its
   // first used column to its last (so every row gives as many fields); nothing
@@ -75,6 +85,8 @@ class RowReader {
   char delimiter() const { return mDelimiter; }
   // The quote detection the reader was opened with.
   bool quoteDetect() const { return mQuoteDetect; }
+  // The path the reader was opened with.
+  const std::u16string& path() const { return mPath; }
   // Where the text starts: 3 after a UTF-8 mark, 2 after a UTF-16 one, else 0.
   int32_t startOffset() const;
   CsvStream* byteStream() const { return mStream.get(); }
@@ -87,6 +99,7 @@ class RowReader {
   int32_t worksheetRows() const;
   template <class F>
   uint64_t countWith(F&& afterRecord);
+  void beginIndex(RecordIndex& index);
 
   int32_t mSheetRow = 0;   // next worksheet row (kind 6)
   xl::Book* mBook = nullptr;  // the workbook (kind 6), owned
@@ -95,4 +108,5 @@ class RowReader {
   std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3
   char mDelimiter = 0;
   bool mQuoteDetect = true;
+  std::u16string mPath;
 };

@@ -8,6 +8,7 @@
 
 #include "store/DataCore.h"
 #include "store/FastImport.h"
+#include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
 #include "store/RowReader.h"
 #include "store/FilePath.h"
@@ -122,7 +123,7 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
 }
 
 bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
-                  int32_t firstRow, int32_t rowCount, TextPage& page) {
+                  int32_t firstRow, int32_t rowCount, TextPage& page, const RecordIndex* index) {
   const IoOptions options = sheet.ioOptions();
   RowReader reader;
   if (!openForImport(sheet, reader, path, delimiter, options)) return false;
@@ -142,8 +143,16 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   // than the rest of the file allocates no rows for records it never reads).
   const int64_t pageRows =
       std::min<int64_t>(int64_t{rowCount} + (keepHeader && firstRow != 1 ? 1 : 0), MAX_ROWS - 1);
-  const ParallelResult parallel = readPageInParallel(sheet, reader, path, options, first.size(), keepHeader,
-                                                     firstRow, pageRows, page, progress);
+  // The nearest known record start at or before the page, when the index
+  // belongs to the file as it is and to this reading.
+  const RecordIndex::Mark* mark =
+      index != nullptr && index->fits(path, reader.delimiter(), options.quoteDetect, reader.kind())
+          ? index->nearest(static_cast<uint64_t>(firstRow))
+          : nullptr;
+  if (mark != nullptr && mark->record < 2) mark = nullptr;
+  const ParallelResult parallel =
+      readPageInParallel(sheet, reader, path, options, first.size(), keepHeader, firstRow, pageRows, page, progress,
+                         mark ? mark->record : 1, mark ? mark->offset : 0);
   sheet.mLastIo.road = roadOf(parallel);
   if (parallel == ParallelResult::Done) {
     page.delimiter = reader.delimiter();
@@ -157,7 +166,12 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   sheet.resize(static_cast<int32_t>(std::min<int64_t>(pageRows, 65536) + 1), cols);
   int64_t next = 1;
   if (keepHeader || firstRow == 1) putRecord(sheet, static_cast<int32_t>(next++), first);
-  for (int32_t r = 2; r < firstRow; ++r) {
+  int64_t from = 2;  // the record the reader is at
+  if (mark != nullptr && firstRow > 2) {
+    reader.seek(mark->offset);
+    from = static_cast<int64_t>(mark->record);
+  }
+  for (int64_t r = from; r < firstRow; ++r) {
     reader.skipRecord();
     const size_t length = reader.byteStream() ? reader.byteStream()->lineLength()
                                               : reader.unitStream()->lineLength();
@@ -180,6 +194,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   page.end = reader.offset();
   page.delimiter = reader.delimiter();
   page.encoding = reader.kind();
+  page.records = static_cast<uint64_t>(next - 1 - (keepHeader && firstRow != 1 ? 1 : 0));
   if (next != static_cast<int64_t>(sheet.mRowCount)) {
     sheet.resize(static_cast<int32_t>(next), static_cast<int32_t>(sheet.mColCount));
   }

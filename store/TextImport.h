@@ -10,8 +10,13 @@
 
 class CDataCore;
 
+struct RecordIndex;
+
 // CDataCore::readPage with the page record: the same result, plus the
-// delimiter and encoding the page was read with. On an empty file `page` is
-// left as it was.
+// delimiter and encoding the page was read with and its record count. On an
+// empty file `page` is left as it was. With an `index` that fits the file as
+// it is now and the reading (RecordIndex::fits, after the delimiter is
+// settled), the records before the page are skipped from the nearest mark at
+// or before firstRow instead of from the start; the result is the same.
 bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
-                  int32_t firstRow, int32_t rowCount, TextPage& page);
+                  int32_t firstRow, int32_t rowCount, TextPage& page, const RecordIndex* index = nullptr);

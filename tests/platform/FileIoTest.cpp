@@ -1,6 +1,7 @@
 #include "platform/FileIo.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,30 @@ TEST(FileHandles, MoveReplaceAndAttributes) {
 
   EXPECT_EQ(GetFileAttributesW(sub.c_str()), FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(GetFileAttributesW(b.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+// Attribute data: size and write time as the file system keeps them (to the
+// nanosecond's hundreds), a folder's size 0, failures named.
+TEST(FileHandles, AttributeDataGivesSizeAndWriteTime) {
+  testsupport::ScratchDir dir;
+  const std::u16string a = dir.path("a.txt");
+  testsupport::writeBytes(dir.native("a.txt"), std::string(5000000, 'x'));
+  struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
+  ASSERT_EQ(utimensat(AT_FDCWD, dir.native("a.txt").c_str(), times, 0), 0);
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  ASSERT_TRUE(GetFileAttributesExW(a.c_str(), GetFileExInfoStandard, &d));
+  EXPECT_EQ(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ((uint64_t{d.nFileSizeHigh} << 32) | d.nFileSizeLow, 5000000u);
+  const uint64_t ticks = (uint64_t{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime;
+  EXPECT_EQ(ticks, (1700000000ULL + 11644473600ULL) * 10000000ULL + 1234567) << "100 ns units since 1601";
+
+  ASSERT_TRUE(GetFileAttributesExW(utf8ToWide(dir.dir()).c_str(), GetFileExInfoStandard, &d));
+  EXPECT_EQ(d.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(d.nFileSizeLow | d.nFileSizeHigh, 0u);
+  EXPECT_FALSE(GetFileAttributesExW(dir.path("missing").c_str(), GetFileExInfoStandard, &d));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(GetFileAttributesExW(a.c_str(), static_cast<GET_FILEEX_INFO_LEVELS>(1), &d));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 // Pages: committed pages are zero and writable; a placement fails where pages are in

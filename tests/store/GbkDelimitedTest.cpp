@@ -88,19 +88,21 @@ TEST(GbkDelimited, EveryCharacterWithAnAsciiTrailByteComesBackUnderEverySeparato
 }
 
 // A '|'-separated file as Python's gbk codec writes it ('東"|京\r\n瑋|億\n"東|"|京'):
-// 東, 瑋 and 億 end in the byte '|'; the quote after 東 opens nothing.
+// 東, 瑋 and 億 end in the byte '|'; the quote after 東 opens nothing. Read with '|',
+// and with ',' from which the first line's '|' is detected.
 TEST(GbkDelimited, AFileFromAnotherProgramReadsCharacterByCharacter) {
   const std::string bytes = "\x96\x7c\x22\x7c\xbe\xa9\x0d\x0a\xac\x7c\x7c\x83\x7c\x0a\x22\x96\x7c\x7c\x22\x7c\xbe\xa9";
   ScratchDir dir;
   writeBytes(dir.native("py.txt"), bytes);
   QuoteDetectGuard guard;
   gQuoteDetect = true;
-  for (const Road& road : {Road{"sequential", false}, Road{"parallel", true}}) {
-    SCOPED_TRACE(road.name);
+  for (const Road& road : {Road{"sequential", false}, Road{"parallel", true}})
+  for (char given : {'|', ','}) {
+    SCOPED_TRACE(std::string(road.name) + " given " + given);
     CDataCore sheet;
     sheet.mIoTuning.parallel = road.parallel;
     sheet.mIoTuning.minParallelBytes = 0;
-    ASSERT_TRUE(sheet.readDelimited(dir.path("py.txt"), '|'));
+    ASSERT_TRUE(sheet.readDelimited(dir.path("py.txt"), given));
     ASSERT_EQ(sheet.mRowCount, 4u);
     ASSERT_EQ(sheet.mColCount, 3u);
     const char* expected[3][2] = {{"東\"", "京"}, {"瑋", "億"}, {"東|", "京"}};
