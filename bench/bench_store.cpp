@@ -232,7 +232,8 @@ bool timeIndex(const Settings& s, uint64_t size) {
               summary(counts, size).c_str(), static_cast<unsigned long long>(records), index.marks.size(),
               index.marks.size() * sizeof(RecordIndex::Mark));
   const int32_t last = static_cast<int32_t>(std::max<int64_t>(2, int64_t(records) - s.pageRows + 1));
-  for (const RecordIndex* with : {static_cast<const RecordIndex*>(nullptr), &index}) {
+  const RecordIndex* const roads[] = {nullptr, &index};
+  for (const RecordIndex* with : roads) {
     std::vector<double> pages;
     TextPage page;
     const std::string when = conditions(s.tuning);
