@@ -193,6 +193,19 @@ TEST_F(TccEngineTest, MapsLastAcrossScriptsOfOneDocumentAndStayWithIt) {
   EXPECT_EQ(other.core.getText(2, 1), u"");
 }
 
+// A fresh record's iterators, and those of a map emptied after its iterator was made,
+// stand at the map's end.
+TEST_F(TccEngineTest, MapWalksWithoutAnIteratorGiveNothing) {
+  EXPECT_EQ(run(u"char *k = 0; int v = 0; double d = 0; set(2, 1, getMap(&k, &v)); set(2, 2, getDoubleMap(&k, &d));"
+                u"createMap(); appendMap(\"a\", 1); createMapIter(); createMap(); set(2, 3, getMap(&k, &v));"
+                u"createDoubleMap(); appendDoubleMap(\"a\", 1); createDoubleMapIter(); createDoubleMap();"
+                u"set(3, 1, getDoubleMap(&k, &d));",
+                &other),
+            "");
+  for (int32_t col = 1; col <= 3; ++col) EXPECT_EQ(other.core.getText(2, col), u"0") << col;
+  EXPECT_EQ(other.core.getText(3, 1), u"0");
+}
+
 TEST_F(TccEngineTest, OnlyTheLastTextCopyIsKept) {
   EXPECT_EQ(run(u"char *a = 0, *b = 0; get_(1, 2, &a); get1_(\"表二\", 1, 2, &b); set_(2, 1, b);"
                 u"set(2, 2, a != b);"),
