@@ -23,6 +23,7 @@ void iComManag::markOutsideChange() {
 
 void iComManag::add(iCommand* command) {
   if (command == nullptr) return;
+  if (mBeforeChange) mBeforeChange();
   if (mEnabled == 0 || command->isEmpty()) {
     delete command;
     return;
@@ -60,6 +61,7 @@ static void stepChangeList(std::vector<iCommand*>& changes, iCommand* command) {
 
 void iComManag::undo() {
   if (mUndoList.empty()) return;
+  if (mBeforeChange) mBeforeChange();
   iCommand* command = mUndoList.back();
   mRedoList.reserve(mRedoList.size() + 1);
   mChangeList.reserve(mChangeList.size() + 1);
@@ -79,6 +81,7 @@ void iComManag::undo() {
 
 void iComManag::redo() {
   if (mRedoList.empty()) return;
+  if (mBeforeChange) mBeforeChange();
   iCommand* command = mRedoList.back();
   mUndoList.reserve(mUndoList.size() + 1);
   mChangeList.reserve(mChangeList.size() + 1);

@@ -66,6 +66,9 @@ class iComManag {
   ManagerFn mOnSaved;                    // after a save that had changes, and after clear
   NotifyFn mNotify;                      // copied into every accepted command
   bool mOutsideChange = false;           // cells written outside commands since the save
+  // Before add, undo and redo change the sheet (the document stops its readers of the
+  // sheet, such as the selection statistics).
+  std::function<void()> mBeforeChange;
 
  private:
   void releaseAll();

@@ -1,0 +1,222 @@
+// The documents of the program, one per tab of the tab strip.
+#include "app/Documents.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "controls/InputState.h"
+#include "controls/PathName.h"
+#include "grid/Grid.h"
+#include "platform/CodePage.h"
+#include "platform/FileIo.h"
+#include "platform/windows.h"
+#include "store/ExcelBook.h"
+
+HWND gMainWnd = nullptr;
+void (*gEnableDocumentCommands)(bool) = nullptr;
+std::function<void(HWND, RECT)> gOnColumnPicked;
+
+namespace {
+
+const char16_t kNewTitle[] = u"新表格";
+
+void enableCommands(bool on) {
+  if (gEnableDocumentCommands) gEnableDocumentCommands(on);
+}
+
+CCTab::CTabData* tabOf(const CGrid* document) {
+  for (auto& tab : gTabStrip.tabs)
+    if (tab.document == document) return &tab;
+  return nullptr;
+}
+
+// The document with its window below the strip's row and its tab; null when the window
+// cannot be made.
+CGrid* makeDocumentTab(const std::u16string& path) {
+  auto* document = new CGrid();
+  RECT c{};
+  GetClientRect(gTabStrip.hwnd, &c);
+  c.top += gTabStrip.height;
+  document->create(gTabStrip.hwnd, c.left, c.top, c.right - c.left, c.bottom - c.top);
+  if (!document->mHwnd) {
+    delete document;
+    return nullptr;
+  }
+  CCTab::CTabData tab;
+  tab.path = path;
+  if (!path.empty()) {
+    tab.title = fileNameOfPath(path);
+    setDocumentPath(document, path);
+  } else {
+    tab.title = gTabStrip.uniqueTitle(kNewTitle);
+  }
+  tab.document = document;
+  tab.gridWindow = document->mHwnd;
+  tab.onCloseQuery = onDocumentTabClose;
+  if (gOnColumnPicked) document->setSelectCallback(SelectFn(gOnColumnPicked));
+  gTabStrip.addTab(std::move(tab));
+  return document;
+}
+
+}  // namespace
+
+CGrid* currentDocument() {
+  const int32_t i = gTabStrip.current;
+  if (i < 0 || i >= static_cast<int32_t>(gTabStrip.tabs.size())) return nullptr;
+  return gTabStrip.tabs[i].document;
+}
+
+std::vector<CGrid*> allDocuments() {
+  std::vector<CGrid*> out;
+  for (const auto& tab : gTabStrip.tabs) out.push_back(tab.document);
+  return out;
+}
+
+CGrid* openInNewTab(const std::u16string& path) {
+  CGrid* document = makeDocumentTab(path);
+  if (!document) return nullptr;
+  if (!path.empty()) document->open(path);
+  enableCommands(true);
+  return document;
+}
+
+CGrid* createFileInNewTab(const std::u16string& path) {
+  CGrid* document = makeDocumentTab(path);
+  if (!document) return nullptr;
+  if (!path.empty()) document->save();
+  enableCommands(true);
+  return document;
+}
+
+void openPath(const std::u16string& path) {
+  if (path.empty()) return;
+  const int32_t i = gTabStrip.findByPath(path);
+  if (i >= 0) {
+    gTabStrip.activate(i);
+    return;
+  }
+  if (CGrid* document = openInNewTab(path)) document->updateEncodingMenu();
+}
+
+void openFolder(const std::u16string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::directory_iterator it(fs::path(nativePath(folder)), ec), end;
+  std::vector<std::pair<std::u16string, bool>> entries;
+  for (; !ec && it != end; it.increment(ec)) {
+    const fs::directory_entry& e = *it;
+    std::error_code ignored;
+    // Directory links are not followed: a link loop would never end.
+    const bool dir = e.is_directory(ignored) && !e.is_symlink(ignored);
+    entries.emplace_back(utf8ToWide(e.path().filename().string()), dir);
+  }
+  std::sort(entries.begin(), entries.end());
+  for (const auto& [name, dir] : entries) {
+    const std::u16string full = folder + u"/" + name;
+    if (dir) openFolder(full);
+    else openPath(full);
+  }
+}
+
+void onDropFiles(HDROP drop) {
+  if (!gInputEnabled) {
+    DragFinish(drop);
+    return;
+  }
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::u16string> paths;
+  for (UINT i = 0; i < count; ++i) {
+    char16_t buffer[261] = {};
+    DragQueryFileW(drop, i, buffer, 261);
+    paths.emplace_back(buffer);
+  }
+  DragFinish(drop);
+  for (const auto& path : paths) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(nativePath(path), ec);
+    if (!ec && std::filesystem::is_directory(status)) openFolder(path);
+    else if (!ec && std::filesystem::is_symlink(status) && isDirectory(path)) openFolder(path);
+    else openPath(path);
+  }
+}
+
+std::vector<std::u16string> chooseFilesToOpen(HWND owner) {
+  std::vector<char16_t> buffer(66560, 0);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = u"Morvel支持文件(.csv;.txt;.mvt;.xls;.xlsx)\0*.csv;*.txt;*.mvt;*.xls;*.xlsx;\0所有文件\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = u"请选择一个文件";
+  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  std::vector<std::u16string> out;
+  if (!GetOpenFileNameW(&ofn)) return out;
+  std::vector<std::u16string> parts;
+  for (size_t i = 0; i < buffer.size() && buffer[i];) {
+    std::u16string s(buffer.data() + i);
+    i += s.size() + 1;
+    parts.push_back(std::move(s));
+  }
+  if (parts.size() == 1) return parts;
+  for (size_t i = 1; i < parts.size(); ++i) out.push_back(parts[0] + u"/" + parts[i]);
+  return out;
+}
+
+void pagedOpenInNewTab() {
+  CGrid* document = openInNewTab(u"");
+  if (!document) return;
+  document->openPage();
+  if (!document->mPath.empty()) gTabStrip.renameCurrent(document->mPath);
+  document->updateEncodingMenu();
+}
+
+bool openWorkbookTabs(CGrid* document, const std::u16string& path) {
+  ExcelBook book(document->mCore, path, true, true);
+  const std::vector<std::u16string> names = book.sheetNames();
+  if (names.empty()) return false;
+  const int32_t home = gTabStrip.findByPath(path);
+  const bool ok = document->openSheet(path, book, names[0], 0);
+  if (CCTab::CTabData* tab = tabOf(document)) {
+    tab->path = path + u"!" + names[0];
+    tab->title = fileNameOfPath(path) + u"!" + names[0];
+    gTabStrip.invalidate();
+  }
+  for (size_t i = 1; i < names.size(); ++i) {
+    CGrid* next = openInNewTab(u"");
+    if (!next) break;
+    next->openSheet(path, book, names[i], static_cast<int32_t>(i));
+    gTabStrip.renameCurrent(next->mPath + u"!" + names[i]);
+  }
+  if (home >= 0) gTabStrip.activate(home);
+  return ok;
+}
+
+void setDocumentPath(CGrid* document, const std::u16string& path) {
+  if (&document->mPath == &path) return;
+  document->mPath = path;
+}
+
+void forgetDocumentPath(CGrid* document) {
+  CCTab::CTabData* tab = tabOf(document);
+  if (!tab) return;
+  tab->path.clear();
+  tab->title.clear();
+  tab->title = gTabStrip.uniqueTitle(kNewTitle);
+  gTabStrip.invalidate();
+}
+
+bool onDocumentTabClose(CCTab::CTabData& tab) {
+  CGrid* document = tab.document;
+  if (tab.modified && document) {
+    const int answer = MessageBoxW(document->mHwnd, u"文件已经改变，是否要保存?", u"文件保存", MB_YESNOCANCEL);
+    if (answer == IDCANCEL) return false;
+    // A save that fails or is cancelled keeps the tab.
+    if (answer == IDYES && !document->save()) return false;
+  }
+  if (tab.gridWindow) DestroyWindow(tab.gridWindow);
+  if (gTabStrip.tabs.size() < 2) enableCommands(false);
+  return true;
+}

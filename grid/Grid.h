@@ -1,0 +1,164 @@
+// CGrid: the object of one open table. It owns by value everything the table needs: the
+// sheet, the command manager, the operations block, the view and its canvas, the style,
+// the in-place editor and the script output window, the find state, the paged-open state,
+// the live selection and the selection callback. One per tab; it lives exactly as long as
+// its "Grid2" window, whose WM_DESTROY deletes it.
+//
+// Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (window
+// procedure, mouse, keys), GridProgress.cpp (progress bar, statistics, title), GridFile.cpp
+// (file commands), GridPage.cpp (paged open and its dialog). UI thread only, except the
+// selection-statistics worker (GridProgress.cpp).
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "commands/ComManag.h"
+#include "commands/GridOps.h"
+#include "controls/TextEditor.h"
+#include "grid/GridStyle.h"
+#include "grid/GridView.h"
+#include "grid/OpenPage.h"
+#include "grid/Pane.h"
+#include "store/DataCore.h"
+#include "store/Range.h"
+
+class ExcelBook;
+
+// Posted to a grid window (WM_USER, told apart by wParam).
+constexpr WPARAM GRID_SHOW_POPUP = 0;    // lParam: a record whose first member is a window to show
+constexpr WPARAM GRID_UPDATE_TITLE = 4;  // the main window's text = mTitle
+constexpr WPARAM GRID_OPEN_FILTER = 5;   // open the column filter popup
+// Posted to dialog 149 by its counting thread: wParam the count's generation, lParam rows.
+constexpr UINT WM_PAGE_COUNTING = WM_USER + 2;
+constexpr UINT WM_PAGE_COUNTED = WM_USER + 3;
+
+// Selection callback: the grid window and the selection's Range in the RECT's members
+// (top, left, bottom, right in that order).
+using SelectFn = std::function<void(HWND, RECT)>;
+
+class CGrid {
+ public:
+  CGrid();
+  ~CGrid();  // the teardown, run by the window's WM_DESTROY
+  CGrid(const CGrid&) = delete;
+  CGrid& operator=(const CGrid&) = delete;
+
+  // ---- construction and window (Grid.cpp) ----
+  void setSelectCallback(SelectFn& callback);
+  void setSelectCallback(SelectFn&& callback) { setSelectCallback(callback); }
+  // Creates the "Grid2" child window; the window also runs New.
+  void create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height);
+  // Makes the in-place editor's window and the output dialog a child of the grid; sets the title.
+  void attachEditor();
+  // InvalidateRect(mHwnd, mRect) without erasing.
+  void invalidate();
+  // A message box over the grid window captioned with the product name.
+  void message(const std::u16string& text) const;
+  // Runs `work` (a command, reader or writer); an exception leaving it is shown in a
+  // message box and the program goes on. False when it threw.
+  bool guarded(const std::function<void()>& work);
+  // Before any change of the sheet: the statistics worker is stopped and joined.
+  void beforeChange();
+
+  // ---- window procedure, mouse and keys (GridWindow.cpp) ----
+  void onKeyDown(WPARAM key);
+  bool onLButtonDown();
+  bool onMouseMove();
+  bool onLButtonUp();
+  bool onLButtonDblClk();
+  bool extendSelection(POINT point);
+  void drawDragLine(int32_t position);
+  bool zoomWheel(int32_t step);
+  void updateEncodingMenu();
+  // Runs command `id` of the grid's command table; false when the grid has none.
+  bool onCommand(UINT id);
+  // The context menu at a screen point over `window`; false when it is not shown.
+  bool contextMenu(HWND window, POINT screen);
+  void selectAll();
+  // A scroll-bar request (SB_HORZ / SB_VERT); true when the view moved.
+  bool onScroll(int bar, int request);
+  void onWheel(WPARAM wParam);
+  // Page Up / Page Down.
+  void pageMove(bool down);
+  // Selects one cell (anchor and Range) and scrolls to it.
+  void selectCell(int32_t row, int32_t col);
+  // The client point of the cursor now.
+  POINT cursorPoint() const;
+
+  // ---- progress, statistics, title (GridProgress.cpp) ----
+  void progress(uint64_t sender, int64_t percent);
+  void selectionChanged();
+  void selectionStats(Range range);
+  void setTitle(const std::u16string& status);
+
+  // ---- file commands (GridFile.cpp, GridPage.cpp) ----
+  void newTable();
+  void openDialog();
+  int32_t open(const std::u16string& path);
+  bool openSheet(const std::u16string& path, ExcelBook& book, const std::u16string& sheetName, int32_t sheetIndex);
+  void openPage();
+  bool save();
+  void saveAsDialog();
+  bool saveAs(const std::u16string& path);
+  bool saveFilteredAs(const std::u16string& path);
+  void saveFiltered(bool reusePath);
+  void appendFiles();
+  void splitFile(const std::u16string& target, bool keepHeader, bool byRows, int32_t number);
+  // The document becomes empty and untitled as after New (a failed open).
+  void becomeUntitled();
+  // Resets after a whole new sheet: undo emptied, selection (1, 1), view reset; `panes`
+  // also drops frozen panes, zoom and scroll (not for append).
+  void resetViewState(bool panes);
+  // Refuses (with a message) to save a page over the very file it came from.
+  bool refusePageTarget(const std::u16string& path);
+  // Save As (all) and Save filtered (visible only) to `path`; ends the paged state.
+  bool saveWhole(const std::u16string& path, bool all);
+
+  // ---- data (in order) ----
+  RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
+  uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
+  int32_t mScriptEditHeight = 520;
+  int32_t mScriptEditWidth = 640;
+  std::u16string mTitle;           // main-window title composed by setTitle
+  std::u16string mPath;            // the document's file; empty when never saved
+  std::u16string mSheetName;       // worksheet name when loaded from a workbook
+  CCText mOutput;                  // script output text control, inside dialog 147
+  HWND mOutputDlg = nullptr;
+  CGridOps mOps;
+  Selection mSelection;
+  CDataCore mCore;
+  iComManag mComManag;
+  CGridView mView;
+  GridStyle mStyle;
+  int32_t mDragState = 0;          // a HitCode of the last left press; 0 when idle
+  DragInfo mDrag;
+  CCText mEditor;                  // in-place cell editor
+  POINT mDownPoint{};              // screen position of the last left press
+  HWND mHwnd = nullptr;            // the "Grid2" window
+  HWND mFindDlg = nullptr, mReplaceDlg = nullptr;
+  std::u16string mFindText, mReplaceText;
+  uint8_t mWholeCell = 0, mMatchCase = 0, mWrapAround = 1;
+  int32_t mFindMode = 0;
+  OpenPage mPage;
+  SelectFn mOnSelect;
+};
+
+// Hooks that later parts of the program fill; an unset hook is skipped.
+extern std::function<void(CGrid&)> gShowFilterPopup;                  // the column filter popup
+extern std::function<bool(CGrid&, UINT id)> gGridCommandHook;         // the grid's edit commands
+extern std::function<void(CGrid&, bool)> gBeginEdit;                  // in-place editing of the selected cell
+
+// The "Grid2" window procedure.
+LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The three callbacks every document installs in its command manager; each holds the view.
+void postModified(CGridView* view, iComManag* manager, intptr_t modified);
+void postSaved(CGridView* view, iComManag* manager, intptr_t flag);
+void notifyRefresh(CGridView* view);
+
+// Size and modification time of a file; false when it cannot be read.
+bool fileStamp(const std::u16string& path, uint64_t& size, int64_t& time);
+
+// Dispatches pending messages for at least 2 ms; false when a WM_CLOSE was dispatched.
+bool pumpMessages();

@@ -1,0 +1,16 @@
+// The program-wide reading settings chosen in the menu, and their check marks.
+#pragma once
+#include <atomic>
+
+#include "platform/windows.h"
+
+// Field separator chosen in the menu: 0 (automatic), ',', TAB, ' ', ';', '|', '\\' or ':'.
+extern std::atomic<char> gDefaultSeparator;
+
+// gQuoteDetect = on; 32964 checked when on, 32965 when off (main window's menu).
+void setQuoteDetect(bool on);
+// gDefaultSeparator = the entry of menu id 32988..32995; exactly that item checked.
+void setDefaultSeparator(UINT menuId);
+// The delimiter of open, paged open and the saves for a path: the menu's separator, else
+// ',' for ".csv" and TAB for every other text file.
+char delimiterFor(const std::u16string& path);
