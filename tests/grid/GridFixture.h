@@ -6,14 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "app/Documents.h"
 #include "controls/InputState.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/testdriver/Driver.h"
 
+// Command ids that reached the main window.
+inline std::vector<UINT> gMainCommands;
 inline LRESULT CALLBACK gridTestHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) gMainCommands.push_back(LOWORD(wParam));
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -39,6 +44,8 @@ class GridTest : public ::testing::Test {
                            nullptr, nullptr);
     host = CreateWindowExW(0, u"GridTestHost", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr,
                            nullptr, nullptr);
+    gMainWnd = main;
+    gMainCommands.clear();
     grid = new CGrid();
     grid->create(host, 0, 0, width, height);
     testdriver::pumpUntilIdle();
@@ -48,6 +55,7 @@ class GridTest : public ::testing::Test {
     DestroyWindow(main);  // the grid window's WM_DESTROY deletes the document
     testdriver::pumpUntilIdle();
     grid = nullptr;
+    gMainWnd = nullptr;
     gInputEnabled = true;
   }
 
