@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "controls/InputState.h"
-#include "controls/PathName.h"
+#include "store/FilePath.h"
 #include "grid/Grid.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/Documents.h"
-#include "controls/PathName.h"
+#include "store/FilePath.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"
