@@ -107,8 +107,9 @@ void openFolder(const std::u16string& folder) {
   for (; !ec && it != end; it.increment(ec)) {
     const fs::directory_entry& e = *it;
     std::error_code ignored;
+    const bool dir = e.is_directory(ignored);
     // Directory links are not followed: a link loop would never end.
-    const bool dir = e.is_directory(ignored) && !e.is_symlink(ignored);
+    if (dir && e.is_symlink(ignored)) continue;
     entries.emplace_back(utf8ToWide(e.path().filename().string()), dir);
   }
   std::sort(entries.begin(), entries.end());

@@ -120,7 +120,7 @@ int32_t CGrid::open(const std::u16string& path) {
   mPage.resetState();
   bool ok = false;
   const FileKind kind = fileKind(path);
-  {
+  if (!isDirectory(path)) {
     ProgressScope bar(*this);
     guarded([&] {
       if (kind == FILE_MVT) ok = mCore.read(path);

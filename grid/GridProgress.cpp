@@ -52,7 +52,7 @@ std::u16string statsStatus(double sum, uint64_t count) {
 void stopStats() {
   if (!gStatThread) return;
   gStatCancel = true;
-  gStatThread->join();
+  if (gStatThread->joinable()) gStatThread->join();
   delete gStatThread;
   gStatThread = nullptr;
   gStatCancel = false;

@@ -19,9 +19,10 @@ struct OpenPage {
   uint64_t fileSize = 0;
   int64_t fileTime = 0;
   uint8_t counted = 0;           // totalRows holds the finished count of path
-  std::atomic<bool> cancel{false};  // asks the counting thread to stop
+  std::atomic<uint8_t> cancel{0};   // asks the counting thread to stop
   std::thread* counter = nullptr;   // the running counting thread; null when none
   uint32_t generation = 0;       // of the running count; messages of older counts are dropped
+  std::u16string countedPath;    // the path the last count was started for
 
   OpenPage() = default;
   OpenPage(const OpenPage& o) { *this = o; }
@@ -38,6 +39,7 @@ struct OpenPage {
     fileTime = o.fileTime;
     counted = o.counted;
     generation = o.generation;
+    countedPath = o.countedPath;
     return *this;
   }
   ~OpenPage() { stopCount(); }
@@ -45,11 +47,11 @@ struct OpenPage {
   // Stops and joins the counting thread when one runs; cancel is clear afterwards.
   void stopCount() {
     if (!counter) return;
-    cancel = true;
+    cancel = 1;
     counter->join();
     delete counter;
     counter = nullptr;
-    cancel = false;
+    cancel = 0;
   }
   // The state of a document that is not a page (New, Open, workbook sheet); the byte
   // range is kept.
@@ -61,6 +63,6 @@ struct OpenPage {
     startRow = 1;
     pageRows = 500000;
     counted = 0;
-    cancel = false;
+    cancel = 0;
   }
 };
