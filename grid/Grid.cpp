@@ -103,7 +103,8 @@ CGrid::CGrid() {
   mView.mDrag = &mDrag;
   mCore.setProgress([this](uint64_t sender, int64_t percent) { progress(sender, percent); });
   mStyle.setDefaults();
-  gInputEnabled = true;
+  // A document made while the progress bar is up (a script, a drop) leaves input off.
+  if (!gProgressBar) gInputEnabled = true;
   if (!gCtrlHeld) gCtrlHeld = platformCtrlHeld;
   mView.reset();
   mDragState = 0;
