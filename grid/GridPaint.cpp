@@ -41,8 +41,33 @@ static void fillBox(CCanvas& canvas, int32_t l, int32_t t, int32_t r, int32_t b)
 // Cells and grid lines vanish below 40 % (rounded, so that 0.39999999999999991 shows them).
 static bool showsCells(double zoom) { return std::lround(zoom * 100) >= 40; }
 
+// The visible start of a left-aligned text in a box: at most `lines` lines of at most
+// `chars` code units each (every glyph is at least a pixel wide), so that a cell holding
+// megabytes costs what it shows.
+static std::u16string visiblePart(const std::u16string& text, int32_t lines, int32_t chars) {
+  if (text.size() <= static_cast<size_t>(chars)) return text;
+  std::u16string out;
+  size_t start = 0;
+  for (int32_t line = 0; line < lines && start < text.size(); ++line) {
+    size_t end = text.find(u'\n', start);
+    const bool last = end == std::u16string::npos;
+    if (last) end = text.size();
+    out.append(text, start, std::min<size_t>(end - start, static_cast<size_t>(chars)));
+    if (last) break;
+    out.push_back(u'\n');
+    start = end + 1;
+  }
+  return out;
+}
+
 void CGridView::paint(HDC hdc, const RECT& invalid) {
   if (!mCanvas.mDc) return;
+  mPaintHeaderWidth = 0;
+  mPaintHeaderWidth = rowHeaderWidth();
+  struct EndPaint {
+    int32_t& width;
+    ~EndPaint() { width = 0; }
+  } endPaint{mPaintHeaderWidth};
   if (mPanes.empty()) {
     paintPane(mMainPane);
   } else {
@@ -276,7 +301,10 @@ void CGridView::paintCells(const Pane& pane, PaneLayout& layout) {
           break;
         }
         default:
-          if (cell->value != 0 || cell->kind != CELL_TEXT) mCanvas.drawTextInRect(box, mCore->getText(r, c), 0);
+          if (cell->value != 0 || cell->kind != CELL_TEXT) {
+            const int32_t lines = (box.bottom - box.top + 1) / std::max(1, mCanvas.mLineHeight) + 2;
+            mCanvas.drawTextInRect(box, visiblePart(mCore->getText(r, c), lines, box.right - box.left + 2), 0);
+          }
           break;
       }
       if (filterButton) {

@@ -56,6 +56,7 @@ const Pane& CGridView::rowAnchorPane() const {
 
 // The widest of the default strip and the last visible row number's digits + 8.
 int32_t CGridView::rowHeaderWidth() const {
+  if (mPaintHeaderWidth > 0) return mPaintHeaderWidth;
   const int32_t minimum = static_cast<int32_t>(zoomed(mStyle->rowHeaderWidth));
   if (!mCanvas.mDc) return minimum;
   const Pane& p = rowAnchorPane();

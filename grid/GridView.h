@@ -42,6 +42,8 @@ class CGridView {
   // What the painter needs of the document: its drag state and press (filter button).
   const int32_t* mDragState = nullptr;
   const DragInfo* mDrag = nullptr;
+  // The row-header width while a paint runs (nothing changes the view meanwhile); 0 outside.
+  int32_t mPaintHeaderWidth = 0;
 
   // ---- re-layout ----
   void reset();                      // defaults for a whole new sheet
