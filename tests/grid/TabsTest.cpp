@@ -14,6 +14,7 @@
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
+#include "platform/xl/xl.h"
 #include "tests/support/Scratch.h"
 
 namespace {
@@ -178,4 +179,23 @@ TEST_F(TabsTest, OnlyTheCurrentDocumentsStatisticsReachTheTitle) {
   gStatThread->join();
   testdriver::pumpUntilIdle();
   EXPECT_EQ(mainTitle(), u"New - Morvel ( 求和=12 平均=6 计数=2 )");
+}
+
+TEST_F(TabsTest, AWorkbookOpensAsOneTabPerSheet) {
+  testsupport::ScratchDir dir;
+  xl::Book* book = xlCreateXMLBookW();
+  for (const char16_t* name : {u"A", u"B", u"C"}) {
+    xl::Sheet* sheet = book->addSheet(name);
+    sheet->writeStr(0, 0, name);
+  }
+  ASSERT_TRUE(book->save(dir.path("w.xlsx").c_str()));
+  book->release();
+  CGrid* first = openInNewTab(dir.path("w.xlsx"));
+  ASSERT_EQ(gTabStrip.tabs.size(), 3u);
+  EXPECT_EQ(titles(), (std::vector<std::u16string>{u"w.xlsx!A", u"w.xlsx!B", u"w.xlsx!C"}));
+  EXPECT_EQ(gTabStrip.tabs[1].path, dir.path("w.xlsx") + u"!B");
+  EXPECT_EQ(gTabStrip.current, 0);
+  EXPECT_EQ(first->mSheetName, u"A");
+  EXPECT_EQ(first->mPath, dir.path("w.xlsx"));
+  EXPECT_EQ(allDocuments()[2]->mCore.getText(1, 1), u"C");
 }
