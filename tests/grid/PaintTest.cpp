@@ -1,6 +1,7 @@
 // Painting of the grid, read back as pixels, with pictures under build/tests/grid/.
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "tests/grid/GridFixture.h"
@@ -161,4 +162,30 @@ TEST_F(PaintTest, PicturesOfChineseTextFrozenPanesAndZoom) {
     const Surface s = testdriver::windowPixels(grid->mHwnd);
     EXPECT_TRUE(near(s.at(view().mSplitX, view().mSplitY + 30), rgb(grid->mStyle.colors[COLOR_SPLIT_LINE]))) << z;
   }
+}
+
+TEST_F(PaintTest, ScriptCellsAreColouredAndCutAtTheCellEdges) {
+  sheet(10, 4);
+  core().setText(2, 2, u"var x := 10;\nreturn [x];");
+  core().cellAt(2, 2)->kind = CELL_EXPRTK;
+  core().setText(2, 3, u"plain text here");
+  grid->mSelection.range = Range{8, 3, 8, 3};
+  const Surface s = pixels();
+  const uint32_t even = rgb(grid->mStyle.colors[COLOR_BAND_EVEN]);
+  const uint32_t text = rgb(grid->mStyle.colors[COLOR_CELL_TEXT]);
+  auto inks = [&](int left, int right) {
+    std::set<uint32_t> colours;
+    for (int y = rowY(2) + 1; y < rowY(3); ++y)
+      for (int x = left; x < right; ++x) {
+        const uint32_t p = s.at(x, y);
+        if (!near(p, even, 60)) colours.insert(p);
+      }
+    return colours;
+  };
+  // The script shows ink of a colour other than the plain cell text's.
+  bool coloured = false;
+  for (uint32_t c : inks(colX(2) + 1, colX(3))) coloured |= !near(c, text, 60);
+  EXPECT_TRUE(coloured);
+  // Nothing of the script reaches past its cell's right edge.
+  EXPECT_TRUE(near(s.at(colX(3) + 1, rowY(2) + 3), even, 60));
 }
