@@ -158,10 +158,11 @@ void postSaved(CGridView* view, iComManag* manager, intptr_t flag);
 void notifyRefresh(CGridView* view);
 
 // Dialog 149's procedure (its creation parameter: the OpenPage it edits) and the body of
-// its counting thread, which posts WM_PAGE_COUNTING / WM_PAGE_COUNTED with `generation`.
+// its counting thread, which posts WM_PAGE_COUNTING / WM_PAGE_COUNTED with `generation`
+// and fills `index` (when given) with the file's record index as it counts.
 INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void countPageRows(HWND dialog, const std::u16string& path, char delimiter, uint32_t generation,
-                   const std::atomic<uint8_t>* cancel);
+                   const std::atomic<uint8_t>* cancel, RecordIndex* index = nullptr);
 
 // Size and modification time of a file; false when it cannot be read.
 bool fileStamp(const std::u16string& path, uint64_t& size, int64_t& time);

@@ -214,7 +214,7 @@ bool CGrid::save() {
           return;
         }
         const bool fromRow1 = !(mPage.keepHeader && mPage.startRow != 1);
-        ok = writeTextPage(mCore, mPath, fromRow1, mPage.page);
+        ok = writeTextPage(mCore, mPath, fromRow1, mPage.page, &mPage.index);
         if (ok) fileStamp(mPath, mPage.fileSize, mPage.fileTime);
       } else {
         ok = writeSheet(*this, mPath, true, kind == FILE_EXCEL);

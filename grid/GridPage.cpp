@@ -66,19 +66,20 @@ void startCount(HWND dialog, OpenPage& page) {
   if (path.empty()) return;
   const uint32_t generation = ++page.generation;
   const char delimiter = delimiterFor(path);
-  page.counter = new std::thread([dialog, path, delimiter, generation, cancel = &page.cancel] {
-    countPageRows(dialog, path, delimiter, generation, cancel);
+  page.counter = new std::thread([dialog, path, delimiter, generation, cancel = &page.cancel, index = &page.index] {
+    countPageRows(dialog, path, delimiter, generation, cancel, index);
   });
 }
 
 }  // namespace
 
 void countPageRows(HWND dialog, const std::u16string& path, char delimiter, uint32_t generation,
-                   const std::atomic<uint8_t>* cancel) {
+                   const std::atomic<uint8_t>* cancel, RecordIndex* index) {
   RowReader reader;
   reader.open(path, delimiter);
   const uint64_t total = reader.countRowsCancellable(
-      [&](uint64_t n) { PostMessageW(dialog, WM_PAGE_COUNTING, generation, static_cast<LPARAM>(n)); }, cancel);
+      [&](uint64_t n) { PostMessageW(dialog, WM_PAGE_COUNTING, generation, static_cast<LPARAM>(n)); }, cancel,
+      index);
   reader.close();
   PostMessageW(dialog, WM_PAGE_COUNTED, generation, static_cast<LPARAM>(total));
 }
@@ -193,7 +194,7 @@ void CGrid::openPage() {
       if (kind == FILE_MVT) ok = mCore.read(mPath);
       else if (kind != FILE_EXCEL)
         ok = readTextPage(mCore, mPath, delimiterFor(mPath), mPage.keepHeader != 0, mPage.startRow, mPage.pageRows,
-                          mPage.page);
+                          mPage.page, &mPage.index);
     });
   }
   if (!ok) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "store/RecordIndex.h"
 #include "store/TextPage.h"
 
 struct OpenPage {
@@ -19,6 +20,9 @@ struct OpenPage {
   uint64_t fileSize = 0;
   int64_t fileTime = 0;
   uint8_t counted = 0;           // totalRows holds the finished count of path
+  // Record starts found by the count, for page reads and kept by write-backs. Written
+  // only by the counting thread while one runs.
+  RecordIndex index;
   std::atomic<uint8_t> cancel{0};   // asks the counting thread to stop
   std::thread* counter = nullptr;   // the running counting thread; null when none
   uint32_t generation = 0;       // of the running count; messages of older counts are dropped
@@ -38,6 +42,7 @@ struct OpenPage {
     fileSize = o.fileSize;
     fileTime = o.fileTime;
     counted = o.counted;
+    index = o.index;
     generation = o.generation;
     countedPath = o.countedPath;
     return *this;
@@ -64,5 +69,6 @@ struct OpenPage {
     pageRows = 500000;
     counted = 0;
     cancel = 0;
+    index.clear();
   }
 };

@@ -5,6 +5,7 @@
 
 #include "grid/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "store/QuoteDetect.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Scratch.h"
 
@@ -127,6 +128,59 @@ TEST_F(PageTest, APageIsWrittenBackTwiceAndRefusedWhenTheFileChanged) {
   EXPECT_EQ(testsupport::readBytes(path), expected + "r11,a\n");
   ASSERT_TRUE(grid->saveAs(dir.path("page.csv")));
   EXPECT_TRUE(grid->mPage.path.empty());
+}
+
+// The count leaves the file's record index on the page state; the document's page
+// reads go through it (a planted mark shows it), and a write-back of an earlier page
+// moves its mark so that later pages stay right.
+TEST_F(PageTest, TheCountsRecordIndexServesPageReadsAndSurvivesAWriteBack) {
+  testsupport::ScratchDir dir;
+  const std::string text = lines(70000);
+  testsupport::writeBytes(dir.native("big.csv"), text);
+  const auto offsetOf = [&](const std::string& text, int line) {
+    return static_cast<uint64_t>(text.find("\nr" + std::to_string(line) + ",") + 1);
+  };
+  OpenPage page;
+  page.path = dir.path("big.csv");
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(149), grid->mHwnd, pageDialogProc,
+                                   reinterpret_cast<LPARAM>(&page));
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(waitCounted(page));
+  DestroyWindow(dialog);
+  ASSERT_EQ(page.index.marks.size(), 1u);
+  EXPECT_EQ(page.index.marks[0].record, 65537u);
+  EXPECT_EQ(page.index.marks[0].offset, offsetOf(text, 65536)) << "record 65537 is r65536";
+  grid->mPage = page;
+
+  testdriver::AnswerScript answers;
+  const auto openAt = [&](const char16_t* start) {
+    answers.answer(u"DialogBoxParamW", 1030, {u"1003=" + dir.path("big.csv"), std::u16string(u"1004=") + start,
+                                               u"1005=3", u"1000:1"});
+    grid->openPage();
+  };
+  openAt(u"69000");
+  ASSERT_EQ(core().mRowCount, 5u);
+  EXPECT_EQ(core().getText(2, 1), u"r68999");
+  EXPECT_EQ(grid->mPage.page.start, offsetOf(text, 68999));
+
+  // A mark that claims record 65537 ten records later moves the page by ten.
+  grid->mPage.index.marks[0].offset = offsetOf(text, 65546);
+  openAt(u"69000");
+  EXPECT_EQ(core().getText(2, 1), u"r69009");
+  grid->mPage.index.marks[0].offset = offsetOf(text, 65536);
+
+  // A longer row written back before the mark: the mark follows its record.
+  openAt(u"101");
+  EXPECT_EQ(core().getText(2, 1), u"r100");
+  core().setText(2, 2, u"a longer value");
+  ASSERT_TRUE(grid->save());
+  const std::string written = testsupport::readBytes(dir.native("big.csv"));
+  ASSERT_EQ(grid->mPage.index.marks.size(), 1u);
+  EXPECT_EQ(grid->mPage.index.marks[0].offset, offsetOf(written, 65536));
+  openAt(u"69000");
+  EXPECT_EQ(core().getText(2, 1), u"r68999");
+  EXPECT_EQ(grid->mPage.page.start, offsetOf(written, 68999));
+  EXPECT_TRUE(grid->mPage.index.fits(dir.path("big.csv"), ',', gQuoteDetect, grid->mPage.page.encoding));
 }
 
 TEST_F(PageTest, FailedPagedOpenLeavesAnUntitledTable) {
