@@ -8,6 +8,8 @@
 #include "controls/InputState.h"
 #include "store/FilePath.h"
 #include "grid/Grid.h"
+#include "script/ScriptRun.h"
+#include "script/SystemScriptWindow.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/windows.h"
@@ -211,7 +213,11 @@ void forgetDocumentPath(CGrid* document) {
 
 bool onDocumentTabClose(CCTab::CTabData& tab) {
   CGrid* document = tab.document;
-  if (tab.modified && document) {
+  // The document of a script run under way stays; an edited system script is stored into
+  // its document first, so the question below sees it.
+  if (document && scriptRunBlocksClose(&document->mOps)) return false;
+  if (document) closeSystemScriptWindows(&document->mOps);
+  if ((tab.modified || (document && document->mComManag.modified())) && document) {
     const int answer = MessageBoxW(document->mHwnd, u"文件已经改变，是否要保存?", u"文件保存", MB_YESNOCANCEL);
     if (answer == IDCANCEL) return false;
     // A save that fails or is cancelled keeps the tab.

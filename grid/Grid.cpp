@@ -8,6 +8,7 @@
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "grid/GridStats.h"
+#include "script/OutputWindow.h"
 #include "platform/windows.h"
 #include "resources/GridResources.h"
 #include "platform/CodePage.h"
@@ -15,7 +16,6 @@
 namespace {
 
 // The output dialog's procedure until the script output window fills it: nothing of its own.
-INT_PTR CALLBACK outputDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 bool platformCtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 
@@ -53,7 +53,7 @@ void GridStyle::setDefaults() {
 CGrid::CGrid() {
   registerGridResources();
   // The script output window: a read-only text control filling dialog 147, hidden.
-  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), nullptr, outputDialogProc,
+  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), nullptr, outputDlgProc,
                                   reinterpret_cast<LPARAM>(&mOutput));
   if (mOutputDlg) {
     SetWindowLongPtrW(mOutputDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mOutput));
@@ -110,6 +110,7 @@ CGrid::CGrid() {
   mDragState = 0;
   mScriptEditHeight = 520;
   mScriptEditWidth = 640;
+  attachScripts(*this);
 }
 
 CGrid::~CGrid() {

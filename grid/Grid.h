@@ -16,6 +16,7 @@
 #include "commands/ComManag.h"
 #include "commands/GridOps.h"
 #include "controls/TextEditor.h"
+#include "grid/GridScripts.h"
 #include "grid/GridStyle.h"
 #include "grid/GridView.h"
 #include "grid/OpenPage.h"
@@ -126,6 +127,7 @@ class CGrid {
   CCText mOutput;                  // script output text control, inside dialog 147
   HWND mOutputDlg = nullptr;
   CGridOps mOps;
+  CGridScriptDocument mScriptDoc{*this};  // what the script host records reach
   Selection mSelection;
   CDataCore mCore;
   iComManag mComManag;

@@ -411,6 +411,8 @@ bool CGrid::onCommand(UINT id) {
       return true;
     case ID_OPEN: openDialog(); updateEncodingMenu(); return true;
     case ID_SAVE: save(); return true;
+    case ID_RUN_ALL: guarded([&] { beforeChange(); mOps.runAllScripts(); }); invalidate(); return true;
+    case ID_RUN_SELECTED: guarded([&] { beforeChange(); mOps.runSelectedScripts(); }); invalidate(); return true;
     case ID_SAVE_AS: saveAsDialog(); return true;
     case ID_APPEND: appendFiles(); return true;
     case ID_UNDO: guarded([&] { beforeChange(); mComManag.undo(); }); invalidate(); return true;

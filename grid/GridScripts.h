@@ -1,0 +1,28 @@
+// The script side of a document: the operations its script host records reach through
+// (save, open, progress, sorts, scrolling, repaint) and the open tables by title.
+#pragma once
+#include "script/ScriptDocument.h"
+
+class CGrid;
+
+class CGridScriptDocument : public ScriptDocument {
+ public:
+  explicit CGridScriptDocument(CGrid& grid) : mGrid(grid) {}
+  CGridOps& scriptOps() override;
+  int32_t save() override;
+  int32_t saveAs(const std::u16string& path) override;
+  void progress(int32_t percent) override;
+  void open(const std::u16string& path) override;
+  // The grid's insert command is not built yet: nothing.
+  void insert(int32_t count) override;
+  void sortAscending() override;
+  void sortDescending() override;
+  void scrollToCell(int32_t row, int32_t col) override;
+  void repaint() override;
+
+ private:
+  CGrid& mGrid;
+};
+
+// Binds the document's host records, its output window and the table registry (once).
+void attachScripts(CGrid& grid);
