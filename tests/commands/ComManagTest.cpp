@@ -183,3 +183,25 @@ TEST_F(Manager, CommandsAreConstructedWithSelectionOfOnes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Cells written outside the commands (scripts, data tools) keep the document modified
+// until the next save or clear, whatever undo and redo do.
+TEST_F(Manager, AnOutsideChangeLastsUntilTheSave) {
+  m.markOutsideChange();
+  EXPECT_TRUE(m.modified());
+  EXPECT_EQ(modified.back(), 1);
+  m.add(new FakeCommand(log, "a"));
+  m.undo();
+  EXPECT_TRUE(m.modified()) << "undo back to the saved commands leaves the mark";
+  EXPECT_EQ(modified.back(), 1);
+  EXPECT_EQ(m.collect(), "");
+  EXPECT_FALSE(m.modified());
+  EXPECT_EQ(saved, 1) << "the save of an outside change alone is signalled";
+  m.markOutsideChange();
+  m.clear();
+  EXPECT_FALSE(m.modified());
+}
+
+}  // namespace
