@@ -19,6 +19,31 @@ bool plausibleUnit(uint16_t u) {
 bool isHighSurrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(uint16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// Whether the bytes read as GBK text with at least one two-byte character:
+// bytes below 0x80 are printable ASCII, TAB, LF or CR (no NUL, no other
+// control byte), every lead byte 0x81-0xFE is followed by a trail byte
+// 0x40-0xFE other than 0x7F, and 0x80 and 0xFF never stand alone. A lead byte
+// cut off by the end of the buffer is not held against the text. UTF-16 text
+// with any ASCII or Latin-1 character holds NUL bytes, so it never passes.
+bool looksLikeGbk(const uint8_t* b, int len) {
+  bool pairs = false;
+  for (int i = 0; i < len; ++i) {
+    const uint8_t c = b[i];
+    if (c < 0x80) {
+      if (c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D) return false;
+      if (c == 0x7F) return false;
+      continue;
+    }
+    if (c == 0x80 || c == 0xFF) return false;
+    if (i + 1 == len) break;
+    const uint8_t trail = b[i + 1];
+    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    pairs = true;
+    ++i;
+  }
+  return pairs;
+}
+
 // Everything past the byte order mark check; `b` holds an even count of bytes.
 bool looksLikeUtf16le(const uint8_t* b, int len) {
   int units = len / 2;
@@ -54,7 +79,11 @@ bool looksLikeUtf16le(const uint8_t* b, int len) {
   // must be CJK-like, whose low bytes spread over the whole range; byte text
   // that is mostly ASCII pairs into units with low bytes below 0x80.
   if (latin == 0 && highLow * 5 < units) return false;
-  return plausible * 10 >= units * 9;
+  if (plausible * 10 < units * 9) return false;
+  // Mostly-CJK GBK pairs into units of the ideograph and Hangul blocks, so a
+  // plausible reading alone does not decide: bytes that are sound GBK text
+  // (which UTF-16 with any line break or delimiter never is) are taken as GBK.
+  return !looksLikeGbk(b, len);
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 //
 // Positive: a leading FF FE, or an even-length buffer whose code units are
 // (nearly all) plausible characters, with no NUL unit, no broken surrogate,
-// no non-character, and not made of 7-bit ASCII bytes alone (an ASCII text
-// pairs into units that look like CJK, so it must never pass).
+// no non-character, not made of 7-bit ASCII bytes alone (an ASCII text pairs
+// into units that look like CJK, so it must never pass), and not sound GBK text
+// with two-byte characters (mostly-CJK GBK pairs into plausible ideographs;
+// UTF-16 text with a line break, delimiter or other ASCII holds NUL bytes,
+// which GBK text never does).
 BOOL IsTextUnicode(const void* buf, int len, int* result);

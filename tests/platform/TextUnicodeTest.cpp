@@ -70,6 +70,33 @@ TEST(IsTextUnicode, AnswersTheFixedVectors) {
   }
 }
 
+// Mostly-CJK GBK whose byte pairs read as ideographs and Hangul: short files of
+// Chinese-only lines (traditional characters, whose GBK trail bytes often lie in
+// 0x40-0x7E) used to be taken for UTF-16. Even and odd byte counts, one line and
+// several, and a buffer filled to the 1024 bytes the detection reads.
+TEST(IsTextUnicode, GbkChineseOnlyLinesAreNotUtf16) {
+  std::string full;
+  while (full.size() < 1024) full += gbk("臺灣華龍區號錢孫昇珺\r\n");
+  full.resize(1024);
+  const Vector vectors[] = {
+      {"two characters", gbk("吳剛"), false},
+      {"three characters", gbk("馬蘇瑋"), false},
+      {"six characters", gbk("臺灣華龍區號"), false},
+      {"two lines", gbk("臺灣華龍區號\r\n號區龍華灣臺"), false},
+      {"line with its break", gbk("臺灣華龍區號錢孫昇珺\r\n"), false},
+      {"odd count after an ascii digit", gbk("臺灣華龍區號1"), false},
+      {"1024 bytes cut inside a character", full, false},
+      {"utf16le of the same lines", le("臺灣華龍區號\r\n號區龍華灣臺"), true},
+      {"utf16le of one line with its break", le("臺灣華龍區號\r\n"), true},
+      {"utf16le of two characters, a control byte in their reading as gbk", le("北京"), true},
+      // Without a line break or any ASCII these bytes are also sound GBK: GBK is preferred.
+      {"utf16le that reads as sound gbk", le("臺灣華龍區號"), false},
+  };
+  for (const Vector& v : vectors)
+    EXPECT_EQ(IsTextUnicode(v.bytes.data(), static_cast<int>(v.bytes.size()), nullptr) != 0, v.utf16)
+        << v.name;
+}
+
 TEST(IsTextUnicode, NullResultAndNullBufferAreAccepted) {
   std::string t = le(ENGLISH);
   EXPECT_TRUE(IsTextUnicode(t.data(), static_cast<int>(t.size()), nullptr));
