@@ -1,9 +1,9 @@
 // Row allocations of the sheet, and the store's one allocation-failure hook for tests:
 // arm it with n and the n-th fallible allocation from then on fails once, as it would
 // for want of memory. It counts the rows and row arrays (which then return null), the
-// string pool's arena chunks, tables and compaction, KeyCounts tables, the block buffers
-// of the readers and writers and the document reader's pool blocks (which throw
-// std::bad_alloc). Shrinking reallocations never count and never fail.
+// string pool's arena chunks, tables and compaction, KeyCounts tables and the document
+// reader's recount buffers, the block buffers of the readers and writers and the
+// document reader's pool blocks (which throw std::bad_alloc). Shrinking reallocations never count and never fail.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ namespace allocfail {
 enum Kind : unsigned {
   ROWS = 1,     // rows and row arrays of the sheet
   POOL = 2,     // the string pool: arena chunks, tables, compaction
-  COUNTS = 4,   // KeyCounts tables
+  COUNTS = 4,   // KeyCounts tables, the document reader's recount buffers
   BUFFERS = 8,  // block buffers of readers and writers, the document reader's blocks
   ALL = 15,
 };

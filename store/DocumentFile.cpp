@@ -442,39 +442,95 @@ class PoolLoader {
   std::vector<Queued> mQueued, mOrder;
 };
 
+// The text keys of rows from..to-1 (cells of a pool kind with a key), each passed to f.
+template <class F>
+void forEachRowKey(const CDataCore& core, uint64_t from, uint64_t to, F&& f) {
+  const uint64_t cols = core.mColCount;
+  for (uint64_t r = from; r < to; ++r) {
+    const Cell* row = core.mDatas[r];
+    for (uint64_t c = 0; c < cols; ++c) {
+      const uint64_t key = row[c].value;  // a copy: the packed field may be misaligned
+      if (isPoolKind(row[c].kind) && key != 0) f(key);
+    }
+  }
+}
+
+// Cells whose references are counted in one pass: the keys of that many cells are
+// gathered by shard before they are counted.
+constexpr uint64_t RECOUNT_BATCH_CELLS = uint64_t(1) << 22;
+
 // Step 10 of reading: each text's count becomes the number of references the file
 // actually holds (cells, header cells included, and the text attribute slots), so no
 // stated count can plant a wrong one; entries nothing references leave the pool, and a
 // reference to a text the file lacks is emptied (a cell becomes the empty text, a slot 0).
+// Rows are taken in batches: several threads gather a batch's keys into one run per
+// shard (each thread its own part of every run), then each shard's run is counted
+// into the pool by one thread, so no count is shared between threads.
 void adoptReferences(CDataCore& core, const IoOptions& options) {
-  KeyCounts counts(core.mPool);
+  constexpr size_t SHARDS = StringPool::SHARD_COUNT;
   const uint64_t rows = core.mColCount ? core.mRowCount : 0;
-  const uint64_t cols = core.mColCount;
-  const unsigned threads = options.parallel ? threadCount(rows, 50000, options.threads) : 1;
+  const uint64_t batchRows = rows ? std::max<uint64_t>(1, RECOUNT_BATCH_CELLS / core.mColCount) : 0;
+  const uint64_t most = std::min(rows, batchRows);
+  const unsigned threads = options.parallel ? threadCount(most, 50000, options.threads) : 1;
+  // Everything is allocated before the counts are cleared.
+  allocfail::check(allocfail::COUNTS);
+  std::vector<uint64_t> keys(size_t(most * core.mColCount));
+  std::vector<size_t> at(size_t(threads) * SHARDS);  // [thread][shard]: count, then next slot
+  std::vector<size_t> start(SHARDS + 1);
+  StringPool& pool = core.mPool;
+  pool.beginRecount();
+  std::atomic<size_t> absent{0};
+  for (uint64_t first = 0; first < rows; first += batchRows) {
+    const uint64_t n = std::min(batchRows, rows - first);
+    std::fill(at.begin(), at.end(), size_t(0));
+    parallelChunks(n, threads, [&](unsigned t, size_t from, size_t to) {
+      size_t* mine = &at[size_t(t) * SHARDS];
+      forEachRowKey(core, first + from, first + to, [&](uint64_t key) { ++mine[StringPool::shardIndex(key)]; });
+    });
+    size_t sum = 0;
+    for (size_t sh = 0; sh < SHARDS; ++sh) {
+      start[sh] = sum;
+      for (unsigned t = 0; t < threads; ++t) {
+        const size_t c = at[size_t(t) * SHARDS + sh];
+        at[size_t(t) * SHARDS + sh] = sum;
+        sum += c;
+      }
+    }
+    start[SHARDS] = sum;
+    parallelChunks(n, threads, [&](unsigned t, size_t from, size_t to) {
+      size_t* mine = &at[size_t(t) * SHARDS];
+      forEachRowKey(core, first + from, first + to,
+                    [&](uint64_t key) { keys[mine[StringPool::shardIndex(key)]++] = key; });
+    });
+    std::atomic<size_t> next{0};
+    parallelChunks(threads, threads, [&](unsigned, size_t, size_t) {
+      size_t missing = 0;
+      for (size_t sh; (sh = next++) < SHARDS;)
+        missing += pool.countInShard(sh, keys.data() + start[sh], start[sh + 1] - start[sh]);
+      if (missing) absent += missing;
+    });
+  }
+  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
+    const uint64_t key = core.mAttrs[slot].value;
+    if (!isTextAttr(slot) || key == 0) continue;
+    if (pool.countInShard(StringPool::shardIndex(key), &key, 1)) core.mAttrs[slot].value = 0;
+  }
+  pool.endRecount();
+  if (absent == 0) return;
   parallelChunks(rows, threads, [&](unsigned, size_t from, size_t to) {
+    const uint64_t cols = core.mColCount;
     for (size_t r = from; r < to; ++r) {
       Cell* row = core.mDatas[r];
       for (uint64_t c = 0; c < cols; ++c) {
         Cell& cell = row[c];
         const uint64_t key = cell.value;
-        if (!isPoolKind(cell.kind) || key == 0) continue;
-        if (counts.has(key)) {
-          counts.add(key);
-        } else {
+        if (isPoolKind(cell.kind) && key != 0 && pool.find(key) == nullptr) {
           cell.kind = CELL_TEXT;
           cell.value = 0;
         }
       }
     }
   });
-  for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
-    if (!isTextAttr(slot) || core.mAttrs[slot].value == 0) continue;
-    if (counts.has(core.mAttrs[slot].value))
-      counts.add(core.mAttrs[slot].value);
-    else
-      core.mAttrs[slot].value = 0;
-  }
-  core.mPool.recount([&](uint64_t key) { return counts.get(key); });
 }
 
 bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan, int64_t counter,

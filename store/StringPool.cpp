@@ -483,7 +483,34 @@ void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uin
   }
 }
 
-void StringPool::recountRaw(uint64_t (*fn)(void*, uint64_t), void* ctx) {
+void StringPool::beginRecount() {
+  for (int si = 0; si < SHARD_COUNT; ++si) {
+    Shard& s = mShards[si];
+    for (uint64_t i = 0; s.used && i <= s.mask; ++i)
+      if (s.slots[i] != 0) Shard::setCount(s.at(s.slots[i]), 0);
+  }
+}
+
+size_t StringPool::countInShard(size_t shard, const uint64_t* keys, size_t n) {
+  assert(shard < size_t(SHARD_COUNT));
+  Shard& s = mShards[shard];
+  if (s.used == 0) return n;
+  size_t absent = 0;
+  for (size_t k = 0; k < n; ++k) {
+    assert(shardIndex(keys[k]) == shard);
+    const uint32_t ref = s.slots[s.probe(keys[k])];
+    if (ref == 0) {
+      ++absent;
+      continue;
+    }
+    char* e = s.at(ref);
+    const uint64_t count = Shard::countOf(e);
+    if (count < MAX_COUNT) Shard::setCount(e, count + 1);
+  }
+  return absent;
+}
+
+void StringPool::endRecount() {
   std::vector<uint64_t> unused;
   for (int si = 0; si < SHARD_COUNT; ++si) {
     Shard& s = mShards[si];
@@ -491,12 +518,8 @@ void StringPool::recountRaw(uint64_t (*fn)(void*, uint64_t), void* ctx) {
     unused.clear();
     for (uint64_t i = 0; i <= s.mask; ++i) {
       if (s.slots[i] == 0) continue;
-      char* e = s.at(s.slots[i]);
-      const uint64_t count = std::min(fn(ctx, Shard::keyOf(e)), MAX_COUNT);
-      if (count == 0)
-        unused.push_back(Shard::keyOf(e));
-      else
-        Shard::setCount(e, count);
+      const char* e = s.at(s.slots[i]);
+      if (Shard::countOf(e) == 0) unused.push_back(Shard::keyOf(e));
     }
     for (uint64_t key : unused) {
       const uint64_t i = s.probe(key);

@@ -96,11 +96,16 @@ class StringPool {
   // leaves the byte counter alone. len 0 or count 0 stores nothing (and removes `key`).
   void put(uint64_t key, const void* bytes, size_t len, uint64_t count);
 
-  // Sets every entry's count to countOf(key) (at most MAX_COUNT); an entry given 0 is
-  // removed. The byte counter follows the removals. The document reader uses it to make
-  // the counts the references the sheet holds, whatever a file stated.
-  template <class F>
-  void recount(F&& countOf);
+  // Counting the references a sheet holds into the entries themselves (the document
+  // reader makes every count the references held, whatever a file stated).
+  // beginRecount() sets every count to 0; countInShard() adds one reference for each of
+  // keys[0..n), which all lie in shard `shard` (shardIndex), and returns how many of
+  // them are not stored (a count stops at MAX_COUNT); endRecount() removes the entries
+  // still at 0, the byte counter following. In between only countInShard() may run,
+  // concurrently only for different shards.
+  void beginRecount();
+  size_t countInShard(size_t shard, const uint64_t* keys, size_t n);
+  void endRecount();
 
   // Drops every entry; the byte counter is left to the caller (the head is zeroed).
   void clear();
@@ -129,7 +134,6 @@ class StringPool {
   Shard& shardOf(uint64_t key) const;
   uint64_t internTail(uint64_t key, const void* bytes, size_t len, size_t zeroTail);
   void forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t), void* ctx) const;
-  void recountRaw(uint64_t (*fn)(void*, uint64_t), void* ctx);
   void addCounter(int64_t delta, bool atomic);
 
   int64_t* mPoolBytes;
@@ -144,11 +148,4 @@ void StringPool::forEach(F&& f) const {
         (*static_cast<Fn*>(ctx))(key, bytes, len, count);
       },
       const_cast<void*>(static_cast<const void*>(&f)));
-}
-
-template <class F>
-void StringPool::recount(F&& countOf) {
-  using Fn = std::remove_reference_t<F>;
-  recountRaw([](void* ctx, uint64_t key) -> uint64_t { return (*static_cast<Fn*>(ctx))(key); },
-             const_cast<void*>(static_cast<const void*>(&countOf)));
 }
