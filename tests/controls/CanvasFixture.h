@@ -14,6 +14,7 @@
 #include "platform/font/FontInstance.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
+#include "tests/support/GdiplusSuite.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -30,14 +31,8 @@ constexpr int32_t kAdvance = 8;      // advance of a code unit below U+1100
 constexpr int32_t kLineHeight = 19;  // kFontHeight + line gap 3
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-class CanvasTest : public ::testing::Test {
+class CanvasTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
-
   // A view of columns 0..width-1 and rows 0..height-1, white, with the test font.
   void start(int32_t width = 200, int32_t height = 100) {
     canvas.begin(RECT{0, 0, width - 1, height - 1});
@@ -77,5 +72,4 @@ class CanvasTest : public ::testing::Test {
   }
 
   CCanvas canvas;
-  static inline ULONG_PTR sToken = 0;
 };

@@ -11,13 +11,12 @@
 #include "controls/TextEditor.h"
 #include "platform/font/FontInstance.h"
 #include "platform/testdriver/Driver.h"
+#include "tests/support/GdiplusSuite.h"
 
 namespace editor_test {
 
 constexpr int kAdvance = 8;
 constexpr int kLineHeight = 19;
-
-inline LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 // Where the editor sits in its host, and how large it is.
 struct EditorPlace {
@@ -25,14 +24,8 @@ struct EditorPlace {
   int scrollBars = 0;
 };
 
-class EditorTest : public ::testing::Test {
+class EditorTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
-
   void SetUp() override { open(EditorPlace{}); }
   void TearDown() override { close(); }
 
@@ -40,12 +33,7 @@ class EditorTest : public ::testing::Test {
   void open(const EditorPlace& place, void (*before)(CCText&) = nullptr) {
     close();
     testdriver::reset();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostProc;
-    wc.lpszClassName = u"EditorHost";
-    RegisterClassW(&wc);
-    host = CreateWindowExW(0, u"EditorHost", u"", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
-                           nullptr, nullptr);
+    host = testsupport::createHostWindow(u"EditorHost", 100, 100, 400, 300);
     ASSERT_NE(host, nullptr);
     ed = std::make_unique<CCText>();
     ed->font.lfHeight = 16;
@@ -106,7 +94,6 @@ class EditorTest : public ::testing::Test {
 
   HWND host = nullptr;
   std::unique_ptr<CCText> ed;
-  static inline ULONG_PTR sToken = 0;
 };
 
 }  // namespace editor_test

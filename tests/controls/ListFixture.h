@@ -10,27 +10,17 @@
 
 #include "controls/ListCtrl.h"
 #include "platform/testdriver/Driver.h"
+#include "tests/support/GdiplusSuite.h"
 
-class ListTest : public ::testing::Test {
+class ListTest : public testsupport::GdiplusSuite {
  protected:
   static constexpr int kRow = 16;      // row height after create
   static constexpr int kTextX = 60;    // a client x over the row text
   static constexpr int kCheckX = 10;   // a client x in the check column (margin 3 .. 19)
 
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
-
   void SetUp() override {
     testdriver::reset();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"ListHost";
-    RegisterClassW(&wc);  // repeated registrations fail harmlessly
-    host = CreateWindowExW(0, u"ListHost", u"", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr,
-                           nullptr, nullptr);
+    host = testsupport::createHostWindow(u"ListHost", 100, 100, 300, 200);
     list = std::make_unique<CCList>();
     list->create(host, 10, 10, 200, 100);
     list->itemText = [](const ListItem2& item) { return u"item " + digits(item.value); };
@@ -82,7 +72,6 @@ class ListTest : public ::testing::Test {
   HWND host = nullptr;
   std::unique_ptr<CCList> list;
   std::vector<int> selects, checks;
-  static inline ULONG_PTR sToken = 0;
 };
 
 // Surface pixels are 0x00RRGGBB, COLORREFs 0x00BBGGRR.

@@ -14,6 +14,7 @@
 #include "controls/TabStrip.h"
 #include "platform/testdriver/Driver.h"
 #include "store/FilePath.h"
+#include "tests/support/GdiplusSuite.h"
 
 inline LRESULT CALLBACK fakeGridProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
@@ -35,16 +36,10 @@ inline LRESULT CALLBACK mainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-class TabTest : public ::testing::Test {
+class TabTest : public testsupport::GdiplusSuite {
  protected:
   static constexpr int kPitch = 178 + 15;  // a tab body and its separator
   static constexpr int kRowY = 14;         // a y in the middle of the row
-
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
 
   void SetUp() override { open(800); }
   void TearDown() override { close(); }
@@ -130,7 +125,6 @@ class TabTest : public ::testing::Test {
   HWND main = nullptr;
   std::unique_ptr<CCTab> strip;
   std::vector<std::u16string> log;
-  static inline ULONG_PTR sToken = 0;
 };
 
 inline std::u16string TabTest::tipAt(int x, int y) {

@@ -14,6 +14,7 @@
 #include "grid/GridStats.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/testdriver/Driver.h"
+#include "tests/support/GdiplusSuite.h"
 
 // Command ids that reached the main window.
 inline std::vector<UINT> gMainCommands;
@@ -22,14 +23,8 @@ inline LRESULT CALLBACK gridTestHostProc(HWND hwnd, UINT message, WPARAM wParam,
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-class GridTest : public ::testing::Test {
+class GridTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
-
   void SetUp() override { open(640, 400); }
   void TearDown() override { close(); }
 
@@ -107,5 +102,4 @@ class GridTest : public ::testing::Test {
   HWND main = nullptr;
   HWND host = nullptr;
   CGrid* grid = nullptr;
-  static inline ULONG_PTR sToken = 0;
 };

@@ -16,6 +16,7 @@
 #include "platform/testdriver/Driver.h"
 #include "platform/xl/xl.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/GdiplusSuite.h"
 
 namespace {
 
@@ -25,14 +26,8 @@ LRESULT CALLBACK tabsMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-class TabsTest : public ::testing::Test {
+class TabsTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
-
   void SetUp() override {
     testdriver::reset();
     gInputEnabled = true;
@@ -78,7 +73,6 @@ class TabsTest : public ::testing::Test {
   }
 
   HWND main = nullptr;
-  static inline ULONG_PTR sToken = 0;
 };
 
 TEST_F(TabsTest, NewTablesGetUniqueTitles) {

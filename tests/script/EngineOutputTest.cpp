@@ -10,28 +10,17 @@
 #include "tests/script/EngineFixture.h"
 #include "tests/script/ScriptFixture.h"
 #include "tests/support/Picture.h"
+#include "tests/support/GdiplusSuite.h"
 
 namespace {
 
 using scripttest::FakeDocument;
 
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
-class EngineOutputTest : public ::testing::Test {
+class EngineOutputTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
   void SetUp() override {
     testdriver::reset();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostProc;
-    wc.lpszClassName = u"EngineOutputHost";
-    RegisterClassW(&wc);
-    owner = CreateWindowExW(0, u"EngineOutputHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, nullptr, nullptr,
-                            nullptr, nullptr);
+    owner = testsupport::createHostWindow(u"EngineOutputHost", 0, 0, 1000, 700);
     ASSERT_NE(owner, nullptr);
     platform::resources::Dialog d;
     d.id = 147;
@@ -58,7 +47,6 @@ class EngineOutputTest : public ::testing::Test {
     DestroyWindow(owner);
     testdriver::pumpUntilIdle();
   }
-  static inline ULONG_PTR sToken = 0;
   enginetest::Engines engines;
   HWND owner = nullptr;
   HWND dialog = nullptr;

@@ -12,36 +12,24 @@
 #include "tests/script/ScriptFixture.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/GdiplusSuite.h"
 
 namespace {
 
 using scripttest::FakeDocument;
 using namespace std::string_literals;
 
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
-class WindowTest : public ::testing::Test {
+class WindowTest : public testsupport::GdiplusSuite {
  protected:
-  static void SetUpTestSuite() {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&sToken, &input, nullptr);
-  }
-  static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(sToken); }
   void SetUp() override {
     testdriver::reset();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = hostProc;
-    wc.lpszClassName = u"ScriptHost";
-    RegisterClassW(&wc);
-    owner = CreateWindowExW(0, u"ScriptHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, nullptr, nullptr,
-                            nullptr, nullptr);
+    owner = testsupport::createHostWindow(u"ScriptHost", 0, 0, 1000, 700);
     ASSERT_NE(owner, nullptr);
   }
   void TearDown() override {
     DestroyWindow(owner);
     testdriver::pumpUntilIdle();
   }
-  static inline ULONG_PTR sToken = 0;
   HWND owner = nullptr;
 };
 
