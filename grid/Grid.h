@@ -166,8 +166,5 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 void countPageRows(HWND dialog, const std::u16string& path, char delimiter, uint32_t generation,
                    const std::atomic<uint8_t>* cancel, RecordIndex* index = nullptr);
 
-// Size and modification time of a file; false when it cannot be read.
-bool fileStamp(const std::u16string& path, uint64_t& size, int64_t& time);
-
 // Dispatches pending messages for at least 2 ms; false when a WM_CLOSE was dispatched.
 bool pumpMessages();

@@ -1,12 +1,10 @@
 // File commands: New, Open, Save, Save As, Save filtered, Append and Split.
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/Documents.h"
-#include "store/FilePath.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"
@@ -28,14 +26,6 @@ std::u16string decimal(int64_t v) {
 }  // namespace
 
 // ---------------------------------------------------------------- helpers
-
-bool fileStamp(const std::u16string& path, uint64_t& size, int64_t& time) {
-  struct stat st {};
-  if (stat(nativePath(path).c_str(), &st) != 0) return false;
-  size = static_cast<uint64_t>(st.st_size);
-  time = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  return true;
-}
 
 std::u16string askOpenPath(HWND owner, const char16_t* title) {
   std::vector<char16_t> buffer(520, 0);
@@ -207,8 +197,7 @@ bool CGrid::save() {
       const bool text = kind == FILE_CSV || kind == FILE_TXT || kind == FILE_OTHER;
       if (text && !mPage.path.empty()) {
         // The page goes back between its byte offsets, unless the file changed since.
-        uint64_t size = 0;
-        int64_t time = 0;
+        uint64_t size = 0, time = 0;
         if (!fileStamp(mPath, size, time) || size != mPage.fileSize || time != mPage.fileTime) {
           why = u"\n文件在读取后已被修改";
           return;

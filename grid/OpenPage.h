@@ -18,7 +18,7 @@ struct OpenPage {
   // The file as the last read or write-back of the page left it; a write-back is refused
   // when the file differs (another writer changed the offsets under us).
   uint64_t fileSize = 0;
-  int64_t fileTime = 0;
+  uint64_t fileTime = 0;           // write time, as fileStamp gives it
   uint8_t counted = 0;           // totalRows holds the finished count of path
   // Record starts found by the count, for page reads and kept by write-backs. Written
   // only by the counting thread while one runs.

@@ -23,7 +23,7 @@ bool rewriteScriptFile(const std::u16string& path, const std::u16string& text) {
   }
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(nativePath(temp).c_str(), nativePath(path).c_str()) == 0;
+  if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }
