@@ -114,11 +114,11 @@ CGrid::CGrid() {
 }
 
 CGrid::~CGrid() {
+  closeEditor();  // first: an open edit must not reach the sheet being torn down
   stopStatsFor(this);
   if (mFindDlg) DestroyWindow(mFindDlg);
   if (mReplaceDlg) DestroyWindow(mReplaceDlg);
   mOnSelect = nullptr;
-  if (mEditor.hwnd && IsWindow(mEditor.hwnd)) SetWindowLongPtrW(mEditor.hwnd, GWLP_USERDATA, 0);
   if (mOutputDlg && IsWindow(mOutputDlg)) DestroyWindow(mOutputDlg);
   mOutputDlg = nullptr;
 }
@@ -142,14 +142,6 @@ void CGrid::create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t hei
   mView.updateScrollBars();
   newTable();
   DragAcceptFiles(mHwnd, TRUE);
-}
-
-void CGrid::attachEditor() {
-  mEditor.cellEditorMode = 1;
-  mEditor.create(mHwnd, 0, 0, 10, 10, 0);
-  if (mEditor.hwnd) ShowWindow(mEditor.hwnd, SW_HIDE);
-  if (mOutputDlg) SetParent(mOutputDlg, mHwnd);
-  setTitle(u"");
 }
 
 void CGrid::invalidate() {

@@ -6,9 +6,12 @@
 //
 // Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (window
 // procedure, mouse, keys), GridProgress.cpp (progress bar, statistics, title), GridFile.cpp
-// (file commands), GridPage.cpp (paged open and its dialog). UI thread only, except the
+// (file commands), GridPage.cpp (paged open and its dialog), GridCommands.cpp and
+// GridFormula.cpp (edit commands), GridDialogs.cpp (go to, table size, sort scope, split
+// settings), CellEditor.cpp (in-place editing). UI thread only, except the
 // selection-statistics worker (GridProgress.cpp).
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -50,8 +53,6 @@ class CGrid {
   void setSelectCallback(SelectFn&& callback) { setSelectCallback(callback); }
   // Creates the "Grid2" child window; the window also runs New.
   void create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t height);
-  // Makes the in-place editor's window and the output dialog a child of the grid; sets the title.
-  void attachEditor();
   // InvalidateRect(mHwnd, mRect) without erasing.
   void invalidate();
   // A message box over the grid window captioned with the product name.
@@ -116,6 +117,64 @@ class CGrid {
   // Save As (all) and Save filtered (visible only) to `path`; ends the paged state.
   bool saveWhole(const std::u16string& path, bool all);
 
+  // ---- edit commands (GridCommands.cpp, GridFormula.cpp); each repaints ----
+  // Unless locked: the clipboard's text pasted from the selection's top-left cell.
+  void paste();
+  // The selection copied, then deleted (the deletion checks the lock).
+  void cut();
+  // Unless locked: the visible selected cells emptied (one command).
+  void clear();
+  // Unless locked, with whole rows or columns selected: `count` rows before the top row or
+  // columns before the left column; nothing for a block or the whole sheet.
+  void insert(int32_t count);
+  // The default size for the selected whole rows or columns (both for the whole sheet).
+  void restoreWidthHeight();
+  // Unless locked: every selected cell turned into text or a script kind.
+  void setTextKind();
+  void setExprtkKind();
+  void setTccKind();
+  void setPythonKind();
+  // Sum, average, count, maximum and minimum (in that order) of the range's visible cells.
+  std::array<double, 5> columnStats(Range range) const;
+  // Statistic `which` (0 sum .. 4 minimum) written below or beside the selection.
+  void formula(int32_t which);
+  // mBatchFilter = batch; unless locked, the column filter switched on or off.
+  void filter(bool batch);
+  // Unless locked: the selection sorted (CSortAction); `expand` takes in its neighbours.
+  void sortAscending(bool expand);
+  void sortDescending(bool expand);
+  // The sort command of the menu and keys: asks the sort scope when one column is selected.
+  void sortCommand(bool ascending);
+  // n more rows (columns), through the operations block.
+  void addRows(int32_t n);
+  void addCols(int32_t n);
+  // Banded rows on or off as an undoable attribute change (also on a locked sheet).
+  void toggleBandColor();
+
+  // ---- small dialogs (GridDialogs.cpp) ----
+  void showGoto();          // dialog 151
+  void showTableSize();     // dialog 130
+  void showSplitSettings(); // dialog 129
+
+  // ---- in-place editing (CellEditor.cpp) ----
+  // Creates the hidden in-place editor and makes the output dialog a child of the grid;
+  // sets the title.
+  void attachEditor();
+  // Shows the editor over the selection; byTyping starts it empty over the whole block.
+  void beginEdit(bool byTyping);
+  // The editor hands its text over (key: the commit key, or the window taking the focus).
+  void commitEdit(uint64_t key, const std::u16string& text);
+  // Escape: the edit is dropped.
+  void cancelEdit();
+  // A wheel notch the editor could not use scrolls the grid; the editor follows its cells.
+  void editorWheel(WPARAM wParam, LPARAM lParam);
+  // The grid window's WM_CHAR, WM_IME_STARTCOMPOSITION and WM_IME_ENDCOMPOSITION.
+  void onChar(WPARAM wParam, LPARAM lParam);
+  void onImeStartComposition();
+  void onImeEndComposition(WPARAM wParam, LPARAM lParam);
+  // Teardown: an open edit is dropped (nothing written) and the editor's window destroyed.
+  void closeEditor();
+
   // ---- data (in order) ----
   RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
   uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
@@ -149,7 +208,6 @@ class CGrid {
 // Hooks that later parts of the program fill; an unset hook is skipped.
 extern std::function<void(CGrid&)> gShowFilterPopup;                  // the column filter popup
 extern std::function<bool(CGrid&, UINT id)> gGridCommandHook;         // the grid's edit commands
-extern std::function<void(CGrid&, bool)> gBeginEdit;                  // in-place editing of the selected cell
 
 // The "Grid2" window procedure.
 LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,13 +5,13 @@
 #include "commands/KeyState.h"
 #include "controls/CanvasMeasure.h"
 #include "grid/Grid.h"
+#include "grid/GridCommandTable.h"
 #include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/windows.h"
 
 std::function<void(CGrid&)> gShowFilterPopup;
 std::function<bool(CGrid&, UINT)> gGridCommandHook;
-std::function<void(CGrid&, bool)> gBeginEdit;
 
 namespace {
 
@@ -315,7 +315,7 @@ bool CGrid::onLButtonDblClk() {
   const Range& r = mSelection.range;
   switch (h) {
     case HIT_CELLS:
-      if (r.top != 0 && r.left != 0 && gBeginEdit) gBeginEdit(*this, false);
+      if (r.top != 0 && r.left != 0) beginEdit(false);
       break;
     case HIT_COL_BORDER:
     case HIT_ROW_BORDER: {
@@ -404,6 +404,7 @@ void CGrid::updateEncodingMenu() {
 
 bool CGrid::onCommand(UINT id) {
   if (gGridCommandHook && gGridCommandHook(*this, id)) return true;
+  if (runGridCommand(*this, id)) return true;
   switch (id) {
     case ID_EXIT: DestroyWindow(mHwnd); return true;
     case ID_NEW:
@@ -431,18 +432,6 @@ bool CGrid::onCommand(UINT id) {
       if (static_cast<int>(mView.mZoom * 100) >= 26) mView.setZoom(mView.mZoom - 0.15);
       invalidate();
       return true;
-    case ID_ADD_ROWS: {
-      const int64_t rows = std::min<int64_t>(int64_t(mCore.mRowCount) + 300, INT32_MAX);
-      guarded([&] { beforeChange(); mOps.resize(static_cast<int32_t>(rows), static_cast<int32_t>(mCore.mColCount)); });
-      invalidate();
-      return true;
-    }
-    case ID_ADD_COLS: {
-      const int64_t cols = std::min<int64_t>(int64_t(mCore.mColCount) + 26, INT32_MAX);
-      guarded([&] { beforeChange(); mOps.resize(static_cast<int32_t>(mCore.mRowCount), static_cast<int32_t>(cols)); });
-      invalidate();
-      return true;
-    }
     case ID_PAGED_OPEN: pagedOpenInNewTab(); return true;
     case ID_SAVE_FILTERED: saveFiltered(false); return true;
     case ID_ENC_UTF8: mCore.mSaveEncoding = ENC_UTF8; updateEncodingMenu(); return true;

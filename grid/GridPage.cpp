@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "grid/DialogCentre.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"
@@ -46,16 +47,6 @@ bool fieldNumber(HWND dialog, int id, uint64_t& out) {
 
 OpenPage* pageOf(HWND dialog) { return reinterpret_cast<OpenPage*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
 
-// Centres the dialog over its owner (inclusive widths).
-void centre(HWND dialog) {
-  HWND parent = GetParent(dialog);
-  RECT p{}, d{};
-  if (parent) GetWindowRect(parent, &p);
-  GetWindowRect(dialog, &d);
-  const int w = d.right - d.left, h = d.bottom - d.top;
-  MoveWindow(dialog, p.left + (p.right - p.left - w + 1) / 2, p.top + (p.bottom - p.top - h + 1) / 2, w, h, FALSE);
-}
-
 // Starts counting the records of the path in the path field; earlier counts are stopped
 // and their late messages dropped by generation.
 void startCount(HWND dialog, OpenPage& page) {
@@ -86,7 +77,7 @@ void countPageRows(HWND dialog, const std::u16string& path, char delimiter, uint
 
 INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    centre(dialog);
+    centreDialog(dialog);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
     OpenPage& page = *reinterpret_cast<OpenPage*>(lParam);
     CheckDlgButton(dialog, ID_KEEP_HEADER, page.keepHeader ? BST_CHECKED : BST_UNCHECKED);

@@ -95,8 +95,13 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       grid->onKeyDown(wParam);
       return 0;
     case WM_CHAR:
+      grid->onChar(wParam, lParam);
+      return 0;
     case WM_IME_STARTCOMPOSITION:
+      grid->onImeStartComposition();
+      return 0;
     case WM_IME_ENDCOMPOSITION:
+      grid->onImeEndComposition(wParam, lParam);
       return 0;
     case WM_SETFOCUS:
     case WM_ERASEBKGND:

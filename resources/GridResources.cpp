@@ -6,6 +6,7 @@
 #include "platform/controls/Controls.h"
 #include "platform/resources/Resources.h"
 #include "platform/windows.h"
+#include "resources/GridCommandDialogs.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ void registerGridResources() {
   table.menus.push_back(contextMenu());
   table.dialogs.push_back(outputDialog());
   table.dialogs.push_back(pageDialog());
+  addGridCommandDialogs(table);
   table.icons.push_back(filterIcon(139, false, false));
   table.icons.push_back(filterIcon(142, true, false));
   table.icons.push_back(filterIcon(141, false, true));

@@ -1,0 +1,266 @@
+// The grid's edit commands: clipboard, clear, insert, sizes, cell kinds, filter, sort,
+// sheet growth and banded rows; and the registration of the grid's command ids.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "commands/AttributeAction.h"
+#include "commands/CellAction.h"
+#include "commands/DeleteAction.h"
+#include "commands/InsertAction.h"
+#include "grid/Grid.h"
+#include "grid/GridCommandTable.h"
+#include "grid/GridDialogs.h"
+#include "grid/GridIds.h"
+#include "platform/windows.h"
+#include "store/ClipTable.h"
+
+namespace {
+
+// Holds the clipboard open for one read; closes it on every way out.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(HWND owner) : mOpen(OpenClipboard(owner) != FALSE) {}
+  ~OpenedClipboard() {
+    if (mOpen) CloseClipboard();
+  }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  bool isOpen() const { return mOpen; }
+
+ private:
+  bool mOpen;
+};
+
+// The clipboard's CF_UNICODETEXT into `text` (empty when it holds none); false when the
+// clipboard cannot be opened. The text ends at its NUL or at the end of the memory block.
+bool readClipboardText(HWND owner, std::u16string& text) {
+  OpenedClipboard clipboard(owner);
+  if (!clipboard.isOpen()) return false;
+  text.clear();
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return true;
+  const auto* p = static_cast<const char16_t*>(GlobalLock(data));
+  if (!p) return true;
+  const size_t units = GlobalSize(data) / sizeof(char16_t);
+  size_t n = 0;
+  while (n < units && p[n]) ++n;
+  try {
+    text.assign(p, n);
+  } catch (...) {
+    GlobalUnlock(data);
+    throw;
+  }
+  GlobalUnlock(data);
+  return true;
+}
+
+// Adds to a count, saturating at the sheet's 32-bit limit.
+int32_t grown(uint64_t count, int32_t by) {
+  return static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(count) + by, INT32_MAX));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- clipboard and clear
+
+void CGrid::paste() {
+  if (!mOps.editLocked()) {
+    guarded([&] {
+      std::u16string text;
+      if (!readClipboardText(mHwnd, text)) return;
+      beforeChange();
+      ClipTable table(text);
+      auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
+      command->paste(table);
+      mComManag.add(command.release());
+    });
+  }
+  invalidate();
+}
+
+void CGrid::cut() {
+  guarded([&] { mOps.copy(); });
+  guarded([&] {
+    beforeChange();
+    mOps.deleteSelection();
+  });
+  invalidate();
+}
+
+void CGrid::clear() {
+  if (!mOps.editLocked()) {
+    guarded([&] {
+      beforeChange();
+      auto command = std::make_unique<CDeleteAction>(&mCore, &mSelection);
+      command->mKind = KIND_CLEAR;
+      command->prepare();
+      mComManag.add(command.release());
+    });
+  }
+  invalidate();
+}
+
+// ---------------------------------------------------------------- structure
+
+void CGrid::insert(int32_t count) {
+  const Range& r = mSelection.range;
+  const bool wholeRows = r.left == 0 && r.top != 0, wholeCols = r.top == 0 && r.left != 0;
+  if (!mOps.editLocked() && (wholeRows || wholeCols)) {
+    guarded([&] {
+      beforeChange();
+      auto command = std::make_unique<CInsertAction>(&mCore, &mSelection);
+      command->mCount = count;
+      mComManag.add(command.release());
+    });
+  }
+  invalidate();
+}
+
+void CGrid::restoreWidthHeight() {
+  const Range& r = mSelection.range;
+  guarded([&] {
+    beforeChange();
+    if (r.top == 0 && r.left == 0) {
+      mOps.setWidthHeight(false, 1, 0);
+      mOps.setWidthHeight(true, 1, 0);
+    } else if (r.top == 0) {
+      mOps.setWidthHeight(false, r.left, 0);
+    } else if (r.left == 0) {
+      mOps.setWidthHeight(true, r.top, 0);
+    }
+  });
+  invalidate();
+}
+
+void CGrid::addRows(int32_t n) {
+  guarded([&] {
+    beforeChange();
+    mOps.resize(grown(mCore.mRowCount, n), mCore.mColCount > 0 ? static_cast<int32_t>(mCore.mColCount) : 26);
+  });
+  invalidate();
+}
+
+void CGrid::addCols(int32_t n) {
+  guarded([&] {
+    beforeChange();
+    mOps.resize(mCore.mRowCount > 0 ? static_cast<int32_t>(mCore.mRowCount) : 300, grown(mCore.mColCount, n));
+  });
+  invalidate();
+}
+
+// ---------------------------------------------------------------- cell kinds
+
+namespace {
+
+void setKindOf(CGrid& grid, uint8_t kind) {
+  if (!grid.mOps.editLocked()) {
+    grid.guarded([&] {
+      grid.beforeChange();
+      auto command = std::make_unique<CCellAction>(&grid.mCore, &grid.mSelection);
+      command->setKind(kind);
+      grid.mComManag.add(command.release());
+    });
+  }
+  grid.invalidate();
+}
+
+}  // namespace
+
+void CGrid::setTextKind() { setKindOf(*this, CELL_TEXT); }
+void CGrid::setExprtkKind() { setKindOf(*this, CELL_EXPRTK); }
+void CGrid::setTccKind() { setKindOf(*this, CELL_TCC); }
+void CGrid::setPythonKind() { setKindOf(*this, CELL_PYTHON); }
+
+// ---------------------------------------------------------------- filter, sort, bands
+
+void CGrid::filter(bool batch) {
+  mBatchFilter = batch ? 1 : 0;
+  if (!mOps.editLocked()) {
+    guarded([&] {
+      beforeChange();
+      mOps.toggleFilter();
+    });
+  }
+  invalidate();
+}
+
+void CGrid::sortAscending(bool expand) {
+  if (!mOps.editLocked()) {
+    guarded([&] {
+      beforeChange();
+      mOps.sort(true, expand);
+    });
+  }
+  invalidate();
+}
+
+void CGrid::sortDescending(bool expand) {
+  if (!mOps.editLocked()) {
+    guarded([&] {
+      beforeChange();
+      mOps.sort(false, expand);
+    });
+  }
+  invalidate();
+}
+
+void CGrid::sortCommand(bool ascending) {
+  const Range& r = mSelection.range;
+  if (r.top != 0 && r.left != 0 && r.top == r.bottom && r.left == r.right) {
+    invalidate();
+    return;
+  }
+  bool expand = false;
+  if (r.left != 0 && r.left == r.right) {
+    // The sort-scope question: 0 cancelled, 1 expand, 2 the selection alone.
+    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(131), mHwnd,
+                                           sortScopeDialogProc, 0);
+    if (answer != 1 && answer != 2) {
+      invalidate();
+      return;
+    }
+    expand = answer == 1;
+  }
+  if (ascending) sortAscending(expand);
+  else sortDescending(expand);
+}
+
+void CGrid::toggleBandColor() {
+  guarded([&] {
+    beforeChange();
+    auto command = std::make_unique<CAttributeAction>(&mCore, &mSelection);
+    command->setValue(ATTR_BANDED_ROWS, mCore.mAttrs[ATTR_BANDED_ROWS].value == 0 ? 1 : 0);
+    mComManag.add(command.release());
+  });
+  invalidate();
+}
+
+// ---------------------------------------------------------------- the command rows
+
+void addEditCommands(GridCommandRows& rows) {
+  const auto row = [&rows](UINT first, UINT last, void (*run)(CGrid&, UINT)) {
+    rows.push_back(GridCommandRow{first, last, run});
+  };
+  row(ID_CUT, ID_CUT, [](CGrid& g, UINT) { g.cut(); });
+  row(ID_PASTE, ID_PASTE, [](CGrid& g, UINT) { g.paste(); });
+  row(ID_CLEAR, ID_CLEAR, [](CGrid& g, UINT) { g.clear(); });
+  row(ID_INSERT1, ID_INSERT1, [](CGrid& g, UINT) { g.insert(1); });
+  row(ID_INSERT2, ID_INSERT2, [](CGrid& g, UINT) { g.insert(2); });
+  row(ID_RESTORE_SIZES, ID_RESTORE_SIZES, [](CGrid& g, UINT) { g.restoreWidthHeight(); });
+  row(ID_KIND_TEXT, ID_KIND_TEXT, [](CGrid& g, UINT) { g.setTextKind(); });
+  row(ID_KIND_EXPRTK, ID_KIND_EXPRTK, [](CGrid& g, UINT) { g.setExprtkKind(); });
+  row(ID_KIND_C, ID_KIND_C, [](CGrid& g, UINT) { g.setTccKind(); });
+  row(ID_KIND_PYTHON, ID_KIND_PYTHON, [](CGrid& g, UINT) { g.setPythonKind(); });
+  row(ID_FORMULA_SUM, ID_FORMULA_MIN, [](CGrid& g, UINT id) { g.formula(static_cast<int32_t>(id - ID_FORMULA_SUM)); });
+  row(ID_FILTER, ID_FILTER, [](CGrid& g, UINT) { g.filter(false); });
+  row(ID_SORT_UP, ID_SORT_UP, [](CGrid& g, UINT) { g.sortCommand(true); });
+  row(ID_SORT_DOWN, ID_SORT_DOWN, [](CGrid& g, UINT) { g.sortCommand(false); });
+  row(ID_ADD_ROWS, ID_ADD_ROWS, [](CGrid& g, UINT) { g.addRows(300); });
+  row(ID_ADD_COLS, ID_ADD_COLS, [](CGrid& g, UINT) { g.addCols(26); });
+  row(ID_BANDED_ROWS, ID_BANDED_ROWS, [](CGrid& g, UINT) { g.toggleBandColor(); });
+  row(ID_GOTO, ID_GOTO, [](CGrid& g, UINT) { g.showGoto(); });
+  row(ID_TABLE_SIZE, ID_TABLE_SIZE, [](CGrid& g, UINT) { g.showTableSize(); });
+  row(ID_SPLIT_FILE, ID_SPLIT_FILE, [](CGrid& g, UINT) { g.showSplitSettings(); });
+}
