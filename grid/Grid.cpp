@@ -7,6 +7,7 @@
 #include "commands/KeyState.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
+#include "grid/GridCommandTable.h"
 #include "grid/GridStats.h"
 #include "script/OutputWindow.h"
 #include "platform/windows.h"
@@ -111,6 +112,7 @@ CGrid::CGrid() {
   mScriptEditHeight = 520;
   mScriptEditWidth = 640;
   attachScripts(*this);
+  installGridCommands();
 }
 
 CGrid::~CGrid() {

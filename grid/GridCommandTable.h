@@ -1,25 +1,29 @@
-// The grid's command table: which operation a command id of the menu, the context menu
-// or an accelerator runs in a document. Each group of grid operations adds its own rows
-// from its own registration function; the table is built once, on first use, from the
-// list in GridCommandTable.cpp. Ids the table lacks fall through to CGrid::onCommand's
-// own switch (file, view and setting commands) and then to the main window.
+// The grid's command table: rows (command id, handler) that the parts of the grid add,
+// each part in a registration function of its own, so that adding a part adds rows
+// without touching the rows of another. The window's command handling asks the table
+// before its built-in commands.
 #pragma once
-#include <vector>
+#include <initializer_list>
 
 #include "platform/windows.h"
 
 class CGrid;
 
-// Ids first..last (inclusive) run `run(grid, id)`.
+using GridCommandFn = void (*)(CGrid&);
+
 struct GridCommandRow {
-  UINT first = 0;
-  UINT last = 0;
-  void (*run)(CGrid& grid, UINT id) = nullptr;
+  UINT id;
+  GridCommandFn run;
 };
-using GridCommandRows = std::vector<GridCommandRow>;
 
-// Registration functions, one per group of grid operations.
-void addEditCommands(GridCommandRows& rows);  // GridCommands.cpp: clipboard, kinds, insert, sort, statistics, dialogs
-
-// Runs the row that holds `id`; false when no row does.
+// Adds rows; a row for an id already in the table replaces it. UI thread only.
+void addGridCommands(std::initializer_list<GridCommandRow> rows);
+// Runs the handler of `id` on `grid`; false when the table has no row for it. The first
+// call fills the table from every part's registration function.
 bool runGridCommand(CGrid& grid, UINT id);
+// Fills the table (once; later calls do nothing). The document object calls it when it is
+// made, so that hooks the parts install are in place before the first window exists.
+void installGridCommands();
+
+// The parts' registration functions, each defined with its part.
+void registerEditCommands();  // clipboard, clear, insert, sizes, kinds, statistics, sort, dialogs

@@ -239,28 +239,31 @@ void CGrid::toggleBandColor() {
 
 // ---------------------------------------------------------------- the command rows
 
-void addEditCommands(GridCommandRows& rows) {
-  const auto row = [&rows](UINT first, UINT last, void (*run)(CGrid&, UINT)) {
-    rows.push_back(GridCommandRow{first, last, run});
-  };
-  row(ID_CUT, ID_CUT, [](CGrid& g, UINT) { g.cut(); });
-  row(ID_PASTE, ID_PASTE, [](CGrid& g, UINT) { g.paste(); });
-  row(ID_CLEAR, ID_CLEAR, [](CGrid& g, UINT) { g.clear(); });
-  row(ID_INSERT1, ID_INSERT1, [](CGrid& g, UINT) { g.insert(1); });
-  row(ID_INSERT2, ID_INSERT2, [](CGrid& g, UINT) { g.insert(2); });
-  row(ID_RESTORE_SIZES, ID_RESTORE_SIZES, [](CGrid& g, UINT) { g.restoreWidthHeight(); });
-  row(ID_KIND_TEXT, ID_KIND_TEXT, [](CGrid& g, UINT) { g.setTextKind(); });
-  row(ID_KIND_EXPRTK, ID_KIND_EXPRTK, [](CGrid& g, UINT) { g.setExprtkKind(); });
-  row(ID_KIND_C, ID_KIND_C, [](CGrid& g, UINT) { g.setTccKind(); });
-  row(ID_KIND_PYTHON, ID_KIND_PYTHON, [](CGrid& g, UINT) { g.setPythonKind(); });
-  row(ID_FORMULA_SUM, ID_FORMULA_MIN, [](CGrid& g, UINT id) { g.formula(static_cast<int32_t>(id - ID_FORMULA_SUM)); });
-  row(ID_FILTER, ID_FILTER, [](CGrid& g, UINT) { g.filter(false); });
-  row(ID_SORT_UP, ID_SORT_UP, [](CGrid& g, UINT) { g.sortCommand(true); });
-  row(ID_SORT_DOWN, ID_SORT_DOWN, [](CGrid& g, UINT) { g.sortCommand(false); });
-  row(ID_ADD_ROWS, ID_ADD_ROWS, [](CGrid& g, UINT) { g.addRows(300); });
-  row(ID_ADD_COLS, ID_ADD_COLS, [](CGrid& g, UINT) { g.addCols(26); });
-  row(ID_BANDED_ROWS, ID_BANDED_ROWS, [](CGrid& g, UINT) { g.toggleBandColor(); });
-  row(ID_GOTO, ID_GOTO, [](CGrid& g, UINT) { g.showGoto(); });
-  row(ID_TABLE_SIZE, ID_TABLE_SIZE, [](CGrid& g, UINT) { g.showTableSize(); });
-  row(ID_SPLIT_FILE, ID_SPLIT_FILE, [](CGrid& g, UINT) { g.showSplitSettings(); });
+void registerEditCommands() {
+  addGridCommands({
+      {ID_CUT, [](CGrid& g) { g.cut(); }},
+      {ID_PASTE, [](CGrid& g) { g.paste(); }},
+      {ID_CLEAR, [](CGrid& g) { g.clear(); }},
+      {ID_INSERT1, [](CGrid& g) { g.insert(1); }},
+      {ID_INSERT2, [](CGrid& g) { g.insert(2); }},
+      {ID_RESTORE_SIZES, [](CGrid& g) { g.restoreWidthHeight(); }},
+      {ID_KIND_TEXT, [](CGrid& g) { g.setTextKind(); }},
+      {ID_KIND_EXPRTK, [](CGrid& g) { g.setExprtkKind(); }},
+      {ID_KIND_C, [](CGrid& g) { g.setTccKind(); }},
+      {ID_KIND_PYTHON, [](CGrid& g) { g.setPythonKind(); }},
+      {ID_FORMULA_SUM, [](CGrid& g) { g.formula(0); }},
+      {ID_FORMULA_SUM + 1, [](CGrid& g) { g.formula(1); }},
+      {ID_FORMULA_SUM + 2, [](CGrid& g) { g.formula(2); }},
+      {ID_FORMULA_SUM + 3, [](CGrid& g) { g.formula(3); }},
+      {ID_FORMULA_MIN, [](CGrid& g) { g.formula(4); }},
+      {ID_FILTER, [](CGrid& g) { g.filter(false); }},
+      {ID_SORT_UP, [](CGrid& g) { g.sortCommand(true); }},
+      {ID_SORT_DOWN, [](CGrid& g) { g.sortCommand(false); }},
+      {ID_ADD_ROWS, [](CGrid& g) { g.addRows(300); }},
+      {ID_ADD_COLS, [](CGrid& g) { g.addCols(26); }},
+      {ID_BANDED_ROWS, [](CGrid& g) { g.toggleBandColor(); }},
+      {ID_GOTO, [](CGrid& g) { g.showGoto(); }},
+      {ID_TABLE_SIZE, [](CGrid& g) { g.showTableSize(); }},
+      {ID_SPLIT_FILE, [](CGrid& g) { g.showSplitSettings(); }},
+  });
 }
