@@ -1,5 +1,6 @@
 #include "platform/Crt.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,11 @@ int64_t _wtoi64(const char16_t* s) {
   if (over) return neg ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
   if (neg) return v == limit ? std::numeric_limits<int64_t>::min() : -int64_t(v);
   return int64_t(v);
+}
+
+int _wtoi(const char16_t* s) {
+  const int64_t v = _wtoi64(s);
+  return int(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 double wcstod(const char16_t* s, char16_t** end) {

@@ -11,6 +11,8 @@
 // Skips leading white space, reads an optional sign and decimal digits; a value
 // beyond the 64-bit range saturates to INT64_MAX or INT64_MIN.
 int64_t _wtoi64(const char16_t* s);
+// The same read as an int; a value beyond its range saturates to INT_MAX or INT_MIN.
+int _wtoi(const char16_t* s);
 // strtod over the text's ASCII prefix; *end (when given) points after the number read.
 double wcstod(const char16_t* s, char16_t** end);
 // Writes v in the given radix (2 to 36; negative values only in radix 10 get a

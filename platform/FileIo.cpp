@@ -52,6 +52,15 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
   if (!from || !to) return FALSE;
   int in = ::open(nativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return FALSE;
+  // A file copied onto itself (by any name that reaches it) fails and stays whole, as on
+  // the platform, instead of being truncated before it is read.
+  struct stat src, dst;
+  if (::fstat(in, &src) != 0 || S_ISDIR(src.st_mode) ||
+      (::stat(nativePath(to).c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino)) {
+    ::close(in);
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
   int out = ::open(nativePath(to).c_str(), flags, 0666);
   if (out < 0) {

@@ -20,6 +20,8 @@ int64_t _ftelli64(FILE* f);
 BOOL DeleteFileW(LPCWSTR path);
 // Fails when `to` exists, like the platform call.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+// Copies a file's bytes; fails (ERROR_SHARING_VIOLATION) for a file onto itself, which
+// stays as it was, and for a folder.
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
 BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
@@ -62,6 +64,7 @@ constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 constexpr DWORD ERROR_HANDLE_EOF = 38;
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_INVALID_ADDRESS = 487;
 
 int _fileno(FILE* stream);

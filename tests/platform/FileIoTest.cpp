@@ -37,6 +37,24 @@ TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
 
 using testsupport::ScratchDir;
 
+// A file copied onto itself, by its own name or through "." and a link, fails and keeps
+// its bytes; a copy over another file still replaces it.
+TEST(FileIo, CopyOntoItselfFailsAndKeepsTheFile) {
+  ScratchDir dir;
+  testsupport::writeBytes(dir.native("a.py"), "print(1)\n");
+  ASSERT_EQ(::symlink(dir.native("a.py").c_str(), dir.native("link.py").c_str()), 0);
+  const std::u16string a = dir.path("a.py");
+  for (const std::u16string& to : {a, dir.path("./a.py"), dir.path("link.py")}) {
+    SetLastError(0);
+    EXPECT_FALSE(CopyFileW(a.c_str(), to.c_str(), FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(testsupport::readBytes(dir.native("a.py")), "print(1)\n");
+  }
+  testsupport::writeBytes(dir.native("b.py"), "a much longer old text\n");
+  EXPECT_TRUE(CopyFileW(a.c_str(), dir.path("b.py").c_str(), FALSE));
+  EXPECT_EQ(testsupport::readBytes(dir.native("b.py")), "print(1)\n");
+}
+
 HANDLE handleOf(FILE* f) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))); }
 
 OVERLAPPED at(uint64_t offset) {

@@ -1,0 +1,71 @@
+#include "app/FileCollect.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/CodePage.h"
+#include "platform/FileIo.h"
+#include "platform/user/FindFile.h"
+
+namespace {
+
+std::u16string lowerAscii(std::u16string s) {
+  for (char16_t& c : s)
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  return s;
+}
+
+}  // namespace
+
+void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>& out,
+                      const std::u16string& extensions) {
+  WIN32_FIND_DATAW data;
+  const std::u16string pattern = folder + u"/*";
+  HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::u16string name = data.cFileName;
+    if (name == u"." || name == u"..") continue;
+    const std::u16string path = folder + u"/" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      collectDataFiles(path, out, extensions);
+      continue;
+    }
+    const size_t dot = name.rfind(u'.');
+    const std::u16string ext = dot == std::u16string::npos ? u"" : lowerAscii(name.substr(dot));
+    if (extensions.find(u"|" + ext + u"|") != std::u16string::npos) out.push_back(path);
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+}
+
+std::u16string parentFolder(const std::u16string& path) {
+  size_t cut = path.rfind(u'\\');
+  if (cut == std::u16string::npos) cut = path.rfind(u'/');
+  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+}
+
+bool createFolderPath(const std::u16string& path) {
+  if (path.empty()) return false;
+  if (isDirectory(path)) return true;
+  if (fileExists(path)) return false;  // a file is in the way
+  const std::u16string parent = parentFolder(path);
+  if (!parent.empty() && !createFolderPath(parent)) return false;
+  return CreateDirectoryW(path.c_str(), nullptr) || isDirectory(path);
+}
+
+std::u16string fullPath(const std::u16string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(nativePath(path), ec);
+  if (ec) p = nativePath(path);
+  std::string normal = p.lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return utf8ToWide(normal);
+}
+
+bool opensForReading(const std::u16string& path) {
+  if (path.empty() || isDirectory(path)) return false;
+  FILE* f = _wfopen(path.c_str(), u"rb");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
+}

@@ -1,0 +1,255 @@
+#include "app/FileMerge.h"
+
+#include <memory>
+
+#include "app/ChunkReader.h"
+#include "app/FileCollect.h"
+#include "app/ToolDialog.h"
+#include "platform/CodePage.h"
+#include "resources/FileToolResources.h"
+#include "store/ExcelStream.h"
+#include "store/FilePath.h"
+
+namespace {
+
+constexpr char16_t kCaption[] = u"多文件合并";
+constexpr int32_t kRowsPerReport = 5001;
+
+double fraction(int64_t done, int64_t total) { return total > 0 ? double(done) / double(total) : 1.0; }
+
+bool writeAll(FILE* out, std::string_view bytes) {
+  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+}
+
+FileWorkResult appendText(FILE* out, const std::u16string& path, int32_t drop, const std::atomic<int32_t>& cancel,
+                          const FractionProgress& progress) {
+  ChunkReader reader(path);
+  if (!reader.isOpen()) return FILE_OPEN_FAILED;
+  for (int32_t i = 0; i < drop; ++i)
+    if (reader.readLine().empty()) break;
+  bool reported = false;
+  for (std::string_view chunk = reader.readChunk(); !chunk.empty(); chunk = reader.readChunk()) {
+    if (!writeAll(out, chunk)) return FILE_WRITE_FAILED;
+    progress(fraction(reader.consumed(), reader.size()));
+    reported = true;
+    if (cancel.load(std::memory_order_relaxed)) return FILE_CANCELLED;
+  }
+  if (reader.failed()) return FILE_OPEN_FAILED;
+  if (!reported) progress(fraction(reader.consumed(), reader.size()));  // an empty or all-header input
+  return FILE_DONE;
+}
+
+FileWorkResult appendWorkbook(FILE* out, const std::u16string& path, int32_t drop, const std::atomic<int32_t>& cancel,
+                              const FractionProgress& progress) {
+  ExcelStream book;
+  if (!book.open(path)) return FILE_OPEN_FAILED;
+  const int64_t rows = book.lastRow();
+  int64_t consumed = 0;
+  for (int32_t i = 0; i < drop && !book.readLine().empty(); ++i) ++consumed;
+  int32_t written = 0;
+  for (std::u16string line = book.readLine(); !line.empty(); line = book.readLine()) {
+    ++consumed;
+    if (!writeAll(out, wideToAnsi(line))) return FILE_WRITE_FAILED;
+    if (++written % kRowsPerReport == 0) progress(fraction(consumed, rows));
+    if (cancel.load(std::memory_order_relaxed)) return FILE_CANCELLED;
+  }
+  progress(fraction(consumed, rows));
+  return FILE_DONE;
+}
+
+}  // namespace
+
+FileWorkResult appendFileToMerge(FILE* out, const std::u16string& path, int32_t drop,
+                                 const std::atomic<int32_t>& cancel, const FractionProgress& progress) {
+  switch (fileKind(path)) {
+    case FILE_MVT: return FILE_DONE;
+    case FILE_EXCEL: return appendWorkbook(out, path, drop, cancel, progress);
+    default: return appendText(out, path, drop, cancel, progress);
+  }
+}
+
+void mergeWorker(const TaskRun& run) {
+  for (const std::u16string& input : run.inputs)
+    if (!opensForReading(input)) {
+      postLabel(run.dialog, 1096, u"打开文件出错：" + input);
+      postEnded(run.dialog);
+      return;
+    }
+  FILE* out = _wfopen(run.output.c_str(), u"wb");
+  if (!out) {
+    postLabel(run.dialog, 1096, u"打开合并文件出错：" + run.output);
+    postLabel(run.dialog, 1097, u"处理进度：100%");
+  } else {
+    const size_t n = run.inputs.size();
+    bool failed = false;
+    for (size_t i = 0; i < n && !run.cancelled(); ++i) {
+      postLabel(run.dialog, 1096, u"正在处理：" + run.inputs[i]);
+      postLabel(run.dialog, 1097, progressText(100.0 * double(i) / double(n), false));
+      postRepaint(run.dialog);
+      const int32_t drop = i > 0 && run.header ? run.headerLines : 0;
+      auto progress = [&](double p) {
+        if (!run.cancelled()) postLabel(run.dialog, 1097, progressText(100.0 * (double(i) + p) / double(n), true));
+      };
+      const FileWorkResult result = appendFileToMerge(out, run.inputs[i], drop, *run.cancel, progress);
+      if (result == FILE_OPEN_FAILED) {
+        postLabel(run.dialog, 1096, u"打开文件出错：" + run.inputs[i]);
+        failed = true;
+        break;
+      }
+      if (result == FILE_WRITE_FAILED) {
+        postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+        failed = true;
+        break;
+      }
+    }
+    // A failed flush is a failed write, not a merged file.
+    if (std::fclose(out) != 0 && !failed && !run.cancelled())
+      postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+  }
+  if (!run.cancelled()) postEnded(run.dialog);
+}
+
+void addMergeFiles(HWND dialog, const std::vector<std::u16string>& paths) {
+  ComTask& task = gMergeTasks.at(dialog);
+  task.mInputs.insert(task.mInputs.end(), paths.begin(), paths.end());
+}
+
+void setMergeOutput(HWND dialog, const std::u16string& path) { gMergeTasks.at(dialog).mOutput = path; }
+
+std::u16string mergeOutputPath(HWND dialog) {
+  const ComTask& task = gMergeTasks.at(dialog);
+  if (!task.mOutput.empty()) return task.mOutput;
+  if (task.mInputs.empty()) return {};
+  const std::u16string& first = task.mInputs.front();
+  const size_t nameStart = fileNameStart(first);
+  const size_t dot = first.rfind(u'.');
+  const size_t cut = dot != std::u16string::npos && dot >= nameStart ? dot : first.size();
+  return first.substr(0, cut) + u"(combine)" + first.substr(cut);
+}
+
+void startMerge(HWND dialog) { gMergeTasks.start(dialog, mergeWorker); }
+
+void cancelMerge(HWND dialog) {
+  gMergeTasks.cancel(dialog);
+  dropTaskMessages(dialog);
+}
+
+namespace {
+
+void addInputs(HWND dialog, const std::vector<std::u16string>& paths) {
+  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, 1095, LB_ADDSTRING, 0, LPARAM(path.c_str()));
+  addMergeFiles(dialog, paths);
+  if (dialogText(dialog, 1005).empty()) {
+    const std::u16string output = mergeOutputPath(dialog);
+    SetDlgItemTextW(dialog, 1005, output.c_str());
+    setMergeOutput(dialog, output);
+  }
+}
+
+void chooseOutput(HWND dialog) {
+  std::u16string preset = dialogText(dialog, 1005);
+  if (preset.empty()) preset = mergeOutputPath(dialog);
+  char16_t buffer[255] = {};
+  if (preset.size() >= std::size(buffer)) {
+    MessageBoxW(dialog, u"文件保存全路径太长，不能超过254个字符！", kCaption, MB_OK);
+    return;
+  }
+  std::copy(preset.begin(), preset.end(), buffer);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = dialog;
+  ofn.lpstrFilter = u"csv文件\0*.csv\0txt文件\0*.txt\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = buffer;
+  ofn.nMaxFile = DWORD(std::size(buffer));
+  ofn.lpstrTitle = u"保存到";
+  ofn.lpstrDefExt = u"csv";
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetSaveFileNameW(&ofn)) return;
+  SetDlgItemTextW(dialog, 1005, buffer);
+  setMergeOutput(dialog, buffer);
+}
+
+// Checks the settings in the Part's order; false (after a message) when one is wrong.
+bool acceptSettings(HWND dialog) {
+  const int headerLines = _wtoi(dialogText(dialog, 1007).c_str());
+  if (headerLines < 0) {
+    MessageBoxW(dialog, u"去掉其他文件标题行数量不能小于0！", kCaption, MB_OK);
+    return false;
+  }
+  ComTask& task = gMergeTasks.at(dialog);
+  task.mHeaderLines = headerLines;
+  if (task.mInputs.empty()) {
+    MessageBoxW(dialog, u"要合并的文件不能为空，请添加合并文件！", kCaption, MB_OK);
+    return false;
+  }
+  const std::u16string output = dialogText(dialog, 1005);
+  if (output.empty()) {
+    MessageBoxW(dialog, u"文件保存全路径不能为空！", kCaption, MB_OK);
+    return false;
+  }
+  const std::u16string target = fullPath(output);
+  for (const std::u16string& input : task.mInputs)
+    if (fullPath(input) == target) {
+      MessageBoxW(dialog, (u"文件保存全路径不能是要合并的文件：" + input).c_str(), kCaption, MB_OK);
+      return false;
+    }
+  setMergeOutput(dialog, output);
+  return true;
+}
+
+void onCommand(HWND dialog, int id) {
+  switch (id) {
+    case 1008:
+      if (auto paths = chooseFiles(dialog, kDataFileFilter, u"请选择一个文件"); !paths.empty()) addInputs(dialog, paths);
+      break;
+    case 1011:
+      if (auto folder = chooseFolder(dialog, dialog, kCaption)) {
+        std::vector<std::u16string> paths;
+        collectDataFiles(*folder, paths, kDataFileExtensions);
+        if (!paths.empty()) addInputs(dialog, paths);
+      }
+      break;
+    case 1006: chooseOutput(dialog); break;
+    case 1000: gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED; break;
+    case IDABORT:
+      if (acceptSettings(dialog)) {
+        EnableWindow(GetDlgItem(dialog, IDABORT), FALSE);
+        startMerge(dialog);
+      }
+      break;
+    case IDCANCEL:
+      cancelMerge(dialog);
+      DestroyWindow(dialog);
+      break;
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (handleTaskMessage(dialog, message, wParam, lParam)) return TRUE;
+  switch (message) {
+    case WM_INITDIALOG:
+      gMergeTasks.fresh(dialog);
+      SetDlgItemTextW(dialog, 1007, u"1");
+      CheckDlgButton(dialog, 1000, BST_CHECKED);
+      gMergeTasks.at(dialog).mHeader = true;
+      centreOnParent(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      onCommand(dialog, LOWORD(wParam));
+      return TRUE;
+    case WM_DESTROY:  // also when the owner goes first
+      cancelMerge(dialog);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+HWND openFileMergeDialog(HWND parent) {
+  registerFileToolResources();
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(178), parent, fileMergeDialogProc, 0);
+  if (dialog) ShowWindow(dialog, SW_SHOW);
+  return dialog;
+}

@@ -1,0 +1,193 @@
+// The file merge dialog end to end: inputs added through the choosers, settings typed,
+// the run started with button 3 and the merged file compared byte for byte.
+#include <filesystem>
+#include <fstream>
+
+#include "tests/app/FileToolFixture.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+struct MergeCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> inputs;  // file name, bytes
+  bool dropHeader;
+  std::string expected;
+};
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+class FileMerge : public FileToolTest {
+ protected:
+  HWND open() {
+    HWND dialog = openFileMergeDialog(host);
+    EXPECT_NE(dialog, nullptr);
+    testdriver::pumpUntilIdle();
+    return dialog;
+  }
+  // Runs one merge of `inputs` into out.csv; returns the merged bytes.
+  std::string merge(const std::vector<std::u16string>& inputs, bool dropHeader, const std::u16string& lines = u"1") {
+    HWND dialog = open();
+    addFiles(dialog, inputs);
+    type(dialog, 1005, path("out.csv"));
+    type(dialog, 1007, lines);
+    if (!dropHeader) click(dialog, 1000);
+    click(dialog, IDABORT);
+    EXPECT_TRUE(waitEnded(dialog));
+    click(dialog, IDCANCEL);
+    EXPECT_FALSE(IsWindow(dialog));
+    return read("out.csv");
+  }
+};
+
+TEST_F(FileMerge, JoinsInputsByteForByte) {
+  const std::string gbkText = wideToAnsi(u"标题\n中文\n");
+  const std::string utf16 = std::string("\xFF\xFEh\0\n\0" "1\0\n\0", 10);
+  const std::vector<MergeCase> cases = {
+      {"header dropped", {{"a.csv", "h\n1\n2\n"}, {"b.csv", "h\n3\n"}}, true, "h\n1\n2\n3\n"},
+      {"header kept", {{"a.csv", "h\n1\n2\n"}, {"b.csv", "h\n3\n"}}, false, "h\n1\n2\nh\n3\n"},
+      {"CR LF, last line without LF continues",
+       {{"a.csv", "h\r\n1\r\n"}, {"b.txt", "h\r\n2"}, {"c.csv", "h\r\n3\r\n"}},
+       true,
+       "h\r\n1\r\n23\r\n"},
+      {"second byte order mark dropped with its line", {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}}, true,
+       kBom + "h\n1\n2\n"},
+      {"second byte order mark kept", {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}}, false,
+       kBom + "h\n1\n" + kBom + "h\n2\n"},
+      {"GBK then UTF-16LE, LF byte ends the dropped line",
+       {{"a.csv", gbkText}, {"b.csv", utf16}},
+       true,
+       gbkText + std::string("\0" "1\0\n\0", 5)},
+      {"document files add nothing", {{"a.csv", "h\n1\n"}, {"d.mvt", "MVT bytes"}, {"b.csv", "h\n2\n"}}, true,
+       "h\n1\n2\n"},
+      {"empty input", {{"a.csv", "h\n1\n"}, {"e.csv", ""}, {"b.csv", "h\n2\n"}}, true, "h\n1\n2\n"},
+  };
+  for (const MergeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::u16string> inputs;
+    for (const auto& [name, bytes] : c.inputs) {
+      write(name, bytes);
+      inputs.push_back(path(name));
+    }
+    EXPECT_EQ(merge(inputs, c.dropHeader), c.expected);
+  }
+}
+
+TEST_F(FileMerge, WorkbookRowsArriveAsAnsiLines) {
+  workbook("w.xlsx", {{u"名称", u"值"}, {u"甲", u"1,5"}, {u"乙", u"2"}});
+  write("a.csv", "h\n1\n");
+  // Not first: its first row is dropped; first: every row.
+  EXPECT_EQ(merge({path("a.csv"), path("w.xlsx")}, true), "h\n1\n" + wideToAnsi(u"甲,\"1,5\"\n乙,2\n"));
+  EXPECT_EQ(merge({path("w.xlsx"), path("a.csv")}, true), wideToAnsi(u"名称,值\n甲,\"1,5\"\n乙,2\n") + "1\n");
+}
+
+TEST_F(FileMerge, DefaultOutputPathTakesTheFileNamesExtension) {
+  std::filesystem::create_directories(dir.native("x.d"));
+  write("x.d/sales.csv", "1\n");
+  write("x.d/plain", "1\n");
+  struct Case {
+    std::string input, expected;
+  } cases[] = {{"x.d/sales.csv", "x.d/sales(combine).csv"}, {"x.d/plain", "x.d/plain(combine)"}};
+  for (const Case& c : cases) {
+    HWND dialog = open();
+    addFiles(dialog, {path(c.input)});
+    EXPECT_EQ(text(dialog, 1005), path(c.expected));
+    EXPECT_EQ(mergeOutputPath(dialog), path(c.expected));
+    click(dialog, IDCANCEL);
+  }
+}
+
+TEST_F(FileMerge, FolderCollectsDataFilesDepthFirst) {
+  std::filesystem::create_directories(dir.native("in/b/c"));
+  write("in/a.CSV", "a\n");
+  write("in/b/c/d.Xlsx", "");
+  write("in/b/e.txt", "e\n");
+  write("in/b/f.mvt", "");
+  write("in/g.xls", "");
+  write("in/h", "");
+  write("in/名字 #1.csv", "n\n");
+  HWND dialog = open();
+  addFolder(dialog, path("in"));
+  const std::vector<std::u16string> expected = {path("in/a.CSV"), path("in/b/c/d.Xlsx"), path("in/b/e.txt"),
+                                                path("in/g.xls"), path("in/名字 #1.csv")};
+  EXPECT_EQ(listed(dialog), expected);
+  EXPECT_EQ(text(dialog, 1005), path("in/a(combine).CSV"));
+  click(dialog, IDCANCEL);
+}
+
+TEST_F(FileMerge, RefusesBadSettingsAndWritesNothing) {
+  write("a.csv", "h\n1\n");
+  write("b.csv", "h\n2\n");
+  HWND dialog = open();
+  answers.answer(u"MessageBoxW", IDOK);
+  click(dialog, IDABORT);  // no inputs
+  addFiles(dialog, {path("a.csv"), path("b.csv")});
+  answers.answer(u"MessageBoxW", IDOK);
+  type(dialog, 1007, u"-1");
+  click(dialog, IDABORT);
+  type(dialog, 1007, u"1");
+  type(dialog, 1005, u"");
+  answers.answer(u"MessageBoxW", IDOK);
+  click(dialog, IDABORT);
+  // The output is the second input, reached through "." and "..".
+  type(dialog, 1005, path("x/../.") + u"/b.csv");
+  answers.answer(u"MessageBoxW", IDOK);
+  click(dialog, IDABORT);
+  const std::vector<std::u16string> expected = {u"要合并的文件不能为空，请添加合并文件！",
+                                                u"去掉其他文件标题行数量不能小于0！", u"文件保存全路径不能为空！",
+                                                u"文件保存全路径不能是要合并的文件：" + path("b.csv")};
+  EXPECT_EQ(messages(), expected);
+  for (const auto& record : answers.calls())
+    if (record.call.kind == u"MessageBoxW") {
+      EXPECT_EQ(record.call.args[1], u"多文件合并");
+    }
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT)));
+  EXPECT_EQ(read("b.csv"), "h\n2\n");
+  click(dialog, IDCANCEL);
+}
+
+TEST_F(FileMerge, MissingInputOrUnwritableOutputReportsInTheLabels) {
+  write("a.csv", "h\n1\n");
+  write("c.csv", "h\n3\n");
+  write("file", "x");
+  {  // the second of three is missing: nothing is written
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv"), path("gone.csv"), path("c.csv")});
+    type(dialog, 1005, path("out.csv"));
+    click(dialog, IDABORT);
+    ASSERT_TRUE(waitEnded(dialog));
+    EXPECT_EQ(text(dialog, 1096), u"打开文件出错：" + path("gone.csv"));
+    EXPECT_FALSE(exists("out.csv"));
+    click(dialog, IDCANCEL);
+  }
+  {  // an output below a regular file cannot be opened, even by root
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv")});
+    type(dialog, 1005, path("file/out.csv"));
+    click(dialog, IDABORT);
+    ASSERT_TRUE(waitEnded(dialog));
+    EXPECT_EQ(text(dialog, 1096), u"打开合并文件出错：" + path("file/out.csv"));
+    EXPECT_EQ(text(dialog, 1097), u"处理进度：100%");
+    click(dialog, IDCANCEL);
+  }
+}
+
+TEST_F(FileMerge, ProgressLabelsAfterARun) {
+  write("a.csv", "h\n1\n");
+  write("e.csv", "");
+  HWND dialog = open();
+  addFiles(dialog, {path("a.csv"), path("e.csv")});
+  type(dialog, 1005, path("out.csv"));
+  click(dialog, IDABORT);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDABORT)));
+  ASSERT_TRUE(waitEnded(dialog));
+  EXPECT_EQ(text(dialog, 1096), u"正在处理：" + path("e.csv"));
+  EXPECT_EQ(text(dialog, 1097), u"处理进度：100.00%");  // an empty last input, no division by zero
+  // Button 3 runs it again.
+  click(dialog, IDABORT);
+  ASSERT_TRUE(waitEnded(dialog));
+  EXPECT_EQ(read("out.csv"), "h\n1\n");
+  click(dialog, IDCANCEL);
+}
+
+}  // namespace
