@@ -120,7 +120,9 @@ TEST_F(FileSplit, RefusesBadSettingsAndWritesNothing) {
     }
     answers.answer(u"MessageBoxW", IDOK);
     click(dialog, IDABORT);
-    if (id != 1007) EXPECT_EQ(GetFocus(), GetDlgItem(dialog, id));
+    if (id != 1007) {
+      EXPECT_EQ(GetFocus(), GetDlgItem(dialog, id));
+    }
   }
   settings(dialog, false, 3, 1, u"");
   answers.answer(u"MessageBoxW", IDOK);
