@@ -75,6 +75,22 @@ Dialog splitDialog() {
   return d;
 }
 
+Dialog aboutDialog() {
+  Dialog d;
+  d.id = 103;
+  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+  d.cx = 175, d.cy = 75;
+  d.caption = u"关于 Morvel";
+  const std::u16string link = std::u16string(u"<a href=\"") + MORVEL_README_PATH + u"\">使用说明</a>";
+  d.items = {
+      DialogItem{u"STATIC", u"", kNone, WS_VISIBLE | SS_ICON, 0, 14, 14, 21, 20, 108},
+      text(u"Morvel，版本 4.5", kNone, 42, 14, 114, 8),
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 118, 54, 50, 14},
+      DialogItem{WC_LINK, link, 1024, WS_VISIBLE | WS_TABSTOP, 0, 41, 38, 108, 14},
+  };
+  return d;
+}
+
 }  // namespace
 
 void registerFileToolResources() {
@@ -84,5 +100,6 @@ void registerFileToolResources() {
   platform::resources::Table table;
   table.dialogs.push_back(mergeDialog());
   table.dialogs.push_back(splitDialog());
+  table.dialogs.push_back(aboutDialog());
   platform::resources::addTable(table);
 }

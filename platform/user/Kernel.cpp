@@ -73,10 +73,25 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
   return reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x400000));
 }
 
+namespace {
+std::string& moduleFileOverride() {
+  static std::string path;
+  return path;
+}
+}  // namespace
+
+void platform::setModuleFileName(const std::u16string& path) { moduleFileOverride() = wideToUtf8(path); }
+
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   if (!buffer || size == 0) return 0;
   char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  ssize_t n = 0;
+  if (const std::string& given = moduleFileOverride(); !given.empty() && given.size() < sizeof path) {
+    n = ssize_t(given.size());
+    given.copy(path, given.size());
+  } else {
+    n = readlink("/proc/self/exe", path, sizeof path - 1);
+  }
   if (n <= 0) return 0;
   int units = MultiByteToWideChar(CP_UTF8, 0, path, static_cast<int>(n), nullptr, 0);
   std::u16string wide(static_cast<size_t>(units), u'\0');

@@ -1,6 +1,8 @@
 // Kernel calls: tick count, sleeping, the module and its file name, and the
 // hand-driven clock of tests.
 #pragma once
+#include <string>
+
 #include "platform/WinTypes.h"
 
 // Milliseconds since start-up, 32-bit, wrapping. A plain C function: its
@@ -21,4 +23,6 @@ void setManualClock(DWORD ms);
 void advanceClock(DWORD ms);
 void useRealClock();
 bool clockIsManual();
+// Tests: the path GetModuleFileNameW gives (empty: the program file's own).
+void setModuleFileName(const std::u16string& path);
 }  // namespace platform

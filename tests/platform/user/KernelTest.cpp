@@ -74,6 +74,12 @@ TEST(ModuleTest, FileNameIsTheProgramPath) {
   EXPECT_EQ(GetModuleFileNameW(nullptr, small, 5), 5u);  // cut: the size comes back
   EXPECT_EQ(std::u16string(small), expected.substr(0, 4));
   EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
+  // A test may name another program file; empty gives the real one back.
+  platform::setModuleFileName(u"/opt/程序/morvel");
+  EXPECT_EQ(GetModuleFileNameW(nullptr, buf, 4096), 13u);
+  EXPECT_EQ(std::u16string(buf), u"/opt/程序/morvel");
+  platform::setModuleFileName(u"");
+  EXPECT_EQ(GetModuleFileNameW(nullptr, buf, 4096), expected.size());
 }
 
 TEST_F(FindTest, WildcardsMatchWithoutCaseAndStarDotStarTakesEverything) {

@@ -1,0 +1,84 @@
+#include "app/Plugins.h"
+
+#include "app/Documents.h"
+#include "grid/Grid.h"
+#include "script/ScriptFile.h"
+#include "store/FilePath.h"
+
+std::vector<std::u16string> gPlugins;
+
+namespace {
+
+// The folder of the program file.
+std::u16string programFolder() {
+  std::vector<char16_t> buffer(4096);
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+  const std::u16string path(buffer.data(), n);
+  const size_t cut = path.find_last_of(u'/');
+  return cut == std::u16string::npos ? path : path.substr(0, cut);
+}
+
+bool isPluginName(const std::u16string& name) {
+  std::u16string ext = getFileExt(name);
+  for (char16_t& c : ext)
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  return ext == u".c" || ext == u".exp" || ext == u".py";
+}
+
+HMENU scriptPopup() { return gMainWnd ? GetSubMenu(GetMenu(gMainWnd), kScriptPopup) : nullptr; }
+
+}  // namespace
+
+std::u16string pluginFolder() { return programFolder() + u"/plugin"; }
+
+void scanPluginFolder(const std::u16string& folder) {
+  WIN32_FIND_DATAW data;
+  const std::u16string pattern = folder + u"/*.*";
+  HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::u16string name = data.cFileName;
+    if (!name.empty() && name[0] != u'.' && isPluginName(name)) gPlugins.push_back(name);
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+}
+
+void appendPluginItems(HMENU menu) {
+  HMENU popup = GetSubMenu(menu, kScriptPopup);
+  if (!popup) return;
+  for (size_t i = 0; i < gPlugins.size(); ++i)
+    AppendMenuW(popup, MF_STRING, kFirstPluginCommand + UINT(i), gPlugins[i].c_str());
+}
+
+void importPlugin() {
+  char16_t buffer[260] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = gMainWnd;
+  ofn.lpstrFilter = u"Morvel支持文件(.c;.py;.exp;)\0*.c;*.py;*.exp;\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = buffer;
+  ofn.nMaxFile = DWORD(std::size(buffer));
+  ofn.lpstrTitle = u"请选择一个文件";
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
+  const std::u16string chosen = buffer;
+  const std::u16string name = fileNameOfPath(chosen);
+  const bool known = std::find(gPlugins.begin(), gPlugins.end(), name) != gPlugins.end();
+  const std::u16string target = pluginFolder() + u"/" + name;
+  if (!CopyFileW(chosen.c_str(), target.c_str(), FALSE)) {
+    MessageBoxW(gMainWnd, u"脚本导入失败，因为无法拷贝文件!", u"脚本导入", MB_OK);
+    return;
+  }
+  if (known) return;  // its item now runs the new copy
+  if (HMENU popup = scriptPopup())
+    AppendMenuW(popup, MF_STRING, kFirstPluginCommand + UINT(gPlugins.size()), name.c_str());
+  gPlugins.push_back(name);
+}
+
+bool runPlugin(UINT id) {
+  if (id < kFirstPluginCommand || id - kFirstPluginCommand >= gPlugins.size()) return false;
+  CGrid* document = currentDocument();
+  if (!document) return false;
+  return runScriptFile(document->mScriptDoc, pluginFolder() + u"/" + gPlugins[id - kFirstPluginCommand]);
+}
