@@ -76,7 +76,7 @@ TEST(ModuleTest, FileNameIsTheProgramPath) {
   EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
   // A test may name another program file; empty gives the real one back.
   platform::setModuleFileName(u"/opt/程序/morvel");
-  EXPECT_EQ(GetModuleFileNameW(nullptr, buf, 4096), 13u);
+  EXPECT_EQ(GetModuleFileNameW(nullptr, buf, 4096), 14u);
   EXPECT_EQ(std::u16string(buf), u"/opt/程序/morvel");
   platform::setModuleFileName(u"");
   EXPECT_EQ(GetModuleFileNameW(nullptr, buf, 4096), expected.size());
