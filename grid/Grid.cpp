@@ -118,6 +118,7 @@ CGrid::CGrid() {
 CGrid::~CGrid() {
   closeEditor();  // first: an open edit must not reach the sheet being torn down
   stopStatsFor(this);
+  closeFilterPopupOf(*this);
   if (mFindDlg) DestroyWindow(mFindDlg);
   if (mReplaceDlg) DestroyWindow(mReplaceDlg);
   mOnSelect = nullptr;

@@ -175,6 +175,29 @@ class CGrid {
   // Teardown: an open edit is dropped (nothing written) and the editor's window destroyed.
   void closeEditor();
 
+  // ---- find and replace (FindReplace.cpp) ----
+  // Dialogs 132 and 133: made on first use, shown with the find state; showing one hides
+  // the other.
+  void showFind();
+  void showReplace();
+  // The walks of the find state over the sheet; each reports in the result line of the
+  // visible dialog (see findResultDialog).
+  void findNext();
+  void findPrev();
+  void countMatches();
+  void replaceNext();
+  void replaceAll();
+  // The replace dialog when visible, else the find dialog when visible, else null.
+  HWND findResultDialog() const;
+  // A failure of find or replace: the visible dialog's result line, else a message box.
+  void findFailure(const std::u16string& text);
+
+  // ---- column filter popup and delete duplicates (FilterPopup.cpp, DedupeDialog.cpp) ----
+  // The popup for the filter button the grid recorded (mDrag's header cell).
+  void showFilterPopup();
+  // Dialog 148, then the delete-duplicates operation with its choices.
+  void showDeleteDuplicates();
+
   // ---- data (in order) ----
   RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
   uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
@@ -200,14 +223,18 @@ class CGrid {
   HWND mFindDlg = nullptr, mReplaceDlg = nullptr;
   std::u16string mFindText, mReplaceText;
   uint8_t mWholeCell = 0, mMatchCase = 0, mWrapAround = 1;
-  int32_t mFindMode = 0;
+  int32_t mFindMode = 0;            // a FindMode
+  HWND mFilterPopup = nullptr;      // the open column filter popup, destroyed with the document
   OpenPage mPage;
   SelectFn mOnSelect;
 };
 
 // Hooks that later parts of the program fill; an unset hook is skipped.
-extern std::function<void(CGrid&)> gShowFilterPopup;                  // the column filter popup
+extern std::function<void(CGrid&)> gShowFilterPopup;                  // in place of CGrid::showFilterPopup
 extern std::function<bool(CGrid&, UINT id)> gGridCommandHook;         // the grid's edit commands
+
+// Frees and destroys the document's open column filter popup, without repainting (teardown).
+void closeFilterPopupOf(CGrid& grid);
 
 // The "Grid2" window procedure.
 LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -20,6 +20,7 @@ void installGridCommands() {
   if (done) return;
   done = true;
   registerEditCommands();
+  registerFindFilterCommands();
 }
 
 bool runGridCommand(CGrid& grid, UINT id) {

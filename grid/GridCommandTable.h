@@ -27,3 +27,4 @@ void installGridCommands();
 
 // The parts' registration functions, each defined with its part.
 void registerEditCommands();  // clipboard, clear, insert, sizes, kinds, statistics, sort, dialogs
+void registerFindFilterCommands();  // find and replace, delete duplicates

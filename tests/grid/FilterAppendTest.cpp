@@ -34,6 +34,7 @@ TEST_F(GridTest, FilterButtonsShowTheColumnStateAndOpenThePopup) {
   EXPECT_EQ(view().hitTest(info, point(right2 - 20, bottom - 2)), HIT_CELLS);
 
   int opened = 0;
+  const auto installed = gShowFilterPopup;
   gShowFilterPopup = [&](CGrid& g) { opened += &g == grid; };
   testdriver::advance(1000);
   testdriver::mouseDown(at(right2 - 5, bottom - 5));
@@ -43,7 +44,7 @@ TEST_F(GridTest, FilterButtonsShowTheColumnStateAndOpenThePopup) {
   testdriver::mouseUp(at(right2 - 5, bottom - 5));
   testdriver::pumpUntilIdle();
   EXPECT_EQ(opened, 1);
-  gShowFilterPopup = nullptr;
+  gShowFilterPopup = installed;
   (void)rgb;
 }
 
