@@ -76,10 +76,10 @@ Dialog splitSettingsDialog() {
   d.caption = u"分割设置";
   d.items = {
       DialogItem{u"BUTTON", u"保留第一行标题", 1000, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 10, 8, 160, 12},
-      DialogItem{u"BUTTON", u"按行数分割：", 1001, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 10, 28, 80, 12},
-      DialogItem{u"EDIT", u"", 1003, kEdit | WS_GROUP, 0, 94, 26, 80, 14},
-      DialogItem{u"BUTTON", u"按份数分割：", 1002, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 10, 48, 80, 12},
-      DialogItem{u"EDIT", u"", 1004, kEdit | WS_GROUP, 0, 94, 46, 80, 14},
+      DialogItem{u"BUTTON", u"按行数分割：", 1001, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 10, 28, 64, 12},
+      DialogItem{u"BUTTON", u"按份数分割：", 1002, BS_AUTORADIOBUTTON, 0, 10, 48, 64, 12},
+      DialogItem{u"EDIT", u"", 1003, kEdit | WS_GROUP, 0, 78, 26, 80, 14},
+      DialogItem{u"EDIT", u"", 1004, kEdit, 0, 78, 46, 80, 14},
       label(u"保存路径：", 10, 70, 52),
       DialogItem{u"EDIT", u"", 1005, kEdit, 0, 64, 68, 176, 14},
       DialogItem{u"BUTTON", u"...", 1006, kButton, 0, 244, 68, 26, 14},

@@ -115,6 +115,9 @@ void registerGridResources() {
   table.dialogs.push_back(outputDialog());
   table.dialogs.push_back(pageDialog());
   addGridCommandDialogs(table);
+  // The controls of a template are made hidden unless their style says visible.
+  for (Dialog& d : table.dialogs)
+    for (DialogItem& item : d.items) item.style |= WS_VISIBLE;
   table.icons.push_back(filterIcon(139, false, false));
   table.icons.push_back(filterIcon(142, true, false));
   table.icons.push_back(filterIcon(141, false, true));

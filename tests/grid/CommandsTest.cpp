@@ -1,14 +1,18 @@
 // The grid's edit commands and their small dialogs, driven through the window: statistics
 // formulas, insert, sort with its scope question, go to, table size, split settings,
 // banded rows, the edit lock, and the clipboard.
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "grid/GridDialogs.h"
+#include "platform/resources/Resources.h"
+#include "store/Alloc.h"
 #include "grid/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
+#include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/TextConvert.h"
 
@@ -424,4 +428,93 @@ TEST_F(CommandsTest, KindsAddRowsAndRestoreSizes) {
   command(ID_UNDO);
   EXPECT_EQ(core().getInt64(0, 3), 120);
   EXPECT_EQ(core().getInt64(4, 0), 40);
+}
+
+// A growth the sheet cannot allocate shows the sheet's message and leaves the sheet and the
+// undo list as they were, at whichever row allocation it fails.
+TEST_F(CommandsTest, GrowthThatCannotBeAllocatedChangesNothing) {
+  testdriver::AnswerScript answers;
+  struct Case {
+    const char* name;
+    Range selection;
+    UINT id;
+    std::vector<std::u16string> dialog;  // the table-size dialog's fields, when it asks
+  } cases[] = {
+      {"table size", {1, 1, 1, 1}, ID_TABLE_SIZE, {u"1007=40", u"1008=30"}},
+      {"statistics below a whole column", {0, 2, 0, 2}, ID_FORMULA_SUM, {}},
+      {"statistics beside a whole row", {2, 0, 2, 0}, ID_FORMULA_SUM, {}},
+      {"add rows", {1, 1, 1, 1}, ID_ADD_ROWS, {}},
+      {"paste beyond the edge", {9, 5, 9, 5}, ID_PASTE, {}},
+  };
+  for (const auto& c : cases) {
+    bool grew = false;
+    for (int64_t n = 1; n < 1000 && !grew; ++n) {
+      fresh(10, 6);
+      for (int r = 1; r < 10; ++r) core().setInt64(r, 2, r);
+      setClipboard(u"a\tb\tc\nd\te\tf");
+      select(c.selection);
+      if (!c.dialog.empty()) answers.answer(u"DialogBoxParamW", IDOK, c.dialog);
+      const size_t shown = messages(answers).size();
+      allocfail::failNth(n, allocfail::ROWS);
+      command(c.id);
+      const bool failed = allocfail::armed() == false && messages(answers).size() > shown;
+      allocfail::failNth(0);
+      grew = core().mRowCount != 10 || core().mColCount != 6;
+      if (!grew) {
+        EXPECT_TRUE(failed) << c.name << " at " << n;
+        EXPECT_EQ(undoSteps(), 0u) << c.name << " at " << n;
+        EXPECT_EQ(core().getInt64(9, 2), 9) << c.name << " at " << n;
+        EXPECT_EQ(core().integrityCheck(), "") << c.name << " at " << n;
+      }
+    }
+    EXPECT_TRUE(grew) << c.name;
+  }
+}
+
+// The four dialogs as they open, for the eye: every text of a control fits the control.
+TEST_F(CommandsTest, DialogPicturesAndTextsThatFit) {
+  struct Case {
+    int id;
+    DLGPROC proc;
+    const char* file;
+  } cases[] = {
+      {129, splitSettingsDialogProc, "dialog_split.png"},
+      {130, tableSizeDialogProc, "dialog_table_size.png"},
+      {131, sortScopeDialogProc, "dialog_sort_scope.png"},
+      {151, gotoDialogProc, "dialog_goto.png"},
+  };
+  grid->mPath = u"/data/sales.mvt";
+  for (const auto& c : cases) {
+    HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(c.id), grid->mHwnd, c.proc,
+                                     c.id == 131 ? 0 : reinterpret_cast<LPARAM>(grid));
+    ASSERT_NE(dialog, nullptr) << c.id;
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    testdriver::pumpUntilIdle();
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDOK))) << c.id;
+    if (c.id == 129 || c.id == 131) {
+      // The two choices are one group: clicking one clears the other.
+      const int checked = c.id == 129 ? 1002 : 1001, other = c.id == 129 ? 1001 : 1002;
+      EXPECT_EQ(IsDlgButtonChecked(dialog, checked), BST_CHECKED);
+      SendMessageW(GetDlgItem(dialog, other), BM_CLICK, 0, 0);
+      EXPECT_EQ(IsDlgButtonChecked(dialog, checked), BST_UNCHECKED) << c.id;
+      SendMessageW(GetDlgItem(dialog, checked), BM_CLICK, 0, 0);
+      testdriver::pumpUntilIdle();
+    }
+    testdriver::saveWindowPng(dialog, testsupport::picturePath("grid", c.file).string());
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    for (const auto& item : platform::resources::findDialog(MAKEINTRESOURCEW(c.id))->items) {
+      if (item.cls == u"EDIT" || item.text.empty()) continue;
+      RECT r{item.x, item.y, item.x + item.cx, item.y + item.cy};
+      MapDialogRect(dialog, &r);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, item.text.c_str(), static_cast<int>(item.text.size()), &size);
+      const bool box = item.cls == u"BUTTON" && (item.style & 0xF) >= BS_CHECKBOX;  // room for the box
+      const int lines = std::max<int>(1, (r.bottom - r.top) / std::max<int>(1, size.cy));
+      EXPECT_LE(size.cx, lines * (r.right - r.left - (box ? 16 : 0))) << c.id << " " << u8(item.text);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    DestroyWindow(dialog);
+  }
 }
