@@ -35,3 +35,13 @@ int32_t colNumber(std::string_view letters) {
   }
   return static_cast<int32_t>(value);
 }
+
+int32_t colNumber(std::u16string_view letters) {
+  std::string narrow;
+  narrow.reserve(letters.size());
+  for (char16_t c : letters) {
+    if (c > 0x7F) return 0;
+    narrow.push_back(static_cast<char>(c));
+  }
+  return colNumber(std::string_view(narrow));
+}

@@ -11,3 +11,4 @@ std::string colNameA(int32_t index);
 // Letters (either case) to a 1-based column number: "A" 1, "AA" 27; 0 for the empty
 // text, any non-letter, or a value beyond the 32-bit range.
 int32_t colNumber(std::string_view letters);
+int32_t colNumber(std::u16string_view letters);

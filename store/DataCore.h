@@ -188,6 +188,27 @@ class CDataCore : public DataIntf, public DocHeader {
   std::string encodeCell(int32_t row, int32_t col);
   std::string rowToCsvLine(int32_t row);
 
+  // ---- tools across tables (DataCoreTools.cpp) ----
+  // Each may throw as resize does; the tables read may be this very sheet.
+  // The look-up copy, on the write table: grown to the data table's rows when shorter;
+  // every data row i takes the cells (r, returnCol + k), k < count, of the return table
+  // into (i, writeCol + k), r being the smallest area row whose text equals the data
+  // text (exact code units); a text not found empties those cells. A source outside the
+  // return table is an empty cell; write columns beyond this sheet are not written, nor
+  // rows below the data table's last.
+  void findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol,
+                 const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable,
+                 int32_t areaCol, int32_t count);
+  // The result table of the two-table tools: the rows of `source`, in order, whose key
+  // does not occur (dedupe) or does occur (duplicates) among the keys of `lookup`'s rows.
+  // A key is the texts of columns col1, col2, col3 (0: not used) kept apart, so no two
+  // different tuples give one key; a row whose key is the empty text of col1 alone is in
+  // neither result. Rows are copied whole from column 0 on; row 0 is not copied.
+  void twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1,
+                      int32_t col2, int32_t col3);
+  void twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1,
+                          int32_t col2, int32_t col3);
+
   // ---- the document file (DocumentFile.cpp) ----
   // Saves the sheet as a ".mvt" document; all = false keeps only the shown rows and the
   // texts they use. True when the whole file was written.
@@ -238,6 +259,8 @@ class CDataCore : public DataIntf, public DocHeader {
   IoResult mLastIo;     // what the last read of text did (a whole file, a page, an append)
 
  private:
+  void twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
+                    int32_t col3, bool present);
   void releaseValue(Cell& cell, int32_t row, int32_t col);
   void appendCellText(const Cell& cell, std::u16string& out) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,

@@ -1,0 +1,145 @@
+// The tools that work across tables: the look-up copy of find-match and the result
+// tables of the two-table tools.
+#include <cassert>
+#include <functional>
+#include <unordered_set>
+#include <vector>
+
+#include "store/DataCore.h"
+
+namespace {
+
+// The text getText gives for (row, col) of `table`, as a view valid until that table's
+// pool changes; outside the table the empty text.
+std::u16string_view textAt(const CDataCore& table, int32_t row, int32_t col,
+                           std::u16string& scratch) {
+  if (!table.inSheet(row, col)) return {};
+  return table.cellTextView(table.mDatas[row][col], scratch);
+}
+
+// The smallest row of every distinct text of one column (rows 1 .. last). The texts
+// are copied into one arena, so the index stays true while that column is overwritten.
+class SmallestRowIndex {
+ public:
+  SmallestRowIndex(const CDataCore& table, int32_t col) {
+    const int32_t rows = static_cast<int32_t>(table.mRowCount);
+    size_t slots = 16;
+    while (slots * 3 < static_cast<size_t>(rows > 0 ? rows : 0) * 4) slots *= 2;
+    mSlots.assign(slots, 0);
+    mEntries.reserve(rows > 1 ? rows - 1 : 0);
+    std::u16string scratch;
+    for (int32_t r = 1; r < rows; ++r) {
+      const std::u16string_view text = textAt(table, r, col, scratch);
+      const size_t hash = std::hash<std::u16string_view>()(text);
+      uint32_t* slot = probe(text, hash);
+      if (*slot != 0) continue;  // an earlier row holds the text: it wins
+      mEntries.push_back(Entry{mArena.size(), static_cast<uint32_t>(text.size()), r, hash});
+      mArena.append(text);
+      *slot = static_cast<uint32_t>(mEntries.size());
+    }
+  }
+
+  // The smallest row holding exactly `text`; 0 when none does.
+  int32_t find(std::u16string_view text) const {
+    const uint32_t* slot = const_cast<SmallestRowIndex*>(this)->probe(
+        text, std::hash<std::u16string_view>()(text));
+    return *slot ? mEntries[*slot - 1].row : 0;
+  }
+
+ private:
+  struct Entry {
+    size_t start;  // in mArena
+    uint32_t length;
+    int32_t row;
+    size_t hash;
+  };
+
+  // The slot holding `text`, else the empty slot where it would go (linear probing;
+  // the table is never more than three quarters full).
+  uint32_t* probe(std::u16string_view text, size_t hash) {
+    const size_t mask = mSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      uint32_t& slot = mSlots[i];
+      if (slot == 0) return &slot;
+      const Entry& e = mEntries[slot - 1];
+      if (e.hash == hash && std::u16string_view(mArena).substr(e.start, e.length) == text)
+        return &slot;
+    }
+  }
+
+  std::u16string mArena;
+  std::vector<Entry> mEntries;
+  std::vector<uint32_t> mSlots;  // entry index + 1; 0 = empty; size a power of two
+};
+
+// The key of row `row` for the two-table tools: the texts of the used columns, each
+// after a NUL (no cell text holds one), so different tuples never give one key.
+void twoTableKey(const CDataCore& table, int32_t row, int32_t col1, int32_t col2, int32_t col3,
+                 std::u16string& key) {
+  key.clear();
+  table.appendText(row, col1, key);
+  for (int32_t col : {col2, col3}) {
+    if (col <= 0) continue;
+    key.push_back(u'\0');
+    table.appendText(row, col, key);
+  }
+}
+
+}  // namespace
+
+void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol,
+                          const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable,
+                          int32_t areaCol, int32_t count) {
+  const SmallestRowIndex index(areaTable, areaCol);
+  if (mRowCount < dataTable.mRowCount)
+    resize(static_cast<int32_t>(dataTable.mRowCount), static_cast<int32_t>(mColCount));
+  const int32_t dataRows = static_cast<int32_t>(dataTable.mRowCount);
+  std::u16string scratch;
+  for (int32_t i = 1; i < dataRows; ++i) {
+    const int32_t r = index.find(textAt(dataTable, i, dataCol, scratch));
+    for (int32_t k = 0; k < count; ++k) {
+      const int32_t col = writeCol + k;
+      if (!inSheet(i, col)) continue;
+      if (r == 0) {
+        clearCell(i, col);
+        continue;
+      }
+      const Cell source = returnTable.inSheet(r, returnCol + k) ? returnTable.mDatas[r][returnCol + k] : Cell{};
+      copyCell(i, col, source, returnTable.mPool);
+    }
+  }
+  checkInDebug("findMatch");
+}
+
+void CDataCore::twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1,
+                             int32_t col2, int32_t col3, bool present) {
+  assert(this != &source && this != &lookup);
+  std::unordered_set<std::u16string> keys;
+  std::u16string key;
+  for (int32_t r = 1; r < static_cast<int32_t>(lookup.mRowCount); ++r) {
+    twoTableKey(lookup, r, col1, col2, col3, key);
+    if (!key.empty()) keys.insert(key);
+  }
+  const int32_t rows = static_cast<int32_t>(source.mRowCount);
+  const int32_t cols = static_cast<int32_t>(source.mColCount);
+  resize(rows, cols);
+  int32_t out = 1;
+  for (int32_t r = 1; r < rows; ++r) {
+    twoTableKey(source, r, col1, col2, col3, key);
+    if (key.empty() || (keys.count(key) != 0) != present) continue;
+    for (int32_t c = 0; c < cols; ++c) copyCell(out, c, source.mDatas[r][c], source.mPool);
+    ++out;
+  }
+  if (out != rows) resize(out, cols);
+  checkInDebug("twoTableCopy");
+}
+
+void CDataCore::twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1,
+                               int32_t col2, int32_t col3) {
+  twoTableCopy(source, lookup, col1, col2, col3, false);
+}
+
+void CDataCore::twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1,
+                                   int32_t col2, int32_t col3) {
+  twoTableCopy(source, lookup, col1, col2, col3, true);
+}
