@@ -16,7 +16,8 @@ class CGrid;
 extern HWND gMainWnd;
 // Greys or enables the document commands of the main menu; set by the main window.
 extern void (*gEnableDocumentCommands)(bool enable);
-// The column-pick callback every new document gets as its selection callback; unset: none.
+// The selection callback every new document gets (column picking, installColumnPicking);
+// unset: none.
 extern std::function<void(HWND, RECT)> gOnColumnPicked;
 
 // The document of the current tab; null when no tab is current.

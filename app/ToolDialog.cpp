@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+#include "app/Documents.h"
+#include "controls/TabStrip.h"
+#include "grid/Grid.h"
+#include "store/ColumnName.h"
+#include "store/NumberText.h"
+
 void centreOnParent(HWND dialog) {
   HWND parent = GetParent(dialog);
   if (!parent) return;
@@ -64,4 +70,56 @@ std::optional<std::u16string> chooseFolder(HWND owner, HWND messageOwner, const 
     return std::nullopt;
   }
   return std::u16string(path);
+}
+
+bool readToolField(HWND dialog, int id, int32_t limit, const std::u16string& field, const char16_t* caption,
+                   std::u16string& out) {
+  std::u16string text = dialogText(dialog, id);
+  if (text.size() > static_cast<size_t>(limit)) {
+    toolMessage(dialog, field + u"太长，最多" + int64Text(limit) + u"个字符！", caption);
+    return false;
+  }
+  out = std::move(text);
+  return true;
+}
+
+void toolMessage(HWND owner, const std::u16string& text, const char16_t* caption) {
+  MessageBoxW(owner, text.c_str(), caption, MB_OK);
+}
+
+std::vector<std::u16string> tabColumnNames() {
+  std::vector<std::u16string> names;
+  for (const auto& tab : gTabStrip.tabs) {
+    if (!tab.document) continue;
+    const int32_t cols = static_cast<int32_t>(tab.document->mCore.mColCount);
+    for (int32_t c = 1; c < cols; ++c) names.push_back(tab.title + u"!" + colName(c - 1));
+  }
+  return names;
+}
+
+void addComboItems(HWND dialog, std::initializer_list<int> combos, const std::vector<std::u16string>& items) {
+  for (int id : combos)
+    for (const auto& item : items)
+      SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+bool changeSheets(const std::vector<CGrid*>& documents, const std::function<void()>& work) {
+  CGrid* first = nullptr;
+  for (CGrid* document : documents) {
+    if (!document) continue;
+    document->beforeChange();
+    if (!first) first = document;
+  }
+  if (!first) {
+    work();
+    return true;
+  }
+  return first->guarded(work);
+}
+
+void afterToolWrite(CGrid* document) {
+  if (!document) return;
+  notifyRefresh(&document->mView);
+  document->invalidate();
+  document->mComManag.markOutsideChange();
 }

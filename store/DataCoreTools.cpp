@@ -1,5 +1,6 @@
 // The tools that work across tables: the look-up copy of find-match and the result
 // tables of the two-table tools.
+#include <algorithm>
 #include <cassert>
 #include <functional>
 #include <unordered_set>
@@ -94,10 +95,13 @@ void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_
   if (mRowCount < dataTable.mRowCount)
     resize(static_cast<int32_t>(dataTable.mRowCount), static_cast<int32_t>(mColCount));
   const int32_t dataRows = static_cast<int32_t>(dataTable.mRowCount);
+  // Columns beyond this sheet are not written.
+  const int64_t room = static_cast<int64_t>(mColCount) - writeCol;
+  const int32_t columns = static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(count, room)));
   std::u16string scratch;
   for (int32_t i = 1; i < dataRows; ++i) {
     const int32_t r = index.find(textAt(dataTable, i, dataCol, scratch));
-    for (int32_t k = 0; k < count; ++k) {
+    for (int32_t k = 0; k < columns; ++k) {
       const int32_t col = writeCol + k;
       if (!inSheet(i, col)) continue;
       if (r == 0) {

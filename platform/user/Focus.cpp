@@ -27,6 +27,30 @@ bool canActivate(const WindowRef& w) {
   return w && !w->destroying && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
 }
 
+// True when `owner` owns `hwnd`, directly or through the owner's owned windows.
+bool ownedBy(HWND hwnd, HWND owner) {
+  WindowRef w = findWindow(hwnd);
+  for (int depth = 0; w && w->owner && depth < 64; ++depth) {  // owners could be made to loop
+    if (w->owner == owner) return true;
+    w = findWindow(w->owner);
+  }
+  return false;
+}
+
+// Brings `hwnd` to the top of the top-level z-order, the windows it owns still above
+// it (in their own order), as owned windows always stay above their owner.
+void bringToTop(std::vector<HWND>& z, HWND hwnd) {
+  auto it = std::find(z.begin(), z.end(), hwnd);
+  if (it == z.end()) return;
+  z.erase(it);
+  std::vector<HWND> owned;
+  for (HWND t : z)
+    if (ownedBy(t, hwnd)) owned.push_back(t);
+  std::erase_if(z, [&](HWND t) { return std::find(owned.begin(), owned.end(), t) != owned.end(); });
+  z.insert(z.begin(), hwnd);
+  z.insert(z.begin(), owned.begin(), owned.end());
+}
+
 }  // namespace
 
 namespace platform::user {
@@ -41,11 +65,7 @@ void setActive(HWND hwnd, WORD how) {
   if (WindowRef w = findWindow(hwnd); w && (w->style & WS_DISABLED)) return;  // never activated
   s.active = hwnd;
   if (hwnd) {
-    auto& z = s.topLevels;
-    if (auto it = std::find(z.begin(), z.end(), hwnd); it != z.end()) {
-      z.erase(it);
-      z.insert(z.begin(), hwnd);
-    }
+    bringToTop(s.topLevels, hwnd);
     if (platform::Desktop* d = platform::desktop()) d->windowActivated(hwnd);
   }
   if (WindowRef w = findWindow(old)) {

@@ -406,3 +406,21 @@ TEST_F(WindowTest, HitTestFindsTheNonClientParts) {
   EXPECT_EQ(rec().log()[0].message, WM_NCLBUTTONDOWN);
   EXPECT_EQ(rec().log()[0].wParam, static_cast<WPARAM>(HTVSCROLL));
 }
+
+// Owned windows stay above their owner: activating the owner (a click into it) leaves
+// its dialog, and the dialog's own popup, on top where they overlap it.
+TEST_F(WindowTest, OwnedWindowsStayAboveTheirOwner) {
+  HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300);
+  HWND other = make("other", WS_POPUP | WS_VISIBLE, 300, 0, 200, 200);
+  HWND dialog = make("dialog", WS_POPUP | WS_VISIBLE, 50, 50, 100, 100, main);
+  HWND popup = make("popup", WS_POPUP | WS_VISIBLE, 60, 60, 20, 20, dialog);
+  SetActiveWindow(other);
+  EXPECT_EQ(WindowFromPoint(POINT{320, 20}), other);
+  SetActiveWindow(main);
+  EXPECT_EQ(WindowFromPoint(POINT{70, 70}), popup);
+  EXPECT_EQ(WindowFromPoint(POINT{100, 100}), dialog);
+  EXPECT_EQ(WindowFromPoint(POINT{320, 20}), main);
+  SetActiveWindow(other);
+  EXPECT_EQ(WindowFromPoint(POINT{320, 20}), other);
+  EXPECT_EQ(WindowFromPoint(POINT{100, 100}), dialog);
+}

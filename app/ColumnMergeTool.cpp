@@ -1,0 +1,101 @@
+#include "app/ColumnMergeTool.h"
+
+#include "app/ColumnPick.h"
+#include "app/Documents.h"
+#include "app/ToolDialog.h"
+#include "grid/Grid.h"
+#include "resources/ToolResources.h"
+
+namespace {
+
+const char16_t kCaption[] = u"列字符串合并";
+constexpr int32_t kFieldLimit = 511;
+
+// "获取" buttons and the combos they fill.
+constexpr int kPicks[5][2] = {{1067, 1065}, {1068, 1039}, {1069, 1041}, {1070, 1043}, {1071, 1045}};
+
+void closeDialog(HWND dialog) {
+  endColumnPick(dialog);
+  DestroyWindow(dialog);
+}
+
+void onRun(HWND dialog) {
+  struct Field {
+    int id;
+    const char16_t* name;
+  };
+  static const Field fields[8] = {{1065, u"要合并的列1"}, {1039, u"要合并的列2"}, {1041, u"要合并的列3"},
+                                  {1043, u"要合并的列4"}, {1066, u"间隔字符串1"}, {1085, u"间隔字符串2"},
+                                  {1086, u"间隔字符串3"}, {1045, u"结果写入列"}};
+  std::u16string text[8];
+  for (int i = 0; i < 8; ++i)
+    if (!readToolField(dialog, fields[i].id, kFieldLimit, fields[i].name, kCaption, text[i])) return;
+  if (text[0].empty()) return toolMessage(dialog, u"要合并的列1不能为空！", kCaption);
+  if (text[7].empty()) return toolMessage(dialog, u"结果写入列不能为空！", kCaption);
+  gColumnPick.mPending = 0;
+  runColumnMerge(dialog, text[0], text[1], text[2], text[3], text[4], text[5], text[6], text[7]);
+}
+
+}  // namespace
+
+HWND showColumnMergeDialog(HWND parent) {
+  registerToolResources();
+  installColumnPicking();
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(179), parent, columnMergeDialogProc, 0);
+  if (dialog) {
+    setColumnPickDialog(dialog);
+    ShowWindow(dialog, SW_SHOW);
+  }
+  return dialog;
+}
+
+INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    addComboItems(dialog, {1065, 1039, 1041, 1043, 1045}, tabColumnNames());
+    centreOnParent(dialog);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  const int id = LOWORD(wParam);
+  for (const auto& pick : kPicks)
+    if (id == pick[0]) {
+      startColumnPick(dialog, id, pick[1], true);
+      return TRUE;
+    }
+  if (id == 1072) {
+    onRun(dialog);
+    return TRUE;
+  }
+  if (id == IDCANCEL) {
+    closeDialog(dialog);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+bool runColumnMerge(HWND dialog, const std::u16string& col1, const std::u16string& col2, const std::u16string& col3,
+                    const std::u16string& col4, const std::u16string& sep1, const std::u16string& sep2,
+                    const std::u16string& sep3, const std::u16string& result) {
+  const ColumnRef first = parseColumnRef(col1);
+  if (!first.names()) return toolMessage(gMainWnd, u"要合并的列1找不到表格！", kCaption), false;
+  const ColumnRef target = parseColumnRef(result);
+  if (!target.names()) return toolMessage(gMainWnd, u"结果写入列找不到表格！", kCaption), false;
+  // Columns 2 to 4 that name no column are left out; their separators stay.
+  ColumnRef more[3] = {parseColumnRef(col2), parseColumnRef(col3), parseColumnRef(col4)};
+  const std::u16string* seps[3] = {&sep1, &sep2, &sep3};
+  const int32_t rows = static_cast<int32_t>(first.mTable->mRowCount);
+  const bool done = changeSheets({target.mDocument}, [&] {
+    for (int32_t i = 1; i < rows; ++i) {
+      std::u16string text = first.mTable->getText(i, first.mCol);
+      for (int k = 0; k < 3; ++k) {
+        text += *seps[k];
+        if (more[k].names()) more[k].mTable->appendText(i, more[k].mCol, text);
+      }
+      target.mTable->setText(i, target.mCol, text);
+    }
+  });
+  if (done) afterToolWrite(target.mDocument);
+  if (CGrid* current = currentDocument()) current->invalidate();
+  closeDialog(dialog);
+  return done;
+}
