@@ -6,7 +6,10 @@
 
 #include "grid/FindPattern.h"
 #include "grid/GridIds.h"
+#include "platform/CodePage.h"
+#include "platform/resources/Resources.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "resources/GridFindResources.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"
 
@@ -328,4 +331,53 @@ TEST_F(FindTest, TheDialogsShareTheStateAndHideEachOther) {
   grid->mFindText = u"abc";
   key(VK_F3);  // match case and whole cell are still on
   EXPECT_EQ(current(), std::make_pair(3, 1));
+}
+
+TEST_F(FindTest, AnEngineLimitIsReportedAndChangesNothing) {
+  column({u"x", std::u16string(60, u'a') + u"c", u"aa"});
+  state(u"(a|aa)+$", {FIND_REGEX});
+  grid->mReplaceText = u"z";
+  command(ID_REPLACE);
+  select(1, 1);
+  for (UINT id : {ID_FIND_NEXT, ID_REPLACE_ALL}) {
+    SetDlgItemTextW(grid->mReplaceDlg, 1023, u"");
+    command(id);
+    EXPECT_NE(result(grid->mReplaceDlg).find(u"A3"), std::u16string::npos) << id;
+  }
+  grid->countMatches();
+  EXPECT_NE(result(grid->mReplaceDlg).find(u"A3"), std::u16string::npos);
+  EXPECT_EQ(current(), std::make_pair(1, 1));
+  EXPECT_EQ(core().getText(4, 1), u"aa");
+  EXPECT_TRUE(grid->mComManag.mUndoList.empty());
+}
+
+namespace {
+INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+}  // namespace
+
+// Every text of the find, replace, filter and delete-duplicates dialogs fits its control.
+TEST_F(FindTest, DialogTextsFitTheirControls) {
+  registerFindFilterResources();
+  for (int id : {132, 133, 101, 148}) {
+    HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(id), grid->mHwnd, plainDialogProc, 0);
+    ASSERT_NE(dialog, nullptr) << id;
+    HDC dc = GetDC(dialog);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    for (const auto& item : platform::resources::findDialog(MAKEINTRESOURCEW(id))->items) {
+      if (item.cls == u"EDIT" || item.cls == u"COMBOBOX" || item.text.empty()) continue;
+      RECT r{item.x, item.y, item.x + item.cx, item.y + item.cy};
+      MapDialogRect(dialog, &r);
+      std::u16string shown = item.text;
+      if (size_t amp = shown.find(u'&'); amp != std::u16string::npos) shown.erase(amp, 1);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+      const DWORD type = item.style & 0xF;
+      const bool box = item.cls == u"BUTTON" && type >= BS_CHECKBOX && type != BS_GROUPBOX;
+      EXPECT_LE(size.cx, r.right - r.left - (box ? 16 : 0)) << id << " " << wideToUtf8(item.text);
+      EXPECT_LE(size.cy, r.bottom - r.top) << id << " " << wideToUtf8(item.text);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    DestroyWindow(dialog);
+  }
 }
