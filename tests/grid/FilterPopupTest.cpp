@@ -220,6 +220,21 @@ TEST_F(FilterPopupTest, ThePopupOpensBelowItsButtonNarrowsAndApplies) {
   EXPECT_FALSE(grid->mFilterPopup);
 }
 
+TEST_F(FilterPopupTest, APopupThatWouldPassTheScreenBottomOpensAboveItsButton) {
+  filtered(*grid, {u"3", u"a"});
+  const int screen = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION);
+  POINT origin{0, 0};
+  ClientToScreen(grid->mHwnd, &origin);
+  grid->mDrag = DragInfo{1, 1, 400, screen - origin.y - 20};  // the button 20 pixels above the bottom
+  grid->showFilterPopup();
+  testdriver::pumpUntilIdle();
+  ASSERT_TRUE(grid->mFilterPopup);
+  RECT r{};
+  GetWindowRect(grid->mFilterPopup, &r);
+  EXPECT_EQ(r.bottom, screen - 20);
+  EXPECT_EQ(r.right, origin.x + 400);
+}
+
 TEST_F(FilterPopupTest, DeactivationAfterThePaintClosesWithoutApplying) {
   filtered(*grid, {u"3", u"a"});
   pressButton();
