@@ -183,10 +183,30 @@ TEST_F(FileMerge, ProgressLabelsAfterARun) {
   ASSERT_TRUE(waitEnded(dialog));
   EXPECT_EQ(text(dialog, 1096), u"正在处理：" + path("e.csv"));
   EXPECT_EQ(text(dialog, 1097), u"处理进度：100.00%");  // an empty last input, no division by zero
+  EXPECT_GT(saveAndProbe(dialog, "file_merge.png", 1095), 20);
+  EXPECT_GT(saveAndProbe(dialog, "file_merge.png", 1097), 20);
   // Button 3 runs it again.
   click(dialog, IDABORT);
   ASSERT_TRUE(waitEnded(dialog));
   EXPECT_EQ(read("out.csv"), "h\n1\n");
+  click(dialog, IDCANCEL);
+}
+
+TEST_F(FileMerge, SaveDialogSetsTheOutputAndALongPresetIsRefused) {
+  write("a.csv", "1\n");
+  HWND dialog = open();
+  addFiles(dialog, {path("a.csv")});
+  answers.answer(u"GetSaveFileNameW", 1, {path("chosen.csv")});
+  click(dialog, 1006);
+  EXPECT_EQ(text(dialog, 1005), path("chosen.csv"));
+  ASSERT_EQ(answers.calls().back().call.kind, u"GetSaveFileNameW");
+  EXPECT_EQ(answers.calls().back().call.args[2], path("a(combine).csv")) << "preset with the default";
+  // A path longer than the chooser's buffer is refused, not cut.
+  type(dialog, 1005, u"/tmp/" + std::u16string(300, u'x') + u".csv");
+  answers.answer(u"MessageBoxW", IDOK);
+  click(dialog, 1006);
+  EXPECT_EQ(messages(), std::vector<std::u16string>{u"文件保存全路径太长，不能超过254个字符！"});
+  EXPECT_EQ(answers.pending(u"GetSaveFileNameW"), 0u);
   click(dialog, IDCANCEL);
 }
 

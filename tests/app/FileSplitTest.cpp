@@ -187,6 +187,12 @@ TEST_F(FileSplit, ListShowsInputsSortedButSplitsInOrderAdded) {
   run(dialog);
   EXPECT_EQ(text(dialog, 1096), u"正在处理：" + path("a.csv"));  // the last one added
   EXPECT_EQ(text(dialog, 1097), u"处理进度：100.00%");
+  EXPECT_GT(saveAndProbe(dialog, "file_split.png", 1095), 20);
+  // The folder chooser of button 1006 sets the output folder and makes it.
+  answers.answer(u"SHBrowseForFolderW", 1, {path("chosen/sub")});
+  click(dialog, 1006);
+  EXPECT_EQ(text(dialog, 1005), path("chosen/sub"));
+  EXPECT_TRUE(isDirectory(path("chosen/sub")));
   click(dialog, IDCANCEL);
 }
 

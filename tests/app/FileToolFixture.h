@@ -15,6 +15,7 @@
 #include "platform/testdriver/Driver.h"
 #include "platform/windows.h"
 #include "platform/xl/xl.h"
+#include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
 
 class FileToolTest : public testing::Test {
@@ -107,6 +108,22 @@ class FileToolTest : public testing::Test {
       for (size_t c = 0; c < rows[r].size(); ++c) sheet->writeStr(int(r), int(c), rows[r][c].c_str());
     ASSERT_TRUE(book->save(path(name).c_str()));
     book->release();
+  }
+
+  // Saves the dialog's picture for the eye; the count of dark (text) pixels inside the
+  // control's area, as a probe that it shows something.
+  int saveAndProbe(HWND dialog, const std::string& name, int id) {
+    EXPECT_TRUE(testdriver::saveWindowPng(dialog, testsupport::picturePath("app", name).string()));
+    const Surface pixels = testdriver::windowPixels(dialog);
+    RECT r{};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    POINT origin{0, 0};
+    ClientToScreen(dialog, &origin);
+    int dark = 0;
+    for (int y = r.top - origin.y + 2; y < r.bottom - origin.y - 2; ++y)
+      for (int x = r.left - origin.x + 2; x < r.right - origin.x - 2; ++x)
+        if (x >= 0 && y >= 0 && x < pixels.width && y < pixels.height && (pixels.row(y)[x] & 0xFF) < 0x60) ++dark;
+    return dark;
   }
 
   testsupport::ScratchDir dir;
