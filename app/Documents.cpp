@@ -1,6 +1,8 @@
 // The documents of the program, one per tab of the tab strip.
 #include "app/Documents.h"
 
+#include "app/DocumentCommands.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -16,16 +18,13 @@
 #include "store/ExcelBook.h"
 
 HWND gMainWnd = nullptr;
-void (*gEnableDocumentCommands)(bool) = nullptr;
 std::function<void(HWND, RECT)> gOnColumnPicked;
 
 namespace {
 
 const char16_t kNewTitle[] = u"新表格";
 
-void enableCommands(bool on) {
-  if (gEnableDocumentCommands) gEnableDocumentCommands(on);
-}
+void enableCommands(bool on) { enableDocumentCommands(on); }
 
 CCTab::CTabData* tabOf(const CGrid* document) {
   for (auto& tab : gTabStrip.tabs)
@@ -211,18 +210,23 @@ void forgetDocumentPath(CGrid* document) {
   gTabStrip.invalidate();
 }
 
+bool askToSaveTab(CCTab::CTabData& tab) {
+  CGrid* document = tab.document;
+  if (!document) return true;
+  closeSystemScriptWindows(&document->mOps);
+  if (!tab.modified && !document->mComManag.modified()) return true;
+  const int answer = MessageBoxW(document->mHwnd, u"文件已经改变，是否要保存?", u"文件保存", MB_YESNOCANCEL);
+  if (answer == IDCANCEL) return false;
+  // A save that fails or is cancelled keeps the tab.
+  return answer != IDYES || document->save();
+}
+
 bool onDocumentTabClose(CCTab::CTabData& tab) {
   CGrid* document = tab.document;
   // The document of a script run under way stays; an edited system script is stored into
-  // its document first, so the question below sees it.
+  // its document first, so the question sees it.
   if (document && scriptRunBlocksClose(&document->mOps)) return false;
-  if (document) closeSystemScriptWindows(&document->mOps);
-  if ((tab.modified || (document && document->mComManag.modified())) && document) {
-    const int answer = MessageBoxW(document->mHwnd, u"文件已经改变，是否要保存?", u"文件保存", MB_YESNOCANCEL);
-    if (answer == IDCANCEL) return false;
-    // A save that fails or is cancelled keeps the tab.
-    if (answer == IDYES && !document->save()) return false;
-  }
+  if (!askToSaveTab(tab)) return false;
   if (tab.gridWindow) DestroyWindow(tab.gridWindow);
   if (gTabStrip.tabs.size() < 2) enableCommands(false);
   return true;

@@ -14,8 +14,6 @@ class CGrid;
 // The main window (owner of message boxes and carrier of the menu's marks); null until
 // the main window exists.
 extern HWND gMainWnd;
-// Greys or enables the document commands of the main menu; set by the main window.
-extern void (*gEnableDocumentCommands)(bool enable);
 // The selection callback every new document gets (column picking, installColumnPicking);
 // unset: none.
 extern std::function<void(HWND, RECT)> gOnColumnPicked;
@@ -45,5 +43,10 @@ void setDocumentPath(CGrid* document, const std::u16string& path);
 // The close query of every document tab: a modified tab asks whether to save; false keeps
 // the tab (Cancel, or a save that failed or was cancelled).
 bool onDocumentTabClose(CCTab::CTabData& tab);
+// The save question of a tab whose document has unsaved changes (nothing asked for a clean
+// one): Yes saves, No goes on; false for Cancel and for a save that failed or whose
+// dialog was cancelled. An open system-script window of the document is stored into it
+// first.
+bool askToSaveTab(CCTab::CTabData& tab);
 // A document whose open failed: its tab loses the path and takes the new-table title.
 void forgetDocumentPath(CGrid* document);

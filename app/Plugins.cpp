@@ -1,6 +1,7 @@
 #include "app/Plugins.h"
 
 #include "app/Documents.h"
+#include "app/MainWindow.h"
 #include "grid/Grid.h"
 #include "script/ScriptFile.h"
 #include "store/FilePath.h"
@@ -8,15 +9,6 @@
 std::vector<std::u16string> gPlugins;
 
 namespace {
-
-// The folder of the program file.
-std::u16string programFolder() {
-  std::vector<char16_t> buffer(4096);
-  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-  const std::u16string path(buffer.data(), n);
-  const size_t cut = path.find_last_of(u'/');
-  return cut == std::u16string::npos ? path : path.substr(0, cut);
-}
 
 bool isPluginName(const std::u16string& name) {
   std::u16string ext = getFileExt(name);
