@@ -1,10 +1,12 @@
 #include "store/ClassifySave.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
 #include "platform/FileIo.h"
 #include "store/DataCore.h"
+#include "store/Parallel.h"
 
 namespace {
 
@@ -50,28 +52,40 @@ std::u16string classifyFilePath(const std::u16string& folder, const std::u16stri
   return path + name + u".csv";
 }
 
+namespace {
+
+// One group's file; false when it cannot be created or written completely. Reads the
+// sheet only, so several groups are written at once.
+bool writeGroup(CDataCore& sheet, const ClassifyGroup& group, const std::u16string& folder,
+                const std::string& header) {
+  FILE* f = _wfopen(classifyFilePath(folder, group.name).c_str(), u"wb");
+  if (!f) return false;
+  bool ok = header.empty() || std::fwrite(header.data(), 1, header.size(), f) == header.size();
+  std::string block;
+  for (size_t i = 0; ok && i < group.rows.size(); ++i) {
+    block += sheet.rowToCsvLine(group.rows[i]);
+    if (block.size() >= (1u << 20) || i + 1 == group.rows.size()) {
+      ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
+      block.clear();
+    }
+  }
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
 std::vector<std::u16string> writeClassified(CDataCore& sheet, const std::vector<ClassifyGroup>& groups,
                                             const std::u16string& folder, bool withHeader) {
-  std::vector<std::u16string> failed;
   const std::string header = withHeader ? sheet.rowToCsvLine(1) : std::string();
-  std::string block;
-  for (const ClassifyGroup& group : groups) {
-    FILE* f = _wfopen(classifyFilePath(folder, group.name).c_str(), u"wb");
-    if (!f) {
-      failed.push_back(group.name + u".csv");
-      continue;
-    }
-    bool ok = header.empty() || std::fwrite(header.data(), 1, header.size(), f) == header.size();
-    for (size_t i = 0; ok && i < group.rows.size(); ++i) {
-      block += sheet.rowToCsvLine(group.rows[i]);
-      if (block.size() >= (1u << 20) || i + 1 == group.rows.size()) {
-        ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
-        block.clear();
-      }
-    }
-    block.clear();
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) failed.push_back(group.name + u".csv");
-  }
+  std::vector<uint8_t> written(groups.size(), 0);
+  size_t rows = 0;
+  for (const ClassifyGroup& group : groups) rows += group.rows.size();
+  const unsigned parts = static_cast<unsigned>(std::min<size_t>(groups.size(), threadCount(rows, 1 << 16)));
+  parallelChunks(groups.size(), parts, [&](unsigned, size_t begin, size_t end) {
+    for (size_t g = begin; g < end; ++g) written[g] = writeGroup(sheet, groups[g], folder, header);
+  });
+  std::vector<std::u16string> failed;
+  for (size_t g = 0; g < groups.size(); ++g)
+    if (!written[g]) failed.push_back(groups[g].name + u".csv");
   return failed;
 }

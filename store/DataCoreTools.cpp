@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/DataCore.h"
+#include "store/Parallel.h"
 
 namespace {
 
@@ -19,58 +20,85 @@ std::u16string_view textAt(const CDataCore& table, int32_t row, int32_t col,
 }
 
 // The smallest row of every distinct text of one column (rows 1 .. last). The texts
-// are copied into one arena, so the index stays true while that column is overwritten.
+// are copied into arenas, so the index stays true while that column is overwritten.
+// Built in two parallel passes: the hash of every row's text, then one table per share
+// of the hashes, each filled by its own thread walking the rows in order (so the first,
+// smallest row of a text is the one kept).
 class SmallestRowIndex {
  public:
   SmallestRowIndex(const CDataCore& table, int32_t col) {
-    const int32_t rows = static_cast<int32_t>(table.mRowCount);
-    size_t slots = 16;
-    while (slots * 3 < static_cast<size_t>(rows > 0 ? rows : 0) * 4) slots *= 2;
-    mSlots.assign(slots, 0);
-    mEntries.reserve(rows > 1 ? rows - 1 : 0);
-    std::u16string scratch;
-    for (int32_t r = 1; r < rows; ++r) {
-      const std::u16string_view text = textAt(table, r, col, scratch);
-      const size_t hash = std::hash<std::u16string_view>()(text);
-      uint32_t* slot = probe(text, hash);
-      if (*slot != 0) continue;  // an earlier row holds the text: it wins
-      mEntries.push_back(Entry{mArena.size(), static_cast<uint32_t>(text.size()), r, hash});
-      mArena.append(text);
-      *slot = static_cast<uint32_t>(mEntries.size());
-    }
+    const size_t rows = table.mRowCount > 1 ? static_cast<size_t>(table.mRowCount - 1) : 0;
+    std::vector<size_t> hashes(rows);
+    parallelChunks(rows, threadCount(rows, 1 << 16), [&](unsigned, size_t begin, size_t end) {
+      std::u16string scratch;
+      for (size_t i = begin; i < end; ++i)
+        hashes[i] = hashOf(textAt(table, static_cast<int32_t>(i + 1), col, scratch));
+    });
+    mShares.resize(threadCount(rows, 1 << 16));
+    WorkerThreads workers(static_cast<unsigned>(mShares.size()), [&](unsigned share) {
+      Share& own = mShares[share];
+      size_t count = 0;
+      for (size_t i = 0; i < rows; ++i) count += shareOf(hashes[i]) == share;
+      own.init(count);
+      std::u16string scratch;
+      for (size_t i = 0; i < rows; ++i)
+        if (shareOf(hashes[i]) == share)
+          own.add(textAt(table, static_cast<int32_t>(i + 1), col, scratch), hashes[i], static_cast<int32_t>(i + 1));
+    });
+    workers.join();
   }
 
   // The smallest row holding exactly `text`; 0 when none does.
   int32_t find(std::u16string_view text) const {
-    const uint32_t* slot = const_cast<SmallestRowIndex*>(this)->probe(
-        text, std::hash<std::u16string_view>()(text));
-    return *slot ? mEntries[*slot - 1].row : 0;
+    const size_t hash = hashOf(text);
+    return mShares.empty() ? 0 : mShares[shareOf(hash)].find(text, hash);
   }
 
  private:
-  struct Entry {
-    size_t start;  // in mArena
-    uint32_t length;
-    int32_t row;
-    size_t hash;
-  };
+  static size_t hashOf(std::u16string_view text) { return std::hash<std::u16string_view>()(text); }
+  size_t shareOf(size_t hash) const { return (hash >> 40) % mShares.size(); }
 
-  // The slot holding `text`, else the empty slot where it would go (linear probing;
-  // the table is never more than three quarters full).
-  uint32_t* probe(std::u16string_view text, size_t hash) {
-    const size_t mask = mSlots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      uint32_t& slot = mSlots[i];
-      if (slot == 0) return &slot;
-      const Entry& e = mEntries[slot - 1];
-      if (e.hash == hash && std::u16string_view(mArena).substr(e.start, e.length) == text)
-        return &slot;
+  // The texts of one share of the hashes, in an open-addressing table.
+  struct Share {
+    struct Entry {
+      size_t start;  // in arena
+      uint32_t length;
+      int32_t row;
+      size_t hash;
+    };
+    std::u16string arena;
+    std::vector<Entry> entries;
+    std::vector<uint32_t> slots;  // entry index + 1; 0 = empty; a power of two, at most 3/4 full
+
+    void init(size_t count) {
+      size_t n = 16;
+      while (n * 3 < count * 4) n *= 2;
+      slots.assign(n, 0);
+      entries.reserve(count);
     }
-  }
-
-  std::u16string mArena;
-  std::vector<Entry> mEntries;
-  std::vector<uint32_t> mSlots;  // entry index + 1; 0 = empty; size a power of two
+    // The slot holding `text`, else the empty slot where it would go.
+    size_t probe(std::u16string_view text, size_t hash) const {
+      const size_t mask = slots.size() - 1;
+      for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const uint32_t slot = slots[i];
+        if (slot == 0) return i;
+        const Entry& e = entries[slot - 1];
+        if (e.hash == hash && std::u16string_view(arena).substr(e.start, e.length) == text) return i;
+      }
+    }
+    void add(std::u16string_view text, size_t hash, int32_t row) {
+      const size_t i = probe(text, hash);
+      if (slots[i] != 0) return;  // an earlier row holds the text: it wins
+      entries.push_back(Entry{arena.size(), static_cast<uint32_t>(text.size()), row, hash});
+      arena.append(text);
+      slots[i] = static_cast<uint32_t>(entries.size());
+    }
+    int32_t find(std::u16string_view text, size_t hash) const {
+      const uint32_t slot = slots[probe(text, hash)];
+      return slot ? entries[slot - 1].row : 0;
+    }
+  };
+  std::vector<Share> mShares;
 };
 
 // The key of row `row` for the two-table tools: the texts of the used columns, each
