@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/ChunkReader.h"
+#include "app/ColumnPick.h"
 #include "app/FileCollect.h"
 #include "app/ToolDialog.h"
 #include "platform/CodePage.h"
@@ -242,6 +243,7 @@ INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return TRUE;
     case WM_DESTROY:  // also when the owner goes first
       cancelMerge(dialog);
+      if (gColumnPick.mDialog == dialog) endColumnPick(dialog);
       return FALSE;
   }
   return FALSE;
@@ -250,6 +252,8 @@ INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 HWND openFileMergeDialog(HWND parent) {
   registerFileToolResources();
   HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(178), parent, fileMergeDialogProc, 0);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
+  if (!dialog) return nullptr;
+  setColumnPickDialog(dialog);  // the newest column tool dialog
+  ShowWindow(dialog, SW_SHOW);
   return dialog;
 }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/ChunkReader.h"
+#include "app/ColumnPick.h"
 #include "app/FileCollect.h"
 #include "app/ToolDialog.h"
 #include "platform/CodePage.h"
@@ -331,6 +332,7 @@ INT_PTR CALLBACK fileSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return TRUE;
     case WM_DESTROY:  // also when the owner goes first
       cancelSplit(dialog);
+      if (gColumnPick.mDialog == dialog) endColumnPick(dialog);
       return FALSE;
   }
   return FALSE;
@@ -339,6 +341,8 @@ INT_PTR CALLBACK fileSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 HWND openFileSplitDialog(HWND parent) {
   registerFileToolResources();
   HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(177), parent, fileSplitDialogProc, 0);
-  if (dialog) ShowWindow(dialog, SW_SHOW);
+  if (!dialog) return nullptr;
+  setColumnPickDialog(dialog);  // the newest column tool dialog
+  ShowWindow(dialog, SW_SHOW);
   return dialog;
 }

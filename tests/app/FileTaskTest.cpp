@@ -12,6 +12,7 @@
 #include <atomic>
 #include <regex>
 
+#include "app/ColumnPick.h"
 #include "platform/CodePage.h"
 #include "tests/app/FileToolFixture.h"
 
@@ -165,9 +166,12 @@ TEST_F(FileTasks, DialogsRunAtOnceEachWithItsOwnTask) {
   EXPECT_EQ(read("ba.csv"), "h\n2\nh\n1\n");
   EXPECT_EQ(read("parts/c_1.csv"), "h\n3\n");
   EXPECT_EQ(read("parts/c_3.csv"), "h\n5\n");
+  EXPECT_EQ(gColumnPick.mDialog, split) << "the newest tool dialog";
   click(second, IDCANCEL);
   EXPECT_EQ(gMergeTasks.size(), 1u);
   EXPECT_TRUE(IsWindow(first));
+  click(split, IDCANCEL);
+  EXPECT_EQ(gColumnPick.mDialog, nullptr);
 }
 
 TEST_F(FileTasks, ExitCancelsAndJoinsRunningWorkers) {
