@@ -133,9 +133,27 @@ struct Arena {
 
 }  // namespace
 
+// The slot table of a shard: slot i lies in line i / SLOTS_PER_LINE, which holds the
+// arena references of its SLOTS_PER_LINE slots and a 4-bit tag for each (0: the slot
+// is empty; else drawn from hash bits that do not choose the slot). A probe reads the
+// line and goes to the arena only for a slot whose tag matches, so passing other
+// entries and finding a text absent cost no arena access.
+constexpr size_t SLOTS_PER_LINE = 14;
+struct alignas(64) SlotLine {
+  uint32_t refs[SLOTS_PER_LINE];  // 0 exactly where the tag is 0
+  uint64_t tags;                  // slot p's tag in bits 4p .. 4p + 3
+};
+static_assert(sizeof(SlotLine) == 64, "a line of slots is one cache line");
+
+// The tag of a mixed key, 1 .. 15, from bits 40 .. 55 (a slot index uses the low bits,
+// the shard the top ones).
+inline unsigned tagOf(uint64_t mixed) { return unsigned(((mixed >> 40) & 0xFFFF) * 15 >> 16) + 1; }
+
+inline size_t lineCount(uint64_t slots) { return size_t((slots + SLOTS_PER_LINE - 1) / SLOTS_PER_LINE); }
+
 struct StringPool::Shard {
   mutable std::mutex lock;
-  uint32_t* slots = nullptr;  // mask + 1 slots (a power of two); 0 = empty
+  SlotLine* lines = nullptr;  // the lines of mask + 1 slots (a power of two)
   uint64_t mask = 0;          // 0 while no table is allocated
   size_t used = 0;            // occupied slots == entries
   Arena arena;
@@ -144,8 +162,8 @@ struct StringPool::Shard {
 
   void reset() {
     arena.freeAll();
-    std::free(slots);
-    slots = nullptr;
+    std::free(lines);
+    lines = nullptr;
     mask = 0;
     used = 0;
   }
@@ -164,15 +182,40 @@ struct StringPool::Shard {
     store64(e + 8, (count << COUNT_SHIFT) | (load64(e + 8) & LONG_LEN));
   }
 
-  // Slot holding `key`, or the empty slot where it would go (a table must exist).
-  uint64_t probe(uint64_t key) const {
-    uint64_t i = mix(key) & mask;
-    while (slots[i] != 0 && keyOf(at(slots[i])) != key) i = (i + 1) & mask;
-    return i;
+  static unsigned tagIn(const SlotLine* lines, uint64_t i) {
+    return unsigned(lines[i / SLOTS_PER_LINE].tags >> (4 * (i % SLOTS_PER_LINE))) & 15;
   }
+  // Fills slot i of a table (tag 0 with ref 0 empties it).
+  static void setIn(SlotLine* lines, uint64_t i, uint32_t ref, unsigned tag) {
+    assert((ref == 0) == (tag == 0));
+    SlotLine& line = lines[i / SLOTS_PER_LINE];
+    const unsigned shift = unsigned(4 * (i % SLOTS_PER_LINE));
+    line.refs[i % SLOTS_PER_LINE] = ref;
+    line.tags = (line.tags & ~(uint64_t(15) << shift)) | uint64_t(tag) << shift;
+  }
+  uint32_t refAt(uint64_t i) const { return lines[i / SLOTS_PER_LINE].refs[i % SLOTS_PER_LINE]; }
+  unsigned tagAt(uint64_t i) const { return tagIn(lines, i); }
+  void setSlot(uint64_t i, uint32_t ref, unsigned tag) { setIn(lines, i, ref, tag); }
+  // Asks for the line where a probe for a key of this mixed value starts.
+  void prefetch(uint64_t mixed) const {
+    if (mask) __builtin_prefetch(&lines[(mixed & mask) / SLOTS_PER_LINE]);
+  }
+
+  // Slot holding `key` (whose mixed value is `mixed`), or the empty slot where it would
+  // go (a table must exist).
+  uint64_t probe(uint64_t key, uint64_t mixed) const {
+    const unsigned tag = tagOf(mixed);
+    for (uint64_t i = mixed & mask;; i = (i + 1) & mask) {
+      const SlotLine& line = lines[i / SLOTS_PER_LINE];
+      const size_t p = i % SLOTS_PER_LINE;
+      const unsigned t = unsigned(line.tags >> (4 * p)) & 15;
+      if (t == 0 || (t == tag && keyOf(at(line.refs[p])) == key)) return i;
+    }
+  }
+  uint64_t probe(uint64_t key) const { return probe(key, mix(key)); }
   const char* findEntry(uint64_t key) const {
     if (used == 0) return nullptr;
-    uint32_t ref = slots[probe(key)];
+    uint32_t ref = refAt(probe(key));
     return ref ? at(ref) : nullptr;
   }
 
@@ -181,20 +224,24 @@ struct StringPool::Shard {
     uint64_t cap = mask ? mask + 1 : 16;
     while (want * 10 > cap * 7) cap *= 2;
     if (mask && cap == mask + 1) return;
-    uint32_t* fresh = allocfail::inject(allocfail::POOL)
-                          ? nullptr
-                          : static_cast<uint32_t*>(std::calloc(cap, sizeof(uint32_t)));
+    const size_t bytes = lineCount(cap) * sizeof(SlotLine);
+    auto* fresh = allocfail::inject(allocfail::POOL)
+                      ? nullptr
+                      : static_cast<SlotLine*>(std::aligned_alloc(alignof(SlotLine), bytes));
     if (!fresh) throw std::bad_alloc();
-    uint32_t* old = slots;
-    uint64_t oldCap = mask ? mask + 1 : 0;
-    slots = fresh;
-    mask = cap - 1;
+    std::memset(static_cast<void*>(fresh), 0, bytes);
+    SlotLine* old = lines;
+    const uint64_t oldCap = mask ? mask + 1 : 0;
     for (uint64_t i = 0; i < oldCap; ++i) {
-      if (old[i] == 0) continue;
-      uint64_t j = mix(keyOf(at(old[i]))) & mask;
-      while (slots[j] != 0) j = (j + 1) & mask;
-      slots[j] = old[i];
+      const uint32_t ref = old[i / SLOTS_PER_LINE].refs[i % SLOTS_PER_LINE];
+      if (ref == 0) continue;
+      const uint64_t mixed = mix(keyOf(at(ref)));
+      uint64_t j = mixed & (cap - 1);
+      while (tagIn(fresh, j) != 0) j = (j + 1) & (cap - 1);
+      setIn(fresh, j, ref, tagOf(mixed));
     }
+    lines = fresh;
+    mask = cap - 1;
     std::free(old);
   }
 
@@ -203,7 +250,8 @@ struct StringPool::Shard {
   // The entry's bytes are `bytes` (len) followed by `zeroTail` zero bytes.
   void create(uint64_t key, const void* bytes, size_t len, uint64_t count, size_t zeroTail = 0) {
     growTable(used + 1);
-    uint64_t slot = probe(key);
+    const uint64_t mixed = mix(key);
+    uint64_t slot = probe(key, mixed);
     const size_t total = len + zeroTail;
     uint32_t ref = arena.allocate(entrySize(total));
     char* e = at(ref);
@@ -214,27 +262,26 @@ struct StringPool::Shard {
     char* dst = const_cast<char*>(bytesOf(e));
     std::memcpy(dst, bytes, len);
     std::memset(dst + len, 0, zeroTail);
-    slots[slot] = ref;
+    setSlot(slot, ref, tagOf(mixed));
     ++used;
   }
 
   // Removes the entry in slot `i`, closing the probe gap by backward shifting.
   void erase(uint64_t i) {
-    uint32_t ref = slots[i];
-    arena.discard(ref, entrySize(lenOf(at(ref))));
+    arena.discard(refAt(i), entrySize(lenOf(at(refAt(i)))));
     uint64_t j = i;
     for (;;) {
       j = (j + 1) & mask;
-      if (slots[j] == 0) break;
-      uint64_t home = mix(keyOf(at(slots[j]))) & mask;
-      // slots[j] may fill the hole at i unless its home lies cyclically in (i, j].
+      if (tagAt(j) == 0) break;
+      uint64_t home = mix(keyOf(at(refAt(j)))) & mask;
+      // slot j may fill the hole at i unless its home lies cyclically in (i, j].
       bool stays = (i <= j) ? (home > i && home <= j) : (home > i || home <= j);
       if (!stays) {
-        slots[i] = slots[j];
+        setSlot(i, refAt(j), tagAt(j));
         i = j;
       }
     }
-    slots[i] = 0;
+    setSlot(i, 0, 0);
     --used;
     if (used == 0) {
       reset();
@@ -257,7 +304,8 @@ struct StringPool::Shard {
     std::reverse(fresh.freeChunks.begin(), fresh.freeChunks.end());  // low indices first
     std::vector<uint32_t> refs;
     try {
-      refs.assign(slots, slots + mask + 1);
+      refs.resize(mask + 1);
+      for (uint64_t i = 0; i <= mask; ++i) refs[i] = refAt(i);
       for (uint32_t& ref : refs) {
         if (ref == 0 || arena.chunks[ref >> UNIT_BITS].dedicated) continue;
         const char* src = at(ref);
@@ -274,10 +322,11 @@ struct StringPool::Shard {
     for (Chunk& c : arena.chunks)
       if (c.data && !c.dedicated) std::free(c.data);
     arena = std::move(fresh);
-    std::copy(refs.begin(), refs.end(), slots);
+    for (uint64_t i = 0; i <= mask; ++i)
+      if (refs[i] != 0) lines[i / SLOTS_PER_LINE].refs[i % SLOTS_PER_LINE] = refs[i];
   }
 
-  size_t memory() const { return (mask ? (mask + 1) * sizeof(uint32_t) : 0) + arena.memory(); }
+  size_t memory() const { return (mask ? lineCount(mask + 1) * sizeof(SlotLine) : 0) + arena.memory(); }
 };
 
 StringPool::StringPool(int64_t* poolBytes)
@@ -338,13 +387,13 @@ uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uin
   std::lock_guard<std::mutex> guard(s.lock);
   if (s.mask == 0) s.growTable(1);
   uint64_t i = s.probe(key);
-  if (s.slots[i] == 0) {
+  if (s.refAt(i) == 0) {
     assert(count <= MAX_COUNT);
     s.create(key, bytes, len, count);
     addCounter(accountedBytes(len), true);
     return key;
   }
-  char* e = s.at(s.slots[i]);
+  char* e = s.at(s.refAt(i));
   if (Shard::lenOf(e) != len || std::memcmp(Shard::bytesOf(e), bytes, len) != 0) {
     collided = true;
     return 0;
@@ -362,18 +411,21 @@ void StringPool::addCountedBatch(const CountedText* texts, size_t n, bool& colli
   try {
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.mask == 0) s.growTable(n);
+    constexpr size_t AHEAD = 8;  // lines asked for ahead of the probe that reads them
+    for (size_t k = 0; k < std::min(n, AHEAD); ++k) s.prefetch(mix(texts[k].key));
     for (size_t k = 0; k < n; ++k) {
       const CountedText& t = texts[k];
       assert(&shardOf(t.key) == &s);
+      if (k + AHEAD < n) s.prefetch(mix(texts[k + AHEAD].key));
       if (t.len == 0 || t.count == 0) continue;
       uint64_t i = s.probe(t.key);
-      if (s.slots[i] == 0) {
+      if (s.refAt(i) == 0) {
         assert(t.count <= MAX_COUNT);
         s.create(t.key, t.bytes, t.len, t.count);
         added += accountedBytes(t.len);
         continue;
       }
-      char* e = s.at(s.slots[i]);
+      char* e = s.at(s.refAt(i));
       if (Shard::lenOf(e) != t.len || std::memcmp(Shard::bytesOf(e), t.bytes, t.len) != 0) {
         collided = true;
         continue;
@@ -393,8 +445,8 @@ void StringPool::release(uint64_t key) {
   Shard& s = shardOf(key);
   if (s.used == 0) return;
   uint64_t i = s.probe(key);
-  if (s.slots[i] == 0) return;
-  char* e = s.at(s.slots[i]);
+  if (s.refAt(i) == 0) return;
+  char* e = s.at(s.refAt(i));
   uint64_t count = Shard::countOf(e);
   if (count > 1) {
     Shard::setCount(e, count - 1);
@@ -410,8 +462,8 @@ void StringPool::releaseCounted(uint64_t key, uint64_t count) {
   std::lock_guard<std::mutex> guard(s.lock);
   if (s.used == 0) return;
   uint64_t i = s.probe(key);
-  if (s.slots[i] == 0) return;
-  char* e = s.at(s.slots[i]);
+  if (s.refAt(i) == 0) return;
+  char* e = s.at(s.refAt(i));
   uint64_t have = Shard::countOf(e);
   if (have > count) {
     Shard::setCount(e, have - count);
@@ -439,7 +491,7 @@ void StringPool::put(uint64_t key, const void* bytes, size_t len, uint64_t count
   Shard& s = shardOf(key);
   if (s.used != 0) {
     uint64_t i = s.probe(key);
-    if (s.slots[i] != 0) s.erase(i);
+    if (s.refAt(i) != 0) s.erase(i);
   }
   if (len == 0 || count == 0) return;
   if (count > MAX_COUNT) count = MAX_COUNT;
@@ -476,8 +528,8 @@ void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uin
     const Shard& s = mShards[si];
     if (s.used == 0) continue;
     for (uint64_t i = 0; i <= s.mask; ++i) {
-      if (s.slots[i] == 0) continue;
-      const char* e = s.at(s.slots[i]);
+      if (s.refAt(i) == 0) continue;
+      const char* e = s.at(s.refAt(i));
       fn(ctx, Shard::keyOf(e), Shard::bytesOf(e), Shard::lenOf(e), Shard::countOf(e));
     }
   }
@@ -487,7 +539,7 @@ void StringPool::beginRecount() {
   for (int si = 0; si < SHARD_COUNT; ++si) {
     Shard& s = mShards[si];
     for (uint64_t i = 0; s.used && i <= s.mask; ++i)
-      if (s.slots[i] != 0) Shard::setCount(s.at(s.slots[i]), 0);
+      if (s.refAt(i) != 0) Shard::setCount(s.at(s.refAt(i)), 0);
   }
 }
 
@@ -496,9 +548,12 @@ size_t StringPool::countInShard(size_t shard, const uint64_t* keys, size_t n) {
   Shard& s = mShards[shard];
   if (s.used == 0) return n;
   size_t absent = 0;
+  constexpr size_t AHEAD = 8;  // lines asked for ahead of the probe that reads them
+  for (size_t k = 0; k < std::min(n, AHEAD); ++k) s.prefetch(mix(keys[k]));
   for (size_t k = 0; k < n; ++k) {
     assert(shardIndex(keys[k]) == shard);
-    const uint32_t ref = s.slots[s.probe(keys[k])];
+    if (k + AHEAD < n) s.prefetch(mix(keys[k + AHEAD]));
+    const uint32_t ref = s.refAt(s.probe(keys[k]));
     if (ref == 0) {
       ++absent;
       continue;
@@ -517,13 +572,13 @@ void StringPool::endRecount() {
     if (s.used == 0) continue;
     unused.clear();
     for (uint64_t i = 0; i <= s.mask; ++i) {
-      if (s.slots[i] == 0) continue;
-      const char* e = s.at(s.slots[i]);
+      if (s.refAt(i) == 0) continue;
+      const char* e = s.at(s.refAt(i));
       if (Shard::countOf(e) == 0) unused.push_back(Shard::keyOf(e));
     }
     for (uint64_t key : unused) {
       const uint64_t i = s.probe(key);
-      addCounter(-accountedBytes(Shard::lenOf(s.at(s.slots[i]))), false);
+      addCounter(-accountedBytes(Shard::lenOf(s.at(s.refAt(i)))), false);
       s.erase(i);
     }
   }

@@ -8,7 +8,9 @@
 //
 // Storage: 64 shards chosen by the top bits of the mixed key; each shard is a flat
 // open-addressing table of 4-byte arena references (linear probing, load at most 0.7,
-// backward-shift deletion) over a chunked arena of entries laid out as
+// backward-shift deletion), held 14 to a 64-byte line with a 4-bit tag of hash bits
+// per slot so that a probe passes other entries without reading them, over a chunked
+// arena of entries laid out as
 // [key 8][count << 24 | length 8][length 8, only for entries of 16 MB or more][bytes],
 // each starting on a 4-byte boundary. Released entries leave dead arena bytes that are
 // reclaimed by compacting the shard once they outweigh the live ones.
