@@ -607,8 +607,7 @@ void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress&
         job.failed = true;
       }
     }, [&] { job.failed = true; });
-    while (!workers.finished()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    while (!workers.waitFinished(std::chrono::milliseconds(15))) {
       if (total > 0 && to > from) {
         progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
       }

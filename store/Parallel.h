@@ -6,6 +6,8 @@
 #pragma once
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -41,7 +43,9 @@ class WorkerThreads {
           } catch (...) {
             keep(std::current_exception());
           }
-          mFinished.fetch_add(1, std::memory_order_release);
+          std::lock_guard<std::mutex> guard(mLock);
+          ++mFinished;
+          mAllFinished.notify_all();
         });
       }
     } catch (...) {
@@ -54,8 +58,12 @@ class WorkerThreads {
   WorkerThreads(const WorkerThreads&) = delete;
   WorkerThreads& operator=(const WorkerThreads&) = delete;
 
-  // True once every body has returned.
-  bool finished() const { return mFinished.load(std::memory_order_acquire) == mThreads.size(); }
+  // Waits until every body has returned or `timeout` has passed; true in the first case
+  // (at once when they already have).
+  bool waitFinished(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> guard(mLock);
+    return mAllFinished.wait_for(guard, timeout, [this] { return mFinished == mThreads.size(); });
+  }
   // Joins every thread; raises the first exception a body threw.
   void join() {
     joinAll();
@@ -74,8 +82,9 @@ class WorkerThreads {
 
   std::function<void(unsigned)> mBody;
   std::vector<std::thread> mThreads;
-  std::atomic<size_t> mFinished{0};
-  std::mutex mLock;
+  std::mutex mLock;                      // guards mFinished and mError
+  size_t mFinished = 0;                  // bodies returned
+  std::condition_variable mAllFinished;  // told at each return
   std::exception_ptr mError;
 };
 
