@@ -1,6 +1,7 @@
 #include "commands/ComManag.h"
 
 #include <algorithm>
+#include <cassert>
 
 iComManag::~iComManag() { releaseAll(); }
 
@@ -10,6 +11,17 @@ bool iComManag::holds(const std::vector<iCommand*>& list, const iCommand* comman
 
 void iComManag::checkSheet(const iCommand* command, const char* after) {
   if (command->mCore != nullptr) command->mCore->checkInDebug(after);
+}
+
+void iComManag::checkLists() const {
+#ifndef NDEBUG
+  std::set<iCommand*> listed(mUndoList.begin(), mUndoList.end());
+  const std::set<iCommand*> undone(mRedoList.begin(), mRedoList.end());
+  for (iCommand* command : undone) assert(listed.count(command) == 0 && "a command both applied and undone");
+  listed.insert(undone.begin(), undone.end());
+  listed.insert(mChangeList.begin(), mChangeList.end());
+  assert(listed == mCommands && "the commands owned are not those the lists hold");
+#endif
 }
 
 void iComManag::reportModified() {
@@ -46,6 +58,7 @@ void iComManag::add(iCommand* command) {
   mChangeList.push_back(command);
   if (!mRedoList.empty()) release(mRedoList);
   checkSheet(command, "the run of a command");
+  checkLists();
   if (mEnabled != 0 && mOnModified) mOnModified(this, 1);
 }
 
@@ -76,6 +89,7 @@ void iComManag::undo() {
   mRedoList.push_back(command);
   checkSheet(command, "an undo");
   stepChangeList(mChangeList, command);
+  checkLists();
   reportModified();
 }
 
@@ -96,6 +110,7 @@ void iComManag::redo() {
   mUndoList.push_back(command);
   checkSheet(command, "a redo");
   stepChangeList(mChangeList, command);
+  checkLists();
   reportModified();
 }
 
@@ -110,6 +125,7 @@ std::string iComManag::collect() {
   }
   for (const iCommand* command : mChangeList) records += command->serialize();
   release(mChangeList);
+  checkLists();
   if (mOnSaved) mOnSaved(this, 0);
   return records;
 }
@@ -134,6 +150,7 @@ void iComManag::releaseAll() {
 
 void iComManag::clear() {
   releaseAll();
+  checkLists();
   mOutsideChange = false;
   if (mOnSaved) mOnSaved(this, 0);
 }

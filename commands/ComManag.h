@@ -76,4 +76,7 @@ class iComManag {
   static bool holds(const std::vector<iCommand*>& list, const iCommand* command);
   // Debug builds: the command's sheet passes its integrity check, or the program stops.
   static void checkSheet(const iCommand* command, const char* after);
+  // Debug builds: the invariants above on the lists and mCommands hold, or the program
+  // stops. Release builds: nothing.
+  void checkLists() const;
 };

@@ -222,8 +222,9 @@ class CDataCore : public DataIntf, public DocHeader {
   // ---- self-checks ----
   // The sheet measured against its invariants: counts against the row array, every pool
   // count equal to the references the cells and the text attribute slots hold (held
-  // commands keep texts, never references), mPoolBytes equal to the entries' sum, and
-  // filter columns filed under their keys. The empty text when sound, else one line per fault
+  // commands keep texts, never references), mPoolBytes equal to the entries' sum, the
+  // pool's own storage sound (StringPool::structureCheck), and filter columns filed
+  // under their keys. The empty text when sound, else one line per fault
   // (the first few). Formula values are not checked: cells move without them by design.
   std::string integrityCheck() const;
   // Debug builds: aborts with the faults of integrityCheck() when there are any, naming

@@ -64,6 +64,7 @@ std::string CDataCore::integrityCheck() const {
   });
   if (bytes != mPoolBytes)
     f.add("pool bytes " + std::to_string(mPoolBytes) + ", the entries add up to " + std::to_string(bytes));
+  if (const std::string pool = mPool.structureCheck(); !pool.empty()) f.add(pool.substr(0, pool.size() - 1));
 
   // Each filter column is filed under its own key. (A column or row it names may lie
   // beyond the sheet: a resize or a stored filter leaves them, and they hide nothing.)

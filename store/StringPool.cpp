@@ -510,6 +510,43 @@ void StringPool::reserve(size_t entries) {
   }
 }
 
+std::string StringPool::structureCheck() const {
+  std::string faults;
+  auto fault = [&](int shard, const std::string& what) {
+    if (faults.size() < 2000) faults += "pool shard " + std::to_string(shard) + ": " + what + "\n";
+  };
+  for (int si = 0; si < SHARD_COUNT; ++si) {
+    const Shard& s = mShards[si];
+    if (s.mask == 0) {
+      if (s.used != 0) fault(si, "entries without a table");
+      continue;
+    }
+    size_t occupied = 0, live = 0;
+    for (uint64_t i = 0; i <= s.mask; ++i) {
+      const uint32_t ref = s.refAt(i);
+      if ((ref == 0) != (s.tagAt(i) == 0)) fault(si, "slot " + std::to_string(i) + " half empty");
+      if (ref == 0) continue;
+      ++occupied;
+      const char* e = s.at(ref);
+      const uint64_t key = Shard::keyOf(e), mixed = mix(key);
+      if (shardIndex(key) != size_t(si)) fault(si, "key " + std::to_string(key) + " of another shard");
+      if (s.tagAt(i) != tagOf(mixed)) fault(si, "slot " + std::to_string(i) + " tagged wrong");
+      for (uint64_t j = mixed & s.mask; j != i; j = (j + 1) & s.mask) {
+        if (s.refAt(j) == 0) {
+          fault(si, "key " + std::to_string(key) + " cut off from its home slot");
+          break;
+        }
+      }
+      const uint64_t count = Shard::countOf(e);
+      if (count == 0 || count > MAX_COUNT) fault(si, "key " + std::to_string(key) + " counts " + std::to_string(count));
+      if (!s.arena.chunks[ref >> UNIT_BITS].dedicated) live += entrySize(Shard::lenOf(e));
+    }
+    if (occupied != s.used) fault(si, std::to_string(s.used) + " entries, " + std::to_string(occupied) + " slots held");
+    if (live != s.arena.liveBytes) fault(si, "live arena bytes " + std::to_string(s.arena.liveBytes) + ", entries hold " + std::to_string(live));
+  }
+  return faults;
+}
+
 size_t StringPool::size() const {
   size_t n = 0;
   for (int i = 0; i < SHARD_COUNT; ++i) n += mShards[i].used;

@@ -115,6 +115,12 @@ class StringPool {
   // Makes room for about `entries` more distinct entries spread over the shards.
   void reserve(size_t entries);
 
+  // The faults of the pool's storage against the invariants stated above (each entry
+  // reachable from its home slot and held in its shard, the slot tags its hash bits, a
+  // count of 1 .. MAX_COUNT, the arena's live bytes those of its entries), one line
+  // each; empty when there are none. Needs the pool to itself; not during a recount.
+  std::string structureCheck() const;
+
   size_t size() const;         // number of entries
   // Bytes in use by the tables and the written part of the arena chunks (a chunk's
   // untouched tail is not counted: large chunks are mapped lazily).

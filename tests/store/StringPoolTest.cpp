@@ -244,6 +244,7 @@ TEST(StringPool, RandomOperationsMatchModel) {
   std::mt19937_64 rng(42);
   std::vector<uint64_t> keys;
   for (int step = 0; step < 60000; ++step) {
+    if (step % 5000 == 0) ASSERT_EQ(pool.structureCheck(), "") << "step " << step;
     int op = int(rng() % 10);
     if (op < 6 || keys.empty()) {
       // Keys drawn from a small range so that collisions and probe chains are common.
@@ -285,6 +286,7 @@ TEST(StringPool, RandomOperationsMatchModel) {
   }
   EXPECT_EQ(pool.size(), model.size());
   EXPECT_EQ(bytes, expectBytes);
+  EXPECT_EQ(pool.structureCheck(), "");
   // Release everything: the pool gives back all its memory.
   for (const auto& [key, m] : model)
     for (uint64_t i = 0; i < m.second; ++i) pool.release(key);
@@ -303,6 +305,7 @@ TEST(StringPool, ReleasingMostEntriesCompactsAndKeepsTheRest) {
   for (int i = 0; i < kTexts; ++i)
     if (i % 20 != 0) pool.release(textKey(textOf(i)));
   EXPECT_LT(pool.memoryBytes(), full / 2);  // dead arena bytes were given back
+  EXPECT_EQ(pool.structureCheck(), "");
   EXPECT_EQ(pool.size(), size_t(kTexts / 20));
   int64_t expect = 0;
   for (int i = 0; i < kTexts; i += 20) {
