@@ -6,6 +6,8 @@
 // which costs the file system the truncation of the old one.
 //
 //   bench_mvt [csv path] [runs]     defaults: bench/data/bench.csv 3
+//   bench_mvt --keep [csv path]     writes the document to csv path + ".mvt" and stops
+//   bench_mvt --read doc [runs]     times only the open of an existing document
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +62,22 @@ bool best(const char* what, int runs, const std::string& file, const std::functi
 
 }  // namespace
 
+// The open of a document alone, `runs` times into a fresh sheet.
+int readOnly(const std::string& doc, int runs) {
+  std::unique_ptr<CDataCore> back;
+  const bool ok = best(
+      "read", runs, doc, [&] { return back->read(utf8ToWide(doc)); }, [&] { back = std::make_unique<CDataCore>(); },
+      [&] { back.reset(); });
+  return ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[1]) == "--read") return readOnly(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
+  const bool keep = argc > 1 && std::string(argv[1]) == "--keep";
+  if (keep) {
+    ++argv;
+    --argc;
+  }
   const std::string csv = argc > 1 ? argv[1] : "bench/data/bench.csv";
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   if (fileBytes(csv) == 0) {
@@ -79,6 +96,7 @@ int main(int argc, char** argv) {
 
   const std::string doc = csv + ".bench.mvt", shown = csv + ".shown.mvt";
   const std::u16string wdoc = utf8ToWide(doc), wshown = utf8ToWide(shown);
+  if (keep) return sheet.write(utf8ToWide(csv + ".mvt"), true) ? 0 : 1;
   // Every tenth row hidden for the filtered save.
   bool ok = best("write (new)", runs, doc, [&] { return sheet.write(wdoc, true); },
                  [&] { std::remove(doc.c_str()); });
