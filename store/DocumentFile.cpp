@@ -474,11 +474,11 @@ void adoptReferences(CDataCore& core, const IoOptions& options) {
   const unsigned threads = options.parallel ? threadCount(most, 50000, options.threads) : 1;
   // Everything is allocated before the counts are cleared.
   allocfail::check(allocfail::COUNTS);
-  std::vector<uint64_t> keys(size_t(most * core.mColCount));
+  std::vector<uint64_t> keys(size_t(most * core.mColCount)), scratch(keys.size());
   std::vector<size_t> at(size_t(threads) * SHARDS);  // [thread][shard]: count, then next slot
   std::vector<size_t> start(SHARDS + 1);
   StringPool& pool = core.mPool;
-  pool.beginRecount();
+  pool.beginRecount(threads);
   std::atomic<size_t> absent{0};
   for (uint64_t first = 0; first < rows; first += batchRows) {
     const uint64_t n = std::min(batchRows, rows - first);
@@ -506,7 +506,7 @@ void adoptReferences(CDataCore& core, const IoOptions& options) {
     parallelChunks(threads, threads, [&](unsigned, size_t, size_t) {
       size_t missing = 0;
       for (size_t sh; (sh = next++) < SHARDS;)
-        missing += pool.countInShard(sh, keys.data() + start[sh], start[sh + 1] - start[sh]);
+        missing += pool.countInShard(sh, keys.data() + start[sh], start[sh + 1] - start[sh], scratch.data() + start[sh]);
       if (missing) absent += missing;
     });
   }
@@ -515,7 +515,7 @@ void adoptReferences(CDataCore& core, const IoOptions& options) {
     if (!isTextAttr(slot) || key == 0) continue;
     if (pool.countInShard(StringPool::shardIndex(key), &key, 1)) core.mAttrs[slot].value = 0;
   }
-  pool.endRecount();
+  pool.endRecount(threads);
   if (absent == 0) return;
   parallelChunks(rows, threads, [&](unsigned, size_t from, size_t to) {
     const uint64_t cols = core.mColCount;

@@ -1,6 +1,7 @@
 #include "store/StringPool.h"
 
 #include "store/Alloc.h"
+#include "store/Parallel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -572,18 +573,43 @@ void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uin
   }
 }
 
-void StringPool::beginRecount() {
-  for (int si = 0; si < SHARD_COUNT; ++si) {
-    Shard& s = mShards[si];
-    for (uint64_t i = 0; s.used && i <= s.mask; ++i)
-      if (s.refAt(i) != 0) Shard::setCount(s.at(s.refAt(i)), 0);
-  }
+void StringPool::beginRecount(unsigned threads) {
+  parallelChunks(SHARD_COUNT, threads, [&](unsigned, size_t from, size_t to) {
+    for (size_t si = from; si < to; ++si) {
+      Shard& s = mShards[si];
+      for (uint64_t i = 0; s.used && i <= s.mask; ++i)
+        if (s.refAt(i) != 0) Shard::setCount(s.at(s.refAt(i)), 0);
+    }
+  });
 }
 
-size_t StringPool::countInShard(size_t shard, const uint64_t* keys, size_t n) {
+namespace {
+
+// Puts keys[0..n) into `out` grouped by the top bits of their home slots in a table of
+// mask + 1 slots (at most 2048 groups, in slot order), each group in the order given.
+void groupByHome(const uint64_t* keys, size_t n, uint64_t mask, uint64_t* out) {
+  constexpr int GROUP_BITS = 11;
+  int bits = 0;
+  while ((uint64_t(1) << bits) <= mask) ++bits;
+  const int shift = bits > GROUP_BITS ? bits - GROUP_BITS : 0;
+  size_t at[(size_t(1) << GROUP_BITS) + 1] = {};
+  const size_t groups = size_t(mask >> shift) + 1;
+  for (size_t k = 0; k < n; ++k) ++at[((mix(keys[k]) & mask) >> shift) + 1];
+  for (size_t g = 0; g < groups; ++g) at[g + 1] += at[g];
+  for (size_t k = 0; k < n; ++k) out[at[(mix(keys[k]) & mask) >> shift]++] = keys[k];
+}
+
+}  // namespace
+
+size_t StringPool::countInShard(size_t shard, const uint64_t* keys, size_t n, uint64_t* scratch) {
   assert(shard < size_t(SHARD_COUNT));
   Shard& s = mShards[shard];
   if (s.used == 0) return n;
+  constexpr size_t GROUP_FROM = 4096;  // shorter runs fit the caches as they come
+  if (scratch && n >= GROUP_FROM) {
+    groupByHome(keys, n, s.mask, scratch);
+    keys = scratch;
+  }
   size_t absent = 0;
   constexpr size_t AHEAD = 8;  // lines asked for ahead of the probe that reads them
   for (size_t k = 0; k < std::min(n, AHEAD); ++k) s.prefetch(mix(keys[k]));
@@ -602,21 +628,38 @@ size_t StringPool::countInShard(size_t shard, const uint64_t* keys, size_t n) {
   return absent;
 }
 
-void StringPool::endRecount() {
-  std::vector<uint64_t> unused;
-  for (int si = 0; si < SHARD_COUNT; ++si) {
-    Shard& s = mShards[si];
-    if (s.used == 0) continue;
-    unused.clear();
-    for (uint64_t i = 0; i <= s.mask; ++i) {
-      if (s.refAt(i) == 0) continue;
-      const char* e = s.at(s.refAt(i));
-      if (Shard::countOf(e) == 0) unused.push_back(Shard::keyOf(e));
+void StringPool::endRecount(unsigned threads) {
+  std::atomic<int64_t> dropped{0};  // accounted bytes of the entries removed
+  auto walk = [&](unsigned, size_t from, size_t to) {
+    std::vector<uint64_t> unused;
+    int64_t bytes = 0;
+    try {
+      for (size_t si = from; si < to; ++si) {
+        Shard& s = mShards[si];
+        if (s.used == 0) continue;
+        unused.clear();
+        for (uint64_t i = 0; i <= s.mask; ++i) {
+          if (s.refAt(i) == 0) continue;
+          const char* e = s.at(s.refAt(i));
+          if (Shard::countOf(e) == 0) unused.push_back(Shard::keyOf(e));
+        }
+        for (uint64_t key : unused) {
+          const uint64_t i = s.probe(key);
+          bytes += accountedBytes(Shard::lenOf(s.at(s.refAt(i))));
+          s.erase(i);
+        }
+      }
+    } catch (...) {
+      dropped += bytes;
+      throw;
     }
-    for (uint64_t key : unused) {
-      const uint64_t i = s.probe(key);
-      addCounter(-accountedBytes(Shard::lenOf(s.at(s.refAt(i)))), false);
-      s.erase(i);
-    }
+    dropped += bytes;
+  };
+  try {
+    parallelChunks(SHARD_COUNT, threads, walk);
+  } catch (...) {  // the entries removed before the failure stay counted out
+    addCounter(-dropped.load(), false);
+    throw;
   }
+  addCounter(-dropped.load(), false);
 }

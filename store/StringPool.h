@@ -105,9 +105,13 @@ class StringPool {
   // them are not stored (a count stops at MAX_COUNT); endRecount() removes the entries
   // still at 0, the byte counter following. In between only countInShard() may run,
   // concurrently only for different shards.
-  void beginRecount();
-  size_t countInShard(size_t shard, const uint64_t* keys, size_t n);
-  void endRecount();
+  // `scratch`, when given, has room for n keys: the keys are then taken in the order of
+  // their home slots, so that a long run walks the table and the arena forward instead
+  // of at random (the counts come out the same).
+  // beginRecount() and endRecount() walk the shards on up to `threads` threads.
+  void beginRecount(unsigned threads = 1);
+  size_t countInShard(size_t shard, const uint64_t* keys, size_t n, uint64_t* scratch = nullptr);
+  void endRecount(unsigned threads = 1);
 
   // Drops every entry; the byte counter is left to the caller (the head is zeroed).
   void clear();
