@@ -14,6 +14,7 @@
 #include "platform/windows.h"
 #include "resources/GridResources.h"
 #include "resources/MainResources.h"
+#include "resources/ToolResources.h"
 #include "script/PythonRun.h"
 #include "script/TccRun.h"
 
@@ -38,6 +39,7 @@ void endSockets() { WSACleanup(); }
 void startResources() {
   registerMainResources();
   registerGridResources();
+  registerToolResources();
 }
 
 // The script engines of C and Python cells.
@@ -69,6 +71,11 @@ void resetToolInputs() {
   gTwoTable = TwoTableInput{};
   gColumnPick = ColumnPickState{};
 }
+// The same, and every document made from now on reports its selection to column picking.
+void startToolInputs() {
+  resetToolInputs();
+  installColumnPicking();
+}
 
 // Every merge or split worker still running is cancelled and joined.
 void endFileTasks() {
@@ -89,7 +96,7 @@ const ProcessObject kObjects[] = {
     {startEngines, nullptr},
     {resetTabStrip, endTabStrip},
     {clearPlugins, clearPlugins},
-    {resetToolInputs, resetToolInputs},
+    {startToolInputs, resetToolInputs},
     {[] {}, endFileTasks},  // the merge and split task registries
 };
 
