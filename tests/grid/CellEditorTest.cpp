@@ -328,3 +328,26 @@ TEST_F(CellEditorTest, ClosingTheDocumentWhileEditingWritesNothing) {
   EXPECT_FALSE(IsWindow(editorWindow));
   EXPECT_EQ(changes, 0);
 }
+
+TEST_F(CellEditorTest, CtrlReturnFillsASeries) {
+  sheet(20, 6);
+  select({2, 2, 5, 2});
+  type(u"7");
+  press(VK_RETURN, testdriver::Ctrl);
+  EXPECT_FALSE(editing());
+  for (int r = 2; r <= 5; ++r) EXPECT_EQ(core().getInt64(r, 2), 7 + (r - 2)) << r;
+  EXPECT_EQ(grid->mComManag.mUndoList.size(), 1u);
+}
+
+TEST_F(CellEditorTest, TheEditorsFontFollowsTheZoom) {
+  sheet(20, 6);
+  for (double zoom : {1.0, 2.0, 0.55}) {
+    view().setZoom(zoom);
+    select({3, 3, 3, 3});
+    type(u"z");
+    EXPECT_EQ(editor().font.lfHeight, static_cast<LONG>(12 * zoom + 0.5)) << zoom;
+    const RECT r = view().selectionRect(grid->mSelection);
+    EXPECT_EQ(editorRect().bottom - editorRect().top, r.bottom - r.top + 1) << zoom;
+    press(VK_ESCAPE);
+  }
+}
