@@ -1,7 +1,7 @@
 // Grid figures: a full frame with frozen panes and a selection, scrolling a screen of a
 // tall sheet (plain, with a 1 MB one-line cell in view, and with all but 10 rows filtered
-// out), statistics of a whole numeric column on the worker, and CGrid::open of the
-// benchmark file against readDelimited alone when that file exists.
+// out), and statistics of a whole numeric column on the worker. Opening files through the
+// grid is bench_gridfile's.
 //
 //   bench_grid [rows]        default 10,000,000
 #include <chrono>
@@ -12,7 +12,6 @@
 #include "bench/BenchClock.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
-#include "platform/FileIo.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/windows.h"
 
@@ -119,20 +118,6 @@ int main(int argc, char** argv) {
   std::printf("  all but 10 rows hidden: %.2f ms per frame\n",
               msPerFrame(*g, 20, [&](int i) { g->mView.scrollBy(0, i % 2 ? 18 : -18); }));
 
-  const std::u16string file = u"bench/data/bench.csv";
-  if (fileExists(file)) {
-    CDataCore alone;
-    t0 = std::chrono::steady_clock::now();
-    alone.readDelimited(file, ',');
-    const double read = bench::seconds(t0);
-    t0 = std::chrono::steady_clock::now();
-    g->open(file);
-    const double open = bench::seconds(t0);
-    std::printf("bench.csv: readDelimited %.2f s, CGrid::open with its bar %.2f s (%+.1f %%)\n", read, open,
-                (open / read - 1) * 100);
-  } else {
-    std::printf("bench.csv not found (make it with gen_csv): open figures skipped\n");
-  }
   stopStats();
   DestroyWindow(GetParent(host));
   drain();

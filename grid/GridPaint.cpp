@@ -200,7 +200,7 @@ void CGridView::paintRowHeaders(const Pane& pane, PaneLayout& layout) {
   mCanvas.drawLine(h.right, h.top, h.right, h.bottom);
   const int64_t y0 = h.top - zoomed(pane.scrollY - pane.rowOffset) - 1;
   int64_t sum = 0;
-  for (int32_t r = layout.firstRow; r <= layout.lastRow; ++r) {
+  for (int32_t r = layout.firstRow; r <= layout.lastRow; r = nextRow(r)) {
     const int32_t ht = rowHeightOf(r);
     if (ht <= 0) continue;
     const int32_t top = static_cast<int32_t>(y0 + zoomed(sum) + 1);
@@ -248,7 +248,7 @@ void CGridView::paintCells(const Pane& pane, PaneLayout& layout) {
     spans.push_back({c, left, static_cast<int32_t>(x0 + zoomed(sum))});
   }
   sum = 0;
-  for (int32_t r = layout.firstRow; r <= layout.lastRow; ++r) {
+  for (int32_t r = layout.firstRow; r <= layout.lastRow; r = nextRow(r)) {
     const int32_t ht = rowHeightOf(r);
     if (ht <= 0) continue;
     const int32_t t = static_cast<int32_t>(y0 + zoomed(sum) + 1);
@@ -327,7 +327,7 @@ void CGridView::paintGridLines(const Pane& pane, PaneLayout& layout) {
   const int64_t x0 = cells.left - zoomed(pane.scrollX - pane.colOffset);
   const int64_t y0 = cells.top - zoomed(pane.scrollY - pane.rowOffset);
   int64_t sum = 0;
-  for (int32_t r = layout.firstRow; r <= layout.lastRow; ++r) {
+  for (int32_t r = layout.firstRow; r <= layout.lastRow; r = nextRow(r)) {
     const int32_t ht = rowHeightOf(r);
     if (ht <= 0) continue;
     sum += ht;

@@ -64,7 +64,7 @@ int32_t CGridView::rowHeaderWidth() const {
   const int32_t rows = rowCount();
   int32_t last = rows - 1;
   int64_t sum = 0;
-  for (int32_t r = std::max(p.firstRow, 0); r < rows; ++r) {
+  for (int32_t r = std::max(p.firstRow, 0); r < rows; r = nextRow(r)) {
     sum += rowHeightOf(r);
     if (top + zoomed(sum) >= p.rect.bottom) {
       last = r;
@@ -79,10 +79,15 @@ int32_t CGridView::rowHeaderWidth() const {
 }
 
 std::pair<int64_t, int64_t> CGridView::contentSize() const {
-  int64_t width = 0, height = 0;
+  int64_t width = 0;
   for (int32_t c = colCount() - 1; c >= 1; --c) width += colWidthOf(c);
-  for (int32_t r = rowCount() - 1; r >= 1; --r) height += rowHeightOf(r);
+  const int64_t height = mHiddenRuns.build(rowCount(), [this](int32_t r) { return rowHeightOf(r); });
   return {width, height};
+}
+
+const HiddenRowRuns& CGridView::hiddenRuns() const {
+  if (!mHiddenRuns.validFor(rowCount())) contentSize();
+  return mHiddenRuns;
 }
 
 std::pair<int64_t, int64_t> CGridView::colSpan(int32_t first, int32_t last) const {
@@ -100,11 +105,11 @@ std::pair<int64_t, int64_t> CGridView::rowSpan(int32_t first, int32_t last) cons
   int32_t r = a.firstRow;
   int64_t y = a.rowOffset;
   while (r > first) {
-    --r;
+    r = std::max(prevRow(r), first);
     y -= rowHeightOf(r);
   }
   int64_t start = y, end = y;
-  for (; r <= last; ++r) {
+  for (; r <= last; r = nextRow(r)) {
     const int64_t h = rowHeightOf(r);
     end += h;
     if (r < first) start += h;
@@ -125,7 +130,7 @@ int64_t CGridView::colEndGap(int32_t first, int64_t into, int64_t visible) const
 int64_t CGridView::rowEndGap(int32_t first, int64_t into, int64_t visible) const {
   const int64_t need = into + visible - mStyle->scrollMargin;
   int64_t sum = 0;
-  for (int32_t r = std::max(first, 0); r < rowCount(); ++r) {
+  for (int32_t r = std::max(first, 0); r < rowCount(); r = nextRow(r)) {
     if (sum >= need) return 0;
     sum += rowHeightOf(r);
   }
@@ -189,7 +194,7 @@ PaneLayout CGridView::paneLayout(const Pane& pane) const {
   out.cells.bottom = clampClient(out.cells.top + zoomed(pane.contentHeight - pane.scrollY));
   const int64_t rowSkip = zoomed(pane.scrollY - pane.rowOffset);
   int64_t sum = 0;
-  for (int32_t r = std::max(pane.firstRow, 0); r < rowCount(); ++r) {
+  for (int32_t r = std::max(pane.firstRow, 0); r < rowCount(); r = nextRow(r)) {
     sum += rowHeightOf(r);
     if (out.cells.top + zoomed(sum) - rowSkip >= pane.rect.bottom) {
       out.lastRow = r;
@@ -268,7 +273,7 @@ int32_t CGridView::hitTest(DragInfo& out, int64_t point) {
   if (p.hasRowHeaders() && x < headerRight && y > headerBottom) {
     const int64_t t = unzoom(y - headerBottom) + p.scrollY;
     int64_t edge = p.rowOffset;
-    for (int32_t row = std::max(p.firstRow, 0); row < rowCount(); ++row) {
+    for (int32_t row = std::max(p.firstRow, 0); row < rowCount(); row = nextRow(row)) {
       edge += rowHeightOf(row);
       if (edge - tol <= t && t <= edge + tol) {
         out.size = rowHeightOf(row);
@@ -345,14 +350,14 @@ std::pair<int32_t, int32_t> CGridView::cellAt(int64_t point, bool overHeaders) c
   int64_t edge = p.rowOffset;
   if (t < edge) {
     while (row > 0) {
-      --row;
+      row = std::max(prevRow(row), 0);
       edge -= rowHeightOf(row);
       if (edge <= t) break;
     }
   } else {
     edge += rowHeightOf(row);
     while (edge < t && row < rowCount()) {
-      ++row;
+      row = std::min(nextRow(row), rowCount());
       edge += rowHeightOf(row);
     }
   }
@@ -397,14 +402,14 @@ void CGridView::scrollPane(Pane& pane, int64_t dx, int64_t dy) {
         pane.scrollY += dy;
         while (pane.firstRow < rowCount() && pane.rowOffset + rowHeightOf(pane.firstRow) < pane.scrollY) {
           pane.rowOffset += rowHeightOf(pane.firstRow);
-          ++pane.firstRow;
+          pane.firstRow = std::min(nextRow(pane.firstRow), rowCount());
         }
       }
     } else if (pane.scrollY > pane.minScrollY) {
       dy = std::max(dy, pane.minScrollY - pane.scrollY);
       pane.scrollY += dy;
       while (pane.rowOffset > pane.scrollY && pane.firstRow > 0) {
-        --pane.firstRow;
+        pane.firstRow = std::max(prevRow(pane.firstRow), 0);
         pane.rowOffset -= rowHeightOf(pane.firstRow);
         if (pane.rowOffset < 0) {
           pane.rowOffset = 0;
@@ -551,6 +556,7 @@ void CGridView::reset() {
 }
 
 void CGridView::clearPanes() {
+  mHiddenRuns.invalidate();
   mPanes.clear();
   mSplitX = mSplitY = 0;
   Pane& m = mMainPane;

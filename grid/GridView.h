@@ -7,7 +7,9 @@
 // corner of cell (1, 1); client coordinates are zoomed pixels of the grid window.
 // Rectangles are inclusive. Z(v) = v * zoom + 0.5 truncated. A row's position is found by
 // walking from the row anchor pane's first visible row, never by summing from row 1; only
-// contentSize visits every row. Columns are summed from column 1.
+// contentSize visits every row. Walks step with nextRow / prevRow, which pass over long runs
+// of hidden rows at once (the runs are rebuilt by contentSize, so by every refresh, and
+// whenever the row count changed). Columns are summed from column 1.
 //
 // Invariants: mPanes is empty (not frozen) or holds 2 or 4 panes in the fixed order
 // (four: top-left, top-right, bottom-left, bottom-right; two: top/left, bottom/right);
@@ -20,6 +22,7 @@
 #include "controls/Canvas.h"
 #include "controls/SyntaxColors.h"
 #include "grid/GridStyle.h"
+#include "grid/HiddenRowRuns.h"
 #include "grid/Pane.h"
 #include "store/DataCore.h"
 #include "store/Range.h"
@@ -70,6 +73,10 @@ class CGridView {
   std::pair<int64_t, int64_t> rowSpan(int32_t first, int32_t last) const;
   int64_t colEndGap(int32_t first, int64_t into, int64_t visible) const;
   int64_t rowEndGap(int32_t first, int64_t into, int64_t visible) const;
+  // Steps of a walk over rows: r + 1 / r - 1, or past a long run of hidden rows beside r.
+  // Every row stepped over has no height.
+  int32_t nextRow(int32_t r) const { return hiddenRuns().next(r); }
+  int32_t prevRow(int32_t r) const { return hiddenRuns().prev(r); }
 
   // ---- places (content rectangles are 64-bit: left, top, right, bottom) ----
   struct Box { int64_t left = 0, top = 0, right = 0, bottom = 0; };
@@ -115,6 +122,9 @@ class CGridView {
   int64_t unzoom(int64_t v) const { return static_cast<int64_t>(static_cast<double>(v) / mZoom); }
 
  private:
+  const HiddenRowRuns& hiddenRuns() const;
+  // Long runs of hidden rows; rebuilt by contentSize and when the row count changed.
+  mutable HiddenRowRuns mHiddenRuns;
   void scrollPane(Pane& pane, int64_t dx, int64_t dy);
   void relayoutEnd();
   void rebuildPanes();
