@@ -35,6 +35,13 @@ namespace {
 // The document's own operation for `id` (the grid's command table).
 void onDocument(CGrid* current, UINT id) { current->onCommand(id); }
 
+// Delete duplicates: nothing for one cell, else the document's dialog.
+void deleteDuplicates(CGrid* current, UINT id) {
+  const Range& r = current->mSelection.range;
+  if (r.top != 0 && r.left != 0 && r.top == r.bottom && r.left == r.right) return;
+  current->onCommand(id);
+}
+
 // Save and Save As, then the tab follows the document's path.
 void save(CGrid* current, UINT) {
   current->save();
@@ -123,6 +130,7 @@ std::vector<CommandRow> buildTable() {
       {32887, false, help},
       {32899, false, pagedOpen},
       {32937, true, [](CGrid*, UINT) { showFindMatchDialog(gMainWnd); }},
+      {32897, true, deleteDuplicates},
       {32939, true, saveAll},
       {32944, false, [](CGrid*, UINT) { showTwoTableDedupeDialog(gMainWnd); }},
       {32946, false, systemScript},
@@ -139,7 +147,7 @@ std::vector<CommandRow> buildTable() {
       {32979, true, [](CGrid*, UINT) { showClassifySaveDialog(gMainWnd); }},
   };
   // The document's own commands.
-  for (UINT id : {32815u, 32816u, 32885u, 32888u, 32889u, 32895u, 32897u, 32905u, 32907u, 32914u})
+  for (UINT id : {32815u, 32816u, 32885u, 32888u, 32889u, 32895u, 32905u, 32907u, 32914u})
     rows.push_back({id, true, onDocument});
   for (UINT id = 32818; id <= 32849; ++id)
     if (id != 32832 && id != 32835) rows.push_back({id, true, onDocument});

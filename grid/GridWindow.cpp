@@ -93,6 +93,8 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       grid->onKeyDown(wParam);
+      // Alt+F4 closes the main window from a grid too.
+      if (message == WM_SYSKEYDOWN && wParam == VK_F4) return DefWindowProcW(hwnd, message, wParam, lParam);
       return 0;
     case WM_CHAR:
       grid->onChar(wParam, lParam);

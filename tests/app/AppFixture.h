@@ -22,7 +22,7 @@
 #include "tests/support/Scratch.h"
 
 class AppTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     setenv("MORVEL_REGISTRY_FILE", dir.native("registry").c_str(), 1);
     testdriver::reset();
