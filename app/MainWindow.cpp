@@ -16,6 +16,7 @@
 #include "platform/controls/commctrl.h"
 #include "platform/windows.h"
 #include "script/ScriptRun.h"
+#include "script/SystemScriptWindow.h"
 
 HINSTANCE gInstance = nullptr;
 char16_t gWindowTitle[100] = {};
@@ -252,6 +253,9 @@ LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (mayCloseMainWindow()) DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:
+      // The system-script windows own their records; they go before their documents.
+      for (CGrid* document : allDocuments())
+        if (document) closeSystemScriptWindows(&document->mOps);
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
