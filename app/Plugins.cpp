@@ -55,7 +55,7 @@ void importPlugin() {
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetOpenFileNameW(&ofn)) return;
   const std::u16string chosen = buffer;
-  const std::u16string name = fileNameOfPath(chosen);
+  const std::u16string name = lastPathComponent(chosen);
   const bool known = std::find(gPlugins.begin(), gPlugins.end(), name) != gPlugins.end();
   const std::u16string target = pluginFolder() + u"/" + name;
   if (!CopyFileW(chosen.c_str(), target.c_str(), FALSE)) {
