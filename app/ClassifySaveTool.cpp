@@ -7,7 +7,6 @@
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "grid/Grid.h"
-#include "resources/ToolResources.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -66,14 +65,7 @@ bool classify(HWND dialog) {
 
 HWND showClassifySaveDialog(HWND parent) {
   if (!currentDocument()) return nullptr;
-  registerToolResources();
-  installColumnPicking();
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(181), parent, classifySaveDialogProc, 0);
-  if (dialog) {
-    setColumnPickDialog(dialog);
-    ShowWindow(dialog, SW_SHOW);
-  }
-  return dialog;
+  return openPickingDialog(parent, 181, classifySaveDialogProc);
 }
 
 INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

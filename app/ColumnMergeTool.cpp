@@ -4,7 +4,6 @@
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "grid/Grid.h"
-#include "resources/ToolResources.h"
 
 namespace {
 
@@ -39,14 +38,7 @@ void onRun(HWND dialog) {
 }  // namespace
 
 HWND showColumnMergeDialog(HWND parent) {
-  registerToolResources();
-  installColumnPicking();
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(179), parent, columnMergeDialogProc, 0);
-  if (dialog) {
-    setColumnPickDialog(dialog);
-    ShowWindow(dialog, SW_SHOW);
-  }
-  return dialog;
+  return openPickingDialog(parent, 179, columnMergeDialogProc);
 }
 
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

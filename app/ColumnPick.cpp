@@ -4,6 +4,7 @@
 #include "app/FindMatchTool.h"
 #include "app/TwoTableTool.h"
 #include "grid/Grid.h"
+#include "resources/ToolResources.h"
 #include "store/ColumnName.h"
 
 ColumnPickState gColumnPick;
@@ -79,4 +80,15 @@ void installColumnPicking() {
   gOnColumnPicked = onColumnPicked;
   for (CGrid* document : allDocuments())
     if (document) document->setSelectCallback(SelectFn(onColumnPicked));
+}
+
+HWND openPickingDialog(HWND parent, int templateId, DLGPROC proc) {
+  registerToolResources();
+  installColumnPicking();
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(templateId), parent, proc, 0);
+  if (dialog) {
+    setColumnPickDialog(dialog);
+    ShowWindow(dialog, SW_SHOW);
+  }
+  return dialog;
 }

@@ -59,3 +59,8 @@ void onColumnPicked(HWND grid, RECT range);
 // Makes onColumnPicked the selection callback of every document, open and to come (the
 // start-up initialiser's, and every tool dialog's when it is made). Repeats do nothing.
 void installColumnPicking();
+
+// Makes and shows the modeless column tool dialog of template `templateId` owned by
+// `parent` (the tool resources registered, column picking installed), and makes it the
+// dialog picks return to. Null when the dialog could not be made.
+HWND openPickingDialog(HWND parent, int templateId, DLGPROC proc);

@@ -4,7 +4,6 @@
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "grid/Grid.h"
-#include "resources/ToolResources.h"
 
 namespace {
 
@@ -38,14 +37,7 @@ void onRun(HWND dialog) {
 }  // namespace
 
 HWND showColumnSplitDialog(HWND parent) {
-  registerToolResources();
-  installColumnPicking();
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(176), parent, columnSplitDialogProc, 0);
-  if (dialog) {
-    setColumnPickDialog(dialog);
-    ShowWindow(dialog, SW_SHOW);
-  }
-  return dialog;
+  return openPickingDialog(parent, 176, columnSplitDialogProc);
 }
 
 INT_PTR CALLBACK columnSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
