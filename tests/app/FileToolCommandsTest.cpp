@@ -68,4 +68,22 @@ TEST_F(FileToolCommands, FileToolsAndAboutOpenTheirDialogs) {
   EXPECT_EQ(gMergeTasks.size() + gSplitTasks.size(), 0u);
 }
 
+// The loop hands a modeless tool dialog's keys to the dialog: Tab moves the focus on
+// from a field, and Esc cancels the dialog, which ends its task.
+TEST_F(FileToolCommands, TabAndEscInAToolDialogAreTheDialogs) {
+  start();
+  ASSERT_TRUE(choose(32974));
+  HWND merge = gColumnPick.mDialog;
+  HWND field = GetDlgItem(merge, 1007);
+  ASSERT_TRUE(field);
+  SetFocus(field);
+  keys(VK_TAB);
+  EXPECT_TRUE(IsWindow(merge));
+  EXPECT_NE(GetFocus(), field);
+  EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), merge);
+  keys(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(merge));
+  EXPECT_EQ(gMergeTasks.size(), 0u);
+}
+
 }  // namespace
