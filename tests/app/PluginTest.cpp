@@ -20,6 +20,7 @@
 #include "tests/support/GdiplusSuite.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/TabStripHost.h"
 
 namespace {
 
@@ -40,7 +41,6 @@ class PluginTest : public testsupport::GdiplusSuite {
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = u"PluginMain";
     RegisterClassW(&wc);
-    registerControlClass(u"Tab2", CCTab::wndProc);
     HMENU bar = CreateMenu();
     for (int i = 0; i < 9; ++i) {
       HMENU popup = CreatePopupMenu();
@@ -50,14 +50,7 @@ class PluginTest : public testsupport::GdiplusSuite {
     main = CreateWindowExW(0, u"PluginMain", u"", WS_POPUP | WS_VISIBLE, 30, 30, 800, 500, nullptr, bar, nullptr,
                            nullptr);
     gMainWnd = main;
-    gTabStrip.hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 800, 500, main, nullptr, nullptr,
-                                     nullptr);
-    RECT row;
-    GetClientRect(gTabStrip.hwnd, &row);
-    row.bottom = row.top + gTabStrip.height - 1;
-    gTabStrip.canvas.mOwner = gTabStrip.hwnd;
-    gTabStrip.canvas.begin(row);
-    gTabStrip.canvas.setFontIndirect(gTabStrip.font);
+    testsupport::createTabStrip(main, 800, 500);
     gPlugins.clear();
     testdriver::pumpUntilIdle();
   }

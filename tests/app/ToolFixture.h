@@ -22,32 +22,16 @@
 #include "tests/support/GdiplusSuite.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
-
-inline LRESULT CALLBACK toolMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
+#include "tests/support/TabStripHost.h"
 
 class ToolTest : public testsupport::GdiplusSuite {
  protected:
   void SetUp() override {
     testdriver::reset();
     gInputEnabled = true;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = toolMainProc;
-    wc.lpszClassName = u"ToolMain";
-    RegisterClassW(&wc);
-    registerControlClass(u"Tab2", CCTab::wndProc);
-    main = CreateWindowExW(0, u"ToolMain", u"", WS_POPUP | WS_VISIBLE, 20, 20, 900, 560, nullptr, nullptr, nullptr,
-                           nullptr);
+    main = testsupport::createHostWindow(u"ToolMain", 20, 20, 900, 560);
     gMainWnd = main;
-    gTabStrip.hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 900, 560, main, nullptr,
-                                     nullptr, nullptr);
-    RECT row;
-    GetClientRect(gTabStrip.hwnd, &row);
-    row.bottom = row.top + gTabStrip.height - 1;
-    gTabStrip.canvas.mOwner = gTabStrip.hwnd;
-    gTabStrip.canvas.begin(row);
-    gTabStrip.canvas.setFontIndirect(gTabStrip.font);
+    testsupport::createTabStrip(main, 900, 560);
     testdriver::pumpUntilIdle();
   }
   void TearDown() override {

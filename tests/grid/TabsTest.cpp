@@ -17,36 +17,16 @@
 #include "platform/xl/xl.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/GdiplusSuite.h"
-
-namespace {
-
-LRESULT CALLBACK tabsMainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-}  // namespace
+#include "tests/support/TabStripHost.h"
 
 class TabsTest : public testsupport::GdiplusSuite {
  protected:
   void SetUp() override {
     testdriver::reset();
     gInputEnabled = true;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = tabsMainProc;
-    wc.lpszClassName = u"TabsMain";
-    RegisterClassW(&wc);
-    registerControlClass(u"Tab2", CCTab::wndProc);
-    main = CreateWindowExW(0, u"TabsMain", u"", WS_POPUP | WS_VISIBLE, 30, 30, 800, 500, nullptr, nullptr, nullptr,
-                           nullptr);
+    main = testsupport::createHostWindow(u"TabsMain", 30, 30, 800, 500);
     gMainWnd = main;
-    gTabStrip.hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 800, 500, main, nullptr,
-                                     nullptr, nullptr);
-    RECT row;
-    GetClientRect(gTabStrip.hwnd, &row);
-    row.bottom = row.top + gTabStrip.height - 1;
-    gTabStrip.canvas.mOwner = gTabStrip.hwnd;
-    gTabStrip.canvas.begin(row);
-    gTabStrip.canvas.setFontIndirect(gTabStrip.font);
+    testsupport::createTabStrip(main, 800, 500);
     testdriver::pumpUntilIdle();
   }
   void TearDown() override {
