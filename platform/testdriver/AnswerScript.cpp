@@ -27,14 +27,25 @@ void AnswerScript::refuse(const platform::BlockingCall& call, const std::u16stri
 
 void AnswerScript::answer(const std::u16string& kind, LONG_PTR value,
                           std::vector<std::u16string> texts) {
-  mAnswers[kind].push_back(platform::BlockingAnswer{value, std::move(texts)});
+  mAnswers[kind].push_back(Entry{platform::BlockingAnswer{value, std::move(texts)}, {}});
+}
+
+void AnswerScript::actFirst(const std::u16string& kind, std::function<void()> input) {
+  mAnswers[kind].push_back(Entry{platform::BlockingAnswer{0, {}, true}, std::move(input)});
 }
 
 std::optional<platform::BlockingAnswer> AnswerScript::take(const platform::BlockingCall& call) {
   auto& queue = mAnswers[call.kind];
+  if (!queue.empty() && queue.front().act) {
+    std::function<void()> act = std::move(queue.front().act);
+    platform::BlockingAnswer later = queue.front().answer;
+    queue.pop_front();
+    act();
+    return later;
+  }
   mCalls.push_back(Record{call, !queue.empty()});
   if (queue.empty()) return std::nullopt;
-  platform::BlockingAnswer a = std::move(queue.front());
+  platform::BlockingAnswer a = std::move(queue.front().answer);
   queue.pop_front();
   return a;
 }

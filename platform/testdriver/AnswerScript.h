@@ -4,6 +4,7 @@
 // layer's blocking-call hook.
 #pragma once
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,14 +22,20 @@ class AnswerScript {
 
   // Queues the answer for the next call of `kind` (e.g. u"MessageBoxW").
   void answer(const std::u16string& kind, LONG_PTR value, std::vector<std::u16string> texts = {});
+  // Queues an act before the next answer of `kind`: while that call waits, `input` is
+  // run (it injects input or posts messages) and the call's modal loop delivers it
+  // before it asks again. Only calls with a modal loop (MessageBoxW, DialogBox*) wait;
+  // another call finds no answer. Each act is one wait, so a mouse action that reads the
+  // cursor sees its own point.
+  void actFirst(const std::u16string& kind, std::function<void()> input);
 
   struct Record {
     platform::BlockingCall call;
     bool answered = false;
   };
-  const std::vector<Record>& calls() const { return mCalls; }
+  const std::vector<Record>& calls() const { return mCalls; }  // one per call, acts aside
   size_t unanswered() const;                       // calls that found no answer queued
-  size_t pending(const std::u16string& kind) const;  // answers not used yet
+  size_t pending(const std::u16string& kind) const;  // answers and acts not used yet
 
   // Answers a call refused because no user could give them (a press of a
   // disabled button): each is also reported as a failure of the running
@@ -43,7 +50,11 @@ class AnswerScript {
   std::optional<platform::BlockingAnswer> take(const platform::BlockingCall& call);
   void refuse(const platform::BlockingCall& call, const std::u16string& why);
 
-  std::map<std::u16string, std::deque<platform::BlockingAnswer>> mAnswers;
+  struct Entry {
+    platform::BlockingAnswer answer;
+    std::function<void()> act;  // set: an act run before the answers behind it
+  };
+  std::map<std::u16string, std::deque<Entry>> mAnswers;
   std::vector<Record> mCalls;
   std::vector<Refusal> mRefused;
   platform::BlockingHook mPrevious;

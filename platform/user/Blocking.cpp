@@ -31,13 +31,17 @@ bool blockingHookInstalled() {
   return static_cast<bool>(hook());
 }
 
-std::optional<BlockingAnswer> askBlocking(const BlockingCall& call) {
+std::optional<BlockingAnswer> askBlocking(const BlockingCall& call, bool modalLoop) {
   BlockingHook h;
   {
     std::lock_guard<std::mutex> lock(hookMutex);
     h = hook();
   }
-  if (h) return h(call);
+  if (h) {
+    std::optional<BlockingAnswer> answer = h(call);
+    if (answer && answer->later && !modalLoop) return std::nullopt;
+    return answer;
+  }
   if (Desktop* d = desktop()) return d->answer(call);  // native choosers, popup menus
   return std::nullopt;
 }

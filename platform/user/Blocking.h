@@ -21,10 +21,13 @@ struct BlockingCall {
 };
 
 // The answer: a result value (button id, command id, success flag) and any
-// texts the call hands back (chosen paths).
+// texts the call hands back (chosen paths). `later`: no answer yet, the user
+// acted elsewhere first (the hook has queued that input); a dialog's modal
+// loop (MessageBoxW, DialogBox*) delivers what is queued and asks again.
 struct BlockingAnswer {
   LONG_PTR value = 0;
   std::vector<std::u16string> texts;
+  bool later = false;
 };
 
 using BlockingHook = std::function<std::optional<BlockingAnswer>(const BlockingCall&)>;
@@ -33,8 +36,10 @@ using BlockingHook = std::function<std::optional<BlockingAnswer>(const BlockingC
 BlockingHook setBlockingHook(BlockingHook hook);
 // Whether a hook is installed (headless runs under a test driver).
 bool blockingHookInstalled();
-// Asks the hook; nothing when there is none or it has no answer.
-std::optional<BlockingAnswer> askBlocking(const BlockingCall& call);
+// Asks the hook; nothing when there is none or it has no answer. A `later`
+// answer comes back as it is to a dialog's modal loop (`modalLoop`) and as
+// nothing to any other call.
+std::optional<BlockingAnswer> askBlocking(const BlockingCall& call, bool modalLoop = false);
 
 // An answer the call refused because a user could not have given it (a
 // press of a disabled button): `why` says what was refused. The refusal

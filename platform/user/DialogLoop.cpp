@@ -128,7 +128,8 @@ INT_PTR runModal(HWND dialog, const platform::BlockingCall& call,
     MSG m;
     if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (platform::blockingHookInstalled()) {
-        auto answer = platform::askBlocking(call);
+        auto answer = platform::askBlocking(call, true);
+        if (answer && answer->later) continue;  // the input queued first is delivered, then asked again
         apply(dialog, answer ? &*answer : nullptr);
         continue;
       }

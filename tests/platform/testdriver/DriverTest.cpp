@@ -81,6 +81,33 @@ TEST_F(DriverTest, AnswersAreHandedOutByKindAndCallsRecorded) {
   EXPECT_FALSE(platform::askBlocking(platform::BlockingCall{u"MessageBoxW", nullptr, {}}));
 }
 
+// Acts queued before an answer run while the box waits, one per wait; what each posts
+// is delivered by the box's own loop before the next act and before the answer.
+TEST_F(DriverTest, ActsRunWhileAModalCallWaitsAndTheirInputComesFirst) {
+  HWND other = make("other", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
+  testdriver::pumpUntilIdle();
+  std::vector<std::string> order;
+  rec().handler = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (h == other && m == WM_USER) order.push_back("posted " + std::to_string(w));
+    return std::nullopt;
+  };
+  testdriver::AnswerScript script;
+  for (int i = 1; i <= 2; ++i)
+    script.actFirst(u"MessageBoxW", [&, i] {
+      order.push_back("act " + std::to_string(i));
+      PostMessageW(other, WM_USER, i, 0);
+    });
+  script.answer(u"MessageBoxW", IDNO);
+  EXPECT_EQ(MessageBoxW(nullptr, u"?", u"", MB_YESNO), IDNO);
+  EXPECT_EQ(order, (std::vector<std::string>{"act 1", "posted 1", "act 2", "posted 2"}));
+  EXPECT_EQ(script.calls().size(), 1u);
+  // A call without a loop of its own cannot wait: it finds no answer.
+  script.actFirst(u"GetOpenFileNameW", [&] { order.push_back("act 3"); });
+  EXPECT_FALSE(platform::askBlocking(platform::BlockingCall{u"GetOpenFileNameW", nullptr, {}}));
+  EXPECT_EQ(order.back(), "act 3");
+  rec().handler = nullptr;
+}
+
 TEST_F(DriverTest, WindowPixelsAreTheChildsPartOfTheSurface) {
   HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80);
   HWND child = make("child", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 20, 30, 20, main);

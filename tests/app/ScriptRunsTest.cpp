@@ -1,0 +1,218 @@
+// Scripts through the whole program: F5 over document scripts and cells of every engine,
+// the system-script window from the menu, and input that arrives while a run pumps
+// messages (a progress bar, a C message box) and is refused.
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/Plugins.h"
+#include "grid/GridIds.h"
+#include "platform/user/Kernel.h"
+#include "script/ScriptRun.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+std::string utf16(const std::u16string& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+// Appends `letter` to A1 in each engine's words.
+std::u16string exprtkAppend(char16_t letter) { return u"set_(1,1,get_(1,1)+'" + std::u16string(1, letter) + u"')"; }
+std::u16string cAppend(char16_t letter) {
+  return u"void get_(int, int, char **); void set_(int, int, const char *); void createString(void);"
+         u"void appendString(const char *); void getString(char **);\n"
+         u"int main(void) { char *s = 0; get_(1, 1, &s); createString(); appendString(s); appendString(\"" +
+         std::u16string(1, letter) + u"\"); getString(&s); set_(1, 1, s); return 0; }\n";
+}
+std::u16string pythonAppend(char16_t letter) {
+  return u"t = Morvel.get_(1, 1)\r\nMorvel.set_(1, 1, t + '" + std::u16string(1, letter) + u"')\r\n";
+}
+
+class ScriptRunsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    platform::setModuleFileName(dir.path("morvel"));
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    platform::setModuleFileName(u"");
+  }
+  void script(int32_t row, int32_t col, uint8_t kind, const std::u16string& text) {
+    doc->mCore.setText(row, col, text);
+    doc->mCore.cellAt(row, col)->kind = kind;
+  }
+  void select(int32_t row, int32_t col) {
+    doc->mSelection.range = Range{row, col, row, col};
+    doc->mSelection.anchorRow = row;
+    doc->mSelection.anchorCol = col;
+  }
+  // The window that has the keyboard's top-level window.
+  static HWND focusRoot() { return GetAncestor(GetFocus(), GA_ROOT); }
+  // A point on the strip: the first tab's body or its close button.
+  static POINT tabPoint(bool closeButton) {
+    return testdriver::screenPoint(gTabStrip.hwnd, closeButton ? 20 + 178 - 8 : 80, 14);
+  }
+
+  // One case of the table below: `text` runs from the menu's run-all command in cell A2
+  // and adds 1 to A1 after it pumps; `action` arrives meanwhile.
+  enum Engine { ExprtkBar, PythonBar, CMessageBox };
+  struct Action {
+    const char* name;
+    std::function<void()> inject;
+  };
+  void runCase(Engine engine, uint8_t kind, const std::u16string& text, const Action& action,
+               testdriver::AnswerScript& answers) {
+    start();
+    ASSERT_EQ(gPlugins, std::vector<std::u16string>{u"p.exp"});
+    doc = currentDocument();
+    doc->mCore.resize(4, 4);
+    script(2, 1, kind, text);
+    select(2, 1);  // F8 would run it again
+    ASSERT_EQ(GetFocus(), doc->mHwnd);
+    // The run is started from the menu: a posted command, so that what is posted after it
+    // (posted messages come before input) still arrives during the run.
+    ASSERT_TRUE(platform::chooseMenuCommand(gMainWnd, 32888));
+    if (engine == CMessageBox) {
+      // The box has the keyboard: a click on the tab gives it back to the grid first.
+      answers.actFirst(u"MessageBoxW", [] {
+        platform::advanceClock(1000);
+        testdriver::click(tabPoint(false));
+      });
+      answers.actFirst(u"MessageBoxW", [&] {
+        EXPECT_EQ(GetFocus(), doc->mHwnd);
+        platform::advanceClock(1000);
+        action.inject();
+      });
+      answers.answer(u"MessageBoxW", IDOK);
+    } else {
+      action.inject();  // retrieved by the bar's pump
+    }
+    pump();
+    ASSERT_TRUE(IsWindow(gMainWnd));
+    ASSERT_EQ(gTabStrip.tabs.size(), 1u);
+    EXPECT_EQ(gTabStrip.tabs[0].document, doc);
+    EXPECT_TRUE(IsWindow(doc->mHwnd));
+    EXPECT_EQ(doc->mCore.getText(1, 1), u"1") << "one run";
+    EXPECT_EQ(gProgressBar, nullptr);
+    EXPECT_TRUE(gInputEnabled);
+    EXPECT_FALSE(scriptRunActive());
+    EXPECT_EQ(answers.calls().size(), engine == CMessageBox ? 1u : 0u) << "nothing asked but the box";
+    if (engine == CMessageBox && !answers.calls().empty())
+      EXPECT_EQ(answers.calls()[0].call.args.at(0), u"等一下");
+    EXPECT_EQ(answers.pending(u"MessageBoxW"), 0u);
+    if (engine == CMessageBox) answers.answer(u"MessageBoxW", IDOK);
+    keys(VK_F5);
+    EXPECT_EQ(doc->mCore.getText(1, 1), u"2") << "the next run is not refused";
+  }
+
+  CGrid* doc = nullptr;
+};
+
+// F5 runs the exprtk, C and Python document scripts (the Python one as the system-script
+// window opened from the menu stored it), then the script and formula cells row by row.
+TEST_F(ScriptRunsTest, F5RunsEveryEnginesDocumentScriptThenTheCellsRowByRow) {
+  start();
+  doc = currentDocument();
+  doc->mCore.resize(4, 4);
+  doc->mCore.setAttrText(ATTR_EXPRTK_SCRIPT, exprtkAppend(u'e'));
+  doc->mCore.setAttrText(ATTR_C_SCRIPT, cAppend(u'c'));
+  ASSERT_TRUE(choose(32946));
+  ASSERT_EQ(windowText(focusRoot()), u"系统脚本");
+  testdriver::typeText(u"t = Morvel.get_(1, 1)\nMorvel.set_(1, 1, t + 'p')");
+  pump();
+  testdriver::closeBox(focusRoot());
+  pump();
+  ASSERT_EQ(focusRoot(), gMainWnd);
+  script(2, 3, CELL_PYTHON, pythonAppend(u'3'));
+  script(2, 1, CELL_TCC, cAppend(u'1'));
+  script(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
+  doc->mCore.setText(3, 1, u"=" + exprtkAppend(u'4'));
+  script(3, 2, CELL_TCC, cAppend(u'5'));
+  script(3, 3, CELL_PYTHON, u"Morvel.set_(1, 1, Morvel.get_(1, 1) + '6')");
+  keys(VK_F5);
+  EXPECT_EQ(doc->mCore.getText(1, 1), u"ecp123456");
+  EXPECT_FALSE(IsWindowVisible(doc->mOutputDlg)) << "no errors";
+  EXPECT_TRUE(gTabStrip.tabs[0].modified);
+}
+
+// Command 32946 opens the system-script window of the current document; its text goes
+// into that document alone and marks it modified. Without a document it does nothing.
+TEST_F(ScriptRunsTest, SystemScriptFromTheMenuStoresIntoTheCurrentDocument) {
+  start();
+  CGrid* first = currentDocument();
+  ASSERT_TRUE(choose(ID_NEW));
+  CGrid* second = currentDocument();
+  ASSERT_NE(first, second);
+  ASSERT_TRUE(choose(32946));
+  HWND window = focusRoot();
+  ASSERT_EQ(windowText(window), u"系统脚本");
+  testdriver::typeText(u"print('表')");
+  pump();
+  gTabStrip.activate(0);  // another tab current meanwhile: the text still goes to its own
+  pump();
+  testdriver::closeBox(window);
+  pump();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(second->mCore.poolText(second->mCore.mAttrs[ATTR_PYTHON_SCRIPT].value), u"print('表')");
+  EXPECT_EQ(first->mCore.mAttrs[ATTR_PYTHON_SCRIPT].value, 0u);
+  EXPECT_TRUE(gTabStrip.tabs[1].modified);
+  EXPECT_FALSE(gTabStrip.tabs[0].modified);
+
+  // No tab left: the command opens nothing.
+  testdriver::AnswerScript answers;
+  while (!gTabStrip.tabs.empty()) {
+    answers.answer(u"MessageBoxW", IDNO);
+    gTabStrip.closeTab(0);
+    pump();
+  }
+  ASSERT_EQ(GetActiveWindow(), gMainWnd);
+  const HWND before = GetFocus();
+  PostMessageW(gMainWnd, WM_COMMAND, 32946, 0);  // as the menu delivers it, greyed or not
+  pump();
+  EXPECT_EQ(GetActiveWindow(), gMainWnd);
+  EXPECT_EQ(GetFocus(), before);
+}
+
+// While a run pumps messages, runs and closes that arrive through the program's loop are
+// refused: one run happens, the document and main window stay, the bar is gone and input
+// is back, and the next F5 runs again.
+TEST_F(ScriptRunsTest, RunsAndClosesArrivingDuringARunAreRefused) {
+  const Action actions[] = {
+      {"F5", [] { testdriver::keyPress(VK_F5); }},
+      {"F8", [] { testdriver::keyPress(VK_F8); }},
+      {"run all from the menu", [] { platform::chooseMenuCommand(gMainWnd, 32888); }},
+      {"run selected from the menu", [] { platform::chooseMenuCommand(gMainWnd, 32889); }},
+      {"plug-in", [] { platform::chooseMenuCommand(gMainWnd, kFirstPluginCommand); }},
+      {"tab close button", [] { testdriver::click(tabPoint(true)); }},
+      {"Alt+F4", [] { testdriver::keyPress(VK_F4, testdriver::Alt); }},
+      {"close box", [] { PostMessageW(gMainWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  };
+  const struct {
+    Engine engine;
+    const char* name;
+    uint8_t kind;
+    std::u16string text;  // adds 1 to A1 after it pumps
+  } engines[] = {
+      {ExprtkBar, "exprtk", CELL_EXPRTK, u"set_progress(50); var s := 0; for (var i := 0; i < 100; i += 1) { s += i; }; set(1,1,get(1,1)+1)"},
+      {PythonBar, "python", CELL_PYTHON,
+       u"Morvel.set_progress(50)\r\nn = sum(range(1000))\r\nMorvel.set(1, 1, Morvel.get(1, 1) + 1)\r\n"},
+      {CMessageBox, "c", CELL_TCC,
+       u"void message_box(const char *); void get(int, int, double *); void set(int, int, double);\n"
+       u"int main(void) { double v = 0; message_box(\"等一下\"); get(1, 1, &v); set(1, 1, v + 1); return 0; }\n"},
+  };
+  std::filesystem::create_directories(dir.native("plugin"));
+  testsupport::writeBytes(dir.native("plugin/p.exp"), utf16(u"set(1,1,get(1,1)+100)"));
+  for (const auto& engine : engines) {
+    for (const Action& action : actions) {
+      SCOPED_TRACE(std::string(engine.name) + ", " + action.name);
+      testdriver::AnswerScript answers;
+      runCase(engine.engine, engine.kind, engine.text, action, answers);
+      TearDown();
+      SetUp();
+    }
+  }
+}
+
+}  // namespace
