@@ -44,6 +44,10 @@ void CCTab::showCurrent() {
   CTabData& tab = tabs[current];
   tab.active = 1;
   if (tab.gridWindow) ShowWindow(tab.gridWindow, SW_SHOW);
+  // The keyboard was with the documents (hiding the old grid handed it to the strip): it
+  // goes on to the new current one, so its keys and accelerators work at once.
+  const HWND focus = GetFocus();
+  if (tab.gridWindow && hwnd && focus && (focus == hwnd || IsChild(hwnd, focus))) SetFocus(tab.gridWindow);
   if (tab.onActivate) tab.onActivate(tab);
 }
 

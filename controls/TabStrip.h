@@ -77,8 +77,9 @@ class CCTab {
   void addTab(CTabData tab);
   // Makes tab `index` current: the old current tab loses its active flag, its grid window
   // is hidden and onDeactivate is called; then the new one gets the flag, its window is
-  // shown and onActivate is called; the row is repainted. Activating the current tab
-  // hides and shows it again. Nothing for an index out of range.
+  // shown (and the keyboard focus, when the focus was on the strip or a window in it) and
+  // onActivate is called; the row is repainted. Activating the current tab hides and
+  // shows it again. Nothing for an index out of range.
   void activate(int32_t index);
   // Closes tab `index` unless its onCloseQuery says false. Closing the current tab makes
   // the next tab current (the previous one when it was the last; none when it was the

@@ -135,6 +135,39 @@ TEST_F(ScriptRunsTest, F5RunsEveryEnginesDocumentScriptThenTheCellsRowByRow) {
   EXPECT_EQ(doc->mCore.getText(1, 1), u"ecp123456");
   EXPECT_FALSE(IsWindowVisible(doc->mOutputDlg)) << "no errors";
   EXPECT_TRUE(gTabStrip.tabs[0].modified);
+  // The written document's close asks; cancelled, it stays.
+  testdriver::AnswerScript answers;
+  answers.answer(u"MessageBoxW", IDCANCEL);
+  testdriver::click(tabPoint(true));
+  pump();
+  ASSERT_EQ(answers.calls().size(), 1u);
+  EXPECT_EQ(answers.calls()[0].call.args.at(0), u"文件已经改变，是否要保存?");
+  EXPECT_EQ(gTabStrip.tabs.size(), 1u);
+}
+
+// Table functions name a table by its tab's title; of two tabs with one title (files of
+// one name from two folders) the first is the table, and only it is marked modified.
+TEST_F(ScriptRunsTest, TableFunctionsReachTheFirstOfTwoTabsWithOneTitle) {
+  std::filesystem::create_directories(dir.native("x"));
+  std::filesystem::create_directories(dir.native("y"));
+  testsupport::writeBytes(dir.native("x/t.csv"), "1,2\n");
+  testsupport::writeBytes(dir.native("y/t.csv"), "3,4\n");
+  start(quoted(dir.path("x/t.csv")));
+  CGrid* first = currentDocument();
+  ASSERT_NE(openInNewTab(dir.path("y/t.csv")), nullptr);
+  CGrid* second = currentDocument();
+  ASSERT_TRUE(choose(ID_NEW));
+  doc = currentDocument();
+  ASSERT_EQ(titles(), (std::vector<std::u16string>{u"t.csv", u"t.csv", u"新表格"}));
+  doc->mCore.resize(3, 3);
+  script(2, 1, CELL_EXPRTK, u"set(1,1,get1('t.csv',1,2)); set1('t.csv',1,1,7)");
+  EXPECT_EQ(GetFocus(), doc->mHwnd) << "the new table has the keyboard";
+  keys(VK_F5);
+  EXPECT_EQ(doc->mCore.getText(1, 1), u"2");
+  EXPECT_EQ(first->mCore.getText(1, 1), u"7");
+  EXPECT_EQ(second->mCore.getText(1, 1), u"3");
+  EXPECT_TRUE(gTabStrip.tabs[0].modified);
+  EXPECT_FALSE(gTabStrip.tabs[1].modified);
 }
 
 // Command 32946 opens the system-script window of the current document; its text goes

@@ -60,6 +60,23 @@ TEST_F(TabTest, HitTestsOfTheRow) {
   }
 }
 
+// A tab made current by the program (a new or opened document, a close) takes the keyboard
+// from the grid it replaces; focus elsewhere (the main window, a dialog) stays there.
+TEST_F(TabTest, TheKeyboardFollowsTheCurrentTabOnlyFromTheDocuments) {
+  add(u"A");
+  SetFocus(strip->tabs[0].gridWindow);
+  add(u"B");
+  EXPECT_EQ(GetFocus(), strip->tabs[1].gridWindow) << "from the replaced grid";
+  strip->closeTab(1);
+  EXPECT_EQ(GetFocus(), strip->tabs[0].gridWindow) << "after the current tab closed";
+  SetFocus(strip->hwnd);
+  add(u"C");
+  EXPECT_EQ(GetFocus(), strip->tabs[1].gridWindow) << "from the strip itself";
+  SetFocus(main);
+  strip->activate(0);
+  EXPECT_EQ(GetFocus(), main);
+}
+
 TEST_F(TabTest, NothingHappensWhileInputIsDisabled) {
   add(u"A");
   add(u"B");
