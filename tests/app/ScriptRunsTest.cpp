@@ -221,6 +221,7 @@ TEST_F(ScriptRunsTest, RunsAndClosesArrivingDuringARunAreRefused) {
       {"tab close button", [] { testdriver::click(tabPoint(true)); }},
       {"Alt+F4", [] { testdriver::keyPress(VK_F4, testdriver::Alt); }},
       {"close box", [] { PostMessageW(gMainWnd, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"exit from the menu", [] { platform::chooseMenuCommand(gMainWnd, 105); }},
   };
   const struct {
     Engine engine;
