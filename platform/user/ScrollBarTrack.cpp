@@ -20,6 +20,8 @@ struct Track {
   BarPart part = BarPart::None;
   bool over = true;       // the pointer is over the pressed part
   int grip = 0;           // thumb drags: the pointer's distance from the thumb's start
+  int startThumb = 0;     // thumb drags: where the thumb was at the press
+  int startPos = 0;       // thumb drags: the position at the press
   int thumbStart = 0;     // thumb drags: where the thumb is drawn
   int trackPos = 0;       // thumb drags: the position last sent
 };
@@ -107,12 +109,29 @@ void CALLBACK repeat(HWND hwnd, UINT, UINT_PTR, DWORD) {
   if (over) send(t, requestOf(t.part));
 }
 
+// Whether a pointer dragging the thumb is near enough the bar to move it:
+// within 8 bar thicknesses across the bar and 2 beyond its ends. Farther
+// out the thumb goes back to where the drag began, until it comes back.
+bool nearBar(const Window& w, const BarLayout& l, POINT screen) {
+  POINT o = windowOriginOnScreen(w);
+  RECT r = l.bar;
+  OffsetRect(&r, o.x, o.y);
+  int thickness = l.vertical ? r.right - r.left : r.bottom - r.top;
+  int across = thickness * kThumbStrayAcross, along = thickness * kThumbStrayAlong;
+  int dx = l.vertical ? across : along, dy = l.vertical ? along : across;
+  RECT reach{r.left - dx, r.top - dy, r.right + dx, r.bottom + dy};
+  return PtInRect(&reach, screen) != FALSE;
+}
+
 void dragThumb(const Window& w, Track& t, POINT screen) {
   BarLayout l = layoutNow(w, t.bar);
-  BarLayout moved = withThumbAt(l, alongOf(w, l, screen) - t.grip);
-  int pos = positionForThumb(w.bars[t.bar], l, moved.thumbStart);
-  bool drawn = moved.thumbStart != t.thumbStart;
-  t.thumbStart = moved.thumbStart;
+  int thumb = t.startThumb, pos = t.startPos;
+  if (nearBar(w, l, screen)) {
+    thumb = withThumbAt(l, alongOf(w, l, screen) - t.grip).thumbStart;
+    pos = positionForThumb(w.bars[t.bar], l, thumb);
+  }
+  bool drawn = thumb != t.thumbStart;
+  t.thumbStart = thumb;
   if (pos != t.trackPos) {
     t.trackPos = pos;
     setScrollTrackPos(t.hwnd, t.bar, pos);
@@ -134,8 +153,8 @@ void startScrollTrack(const WindowRef& w, int bar, POINT screen) {
   t.hwnd = w->handle, t.bar = bar, t.part = part;
   if (part == BarPart::Thumb) {
     t.grip = alongOf(*w, l, screen) - l.thumbStart;
-    t.thumbStart = l.thumbStart;
-    t.trackPos = w->bars[bar].pos;
+    t.thumbStart = t.startThumb = l.thumbStart;
+    t.trackPos = t.startPos = w->bars[bar].pos;
     setScrollTrackPos(t.hwnd, bar, t.trackPos);
   }
   current() = t;

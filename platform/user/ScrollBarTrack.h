@@ -5,8 +5,11 @@
 // SB_PAGEUP / SB_PAGEDOWN, both again after a first delay and then at a
 // repeat interval of the layer's clock while the button stays down over the
 // same part; dragging the thumb SB_THUMBTRACK at each new position (nTrackPos
-// and HIWORD(wParam)), SB_THUMBPOSITION at the release. Every press ends with
-// SB_ENDSCROLL when the button goes up or the capture is lost.
+// and HIWORD(wParam)), SB_THUMBPOSITION at the release. A pointer that strays
+// far from the bar while the thumb is dragged puts the thumb back where the
+// drag began (SB_THUMBTRACK with that position; a release out there ends at
+// it); coming back near the bar takes the thumb up again. Every press ends
+// with SB_ENDSCROLL when the button goes up or the capture is lost.
 //
 // The tracking does not hold the caller in a loop of its own: it filters the
 // pointer input the caller's message loop retrieves, so the window procedure
@@ -20,6 +23,10 @@ namespace platform::user {
 
 constexpr UINT kScrollRepeatDelay = 400;     // ms from the press to the first repeat
 constexpr UINT kScrollRepeatInterval = 50;   // ms between repeats
+// How far a thumb-dragging pointer may stray from the bar, in bar
+// thicknesses: across the bar, and beyond its ends.
+constexpr int kThumbStrayAcross = 8;
+constexpr int kThumbStrayAlong = 2;
 
 // Starts tracking a press at a screen point on bar `bar` (SB_HORZ, SB_VERT)
 // of `w`; nothing happens on a disabled bar or off its parts.

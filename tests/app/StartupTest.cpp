@@ -1,5 +1,6 @@
 // Start-up: the first tab, the menu's start-up marks, the file named on the command line,
 // the document type's registration and the exit code.
+#include <filesystem>
 #include <string>
 
 #include "grid/ReadSettings.h"
@@ -130,9 +131,14 @@ TEST_F(AppTest, RegistersTheDocumentTypeUnlessItIsThere) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     setenv("MORVEL_REGISTRY_FILE", dir.native(c.name).c_str(), 1);
+    // A headless run leaves the desktop's folders alone.
+    const std::string desktopData = dir.native(std::string(c.name) + "-xdg");
+    setenv("XDG_DATA_HOME", desktopData.c_str(), 1);
     if (c.before) setClassValue(u".mvt", c.before);
     const std::string before = testsupport::readBytes(dir.native(c.name));
     start();
+    EXPECT_FALSE(std::filesystem::exists(desktopData));
+    unsetenv("XDG_DATA_HOME");
     if (!c.written) {
       EXPECT_EQ(testsupport::readBytes(dir.native(c.name)), before);
       EXPECT_EQ(classValue(u"Morvel.mvd.1.5"), u"<none>");

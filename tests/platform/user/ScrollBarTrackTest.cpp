@@ -125,8 +125,8 @@ TEST_F(ScrollBarTrackTest, ThumbDragTracksThePositionUnderCapture) {
   press(onBar(SB_VERT, 35));
   move(onBar(SB_VERT, 45));   // thumb at 37: position 20 + 10 * 2
   move(onBar(SB_VERT, 45));   // no new position, nothing sent
-  move(POINT{500, 30 + 45});  // far beside the bar: the capture keeps the drag going
-  move(onBar(SB_VERT, 200));  // beyond the end: the last position
+  move(POINT{330, 30 + 45});  // beside the bar, off the window: the capture keeps the drag going
+  move(onBar(SB_VERT, 100));  // beyond the end: the last position
   move(onBar(SB_VERT, 0));    // beyond the start: the first
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
   GetScrollInfo(mGrid, SB_VERT, &si);
@@ -141,6 +141,52 @@ TEST_F(ScrollBarTrackTest, ThumbDragTracksThePositionUnderCapture) {
   // The window saw none of the pointer input while the thumb was held.
   EXPECT_TRUE(rec().of(WM_MOUSEMOVE).empty());
   EXPECT_TRUE(rec().of(WM_LBUTTONUP).empty());
+}
+
+TEST_F(ScrollBarTrackTest, PointerStrayingFarFromTheBarPutsTheThumbBackUntilItReturns) {
+  // Both thumbs are pressed at position 20 and first dragged 10 pixels on:
+  // position 40. The vertical bar covers screen x 203..220 and y 30..113; a
+  // dragging pointer moves the thumb within 8 thicknesses (136) across it and
+  // 2 (34) beyond its ends: x 67..355, y -4..146. The horizontal bar covers x
+  // 20..203 and y 113..130: x -14..236, y -23..265.
+  struct Case {
+    const char* name;
+    int bar;
+    std::vector<POINT> moves;  // after the first drag
+    Lines sent;                // after the first drag's THUMBTRACK 40
+    int posAfter;              // released at the last point
+  } cases[] = {
+      {"right, near", SB_VERT, {{355, 75}}, {"V THUMBPOSITION 40"}, 40},
+      {"right, far", SB_VERT, {{356, 75}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
+      {"left, near", SB_VERT, {{67, 75}}, {"V THUMBPOSITION 40"}, 40},
+      {"left, far", SB_VERT, {{66, 75}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
+      {"below the end, near", SB_VERT, {{211, 146}}, {"V THUMBTRACK 50", "V THUMBPOSITION 50"}, 50},
+      {"below the end, far", SB_VERT, {{211, 147}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
+      {"above the start, far", SB_VERT, {{211, -5}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
+      {"far, then back", SB_VERT, {{400, 75}, {400, 90}, {300, 75}},
+       {"V THUMBTRACK 20", "V THUMBTRACK 40", "V THUMBPOSITION 40"}, 40},
+      {"under, near", SB_HORZ, {{110, 265}}, {"H THUMBPOSITION 40"}, 40},
+      {"under, far", SB_HORZ, {{110, 266}}, {"H THUMBTRACK 20", "H THUMBPOSITION 20"}, 20},
+      {"past the right end, near", SB_HORZ, {{236, 121}}, {"H THUMBTRACK 50", "H THUMBPOSITION 50"}, 50},
+      {"past the right end, far", SB_HORZ, {{237, 121}}, {"H THUMBTRACK 20", "H THUMBPOSITION 20"}, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setBar(SB_VERT, 99, 50, 20);
+    setBar(SB_HORZ, 99, 50, 20);
+    // The vertical thumb is 27..51, the horizontal one 47..121.
+    const int grip = c.bar == SB_VERT ? 35 : 60;
+    press(onBar(c.bar, grip));
+    move(onBar(c.bar, grip + (c.bar == SB_VERT ? 10 : 30)));
+    mSent.clear();
+    for (POINT p : c.moves) move(p);
+    release(c.moves.back());
+    Lines sent = c.sent;
+    sent.push_back(c.bar == SB_VERT ? "V ENDSCROLL" : "H ENDSCROLL");
+    EXPECT_EQ(mSent, sent);
+    EXPECT_EQ(pos(c.bar), c.posAfter);
+    EXPECT_EQ(GetCapture(), nullptr);
+  }
 }
 
 TEST_F(ScrollBarTrackTest, HeldArrowRepeatsOnTheClockWhileOverIt) {

@@ -1,0 +1,321 @@
+// The program itself on the X server: build/app/morvel started on a small
+// CSV with Chinese text shows its main window through the display backend
+// (menu bar, tab strip, the grid with the file's cells), registers its
+// document type with the desktop in the user's XDG data folder, and closes
+// when the window manager asks. The window's picture is written to
+// build/tests/display/program_window.png for the eye.
+#include "tests/platform/display/DisplayFixture.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/png/Png.h"
+
+// Last: the X headers' macros would spoil the ones above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+extern char** environ;
+
+namespace displaytest {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Polls `done` every 20 ms until it holds or `ms` pass; its last result.
+bool waitFor(const std::function<bool()>& done, int ms) {
+  auto end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The program as a child process with its own registry and XDG folders
+// under `home`, its output in `home`/output.txt.
+class Program {
+ public:
+  Program(const fs::path& home, const std::vector<std::string>& args, bool headless) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      std::string v = *e;
+      for (const char* drop : {"MORVEL_", "XDG_DATA_HOME=", "XDG_CONFIG_HOME="})
+        if (v.rfind(drop, 0) == 0) v.clear();
+      if (!v.empty()) env.push_back(v);
+    }
+    env.push_back("MORVEL_REGISTRY_FILE=" + (home / "registry").string());
+    env.push_back("XDG_DATA_HOME=" + (home / "data").string());
+    env.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+    if (headless) env.push_back("MORVEL_HEADLESS=1");
+    std::vector<std::string> argv{MORVEL_PROGRAM};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> a, e;
+    for (std::string& s : argv) a.push_back(s.data());
+    a.push_back(nullptr);
+    for (std::string& s : env) e.push_back(s.data());
+    e.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    const std::string output = (home / "output.txt").string();
+    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+    if (posix_spawn(&mPid, a[0], &files, nullptr, a.data(), e.data()) != 0) mPid = 0;
+    posix_spawn_file_actions_destroy(&files);
+  }
+  ~Program() {
+    if (!running()) return;
+    kill(mPid, SIGKILL);
+    waitpid(mPid, nullptr, 0);
+  }
+  pid_t pid() const { return mPid; }
+  bool running() {
+    if (mPid <= 0 || mExited) return false;
+    if (waitpid(mPid, &mStatus, WNOHANG) == mPid) mExited = true;
+    return !mExited;
+  }
+  // Waits up to `ms` for the program to end by itself; its exit code, -1
+  // when it did not end or ended by a signal.
+  int waitExit(int ms) {
+    if (!waitFor([&] { return !running(); }, ms)) return -1;
+    return WIFEXITED(mStatus) ? WEXITSTATUS(mStatus) : -1;
+  }
+
+ private:
+  pid_t mPid = 0;
+  bool mExited = false;
+  int mStatus = 0;
+};
+
+// The X server as another program sees it.
+class Screen {
+ public:
+  Screen() : mDisplay(XOpenDisplay(nullptr)) {}
+  ~Screen() {
+    if (mDisplay) XCloseDisplay(mDisplay);
+  }
+  bool connected() const { return mDisplay != nullptr; }
+
+  // The largest viewable top-level window of a process (_NET_WM_PID); 0 when none.
+  Window windowOf(pid_t pid) {
+    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
+    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window best = 0;
+    long bestArea = 0;
+    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count; ++i) {
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(mDisplay, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                             &after, &data) != Success)
+        continue;
+      bool ours = data && items == 1 && format == 32 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid;
+      if (data) XFree(data);
+      XWindowAttributes a;
+      if (!ours || !XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+      long area = static_cast<long>(a.width) * a.height;
+      if (area > bestArea) best = children[i], bestArea = area;
+    }
+    if (children) XFree(children);
+    return best;
+  }
+
+  SIZE size(Window w) {
+    XWindowAttributes a{};
+    XGetWindowAttributes(mDisplay, w, &a);
+    return SIZE{a.width, a.height};
+  }
+
+  // The window's pixels (0x00RRGGBB), empty when it cannot be read.
+  Surface pixels(Window w) {
+    Surface out;
+    SIZE s = size(w);
+    if (s.cx <= 0 || s.cy <= 0) return out;
+    XImage* image = XGetImage(mDisplay, w, 0, 0, static_cast<unsigned>(s.cx), static_cast<unsigned>(s.cy),
+                              AllPlanes, ZPixmap);
+    if (!image) return out;
+    out.resize(s.cx, s.cy);
+    for (int y = 0; y < out.height; ++y)
+      for (int x = 0; x < out.width; ++x) out.row(y)[x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return out;
+  }
+
+  // What a window manager sends for the close button.
+  void closeButton(Window w) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(mDisplay, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(mDisplay, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(mDisplay, w, False, NoEventMask, &e);
+    XSync(mDisplay, False);
+  }
+
+ private:
+  Display* mDisplay;
+};
+
+uint32_t rgbOf(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+// Pixels of an area: how many are `colour`, and how many are dark (text).
+struct Census {
+  int total = 0, matching = 0, dark = 0;
+};
+
+Census census(const Surface& s, RECT r, uint32_t colour) {
+  Census c;
+  for (int y = std::max<int>(0, r.top); y < std::min<int>(s.height, r.bottom); ++y)
+    for (int x = std::max<int>(0, r.left); x < std::min<int>(s.width, r.right); ++x) {
+      uint32_t p = s.row(y)[x];
+      ++c.total;
+      if (p == colour) ++c.matching;
+      int luma = (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
+      if (luma < 110) ++c.dark;
+    }
+  return c;
+}
+
+}  // namespace
+
+// A scratch folder for one run of the program, removed with it.
+struct Scratch {
+  fs::path path;
+  explicit Scratch(const std::string& name)
+      : path(fs::temp_directory_path() / (name + "-" + std::to_string(getpid()))) {
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~Scratch() { fs::remove_all(path); }
+};
+
+// Where things lie in the program's desktop window (the frame inside the
+// window manager's border and caption): the menu bar, then the client area
+// with the tab strip's row over the grid. The grid's sizes are its defaults
+// at zoom 100: a 20-pixel column header, a 34-pixel row header, 18-pixel rows
+// and 74-pixel columns; row 1 is the file's first line.
+struct Layout {
+  int menu = GetSystemMetrics(SM_CYMENU);
+  static constexpr int kTabRow = 29, kHeader = 20, kRowHeader = 34, kRow = 18, kColumn = 74;
+  RECT menuBar(int width) const { return RECT{0, 0, width, menu}; }
+  RECT tabRow(int width) const { return RECT{0, menu, width, menu + kTabRow}; }
+  // A cell's inside, clear of its grid lines and of the selection's fill
+  // handle at the corner of the cell above left (row and column from 1).
+  RECT cell(int row, int col) const {
+    int left = kRowHeader + (col - 1) * kColumn, top = menu + kTabRow + kHeader + (row - 1) * kRow;
+    return RECT{left + 4, top + 3, left + kColumn - 1, top + kRow - 1};
+  }
+};
+
+// What the window shows once painted, each a probe of its pixels; empty
+// when all hold.
+std::vector<std::string> failedProbes(const Surface& shot) {
+  std::vector<std::string> failed;
+  if (shot.width < 400 || shot.height < 200) return {"no picture"};
+  const Layout at;
+  const uint32_t menuColour = 0xFFFFFF;  // the menu bar's face
+  auto half = [](RECT r, bool right) {
+    int mid = (r.left + r.right) / 2;
+    return right ? RECT{mid, r.top, r.right, r.bottom} : RECT{r.left, r.top, mid, r.bottom};
+  };
+  // The menu bar: "文件(F)" first, nothing after the last item, on the menu colour.
+  RECT bar = at.menuBar(shot.width);
+  Census first = census(shot, RECT{0, bar.top, 50, bar.bottom}, menuColour);
+  Census rest = census(shot, RECT{shot.width - 300, bar.top, shot.width, bar.bottom}, menuColour);
+  if (first.dark < 40) failed.push_back("the menu bar's first item has no text");
+  if (rest.matching != rest.total) failed.push_back("the menu bar's empty end is not the menu colour");
+  // The tab strip: the tab's title (the file's name) and the line under the row.
+  RECT row = at.tabRow(shot.width);
+  Census title = census(shot, RECT{40, row.top, 100, row.bottom - 1}, 0);
+  Census line = census(shot, RECT{300, row.bottom - 1, shot.width - 300, row.bottom}, 0xB5B5B5);
+  if (title.dark < 40) failed.push_back("the tab has no title");
+  if (line.matching != line.total) failed.push_back("no line under the tab row");
+  // Row 2 ("苹果,3,北京") is an even band: its cells' ground is 0xEFEFEF with
+  // the text in the cell colour; the number stands at the right of its cell.
+  const uint32_t band = 0xEFEFEF, text = 0x27413E;
+  Census fruit = census(shot, at.cell(2, 1), band);
+  Census fruitText = census(shot, at.cell(2, 1), text);
+  if (fruitText.matching < 20 || fruit.matching < fruit.total / 2) failed.push_back("cell A2 does not show 苹果");
+  Census numberLeft = census(shot, half(at.cell(2, 2), false), band);
+  Census numberRight = census(shot, half(at.cell(2, 2), true), text);
+  if (numberLeft.matching != numberLeft.total || numberRight.matching < 5)
+    failed.push_back("cell B2 does not show 3 at its right");
+  // Beside the table the cells are empty and white.
+  Census empty = census(shot, at.cell(2, 5), 0xFFFFFF);
+  if (empty.matching != empty.total) failed.push_back("cell E2 is not empty");
+  return failed;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+TEST(ProgramWindow, StartedOnACsvShowsMenuTabsAndCellsRegistersTheTypeAndClosesOnRequest) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-window");
+  const fs::path csv = home.path / "水果.csv";
+  std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+
+  // The first paint: the window is up and its pixels show what the probes expect.
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  Surface shot;
+  waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000);
+  ASSERT_TRUE(writePng(shot, pngPath("program_window")));
+  EXPECT_EQ(joined(failedProbes(shot)), "");
+
+  // The document type went to the desktop as well as to the registry.
+  const fs::path data = home.path / "data";
+  const std::string entry = readFile(data / "applications/morvel.desktop");
+  EXPECT_NE(entry.find("Exec=\"" MORVEL_PROGRAM "\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("MimeType=application/x-morvel-mvt;\n"), std::string::npos) << entry;
+  EXPECT_NE(readFile(data / "mime/packages/morvel-mvt.xml").find("<glob pattern=\"*.mvt\"/>"), std::string::npos);
+  bool icon = false;
+  if (fs::exists(data / "icons/hicolor"))
+    for (const auto& size : fs::directory_iterator(data / "icons/hicolor"))
+      icon = icon || fs::exists(size.path() / "apps/morvel.png");
+  EXPECT_TRUE(icon);
+
+  // The window manager's close button: an unchanged document closes without a question.
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
+}
+
+}  // namespace displaytest
