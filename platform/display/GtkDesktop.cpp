@@ -11,6 +11,7 @@
 #include "platform/display/TopWindow.h"
 #include "platform/resources/Resources.h"
 #include "platform/user/Clipboard.h"
+#include "platform/user/Inject.h"
 #include "platform/user/State.h"
 #include "platform/user/User.h"
 
@@ -305,6 +306,19 @@ RECT GtkDesktop::workArea() {
   GdkRectangle r{0, 0, 1920, 1040};
   if (GdkMonitor* m = mainMonitor()) gdk_monitor_get_workarea(m, &r);
   return rectOf(r);
+}
+
+void GtkDesktop::sizeFromCorner(HWND top) {
+  TopWindow* w = find(top);
+  if (!w || !w->shown()) return;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr;
+  if (!pointer) return;
+  int x = 0, y = 0;
+  gdk_device_get_position(pointer, nullptr, &x, &y);
+  gtk_window_begin_resize_drag(w->gtkWindow(), GDK_WINDOW_EDGE_SOUTH_EAST, 1, x, y, gtk_get_current_event_time());
+  // The sizing ends with the release, which the layer will not see.
+  buttonReleasedUnseen(VK_LBUTTON);
 }
 
 void GtkDesktop::fileTypeRegistered(const std::u16string& extension, const std::u16string& progId,

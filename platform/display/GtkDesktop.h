@@ -34,6 +34,7 @@ class GtkDesktop final : public Desktop {
   void scrollBarsChanged(HWND top) override;
   void cursorChanged(HCURSOR cursor) override;
   void captureChanged(HWND capture) override;
+  void sizeFromCorner(HWND top) override;
   void compositionMoved(HWND hwnd, POINT client) override;
   void keyMenu(HWND top, char16_t ch) override;
   bool isUiThread() const override { return std::this_thread::get_id() == mUiThread; }

@@ -191,9 +191,12 @@ constexpr int HTERROR = -2;
 constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr int HTCAPTION = 2;
+constexpr int HTSIZE = 4;  // the size box between two scroll bars
+constexpr int HTGROWBOX = HTSIZE;
 constexpr int HTMENU = 5;
 constexpr int HTHSCROLL = 6;
 constexpr int HTVSCROLL = 7;
+constexpr int HTBOTTOMRIGHT = 17;
 constexpr int HTBORDER = 18;
 
 // WM_MOUSEACTIVATE results.

@@ -106,6 +106,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         SetCursor(cursor);
         return TRUE;
       }
+      if (LOWORD(lParam) == HTBOTTOMRIGHT) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
+        return TRUE;
+      }
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return FALSE;
     case WM_MOUSEACTIVATE:
@@ -123,6 +127,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         startScrollTrack(w, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
                          POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      // A size grip: the desktop sizes the window it belongs to while the button is down.
+      if (wParam == HTBOTTOMRIGHT)
+        if (HWND target = sizeBoxTarget(*w))
+          if (platform::Desktop* d = platform::desktop()) d->sizeFromCorner(target);
       return 0;
     case WM_CAPTURECHANGED: scrollTrackCaptureLost(hwnd); return 0;
     case WM_ENABLE: drawScrollBars(w); return 0;  // the bars' look follows the window's state

@@ -36,6 +36,9 @@ class Desktop {
   virtual void scrollBarsChanged(HWND /*top*/) {}
   virtual void cursorChanged(HCURSOR cursor) = 0;
   virtual void captureChanged(HWND capture) = 0;
+  // A press on a size grip (HTBOTTOMRIGHT): the desktop sizes the top-level
+  // window `top` from its bottom-right corner while the button stays down.
+  virtual void sizeFromCorner(HWND /*top*/) {}
   // ImmSetCompositionWindow placed the composition at a client point.
   virtual void compositionMoved(HWND hwnd, POINT client) = 0;
   // WM_SYSCOMMAND SC_KEYMENU reached a top-level window with a menu: `ch` is

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/user/Desktop.h"
+#include "platform/user/ScrollBarLayout.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -167,6 +168,25 @@ void clientSizeChanged(const WindowRef& w, SIZE before) {
     callProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(now.cx, now.cy));
 }
 
+HWND sizeBoxTarget(const Window& w) {
+  POINT o = windowOriginOnScreen(w);
+  const POINT corner{o.x + (w.rect.right - w.rect.left), o.y + (w.rect.bottom - w.rect.top)};
+  WindowRef hold;
+  for (const Window* p = &w;;) {
+    if (p->style & WS_THICKFRAME) {
+      if (p->style & WS_MAXIMIZE) return nullptr;
+      POINT c = clientOriginOnScreen(*p);
+      SIZE cs = clientSize(*p);
+      if (corner.x + kEdge < c.x + cs.cx || corner.y + kEdge < c.y + cs.cy) return nullptr;
+      return p->handle;
+    }
+    if (!p->isChild() || (p->style & WS_CAPTION) == WS_CAPTION) return nullptr;
+    hold = findWindow(p->parent);
+    if (!hold) return nullptr;
+    p = hold.get();
+  }
+}
+
 // The part of a window a screen point is on.
 int hitTest(const Window& w, POINT screen) {
   POINT origin{w.rect.left, w.rect.top};
@@ -186,6 +206,9 @@ int hitTest(const Window& w, POINT screen) {
   if (w.bars[SB_VERT].shown && PtInRect(&vbar, screen)) return HTVSCROLL;
   RECT hbar{client.left, client.bottom, client.right, client.bottom + kScrollBar};
   if (w.bars[SB_HORZ].shown && PtInRect(&hbar, screen)) return HTHSCROLL;
+  RECT box{client.right, client.bottom, client.right + kScrollBar, client.bottom + kScrollBar};
+  if (w.bars[SB_VERT].shown && w.bars[SB_HORZ].shown && PtInRect(&box, screen))
+    return sizeBoxTarget(w) ? HTBOTTOMRIGHT : HTSIZE;
   RECT in = nonClientInsets(w);
   int edge = (w.exStyle & WS_EX_CLIENTEDGE) ? kEdge : (w.exStyle & WS_EX_STATICEDGE) ? 1 : 0;
   int frame = in.left - edge;

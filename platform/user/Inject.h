@@ -17,6 +17,10 @@ void injectMouse(UINT message, POINT screen, int wheelDelta = 0);
 // the key's code on the keyboard (0 when unknown), goes into lParam bits
 // 16-23, where TranslateMessage finds it for the desktop's keymap.
 void injectKey(int vk, bool down, int scan = 0);
+// The desktop took the release of a mouse button (VK_LBUTTON...) for a
+// drag of its own, such as sizing a window by its grip: the button is up in
+// both key states from now on, and no message tells the windows.
+void buttonReleasedUnseen(int vk);
 // A character typed without a keystroke (as an input method delivers it):
 // WM_CHAR to the focus window.
 void injectChar(char16_t ch);

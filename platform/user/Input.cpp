@@ -191,6 +191,11 @@ void injectMouse(UINT message, POINT screen, int wheelDelta) {
   push(e);
 }
 
+void buttonReleasedUnseen(int vk) {
+  applyAsync(vk, false);
+  platform::user::applySyncKey(vk, false);
+}
+
 void injectChar(char16_t ch) {
   InputEvent e;
   e.kind = InputEvent::Char;

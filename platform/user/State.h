@@ -166,8 +166,16 @@ bool isVisible(const Window& w);  // WS_VISIBLE on it and every ancestor
 // are disabled with it (no pointer input, no focus, no activation).
 bool isEnabledWithAncestors(const Window& w);
 // The part of the window a screen point is on: HTCLIENT, HTVSCROLL,
-// HTHSCROLL, HTCAPTION, HTMENU or HTBORDER.
+// HTHSCROLL, HTCAPTION, HTMENU or HTBORDER; the size box between two shown
+// bars is HTBOTTOMRIGHT where it resizes a window (sizeBoxTarget), else
+// HTSIZE.
 int hitTest(const Window& w, POINT screen);
+// The window the size box of `w` resizes: the first window with a sizing
+// frame going up from `w` through children without caption, when it is not
+// maximized and the bottom-right corner of `w` reaches (within an edge) the
+// bottom-right corner of its client area, as a grip in that corner does;
+// null otherwise.
+HWND sizeBoxTarget(const Window& w);
 // Sends WM_SIZE when the client size differs from `before` and keeps a
 // top-level window's surface at its client size.
 void clientSizeChanged(const WindowRef& w, SIZE before);

@@ -72,6 +72,15 @@ bool Server::waitFocusLeaves(unsigned long from, int ms) {
   return false;
 }
 
+bool Server::pointerFree() {
+  if (XGrabPointer(mDisplay, DefaultRootWindow(mDisplay), False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                   CurrentTime) != GrabSuccess)
+    return false;
+  XUngrabPointer(mDisplay, CurrentTime);
+  sync();
+  return true;
+}
+
 bool Server::viewable(unsigned long window) {
   XWindowAttributes a;
   return window && XGetWindowAttributes(mDisplay, window, &a) && a.map_state == IsViewable;

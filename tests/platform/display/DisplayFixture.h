@@ -30,6 +30,8 @@ class Server {
   // Waits until the keyboard focus is on a window other than `from` (a
   // dialog or chooser that came up over it); false after `ms`.
   bool waitFocusLeaves(unsigned long from, int ms = 5000);
+  // Whether no client holds the pointer grabbed (a drag the desktop runs).
+  bool pointerFree();
   // Whether the X window is mapped and viewable.
   bool viewable(unsigned long window);
   // Sends what a window manager sends for the close button.

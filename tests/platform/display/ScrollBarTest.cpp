@@ -95,5 +95,40 @@ TEST_F(ScrollBarTest, TopLevelBarsAreDrawnInTheFrameAndPressed) {
   EXPECT_EQ(LOWORD(v[0].wParam), SB_LINEUP);
 }
 
+TEST_F(ScrollBarTest, GripBetweenAChildsBarsInTheCornerSizesTheWindow) {
+  HWND w = makeWindow(POINT{150, 120}, SIZE{320, 220});
+  HWND child = CreateWindowExW(0, u"DisplayTest", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 320,
+                               220, w, nullptr, nullptr, nullptr);
+  setBar(child, SB_VERT, 99, 50, 0);
+  setBar(child, SB_HORZ, 99, 50, 0);
+  UpdateWindow(w);
+  pumpFor(100);
+  RECT c;
+  GetClientRect(child, &c);
+  POINT box = screenOf(child, c.right + 8, c.bottom + 8);
+  forget();
+  mServer.move(box);
+  mServer.button(1, true);
+  ASSERT_TRUE(pumpUntil([&] { return received(WM_NCLBUTTONDOWN); }));
+  EXPECT_EQ(messages({WM_NCLBUTTONDOWN}).front().wParam, static_cast<WPARAM>(HTBOTTOMRIGHT));
+  // The press went through the window's default handling: the desktop holds the pointer.
+  mServer.move(POINT{box.x + 60, box.y + 40});
+  ASSERT_TRUE(pumpUntil([&] {
+    RECT now;
+    GetClientRect(w, &now);
+    return now.right == 380 && now.bottom == 260;
+  })) << "the window was not sized from its corner";
+  mServer.button(1, false);
+  // The desktop had the release: once it lets go of the pointer, the button
+  // is up for the layer and a move over the child is no drag.
+  ASSERT_TRUE(pumpUntil([&] { return mServer.pointerFree(); }));
+  EXPECT_FALSE(GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+  EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000);
+  forget();
+  mServer.move(screenOf(child, 50, 50));
+  ASSERT_TRUE(pumpUntil([&] { return received(WM_MOUSEMOVE); }));
+  EXPECT_EQ(messages({WM_MOUSEMOVE}).back().wParam & MK_LBUTTON, 0u);
+}
+
 }  // namespace
 }  // namespace displaytest

@@ -407,6 +407,60 @@ TEST_F(WindowTest, HitTestFindsTheNonClientParts) {
   EXPECT_EQ(rec().log()[0].wParam, static_cast<WPARAM>(HTVSCROLL));
 }
 
+// The box between two shown bars: a grip of the sizable window whose client
+// corner it reaches (within an edge), found through caption-less children;
+// a plain size box anywhere else.
+TEST_F(WindowTest, SizeBoxBetweenTheBarsIsAGripOnlyInASizableWindowsCorner) {
+  const DWORD bars = WS_VSCROLL | WS_HSCROLL;
+  struct Case {
+    const char* name;
+    DWORD topStyle;
+    DWORD childStyle;  // 0: the bars are the top-level window's own
+    int shortBy;       // how far the child's corner stops short of the client's corner
+    int hit;
+  } cases[] = {
+      {"sizable window's own bars", WS_OVERLAPPEDWINDOW | bars, 0, 0, HTBOTTOMRIGHT},
+      {"fixed window's own bars", WS_POPUP | WS_CAPTION | bars, 0, 0, HTSIZE},
+      {"maximized window", WS_OVERLAPPEDWINDOW | WS_MAXIMIZE | bars, 0, 0, HTSIZE},
+      {"child filling a sizable window", WS_OVERLAPPEDWINDOW, WS_CHILD | bars, 0, HTBOTTOMRIGHT},
+      {"child past the corner", WS_OVERLAPPEDWINDOW, WS_CHILD | bars, -2, HTBOTTOMRIGHT},
+      {"child an edge short", WS_OVERLAPPEDWINDOW, WS_CHILD | bars, 2, HTBOTTOMRIGHT},
+      {"child more than an edge short", WS_OVERLAPPEDWINDOW, WS_CHILD | bars, 3, HTSIZE},
+      {"child with a caption", WS_OVERLAPPEDWINDOW, WS_CHILD | WS_CAPTION | bars, 0, HTSIZE},
+      {"child of a fixed window", WS_POPUP | WS_CAPTION, WS_CHILD | bars, 0, HTSIZE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND top = CreateWindowExW(0, kPlainClass, u"", c.topStyle | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
+                               nullptr, nullptr);
+    mWindows.push_back(top);
+    HWND w = top;
+    if (c.childStyle) {
+      RECT client;
+      GetClientRect(top, &client);
+      w = CreateWindowExW(0, kPlainClass, u"", c.childStyle | WS_VISIBLE, 0, 0, client.right - c.shortBy,
+                          client.bottom - c.shortBy, top, nullptr, nullptr, nullptr);
+    }
+    // The box is the 17 x 17 square beyond the client area's bottom-right corner.
+    RECT client;
+    GetClientRect(w, &client);
+    POINT corner{client.right, client.bottom};
+    ClientToScreen(w, &corner);
+    auto hitAt = [&](int dx, int dy) {
+      return SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(corner.x + dx, corner.y + dy));
+    };
+    EXPECT_EQ(hitAt(0, 0), c.hit);
+    EXPECT_EQ(hitAt(16, 16), c.hit);
+    EXPECT_EQ(hitAt(-1, 8), HTHSCROLL);
+    EXPECT_EQ(hitAt(8, -1), HTVSCROLL);
+    // Over a grip the pointer is the diagonal size cursor.
+    testdriver::mouseMove(POINT{corner.x + 8, corner.y + 8});
+    pumpUntilIdle();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, c.hit == HTBOTTOMRIGHT ? IDC_SIZENWSE : IDC_ARROW));
+    DestroyWindow(top);
+  }
+}
+
 // Owned windows stay above their owner: activating the owner (a click into it) leaves
 // its dialog, and the dialog's own popup, on top where they overlap it.
 TEST_F(WindowTest, OwnedWindowsStayAboveTheirOwner) {
