@@ -20,6 +20,13 @@ inline double peakRssMb() {
   return u.ru_maxrss / 1024.0;
 }
 
+// Processor seconds (user and system, all threads) the process has used so far.
+inline double cpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 // The process's resident memory now, in MiB.
 inline double rssMb() {
   long pages = 0, resident = 0;

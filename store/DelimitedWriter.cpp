@@ -35,7 +35,7 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
   const size_t batches = (rows.size() + batchRows - 1) / batchRows;
   const size_t workers = options.parallel ? threadCount(batches, 1, options.threads) : 1;
   if (workers <= 1) {
-    FieldEncoder encoder(sheet, fmt);
+    FieldEncoder encoder(sheet, fmt, options.writeKeptBytes);
     std::string buf;
     for (size_t b = 0; b < batches; ++b) {
       buf.clear();
@@ -54,7 +54,7 @@ bool writeLines(const CDataCore& sheet, FILE* out, const std::vector<int32_t>& r
   size_t nextBatch = 0, written = 0;  // guarded by `lock`
   bool stop = false;
   auto encodeBatches = [&] {
-    FieldEncoder encoder(sheet, fmt);
+    FieldEncoder encoder(sheet, fmt, options.writeKeptBytes);
     for (;;) {
       size_t b;
       {
@@ -177,7 +177,7 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
   bool ok = writeBom(out) == bomOf(mSaveEncoding).size();
   reportProgress(progressFrom);  // the split's schedule: the same value may repeat
   const LineFormat fmt = makeFormat(*this, mSaveEncoding, delimiter, false, false);
-  FieldEncoder encoder(*this, fmt);
+  FieldEncoder encoder(*this, fmt, ioOptions().writeKeptBytes);
   std::string line;
   if (ok && withHeader && mRowCount >= 2) {
     encoder.appendLine(1, line);

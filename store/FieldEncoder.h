@@ -3,6 +3,7 @@
 // the cells of a row into one line. For the writers' own files only.
 #pragma once
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -95,174 +96,110 @@ inline LineFormat makeFormat(const CDataCore& sheet, int32_t enc, char delimiter
 }
 
 // Turns cells into the bytes of their fields: getText, quoted for the
-// delimiter (csvQuote), encoded. Texts met before come from a small cache of
-// encoded fields (the pool does not change while a writer runs), numbers are
-// formatted as ASCII and written without a detour through UTF-16 text.
+// delimiter (csvQuote), encoded, written straight into the output's bytes.
+// Numbers are formatted as ASCII and never pass through UTF-16 text. A pooled
+// text is looked up once per row group and encoded from the pool's units; a
+// text the sheet holds more than once keeps its encoded field in a cache for
+// the rest of the write (the pool does not change while a writer runs), so
+// it is neither looked up nor encoded again.
 class FieldEncoder {
  public:
-  FieldEncoder(const CDataCore& sheet, const LineFormat& f)
-      : mSheet(sheet), mFormat(f), mDelimiter(static_cast<char16_t>(static_cast<unsigned char>(f.delimiter))),
-        mCache(CACHE_SLOTS), mFound(FOUND_SLOTS) {}
+  // `keptBytes`: the most bytes of encoded fields kept to write again (0: 8 MB).
+  FieldEncoder(const CDataCore& sheet, const LineFormat& f, size_t keptBytes = 0);
 
-  // The lines of rows[from, to). The texts of a group of rows that the cache
-  // lacks are looked up in the pool one after another first: independent
-  // look-ups that the processor overlaps, where one at a time each waits
-  // for its own cache misses.
-  void appendLines(const std::vector<int32_t>& rows, size_t from, size_t to, std::string& out) {
-    for (size_t group = from; group < to; group += GROUP_ROWS) {
-      const size_t end = std::min(to, group + GROUP_ROWS);
-      ++mGeneration;
-      for (size_t i = group; i < end; ++i) {
-        const Cell* cells = mSheet.mDatas[rows[i]];
-        for (int32_t col : mFormat.cols) {
-          const Cell& c = cells[col];
-          if (c.kind == CELL_TEXT && c.value != 0 && cacheSlot(c.value).key != c.value) resolve(c.value);
-        }
-      }
-      for (size_t i = group; i < end; ++i) appendLine(rows[i], out);
-    }
-  }
-
-  void appendLine(int32_t row, std::string& out) {
-    const Cell* cells = mSheet.mDatas[row];
-    for (size_t i = 0; i < mFormat.cols.size(); ++i) {
-      if (i != 0) out += mFormat.delimiterBytes;
-      appendField(cells[mFormat.cols[i]], row, mFormat.cols[i], out);
-    }
-    out += mFormat.lineEnd;
-  }
+  // The lines of rows[from, to). The pooled texts of a group of rows that the
+  // cache lacks are asked of the memory first, then looked up one after
+  // another, then the group is encoded: the look-ups overlap their waits for
+  // memory where one at a time each would wait for its own.
+  void appendLines(const std::vector<int32_t>& rows, size_t from, size_t to, std::string& out);
+  void appendLine(int32_t row, std::string& out);
 
  private:
-  static constexpr size_t CACHE_SLOTS = 16384;
-  static constexpr size_t CACHE_BYTES = 4u << 20;
+  // Writes at the end of a string, with room made ahead of the writing.
+  class Sink {
+   public:
+    explicit Sink(std::string& s) : mS(s), mP(s.data() + s.size()), mLimit(mP) {}
+    ~Sink() { mS.resize(size_t(mP - mS.data())); }  // the bytes written, nothing beyond
+    // Room for n more bytes at p().
+    void need(size_t n) {
+      if (size_t(mLimit - mP) < n) grow(n);
+    }
+    char*& p() { return mP; }
+
+   private:
+    // Grows by steps of at most GROW_STEP: the zeros resize writes stay in the
+    // core's cache until they are overwritten.
+    void grow(size_t n) {
+      const size_t at = size_t(mP - mS.data());
+      mS.resize(at + std::max(n + 256, std::min(GROW_STEP, at)));
+      mP = mS.data() + at;
+      mLimit = mS.data() + mS.size();
+    }
+    static constexpr size_t GROW_STEP = 64 << 10;
+    std::string& mS;
+    char* mP;      // the end of what was written
+    char* mLimit;  // the end of the room
+  };
+
+  // A text whose encoded field is kept: its bytes are mBytes[offset, offset + length).
   struct Slot {
     uint64_t key = 0;  // 0: empty
     uint32_t offset = 0;
     uint32_t length = 0;
-    bool used = false;  // hit since it came in: a text met once does not push it out
   };
-  static constexpr size_t GROUP_ROWS = 16;
-  static constexpr size_t FOUND_SLOTS = 1024;  // look-ups of one group, open addressing
-  struct Found {
-    uint64_t generation = 0;  // valid for the group of this generation only
-    uint64_t key = 0;
+  // A look-up made ahead for a group of rows.
+  struct Pending {
+    uint64_t key;
     StringPool::Entry entry;
-    bool present = false;
+    bool present;
   };
+  static constexpr size_t KEPT_BYTES = size_t(8) << 20;  // the default of keptBytes
+  static constexpr size_t BYTES_PER_SLOT = 64;            // slots: at most one per 64 bytes kept
+  static constexpr size_t MIN_SLOTS = 64;
+  static constexpr size_t FIRST_SLOTS = 1024;
+  static constexpr size_t MAX_KEPT_FIELD = 64 << 10;      // longer fields are not kept
+  static constexpr size_t COPY_SLACK = 32;                // bytes a short copy moves at once
+  static constexpr size_t GROUP_CELLS = 256;              // cells of a group of look-ups, at least a row
+  static constexpr size_t NUMBER_ROOM = 2 * DOUBLE_CHARS_MAX + 16;
 
-  Slot& cacheSlot(uint64_t key) { return mCache[(key ^ (key >> 29)) & (CACHE_SLOTS - 1)]; }
-
-  // The group's look-up of `key`, made now when it is not yet made.
-  Found& resolve(uint64_t key) {
-    size_t i = (key ^ (key >> 31)) & (FOUND_SLOTS - 1);
-    for (size_t probes = 0; probes < FOUND_SLOTS; ++probes, i = (i + 1) & (FOUND_SLOTS - 1)) {
-      Found& f = mFound[i];
-      if (f.generation == mGeneration && f.key == key) return f;
-      if (f.generation != mGeneration) {
-        f.generation = mGeneration;
-        f.key = key;
-        f.present = mSheet.mPool.lookup(key, f.entry);
-        return f;
-      }
-    }
-    mSpare.key = key;
-    mSpare.present = mSheet.mPool.lookup(key, mSpare.entry);
-    return mSpare;
+  Slot& slotOf(uint64_t key) {
+    size_t i = size_t((key * 0x9E3779B97F4A7C15ULL) >> mShift);
+    while (mSlots[i].key != 0 && mSlots[i].key != key) i = (i + 1) & mSlotMask;
+    return mSlots[i];
   }
+  bool kept(uint64_t key) { return slotOf(key).key == key; }
 
-  void appendField(const Cell& cell, int32_t row, int32_t col, std::string& out) {
-    switch (cell.kind) {
-      case CELL_TEXT:
-        if (cell.value != 0) appendText(cell, row, col, out);
-        return;
-      case CELL_INT64: {
-        char buf[24];
-        const char* end = std::to_chars(buf, buf + sizeof buf, cell.asInt64()).ptr;
-        appendAscii(buf, static_cast<size_t>(end - buf), out);
-        return;
-      }
-      case CELL_DOUBLE: {
-        char buf[DOUBLE_CHARS_MAX];
-        appendAscii(buf, doubleChars(cell.asDouble(), buf), out);
-        return;
-      }
-      default:
-        appendGeneric(mSheet.getText(row, col), out);
-        return;
-    }
-  }
-
-  void appendText(const Cell& cell, int32_t, int32_t, std::string& out) {
-    Slot& slot = cacheSlot(cell.value);
-    if (slot.key == cell.value) {
-      slot.used = true;
-      out.append(mCacheBytes, slot.offset, slot.length);
-      return;
-    }
-    const size_t at = out.size();
-    const Found& f = resolve(cell.value);
-    std::u16string_view text;
-    if (f.present) {  // poolText: the entry's units up to the first NUL
-      const char16_t* t = reinterpret_cast<const char16_t*>(f.entry.bytes);
-      const size_t units = f.entry.len / 2;
-      size_t n = 0;
-      while (n < units && t[n] != 0) ++n;
-      text = std::u16string_view(t, n);
-    }
-    appendGeneric(text, out);
-    if (slot.used) {  // a text in use keeps its place once; the next miss takes it
-      slot.used = false;
-      return;
-    }
-    if (mCacheBytes.size() + (out.size() - at) > CACHE_BYTES) {
-      mCacheBytes.clear();
-      std::fill(mCache.begin(), mCache.end(), Slot{});
-    }
-    slot = Slot{cell.value, static_cast<uint32_t>(mCacheBytes.size()), static_cast<uint32_t>(out.size() - at)};
-    mCacheBytes.append(out, at, out.size() - at);
-  }
-
-  // A number's ASCII text; quoted only when it holds the delimiter.
-  void appendAscii(const char* p, size_t n, std::string& out) {
-    if (std::memchr(p, mFormat.delimiter, n) != nullptr) {
-      appendGeneric(std::u16string(p, p + n), out);
-      return;
-    }
-    const size_t at = out.size();
-    switch (mFormat.encoding) {
-      case ENC_UTF16LE:
-      case ENC_UTF16BE: {
-        out.resize(at + 2 * n);
-        const bool big = mFormat.encoding == ENC_UTF16BE;
-        for (size_t i = 0; i < n; ++i) {
-          out[at + 2 * i + (big ? 1 : 0)] = p[i];
-          out[at + 2 * i + (big ? 0 : 1)] = 0;
-        }
-        return;
-      }
-      default:  // ASCII is the same in UTF-8 and in the ANSI code page
-        out.append(p, n);
-        return;
-    }
-  }
-
-  void appendGeneric(std::u16string_view text, std::string& out) {
-    if (csvNeedsQuote(text, mDelimiter)) {
-      const std::u16string quoted = csvQuote(text, mDelimiter);
-      appendEncoded(out, mFormat.encoding, quoted.data(), quoted.size());
-    } else {
-      appendEncoded(out, mFormat.encoding, text.data(), text.size());
-    }
-  }
+  void encodeRow(int32_t row, Sink& out);
+  void appendPooled(uint64_t key, Sink& out);
+  void appendFromEntry(uint64_t key, const StringPool::Entry* entry, Sink& out);
+  void keep(uint64_t key, const char* bytes, size_t length);
+  void resizeSlots(size_t count);
+  void appendNumberText(const char* p, size_t n, Sink& out);
+  void appendGeneric(std::u16string_view text, Sink& out);
+  void appendUnits(const char16_t* s, size_t n, Sink& out);
 
   const CDataCore& mSheet;
   const LineFormat& mFormat;
   char16_t mDelimiter;
-  std::vector<Slot> mCache;
-  std::string mCacheBytes;
-  std::vector<Found> mFound;
-  Found mSpare;
-  uint64_t mGeneration = 0;
+  bool mAsciiBytes;          // ASCII is written as itself (UTF-8 and the ANSI code page)
+  bool mDelimiterInNumbers;  // a number's text may hold the delimiter and need quotes
+  uint8_t mSpecial[256];     // 1 for a unit that makes a field quoted (and NUL, where it ends)
+  char mDelimiterBytes[8];
+  size_t mDelimiterLength;
+  char mLineEnd[8];
+  size_t mLineEndLength;
+  std::vector<Slot> mSlots;  // open addressing, linear probing; a power of two
+  size_t mMaxSlots;          // the most slots the table grows to
+  size_t mSlotMask;
+  int mShift;
+  size_t mKeptCount = 0;     // slots in use; at most half of them
+  size_t mKeptBytes;         // the most bytes kept
+  size_t mMaxKeptField;      // longer fields are not kept
+  std::string mBytes;        // the kept fields, then at least COPY_SLACK readable bytes
+  size_t mBytesUsed = 0;     // <= mKeptBytes
+  std::vector<Pending> mPending;  // the group's look-ups, in the order of its cells
+  size_t mNextPending = 0;
+  std::u16string mQuoted;
 };
 
 }  // namespace textout

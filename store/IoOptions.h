@@ -17,6 +17,7 @@ struct IoOptions {
   // colliding one here to reach the road's give-way path.
   uint64_t (*keyOf)(std::u16string_view text) = nullptr;
   size_t writeBatchRows = 0;         // rows per batch of the parallel writers; 0: 16,384
+  size_t writeKeptBytes = 0;         // encoded texts each writer thread keeps to write again; 0: 8 MB
 
   // The menu-driven settings (gQuoteDetect) read now, over `tuning` (over the
   // defaults without one).

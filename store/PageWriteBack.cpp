@@ -159,7 +159,7 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
     const LineFormat fmt = makeFormat(sheet, enc, page.delimiter, false, false);
     const int64_t step = static_cast<int64_t>(sheet.mRowCount / 60);
     int64_t counter = 21;
-    FieldEncoder encoder(sheet, fmt);
+    FieldEncoder encoder(sheet, fmt, sheet.ioOptions().writeKeptBytes);
     std::string line;
     for (int32_t r = fromRow1 ? 1 : 2; ok && r < static_cast<int32_t>(sheet.mRowCount); ++r) {
       line.clear();

@@ -488,6 +488,11 @@ bool StringPool::lookup(uint64_t key, Entry& out) const {
   return true;
 }
 
+void StringPool::prefetch(uint64_t key) const {
+  const uint64_t mixed = mixKey(key);
+  mShards[mixed >> (64 - SHARD_BITS)].prefetch(mixed);
+}
+
 void StringPool::put(uint64_t key, const void* bytes, size_t len, uint64_t count) {
   Shard& s = shardOf(key);
   if (s.used != 0) {

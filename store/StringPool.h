@@ -93,6 +93,9 @@ class StringPool {
   const char* find(uint64_t key) const;
   // Fills `out` and returns true when `key` is stored.
   bool lookup(uint64_t key, Entry& out) const;
+  // Asks the processor for the table line where a look-up of `key` starts, so that
+  // the look-ups of many keys made next overlap their waits for memory. Changes nothing.
+  void prefetch(uint64_t key) const;
 
   // Stores an entry exactly as given (document reader): replaces whatever `key` held and
   // leaves the byte counter alone. len 0 or count 0 stores nothing (and removes `key`).
