@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 int32_t TextLines::measure(const std::u16string& text, size_t from, size_t to, ScriptSurface& surface) const {
   int32_t width = 0;
@@ -17,7 +19,10 @@ void TextLines::rebuild(const std::u16string& text, ScriptSurface* surface) {
   mWidths.assign(mStarts.size(), 0);
   mWidest = 0;
   mWidestStale = false;
-  if (surface) remeasure(text, *surface);
+  if (surface)
+    remeasure(text, *surface);  // checks the whole index
+  else
+    checkInDebug(text, nullptr);
 }
 
 void TextLines::remeasure(const std::u16string& text, ScriptSurface& surface) {
@@ -29,6 +34,7 @@ void TextLines::remeasure(const std::u16string& text, ScriptSurface& surface) {
   }
   mWidestStale = false;
   mMeasured = true;
+  checkInDebug(text, &surface);
 }
 
 size_t TextLines::lineOf(size_t i) const {
@@ -48,6 +54,12 @@ int32_t TextLines::widest() const {
 
 void TextLines::replaced(const std::u16string& text, size_t pos, size_t removed, size_t inserted,
                          ScriptSurface* surface) {
+  applyReplacement(text, pos, removed, inserted, surface);
+  checkInDebug(text, surface);
+}
+
+void TextLines::applyReplacement(const std::u16string& text, size_t pos, size_t removed, size_t inserted,
+                                 ScriptSurface* surface) {
   const size_t first = lineOf(pos);
   // Old lines whose start lay in (pos, pos + removed] lost the line feed before them.
   const auto removedFrom = mStarts.begin() + static_cast<std::ptrdiff_t>(first) + 1;
@@ -105,4 +117,41 @@ void TextLines::replaced(const std::u16string& text, size_t pos, size_t removed,
       mWidestStale = false;
     }
   }
+}
+
+std::string TextLines::structureCheck(const std::u16string& text, ScriptSurface* surface) const {
+  if (mStarts.empty() || mStarts[0] != 0) return "the first line does not start at 0";
+  size_t feeds = 0;
+  for (char16_t c : text) feeds += c == u'\n';
+  if (mStarts.size() != feeds + 1)
+    return std::to_string(mStarts.size()) + " lines for " + std::to_string(feeds) + " line feeds";
+  for (size_t i = 1; i < mStarts.size(); ++i) {
+    if (mStarts[i] <= mStarts[i - 1] || mStarts[i] > text.size() || text[mStarts[i] - 1] != u'\n')
+      return "line " + std::to_string(i) + " starts at " + std::to_string(mStarts[i]) + ", not after a line feed";
+  }
+  if (!mMeasured) return "";
+  if (mWidths.size() != mStarts.size())
+    return std::to_string(mWidths.size()) + " widths for " + std::to_string(mStarts.size()) + " lines";
+  if (surface) {
+    for (size_t i = 0; i < mStarts.size(); ++i) {
+      const int32_t width = measure(text, mStarts[i], end(i, text.size()), *surface);
+      if (mWidths[i] != width)
+        return "line " + std::to_string(i) + " width " + std::to_string(mWidths[i]) + ", measures " + std::to_string(width);
+    }
+  }
+  if (!mWidestStale && mWidest != *std::max_element(mWidths.begin(), mWidths.end()))
+    return "widest " + std::to_string(mWidest) + " is not the widest line";
+  return "";
+}
+
+void TextLines::checkInDebug(const std::u16string& text, ScriptSurface* surface) const {
+#ifndef NDEBUG
+  const std::string fault = structureCheck(text, surface);
+  if (fault.empty()) return;
+  std::fprintf(stderr, "text editor line index broken: %s\n", fault.c_str());
+  std::abort();
+#else
+  (void)text;
+  (void)surface;
+#endif
 }

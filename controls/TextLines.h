@@ -35,15 +35,29 @@ class TextLines {
   int32_t widest() const;
   bool measured() const { return mMeasured; }
 
+  // The first invariant below that does not hold for `text` (widths checked against
+  // `surface` when one is given), or "" when all hold. Cost: the whole text.
+  std::string structureCheck(const std::u16string& text, ScriptSurface* surface) const;
+
  private:
-  // mStarts[0] == 0; mStarts[i] = index after the i-th line feed; ascending.
+  // mStarts[0] == 0; mStarts[i] = index after the i-th line feed of the text, so the
+  // starts ascend strictly, every one but the first follows a line feed, and there is
+  // one more start than the text has line feeds.
   std::vector<size_t> mStarts{0};
-  // mWidths[i] = width of line i, in step with mStarts while mMeasured.
+  // While mMeasured: mWidths.size() == mStarts.size() and mWidths[i] is the width of line
+  // i with the surface last given. Otherwise the widths are unknown and not read.
   std::vector<int32_t> mWidths{0};
   bool mMeasured = false;
-  // Max of mWidths; mWidestStale: must be recomputed (a line that was the widest changed).
+  // While mMeasured and not mWidestStale: mWidest == max of mWidths. mWidestStale: it must
+  // be recomputed (a line that was the widest changed).
   mutable int32_t mWidest = 0;
   mutable bool mWidestStale = false;
 
   int32_t measure(const std::u16string& text, size_t from, size_t to, ScriptSurface& surface) const;
+  // The work of replaced(), without the check.
+  void applyReplacement(const std::u16string& text, size_t pos, size_t removed, size_t inserted,
+                        ScriptSurface* surface);
+  // Debug builds: structureCheck passes after a change, or the program stops naming the
+  // fault. Release builds: nothing.
+  void checkInDebug(const std::u16string& text, ScriptSurface* surface) const;
 };

@@ -1,6 +1,6 @@
 // The editor's line index kept in step by replacement reports: after every one of many
 // random edits (typing, deleting across lines, pasting blocks, appending) the starts, widths
-// and widest line agree with an index built from scratch.
+// and widest line agree with an index built from scratch, and the index passes its own check.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -18,6 +18,7 @@ void expectSameAsRebuilt(const TextLines& lines, const std::u16string& text, Fak
   ASSERT_EQ(lines.count(), fresh.count()) << "step " << step;
   for (size_t i = 0; i < fresh.count(); ++i) ASSERT_EQ(lines.start(i), fresh.start(i)) << "step " << step;
   ASSERT_EQ(lines.widest(), fresh.widest()) << "step " << step;
+  ASSERT_EQ(lines.structureCheck(text, &surface), "") << "step " << step;  // each line's width
   for (size_t i = 0; i <= text.size(); ++i) {
     const size_t line = lines.lineOf(i);
     ASSERT_LE(lines.start(line), i);
@@ -78,6 +79,24 @@ TEST(TextLines, WidthsAreUnknownUntilASurfaceMeasuresThem) {
   EXPECT_EQ(lines.widest(), 40);
   lines.replaced(text, 0, 0, 0, nullptr);  // a report without a surface forgets the widths
   EXPECT_FALSE(lines.measured());
+}
+
+// The check names an index that does not belong to the text it is given.
+TEST(TextLines, StructureCheckFindsAnIndexOfAnotherText) {
+  FakeSurface surface;
+  TextLines lines;
+  lines.rebuild(u"ab\ncd\n", &surface);
+  ASSERT_EQ(lines.structureCheck(u"ab\ncd\n", &surface), "");
+  const struct {
+    std::u16string text;
+    const char* fault;
+  } cases[] = {
+      {u"ab\ncd", "3 lines for 1 line feeds"},
+      {u"abc\nd\n", "line 1 starts at 3, not after a line feed"},
+      {u"ab\n\tx\n", "line 1 width 30, measures 60"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(lines.structureCheck(c.text, &surface), c.fault);
+  EXPECT_EQ(lines.structureCheck(u"ab\n\tx\n", nullptr), "");  // widths unchecked without a surface
 }
 
 }  // namespace
