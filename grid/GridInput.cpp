@@ -3,7 +3,7 @@
 
 #include "app/Documents.h"
 #include "commands/KeyState.h"
-#include "controls/CanvasMeasure.h"
+#include "grid/CanvasMeasure.h"
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridIds.h"

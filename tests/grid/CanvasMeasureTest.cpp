@@ -1,7 +1,7 @@
 // Auto-fit of column widths and row heights through the operations block, measured on a
 // canvas: widths are the real advances of the cell font's glyphs.
 #include "commands/GridOps.h"
-#include "controls/CanvasMeasure.h"
+#include "grid/CanvasMeasure.h"
 #include "tests/controls/CanvasFixture.h"
 #include "tests/support/GridOpsFixture.h"
 
