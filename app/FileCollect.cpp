@@ -3,19 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/user/FindFile.h"
-
-namespace {
-
-std::u16string lowerAscii(std::u16string s) {
-  for (char16_t& c : s)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-  return s;
-}
-
-}  // namespace
 
 void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>& out,
                       const std::u16string& extensions) {
@@ -32,16 +23,15 @@ void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>&
       continue;
     }
     const size_t dot = name.rfind(u'.');
-    const std::u16string ext = dot == std::u16string::npos ? u"" : lowerAscii(name.substr(dot));
+    const std::u16string ext = dot == std::u16string::npos ? u"" : toLowerWide(name.substr(dot));
     if (extensions.find(u"|" + ext + u"|") != std::u16string::npos) out.push_back(path);
   } while (FindNextFileW(search, &data));
   FindClose(search);
 }
 
 std::u16string parentFolder(const std::u16string& path) {
-  size_t cut = path.rfind(u'\\');
-  if (cut == std::u16string::npos) cut = path.rfind(u'/');
-  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+  const size_t start = fileNameStart(path);
+  return start == 0 ? std::u16string() : path.substr(0, start - 1);
 }
 
 bool createFolderPath(const std::u16string& path) {

@@ -17,7 +17,7 @@ inline constexpr char16_t kDataFileFilter[] =
 // with the wide calls, so any name on the disk is found.
 void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>& out,
                       const std::u16string& extensions);
-// The path before its last '\' (else before its last '/'); empty with neither.
+// The path before its last separator (fileNameStart); empty without one.
 std::u16string parentFolder(const std::u16string& path);
 // Makes the folder and its missing parents; true when it exists afterwards. An empty
 // path gives false.

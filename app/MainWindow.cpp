@@ -13,6 +13,7 @@
 #include "grid/Grid.h"
 #include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
+#include "platform/FileIo.h"
 #include "platform/controls/commctrl.h"
 #include "platform/windows.h"
 #include "script/ScriptRun.h"
@@ -110,9 +111,7 @@ std::u16string programFolder() {
 }
 
 std::u16string lastPathComponent(const std::u16string& path) {
-  size_t cut = path.find_last_of(u'\\');
-  if (cut == std::u16string::npos) cut = path.find_last_of(u'/');
-  return cut == std::u16string::npos ? path : path.substr(cut + 1);
+  return path.substr(fileNameStart(path));
 }
 
 void registerMvtFileType() {

@@ -37,7 +37,7 @@ void applyStartupSettings();
 
 // The folder of the program file, without a trailing separator.
 std::u16string programFolder();
-// The text after the last '\' of a path, else after the last '/', else the whole path.
+// The text after the last separator of a path (fileNameStart), else the whole path.
 std::u16string lastPathComponent(const std::u16string& path);
 
 // The main window's procedure.

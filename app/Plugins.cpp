@@ -3,6 +3,7 @@
 #include "app/Documents.h"
 #include "app/MainWindow.h"
 #include "grid/Grid.h"
+#include "platform/AsciiCase.h"
 #include "script/ScriptFile.h"
 #include "store/FilePath.h"
 
@@ -11,9 +12,7 @@ std::vector<std::u16string> gPlugins;
 namespace {
 
 bool isPluginName(const std::u16string& name) {
-  std::u16string ext = getFileExt(name);
-  for (char16_t& c : ext)
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+  const std::u16string ext = toLowerWide(getFileExt(name));
   return ext == u".c" || ext == u".exp" || ext == u".py";
 }
 
