@@ -11,6 +11,7 @@
 #include "platform/Crt.h"
 #include "store/NumberText.h"
 #include "store/Parallel.h"
+#include "store/StringPool.h"
 #include "store/TextKey.h"
 
 namespace {
@@ -27,13 +28,7 @@ struct ValueSlot {
   uint8_t checked = 0;
 };
 
-uint64_t mix(uint64_t x) {
-  x ^= x >> 30;
-  x *= 0xbf58476d1ce4e5b9ull;
-  x ^= x >> 27;
-  x *= 0x94d049bb133111ebull;
-  return x ^ (x >> 31);
-}
+uint64_t mix(uint64_t x) { return StringPool::mixKey(x); }
 
 // An open-addressing table of the values of one hash partition.
 class ValueTable {

@@ -1,5 +1,7 @@
 #include "platform/Crt.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -104,3 +106,5 @@ size_t wcslen16(const char16_t* s) {
   while (s[n]) ++n;
   return n;
 }
+
+size_t _msize(void* block) { return malloc_usable_size(block); }

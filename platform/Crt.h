@@ -25,6 +25,8 @@ struct tm* _localtime64(const int64_t* t);
 // Compares with 'A'..'Z' folded to lower case.
 int _wcsicmp(const char16_t* a, const char16_t* b);
 size_t wcslen16(const char16_t* s);
+// The bytes a block from malloc, calloc or realloc can hold: at least the size asked for.
+size_t _msize(void* block);
 // The text up to its first NUL, as a C string reads it (the whole view without one).
 inline std::u16string_view upToNul(std::u16string_view text) {
   size_t nul = text.find(u'\0');

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/AsciiCase.h"
 #include "store/ColumnName.h"
 
 namespace {
@@ -116,7 +117,7 @@ ScriptCellRef CCellRefScanner::afterLetters(const char* letters, const char* let
   const size_t n = static_cast<size_t>(lettersEnd - letters);
   if (n < sizeof word) {  // every keyword is short
     for (size_t i = 0; i < n; ++i)
-      word[i] = (letters[i] >= 'A' && letters[i] <= 'Z') ? static_cast<char>(letters[i] - 'A' + 'a') : letters[i];
+      word[i] = foldAscii(letters[i]);
     if (mKeywords.count(std::string_view(word, n))) mInCountIf = true;
   }
   return ref;

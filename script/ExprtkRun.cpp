@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "exprtk.hpp"
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/user/Kernel.h"
 #include "script/Geodesy.h"
@@ -451,8 +452,7 @@ bool exprtkHostName(const std::string& name) {
   auto same = [&](std::string_view other) {
     if (other.size() != name.size()) return false;
     for (size_t i = 0; i < name.size(); ++i)
-      if (std::tolower(static_cast<unsigned char>(name[i])) !=
-          std::tolower(static_cast<unsigned char>(other[i])))
+      if (foldAscii(name[i]) != foldAscii(other[i]))
         return false;
     return true;
   };

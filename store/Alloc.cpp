@@ -1,11 +1,10 @@
 #include "store/Alloc.h"
 
-#include <malloc.h>
-
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Crt.h"
 #include "store/Cell.h"
 #include "store/RowSlab.h"
 
@@ -119,7 +118,7 @@ void freeRow(Cell* row) {
 
 size_t rowFootprint(const Cell* row, size_t cells) {
   if (rowslab::owns(row)) return cells ? cells * sizeof(Cell) : 1;
-  return malloc_usable_size(const_cast<Cell*>(row)) + sizeof(size_t);
+  return _msize(const_cast<Cell*>(row)) + sizeof(size_t);
 }
 
 Cell** allocArray(size_t count) {

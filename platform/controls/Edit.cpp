@@ -16,6 +16,7 @@
 // Page Down, F4, Alt+Up/Down, Enter, Esc) to the combo.
 #include <algorithm>
 
+#include "platform/AsciiCase.h"
 #include "platform/controls/ControlBase.h"
 #include "platform/controls/EditModel.h"
 
@@ -305,7 +306,7 @@ void onChar(HWND hwnd, Edit& e, char16_t ch) {
   DWORD style = styleOf(hwnd);
   if ((style & ES_NUMBER) && (ch < u'0' || ch > u'9')) return;
   if ((style & ES_UPPERCASE) && ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - 32);
-  if ((style & ES_LOWERCASE) && ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + 32);
+  if (style & ES_LOWERCASE) ch = foldAscii(ch);
   userReplace(hwnd, e, std::u16string_view(&ch, 1));
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/user/Blocking.h"
@@ -144,8 +145,7 @@ std::u16string textOr(LPCWSTR s) { return s ? std::u16string(s) : std::u16string
 bool isCmdExe(std::string_view cmd) {
   while (!cmd.empty() && cmd.back() == ' ') cmd.remove_suffix(1);
   size_t cut = cmd.find_last_of("\\/");
-  std::string name(cmd.substr(cut == cmd.npos ? 0 : cut + 1));
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string name = toLowerAscii(std::string(cmd.substr(cut == cmd.npos ? 0 : cut + 1)));
   return name == "cmd.exe" || name == "cmd";
 }
 

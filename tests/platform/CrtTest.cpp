@@ -65,4 +65,14 @@ TEST(Crt, WcsicmpFoldsAsciiLettersOnly) {
   EXPECT_LT(_wcsicmp(u"a", u"b"), 0);
 }
 
+TEST(Crt, MsizeHoldsAtLeastTheBytesAskedForAcrossAGrowth) {
+  void* block = std::malloc(100);
+  ASSERT_NE(block, nullptr);
+  EXPECT_GE(_msize(block), 100u);
+  void* grown = std::realloc(block, 5000);
+  ASSERT_NE(grown, nullptr);
+  EXPECT_GE(_msize(grown), 5000u);
+  std::free(grown);
+}
+
 }  // namespace

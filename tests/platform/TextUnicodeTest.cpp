@@ -4,20 +4,17 @@
 
 #include <string>
 
-#include "platform/TextUnicode.h"
 #include "platform/CodePage.h"
+#include "platform/TextUnicode.h"
+#include "tests/support/TextConvert.h"
 
 namespace {
 
-std::u16string wide(const std::string& utf8) {
-  std::u16string out(utf8.size(), u'\0');
-  out.resize(utf8Decode(utf8.data(), utf8.size(), out.data()));
-  return out;
-}
+using testsupport::w;
 
 std::string le(const std::string& utf8) {
-  std::u16string w = wide(utf8);
-  return std::string(reinterpret_cast<const char*>(w.data()), w.size() * 2);
+  const std::u16string text = w(utf8);
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
 std::string be(const std::string& utf8) {
@@ -27,9 +24,9 @@ std::string be(const std::string& utf8) {
 }
 
 std::string gbk(const std::string& utf8) {
-  std::u16string w = wide(utf8);
-  std::string out(w.size() * 2, '\0');
-  out.resize(ansiEncode(w.data(), w.size(), out.data()));
+  const std::u16string text = w(utf8);
+  std::string out(text.size() * 2, '\0');
+  out.resize(ansiEncode(text.data(), text.size(), out.data()));
   return out;
 }
 

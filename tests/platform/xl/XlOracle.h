@@ -3,32 +3,21 @@
 // independently of the library.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "platform/xl/xl.h"
+#include "tests/support/Scratch.h"
 #include "tests/support/TextConvert.h"
 
 namespace xltest {
 
 // A folder of this test process, removed when the process ends.
 inline std::string scratchDir() {
-  struct Dir {
-    std::string path = testing::TempDir() + "xl_" + std::to_string(getpid());
-    Dir() {
-      std::string cmd = "mkdir -p '" + path + "'";
-      if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot make " << path;
-    }
-    ~Dir() {
-      std::string cmd = "rm -rf '" + path + "'";
-      if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "cannot remove %s\n", path.c_str());
-    }
-  };
-  static const Dir dir;
-  return dir.path;
+  static const testsupport::ScratchDir dir;
+  return dir.dir();
 }
 
 inline std::string scratch(const std::string& name) { return scratchDir() + "/" + name; }
@@ -75,32 +64,6 @@ struct BookPtr {
   BookPtr& operator=(const BookPtr&) = delete;
 };
 
-inline std::string utf8(const char16_t* s) {
-  std::string out;
-  if (!s) return "<null>";
-  for (; *s; ++s) {
-    unsigned c = *s;
-    if (c >= 0xD800 && c <= 0xDBFF && s[1] >= 0xDC00 && s[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (unsigned(s[1]) - 0xDC00);
-      ++s;
-    }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+inline std::string utf8(const char16_t* s) { return s ? testsupport::u8(s) : "<null>"; }
 
 }  // namespace xltest
