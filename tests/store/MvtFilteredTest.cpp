@@ -58,13 +58,13 @@ TEST_F(MvtFiltered, KeepsShownRowsAndTheirTextsOnly) {
   EXPECT_EQ(back.poolText(back.mAttrs[ATTR_EXPRTK_SCRIPT].value), u"script");
 
   // Every count in the file equals the references the file holds, and so does the size.
+  EXPECT_EQ(back.integrityCheck(), "");
   std::map<uint64_t, uint64_t> counts;
   int64_t bytes = 0;
   for (const auto& [key, item] : poolOf(back)) {
     counts[key] = item.count;
     bytes += int64_t(item.bytes.size()) + 16;
   }
-  EXPECT_EQ(counts, referencesOf(back));
   EXPECT_EQ(counts[textKey(u"shared")], 5u);  // rows 3, 5, 7, 9 and the Python script
   EXPECT_EQ(int64_t(u64At(file, 40)), bytes);
 
@@ -90,7 +90,7 @@ TEST_F(MvtFiltered, LargeSheetCountsMatchReferences) {
   CDataCore back;
   ASSERT_TRUE(back.read(dir.path("big.mvt")));
   EXPECT_EQ(back.mRowCount, 100001u);
-  EXPECT_EQ(countsOf(back), referencesOf(back));
+  EXPECT_EQ(back.integrityCheck(), "");
   EXPECT_EQ(back.mPool.size(), 997u + 20000u);  // "only" texts of shown rows: r % 5 == 0, r % 3 != 0
 }
 

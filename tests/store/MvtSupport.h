@@ -119,27 +119,6 @@ inline bool isEmptySheet(const CDataCore& core) {
          headOf(core) == std::string(sizeof(DocHeader), '\0') && !core.mFilter.active();
 }
 
-// References per key held by the cells and the text attribute slots of a sheet.
-inline std::map<uint64_t, uint64_t> referencesOf(const CDataCore& core) {
-  std::map<uint64_t, uint64_t> refs;
-  for (uint64_t r = 0; r < core.mRowCount; ++r)
-    for (uint64_t c = 0; c < core.mColCount; ++c) {
-      const Cell& cell = core.mDatas[r][c];
-      const uint64_t key = cell.value;
-      if (isPoolKind(cell.kind) && key) ++refs[key];
-    }
-  for (int32_t s = 0; s < ATTR_SLOT_COUNT; ++s) {
-    const uint64_t key = core.mAttrs[s].value;
-    if (isTextAttr(s) && key) ++refs[key];
-  }
-  return refs;
-}
-inline std::map<uint64_t, uint64_t> countsOf(const CDataCore& core) {
-  std::map<uint64_t, uint64_t> counts;
-  for (const auto& [key, item] : poolOf(core)) counts[key] = item.count;
-  return counts;
-}
-
 // Records every progress report of a sheet.
 struct ProgressLog {
   std::vector<int64_t> values;
