@@ -89,6 +89,11 @@ bool pumpMessages() {
   while (GetTickCount() - t0 < 2) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // A quit request belongs to the program's loop: give it back and let the work finish.
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(int(msg.wParam));
+        return true;
+      }
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
       if (msg.message == WM_CLOSE) return false;

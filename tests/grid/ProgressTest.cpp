@@ -50,6 +50,18 @@ TEST_F(GridTest, InputDuringAReadDoesNothing) {
   EXPECT_EQ(gProgressBar, nullptr);
 }
 
+TEST_F(GridTest, AQuitRequestDuringTheBarReachesTheLoopAfterTheWork) {
+  PostQuitMessage(7);
+  grid->progress(0, 20);
+  grid->progress(0, 60);
+  EXPECT_NE(gProgressBar, nullptr);
+  grid->progress(0, 100);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.message, UINT(WM_QUIT));
+  EXPECT_EQ(msg.wParam, WPARAM(7));
+}
+
 TEST_F(GridTest, TheBarEndsWhenTheWorkThrows) {
   testdriver::AnswerScript answers;
   answers.answer(u"MessageBoxW", IDOK);
