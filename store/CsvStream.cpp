@@ -184,10 +184,7 @@ void BasicCsvStream<Unit>::trackPairs(size_t from, size_t to) {
 template <class Unit>
 size_t BasicCsvStream<Unit>::fieldEnd(const Unit* s, size_t from, size_t len) const {
   size_t j = from;
-  if (!mDoubleByte) {
-    while (j < len && s[j] != mDelimiter) ++j;
-    return j;
-  }
+  if (!mDoubleByte) return from + findUnit(s + from, len - from, mDelimiter);
   while (j < len && s[j] != mDelimiter) {
     const unsigned u = static_cast<unsigned>(s[j]) & 0xFFu;
     const unsigned next = j + 1 < len ? static_cast<unsigned>(s[j + 1]) & 0xFFu : 0u;
@@ -305,41 +302,75 @@ void BasicCsvStream<Unit>::skipRecord() {
 }
 
 template <class Unit>
-std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::splitLine() const {
-  std::vector<String> fields;
+size_t BasicCsvStream<Unit>::fieldSpans(std::vector<FieldSpan>& out) const {
+  size_t count = 0;
+  const auto add = [&out, &count](size_t begin, size_t end, bool quoted) {
+    if (count == out.size()) out.resize(count * 2 + 16);
+    out[count++] = FieldSpan{begin, end, quoted};
+  };
   const Unit* s = mLine.get();
   const size_t len = mLineLength;
   const bool quotes = mQuoteDetect;
   size_t i = 0;
   while (i < len) {  // i is a field start
-    String field;
     size_t j = i;
     if (quotes && s[i] == mQuote) {
+      // The section runs to the first quote not doubled (or the record's end).
       j = i + 1;
       while (j < len) {
-        if (s[j] == mQuote) {
-          if (j + 1 < len && s[j + 1] == mQuote) {
-            field.push_back(mQuote);
-            j += 2;
-            continue;
-          }
-          ++j;
-          break;
+        j += findUnit(s + j, len - j, mQuote);
+        if (j >= len) break;
+        if (j + 1 < len && s[j + 1] == mQuote) {
+          j += 2;
+          continue;
         }
-        field.push_back(s[j++]);
+        break;
       }
+      add(i + 1, std::min(j, len), true);
+      if (j < len) ++j;           // the closing quote
       j = fieldEnd(s, j, len);  // dropped after the closing quote
     } else {
       j = fieldEnd(s, i, len);
-      field.assign(s + i, s + j);
+      add(i, j, false);
     }
-    fields.push_back(std::move(field));
     if (j >= len) break;
     if (j + 1 == len) {  // a delimiter ends the record: one more empty field
-      fields.emplace_back();
+      add(len, len, false);
       break;
     }
     i = j + 1;
+  }
+  return count;
+}
+
+template <class Unit>
+size_t BasicCsvStream<Unit>::copyField(const FieldSpan& span, Unit* out) const {
+  const Unit* s = mLine.get();
+  if (!span.quoted) {
+    std::memcpy(out, s + span.begin, (span.end - span.begin) * sizeof(Unit));
+    return span.end - span.begin;
+  }
+  size_t n = 0;
+  for (size_t i = span.begin; i < span.end;) {
+    const size_t run = findUnit(s + i, span.end - i, mQuote);
+    std::memcpy(out + n, s + i, run * sizeof(Unit));
+    n += run;
+    i += run;
+    if (i < span.end) {  // a doubled quote gives one
+      out[n++] = mQuote;
+      i += 2;
+    }
+  }
+  return n;
+}
+
+template <class Unit>
+std::vector<typename BasicCsvStream<Unit>::String> BasicCsvStream<Unit>::splitLine() const {
+  std::vector<FieldSpan> spans;
+  std::vector<String> fields(fieldSpans(spans));
+  for (size_t k = 0; k < fields.size(); ++k) {
+    fields[k].resize(spans[k].end - spans[k].begin);
+    fields[k].resize(copyField(spans[k], fields[k].data()));
   }
   return fields;
 }

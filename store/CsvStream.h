@@ -21,6 +21,12 @@
 #include <string>
 #include <vector>
 
+// A field of a record held in a stream's line buffer (BasicCsvStream::fieldSpans).
+struct CsvFieldSpan {
+  size_t begin, end;  // units of the line
+  bool quoted;        // between quotes: every quote in [begin, end) is doubled
+};
+
 template <class Unit>
 class BasicCsvStream {
  public:
@@ -56,6 +62,16 @@ class BasicCsvStream {
   std::vector<String> nextFields();
   // Splits the record held in the line buffer, as nextFields() does.
   std::vector<String> splitLine() const;
+  // Where the fields of the record in the line buffer lie, without copying
+  // them: the units [begin, end) of the line; for a quoted field those between
+  // its quotes, in which every quote is doubled and stands for one. `out` is
+  // grows as needed and is never shrunk; returns the number of fields, which
+  // are out[0 ..). splitLine() is built on this.
+  using FieldSpan = CsvFieldSpan;
+  size_t fieldSpans(std::vector<FieldSpan>& out) const;
+  // The field of `span` into out[0..), quotes undoubled; returns the units
+  // written (at most span.end - span.begin).
+  size_t copyField(const FieldSpan& span, Unit* out) const;
 
   // The next unit, refilling the block; 0 at the end of data (then atEnd()).
   Unit nextUnit();

@@ -3,6 +3,7 @@
 // live with the importers and writers.
 #include "store/DataCore.h"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -10,6 +11,7 @@
 
 #include "platform/Crt.h"
 #include "store/Alloc.h"
+#include "store/CellTyping.h"
 #include "store/CsvQuote.h"
 #include "store/NumberText.h"
 #include "store/TextKey.h"
@@ -234,33 +236,16 @@ void CDataCore::setText(int32_t row, int32_t col, const std::u16string& text) {
 
 void CDataCore::setTextTyped(int32_t row, int32_t col, const char16_t* text) {
   if (!text || !inSheet(row, col)) return;
-  std::u16string_view view(text, std::char_traits<char16_t>::length(text));
-  Cell typed{CELL_TEXT, 0, 0};
-  if (view.empty()) {
-  } else if (view[0] == u'=') {
-    typed.kind = CELL_FORMULA;
-    typed.value = mPool.internText(textKey(view), view);
-  } else {
-    int64_t i = 0;
-    double d = 0;
-    switch (numberValue(view, i, d)) {  // the values of _wtoi64 and wcstod
-      case 1:
-        typed.kind = CELL_INT64;
-        typed.value = static_cast<uint64_t>(i);
-        break;
-      case 2:
-        typed.kind = CELL_DOUBLE;
-        typed.setDoubleBits(d);
-        break;
-      default:
-        typed.value = mPool.internText(textKey(view), view);
-        break;
-    }
-  }
+  const Cell typed = typedCell(std::u16string_view(text, std::char_traits<char16_t>::length(text)));
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
   c.kind = typed.kind;
   c.value = typed.value;
+}
+
+Cell CDataCore::typedCell(std::u16string_view view) {
+  assert(view.find(u'\0') == std::u16string_view::npos);
+  return typedCellOf(view, [this](std::u16string_view text) { return mPool.internText(textKey(text), text); });
 }
 
 uint64_t CDataCore::setAttrText(int32_t index, const std::u16string& text) {

@@ -76,6 +76,9 @@ class CDataCore : public DataIntf, public DocHeader {
   // The cell typed by its text: '=' first gives a formula, numberKind 1 an integer
   // (_wtoi64), 2 a double (wcstod), 0 a text. The flag stays. Null does nothing.
   void setTextTyped(int32_t row, int32_t col, const char16_t* text);
+  // The value setTextTyped gives a text without a NUL (kind and value; flag 0), its
+  // text's reference already taken: for a cell that holds nothing yet.
+  Cell typedCell(std::u16string_view text);
   // Stores the text in attribute slot `index` (releasing the old key) and returns its key.
   uint64_t setAttrText(int32_t index, const std::u16string& text);
   // The text shown for the value: a computed formula value, else getText.

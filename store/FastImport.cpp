@@ -140,25 +140,6 @@ uint64_t asciiTextKey(const char* p, size_t n) {
   return h * FNV_PRIME * FNV_PRIME;  // the NUL unit
 }
 
-// A cheap hash of a field's bytes, eight at a time (the local table's own;
-// text keys are computed once per distinct field).
-uint64_t bytesHash(const char* p, size_t n) {
-  uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
-  for (; n >= 8; p += 8, n -= 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    h = (h ^ w) * 0xff51afd7ed558ccdULL;
-    h ^= h >> 32;
-  }
-  if (n != 0) {
-    uint64_t w = 0;
-    std::memcpy(&w, p, n);
-    h = (h ^ w) * 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 29;
-  }
-  return h;
-}
-
 // One thread's texts and their counts, keyed by the fields' raw bytes (a
 // repeated field costs a hash and a compare: no decoding, no text key). When
 // the table fills, the fields met only once go to the pool and the others

@@ -44,8 +44,8 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
   if (n - i > 19) return 0;
   const size_t start = i;
   int kind = 1;
-  int digits = 0;
-  uint64_t value = 0;  // at most 19 digits: never overflows 64 unsigned bits
+  int digits = 0, fraction = 0;
+  uint64_t value = 0;  // every digit, the point ignored: at most 19, never overflows
   for (; i < n; ++i) {
     char16_t c = text[i];
     if (c == u'.') {
@@ -53,7 +53,8 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
       kind = 2;
     } else if (isDigit(c)) {
       ++digits;
-      if (kind == 1) value = value * 10 + (c - u'0');
+      fraction += kind == 2;
+      value = value * 10 + (c - u'0');
     } else {
       return 0;
     }
@@ -65,8 +66,18 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
     intValue = negative ? int64_t(0 - value) : int64_t(value);
     return 1;
   }
-  // Digits and one '.', at most 20 code units with the sign: strtod's correctly rounded
-  // result through from_chars, without the locale.
+  // The digits as an integer of at most 2^53 over a power of ten of at most
+  // 10^22: both are exact doubles, so the one division is the correctly
+  // rounded value that strtod gives.
+  static constexpr double POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (value <= (uint64_t{1} << 53) && fraction <= 22) {
+    const double d = static_cast<double>(value) / POWERS[fraction];
+    doubleValue = negative ? -d : d;
+    return 2;
+  }
+  // Otherwise (digits and one '.', at most 20 code units with the sign):
+  // strtod's correctly rounded result through from_chars, without the locale.
   char buf[24];
   size_t len = 0;
   if (negative) buf[len++] = '-';

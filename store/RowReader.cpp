@@ -1,6 +1,7 @@
 #include "store/RowReader.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/FileIo.h"
 #include "platform/xl/xl.h"
@@ -77,33 +78,89 @@ void RowReader::close() {
 
 std::vector<std::u16string> RowReader::nextRow() {
   std::vector<std::u16string> row;
+  if (mKind == KIND_WORKSHEET) {
+    excelRow(mSheetRow, row);
+    if (mSheetRow < worksheetRows()) ++mSheetRow;
+    return row;
+  }
+  FieldBuffer fields;
+  nextRecord(fields);
+  row.reserve(fields.size());
+  for (size_t j = 0; j < fields.size(); ++j) row.emplace_back(fields.field(j));
+  return row;
+}
+
+namespace {
+
+// Appends the fields of the record in `stream`'s line to `out`, each decoded
+// by decode(units, n, to), which writes at most n units and returns how many.
+// A quoted field is undoubled into `scratch` first.
+template <class Unit, class Decode>
+void decodeFields(const BasicCsvStream<Unit>& stream, std::vector<CsvFieldSpan>& spans,
+                  std::vector<Unit>& scratch, FieldBuffer& out, Decode&& decode) {
+  const size_t fields = stream.fieldSpans(spans);
+  if (out.units.size() < stream.lineLength() + 1) out.units.resize(stream.lineLength() + 1);
+  size_t at = 0;
+  for (size_t k = 0; k < fields; ++k) {
+    const CsvFieldSpan& span = spans[k];
+    const Unit* units = stream.line() + span.begin;
+    size_t n = span.end - span.begin;
+    if (span.quoted) {
+      if (scratch.size() < n) scratch.resize(n);
+      n = stream.copyField(span, scratch.data());
+      units = scratch.data();
+    }
+    at += decode(units, n, out.units.data() + at);
+    out.add(at);
+  }
+}
+
+}  // namespace
+
+void RowReader::nextRecord(FieldBuffer& out) {
+  out.clear();
   switch (mKind) {
     case KIND_UTF8:
     case KIND_ANSI: {
-      std::vector<std::string> fields = mStream->nextFields();
-      row.reserve(fields.size());
-      for (const std::string& f : fields) {
-        row.push_back(mKind == KIND_UTF8 ? utf8ToWide(f) : ansiToWide(f));
-      }
+      mStream->readRecord();
+      const bool utf8 = mKind == KIND_UTF8;
+      decodeFields(*mStream, mSpans, mQuoted, out, [utf8](const char* p, size_t n, char16_t* to) {
+        return utf8 ? utf8Decode(p, n, to) : ansiDecode(p, n, to);
+      });
       break;
     }
     case KIND_UTF16LE:
-      row = mStreamW->nextFields();
+    case KIND_UTF16BE: {
+      mStreamW->readRecord();
+      const bool big = mKind == KIND_UTF16BE;
+      decodeFields(*mStreamW, mSpans, mQuotedW, out, [big](const char16_t* p, size_t n, char16_t* to) {
+        if (big) {
+          for (size_t i = 0; i < n; ++i) to[i] = swapUnit(p[i]);
+        } else {
+          std::memcpy(to, p, n * sizeof(char16_t));
+        }
+        return n;
+      });
       break;
-    case KIND_UTF16BE:
-      row = mStreamW->nextFields();
-      for (std::u16string& f : row) {
-        for (char16_t& u : f) u = swapUnit(u);
-      }
-      break;
-    case KIND_WORKSHEET:
+    }
+    case KIND_WORKSHEET: {
+      std::vector<std::u16string> row;
       excelRow(mSheetRow, row);
       if (mSheetRow < worksheetRows()) ++mSheetRow;
+      size_t total = 0;
+      for (const std::u16string& f : row) total += f.size();
+      if (out.units.size() < total + 1) out.units.resize(total + 1);
+      size_t at = 0;
+      for (const std::u16string& f : row) {
+        std::memcpy(out.units.data() + at, f.data(), f.size() * sizeof(char16_t));
+        at += f.size();
+        out.add(at);
+      }
       break;
+    }
     default:
       break;
   }
-  return row;
 }
 
 bool RowReader::atEnd() const {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/CsvStream.h"
@@ -16,6 +17,26 @@ class Book;
 }
 
 struct RecordIndex;
+
+// One record's fields decoded one after another into a buffer that the next
+// record reuses (no allocation per field once the buffer has grown).
+struct FieldBuffer {
+  std::vector<char16_t> units;  // the fields' units; grows, never shrinks
+  std::vector<size_t> ends;     // ends[j] for j < size(): one past field j's last unit (it starts at ends[j - 1], 0 for j = 0)
+  size_t count = 0;             // fields of the record
+
+  size_t size() const { return count; }
+  std::u16string_view field(size_t j) const {
+    const size_t begin = j == 0 ? 0 : ends[j - 1];
+    return std::u16string_view(units.data() + begin, ends[j] - begin);
+  }
+  void clear() { count = 0; }
+  // Ends the next field at unit `end`.
+  void add(size_t end) {
+    if (count == ends.size()) ends.resize(count * 2 + 16);
+    ends[count++] = end;
+  }
+};
 
 class RowReader {
  public:
@@ -46,6 +67,8 @@ class RowReader {
 
   // The next record's fields; empty at the end of the data and for an empty line.
   std::vector<std::u16string> nextRow();
+  // The same fields, decoded into `out` (nextRow() is built on it).
+  void nextRecord(FieldBuffer& out);
   // True when the data is exhausted.
   bool atEnd() const;
   // Called with the first record when it has exactly one field: picks the first
@@ -106,6 +129,9 @@ class RowReader {
   Kind mKind = KIND_NONE;
   std::unique_ptr<CsvStream> mStream;    // kinds 1 and 4
   std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3
+  std::vector<CsvFieldSpan> mSpans;  // the current record's fields (nextRecord)
+  std::vector<char> mQuoted;                 // a quoted field's bytes undoubled (nextRecord)
+  std::vector<char16_t> mQuotedW;            // the same for 16-bit units
   char mDelimiter = 0;
   bool mQuoteDetect = true;
   std::u16string mPath;

@@ -3,11 +3,14 @@
 #include "store/TextImport.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <vector>
 
+#include "store/CellTyping.h"
 #include "store/DataCore.h"
 #include "store/FastImport.h"
+#include "store/RecentTexts.h"
 #include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
 #include "store/RowReader.h"
@@ -19,20 +22,41 @@ constexpr int64_t MAX_ROWS = INT32_MAX;  // rows and columns are signed 32-bit, 
 
 using Record = std::vector<std::u16string>;
 
-// Field j of the record goes to (row, j + 1), typed by its text.
-void putRecord(CDataCore& sheet, int32_t row, const Record& record) {
+// Field j of the record goes to (row, j + 1), typed by its text as
+// setTextTyped types a C string (up to its first NUL). The row's cells hold
+// nothing yet.
+void putRecord(CDataCore& sheet, int32_t row, const FieldBuffer& record, RecentTexts& texts) {
+  Cell* cells = sheet.mDatas[row];
+  const auto intern = [&texts](std::u16string_view text) { return texts.intern(text); };
   for (size_t j = 0; j < record.size(); ++j) {
-    sheet.setTextTyped(row, static_cast<int32_t>(j + 1), record[j].c_str());
+    std::u16string_view text = record.field(j);
+    const char16_t* nul = std::char_traits<char16_t>::find(text.data(), text.size(), u'\0');
+    if (nul != nullptr) text = text.substr(0, static_cast<size_t>(nul - text.data()));
+    Cell& cell = cells[j + 1];
+    assert(cell.isZero());
+    const Cell typed = typedCellOf(text, intern);
+    cell.kind = typed.kind;
+    cell.value = typed.value;
   }
+}
+
+// The same for a record read as separate texts.
+void putRecord(CDataCore& sheet, int32_t row, const Record& record, RecentTexts& texts) {
+  FieldBuffer fields;
+  for (const std::u16string& f : record) {
+    fields.units.insert(fields.units.end(), f.begin(), f.end());
+    fields.add(fields.units.size());
+  }
+  putRecord(sheet, row, fields, texts);
 }
 
 // Widens the sheet when the record has as many fields as the sheet has
 // columns or more (earlier rows keep empty cells in the new columns). False
 // when the record is too wide for a sheet.
-bool growColumns(CDataCore& sheet, const Record& record) {
-  if (record.size() < sheet.mColCount) return true;
-  if (static_cast<int64_t>(record.size()) >= MAX_ROWS) return false;
-  sheet.resize(static_cast<int32_t>(sheet.mRowCount), static_cast<int32_t>(record.size() + 1));
+bool growColumns(CDataCore& sheet, size_t fields) {
+  if (fields < sheet.mColCount) return true;
+  if (static_cast<int64_t>(fields) >= MAX_ROWS) return false;
+  sheet.resize(static_cast<int32_t>(sheet.mRowCount), static_cast<int32_t>(fields + 1));
   return true;
 }
 
@@ -69,26 +93,30 @@ ReadRoad roadOf(ParallelResult result) {
 }
 
 // The sequential whole-file import, from the reader's start: count, size the
-// sheet once, fill it record by record.
+// sheet and its pool once, fill it record by record.
 bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progress) {
   uint64_t count = reader.countRows();
   if (static_cast<int64_t>(count) >= MAX_ROWS) return false;
   progress(10);
   sheet.clear();
-  Record first = reader.nextRow();  // counting rewound the stream
-  if (first.empty() && reader.atEnd()) return true;
-  if (static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
-  sheet.resize(static_cast<int32_t>(count + 1), static_cast<int32_t>(first.size() + 1));
-  putRecord(sheet, 1, first);
+  FieldBuffer record;
+  reader.nextRecord(record);  // counting rewound the stream
+  if (record.size() == 0 && reader.atEnd()) return true;
+  if (static_cast<int64_t>(record.size()) >= MAX_ROWS) return false;
+  sheet.resize(static_cast<int32_t>(count + 1), static_cast<int32_t>(record.size() + 1));
+  sheet.mPool.reserve(static_cast<size_t>(count));
+  RecentTexts texts(sheet.mPool);
+  putRecord(sheet, 1, record, texts);
   const uint64_t divisor = count / 90;
   int64_t counter = 10;
   for (int64_t next = 2;; ++next) {
-    Record record = reader.nextRow();
-    if (record.empty() && reader.atEnd()) break;
-    if (!growColumns(sheet, record)) return false;
-    putRecord(sheet, static_cast<int32_t>(next), record);
+    reader.nextRecord(record);
+    if (record.size() == 0 && reader.atEnd()) break;
+    if (!growColumns(sheet, record.size())) return false;
+    putRecord(sheet, static_cast<int32_t>(next), record, texts);
     if (divisor >= 1 && static_cast<uint64_t>(next + 1) % divisor == 0) progress(counter++);
   }
+  texts.flush();
   return true;
 }
 
@@ -164,8 +192,10 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   // Otherwise the sheet is empty and the reader still just after the first record.
   const int32_t cols = static_cast<int32_t>(first.size() + 1);
   sheet.resize(static_cast<int32_t>(std::min<int64_t>(pageRows, 65536) + 1), cols);
+  sheet.mPool.reserve(static_cast<size_t>(std::min<int64_t>(pageRows, 65536)));
+  RecentTexts texts(sheet.mPool);
   int64_t next = 1;
-  if (keepHeader || firstRow == 1) putRecord(sheet, static_cast<int32_t>(next++), first);
+  if (keepHeader || firstRow == 1) putRecord(sheet, static_cast<int32_t>(next++), first, texts);
   int64_t from = 2;  // the record the reader is at
   if (mark != nullptr && firstRow > 2) {
     reader.seek(mark->offset);
@@ -180,17 +210,19 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   page.start = firstRow == 1 ? 0 : reader.offset();
   const int64_t divisor = pageRows / 90;
   int64_t counter = 10;
+  FieldBuffer record;
   while (next <= pageRows) {
-    Record record = reader.nextRow();
-    if (record.empty() && reader.atEnd()) break;
+    reader.nextRecord(record);
+    if (record.size() == 0 && reader.atEnd()) break;
     if (next >= static_cast<int64_t>(sheet.mRowCount)) {
       int64_t grown = std::min<int64_t>(pageRows + 1, static_cast<int64_t>(sheet.mRowCount) * 2);
       sheet.resize(static_cast<int32_t>(grown), static_cast<int32_t>(sheet.mColCount));
     }
-    if (!growColumns(sheet, record)) return false;
-    putRecord(sheet, static_cast<int32_t>(next++), record);
+    if (!growColumns(sheet, record.size())) return false;
+    putRecord(sheet, static_cast<int32_t>(next++), record, texts);
     if (divisor >= 1 && next % divisor == 0) progress(counter++);
   }
+  texts.flush();
   page.end = reader.offset();
   page.delimiter = reader.delimiter();
   page.encoding = reader.kind();
@@ -262,6 +294,8 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
     count = reader.countRows();
     first = reader.nextRow();  // counting rewound the stream
   }
+  mPool.reserve(static_cast<size_t>(count));
+  RecentTexts texts(mPool);
   int64_t next = rows == 0 ? 1 : rows;
   const int64_t total = static_cast<int64_t>(count) + (sameHeader ? rows - 1 : next);
   if (total >= MAX_ROWS || static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;
@@ -270,18 +304,20 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   } else {
     resize(static_cast<int32_t>(total),
            static_cast<int32_t>(std::max<int64_t>(cols, static_cast<int64_t>(first.size()) + 1)));
-    putRecord(*this, static_cast<int32_t>(next++), first);
+    putRecord(*this, static_cast<int32_t>(next++), first, texts);
   }
   const int64_t range = int64_t{progressTo} - progressFrom;
   const int64_t step = range > 0 ? static_cast<int64_t>(count) / range : 0;
   int64_t value = int64_t{progressFrom} + 1;
+  FieldBuffer record;
   for (int64_t placed = 1;; ++placed) {
-    Record record = reader.nextRow();
-    if (record.empty() && reader.atEnd()) break;
-    if (!growColumns(*this, record)) return false;
-    putRecord(*this, static_cast<int32_t>(next++), record);
+    reader.nextRecord(record);
+    if (record.size() == 0 && reader.atEnd()) break;
+    if (!growColumns(*this, record.size())) return false;
+    putRecord(*this, static_cast<int32_t>(next++), record, texts);
     if (step >= 1 && placed % step == 0 && value < progressTo) progress(value++);
   }
+  texts.flush();
   progress.finish(progressTo);
   reader.close();
   return true;

@@ -23,9 +23,11 @@ TEST(TextKey, MatchesFnv1aOverUtf16LeWithNul) {
   // FNV-1a 64 of the bytes 'a' 00 00 00, computed independently.
   const unsigned char a[] = {'a', 0, 0, 0};
   EXPECT_EQ(textKey(u"a"), fnv1a64(a, 4));
-  const std::u16string city = u"北京";
-  std::string bytes = wideBytes(city);
-  EXPECT_EQ(textKey(city), fnv1a64(bytes.data(), bytes.size()));
+  // Units with and without a high byte, mixed in every order.
+  for (std::u16string_view text : {u"北京", u"ab北京x", u"\u00ff\u0100z\u00ff", u"0123456789abcdef"}) {
+    const std::string bytes = wideBytes(text);
+    EXPECT_EQ(textKey(text), fnv1a64(bytes.data(), bytes.size()));
+  }
   EXPECT_EQ(fnv1a64("", 0), FNV_OFFSET_BASIS);
   EXPECT_EQ(fnv1a64("a", 1), 0xaf63dc4c8601ec8cULL);  // published FNV-1a 64 vector
 }
