@@ -345,6 +345,77 @@ TEST_F(TextImport, ParallelRoadGivesWayOnAKeyCollision) {
   }
 }
 
+// Every road (a whole file, a page, an append) in every encoding, at blocks
+// that split records, quotes, CR LF pairs and 16-bit units: the sequential
+// road gives what it gives with its default block, and the parallel road gives
+// the same, also when a key collision makes it give way.
+TEST_F(TextImport, EveryRoadGivesTheSameAtTinyBlocksAndOnKeyCollisions) {
+  std::string text = "id,name,note\r\n";
+  for (int i = 1; i < 240; ++i) {
+    text += std::to_string(i) + ",n" + std::to_string(i % 13) + (i % 4 == 0 ? ",\"q,\"\"x\"\"\"" : ",北京") +
+            (i % 50 == 7 ? ",wide" : "") + "\r\n";
+  }
+  const std::pair<std::string, std::string> files[] = {
+      {"utf8", text},
+      {"gbk", gbk(text)},
+      {"utf16le", "\xFF\xFE" + utf16Bytes(text, false)},
+      {"utf16be", "\xFE\xFF" + utf16Bytes(text, true)},
+  };
+  writeBytes(dir.native("base.csv"), "id,name,note\n0,x,y\n");
+  const struct {
+    const char* name;
+    bool (*run)(CDataCore&, const std::u16string& path, const std::u16string& base, TextPage& page);
+  } roads[] = {
+      {"whole", [](CDataCore& s, const std::u16string& path, const std::u16string&, TextPage&) {
+         return s.readDelimited(path, ',');
+       }},
+      {"page", [](CDataCore& s, const std::u16string& path, const std::u16string&, TextPage& page) {
+         return readTextPage(s, path, ',', true, 100, 60, page);
+       }},
+      {"append", [](CDataCore& s, const std::u16string& path, const std::u16string& base, TextPage&) {
+         return s.readDelimited(base, ',') && s.appendFile(path, 0, 99);
+       }},
+  };
+  const auto collide = +[](std::u16string_view t) { return textKey(t) % 3 + 1; };
+  const struct {
+    bool parallel;
+    size_t block;
+    uint64_t (*keyOf)(std::u16string_view);
+  } variants[] = {{false, 1, nullptr}, {false, 2, nullptr},  {false, 3, nullptr},  {false, 7, nullptr},
+                  {true, 1, nullptr},  {true, 2, nullptr},   {true, 3, nullptr},   {true, 7, nullptr},
+                  {true, 0, nullptr},  {true, 0, collide},   {true, 3, collide}};
+  for (const auto& [encoding, bytes] : files) {
+    writeBytes(dir.native("in.csv"), bytes);
+    for (const auto& road : roads) {
+      CDataCore seq;
+      seq.mIoTuning.parallel = false;
+      TextPage want;
+      ASSERT_TRUE(road.run(seq, dir.path("in.csv"), dir.path("base.csv"), want)) << encoding << " " << road.name;
+      EXPECT_EQ(seq.mLastIo.road, ReadRoad::Sequential);
+      const std::string expected = dumpSheet(seq);
+      for (const auto& v : variants) {
+        CDataCore s;
+        s.mIoTuning.parallel = v.parallel;
+        s.mIoTuning.minParallelBytes = 0;
+        s.mIoTuning.threads = 3;
+        s.mIoTuning.blockBytes = v.block;
+        s.mIoTuning.keyOf = v.keyOf;
+        TextPage got;
+        const std::string what = encoding + " " + road.name + (v.parallel ? " parallel" : " sequential") +
+                                 " block " + std::to_string(v.block) + (v.keyOf ? " colliding" : "");
+        ASSERT_TRUE(road.run(s, dir.path("in.csv"), dir.path("base.csv"), got)) << what;
+        EXPECT_EQ(dumpSheet(s), expected) << what;
+        EXPECT_EQ(got.start, want.start) << what;
+        EXPECT_EQ(got.end, want.end) << what;
+        EXPECT_EQ(s.mLastIo.road, !v.parallel ? ReadRoad::Sequential
+                                  : v.keyOf   ? ReadRoad::GaveWay
+                                              : ReadRoad::Parallel)
+            << what;
+      }
+    }
+  }
+}
+
 // The menu's quote detection is taken once as a read starts: flipping it from
 // another thread while the read runs (on either road) changes nothing in the
 // sheet, and no thread of the read looks at it again.
