@@ -109,6 +109,23 @@ class Program {
   int mStatus = 0;
 };
 
+// Errors of requests on windows the program destroys meanwhile: ignored
+// while a Guard lives (the toolkit's own handler would end the test).
+int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+
+class ErrorGuard {
+ public:
+  explicit ErrorGuard(Display* d) : mDisplay(d), mBefore(XSetErrorHandler(ignoreErrors)) {}
+  ~ErrorGuard() {
+    XSync(mDisplay, False);
+    XSetErrorHandler(mBefore);
+  }
+
+ private:
+  Display* mDisplay;
+  XErrorHandler mBefore;
+};
+
 // The X server as another program sees it.
 class Screen {
  public:
@@ -120,6 +137,7 @@ class Screen {
 
   // The largest viewable top-level window of a process (_NET_WM_PID); 0 when none.
   Window windowOf(pid_t pid) {
+    ErrorGuard guard(mDisplay);
     Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
     Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
     unsigned count = 0;
@@ -153,6 +171,7 @@ class Screen {
 
   // The window's pixels (0x00RRGGBB), empty when it cannot be read.
   Surface pixels(Window w) {
+    ErrorGuard guard(mDisplay);
     Surface out;
     SIZE s = size(w);
     if (s.cx <= 0 || s.cy <= 0) return out;
