@@ -116,7 +116,16 @@ void FieldEncoder::encodeRow(int32_t row, Sink& out) {
       out.p() += mDelimiterLength;
     }
     if (isTextKind(c.kind)) {
-      if (c.value != 0) appendPooled(c.value, out);
+      if (c.value == 0) continue;
+      const Slot& slot = slotOf(c.value);
+      if (slot.key == c.value) {  // kept: its bytes as they are
+        if (mNextPending < mPending.size() && mPending[mNextPending].key == c.value) ++mNextPending;
+        out.need(slot.length + COPY_SLACK);
+        copyWithSlack<COPY_SLACK>(out.p(), mBytes.data() + slot.offset, slot.length);
+        out.p() += slot.length;
+      } else {
+        appendPooled(c.value, out);
+      }
     } else if (c.kind == CELL_INT64) {
       if (mAsciiBytes && !mDelimiterInNumbers) {
         out.p() = std::to_chars(out.p(), out.p() + 24, c.asInt64()).ptr;
@@ -136,21 +145,14 @@ void FieldEncoder::encodeRow(int32_t row, Sink& out) {
   out.p() += mLineEndLength;
 }
 
-// The field of a pooled text: from the cache, from the group's look-up made
-// ahead, or looked up now.
+// The field of a pooled text not kept: from the group's look-up made ahead,
+// or looked up now.
 void FieldEncoder::appendPooled(uint64_t key, Sink& out) {
   const StringPool::Entry* entry = nullptr;
   StringPool::Entry found;
   if (mNextPending < mPending.size() && mPending[mNextPending].key == key) {
     const Pending& q = mPending[mNextPending++];
     entry = q.present ? &q.entry : nullptr;
-  }
-  Slot& slot = slotOf(key);
-  if (slot.key == key) {
-    out.need(slot.length + COPY_SLACK);
-    copyWithSlack<COPY_SLACK>(out.p(), mBytes.data() + slot.offset, slot.length);
-    out.p() += slot.length;
-    return;
   }
   if (entry == nullptr && mSheet.mPool.lookup(key, found)) entry = &found;
   appendFromEntry(key, entry, out);

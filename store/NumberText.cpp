@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/Crt.h"
@@ -15,6 +16,26 @@ void appendAscii(std::u16string& out, const char* s, size_t n) {
   size_t at = out.size();
   out.resize(at + n);
   for (size_t i = 0; i < n; ++i) out[at + i] = static_cast<unsigned char>(s[i]);
+}
+
+constexpr char DIGIT_PAIRS[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The text of m / 10^8 (negative: with a '-'), its trailing zeros and then a
+// trailing '.' trimmed, written at p; returns the end.
+char* scaledText(char* p, bool negative, uint64_t m) {
+  if (negative) *p++ = '-';
+  p = std::to_chars(p, p + 24, m / 100000000).ptr;
+  uint32_t f = uint32_t(m % 100000000);
+  if (f != 0) {
+    *p = '.';
+    for (int i = 7; i > 0; i -= 2, f /= 100) std::memcpy(p + i, DIGIT_PAIRS + 2 * (f % 100), 2);
+    p += 9;
+    while (p[-1] == '0') --p;
+  }
+  return p;
 }
 
 }  // namespace
@@ -101,10 +122,20 @@ std::u16string formatDouble(const char16_t* format, double value) {
 size_t doubleChars(double value, char* buf) {
   if (!std::isfinite(value)) return size_t(std::snprintf(buf, DOUBLE_CHARS_MAX, "%.8f", value));
   char* end;
-  if (std::fabs(value) < 1e7) {
+  const double magnitude = std::fabs(value);
+  if (magnitude < 1e7) {
     // Here an ulp is below 1e-8, so the trimmed "%.8f" text, when it reads back exactly,
     // is the shortest exact text too: one shortest conversion gives the answer.
+    // Most values have at most 8 decimals: m, the magnitude in units of 1e-8 rounded,
+    // is then the only such text with 8 decimals (its spacing is wider than an ulp),
+    // it reads back exactly when m / 1e8, rounded once as the division does, is the
+    // magnitude, and trimmed it is the shortest text.
+    const uint64_t m = uint64_t(magnitude * 1e8 + 0.5);
+    if (double(m) / 1e8 == magnitude) return size_t(scaledText(buf, std::signbit(value), m) - buf);
     end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed).ptr;
+  } else if (magnitude < 9e18 && magnitude == std::floor(magnitude)) {
+    // A whole number: "%.8f" trimmed is its digits, which read back exactly.
+    end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, int64_t(value)).ptr;
   } else {
     end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed, 8).ptr;
     while (end[-1] == '0') --end;  // trim "%.8f": trailing zeros, then a trailing '.'

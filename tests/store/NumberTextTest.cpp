@@ -115,6 +115,14 @@ TEST(DoubleText, TrimmedFixedOrShortestExact) {
       {-1e-20, "-0.00000000000000000001"},
       {123.45, "123.45"},
       {1.0 / 3, "0.3333333333333333"},
+      {-9999999.99999999, "-9999999.99999999"},
+      {0.00000001, "0.00000001"},
+      {0.0000000149, "0.0000000149"},  // below 1e-8: no 8-decimal text reads back
+      {0.1 + 0.2, "0.30000000000000004"},
+      {12345678.0, "12345678"},
+      {-9007199254740993.0, "-9007199254740992"},
+      {8.9e18, "8900000000000000000"},
+      {12345678.5, "12345678.5"},
       {std::numeric_limits<double>::infinity(), "inf"},
       {-std::numeric_limits<double>::infinity(), "-inf"},
   };
@@ -126,9 +134,18 @@ TEST(DoubleText, TrimmedFixedOrShortestExact) {
 
 TEST(DoubleText, AgreesWithPrintfWhenThatReadsBackAndAlwaysReadsBack) {
   std::mt19937_64 rng(7);
-  for (int i = 0; i < 20000; ++i) {
+  const double scales[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+  for (int i = 0; i < 40000; ++i) {
     double v;
-    switch (i % 3) {
+    switch (i % 5) {
+      case 3:  // 0 to 10 decimals, either sign
+        v = double(int64_t(rng() % 1000000000000000ULL)) / scales[rng() % 11] * (rng() % 2 ? 1 : -1);
+        break;
+      case 4: {  // next to a value of 2 decimals
+        const double near = double(int64_t(rng() % 1000000000)) / 100;
+        v = std::nextafter(near, rng() % 2 ? 1e300 : -1e300);
+        break;
+      }
       case 0: v = double(int64_t(rng() % 100000000)) / 100.0; break;  // amounts
       case 1: v = std::ldexp(double(rng() >> 11), int(rng() % 80) - 60); break;
       default: {
@@ -149,6 +166,10 @@ TEST(DoubleText, AgreesWithPrintfWhenThatReadsBackAndAlwaysReadsBack) {
     double pb = std::strtod(p.c_str(), nullptr);
     if (pb == v) {
       EXPECT_EQ(text, p);
+    } else if (std::fabs(v) < 1e7) {  // else the shortest text that reads back
+      char shortest[400];
+      EXPECT_EQ(text, std::string(shortest, std::to_chars(shortest, shortest + sizeof shortest, v,
+                                                          std::chars_format::fixed).ptr));
     }
   }
 }
