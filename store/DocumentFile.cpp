@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <bit>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -192,85 +195,36 @@ bool writeShown(CDataCore& core, BlockWriter& out, const IoOptions& options, int
 
 // ---- read ----
 
-void freeRows(Cell** rows, uint64_t n) {
-  for (uint64_t r = 0; r < n; ++r) rowalloc::freeRow(rows[r]);
-  rowalloc::freeArray(rows);
-}
-
-[[noreturn]] void throwRowFailure(uint64_t row, uint64_t rowBytes) {
-  throw "CDataGrid::read: row-" + std::to_string(row) + ",len-" + std::to_string(rowBytes) +
-      " memory malloc error!";
-}
-
-// Reads the cell section into a new row array (null for no rows). A short read gives
-// false with nothing allocated left; an allocation failure frees what was made and
-// throws the reader's text. Large sheets are read a block of rows at a time, whose rows
-// several threads make and fill (each row's memory first touched by the thread that
-// fills it); a failed row is then the first of the block that failed.
-bool readRows(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan,
-              const IoOptions& options, int64_t& counter, Cell**& out) {
-  constexpr uint64_t PARALLEL_FROM_ROWS = 65536;
-  constexpr uint64_t BLOCK_BYTES = uint64_t(64) << 20;
-  out = nullptr;
-  if (lay.rows == 0) return true;
-  Cell** rows = rowalloc::allocArray(lay.rows);
-  if (!rows) throw std::string("CDataGrid::read:mDatas malloc error, RowCount:") + std::to_string(lay.rows);
-  const unsigned threads = options.parallel ? threadCount(lay.rows, PARALLEL_FROM_ROWS / 8, options.threads) : 1u;
-  if (threads <= 1 || lay.rows < PARALLEL_FROM_ROWS || lay.rowBytes > BLOCK_BYTES) {
-    for (uint64_t r = 0; r < lay.rows; ++r) {
-      Cell* row = rowalloc::allocRow(lay.cols);
-      if (!row) {
-        freeRows(rows, r);
-        throwRowFailure(r, lay.rowBytes);
-      }
-      rows[r] = row;
-      if (!in.copy(row, lay.rowBytes)) {
-        freeRows(rows, r + 1);
-        return false;
-      }
-      if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
-    }
-    out = rows;
-    return true;
+// Reads n bytes at `offset` of the file into dst; false on a short read.
+bool readFully(FILE* f, char* dst, size_t n, uint64_t offset) {
+  while (n != 0) {
+    const size_t got = readAt(f, dst, n, offset);
+    if (got == 0) return false;
+    dst += got;
+    n -= got;
+    offset += got;
   }
-  const uint64_t perBlock = std::max<uint64_t>(1, BLOCK_BYTES / lay.rowBytes);
-  std::vector<char> block(size_t(std::min(perBlock, lay.rows) * lay.rowBytes));
-  for (uint64_t first = 0; first < lay.rows; first += perBlock) {
-    const uint64_t n = std::min(perBlock, lay.rows - first);
-    if (!in.copy(block.data(), size_t(n * lay.rowBytes))) {
-      freeRows(rows, first);
-      return false;
-    }
-    std::atomic<uint64_t> failed{UINT64_MAX};
-    std::fill(rows + first, rows + first + n, nullptr);
-    try {
-      parallelChunks(size_t(n), threads, [&](unsigned, size_t b, size_t e) {
-        for (size_t i = b; i < e; ++i) {
-          Cell* row = rowalloc::allocRow(lay.cols);
-          rows[first + i] = row;
-          if (!row) {
-            uint64_t seen = failed.load();
-            while (first + i < seen && !failed.compare_exchange_weak(seen, first + i)) {
-            }
-            continue;
-          }
-          std::memcpy(static_cast<void*>(row), block.data() + i * lay.rowBytes, size_t(lay.rowBytes));
-        }
-      });
-    } catch (...) {  // a thread that could not be started
-      freeRows(rows, first + n);
-      throw;
-    }
-    if (failed.load() != UINT64_MAX) {
-      freeRows(rows, first + n);  // null rows are passed over
-      throwRowFailure(failed.load(), lay.rowBytes);
-    }
-    for (uint64_t r = first; r < first + n; ++r) {
-      if (plan.rowStep && r % uint64_t(plan.rowStep) == 0) core.reportProgress(counter++);
-    }
-  }
-  out = rows;
   return true;
+}
+
+// readFully of a large range in consecutive pieces of at least a megabyte, on up to
+// `threads` threads: copying out of the page cache is work that spreads.
+bool readSpread(FILE* f, char* dst, size_t n, uint64_t offset, unsigned threads) {
+  constexpr size_t MIN_PIECE = size_t(1) << 20;
+  const auto parts = unsigned(std::min<size_t>(threads, std::max<size_t>(1, n / MIN_PIECE)));
+  std::atomic<bool> ok{true};
+  parallelChunks(n, parts, [&](unsigned, size_t from, size_t to) {
+    if (!readFully(f, dst + from, to - from, offset + from)) ok = false;
+  });
+  return ok;
+}
+
+// The workers a read gives `work` bytes of a file of `fileSize` bytes: one on the
+// sequential road (parallel reading off, or a file below the parallel threshold), else
+// as many as the policy allows with at least an eighth of the threshold each.
+unsigned readWorkers(const IoOptions& options, uint64_t fileSize, uint64_t work) {
+  if (!options.parallel || fileSize < options.minParallelBytes) return 1;
+  return threadCount(size_t(work), size_t(std::max<uint64_t>(1, options.minParallelBytes / 8)), options.threads);
 }
 
 // The number of entries a pool section of `section` bytes holds by the head's pool
@@ -295,75 +249,90 @@ void reserveForSection(StringPool& pool, uint64_t section, uint64_t consumed, ui
   if (estimate > double(entries)) pool.reserve(size_t(estimate) - size_t(entries));
 }
 
-// Step 9 of reading: every entry into the pool as it stands in the file (a later entry
-// under the same key replaces an earlier one). The head's pool bytes are then set to
-// what the stored entries add up to: a damaged head is not believed.
+// Reading, first step: every entry of the pool section into the pool as it stands in
+// the file (a later entry under the same key replaces an earlier one), each with a
+// count of 1 until the references are counted. poolBytes() then gives what the stored
+// entries add up to: a damaged head's figure is not believed.
 //
 // The pool's tables are made large enough before the first entry goes in: entries come
 // in the order of the saving pool's tables, and storing them in that order into tables
 // that are still growing piles them into long probe runs.
 //
-// The section is read a large block at a time; the entries of a block are sorted by
-// the pool shard that holds them and stored by several threads, each shard by one
-// thread in the order of the file (so a repeated key ends as the last entry gives it).
+// The section is read a large block at a time (its pieces on several threads); one
+// pass over the block's entry heads checks them and notes where each begins, and then
+// several threads sort them by the pool shard that holds them and store them, each
+// shard by one thread in the order of the file (so a repeated key ends as the last
+// entry gives it).
 class PoolLoader {
  public:
   static constexpr size_t LOAD_BLOCK_BYTES = size_t(64) << 20;
+  static constexpr size_t MAX_BLOCK_BYTES = size_t(1) << 30;  // block offsets fit 32 bits
 
   PoolLoader(CDataCore& core, const Layout& lay, const ReadProgress& plan, int64_t counter, int64_t headPoolBytes,
              const IoOptions& options)
-      : mCore(core), mLay(lay), mPlan(plan), mCounter(counter), mOptions(options),
-        mSection(lay.fileSize - lay.poolStart) {
+      : mCore(core), mLay(lay), mPlan(plan), mCounter(counter),
+        mSection(lay.fileSize - lay.poolStart),
+        mThreads(readWorkers(options, lay.fileSize, lay.fileSize - lay.poolStart)),
+        mMinEach(std::max<uint64_t>(1, options.minParallelBytes / 8)),
+        mBlockBytes(std::min(options.blockBytes ? options.blockBytes : LOAD_BLOCK_BYTES, MAX_BLOCK_BYTES)) {
+    if (plan.poolStep) mNextReport = uint64_t(plan.poolStep);
     const uint64_t expected = entriesByHead(mSection, headPoolBytes);
     if (expected) core.mPool.reserve(size_t(expected));
     mReserved = expected != 0;
   }
 
-  bool load(BlockReader& in) {
-    const size_t blockBytes = mOptions.blockBytes ? in.capacity() : LOAD_BLOCK_BYTES;
-    std::vector<char> block;
+  // False on a damaged or short section.
+  bool load(FILE* f) {
+    // What a block may hold: the start of an entry of up to a block's size left over
+    // from the last block, and a block's bytes.
+    const size_t room = size_t(std::min<uint64_t>(mSection, 2 * uint64_t(mBlockBytes) + ENTRY_HEAD_BYTES));
+    allocfail::check(allocfail::BUFFERS);
+    std::unique_ptr<char[]> bytes(new char[std::max<size_t>(room, 1)]);  // not cleared: read into
+    char* const block = bytes.get();
     std::string spill;  // an entry larger than a block
     uint64_t offset = mLay.poolStart;  // of block[0] in the file
     size_t have = 0;    // bytes of the block read
     bool end = false;
     while (!end || have != 0) {
       if (!end) {  // fill the block behind what the last one left
-        const size_t want = std::min<uint64_t>(blockBytes, mLay.fileSize - offset - have);
-        if (have + want > block.capacity()) allocfail::check(allocfail::BUFFERS);
-        block.resize(have + want);
-        if (want != 0 && !in.copy(block.data() + have, want)) return false;
+        const size_t want = std::min<uint64_t>(mBlockBytes, mLay.fileSize - offset - have);
+        assert(have + want <= room);
+        if (want != 0 && !readSpread(f, block + have, want, offset + have, mThreads)) return false;
         have += want;
         end = offset + have == mLay.fileSize;
       }
       size_t used = 0;
       while (have - used >= ENTRY_HEAD_BYTES) {
         uint64_t key, len;
-        std::memcpy(&key, block.data() + used, 8);
-        std::memcpy(&len, block.data() + used + 8, 8);
+        std::memcpy(&key, block + used, 8);
+        std::memcpy(&len, block + used + 8, 8);
         if (!checkEntry(key, len, offset + used, mLay.fileSize)) return false;
         if (len > have - used - ENTRY_HEAD_BYTES) {
-          if (len <= blockBytes) break;  // the rest comes with the next block
+          if (len <= mBlockBytes) break;  // the rest comes with the next block
           // Larger than a block: read on its own, after the entries before it.
-          storeQueued();
-          spill.assign(block.data() + used + ENTRY_HEAD_BYTES, have - used - ENTRY_HEAD_BYTES);
+          storeQueued(block, used);
+          spill.assign(block + used + ENTRY_HEAD_BYTES, have - used - ENTRY_HEAD_BYTES);
           const size_t had = spill.size();
           allocfail::check(allocfail::BUFFERS);
           spill.resize(len);
-          if (!in.copy(spill.data() + had, len - had)) return false;
-          queue(key, spill.data(), len);
-          storeQueued();
+          const uint64_t rest = offset + used + ENTRY_HEAD_BYTES + had;
+          if (!readSpread(f, spill.data() + had, len - had, rest, mThreads)) return false;
+          account(len);
+          reserveIfDue();
+          mCore.mPool.put(key, spill.data(), size_t(len - COUNT_BYTES), 1);
           offset += used + ENTRY_HEAD_BYTES + len;
           used = have = 0;
           end = offset == mLay.fileSize;
           break;
         }
-        queue(key, block.data() + used + ENTRY_HEAD_BYTES, len);
+        account(len);
+        mQueued.push_back(uint32_t(used));
         used += ENTRY_HEAD_BYTES + len;
       }
       if (have == 0) continue;
       if (used == 0 && end) return false;  // a cut entry at the end of the file
-      storeQueued();
-      std::memmove(block.data(), block.data() + used, have - used);
+      storeQueued(block, used);
+      std::memmove(block, block + used, have - used);
       offset += used;
       have -= used;
     }
@@ -373,150 +342,364 @@ class PoolLoader {
         mPoolBytes += StringPool::accountedBytes(len);
       });
     }
-    mCore.mPoolBytes = mPoolBytes;
     return true;
   }
 
- private:
-  struct Queued {
-    uint64_t key;
-    const char* bytes;
-    size_t len;  // without the count
-    uint64_t count;
-  };
+  int64_t poolBytes() const { return mPoolBytes; }
+  // The progress counter after the pool's reports.
+  int64_t counter() const { return mCounter + mReported; }
 
-  // The stored count is not read: every entry goes in with a count of 1 and takes the
-  // references the sheet holds afterwards (adoptReferences).
-  void queue(uint64_t key, const char* stored, uint64_t len) {
-    Queued q{key, stored, size_t(len - COUNT_BYTES), 1};
-    if (q.len) {
+ private:
+  // Takes note of an entry of `len` stored bytes (the count included): the figures of
+  // the stored entries and the reports of reading one entry after another.
+  void account(uint64_t len) {
+    if (len > COUNT_BYTES) {
       ++mStored;
-      mPoolBytes += StringPool::accountedBytes(q.len);
+      mPoolBytes += StringPool::accountedBytes(size_t(len - COUNT_BYTES));
     }
     mTaken += len;
     ++mEntries;
-    mQueued.push_back(q);
-    if (mPlan.poolStep) {  // the reports of storing one entry after another
-      const int64_t m = int64_t(mTaken / uint64_t(mPlan.poolStep));
-      if (m > mReported) mCore.reportProgress(mCounter + (mReported = m));
+    if (mTaken >= mNextReport && mPlan.poolStep) {
+      const uint64_t step = uint64_t(mPlan.poolStep);
+      mReported = int64_t(mTaken / step);
+      mNextReport = (uint64_t(mReported) + 1) * step;
+      mCore.reportProgress(mCounter + mReported);
     }
   }
 
-  // Stores the queued entries, shard by shard on several threads.
-  void storeQueued() {
-    if (mQueued.empty()) return;
-    if (!mReserved && mTaken >= RESERVE_AFTER_BYTES) {
-      mReserved = true;
-      reserveForSection(mCore.mPool, mSection, mTaken + ENTRY_HEAD_BYTES * mEntries, mEntries);
+  // Stores the queued entries of `block`, which lie in its first `bytes` bytes, on
+  // several threads: each takes a share of the entries and counts, then places, them
+  // by the shard that holds them (a share's entries after the earlier shares'), and
+  // then each shard is stored by one thread in the order of the file. The stored count
+  // is not read: every entry goes in with a count of 1 and takes the references the
+  // sheet holds later.
+  void storeQueued(const char* block, size_t bytes) {
+    const size_t n = mQueued.size();
+    if (n == 0) return;
+    reserveIfDue();
+    const auto threads = unsigned(std::min<size_t>(n, threadCount(bytes, size_t(mMinEach), mThreads)));
+    auto shardAt = [&](size_t k) {
+      uint64_t key;
+      std::memcpy(&key, block + mQueued[k], 8);
+      return StringPool::shardIndex(key);
+    };
+    mPlace.assign(size_t(threads) * SHARDS, 0);  // [share][shard]: entries, then next place
+    parallelChunks(n, threads, [&](unsigned w, size_t from, size_t to) {
+      size_t* mine = &mPlace[size_t(w) * SHARDS];
+      for (size_t k = from; k < to; ++k) ++mine[shardAt(k)];
+    });
+    size_t start[SHARDS + 1];
+    size_t sum = 0;
+    for (size_t sh = 0; sh < SHARDS; ++sh) {
+      start[sh] = sum;
+      for (unsigned w = 0; w < threads; ++w) {
+        const size_t c = mPlace[size_t(w) * SHARDS + sh];
+        mPlace[size_t(w) * SHARDS + sh] = sum;
+        sum += c;
+      }
     }
-    const size_t shards = StringPool::SHARD_COUNT;
-    std::vector<size_t> start(shards + 1, 0);
-    for (const Queued& q : mQueued) ++start[StringPool::shardIndex(q.key) + 1];
-    for (size_t i = 0; i < shards; ++i) start[i + 1] += start[i];
-    mOrder.resize(mQueued.size());
-    std::vector<size_t> at(start.begin(), start.end() - 1);
-    for (const Queued& q : mQueued) mOrder[at[StringPool::shardIndex(q.key)]++] = q;
-    const unsigned threads =
-        mOptions.parallel ? threadCount(mQueued.size(), 4096, mOptions.threads) : 1u;
+    start[SHARDS] = sum;
+    mOrder.resize(n);
+    parallelChunks(n, threads, [&](unsigned w, size_t from, size_t to) {
+      size_t* mine = &mPlace[size_t(w) * SHARDS];
+      for (size_t k = from; k < to; ++k) mOrder[mine[shardAt(k)]++] = mQueued[k];
+    });
     std::atomic<size_t> next{0};
+    StringPool& pool = mCore.mPool;
     parallelChunks(threads, threads, [&](unsigned, size_t, size_t) {
-      for (size_t sh; (sh = next++) < shards;) {
+      for (size_t sh; (sh = next++) < SHARDS;) {
         for (size_t k = start[sh]; k < start[sh + 1]; ++k) {
-          const Queued& q = mOrder[k];
-          mCore.mPool.put(q.key, q.bytes, q.len, q.count);
+          const char* e = block + mOrder[k];
+          uint64_t key, len;
+          std::memcpy(&key, e, 8);
+          std::memcpy(&len, e + 8, 8);
+          pool.put(key, e + ENTRY_HEAD_BYTES, size_t(len - COUNT_BYTES), 1);
         }
       }
     });
     mQueued.clear();
   }
 
+  // Without a usable head figure, room for the rest of the section once enough of it is
+  // read to tell how many entries it holds.
+  void reserveIfDue() {
+    if (mReserved || mTaken < RESERVE_AFTER_BYTES) return;
+    mReserved = true;
+    reserveForSection(mCore.mPool, mSection, mTaken + ENTRY_HEAD_BYTES * mEntries, mEntries);
+  }
+
+  static constexpr size_t SHARDS = StringPool::SHARD_COUNT;
+
   CDataCore& mCore;
   const Layout& mLay;
   const ReadProgress& mPlan;
   int64_t mCounter;
-  const IoOptions& mOptions;
   uint64_t mSection;
+  unsigned mThreads;   // the workers of this read
+  uint64_t mMinEach;   // bytes of a block below which it gets no more workers
+  size_t mBlockBytes;  // bytes read at a time (entries up to this size go in a block)
   bool mReserved = false;
   uint64_t mTaken = 0, mEntries = 0, mStored = 0;
+
   int64_t mReported = 0, mPoolBytes = 0;
-  std::vector<Queued> mQueued, mOrder;
+  uint64_t mNextReport = UINT64_MAX;  // mTaken at which the next report is due
+  std::vector<uint32_t> mQueued;  // offsets in the block of the entries not yet stored
+  std::vector<uint32_t> mOrder;   // the same sorted by shard (file order within each)
+  std::vector<size_t> mPlace;     // storeQueued's counts and places
 };
 
-// The text keys of rows from..to-1 (cells of a pool kind with a key), each passed to f.
-template <class F>
-void forEachRowKey(const CDataCore& core, uint64_t from, uint64_t to, F&& f) {
-  const uint64_t cols = core.mColCount;
-  for (uint64_t r = from; r < to; ++r) {
-    const Cell* row = core.mDatas[r];
-    for (uint64_t c = 0; c < cols; ++c) {
-      const uint64_t key = row[c].value;  // a copy: the packed field may be misaligned
-      if (isPoolKind(row[c].kind) && key != 0) f(key);
+// Counts the references that rows hold into the pool while the rows are read. The pool
+// holds the file's entries with their counts cleared (beginRecount). Each worker
+// gathers the keys of its rows in a short run per shard, which it hands to the shard's
+// common run (taking the shard's lock when it is free, waiting for it only once its own
+// run is twice full); whoever fills a common run counts it into the shard
+// (countInShard, which takes long runs in the order of the table) under the same lock.
+// No count is ever changed by two threads at once.
+class RefCounter {
+ public:
+  static constexpr size_t SHARDS = StringPool::SHARD_COUNT;
+
+  // `local` keys make a worker's run, `common` a shard's.
+  RefCounter(StringPool& pool, unsigned workers, size_t local, size_t common)
+      : mPool(pool), mLocal(local), mCommon(common), mCommonRoom(common + 2 * local) {
+    allocfail::check(allocfail::COUNTS);
+    mKeys.reset(new uint64_t[size_t(workers) * SHARDS * 2 * local]);
+    allocfail::check(allocfail::COUNTS);
+    mShared.reset(new uint64_t[SHARDS * mCommonRoom]);
+    allocfail::check(allocfail::COUNTS);
+    mScratch.reset(new uint64_t[size_t(workers) * mCommonRoom]);
+    mHeld.assign(size_t(workers) * SHARDS, 0);
+  }
+
+  // Worker w's reference to `key` (not 0).
+  void add(unsigned w, uint64_t key) {
+    const size_t sh = StringPool::shardIndex(key);
+    const size_t at = size_t(w) * SHARDS + sh;
+    size_t& n = mHeld[at];
+    runOf(at)[n++] = key;
+    if (n < mLocal) return;
+    std::unique_lock<std::mutex> lock(mShards[sh].lock, std::try_to_lock);
+    if (!lock.owns_lock()) {
+      if (n < 2 * mLocal) return;
+      lock.lock();
+    }
+    handOver(w, sh, at);
+  }
+
+  // Hands over what worker w still holds; the common runs are counted by finish().
+  void flush(unsigned w) {
+    for (size_t sh = 0; sh < SHARDS; ++sh) {
+      const size_t at = size_t(w) * SHARDS + sh;
+      if (mHeld[at] == 0) continue;
+      std::lock_guard<std::mutex> lock(mShards[sh].lock);
+      handOver(w, sh, at);
     }
   }
+
+  // Counts the common runs left, shard by shard on up to `threads` threads (the
+  // workers' scratch), once every worker has flushed.
+  void finish(unsigned threads) {
+    std::atomic<size_t> next{0};
+    parallelChunks(threads, threads, [&](unsigned t, size_t, size_t) {
+      for (size_t sh; (sh = next++) < SHARDS;) count(t, sh);
+    });
+  }
+
+  // References counted to keys the pool lacks.
+  size_t absent() const { return mAbsent.load(); }
+
+ private:
+  struct Shard {
+    std::mutex lock;
+    size_t held = 0;  // keys in the common run
+  };
+
+  uint64_t* runOf(size_t at) { return mKeys.get() + at * 2 * mLocal; }
+  uint64_t* commonOf(size_t sh) { return mShared.get() + sh * mCommonRoom; }
+
+  // Moves worker w's run for shard sh into the common run, counting that once it is
+  // long enough. The shard's lock is held.
+  void handOver(unsigned w, size_t sh, size_t at) {
+    Shard& s = mShards[sh];
+    std::memcpy(commonOf(sh) + s.held, runOf(at), mHeld[at] * sizeof(uint64_t));
+    s.held += mHeld[at];
+    mHeld[at] = 0;
+    if (s.held >= mCommon) count(w, sh);
+  }
+  void count(unsigned w, size_t sh) {
+    Shard& s = mShards[sh];
+    if (s.held == 0) return;
+    const size_t missing = mPool.countInShard(sh, commonOf(sh), s.held, mScratch.get() + size_t(w) * mCommonRoom);
+    if (missing) mAbsent += missing;
+    s.held = 0;
+  }
+
+  StringPool& mPool;
+  size_t mLocal, mCommon;
+  size_t mCommonRoom;                    // a common run's room: mCommon and a worker's run
+  std::unique_ptr<uint64_t[]> mKeys;     // [worker][shard]: room for 2 x mLocal keys
+  std::unique_ptr<uint64_t[]> mShared;   // [shard]: the common runs
+  std::unique_ptr<uint64_t[]> mScratch;  // [worker]: room for a common run, for countInShard
+  std::vector<size_t> mHeld;             // [worker][shard]: keys in the worker's run
+  Shard mShards[SHARDS];
+  std::atomic<size_t> mAbsent{0};
+};
+
+[[noreturn]] void throwRowFailure(uint64_t row, uint64_t rowBytes) {
+  throw "CDataGrid::read: row-" + std::to_string(row) + ",len-" + std::to_string(rowBytes) +
+      " memory malloc error!";
 }
 
-// Cells whose references are counted in one pass: the keys of that many cells are
-// gathered by shard before they are counted.
-constexpr uint64_t RECOUNT_BATCH_CELLS = uint64_t(1) << 22;
+// How the cell section is read: by `workers` threads, each over its own consecutive
+// rows, `blockRows` rows at a time, with the runs of the recount.
+struct RowPlan {
+  unsigned workers = 1;
+  uint64_t blockRows = 1;
+  size_t localRun = 1, commonRun = 1;  // RefCounter's runs
+};
 
-// Step 10 of reading: each text's count becomes the number of references the file
-// actually holds (cells, header cells included, and the text attribute slots), so no
-// stated count can plant a wrong one; entries nothing references leave the pool, and a
-// reference to a text the file lacks is emptied (a cell becomes the empty text, a slot 0).
-// Rows are taken in batches: several threads gather a batch's keys into one run per
-// shard (each thread its own part of every run), then each shard's run is counted
-// into the pool by one thread, so no count is shared between threads.
-void adoptReferences(CDataCore& core, const IoOptions& options) {
-  constexpr size_t SHARDS = StringPool::SHARD_COUNT;
-  const uint64_t rows = core.mColCount ? core.mRowCount : 0;
-  const uint64_t batchRows = rows ? std::max<uint64_t>(1, RECOUNT_BATCH_CELLS / core.mColCount) : 0;
-  const uint64_t most = std::min(rows, batchRows);
-  const unsigned threads = options.parallel ? threadCount(most, 50000, options.threads) : 1;
-  // Everything is allocated before the counts are cleared.
-  allocfail::check(allocfail::COUNTS);
-  std::vector<uint64_t> keys(size_t(most * core.mColCount)), scratch(keys.size());
-  std::vector<size_t> at(size_t(threads) * SHARDS);  // [thread][shard]: count, then next slot
-  std::vector<size_t> start(SHARDS + 1);
-  StringPool& pool = core.mPool;
-  pool.beginRecount(threads);
-  std::atomic<size_t> absent{0};
-  for (uint64_t first = 0; first < rows; first += batchRows) {
-    const uint64_t n = std::min(batchRows, rows - first);
-    std::fill(at.begin(), at.end(), size_t(0));
-    parallelChunks(n, threads, [&](unsigned t, size_t from, size_t to) {
-      size_t* mine = &at[size_t(t) * SHARDS];
-      forEachRowKey(core, first + from, first + to, [&](uint64_t key) { ++mine[StringPool::shardIndex(key)]; });
-    });
-    size_t sum = 0;
-    for (size_t sh = 0; sh < SHARDS; ++sh) {
-      start[sh] = sum;
-      for (unsigned t = 0; t < threads; ++t) {
-        const size_t c = at[size_t(t) * SHARDS + sh];
-        at[size_t(t) * SHARDS + sh] = sum;
-        sum += c;
-      }
+RowPlan planRows(const IoOptions& options, const Layout& lay) {
+  constexpr uint64_t BLOCK_BYTES = uint64_t(1) << 20;
+  constexpr size_t LOCAL_KEYS = 1024, COMMON_KEYS = size_t(64) << 10;
+  RowPlan p;
+  p.workers = lay.rows ? readWorkers(options, lay.fileSize, lay.cellBytes) : 1;
+  const uint64_t block = options.blockBytes ? options.blockBytes : BLOCK_BYTES;
+  p.blockRows = lay.rowBytes ? std::max<uint64_t>(1, block / lay.rowBytes) : 1;
+  p.localRun = options.blockBytes ? std::clamp<size_t>(options.blockBytes / 8, 2, LOCAL_KEYS) : LOCAL_KEYS;
+  // A common run holds about a sixteenth of a shard's references, but no more than
+  // COMMON_KEYS (long runs walk the pool's tables in order).
+  const uint64_t perShard = lay.rows * lay.cols / StringPool::SHARD_COUNT;
+  p.commonRun = options.blockBytes ? 4 * p.localRun
+                                   : size_t(std::clamp<uint64_t>(perShard / 16, LOCAL_KEYS, COMMON_KEYS));
+  return p;
+}
+
+// Reads rows first..last-1 of the cell section into rows made for them (each row's
+// memory first touched by the thread that fills it): straight into the rows where they
+// lie back to back, else through `buffer`. Sets `made` past the last row made; false
+// when a row cannot be made (its number in `failed`) or the file ends early (`failed`
+// left alone).
+bool readRowBlock(FILE* f, const Layout& lay, Cell** rows, uint64_t first, uint64_t last, uint64_t& made,
+                  uint64_t& failed, std::unique_ptr<char[]>& buffer) {
+  for (uint64_t r = first; r < last; ++r) {
+    Cell* row = rowalloc::allocRow(lay.cols);
+    if (!row) {
+      failed = r;
+      return false;
     }
-    start[SHARDS] = sum;
-    parallelChunks(n, threads, [&](unsigned t, size_t from, size_t to) {
-      size_t* mine = &at[size_t(t) * SHARDS];
-      forEachRowKey(core, first + from, first + to,
-                    [&](uint64_t key) { keys[mine[StringPool::shardIndex(key)]++] = key; });
-    });
-    std::atomic<size_t> next{0};
-    parallelChunks(threads, threads, [&](unsigned, size_t, size_t) {
-      size_t missing = 0;
-      for (size_t sh; (sh = next++) < SHARDS;)
-        missing += pool.countInShard(sh, keys.data() + start[sh], start[sh + 1] - start[sh], scratch.data() + start[sh]);
-      if (missing) absent += missing;
-    });
+    rows[r] = row;
+    made = r + 1;
   }
+  constexpr size_t MOST_RUNS = 8;  // more pieces than this: one read into the buffer
+  size_t runs = 1;
+  for (uint64_t r = first + 1; r < last && runs <= MOST_RUNS; ++r)
+    runs += reinterpret_cast<char*>(rows[r]) != reinterpret_cast<char*>(rows[r - 1]) + lay.rowBytes;
+  const uint64_t at = HEAD_BYTES + first * lay.rowBytes;
+  if (runs <= MOST_RUNS) {
+    for (uint64_t r = first; r < last;) {
+      uint64_t e = r + 1;
+      while (e < last && reinterpret_cast<char*>(rows[e]) == reinterpret_cast<char*>(rows[e - 1]) + lay.rowBytes) ++e;
+      if (!readFully(f, reinterpret_cast<char*>(rows[r]), size_t((e - r) * lay.rowBytes), HEAD_BYTES + r * lay.rowBytes))
+        return false;
+      r = e;
+    }
+    return true;
+  }
+  const size_t bytes = size_t((last - first) * lay.rowBytes);
+  if (!buffer) {
+    allocfail::check(allocfail::BUFFERS);
+    buffer.reset(new char[bytes]);
+  }
+  if (!readFully(f, buffer.get(), bytes, at)) return false;
+  for (uint64_t r = first; r < last; ++r)
+    std::memcpy(static_cast<void*>(rows[r]), buffer.get() + (r - first) * lay.rowBytes, size_t(lay.rowBytes));
+  return true;
+}
+
+// Reads the cell section into a new row array (null for no rows), each reference a
+// cell holds counted into the pool on the way. A short read gives false with nothing
+// allocated left; an allocation failure frees what was made and throws the reader's
+// text, naming the first row that could not be made.
+bool readRows(CDataCore& core, FILE* f, const Layout& lay, const ReadProgress& progress, const RowPlan& plan,
+              RefCounter& refs, int64_t& counter, Cell**& out) {
+  out = nullptr;
+  if (lay.rows == 0) return true;
+  Cell** rows = rowalloc::allocArray(lay.rows);
+  if (!rows) throw std::string("CDataGrid::read:mDatas malloc error, RowCount:") + std::to_string(lay.rows);
+  struct Part {
+    uint64_t from = 0, made = 0, failed = UINT64_MAX;
+  };
+  std::vector<Part> parts(plan.workers);
+  std::atomic<bool> stop{false}, shortRead{false};
+  std::atomic<uint64_t> done{0};
+  const uint64_t step = uint64_t(std::max<int64_t>(0, progress.rowStep));
+  uint64_t reported = 0;  // rows whose reports were sent: one per multiple of step
+  auto report = [&](uint64_t rowsDone) {
+    if (step == 0) return;
+    for (; reported < rowsDone; reported += step) core.reportProgress(counter++);
+  };
+  auto freeMade = [&] {
+    for (const Part& p : parts)
+      for (uint64_t r = p.from; r < p.made; ++r) rowalloc::freeRow(rows[r]);
+    rowalloc::freeArray(rows);
+  };
+  try {
+    parallelChunks(size_t(lay.rows), plan.workers, [&](unsigned w, size_t from, size_t to) {
+      Part& part = parts[w];
+      part.from = part.made = from;
+      std::unique_ptr<char[]> buffer;
+      for (uint64_t first = from; first < to && !stop.load(std::memory_order_relaxed); first += plan.blockRows) {
+        const uint64_t last = std::min<uint64_t>(to, first + plan.blockRows);
+        if (!readRowBlock(f, lay, rows, first, last, part.made, part.failed, buffer)) {
+          if (part.failed == UINT64_MAX) shortRead = true;
+          stop = true;
+          break;
+        }
+        for (uint64_t r = first; r < last; ++r) {
+          const Cell* row = rows[r];
+          for (uint64_t c = 0; c < lay.cols; ++c) {
+            const uint64_t key = row[c].value;  // a copy: the packed field may be misaligned
+            if (isPoolKind(row[c].kind) && key != 0) refs.add(w, key);
+          }
+        }
+        const uint64_t now = done += last - first;
+        if (w == 0) report(now);
+      }
+      refs.flush(w);
+    });
+  } catch (...) {  // a thread that could not be started, or a buffer
+    freeMade();
+    throw;
+  }
+  uint64_t failed = UINT64_MAX;
+  for (const Part& p : parts) failed = std::min(failed, p.failed);
+  if (failed != UINT64_MAX) {
+    freeMade();
+    throwRowFailure(failed, lay.rowBytes);
+  }
+  if (shortRead) {
+    freeMade();
+    return false;
+  }
+  report(lay.rows);
+  out = rows;
+  return true;
+}
+
+// The text attribute slots' references, counted after the rows': a slot naming a text
+// the file lacks is emptied.
+void countSlots(CDataCore& core) {
   for (int32_t slot = 0; slot < ATTR_SLOT_COUNT; ++slot) {
     const uint64_t key = core.mAttrs[slot].value;
     if (!isTextAttr(slot) || key == 0) continue;
-    if (pool.countInShard(StringPool::shardIndex(key), &key, 1)) core.mAttrs[slot].value = 0;
+    if (core.mPool.countInShard(StringPool::shardIndex(key), &key, 1)) core.mAttrs[slot].value = 0;
   }
-  pool.endRecount(threads);
-  if (absent == 0) return;
+}
+
+// Cells referring to a text the pool lacks become the empty text.
+void emptyAbsentRefs(CDataCore& core, unsigned threads) {
+  const uint64_t rows = core.mColCount ? core.mRowCount : 0;
+  const StringPool& pool = core.mPool;
   parallelChunks(rows, threads, [&](unsigned, size_t from, size_t to) {
     const uint64_t cols = core.mColCount;
     for (size_t r = from; r < to; ++r) {
@@ -533,32 +716,39 @@ void adoptReferences(CDataCore& core, const IoOptions& options) {
   });
 }
 
-bool loadPool(CDataCore& core, BlockReader& in, const Layout& lay, const ReadProgress& plan, int64_t counter,
-              int64_t headPoolBytes, const IoOptions& options) {
-  PoolLoader loader(core, lay, plan, counter, headPoolBytes, options);
-  return loader.load(in);
-}
-
-// Steps 4 to 9 of reading a document into an emptied sheet. False leaves the sheet
-// holding whatever was read; the caller empties it.
+// Steps 4 to 10 of reading a document into an emptied sheet: the pool section first,
+// then the cells, whose references (cells, header cells included, and the text
+// attribute slots) become each text's count as they are read, so no stated count can
+// plant a wrong one; entries nothing references leave the pool, and a reference to a
+// text the file lacks is emptied (a cell becomes the empty text, a slot 0). False
+// leaves the sheet holding whatever was read; the caller empties it.
 bool readDocument(CDataCore& core, FILE* f, const IoOptions& options) {
   uint64_t fileSize;
   if (!fileSizeOf(f, fileSize)) return false;
-  BlockReader in(f, options.blockBytes ? options.blockBytes : BlockReader::DEFAULT_CAPACITY);
   DocHeader head;
   Layout lay;
-  if (!in.copy(&head, HEAD_BYTES) || !checkHead(head, fileSize, lay)) return false;
+  if (fileSize < HEAD_BYTES || !readFully(f, reinterpret_cast<char*>(&head), HEAD_BYTES, 0) ||
+      !checkHead(head, fileSize, lay))
+    return false;
   if (head.mRowCount == 0) head.mColCount = 0;  // no rows: an empty sheet, as clear leaves it
   core.reportProgress(10);
-  const ReadProgress plan =
+  const ReadProgress progress =
       planReadProgress(lay.rows, lay.cellBytes, head.mPoolBytes, fileSize - lay.poolStart);
-  int64_t counter = 10;
+  PoolLoader loader(core, lay, progress, 10, head.mPoolBytes, options);
+  if (!loader.load(f)) return false;
+  int64_t counter = loader.counter();
+  const RowPlan plan = planRows(options, lay);
+  RefCounter refs(core.mPool, plan.workers, plan.localRun, plan.commonRun);
+  core.mPool.beginRecount(plan.workers);
   Cell** rows;
-  if (!readRows(core, in, lay, plan, options, counter, rows)) return false;
+  if (!readRows(core, f, lay, progress, plan, refs, counter, rows)) return false;
   static_cast<DocHeader&>(core) = head;
   core.mDatas = rows;
-  if (!loadPool(core, in, lay, plan, counter, head.mPoolBytes, options)) return false;
-  adoptReferences(core, options);
+  core.mPoolBytes = loader.poolBytes();
+  refs.finish(plan.workers);
+  countSlots(core);
+  core.mPool.endRecount(plan.workers);
+  if (refs.absent() != 0) emptyAbsentRefs(core, plan.workers);
   return true;
 }
 
