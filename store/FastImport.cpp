@@ -775,12 +775,25 @@ ParallelResult makeSheet(CDataCore& sheet, ImportJob& job, std::vector<Span>& sp
 }
 
 template <class Unit>
+uint64_t scanPage(ImportJob& job, uint64_t start, uint64_t want, unsigned threads, std::vector<Span>& spans,
+                  int64_t firstRow, uint64_t& end);
+
+// The whole data from `begin` as a sheet. The record starts are guessed and
+// counted in parallel; when a guess fell inside a quoted line break, one
+// quote-aware pass over the data finds the exact starts instead, and the
+// records are still typed in parallel.
+template <class Unit>
 ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
                          unsigned threads, RisingProgress& progress) {
   // Several spans per worker, taken as workers come free: a worker that the
   // machine slows down holds up the end by one small span at most.
   std::vector<Span> spans(threads * SPANS_PER_WORKER);
-  if (!findRecordStarts<Unit>(job, spans, begin, size, size, progress)) return ParallelResult::GaveWay;
+  if (!findRecordStarts<Unit>(job, spans, begin, size, size, progress)) {
+    if (job.failed) return ParallelResult::GaveWay;
+    spans.clear();
+    uint64_t end = 0;
+    scanPage<Unit>(job, begin, UINT64_MAX, threads, spans, 1, end);
+  }
   uint64_t total = 0;
   for (Span& s : spans) {
     s.firstRow = static_cast<int64_t>(total) + 1;

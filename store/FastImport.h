@@ -9,7 +9,8 @@
 //      the guesses hold when every span's last record ends exactly where the
 //      next span starts (a span read from a true record start then ends on a
 //      true record start, so by induction from the first span every start is
-//      true). Otherwise the sequential road reads the file. A page finds its
+//      true). Otherwise one quote-aware pass over the data notes exact span
+//      starts, and the threads type from those. A page finds its
 //      first record the same way (or by skipping records from the start), then
 //      scans its own records once, noting exact span starts as it goes.
 //   2. Rows: the sheet is sized once from the count; each thread types its
