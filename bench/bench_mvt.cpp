@@ -7,7 +7,9 @@
 //
 //   bench_mvt [csv path] [runs]     defaults: bench/data/bench.csv 3
 //   bench_mvt --keep [csv path]     writes the document to csv path + ".mvt" and stops
-//   bench_mvt --read doc [runs]     times only the open of an existing document
+//   bench_mvt --read doc [runs] [threads]
+//                                   times only the open of an existing document, on
+//                                   `threads` workers (default: one per core)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +37,8 @@ uint64_t fileBytes(const std::string& path) {
 
 // Best of `runs` timings of step(); prepare() and finish() run untimed around each.
 bool best(const char* what, int runs, const std::string& file, const std::function<bool()>& step,
-          const std::function<void()>& prepare = [] {}, const std::function<void()>& finish = [] {}) {
+          const std::function<void()>& prepare = [] {}, const std::function<void()>& finish = [] {},
+          unsigned threads = 0) {
   double fastest = 1e30, first = 0;
   for (int i = 0; i < runs; ++i) {
     prepare();
@@ -55,24 +58,31 @@ bool best(const char* what, int runs, const std::string& file, const std::functi
   std::ifstream("/proc/loadavg") >> load[0] >> load[1] >> load[2];
   std::printf("%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs; "
               "threads %u, load average %.2f %.2f %.2f)\n",
-              what, fastest, mb / fastest, first, mb / first, mb, runs, threadCount(SIZE_MAX, 1, 0), load[0],
+              what, fastest, mb / fastest, first, mb / first, mb, runs, threadCount(SIZE_MAX, 1, threads), load[0],
               load[1], load[2]);
   return true;
 }
 
 }  // namespace
 
-// The open of a document alone, `runs` times into a fresh sheet.
-int readOnly(const std::string& doc, int runs) {
+// The open of a document alone, `runs` times into a fresh sheet, on `threads` workers
+// (0: one per core).
+int readOnly(const std::string& doc, int runs, unsigned threads) {
   std::unique_ptr<CDataCore> back;
   const bool ok = best(
-      "read", runs, doc, [&] { return back->read(utf8ToWide(doc)); }, [&] { back = std::make_unique<CDataCore>(); },
-      [&] { back.reset(); });
+      "read", runs, doc, [&] { return back->read(utf8ToWide(doc)); },
+      [&] {
+        back = std::make_unique<CDataCore>();
+        back->mIoTuning.threads = threads;
+      },
+      [&] { back.reset(); }, threads);
   return ok ? 0 : 1;
 }
 
 int main(int argc, char** argv) {
-  if (argc > 2 && std::string(argv[1]) == "--read") return readOnly(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
+  if (argc > 2 && std::string(argv[1]) == "--read")
+    return readOnly(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 3,
+                    argc > 4 ? unsigned(std::max(0, std::atoi(argv[4]))) : 0u);
   const bool keep = argc > 1 && std::string(argv[1]) == "--keep";
   if (keep) {
     ++argv;
