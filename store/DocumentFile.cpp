@@ -879,7 +879,8 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   FileHandle f(_wfopen(path.c_str(), u"r+b"));
   uint64_t oldSize = 0;
   const bool inPlace = f && fileSizeOf(f.get(), oldSize);
-  const bool created = !f && !fileExists(path);  // only a file this save makes is removed again
+  // Only a file this save makes is removed again.
+  const bool created = !f && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
   if (!inPlace) {
     f.close();
     f = FileHandle(_wfopen(path.c_str(), u"wb"));

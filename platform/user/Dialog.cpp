@@ -121,7 +121,11 @@ LRESULT defaultProcessing(HWND dialog, DialogState& d, UINT message, WPARAM wPar
     case WM_NEXTDLGCTL: {
       HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                  : GetNextDlgTabItem(dialog, GetFocus(), wParam != 0);
-      if (next) SetFocus(next);
+      if (!next) return 0;
+      SetFocus(next);
+      // An edit reached by Tab, a mnemonic or this message shows its whole text selected.
+      if (IsWindow(next) && (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        SendMessageW(next, EM_SETSEL, 0, -1);
       return 0;
     }
     default: return DefWindowProcW(dialog, message, wParam, lParam);

@@ -197,7 +197,7 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
     switch (msg->wParam) {
       case VK_TAB:
         if (code & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) break;
-        if (HWND next = GetNextDlgTabItem(dialog, GetFocus(), GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+        SendMessageW(dialog, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0, FALSE);
         return TRUE;
       case VK_RETURN: {
         if (code & DLGC_WANTMESSAGE) break;

@@ -133,6 +133,16 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        {IDOK}, kEdit, kByRows, false, u"100"},
       {"the letter alone on a button", [] { keyPress(VK_TAB); keyPress('A'); }, 0, kApply, {kApply}, kByRows,
        kByRows, false, u"100"},
+      {"an edit reached by its label's mnemonic is typed over",
+       [] { keyPress(VK_TAB); keyPress('L', Alt); keyPress('7'); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit,
+       kByRows, false, u"7"},
+      {"an edit reached by Tab is typed over",
+       [] {
+         for (int i = 0; i < 6; ++i) keyPress(VK_TAB);  // round the six tab stops
+         keyPress('8');
+         keyPress(VK_RETURN);
+       },
+       0, IDOK, {IDOK}, kEdit, kByRows, false, u"8"},
       {"the letter alone in the edit is typed (at the caret)", [] { keyPress('A'); keyPress(VK_RETURN); }, 0, IDOK,
        {IDOK}, kEdit, kByRows, false, u"a100"},
   };
