@@ -16,6 +16,7 @@
 #include "controls/TabStrip.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
+#include "platform/user/Kernel.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
 #include "platform/windows.h"
@@ -106,4 +107,18 @@ class AppTest : public ::testing::Test {
   static std::u16string quoted(const std::u16string& path) { return u"\"" + path + u"\""; }
 
   testsupport::ScratchDir dir;
+};
+
+// The program as if installed in the scratch folder: its plug-in and script folders
+// are the test's own.
+class AppTestInScratch : public AppTest {
+ public:
+  void SetUp() override {
+    AppTest::SetUp();
+    platform::setModuleFileName(dir.path("morvel"));
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    platform::setModuleFileName(u"");
+  }
 };

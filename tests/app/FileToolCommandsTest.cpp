@@ -12,16 +12,8 @@ std::string utf16(const std::u16string& text) {
   return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
-class FileToolCommands : public AppTest {
+class FileToolCommands : public AppTestInScratch {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    platform::setModuleFileName(dir.path("morvel"));
-  }
-  void TearDown() override {
-    AppTest::TearDown();
-    platform::setModuleFileName(u"");
-  }
   HMENU scripts() const { return GetSubMenu(GetMenu(gMainWnd), kScriptPopup); }
   std::u16string lastItem() const {
     char16_t text[260] = {};

@@ -10,6 +10,7 @@
 #include "platform/user/Kernel.h"
 #include "script/ScriptRun.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/AppendScripts.h"
 
 namespace {
 
@@ -17,28 +18,12 @@ std::string utf16(const std::u16string& text) {
   return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
-// Appends `letter` to A1 in each engine's words.
-std::u16string exprtkAppend(char16_t letter) { return u"set_(1,1,get_(1,1)+'" + std::u16string(1, letter) + u"')"; }
-std::u16string cAppend(char16_t letter) {
-  return u"void get_(int, int, char **); void set_(int, int, const char *); void createString(void);"
-         u"void appendString(const char *); void getString(char **);\n"
-         u"int main(void) { char *s = 0; get_(1, 1, &s); createString(); appendString(s); appendString(\"" +
-         std::u16string(1, letter) + u"\"); getString(&s); set_(1, 1, s); return 0; }\n";
-}
-std::u16string pythonAppend(char16_t letter) {
-  return u"t = Morvel.get_(1, 1)\r\nMorvel.set_(1, 1, t + '" + std::u16string(1, letter) + u"')\r\n";
-}
+using testsupport::cAppend;
+using testsupport::exprtkAppend;
+using testsupport::pythonAppend;
 
-class ScriptRunsTest : public AppTest {
+class ScriptRunsTest : public AppTestInScratch {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    platform::setModuleFileName(dir.path("morvel"));
-  }
-  void TearDown() override {
-    AppTest::TearDown();
-    platform::setModuleFileName(u"");
-  }
   void script(int32_t row, int32_t col, uint8_t kind, const std::u16string& text) {
     doc->mCore.setText(row, col, text);
     doc->mCore.cellAt(row, col)->kind = kind;
