@@ -22,11 +22,9 @@ double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-LRESULT CALLBACK hostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
-
 HWND makeHost() {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = hostProc;
+  wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"BenchHost";
   RegisterClassW(&wc);
   return CreateWindowExW(0, u"BenchHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800, nullptr, nullptr, nullptr,

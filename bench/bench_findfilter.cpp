@@ -12,25 +12,16 @@
 #include <vector>
 
 #include "bench/BenchClock.h"
+#include "bench/BenchWindows.h"
 #include "grid/Grid.h"
 #include "grid/ListDialogState.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/windows.h"
 #include "store/NumberText.h"
 
+using bench::drain;
+
 namespace {
-
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 struct Figures {
   std::vector<double> v;
@@ -64,7 +55,7 @@ int main(int argc, char** argv) {
   Gdiplus::GdiplusStartupInput input;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);
   WNDCLASSW wc{};
-  wc.lpfnWndProc = hostProc;
+  wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"BenchFindHost";
   RegisterClassW(&wc);
   HWND main = CreateWindowExW(0, u"BenchFindHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 900, nullptr, nullptr,

@@ -10,34 +10,25 @@
 #include <string>
 
 #include "bench/BenchClock.h"
+#include "bench/BenchWindows.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/windows.h"
 
-namespace {
+using bench::drain;
 
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
+namespace {
 
 HWND makeHost(int width, int height) {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = hostProc;
+  wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"BenchGridHost";
   RegisterClassW(&wc);
   HWND main = CreateWindowExW(0, u"BenchGridHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
                               nullptr, nullptr);
   return CreateWindowExW(0, u"BenchGridHost", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr, nullptr,
                          nullptr);
-}
-
-void drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
 }
 
 // Milliseconds per painted frame, `frames` frames, `step` run before each.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/BenchClock.h"
+#include "bench/BenchWindows.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/CodePage.h"
@@ -24,24 +25,14 @@
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/windows.h"
 
+using bench::drain;
+
 namespace {
-
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void drain() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // A grid of 1920 x 1080 in a host window standing in for the tab strip.
 CGrid* makeGrid() {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = hostProc;
+  wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"BenchGridFileHost";
   RegisterClassW(&wc);
   HWND main = CreateWindowExW(0, u"BenchGridFileHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 1920, 1080, nullptr,
