@@ -22,62 +22,21 @@
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
-namespace {
-
-// numberKind over 7-bit ASCII bytes, with the value of an integer: the same
-// rule step for step (one leading blank, TAB or '-' skipped; a leading '0'
-// followed by '.' or the end; at most 19 units after the skipped one; at
-// least one digit; an integer that fits in 64 bits).
-int asciiNumberKind(const char* t, size_t n, uint64_t& value, bool& negative) {
-  if (n == 0) return 0;
-  if (t[0] == '0' && n > 1 && t[1] != '.') return 0;
-  size_t i = 0;
-  negative = false;
-  if (t[0] == ' ' || t[0] == '\t' || t[0] == '-') {
-    negative = t[0] == '-';
-    i = 1;
-  }
-  if (n - i > 19) return 0;
-  int kind = 1;
-  int digits = 0;
-  value = 0;
-  for (; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(t[i]);
-    if (c == '.') {
-      if (kind == 2) return 0;
-      kind = 2;
-    } else if (c >= '0' && c <= '9') {
-      ++digits;
-      if (kind == 1) value = value * 10 + (c - '0');
-    } else {
-      return 0;
-    }
-  }
-  if (digits == 0) return 0;
-  if (kind == 1 && value > (negative ? uint64_t{INT64_MAX} + 1 : uint64_t{INT64_MAX})) return 0;
-  return kind;
-}
-
-}  // namespace
-
 bool typeAsciiNumber(std::string_view field, Cell& cell) {
-  uint64_t value = 0;
-  bool negative = false;
-  const int kind = asciiNumberKind(field.data(), field.size(), value, negative);
-  if (kind == 0) return false;
-  if (kind == 1) {  // what _wtoi64 reads from such a text
-    cell.kind = CELL_INT64;
-    cell.value = negative ? uint64_t{0} - value : value;
-    return true;
-  }
-  const char* p = field.data();
-  const char* end = p + field.size();
-  if (*p == ' ' || *p == '\t') ++p;  // wcstod skips it; from_chars does not
+  int64_t i = 0;
   double d = 0;
-  std::from_chars(p, end, d);  // correctly rounded, as strtod
-  cell.kind = CELL_DOUBLE;
-  cell.setDoubleBits(d);
-  return true;
+  switch (asciiNumberValue(field, i, d)) {  // the values of _wtoi64 and wcstod
+    case 1:
+      cell.kind = CELL_INT64;
+      cell.value = static_cast<uint64_t>(i);
+      return true;
+    case 2:
+      cell.kind = CELL_DOUBLE;
+      cell.setDoubleBits(d);
+      return true;
+    default:
+      return false;
+  }
 }
 
 namespace {
@@ -324,6 +283,23 @@ std::unique_ptr<BasicCsvStream<Unit>> openStream(const ImportJob& job, uint64_t 
   return stream;
 }
 
+// The index of the first byte of p[0, n) that is NUL or 0x80 and above; n
+// when there is none. Eight bytes at a time: in (w - 0x01..) | w the high bit
+// of a byte is set when the byte is 0 (its borrow may mark higher bytes too)
+// or 0x80 and above, so the lowest marked byte is the first such byte.
+size_t nulOrHigh(const char* p, size_t n) {
+  constexpr uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    const uint64_t marked = ((w - ONES) | w) & HIGHS;
+    if (marked != 0) return i + static_cast<size_t>(__builtin_ctzll(marked)) / 8;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) - 1u < 0x7Fu) ++i;
+  return i;
+}
+
 // Types fields into cells the way setTextTyped does, texts counted locally.
 // Fields come in the machine's unit order.
 template <class Unit>
@@ -344,12 +320,10 @@ class FieldTyper {
 
  private:
   bool typeBytes(const char* p, size_t n, Cell& cell) {
-    const char* nul = static_cast<const char*>(std::memchr(p, 0, n));
-    const size_t cut = nul ? static_cast<size_t>(nul - p) : n;  // the cell reads a C string
-    if (cut == 0) return true;
-    bool ascii = true;
-    for (size_t i = 0; i < cut; ++i) ascii &= static_cast<unsigned char>(p[i]) < 0x80;
-    if (ascii) {
+    // The cell reads a C string: it ends at a NUL.
+    const size_t cut = nulOrHigh(p, n);
+    if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
+      if (cut == 0) return true;
       if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
@@ -450,10 +424,12 @@ bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool dou
   constexpr Unit QUOTE = '"';
   cells.clear();
   size_t i = 0;
-  Cell cell;
   while (i < len) {
     size_t j;
     bool ok;
+    // Typed in place: a cell built aside and copied in would be read back
+    // right after its parts were stored, which stalls the copy.
+    Cell& cell = cells.emplace_back();
     if (quotes && s[i] == QUOTE) {
       unquoted.clear();
       j = i + 1;
@@ -479,7 +455,6 @@ bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool dou
       ok = typer.type(s + i, j - i, cell);
     }
     if (!ok) return false;
-    cells.push_back(cell);
     if (j >= len) break;
     if (j + 1 == len) {  // a delimiter ends the record: one more empty field
       cells.push_back(Cell{});
@@ -663,10 +638,11 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, RisingProgress& progres
 }
 
 // The size of each worker's table of texts, from a sample of records at the
-// start of the data: room for about four times the distinct texts the sample
-// holds (fields that begin like a number are left out), so that the texts
-// that repeat stay in the table between hand-overs; the smallest table when
-// nearly every text is new (a table cannot save those a pool call).
+// start of the data: room for about four times the texts that the sample
+// holds more than once (fields that begin like a number are left out), so
+// that the texts that repeat stay in the table between hand-overs. A text met
+// once in the sample most likely never comes back: given room, it would only
+// spread the table beyond the processor's cache.
 template <class Unit>
 size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   constexpr size_t SAMPLE_RECORDS = 16384;
@@ -694,12 +670,11 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
       i = j + 1;
     }
   }
-  if (hashes.empty()) return FEWEST;
   std::sort(hashes.begin(), hashes.end());
-  const size_t distinct = static_cast<size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
-  if (distinct * 10 > hashes.size() * 9) return FEWEST;
+  size_t repeated = 0;  // distinct hashes met twice or more
+  for (size_t k = 1; k < hashes.size(); ++k) repeated += hashes[k] == hashes[k - 1] && (k < 2 || hashes[k] != hashes[k - 2]);
   size_t slots = FEWEST;
-  while (slots < distinct * 4 && slots < MOST) slots *= 2;
+  while (slots < repeated * 4 && slots < MOST) slots *= 2;
   return slots;
 }
 
@@ -737,14 +712,16 @@ bool prepareRows(CDataCore& sheet, ImportJob& job, uint64_t total, uint64_t widt
     sheet.clear();
     return false;
   }
-  std::fill(rows + 1, rows + total + 1, nullptr);
+  const unsigned threads = total >= (1u << 20) ? workerCount(job.options) : 1;
+  parallelChunks(total, threads, [&](unsigned, size_t from, size_t to) {
+    std::fill(rows + 1 + from, rows + 1 + to, nullptr);
+  });
   sheet.mDatas = job.rows = rows;
   job.width = width;
   // Room for one distinct text per record up front, so that the shards'
   // tables do not grow under their locks while the workers add. (A pool
-  // that reaches that many texts has tables of this size anyway; pages of
-  // them that no text reaches are never touched.)
-  sheet.mPool.reserve(static_cast<size_t>(total));
+  // that reaches that many texts has tables of this size anyway.)
+  sheet.mPool.reserve(static_cast<size_t>(total), threads);
   return true;
 }
 
@@ -969,12 +946,7 @@ ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::
   if (read != ParallelResult::Done) return read;
   // A text the sheet holds under a key that one of the file's texts has too
   // is probed past by the sequential road: that road reads the file then.
-  bool clash = false;
-  added.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t) {
-    StringPool::Entry e;
-    if (!clash && sheet.mPool.lookup(key, e) && (e.len != len || std::memcmp(e.bytes, bytes, len) != 0)) clash = true;
-  });
-  if (clash) return ParallelResult::GaveWay;
+  if (sheet.mPool.clashesWith(added.mPool, threads)) return ParallelResult::GaveWay;
   progress(96);
 
   const uint64_t rows = sheet.mRowCount, cols = sheet.mColCount;
@@ -1003,9 +975,6 @@ ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::
   }
   sheet.mRowCount = total;
   // The texts: counts added under the keys the cells hold.
-  bool collided = false;
-  added.mPool.forEach([&](uint64_t key, const char* bytes, size_t len, uint64_t count) {
-    sheet.mPool.addCounted(key, bytes, len, count, collided);
-  });
+  sheet.mPool.addAll(added.mPool, threads);
   return ParallelResult::Done;
 }

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 void appendAscii(std::u16string& out, const char* s, size_t n) {
   size_t at = out.size();
   out.resize(at + n);
@@ -51,15 +49,18 @@ int numberKind(std::u16string_view text) {
   return numberValue(text, i, d);
 }
 
-int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue) {
-  text = upToNul(text);
-  const size_t n = text.size();
+namespace {
+
+// numberValue over n units of text holding no NUL, for 16-bit units and for
+// 7-bit ASCII bytes alike.
+template <class Unit>
+int numberValueOf(const Unit* text, size_t n, int64_t& intValue, double& doubleValue) {
   if (n == 0) return 0;
-  if (text[0] == u'0' && n > 1 && text[1] != u'.') return 0;
+  if (text[0] == '0' && n > 1 && text[1] != '.') return 0;
   size_t i = 0;
   bool negative = false;
-  if (text[0] == u' ' || text[0] == u'\t' || text[0] == u'-') {
-    negative = text[0] == u'-';
+  if (text[0] == ' ' || text[0] == '\t' || text[0] == '-') {
+    negative = text[0] == '-';
     i = 1;
   }
   if (n - i > 19) return 0;
@@ -68,14 +69,14 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
   int digits = 0, fraction = 0;
   uint64_t value = 0;  // every digit, the point ignored: at most 19, never overflows
   for (; i < n; ++i) {
-    char16_t c = text[i];
-    if (c == u'.') {
+    const Unit c = text[i];
+    if (c == '.') {
       if (kind == 2) return 0;
       kind = 2;
-    } else if (isDigit(c)) {
+    } else if (c >= '0' && c <= '9') {
       ++digits;
       fraction += kind == 2;
-      value = value * 10 + (c - u'0');
+      value = value * 10 + static_cast<unsigned>(c - '0');
     } else {
       return 0;
     }
@@ -105,6 +106,17 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
   for (size_t k = start; k < n; ++k) buf[len++] = static_cast<char>(text[k]);
   std::from_chars(buf, buf + len, doubleValue);
   return 2;
+}
+
+}  // namespace
+
+int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue) {
+  text = upToNul(text);
+  return numberValueOf(text.data(), text.size(), intValue, doubleValue);
+}
+
+int asciiNumberValue(std::string_view text, int64_t& intValue, double& doubleValue) {
+  return numberValueOf(text.data(), text.size(), intValue, doubleValue);
 }
 
 std::u16string formatDouble(const char16_t* format, double value) {

@@ -16,6 +16,8 @@ int numberKind(std::u16string_view text);
 // numberKind and the value in one pass: for 1 `intValue` is what _wtoi64 gives for the
 // text, for 2 `doubleValue` is what wcstod gives; the other output is left alone.
 int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue);
+// numberValue over 7-bit ASCII bytes holding no NUL (the bytes are the text's units).
+int asciiNumberValue(std::string_view text, int64_t& intValue, double& doubleValue);
 
 // printf-style formatting of one double with a wide format (e.g. u"%.8f").
 std::u16string formatDouble(const char16_t* format, double value);

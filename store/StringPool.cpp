@@ -508,12 +508,16 @@ void StringPool::clear() {
   for (int i = 0; i < SHARD_COUNT; ++i) mShards[i].reset();
 }
 
-void StringPool::reserve(size_t entries) {
-  size_t per = entries / SHARD_COUNT + entries / (SHARD_COUNT * 8) + 16;
-  for (int i = 0; i < SHARD_COUNT; ++i) {
-    std::lock_guard<std::mutex> guard(mShards[i].lock);
-    mShards[i].growTable(mShards[i].used + per);
-  }
+void StringPool::reserve(size_t entries, unsigned threads) {
+  const size_t per = entries / SHARD_COUNT + entries / (SHARD_COUNT * 8) + 16;
+  // Large tables are zeroed, and their pages first touched, on several threads.
+  if (per < 65536) threads = 1;
+  parallelChunks(SHARD_COUNT, std::min<unsigned>(threads, SHARD_COUNT), [&](unsigned, size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      std::lock_guard<std::mutex> guard(mShards[i].lock);
+      mShards[i].growTable(mShards[i].used + per);
+    }
+  });
 }
 
 std::string StringPool::structureCheck() const {
@@ -576,6 +580,46 @@ void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uin
       fn(ctx, Shard::keyOf(e), Shard::bytesOf(e), Shard::lenOf(e), Shard::countOf(e));
     }
   }
+}
+
+bool StringPool::clashesWith(const StringPool& other, unsigned threads) const {
+  std::atomic<bool> clash{false};
+  parallelChunks(SHARD_COUNT, threads, [&](unsigned, size_t from, size_t to) {
+    for (size_t si = from; si < to && !clash; ++si) {
+      const Shard& mine = mShards[si];
+      const Shard& theirs = other.mShards[si];  // a key lies in the same shard of every pool
+      if (mine.used == 0 || theirs.used == 0) continue;
+      for (uint64_t i = 0; i <= theirs.mask; ++i) {
+        if (theirs.refAt(i) == 0) continue;
+        const char* e = theirs.at(theirs.refAt(i));
+        const char* held = mine.findEntry(Shard::keyOf(e));
+        if (held != nullptr && (Shard::lenOf(held) != Shard::lenOf(e) ||
+                                std::memcmp(Shard::bytesOf(held), Shard::bytesOf(e), Shard::lenOf(e)) != 0)) {
+          clash = true;
+          break;
+        }
+      }
+    }
+  });
+  return clash;
+}
+
+void StringPool::addAll(const StringPool& other, unsigned threads) {
+  parallelChunks(SHARD_COUNT, threads, [&](unsigned, size_t from, size_t to) {
+    std::vector<CountedText> batch;
+    for (size_t si = from; si < to; ++si) {
+      const Shard& theirs = other.mShards[si];
+      batch.clear();
+      for (uint64_t i = 0; theirs.used && i <= theirs.mask; ++i) {
+        if (theirs.refAt(i) == 0) continue;
+        const char* e = theirs.at(theirs.refAt(i));
+        batch.push_back({Shard::keyOf(e), Shard::bytesOf(e), Shard::lenOf(e), Shard::countOf(e)});
+      }
+      bool collided = false;  // clashesWith() has ruled it out
+      addCountedBatch(batch.data(), batch.size(), collided);
+      assert(!collided);
+    }
+  });
 }
 
 void StringPool::beginRecount(unsigned threads) {

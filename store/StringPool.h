@@ -68,6 +68,13 @@ class StringPool {
     uint64_t count;
   };
   void addCountedBatch(const CountedText* texts, size_t n, bool& collided);
+  // Merging another pool (an appended file's texts) shard by shard on up to `threads`
+  // threads; both pools must be left to the caller meanwhile. clashesWith() tells
+  // whether a key of `other` is held here by different bytes (the merge could not keep
+  // both); addAll() then adds every entry of `other` as addCounted would, counts
+  // summed and the byte counter following.
+  bool clashesWith(const StringPool& other, unsigned threads) const;
+  void addAll(const StringPool& other, unsigned threads);
   // The 64-bit finalizer of MurmurHash3 that places keys: the top bits of the mixed key
   // pick the shard, the low bits the slot. Code that walks keys in this order walks the
   // pool's tables in order.
@@ -119,8 +126,9 @@ class StringPool {
   // Drops every entry; the byte counter is left to the caller (the head is zeroed).
   void clear();
 
-  // Makes room for about `entries` more distinct entries spread over the shards.
-  void reserve(size_t entries);
+  // Makes room for about `entries` more distinct entries spread over the shards, on up
+  // to `threads` threads when the tables are large.
+  void reserve(size_t entries, unsigned threads = 1);
 
   // The faults of the pool's storage against the invariants stated above (each entry
   // reachable from its home slot and held in its shard, the slot tags its hash bits, a

@@ -49,9 +49,16 @@ inline uint64_t bytesHash(const char* p, size_t n) {
     h = (h ^ w) * 0xff51afd7ed558ccdULL;
     h ^= h >> 32;
   }
-  if (n != 0) {
-    uint64_t w = 0;
-    std::memcpy(&w, p, n);
+  if (n != 0) {  // the 1-7 tail bytes, read without a byte loop (n is in the seed)
+    uint64_t w;
+    if (n >= 4) {
+      uint32_t a, b;
+      std::memcpy(&a, p, 4);
+      std::memcpy(&b, p + n - 4, 4);
+      w = a | uint64_t{b} << 32;
+    } else {
+      w = uint64_t{uint8_t(p[0])} | uint64_t{uint8_t(p[n / 2])} << 8 | uint64_t{uint8_t(p[n - 1])} << 16;
+    }
     h = (h ^ w) * 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 29;
   }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
@@ -153,6 +154,20 @@ std::vector<Fixture> fixtures() {
                "9223372036854775808,-9223372036854775808,=A" + std::to_string(i) + ",t" + std::to_string(i % 7) +
                "\n";
   }
+  // A NUL (which ends the cell's text) or a non-ASCII character at every
+  // place of fields of up to 19 bytes, so that the bytes are looked at both
+  // eight at a time and one by one: digits before a NUL still make a number.
+  std::string marked;
+  for (size_t len = 1; len < 20; ++len) {
+    for (size_t at = 0; at < len; ++at) {
+      for (const char* mark : {"\0", "\xC3\xA9"}) {
+        std::string digits(len, '7'), letters(len, 'q');
+        digits.replace(at, 1, std::string(mark, std::strlen(mark) ? std::strlen(mark) : 1));
+        letters.replace(at, 1, std::string(mark, std::strlen(mark) ? std::strlen(mark) : 1));
+        marked += digits + "," + letters + "," + std::string(len, '5') + "\n";
+      }
+    }
+  }
   std::string widening;
   for (int i = 0; i < 300; ++i) widening += repeat("w,", i % 9) + "end" + std::to_string(i % 5) + "\n";
   return {
@@ -171,6 +186,7 @@ std::vector<Fixture> fixtures() {
       {"utf8 invalid bytes", repeat("北京上海广州深圳,\xFF,\xFE,\xC0\xAF,\xEF\xBF\xBD,\xE4\xB8\n", 300), true},
       {"utf8 mark", "\xEF\xBB\xBF" + repeat("名,值,1\n北京,\"a,b\",2.5\n", 300), true},
       {"nul bytes", repeat(std::string("a\0b,\0,c\n", 8), 300), true},
+      {"nul and non-ascii bytes in long fields", marked, true},
       {"no final line break", repeat("p,q\n", 500) + "last", true},
       {"unclosed quote", repeat("a,b\n", 300) + "x,\"open\n" + repeat("c,d\n", 300), true},
       {"detection moves quoted sections", repeat("a;b\nx,\"p\nq\"\nlast;row\n", 200), true},
