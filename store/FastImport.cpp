@@ -66,6 +66,23 @@ size_t decodeBytes(UINT codePage, const char* p, size_t n, char16_t* out) {
   return text.size();
 }
 
+// The index of the first byte of p[0, n) that is NUL or 0x80 and above; n
+// when there is none. Eight bytes at a time: in (w - 0x01..) | w the high bit
+// of a byte is set when the byte is 0 (its borrow may mark higher bytes too)
+// or 0x80 and above, so the lowest marked byte is the first such byte.
+size_t nulOrHigh(const char* p, size_t n) {
+  constexpr uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    const uint64_t marked = ((w - ONES) | w) & HIGHS;
+    if (marked != 0) return i + static_cast<size_t>(__builtin_ctzll(marked)) / 8;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) - 1u < 0x7Fu) ++i;
+  return i;
+}
+
 // Decodes a field's raw bytes as the sequential road does (utf8ToWide or
 // ansiToWide, or the UTF-16 units themselves in the machine's order, then
 // read as a C string): into `out`, NUL-terminated; returns the number of
@@ -75,6 +92,11 @@ size_t decodeField(int kind, const char* p, size_t n, char16_t* out) {
   switch (kind) {
     case RowReader::KIND_UTF8:
     case RowReader::KIND_ANSI:
+      if (nulOrHigh(p, n) == n) {  // 7-bit ASCII decodes to itself in both
+        for (size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(p[i]);
+        out[n] = 0;
+        return n;
+      }
       m = decodeBytes(kind == RowReader::KIND_UTF8 ? CP_UTF8 : CP_ACP, p, n, out);
       break;
     default:
@@ -99,6 +121,23 @@ uint64_t asciiTextKey(const char* p, size_t n) {
   return h * FNV_PRIME * FNV_PRIME;  // the NUL unit
 }
 
+// memcmp(a, b, n) == 0, without a call for the short texts most fields are.
+bool sameBytes(const char* a, const char* b, size_t n) {
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) {
+    uint64_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + n - 8, 8);
+    std::memcpy(&b1, b + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 // One thread's texts and their counts, keyed by the fields' raw bytes (a
 // repeated field costs a hash and a compare: no decoding, no text key). When
 // the table fills, the fields met only once go to the pool and the others
@@ -121,7 +160,7 @@ class LocalTexts {
     for (size_t i = hash & (mSlotCount - 1);; i = (i + 1) & (mSlotCount - 1)) {
       Slot& s = mSlots[i];
       if (s.count == 0) return false;
-      if (s.hash == hash && s.length == n && std::memcmp(mArena.data() + s.offset, raw, n) == 0) {
+      if (s.hash == hash && s.length == n && sameBytes(mArena.data() + s.offset, raw, n)) {
         ++s.count;
         key = s.key;
         return true;
@@ -283,23 +322,6 @@ std::unique_ptr<BasicCsvStream<Unit>> openStream(const ImportJob& job, uint64_t 
   return stream;
 }
 
-// The index of the first byte of p[0, n) that is NUL or 0x80 and above; n
-// when there is none. Eight bytes at a time: in (w - 0x01..) | w the high bit
-// of a byte is set when the byte is 0 (its borrow may mark higher bytes too)
-// or 0x80 and above, so the lowest marked byte is the first such byte.
-size_t nulOrHigh(const char* p, size_t n) {
-  constexpr uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    const uint64_t marked = ((w - ONES) | w) & HIGHS;
-    if (marked != 0) return i + static_cast<size_t>(__builtin_ctzll(marked)) / 8;
-  }
-  while (i < n && static_cast<unsigned char>(p[i]) - 1u < 0x7Fu) ++i;
-  return i;
-}
-
 // Types fields into cells the way setTextTyped does, texts counted locally.
 // Fields come in the machine's unit order.
 template <class Unit>
@@ -324,7 +346,7 @@ class FieldTyper {
     const size_t cut = nulOrHigh(p, n);
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
-      if (p[0] != '=' && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
+      if (mayBeNumber(p[0]) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
     // Decoded first: a number needs ASCII digits, which no other byte decodes to,
@@ -334,6 +356,11 @@ class FieldTyper {
     if (m == 0) return true;
     if (mWide[0] != u'=' && typeNumber(std::u16string_view(mWide.data(), m), cell)) return true;
     return text(p, n, p[0] == '=', false, cell);
+  }
+
+  // False for a first unit that no number text begins with (numberKind's rule).
+  static bool mayBeNumber(char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ' ' || c == '\t';
   }
 
   bool typeUnits(const char16_t* p, size_t n, Cell& cell) {
@@ -417,19 +444,24 @@ size_t nextDelimiter(const char16_t* s, size_t from, size_t n, char16_t delimite
 }
 
 // Splits the record as BasicCsvStream::splitLine does, typing each field into
-// `cells`. False on a key that cannot be used.
+// cells[0, typed) (`cells` grows as needed and never shrinks). False on a key
+// that cannot be used.
 template <class Unit>
 bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool doubleByte, FieldTyper<Unit>& typer,
-                std::basic_string<Unit>& unquoted, std::vector<Cell>& cells) {
+                std::basic_string<Unit>& unquoted, std::vector<Cell>& cells, size_t& typed) {
   constexpr Unit QUOTE = '"';
-  cells.clear();
+  typed = 0;
+  auto next = [&]() -> Cell& {
+    if (typed == cells.size()) cells.resize(typed * 2 + 16);
+    return cells[typed++];
+  };
   size_t i = 0;
   while (i < len) {
     size_t j;
     bool ok;
     // Typed in place: a cell built aside and copied in would be read back
     // right after its parts were stored, which stalls the copy.
-    Cell& cell = cells.emplace_back();
+    Cell& cell = next();
     if (quotes && s[i] == QUOTE) {
       unquoted.clear();
       j = i + 1;
@@ -457,7 +489,7 @@ bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool dou
     if (!ok) return false;
     if (j >= len) break;
     if (j + 1 == len) {  // a delimiter ends the record: one more empty field
-      cells.push_back(Cell{});
+      next() = Cell{};
       break;
     }
     i = j + 1;
@@ -492,6 +524,7 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   const uint64_t width = job.width;
   std::basic_string<Unit> unquoted, swapped;
   std::vector<Cell> cells;
+  size_t typed = 0;
   uint64_t reported = 0;
   for (uint64_t k = 0; k < span.count; ++k) {
     const Unit* line = stream->readRecord();
@@ -503,21 +536,21 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
         line = swapped.data();
       }
     }
-    if (!typeRecord<Unit>(line, length, delimiter, quotes, doubleByte, typer, unquoted, cells)) {
+    if (!typeRecord<Unit>(line, length, delimiter, quotes, doubleByte, typer, unquoted, cells, typed)) {
       job.failed = true;
       return;
     }
     const int64_t row = span.firstRow + static_cast<int64_t>(k);
     // Each worker makes its own rows: they come from its own slab and their
     // pages are first touched here, on all threads at once.
-    const uint64_t rowCells = std::max<uint64_t>(width, cells.size() + 1);
+    const uint64_t rowCells = std::max<uint64_t>(width, typed + 1);
     Cell* cellsOfRow = rowalloc::allocRow(rowCells);
     if (cellsOfRow == nullptr) {
       job.failed = true;
       return;
     }
     job.rows[row] = cellsOfRow;
-    if (!cells.empty()) std::memcpy(static_cast<void*>(cellsOfRow + 1), cells.data(), cells.size() * sizeof(Cell));
+    if (typed != 0) std::memcpy(static_cast<void*>(cellsOfRow + 1), cells.data(), typed * sizeof(Cell));
     if (rowCells > width) {
       span.widest = std::max(span.widest, rowCells);
       span.wide.push_back({row, rowCells});
