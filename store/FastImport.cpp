@@ -178,11 +178,21 @@ class LocalTexts {
     if (mUsed.size() >= mSlotCount / 2 || mArena.size() >= mArenaBytes) flush();
   }
 
+  // Hands a field over without looking for it in the table: for columns
+  // whose texts are nearly all new, where the table could only miss. The
+  // pool adds its count to any other hand-over of the same text.
+  void addOnce(const char* raw, size_t n, uint64_t key) {
+    mOnce.push_back(Slot{0, key, 1, static_cast<uint32_t>(mOnceArena.size()), static_cast<uint32_t>(n)});
+    mOnceArena.append(raw, n);
+    if (mOnce.size() >= mSlotCount / 2 || mOnceArena.size() >= mArenaBytes) flushOnce();
+  }
+
   // Hands counts to the pool; a key held there by another text sets
   // collided(). A partial flush (the table is full) keeps the fields seen more
   // than once since they came in, so hot texts stay here and cost the pool
   // one call in all; the final flush hands over everything.
   void flush(bool all = false) {
+    if (all) flushOnce();
     std::vector<Slot> kept, handed;
     size_t keptBytes = 0;
     handed.reserve(mUsed.size());
@@ -197,7 +207,7 @@ class LocalTexts {
       s = Slot{};
     }
     mUsed.clear();
-    handOver(handed);
+    handOver(handed, mArena.data());
     mKeptArena.clear();
     for (Slot& k : kept) {
       mKeptArena.append(mArena, k.offset, k.length);
@@ -226,7 +236,14 @@ class LocalTexts {
   // Adds the entries to the pool one shard at a time (one lock each), in the
   // order of the pool's shards starting at a shard of this thread's own, so
   // that threads handing over at the same time mostly take different shards.
-  void handOver(const std::vector<Slot>& entries) {
+  void flushOnce() {
+    handOver(mOnce, mOnceArena.data());
+    mOnce.clear();
+    mOnceArena.clear();
+  }
+
+  // Entries whose raw bytes lie in `arena` at their offsets.
+  void handOver(const std::vector<Slot>& entries, const char* arena) {
     const size_t shards = StringPool::SHARD_COUNT;
     std::vector<size_t> start(shards + 1, 0);
     std::vector<size_t> shardOf(entries.size());
@@ -242,7 +259,7 @@ class LocalTexts {
     size_t at = 0;
     for (size_t k = 0; k < entries.size(); ++k) {
       const Slot& e = entries[k];
-      const size_t m = decodeField(mKind, mArena.data() + e.offset, e.length, mWide.data() + at);
+      const size_t m = decodeField(mKind, arena + e.offset, e.length, mWide.data() + at);
       order[start[shardOf[k]]++] = StringPool::CountedText{e.key, mWide.data() + at, (m + 1) * 2, e.count};
       at += m + 1;
     }
@@ -265,6 +282,8 @@ class LocalTexts {
   std::vector<size_t> mUsed;
   std::string mArena;
   std::string mKeptArena;
+  std::vector<Slot> mOnce;  // fields handed over without the table (addOnce)
+  std::string mOnceArena;   // their raw bytes
   std::vector<char16_t> mWide;
   bool mCollided = false;
 };
@@ -330,9 +349,10 @@ class FieldTyper {
   FieldTyper(int kind, LocalTexts& texts, KeyFn keyOf) : mKind(kind), mTexts(texts), mKeyOf(keyOf) {}
 
   // False when the text key cannot be used (the import gives way).
-  bool type(const Unit* p, size_t n, Cell& cell) {
+  bool type(const Unit* p, size_t n, Cell& cell, size_t column) {
     cell = Cell{};
     if (n == 0) return true;
+    mColumn = column;
     if constexpr (sizeof(Unit) == 1) {
       return typeBytes(p, n, cell);
     } else {
@@ -394,30 +414,67 @@ class FieldTyper {
   bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
     if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
     cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
+    ColumnWatch* watch = watchOf(mColumn);
+    if (watch != nullptr && watch->passLeft != 0) {  // a column of new texts: straight to the hand-over
+      --watch->passLeft;
+      const uint64_t key = keyOf(p, n, ascii);
+      if (key == 0) return false;
+      cell.value = key;
+      mTexts.addOnce(p, n, key);
+      return true;
+    }
     const uint64_t hash = bytesHash(p, n);
     uint64_t key = 0;
-    if (mTexts.find(p, n, hash, key)) {
+    const bool known = mTexts.find(p, n, hash, key);
+    if (watch != nullptr) watch->count(!known);
+    if (known) {
       cell.value = key;
       return true;
     }
-    if (ascii && mKeyOf == nullptr) {
-      key = asciiTextKey(p, n);
-    } else {
-      if (mWide.size() < n + 1) mWide.resize(n + 1);
-      const size_t m = decodeField(mKind, p, n, mWide.data());
-      const std::u16string_view t(mWide.data(), m);
-      key = mKeyOf ? mKeyOf(t) : textKey(t);
-    }
+    key = keyOf(p, n, ascii);
     if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
     cell.value = key;
     mTexts.add(p, n, hash, key);
     return true;
   }
 
+  // The text key of a field's raw bytes.
+  uint64_t keyOf(const char* p, size_t n, bool ascii) {
+    if (ascii && mKeyOf == nullptr) return asciiTextKey(p, n);
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
+    const size_t m = decodeField(mKind, p, n, mWide.data());
+    const std::u16string_view t(mWide.data(), m);
+    return mKeyOf ? mKeyOf(t) : textKey(t);
+  }
+
+  // What the table did for one column's texts lately. After a window of
+  // WINDOW texts nearly all new, the next PASS texts of the column skip the
+  // table (which they would only fill with texts met once), then the column
+  // is watched again.
+  struct ColumnWatch {
+    static constexpr uint32_t WINDOW = 1024, PASS = 65536;
+    uint32_t seen = 0, missed = 0, passLeft = 0;
+    void count(bool miss) {
+      missed += miss;
+      if (++seen < WINDOW) return;
+      if (missed >= WINDOW - WINDOW / 16) passLeft = PASS;
+      seen = missed = 0;
+    }
+  };
+  static constexpr size_t WATCHED_COLUMNS = 256;  // later columns always use the table
+
+  ColumnWatch* watchOf(size_t column) {
+    if (column >= WATCHED_COLUMNS) return nullptr;
+    if (column >= mWatch.size()) mWatch.resize(column + 1);
+    return &mWatch[column];
+  }
+
   int mKind;
   LocalTexts& mTexts;
   KeyFn mKeyOf;
   std::vector<char16_t> mWide;
+  size_t mColumn = 0;  // of the field being typed
+  std::vector<ColumnWatch> mWatch;
 };
 
 // Index of the next delimiter in s[from, n), n when none; `from` starts a
@@ -481,10 +538,10 @@ bool typeRecord(const Unit* s, size_t len, Unit delimiter, bool quotes, bool dou
         j += run;
       }
       j = nextDelimiter(s, j, len, delimiter, doubleByte);
-      ok = typer.type(unquoted.data(), unquoted.size(), cell);
+      ok = typer.type(unquoted.data(), unquoted.size(), cell, typed - 1);
     } else {
       j = nextDelimiter(s, i, len, delimiter, doubleByte);
-      ok = typer.type(s + i, j - i, cell);
+      ok = typer.type(s + i, j - i, cell, typed - 1);
     }
     if (!ok) return false;
     if (j >= len) break;

@@ -363,6 +363,38 @@ TEST_F(TextImport, ParallelRoadGivesWayOnAKeyCollision) {
   }
 }
 
+// A column whose texts are nearly all new has them handed to the pool past
+// the worker's table, a window at a time; texts met again (in that column or
+// another, through the table or past it) still make one pool entry with every
+// reference counted, and a key collision among them still makes the road
+// give way.
+TEST_F(TextImport, ColumnsOfNewTextsGiveTheSameSheetAndPool) {
+  std::string text = "code,kind,again\n";
+  for (int i = 0; i < 12000; ++i) {
+    text += "c" + std::to_string(i % 9000) + ",k" + std::to_string(i % 5) + ",c" + std::to_string(i % 50) + "\n";
+  }
+  sheet.mIoTuning.parallel = false;
+  ASSERT_TRUE(read(text));
+  const std::string expected = dumpSheet(sheet);
+  sheet.mIoTuning.parallel = true;
+  sheet.mIoTuning.minParallelBytes = 0;
+  for (unsigned threads : {1u, 2u}) {
+    for (size_t block : {size_t{7}, size_t{0}}) {
+      sheet.mIoTuning.threads = threads;
+      sheet.mIoTuning.blockBytes = block;
+      sheet.mIoTuning.keyOf = nullptr;
+      ASSERT_TRUE(read(text));
+      EXPECT_EQ(sheet.mLastIo.road, ReadRoad::Parallel);
+      EXPECT_EQ(dumpSheet(sheet), expected) << "threads " << threads << " block " << block;
+      // "c8500" comes late in a column of new texts and takes the key of "k1".
+      sheet.mIoTuning.keyOf = +[](std::u16string_view t) { return t == u"c8500" ? textKey(u"k1") : textKey(t); };
+      ASSERT_TRUE(read(text));
+      EXPECT_EQ(sheet.mLastIo.road, ReadRoad::GaveWay);
+      EXPECT_EQ(dumpSheet(sheet), expected);
+    }
+  }
+}
+
 // Every road (a whole file, a page, an append) in every encoding, at blocks
 // that split records, quotes, CR LF pairs and 16-bit units: the sequential
 // road gives what it gives with its default block, and the parallel road gives
