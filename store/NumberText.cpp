@@ -49,74 +49,21 @@ int numberKind(std::u16string_view text) {
   return numberValue(text, i, d);
 }
 
-namespace {
-
-// numberValue over n units of text holding no NUL, for 16-bit units and for
-// 7-bit ASCII bytes alike.
-template <class Unit>
-int numberValueOf(const Unit* text, size_t n, int64_t& intValue, double& doubleValue) {
-  if (n == 0) return 0;
-  if (text[0] == '0' && n > 1 && text[1] != '.') return 0;
-  size_t i = 0;
-  bool negative = false;
-  if (text[0] == ' ' || text[0] == '\t' || text[0] == '-') {
-    negative = text[0] == '-';
-    i = 1;
-  }
-  if (n - i > 19) return 0;
-  const size_t start = i;
-  int kind = 1;
-  int digits = 0, fraction = 0;
-  uint64_t value = 0;  // every digit, the point ignored: at most 19, never overflows
-  for (; i < n; ++i) {
-    const Unit c = text[i];
-    if (c == '.') {
-      if (kind == 2) return 0;
-      kind = 2;
-    } else if (c >= '0' && c <= '9') {
-      ++digits;
-      fraction += kind == 2;
-      value = value * 10 + static_cast<unsigned>(c - '0');
-    } else {
-      return 0;
-    }
-  }
-  if (digits == 0) return 0;
-  if (kind == 1) {
-    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
-    if (value > limit) return 0;
-    intValue = negative ? int64_t(0 - value) : int64_t(value);
-    return 1;
-  }
-  // The digits as an integer of at most 2^53 over a power of ten of at most
-  // 10^22: both are exact doubles, so the one division is the correctly
-  // rounded value that strtod gives.
-  static constexpr double POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  if (value <= (uint64_t{1} << 53) && fraction <= 22) {
-    const double d = static_cast<double>(value) / POWERS[fraction];
-    doubleValue = negative ? -d : d;
-    return 2;
-  }
-  // Otherwise (digits and one '.', at most 20 code units with the sign):
-  // strtod's correctly rounded result through from_chars, without the locale.
-  char buf[24];
-  size_t len = 0;
-  if (negative) buf[len++] = '-';
-  for (size_t k = start; k < n; ++k) buf[len++] = static_cast<char>(text[k]);
-  std::from_chars(buf, buf + len, doubleValue);
-  return 2;
-}
-
-}  // namespace
-
 int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue) {
   text = upToNul(text);
   return numberValueOf(text.data(), text.size(), intValue, doubleValue);
 }
 
-int asciiNumberValue(std::string_view text, int64_t& intValue, double& doubleValue) {
-  return numberValueOf(text.data(), text.size(), intValue, doubleValue);
+double numberSlowDouble(const char* digits, size_t n, bool negative) {
+  // strtod's correctly rounded result through from_chars, without the locale.
+  char buf[24];
+  size_t len = 0;
+  if (negative) buf[len++] = '-';
+  std::memcpy(buf + len, digits, n);
+  len += n;
+  double d = 0;
+  std::from_chars(buf, buf + len, d);
+  return d;
 }
 
 std::u16string formatDouble(const char16_t* format, double value) {

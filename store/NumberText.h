@@ -16,8 +16,68 @@ int numberKind(std::u16string_view text);
 // numberKind and the value in one pass: for 1 `intValue` is what _wtoi64 gives for the
 // text, for 2 `doubleValue` is what wcstod gives; the other output is left alone.
 int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue);
+// The double of a decimal text beyond numberValueOf's exact division: the
+// digits and its one '.' (n units), with a '-' before them when `negative`.
+double numberSlowDouble(const char* digits, size_t n, bool negative);
+
+// numberValue over n units of text holding no NUL, for 16-bit units and for
+// 7-bit ASCII bytes alike.
+template <class Unit>
+inline int numberValueOf(const Unit* text, size_t n, int64_t& intValue, double& doubleValue) {
+  if (n == 0) return 0;
+  if (text[0] == '0' && n > 1 && text[1] != '.') return 0;
+  size_t i = 0;
+  bool negative = false;
+  if (text[0] == ' ' || text[0] == '\t' || text[0] == '-') {
+    negative = text[0] == '-';
+    i = 1;
+  }
+  if (n - i > 19) return 0;
+  const size_t start = i;
+  int kind = 1;
+  int digits = 0, fraction = 0;
+  uint64_t value = 0;  // every digit, the point ignored: at most 19, never overflows
+  for (; i < n; ++i) {
+    const Unit c = text[i];
+    if (c == '.') {
+      if (kind == 2) return 0;
+      kind = 2;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+      fraction += kind == 2;
+      value = value * 10 + static_cast<unsigned>(c - '0');
+    } else {
+      return 0;
+    }
+  }
+  if (digits == 0) return 0;
+  if (kind == 1) {
+    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    if (value > limit) return 0;
+    intValue = negative ? int64_t(0 - value) : int64_t(value);
+    return 1;
+  }
+  // The digits as an integer of at most 2^53 over a power of ten of at most
+  // 10^22: both are exact doubles, so the one division is the correctly
+  // rounded value that strtod gives.
+  static constexpr double POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (value <= (uint64_t{1} << 53) && fraction <= 22) {
+    const double d = static_cast<double>(value) / POWERS[fraction];
+    doubleValue = negative ? -d : d;
+    return 2;
+  }
+  // Otherwise (digits and one '.', at most 19 units after the sign).
+  char units[20];
+  for (size_t k = start; k < n; ++k) units[k - start] = static_cast<char>(text[k]);
+  doubleValue = numberSlowDouble(units, n - start, negative);
+  return 2;
+}
+
 // numberValue over 7-bit ASCII bytes holding no NUL (the bytes are the text's units).
-int asciiNumberValue(std::string_view text, int64_t& intValue, double& doubleValue);
+inline int asciiNumberValue(std::string_view text, int64_t& intValue, double& doubleValue) {
+  return numberValueOf(text.data(), text.size(), intValue, doubleValue);
+}
 
 // printf-style formatting of one double with a wide format (e.g. u"%.8f").
 std::u16string formatDouble(const char16_t* format, double value);

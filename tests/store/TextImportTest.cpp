@@ -155,10 +155,11 @@ std::vector<Fixture> fixtures() {
                "\n";
   }
   // A NUL (which ends the cell's text) or a non-ASCII character at every
-  // place of fields of up to 19 bytes, so that the bytes are looked at both
-  // eight at a time and one by one: digits before a NUL still make a number.
+  // place of fields short and long, so that bytes and delimiters are looked
+  // for both eight at a time and one by one: digits before a NUL still make
+  // a number.
   std::string marked;
-  for (size_t len = 1; len < 20; ++len) {
+  for (size_t len : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 31, 32, 33, 40, 64}) {
     for (size_t at = 0; at < len; ++at) {
       for (const char* mark : {"\0", "\xC3\xA9"}) {
         std::string digits(len, '7'), letters(len, 'q');
