@@ -22,10 +22,12 @@
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
-bool typeAsciiNumber(std::string_view field, Cell& cell) {
-  int64_t i = 0;
-  double d = 0;
-  switch (asciiNumberValue(field, i, d)) {  // the values of _wtoi64 and wcstod
+namespace {
+
+// The cell of a number kind (numberValue's result, with its values): true
+// with `cell` set for 1 and 2, false for a text.
+bool numberCell(int kind, int64_t i, double d, Cell& cell) {
+  switch (kind) {  // the values of _wtoi64 and wcstod
     case 1:
       cell.kind = CELL_INT64;
       cell.value = static_cast<uint64_t>(i);
@@ -37,6 +39,15 @@ bool typeAsciiNumber(std::string_view field, Cell& cell) {
     default:
       return false;
   }
+}
+
+}  // namespace
+
+bool typeAsciiNumber(std::string_view field, Cell& cell) {
+  int64_t i = 0;
+  double d = 0;
+  const int kind = asciiNumberValue(field, i, d);
+  return numberCell(kind, i, d, cell);
 }
 
 namespace {
@@ -395,18 +406,8 @@ class FieldTyper {
   static bool typeNumber(std::u16string_view t, Cell& cell) {
     int64_t i = 0;
     double d = 0;
-    switch (numberValue(t, i, d)) {  // the values of _wtoi64 and wcstod
-      case 1:
-        cell.kind = CELL_INT64;
-        cell.value = static_cast<uint64_t>(i);
-        return true;
-      case 2:
-        cell.kind = CELL_DOUBLE;
-        cell.setDoubleBits(d);
-        return true;
-      default:
-        return false;
-    }
+    const int kind = numberValue(t, i, d);
+    return numberCell(kind, i, d, cell);
   }
 
   // A text cell for the field's raw bytes: kind 8 when the text begins with
