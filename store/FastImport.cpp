@@ -2,18 +2,19 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/Crt.h"
 #include "platform/FileIo.h"
 #include "store/Alloc.h"
+#include "store/CellTyping.h"
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
@@ -21,27 +22,6 @@
 #include "store/NumberText.h"
 #include "store/TextImport.h"
 #include "store/TextKey.h"
-
-namespace {
-
-// The cell of a number kind (numberValue's result, with its values): true
-// with `cell` set for 1 and 2, false for a text.
-bool numberCell(int kind, int64_t i, double d, Cell& cell) {
-  switch (kind) {  // the values of _wtoi64 and wcstod
-    case 1:
-      cell.kind = CELL_INT64;
-      cell.value = static_cast<uint64_t>(i);
-      return true;
-    case 2:
-      cell.kind = CELL_DOUBLE;
-      cell.setDoubleBits(d);
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 bool typeAsciiNumber(std::string_view field, Cell& cell) {
   int64_t i = 0;
@@ -377,7 +357,7 @@ class FieldTyper {
     const size_t cut = nulOrHigh(p, n);
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
-      if (mayBeNumber(p[0]) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
+      if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
     // Decoded first: a number needs ASCII digits, which no other byte decodes to,
@@ -387,11 +367,6 @@ class FieldTyper {
     if (m == 0) return true;
     if (mWide[0] != u'=' && typeNumber(std::u16string_view(mWide.data(), m), cell)) return true;
     return text(p, n, p[0] == '=', false, cell);
-  }
-
-  // False for a first unit that no number text begins with (numberKind's rule).
-  static bool mayBeNumber(char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ' ' || c == '\t';
   }
 
   bool typeUnits(const char16_t* p, size_t n, Cell& cell) {
@@ -757,7 +732,7 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   if constexpr (sizeof(Unit) == 2) delimiter = big ? swap16(unitOf(job.delimiter)) : unitOf(job.delimiter);
   auto numeric = [big](Unit u) {
     if constexpr (sizeof(Unit) == 2) u = big ? swap16(u) : u;
-    return (u >= '0' && u <= '9') || u == '-' || u == '.' || u == ' ' || u == '\t';
+    return mayBeginNumber(static_cast<std::make_unsigned_t<Unit>>(u));
   };
   std::vector<uint64_t> hashes;
   for (size_t k = 0; k < SAMPLE_RECORDS; ++k) {

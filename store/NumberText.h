@@ -20,6 +20,12 @@ int numberValue(std::u16string_view text, int64_t& intValue, double& doubleValue
 // digits and its one '.' (n units), with a '-' before them when `negative`.
 double numberSlowDouble(const char* digits, size_t n, bool negative);
 
+// False for a first unit that no number text begins with (a digit, '.', or the
+// one blank, TAB or '-' that numberValue skips): such a text is never a number.
+inline bool mayBeginNumber(unsigned u) {
+  return (u >= '0' && u <= '9') || u == '-' || u == '.' || u == ' ' || u == '\t';
+}
+
 // numberValue over n units of text holding no NUL, for 16-bit units and for
 // 7-bit ASCII bytes alike.
 template <class Unit>
