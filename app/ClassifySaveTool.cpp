@@ -6,6 +6,7 @@
 #include "app/ColumnPick.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "grid/Grid.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"
@@ -69,6 +70,7 @@ HWND showClassifySaveDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
   if (message == WM_INITDIALOG) {
     std::vector<std::u16string> letters;
     if (CGrid* document = currentDocument())

@@ -3,6 +3,7 @@
 #include "app/ColumnPick.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "grid/Grid.h"
 
 namespace {
@@ -42,6 +43,7 @@ HWND showColumnMergeDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
   if (message == WM_INITDIALOG) {
     addComboItems(dialog, {1065, 1039, 1041, 1043, 1045}, tabColumnNames());
     centreOnParent(dialog);

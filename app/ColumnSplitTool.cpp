@@ -3,6 +3,7 @@
 #include "app/ColumnPick.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "grid/Grid.h"
 
 namespace {
@@ -41,6 +42,7 @@ HWND showColumnSplitDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK columnSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
   if (message == WM_INITDIALOG) {
     addComboItems(dialog, {1059, 1060, 1061, 1062, 1063}, tabColumnNames());
     centreOnParent(dialog);

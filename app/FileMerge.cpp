@@ -6,6 +6,7 @@
 #include "app/ColumnPick.h"
 #include "app/FileCollect.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "platform/CodePage.h"
 #include "resources/FileToolResources.h"
 #include "store/ExcelStream.h"
@@ -230,6 +231,7 @@ void onCommand(HWND dialog, int id) {
 
 INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (handleTaskMessage(dialog, message, wParam, lParam)) return TRUE;
+  if (refusedWhileBusy(message)) return TRUE;  // nothing starts while input is off
   switch (message) {
     case WM_INITDIALOG:
       gMergeTasks.fresh(dialog);

@@ -5,6 +5,7 @@
 #include "app/ColumnPick.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "grid/Grid.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"
@@ -100,6 +101,7 @@ void fillFindMatchDialog(HWND dialog) {
 }
 
 INT_PTR CALLBACK findMatchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
   switch (message) {
     case WM_INITDIALOG:
       fillFindMatchDialog(dialog);

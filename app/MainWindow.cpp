@@ -222,6 +222,9 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
 }
 
 bool mayCloseMainWindow() {
+  // While the progress bar is up a read or write is under way on a document: closing
+  // would destroy its grid and sheet under it. The close is refused, as during a run.
+  if (!gInputEnabled) return false;
   if (scriptRunBlocksClose(nullptr)) return false;
   for (size_t i = 0; i < gTabStrip.tabs.size(); ++i) {
     CCTab::CTabData& tab = gTabStrip.tabs[i];

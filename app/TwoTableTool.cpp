@@ -3,6 +3,7 @@
 #include "app/ColumnPick.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
+#include "controls/InputState.h"
 #include "grid/Grid.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"
@@ -85,6 +86,7 @@ INT_PTR dialogProc(HWND dialog, UINT message, WPARAM wParam, const TwoTableIds& 
     centreOnParent(dialog);
     return TRUE;
   }
+  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
   if (message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wParam);
   for (int pick : ids.picks)

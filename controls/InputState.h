@@ -4,3 +4,8 @@
 #pragma once
 
 extern bool gInputEnabled;  // true at start
+
+// True for a command (WM_COMMAND) or a close request (WM_CLOSE) that a modeless dialog
+// receives while input is off: the dialog takes it and does nothing, so that nothing
+// starts on a sheet that the long operation is reading or writing.
+bool refusedWhileBusy(unsigned message);

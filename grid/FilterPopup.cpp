@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Documents.h"
+#include "controls/InputState.h"
 #include "grid/FilterValues.h"
 #include "grid/Grid.h"
 #include "grid/ListDialogState.h"
@@ -117,6 +118,7 @@ INT_PTR CALLBACK filterPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM
   }
   ListDialogState* state = stateOf(popup);
   if (!state) return FALSE;
+  if (refusedWhileBusy(message)) return TRUE;  // narrowing and applying read the sheet
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;

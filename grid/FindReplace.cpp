@@ -2,6 +2,7 @@
 // state over the sheet.
 #include <string>
 
+#include "controls/InputState.h"
 #include "grid/DialogCentre.h"
 #include "grid/FindPattern.h"
 #include "grid/FindSearch.h"
@@ -51,6 +52,11 @@ INT_PTR CALLBACK findDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   }
   if (message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wParam);
+  // While a long operation runs the fields and options follow the user, but no walk
+  // starts over the sheet it is reading or writing.
+  const bool walk = id == ID_FIND_NEXT_BUTTON || id == ID_FIND_PREV_BUTTON || id == ID_COUNT_BUTTON ||
+                    id == ID_REPLACE_BUTTON || id == ID_REPLACE_ALL_BUTTON;
+  if (walk && refusedWhileBusy(message)) return TRUE;
   auto checked = [&] { return static_cast<uint8_t>(IsDlgButtonChecked(dialog, id) == BST_CHECKED); };
   switch (id) {
     case ID_FIND_TEXT: grid->mFindText = dialogText(dialog, id); break;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands/GridOps.h"
+#include "controls/InputState.h"
 #include "platform/resources/Resources.h"
 
 namespace {
@@ -81,7 +82,8 @@ INT_PTR CALLBACK systemScriptDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) 
       }
       return TRUE;
     case WM_CLOSE:
-      if (w) closeWindow(w);
+      // Closing stores the script into its sheet: not while a long operation has it.
+      if (w && !refusedWhileBusy(message)) closeWindow(w);
       return TRUE;
     default:
       return FALSE;

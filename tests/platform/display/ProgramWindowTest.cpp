@@ -98,6 +98,12 @@ class Program {
   }
   // Waits up to `ms` for the program to end by itself; its exit code, -1
   // when it did not end or ended by a signal.
+  // How the program ended ("exit code N", "signal N"); empty while it runs.
+  std::string howEnded() {
+    if (running()) return "";
+    return WIFSIGNALED(mStatus) ? "signal " + std::to_string(WTERMSIG(mStatus))
+                                : "exit code " + std::to_string(WEXITSTATUS(mStatus));
+  }
   int waitExit(int ms) {
     if (!waitFor([&] { return !running(); }, ms)) return -1;
     return WIFEXITED(mStatus) ? WEXITSTATUS(mStatus) : -1;
@@ -335,6 +341,68 @@ TEST(ProgramWindow, StartedOnACsvShowsMenuTabsAndCellsRegistersTheTypeAndClosesO
   // The window manager's close button: an unchanged document closes without a question.
   screen.closeButton(window);
   EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
+}
+
+// A CSV of about `bytes` bytes: long lines of a few texts that repeat, so that the load
+// takes a while but the sheet stays small in memory. Written a block at a time.
+void writeLargeCsv(const fs::path& path, uint64_t bytes) {
+  std::string block;
+  for (int i = 0; block.size() < (4u << 20); ++i) {
+    block += std::to_string(i % 1000) + ",";
+    for (int f = 0; f < 4; ++f) block += std::string(40, char('a' + (i + f) % 8)) + std::to_string(f) + ",";
+    block += "x\n";
+  }
+  std::ofstream out(path, std::ios::binary);
+  for (uint64_t written = 0; written < bytes; written += block.size()) out.write(block.data(), block.size());
+}
+
+// The progress bar in a picture: rows where its frame encloses a 498-pixel run of its
+// trough or its fill, ten rows of them at least.
+bool barShown(const Surface& shot) {
+  const uint32_t frame = 0xBCBCBC, trough = 0xE6E6E6, fill = 0x06B025;
+  int rows = 0;
+  for (int y = 0; y < shot.height; ++y) {
+    const uint32_t* row = shot.row(y);
+    for (int x = 0; x + 499 < shot.width; ++x) {
+      if (row[x] != frame || row[x + 499] != frame) continue;
+      int inside = 1;
+      while (inside < 499 && (row[x + inside] == trough || row[x + inside] == fill)) ++inside;
+      if (inside == 499) {
+        ++rows;
+        break;
+      }
+    }
+  }
+  return rows >= 10;
+}
+
+// The window manager's close button pressed while a large file loads under the progress
+// bar: the close is refused, the load runs to its end, and a later close ends the program.
+TEST(ProgramWindow, TheCloseButtonDuringALargeLoadIsRefusedAndTheLoadEnds) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("large-load");
+  const fs::path csv = home.path / "large.csv";
+  writeLargeCsv(csv, uint64_t(1) << 30);
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  ASSERT_TRUE(waitFor([&] { return barShown(screen.pixels(window)) || !program.running(); }, 60000) &&
+              program.running())
+      << "no progress bar while the file loads";
+  screen.closeButton(window);
+  // The load goes on to its end with the window up: the bar goes, the program stays.
+  EXPECT_TRUE(waitFor([&] { return !program.running() || !barShown(screen.pixels(window)); }, 120000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_TRUE(program.running()) << "the program ended (" << program.howEnded()
+                                 << ") after the close during the load; it said:\n"
+                                 << readFile(home.path / "output.txt");
+  EXPECT_EQ(screen.windowOf(program.pid()), window);
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(30000), 0) << readFile(home.path / "output.txt");
 }
 
 }  // namespace displaytest
