@@ -74,20 +74,22 @@ void narrow(HWND popup, ListDialogState& state) {
 
 // "确定": the ticked values filter the column in this document, or in every open
 // document in batch mode; locked documents and documents whose filter lacks the column
-// are left alone.
-void apply(ListDialogState& state) {
+// are left alone. Everything the loop needs is taken from the popup's record first: the
+// message box of a failing command deactivates the popup, which frees that record.
+void apply(const ListDialogState& state) {
   std::set<double> numbers;
   std::set<uint64_t> keys;
   CGrid& grid = *state.grid;
   collectTickedValues(grid.mCore, state.column, state.list->items, numbers, keys);
+  const uint64_t headerKey = state.headerKey;
   std::vector<CGrid*> documents;
   if (grid.mBatchFilter) documents = allDocuments();
   if (documents.empty()) documents.push_back(&grid);
   for (CGrid* doc : documents) {
-    if (doc->mOps.editLocked() || !doc->mCore.mFilter.mColumns.count(state.headerKey)) continue;
+    if (doc->mOps.editLocked() || !doc->mCore.mFilter.mColumns.count(headerKey)) continue;
     doc->guarded([&] {
       doc->beforeChange();
-      doc->mOps.filterValues(state.headerKey, numbers, keys);
+      doc->mOps.filterValues(headerKey, numbers, keys);
     });
     doc->invalidate();
   }

@@ -7,6 +7,8 @@
 #include "grid/FilterValues.h"
 #include "grid/GridIds.h"
 #include "grid/ListDialogState.h"
+#include "platform/CodePage.h"
+#include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
 #include "platform/png/Png.h"
 #include "tests/support/Picture.h"
@@ -297,4 +299,43 @@ TEST_F(FilterPopupTest, BatchModeSkipsLockedDocumentsAndDocumentsWithoutTheColum
   EXPECT_TRUE(locked->mComManag.mUndoList.empty());
   EXPECT_FALSE(without->mCore.mDatas[2][0].flag);
   EXPECT_TRUE(without->mComManag.mUndoList.empty());
+}
+
+// A failing command shows its message box over its document; the box takes the
+// activation from the popup, which closes and frees its record. The batch goes on to the
+// next document with what it took from the record before the first box.
+TEST_F(FilterPopupTest, BatchApplyGoesOnAfterAFailingCommandsMessageBoxClosedThePopup) {
+  static constexpr char kFailure[] = "CDataGrid::resize: row-5,len-10 memery malloc error!";
+  CGrid* other = new CGrid();
+  other->create(host, 0, 0, 200, 200);
+  ShowWindow(other->mHwnd, SW_HIDE);
+  filtered(*grid, {u"3", u"a"});
+  filtered(*other, {u"a", u"3"});
+  for (CGrid* doc : {grid, other}) {
+    CCTab::CTabData tab;
+    tab.document = doc;
+    tab.gridWindow = doc->mHwnd;
+    gTabStrip.tabs.push_back(tab);
+    // The command fails once it runs, as one that cannot allocate does.
+    doc->mComManag.mNotify = [](void*, void*) { throw std::string(kFailure); };
+  }
+  grid->mBatchFilter = 1;
+  pressButton();
+  HWND popup = grid->mFilterPopup;
+  ListDialogState* state = popupState();
+  ASSERT_TRUE(state && state->painted);
+  state->list->items[2].checked = 0;  // "a"
+  testdriver::AnswerScript answers;
+  answers.answer(u"MessageBoxW", IDOK);
+  answers.answer(u"MessageBoxW", IDOK);
+  press(IDOK);
+  gTabStrip.tabs.clear();
+  EXPECT_FALSE(IsWindow(popup));
+  EXPECT_EQ(grid->mFilterPopup, nullptr);
+  ASSERT_EQ(answers.calls().size(), 2u) << "each document's failure is shown";
+  for (const auto& record : answers.calls())
+    EXPECT_EQ(record.call.args.at(0), utf8ToWide(kFailure));
+  EXPECT_EQ(answers.calls()[1].call.owner, other->mHwnd);
+  EXPECT_TRUE(grid->mComManag.mUndoList.empty());
+  EXPECT_TRUE(other->mComManag.mUndoList.empty());
 }
