@@ -105,11 +105,8 @@ void addComboItems(HWND dialog, std::initializer_list<int> combos, const std::ve
 
 bool changeSheets(const std::vector<CGrid*>& documents, const std::function<void()>& work) {
   CGrid* first = nullptr;
-  for (CGrid* document : documents) {
-    if (!document) continue;
-    document->beforeChange();
-    if (!first) first = document;
-  }
+  for (CGrid* document : documents)
+    if (document && !first) first = document;
   if (!first) {
     work();
     return true;

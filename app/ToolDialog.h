@@ -40,9 +40,9 @@ void toolMessage(HWND owner, const std::u16string& text, const char16_t* caption
 std::vector<std::u16string> tabColumnNames();
 // Appends `items` to each listed combo of the dialog.
 void addComboItems(HWND dialog, std::initializer_list<int> combos, const std::vector<std::u16string>& items);
-// Runs `work`, which changes the sheets of `documents` (nulls and repeats allowed): each
-// statistics worker is stopped first; an exception (an allocation failure of a sheet)
-// is shown in a message box and the program goes on. False when it threw.
+// Runs `work`, which changes the sheets of `documents` (nulls and repeats allowed): an
+// exception (an allocation failure of a sheet) is shown in a message box over the first
+// of them and the program goes on. False when it threw.
 bool changeSheets(const std::vector<CGrid*>& documents, const std::function<void()>& work);
 // After a tool wrote into the document's sheet: its view refreshed, its window
 // invalidated, and the document marked modified until its next save.

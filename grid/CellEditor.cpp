@@ -109,7 +109,6 @@ void CGrid::commitEdit(uint64_t key, const std::u16string& text) {
   ShowWindow(mEditor.hwnd, SW_HIDE);
   if (!mOps.editLocked()) {
     guarded([&] {
-      beforeChange();
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
       switch (language) {
         case TEXT_EXPRTK: command->fillScript(text, CELL_EXPRTK); break;

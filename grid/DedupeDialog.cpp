@@ -98,9 +98,6 @@ void CGrid::showDeleteDuplicates() {
     MessageBoxW(mHwnd, u"请至少选择一个包含重复项的列。", u"删除重复", MB_OK);
     return;
   }
-  guarded([&] {
-    beforeChange();
-    mOps.deleteDuplicates(state.expand != 0, state.hasHeader != 0, state.matchCase != 0, columns);
-  });
+  guarded([&] { mOps.deleteDuplicates(state.expand != 0, state.hasHeader != 0, state.matchCase != 0, columns); });
   invalidate();
 }

@@ -87,10 +87,7 @@ void apply(const ListDialogState& state) {
   if (documents.empty()) documents.push_back(&grid);
   for (CGrid* doc : documents) {
     if (doc->mOps.editLocked() || !doc->mCore.mFilter.mColumns.count(headerKey)) continue;
-    doc->guarded([&] {
-      doc->beforeChange();
-      doc->mOps.filterValues(headerKey, numbers, keys);
-    });
+    doc->guarded([&] { doc->mOps.filterValues(headerKey, numbers, keys); });
     doc->invalidate();
   }
 }

@@ -189,7 +189,6 @@ void CGrid::replaceNext() {
   if (current == RegexStatus::Match && !locked) {
     std::u16string error;
     const bool done = guarded([&] {
-      beforeChange();
       mOps.replaceCurrent(pattern.pattern(), replacement, mMatchCase, mWholeCell, mFindMode == FIND_REGEX, &error);
     });
     if (!done) return;
@@ -215,7 +214,6 @@ void CGrid::replaceAll() {
   std::u16string error;
   if (!mOps.editLocked()) {
     const bool done = guarded([&] {
-      beforeChange();
       count = mOps.replaceAll(pattern, replacement, mMatchCase, mWholeCell, mFindMode == FIND_REGEX, &error);
     });
     if (!done) return invalidate();

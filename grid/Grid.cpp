@@ -95,7 +95,10 @@ CGrid::CGrid() {
   mComManag.mOnModified = [view](iComManag* m, intptr_t modified) { postModified(view, m, modified); };
   mComManag.mNotify = [view](void*, void*) { notifyRefresh(view); };
   mComManag.mOnSaved = [view](iComManag* m, intptr_t flag) { postSaved(view, m, flag); };
-  mComManag.mBeforeChange = [] { stopStats(); };
+  // One gate before every change of the sheet, the manager's commands included: the
+  // statistics worker reads the sheet without locks.
+  mCore.mBeforeChange = [] { stopStats(); };
+  mComManag.mBeforeChange = [core = &mCore] { core->beforeChange(); };
   mView.mCore = &mCore;
   mView.mSelection = &mSelection;
   mView.mStyle = &mStyle;
@@ -168,5 +171,3 @@ bool CGrid::guarded(const std::function<void()>& work) {
   }
   return false;
 }
-
-void CGrid::beforeChange() { stopStats(); }

@@ -60,8 +60,6 @@ class CGrid {
   // Runs `work` (a command, reader or writer); an exception leaving it is shown in a
   // message box and the program goes on. False when it threw.
   bool guarded(const std::function<void()>& work);
-  // Before any change of the sheet: the statistics worker is stopped and joined.
-  void beforeChange();
 
   // ---- window procedure, mouse and keys (GridWindow.cpp) ----
   void onKeyDown(WPARAM key);

@@ -70,7 +70,6 @@ void CGrid::paste() {
     guarded([&] {
       std::u16string text;
       if (!readClipboardText(mHwnd, text)) return;
-      beforeChange();
       ClipTable table(text);
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
       command->paste(table);
@@ -82,17 +81,13 @@ void CGrid::paste() {
 
 void CGrid::cut() {
   guarded([&] { mOps.copy(); });
-  guarded([&] {
-    beforeChange();
-    mOps.deleteSelection();
-  });
+  guarded([&] { mOps.deleteSelection(); });
   invalidate();
 }
 
 void CGrid::clear() {
   if (!mOps.editLocked()) {
     guarded([&] {
-      beforeChange();
       auto command = std::make_unique<CDeleteAction>(&mCore, &mSelection);
       command->mKind = KIND_CLEAR;
       command->prepare();
@@ -109,7 +104,6 @@ void CGrid::insert(int32_t count) {
   const bool wholeRows = r.left == 0 && r.top != 0, wholeCols = r.top == 0 && r.left != 0;
   if (!mOps.editLocked() && (wholeRows || wholeCols)) {
     guarded([&] {
-      beforeChange();
       auto command = std::make_unique<CInsertAction>(&mCore, &mSelection);
       command->mCount = count;
       mComManag.add(command.release());
@@ -121,7 +115,6 @@ void CGrid::insert(int32_t count) {
 void CGrid::restoreWidthHeight() {
   const Range& r = mSelection.range;
   guarded([&] {
-    beforeChange();
     if (r.top == 0 && r.left == 0) {
       mOps.setWidthHeight(false, 1, 0);
       mOps.setWidthHeight(true, 1, 0);
@@ -136,7 +129,6 @@ void CGrid::restoreWidthHeight() {
 
 void CGrid::addRows(int32_t n) {
   guarded([&] {
-    beforeChange();
     mOps.resize(grown(mCore.mRowCount, n), mCore.mColCount > 0 ? static_cast<int32_t>(mCore.mColCount) : 26);
   });
   invalidate();
@@ -144,7 +136,6 @@ void CGrid::addRows(int32_t n) {
 
 void CGrid::addCols(int32_t n) {
   guarded([&] {
-    beforeChange();
     mOps.resize(mCore.mRowCount > 0 ? static_cast<int32_t>(mCore.mRowCount) : 300, grown(mCore.mColCount, n));
   });
   invalidate();
@@ -157,7 +148,6 @@ namespace {
 void setKindOf(CGrid& grid, uint8_t kind) {
   if (!grid.mOps.editLocked()) {
     grid.guarded([&] {
-      grid.beforeChange();
       auto command = std::make_unique<CCellAction>(&grid.mCore, &grid.mSelection);
       command->setKind(kind);
       grid.mComManag.add(command.release());
@@ -178,30 +168,21 @@ void CGrid::setPythonKind() { setKindOf(*this, CELL_PYTHON); }
 void CGrid::filter(bool batch) {
   mBatchFilter = batch ? 1 : 0;
   if (!mOps.editLocked()) {
-    guarded([&] {
-      beforeChange();
-      mOps.toggleFilter();
-    });
+    guarded([&] { mOps.toggleFilter(); });
   }
   invalidate();
 }
 
 void CGrid::sortAscending(bool expand) {
   if (!mOps.editLocked()) {
-    guarded([&] {
-      beforeChange();
-      mOps.sort(true, expand);
-    });
+    guarded([&] { mOps.sort(true, expand); });
   }
   invalidate();
 }
 
 void CGrid::sortDescending(bool expand) {
   if (!mOps.editLocked()) {
-    guarded([&] {
-      beforeChange();
-      mOps.sort(false, expand);
-    });
+    guarded([&] { mOps.sort(false, expand); });
   }
   invalidate();
 }
@@ -229,7 +210,6 @@ void CGrid::sortCommand(bool ascending) {
 
 void CGrid::toggleBandColor() {
   guarded([&] {
-    beforeChange();
     auto command = std::make_unique<CAttributeAction>(&mCore, &mSelection);
     command->setValue(ATTR_BANDED_ROWS, mCore.mAttrs[ATTR_BANDED_ROWS].value == 0 ? 1 : 0);
     mComManag.add(command.release());

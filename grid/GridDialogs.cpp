@@ -157,10 +157,7 @@ INT_PTR CALLBACK tableSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
           }
           EndDialog(dialog, 1);
           if (CGrid* grid = gridOf(dialog)) {
-            grid->guarded([&] {
-              grid->beforeChange();
-              grid->mOps.resize(rows, cols);
-            });
+            grid->guarded([&] { grid->mOps.resize(rows, cols); });
             grid->invalidate();
           }
           return TRUE;

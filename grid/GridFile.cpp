@@ -75,7 +75,6 @@ void CGrid::resetViewState(bool panes) {
 }
 
 void CGrid::newTable() {
-  beforeChange();
   mDragState = 0;
   mCore.clear();
   mComManag.clear();
@@ -105,7 +104,6 @@ void CGrid::openDialog() {
 }
 
 int32_t CGrid::open(const std::u16string& path) {
-  beforeChange();
   mPath = path;
   mPage.resetState();
   bool ok = false;
@@ -138,7 +136,6 @@ int32_t CGrid::open(const std::u16string& path) {
 
 bool CGrid::openSheet(const std::u16string& path, ExcelBook& book, const std::u16string& sheetName,
                       int32_t sheetIndex) {
-  beforeChange();
   mPath = path;
   mSheetName = sheetName;
   mPage.resetState();
@@ -187,7 +184,6 @@ bool CGrid::save() {
     if (chosen.empty()) return false;
     mPath = chosen;
   }
-  beforeChange();
   bool ok = false;
   std::u16string why;
   {
@@ -240,7 +236,6 @@ bool CGrid::saveFilteredAs(const std::u16string& path) { return saveWhole(path, 
 
 bool CGrid::saveWhole(const std::u16string& path, bool all) {
   if (refusePageTarget(path)) return false;
-  beforeChange();
   bool ok = false;
   {
     ProgressScope bar(*this);
@@ -289,7 +284,6 @@ void CGrid::appendFiles() {
     parts.push_back(std::move(s));
   }
   if (parts.empty()) return;
-  beforeChange();
   std::u16string failure = u"打开文件失败：";
   bool failed = false;
   {
@@ -343,7 +337,6 @@ void CGrid::splitFile(const std::u16string& target, bool keepHeader, bool byRows
   const int64_t step = parts > 0 ? 100 / parts : 100;
   std::u16string failure = u"保存文件失败：";
   bool failed = false;
-  beforeChange();
   {
     ProgressScope bar(*this);
     if (n > 2 && perPart > 0) {

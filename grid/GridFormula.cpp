@@ -70,7 +70,6 @@ void CGrid::formula(int32_t which) {
   }
   if (!results.empty()) {
     guarded([&] {
-      beforeChange();
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
       if (grow) mOps.resize(newRows, newCols);
       for (const auto& [p, value] : results) command->setNumber(p.row, p.col, value);

@@ -280,10 +280,7 @@ bool CGrid::onLButtonUp() {
       if (size < 1) size = -1;
       const bool rows = mDragState == HIT_ROW_BORDER;
       const int32_t index = mDrag.index;
-      guarded([&] {
-        beforeChange();
-        mOps.setWidthHeight(rows, index, size);
-      });
+      guarded([&] { mOps.setWidthHeight(rows, index, size); });
       invalidate();
     }
   } else if (mDragState == HIT_FILTER_BUTTON) {
@@ -326,7 +323,6 @@ bool CGrid::onLButtonDblClk() {
       CanvasMeasure measure(mView.mCanvas);
       CellFont font{mStyle.cellFont.lfHeight, mStyle.headerFont.lfFaceName};
       guarded([&] {
-        beforeChange();
         if (cols_) mOps.autoFitColumns(font, measure, first, last);
         else mOps.autoFitRows(font, measure, first, last);
       });
@@ -335,15 +331,15 @@ bool CGrid::onLButtonDblClk() {
       break;
     }
     case HIT_RIGHT_OF_COLUMNS:
-      guarded([&] { beforeChange(); mOps.resize(rows > 0 ? rows : 300, grow(cols, 26)); });
+      guarded([&] { mOps.resize(rows > 0 ? rows : 300, grow(cols, 26)); });
       invalidate();
       break;
     case HIT_BELOW_ROWS:
-      guarded([&] { beforeChange(); mOps.resize(grow(rows, 300), cols > 0 ? cols : 26); });
+      guarded([&] { mOps.resize(grow(rows, 300), cols > 0 ? cols : 26); });
       invalidate();
       break;
     case HIT_BEYOND_BOTH:
-      guarded([&] { beforeChange(); mOps.resize(grow(rows, 300), grow(cols, 26)); });
+      guarded([&] { mOps.resize(grow(rows, 300), grow(cols, 26)); });
       invalidate();
       break;
     default:
@@ -412,17 +408,17 @@ bool CGrid::onCommand(UINT id) {
       return true;
     case ID_OPEN: openDialog(); updateEncodingMenu(); return true;
     case ID_SAVE: save(); return true;
-    case ID_RUN_ALL: guarded([&] { beforeChange(); mOps.runAllScripts(); }); invalidate(); return true;
-    case ID_RUN_SELECTED: guarded([&] { beforeChange(); mOps.runSelectedScripts(); }); invalidate(); return true;
+    case ID_RUN_ALL: guarded([&] { mOps.runAllScripts(); }); invalidate(); return true;
+    case ID_RUN_SELECTED: guarded([&] { mOps.runSelectedScripts(); }); invalidate(); return true;
     case ID_SAVE_AS: saveAsDialog(); return true;
     case ID_APPEND: appendFiles(); return true;
-    case ID_UNDO: guarded([&] { beforeChange(); mComManag.undo(); }); invalidate(); return true;
-    case ID_REDO: guarded([&] { beforeChange(); mComManag.redo(); }); invalidate(); return true;
+    case ID_UNDO: guarded([&] { mComManag.undo(); }); invalidate(); return true;
+    case ID_REDO: guarded([&] { mComManag.redo(); }); invalidate(); return true;
     case ID_COPY: guarded([&] { mOps.copy(); }); return true;
-    case ID_DELETE: guarded([&] { beforeChange(); mOps.deleteSelection(); }); invalidate(); return true;
+    case ID_DELETE: guarded([&] { mOps.deleteSelection(); }); invalidate(); return true;
     case ID_SELECT_ALL: selectAll(); return true;
-    case ID_HIDE: guarded([&] { beforeChange(); mOps.setVisible(false); }); invalidate(); return true;
-    case ID_UNHIDE: guarded([&] { beforeChange(); mOps.setVisible(true); }); invalidate(); return true;
+    case ID_HIDE: guarded([&] { mOps.setVisible(false); }); invalidate(); return true;
+    case ID_UNHIDE: guarded([&] { mOps.setVisible(true); }); invalidate(); return true;
     case ID_FREEZE: mView.toggleFreeze(mSelection.range.top, mSelection.range.left); invalidate(); return true;
     case ID_ZOOM_IN:
       if (static_cast<int>(mView.mZoom * 100) < 400) mView.setZoom(mView.mZoom + 0.15);

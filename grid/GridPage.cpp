@@ -174,7 +174,6 @@ void CGrid::openPage() {
                                          reinterpret_cast<LPARAM>(&copy));
   copy.stopCount();
   if (result != ID_OPEN) return;
-  beforeChange();
   mPage = copy;
   mPath = copy.path;
   bool ok = false;

@@ -13,17 +13,11 @@ void CGridScriptDocument::progress(int32_t percent) {
 void CGridScriptDocument::open(const std::u16string& path) { mGrid.open(path); }
 void CGridScriptDocument::insert(int32_t) {}
 void CGridScriptDocument::sortAscending() {
-  mGrid.guarded([&] {
-    mGrid.beforeChange();
-    mGrid.mOps.sort(true, true);
-  });
+  mGrid.guarded([&] { mGrid.mOps.sort(true, true); });
   mGrid.invalidate();
 }
 void CGridScriptDocument::sortDescending() {
-  mGrid.guarded([&] {
-    mGrid.beforeChange();
-    mGrid.mOps.sort(false, true);
-  });
+  mGrid.guarded([&] { mGrid.mOps.sort(false, true); });
   mGrid.invalidate();
 }
 void CGridScriptDocument::scrollToCell(int32_t row, int32_t col) { mGrid.mView.scrollToCell(cellPos(row, col)); }

@@ -125,8 +125,7 @@ void CGridOps::runFormulaCell(int32_t row, int32_t col, const std::u16string& te
   std::string expression = wideToAnsi(std::u16string_view(text).substr(text.empty() ? 0 : 1));
   if (expression.empty()) return;
   bool compiled = runExprtkText(*this, row, col, expression);
-  if (compiled && !mExprtkHost.mEnded && mCore->inSheet(row, col))
-    mCore->mFormulaValues[cellPos(row, col)] = mExprtkHost.mResult;
+  if (compiled && !mExprtkHost.mEnded) mCore->setFormulaValue(row, col, mExprtkHost.mResult);
   if (!mExprtkHost.mErrors.empty() && mOutput)
     appendOutputText(*mOutput, ansiToWide(std::string(kBannerRule) + "Run cell[" + colNameA(col - 1) +
                                           std::to_string(row) + "] Exprtk formula script error:" +

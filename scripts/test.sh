@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build, then the tests
-# labelled "sanitize" again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# labelled "sanitize" again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the tests that start worker threads under ThreadSanitizer.
 # The display backend's tests start their own X server (xvfb-run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 jobs=$(nproc)
+# The tests that start worker threads beside the user-interface thread: the selection
+# statistics, the paged-open row counter, the file tools' tasks, the thread fan-out, the
+# document file's parallel read, the parallel find and a read under the progress bar.
+# They run again in the ThreadSanitizer build, which builds only the test programs
+# holding them (a few minutes of running on 8 cores).
+tsan_tests='^(GridTest|PageTest|FindTest|StatisticsWorkerTest|InputDuringReadTest|FileMerge|FileSplit|FileTasks|WorkerThreads|MvtParallelRead)[.]'
+tsan_targets="store_tests grid_tests app_tests"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$jobs"
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVEL_SANITIZE=ON >/dev/null
 cmake --build "$root/build-asan" -j "$jobs"
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEL_TSAN=ON >/dev/null
+cmake --build "$root/build-tsan" -j "$jobs" --target $tsan_targets
 status=0
 (cd "$root/build" && ctest --output-on-failure -j "$jobs") || status=1
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j "$jobs" -L sanitize) || status=1
+(cd "$root/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+   ctest --output-on-failure -j "$jobs" -R "$tsan_tests") || status=1
 exit $status

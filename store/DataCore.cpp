@@ -47,7 +47,11 @@ std::u16string dateTimeText(int64_t t) {
 
 CDataCore::CDataCore() : DocHeader{}, mPool(poolBytesField(this)) {}
 
-CDataCore::~CDataCore() { clear(); }
+// The owner has stopped whatever reads the sheet by now: no gate on the way out.
+CDataCore::~CDataCore() {
+  mBeforeChange = nullptr;
+  clear();
+}
 
 Cell* CDataCore::cellAt(int32_t row, int32_t col) {
   return inSheet(row, col) ? &mDatas[row][col] : &mEmptyCell;
@@ -205,9 +209,15 @@ double CDataCore::formulaValue(int32_t row, int32_t col) const {
   return it == mFormulaValues.end() ? 0 : it->second;
 }
 
+void CDataCore::setFormulaValue(int32_t row, int32_t col, double value) {
+  beforeChange();
+  if (inSheet(row, col)) mFormulaValues[cellPos(row, col)] = value;
+}
+
 // ---- writes ----
 
 void CDataCore::setInt64(int32_t row, int32_t col, int64_t value) {
+  beforeChange();
   if (!inSheet(row, col)) return;
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
@@ -216,6 +226,7 @@ void CDataCore::setInt64(int32_t row, int32_t col, int64_t value) {
 }
 
 void CDataCore::setDouble(int32_t row, int32_t col, double value) {
+  beforeChange();
   if (!inSheet(row, col)) return;
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
@@ -226,6 +237,7 @@ void CDataCore::setDouble(int32_t row, int32_t col, double value) {
 // The text writers take the new text's reference before the old value is released: a
 // failed intern (out of memory) then leaves the cell as it was.
 void CDataCore::setText(int32_t row, int32_t col, const std::u16string& text) {
+  beforeChange();
   if (!inSheet(row, col)) return;
   const uint64_t key = text.empty() ? 0 : mPool.internText(textKey(text), text);
   Cell& c = mDatas[row][col];
@@ -235,6 +247,7 @@ void CDataCore::setText(int32_t row, int32_t col, const std::u16string& text) {
 }
 
 void CDataCore::setTextTyped(int32_t row, int32_t col, const char16_t* text) {
+  beforeChange();
   if (!text || !inSheet(row, col)) return;
   const Cell typed = typedCell(std::u16string_view(text, std::char_traits<char16_t>::length(text)));
   Cell& c = mDatas[row][col];
@@ -249,6 +262,7 @@ Cell CDataCore::typedCell(std::u16string_view view) {
 }
 
 uint64_t CDataCore::setAttrText(int32_t index, const std::u16string& text) {
+  beforeChange();
   if (index < 0 || index >= ATTR_SLOT_COUNT) return 0;
   const uint64_t key = mPool.internText(textKey(text), text);  // first: a failure changes nothing
   if (mAttrs[index].value) mPool.release(mAttrs[index].value);
@@ -257,6 +271,7 @@ uint64_t CDataCore::setAttrText(int32_t index, const std::u16string& text) {
 }
 
 void CDataCore::clearCell(int32_t row, int32_t col) {
+  beforeChange();
   if (!inSheet(row, col)) return;
   Cell& c = mDatas[row][col];
   releaseValue(c, row, col);
@@ -292,6 +307,7 @@ void CDataCore::restoreFrom(int32_t row, int32_t col, const Cell& saved, bool re
 }
 
 void CDataCore::restoreCell(int32_t row, int32_t col, const Cell& saved, const TextMap& texts) {
+  beforeChange();
   // The new reference first: a failed intern (out of memory) leaves the cell as it was.
   restoreFrom(row, col, saved, false, [&](uint64_t key) {
     auto it = texts.find(key);
@@ -300,6 +316,7 @@ void CDataCore::restoreCell(int32_t row, int32_t col, const Cell& saved, const T
 }
 
 void CDataCore::copyCell(int32_t row, int32_t col, const Cell& cell, const StringPool& otherPool) {
+  beforeChange();
   restoreFrom(row, col, cell, false, [&](uint64_t key) {
     StringPool::Entry e;
     return otherPool.lookup(key, e) ? std::string_view(e.bytes, e.len) : std::string_view();
@@ -390,6 +407,7 @@ void CDataCore::freeAllRows() {
 }
 
 void CDataCore::clear() {
+  beforeChange();
   freeAllRows();  // the keys need no release: the pool is emptied too
   static_cast<DocHeader&>(*this) = DocHeader{};
   mPool.clear();
@@ -438,6 +456,7 @@ void CDataCore::reportProgress(int64_t percent) {
 // ---- filter ----
 
 void CDataCore::loadFilter() {
+  beforeChange();
   mFilter.mColumns.clear();
   const uint64_t key = mAttrs[ATTR_FILTER].value;
   if (key) mFilter.deserialize(poolBytes(key));

@@ -55,6 +55,18 @@ class CDataCore : public DataIntf, public DocHeader {
   CDataCore(const CDataCore&) = delete;
   CDataCore& operator=(const CDataCore&) = delete;
 
+  // ---- the change gate ----
+  // Every operation of this class that changes the sheet (cells, rows, columns, text
+  // attributes, computed formula values, the filter, whole reads and appends, the
+  // document save that stores the filter) calls this first. Edit commands reach the
+  // cells directly: the grid points the command manager's before-change hook here, so
+  // a command, an undo and a redo pass it too. It calls mBeforeChange, which the grid
+  // sets to stop and join its selection-statistics worker (that worker reads the sheet
+  // without locks). UI thread only.
+  void beforeChange() {
+    if (mBeforeChange) mBeforeChange();
+  }
+
   // ---- the cell interface ----
   std::u16string getText(int32_t row, int32_t col) const override;
   int64_t getInt64(int32_t row, int32_t col) const override;
@@ -87,6 +99,8 @@ class CDataCore : public DataIntf, public DocHeader {
   std::u16string formulaText(int32_t row, int32_t col, bool& computed) const;
   // The computed value of a formula cell, 0 when there is none.
   double formulaValue(int32_t row, int32_t col) const;
+  // Keeps `value` as the computed value of cell (row, col); nothing outside the sheet.
+  void setFormulaValue(int32_t row, int32_t col, double value);
   // The numeric value for sums and workbook export.
   double getNumber(int32_t row, int32_t col) const;
   // Empties the cell, flag included.
@@ -261,6 +275,7 @@ class CDataCore : public DataIntf, public DocHeader {
   int32_t mSaveEncoding = ENC_ANSI;
   IoOptions mIoTuning;  // how this sheet's reads and writes are tuned (see ioOptions)
   IoResult mLastIo;     // what the last read of text did (a whole file, a page, an append)
+  std::function<void()> mBeforeChange;  // called by beforeChange(); not part of the record
 
  private:
   void twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,

@@ -39,6 +39,7 @@ void CDataCore::clearRowCells(int64_t row, int64_t firstCol, int64_t endCol) {
 }
 
 void CDataCore::createData(int32_t rows, int32_t cols) {
+  beforeChange();
   if (rows <= 0 || cols <= 0) return;
   if (mRowCount != 0) {
     resize(rows, cols);
@@ -60,6 +61,7 @@ void CDataCore::createData(int32_t rows, int32_t cols) {
 }
 
 void CDataCore::resize(int32_t rows, int32_t cols) {
+  beforeChange();
   if (rows < 0 || cols < 0) return;
   if (mRowCount == 0) {
     createData(rows, cols);
@@ -131,6 +133,7 @@ void CDataCore::resize(int32_t rows, int32_t cols) {
 }
 
 void CDataCore::insertRow(int32_t position, int32_t count) {
+  beforeChange();
   if (count <= 0 || position < 0) return;
   const int64_t oldRows = int64_t(mRowCount);
   const int64_t p = std::min<int64_t>(position, oldRows);
@@ -167,6 +170,7 @@ void CDataCore::remapFilterAfterInsert(const std::vector<int32_t>& sorted) {
 }
 
 bool CDataCore::insertRow1(const std::vector<int32_t>& rows) {
+  beforeChange();
   if (rows.empty()) return true;
   std::vector<int32_t> sorted(rows);
   std::sort(sorted.begin(), sorted.end());
@@ -205,6 +209,7 @@ bool CDataCore::insertRow1(const std::vector<int32_t>& rows) {
 }
 
 int32_t CDataCore::insertCol(int32_t position, int32_t count) {
+  beforeChange();
   const int64_t oldCols = int64_t(mColCount);
   if (count <= 0) return int32_t(oldCols);
   const int64_t newCols = oldCols + count;
@@ -230,6 +235,7 @@ int32_t CDataCore::insertCol(int32_t position, int32_t count) {
 }
 
 void CDataCore::deleteCols(int32_t first, int32_t last) {
+  beforeChange();
   const int64_t oldCols = int64_t(mColCount);
   if (last < 0 || last >= oldCols || first < 0 || first > last) return;
   for (uint64_t r = 0; r < mRowCount; ++r) clearRowCells(int64_t(r), first, int64_t(last) + 1);
@@ -251,6 +257,7 @@ void CDataCore::deleteCols(int32_t first, int32_t last) {
 }
 
 int32_t CDataCore::removeVisibleRows(int32_t first, int32_t last) {
+  beforeChange();
   const int64_t rows = int64_t(mRowCount);
   if (mColCount == 0 || rows == 0) return 0;
   const int64_t from = std::max<int32_t>(first, 0);
@@ -284,6 +291,7 @@ int32_t CDataCore::removeVisibleRows(int32_t first, int32_t last) {
 }
 
 bool CDataCore::restoreRows(const RowMap& saved) {
+  beforeChange();
   if (saved.empty()) return true;
   const int64_t n = int64_t(saved.size());
   const int64_t total = int64_t(mRowCount) + n;
@@ -311,6 +319,7 @@ bool CDataCore::restoreRows(const RowMap& saved) {
 }
 
 bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& order, bool forward) {
+  beforeChange();
   const int64_t rows = int64_t(mRowCount);
   if (int64_t(range.bottom) >= int64_t(int32_t(uint32_t(mRowCount)))) return false;
   const int64_t n = int64_t(order.size());

@@ -119,6 +119,7 @@ void twoTableKey(const CDataCore& table, int32_t row, int32_t col1, int32_t col2
 void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol,
                           const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable,
                           int32_t areaCol, int32_t count) {
+  beforeChange();
   const SmallestRowIndex index(areaTable, areaCol);
   if (mRowCount < dataTable.mRowCount)
     resize(static_cast<int32_t>(dataTable.mRowCount), static_cast<int32_t>(mColCount));
@@ -145,6 +146,7 @@ void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_
 
 void CDataCore::twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1,
                              int32_t col2, int32_t col3, bool present) {
+  beforeChange();
   assert(this != &source && this != &lookup);
   std::unordered_set<std::u16string> keys;
   std::u16string key;

@@ -875,6 +875,7 @@ bool placeRows(CDataCore& core, BlockReader& in, const Layout& lay, const TextBy
 // without making the file system drop the whole old file first and, on ext4, wait at
 // the close for the new blocks to be allocated (which halves the speed of a re-save).
 bool CDataCore::write(const std::u16string& path, bool all) {
+  beforeChange();
   const IoOptions options = ioOptions();
   FileHandle f(_wfopen(path.c_str(), u"r+b"));
   uint64_t oldSize = 0;
@@ -915,6 +916,7 @@ bool CDataCore::write(const std::u16string& path, bool all) {
 // final report 100 is sent in every case, an allocation failure included, whose text is
 // then raised.
 bool CDataCore::read(const std::u16string& path) {
+  beforeChange();
   const CheckOnExit check{*this, "a read of a document"};
   const IoOptions options = ioOptions();
   mOpenEncoding = ENC_ANSI;
@@ -946,6 +948,7 @@ bool CDataCore::read(const std::u16string& path) {
 // gives false with the sheet as it was. Progress from progressFrom to progressTo, the
 // last report sent in every case once the file is open; resize failures are raised.
 bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  beforeChange();
   const CheckOnExit check{*this, "an append of a document"};
   const IoOptions options = ioOptions();
   FileHandle f(_wfopen(path.c_str(), u"rb"));

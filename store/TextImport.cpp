@@ -128,6 +128,7 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
 // of quoted sections. Large UTF-8 and ANSI files take the parallel road, whose
 // result is that of this sequential one.
 bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
+  beforeChange();
   const CheckOnExit check{*this, "a read of delimited text"};
   const IoOptions options = ioOptions();
   mLastIo = IoResult{};
@@ -152,6 +153,7 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
 
 bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
                   int32_t firstRow, int32_t rowCount, TextPage& page, const RecordIndex* index) {
+  sheet.beforeChange();
   const IoOptions options = sheet.ioOptions();
   RowReader reader;
   if (!openForImport(sheet, reader, path, delimiter, options)) return false;
@@ -237,6 +239,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
 
 bool CDataCore::readPage(const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
                          int32_t rowCount, uint64_t& pageStart, uint64_t& pageEnd) {
+  beforeChange();
   const CheckOnExit check{*this, "a read of a page"};
   TextPage page{pageStart, pageEnd, delimiter, mOpenEncoding};
   if (!readTextPage(*this, path, delimiter, keepHeader, firstRow, rowCount, page)) return false;
@@ -248,6 +251,7 @@ bool CDataCore::readPage(const std::u16string& path, char delimiter, bool keepHe
 // Another file's records below the sheet's. A first line equal to the sheet's
 // row 1 (same fields, same texts) is taken for the header again and dropped.
 bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
+  beforeChange();
   const CheckOnExit check{*this, "an append"};
   char delimiter = '\t';
   switch (fileKind(path)) {
