@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "commands/CellAction.h"
 #include "commands/ComManag.h"
@@ -105,23 +107,23 @@ int main(int argc, char** argv) {
   Selection sel;
   auto sortBy = [&](int32_t col, bool ascending) {
     sel = Selection{0, col, Range{0, col, 0, col}};  // the whole column, rows moving
-    auto* s = new CSortAction(&core, &sel);
+    auto s = std::make_unique<CSortAction>(&core, &sel);
     s->prepare(ascending, true);
-    manager.add(s);
+    manager.add(std::move(s));
   };
   auto dedupe = [&](std::vector<int32_t> cols) {
     sel = Selection{0, 0, Range{0, 0, 0, 0}};  // the whole sheet: whole rows
-    auto* d = new CDeleteDuplicate(&core, &sel);
+    auto d = std::make_unique<CDeleteDuplicate>(&core, &sel);
     auto counts = d->prepare(true, true, true, cols);
-    manager.add(d);
+    manager.add(std::move(d));
     std::printf("  (%d duplicates, %d kept)\n", counts.first, counts.second);
   };
   auto replace = [&](const char16_t* pattern, const char16_t* with) {
     sel = Selection{1, 1, Range{1, 1, 1, 1}};
-    auto* a = new CCellAction(&core, &sel);
+    auto a = std::make_unique<CCellAction>(&core, &sel);
     std::u16string error;
     int32_t n = a->replaceAll(pattern, with, true, false, true, &error);
-    manager.add(a);
+    manager.add(std::move(a));
     std::printf("  (%d cells matched%s%s)\n", n, error.empty() ? "" : ", ", wideToUtf8(error).c_str());
   };
 

@@ -33,13 +33,11 @@ void iComManag::markOutsideChange() {
   if (mOnModified) mOnModified(this, 1);
 }
 
-void iComManag::add(iCommand* command) {
-  if (command == nullptr) return;
+void iComManag::add(std::unique_ptr<iCommand> owned) {
+  if (!owned) return;
   if (mBeforeChange) mBeforeChange();
-  if (mEnabled == 0 || command->isEmpty()) {
-    delete command;
-    return;
-  }
+  if (mEnabled == 0 || owned->isEmpty()) return;  // `owned` deletes it
+  iCommand* command = owned.get();
   command->mNotify = mNotify;
   command->mState = COMMAND_APPLIED;
   try {
@@ -51,9 +49,9 @@ void iComManag::add(iCommand* command) {
     command->redo();
   } catch (...) {
     mCommands.erase(command);
-    delete command;
     throw;
   }
+  static_cast<void>(owned.release());  // the lists hold it from here on
   mUndoList.push_back(command);
   mChangeList.push_back(command);
   if (!mRedoList.empty()) release(mRedoList);

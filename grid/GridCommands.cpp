@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "commands/AttributeAction.h"
 #include "commands/CellAction.h"
@@ -74,7 +75,7 @@ void CGrid::paste() {
       ClipTable table(text);
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
       command->paste(table);
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
@@ -96,7 +97,7 @@ void CGrid::clear() {
       auto command = std::make_unique<CDeleteAction>(&mCore, &mSelection);
       command->mKind = KIND_CLEAR;
       command->prepare();
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
@@ -112,7 +113,7 @@ void CGrid::insert(int32_t count) {
       beforeChange();
       auto command = std::make_unique<CInsertAction>(&mCore, &mSelection);
       command->mCount = count;
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
@@ -160,7 +161,7 @@ void setKindOf(CGrid& grid, uint8_t kind) {
       grid.beforeChange();
       auto command = std::make_unique<CCellAction>(&grid.mCore, &grid.mSelection);
       command->setKind(kind);
-      grid.mComManag.add(command.release());
+      grid.mComManag.add(std::move(command));
     });
   }
   grid.invalidate();
@@ -232,7 +233,7 @@ void CGrid::toggleBandColor() {
     beforeChange();
     auto command = std::make_unique<CAttributeAction>(&mCore, &mSelection);
     command->setValue(ATTR_BANDED_ROWS, mCore.mAttrs[ATTR_BANDED_ROWS].value == 0 ? 1 : 0);
-    mComManag.add(command.release());
+    mComManag.add(std::move(command));
   });
   invalidate();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -28,14 +29,14 @@ struct FilterSheet : ::testing::Test {
   iComManag manager;
   Selection selection{1, 1, Range{1, 1, 1, 1}};
 
-  CFilterAction* toggle(Range range) {
+  std::unique_ptr<CFilterAction> toggle(Range range) {
     selection = Selection{range.top, range.left, range};
-    auto* f = new CFilterAction(&core, &selection);
+    auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareToggle();
     return f;
   }
-  CFilterAction* values(uint64_t key, std::set<double> numbers, std::set<uint64_t> keys) {
-    auto* f = new CFilterAction(&core, &selection);
+  std::unique_ptr<CFilterAction> values(uint64_t key, std::set<double> numbers, std::set<uint64_t> keys) {
+    auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareValues(key, numbers, keys);
     return f;
   }
@@ -99,16 +100,14 @@ TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
 TEST_F(FilterSheet, TickingEverythingThatIsShownIsNoCommand) {
   filtered();
   const SheetSnapshot before = SheetSnapshot::take(core);
-  auto* f = values(cellPos(1, 1), {}, {key(u"a"), key(u"b"), key(u"c")});
+  auto f = values(cellPos(1, 1), {}, {key(u"a"), key(u"b"), key(u"c")});
   EXPECT_TRUE(f->isEmpty());
-  manager.add(f);
+  manager.add(std::move(f));
   EXPECT_TRUE(manager.mUndoList.empty());
   // Re-ticking the same values of a column that hides rows is empty too, and its rows stay hidden.
   manager.add(values(cellPos(1, 1), {}, {key(u"a")}));
   const SheetSnapshot hiding = SheetSnapshot::take(core);
-  auto* same = values(cellPos(1, 1), {}, {key(u"a")});
-  EXPECT_TRUE(same->isEmpty());
-  delete same;
+  EXPECT_TRUE(values(cellPos(1, 1), {}, {key(u"a")})->isEmpty());
   EXPECT_SAME_SHEET(hiding, SheetSnapshot::take(core));
   EXPECT_NE("", diffSnapshots(before, hiding));
 }
@@ -121,9 +120,7 @@ TEST_F(FilterSheet, AnUnknownHeaderKeyIsNoCommandAndSaysSo) {
     text = reinterpret_cast<const char16_t*>(m);
   };
   const SheetSnapshot before = SheetSnapshot::take(core);
-  auto* f = values(cellPos(1, 7), {}, {});
-  EXPECT_TRUE(f->isEmpty());
-  delete f;
+  EXPECT_TRUE(values(cellPos(1, 7), {}, {})->isEmpty());
   EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
   EXPECT_EQ(wideToUtf8(title), "Filter");
   EXPECT_EQ(wideToUtf8(text), "Cant not find cell:1,7");
@@ -163,8 +160,9 @@ TEST_F(FilterSheet, UndoGivesBackTheFlagsOfRowsTheUserShowedAgain) {
 
 TEST_F(FilterSheet, RecordCarriesTheStateInEffect) {
   filtered();
-  auto* f = values(cellPos(1, 1), {}, {key(u"a")});
-  manager.add(f);
+  auto owned = values(cellPos(1, 1), {}, {key(u"a")});
+  const CFilterAction* f = owned.get();
+  manager.add(std::move(owned));
   const std::string applied = f->serialize();
   EXPECT_EQ(applied.substr(16), core.mFilter.serialize());
   EXPECT_EQ(applied[0], 9);
