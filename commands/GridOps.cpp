@@ -97,7 +97,7 @@ void CGridOps::autoFitRows(const CellFont& font, TextMeasure& surface, int32_t f
   mComManag->add(std::move(command));
 }
 
-void CGridOps::copy() {
+bool CGridOps::copy() {
   const std::u16string text = mCore->copyText(mSelection->range);
-  if (mHooks.setClipboardText) mHooks.setClipboardText(text);
+  return mHooks.setClipboardText && mHooks.setClipboardText(text);
 }

@@ -24,8 +24,8 @@ class CCText;
 struct GridHooks {
   // A message box owned by the grid window, with an OK button.
   std::function<void(const std::u16string& caption, const std::u16string& text)> showMessage;
-  // Puts the text on the clipboard as CF_UNICODETEXT; false when the clipboard cannot be
-  // opened (nothing is reported then).
+  // Puts the text on the clipboard as CF_UNICODETEXT; false when it is not there (the
+  // clipboard cannot be opened, or no memory for it; nothing is reported then).
   std::function<bool(const std::u16string& text)> setClipboardText;
   // Shows the document's script output window (SW_SHOWNORMAL).
   std::function<void()> showOutput;
@@ -51,8 +51,10 @@ class CGridOps {
   void autoFitColumns(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last);
   // Heights of rows first..last to their most text lines (+3); not blocked by the lock.
   void autoFitRows(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last);
-  // The live selection's text to the clipboard; not blocked by the lock.
-  void copy();
+  // The live selection's text to the clipboard; not blocked by the lock. True when the
+  // text is on the clipboard; false when it could not be put there (or no clipboard hook
+  // is set).
+  bool copy();
 
   // ---- sort, filter, delete duplicates, replace (each in its own file) ----
   // Sorts the selected block by its key column (CSortAction). Locked: nothing.

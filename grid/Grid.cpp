@@ -20,6 +20,30 @@ namespace {
 
 bool platformCtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 
+// Puts `text` on the clipboard as CF_UNICODETEXT; true only when it is there. The block is
+// filled before the clipboard is emptied, so a copy that fails (the clipboard busy, no
+// memory) leaves what the clipboard held.
+bool putOnClipboard(HWND owner, const std::u16string& text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+  auto* units = block ? static_cast<char16_t*>(GlobalLock(block)) : nullptr;
+  if (!units) {
+    if (block) GlobalFree(block);
+    return false;
+  }
+  text.copy(units, text.size());
+  units[text.size()] = 0;
+  GlobalUnlock(block);
+  if (!OpenClipboard(owner)) {
+    GlobalFree(block);
+    return false;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+  if (!placed) GlobalFree(block);
+  CloseClipboard();
+  return placed;
+}
+
 }  // namespace
 
 void GridStyle::setDefaults() {
@@ -76,21 +100,7 @@ CGrid::CGrid() {
   mOps.mHooks.showMessage = [this](const std::u16string& caption, const std::u16string& text) {
     MessageBoxW(mHwnd, text.c_str(), caption.c_str(), MB_OK);
   };
-  mOps.mHooks.setClipboardText = [this](const std::u16string& text) {
-    if (!OpenClipboard(mHwnd)) return false;
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (mem) {
-      auto* p = static_cast<char16_t*>(GlobalLock(mem));
-      text.copy(p, text.size());
-      p[text.size()] = 0;
-      GlobalUnlock(mem);
-      if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-    }
-    CloseClipboard();
-    return true;
-  };
+  mOps.mHooks.setClipboardText = [this](const std::u16string& text) { return putOnClipboard(mHwnd, text); };
   CGridView* view = &mView;
   mComManag.mOnModified = [view](iComManag* m, intptr_t modified) { postModified(view, m, modified); };
   mComManag.mNotify = [view](void*, void*) { notifyRefresh(view); };

@@ -120,7 +120,8 @@ class CGrid {
   // ---- edit commands (GridCommands.cpp, GridFormula.cpp); each repaints ----
   // Unless locked: the clipboard's text pasted from the selection's top-left cell.
   void paste();
-  // The selection copied, then deleted (the deletion checks the lock).
+  // The selection copied, then deleted (the deletion checks the lock); nothing is deleted
+  // when the copy failed.
   void cut();
   // Unless locked: the visible selected cells emptied (one command).
   void clear();

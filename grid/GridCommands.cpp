@@ -81,12 +81,16 @@ void CGrid::paste() {
   invalidate();
 }
 
+// The cells go only once their text is on the clipboard: a copy that fails cuts nothing.
 void CGrid::cut() {
-  guarded([&] { mOps.copy(); });
-  guarded([&] {
-    beforeChange();
-    mOps.deleteSelection();
-  });
+  bool copied = false;
+  guarded([&] { copied = mOps.copy(); });
+  if (copied) {
+    guarded([&] {
+      beforeChange();
+      mOps.deleteSelection();
+    });
+  }
   invalidate();
 }
 
