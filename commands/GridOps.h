@@ -14,6 +14,7 @@
 class CCText;
 
 #include "commands/ComManag.h"
+#include "commands/FilterValue.h"
 #include "commands/TextMeasure.h"
 #include "script/ScriptHosts.h"
 #include "store/DataCore.h"
@@ -64,7 +65,7 @@ class CGridOps {
   void toggleFilter();
   // Filters the column of header cell `key` by the ticked values
   // (CFilterAction::prepareValues). Locked: nothing.
-  void filterValues(uint64_t key, const std::set<double>& numbers, const std::set<uint64_t>& keys);
+  void filterValues(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys);
   // Removes duplicate rows of the selection (CDeleteDuplicate) and reports the counts in
   // a message box captioned "删除重复". Locked: nothing, no message.
   void deleteDuplicates(bool expand, bool hasHeader, bool matchCase, const std::vector<int32_t>& columns);

@@ -24,7 +24,7 @@ void CGridOps::toggleFilter() {
   mComManag->add(std::move(command));
 }
 
-void CGridOps::filterValues(uint64_t key, const std::set<double>& numbers,
+void CGridOps::filterValues(uint64_t key, const FilterNumbers& numbers,
                             const std::set<uint64_t>& keys) {
   if (editLocked()) return;
   auto command = std::make_unique<CFilterAction>(mCore, mSelection);

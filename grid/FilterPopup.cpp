@@ -75,7 +75,7 @@ void narrow(HWND popup, ListDialogState& state) {
 // document in batch mode; locked documents and documents whose filter lacks the column
 // are left alone.
 void apply(ListDialogState& state) {
-  std::set<double> numbers;
+  FilterNumbers numbers;
   std::set<uint64_t> keys;
   CGrid& grid = *state.grid;
   collectTickedValues(grid.mCore, state.column, state.list->items, numbers, keys);

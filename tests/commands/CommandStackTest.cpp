@@ -133,13 +133,12 @@ class Stacker {
     auto it = core.mFilter.mColumns.begin();
     std::advance(it, pick(0, int32_t(core.mFilter.mColumns.size()) - 1));
     const uint64_t key = it->first;
-    std::set<double> numbers;
+    FilterNumbers numbers;
     std::set<uint64_t> keys;
     for (uint64_t r = 1; r < core.mRowCount; ++r) {
       if (pick(0, 2) == 0) continue;
       const Cell& c = *core.cellAt(int32_t(r), posCol(key));
-      if (c.kind == CELL_INT64) numbers.insert(double(c.asInt64()));
-      else if (c.kind == CELL_DOUBLE) numbers.insert(c.asDouble());
+      if (filterMatchOf(c) == FILTER_BY_NUMBER) numbers.insert(filterNumberOf(c));
       else keys.insert(c.value);
     }
     f.ops.filterValues(key, numbers, keys);

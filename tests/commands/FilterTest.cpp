@@ -35,7 +35,7 @@ struct FilterSheet : ::testing::Test {
     f->prepareToggle();
     return f;
   }
-  std::unique_ptr<CFilterAction> values(uint64_t key, std::set<double> numbers, std::set<uint64_t> keys) {
+  std::unique_ptr<CFilterAction> values(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys) {
     auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareValues(key, numbers, keys);
     return f;
@@ -87,6 +87,32 @@ TEST_F(FilterSheet, NumbersMatchByValueAcrossIntegersAndDecimals) {
   EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{3, 4, 5}));
   expectRunUndoRedo(manager, core, values(cellPos(1, 2), {5.0, 7.0}, {0}));
   EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{3}));
+}
+
+// Numbers are matched at their exact value: integers beyond 2^53, which one double cannot
+// tell apart, are two values; an integer and a decimal of equal value are one.
+TEST_F(FilterSheet, NumbersMatchExactlyBeyondTheDoublesPrecision) {
+  const int64_t big = int64_t(1) << 53;
+  core.resize(6, 2);
+  core.setText(1, 1, u"N");
+  core.setInt64(2, 1, big);
+  core.setInt64(3, 1, big + 1);
+  core.setDouble(4, 1, double(big));
+  core.setDouble(5, 1, 2.5);
+  manager.add(toggle(Range{0, 0, 0, 0}));
+  struct Case {
+    const char* name;
+    FilterNumbers ticked;
+    std::set<int32_t> hidden;
+  } cases[] = {
+      {"2^53 ticked", {static_cast<long double>(big), 2.5L}, {3}},
+      {"2^53 + 1 ticked", {static_cast<long double>(big + 1), 2.5L}, {2, 4}},
+      {"both ticked", {static_cast<long double>(big), static_cast<long double>(big + 1)}, {5}},
+  };
+  for (const Case& c : cases) {
+    manager.add(values(cellPos(1, 1), c.ticked, {}));
+    EXPECT_EQ(hiddenRows(core), c.hidden) << c.name;
+  }
 }
 
 TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
