@@ -68,6 +68,10 @@ class CGrid {
   bool onLButtonDown();
   bool onMouseMove();
   bool onLButtonUp();
+  // The loss of the focus ends every drag: a border drag finishes as on the release; a
+  // cell drag stops extending the selection; a pressed filter button is let go without
+  // opening its popup.
+  void endDrag();
   bool onLButtonDblClk();
   bool extendSelection(POINT point);
   void drawDragLine(int32_t position);
