@@ -189,9 +189,10 @@ bool acceptSettings(HWND dialog) {
     MessageBoxW(dialog, u"文件保存全路径不能为空！", kCaption, MB_OK);
     return false;
   }
+  // The output may name an input by another path, through a link or as a hard link.
   const std::u16string target = fullPath(output);
   for (const std::u16string& input : task.mInputs)
-    if (fullPath(input) == target) {
+    if (fullPath(input) == target || sameFile(input, output)) {
       MessageBoxW(dialog, (u"文件保存全路径不能是要合并的文件：" + input).c_str(), kCaption, MB_OK);
       return false;
     }

@@ -115,6 +115,43 @@ TEST_F(FileMerge, FolderCollectsDataFilesDepthFirst) {
   click(dialog, IDCANCEL);
 }
 
+// A link to a folder is not walked (one to its own folder would collect every file
+// again at each level); a link to a file is collected like the file.
+TEST_F(FileMerge, FolderWalkSkipsLinksToFolders) {
+  std::filesystem::create_directories(dir.native("in/sub"));
+  write("in/a.csv", "a\n");
+  write("in/sub/b.txt", "b\n");
+  std::filesystem::create_directory_symlink(dir.native("in"), dir.native("in/sub/up"));
+  std::filesystem::create_symlink(dir.native("in/a.csv"), dir.native("in/to-a.csv"));
+  HWND dialog = open();
+  addFolder(dialog, path("in"));
+  const std::vector<std::u16string> expected = {path("in/a.csv"), path("in/sub/b.txt"), path("in/to-a.csv")};
+  EXPECT_EQ(listed(dialog), expected);
+  click(dialog, IDCANCEL);
+}
+
+// An output that is an input under another name (a symbolic or a hard link) is refused
+// as the input itself is, and the input keeps its bytes.
+TEST_F(FileMerge, AnOutputLinkedToAnInputIsRefused) {
+  write("a.csv", "h\n1\n");
+  write("b.csv", "h\n2\n");
+  std::filesystem::create_symlink(dir.native("b.csv"), dir.native("soft.csv"));
+  std::filesystem::create_hard_link(dir.native("b.csv"), dir.native("hard.csv"));
+  for (const char* output : {"soft.csv", "hard.csv"}) {
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv"), path("b.csv")});
+    type(dialog, 1005, path(output));
+    answers.answer(u"MessageBoxW", IDOK);
+    click(dialog, IDABORT);
+    ASSERT_FALSE(messages().empty()) << "no refusal";
+    EXPECT_EQ(messages().back(), u"文件保存全路径不能是要合并的文件：" + path("b.csv")) << output;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(read("b.csv"), "h\n2\n") << output;
+    click(dialog, IDCANCEL);
+  }
+}
+
 TEST_F(FileMerge, RefusesBadSettingsAndWritesNothing) {
   write("a.csv", "h\n1\n");
   write("b.csv", "h\n2\n");

@@ -158,6 +158,30 @@ TEST_F(FileSplit, RefusesBadSettingsAndWritesNothing) {
   click(dialog, IDCANCEL);
 }
 
+// A part that is an input under another name (a symbolic or a hard link in the output
+// folder) is refused as the input's own name is; the input keeps its bytes.
+TEST_F(FileSplit, APartLinkedToAnInputIsRefused) {
+  std::filesystem::create_directories(dir.native("in"));
+  std::filesystem::create_directories(dir.native("out"));
+  write("in/y.csv", "h\n1\n2\n3\n");
+  std::filesystem::create_hard_link(dir.native("in/y.csv"), dir.native("out/y_1.csv"));
+  std::filesystem::create_symlink(dir.native("in/y.csv"), dir.native("out/y_2.csv"));
+  for (const char* part : {"out/y_1.csv", "out/y_2.csv"}) {
+    HWND dialog = open();
+    addFiles(dialog, {path("in/y.csv")});
+    settings(dialog, false, 3, 1, path("out"));
+    answers.answer(u"MessageBoxW", IDOK);
+    click(dialog, IDABORT);
+    ASSERT_FALSE(messages().empty()) << "no refusal";
+    EXPECT_EQ(messages().back(), u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + path("in/y.csv")) << part;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(read("in/y.csv"), "h\n1\n2\n3\n");
+    click(dialog, IDCANCEL);
+    std::filesystem::remove(dir.native(part));  // the other link alone next
+  }
+}
+
 TEST_F(FileSplit, MissingInputOrUnwritableFolderReportsInTheLabels) {
   write("a.csv", "h\n1\n");
   write("c.csv", "h\n3\n");
