@@ -107,16 +107,15 @@ SplitPart::SplitPart(std::u16string folder, std::u16string stem, std::vector<std
 
 bool SplitPart::flush() {
   if (mBuffer.empty()) return !mFailed;
-  if (std::fwrite(mBuffer.data(), 1, mBuffer.size(), mFile) != mBuffer.size()) mFailed = true;
+  if (std::fwrite(mBuffer.data(), 1, mBuffer.size(), mPart->file()) != mBuffer.size()) mFailed = true;
   mBuffer.clear();
   return !mFailed;
 }
 
 bool SplitPart::close() {
-  if (!mFile) return true;
-  bool ok = flush();
-  if (std::fclose(mFile) != 0) ok = false;
-  mFile = nullptr;
+  if (!mPart) return true;
+  const bool ok = flush() && mPart->commit();
+  mPart.reset();
   mFailed = false;
   return ok;
 }
@@ -125,8 +124,11 @@ bool SplitPart::openNext() {
   ++mPartNumber;
   mLinesInPart = 0;
   if (!close()) return false;
-  mFile = _wfopen(splitPartPath(mFolder, mStem, mPartNumber).c_str(), u"wb");
-  if (!mFile) return true;
+  mPart = std::make_unique<SafeSave>(splitPartPath(mFolder, mStem, mPartNumber));
+  if (!mPart->file()) {
+    mPart.reset();
+    return true;
+  }
   for (const std::string& line : mHeader)
     if (!write(line)) return false;
   mLinesInPart = 0;
@@ -134,7 +136,7 @@ bool SplitPart::openNext() {
 }
 
 bool SplitPart::write(std::string_view line) {
-  if (!mFile || mFailed) return false;
+  if (!mPart || mFailed) return false;
   mBuffer.append(line);
   ++mLinesInPart;
   return mBuffer.size() < kPartBuffer || flush();

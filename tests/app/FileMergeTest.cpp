@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "tests/app/FileToolFixture.h"
+#include "tests/support/SmallDisk.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -148,6 +149,31 @@ TEST_F(FileMerge, AnOutputLinkedToAnInputIsRefused) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
     testdriver::pumpUntilIdle();
     EXPECT_EQ(read("b.csv"), "h\n2\n") << output;
+    click(dialog, IDCANCEL);
+  }
+}
+
+// A merge that runs out of room fails with the write label and leaves the old output
+// as it was, with no part of the new one beside it.
+TEST_F(FileMerge, AFailedWriteLeavesTheOldOutputWhole) {
+  std::string lines;
+  while (lines.size() < (600u << 10)) lines += "a line of the input to merge\n";
+  write("a.csv", lines);
+  for (testsupport::SmallDisk::Kind kind : testsupport::SmallDisk::kinds()) {
+    SCOPED_TRACE(testsupport::SmallDisk::name(kind));
+    testsupport::SmallDisk disk(kind, 256 << 10);
+    testsupport::writeBytes(disk.native("out.csv"), "the old output\n");
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv")});
+    type(dialog, 1005, disk.path("out.csv"));
+    {
+      testsupport::SmallDisk::Full full(disk);
+      click(dialog, IDABORT);
+      ASSERT_TRUE(waitEnded(dialog));
+    }
+    EXPECT_EQ(text(dialog, 1096), u"写入文件出错：" + disk.path("out.csv"));
+    EXPECT_EQ(testsupport::readBytes(disk.native("out.csv")), "the old output\n");
+    EXPECT_EQ(disk.names(), std::vector<std::string>{"out.csv"});
     click(dialog, IDCANCEL);
   }
 }

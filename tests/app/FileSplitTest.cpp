@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tests/app/FileToolFixture.h"
+#include "tests/support/SmallDisk.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -179,6 +180,30 @@ TEST_F(FileSplit, APartLinkedToAnInputIsRefused) {
     EXPECT_EQ(read("in/y.csv"), "h\n1\n2\n3\n");
     click(dialog, IDCANCEL);
     std::filesystem::remove(dir.native(part));  // the other link alone next
+  }
+}
+
+// A part that runs out of room fails with the write label and leaves an old part of
+// that name as it was, with no part of the new one beside it.
+TEST_F(FileSplit, AFailedWriteLeavesAnOldPartWhole) {
+  std::string lines = "h\n";
+  while (lines.size() < (600u << 10)) lines += "a line of the input to split\n";
+  write("x.csv", lines);
+  for (testsupport::SmallDisk::Kind kind : testsupport::SmallDisk::kinds()) {
+    SCOPED_TRACE(testsupport::SmallDisk::name(kind));
+    testsupport::SmallDisk disk(kind, 256 << 10);
+    testsupport::writeBytes(disk.native("x_1.csv"), "the old part\n");
+    HWND dialog = open();
+    addFiles(dialog, {path("x.csv")});
+    settings(dialog, false, 1, 1, disk.folder());
+    {
+      testsupport::SmallDisk::Full full(disk);
+      run(dialog);
+    }
+    EXPECT_EQ(text(dialog, 1096), u"写入文件出错：" + disk.folder());
+    EXPECT_EQ(testsupport::readBytes(disk.native("x_1.csv")), "the old part\n");
+    EXPECT_EQ(disk.names(), std::vector<std::string>{"x_1.csv"});
+    click(dialog, IDCANCEL);
   }
 }
 
