@@ -19,7 +19,8 @@ void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>&
     if (name == u"." || name == u"..") continue;
     const std::u16string path = folder + u"/" + name;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      collectDataFiles(path, out, extensions);
+      // A link to a folder is not followed: a link to a folder above would never end.
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collectDataFiles(path, out, extensions);
       continue;
     }
     const size_t dot = name.rfind(u'.');

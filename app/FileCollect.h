@@ -13,8 +13,9 @@ inline constexpr char16_t kDataFileFilter[] =
 
 // Appends every file below `folder` whose lower-cased extension (from its last '.', or
 // empty) appears between bars in `extensions`, as folder + "/" + name; sub-folders are
-// searched where they come, depth first, in the enumeration's order. Every name is read
-// with the wide calls, so any name on the disk is found.
+// searched where they come, depth first, in the enumeration's order, and links to
+// folders are skipped (links to files are collected). Every name is read with the wide
+// calls, so any name on the disk is found.
 void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>& out,
                       const std::u16string& extensions);
 // The path before its last separator (fileNameStart); empty without one.

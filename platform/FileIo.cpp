@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <new>
@@ -106,6 +107,35 @@ bool isDirectory(std::u16string_view path) {
   return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isRegularFile(std::u16string_view path) {
+  struct stat st;
+  return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::u16string linkTarget(std::u16string_view path) {
+  const std::string native = nativePath(path);
+  struct stat st;
+  if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::u16string(path);
+  char* resolved = ::realpath(native.c_str(), nullptr);
+  if (!resolved) return std::u16string(path);
+  std::u16string out = utf8ToWide(resolved);
+  std::free(resolved);
+  return out;
+}
+
+bool fileIdentity(std::u16string_view path, FileIdentity& out) {
+  struct stat st;
+  if (::stat(nativePath(path).c_str(), &st) != 0) return false;
+  out.volume = uint64_t(st.st_dev);
+  out.index = uint64_t(st.st_ino);
+  return true;
+}
+
+bool sameFile(std::u16string_view a, std::u16string_view b) {
+  FileIdentity x, y;
+  return fileIdentity(a, x) && fileIdentity(b, y) && x == y;
+}
+
 // ---- files as handles ----
 
 namespace {
@@ -202,6 +232,14 @@ BOOL SetEndOfFile(HANDLE file) {
   return TRUE;
 }
 
+BOOL FlushFileBuffers(HANDLE file) {
+  int fd = descriptorOf(file);
+  if (fd < 0) return fail(ERROR_INVALID_HANDLE);
+  while (::fsync(fd) != 0)
+    if (errno != EINTR) return failErrno();
+  return TRUE;
+}
+
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
   if (!from || !to) return fail(ERROR_INVALID_PARAMETER);
   if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
@@ -219,7 +257,9 @@ BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, 
   struct stat st;
   if (::stat(target.c_str(), &st) != 0) return fail(ERROR_FILE_NOT_FOUND);
   if (!S_ISREG(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
-  ::chmod(source.c_str(), st.st_mode & 07777);  // a file system without modes keeps its own
+  // A file system without modes or owners keeps its own; only root may give a file away.
+  if (::chown(source.c_str(), st.st_uid, st.st_gid) != 0) (void)::chown(source.c_str(), uid_t(-1), st.st_gid);
+  ::chmod(source.c_str(), st.st_mode & 07777);
   if (::rename(source.c_str(), target.c_str()) != 0) return failErrno();
   return TRUE;
 }

@@ -27,6 +27,25 @@ BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
 bool fileExists(std::u16string_view path);
 bool isDirectory(std::u16string_view path);
+// True when the path reaches (through any links) a regular file: not a folder, a device
+// or a pipe.
+bool isRegularFile(std::u16string_view path);
+// What a symbolic link names, with every link on the way followed (an absolute path);
+// `path` itself when it is no link, or a link that names nothing.
+std::u16string linkTarget(std::u16string_view path);
+
+// Which file a path reaches, through any links: the volume and the file's number on it,
+// as GetFileInformationByHandle gives them. Two names (hard links and symbolic links
+// included) reach the same file exactly when their identities are equal.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// False when the path names nothing.
+bool fileIdentity(std::u16string_view path, FileIdentity& out);
+// True when both paths name an existing file and it is the same one.
+bool sameFile(std::u16string_view a, std::u16string_view b);
 
 // ---- files as handles ----
 // A file handle is a C runtime stream's descriptor: _get_osfhandle(_fileno(stream)). It
@@ -60,6 +79,8 @@ constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
+constexpr DWORD IO_REPARSE_TAG_SYMLINK = 0xA000000C;
 constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 constexpr DWORD ERROR_HANDLE_EOF = 38;
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
@@ -84,13 +105,17 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method);
 // Cuts or extends the file to end at the file pointer.
 BOOL SetEndOfFile(HANDLE file);
+// Writes the file's data and size that the system still holds to the disk, and returns
+// once the disk has them. A stream's own buffer is not included: fflush it first. Fails
+// when the disk reports an error, and for what cannot be flushed (a pipe, most devices).
+BOOL FlushFileBuffers(HANDLE file);
 
 // Renames `from` to `to`; with MOVEFILE_REPLACE_EXISTING an existing file `to` is
 // replaced (a folder never is). A file keeps its own attributes: see ReplaceFileW for a
 // replacement that takes over the replaced file's.
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 // Puts `replacement` in the place of the existing file `replaced`, which it takes the
-// attributes (permissions) of. No backup file is made (backup must be null); flags,
+// attributes (permissions, and the owner where this program may set it) of. No backup file is made (backup must be null); flags,
 // exclude and reserved are accepted and ignored. Fails with ERROR_FILE_NOT_FOUND when
 // `replaced` does not exist, and then nothing changes.
 BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,

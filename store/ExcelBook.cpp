@@ -8,6 +8,7 @@
 #include "platform/SystemMemory.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
+#include "store/SafeSave.h"
 
 namespace {
 
@@ -295,8 +296,16 @@ bool ExcelBook::exportSheet(int index) {
   }
   ws->clear(0, 1048575, 0, 16383);
   if (!(mAll ? exportAll(*ws) : exportVisible(*ws))) return refuse(mError);
-  bool saved = mBook->save(mPath.c_str(), true);
+  // The book is written beside the file, which it replaces once all of it is on the disk.
+  SafeSave save(mPath);
+  if (!save) return refuse("cannot write the file");
+  save.handOver();
+  bool saved = mBook->save(save.newPath().c_str(), true);
   if (!saved) mError = mBook->errorMessage();
+  if (saved && !save.commit()) {
+    saved = false;
+    mError = "cannot write the file";
+  }
   progress(100);
   return saved;
 }

@@ -5,6 +5,7 @@
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/SmallDisk.h"
 
 TEST_F(GridTest, NewDocumentIsAnEmptyUntitledTable) {
   EXPECT_EQ(core().mRowCount, 300u);
@@ -69,4 +70,29 @@ TEST_F(GridTest, SaveWritesTheFileAndMarksTheDocumentSaved) {
   grid->open(dir.path("t.csv"));
   EXPECT_EQ(core().getText(1, 1), u"名字");
   EXPECT_EQ(core().getText(1, 2), u"b");
+}
+
+// Ctrl+S of an opened file on a disk that runs out of room: the save reports the Part's
+// failure, and the file keeps every byte it had, with nothing left beside it.
+TEST_F(GridTest, AFailedSaveKeepsTheFileWhole) {
+  for (testsupport::SmallDisk::Kind kind : testsupport::SmallDisk::kinds()) {
+    SCOPED_TRACE(testsupport::SmallDisk::name(kind));
+    testsupport::SmallDisk disk(kind, 256 << 10);
+    const std::string old = "name,value\nkept,1\n";
+    testsupport::writeBytes(disk.native("t.csv"), old);
+    grid->open(disk.path("t.csv"));
+    ASSERT_EQ(core().getText(2, 1), u"kept");
+    sheet(20001, 3);
+    for (int32_t r = 3; r <= 20000; ++r) core().setText(r, 1, u"a row that the disk has no room for");
+    testdriver::AnswerScript answers;
+    answers.answer(u"MessageBoxW", IDOK);
+    {
+      testsupport::SmallDisk::Full full(disk);
+      key('S', testdriver::Ctrl);
+    }
+    ASSERT_EQ(answers.calls().size(), 1u);
+    EXPECT_EQ(answers.calls()[0].call.args.at(0), u"保存文件失败：" + disk.path("t.csv"));
+    EXPECT_EQ(testsupport::readBytes(disk.native("t.csv")), old);
+    EXPECT_EQ(disk.names(), std::vector<std::string>{"t.csv"});
+  }
 }

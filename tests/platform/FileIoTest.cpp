@@ -127,7 +127,8 @@ TEST(FileHandles, SizeAndEndOfFile) {
 }
 
 // MoveFileExW replaces a file only when asked, never a folder; ReplaceFileW gives the
-// replacement the replaced file's permissions and needs the replaced file to exist.
+// replacement the replaced file's permissions (and owner) and needs the replaced file to
+// exist.
 TEST(FileHandles, MoveReplaceAndAttributes) {
   ScratchDir dir;
   const std::u16string a = dir.path("a"), b = dir.path("b"), c = dir.path("c"), sub = dir.path("子");
@@ -144,10 +145,16 @@ TEST(FileHandles, MoveReplaceAndAttributes) {
 
   testsupport::writeBytes(dir.native("c"), "C");
   ASSERT_EQ(chmod(dir.native("b").c_str(), 0640), 0);
+  // Root may give the replaced file away: the replacement then takes its owner as well.
+  const bool root = geteuid() == 0 && chown(dir.native("b").c_str(), 4321, 4322) == 0;
   ASSERT_TRUE(ReplaceFileW(b.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));
   struct stat st;
   ASSERT_EQ(stat(dir.native("b").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+  }
   EXPECT_EQ(testsupport::readBytes(dir.native("b")), "C");
   testsupport::writeBytes(dir.native("c"), "C2");
   EXPECT_FALSE(ReplaceFileW(a.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));

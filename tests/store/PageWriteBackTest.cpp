@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -139,7 +141,14 @@ class WriteBack : public ::testing::Test {
   }
   std::u16string path() const { return dir.path("big.csv"); }
   std::string file() const { return readBytes(dir.native("big.csv")); }
-  bool tempLeft() const { return fileExists(dir.path("big.csv.temp__")); }
+  // Any file in the folder but big.csv and the given ones.
+  bool tempLeft(const std::vector<std::string>& others = {}) const {
+    for (const auto& e : std::filesystem::directory_iterator(dir.dir())) {
+      const std::string name = e.path().filename().string();
+      if (name != "big.csv" && std::find(others.begin(), others.end(), name) == others.end()) return true;
+    }
+    return false;
+  }
 };
 
 // Two write-backs of a page in the middle of a file of several copy chunks:
@@ -213,13 +222,22 @@ TEST_F(WriteBack, FailuresLeaveTheFileAndNoTemporaryCopy) {
   EXPECT_EQ(file(), text);
   EXPECT_FALSE(tempLeft());
 
-  ASSERT_EQ(mkdir(dir.native("big.csv.temp__").c_str(), 0755), 0);  // the copy cannot be made
-  EXPECT_FALSE(writeTextPage(sheet, path(), true, page));
-  EXPECT_EQ(file(), text);
-  rmdir(dir.native("big.csv.temp__").c_str());
-
   EXPECT_FALSE(writeTextPage(sheet, dir.path("missing.csv"), true, page));
-  EXPECT_FALSE(fileExists(dir.path("missing.csv.temp__")));
+  EXPECT_FALSE(tempLeft());
+}
+
+// The copy is made under a name that no file of the folder has: files of the user's
+// beside the page's file stay as they were.
+TEST_F(WriteBack, TheCopyTakesNoFileOfTheUsers) {
+  writeBytes(dir.native("big.csv"), numberedLines(1, 20));
+  const std::vector<std::string> users = {"big.csv.temp__", "big.csv.tmp", ".big.csv.swp"};
+  for (const std::string& name : users) writeBytes(dir.native(name), "the user's " + name);
+  ASSERT_TRUE(readTextPage(sheet, path(), ',', false, 5, 2, page));
+  sheet.setText(1, 1, u"changed");
+  ASSERT_TRUE(writeTextPage(sheet, path(), true, page));
+  EXPECT_NE(file().find("changed"), std::string::npos);
+  for (const std::string& name : users) EXPECT_EQ(readBytes(dir.native(name)), "the user's " + name);
+  EXPECT_FALSE(tempLeft(users));
 }
 
 TEST_F(WriteBack, KeepsTheFilesPermissions) {
