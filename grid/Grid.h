@@ -97,6 +97,9 @@ class CGrid {
   void selectionChanged();
   void selectionStats(Range range);
   void setTitle(const std::u16string& status);
+  // The title composed again with the last status (the selection's statistics), e.g. when
+  // the document's tab becomes current.
+  void showTitle();
 
   // ---- file commands (GridFile.cpp, GridPage.cpp) ----
   void newTable();
@@ -118,8 +121,13 @@ class CGrid {
   void resetViewState(bool panes);
   // Refuses (with a message) to save a page over the very file it came from.
   bool refusePageTarget(const std::u16string& path);
-  // Save As (all) and Save filtered (visible only) to `path`; ends the paged state.
+  // Save As (all) and Save filtered (visible only) to `path`; the document keeps its path
+  // and page (a script's save-as writes a copy).
   bool saveWhole(const std::u16string& path, bool all);
+  // After a successful save to a path chosen in the save dialog: the document takes the
+  // path, is no longer a page, is the worksheet written when it is a workbook; its title
+  // and its tab follow.
+  void adoptSavedPath(const std::u16string& path);
 
   // ---- edit commands (GridCommands.cpp, GridFormula.cpp); each repaints ----
   // Unless locked: the clipboard's text pasted from the selection's top-left cell.
@@ -209,6 +217,7 @@ class CGrid {
   int32_t mScriptEditHeight = 520;
   int32_t mScriptEditWidth = 640;
   std::u16string mTitle;           // main-window title composed by setTitle
+  std::u16string mStatus;          // the status setTitle last composed into mTitle
   std::u16string mPath;            // the document's file; empty when never saved
   std::u16string mSheetName;       // worksheet name when loaded from a workbook
   CCText mOutput;                  // script output text control, inside dialog 147

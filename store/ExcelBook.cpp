@@ -286,7 +286,7 @@ bool ExcelBook::exportVisible(xl::Sheet& ws) {
 bool ExcelBook::exportSheet(int index) {
   if (mBook == nullptr) return refuse("no workbook could be created");
   xl::Sheet* ws = mBook->getSheet(index);
-  if (ws == nullptr) ws = mBook->addSheet(u"sheet1");
+  if (ws == nullptr) ws = mBook->addSheet(kNewWorksheetName);
   if (ws == nullptr) return refuse(std::string("no worksheet to write into: ") + mBook->errorMessage());
   // Refused before anything is written: the file stays as it was.
   const Limits lim = limitsOf(isXlsxPath(mPath), mAll);

@@ -28,6 +28,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 extern char** environ;
 
@@ -137,6 +138,12 @@ class Screen {
 
   // The largest viewable top-level window of a process (_NET_WM_PID); 0 when none.
   Window windowOf(pid_t pid) {
+    int ignored = 0;
+    return windowOf(pid, ignored);
+  }
+  // The same, with the number of its viewable top-level windows in `count`.
+  Window windowOf(pid_t pid, int& viewable) {
+    viewable = 0;
     ErrorGuard guard(mDisplay);
     Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
     Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
@@ -156,6 +163,7 @@ class Screen {
       if (data) XFree(data);
       XWindowAttributes a;
       if (!ours || !XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+      ++viewable;
       long area = static_cast<long>(a.width) * a.height;
       if (area > bestArea) best = children[i], bestArea = area;
     }
@@ -183,6 +191,14 @@ class Screen {
       for (int x = 0; x < out.width; ++x) out.row(y)[x] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
     XDestroyImage(image);
     return out;
+  }
+
+  // Where the window's top-left corner lies on the screen.
+  POINT origin(Window w) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(mDisplay, w, DefaultRootWindow(mDisplay), 0, 0, &x, &y, &child);
+    return POINT{x, y};
   }
 
   // What a window manager sends for the close button.
@@ -333,6 +349,66 @@ TEST(ProgramWindow, StartedOnACsvShowsMenuTabsAndCellsRegistersTheTypeAndClosesO
   EXPECT_TRUE(icon);
 
   // The window manager's close button: an unchanged document closes without a question.
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
+}
+
+// Save As of a file in a folder of its own, answered with Return in the desktop's chooser,
+// writes beside that file (the dialog proposes its path without the extension, the
+// default extension is ".mvt"), not into the folder the program was started from.
+TEST(ProgramWindow, SaveAsAnsweredWithReturnWritesIntoTheDocumentsFolder) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-save-as");
+  const fs::path data = home.path / "documents", started = home.path / "started";
+  fs::create_directories(data);
+  fs::create_directories(started);
+  std::ofstream(data / "f.csv") << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";  // what the probes look for
+  // The program's working folder is `started`.
+  const fs::path before = fs::current_path();
+  fs::current_path(started);
+  Program program(home.path, {(data / "f.csv").string()}, false);
+  fs::current_path(before);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  waitFor([&] { return failedProbes(screen.pixels(window)).empty(); }, 15000);
+
+  Server hand;
+  const POINT corner = screen.origin(window);
+  const RECT cell = Layout().cell(2, 1);
+  hand.click(POINT{corner.x + cell.left + 5, corner.y + cell.top + 5});
+  // Ctrl+Alt+S until the chooser is up: a second top-level window of the program. On a
+  // loaded machine the first keys may come before the window takes them.
+  const auto chooserUp = [&] {
+    int viewable = 0;
+    screen.windowOf(program.pid(), viewable);
+    return viewable >= 2;
+  };
+  bool chooser = false;
+  for (int attempt = 0; attempt < 3 && !chooser; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    hand.key(XK_Control_L, true);
+    hand.key(XK_Alt_L, true);
+    hand.tap(XK_s);
+    hand.key(XK_Alt_L, false);
+    hand.key(XK_Control_L, false);
+    chooser = waitFor(chooserUp, 8000);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  writePng(hand.pixels(hand.root(), RECT{0, 0, 1200, 900}), pngPath("program_save_as_chooser"));
+  ASSERT_TRUE(chooser) << "no chooser came up";
+  // Return, again while nothing is written (the name field may not have the keys yet).
+  bool written = false;
+  for (int attempt = 0; attempt < 4 && !written; ++attempt) {
+    if (chooserUp()) hand.tap(XK_Return);
+    written = waitFor([&] { return fs::exists(data / "f.mvt"); }, 4000);
+  }
+  EXPECT_TRUE(written) << "nothing written beside the document; the program said:\n"
+                       << readFile(home.path / "output.txt");
+  EXPECT_TRUE(fs::is_empty(started)) << "written into the folder the program was started from";
   screen.closeButton(window);
   EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
 }
