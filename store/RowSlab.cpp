@@ -93,23 +93,40 @@ struct Current {
     if (slab) drop(slab);
   }
 };
-thread_local Current tCurrent;
+thread_local Current tCurrent;       // rows
+thread_local Current tCurrentBlock;  // blocks, apart from rows so that they pack whole slabs
+
+}  // namespace
+
+namespace {
+
+// `bytes` from the calling thread's current slab `current`, starting at a multiple of
+// `align`.
+void* carve(Current& current, size_t bytes, size_t align) {
+  Slab* slab = current.slab;
+  if (!slab || (slab->used + align - 1) / align * align + bytes > SLAB_BYTES) {
+    Slab* fresh = mapSlab();
+    if (!fresh) return nullptr;
+    if (slab) drop(slab);
+    current.slab = slab = fresh;
+  }
+  slab->used = (slab->used + align - 1) / align * align;
+  char* p = reinterpret_cast<char*>(slab) + slab->used;
+  slab->used += bytes;
+  slab->live.fetch_add(1, std::memory_order_relaxed);
+  return p;  // never handed out before: still zero from the mapping
+}
 
 }  // namespace
 
 void* allocate(size_t bytes) {
   assert(bytes > 0 && bytes <= SLAB_ROW_LIMIT);
-  Slab* slab = tCurrent.slab;
-  if (!slab || slab->used + bytes > SLAB_BYTES) {
-    Slab* fresh = mapSlab();
-    if (!fresh) return nullptr;
-    if (slab) drop(slab);
-    tCurrent.slab = slab = fresh;
-  }
-  char* p = reinterpret_cast<char*>(slab) + slab->used;
-  slab->used += bytes;
-  slab->live.fetch_add(1, std::memory_order_relaxed);
-  return p;  // never handed out before: still zero from the mapping
+  return carve(tCurrent, bytes, 1);
+}
+
+void* allocateBlock(size_t bytes) {
+  assert(bytes > 0 && bytes <= SLAB_BLOCK_LIMIT);
+  return carve(tCurrentBlock, bytes, 64);
 }
 
 bool owns(const void* p) { return p && mapped(positionOf(p)); }
