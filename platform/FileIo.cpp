@@ -314,6 +314,7 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
 namespace {
 
 constexpr uintptr_t kGranularity = 64 * 1024;
+constexpr uintptr_t kLargePage = 2 * 1024 * 1024;  // the processor's large page
 
 // The size of every allocation by its first address, for MEM_RELEASE.
 std::mutex& allocationsLock() {
@@ -327,16 +328,21 @@ std::map<uintptr_t, size_t>& allocations() {
 
 }  // namespace
 
+SIZE_T GetLargePageMinimum() { return kLargePage; }
+
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+  const bool large = (type & MEM_LARGE_PAGES) != 0;
+  type &= ~MEM_LARGE_PAGES;
   if (!address && type == MEM_COMMIT) type = MEM_RESERVE | MEM_COMMIT;
   const bool commit = (type & MEM_COMMIT) != 0;
   if (size == 0 || (type != MEM_RESERVE && type != (MEM_RESERVE | MEM_COMMIT)) ||
-      (protect != PAGE_NOACCESS && protect != PAGE_READWRITE)) {
+      (protect != PAGE_NOACCESS && protect != PAGE_READWRITE) || (large && !commit)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+  const size_t page = large ? kLargePage : size_t(::sysconf(_SC_PAGESIZE));
   size = (size + page - 1) / page * page;
+  const uintptr_t alignment = large ? kLargePage : kGranularity;
   const int prot = commit && protect == PAGE_READWRITE ? PROT_READ | PROT_WRITE : PROT_NONE;
   int flags = MAP_PRIVATE | MAP_ANONYMOUS | (commit ? 0 : MAP_NORESERVE);
   uintptr_t want = reinterpret_cast<uintptr_t>(address) & ~(kGranularity - 1);
@@ -352,19 +358,20 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
       SetLastError(ERROR_INVALID_ADDRESS);
       return nullptr;
     }
-  } else {  // a larger mapping cut down to a start on the allocation granularity
-    const size_t span = size + kGranularity;
+  } else {  // a larger mapping cut down to a start on the alignment
+    const size_t span = size + alignment;
     void* raw = ::mmap(nullptr, span, prot, flags, -1, 0);
     if (raw == MAP_FAILED) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
     const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t base = (start + kGranularity - 1) & ~(kGranularity - 1);
+    const uintptr_t base = (start + alignment - 1) & ~(alignment - 1);
     if (base > start) ::munmap(raw, base - start);
     if (start + span > base + size) ::munmap(reinterpret_cast<void*>(base + size), start + span - base - size);
     p = reinterpret_cast<void*>(base);
   }
+  if (large) ::madvise(p, size, MADV_HUGEPAGE);  // a system without them keeps small pages
   try {
     std::lock_guard<std::mutex> lock(allocationsLock());
     allocations()[reinterpret_cast<uintptr_t>(p)] = size;

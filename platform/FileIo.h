@@ -143,6 +143,7 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
 
 // ---- memory pages ----
 constexpr DWORD MEM_COMMIT = 0x1000, MEM_RESERVE = 0x2000, MEM_RELEASE = 0x8000;
+constexpr DWORD MEM_LARGE_PAGES = 0x20000000;
 constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
 
 // Reserves (and with MEM_COMMIT commits, zero-filled) `size` bytes of pages, at
@@ -150,7 +151,15 @@ constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
 // fails when any of that range is in use) or wherever there is room. Null on failure.
 // Only MEM_RESERVE and MEM_RESERVE | MEM_COMMIT, with PAGE_NOACCESS or PAGE_READWRITE,
 // are supported: a whole allocation is committed or not at once.
+// MEM_LARGE_PAGES with MEM_RESERVE | MEM_COMMIT asks for the large pages of
+// GetLargePageMinimum(): the size is rounded up to a multiple of it and, without an
+// `address`, the allocation starts on such a boundary (a given address is used as
+// it is: the caller aligns it). Unlike the window system's, the call does not fail
+// where large pages cannot be had: the pages are then ordinary ones.
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+// The size of a large page (2 MiB, the processor's), which the system may or may not
+// back an allocation of MEM_LARGE_PAGES with.
+SIZE_T GetLargePageMinimum();
 // With MEM_RELEASE and size 0 releases the whole allocation that starts at `address`.
 // Anything else fails with ERROR_INVALID_PARAMETER.
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);

@@ -211,4 +211,26 @@ TEST(VirtualMemory, ReserveCommitPlaceAndRelease) {
   EXPECT_EQ(VirtualAlloc(nullptr, kSize, MEM_RESERVE, 0x40), nullptr) << "an unsupported protection";
 }
 
+// Large pages: the allocation starts on a large-page boundary, its size rounds up to
+// whole large pages, the pages are zero and writable whether or not the system gave
+// large pages, and a reservation alone cannot ask for them.
+TEST(VirtualMemory, LargePagesAreAlignedZeroAndWritableWhereverTheSystemHasThem) {
+  const size_t large = GetLargePageMinimum();
+  ASSERT_EQ(large, size_t(2) << 20);
+  for (size_t size : {size_t(1), large, large + 4096, 3 * large}) {
+    SCOPED_TRACE(size);
+    auto* p = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % large, 0u);
+    const size_t rounded = (size + large - 1) / large * large;
+    EXPECT_EQ(p[0] | p[rounded - 1], 0);
+    p[rounded - 1] = 7;  // the whole rounded size is the allocation's
+    EXPECT_EQ(VirtualAlloc(p + rounded - 1, 1, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE), nullptr) << "in use";
+    EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+  }
+  EXPECT_EQ(VirtualAlloc(nullptr, large, MEM_RESERVE | MEM_LARGE_PAGES, PAGE_NOACCESS), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
 }  // namespace
