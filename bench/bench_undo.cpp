@@ -6,6 +6,7 @@
 //
 //   bench_undo [csv path [name filter]]    default path: bench/data/bench.csv; with a
 //   filter only the commands whose name contains it
+#include <memory>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -145,27 +146,27 @@ int main(int argc, char** argv) {
   };
 
   b.run("cell edits: name column", [&] {
-    auto* a = new CCellAction(&core, &sel);
+    auto a = std::make_unique<CCellAction>(&core, &sel);
     for (int32_t r = 1; r <= last; ++r) a->setFromText(r, 6, u"n" + int64Text(r));
-    manager.add(a);
+    manager.add(std::move(a));
   });
   b.run("fill: city column", [&] {
     select(1, 5, last, 5);
-    auto* a = new CCellAction(&core, &sel);
+    auto a = std::make_unique<CCellAction>(&core, &sel);
     a->fill(u"填充", false);
-    manager.add(a);
+    manager.add(std::move(a));
   });
   b.run("insert rows (a tenth)", [&] {
     select(2, 0, 2 + tenth - 1, 0);
-    auto* a = new CInsertAction(&core, &sel);
+    auto a = std::make_unique<CInsertAction>(&core, &sel);
     a->mCount = tenth;
-    manager.add(a);
+    manager.add(std::move(a));
   });
   b.run("insert 2 columns", [&] {
     select(0, 3, 0, 4);
-    auto* a = new CInsertAction(&core, &sel);
+    auto a = std::make_unique<CInsertAction>(&core, &sel);
     a->mCount = 2;
-    manager.add(a);
+    manager.add(std::move(a));
   });
   b.run("delete rows (a tenth)", [&] {
     select(2, 0, 2 + tenth - 1, 0);
@@ -177,10 +178,10 @@ int main(int argc, char** argv) {
   });
   b.run("clear: name column", [&] {
     select(1, 6, last, 6);
-    auto* d = new CDeleteAction(&core, &sel);
+    auto d = std::make_unique<CDeleteAction>(&core, &sel);
     d->mKind = KIND_CLEAR;
     d->prepare();
-    manager.add(d);
+    manager.add(std::move(d));
   });
   b.run("hide rows (half)", [&] {
     select(2, 0, 1 + last / 2, 0);
