@@ -100,7 +100,15 @@ void batchSaveFiltered(CGrid*, UINT) {
   for (CGrid* document : allDocuments()) document->saveFiltered(true);
 }
 
-void commandWindow(CGrid*, UINT) { WinExec("cmd.exe", SW_SHOW); }
+// A terminal; where none starts the user is told why nothing came up.
+void commandWindow(CGrid*, UINT) {
+  const UINT started = WinExec("cmd.exe", SW_SHOW);
+  if (started > 31) return;
+  const char16_t* why = started == ERROR_FILE_NOT_FOUND
+                            ? u"打开命令行窗口失败：找不到终端程序（x-terminal-emulator 或 xterm）"
+                            : u"打开命令行窗口失败";
+  MessageBoxW(gMainWnd, why, u"Morvel", MB_OK);
+}
 
 std::vector<CommandRow> buildTable() {
   std::vector<CommandRow> rows = {

@@ -193,6 +193,32 @@ class Screen {
     return out;
   }
 
+  // Every viewable top-level window of a process (_NET_WM_PID), in stacking order.
+  std::vector<Window> windowsOf(pid_t pid) {
+    ErrorGuard guard(mDisplay);
+    std::vector<Window> out;
+    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
+    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return out;
+    for (unsigned i = 0; i < count; ++i) {
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(mDisplay, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                             &after, &data) != Success)
+        continue;
+      bool ours = data && items == 1 && format == 32 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid;
+      if (data) XFree(data);
+      XWindowAttributes a;
+      if (ours && XGetWindowAttributes(mDisplay, children[i], &a) && a.map_state == IsViewable)
+        out.push_back(children[i]);
+    }
+    if (children) XFree(children);
+    return out;
+  }
+
   // Where the window's top-left corner lies on the screen.
   POINT origin(Window w) {
     int x = 0, y = 0;
@@ -411,6 +437,113 @@ TEST(ProgramWindow, SaveAsAnsweredWithReturnWritesIntoTheDocumentsFolder) {
   EXPECT_TRUE(fs::is_empty(started)) << "written into the folder the program was started from";
   screen.closeButton(window);
   EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
+}
+
+// A window manager takes Alt+F4 itself and closes the focused window with its close
+// request. The go-to dialog (Ctrl+G) closed so, the Alt released after it selects no
+// menu: the menu bar shows no highlighted item, and Ctrl+Alt+S then opens the save
+// chooser instead of typing into the current cell, also when the menu bar had taken the
+// Ctrl and Alt presses. The pictures go to build/tests/display/alt_after_*.png.
+TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
+  Screen screen;
+  Server server;
+  ASSERT_TRUE(screen.connected() && server.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-alt");
+  const fs::path csv = home.path / "水果.csv";
+  std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  Surface shot;
+  ASSERT_TRUE(waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000)) << joined(failedProbes(shot));
+  const Layout at;
+  const POINT origin = screen.origin(window);
+  auto onScreen = [&](int x, int y) { return POINT{origin.x + x, origin.y + y}; };
+  const RECT cell = at.cell(2, 1);  // A2, 苹果
+  auto highlighted = [&](const Surface& s) {  // pixels of the menu bar's selected item
+    return census(s, at.menuBar(s.width), 0x0078D7).matching;
+  };
+  auto sameCell = [&](const Surface& a, const Surface& b) {
+    for (int y = cell.top; y < cell.bottom; ++y)
+      for (int x = cell.left; x < cell.right; ++x)
+        if (a.at(x, y) != b.at(x, y)) return false;
+    return true;
+  };
+  server.click(onScreen(cell.left + 10, cell.top + 5));  // A2 selected, the grid focused
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const Surface before = screen.pixels(window);
+  server.key(XK_Control_L, true);
+  server.tap(XK_g);
+  server.key(XK_Control_L, false);
+  Window dialog = 0;
+  ASSERT_TRUE(waitFor([&] {
+    for (Window w : screen.windowsOf(program.pid()))
+      if (w != window) dialog = w;
+    return dialog != 0;
+  }, 10000)) << "no go-to dialog";
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  server.key(XK_Alt_L, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  screen.closeButton(dialog);
+  ASSERT_TRUE(waitFor([&] { return screen.windowsOf(program.pid()).size() == 1; }, 10000)) << "the dialog stays";
+  server.key(XK_Alt_L, false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Surface afterAlt = screen.pixels(window);
+  ASSERT_TRUE(writePng(afterAlt, pngPath("alt_after_dialog_released")));
+  EXPECT_EQ(highlighted(afterAlt), 0) << "the menu bar is in menu mode";
+
+  // Ctrl+Alt+S: the save chooser comes up and the cell stays as it was; Escape cancels it.
+  auto saveAsByKeys = [&](const std::string& picture) {
+    server.key(XK_Control_L, true);
+    server.key(XK_Alt_L, true);
+    server.tap(XK_s);
+    server.key(XK_Alt_L, false);
+    server.key(XK_Control_L, false);
+    Window chooser = 0;
+    const bool opened = waitFor([&] {
+      for (Window w : screen.windowsOf(program.pid()))
+        if (w != window) chooser = w;
+      return chooser != 0;
+    }, 10000);
+    Surface after;
+    waitFor([&] {  // the menu bar's picture follows the chooser's
+      after = screen.pixels(window);
+      return highlighted(after) == 0;
+    }, 3000);
+    ASSERT_TRUE(writePng(after, pngPath(picture)));
+    EXPECT_TRUE(opened) << picture << ": Ctrl+Alt+S opened no save chooser";
+    EXPECT_EQ(highlighted(after), 0) << picture << ": the menu bar is in menu mode";
+    EXPECT_TRUE(sameCell(before, after)) << picture << ": cell A2 changed: the keys were typed into it";
+    if (!chooser) return;
+    server.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return screen.windowsOf(program.pid()).size() == 1; }, 10000)) << "the chooser stays";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  };
+  server.click(onScreen(600, at.tabRow(0).top + 10));  // the tab row, right of the tab
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  saveAsByKeys("alt_after_dialog_save_as");
+
+  // In menu mode (a lone Alt in the main window) Ctrl and Alt go to the menu, Alt ending
+  // it; the S that follows still comes with both held.
+  server.click(onScreen(cell.left + 10, cell.top + 5));
+  server.tap(XK_Alt_L);
+  EXPECT_TRUE(waitFor([&] { return highlighted(screen.pixels(window)) > 0; }, 5000)) << "a lone Alt: no menu mode";
+  saveAsByKeys("alt_after_menu_mode_save_as");
+
+  // The unchanged document closes without a question (once the chooser's loop has
+  // given the main window back its input).
+  int exit = -1;
+  for (int i = 0; i < 20 && exit < 0; ++i) {
+    screen.closeButton(window);
+    exit = program.waitExit(500);
+  }
+  EXPECT_EQ(exit, 0) << readFile(home.path / "output.txt");
 }
 
 }  // namespace displaytest

@@ -51,12 +51,13 @@ struct Ended {
   std::u16string edit;
 };
 Ended gEnded;
+int gStartRadio = kByRows;  // the radio button checked at the start
 
-// Starts with "by rows" checked (and control lParam disabled, when not 0);
+// Starts with `gStartRadio` checked (and control lParam disabled, when not 0);
 // ends on OK, Cancel and Apply with their ids.
 INT_PTR CALLBACK keysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    CheckRadioButton(dialog, kByRows, kBySize, kByRows);
+    CheckRadioButton(dialog, kByRows, kBySize, gStartRadio);
     if (lParam) EnableWindow(GetDlgItem(dialog, static_cast<int>(lParam)), FALSE);
     return TRUE;
   }
@@ -157,6 +158,81 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
     EXPECT_EQ(gEnded.keepHeader, c.keepHeader) << c.what;
     EXPECT_EQ(gEnded.edit, c.edit) << c.what;
     testdriver::pumpUntilIdle();
+  }
+}
+
+// The checked button of an automatic radio group is the group's one tab stop,
+// whichever button has WS_TABSTOP: Tab and Shift+Tab land on it, so the next
+// arrow moves on from the user's choice, and Tab from it leaves the group.
+TEST_F(DialogKeysTest, TabStopsAtTheCheckedRadioOfAGroup) {
+  using testdriver::Shift;
+  struct Case {
+    const char* what;
+    int checked;
+    std::function<void()> keys;  // the focus starts in the edit
+    int disabled;
+    std::vector<WORD> commands;
+    int focus, radio;
+  } cases[] = {
+      {"Tab from the edit lands on the checked one", kBySize, [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
+       {IDOK}, kBySize, kBySize},
+      {"the next arrow moves on from it", kByParts, [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
+       0, {kBySize, IDOK}, kBySize, kBySize},
+      {"Tab from it leaves the group", kByParts, [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
+       {IDOK}, kKeepHeader, kByParts},
+      {"Shift+Tab from the check box comes back to it", kBySize,
+       [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kBySize,
+       kBySize},
+      {"Shift+Tab from it leaves the group backwards", kBySize,
+       [] { keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kEdit, kBySize},
+      {"a disabled checked button: the group's own tab stop", kByParts,
+       [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, kByParts, {IDOK}, kByRows, kByParts},
+  };
+  for (const Case& c : cases) {
+    gEnded = Ended{};
+    gStartRadio = c.checked;
+    c.keys();
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, c.disabled), IDOK) << c.what;
+    EXPECT_EQ(gEnded.commands, c.commands) << c.what;
+    EXPECT_EQ(gEnded.focus, c.focus) << c.what;
+    EXPECT_EQ(gEnded.radio, c.radio) << c.what;
+    testdriver::pumpUntilIdle();
+  }
+  gStartRadio = kByRows;
+}
+
+// An Alt that went down in a dialog and comes up after the dialog is gone is
+// no lone Alt of the window that is active again: it selects no menu bar.
+// (A window manager takes Alt+F4 itself and closes the dialog with its close
+// request, so the dialog never sees the F4.) A lone Alt after it still does.
+TEST_F(DialogKeysTest, AnAltThatOutlivesItsDialogSelectsNoMenu) {
+  struct Case {
+    const char* what;
+    std::function<void()> close;  // while the dialog runs, Alt down
+    bool altAgain;                // a lone Alt in the main window afterwards
+    size_t keyMenus;              // SC_KEYMENU requests at the main window
+  } cases[] = {
+      {"closed by the desktop's close request",
+       [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }, false, 0},
+      {"closed by its own Alt+F4", [] { testdriver::keyPress(VK_F4); }, false, 0},
+      {"closed by Esc", [] { testdriver::keyPress(VK_ESCAPE); }, false, 0},
+      {"a lone Alt afterwards still selects the menu bar",
+       [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }, true, 1},
+  };
+  for (const Case& c : cases) {
+    testdriver::AnswerScript script;
+    script.actFirst(u"DialogBoxParamW", [] { testdriver::keyDown(VK_MENU); });
+    script.actFirst(u"DialogBoxParamW", c.close);
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, 0), IDCANCEL) << c.what;
+    rec().watch({WM_SYSCOMMAND});
+    testdriver::keyUp(VK_MENU);
+    if (c.altAgain) testdriver::keyPress(VK_MENU);
+    testdriver::pumpUntilIdle();
+    size_t keyMenus = 0;
+    for (const usertest::Logged& l : rec().of(WM_SYSCOMMAND))
+      keyMenus += l.hwnd == main && (l.wParam & 0xFFF0) == SC_KEYMENU;
+    EXPECT_EQ(keyMenus, c.keyMenus) << c.what;
+    EXPECT_EQ(GetActiveWindow(), main) << c.what;
   }
 }
 
