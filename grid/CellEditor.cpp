@@ -44,7 +44,6 @@ void placeEditor(HWND editor, const RECT& r) {
 }  // namespace
 
 void CGrid::attachEditor() {
-  if (mOutputDlg) SetParent(mOutputDlg, mHwnd);
   mView.mCanvas.mOwner = mHwnd;
   setTitle(u"");
   mEditor.create(mHwnd, 0, 0, 0, 0, 0);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "app/Documents.h"
 #include "commands/KeyState.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
@@ -77,8 +78,11 @@ void GridStyle::setDefaults() {
 
 CGrid::CGrid() {
   registerGridResources();
-  // The script output window: a read-only text control filling dialog 147, hidden.
-  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), nullptr, outputDlgProc,
+  // The script output window: a read-only text control filling dialog 147, hidden. The
+  // dialog is a window of its own above the main window (its owner), so that it never
+  // covers the cells it reports on and its caption's close box hides it.
+  HWND owner = IsWindow(gMainWnd) ? gMainWnd : nullptr;
+  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), owner, outputDlgProc,
                                   reinterpret_cast<LPARAM>(&mOutput));
   if (mOutputDlg) {
     SetWindowLongPtrW(mOutputDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mOutput));
@@ -88,6 +92,8 @@ CGrid::CGrid() {
     mOutput.backColour = 0xE8E7E6;
     mOutput.create(mOutputDlg, 0, 0, client.right - client.left, client.bottom - client.top, 1);
     mOutput.editable = 0;
+    // Esc closes it as its close box does.
+    mOutput.onCancel = [dialog = mOutputDlg](uint64_t, std::u16string*) { PostMessageW(dialog, WM_CLOSE, 0, 0); };
     ShowWindow(mOutputDlg, SW_HIDE);
   }
   mSelection.anchorRow = mSelection.anchorCol = 1;

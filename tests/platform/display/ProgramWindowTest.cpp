@@ -23,11 +23,13 @@
 #include <vector>
 
 #include "platform/png/Png.h"
+#include "platform/resources/Resources.h"
 
 // Last: the X headers' macros would spoil the ones above.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 extern char** environ;
@@ -227,6 +229,64 @@ class Screen {
     return POINT{x, y};
   }
 
+  // A viewable top-level window of a process whose title (_NET_WM_NAME) is `title`; 0 when none.
+  Window windowTitled(pid_t pid, const std::string& title) {
+    ErrorGuard guard(mDisplay);
+    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
+    Atom nameAtom = XInternAtom(mDisplay, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
+    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+      if (property(children[i], pidAtom, XA_CARDINAL) == std::string(reinterpret_cast<const char*>(&pid), 4) &&
+          property(children[i], nameAtom, utf8) == title)
+        found = children[i];
+    }
+    if (children) XFree(children);
+    return found;
+  }
+
+  // The window another window is transient for (WM_TRANSIENT_FOR); 0 when none.
+  Window transientFor(Window w) {
+    Window owner = 0;
+    return XGetTransientForHint(mDisplay, w, &owner) ? owner : 0;
+  }
+
+  // Whether the window manager may size the window (its size hints do not pin it).
+  bool resizable(Window w) {
+    XSizeHints hints{};
+    long supplied = 0;
+    if (!XGetWMNormalHints(mDisplay, w, &hints, &supplied)) return true;
+    const bool pinned = (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+                        hints.min_height == hints.max_height;
+    return !pinned;
+  }
+
+  bool viewable(Window w) {
+    ErrorGuard guard(mDisplay);
+    XWindowAttributes a{};
+    return XGetWindowAttributes(mDisplay, w, &a) && a.map_state == IsViewable;
+  }
+
+  Window root() const { return DefaultRootWindow(mDisplay); }
+
+  // A key pressed and released at the server, as a keyboard gives it.
+  void tap(KeySym keysym) {
+    KeyCode code = XKeysymToKeycode(mDisplay, keysym);
+    XTestFakeKeyEvent(mDisplay, code, True, CurrentTime);
+    XTestFakeKeyEvent(mDisplay, code, False, CurrentTime);
+    XSync(mDisplay, False);
+  }
+
+  void movePointer(POINT p) {
+    XTestFakeMotionEvent(mDisplay, -1, p.x, p.y, CurrentTime);
+    XSync(mDisplay, False);
+  }
+
   // What a window manager sends for the close button.
   void closeButton(Window w) {
     XEvent e{};
@@ -241,6 +301,28 @@ class Screen {
   }
 
  private:
+  // A property's bytes (32-bit items as 4 bytes each); empty when it is not there.
+  std::string property(Window w, Atom name, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string out;
+    if (XGetWindowProperty(mDisplay, w, name, 0, 1024, False, type, &actual, &format, &items, &after, &data) ==
+            Success &&
+        data) {
+      if (format == 32)
+        for (unsigned long i = 0; i < items; ++i) {
+          const uint32_t v = static_cast<uint32_t>(reinterpret_cast<long*>(data)[i]);
+          out.append(reinterpret_cast<const char*>(&v), 4);
+        }
+      else
+        out.assign(reinterpret_cast<const char*>(data), items * static_cast<unsigned long>(format / 8));
+    }
+    if (data) XFree(data);
+    return out;
+  }
+
   Display* mDisplay;
 };
 
@@ -544,6 +626,82 @@ TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
     exit = program.waitExit(500);
   }
   EXPECT_EQ(exit, 0) << readFile(home.path / "output.txt");
+}
+
+// A failing formula run by F5 in the program: the output window "输出" comes up as a window
+// of its own, owned by the main window and sizable, 427 x 250 dialog units of client area,
+// with the error text on its ground; the grid's cells stay in sight beside it, and the
+// window manager's close button hides it while the program goes on. The pictures go to
+// build/tests/display/output_window.png and program_with_output.png.
+TEST(ProgramWindow, AScriptErrorShowsTheOutputWindowOfItsOwnAndItsCloseButtonHidesIt) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-output");
+  const fs::path csv = home.path / "水果.csv";
+  std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海,=A3*\n";
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  Surface shot;
+  waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000);
+  ASSERT_EQ(joined(failedProbes(shot)), "");
+
+  // F5 with the pointer over the grid, as the keyboard gives it.
+  const POINT at = screen.origin(window);
+  const Layout layout;
+  screen.movePointer(POINT{at.x + layout.cell(2, 3).left + 10, at.y + layout.cell(2, 3).top + 5});
+  Window output = 0;
+  for (int attempt = 0; attempt < 5 && !output; ++attempt) {
+    screen.tap(XK_F5);
+    waitFor([&] { return (output = screen.windowTitled(program.pid(), "输出")) != 0; }, 2000);
+  }
+  ASSERT_NE(output, 0u) << readFile(home.path / "output.txt");
+
+  // What 427 x 250 dialog units of the registered template make on this desktop.
+  platform::resources::Dialog t;
+  t.id = 0x7147;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+  t.cx = 427, t.cy = 250;
+  platform::resources::Table table;
+  table.dialogs.push_back(t);
+  platform::resources::addTable(table);
+  HWND sample = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(0x7147), nullptr, nullptr, 0);
+  ASSERT_NE(sample, nullptr);
+  RECT units{0, 0, 427, 250};
+  ASSERT_TRUE(MapDialogRect(sample, &units));
+  DestroyWindow(sample);
+
+  EXPECT_EQ(screen.transientFor(output), window) << "owned by the main window";
+  EXPECT_TRUE(screen.resizable(output)) << "a sizing frame";
+  Surface picture;
+  const uint32_t ground = 0xE6E7E8;  // 0xE8E7E6 as a COLORREF
+  waitFor([&] {
+    picture = screen.pixels(output);
+    return census(picture, RECT{0, 0, picture.width, picture.height}, ground).matching > 0;
+  }, 5000);
+  ASSERT_TRUE(writePng(picture, pngPath("output_window")));
+  EXPECT_EQ(picture.width, units.right);
+  EXPECT_EQ(picture.height, units.bottom);
+  const Census inside = census(picture, RECT{0, 0, picture.width, picture.height}, ground);
+  EXPECT_GT(inside.matching, inside.total / 2) << "the output's ground";
+  EXPECT_GT(inside.dark, 100) << "the error text";
+  Surface desktop = screen.pixels(screen.root());
+  ASSERT_TRUE(writePng(desktop, pngPath("program_with_output")));
+  // The main window keeps its menu, tabs and cells in sight.
+  EXPECT_EQ(joined(failedProbes(screen.pixels(window))), "");
+
+  screen.closeButton(output);
+  EXPECT_TRUE(waitFor([&] { return !screen.viewable(output); }, 5000)) << "the close button hides it";
+  EXPECT_TRUE(program.running());
+  EXPECT_TRUE(screen.viewable(window));
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
 }
 
 }  // namespace displaytest

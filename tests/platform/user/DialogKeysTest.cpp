@@ -259,3 +259,96 @@ TEST_F(DialogKeysTest, MessageBoxButtonsAnswerToTheirLetters) {
     testdriver::pumpUntilIdle();
   }
 }
+
+namespace {
+
+// A control that answers WM_GETDLGCODE with gProbeCode and notes the keys and characters
+// that reach it.
+LRESULT gProbeCode = 0;
+std::vector<std::pair<UINT, WPARAM>> gProbeGot;
+LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE: return gProbeCode;
+    case WM_KEYDOWN:
+    case WM_CHAR: gProbeGot.emplace_back(message, wParam); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+std::vector<WORD> gProbeCommands;
+INT_PTR CALLBACK probeDialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND) gProbeCommands.push_back(LOWORD(wParam));
+  return message == WM_INITDIALOG || message == WM_COMMAND;
+}
+
+}  // namespace
+
+// IsDialogMessageW leaves to the focused control the keys its dialog code asks for: Tab for
+// DLGC_WANTTAB, the arrows for DLGC_WANTARROWS, characters for DLGC_WANTCHARS, every key
+// for DLGC_WANTALLKEYS; the others are the dialog's (the next tab stop, OK, Cancel).
+TEST_F(DialogKeysTest, TheFocusedControlsDialogCodeDecidesWhoTakesAKey) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = probeProc;
+  wc.lpszClassName = u"DlgCodeProbe";
+  RegisterClassW(&wc);
+  using platform::resources::DialogItem;
+  platform::resources::Dialog d;
+  d.id = 9102;
+  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  d.cx = 200, d.cy = 80;
+  d.items = {
+      DialogItem{u"DlgCodeProbe", u"", 1200, WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 5, 5, 100, 40, 0},
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 5, 60, 50, 14, 0},
+      DialogItem{u"BUTTON", u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 60, 60, 50, 14, 0},
+  };
+  platform::resources::Table t;
+  t.dialogs.push_back(d);
+  platform::resources::addTable(t);
+
+  const LRESULT none = 0;
+  const struct {
+    LRESULT code;
+    int vk;
+    std::vector<std::pair<UINT, WPARAM>> got;  // what reached the control
+    std::vector<WORD> commands;                // what the dialog was told
+    bool focusStays;
+  } cases[] = {
+      {none, VK_TAB, {}, {}, false},
+      {DLGC_WANTTAB, VK_TAB, {{WM_KEYDOWN, VK_TAB}, {WM_CHAR, 9}}, {}, true},
+      {DLGC_WANTALLKEYS, VK_TAB, {{WM_KEYDOWN, VK_TAB}, {WM_CHAR, 9}}, {}, true},
+      {DLGC_WANTARROWS, VK_TAB, {}, {}, false},
+      {none, VK_RETURN, {}, {IDOK}, true},
+      {DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS, VK_RETURN, {}, {IDOK}, true},
+      {DLGC_WANTALLKEYS, VK_RETURN, {{WM_KEYDOWN, VK_RETURN}, {WM_CHAR, 13}}, {}, true},
+      {none, VK_ESCAPE, {}, {IDCANCEL}, true},
+      {DLGC_WANTARROWS, VK_ESCAPE, {}, {IDCANCEL}, true},
+      {DLGC_WANTALLKEYS, VK_ESCAPE, {{WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, 27}}, {}, true},
+      {none, VK_DOWN, {}, {}, true},
+      {DLGC_WANTTAB, VK_LEFT, {}, {}, true},
+      {DLGC_WANTARROWS, VK_DOWN, {{WM_KEYDOWN, VK_DOWN}}, {}, true},
+      {DLGC_WANTALLKEYS, VK_UP, {{WM_KEYDOWN, VK_UP}}, {}, true},
+      {DLGC_WANTCHARS, 'A', {{WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}}, {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "code " << c.code << ", key " << c.vk);
+    HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(9102), main, probeDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND probe = GetDlgItem(dialog, 1200);
+    SetFocus(probe);
+    gProbeCode = c.code;
+    gProbeGot.clear();
+    gProbeCommands.clear();
+    keyPress(c.vk);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessageW(dialog, &m)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+    EXPECT_EQ(gProbeGot, c.got);
+    EXPECT_EQ(gProbeCommands, c.commands);
+    EXPECT_EQ(GetFocus() == probe, c.focusStays);
+    DestroyWindow(dialog);
+    testdriver::pumpUntilIdle();
+  }
+}
