@@ -518,6 +518,26 @@ TEST(TypeAsciiNumber, MatchesSetTextTypedOnRandomTexts) {
   }
 }
 
+// An empty quoted field ("") is an empty cell in every encoding, on both roads.
+TEST_F(TextImport, EmptyQuotedFieldsAreEmptyCellsInEveryEncoding) {
+  const std::string text = "\"\",a\n\"\"\n\"\",\"\"\nb,\"\"\n";
+  const std::pair<std::string, std::string> files[] = {
+      {"utf8", text},
+      {"gbk", gbk(text)},
+      {"utf16le", "\xFF\xFE" + utf16Bytes(text, false)},
+      {"utf16be", "\xFE\xFF" + utf16Bytes(text, true)},
+  };
+  for (const auto& [encoding, bytes] : files) {
+    for (bool parallel : {false, true}) {
+      sheet.mIoTuning.parallel = parallel;
+      sheet.mIoTuning.minParallelBytes = 0;
+      ASSERT_TRUE(read(bytes)) << encoding;
+      EXPECT_EQ(sheetTexts(sheet), u"|a\n|\n|\nb|\n") << encoding << (parallel ? " parallel" : " sequential");
+      EXPECT_EQ(sheet.mLastIo.road, parallel ? ReadRoad::Parallel : ReadRoad::Sequential) << encoding;
+    }
+  }
+}
+
 // A file that grows between the record count and the fill (here the report that
 // follows the count appends to it) gives the records counted, on both roads of a
 // whole read and of an append: the rows it gained are never written past the sheet.
