@@ -106,6 +106,11 @@ bool isDirectory(std::u16string_view path) {
   return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isRegularFile(std::u16string_view path) {
+  struct stat st;
+  return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 // ---- files as handles ----
 
 namespace {

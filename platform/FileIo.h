@@ -27,6 +27,10 @@ BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
 bool fileExists(std::u16string_view path);
 bool isDirectory(std::u16string_view path);
+// True when `path` names a regular file (a link counts as what it points at); false for
+// a folder, a named pipe, a device, a socket and a path that names nothing. Nothing is
+// opened: opening a named pipe waits until a writer comes.
+bool isRegularFile(std::u16string_view path);
 
 // ---- files as handles ----
 // A file handle is a C runtime stream's descriptor: _get_osfhandle(_fileno(stream)). It
