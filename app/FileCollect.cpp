@@ -54,7 +54,7 @@ std::u16string fullPath(const std::u16string& path) {
 }
 
 bool opensForReading(const std::u16string& path) {
-  if (path.empty() || isDirectory(path)) return false;
+  if (path.empty() || !isRegularFile(path)) return false;
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (!f) return false;
   std::fclose(f);

@@ -26,5 +26,6 @@ bool createFolderPath(const std::u16string& path);
 // The absolute form of a path with "." and ".." resolved by name (no links followed),
 // as the paths of one run are compared (case-sensitively).
 std::u16string fullPath(const std::u16string& path);
-// Whether the path names a file that opens for reading (a folder does not).
+// Whether the path names a regular file that opens for reading (a folder, a named pipe
+// or a device does not, and is never opened).
 bool opensForReading(const std::u16string& path);

@@ -27,8 +27,9 @@ BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
 bool fileExists(std::u16string_view path);
 bool isDirectory(std::u16string_view path);
-// True when the path reaches (through any links) a regular file: not a folder, a device
-// or a pipe.
+// True when `path` names a regular file (a link counts as what it points at); false for
+// a folder, a named pipe, a device, a socket and a path that names nothing. Nothing is
+// opened: opening a named pipe waits until a writer comes.
 bool isRegularFile(std::u16string_view path);
 // What a symbolic link names, with every link on the way followed (an absolute path);
 // `path` itself when it is no link, or a link that names nothing.

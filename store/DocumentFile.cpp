@@ -894,6 +894,16 @@ bool CDataCore::write(const std::u16string& path, bool all) {
   return ok;
 }
 
+namespace {
+
+// The document at `path` opened for reading; null when it cannot be, and for what is not
+// a regular file, which is never opened (a named pipe's open waits for a writer).
+FILE* openDocument(const std::u16string& path) {
+  return isRegularFile(path) ? _wfopen(path.c_str(), u"rb") : nullptr;
+}
+
+}  // namespace
+
 // Both encodings become ANSI first. A file that cannot be opened gives false without any
 // report. Otherwise the sheet is emptied and the document read into it; a damaged or
 // short file gives false and leaves the sheet empty (no rows, no pool, counts 0). The
@@ -904,7 +914,7 @@ bool CDataCore::read(const std::u16string& path) {
   const IoOptions options = ioOptions();
   mOpenEncoding = ENC_ANSI;
   mSaveEncoding = ENC_ANSI;
-  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  FileHandle f(openDocument(path));
   if (!f) return false;
   reportProgress(0);
   clear();
@@ -933,7 +943,7 @@ bool CDataCore::read(const std::u16string& path) {
 bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int32_t progressTo) {
   const CheckOnExit check{*this, "an append of a document"};
   const IoOptions options = ioOptions();
-  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  FileHandle f(openDocument(path));
   if (!f) return false;
   reportProgress(progressFrom);
   bool ok;

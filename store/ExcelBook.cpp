@@ -67,7 +67,10 @@ ExcelBook::ExcelBook(CDataCore& sheet, const std::u16string& path, bool load, bo
   progress(0);
   mBook = createBookForPath(path);
   if (mBook == nullptr) return;
-  if (load && !loadBook(*mBook, path)) mError = mBook->errorMessage();
+  if (load && !loadBook(*mBook, path)) {
+    mError = mBook->errorMessage();
+    if (mError.empty()) mError = "not a regular file";  // refused before the library opened it
+  }
   int year = 0, month = 0, day = 0;
   mDate1904 = mBook->dateUnpack(0, &year, &month, &day) && year == 1904;
   progress(10);

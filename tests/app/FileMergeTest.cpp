@@ -5,6 +5,7 @@
 
 #include "tests/app/FileToolFixture.h"
 #include "tests/support/SmallDisk.h"
+#include "tests/support/Fifo.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -233,6 +234,25 @@ TEST_F(FileMerge, MissingInputOrUnwritableOutputReportsInTheLabels) {
     EXPECT_EQ(text(dialog, 1097), u"处理进度：100%");
     click(dialog, IDCANCEL);
   }
+}
+
+// A named pipe among the inputs is refused like a missing file, before anything is
+// opened: its open would wait for a writer and hold the worker for ever.
+TEST_F(FileMerge, NamedPipeInputIsRefusedWithoutWaiting) {
+  write("a.csv", "h\n1\n");
+  ASSERT_TRUE(testsupport::makeFifo(dir.native("pipe.csv")));
+  HWND dialog = open();
+  addFiles(dialog, {path("a.csv"), path("pipe.csv")});
+  type(dialog, 1005, path("out.csv"));
+  bool ended = false;
+  EXPECT_TRUE(testsupport::returnsWithoutAWriter(dir.native("pipe.csv"), [&] {
+    click(dialog, IDABORT);
+    ended = waitEnded(dialog);
+  }));
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(text(dialog, 1096), u"打开文件出错：" + path("pipe.csv"));
+  EXPECT_FALSE(exists("out.csv"));
+  click(dialog, IDCANCEL);
 }
 
 TEST_F(FileMerge, ProgressLabelsAfterARun) {

@@ -1,9 +1,11 @@
 // A document as constructed and the file commands' main roads.
+#include <iterator>
 #include <string>
 
 #include "grid/ReadSettings.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
+#include "tests/support/Fifo.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SmallDisk.h"
 
@@ -58,6 +60,24 @@ TEST_F(GridTest, FailedOpenLeavesAnUntitledTableAndSaveAsksForAPath) {
   key('S', testdriver::Ctrl);
   ASSERT_EQ(answers.calls().size(), 2u);
   EXPECT_EQ(answers.calls()[1].call.kind, u"GetSaveFileNameW");
+}
+
+// A named pipe is refused before it is opened, whatever its name's kind (an open of one
+// would wait for a writer for ever): the open fails as for a missing file.
+TEST_F(GridTest, OpenOfANamedPipeFailsWithoutWaiting) {
+  testsupport::ScratchDir dir;
+  testdriver::AnswerScript answers;
+  answers.answer(u"MessageBoxW", IDOK);
+  const char* names[] = {"p.csv", "p.txt", "p.mvt", "p.xlsx"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    ASSERT_TRUE(testsupport::makeFifo(dir.native(names[i])));
+    EXPECT_TRUE(testsupport::returnsWithoutAWriter(dir.native(names[i]), [&] { grid->open(dir.path(names[i])); }))
+        << names[i];
+    testdriver::pumpUntilIdle();
+    ASSERT_EQ(answers.calls().size(), i + 1) << names[i];
+    EXPECT_EQ(answers.calls()[i].call.args.at(0), u"打开文件失败：" + dir.path(names[i]));
+    EXPECT_TRUE(grid->mPath.empty()) << names[i];
+  }
 }
 
 TEST_F(GridTest, SaveWritesTheFileAndMarksTheDocumentSaved) {

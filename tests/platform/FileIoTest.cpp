@@ -37,6 +37,21 @@ TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
 
 using testsupport::ScratchDir;
 
+// Only regular files count, a link to one included; nothing is opened to tell (a named
+// pipe's open would wait for a writer).
+TEST(FileIo, RegularFilesAreTheOnlyRegularFiles) {
+  ScratchDir dir;
+  testsupport::writeBytes(dir.native("file"), "x");
+  ASSERT_EQ(::symlink(dir.native("file").c_str(), dir.native("link").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.native("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    bool regular;
+  } cases[] = {{dir.native("file"), true}, {dir.native("link"), true},  {dir.native("pipe"), false},
+               {dir.dir(), false},         {"/dev/null", false},        {dir.native("missing"), false}};
+  for (const auto& c : cases) EXPECT_EQ(isRegularFile(utf8ToWide(c.path)), c.regular) << c.path;
+}
+
 // A file copied onto itself, by its own name or through "." and a link, fails and keeps
 // its bytes; a copy over another file still replaces it.
 TEST(FileIo, CopyOntoItselfFailsAndKeepsTheFile) {

@@ -112,6 +112,40 @@ TEST_P(PagedRead, RecordsTheDetectedDelimiterAndLeavesOffsetsOnAnEmptyFile) {
   EXPECT_EQ(page.end, 9u);
 }
 
+// A page of 0 rows (a count of 0 or below) holds no record, not even record 1: it
+// starts and ends at one record start, so writing it back leaves the file as it was,
+// its byte order mark included.
+TEST_P(PagedRead, PageOfNoRowsIsEmptyAndWritesBackNothing) {
+  const std::string text = numberedLines(1, 6);
+  const std::string marked = "\xEF\xBB\xBF" + text;
+  const struct {
+    const std::string* bytes;
+    bool keepHeader;
+    int32_t firstRow, rows;
+    std::u16string column;
+    uint64_t at;
+  } cases[] = {
+      {&text, false, 1, 0, u"", 0},
+      {&text, true, 1, 0, u"", 0},
+      {&text, false, 1, -3, u"", 0},
+      {&marked, false, 1, 0, u"", 3},
+      {&text, true, 4, 0, u"line1 ", text.find("line4")},
+      {&text, false, 4, -1, u"", text.find("line4")},
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::to_string(c.firstRow) + "/" + std::to_string(c.rows) + (c.keepHeader ? " header" : "") +
+                             (c.bytes == &marked ? " marked" : "");
+    ASSERT_TRUE(readPage(*c.bytes, c.keepHeader, c.firstRow, c.rows)) << what;
+    EXPECT_EQ(firstColumn(), c.column) << what;
+    EXPECT_EQ(page.start, c.firstRow == 1 ? 0u : c.at) << what;
+    EXPECT_EQ(page.end, c.at) << what;
+    EXPECT_EQ(page.records, 0u) << what;
+    const bool fromRow1 = !(c.keepHeader && c.firstRow != 1);
+    ASSERT_TRUE(writeTextPage(sheet, dir.path("big.csv"), fromRow1, page)) << what;
+    EXPECT_EQ(readBytes(dir.native("big.csv")), *c.bytes) << what;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead,
                          ::testing::Combine(::testing::Values(1, 3, 7, 0), ::testing::Bool()));
 
