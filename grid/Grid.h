@@ -123,7 +123,9 @@ class CGrid {
   bool refusePageTarget(const std::u16string& path);
   // Save As (all) and Save filtered (visible only) to `path`; the document keeps its path
   // and page (a script's save-as writes a copy).
-  bool saveWhole(const std::u16string& path, bool all);
+  // `intoBook`: a workbook path is written into the loaded book's sheet of mSheetName,
+  // not as a new book.
+  bool saveWhole(const std::u16string& path, bool all, bool intoBook = false);
   // After a successful save to a path chosen in the save dialog: the document takes the
   // path, is no longer a page, is the worksheet written when it is a workbook; its title
   // and its tab follow.

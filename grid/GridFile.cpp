@@ -204,13 +204,13 @@ bool CGrid::saveAs(const std::u16string& path) { return saveWhole(path, true); }
 
 bool CGrid::saveFilteredAs(const std::u16string& path) { return saveWhole(path, false); }
 
-bool CGrid::saveWhole(const std::u16string& path, bool all) {
+bool CGrid::saveWhole(const std::u16string& path, bool all, bool intoBook) {
   if (refusePageTarget(path)) return false;
   beforeChange();
   bool ok = false;
   {
     ProgressScope bar(*this);
-    guarded([&] { ok = writeSheet(*this, path, all, false); });
+    guarded([&] { ok = writeSheet(*this, path, all, intoBook); });
   }
   setTitle(u"");
   if (!ok) {
@@ -233,7 +233,9 @@ void CGrid::adoptSavedPath(const std::u16string& path) {
 
 void CGrid::saveFiltered(bool reusePath) {
   if (reusePath && !mPath.empty()) {
-    saveFilteredAs(mPath);
+    // The document's own file: a workbook's sheet takes the visible rows inside its book,
+    // so the book's other sheets stay.
+    saveWhole(mPath, false, fileKind(mPath) == FILE_EXCEL && !mSheetName.empty());
     return;
   }
   const std::u16string chosen = askSavePath(mHwnd, mPath);

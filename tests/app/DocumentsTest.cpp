@@ -316,3 +316,48 @@ TEST_F(DocumentsTest, TheTitleFollowsTheCurrentTab) {
   pump();
   EXPECT_EQ(windowText(gMainWnd), aTitle);
 }
+
+// "批量保存过滤" writes every document's visible rows to its own file: a workbook's sheet
+// goes back into its book, so the book keeps its other sheets and only that sheet loses
+// the hidden row.
+TEST_F(DocumentsTest, BatchSaveFilteredKeepsAWorkbooksOtherSheets) {
+  testdriver::AnswerScript script;
+  answers = &script;
+  start();
+  const std::u16string path = dir.path("w.xlsx");
+  {
+    xl::Book* book = xlCreateXMLBookW();
+    for (const char16_t* name : {u"A", u"B"}) {
+      xl::Sheet* sheet = book->addSheet(name);
+      sheet->writeStr(0, 0, name);
+      sheet->writeStr(1, 0, u"keep");
+      sheet->writeStr(2, 0, u"drop");
+    }
+    ASSERT_TRUE(book->save(path.c_str()));
+    book->release();
+  }
+  openFromMenu(path);
+  ASSERT_EQ(titles(), (std::vector<std::u16string>{kNew, u"w.xlsx!A", u"w.xlsx!B"}));
+  CGrid* b = gTabStrip.tabs.at(2).document;
+  b->mCore.mDatas[3][0].flag = 1;  // row 3 ("drop") of sheet B hidden
+  choose(32957);
+
+  xl::Book* book = xlCreateXMLBookW();
+  ASSERT_TRUE(book->load(path.c_str()));
+  ASSERT_EQ(book->sheetCount(), 2);
+  const char16_t* expected[2][3] = {{u"A", u"keep", u"drop"}, {u"B", u"keep", nullptr}};
+  for (int s = 0; s < 2; ++s) {
+    xl::Sheet* sheet = book->getSheet(s);
+    for (int r = 0; r < 3; ++r) {
+      const char16_t* text = sheet->readStr(r, 0);
+      SCOPED_TRACE(testing::Message() << "sheet " << s << " row " << r);
+      if (expected[s][r]) {
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::u16string(text), expected[s][r]);
+      } else {
+        EXPECT_TRUE(text == nullptr || std::u16string(text).empty());
+      }
+    }
+  }
+  book->release();
+}
