@@ -29,5 +29,6 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 INT_PTR showAboutDialog(HWND parent) {
   registerFileToolResources();
-  return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(103), parent, aboutDialogProc, 0);
+  // The program's module: its controls load their icon (108) from the program's resources.
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), parent, aboutDialogProc, 0);
 }

@@ -6,7 +6,7 @@
 #include "platform/FileIo.h"
 
 ChunkReader::ChunkReader(const std::u16string& path) {
-  if (path.empty() || isDirectory(path)) return;
+  if (path.empty() || !isRegularFile(path)) return;
   mFile = _wfopen(path.c_str(), u"rb");
   if (!mFile) return;
   if (_fseeki64(mFile, 0, SEEK_END) == 0) mSize = std::max<int64_t>(_ftelli64(mFile), 0);

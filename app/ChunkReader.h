@@ -12,7 +12,8 @@ class ChunkReader {
   static constexpr size_t kBlock = 0x80000;   // one read
   static constexpr size_t kChunk = 0x400000;  // one copy chunk
 
-  // Opens the path for binary reading and measures it; a folder does not open.
+  // Opens the path for binary reading and measures it; only a regular file opens (a
+  // folder, a named pipe or a device is not opened).
   explicit ChunkReader(const std::u16string& path);
   ~ChunkReader();
   ChunkReader(const ChunkReader&) = delete;

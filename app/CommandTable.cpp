@@ -42,29 +42,12 @@ void deleteDuplicates(CGrid* current, UINT id) {
   current->onCommand(id);
 }
 
-// Save and Save As, then the tab follows the document's path.
-void save(CGrid* current, UINT) {
-  current->save();
-  if (!current->mPath.empty()) gTabStrip.renameCurrent(current->mPath);
-}
-void saveAs(CGrid* current, UINT) {
-  current->saveAsDialog();
-  if (!current->mPath.empty()) gTabStrip.renameCurrent(current->mPath);
-}
-
-// Every modified tab saved in tab order; a tab whose document got a path shows it.
+// Every modified tab saved in tab order; a document saved to a new path renames its tab
+// itself, as the save and Save As commands do.
 void saveAll(CGrid*, UINT) {
   for (size_t i = 0; i < gTabStrip.tabs.size(); ++i) {
-    CCTab::CTabData& tab = gTabStrip.tabs[i];
-    if (!tab.modified || !tab.document) continue;
-    CGrid* document = tab.document;
-    document->save();
-    if (document->mPath.empty()) continue;
-    // The save may have opened tabs of its own; the record is found again.
-    CCTab::CTabData& now = gTabStrip.tabs[i];
-    now.path = document->mPath;
-    now.title = fileNameOfPath(document->mPath);
-    gTabStrip.invalidate();
+    const CCTab::CTabData& tab = gTabStrip.tabs[i];
+    if (tab.modified && tab.document) tab.document->save();
   }
 }
 
@@ -117,7 +100,15 @@ void batchSaveFiltered(CGrid*, UINT) {
   for (CGrid* document : allDocuments()) document->saveFiltered(true);
 }
 
-void commandWindow(CGrid*, UINT) { WinExec("cmd.exe", SW_SHOW); }
+// A terminal; where none starts the user is told why nothing came up.
+void commandWindow(CGrid*, UINT) {
+  const UINT started = WinExec("cmd.exe", SW_SHOW);
+  if (started > 31) return;
+  const char16_t* why = started == ERROR_FILE_NOT_FOUND
+                            ? u"打开命令行窗口失败：找不到终端程序（x-terminal-emulator 或 xterm）"
+                            : u"打开命令行窗口失败";
+  MessageBoxW(gMainWnd, why, u"Morvel", MB_OK);
+}
 
 std::vector<CommandRow> buildTable() {
   std::vector<CommandRow> rows = {
@@ -125,8 +116,8 @@ std::vector<CommandRow> buildTable() {
       {105, false, exitProgram},
       {32811, false, newTable},
       {32812, false, openFiles},
-      {32813, true, save},
-      {32814, true, saveAs},
+      {32813, true, onDocument},
+      {32814, true, onDocument},
       {32887, false, help},
       {32899, false, pagedOpen},
       {32937, true, [](CGrid*, UINT) { showFindMatchDialog(gMainWnd); }},

@@ -9,6 +9,7 @@
 
 #include "controls/InputState.h"
 #include "store/FilePath.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "script/ScriptRun.h"
 #include "script/SystemScriptWindow.h"
@@ -55,6 +56,10 @@ CGrid* makeDocumentTab(const std::u16string& path) {
   tab.document = document;
   tab.gridWindow = document->mHwnd;
   tab.onCloseQuery = onDocumentTabClose;
+  // The main window's title names the current tab's file.
+  tab.onActivate = [](CCTab::CTabData& t) {
+    if (t.document) t.document->showTitle();
+  };
   if (gOnColumnPicked) document->setSelectCallback(SelectFn(gOnColumnPicked));
   gTabStrip.addTab(std::move(tab));
   return document;
@@ -148,7 +153,7 @@ std::vector<std::u16string> chooseFilesToOpen(HWND owner) {
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
-  ofn.lpstrFilter = u"Morvel支持文件(.csv;.txt;.mvt;.xls;.xlsx)\0*.csv;*.txt;*.mvt;*.xls;*.xlsx;\0所有文件\0*.*\0";
+  ofn.lpstrFilter = kOpenFilter;
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
@@ -180,17 +185,15 @@ bool openWorkbookTabs(CGrid* document, const std::u16string& path) {
   const std::vector<std::u16string> names = book.sheetNames();
   if (names.empty()) return false;
   const int32_t home = gTabStrip.findByPath(path);
+  // A sheet that fails to load leaves its tab untitled (the first one's through open()),
+  // so that no save writes the empty sheet into the book.
   const bool ok = document->openSheet(path, book, names[0], 0);
-  if (CCTab::CTabData* tab = tabOf(document)) {
-    tab->path = path + u"!" + names[0];
-    tab->title = fileNameOfPath(path) + u"!" + names[0];
-    gTabStrip.invalidate();
-  }
+  if (ok) showPathInTab(document);
   for (size_t i = 1; i < names.size(); ++i) {
     CGrid* next = openInNewTab(u"");
     if (!next) break;
-    next->openSheet(path, book, names[i], static_cast<int32_t>(i));
-    gTabStrip.renameCurrent(next->mPath + u"!" + names[i]);
+    if (next->openSheet(path, book, names[i], static_cast<int32_t>(i))) showPathInTab(next);
+    else next->becomeUntitled();
   }
   if (home >= 0) gTabStrip.activate(home);
   return ok;
@@ -199,6 +202,15 @@ bool openWorkbookTabs(CGrid* document, const std::u16string& path) {
 void setDocumentPath(CGrid* document, const std::u16string& path) {
   if (&document->mPath == &path) return;
   document->mPath = path;
+}
+
+void showPathInTab(CGrid* document) {
+  CCTab::CTabData* tab = tabOf(document);
+  if (!tab || document->mPath.empty()) return;
+  const bool sheet = fileKind(document->mPath) == FILE_EXCEL && !document->mSheetName.empty();
+  tab->path = sheet ? document->mPath + u"!" + document->mSheetName : document->mPath;
+  tab->title = sheet ? fileNameOfPath(document->mPath) + u"!" + document->mSheetName : fileNameOfPath(document->mPath);
+  gTabStrip.invalidate();
 }
 
 void forgetDocumentPath(CGrid* document) {

@@ -48,5 +48,9 @@ bool onDocumentTabClose(CCTab::CTabData& tab);
 // dialog was cancelled. An open system-script window of the document is stored into it
 // first.
 bool askToSaveTab(CCTab::CTabData& tab);
+// The tab of `document` follows its file: the path (a workbook sheet's with "!" and the
+// sheet name) and its file name as the title. Nothing for a document without a path or
+// outside the strip. Every open and every save to a new path goes through it.
+void showPathInTab(CGrid* document);
 // A document whose open failed: its tab loses the path and takes the new-table title.
 void forgetDocumentPath(CGrid* document);

@@ -19,7 +19,8 @@ void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>&
     if (name == u"." || name == u"..") continue;
     const std::u16string path = folder + u"/" + name;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      collectDataFiles(path, out, extensions);
+      // A link to a folder is not followed: a link to a folder above would never end.
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) collectDataFiles(path, out, extensions);
       continue;
     }
     const size_t dot = name.rfind(u'.');
@@ -53,7 +54,7 @@ std::u16string fullPath(const std::u16string& path) {
 }
 
 bool opensForReading(const std::u16string& path) {
-  if (path.empty() || isDirectory(path)) return false;
+  if (path.empty() || !isRegularFile(path)) return false;
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (!f) return false;
   std::fclose(f);

@@ -13,8 +13,9 @@ inline constexpr char16_t kDataFileFilter[] =
 
 // Appends every file below `folder` whose lower-cased extension (from its last '.', or
 // empty) appears between bars in `extensions`, as folder + "/" + name; sub-folders are
-// searched where they come, depth first, in the enumeration's order. Every name is read
-// with the wide calls, so any name on the disk is found.
+// searched where they come, depth first, in the enumeration's order, and links to
+// folders are skipped (links to files are collected). Every name is read with the wide
+// calls, so any name on the disk is found.
 void collectDataFiles(const std::u16string& folder, std::vector<std::u16string>& out,
                       const std::u16string& extensions);
 // The path before its last separator (fileNameStart); empty without one.
@@ -25,5 +26,6 @@ bool createFolderPath(const std::u16string& path);
 // The absolute form of a path with "." and ".." resolved by name (no links followed),
 // as the paths of one run are compared (case-sensitively).
 std::u16string fullPath(const std::u16string& path);
-// Whether the path names a file that opens for reading (a folder does not).
+// Whether the path names a regular file that opens for reading (a folder, a named pipe
+// or a device does not, and is never opened).
 bool opensForReading(const std::u16string& path);

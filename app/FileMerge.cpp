@@ -11,6 +11,7 @@
 #include "resources/FileToolResources.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
+#include "store/SafeSave.h"
 
 namespace {
 
@@ -77,13 +78,15 @@ void mergeWorker(const TaskRun& run) {
       postEnded(run.dialog);
       return;
     }
-  FILE* out = _wfopen(run.output.c_str(), u"wb");
+  // The merged file is written beside an old one, which it replaces at the end.
+  SafeSave save(run.output);
+  FILE* out = save.file();
   if (!out) {
     postLabel(run.dialog, 1096, u"打开合并文件出错：" + run.output);
     postLabel(run.dialog, 1097, u"处理进度：100%");
   } else {
     const size_t n = run.inputs.size();
-    bool failed = false;
+    bool failed = false, writeFailed = false;
     for (size_t i = 0; i < n && !run.cancelled(); ++i) {
       postLabel(run.dialog, 1096, u"正在处理：" + run.inputs[i]);
       postLabel(run.dialog, 1097, progressText(100.0 * double(i) / double(n), false));
@@ -100,13 +103,17 @@ void mergeWorker(const TaskRun& run) {
       }
       if (result == FILE_WRITE_FAILED) {
         postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
-        failed = true;
+        failed = writeFailed = true;
         break;
       }
     }
-    // A failed flush is a failed write, not a merged file.
-    if (std::fclose(out) != 0 && !failed && !run.cancelled())
+    // What was merged before a cancel or an input that failed to open stays; a failed
+    // write (the final flush included) leaves an old file as it was.
+    if (writeFailed) {
+      save.discard();
+    } else if (!save.commit() && !failed && !run.cancelled()) {
       postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+    }
   }
   if (!run.cancelled()) postEnded(run.dialog);
 }
@@ -190,9 +197,10 @@ bool acceptSettings(HWND dialog) {
     MessageBoxW(dialog, u"文件保存全路径不能为空！", kCaption, MB_OK);
     return false;
   }
+  // The output may name an input by another path, through a link or as a hard link.
   const std::u16string target = fullPath(output);
   for (const std::u16string& input : task.mInputs)
-    if (fullPath(input) == target) {
+    if (fullPath(input) == target || sameFile(input, output)) {
       MessageBoxW(dialog, (u"文件保存全路径不能是要合并的文件：" + input).c_str(), kCaption, MB_OK);
       return false;
     }

@@ -1,5 +1,6 @@
 #include "app/FileSplit.h"
 
+#include <algorithm>
 #include <map>
 
 #include "app/ChunkReader.h"
@@ -8,6 +9,8 @@
 #include "app/ToolDialog.h"
 #include "controls/InputState.h"
 #include "platform/CodePage.h"
+#include "platform/FileIo.h"
+#include "platform/user/FindFile.h"
 #include "resources/FileToolResources.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
@@ -105,16 +108,15 @@ SplitPart::SplitPart(std::u16string folder, std::u16string stem, std::vector<std
 
 bool SplitPart::flush() {
   if (mBuffer.empty()) return !mFailed;
-  if (std::fwrite(mBuffer.data(), 1, mBuffer.size(), mFile) != mBuffer.size()) mFailed = true;
+  if (std::fwrite(mBuffer.data(), 1, mBuffer.size(), mPart->file()) != mBuffer.size()) mFailed = true;
   mBuffer.clear();
   return !mFailed;
 }
 
 bool SplitPart::close() {
-  if (!mFile) return true;
-  bool ok = flush();
-  if (std::fclose(mFile) != 0) ok = false;
-  mFile = nullptr;
+  if (!mPart) return true;
+  const bool ok = flush() && mPart->commit();
+  mPart.reset();
   mFailed = false;
   return ok;
 }
@@ -123,8 +125,11 @@ bool SplitPart::openNext() {
   ++mPartNumber;
   mLinesInPart = 0;
   if (!close()) return false;
-  mFile = _wfopen(splitPartPath(mFolder, mStem, mPartNumber).c_str(), u"wb");
-  if (!mFile) return true;
+  mPart = std::make_unique<SafeSave>(splitPartPath(mFolder, mStem, mPartNumber));
+  if (!mPart->file()) {
+    mPart.reset();
+    return true;
+  }
   for (const std::string& line : mHeader)
     if (!write(line)) return false;
   mLinesInPart = 0;
@@ -132,7 +137,7 @@ bool SplitPart::openNext() {
 }
 
 bool SplitPart::write(std::string_view line) {
-  if (!mFile || mFailed) return false;
+  if (!mPart || mFailed) return false;
   mBuffer.append(line);
   ++mLinesInPart;
   return mBuffer.size() < kPartBuffer || flush();
@@ -213,34 +218,51 @@ void cancelSplit(HWND dialog) {
 
 namespace {
 
+// The part number of a file name "stem_N.csv" (N decimal, without a leading 0), with
+// its stem; 0 when the name is not a part's.
+int64_t partNumberOf(const std::u16string& name, std::u16string& stem) {
+  if (name.size() < 7 || name.compare(name.size() - 4, 4, u".csv") != 0) return 0;
+  const size_t bar = name.rfind(u'_', name.size() - 5);
+  if (bar == std::u16string::npos) return 0;
+  const std::u16string digits = name.substr(bar + 1, name.size() - 4 - bar - 1);
+  if (digits.empty() || digits[0] == u'0' || digits.size() > 18 ||
+      digits.find_first_not_of(u"0123456789") != std::u16string::npos)
+    return 0;
+  stem = name.substr(0, bar);
+  return _wtoi64(digits.c_str());
+}
+
 // A part of this run that would overwrite one of its inputs or a part of another input;
-// empty when there is none.
+// empty when there is none. A part file of the folder is that input when it is the same
+// file (compared as files, so a link or another name of the input counts too).
 std::u16string overwrittenPath(const ComTask& task, const std::u16string& folder) {
-  const std::u16string target = fullPath(folder);
   std::map<std::u16string, const std::u16string*> stems;  // stem -> its input (text, workbook)
   for (const std::u16string& input : task.mInputs) {
     if (fileKind(input) == FILE_MVT) continue;
     const std::u16string stem = getFileBaseName(input);
     if (!stems.emplace(stem, &input).second) return splitPartPath(folder, stem, 1);
   }
-  for (const std::u16string& input : task.mInputs) {
-    const std::u16string full = fullPath(input);
-    if (parentFolder(full) != target) continue;
-    const std::u16string name = full.substr(target.size() + 1);
-    if (name.size() < 7 || name.compare(name.size() - 4, 4, u".csv") != 0) continue;
-    const size_t bar = name.rfind(u'_', name.size() - 5);
-    if (bar == std::u16string::npos) continue;
-    const std::u16string digits = name.substr(bar + 1, name.size() - 4 - bar - 1);
-    if (digits.empty() || digits[0] == u'0' || digits.size() > 18 ||
-        digits.find_first_not_of(u"0123456789") != std::u16string::npos)
-      continue;
-    const auto owner = stems.find(name.substr(0, bar));
-    if (owner == stems.end()) continue;
-    const int64_t number = _wtoi64(digits.c_str());
-    if (number <= splitPartCount(*owner->second, task.mHeader ? task.mHeaderLines : 0, task.mByLines, task.mCount))
-      return input;
-  }
-  return {};
+  std::vector<std::pair<FileIdentity, const std::u16string*>> inputs;
+  for (const std::u16string& input : task.mInputs)
+    if (FileIdentity id; fileIdentity(input, id)) inputs.emplace_back(id, &input);
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW((folder + u"/*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  std::u16string clash;
+  do {
+    std::u16string stem;
+    const std::u16string name = data.cFileName;
+    const int64_t number = partNumberOf(name, stem);
+    const auto owner = number > 0 ? stems.find(stem) : stems.end();
+    FileIdentity id;
+    if (owner == stems.end() || !fileIdentity(folder + u"/" + name, id)) continue;
+    const auto input = std::find_if(inputs.begin(), inputs.end(), [&](const auto& in) { return in.first == id; });
+    if (input != inputs.end() &&
+        number <= splitPartCount(*owner->second, task.mHeader ? task.mHeaderLines : 0, task.mByLines, task.mCount))
+      clash = *input->second;
+  } while (clash.empty() && FindNextFileW(search, &data));
+  FindClose(search);
+  return clash;
 }
 
 void addInputs(HWND dialog, const std::vector<std::u16string>& paths) {

@@ -5,11 +5,13 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/FileTasks.h"
+#include "store/SafeSave.h"
 
 using FractionProgress = std::function<void(double fraction)>;
 
@@ -24,13 +26,14 @@ class SplitPart {
   SplitPart(const SplitPart&) = delete;
   SplitPart& operator=(const SplitPart&) = delete;
 
-  // Closes the open part and starts the next one (replacing an existing file) with the
-  // header lines. False when a header write (or the close of the previous part) failed;
+  // Closes the open part and starts the next one (which replaces an existing file once
+  // it is closed) with the header lines. False when a header write (or the close of the previous part) failed;
   // true otherwise, also when the file did not open (isOpen tells).
   bool openNext();
-  // Writes out and closes the open part; false when a write failed.
+  // Writes out and closes the open part, which then takes the place of an existing file;
+  // false when a write failed, and then an existing file stays as it was.
   bool close();
-  bool isOpen() const { return mFile != nullptr; }
+  bool isOpen() const { return mPart != nullptr; }
   bool full() const { return mLinesInPart >= mLinesPerPart; }
   // Appends one data line to the open part; false when a write failed.
   bool write(std::string_view line);
@@ -44,7 +47,7 @@ class SplitPart {
   int64_t mLinesPerPart = 1;  // >= 1
   int64_t mLinesInPart = 0;
   int32_t mPartNumber = 0;  // 0 before the first part
-  FILE* mFile = nullptr;
+  std::unique_ptr<SafeSave> mPart;  // the open part; null when none is open
   bool mFailed = false;  // a write of the open part failed
   std::string mBuffer;   // bytes of the open part not yet written
 };

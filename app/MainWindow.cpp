@@ -148,12 +148,10 @@ void applyStartupSettings() {
   if (count >= 2 && PathFileExistsW(args[1]) && !PathIsDirectoryW(args[1])) {
     const std::u16string path = args[1];
     if (CGrid* document = currentDocument()) {
+      // The open names the tab (each sheet's of a workbook, whose last sheet is current
+      // now); a failed open leaves it a new table.
       document->open(path);
-      // A failed open leaves the tab a new table; a workbook's last sheet is current now.
-      if (CGrid* now = currentDocument()) {
-        if (!now->mPath.empty()) gTabStrip.renameCurrent(path);
-        now->updateEncodingMenu();
-      }
+      if (CGrid* now = currentDocument()) now->updateEncodingMenu();
     }
   }
   LocalFree(args);

@@ -7,9 +7,11 @@
 //
 //   bench_mvt [csv path] [runs]     defaults: bench/data/bench.csv 3
 //   bench_mvt --keep [csv path]     writes the document to csv path + ".mvt" and stops
-//   bench_mvt --read doc [runs] [threads]
+//   bench_mvt --read doc [runs] [threads [csv]]
 //                                   times only the open of an existing document, on
-//                                   `threads` workers (default: one per core)
+//                                   `threads` workers (0, the default: one per core);
+//                                   with csv, each open paired with a load of that file,
+//                                   processor time and minor faults printed for both
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "store/DataCore.h"
 #include "platform/CodePage.h"
@@ -66,23 +69,54 @@ bool best(const char* what, int runs, const std::string& file, const std::functi
 }  // namespace
 
 // The open of a document alone, `runs` times into a fresh sheet, on `threads` workers
-// (0: one per core).
-int readOnly(const std::string& doc, int runs, unsigned threads) {
-  std::unique_ptr<CDataCore> back;
-  const bool ok = best(
-      "read", runs, doc, [&] { return back->read(utf8ToWide(doc)); },
-      [&] {
-        back = std::make_unique<CDataCore>();
-        back->mIoTuning.threads = threads;
-      },
-      [&] { back.reset(); }, threads);
-  return ok ? 0 : 1;
+// (0: one per core); with `csv`, each open is paired with a load of that file (the
+// CSV the document was made from) into a fresh sheet, with the ratio of the two.
+int readOnly(const std::string& doc, int runs, unsigned threads, const std::string& csv) {
+  if (csv.empty()) {
+    std::unique_ptr<CDataCore> back;
+    const bool ok = best(
+        "read", runs, doc, [&] { return back->read(utf8ToWide(doc)); },
+        [&] {
+          back = std::make_unique<CDataCore>();
+          back->mIoTuning.threads = threads;
+        },
+        [&] { back.reset(); }, threads);
+    return ok ? 0 : 1;
+  }
+  const uint64_t docBytes = fileBytes(doc), csvBytes = fileBytes(csv);
+  std::vector<double> reads, loads, ratios;
+  for (int i = 0; i < runs; ++i) {
+    bool ok = true;
+    bench::Sample sample[2];
+    for (int which = 0; which < 2; ++which) {
+      auto sheet = std::make_unique<CDataCore>();
+      sheet->mIoTuning.threads = threads;
+      sample[which] = bench::measure([&] {
+        ok = ok && (which == 0 ? sheet->read(utf8ToWide(doc)) : sheet->readDelimited(utf8ToWide(csv), ','));
+      });
+    }
+    if (!ok) {
+      std::fprintf(stderr, "read or load failed\n");
+      return 1;
+    }
+    std::printf("  \".mvt\" read %d: %s\n  CSV load %d:   %s; ratio read / load %.2f\n", i + 1,
+                bench::describe(sample[0], docBytes).c_str(), i + 1, bench::describe(sample[1], csvBytes).c_str(),
+                sample[0].seconds / sample[1].seconds);
+    reads.push_back(sample[0].seconds);
+    loads.push_back(sample[1].seconds);
+    ratios.push_back(sample[0].seconds / sample[1].seconds);
+  }
+  std::printf("\".mvt\" read of %.1f MB: median %.3f s (%.3f GB/s); CSV load of the same sheet (%.1f MB): median "
+              "%.3f s; ratio read / load median %.2f; threads %u\n",
+              docBytes / 1e6, bench::median(reads), docBytes / 1e9 / bench::median(reads), csvBytes / 1e6,
+              bench::median(loads), bench::median(ratios), threadCount(SIZE_MAX, 1, threads));
+  return 0;
 }
 
 int main(int argc, char** argv) {
   if (argc > 2 && std::string(argv[1]) == "--read")
     return readOnly(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 3,
-                    argc > 4 ? unsigned(std::max(0, std::atoi(argv[4]))) : 0u);
+                    argc > 4 ? unsigned(std::max(0, std::atoi(argv[4]))) : 0u, argc > 5 ? argv[5] : "");
   const bool keep = argc > 1 && std::string(argv[1]) == "--keep";
   if (keep) {
     ++argv;

@@ -14,8 +14,12 @@
 // once its dirty limit is hit).
 //
 //   bench_store [csv path] [--sequential] [--threads N] [--runs N] [--out folder]
-//               [--only load|write|page|append|index] [--page-rows N]
+//               [--only load|write|page|append|index] [--page-rows N] [--no-peers]
 //   default path: bench/data/bench.csv, 3 runs, every part, pages of 500,000 rows
+//
+// Every load and write prints its processor time and minor page faults; each is paired,
+// run by run, with the same step of Polars on the same file when BENCH_PEERS names
+// where it is installed (bench/BenchPeers.h), with the ratio of the two.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -38,6 +42,7 @@
 #include "store/TextImport.h"
 
 #include "bench/BenchClock.h"
+#include "bench/BenchPeers.h"
 
 using bench::cpuSeconds;
 using bench::peakRssMb;
@@ -110,9 +115,42 @@ struct Settings {
   std::string only;
   int runs = 3;
   int32_t pageRows = 500000;
+  bool peers = true;  // pair the load and the write with Polars when it is installed
   IoOptions tuning;
 
   bool wants(const char* part) const { return only.empty() || only == part; }
+};
+
+// Loads the file into a fresh sheet `runs` times (a file opened in a new tab);
+// the sheets of earlier runs are emptied outside the timing. Keeps the last.
+// Each of our runs paired with one of the peer's on the same file, when the peer is
+// installed: our figure, the peer's, and the ratio ours / peer's.
+struct Pairing {
+  const char* what;
+  bool on = false;
+  std::vector<double> ours, theirs, ratios;
+
+  Pairing(const char* w, bool wanted) : what(w) {
+    if (!wanted) return;
+    const std::string missing = bench::peerMissing("nodejs-polars");
+    on = missing.empty();
+    if (!on) std::printf("%s: not paired with Polars: %s\n", what, missing.c_str());
+  }
+  void add(const bench::Sample& our, const bench::PeerRun& peer, uint64_t bytes) {
+    ours.push_back(our.seconds);
+    if (!peer.ok) return;
+    theirs.push_back(peer.seconds);
+    ratios.push_back(our.seconds / peer.seconds);
+    std::printf("  %s, Polars: %.3f s (%.3f GB/s), cpu %.2f user + %.2f system, %ld minor faults, peak %.0f MB; "
+                "ratio %.2f\n", what, peer.seconds, bytes / 1e9 / peer.seconds, peer.user, peer.system,
+                peer.minorFaults, peer.peakRssMb, our.seconds / peer.seconds);
+  }
+  void summary() const {
+    if (theirs.empty()) return;
+    std::printf("%s: median ours %.3f s, Polars %.3f s; ratio ours / Polars: median %.2f (pairs %.2f..%.2f)\n", what,
+                bench::median(ours), bench::median(theirs), bench::median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
+  }
 };
 
 // Loads the file into a fresh sheet `runs` times (a file opened in a new tab);
@@ -122,26 +160,39 @@ bool timeLoad(const Settings& s, uint64_t size, std::unique_ptr<CDataCore>& kept
   const double rssBefore = rssMb();
   std::vector<double> reads;
   const int runs = print ? s.runs : 1;
+  Pairing polars("load", print && s.peers);
   for (int run = 0; run < runs; ++run) {
     kept.reset();
     auto fresh = std::make_unique<CDataCore>();
     fresh->mIoTuning = s.tuning;
     const std::string when = conditions(s.tuning);
-    auto t0 = std::chrono::steady_clock::now();
-    if (!fresh->readDelimited(wpath, ',')) {
+    bool ok = false;
+    const bench::Sample sample = bench::measure([&] { ok = fresh->readDelimited(wpath, ','); });
+    if (!ok) {
       std::fprintf(stderr, "readDelimited failed\n");
       return false;
     }
-    reads.push_back(seconds(t0));
+    reads.push_back(sample.seconds);
     if (print && run == 0) {
       std::printf("load: %s; resident %.0f MB after the first load (+%.0f MB), peak %.0f MB (%s)\n", when.c_str(),
                   rssMb(), rssMb() - rssBefore, peakRssMb(), fresh->mLastIo.road == ReadRoad::Parallel
                                                                  ? "parallel road" : "sequential road");
     }
+    if (print) std::printf("  load %d: %s\n", run + 1, bench::describe(sample, size).c_str());
     kept = std::move(fresh);
+    if (polars.on) {
+      kept.reset();  // the peer gets the memory the sheet held
+      polars.add(sample, bench::runPeer("polars.js", "read " + bench::shellQuoted(s.path)), size);
+    }
+  }
+  if (polars.on) {  // the sheet kept for the figures below
+    kept = std::make_unique<CDataCore>();
+    kept->mIoTuning = s.tuning;
+    if (!kept->readDelimited(wpath, ',')) return false;
   }
   if (print) {
     std::printf("load: %s\n", summary(reads, size).c_str());
+    polars.summary();
     reportSheet(*kept);
   }
   return true;
@@ -155,21 +206,30 @@ bool timeWrite(const Settings& s, CDataCore& sheet) {
   std::vector<double> writes, cpu;
   uint64_t outSize = 0;
   const std::string when = conditions(s.tuning);
+  Pairing polars("write", s.peers);
   for (int run = 0; run < s.runs; ++run) {
-    const double cpu0 = cpuSeconds();
-    auto t0 = std::chrono::steady_clock::now();
-    if (!sheet.writeDelimited(wout, ',', true)) {
+    bool ok = false;
+    const bench::Sample sample = bench::measure([&] { ok = sheet.writeDelimited(wout, ',', true); });
+    if (!ok) {
       std::fprintf(stderr, "writeDelimited failed\n");
       return false;
     }
-    writes.push_back(seconds(t0));
-    cpu.push_back(cpuSeconds() - cpu0);
+    writes.push_back(sample.seconds);
+    cpu.push_back(sample.user + sample.system);
     outSize = fileBytes(outPath);
     std::remove(outPath.c_str());
+    std::printf("  write %d: %s\n", run + 1, bench::describe(sample, outSize).c_str());
+    if (polars.on) {
+      polars.add(sample, bench::runPeer("polars.js", "write " + bench::shellQuoted(s.path) + " " +
+                                                       bench::shellQuoted(outPath + ".peer.csv")),
+                 outSize);
+      std::remove((outPath + ".peer.csv").c_str());
+    }
   }
   std::sort(cpu.begin(), cpu.end());
   std::printf("write to %s: %s; %s; processor time median %.3f s; %.1f MB written, CR LF line ends\n",
               outPath.c_str(), when.c_str(), summary(writes, outSize).c_str(), cpu[cpu.size() / 2], outSize / 1e6);
+  polars.summary();
   return true;
 }
 
@@ -273,6 +333,7 @@ int main(int argc, char** argv) {
     else if (std::strcmp(argv[i], "--out") == 0 && more) s.outDir = argv[++i];
     else if (std::strcmp(argv[i], "--only") == 0 && more) s.only = argv[++i];
     else if (std::strcmp(argv[i], "--page-rows") == 0 && more) s.pageRows = std::atoi(argv[++i]);
+    else if (std::strcmp(argv[i], "--no-peers") == 0) s.peers = false;
     else s.path = argv[i];
   }
   const uint64_t size = fileBytes(s.path);

@@ -9,6 +9,12 @@ bool iComManag::holds(const std::vector<iCommand*>& list, const iCommand* comman
   return std::find(list.begin(), list.end(), command) != list.end();
 }
 
+// Room for one more command in a list, grown by doubling so that a long session of
+// commands stays linear; it may throw, before anything has changed.
+static void roomForOne(std::vector<iCommand*>& list) {
+  if (list.size() == list.capacity()) list.reserve(std::max<size_t>(16, list.capacity() * 2));
+}
+
 void iComManag::checkSheet(const iCommand* command, const char* after) {
   if (command->mCore != nullptr) command->mCore->checkInDebug(after);
 }
@@ -33,27 +39,25 @@ void iComManag::markOutsideChange() {
   if (mOnModified) mOnModified(this, 1);
 }
 
-void iComManag::add(iCommand* command) {
-  if (command == nullptr) return;
+void iComManag::add(std::unique_ptr<iCommand> owned) {
+  if (!owned) return;
   if (mBeforeChange) mBeforeChange();
-  if (mEnabled == 0 || command->isEmpty()) {
-    delete command;
-    return;
-  }
+  if (mEnabled == 0 || owned->isEmpty()) return;  // `owned` deletes it
+  iCommand* command = owned.get();
   command->mNotify = mNotify;
   command->mState = COMMAND_APPLIED;
   try {
     // Room in the lists first, then the run: a run that fails (out of memory) has left
     // the sheet as it was, and the command is dropped as if it had never come.
-    mUndoList.reserve(mUndoList.size() + 1);
-    mChangeList.reserve(mChangeList.size() + 1);
+    roomForOne(mUndoList);
+    roomForOne(mChangeList);
     mCommands.insert(command);
     command->redo();
   } catch (...) {
     mCommands.erase(command);
-    delete command;
     throw;
   }
+  static_cast<void>(owned.release());  // the lists hold it from here on
   mUndoList.push_back(command);
   mChangeList.push_back(command);
   if (!mRedoList.empty()) release(mRedoList);
@@ -76,8 +80,8 @@ void iComManag::undo() {
   if (mUndoList.empty()) return;
   if (mBeforeChange) mBeforeChange();
   iCommand* command = mUndoList.back();
-  mRedoList.reserve(mRedoList.size() + 1);
-  mChangeList.reserve(mChangeList.size() + 1);
+  roomForOne(mRedoList);
+  roomForOne(mChangeList);
   command->mState = COMMAND_UNDONE;
   try {
     command->undo();  // a failed undo has left the sheet as it was: the command stays applied
@@ -97,8 +101,8 @@ void iComManag::redo() {
   if (mRedoList.empty()) return;
   if (mBeforeChange) mBeforeChange();
   iCommand* command = mRedoList.back();
-  mUndoList.reserve(mUndoList.size() + 1);
-  mChangeList.reserve(mChangeList.size() + 1);
+  roomForOne(mUndoList);
+  roomForOne(mChangeList);
   command->mState = COMMAND_APPLIED;
   try {
     command->redo();  // a failed redo has left the sheet as it was: the command stays undone

@@ -11,6 +11,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,8 +33,9 @@ class iComManag {
   // Takes ownership of `command`. Deletes it at once (nothing else changes, no callback)
   // when the manager is disabled or the command is empty; otherwise releases the redo
   // list, gives the command the manager's notifier, records it in the undo and change
-  // lists, runs its redo() and reports modified.
-  void add(iCommand* command);
+  // lists, runs its redo() and reports modified. A run that throws deletes the command
+  // and leaves the lists as they were.
+  void add(std::unique_ptr<iCommand> command);
   // Undoes the back of the undo list (nothing when empty) and reports the modified state.
   void undo();
   // Redoes the back of the redo list (nothing when empty) and reports the modified state.

@@ -204,6 +204,9 @@ void CDeleteDuplicate::restoreRows() {
   // Every saved text promised first: re-counting them below then finds each entry in
   // place, and a failure for want of memory comes before anything changed.
   TextPromise promise(core);
+  size_t saved = 0;
+  for (const TextShard& shard : mSavedTexts) saved += shard.texts.size();
+  promise.reserve(saved);
   for (const TextShard& shard : mSavedTexts)
     for (const SavedText& t : shard.texts)
       if (t.len != 0) promise.add(t.key, std::string_view(shard.bytes.data() + t.offset, t.len));

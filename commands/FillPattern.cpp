@@ -19,9 +19,10 @@ int32_t FormulaTokenizer::next(std::u16string& token, int64_t& number) {
   mTokenStart = mPos;
   const char16_t c = mText[mPos];
   int32_t type = OTHER;
+  mLiteral = false;
   if (isIdentChar(c)) {
     bool letters = true;
-    while (mPos < n && isIdentChar(mText[mPos])) letters = letters && mText[mPos++] != u'_';
+    for (; mPos < n && isIdentChar(mText[mPos]); ++mPos) letters = letters && mText[mPos] != u'_';
     type = IDENTIFIER;
     mLastLetters = letters;
   } else if (isDigit(c)) {
@@ -35,9 +36,11 @@ int32_t FormulaTokenizer::next(std::u16string& token, int64_t& number) {
       number = _wtoi64(std::u16string(run).c_str());
     } else if (!afterIdentifier) {
       skipNumberTail();
+      mLiteral = true;
     }
   } else if (c == u'"') {
     skipString();
+    mLiteral = true;
   } else {
     ++mPos;
     while (mPos < n && !isIdentChar(mText[mPos]) && !isDigit(mText[mPos]) && mText[mPos] != u'"') ++mPos;
@@ -64,6 +67,19 @@ void FormulaTokenizer::skipString() {
   ++mPos;  // the opening quote
   while (mPos < n && mText[mPos] != u'"') ++mPos;
   if (mPos < n) ++mPos;  // the closing quote; a doubled quote opens the next string
+}
+
+std::vector<FormulaLiteral> formulaLiterals(const std::u16string& text) {
+  std::vector<FormulaLiteral> out;
+  FormulaTokenizer tokens(text);
+  std::u16string token;
+  int64_t number = 0;
+  for (size_t at = 0;; at += token.size()) {
+    const int32_t type = tokens.next(token, number);
+    if (type == FormulaTokenizer::END) break;
+    if (tokens.literal()) out.push_back(FormulaLiteral{at, at + token.size()});
+  }
+  return out;
 }
 
 static void parseFormula(FillPattern& p) {

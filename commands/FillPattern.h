@@ -35,6 +35,8 @@ class FormulaTokenizer {
   // digits or its '.' never start a reference. A string literal ("B2" between double
   // quotes) is one OTHER token as well: nothing inside it is counted.
   int32_t next(std::u16string& token, int64_t& number);
+  // The last token is a number literal or a string literal.
+  bool literal() const { return mLiteral; }
 
  private:
   // Moves over the rest of a number literal whose leading digits were read.
@@ -48,7 +50,19 @@ class FormulaTokenizer {
   int32_t mLastType = 0;   // type of the last token
   size_t mLastLength = 0;  // length of the last token
   bool mLastLetters = false;  // the last identifier holds letters only
+  bool mLiteral = false;      // the last token is a number or string literal
 };
+
+// One literal of a formula text under the tokenizer's rule, [begin, end) in code units.
+struct FormulaLiteral {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+// The literals of a formula text, in order: number literals (the letters after their
+// digits or '.' included, "1e5", "2.5E3") and texts between double quotes. Nothing inside
+// one is a cell reference.
+std::vector<FormulaLiteral> formulaLiterals(const std::u16string& text);
 
 class FillPattern {
  public:

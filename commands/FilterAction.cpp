@@ -1,7 +1,6 @@
 #include "commands/FilterAction.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "commands/Record.h"
 #include "store/NumberText.h"
@@ -18,12 +17,6 @@ bool columnHasData(const CDataCore& core, int32_t col, int64_t first, int64_t la
   for (int64_t r = first; r <= last; ++r)
     if (!core.mDatas[r][col].isZero()) return true;
   return false;
-}
-
-bool numberTicked(const std::set<double>& numbers, double x) {
-  if (std::isnan(x))  // NaN is not ordered: look for it by hand
-    return std::any_of(numbers.begin(), numbers.end(), [](double d) { return std::isnan(d); });
-  return numbers.count(x) != 0;
 }
 
 }  // namespace
@@ -97,7 +90,7 @@ void CFilterAction::prepareToggle() {
   }
 }
 
-void CFilterAction::prepareValues(uint64_t key, const std::set<double>& numbers,
+void CFilterAction::prepareValues(uint64_t key, const FilterNumbers& numbers,
                                   const std::set<uint64_t>& keys) {
   mOldState.assign(mCore->mFilter);
   mNewState.assign(mOldState);
@@ -130,14 +123,11 @@ void CFilterAction::prepareValues(uint64_t key, const std::set<double>& numbers,
     if (mCore->mColCount == 0 || (mCore->mDatas[row][0].flag != 0 && !before.count(row))) continue;
     const Cell& cell = *mCore->cellAt(row, col);
     bool shown;
-    if (cell.kind == CELL_INT64)
-      shown = numberTicked(numbers, double(cell.asInt64()));
-    else if (cell.kind == CELL_DOUBLE)
-      shown = numberTicked(numbers, cell.asDouble());
-    else if (cell.kind == CELL_HANDLER)
-      shown = keys.count(textKey(mCore->getText(row, col))) != 0;
-    else
-      shown = keys.count(cell.value) != 0;
+    switch (filterMatchOf(cell)) {
+      case FILTER_BY_NUMBER: shown = numbers.count(filterNumberOf(cell)) != 0; break;
+      case FILTER_BY_SHOWN_TEXT: shown = keys.count(textKey(mCore->getText(row, col))) != 0; break;
+      default: shown = keys.count(cell.value) != 0; break;
+    }
     if (!shown) hidden.insert(row);
   }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/Command.h"
+#include "commands/FilterValue.h"
 #include "store/FilterState.h"
 
 class CFilterAction : public iCommand {
@@ -25,13 +26,14 @@ class CFilterAction : public iCommand {
   // an entry hiding nothing), or off when a filter is active.
   void prepareToggle();
   // Filtering the column of header cell `key` by the ticked values: a row below the
-  // filter's header row stays shown when its cell's number is in `numbers` (integers and
-  // decimals) or its text key is in `keys` (every other cell; the empty cell is key 0).
+  // filter's header row stays shown when its cell's exact number is in `numbers`
+  // (integers, decimals, date-times) or its key is in `keys` (every other cell; the empty
+  // cell is key 0), told apart as the filter popup tells them (FilterValue.h).
   // Rows hidden by another column's condition or by the user are not examined; the rows
   // this column hid are examined again. Preparing changes nothing in the sheet. A key
   // the filter does not hold gives an empty command and a message through the sheet's
   // message slot.
-  void prepareValues(uint64_t key, const std::set<double>& numbers, const std::set<uint64_t>& keys);
+  void prepareValues(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys);
 
   FilterState mNewState;
   FilterState mOldState;

@@ -1,6 +1,8 @@
 #include "commands/GridOps.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "commands/DeleteAction.h"
 #include "commands/ResizeAction.h"
@@ -11,33 +13,33 @@ bool CGridOps::editLocked() const { return mCore->mAttrs[ATTR_EDIT_LOCK].value !
 
 void CGridOps::deleteSelection() {
   if (editLocked()) return;
-  auto* command = new CDeleteAction(mCore, mSelection);
+  auto command = std::make_unique<CDeleteAction>(mCore, mSelection);
   command->prepare();
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
 void CGridOps::setWidthHeight(bool rows, int32_t index, int32_t size) {
   if (editLocked()) return;
-  auto* command = new CWidthHightAction(mCore, mSelection);
+  auto command = std::make_unique<CWidthHightAction>(mCore, mSelection);
   command->prepare(rows, index, size);
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
 void CGridOps::setVisible(bool show) {
   if (editLocked()) return;
-  auto* command = new CVisibleAction(mCore, mSelection);
+  auto command = std::make_unique<CVisibleAction>(mCore, mSelection);
   command->prepare(show);
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
 void CGridOps::resize(int32_t rows, int32_t cols) {
   if (editLocked()) return;
-  auto* command = new CResizeAction(mCore, mSelection);
+  auto command = std::make_unique<CResizeAction>(mCore, mSelection);
   command->mOldRows = static_cast<int32_t>(mCore->mRowCount);
   command->mOldCols = static_cast<int32_t>(mCore->mColCount);
   command->mNewRows = rows;
   command->mNewCols = cols;
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
 // Width of the widest line of a text: code-unit widths summed, a TAB four space widths,
@@ -68,7 +70,7 @@ static int32_t lineCount(const std::u16string& text) {
 }
 
 void CGridOps::autoFitColumns(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last) {
-  auto* command = new CWidthHightAction(mCore, mSelection);
+  auto command = std::make_unique<CWidthHightAction>(mCore, mSelection);
   surface.setFont(font.height, font.face);
   const int64_t rows = static_cast<int64_t>(mCore->mRowCount);
   for (int64_t c = first; c <= last; ++c) {
@@ -78,11 +80,11 @@ void CGridOps::autoFitColumns(const CellFont& font, TextMeasure& surface, int32_
     if (width > 0) width += 5;
     command->setSize(0, static_cast<int32_t>(c), width);
   }
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
 void CGridOps::autoFitRows(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last) {
-  auto* command = new CWidthHightAction(mCore, mSelection);
+  auto command = std::make_unique<CWidthHightAction>(mCore, mSelection);
   surface.setFont(font.height, font.face);
   const int64_t cols = static_cast<int64_t>(mCore->mColCount);
   for (int64_t r = first; r <= last; ++r) {
@@ -92,10 +94,10 @@ void CGridOps::autoFitRows(const CellFont& font, TextMeasure& surface, int32_t f
     const int32_t height = lines > 0 ? lines * surface.lineHeight() + 3 : 0;
     command->setSize(static_cast<int32_t>(r), 0, height);
   }
-  mComManag->add(command);
+  mComManag->add(std::move(command));
 }
 
-void CGridOps::copy() {
+bool CGridOps::copy() {
   const std::u16string text = mCore->copyText(mSelection->range);
-  if (mHooks.setClipboardText) mHooks.setClipboardText(text);
+  return mHooks.setClipboardText && mHooks.setClipboardText(text);
 }

@@ -14,6 +14,7 @@
 class CCText;
 
 #include "commands/ComManag.h"
+#include "commands/FilterValue.h"
 #include "commands/TextMeasure.h"
 #include "script/ScriptHosts.h"
 #include "store/DataCore.h"
@@ -24,8 +25,8 @@ class CCText;
 struct GridHooks {
   // A message box owned by the grid window, with an OK button.
   std::function<void(const std::u16string& caption, const std::u16string& text)> showMessage;
-  // Puts the text on the clipboard as CF_UNICODETEXT; false when the clipboard cannot be
-  // opened (nothing is reported then).
+  // Puts the text on the clipboard as CF_UNICODETEXT; false when it is not there (the
+  // clipboard cannot be opened, or no memory for it; nothing is reported then).
   std::function<bool(const std::u16string& text)> setClipboardText;
   // Shows the document's script output window (SW_SHOWNORMAL).
   std::function<void()> showOutput;
@@ -51,8 +52,10 @@ class CGridOps {
   void autoFitColumns(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last);
   // Heights of rows first..last to their most text lines (+3); not blocked by the lock.
   void autoFitRows(const CellFont& font, TextMeasure& surface, int32_t first, int32_t last);
-  // The live selection's text to the clipboard; not blocked by the lock.
-  void copy();
+  // The live selection's text to the clipboard; not blocked by the lock. True when the
+  // text is on the clipboard; false when it could not be put there (or no clipboard hook
+  // is set).
+  bool copy();
 
   // ---- sort, filter, delete duplicates, replace (each in its own file) ----
   // Sorts the selected block by its key column (CSortAction). Locked: nothing.
@@ -62,7 +65,7 @@ class CGridOps {
   void toggleFilter();
   // Filters the column of header cell `key` by the ticked values
   // (CFilterAction::prepareValues). Locked: nothing.
-  void filterValues(uint64_t key, const std::set<double>& numbers, const std::set<uint64_t>& keys);
+  void filterValues(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys);
   // Removes duplicate rows of the selection (CDeleteDuplicate) and reports the counts in
   // a message box captioned "删除重复". Locked: nothing, no message.
   void deleteDuplicates(bool expand, bool hasHeader, bool matchCase, const std::vector<int32_t>& columns);

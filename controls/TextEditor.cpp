@@ -235,6 +235,10 @@ LRESULT CALLBACK CCText::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_SETCURSOR:
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return TRUE;
+    case WM_GETDLGCODE:
+      // As a multi-line edit control with ES_WANTRETURN: in a dialog every key is the
+      // editor's, Enter, Tab, Esc and the arrows included.
+      return DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       self->onKeyDown(wParam);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "commands/CellAction.h"
 #include "grid/Grid.h"
@@ -43,7 +44,6 @@ void placeEditor(HWND editor, const RECT& r) {
 }  // namespace
 
 void CGrid::attachEditor() {
-  if (mOutputDlg) SetParent(mOutputDlg, mHwnd);
   mView.mCanvas.mOwner = mHwnd;
   setTitle(u"");
   mEditor.create(mHwnd, 0, 0, 0, 0, 0);
@@ -116,7 +116,7 @@ void CGrid::commitEdit(uint64_t key, const std::u16string& text) {
         case TEXT_PYTHON: command->fillScript(text, CELL_PYTHON); break;
         default: command->fill(text); break;
       }
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();

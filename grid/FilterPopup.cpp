@@ -77,7 +77,7 @@ void narrow(HWND popup, ListDialogState& state) {
 // are left alone. Everything the loop needs is taken from the popup's record first: the
 // message box of a failing command deactivates the popup, which frees that record.
 void apply(const ListDialogState& state) {
-  std::set<double> numbers;
+  FilterNumbers numbers;
   std::set<uint64_t> keys;
   CGrid& grid = *state.grid;
   collectTickedValues(grid.mCore, state.column, state.list->items, numbers, keys);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "commands/FilterValue.h"
 #include "commands/ParallelSort.h"
 #include "platform/AsciiCase.h"
 #include "platform/Crt.h"
@@ -70,29 +71,31 @@ class ValueTable {
 // The class and key of a cell, false for a cell that is counted but not listed (kind 3).
 // Integers, date-times and integral decimals within the 64-bit range are integers, so
 // equal numbers meet in one item and large integers never round into each other.
+// Two cells get the same class and key exactly when the filter command takes them for
+// the same value (FilterValue.h).
 bool classify(const Cell& cell, uint8_t& cls, uint64_t& key) {
-  switch (cell.kind) {
-    case CELL_INT64:
-    case CELL_DATETIME:
-      cls = VALUE_INTEGER, key = cell.value;
-      return true;
-    case CELL_DOUBLE: {
-      double d = cell.asDouble();
-      if (d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
-        cls = VALUE_INTEGER, key = static_cast<uint64_t>(static_cast<int64_t>(d));
-      } else {
-        if (d != d) d = std::numeric_limits<double>::quiet_NaN();  // one NaN
-        cls = VALUE_DECIMAL;
-        std::memcpy(&key, &d, sizeof key);
-      }
-      return true;
-    }
-    case CELL_HANDLER:
+  switch (filterMatchOf(cell)) {
+    case FILTER_BY_SHOWN_TEXT:
       return false;
-    default:
+    case FILTER_BY_KEY:
       cls = VALUE_TEXT, key = cell.value;
       return true;
+    case FILTER_BY_NUMBER:
+      break;
   }
+  if (cell.kind != CELL_DOUBLE) {
+    cls = VALUE_INTEGER, key = cell.value;
+    return true;
+  }
+  double d = cell.asDouble();
+  if (d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
+    cls = VALUE_INTEGER, key = static_cast<uint64_t>(static_cast<int64_t>(d));
+  } else {
+    if (d != d) d = std::numeric_limits<double>::quiet_NaN();  // one NaN
+    cls = VALUE_DECIMAL;
+    std::memcpy(&key, &d, sizeof key);
+  }
+  return true;
 }
 
 // Numeric order of an integer or decimal slot (exact: long double holds every int64).
@@ -414,12 +417,11 @@ std::vector<ListItem2> narrowFilterList(const CDataCore& core, int32_t column, c
 }
 
 void collectTickedValues(const CDataCore& core, int32_t column, const std::vector<ListItem2>& shown,
-                         std::set<double>& numbers, std::set<uint64_t>& keys) {
+                         FilterNumbers& numbers, std::set<uint64_t>& keys) {
   for (size_t i = 1; i < shown.size(); ++i) {
     if (!shown[i].checked) continue;
     const Cell& cell = *core.cellAt(shown[i].value, column);
-    if (cell.kind == CELL_INT64) numbers.insert(double(cell.asInt64()));
-    else if (cell.kind == CELL_DOUBLE) numbers.insert(cell.asDouble());
+    if (filterMatchOf(cell) == FILTER_BY_NUMBER) numbers.insert(filterNumberOf(cell));
     else keys.insert(cell.value);
   }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/FilterValue.h"
 #include "controls/ListCtrl.h"
 #include "store/DataCore.h"
 
@@ -45,10 +46,11 @@ inline constexpr const char16_t* FILTER_CONDITIONS[12] = {
 std::vector<ListItem2> narrowFilterList(const CDataCore& core, int32_t column, const std::vector<ListItem2>& all,
                                         FilterTexts& texts, int32_t condition, const std::u16string& text);
 
-// The ticked values of `shown` (after its select-all item): integers and decimals into
-// `numbers`, every other kind's stored value into `keys`.
+// The ticked values of `shown` (after its select-all item), exactly as listed: numbers
+// (integers, decimals, date-times) into `numbers`, every other kind's stored value into
+// `keys`.
 void collectTickedValues(const CDataCore& core, int32_t column, const std::vector<ListItem2>& shown,
-                         std::set<double>& numbers, std::set<uint64_t>& keys);
+                         FilterNumbers& numbers, std::set<uint64_t>& keys);
 
 // A check change in a list whose item 0 stands for all: item 0 gives its state to every
 // item; any other item changed alone.

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "app/Documents.h"
 #include "commands/KeyState.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
@@ -19,6 +20,30 @@ namespace {
 // The output dialog's procedure until the script output window fills it: nothing of its own.
 
 bool platformCtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+// Puts `text` on the clipboard as CF_UNICODETEXT; true only when it is there. The block is
+// filled before the clipboard is emptied, so a copy that fails (the clipboard busy, no
+// memory) leaves what the clipboard held.
+bool putOnClipboard(HWND owner, const std::u16string& text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+  auto* units = block ? static_cast<char16_t*>(GlobalLock(block)) : nullptr;
+  if (!units) {
+    if (block) GlobalFree(block);
+    return false;
+  }
+  text.copy(units, text.size());
+  units[text.size()] = 0;
+  GlobalUnlock(block);
+  if (!OpenClipboard(owner)) {
+    GlobalFree(block);
+    return false;
+  }
+  EmptyClipboard();
+  const bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+  if (!placed) GlobalFree(block);
+  CloseClipboard();
+  return placed;
+}
 
 }  // namespace
 
@@ -53,8 +78,11 @@ void GridStyle::setDefaults() {
 
 CGrid::CGrid() {
   registerGridResources();
-  // The script output window: a read-only text control filling dialog 147, hidden.
-  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), nullptr, outputDlgProc,
+  // The script output window: a read-only text control filling dialog 147, hidden. The
+  // dialog is a window of its own above the main window (its owner), so that it never
+  // covers the cells it reports on and its caption's close box hides it.
+  HWND owner = IsWindow(gMainWnd) ? gMainWnd : nullptr;
+  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), owner, outputDlgProc,
                                   reinterpret_cast<LPARAM>(&mOutput));
   if (mOutputDlg) {
     SetWindowLongPtrW(mOutputDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mOutput));
@@ -64,6 +92,8 @@ CGrid::CGrid() {
     mOutput.backColour = 0xE8E7E6;
     mOutput.create(mOutputDlg, 0, 0, client.right - client.left, client.bottom - client.top, 1);
     mOutput.editable = 0;
+    // Esc closes it as its close box does.
+    mOutput.onCancel = [dialog = mOutputDlg](uint64_t, std::u16string*) { PostMessageW(dialog, WM_CLOSE, 0, 0); };
     ShowWindow(mOutputDlg, SW_HIDE);
   }
   mSelection.anchorRow = mSelection.anchorCol = 1;
@@ -76,21 +106,7 @@ CGrid::CGrid() {
   mOps.mHooks.showMessage = [this](const std::u16string& caption, const std::u16string& text) {
     MessageBoxW(mHwnd, text.c_str(), caption.c_str(), MB_OK);
   };
-  mOps.mHooks.setClipboardText = [this](const std::u16string& text) {
-    if (!OpenClipboard(mHwnd)) return false;
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (mem) {
-      auto* p = static_cast<char16_t*>(GlobalLock(mem));
-      text.copy(p, text.size());
-      p[text.size()] = 0;
-      GlobalUnlock(mem);
-      if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-    }
-    CloseClipboard();
-    return true;
-  };
+  mOps.mHooks.setClipboardText = [this](const std::u16string& text) { return putOnClipboard(mHwnd, text); };
   CGridView* view = &mView;
   mComManag.mOnModified = [view](iComManag* m, intptr_t modified) { postModified(view, m, modified); };
   mComManag.mNotify = [view](void*, void*) { notifyRefresh(view); };

@@ -66,6 +66,10 @@ class CGrid {
   bool onLButtonDown();
   bool onMouseMove();
   bool onLButtonUp();
+  // The loss of the focus ends every drag: a border drag finishes as on the release; a
+  // cell drag stops extending the selection; a pressed filter button is let go without
+  // opening its popup.
+  void endDrag();
   bool onLButtonDblClk();
   bool extendSelection(POINT point);
   void drawDragLine(int32_t position);
@@ -91,6 +95,9 @@ class CGrid {
   void selectionChanged();
   void selectionStats(Range range);
   void setTitle(const std::u16string& status);
+  // The title composed again with the last status (the selection's statistics), e.g. when
+  // the document's tab becomes current.
+  void showTitle();
 
   // ---- file commands (GridFile.cpp, GridPage.cpp) ----
   void newTable();
@@ -112,13 +119,21 @@ class CGrid {
   void resetViewState(bool panes);
   // Refuses (with a message) to save a page over the very file it came from.
   bool refusePageTarget(const std::u16string& path);
-  // Save As (all) and Save filtered (visible only) to `path`; ends the paged state.
-  bool saveWhole(const std::u16string& path, bool all);
+  // Save As (all) and Save filtered (visible only) to `path`; the document keeps its path
+  // and page (a script's save-as writes a copy).
+  // `intoBook`: a workbook path is written into the loaded book's sheet of mSheetName,
+  // not as a new book.
+  bool saveWhole(const std::u16string& path, bool all, bool intoBook = false);
+  // After a successful save to a path chosen in the save dialog: the document takes the
+  // path, is no longer a page, is the worksheet written when it is a workbook; its title
+  // and its tab follow.
+  void adoptSavedPath(const std::u16string& path);
 
   // ---- edit commands (GridCommands.cpp, GridFormula.cpp); each repaints ----
   // Unless locked: the clipboard's text pasted from the selection's top-left cell.
   void paste();
-  // The selection copied, then deleted (the deletion checks the lock).
+  // The selection copied, then deleted (the deletion checks the lock); nothing is deleted
+  // when the copy failed.
   void cut();
   // Unless locked: the visible selected cells emptied (one command).
   void clear();
@@ -202,6 +217,7 @@ class CGrid {
   int32_t mScriptEditHeight = 520;
   int32_t mScriptEditWidth = 640;
   std::u16string mTitle;           // main-window title composed by setTitle
+  std::u16string mStatus;          // the status setTitle last composed into mTitle
   std::u16string mPath;            // the document's file; empty when never saved
   std::u16string mSheetName;       // worksheet name when loaded from a workbook
   CCText mOutput;                  // script output text control, inside dialog 147

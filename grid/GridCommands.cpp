@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "commands/AttributeAction.h"
 #include "commands/CellAction.h"
@@ -73,15 +74,17 @@ void CGrid::paste() {
       ClipTable table(text);
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
       command->paste(table);
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
 }
 
+// The cells go only once their text is on the clipboard: a copy that fails cuts nothing.
 void CGrid::cut() {
-  guarded([&] { mOps.copy(); });
-  guarded([&] { mOps.deleteSelection(); });
+  bool copied = false;
+  guarded([&] { copied = mOps.copy(); });
+  if (copied) guarded([&] { mOps.deleteSelection(); });
   invalidate();
 }
 
@@ -91,7 +94,7 @@ void CGrid::clear() {
       auto command = std::make_unique<CDeleteAction>(&mCore, &mSelection);
       command->mKind = KIND_CLEAR;
       command->prepare();
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
@@ -106,7 +109,7 @@ void CGrid::insert(int32_t count) {
     guarded([&] {
       auto command = std::make_unique<CInsertAction>(&mCore, &mSelection);
       command->mCount = count;
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();
@@ -150,7 +153,7 @@ void setKindOf(CGrid& grid, uint8_t kind) {
     grid.guarded([&] {
       auto command = std::make_unique<CCellAction>(&grid.mCore, &grid.mSelection);
       command->setKind(kind);
-      grid.mComManag.add(command.release());
+      grid.mComManag.add(std::move(command));
     });
   }
   grid.invalidate();
@@ -212,7 +215,7 @@ void CGrid::toggleBandColor() {
   guarded([&] {
     auto command = std::make_unique<CAttributeAction>(&mCore, &mSelection);
     command->setValue(ATTR_BANDED_ROWS, mCore.mAttrs[ATTR_BANDED_ROWS].value == 0 ? 1 : 0);
-    mComManag.add(command.release());
+    mComManag.add(std::move(command));
   });
   invalidate();
 }

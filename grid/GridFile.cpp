@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Documents.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"
@@ -16,50 +17,12 @@
 
 namespace {
 
-const char16_t kFilter[] = u"Morvel支持文件(.csv;.txt;.mvt;.xls;.xlsx)\0*.csv;*.txt;*.mvt;*.xls;*.xlsx;\0所有文件\0*.*\0";
-
 std::u16string decimal(int64_t v) {
   const std::string s = std::to_string(v);
   return std::u16string(s.begin(), s.end());
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------- helpers
-
-std::u16string askOpenPath(HWND owner, const char16_t* title) {
-  std::vector<char16_t> buffer(520, 0);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = title;
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return u"";
-  return std::u16string(buffer.data());
-}
-
-// The save dialog, proposing "New.mvt" for a table never saved; empty when cancelled.
-std::u16string askSavePath(HWND owner, const std::u16string& current) {
-  std::vector<char16_t> buffer(520, 0);
-  const std::u16string initial = current.empty() ? u"New.mvt" : fileNameOfPath(current);
-  std::copy_n(initial.begin(), std::min<size_t>(initial.size(), buffer.size() - 1), buffer.begin());
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = u"Morvel文件(*.mvt)\0*.mvt\0CSV文件(*.csv)\0*.csv\0文本文件(*.txt)\0*.txt\0Excel文件(*.xlsx)\0*.xlsx\0Excel 97-2003文件(*.xls)\0*.xls\0所有文件\0*.*\0";
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = u"保存文件";
-  ofn.lpstrDefExt = u"mvt";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameW(&ofn)) return u"";
-  return std::u16string(buffer.data());
-}
 
 // ---------------------------------------------------------------- resets
 
@@ -131,6 +94,7 @@ int32_t CGrid::open(const std::u16string& path) {
     return mCore.mOpenEncoding;
   }
   resetViewState(true);
+  showPathInTab(this);
   return mCore.mOpenEncoding;
 }
 
@@ -150,8 +114,8 @@ bool CGrid::openSheet(const std::u16string& path, ExcelBook& book, const std::u1
   if (ok) {
     resetViewState(true);
   } else {
+    // The caller makes the document untitled (no path, so nothing saves into the book).
     message(u"打开文件失败：" + path);
-    mPath = path;  // kept for the caller's tab name; open() clears it on failure
     mView.updateScrollBars();
   }
   return ok;
@@ -180,9 +144,13 @@ static bool writeSheet(CGrid& g, const std::u16string& path, bool all, bool exis
 
 bool CGrid::save() {
   if (mPath.empty()) {
+    // A table never saved is written as Save As writes it, and takes the path only once
+    // it is written.
     const std::u16string chosen = askSavePath(mHwnd, mPath);
     if (chosen.empty()) return false;
-    mPath = chosen;
+    if (!saveWhole(chosen, true)) return false;
+    adoptSavedPath(chosen);
+    return true;
   }
   bool ok = false;
   std::u16string why;
@@ -218,9 +186,7 @@ bool CGrid::save() {
 void CGrid::saveAsDialog() {
   const std::u16string chosen = askSavePath(mHwnd, mPath);
   if (chosen.empty()) return;
-  if (refusePageTarget(chosen)) return;
-  mPath = chosen;
-  saveAs(mPath);
+  if (saveAs(chosen)) adoptSavedPath(chosen);
 }
 
 // Save As and Save filtered would replace a page's whole file by the page's rows.
@@ -234,33 +200,42 @@ bool CGrid::saveAs(const std::u16string& path) { return saveWhole(path, true); }
 
 bool CGrid::saveFilteredAs(const std::u16string& path) { return saveWhole(path, false); }
 
-bool CGrid::saveWhole(const std::u16string& path, bool all) {
+bool CGrid::saveWhole(const std::u16string& path, bool all, bool intoBook) {
   if (refusePageTarget(path)) return false;
   bool ok = false;
   {
     ProgressScope bar(*this);
-    guarded([&] { ok = writeSheet(*this, path, all, false); });
+    guarded([&] { ok = writeSheet(*this, path, all, intoBook); });
   }
   setTitle(u"");
   if (!ok) {
     message(u"保存文件失败：" + path);
     return false;
   }
-  // The document is no longer a page of the old file.
-  mPage.resetState();
-  setTitle(u"");
   mComManag.collect();
   return true;
 }
 
+void CGrid::adoptSavedPath(const std::u16string& path) {
+  mPath = path;
+  // The document is no longer a page of the file it came from.
+  mPage.resetState();
+  // A workbook was written as a new book: the document is the worksheet it wrote.
+  if (fileKind(path) == FILE_EXCEL) mSheetName = kNewWorksheetName;
+  setTitle(u"");
+  showPathInTab(this);
+}
+
 void CGrid::saveFiltered(bool reusePath) {
-  if (!(reusePath && !mPath.empty())) {
-    const std::u16string chosen = askSavePath(mHwnd, mPath);
-    if (chosen.empty()) return;
-    if (refusePageTarget(chosen)) return;
-    mPath = chosen;
+  if (reusePath && !mPath.empty()) {
+    // The document's own file: a workbook's sheet takes the visible rows inside its book,
+    // so the book's other sheets stay.
+    saveWhole(mPath, false, fileKind(mPath) == FILE_EXCEL && !mSheetName.empty());
+    return;
   }
-  saveFilteredAs(mPath);
+  const std::u16string chosen = askSavePath(mHwnd, mPath);
+  if (chosen.empty()) return;
+  if (saveFilteredAs(chosen)) adoptSavedPath(chosen);
 }
 
 // ---------------------------------------------------------------- append and split
@@ -270,7 +245,7 @@ void CGrid::appendFiles() {
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = mHwnd;
-  ofn.lpstrFilter = kFilter;
+  ofn.lpstrFilter = kOpenFilter;
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());

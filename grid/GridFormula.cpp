@@ -74,7 +74,7 @@ void CGrid::formula(int32_t which) {
       if (grow) mOps.resize(newRows, newCols);
       for (const auto& [p, value] : results) command->setNumber(p.row, p.col, value);
       if (mOps.editLocked()) return;
-      mComManag.add(command.release());
+      mComManag.add(std::move(command));
     });
   }
   invalidate();

@@ -290,6 +290,16 @@ bool CGrid::onLButtonUp() {
   return true;
 }
 
+void CGrid::endDrag() {
+  if (mDragState == HIT_COL_BORDER || mDragState == HIT_ROW_BORDER) {
+    onLButtonUp();
+    return;
+  }
+  const bool buttonPressed = mDragState == HIT_FILTER_BUTTON;
+  mDragState = HIT_NONE;
+  if (buttonPressed) invalidate();  // the button is drawn raised again
+}
+
 bool CGrid::onLButtonDblClk() {
   mDrag.size = mDrag.index = 0;
   const POINT p = cursorPoint();

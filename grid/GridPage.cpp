@@ -3,6 +3,7 @@
 #include <string>
 
 #include "grid/DialogCentre.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"
@@ -11,8 +12,6 @@
 #include "store/FilePath.h"
 #include "store/RowReader.h"
 #include "store/TextImport.h"
-
-std::u16string askOpenPath(HWND owner, const char16_t* title);
 
 namespace {
 
@@ -114,7 +113,7 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       if (HIWORD(wParam) == EN_KILLFOCUS && fieldText(dialog, ID_PATH) != page->countedPath) startCount(dialog, *page);
       return TRUE;
     case ID_BROWSE: {
-      const std::u16string path = askOpenPath(dialog, u"请选择一个文件");
+      const std::u16string path = askOpenPath(dialog, u"请选择一个文件", kPagedOpenFilter);
       if (path.empty()) return TRUE;
       SetDlgItemTextW(dialog, ID_PATH, path.c_str());
       startCount(dialog, *page);

@@ -200,8 +200,11 @@ void CGrid::setTitle(const std::u16string& status) {
   std::u16string title = (mPath.empty() ? std::u16string(u"New") : mPath) + page + u" - Morvel";
   if (!status.empty()) title += u" ( " + status + u" )";
   mTitle = title;
+  mStatus = status;
   if (mHwnd) PostMessageW(mHwnd, WM_USER, GRID_UPDATE_TITLE, 0);
 }
+
+void CGrid::showTitle() { setTitle(std::u16string(mStatus)); }
 
 // ---------------------------------------------------------------- manager callbacks
 

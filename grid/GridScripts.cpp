@@ -11,7 +11,7 @@ void CGridScriptDocument::progress(int32_t percent) {
   mGrid.progress(reinterpret_cast<uint64_t>(&mGrid.mCore), percent);
 }
 void CGridScriptDocument::open(const std::u16string& path) { mGrid.open(path); }
-void CGridScriptDocument::insert(int32_t) {}
+void CGridScriptDocument::insert(int32_t count) { mGrid.insert(count); }
 void CGridScriptDocument::sortAscending() {
   mGrid.guarded([&] { mGrid.mOps.sort(true, true); });
   mGrid.invalidate();
@@ -32,6 +32,7 @@ void attachScripts(CGrid& grid) {
     scriptDocuments().createFileInNewTab = [](const std::u16string& path) -> int32_t {
       return createFileInNewTab(path) ? 1 : 0;
     };
+    scriptDocuments().openPath = [](const std::u16string& path) { openPath(path); };
     return true;
   }();
   (void)registry;

@@ -13,7 +13,8 @@ class CGridScriptDocument : public ScriptDocument {
   int32_t saveAs(const std::u16string& path) override;
   void progress(int32_t percent) override;
   void open(const std::u16string& path) override;
-  // The grid's insert command is not built yet: nothing.
+  // The grid's insert command (one undoable command) for the selected whole rows or
+  // columns.
   void insert(int32_t count) override;
   void sortAscending() override;
   void sortDescending() override;

@@ -87,7 +87,7 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     case WM_KILLFOCUS:
-      if (grid->mDragState == HIT_COL_BORDER || grid->mDragState == HIT_ROW_BORDER) grid->onLButtonUp();
+      grid->endDrag();
       ReleaseCapture();
       return 0;
     case WM_KEYDOWN:

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <new>
@@ -106,6 +107,35 @@ bool isDirectory(std::u16string_view path) {
   return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isRegularFile(std::u16string_view path) {
+  struct stat st;
+  return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::u16string linkTarget(std::u16string_view path) {
+  const std::string native = nativePath(path);
+  struct stat st;
+  if (::lstat(native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::u16string(path);
+  char* resolved = ::realpath(native.c_str(), nullptr);
+  if (!resolved) return std::u16string(path);
+  std::u16string out = utf8ToWide(resolved);
+  std::free(resolved);
+  return out;
+}
+
+bool fileIdentity(std::u16string_view path, FileIdentity& out) {
+  struct stat st;
+  if (::stat(nativePath(path).c_str(), &st) != 0) return false;
+  out.volume = uint64_t(st.st_dev);
+  out.index = uint64_t(st.st_ino);
+  return true;
+}
+
+bool sameFile(std::u16string_view a, std::u16string_view b) {
+  FileIdentity x, y;
+  return fileIdentity(a, x) && fileIdentity(b, y) && x == y;
+}
+
 // ---- files as handles ----
 
 namespace {
@@ -202,6 +232,14 @@ BOOL SetEndOfFile(HANDLE file) {
   return TRUE;
 }
 
+BOOL FlushFileBuffers(HANDLE file) {
+  int fd = descriptorOf(file);
+  if (fd < 0) return fail(ERROR_INVALID_HANDLE);
+  while (::fsync(fd) != 0)
+    if (errno != EINTR) return failErrno();
+  return TRUE;
+}
+
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
   if (!from || !to) return fail(ERROR_INVALID_PARAMETER);
   if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
@@ -219,7 +257,9 @@ BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, 
   struct stat st;
   if (::stat(target.c_str(), &st) != 0) return fail(ERROR_FILE_NOT_FOUND);
   if (!S_ISREG(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
-  ::chmod(source.c_str(), st.st_mode & 07777);  // a file system without modes keeps its own
+  // A file system without modes or owners keeps its own; only root may give a file away.
+  if (::chown(source.c_str(), st.st_uid, st.st_gid) != 0) (void)::chown(source.c_str(), uid_t(-1), st.st_gid);
+  ::chmod(source.c_str(), st.st_mode & 07777);
   if (::rename(source.c_str(), target.c_str()) != 0) return failErrno();
   return TRUE;
 }
@@ -274,6 +314,7 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
 namespace {
 
 constexpr uintptr_t kGranularity = 64 * 1024;
+constexpr uintptr_t kLargePage = 2 * 1024 * 1024;  // the processor's large page
 
 // The size of every allocation by its first address, for MEM_RELEASE.
 std::mutex& allocationsLock() {
@@ -287,16 +328,21 @@ std::map<uintptr_t, size_t>& allocations() {
 
 }  // namespace
 
+SIZE_T GetLargePageMinimum() { return kLargePage; }
+
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+  const bool large = (type & MEM_LARGE_PAGES) != 0;
+  type &= ~MEM_LARGE_PAGES;
   if (!address && type == MEM_COMMIT) type = MEM_RESERVE | MEM_COMMIT;
   const bool commit = (type & MEM_COMMIT) != 0;
   if (size == 0 || (type != MEM_RESERVE && type != (MEM_RESERVE | MEM_COMMIT)) ||
-      (protect != PAGE_NOACCESS && protect != PAGE_READWRITE)) {
+      (protect != PAGE_NOACCESS && protect != PAGE_READWRITE) || (large && !commit)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+  const size_t page = large ? kLargePage : size_t(::sysconf(_SC_PAGESIZE));
   size = (size + page - 1) / page * page;
+  const uintptr_t alignment = large ? kLargePage : kGranularity;
   const int prot = commit && protect == PAGE_READWRITE ? PROT_READ | PROT_WRITE : PROT_NONE;
   int flags = MAP_PRIVATE | MAP_ANONYMOUS | (commit ? 0 : MAP_NORESERVE);
   uintptr_t want = reinterpret_cast<uintptr_t>(address) & ~(kGranularity - 1);
@@ -312,19 +358,20 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
       SetLastError(ERROR_INVALID_ADDRESS);
       return nullptr;
     }
-  } else {  // a larger mapping cut down to a start on the allocation granularity
-    const size_t span = size + kGranularity;
+  } else {  // a larger mapping cut down to a start on the alignment
+    const size_t span = size + alignment;
     void* raw = ::mmap(nullptr, span, prot, flags, -1, 0);
     if (raw == MAP_FAILED) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
     const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t base = (start + kGranularity - 1) & ~(kGranularity - 1);
+    const uintptr_t base = (start + alignment - 1) & ~(alignment - 1);
     if (base > start) ::munmap(raw, base - start);
     if (start + span > base + size) ::munmap(reinterpret_cast<void*>(base + size), start + span - base - size);
     p = reinterpret_cast<void*>(base);
   }
+  if (large) ::madvise(p, size, MADV_HUGEPAGE);  // a system without them keeps small pages
   try {
     std::lock_guard<std::mutex> lock(allocationsLock());
     allocations()[reinterpret_cast<uintptr_t>(p)] = size;

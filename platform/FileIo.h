@@ -27,6 +27,26 @@ BOOL CreateDirectoryW(LPCWSTR path, void* security);
 
 bool fileExists(std::u16string_view path);
 bool isDirectory(std::u16string_view path);
+// True when `path` names a regular file (a link counts as what it points at); false for
+// a folder, a named pipe, a device, a socket and a path that names nothing. Nothing is
+// opened: opening a named pipe waits until a writer comes.
+bool isRegularFile(std::u16string_view path);
+// What a symbolic link names, with every link on the way followed (an absolute path);
+// `path` itself when it is no link, or a link that names nothing.
+std::u16string linkTarget(std::u16string_view path);
+
+// Which file a path reaches, through any links: the volume and the file's number on it,
+// as GetFileInformationByHandle gives them. Two names (hard links and symbolic links
+// included) reach the same file exactly when their identities are equal.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// False when the path names nothing.
+bool fileIdentity(std::u16string_view path, FileIdentity& out);
+// True when both paths name an existing file and it is the same one.
+bool sameFile(std::u16string_view a, std::u16string_view b);
 
 // ---- files as handles ----
 // A file handle is a C runtime stream's descriptor: _get_osfhandle(_fileno(stream)). It
@@ -60,6 +80,8 @@ constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
+constexpr DWORD IO_REPARSE_TAG_SYMLINK = 0xA000000C;
 constexpr DWORD ERROR_INVALID_FUNCTION = 1;
 constexpr DWORD ERROR_HANDLE_EOF = 38;
 constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
@@ -84,13 +106,17 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method);
 // Cuts or extends the file to end at the file pointer.
 BOOL SetEndOfFile(HANDLE file);
+// Writes the file's data and size that the system still holds to the disk, and returns
+// once the disk has them. A stream's own buffer is not included: fflush it first. Fails
+// when the disk reports an error, and for what cannot be flushed (a pipe, most devices).
+BOOL FlushFileBuffers(HANDLE file);
 
 // Renames `from` to `to`; with MOVEFILE_REPLACE_EXISTING an existing file `to` is
 // replaced (a folder never is). A file keeps its own attributes: see ReplaceFileW for a
 // replacement that takes over the replaced file's.
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 // Puts `replacement` in the place of the existing file `replaced`, which it takes the
-// attributes (permissions) of. No backup file is made (backup must be null); flags,
+// attributes (permissions, and the owner where this program may set it) of. No backup file is made (backup must be null); flags,
 // exclude and reserved are accepted and ignored. Fails with ERROR_FILE_NOT_FOUND when
 // `replaced` does not exist, and then nothing changes.
 BOOL ReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
@@ -118,6 +144,7 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
 
 // ---- memory pages ----
 constexpr DWORD MEM_COMMIT = 0x1000, MEM_RESERVE = 0x2000, MEM_RELEASE = 0x8000;
+constexpr DWORD MEM_LARGE_PAGES = 0x20000000;
 constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
 
 // Reserves (and with MEM_COMMIT commits, zero-filled) `size` bytes of pages, at
@@ -125,7 +152,15 @@ constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
 // fails when any of that range is in use) or wherever there is room. Null on failure.
 // Only MEM_RESERVE and MEM_RESERVE | MEM_COMMIT, with PAGE_NOACCESS or PAGE_READWRITE,
 // are supported: a whole allocation is committed or not at once.
+// MEM_LARGE_PAGES with MEM_RESERVE | MEM_COMMIT asks for the large pages of
+// GetLargePageMinimum(): the size is rounded up to a multiple of it and, without an
+// `address`, the allocation starts on such a boundary (a given address is used as
+// it is: the caller aligns it). Unlike the window system's, the call does not fail
+// where large pages cannot be had: the pages are then ordinary ones.
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+// The size of a large page (2 MiB, the processor's), which the system may or may not
+// back an allocation of MEM_LARGE_PAGES with.
+SIZE_T GetLargePageMinimum();
 // With MEM_RELEASE and size 0 releases the whole allocation that starts at `address`.
 // Anything else fails with ERROR_INVALID_PARAMETER.
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);

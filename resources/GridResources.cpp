@@ -39,8 +39,8 @@ Menu contextMenu() {
 Dialog outputDialog() {
   Dialog d;
   d.id = 147;
-  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
-  d.cx = 400, d.cy = 220;
+  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | DS_CENTER;
+  d.cx = 427, d.cy = 250;
   d.caption = u"输出";
   return d;
 }

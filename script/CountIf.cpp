@@ -14,8 +14,11 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct Corner {
   int32_t row = 0;
-  int32_t col = 0;
+  int32_t col = 0;      // 0 without letters
   bool hasRow = false;
+  bool hasLetters = false;
+  // Letters without digits: a whole column ("A" of "A:C").
+  bool wholeColumn() const { return hasLetters && !hasRow; }
 };
 
 // Letters then digits from text[i], within the text; i is advanced past them.
@@ -23,6 +26,7 @@ Corner readCorner(std::string_view text, size_t& i) {
   Corner c;
   size_t b = i;
   while (i < text.size() && isLetter(text[i])) ++i;
+  c.hasLetters = i > b;
   c.col = colNumber(text.substr(b, i - b));
   int64_t row = 0;
   while (i < text.size() && isDigit(text[i])) {
@@ -44,9 +48,8 @@ double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& ra
     ++i;  // the separator, whatever it is
     b = readCorner(range, i);
   }
-  if (a.col == 0 || b.col == 0) return 0;  // a corner without column letters names no cell
   int32_t top = std::min(a.row, b.row), bottom = std::max(a.row, b.row);
-  if (!a.hasRow || !b.hasRow) {  // a column corner: rows 1 to the last row
+  if (a.wholeColumn() || b.wholeColumn()) {  // rows 1 to the last row
     top = 1;
     bottom = std::max(lastRow, 0);
   }

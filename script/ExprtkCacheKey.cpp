@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "commands/FillPattern.h"
+
 namespace {
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -51,6 +53,24 @@ bool putCorner(std::string& key, const char*& p, const char* end, int32_t row, i
   return true;
 }
 
+// Whether each reference begins inside a number or string literal of the text (an
+// exponent such as the e5 of 1e5), under the fill series' literal rule. The text is read
+// byte for byte, so offsets stay those of the text.
+std::vector<bool> refsInLiterals(const std::string& text, const std::vector<BoundRef>& refs) {
+  std::vector<bool> out(refs.size(), false);
+  if (refs.empty()) return out;
+  std::u16string bytes(text.size(), u'\0');
+  for (size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<unsigned char>(text[i]);
+  const std::vector<FormulaLiteral> literals = formulaLiterals(bytes);
+  size_t next = 0;
+  for (size_t i = 0; i < refs.size(); ++i) {  // both in text order
+    const size_t at = static_cast<size_t>(refs[i].ref.begin - text.c_str());
+    while (next < literals.size() && literals[next].end <= at) ++next;
+    out[i] = next < literals.size() && literals[next].begin <= at;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row,
@@ -61,15 +81,19 @@ bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, 
   putInt(key, lastCol);
   const char* base = text.c_str();
   const char* at = base;
-  for (const BoundRef& bound : refs) {
-    const ScriptCellRef& ref = bound.ref;
+  const std::vector<bool> inLiteral = refsInLiterals(text, refs);
+  for (size_t i = 0; i < refs.size(); ++i) {
+    const ScriptCellRef& ref = refs[i].ref;
     key.append(at, ref.begin);
     at = ref.end;
     key += '\x01';
     key += static_cast<char>(ref.kind);
     key += (ref.row >= 1 && ref.col >= 1) ? 'b' : 'u';
     const char* p = ref.begin;
-    if (isDigit(ref.end[-1]) || ref.end[-1] == '_') {  // a cell, a cell text or a cell range
+    if (inLiteral[i]) {  // inside a number or string of the script: kept as written
+      key += '\x02';
+      key.append(ref.begin, ref.end);
+    } else if (isDigit(ref.end[-1]) || ref.end[-1] == '_') {  // a cell, a cell text or a cell range
       if (!putCorner(key, p, ref.end, row, col)) return false;
       if (p < ref.end && *p == ':') {
         key += ':';

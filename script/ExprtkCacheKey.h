@@ -1,6 +1,8 @@
 // The key under which a compiled exprtk script is kept for reuse (see ExprtkCache.h):
 // the text with every reference replaced by its distance from the running cell, its
-// letter case, kind, whether it is bound and its range size, and the sheet's bounds.
+// letter case, kind, whether it is bound and its range size, and the sheet's bounds. A
+// reference that the scanner found inside a number or string literal (the e1 of 1e1) is
+// kept as written: it is part of the literal's value.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -5,15 +5,15 @@
 #include "commands/GridOps.h"
 #include "controls/TextEditor.h"
 #include "platform/AsciiCase.h"
-#include "platform/FileIo.h"
 #include "script/OutputWindow.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptRun.h"
 #include "store/FilePath.h"
+#include "store/SafeSave.h"
 
 bool rewriteScriptFile(const std::u16string& path, const std::u16string& text) {
-  const std::u16string temp = path + u".bom__";
-  FILE* f = _wfopen(temp.c_str(), u"wb");
+  SafeSave save(path);
+  FILE* f = save.file();
   if (!f) return false;
   std::string bytes;
   bytes.reserve(text.size() * 2);
@@ -21,11 +21,8 @@ bool rewriteScriptFile(const std::u16string& path, const std::u16string& text) {
     bytes += static_cast<char>(c & 0xFF);
     bytes += static_cast<char>(c >> 8);
   }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-  if (!ok) DeleteFileW(temp.c_str());
-  return ok;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return ok && save.commit();
 }
 
 bool runScriptFile(ScriptDocument& document, const std::u16string& path) {

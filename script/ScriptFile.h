@@ -12,6 +12,6 @@ class ScriptDocument;
 // window when it holds text and repaints the grid. False when another run is under way
 // (nothing happens then).
 bool runScriptFile(ScriptDocument& document, const std::u16string& path);
-// Rewrites a file with `text` as UTF-16LE (every code unit, no byte order mark) through
-// a temporary file beside it and a rename, so a failed write leaves the old file whole.
+// Rewrites a file with `text` as UTF-16LE (every code unit, no byte order mark), saved
+// beside it and then put in its place, so a failed write leaves the old file whole.
 bool rewriteScriptFile(const std::u16string& path, const std::u16string& text);

@@ -203,10 +203,11 @@ bool CGridOps::runAllScripts() {
   std::u16string exprtkScript = attr(ATTR_EXPRTK_SCRIPT);
   std::u16string cScript = attr(ATTR_C_SCRIPT);
   std::u16string pythonScript = attr(ATTR_PYTHON_SCRIPT);
+  // An open_file of a document script ends the run there (the C one opens a new tab).
   if (!exprtkScript.empty()) runExprtkCell(0, 0, exprtkScript);
+  if (!mExprtkHost.mEnded && !cScript.empty()) runTccScript(cScript);
+  if (!mExprtkHost.mEnded && !pythonScript.empty()) runPythonScript(pythonScript);
   bool live = !mExprtkHost.mEnded;
-  if (live && !cScript.empty()) runTccScript(cScript);
-  if (live && !pythonScript.empty()) runPythonScript(pythonScript);
   for (int64_t row = 1; live && row < int64_t(mCore->mRowCount); ++row)
     for (int64_t col = 1; live && col < int64_t(mCore->mColCount); ++col)
       live = runCell(*this, int32_t(row), int32_t(col));

@@ -58,6 +58,8 @@ SystemScriptWindow* showSystemScriptWnd(CGridOps* document, HWND owner) {
   ed.language = TEXT_PYTHON;
   ed.create(w->dialog, rc.left, rc.top, rc.right, rc.bottom, 1);
   ShowWindow(w->dialog, SW_SHOWNORMAL);
+  // Esc closes it as its close box does (posted: the close frees the editor).
+  ed.onCancel = [dialog = w->dialog](uint64_t, std::u16string*) { PostMessageW(dialog, WM_CLOSE, 0, 0); };
   w->onClose = [w](std::u16string* text) {
     if (w->document && text) storeSystemScript(*w->document, *text);
   };

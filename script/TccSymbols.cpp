@@ -11,11 +11,11 @@
 
 #include "platform/CodePage.h"
 #include "platform/Crt.h"
-#include "platform/FileIo.h"
 #include "platform/user/Kernel.h"
 #include "platform/user/MsgBox.h"
 #include "script/ScriptDocument.h"
 #include "script/TccRun.h"
+#include "store/SafeSave.h"
 
 namespace tccfn {
 namespace {
@@ -159,16 +159,16 @@ int getDoubleMap(char** k, double* v) {
 }
 
 // ---- files ----
-// 1 when every byte of data reached the file and it closed cleanly, else 0.
+// Saves `data` as the whole file: 1 when every byte reached the disk and the file took
+// the old one's place, else 0 (an old file then stays as it was).
 int write(const char* path, const char* data) {
   if (!path || !data) return 0;
-  std::u16string wide = ansiToWide(path);
-  FILE* f = _wfopen(wide.c_str(), u"wb");
+  SafeSave save(ansiToWide(path));
+  FILE* f = save.file();
   if (!f) return 0;
   const size_t n = std::strlen(data);
-  bool ok = std::fwrite(data, 1, n, f) == n;
-  ok = std::fclose(f) == 0 && ok;
-  return ok ? 1 : 0;
+  const bool ok = std::fwrite(data, 1, n, f) == n;
+  return ok && save.commit() ? 1 : 0;
 }
 void get_filename(char** out) {
   if (out) *out = host().mFileName.data();

@@ -28,13 +28,6 @@ size_t readAt(FILE* f, void* buf, size_t n, uint64_t offset) {
   return ReadFile(handleOf(f), buf, want, &got, &at) ? got : 0;
 }
 
-bool truncateTo(FILE* f, uint64_t size) {
-  const HANDLE h = handleOf(f);
-  LARGE_INTEGER at;
-  at.QuadPart = LONGLONG(size);
-  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-}
-
 BlockReader::BlockReader(FILE* f, size_t capacity)
     : mFile(f), mBuf((allocfail::check(allocfail::BUFFERS), new char[capacity])), mCap(capacity) {
   std::setvbuf(f, nullptr, _IONBF, 0);

@@ -49,8 +49,6 @@ bool fileSizeOf(FILE* f, uint64_t& size);
 // the count read, 0 at the end of the file or on an error (an unreadable file ends there).
 // Safe on one file from several threads at once.
 size_t readAt(FILE* f, void* buf, size_t n, uint64_t offset);
-// Cuts (or extends) the file behind `f`, which has no buffered output, to `size` bytes.
-bool truncateTo(FILE* f, uint64_t size);
 
 // Sequential reader. Invariant: mBuf[mPos, mEnd) holds the file's bytes from offset
 // position() on; nothing before mPos is looked at again.

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/FileIo.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
+#include "store/SafeSave.h"
 
 namespace {
 
@@ -54,11 +54,13 @@ std::u16string classifyFilePath(const std::u16string& folder, const std::u16stri
 
 namespace {
 
-// One group's file; false when it cannot be created or written completely. Reads the
-// sheet only, so several groups are written at once.
+// One group's file; false when it cannot be created or written completely (an old file
+// of that name then stays as it was). Reads the sheet only, so several groups are
+// written at once.
 bool writeGroup(CDataCore& sheet, const ClassifyGroup& group, const std::u16string& folder,
                 const std::string& header) {
-  FILE* f = _wfopen(classifyFilePath(folder, group.name).c_str(), u"wb");
+  SafeSave save(classifyFilePath(folder, group.name));
+  FILE* f = save.file();
   if (!f) return false;
   bool ok = header.empty() || std::fwrite(header.data(), 1, header.size(), f) == header.size();
   std::string block;
@@ -69,7 +71,7 @@ bool writeGroup(CDataCore& sheet, const ClassifyGroup& group, const std::u16stri
       block.clear();
     }
   }
-  return std::fclose(f) == 0 && ok;
+  return ok && save.commit();
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ std::vector<ClassifyGroup> classifyRows(const CDataCore& sheet, const std::vecto
 // The path of a group's file: folder, '/', name, ".csv" (".csv" alone for an empty name).
 std::u16string classifyFilePath(const std::u16string& folder, const std::u16string& name);
 
-// Writes every group into its file (created or truncated): row 1 first when withHeader,
+// Writes every group into its file (created or replaced): row 1 first when withHeader,
 // then the group's rows, each as rowToCsvLine (the save encoding, no byte order mark, LF
 // line ends). Returns the file names (name + ".csv") that could not be created or written
 // completely, in group order.

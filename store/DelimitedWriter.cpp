@@ -12,6 +12,7 @@
 #include "store/FieldEncoder.h"
 #include "store/Parallel.h"
 #include "store/RisingProgress.h"
+#include "store/SafeSave.h"
 #include "store/TextImport.h"
 
 using namespace textout;
@@ -140,9 +141,11 @@ std::string CDataCore::rowToCsvLine(int32_t row) {
 
 // The sheet save: every row (all) or only the visible rows and columns, each
 // line ended by CR LF, in the save encoding after its byte order mark. Fields
-// holding the delimiter are quoted too, so the file reads back as it was.
+// holding the delimiter are quoted too, so the file reads back as it was. The file is
+// saved beside the old one and replaces it only when all of it was written.
 bool CDataCore::writeDelimited(const std::u16string& path, char delimiter, bool all) {
-  FILE* out = _wfopen(path.c_str(), u"wb");
+  SafeSave save(path);
+  FILE* out = save.file();
   if (out == nullptr) return false;
   bool ok = writeBom(out) == bomOf(mSaveEncoding).size();
   RisingProgress progress(*this);
@@ -163,16 +166,18 @@ bool CDataCore::writeDelimited(const std::u16string& path, char delimiter, bool 
       }
     });
   }
-  ok = std::fclose(out) == 0 && ok;
+  ok = ok && save.commit();
   progress.finish();
   return ok;
 }
 
 // One part of a split: rows firstRow .. endRow - 1 (after row 1 when
-// withHeader), LF line ends, in the save encoding after its byte order mark.
+// withHeader), LF line ends, in the save encoding after its byte order mark; saved
+// as writeDelimited saves.
 bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t endRow, int32_t progressFrom,
                           int32_t progressTo, char delimiter, bool withHeader) {
-  FILE* out = _wfopen(path.c_str(), u"wb");
+  SafeSave save(path);
+  FILE* out = save.file();
   if (out == nullptr) return false;
   bool ok = writeBom(out) == bomOf(mSaveEncoding).size();
   reportProgress(progressFrom);  // the split's schedule: the same value may repeat
@@ -198,7 +203,7 @@ bool CDataCore::writeRows(const std::u16string& path, int32_t firstRow, int32_t 
       value += valueStep;
     }
   }
-  ok = std::fclose(out) == 0 && ok;
+  ok = ok && save.commit();
   reportProgress(progressTo);
   return ok;
 }

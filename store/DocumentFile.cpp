@@ -20,6 +20,7 @@
 #include "store/KeyCounts.h"
 #include "store/Parallel.h"
 #include "store/PoolSection.h"
+#include "store/SafeSave.h"
 #include "store/TextKey.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -869,46 +870,40 @@ bool placeRows(CDataCore& core, BlockReader& in, const Layout& lay, const TextBy
 // final 100 comes after a failed write too, so that the progress display always closes.
 // A file that cannot be created gives false without any report.
 //
-// An existing regular file is not truncated first: the new bytes go over the old ones
-// and the file is then cut to the new length (to nothing after a failure, as a failed
-// save leaves no document either way). The result is the file a truncating open gives,
-// without making the file system drop the whole old file first and, on ext4, wait at
-// the close for the new blocks to be allocated (which halves the speed of a re-save).
+// The document is written beside the old file and replaces it only once all of it is
+// on the disk: a failed save (an exception included) leaves the old file whole and no
+// part of the new one.
 bool CDataCore::write(const std::u16string& path, bool all) {
   beforeChange();
   const IoOptions options = ioOptions();
-  FileHandle f(_wfopen(path.c_str(), u"r+b"));
-  uint64_t oldSize = 0;
-  const bool inPlace = f && fileSizeOf(f.get(), oldSize);
-  // Only a file this save makes is removed again.
-  const bool created = !f && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-  if (!inPlace) {
-    f.close();
-    f = FileHandle(_wfopen(path.c_str(), u"wb"));
-  }
-  if (!f) return false;
+  SafeSave save(path);
+  if (!save) return false;
   reportProgress(0);
   bool ok;
   try {
-    BlockWriter out(f.get(), options.blockBytes ? options.blockBytes : BlockWriter::DEFAULT_CAPACITY);
+    BlockWriter out(save.file(), options.blockBytes ? options.blockBytes : BlockWriter::DEFAULT_CAPACITY);
     int64_t counter = 10;
     ok = all ? writeWhole(*this, out, counter) : writeShown(*this, out, options, counter);
     ok = out.flush() && ok;
-    if (inPlace && !truncateTo(f.get(), ok ? out.total() : 0)) ok = false;
-  } catch (...) {  // out of memory: no half-new document is left behind either
-    if (inPlace) truncateTo(f.get(), 0);
-    f.close();
-    if (created) DeleteFileW(path.c_str());
+  } catch (...) {  // out of memory
+    save.discard();
     reportProgress(100);
     throw;
   }
-  ok = f.close() && ok;
-  // A file this save created holds a whole document or is gone: a cut one would read
-  // as damaged, or worse, as a shorter sheet.
-  if (!ok && created) DeleteFileW(path.c_str());
+  ok = ok && save.commit();
   reportProgress(100);
   return ok;
 }
+
+namespace {
+
+// The document at `path` opened for reading; null when it cannot be, and for what is not
+// a regular file, which is never opened (a named pipe's open waits for a writer).
+FILE* openDocument(const std::u16string& path) {
+  return isRegularFile(path) ? _wfopen(path.c_str(), u"rb") : nullptr;
+}
+
+}  // namespace
 
 // Both encodings become ANSI first. A file that cannot be opened gives false without any
 // report. Otherwise the sheet is emptied and the document read into it; a damaged or
@@ -921,7 +916,7 @@ bool CDataCore::read(const std::u16string& path) {
   const IoOptions options = ioOptions();
   mOpenEncoding = ENC_ANSI;
   mSaveEncoding = ENC_ANSI;
-  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  FileHandle f(openDocument(path));
   if (!f) return false;
   reportProgress(0);
   clear();
@@ -951,7 +946,7 @@ bool CDataCore::appendMvt(const std::u16string& path, int32_t progressFrom, int3
   beforeChange();
   const CheckOnExit check{*this, "an append of a document"};
   const IoOptions options = ioOptions();
-  FileHandle f(_wfopen(path.c_str(), u"rb"));
+  FileHandle f(openDocument(path));
   if (!f) return false;
   reportProgress(progressFrom);
   bool ok;

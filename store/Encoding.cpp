@@ -57,9 +57,9 @@ TextEncoding detectEncodingOfBytes(const char* head, size_t size) {
 }
 
 TextEncoding detectEncoding(const std::u16string& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return ENC_NONE;  // opens on this system, reads nothing
+  // A folder opens on this system and reads nothing; a named pipe's open waits for a
+  // writer and a device may never end: the readers take regular files only.
+  if (!isRegularFile(path)) return ENC_NONE;
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (f == nullptr) return ENC_NONE;
   char head[SNIFF_BYTES];

@@ -17,7 +17,8 @@ enum TextEncoding : int32_t {
 // The encoding of the file at `path`, judged from its byte order mark or, when
 // it has none, from its first 1024 bytes: the statistical UTF-16LE test, then
 // a tally of UTF-8 sequences. An empty or pure-ASCII file gives ENC_ANSI; a
-// file that cannot be opened gives ENC_NONE.
+// file that cannot be opened, and anything that is not a regular file (a
+// folder, a named pipe, a device), gives ENC_NONE without being opened.
 TextEncoding detectEncoding(const std::u16string& path);
 
 // The decision of detectEncoding over bytes already read: `head` holds the

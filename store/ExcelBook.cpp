@@ -8,6 +8,7 @@
 #include "platform/SystemMemory.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
+#include "store/SafeSave.h"
 
 namespace {
 
@@ -66,7 +67,10 @@ ExcelBook::ExcelBook(CDataCore& sheet, const std::u16string& path, bool load, bo
   progress(0);
   mBook = createBookForPath(path);
   if (mBook == nullptr) return;
-  if (load && !loadBook(*mBook, path)) mError = mBook->errorMessage();
+  if (load && !loadBook(*mBook, path)) {
+    mError = mBook->errorMessage();
+    if (mError.empty()) mError = "not a regular file";  // refused before the library opened it
+  }
   int year = 0, month = 0, day = 0;
   mDate1904 = mBook->dateUnpack(0, &year, &month, &day) && year == 1904;
   progress(10);
@@ -285,7 +289,7 @@ bool ExcelBook::exportVisible(xl::Sheet& ws) {
 bool ExcelBook::exportSheet(int index) {
   if (mBook == nullptr) return refuse("no workbook could be created");
   xl::Sheet* ws = mBook->getSheet(index);
-  if (ws == nullptr) ws = mBook->addSheet(u"sheet1");
+  if (ws == nullptr) ws = mBook->addSheet(kNewWorksheetName);
   if (ws == nullptr) return refuse(std::string("no worksheet to write into: ") + mBook->errorMessage());
   // Refused before anything is written: the file stays as it was.
   const Limits lim = limitsOf(isXlsxPath(mPath), mAll);
@@ -295,8 +299,16 @@ bool ExcelBook::exportSheet(int index) {
   }
   ws->clear(0, 1048575, 0, 16383);
   if (!(mAll ? exportAll(*ws) : exportVisible(*ws))) return refuse(mError);
-  bool saved = mBook->save(mPath.c_str(), true);
+  // The book is written beside the file, which it replaces once all of it is on the disk.
+  SafeSave save(mPath);
+  if (!save) return refuse("cannot write the file");
+  save.handOver();
+  bool saved = mBook->save(save.newPath().c_str(), true);
   if (!saved) mError = mBook->errorMessage();
+  if (saved && !save.commit()) {
+    saved = false;
+    mError = "cannot write the file";
+  }
   progress(100);
   return saved;
 }

@@ -10,6 +10,9 @@
 
 class CDataCore;
 
+// The worksheet an export adds to a book that has none at its index (every new book).
+inline constexpr char16_t kNewWorksheetName[] = u"sheet1";
+
 class ExcelBook {
  public:
   // Creates a book of the path's type (xlsx by the last four characters, else xls)

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/AsciiCase.h"
+#include "platform/FileIo.h"
 #include "store/NumberText.h"
 
 bool isXlsxPath(const std::u16string& path) {
@@ -15,6 +16,9 @@ xl::Book* createBookForPath(const std::u16string& path) {
 }
 
 bool loadBook(xl::Book& book, const std::u16string& path) {
+  // A named pipe's open would wait for a writer: only a missing path goes on to the
+  // library, which tells why it cannot be opened.
+  if (!isRegularFile(path) && fileExists(path)) return false;
   std::u16string temp = path + u".temp_5546";
   return book.load(path.c_str(), temp.c_str());
 }

@@ -11,6 +11,8 @@ bool isXlsxPath(const std::u16string& path);
 // A new, empty book of the path's type (xlsx or else xls); null when none can be made.
 xl::Book* createBookForPath(const std::u16string& path);
 // Loads the workbook at `path`, with path + ".temp_5546" as the library's scratch file.
+// False without opening anything when the path names something else than a regular
+// file (a folder, a named pipe, a device); the book then holds no error message.
 bool loadBook(xl::Book& book, const std::u16string& path);
 
 // The text of an error code: "#NULL!", "#DIV/0!", ... ; empty for a code outside the table.

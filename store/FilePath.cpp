@@ -38,6 +38,7 @@ std::u16string fileNameOfPath(const std::u16string& path) {
 }
 
 std::u16string readFileAsWide(const std::u16string& path) {
+  if (!isRegularFile(path)) return {};  // a named pipe's open would wait for a writer
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (!f) return {};
   std::u16string out;

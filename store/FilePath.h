@@ -19,5 +19,5 @@ std::u16string getFileBaseName(std::u16string path);
 // is kept whole). Empty for an empty path or one that ends in a separator.
 std::u16string fileNameOfPath(const std::u16string& path);
 // The whole file read as UTF-16LE (a final odd byte dropped, no BOM removed); empty when
-// the file cannot be opened or read.
+// the file cannot be opened or read, or is not a regular file.
 std::u16string readFileAsWide(const std::u16string& path);

@@ -15,6 +15,7 @@
 #include "store/PageWriteBack.h"
 #include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
+#include "store/SafeSave.h"
 #include "store/RowReader.h"
 
 using namespace textout;
@@ -39,13 +40,6 @@ bool copyRange(FILE* in, FILE* out, uint64_t from, uint64_t n, Report&& report) 
     report(copied);
   }
   return true;
-}
-
-// Flushes the file to disk and closes it; false when any step fails.
-bool flushAndClose(FILE* f) {
-  bool ok = std::fflush(f) == 0;
-  ok = ::fsync(fileno(f)) == 0 && ok;
-  return std::fclose(f) == 0 && ok;
 }
 
 // The file's own byte order mark when it starts with the mark of `enc`.
@@ -133,7 +127,6 @@ uint64_t fileLength(FILE* f) {
 
 bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, TextPage& page,
                    RecordIndex* index) {
-  const std::u16string temp = path + u".temp__";
   // An index that no longer fits the file would take the new file's stamp with marks of another file.
   if (index != nullptr && !index->fits(path, page.delimiter, index->quoteDetect, page.encoding)) index->clear();
   FILE* in = _wfopen(path.c_str(), u"rb");
@@ -143,7 +136,8 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
     std::fclose(in);
     return false;
   }
-  FILE* out = _wfopen(temp.c_str(), u"wb");
+  SafeSave save(path);
+  FILE* out = save.file();
   if (out == nullptr) {
     std::fclose(in);
     return false;
@@ -171,12 +165,9 @@ bool writeTextPage(CDataCore& sheet, const std::u16string& path, bool fromRow1, 
   }
   ok = ok && writePageTail(progress, in, out, page.end, length);
   std::fclose(in);
-  ok = flushAndClose(out) && ok;
   // The new file takes the old one's place and permissions.
-  if (ok) ok = ReplaceFileW(path.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr);
-  if (!ok) {
-    DeleteFileW(temp.c_str());
-  } else {
+  ok = ok && save.commit();
+  if (ok) {
     const uint64_t oldEnd = page.end, oldRecords = page.records;
     page.end = headBytes + rowBytes;
     page.records = sheet.mRowCount > (fromRow1 ? 1u : 2u) ? sheet.mRowCount - (fromRow1 ? 1 : 2) : 0;

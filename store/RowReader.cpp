@@ -94,7 +94,8 @@ namespace {
 
 // Appends the fields of the record in `stream`'s line to `out`, each decoded
 // by decode(units, n, to), which writes at most n units and returns how many.
-// A quoted field is undoubled into `scratch` first.
+// A quoted field is undoubled into `scratch` first; an empty one ("") is
+// decoded from the line, as `scratch` may not have been allocated yet.
 template <class Unit, class Decode>
 void decodeFields(const BasicCsvStream<Unit>& stream, std::vector<CsvFieldSpan>& spans,
                   std::vector<Unit>& scratch, FieldBuffer& out, Decode&& decode) {
@@ -105,7 +106,7 @@ void decodeFields(const BasicCsvStream<Unit>& stream, std::vector<CsvFieldSpan>&
     const CsvFieldSpan& span = spans[k];
     const Unit* units = stream.line() + span.begin;
     size_t n = span.end - span.begin;
-    if (span.quoted) {
+    if (span.quoted && n != 0) {
       if (scratch.size() < n) scratch.resize(n);
       n = stream.copyField(span, scratch.data());
       units = scratch.data();

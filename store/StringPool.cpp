@@ -2,6 +2,7 @@
 
 #include "store/Alloc.h"
 #include "store/Parallel.h"
+#include "store/RowSlab.h"
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +22,8 @@ constexpr size_t MAX_CHUNKS = size_t(1) << (32 - UNIT_BITS);
 constexpr size_t UNIT = 4;
 constexpr size_t FIRST_CHUNK_BYTES = 4096;
 constexpr size_t MAX_CHUNK_BYTES = size_t(1) << (UNIT_BITS + 2);
+// The largest normal chunk: a little under MAX_CHUNK_BYTES, so that four fill a row slab.
+constexpr size_t LARGEST_CHUNK_BYTES = MAX_CHUNK_BYTES - 64;
 constexpr size_t DEDICATED_FROM = 64 * 1024;  // entries this large get a chunk of their own
 
 // Entry head: [key][count << 24 | length code]; a length code of LONG_LEN means that the
@@ -43,6 +46,28 @@ inline size_t entrySize(size_t len) {
   return (head + len + UNIT - 1) / UNIT * UNIT;
 }
 
+// Normal chunks come from the row slabs (and so from large pages where the system has
+// them), except under AddressSanitizer, which then still sees a read past a chunk;
+// dedicated chunks from the C library.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSlabChunks = false;
+#else
+constexpr bool kSlabChunks = true;
+#endif
+
+char* chunkMemory(size_t bytes, bool dedicated) {
+  if (kSlabChunks && !dedicated && bytes <= rowslab::SLAB_BLOCK_LIMIT)
+    return static_cast<char*>(rowslab::allocateBlock(bytes));
+  return static_cast<char*>(std::malloc(bytes));
+}
+
+void freeChunkMemory(char* data) {
+  if (rowslab::owns(data))
+    rowslab::release(data);
+  else
+    std::free(data);
+}
+
 struct Chunk {
   char* data = nullptr;
   size_t bytes = 0;     // capacity
@@ -59,7 +84,7 @@ struct Arena {
   size_t deadBytes = 0;              // bytes of removed entries in normal chunks
 
   void freeAll() {
-    for (Chunk& c : chunks) std::free(c.data);
+    for (Chunk& c : chunks) freeChunkMemory(c.data);
     *this = Arena{};
   }
 
@@ -80,13 +105,13 @@ struct Arena {
   }
 
   uint32_t newChunk(size_t bytes, bool dedicated) {
-    char* data = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<char*>(std::malloc(bytes));
+    char* data = allocfail::inject(allocfail::POOL) ? nullptr : chunkMemory(bytes, dedicated);
     if (!data) throw std::bad_alloc();
     uint32_t i;
     try {
       i = takeIndex();
     } catch (...) {
-      std::free(data);
+      freeChunkMemory(data);
       throw;
     }
     chunks[i] = Chunk{data, bytes, UNIT, dedicated};
@@ -102,7 +127,7 @@ struct Arena {
     }
     if (current < 0 || chunks[current].used + size > chunks[current].bytes) {
       size_t bytes = current < 0 ? FIRST_CHUNK_BYTES
-                                 : std::min(chunks[current].bytes * 2, MAX_CHUNK_BYTES);
+                                 : std::min(chunks[current].bytes * 2, LARGEST_CHUNK_BYTES);
       current = newChunk(std::max(bytes, size + UNIT), false);
     }
     Chunk& c = chunks[current];
@@ -116,7 +141,7 @@ struct Arena {
   void discard(uint32_t ref, size_t size) {
     Chunk& c = chunks[ref >> UNIT_BITS];
     if (c.dedicated) {
-      std::free(c.data);
+      freeChunkMemory(c.data);
       c = Chunk{};
       freeChunks.push_back(ref >> UNIT_BITS);
     } else {
@@ -317,11 +342,11 @@ struct StringPool::Shard {
       }
     } catch (const std::bad_alloc&) {
       for (Chunk& c : fresh.chunks)
-        if (c.data && !c.dedicated) std::free(c.data);
+        if (c.data && !c.dedicated) freeChunkMemory(c.data);
       return;
     }
     for (Chunk& c : arena.chunks)
-      if (c.data && !c.dedicated) std::free(c.data);
+      if (c.data && !c.dedicated) freeChunkMemory(c.data);
     arena = std::move(fresh);
     for (uint64_t i = 0; i <= mask; ++i)
       if (refs[i] != 0) lines[i / SLOTS_PER_LINE].refs[i % SLOTS_PER_LINE] = refs[i];

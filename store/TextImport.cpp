@@ -24,8 +24,12 @@ using Record = std::vector<std::u16string>;
 
 // Field j of the record goes to (row, j + 1), typed by its text as
 // setTextTyped types a C string (up to its first NUL). The row's cells hold
-// nothing yet.
+// nothing yet, and the sheet is as wide as the record (growColumns). As with
+// setTextTyped, a row beyond the sheet's is ignored: a file that grew after
+// it was counted has more records than the sheet has rows.
 void putRecord(CDataCore& sheet, int32_t row, const FieldBuffer& record, RecentTexts& texts) {
+  if (row < 0 || static_cast<uint64_t>(row) >= sheet.mRowCount) return;
+  assert(record.size() < sheet.mColCount);
   Cell* cells = sheet.mDatas[row];
   const auto intern = [&texts](std::u16string_view text) { return texts.intern(text); };
   for (size_t j = 0; j < record.size(); ++j) {
@@ -93,7 +97,8 @@ ReadRoad roadOf(ParallelResult result) {
 }
 
 // The sequential whole-file import, from the reader's start: count, size the
-// sheet and its pool once, fill it record by record.
+// sheet and its pool once, fill it record by record. The fill stops at the
+// counted records: what the file gained since the count is not read.
 bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progress) {
   uint64_t count = reader.countRows();
   if (static_cast<int64_t>(count) >= MAX_ROWS) return false;
@@ -109,7 +114,7 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
   putRecord(sheet, 1, record, texts);
   const uint64_t divisor = count / 90;
   int64_t counter = 10;
-  for (int64_t next = 2;; ++next) {
+  for (int64_t next = 2; next <= static_cast<int64_t>(count); ++next) {
     reader.nextRecord(record);
     if (record.size() == 0 && reader.atEnd()) break;
     if (!growColumns(sheet, record.size())) return false;
@@ -197,7 +202,8 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   sheet.mPool.reserve(static_cast<size_t>(std::min<int64_t>(pageRows, 65536)));
   RecentTexts texts(sheet.mPool);
   int64_t next = 1;
-  if (keepHeader || firstRow == 1) putRecord(sheet, static_cast<int32_t>(next++), first, texts);
+  // A page of 0 rows from record 1 holds nothing, not even that record.
+  if ((keepHeader || firstRow == 1) && next <= pageRows) putRecord(sheet, static_cast<int32_t>(next++), first, texts);
   int64_t from = 2;  // the record the reader is at
   if (mark != nullptr && firstRow > 2) {
     reader.seek(mark->offset);
@@ -225,7 +231,8 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
     if (divisor >= 1 && next % divisor == 0) progress(counter++);
   }
   texts.flush();
-  page.end = reader.offset();
+  // An empty page from record 1 ends where that record starts (after any mark).
+  page.end = firstRow == 1 && pageRows == 0 ? static_cast<uint64_t>(reader.startOffset()) : reader.offset();
   page.delimiter = reader.delimiter();
   page.encoding = reader.kind();
   page.records = static_cast<uint64_t>(next - 1 - (keepHeader && firstRow != 1 ? 1 : 0));
@@ -314,7 +321,8 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   const int64_t step = range > 0 ? static_cast<int64_t>(count) / range : 0;
   int64_t value = int64_t{progressFrom} + 1;
   FieldBuffer record;
-  for (int64_t placed = 1;; ++placed) {
+  // The rows end at the counted records: what the file gained since the count is not read.
+  for (int64_t placed = 1; next < total; ++placed) {
     reader.nextRecord(record);
     if (record.size() == 0 && reader.atEnd()) break;
     if (!growColumns(*this, record.size())) return false;

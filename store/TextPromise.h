@@ -3,6 +3,7 @@
 // no allocation of the pool: a change that could fail for want of memory fails while
 // taking the promise, before anything else has changed.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,10 +32,15 @@ class TextPromise {
   TextPromise(const TextPromise&) = delete;
   TextPromise& operator=(const TextPromise&) = delete;
 
+  // Room for `count` more references, so that that many adds need no growth.
+  void reserve(size_t count) { mKeys.reserve(mKeys.size() + count); }
+
   // Takes one more reference (may throw; the references taken so far stay promised).
+  // The room for its key is made first, doubling, so a failure to grow takes no
+  // reference and a run of adds stays linear.
   void add(uint64_t key, std::string_view bytes) {
     if (bytes.empty()) return;
-    mKeys.reserve(mKeys.size() + 1);
+    if (mKeys.size() == mKeys.capacity()) mKeys.reserve(std::max<size_t>(16, mKeys.capacity() * 2));
     mKeys.push_back(mCore.internBytes(key, bytes));
   }
 

@@ -434,8 +434,10 @@ void TopWindow::key(GdkEventKey* e) {
   for (char16_t unit : text) injectChar(unit);
 }
 
-// Keys released while another window had the keyboard leave the layer's
-// state behind: the modifier state of each event puts it right.
+// Modifiers pressed or released while another window (or the menu bar in
+// menu mode) had the keyboard leave the layer's state behind: the modifier
+// state of each event puts it right, so that a key with Ctrl or Alt held is
+// seen with them.
 void TopWindow::syncModifiers(guint state, int exceptVk) {
   struct Modifier {
     guint mask;
@@ -445,7 +447,12 @@ void TopWindow::syncModifiers(guint state, int exceptVk) {
   for (Modifier m : {Modifier{GDK_SHIFT_MASK, VK_LSHIFT, VK_RSHIFT},
                      Modifier{GDK_CONTROL_MASK, VK_LCONTROL, VK_RCONTROL},
                      Modifier{GDK_MOD1_MASK, VK_LMENU, VK_RMENU}}) {
-    if ((state & m.mask) || (altGr && m.mask != GDK_SHIFT_MASK)) continue;
+    if (altGr && m.mask != GDK_SHIFT_MASK) continue;  // AltGr keeps its own Ctrl and Alt
+    const bool isThisKey = exceptVk == m.left || exceptVk == m.right;
+    if (state & m.mask) {
+      if (!isThisKey && !keyDown(m.left) && !keyDown(m.right)) injectKey(m.left, true, 0);
+      continue;
+    }
     for (int vk : {m.left, m.right})
       if (vk != exceptVk && keyDown(vk)) injectKey(vk, false, 0);
   }

@@ -34,4 +34,6 @@ namespace platform {
 std::u16string clipboardText();
 // Tests: closes and empties the clipboard.
 void resetClipboard();
+// Tests: the next `count` calls of GlobalAlloc fail (null), as for want of memory.
+void failGlobalAllocs(int count);
 }  // namespace platform

@@ -17,6 +17,11 @@ thread_local DWORD lastError = 0;
 
 std::u16string orEmpty(LPCWSTR s) { return s ? s : u""; }
 
+std::u16string decimal(DWORD v) {
+  const std::string s = std::to_string(v);
+  return std::u16string(s.begin(), s.end());
+}
+
 // "description|pattern|..." from the double-NUL list.
 std::u16string joinFilter(LPCWSTR filter) {
   std::u16string out;
@@ -80,7 +85,7 @@ std::optional<platform::BlockingAnswer> ask(const char16_t* kind, const OPENFILE
   platform::BlockingCall call{kind, ofn->hwndOwner,
                               {orEmpty(ofn->lpstrTitle), joinFilter(ofn->lpstrFilter), initial, std::move(last),
                                orEmpty(ofn->lpstrInitialDir),
-                               (ofn->Flags & OFN_OVERWRITEPROMPT) ? u"overwrite" : u""}};
+                               (ofn->Flags & OFN_OVERWRITEPROMPT) ? u"overwrite" : u"", decimal(ofn->Flags)}};
   auto answer = platform::askBlocking(call);
   if (!answer || !answer->value || answer->texts.empty()) return std::nullopt;
   return answer;

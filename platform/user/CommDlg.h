@@ -60,7 +60,7 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 // Asks for files to open. The hook is asked: kind u"GetOpenFileNameW",
 // owner, args {title, filter as "description|pattern|..." , initial name,
 // "multi" or "single", initial folder, "overwrite" for OFN_OVERWRITEPROMPT
-// else ""}; answer value nonzero = chosen, texts = full paths. On a desktop
+// else "", every flag as a decimal number}; answer value nonzero = chosen, texts = full paths. On a desktop
 // without a hook the desktop's chooser answers.
 // The result is written as the platform writes it: one path alone (then a
 // NUL; with OFN_ALLOWMULTISELECT a second NUL), or for several files of one
@@ -71,7 +71,8 @@ using LPOPENFILENAMEW = OPENFILENAMEW*;
 // or without OFN_ALLOWMULTISELECT (FNERR_INVALIDFILENAME).
 BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn);
 // Asks for a file to save: kind u"GetSaveFileNameW", args {title, filter,
-// initial name, default extension, initial folder, "overwrite" or ""};
+// initial name, default extension, initial folder, "overwrite" or "", the
+// flags in decimal};
 // answer texts[0] = the path. A name
 // without an extension gets "." + lpstrDefExt. The overwrite prompt is
 // taken as confirmed.

@@ -69,7 +69,7 @@ bool isVisibleEnabled(HWND h) { return IsWindowVisible(h) && IsWindowEnabled(h);
 // The control that takes the focus when the dialog becomes active.
 HWND focusTarget(HWND dialog, DialogState& d) {
   if (d.focus && IsChild(dialog, d.focus) && isVisibleEnabled(d.focus)) return d.focus;
-  return GetNextDlgTabItem(dialog, nullptr, FALSE);
+  return nextTabStop(dialog, nullptr, false);
 }
 
 bool sameAscii(const std::u16string& a, const char16_t* b) { return equalNoCase(a, b); }
@@ -120,7 +120,7 @@ LRESULT defaultProcessing(HWND dialog, DialogState& d, UINT message, WPARAM wPar
     case DM_SETDEFID: d.defId = static_cast<WORD>(wParam); return TRUE;
     case WM_NEXTDLGCTL: {
       HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : GetNextDlgTabItem(dialog, GetFocus(), wParam != 0);
+                                 : nextTabStop(dialog, GetFocus(), wParam != 0);
       if (!next) return 0;
       SetFocus(next);
       // An edit reached by Tab, a mnemonic or this message shows its whole text selected.
@@ -206,12 +206,12 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
     EnableWindow(owner, FALSE);
     if (DialogState* d = dialogState(dialog)) d->disabledOwner = owner;
   }
-  HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+  HWND first = nextTabStop(dialog, nullptr, false);
   LRESULT wantsFocus = SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   DialogState* d = dialogState(dialog);
   if (!d) return nullptr;  // destroyed by its own WM_INITDIALOG
   if (wantsFocus) {
-    d->focus = GetNextDlgTabItem(dialog, nullptr, FALSE);  // WM_INITDIALOG may have changed the controls
+    d->focus = nextTabStop(dialog, nullptr, false);  // WM_INITDIALOG may have changed the controls
     if (d->focus && IsWindowVisible(dialog)) SetFocus(d->focus);
   }
   if (!modal && (t.style & WS_VISIBLE) && IsWindow(dialog)) ShowWindow(dialog, SW_SHOWNORMAL);

@@ -1,6 +1,8 @@
 // Addressing a dialog's controls by id.
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/user/DialogState.h"
 #include "platform/user/Message.h"
@@ -11,12 +13,66 @@ using namespace platform::user;
 
 namespace {
 
-
 bool tabStop(HWND h) {
   return (GetWindowLongPtrW(h, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(h) && IsWindowEnabled(h);
 }
 
+bool groupStart(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_GROUP) != 0; }
+
+// The group of the control at `self` in `list`: [first, end).
+std::pair<size_t, size_t> groupAround(const std::vector<HWND>& list, size_t self) {
+  size_t first = self, end = self + 1;
+  while (first > 0 && !groupStart(list[first])) --first;
+  while (end < list.size() && !groupStart(list[end])) ++end;
+  return {first, end};
+}
+
+size_t indexOf(const std::vector<HWND>& list, HWND h) {
+  size_t i = 0;
+  while (i < list.size() && list[i] != h) ++i;
+  return i;
+}
+
+// The checked automatic radio button of the group around `radio` that can
+// take the focus; null when none is checked.
+HWND checkedInGroup(const std::vector<HWND>& list, HWND radio) {
+  auto [first, end] = groupAround(list, indexOf(list, radio));
+  for (size_t i = first; i < end; ++i)
+    if (isAutoRadio(list[i]) && IsWindowVisible(list[i]) && IsWindowEnabled(list[i]) &&
+        SendMessageW(list[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+      return list[i];
+  return nullptr;
+}
+
 }  // namespace
+
+namespace platform::user {
+
+bool isAutoRadio(HWND control) {
+  return (GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+         (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON);
+}
+
+HWND nextTabStop(HWND dialog, HWND from, bool previous) {
+  WindowRef w = findWindow(dialog);
+  if (!w || w->children.empty()) return nullptr;
+  const std::vector<HWND> list = w->children;
+  // A button of an automatic radio group with a checked button is a stop
+  // when it is the checked one, whatever its WS_TABSTOP says.
+  auto isStop = [&](HWND h) {
+    if (isAutoRadio(h))
+      if (HWND checked = checkedInGroup(list, h)) return h == checked;
+    return tabStop(h);
+  };
+  const size_t n = list.size(), start = indexOf(list, from);  // n: no control, start before the first
+  for (size_t step = 1; step <= n; ++step) {
+    const size_t i = start == n ? (previous ? n - step : step - 1) : (previous ? (start + n - step) % n : (start + step) % n);
+    if (isStop(list[i])) return list[i];
+  }
+  return nullptr;
+}
+
+}  // namespace platform::user
 
 HWND GetDlgItem(HWND dialog, int id) {
   WindowRef w = findWindow(dialog);
@@ -121,10 +177,7 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
   size_t self = 0;
   while (self < list.size() && list[self] != control) ++self;
   if (self == list.size()) return nullptr;
-  auto groupStart = [](HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_GROUP) != 0; };
-  size_t first = self, end = self + 1;  // the group: [first, end)
-  while (first > 0 && !groupStart(list[first])) --first;
-  while (end < list.size() && !groupStart(list[end])) ++end;
+  auto [first, end] = groupAround(list, self);
   size_t n = end - first, at = self - first;
   for (size_t step = 1; step < n; ++step) {
     HWND h = list[first + (previous ? at + n - step : at + step) % n];

@@ -52,10 +52,6 @@ void applyDialogAnswer(HWND dialog, const platform::BlockingCall& call,
 
 bool isDialogOf(HWND dialog, HWND hwnd) { return hwnd == dialog || IsChild(dialog, hwnd); }
 
-bool isAutoRadio(HWND control) {
-  return (GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
-}
-
 // An arrow key: the focus moves to the next (Down, Right) or previous (Up,
 // Left) control of the focused control's group; an automatic radio button
 // reached so is clicked when not checked yet.
@@ -64,8 +60,7 @@ void moveInGroup(HWND dialog, HWND from, WPARAM vk) {
   HWND next = GetNextDlgGroupItem(dialog, from, back);
   if (!next || next == from) return;
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-  if (IsWindow(next) && (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) && isAutoRadio(next) &&
-      SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
+  if (IsWindow(next) && isAutoRadio(next) && SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED)
     SendMessageW(next, BM_CLICK, 0, 0);
 }
 

@@ -39,6 +39,16 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
 INT_PTR runModal(HWND dialog, const platform::BlockingCall& call,
                  const std::function<void(HWND, const platform::BlockingAnswer*)>& apply);
 
+// The control Tab (previous: Shift+Tab) moves the focus to from `from` (null:
+// the dialog's first tab stop): the next visible, enabled control with
+// WS_TABSTOP, round the dialog; but in an automatic radio group with a
+// checked button that button is the group's one stop. Null when the dialog
+// has no tab stop.
+HWND nextTabStop(HWND dialog, HWND from, bool previous);
+
+// Whether the control is an automatic radio button.
+bool isAutoRadio(HWND control);
+
 // WM_COMMAND (MAKEWPARAM(id, BN_CLICKED), control) as a click on control `id`.
 void pressButton(HWND dialog, int id);
 

@@ -23,6 +23,7 @@ namespace {
 struct Entry {
   std::u16string name;
   bool directory = false;
+  bool link = false;  // a symbolic link (its attributes are those of what it names)
   bool readOnly = false;
   uint64_t size = 0;
   int64_t created = 0, accessed = 0, written = 0;  // seconds since 1970
@@ -95,6 +96,7 @@ std::vector<Entry> enumerate(const std::u16string& pattern, DWORD* error) {
     if (!nameMatches(name, e.name)) continue;
     struct stat st {};
     std::string full = native + "/" + d->d_name;
+    e.link = lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
     if (stat(full.c_str(), &st) == 0) {
       e.directory = S_ISDIR(st.st_mode);
       e.readOnly = access(full.c_str(), W_OK) != 0;
@@ -144,6 +146,10 @@ void fillWide(const Entry& e, WIN32_FIND_DATAW* out) {
   *out = WIN32_FIND_DATAW{};
   out->dwFileAttributes = e.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
   if (e.readOnly && !e.directory) out->dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+  if (e.link) {
+    out->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    out->dwReserved0 = IO_REPARSE_TAG_SYMLINK;
+  }
   out->ftCreationTime = fileTime(e.created);
   out->ftLastAccessTime = fileTime(e.accessed);
   out->ftLastWriteTime = fileTime(e.written);

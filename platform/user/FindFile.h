@@ -2,7 +2,9 @@
 // narrow (ANSI code page) _findfirst64i32 family. Patterns are a folder, '/'
 // and a name with '*' and '?' compared without regard to ASCII case; "*.*"
 // matches every name, dotted or not. Entries come in name order, "." and ".."
-// first.
+// first. A symbolic link has the attributes of what it names (FILE_ATTRIBUTE_DIRECTORY
+// for a link to a folder) with FILE_ATTRIBUTE_REPARSE_POINT added, and
+// IO_REPARSE_TAG_SYMLINK in dwReserved0, as the wide calls give them.
 #pragma once
 #include <cstdint>
 

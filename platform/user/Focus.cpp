@@ -64,6 +64,11 @@ void setActive(HWND hwnd, WORD how) {
   if (old == hwnd) return;
   if (WindowRef w = findWindow(hwnd); w && (w->style & WS_DISABLED)) return;  // never activated
   s.active = hwnd;
+  // An Alt held while the activation moves is no menu key any more: its
+  // release (after a window manager's Alt+F4, say) must not select the menu
+  // bar of the window that is active now.
+  s.altAlone = false;
+  s.lastSysKey = 0;
   if (hwnd) {
     bringToTop(s.topLevels, hwnd);
     if (platform::Desktop* d = platform::desktop()) d->windowActivated(hwnd);

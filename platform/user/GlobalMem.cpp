@@ -1,5 +1,6 @@
 // Global memory blocks: each handle is the block's address; the blocks that
 // exist are recorded so that a stale or foreign handle fails cleanly.
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_map>
@@ -18,9 +19,20 @@ Blocks& blocks() {
   return *b;
 }
 
+std::atomic<int> gFailingAllocs{0};
+
+// Takes one of the failures a test asked for.
+bool failThisAlloc() {
+  int left = gFailingAllocs.load();
+  while (left > 0)
+    if (gFailingAllocs.compare_exchange_weak(left, left - 1)) return true;
+  return false;
+}
+
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
+  if (failThisAlloc()) return nullptr;
   void* p = (flags & GMEM_ZEROINIT) ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
   if (!p) return nullptr;
   Blocks& b = blocks();
@@ -56,3 +68,5 @@ SIZE_T GlobalSize(HGLOBAL block) {
   auto it = b.sizes.find(block);
   return it == b.sizes.end() ? 0 : it->second;
 }
+
+void platform::failGlobalAllocs(int count) { gFailingAllocs.store(count > 0 ? count : 0); }

@@ -27,7 +27,9 @@ std::unordered_map<HDC, LiveDC>& liveDCs() {
   return *dcs;
 }
 
-HDC makeDC(const WindowRef& w, const RECT* within) {
+// A DC of `w` clipped to its visible client area, within `within` (client
+// coordinates; null = all) less the rectangles of `valid` (client coordinates).
+HDC makeDC(const WindowRef& w, const RECT* within, const std::vector<RECT>& valid = {}) {
   WindowRef top = topLevelOf(w);
   if (!top->surface) resizeSurface(*top);
   POINT origin = clientOriginInSurface(*w);
@@ -39,7 +41,12 @@ HDC makeDC(const WindowRef& w, const RECT* within) {
   }
   HDC dc = createSurfaceDC(top->surface.get(), origin, clip);
   if (!dc) return nullptr;
-  setSurfaceDCExcluded(dc, clippedAway(w));
+  std::vector<RECT> excluded = clippedAway(w);
+  for (RECT r : valid) {
+    OffsetRect(&r, origin.x, origin.y);
+    excluded.push_back(r);
+  }
+  setSurfaceDCExcluded(dc, std::move(excluded));
   liveDCs()[dc] = LiveDC{top->surface, top->handle, clip};
   return dc;
 }
@@ -58,8 +65,8 @@ bool releaseDC(HDC dc) {
 HWND paintSearch(const WindowRef& w, HWND filter, std::thread::id thread) {
   if (!(w->style & WS_VISIBLE)) return nullptr;
   // Its ancestors have painted: bars they covered are drawn again.
-  if (w->thread == thread && IsRectEmpty(&w->update)) drawStaleScrollBars(w);
-  if (w->thread == thread && !IsRectEmpty(&w->update) &&
+  if (w->thread == thread && w->update.empty()) drawStaleScrollBars(w);
+  if (w->thread == thread && !w->update.empty() &&
       (!filter || w->handle == filter || IsChild(filter, w->handle)))
     return w->handle;
   for (HWND c : w->children)
@@ -70,7 +77,7 @@ HWND paintSearch(const WindowRef& w, HWND filter, std::thread::id thread) {
 
 void updateNow(const WindowRef& w) {
   if (!isVisible(*w)) return;
-  if (!IsRectEmpty(&w->update)) callProc(w, WM_PAINT, 0, 0);
+  if (!w->update.empty()) callProc(w, WM_PAINT, 0, 0);
   std::vector<HWND> children = w->children;
   for (HWND c : children)
     if (WindowRef child = findWindow(c)) updateNow(child);
@@ -116,7 +123,7 @@ void invalidate(const WindowRef& w, const RECT* rect, bool erase) {
   RECT r = client;
   if (rect && !IntersectRect(&r, rect, &client)) return;
   if (IsRectEmpty(&r)) return;
-  UnionRect(&w->update, &w->update, &r);
+  w->update.add(r);
   if (erase) w->erasePending = true;
   if (!rect) markScrollBarsStale(*w);
   if (w->style & WS_CLIPCHILDREN) return;
@@ -158,37 +165,20 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   return TRUE;
 }
 
-// Removes `rect` from the update box when what is left is still a box;
-// otherwise the box stays (it may cover a little more than needed).
 BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   WindowRef w = findWindow(hwnd);
   if (!w) return FALSE;
-  RECT& u = w->update;
-  if (!rect) {
-    u = RECT{};
-    w->erasePending = false;
-    return TRUE;
-  }
-  const RECT& v = *rect;
-  bool spansX = v.left <= u.left && v.right >= u.right;
-  bool spansY = v.top <= u.top && v.bottom >= u.bottom;
-  if (spansX && spansY) u = RECT{};
-  else if (spansX && v.top <= u.top && v.bottom > u.top) u.top = v.bottom;
-  else if (spansX && v.bottom >= u.bottom && v.top < u.bottom) u.bottom = v.top;
-  else if (spansY && v.left <= u.left && v.right > u.left) u.left = v.right;
-  else if (spansY && v.right >= u.right && v.left < u.right) u.right = v.left;
-  if (IsRectEmpty(&u)) {
-    u = RECT{};
-    w->erasePending = false;
-  }
+  if (rect) w->update.subtract(*rect);
+  else w->update.clear();
+  if (w->update.empty()) w->erasePending = false;
   return TRUE;
 }
 
 BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL) {
   WindowRef w = findWindow(hwnd);
   if (!w) return FALSE;
-  if (rect) *rect = IsRectEmpty(&w->update) ? RECT{0, 0, 0, 0} : w->update;
-  return !IsRectEmpty(&w->update);
+  if (rect) *rect = w->update.bounds();
+  return !w->update.empty();
 }
 
 BOOL UpdateWindow(HWND hwnd) {
@@ -201,13 +191,14 @@ BOOL UpdateWindow(HWND hwnd) {
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   WindowRef w = findWindow(hwnd);
   if (!w || !ps) return nullptr;
-  RECT update = IsRectEmpty(&w->update) ? RECT{0, 0, 0, 0} : w->update;
+  RECT update = w->update.bounds();
+  std::vector<RECT> valid = w->update.outside(update);  // inside the box, not to be painted
   bool erase = w->erasePending;
   scrollBarsCovered(*w, update);  // this paint may draw over its children's bars
-  w->update = RECT{};
+  w->update.clear();
   w->erasePending = false;
   *ps = PAINTSTRUCT{};
-  ps->hdc = makeDC(w, &update);
+  ps->hdc = makeDC(w, &update, valid);
   ps->rcPaint = update;
   if (erase && ps->hdc)
     ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) ? FALSE : TRUE;

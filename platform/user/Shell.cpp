@@ -1,12 +1,14 @@
 // Command lines, path tests and launching through the desktop.
 #include "platform/user/Shell.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <vector>
 
@@ -140,6 +142,24 @@ bool spawnDetached(const std::vector<std::string>& argv) {
   return true;
 }
 
+// The first of `names` that PATH holds as an executable file; empty when none.
+std::string firstOnPath(std::initializer_list<const char*> names) {
+  const char* path = std::getenv("PATH");
+  const std::string folders = path ? path : "";
+  for (const char* name : names)
+    for (size_t start = 0; start <= folders.size();) {
+      size_t end = folders.find(':', start);
+      if (end == std::string::npos) end = folders.size();
+      const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+      const std::string candidate = folder + "/" + name;
+      struct stat st {};
+      if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+        return candidate;
+      start = end + 1;
+    }
+  return {};
+}
+
 std::u16string textOr(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
 
 bool isCmdExe(std::string_view cmd) {
@@ -223,8 +243,12 @@ UINT WinExec(LPCSTR commandLine, UINT show) {
     return answer ? static_cast<UINT>(answer->value) : 33;
   }
   if (cmd.empty()) return 2;
-  std::string script = isCmdExe(cmd) ? "exec x-terminal-emulator 2>/dev/null || exec xterm" : cmd;
-  return spawnDetached({"/bin/sh", "-c", script}) ? 33 : 8;
+  if (isCmdExe(cmd)) {
+    const std::string terminal = firstOnPath({"x-terminal-emulator", "xterm"});
+    if (terminal.empty()) return ERROR_FILE_NOT_FOUND;
+    return spawnDetached({terminal}) ? 33 : 8;
+  }
+  return spawnDetached({"/bin/sh", "-c", cmd}) ? 33 : 8;
 }
 
 namespace platform {

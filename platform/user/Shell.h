@@ -43,9 +43,11 @@ BOOL PathIsDirectoryW(LPCWSTR path);  // FILE_ATTRIBUTE_DIRECTORY (0x10) for a f
 // returned.
 HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                         LPCWSTR directory, INT show);
-// "cmd.exe" (any case, with or without a path) opens a terminal; any other
-// command line runs through the shell. Returns a value above 31 on success.
-// Headless: recorded as the blocking call "WinExec" (command, show).
+// "cmd.exe" (any case, with or without a path) opens a terminal: the first
+// of x-terminal-emulator and xterm found on PATH; with neither there it
+// returns ERROR_FILE_NOT_FOUND. Any other command line runs through the
+// shell. Returns a value above 31 on success. Headless: recorded as the
+// blocking call "WinExec" (command, show).
 UINT WinExec(LPCSTR commandLine, UINT show);
 
 namespace platform {

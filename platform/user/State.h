@@ -19,6 +19,7 @@
 
 #include "platform/gdi/Surface.h"
 #include "platform/user/Types.h"
+#include "platform/user/UpdateRegion.h"
 
 namespace platform::user {
 
@@ -64,7 +65,7 @@ struct Window {
   bool hasMenuBar = false;        // a top-level window with a menu (bar height counted)
   ScrollBar bars[2];              // SB_HORZ, SB_VERT
   bool barsStale = false;         // the shown bars must be drawn again (ScrollBarDraw.cpp)
-  RECT update{};                  // bounding box of the update region, client coordinates
+  UpdateRegion update;            // client coordinates
   bool erasePending = false;
   std::shared_ptr<Surface> surface;  // top-level windows: their client area
   bool destroying = false;        // DestroyWindow has started

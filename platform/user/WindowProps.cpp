@@ -1,4 +1,7 @@
 // Visibility, enabling, position and size, text and window data.
+#include <algorithm>
+#include <vector>
+
 #include "platform/user/Desktop.h"
 #include "platform/user/Input.h"
 #include "platform/user/Message.h"
@@ -22,6 +25,40 @@ bool activates(int command) {
 POINT clientOriginInParent(const Window& w) {
   RECT in = nonClientInsets(w);
   return POINT{w.rect.left + in.left, w.rect.top + in.top};
+}
+
+// A shown child moved without repainting takes its pixels along: what of its
+// old place its parent showed goes to the same place in the new rectangle, as
+// far as the smaller of the two sizes reaches and the parent shows it. The
+// area it uncovers keeps what it showed until someone paints it.
+void carryPixels(const Window& w, const RECT& old) {
+  WindowRef parent = findWindow(w.parent);
+  if (!parent) return;
+  WindowRef top = topLevelOf(parent);
+  if (!top || !top->surface) return;
+  Surface& s = *top->surface;
+  const POINT o = clientOriginInSurface(*parent);
+  const LONG dx = w.rect.left - old.left, dy = w.rect.top - old.top;
+  RECT from{old.left + o.x, old.top + o.y, 0, 0};
+  from.right = from.left + std::min(old.right - old.left, w.rect.right - w.rect.left);
+  from.bottom = from.top + std::min(old.bottom - old.top, w.rect.bottom - w.rect.top);
+  const RECT shown = visibleClientInSurface(*parent);
+  RECT to = from;
+  OffsetRect(&to, dx, dy);
+  RECT inSurface{0, 0, s.width, s.height}, clip{};
+  if (!IntersectRect(&clip, &shown, &inSurface) || !IntersectRect(&from, &from, &clip)) return;
+  to = from;
+  OffsetRect(&to, dx, dy);
+  if (!IntersectRect(&to, &to, &clip)) return;
+  from = to;
+  OffsetRect(&from, -dx, -dy);
+  const int width = to.right - to.left;
+  std::vector<uint32_t> rows(static_cast<size_t>(width) * (to.bottom - to.top));
+  for (LONG y = from.top; y < from.bottom; ++y)
+    std::copy_n(s.row(y) + from.left, width, rows.data() + static_cast<size_t>(y - from.top) * width);
+  for (LONG y = to.top; y < to.bottom; ++y)
+    std::copy_n(rows.data() + static_cast<size_t>(y - to.top) * width, width, s.row(y) + to.left);
+  if (platform::Desktop* d = platform::desktop()) d->surfaceDrawn(top->handle, to);
 }
 
 // Hiding: WM_SHOWWINDOW, the flag, the parent's exposed area, then activation
@@ -101,7 +138,7 @@ BOOL IsWindowEnabled(HWND hwnd) {
 
 // WM_MOVE when the position changed, then WM_SIZE when the client size did,
 // both before returning. `repaint` invalidates the window and the area it
-// left in its parent.
+// left in its parent; without it a shown child's pixels move with it.
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
   WindowRef w = findWindow(hwnd);
   if (!w) return FALSE;
@@ -110,6 +147,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
   SIZE before = clientSize(*w);
   if (repaint && w->isChild() && isVisible(*w)) invalidateParentArea(*w);
   w->rect = RECT{x, y, x + width, y + height};
+  if (!repaint && w->isChild() && isVisible(*w) && (old.left != x || old.top != y)) carryPixels(*w, old);
   resizeSurface(*w);
   tellDesktopChanged(*w);
   if (old.left != x || old.top != y) {

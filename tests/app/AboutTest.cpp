@@ -5,7 +5,9 @@
 #include <functional>
 
 #include "app/AboutDialog.h"
+#include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
+#include "tests/app/AppFixture.h"
 #include "platform/windows.h"
 #include "tests/support/Picture.h"
 
@@ -97,6 +99,38 @@ TEST_F(AboutTest, CentredOnItsOwnerWithALinkToTheReadMe) {
   EXPECT_EQ(opened[0][1], readmePath());
   EXPECT_EQ(opened[0].back(), u"5");  // SW_SHOW
   EXPECT_TRUE(readmePath().ends_with(u"/README.md"));
+}
+
+// The program's About (command 104) shows its small icon (108) at (14, 14) dialog units,
+// beside the version text.
+TEST_F(AppTest, TheProgramsAboutShowsItsIconBesideTheVersion) {
+  testdriver::AnswerScript script;
+  start();
+  Surface picture;
+  RECT icon{14, 14, 14 + 16, 14 + 16}, text{42, 14, 42 + 114, 14 + 8};
+  script.actFirst(u"DialogBoxParamW", [&] {
+    HWND about = GetActiveWindow();
+    picture = testdriver::windowPixels(about);
+    MapDialogRect(about, &icon);
+    MapDialogRect(about, &text);
+    EXPECT_TRUE(testdriver::saveWindowPng(about, testsupport::picturePath("app", "about_program.png").string()));
+  });
+  script.answer(u"DialogBoxParamW", IDOK);
+  ASSERT_TRUE(choose(104));
+  ASSERT_GT(picture.width, 0);
+  auto count = [&](RECT r, uint32_t colour) {
+    int n = 0;
+    for (int y = r.top; y < std::min<LONG>(r.bottom, picture.height); ++y)
+      for (int x = r.left; x < std::min<LONG>(r.right, picture.width); ++x) n += picture.at(x, y) == colour;
+    return n;
+  };
+  const RECT iconBox{icon.left, icon.top, icon.left + 16, icon.top + 16};
+  EXPECT_GT(count(iconBox, 0x2F6B3A), 30) << "the icon's outline at its place";
+  EXPECT_EQ(count(RECT{0, 0, iconBox.left, picture.height}, 0x2F6B3A), 0) << "nothing of it left of its place";
+  int dark = 0;
+  for (int y = text.top; y < text.bottom; ++y)
+    for (int x = text.left; x < text.right; ++x) dark += (picture.at(x, y) & 0xFF) < 0x60;
+  EXPECT_GT(dark, 20) << "the version text beside it";
 }
 
 }  // namespace

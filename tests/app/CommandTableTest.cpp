@@ -428,6 +428,39 @@ TEST_F(CommandTableTest, SaveAllAndAboutFromAGridReachTheMainWindow) {
   EXPECT_FALSE(gTabStrip.tabs[0].modified);
 }
 
+// 打开命令行窗口 says so in a message box over the main window when no terminal came up.
+TEST_F(CommandTableTest, TheCommandWindowSaysWhenNoTerminalStarts) {
+  struct Case {
+    const char* what;
+    LONG_PTR started;          // what WinExec returns
+    const char16_t* message;   // null: no message
+  } cases[] = {
+      {"a terminal started", 33, nullptr},
+      {"no terminal program", ERROR_FILE_NOT_FOUND, u"打开命令行窗口失败：找不到终端程序（x-terminal-emulator 或 xterm）"},
+      {"it could not be started", 8, u"打开命令行窗口失败"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testdriver::AnswerScript script;
+    answers = &script;
+    start();
+    script.answer(u"WinExec", c.started);
+    script.answer(u"MessageBoxW", IDOK);
+    EXPECT_TRUE(choose(32967));
+    const platform::BlockingCall* box = lastCall(u"MessageBoxW");
+    if (!c.message) {
+      EXPECT_EQ(box, nullptr);
+    } else {
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->args.at(0), c.message);
+      EXPECT_EQ(box->args.at(1), u"Morvel");
+      EXPECT_EQ(box->owner, gMainWnd);
+    }
+    TearDown();
+    SetUp();
+  }
+}
+
 TEST_F(CommandTableTest, CommandsDoNothingWhileInputIsOff) {
   startWithSheet();
   gInputEnabled = false;

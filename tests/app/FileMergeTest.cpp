@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "tests/app/FileToolFixture.h"
+#include "tests/support/SmallDisk.h"
+#include "tests/support/Fifo.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -115,6 +117,68 @@ TEST_F(FileMerge, FolderCollectsDataFilesDepthFirst) {
   click(dialog, IDCANCEL);
 }
 
+// A link to a folder is not walked (one to its own folder would collect every file
+// again at each level); a link to a file is collected like the file.
+TEST_F(FileMerge, FolderWalkSkipsLinksToFolders) {
+  std::filesystem::create_directories(dir.native("in/sub"));
+  write("in/a.csv", "a\n");
+  write("in/sub/b.txt", "b\n");
+  std::filesystem::create_directory_symlink(dir.native("in"), dir.native("in/sub/up"));
+  std::filesystem::create_symlink(dir.native("in/a.csv"), dir.native("in/to-a.csv"));
+  HWND dialog = open();
+  addFolder(dialog, path("in"));
+  const std::vector<std::u16string> expected = {path("in/a.csv"), path("in/sub/b.txt"), path("in/to-a.csv")};
+  EXPECT_EQ(listed(dialog), expected);
+  click(dialog, IDCANCEL);
+}
+
+// An output that is an input under another name (a symbolic or a hard link) is refused
+// as the input itself is, and the input keeps its bytes.
+TEST_F(FileMerge, AnOutputLinkedToAnInputIsRefused) {
+  write("a.csv", "h\n1\n");
+  write("b.csv", "h\n2\n");
+  std::filesystem::create_symlink(dir.native("b.csv"), dir.native("soft.csv"));
+  std::filesystem::create_hard_link(dir.native("b.csv"), dir.native("hard.csv"));
+  for (const char* output : {"soft.csv", "hard.csv"}) {
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv"), path("b.csv")});
+    type(dialog, 1005, path(output));
+    answers.answer(u"MessageBoxW", IDOK);
+    click(dialog, IDABORT);
+    ASSERT_FALSE(messages().empty()) << "no refusal";
+    EXPECT_EQ(messages().back(), u"文件保存全路径不能是要合并的文件：" + path("b.csv")) << output;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(read("b.csv"), "h\n2\n") << output;
+    click(dialog, IDCANCEL);
+  }
+}
+
+// A merge that runs out of room fails with the write label and leaves the old output
+// as it was, with no part of the new one beside it.
+TEST_F(FileMerge, AFailedWriteLeavesTheOldOutputWhole) {
+  std::string lines;
+  while (lines.size() < (600u << 10)) lines += "a line of the input to merge\n";
+  write("a.csv", lines);
+  for (testsupport::SmallDisk::Kind kind : testsupport::SmallDisk::kinds()) {
+    SCOPED_TRACE(testsupport::SmallDisk::name(kind));
+    testsupport::SmallDisk disk(kind, 256 << 10);
+    testsupport::writeBytes(disk.native("out.csv"), "the old output\n");
+    HWND dialog = open();
+    addFiles(dialog, {path("a.csv")});
+    type(dialog, 1005, disk.path("out.csv"));
+    {
+      testsupport::SmallDisk::Full full(disk);
+      click(dialog, IDABORT);
+      ASSERT_TRUE(waitEnded(dialog));
+    }
+    EXPECT_EQ(text(dialog, 1096), u"写入文件出错：" + disk.path("out.csv"));
+    EXPECT_EQ(testsupport::readBytes(disk.native("out.csv")), "the old output\n");
+    EXPECT_EQ(disk.names(), std::vector<std::string>{"out.csv"});
+    click(dialog, IDCANCEL);
+  }
+}
+
 TEST_F(FileMerge, RefusesBadSettingsAndWritesNothing) {
   write("a.csv", "h\n1\n");
   write("b.csv", "h\n2\n");
@@ -170,6 +234,25 @@ TEST_F(FileMerge, MissingInputOrUnwritableOutputReportsInTheLabels) {
     EXPECT_EQ(text(dialog, 1097), u"处理进度：100%");
     click(dialog, IDCANCEL);
   }
+}
+
+// A named pipe among the inputs is refused like a missing file, before anything is
+// opened: its open would wait for a writer and hold the worker for ever.
+TEST_F(FileMerge, NamedPipeInputIsRefusedWithoutWaiting) {
+  write("a.csv", "h\n1\n");
+  ASSERT_TRUE(testsupport::makeFifo(dir.native("pipe.csv")));
+  HWND dialog = open();
+  addFiles(dialog, {path("a.csv"), path("pipe.csv")});
+  type(dialog, 1005, path("out.csv"));
+  bool ended = false;
+  EXPECT_TRUE(testsupport::returnsWithoutAWriter(dir.native("pipe.csv"), [&] {
+    click(dialog, IDABORT);
+    ended = waitEnded(dialog);
+  }));
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(text(dialog, 1096), u"打开文件出错：" + path("pipe.csv"));
+  EXPECT_FALSE(exists("out.csv"));
+  click(dialog, IDCANCEL);
 }
 
 TEST_F(FileMerge, ProgressLabelsAfterARun) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "tests/app/FileToolFixture.h"
+#include "tests/support/SmallDisk.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -156,6 +157,54 @@ TEST_F(FileSplit, RefusesBadSettingsAndWritesNothing) {
   EXPECT_EQ(read("out/y_2.csv"), "keep me\n");
   EXPECT_FALSE(exists("out/y_1.csv"));
   click(dialog, IDCANCEL);
+}
+
+// A part that is an input under another name (a symbolic or a hard link in the output
+// folder) is refused as the input's own name is; the input keeps its bytes.
+TEST_F(FileSplit, APartLinkedToAnInputIsRefused) {
+  std::filesystem::create_directories(dir.native("in"));
+  std::filesystem::create_directories(dir.native("out"));
+  write("in/y.csv", "h\n1\n2\n3\n");
+  std::filesystem::create_hard_link(dir.native("in/y.csv"), dir.native("out/y_1.csv"));
+  std::filesystem::create_symlink(dir.native("in/y.csv"), dir.native("out/y_2.csv"));
+  for (const char* part : {"out/y_1.csv", "out/y_2.csv"}) {
+    HWND dialog = open();
+    addFiles(dialog, {path("in/y.csv")});
+    settings(dialog, false, 3, 1, path("out"));
+    answers.answer(u"MessageBoxW", IDOK);
+    click(dialog, IDABORT);
+    ASSERT_FALSE(messages().empty()) << "no refusal";
+    EXPECT_EQ(messages().back(), u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + path("in/y.csv")) << part;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(read("in/y.csv"), "h\n1\n2\n3\n");
+    click(dialog, IDCANCEL);
+    std::filesystem::remove(dir.native(part));  // the other link alone next
+  }
+}
+
+// A part that runs out of room fails with the write label and leaves an old part of
+// that name as it was, with no part of the new one beside it.
+TEST_F(FileSplit, AFailedWriteLeavesAnOldPartWhole) {
+  std::string lines = "h\n";
+  while (lines.size() < (600u << 10)) lines += "a line of the input to split\n";
+  write("x.csv", lines);
+  for (testsupport::SmallDisk::Kind kind : testsupport::SmallDisk::kinds()) {
+    SCOPED_TRACE(testsupport::SmallDisk::name(kind));
+    testsupport::SmallDisk disk(kind, 256 << 10);
+    testsupport::writeBytes(disk.native("x_1.csv"), "the old part\n");
+    HWND dialog = open();
+    addFiles(dialog, {path("x.csv")});
+    settings(dialog, false, 1, 1, disk.folder());
+    {
+      testsupport::SmallDisk::Full full(disk);
+      run(dialog);
+    }
+    EXPECT_EQ(text(dialog, 1096), u"写入文件出错：" + disk.folder());
+    EXPECT_EQ(testsupport::readBytes(disk.native("x_1.csv")), "the old part\n");
+    EXPECT_EQ(disk.names(), std::vector<std::string>{"x_1.csv"});
+    click(dialog, IDCANCEL);
+  }
 }
 
 TEST_F(FileSplit, MissingInputOrUnwritableFolderReportsInTheLabels) {

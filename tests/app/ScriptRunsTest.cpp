@@ -193,6 +193,174 @@ TEST_F(ScriptRunsTest, SystemScriptFromTheMenuStoresIntoTheCurrentDocument) {
   EXPECT_EQ(GetFocus(), before);
 }
 
+// insert_row and insert_col with a place insert through the grid's insert command in every
+// engine: the rows or columns appear before that place, and one undo takes them away.
+TEST_F(ScriptRunsTest, InsertsAtAPlaceAreOneUndoableGridCommandInEveryEngine) {
+  const std::u16string cDeclare = u"int insert_row(int, int); int insert_col(int, int);\n";
+  const struct {
+    const char* name;
+    uint8_t kind;
+    std::u16string text;
+    bool rows;
+  } cases[] = {
+      {"exprtk rows", CELL_EXPRTK, u"insert_row(3,2)", true},
+      {"exprtk columns", CELL_EXPRTK, u"insert_col(2,2)", false},
+      {"python rows", CELL_PYTHON, u"Morvel.insert_row(3, 2)", true},
+      {"python columns", CELL_PYTHON, u"Morvel.insert_col(2, 2)", false},
+      {"c rows", CELL_TCC, cDeclare + u"int main(void) { insert_row(3, 2); return 0; }\n", true},
+      {"c columns", CELL_TCC, cDeclare + u"int main(void) { insert_col(2, 2); return 0; }\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    start();
+    doc = currentDocument();
+    doc->mCore.resize(6, 4);
+    for (int32_t i = 1; i < 4; ++i) doc->mCore.setText(3, i, u"r3");  // row 3
+    for (int32_t i = 1; i < 6; ++i) doc->mCore.setText(i, 2, u"c2");  // column B
+    script(1, 1, c.kind, c.text);
+    keys(VK_F5);
+    EXPECT_EQ(doc->mCore.mRowCount, c.rows ? 8u : 6u);
+    EXPECT_EQ(doc->mCore.mColCount, c.rows ? 4u : 6u);
+    if (c.rows) {
+      EXPECT_EQ(doc->mCore.getText(3, 1), u"");
+      EXPECT_EQ(doc->mCore.getText(4, 1), u"");
+      EXPECT_EQ(doc->mCore.getText(5, 1), u"r3");
+    } else {
+      EXPECT_EQ(doc->mCore.getText(1, 2), u"");
+      EXPECT_EQ(doc->mCore.getText(1, 3), u"");
+      EXPECT_EQ(doc->mCore.getText(1, 4), u"c2");
+    }
+    keys('Z', testdriver::Ctrl);
+    EXPECT_EQ(doc->mCore.mRowCount, 6u);
+    EXPECT_EQ(doc->mCore.mColCount, 4u);
+    EXPECT_EQ(doc->mCore.getText(3, 1), u"r3");
+    EXPECT_EQ(doc->mCore.getText(1, 2), u"c2");
+    TearDown();
+    SetUp();
+  }
+}
+
+// A C script's open_file opens the file in a tab of its own; the tab that already shows
+// the path becomes current instead of a second one.
+TEST_F(ScriptRunsTest, COpenFileOpensATabOrMakesItsTabCurrent) {
+  testsupport::writeBytes(dir.native("x.csv"), "1,2\n");
+  start();
+  doc = currentDocument();
+  doc->mCore.resize(3, 3);
+  script(1, 1, CELL_TCC,
+         u"void open_file(const char *);\nint main(void) { open_file(\"" + dir.path("x.csv") +
+             u"\"); return 0; }\n");
+  keys(VK_F5);
+  ASSERT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"x.csv"}));
+  EXPECT_EQ(gTabStrip.current, 1);
+  EXPECT_EQ(currentDocument()->mCore.getText(1, 2), u"2");
+  EXPECT_EQ(doc->mCore.getText(1, 1).substr(0, 4), u"void") << "the running document keeps its sheet";
+  gTabStrip.activate(0);
+  pump();
+  keys(VK_F5);
+  EXPECT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"x.csv"}));
+  EXPECT_EQ(gTabStrip.current, 1);
+}
+
+// A Python document script that opens a file ends the run: the cells of the opened file
+// do not run (its formula C1 would write 7 over itself).
+TEST_F(ScriptRunsTest, PythonDocumentScriptOpeningAFileEndsTheRun) {
+  testsupport::writeBytes(dir.native("x.txt"), "a\tb\t=set(1,3,7)\n");
+  start();
+  doc = currentDocument();
+  doc->mCore.resize(3, 3);
+  doc->mCore.setAttrText(ATTR_PYTHON_SCRIPT, u"Morvel.open_file('" + dir.path("x.txt") + u"')");
+  keys(VK_F5);
+  EXPECT_EQ(currentDocument(), doc);
+  EXPECT_EQ(doc->mPath, dir.path("x.txt"));
+  EXPECT_EQ(doc->mCore.getText(1, 1), u"a");
+  EXPECT_EQ(doc->mCore.getText(1, 3), u"=set(1,3,7)") << "no cell ran after the open";
+}
+
+// The output window as the program registers and shows it: after a failing document script
+// and formula, a window of its own (caption, system menu, sizing frame and maximise box,
+// 427 x 250 dialog units) above the main window, not over the grid; its close box hides
+// it, and a later run without errors leaves it hidden.
+TEST_F(ScriptRunsTest, OutputWindowIsAPopupOfItsOwnHiddenByItsCloseBox) {
+  start();
+  doc = currentDocument();
+  doc->mCore.resize(4, 4);
+  doc->mCore.setText(1, 1, u"1");
+  doc->mCore.setAttrText(ATTR_PYTHON_SCRIPT, u"x = = 1");
+  doc->mCore.setText(2, 1, u"=A3*");
+  keys(VK_F5);
+  const HWND output = doc->mOutputDlg;
+  ASSERT_TRUE(IsWindowVisible(output));
+  EXPECT_EQ(windowText(output), u"输出");
+  EXPECT_NE(doc->mOutput.shownText.find(u"Python script error"), std::u16string::npos);
+  EXPECT_NE(doc->mOutput.shownText.find(u"Run cell[A2] Exprtk formula script error"), std::u16string::npos);
+  EXPECT_EQ(GetAncestor(output, GA_ROOT), output) << "a top-level window";
+  EXPECT_EQ(GetParent(output), gMainWnd) << "owned by the main window";
+  const LONG_PTR style = GetWindowLongPtrW(output, GWL_STYLE);
+  for (const LONG_PTR bit : {WS_POPUP, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MAXIMIZEBOX})
+    EXPECT_EQ(style & bit, bit) << std::hex << bit;
+  RECT units{0, 0, 427, 250}, client{};
+  ASSERT_TRUE(MapDialogRect(output, &units));
+  GetClientRect(output, &client);
+  EXPECT_EQ(client.right, units.right);
+  EXPECT_EQ(client.bottom, units.bottom);
+  EXPECT_EQ(doc->mOutput.backColour, 0xE8E7E6u);
+  // The grid keeps its own pixels: nothing of the output's ground over its corner.
+  const Surface grid = testdriver::windowPixels(doc->mHwnd);
+  int ground = 0;
+  for (int y = 0; y < std::min(grid.height, 200); ++y)
+    for (int x = 0; x < std::min(grid.width, 300); ++x) ground += grid.at(x, y) == 0xE6E7E8;
+  EXPECT_EQ(ground, 0);
+
+  testdriver::closeBox(output);
+  pump();
+  EXPECT_FALSE(IsWindowVisible(output));
+  EXPECT_TRUE(IsWindow(output));
+  doc->mCore.setAttrText(ATTR_PYTHON_SCRIPT, u"x = 1");
+  doc->mCore.setText(2, 1, u"=A3*2");
+  SetFocus(doc->mHwnd);
+  keys(VK_F5);
+  EXPECT_FALSE(IsWindowVisible(output));
+  EXPECT_TRUE(doc->mOutput.shownText.empty());
+}
+
+// Keys typed into the system-script window and the output window reach their editors
+// through the program's loop: Enter and Tab are text, the arrows move the caret, Esc
+// closes the window.
+TEST_F(ScriptRunsTest, ScriptWindowsTakeEnterTabArrowsAndEsc) {
+  start();
+  doc = currentDocument();
+  doc->mCore.resize(4, 4);
+  ASSERT_TRUE(choose(32946));
+  HWND window = focusRoot();
+  ASSERT_EQ(windowText(window), u"系统脚本");
+  for (int vk : std::initializer_list<int>{'A', VK_RETURN, 'B', VK_TAB, 'C', VK_UP, 'X', VK_LEFT, VK_LEFT, 'Y', VK_DOWN, VK_END, 'Z'})
+    keys(vk);
+  keys(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(window)) << "Esc closes it";
+  EXPECT_EQ(doc->mCore.poolText(doc->mCore.mAttrs[ATTR_PYTHON_SCRIPT].value), u"yax\nb\tcz");
+
+  doc->mCore.setText(2, 1, u"=A3*");
+  SetFocus(doc->mHwnd);
+  keys(VK_F5);
+  const HWND output = doc->mOutputDlg;
+  ASSERT_TRUE(IsWindowVisible(output));
+  SetFocus(doc->mOutput.hwnd);
+  const std::u16string text = doc->mOutput.shownText;
+  ASSERT_EQ(doc->mOutput.caret, text.size());
+  keys(VK_UP);
+  keys(VK_UP);
+  const size_t up = doc->mOutput.caret;
+  EXPECT_LT(up, text.size()) << "Up moves the caret";
+  keys(VK_LEFT);
+  EXPECT_EQ(doc->mOutput.caret, up - 1);
+  for (int vk : std::initializer_list<int>{'A', VK_RETURN, VK_TAB}) keys(vk);
+  EXPECT_EQ(doc->mOutput.shownText, text) << "read-only";
+  EXPECT_TRUE(IsWindowVisible(output));
+  keys(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(output)) << "Esc hides it";
+}
+
 // While a run pumps messages, runs and closes that arrive through the program's loop are
 // refused: one run happens, the document and main window stay, the bar is gone and input
 // is back, and the next F5 runs again.

@@ -102,9 +102,9 @@ TEST_F(AppTest, AWorkbookOnTheCommandLineOpensOneTabPerSheet) {
   ASSERT_TRUE(book->save(dir.path("b.xlsx").c_str()));
   book->release();
   start(quoted(dir.path("b.xlsx")));
-  EXPECT_EQ(titles(), (std::vector<std::u16string>{u"b.xlsx!S1", u"b.xlsx"}));
+  EXPECT_EQ(titles(), (std::vector<std::u16string>{u"b.xlsx!S1", u"b.xlsx!S2"}));
   EXPECT_EQ(gTabStrip.tabs[0].path, dir.path("b.xlsx") + u"!S1");
-  EXPECT_EQ(gTabStrip.tabs[1].path, dir.path("b.xlsx"));
+  EXPECT_EQ(gTabStrip.tabs[1].path, dir.path("b.xlsx") + u"!S2");
   EXPECT_EQ(gTabStrip.current, 1);
   EXPECT_EQ(currentDocument()->mCore.getText(2, 1), u"S2");
 }

@@ -45,7 +45,7 @@ const CommandCase kCommands[] = {
        select(f, 2, 1, 4, 2);
        auto* a = new CCellAction(&f.core, &f.selection);
        a->fill(u"new1", true);
-       f.manager.add(a);
+       f.manager.add(std::unique_ptr<iCommand>(a));
      }},
     {"paste growing the sheet",
      [](GridOpsFixture& f) {
@@ -54,7 +54,7 @@ const CommandCase kCommands[] = {
        size_t next = 0;
        auto* a = new CCellAction(&f.core, &f.selection);
        a->paste(t.size(), 3, [&] { return t[next++]; });
-       f.manager.add(a);
+       f.manager.add(std::unique_ptr<iCommand>(a));
      }},
     {"replace", [](GridOpsFixture& f) { f.ops.replaceAll(u"b", u"bee", true, false, false); }},
     {"clear",
@@ -63,7 +63,7 @@ const CommandCase kCommands[] = {
        auto* d = new CDeleteAction(&f.core, &f.selection);
        d->mKind = KIND_CLEAR;
        d->prepare();
-       f.manager.add(d);
+       f.manager.add(std::unique_ptr<iCommand>(d));
      }},
     {"delete cells", [](GridOpsFixture& f) { select(f, 2, 1, 3, 2), f.ops.deleteSelection(); }},
     {"delete rows", [](GridOpsFixture& f) { select(f, 2, 0, 3, 0), f.ops.deleteSelection(); }},
@@ -74,14 +74,14 @@ const CommandCase kCommands[] = {
        select(f, 2, 0, 2, 0);
        auto* a = new CInsertAction(&f.core, &f.selection);
        a->mCount = 2;
-       f.manager.add(a);
+       f.manager.add(std::unique_ptr<iCommand>(a));
      }},
     {"insert columns",
      [](GridOpsFixture& f) {
        select(f, 0, 1, 0, 1);
        auto* a = new CInsertAction(&f.core, &f.selection);
        a->mCount = 2;
-       f.manager.add(a);
+       f.manager.add(std::unique_ptr<iCommand>(a));
      }},
     {"resize", [](GridOpsFixture& f) { f.ops.resize(9, 2); }},
     {"sort", [](GridOpsFixture& f) { select(f, 1, 1, 5, 1), f.ops.sort(true, true); }},

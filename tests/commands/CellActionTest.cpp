@@ -82,7 +82,7 @@ TEST_F(CellEdits, FormulaSeriesCountsReferenceRows) {
   select(1, 1, 3, 1);
   CCellAction* a = action();
   a->fill(u"=LOG10(A1)", true);
-  manager.add(a);
+  manager.add(std::unique_ptr<iCommand>(a));
   EXPECT_EQ(textAt(3, 1), "=LOG10(A3)");
   EXPECT_EQ(core.cellAt(3, 1)->kind, CELL_FORMULA);
 }
@@ -109,7 +109,7 @@ TEST_F(CellEdits, TypedTextsGetTheirKinds) {
     select(1, 1, 2, 1);
     CCellAction* a = action();
     a->fill(c.typed, c.series);
-    manager.add(a);
+    manager.add(std::unique_ptr<iCommand>(a));
     EXPECT_EQ(core.cellAt(1, 1)->kind, c.kind) << show(c.typed);
     EXPECT_EQ((Texts{textAt(1, 1), textAt(2, 1)}), c.texts) << show(c.typed);
   }
@@ -138,7 +138,7 @@ TEST_F(CellEdits, EmptyTextEmptiesCellsAndUnchangedCellsRecordNothing) {
   again->fill(u"", false);
   EXPECT_TRUE(again->isEmpty());
   const size_t undoable = manager.mUndoList.size();
-  manager.add(again);
+  manager.add(std::unique_ptr<iCommand>(again));
   EXPECT_EQ(manager.mUndoList.size(), undoable);
 }
 
@@ -289,7 +289,7 @@ TEST_F(CellEdits, ShortLinesLeaveTheCellsToTheirRightAlone) {
   FakeTable table({{u"a", u"b"}, {u"c"}});
   CCellAction* a = action();
   a->paste(table);
-  manager.add(a);
+  manager.add(std::unique_ptr<iCommand>(a));
   EXPECT_EQ(rowTexts(2, 1, 2), (Texts{"c", "w"}));
 }
 
@@ -306,7 +306,7 @@ TEST_F(CellEdits, SingleValuePasteRepeatsTheValue) {
 
   CCellAction* typed = action();
   typed->fill(u"1");  // typing with Ctrl held still makes a series
-  manager.add(typed);
+  manager.add(std::unique_ptr<iCommand>(typed));
   EXPECT_EQ(rowTexts(2, 1, 2), (Texts{"2", "3"}));
 }
 
@@ -315,7 +315,7 @@ TEST_F(CellEdits, RecordLayoutFollowsTheSideInEffect) {
   select(1, 1, 1, 1);
   CCellAction* a = action();
   a->setFromText(1, 1, u"5");
-  manager.add(a);
+  manager.add(std::unique_ptr<iCommand>(a));
   const std::string applied = a->serialize();
   ASSERT_EQ(applied.size(), 40u + 18u);
   int64_t kind, n, m;

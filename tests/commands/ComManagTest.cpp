@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "commands/ComManag.h"
@@ -38,7 +39,9 @@ struct Manager : ::testing::Test {
     m.mOnModified = [this](iComManag*, intptr_t v) { modified.push_back(int(v)); };
     m.mOnSaved = [this](iComManag*, intptr_t) { ++saved; };
   }
-  FakeCommand* make(const std::string& name, bool empty = false) { return new FakeCommand(log, name, empty); }
+  std::unique_ptr<FakeCommand> make(const std::string& name, bool empty = false) {
+    return std::make_unique<FakeCommand>(log, name, empty);
+  }
   Log log;
   iComManag m;
   std::vector<int> modified;
@@ -48,8 +51,9 @@ struct Manager : ::testing::Test {
 TEST_F(Manager, AddRunsTheCommandOnceAndReportsModified) {
   int notified = 0;
   m.mNotify = [&](void*, void*) { ++notified; };
-  FakeCommand* c = make("a");
-  m.add(c);
+  auto owned = make("a");
+  FakeCommand* c = owned.get();
+  m.add(std::move(owned));
   EXPECT_EQ(log.events, (std::vector<std::string>{"redo a"}));
   EXPECT_EQ(modified, (std::vector<int>{1}));
   ASSERT_TRUE(c->mNotify);
@@ -67,6 +71,52 @@ TEST_F(Manager, EmptyCommandIsDeletedAndChangesNothing) {
   EXPECT_EQ(m.mRedoList.size(), 1u) << "the redo list survives";
   EXPECT_TRUE(modified.empty());
   EXPECT_EQ(m.mCommands.size(), 1u);
+}
+
+// A command whose emptiness test or first run throws, as one may for want of memory.
+class ThrowingCommand : public FakeCommand {
+ public:
+  enum class At { IsEmpty, Run };
+  ThrowingCommand(Log& log, At at) : FakeCommand(log, "thrower"), mAt(at) {}
+  bool isEmpty() const override {
+    if (mAt == At::IsEmpty) throw std::bad_alloc();
+    return false;
+  }
+  void redo() override {
+    if (mAt == At::Run) throw std::bad_alloc();
+    FakeCommand::redo();
+  }
+
+ private:
+  At mAt;
+};
+
+// Whatever throws while add takes a command, the command is deleted once and the lists
+// stay as they were.
+TEST_F(Manager, ACommandAddCannotTakeIsDeleted) {
+  struct Case {
+    const char* name;
+    bool gateThrows;
+    ThrowingCommand::At at;
+  } cases[] = {
+      {"the change gate throws", true, ThrowingCommand::At::Run},
+      {"the emptiness test throws", false, ThrowingCommand::At::IsEmpty},
+      {"the first run throws", false, ThrowingCommand::At::Run},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    iComManag manager;
+    manager.add(make("a"));
+    manager.undo();
+    if (c.gateThrows) manager.mBeforeChange = [] { throw std::bad_alloc(); };
+    log.deleted = 0;
+    EXPECT_THROW(manager.add(std::make_unique<ThrowingCommand>(log, c.at)), std::bad_alloc);
+    EXPECT_EQ(log.deleted, 1);
+    EXPECT_EQ(manager.mCommands.size(), 1u);
+    EXPECT_EQ(manager.mRedoList.size(), 1u) << "the redo list survives";
+    EXPECT_TRUE(manager.mUndoList.empty());
+    manager.mBeforeChange = nullptr;
+  }
 }
 
 TEST_F(Manager, DisabledManagerDeletesEveryCommand) {
@@ -192,7 +242,7 @@ TEST_F(Manager, AnOutsideChangeLastsUntilTheSave) {
   m.markOutsideChange();
   EXPECT_TRUE(m.modified());
   EXPECT_EQ(modified.back(), 1);
-  m.add(new FakeCommand(log, "a"));
+  m.add(std::make_unique<FakeCommand>(log, "a"));
   m.undo();
   EXPECT_TRUE(m.modified()) << "undo back to the saved commands leaves the mark";
   EXPECT_EQ(modified.back(), 1);

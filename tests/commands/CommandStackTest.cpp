@@ -59,7 +59,7 @@ class Stacker {
       case 1: {
         auto* a = new CCellAction(&core, &f.selection);
         a->fill(word(), pick(0, 1) == 1);
-        f.manager.add(a);
+        f.manager.add(std::unique_ptr<iCommand>(a));
         return "fill";
       }
       case 2: {
@@ -73,14 +73,14 @@ class Stacker {
                                   f.selection.anchorCol};
         auto* a = new CCellAction(&core, &f.selection);
         a->paste(table.size(), width, [&] { return table[next++]; });
-        f.manager.add(a);
+        f.manager.add(std::unique_ptr<iCommand>(a));
         return "paste";
       }
       case 3: {
         if (f.selection.range.top != 0 && f.selection.range.left != 0) f.selection.range.left = 0;
         auto* a = new CInsertAction(&core, &f.selection);
         a->mCount = pick(1, 3);
-        f.manager.add(a);
+        f.manager.add(std::unique_ptr<iCommand>(a));
         return "insert";
       }
       case 4:
@@ -90,7 +90,7 @@ class Stacker {
         auto* d = new CDeleteAction(&core, &f.selection);
         d->mKind = KIND_CLEAR;
         d->prepare();
-        f.manager.add(d);
+        f.manager.add(std::unique_ptr<iCommand>(d));
         return "clear";
       }
       case 6:
@@ -133,13 +133,12 @@ class Stacker {
     auto it = core.mFilter.mColumns.begin();
     std::advance(it, pick(0, int32_t(core.mFilter.mColumns.size()) - 1));
     const uint64_t key = it->first;
-    std::set<double> numbers;
+    FilterNumbers numbers;
     std::set<uint64_t> keys;
     for (uint64_t r = 1; r < core.mRowCount; ++r) {
       if (pick(0, 2) == 0) continue;
       const Cell& c = *core.cellAt(int32_t(r), posCol(key));
-      if (c.kind == CELL_INT64) numbers.insert(double(c.asInt64()));
-      else if (c.kind == CELL_DOUBLE) numbers.insert(c.asDouble());
+      if (filterMatchOf(c) == FILTER_BY_NUMBER) numbers.insert(filterNumberOf(c));
       else keys.insert(c.value);
     }
     f.ops.filterValues(key, numbers, keys);

@@ -37,7 +37,7 @@ struct DedupeSheet : ::testing::Test {
     Counts counts = d->prepare(expand, hasHeader, matchCase, cols);
     if (d->isEmpty()) {
       const SheetSnapshot before = SheetSnapshot::take(core);
-      manager.add(d);
+      manager.add(std::unique_ptr<iCommand>(d));
       EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
     } else {
       expectRunUndoRedo(manager, core, d);
@@ -153,7 +153,7 @@ TEST_F(DedupeSheet, AKeyTakenMeanwhileGetsTheNextFreeKey) {
   selection = Selection{1, 0, Range{1, 0, 2, 0}};
   auto* d = new CDeleteDuplicate(&core, &selection);
   d->prepare(true, false, true, {1});
-  manager.add(d);
+  manager.add(std::unique_ptr<iCommand>(d));
   const uint64_t key = textKey(u"lost");
   ASSERT_EQ(core.mPool.find(key), nullptr);
   // A text written outside the commands (a script) takes that key.
@@ -175,7 +175,7 @@ TEST_F(DedupeSheet, ReleasedWhileAppliedOrUndoneLeavesThePoolExact) {
     selection = Selection{1, 0, Range{1, 0, 3, 0}};
     auto* d = new CDeleteDuplicate(&core, &selection);
     d->prepare(true, false, true, {1});
-    m.add(d);
+    m.add(std::unique_ptr<iCommand>(d));
     const SheetSnapshot applied = SheetSnapshot::take(core);
     m.clear();  // deletes the applied command
     EXPECT_SAME_SHEET(applied, SheetSnapshot::take(core));

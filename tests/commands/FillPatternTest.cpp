@@ -44,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FillCase{u"=LOG10(A1)", 0, 1, u"=LOG10(A2)"}, FillCase{u"=ATAN2(B3,C4)", 1, 0, u"=ATAN2(B4,C5)"},
                       FillCase{u"=$A1*2", 0, 3, u"=$A4*2"}, FillCase{u"=$A$1", 4, 0, u"=$A$1"},
                       FillCase{u"=XFD10+AA1", 1, 0, u"=XFD11+AA2"}, FillCase{u"=ABCD1", 1, 0, u"=ABCD1"},
-                      FillCase{u"=a_1", 1, 0, u"=a_1"}, FillCase{u"=1+2", 7, 0, u"=1+2"},
+                      FillCase{u"=a_1", 1, 0, u"=a_1"}, FillCase{u"=a_b1+B1", 1, 0, u"=a_b1+B2"},
+                      FillCase{u"=1+2", 7, 0, u"=1+2"},
                       FillCase{u"=A9223372036854775807", 1, 0, u"=A9223372036854775807"},
                       FillCase{u"=A99999999999999999999+B1", 1, 0, u"=A99999999999999999999+B2"}));
 
@@ -88,6 +89,7 @@ TEST(FormulaTokenizer, SplitsIntoTypedTokens) {
       {u"12+ x", {{"12", 0}, {"+ ", 0}, {"x", 1}}},
       {u"2.5E3*A1", {{"2.5E3", 0}, {"*", 0}, {"A", 1}, {"1", 2}}},
       {u"\"A1\"&A1", {{"\"A1\"", 0}, {"&", 0}, {"A", 1}, {"1", 2}}},
+      {u"open_file(B1)", {{"open_file", 1}, {"(", 0}, {"B", 1}, {"1", 2}, {")", 0}}},
   };
   for (const TokenCase& c : cases) {
     const std::u16string text = c.formula;
@@ -97,6 +99,26 @@ TEST(FormulaTokenizer, SplitsIntoTypedTokens) {
     std::vector<std::pair<std::string, int32_t>> got;
     for (int32_t type; (type = t.next(token, number)) != FormulaTokenizer::END;) got.emplace_back(show(token), type);
     EXPECT_EQ(got, c.tokens) << show(text);
+  }
+}
+
+// The literals a formula holds, as offsets: numbers with what follows their digits or '.',
+// and texts between double quotes; digits after a name are no literal.
+TEST(FormulaTokenizer, FindsTheLiterals) {
+  const struct {
+    const char16_t* formula;
+    std::vector<std::pair<size_t, size_t>> literals;
+  } cases[] = {
+      {u"A1+1e1", {{3, 6}}},
+      {u"x*2.5E3-.5e2", {{2, 7}, {9, 12}}},
+      {u"LOG10(B2)&\"C3\"", {{10, 14}}},
+      {u"B1_ + a_b2", {}},
+      {u"'1e5' # 7", {{1, 4}, {8, 9}}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::pair<size_t, size_t>> got;
+    for (const FormulaLiteral& l : formulaLiterals(c.formula)) got.emplace_back(l.begin, l.end);
+    EXPECT_EQ(got, c.literals) << show(c.formula);
   }
 }
 

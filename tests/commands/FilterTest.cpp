@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -28,14 +29,14 @@ struct FilterSheet : ::testing::Test {
   iComManag manager;
   Selection selection{1, 1, Range{1, 1, 1, 1}};
 
-  CFilterAction* toggle(Range range) {
+  std::unique_ptr<CFilterAction> toggle(Range range) {
     selection = Selection{range.top, range.left, range};
-    auto* f = new CFilterAction(&core, &selection);
+    auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareToggle();
     return f;
   }
-  CFilterAction* values(uint64_t key, std::set<double> numbers, std::set<uint64_t> keys) {
-    auto* f = new CFilterAction(&core, &selection);
+  std::unique_ptr<CFilterAction> values(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys) {
+    auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareValues(key, numbers, keys);
     return f;
   }
@@ -88,6 +89,32 @@ TEST_F(FilterSheet, NumbersMatchByValueAcrossIntegersAndDecimals) {
   EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{3}));
 }
 
+// Numbers are matched at their exact value: integers beyond 2^53, which one double cannot
+// tell apart, are two values; an integer and a decimal of equal value are one.
+TEST_F(FilterSheet, NumbersMatchExactlyBeyondTheDoublesPrecision) {
+  const int64_t big = int64_t(1) << 53;
+  core.resize(6, 2);
+  core.setText(1, 1, u"N");
+  core.setInt64(2, 1, big);
+  core.setInt64(3, 1, big + 1);
+  core.setDouble(4, 1, double(big));
+  core.setDouble(5, 1, 2.5);
+  manager.add(toggle(Range{0, 0, 0, 0}));
+  struct Case {
+    const char* name;
+    FilterNumbers ticked;
+    std::set<int32_t> hidden;
+  } cases[] = {
+      {"2^53 ticked", {static_cast<long double>(big), 2.5L}, {3}},
+      {"2^53 + 1 ticked", {static_cast<long double>(big + 1), 2.5L}, {2, 4}},
+      {"both ticked", {static_cast<long double>(big), static_cast<long double>(big + 1)}, {5}},
+  };
+  for (const Case& c : cases) {
+    manager.add(values(cellPos(1, 1), c.ticked, {}));
+    EXPECT_EQ(hiddenRows(core), c.hidden) << c.name;
+  }
+}
+
 TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
   filtered();
   manager.add(values(cellPos(1, 1), {}, {key(u"b"), key(u"c")}));  // hides 2 and 4
@@ -99,16 +126,14 @@ TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
 TEST_F(FilterSheet, TickingEverythingThatIsShownIsNoCommand) {
   filtered();
   const SheetSnapshot before = SheetSnapshot::take(core);
-  auto* f = values(cellPos(1, 1), {}, {key(u"a"), key(u"b"), key(u"c")});
+  auto f = values(cellPos(1, 1), {}, {key(u"a"), key(u"b"), key(u"c")});
   EXPECT_TRUE(f->isEmpty());
-  manager.add(f);
+  manager.add(std::move(f));
   EXPECT_TRUE(manager.mUndoList.empty());
   // Re-ticking the same values of a column that hides rows is empty too, and its rows stay hidden.
   manager.add(values(cellPos(1, 1), {}, {key(u"a")}));
   const SheetSnapshot hiding = SheetSnapshot::take(core);
-  auto* same = values(cellPos(1, 1), {}, {key(u"a")});
-  EXPECT_TRUE(same->isEmpty());
-  delete same;
+  EXPECT_TRUE(values(cellPos(1, 1), {}, {key(u"a")})->isEmpty());
   EXPECT_SAME_SHEET(hiding, SheetSnapshot::take(core));
   EXPECT_NE("", diffSnapshots(before, hiding));
 }
@@ -121,9 +146,7 @@ TEST_F(FilterSheet, AnUnknownHeaderKeyIsNoCommandAndSaysSo) {
     text = reinterpret_cast<const char16_t*>(m);
   };
   const SheetSnapshot before = SheetSnapshot::take(core);
-  auto* f = values(cellPos(1, 7), {}, {});
-  EXPECT_TRUE(f->isEmpty());
-  delete f;
+  EXPECT_TRUE(values(cellPos(1, 7), {}, {})->isEmpty());
   EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
   EXPECT_EQ(wideToUtf8(title), "Filter");
   EXPECT_EQ(wideToUtf8(text), "Cant not find cell:1,7");
@@ -163,8 +186,9 @@ TEST_F(FilterSheet, UndoGivesBackTheFlagsOfRowsTheUserShowedAgain) {
 
 TEST_F(FilterSheet, RecordCarriesTheStateInEffect) {
   filtered();
-  auto* f = values(cellPos(1, 1), {}, {key(u"a")});
-  manager.add(f);
+  auto owned = values(cellPos(1, 1), {}, {key(u"a")});
+  const CFilterAction* f = owned.get();
+  manager.add(std::move(owned));
   const std::string applied = f->serialize();
   EXPECT_EQ(applied.substr(16), core.mFilter.serialize());
   EXPECT_EQ(applied[0], 9);

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "tests/support/GridOpsFixture.h"
 #include "tests/support/SheetSnapshot.h"
 
@@ -25,6 +30,35 @@ struct Ops : ::testing::Test, testsupport::GridOpsFixture {
 
   FixedMeasure measure;
 };
+
+// A surface that runs out of memory while it measures.
+struct FailingMeasure : FixedMeasure {
+  int32_t charWidth(char16_t) override { throw std::bad_alloc(); }
+  int32_t lineHeight() override { throw std::bad_alloc(); }
+};
+
+// A builder that throws before its command reaches the manager leaves no command behind
+// (the sanitizer build's leak check sees one that is lost) and changes nothing.
+TEST_F(Ops, ABuilderThatThrowsLeavesNoCommandBehind) {
+  struct Case {
+    const char* name;
+    void (CGridOps::*fit)(const CellFont&, TextMeasure&, int32_t, int32_t);
+  } cases[] = {
+      {"auto-fit columns", &CGridOps::autoFitColumns},
+      {"auto-fit rows", &CGridOps::autoFitRows},
+  };
+  FailingMeasure failing;
+  const SheetSnapshot before = SheetSnapshot::take(core);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_THROW((ops.*c.fit)(CellFont{}, failing, 1, 2), std::bad_alloc);
+    EXPECT_TRUE(manager.mCommands.empty());
+    EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "the command was lost";
+#endif
+  }
+}
 
 TEST_F(Ops, AutoFitColumnsTakesTheWidestLinePlusFive) {
   ops.autoFitColumns(CellFont{}, measure, 1, 3);

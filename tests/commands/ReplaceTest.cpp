@@ -139,7 +139,7 @@ TEST_F(ReplaceSheet, CountsMatchingCellsWhoseResultIsUnchanged) {
   auto* a = make();
   EXPECT_EQ(a->replaceAll(u"b", u"b", true, false, false), 2);
   EXPECT_TRUE(a->isEmpty());
-  manager.add(a);  // dropped: nothing changes
+  manager.add(std::unique_ptr<iCommand>(a));  // dropped: nothing changes
   EXPECT_TRUE(manager.mUndoList.empty());
 }
 

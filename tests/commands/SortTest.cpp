@@ -32,7 +32,7 @@ struct SortSheet : ::testing::Test {
     s->prepare(ascending, expand);
     if (s->isEmpty()) {
       const SheetSnapshot before = SheetSnapshot::take(core);
-      manager.add(s);
+      manager.add(std::unique_ptr<iCommand>(s));
       EXPECT_SAME_SHEET(before, SheetSnapshot::take(core));
       return false;
     }
@@ -169,7 +169,7 @@ TEST_F(SortSheet, RecordHoldsTheRangeStateAndOrder) {
   selection = Selection{0, 1, wholeColumn(1)};
   auto* s = new CSortAction(&core, &selection);
   s->prepare(true, false);
-  manager.add(s);
+  manager.add(std::unique_ptr<iCommand>(s));
   std::string rec = s->serialize();
   ASSERT_EQ(rec.size(), 33u + 4 * 2);
   EXPECT_EQ(rec[0], 8);

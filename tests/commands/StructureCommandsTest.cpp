@@ -64,7 +64,7 @@ TEST_F(Structure, ResizeToTheCurrentSizeIsEmpty) {
   auto* r = new CResizeAction(&core, &s);
   r->mOldRows = r->mNewRows = int32_t(core.mRowCount);
   r->mOldCols = r->mNewCols = int32_t(core.mColCount);
-  manager.add(r);
+  manager.add(std::unique_ptr<iCommand>(r));
   EXPECT_TRUE(manager.mUndoList.empty());
 }
 
@@ -116,7 +116,7 @@ TEST_F(Structure, BandedRowsToggledTwiceAndUndoneOnce) {
   auto toggle = [&] {
     auto* a = new CAttributeAction(&core, nullptr);
     a->setValue(ATTR_BANDED_ROWS, core.mAttrs[ATTR_BANDED_ROWS].value == 0 ? 1 : 0);
-    manager.add(a);
+    manager.add(std::unique_ptr<iCommand>(a));
   };
   toggle();
   toggle();
@@ -187,7 +187,7 @@ TEST_F(Structure, RowsHeldByADeleteOwnNoPoolReferences) {
   Selection s = wholeRows(1, 8);
   auto* d = new CDeleteAction(&core, &s);
   d->prepare();
-  manager.add(d);
+  manager.add(std::unique_ptr<iCommand>(d));
   EXPECT_EQ(core.mRowCount, 1u);
   EXPECT_EQ(core.mPool.size(), 0u);
   EXPECT_EQ(core.mPoolBytes, 0);
@@ -276,7 +276,7 @@ TEST_F(Structure, DeletingCellsAndColumnsKeepsEverythingTheyRemove) {
   Selection block = cells(2, 1, 5, 3);
   auto* d = new CDeleteAction(&core, &block);
   d->prepare();
-  manager.add(d);
+  manager.add(std::unique_ptr<iCommand>(d));
   EXPECT_EQ(textAt(3, 1), "") << "hidden cells are emptied too";
   EXPECT_EQ(core.cellAt(3, 0)->flag, 1) << "the row header is not part of the cells";
 }
@@ -367,7 +367,7 @@ TEST_F(Structure, RecordsHaveTheirFixedSizes) {
   };
   for (RecordSize& c : cases) {
     iCommand* command = c.make(core, s);
-    manager.add(command);
+    manager.add(std::unique_ptr<iCommand>(command));
     const std::string record = command->serialize();
     EXPECT_EQ(record.size(), c.appliedBytes) << c.name;
     int64_t kind;

@@ -3,6 +3,7 @@
 // banded rows, the edit lock, and the clipboard.
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -404,6 +405,34 @@ TEST_F(CommandsTest, CopyCutAndPasteGoThroughTheClipboard) {
   EXPECT_EQ(core().getInt64(6, 3), 3);
   command(ID_UNDO);
   EXPECT_EQ(core().getInt64(5, 3), 1);
+}
+
+// A copy that cannot put its text on the clipboard reports it, and Cut then deletes
+// nothing; the clipboard keeps what it held.
+TEST_F(CommandsTest, ACutWhoseCopyFailsDeletesNothing) {
+  struct Case {
+    const char* name;
+    std::function<void()> before, after;
+  } cases[] = {
+      {"the clipboard held open by another window", [&] { ASSERT_TRUE(OpenClipboard(main)); }, [] { CloseClipboard(); }},
+      {"no memory for the clipboard's block", [] { platform::failGlobalAllocs(1); },
+       [] { platform::failGlobalAllocs(0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fresh(6, 4);
+    core().setText(2, 2, u"kept");
+    setClipboard(u"before");
+    select({2, 2, 2, 2});
+    c.before();
+    EXPECT_FALSE(grid->mOps.copy());
+    c.before();
+    key('X', testdriver::Ctrl);
+    c.after();
+    EXPECT_EQ(core().getText(2, 2), u"kept");
+    EXPECT_EQ(undoSteps(), 0u);
+    EXPECT_EQ(clipboard(), u"before");
+  }
 }
 
 TEST_F(CommandsTest, KindsAddRowsAndRestoreSizes) {

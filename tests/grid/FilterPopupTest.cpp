@@ -102,7 +102,7 @@ TEST_F(FilterPopupTest, ValuesAreListedInOrderWithCountsAndTicks) {
   EXPECT_DOUBLE_EQ(items[3].amount, 0.25);
 
   // This column hides the 5: listed unticked; another column hides an "a": not counted.
-  std::set<double> numbers{3};
+  FilterNumbers numbers{3};
   std::set<uint64_t> keys{core().cellAt(3, 1)->value};
   grid->mOps.filterValues(cellPos(1, 1), numbers, keys);
   ASSERT_TRUE(rowHidden(5));
@@ -118,6 +118,21 @@ TEST_F(FilterPopupTest, LargeIntegersStayDistinct) {
   buildFilterValueList(core(), cellPos(1, 1), items);
   EXPECT_EQ(listed(items), (std::vector<std::string>{"all:5*", "-1:1*", "2.5:1*", "9007199254740992:1*",
                                                      "9007199254740993:2*"}));
+}
+
+// Unticking one of two integers that one double cannot tell apart hides exactly its rows.
+TEST_F(FilterPopupTest, UntickingALargeIntegerHidesItsRows) {
+  filtered(*grid, {u"9007199254740993", u"9007199254740992", u"9007199254740993"});
+  pressButton();
+  ListDialogState* state = popupState();
+  ASSERT_TRUE(state);
+  ASSERT_EQ(listed(state->list->items),
+            (std::vector<std::string>{"all:3*", "9007199254740992:1*", "9007199254740993:2*"}));
+  state->list->items[2].checked = 0;
+  press(IDOK);
+  EXPECT_TRUE(rowHidden(2));
+  EXPECT_FALSE(rowHidden(3));
+  EXPECT_TRUE(rowHidden(4));
 }
 
 TEST_F(FilterPopupTest, ConditionsNarrowTheList) {

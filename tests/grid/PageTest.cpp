@@ -122,12 +122,36 @@ TEST_F(PageTest, APageIsWrittenBackTwiceAndRefusedWhenTheFileChanged) {
   EXPECT_EQ(testsupport::readBytes(path), expected + "r11,a\n");
   EXPECT_EQ(answers.calls().back().call.args.at(0).rfind(u"保存文件失败：" + dir.path("p.csv"), 0), 0u);
 
-  // Save As onto the page's own file is refused; onto another file it ends the page.
+  // Save As onto the page's own file is refused. A script's save-as to another file
+  // writes a copy: the document stays the page of its file. The Save As dialog's ends the
+  // page: the document is the new file.
   answers.answer(u"MessageBoxW", IDOK);
   EXPECT_FALSE(grid->saveAs(dir.path("p.csv")));
   EXPECT_EQ(testsupport::readBytes(path), expected + "r11,a\n");
   ASSERT_TRUE(grid->saveAs(dir.path("page.csv")));
+  EXPECT_EQ(grid->mPage.path, dir.path("p.csv"));
+  EXPECT_EQ(grid->mPath, dir.path("p.csv"));
+  answers.answer(u"GetSaveFileNameW", 1, {dir.path("page2.csv")});
+  grid->saveAsDialog();
   EXPECT_TRUE(grid->mPage.path.empty());
+  EXPECT_EQ(grid->mPath, dir.path("page2.csv"));
+  EXPECT_EQ(testsupport::readBytes(dir.native("page2.csv")), testsupport::readBytes(dir.native("page.csv")));
+}
+
+// The "..." of dialog 149 chooses among the text files a page is read from.
+TEST_F(PageTest, TheBrowseButtonOffersTheTextFiles) {
+  OpenPage page;
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(149), grid->mHwnd, pageDialogProc,
+                                   reinterpret_cast<LPARAM>(&page));
+  ASSERT_NE(dialog, nullptr);
+  testdriver::AnswerScript answers;
+  answers.answer(u"GetOpenFileNameW", 0);
+  click(dialog, 1031);
+  ASSERT_EQ(answers.calls().size(), 1u);
+  const platform::BlockingCall& call = answers.calls()[0].call;
+  EXPECT_EQ(call.args.at(0), u"请选择一个文件");
+  EXPECT_EQ(call.args.at(1), u"Morvel支持文件(.csv;.txt;)|*.csv;*.txt;|所有文件|*.*");
+  DestroyWindow(dialog);
 }
 
 // The count leaves the file's record index on the page state; the document's page

@@ -79,6 +79,45 @@ TEST_F(WindowTest, MouseSelectsCellsHeadersAndExtends) {
   EXPECT_EQ(range(), (Range{1, 1, 2, 3}));
 }
 
+// The loss of the focus in the middle of a press ends it: later moves extend nothing,
+// and a filter button released afterwards opens no popup.
+TEST_F(WindowTest, LosingTheFocusEndsEveryDrag) {
+  const auto installed = gShowFilterPopup;
+  gShowFilterPopup = nullptr;  // the grid's own popup
+  sheet(8, 4);
+  core().setText(1, 1, u"head");
+  core().setText(2, 1, u"a");
+  select({1, 1, 3, 2});
+  grid->mOps.toggleFilter();
+  struct Case {
+    const char* name;
+    POINT press;
+    int32_t drag;
+  } cases[] = {
+      {"a cell drag", {cx(2), cy(3)}, HIT_CELLS},
+      {"a pressed filter button", {cx(1) + 37 - 5, cy(1) + 9 - 5}, HIT_FILTER_BUTTON},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    select({3, 2, 3, 2});
+    testdriver::advance(1000);
+    testdriver::mouseDown(at(c.press.x, c.press.y));
+    testdriver::pumpUntilIdle();
+    ASSERT_EQ(grid->mDragState, c.drag);
+    const Range pressed = range();
+    SetFocus(host);
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(grid->mDragState, HIT_NONE);
+    testdriver::mouseMove(at(cx(4), cy(6)));
+    testdriver::pumpUntilIdle();
+    testdriver::mouseUp(at(cx(4), cy(6)));
+    testdriver::pumpUntilIdle();
+    EXPECT_EQ(range(), pressed);
+    EXPECT_EQ(grid->mFilterPopup, nullptr);
+  }
+  gShowFilterPopup = installed;
+}
+
 TEST_F(WindowTest, BorderDragSetsTheSizeInContentPixels) {
   struct Case {
     double zoom;

@@ -37,6 +37,21 @@ TEST(FileIo, ChinesePathsAndMoveRefusingAnExistingTarget) {
 
 using testsupport::ScratchDir;
 
+// Only regular files count, a link to one included; nothing is opened to tell (a named
+// pipe's open would wait for a writer).
+TEST(FileIo, RegularFilesAreTheOnlyRegularFiles) {
+  ScratchDir dir;
+  testsupport::writeBytes(dir.native("file"), "x");
+  ASSERT_EQ(::symlink(dir.native("file").c_str(), dir.native("link").c_str()), 0);
+  ASSERT_EQ(::mkfifo(dir.native("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    bool regular;
+  } cases[] = {{dir.native("file"), true}, {dir.native("link"), true},  {dir.native("pipe"), false},
+               {dir.dir(), false},         {"/dev/null", false},        {dir.native("missing"), false}};
+  for (const auto& c : cases) EXPECT_EQ(isRegularFile(utf8ToWide(c.path)), c.regular) << c.path;
+}
+
 // A file copied onto itself, by its own name or through "." and a link, fails and keeps
 // its bytes; a copy over another file still replaces it.
 TEST(FileIo, CopyOntoItselfFailsAndKeepsTheFile) {
@@ -127,7 +142,8 @@ TEST(FileHandles, SizeAndEndOfFile) {
 }
 
 // MoveFileExW replaces a file only when asked, never a folder; ReplaceFileW gives the
-// replacement the replaced file's permissions and needs the replaced file to exist.
+// replacement the replaced file's permissions (and owner) and needs the replaced file to
+// exist.
 TEST(FileHandles, MoveReplaceAndAttributes) {
   ScratchDir dir;
   const std::u16string a = dir.path("a"), b = dir.path("b"), c = dir.path("c"), sub = dir.path("子");
@@ -144,10 +160,16 @@ TEST(FileHandles, MoveReplaceAndAttributes) {
 
   testsupport::writeBytes(dir.native("c"), "C");
   ASSERT_EQ(chmod(dir.native("b").c_str(), 0640), 0);
+  // Root may give the replaced file away: the replacement then takes its owner as well.
+  const bool root = geteuid() == 0 && chown(dir.native("b").c_str(), 4321, 4322) == 0;
   ASSERT_TRUE(ReplaceFileW(b.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));
   struct stat st;
   ASSERT_EQ(stat(dir.native("b").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  if (root) {
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+  }
   EXPECT_EQ(testsupport::readBytes(dir.native("b")), "C");
   testsupport::writeBytes(dir.native("c"), "C2");
   EXPECT_FALSE(ReplaceFileW(a.c_str(), c.c_str(), nullptr, 0, nullptr, nullptr));
@@ -202,6 +224,28 @@ TEST(VirtualMemory, ReserveCommitPlaceAndRelease) {
   EXPECT_TRUE(VirtualFree(again, 0, MEM_RELEASE));
   EXPECT_FALSE(VirtualFree(again, 0, MEM_RELEASE));
   EXPECT_EQ(VirtualAlloc(nullptr, kSize, MEM_RESERVE, 0x40), nullptr) << "an unsupported protection";
+}
+
+// Large pages: the allocation starts on a large-page boundary, its size rounds up to
+// whole large pages, the pages are zero and writable whether or not the system gave
+// large pages, and a reservation alone cannot ask for them.
+TEST(VirtualMemory, LargePagesAreAlignedZeroAndWritableWhereverTheSystemHasThem) {
+  const size_t large = GetLargePageMinimum();
+  ASSERT_EQ(large, size_t(2) << 20);
+  for (size_t size : {size_t(1), large, large + 4096, 3 * large}) {
+    SCOPED_TRACE(size);
+    auto* p = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % large, 0u);
+    const size_t rounded = (size + large - 1) / large * large;
+    EXPECT_EQ(p[0] | p[rounded - 1], 0);
+    p[rounded - 1] = 7;  // the whole rounded size is the allocation's
+    EXPECT_EQ(VirtualAlloc(p + rounded - 1, 1, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE), nullptr) << "in use";
+    EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+  }
+  EXPECT_EQ(VirtualAlloc(nullptr, large, MEM_RESERVE | MEM_LARGE_PAGES, PAGE_NOACCESS), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ struct CountCase {
   double count;
 };
 
-// A1..A4 x, y, x, 3; B1 x; C3 y; 6 rows (last row 5), 4 columns.
+// A1..A4 x, y, x, 3; B1 x; C3 y; row 2 of column 0 x; 6 rows (last row 5), 4 columns.
 class CountIfTest : public ::testing::TestWithParam<CountCase> {
  protected:
   void SetUp() override {
@@ -29,6 +29,7 @@ class CountIfTest : public ::testing::TestWithParam<CountCase> {
     for (int r = 0; r < 4; ++r) core.setTextTyped(r + 1, 1, a[r]);
     core.setText(1, 2, u"x");
     core.setText(3, 3, u"y");
+    core.setText(2, 0, u"x");
   }
   CDataCore core;
 };
@@ -48,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"A5:B5", "Z100", 2},          // empty cells match an empty cell
                       CountCase{"A1", "x", 1}, CountCase{"A2", "x", 0},  // one corner
                       CountCase{"A:A", "x", 2}, CountCase{"A:B", "", 5}, // rows 1 to the last
-                      CountCase{"", "", 0}));
+                      // corners without letters are in column 0
+                      CountCase{"1:3", "x", 1}, CountCase{"3:1", "x", 1}, CountCase{"1:A3", "x", 3},
+                      CountCase{"", "", 1}));  // no letters, no digits: the cell (0, 0)
 
 TEST(CountIfTest, CriterionTextIsAnsi) {
   CDataCore core;

@@ -191,7 +191,7 @@ TEST(RunOpenFile, OpeningAFileEndsTheRun) {
 // and output alike.
 TEST(RunCache, CachedRunsEqualFreshCompiles) {
   auto build = [](FakeDocument& d) {
-    d.core.resize(40, 8);
+    d.core.resize(80, 9);
     for (int32_t r = 1; r < 40; ++r) {
       d.core.setInt64(r, 1, r * 3 - 20);
       d.core.setText(r, 2, r % 3 ? u"x" : u"y");
@@ -202,6 +202,10 @@ TEST(RunCache, CachedRunsEqualFreshCompiles) {
       d.core.setText(r, 4, u"=a" + n + u" + A" + n1 + u" + sum(A" + n + u":A" + n1 + u")");
       d.core.setText(r, 5, u"=COUNTIF(B1:B" + n + u", B" + n + u")");
       d.setScript(r, 6, CELL_EXPRTK, u"G" + n + u" := G" + n + u" + A" + n + u"; B" + n + u"_ := B" + n1 + u"_ + 'z'; 0");
+      // Exponents that the scanner reads as cells of column E (rows 41 to 78, empty): parts
+      // of each row's own literals; strings that look like numbers and cells.
+      std::u16string e = utf8ToWide(std::to_string(r + 40));
+      d.core.setText(r, 8, u"=A" + n + u" * 1e" + e + u" + 2.5E" + e + u" + to_number('2e1') + to_number('b2')");
     }
     d.core.setText(5, 4, u"=A5 + nosuch");
     d.core.setText(6, 4, u"=var k; k += A6; k");
@@ -217,6 +221,20 @@ TEST(RunCache, CachedRunsEqualFreshCompiles) {
     EXPECT_EQ(cached.outputText(), fresh.outputText());
   }
   EXPECT_NE(cached.outputText().find("[D5]"), std::string::npos);
+}
+
+// The exponents of 1e1 and 1e2 name cells E1 and E2 to the scanner; the two formulas differ
+// in their literals, not in their references, and keep their own values.
+TEST(RunCache, ExponentsKeepTheirFormulasApart) {
+  FakeDocument d;
+  d.core.resize(3, 6);
+  d.core.setInt64(1, 1, 1);
+  d.core.setInt64(2, 1, 3);
+  d.core.setText(1, 2, u"=A1+1e1");
+  d.core.setText(2, 2, u"=A2+1e2");
+  d.ops.runAllScripts();
+  EXPECT_EQ(d.core.mFormulaValues[cellPos(1, 2)], 11);
+  EXPECT_EQ(d.core.mFormulaValues[cellPos(2, 2)], 103);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -110,6 +112,40 @@ TEST_P(PagedRead, RecordsTheDetectedDelimiterAndLeavesOffsetsOnAnEmptyFile) {
   EXPECT_EQ(page.end, 9u);
 }
 
+// A page of 0 rows (a count of 0 or below) holds no record, not even record 1: it
+// starts and ends at one record start, so writing it back leaves the file as it was,
+// its byte order mark included.
+TEST_P(PagedRead, PageOfNoRowsIsEmptyAndWritesBackNothing) {
+  const std::string text = numberedLines(1, 6);
+  const std::string marked = "\xEF\xBB\xBF" + text;
+  const struct {
+    const std::string* bytes;
+    bool keepHeader;
+    int32_t firstRow, rows;
+    std::u16string column;
+    uint64_t at;
+  } cases[] = {
+      {&text, false, 1, 0, u"", 0},
+      {&text, true, 1, 0, u"", 0},
+      {&text, false, 1, -3, u"", 0},
+      {&marked, false, 1, 0, u"", 3},
+      {&text, true, 4, 0, u"line1 ", text.find("line4")},
+      {&text, false, 4, -1, u"", text.find("line4")},
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::to_string(c.firstRow) + "/" + std::to_string(c.rows) + (c.keepHeader ? " header" : "") +
+                             (c.bytes == &marked ? " marked" : "");
+    ASSERT_TRUE(readPage(*c.bytes, c.keepHeader, c.firstRow, c.rows)) << what;
+    EXPECT_EQ(firstColumn(), c.column) << what;
+    EXPECT_EQ(page.start, c.firstRow == 1 ? 0u : c.at) << what;
+    EXPECT_EQ(page.end, c.at) << what;
+    EXPECT_EQ(page.records, 0u) << what;
+    const bool fromRow1 = !(c.keepHeader && c.firstRow != 1);
+    ASSERT_TRUE(writeTextPage(sheet, dir.path("big.csv"), fromRow1, page)) << what;
+    EXPECT_EQ(readBytes(dir.native("big.csv")), *c.bytes) << what;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead,
                          ::testing::Combine(::testing::Values(1, 3, 7, 0), ::testing::Bool()));
 
@@ -139,7 +175,14 @@ class WriteBack : public ::testing::Test {
   }
   std::u16string path() const { return dir.path("big.csv"); }
   std::string file() const { return readBytes(dir.native("big.csv")); }
-  bool tempLeft() const { return fileExists(dir.path("big.csv.temp__")); }
+  // Any file in the folder but big.csv and the given ones.
+  bool tempLeft(const std::vector<std::string>& others = {}) const {
+    for (const auto& e : std::filesystem::directory_iterator(dir.dir())) {
+      const std::string name = e.path().filename().string();
+      if (name != "big.csv" && std::find(others.begin(), others.end(), name) == others.end()) return true;
+    }
+    return false;
+  }
 };
 
 // Two write-backs of a page in the middle of a file of several copy chunks:
@@ -213,13 +256,22 @@ TEST_F(WriteBack, FailuresLeaveTheFileAndNoTemporaryCopy) {
   EXPECT_EQ(file(), text);
   EXPECT_FALSE(tempLeft());
 
-  ASSERT_EQ(mkdir(dir.native("big.csv.temp__").c_str(), 0755), 0);  // the copy cannot be made
-  EXPECT_FALSE(writeTextPage(sheet, path(), true, page));
-  EXPECT_EQ(file(), text);
-  rmdir(dir.native("big.csv.temp__").c_str());
-
   EXPECT_FALSE(writeTextPage(sheet, dir.path("missing.csv"), true, page));
-  EXPECT_FALSE(fileExists(dir.path("missing.csv.temp__")));
+  EXPECT_FALSE(tempLeft());
+}
+
+// The copy is made under a name that no file of the folder has: files of the user's
+// beside the page's file stay as they were.
+TEST_F(WriteBack, TheCopyTakesNoFileOfTheUsers) {
+  writeBytes(dir.native("big.csv"), numberedLines(1, 20));
+  const std::vector<std::string> users = {"big.csv.temp__", "big.csv.tmp", ".big.csv.swp"};
+  for (const std::string& name : users) writeBytes(dir.native(name), "the user's " + name);
+  ASSERT_TRUE(readTextPage(sheet, path(), ',', false, 5, 2, page));
+  sheet.setText(1, 1, u"changed");
+  ASSERT_TRUE(writeTextPage(sheet, path(), true, page));
+  EXPECT_NE(file().find("changed"), std::string::npos);
+  for (const std::string& name : users) EXPECT_EQ(readBytes(dir.native(name)), "the user's " + name);
+  EXPECT_FALSE(tempLeft(users));
 }
 
 TEST_F(WriteBack, KeepsTheFilesPermissions) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <thread>
 #include <vector>
@@ -513,6 +514,61 @@ TEST(TypeAsciiNumber, MatchesSetTextTypedOnRandomTexts) {
     if (number) {
       ASSERT_EQ(got.kind, want.kind) << t;
       ASSERT_EQ(got.value, want.value) << t;
+    }
+  }
+}
+
+// An empty quoted field ("") is an empty cell in every encoding, on both roads.
+TEST_F(TextImport, EmptyQuotedFieldsAreEmptyCellsInEveryEncoding) {
+  const std::string text = "\"\",a\n\"\"\n\"\",\"\"\nb,\"\"\n";
+  const std::pair<std::string, std::string> files[] = {
+      {"utf8", text},
+      {"gbk", gbk(text)},
+      {"utf16le", "\xFF\xFE" + utf16Bytes(text, false)},
+      {"utf16be", "\xFE\xFF" + utf16Bytes(text, true)},
+  };
+  for (const auto& [encoding, bytes] : files) {
+    for (bool parallel : {false, true}) {
+      sheet.mIoTuning.parallel = parallel;
+      sheet.mIoTuning.minParallelBytes = 0;
+      ASSERT_TRUE(read(bytes)) << encoding;
+      EXPECT_EQ(sheetTexts(sheet), u"|a\n|\n|\nb|\n") << encoding << (parallel ? " parallel" : " sequential");
+      EXPECT_EQ(sheet.mLastIo.road, parallel ? ReadRoad::Parallel : ReadRoad::Sequential) << encoding;
+    }
+  }
+}
+
+// A file that grows between the record count and the fill (here the report that
+// follows the count appends to it) gives the records counted, on both roads of a
+// whole read and of an append: the rows it gained are never written past the sheet.
+TEST_F(TextImport, FileGrowingUnderTheReadGivesTheRecordsCounted) {
+  std::string counted, gained;
+  for (int i = 1; i <= 40; ++i) counted += "r" + std::to_string(i) + "," + std::to_string(i) + "\n";
+  for (int i = 41; i <= 400; ++i) gained += "g" + std::to_string(i) + "," + std::to_string(i) + ",wider\n";
+  writeBytes(dir.native("base.csv"), "h,n\n0,0\n");
+  const std::u16string in = dir.path("in.csv"), base = dir.path("base.csv");
+  for (bool append : {false, true}) {
+    // What the file holds when it is counted, read as it stays.
+    writeBytes(dir.native("in.csv"), counted);
+    CDataCore want;
+    ASSERT_TRUE(append ? want.readDelimited(base, ',') && want.appendFile(in, 0, 40) : want.readDelimited(in, ','));
+    for (bool parallel : {false, true}) {
+      const std::string what = std::string(append ? "append" : "whole") + (parallel ? " parallel" : " sequential");
+      writeBytes(dir.native("in.csv"), counted);
+      CDataCore grows;
+      grows.mIoTuning.parallel = parallel;
+      grows.mIoTuning.minParallelBytes = 0;
+      grows.mIoTuning.threads = 3;
+      if (append) ASSERT_TRUE(grows.readDelimited(base, ','));
+      int reports = 0;
+      grows.setProgress([&](uint64_t, int64_t) {
+        if (++reports == 2) std::ofstream(dir.native("in.csv"), std::ios::binary | std::ios::app) << gained;
+      });
+      // An append reporting 0 to 40 over 40 records reports again early in the fill.
+      ASSERT_TRUE(append ? grows.appendFile(in, 0, 40) : grows.readDelimited(in, ',')) << what;
+      ASSERT_GE(reports, 2) << what;
+      EXPECT_EQ(sheetTexts(grows), sheetTexts(want)) << what;
+      EXPECT_EQ(grows.mLastIo.road, parallel ? ReadRoad::Parallel : ReadRoad::Sequential) << what;
     }
   }
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -136,10 +137,10 @@ inline void buildSheet(CDataCore& core, std::initializer_list<std::initializer_l
 
 // Hands `command` to the manager and checks that undo brings the sheet back exactly and
 // redo gives exactly the state of the first run. Returns the state after the run.
-inline SheetSnapshot expectRunUndoRedo(iComManag& manager, CDataCore& core, iCommand* command) {
+inline SheetSnapshot expectRunUndoRedo(iComManag& manager, CDataCore& core, std::unique_ptr<iCommand> command) {
   const SheetSnapshot before = SheetSnapshot::take(core);
   const size_t undoable = manager.mUndoList.size();
-  manager.add(command);
+  manager.add(std::move(command));
   EXPECT_EQ(manager.mUndoList.size(), undoable + 1) << "the command was dropped as empty";
   EXPECT_EQ(core.integrityCheck(), "") << "after the run";
   const SheetSnapshot after = SheetSnapshot::take(core);
@@ -153,4 +154,8 @@ inline SheetSnapshot expectRunUndoRedo(iComManag& manager, CDataCore& core, iCom
   EXPECT_SAME_SHEET(before, SheetSnapshot::take(core)) << "after the second undo";
   manager.redo();
   return after;
+}
+// The same for a command the test made with new and prepared (ownership passes).
+inline SheetSnapshot expectRunUndoRedo(iComManag& manager, CDataCore& core, iCommand* command) {
+  return expectRunUndoRedo(manager, core, std::unique_ptr<iCommand>(command));
 }

@@ -23,11 +23,14 @@
 #include <vector>
 
 #include "platform/png/Png.h"
+#include "platform/resources/Resources.h"
 
 // Last: the X headers' macros would spoil the ones above.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 extern char** environ;
 
@@ -143,6 +146,12 @@ class Screen {
 
   // The largest viewable top-level window of a process (_NET_WM_PID); 0 when none.
   Window windowOf(pid_t pid) {
+    int ignored = 0;
+    return windowOf(pid, ignored);
+  }
+  // The same, with the number of its viewable top-level windows in `count`.
+  Window windowOf(pid_t pid, int& viewable) {
+    viewable = 0;
     ErrorGuard guard(mDisplay);
     Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
     Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
@@ -162,6 +171,7 @@ class Screen {
       if (data) XFree(data);
       XWindowAttributes a;
       if (!ours || !XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+      ++viewable;
       long area = static_cast<long>(a.width) * a.height;
       if (area > bestArea) best = children[i], bestArea = area;
     }
@@ -191,6 +201,98 @@ class Screen {
     return out;
   }
 
+  // Every viewable top-level window of a process (_NET_WM_PID), in stacking order.
+  std::vector<Window> windowsOf(pid_t pid) {
+    ErrorGuard guard(mDisplay);
+    std::vector<Window> out;
+    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
+    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return out;
+    for (unsigned i = 0; i < count; ++i) {
+      Atom type = 0;
+      int format = 0;
+      unsigned long items = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(mDisplay, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                             &after, &data) != Success)
+        continue;
+      bool ours = data && items == 1 && format == 32 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid;
+      if (data) XFree(data);
+      XWindowAttributes a;
+      if (ours && XGetWindowAttributes(mDisplay, children[i], &a) && a.map_state == IsViewable)
+        out.push_back(children[i]);
+    }
+    if (children) XFree(children);
+    return out;
+  }
+
+  // Where the window's top-left corner lies on the screen.
+  POINT origin(Window w) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(mDisplay, w, DefaultRootWindow(mDisplay), 0, 0, &x, &y, &child);
+    return POINT{x, y};
+  }
+
+  // A viewable top-level window of a process whose title (_NET_WM_NAME) is `title`; 0 when none.
+  Window windowTitled(pid_t pid, const std::string& title) {
+    ErrorGuard guard(mDisplay);
+    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
+    Atom nameAtom = XInternAtom(mDisplay, "_NET_WM_NAME", False);
+    Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
+    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
+      if (property(children[i], pidAtom, XA_CARDINAL) == std::string(reinterpret_cast<const char*>(&pid), 4) &&
+          property(children[i], nameAtom, utf8) == title)
+        found = children[i];
+    }
+    if (children) XFree(children);
+    return found;
+  }
+
+  // The window another window is transient for (WM_TRANSIENT_FOR); 0 when none.
+  Window transientFor(Window w) {
+    Window owner = 0;
+    return XGetTransientForHint(mDisplay, w, &owner) ? owner : 0;
+  }
+
+  // Whether the window manager may size the window (its size hints do not pin it).
+  bool resizable(Window w) {
+    XSizeHints hints{};
+    long supplied = 0;
+    if (!XGetWMNormalHints(mDisplay, w, &hints, &supplied)) return true;
+    const bool pinned = (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+                        hints.min_height == hints.max_height;
+    return !pinned;
+  }
+
+  bool viewable(Window w) {
+    ErrorGuard guard(mDisplay);
+    XWindowAttributes a{};
+    return XGetWindowAttributes(mDisplay, w, &a) && a.map_state == IsViewable;
+  }
+
+  Window root() const { return DefaultRootWindow(mDisplay); }
+
+  // A key pressed and released at the server, as a keyboard gives it.
+  void tap(KeySym keysym) {
+    KeyCode code = XKeysymToKeycode(mDisplay, keysym);
+    XTestFakeKeyEvent(mDisplay, code, True, CurrentTime);
+    XTestFakeKeyEvent(mDisplay, code, False, CurrentTime);
+    XSync(mDisplay, False);
+  }
+
+  void movePointer(POINT p) {
+    XTestFakeMotionEvent(mDisplay, -1, p.x, p.y, CurrentTime);
+    XSync(mDisplay, False);
+  }
+
   // What a window manager sends for the close button.
   void closeButton(Window w) {
     XEvent e{};
@@ -205,6 +307,28 @@ class Screen {
   }
 
  private:
+  // A property's bytes (32-bit items as 4 bytes each); empty when it is not there.
+  std::string property(Window w, Atom name, Atom type) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string out;
+    if (XGetWindowProperty(mDisplay, w, name, 0, 1024, False, type, &actual, &format, &items, &after, &data) ==
+            Success &&
+        data) {
+      if (format == 32)
+        for (unsigned long i = 0; i < items; ++i) {
+          const uint32_t v = static_cast<uint32_t>(reinterpret_cast<long*>(data)[i]);
+          out.append(reinterpret_cast<const char*>(&v), 4);
+        }
+      else
+        out.assign(reinterpret_cast<const char*>(data), items * static_cast<unsigned long>(format / 8));
+    }
+    if (data) XFree(data);
+    return out;
+  }
+
   Display* mDisplay;
 };
 
@@ -403,6 +527,249 @@ TEST(ProgramWindow, TheCloseButtonDuringALargeLoadIsRefusedAndTheLoadEnds) {
   EXPECT_EQ(screen.windowOf(program.pid()), window);
   screen.closeButton(window);
   EXPECT_EQ(program.waitExit(30000), 0) << readFile(home.path / "output.txt");
+}
+
+// Save As of a file in a folder of its own, answered with Return in the desktop's chooser,
+// writes beside that file (the dialog proposes its path without the extension, the
+// default extension is ".mvt"), not into the folder the program was started from.
+TEST(ProgramWindow, SaveAsAnsweredWithReturnWritesIntoTheDocumentsFolder) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-save-as");
+  const fs::path data = home.path / "documents", started = home.path / "started";
+  fs::create_directories(data);
+  fs::create_directories(started);
+  std::ofstream(data / "f.csv") << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";  // what the probes look for
+  // The program's working folder is `started`.
+  const fs::path before = fs::current_path();
+  fs::current_path(started);
+  Program program(home.path, {(data / "f.csv").string()}, false);
+  fs::current_path(before);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  waitFor([&] { return failedProbes(screen.pixels(window)).empty(); }, 15000);
+
+  Server hand;
+  const POINT corner = screen.origin(window);
+  const RECT cell = Layout().cell(2, 1);
+  hand.click(POINT{corner.x + cell.left + 5, corner.y + cell.top + 5});
+  // Ctrl+Alt+S until the chooser is up: a second top-level window of the program. On a
+  // loaded machine the first keys may come before the window takes them.
+  const auto chooserUp = [&] {
+    int viewable = 0;
+    screen.windowOf(program.pid(), viewable);
+    return viewable >= 2;
+  };
+  bool chooser = false;
+  for (int attempt = 0; attempt < 3 && !chooser; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    hand.key(XK_Control_L, true);
+    hand.key(XK_Alt_L, true);
+    hand.tap(XK_s);
+    hand.key(XK_Alt_L, false);
+    hand.key(XK_Control_L, false);
+    chooser = waitFor(chooserUp, 8000);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  writePng(hand.pixels(hand.root(), RECT{0, 0, 1200, 900}), pngPath("program_save_as_chooser"));
+  ASSERT_TRUE(chooser) << "no chooser came up";
+  // Return, again while nothing is written (the name field may not have the keys yet).
+  bool written = false;
+  for (int attempt = 0; attempt < 4 && !written; ++attempt) {
+    if (chooserUp()) hand.tap(XK_Return);
+    written = waitFor([&] { return fs::exists(data / "f.mvt"); }, 4000);
+  }
+  EXPECT_TRUE(written) << "nothing written beside the document; the program said:\n"
+                       << readFile(home.path / "output.txt");
+  EXPECT_TRUE(fs::is_empty(started)) << "written into the folder the program was started from";
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
+}
+
+// A window manager takes Alt+F4 itself and closes the focused window with its close
+// request. The go-to dialog (Ctrl+G) closed so, the Alt released after it selects no
+// menu: the menu bar shows no highlighted item, and Ctrl+Alt+S then opens the save
+// chooser instead of typing into the current cell, also when the menu bar had taken the
+// Ctrl and Alt presses. The pictures go to build/tests/display/alt_after_*.png.
+TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
+  Screen screen;
+  Server server;
+  ASSERT_TRUE(screen.connected() && server.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-alt");
+  const fs::path csv = home.path / "水果.csv";
+  std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  Surface shot;
+  ASSERT_TRUE(waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000)) << joined(failedProbes(shot));
+  const Layout at;
+  const POINT origin = screen.origin(window);
+  auto onScreen = [&](int x, int y) { return POINT{origin.x + x, origin.y + y}; };
+  const RECT cell = at.cell(2, 1);  // A2, 苹果
+  auto highlighted = [&](const Surface& s) {  // pixels of the menu bar's selected item
+    return census(s, at.menuBar(s.width), 0x0078D7).matching;
+  };
+  auto sameCell = [&](const Surface& a, const Surface& b) {
+    for (int y = cell.top; y < cell.bottom; ++y)
+      for (int x = cell.left; x < cell.right; ++x)
+        if (a.at(x, y) != b.at(x, y)) return false;
+    return true;
+  };
+  server.click(onScreen(cell.left + 10, cell.top + 5));  // A2 selected, the grid focused
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const Surface before = screen.pixels(window);
+  server.key(XK_Control_L, true);
+  server.tap(XK_g);
+  server.key(XK_Control_L, false);
+  Window dialog = 0;
+  ASSERT_TRUE(waitFor([&] {
+    for (Window w : screen.windowsOf(program.pid()))
+      if (w != window) dialog = w;
+    return dialog != 0;
+  }, 10000)) << "no go-to dialog";
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  server.key(XK_Alt_L, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  screen.closeButton(dialog);
+  ASSERT_TRUE(waitFor([&] { return screen.windowsOf(program.pid()).size() == 1; }, 10000)) << "the dialog stays";
+  server.key(XK_Alt_L, false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Surface afterAlt = screen.pixels(window);
+  ASSERT_TRUE(writePng(afterAlt, pngPath("alt_after_dialog_released")));
+  EXPECT_EQ(highlighted(afterAlt), 0) << "the menu bar is in menu mode";
+
+  // Ctrl+Alt+S: the save chooser comes up and the cell stays as it was; Escape cancels it.
+  auto saveAsByKeys = [&](const std::string& picture) {
+    server.key(XK_Control_L, true);
+    server.key(XK_Alt_L, true);
+    server.tap(XK_s);
+    server.key(XK_Alt_L, false);
+    server.key(XK_Control_L, false);
+    Window chooser = 0;
+    const bool opened = waitFor([&] {
+      for (Window w : screen.windowsOf(program.pid()))
+        if (w != window) chooser = w;
+      return chooser != 0;
+    }, 10000);
+    Surface after;
+    waitFor([&] {  // the menu bar's picture follows the chooser's
+      after = screen.pixels(window);
+      return highlighted(after) == 0;
+    }, 3000);
+    ASSERT_TRUE(writePng(after, pngPath(picture)));
+    EXPECT_TRUE(opened) << picture << ": Ctrl+Alt+S opened no save chooser";
+    EXPECT_EQ(highlighted(after), 0) << picture << ": the menu bar is in menu mode";
+    EXPECT_TRUE(sameCell(before, after)) << picture << ": cell A2 changed: the keys were typed into it";
+    if (!chooser) return;
+    server.tap(XK_Escape);
+    EXPECT_TRUE(waitFor([&] { return screen.windowsOf(program.pid()).size() == 1; }, 10000)) << "the chooser stays";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  };
+  server.click(onScreen(600, at.tabRow(0).top + 10));  // the tab row, right of the tab
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  saveAsByKeys("alt_after_dialog_save_as");
+
+  // In menu mode (a lone Alt in the main window) Ctrl and Alt go to the menu, Alt ending
+  // it; the S that follows still comes with both held.
+  server.click(onScreen(cell.left + 10, cell.top + 5));
+  server.tap(XK_Alt_L);
+  EXPECT_TRUE(waitFor([&] { return highlighted(screen.pixels(window)) > 0; }, 5000)) << "a lone Alt: no menu mode";
+  saveAsByKeys("alt_after_menu_mode_save_as");
+
+  // The unchanged document closes without a question (once the chooser's loop has
+  // given the main window back its input).
+  int exit = -1;
+  for (int i = 0; i < 20 && exit < 0; ++i) {
+    screen.closeButton(window);
+    exit = program.waitExit(500);
+  }
+  EXPECT_EQ(exit, 0) << readFile(home.path / "output.txt");
+}
+
+// A failing formula run by F5 in the program: the output window "输出" comes up as a window
+// of its own, owned by the main window and sizable, 427 x 250 dialog units of client area,
+// with the error text on its ground; the grid's cells stay in sight beside it, and the
+// window manager's close button hides it while the program goes on. The pictures go to
+// build/tests/display/output_window.png and program_with_output.png.
+TEST(ProgramWindow, AScriptErrorShowsTheOutputWindowOfItsOwnAndItsCloseButtonHidesIt) {
+  Screen screen;
+  ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
+  Scratch home("program-output");
+  const fs::path csv = home.path / "水果.csv";
+  std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海,=A3*\n";
+  Program program(home.path, {csv.string()}, false);
+  ASSERT_GT(program.pid(), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
+              window)
+      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  Surface shot;
+  waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000);
+  ASSERT_EQ(joined(failedProbes(shot)), "");
+
+  // F5 with the pointer over the grid, as the keyboard gives it.
+  const POINT at = screen.origin(window);
+  const Layout layout;
+  screen.movePointer(POINT{at.x + layout.cell(2, 3).left + 10, at.y + layout.cell(2, 3).top + 5});
+  Window output = 0;
+  for (int attempt = 0; attempt < 5 && !output; ++attempt) {
+    screen.tap(XK_F5);
+    waitFor([&] { return (output = screen.windowTitled(program.pid(), "输出")) != 0; }, 2000);
+  }
+  ASSERT_NE(output, 0u) << readFile(home.path / "output.txt");
+
+  // What 427 x 250 dialog units of the registered template make on this desktop.
+  platform::resources::Dialog t;
+  t.id = 0x7147;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+  t.cx = 427, t.cy = 250;
+  platform::resources::Table table;
+  table.dialogs.push_back(t);
+  platform::resources::addTable(table);
+  HWND sample = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(0x7147), nullptr, nullptr, 0);
+  ASSERT_NE(sample, nullptr);
+  RECT units{0, 0, 427, 250};
+  ASSERT_TRUE(MapDialogRect(sample, &units));
+  DestroyWindow(sample);
+
+  EXPECT_EQ(screen.transientFor(output), window) << "owned by the main window";
+  EXPECT_TRUE(screen.resizable(output)) << "a sizing frame";
+  Surface picture;
+  const uint32_t ground = 0xE6E7E8;  // 0xE8E7E6 as a COLORREF
+  waitFor([&] {
+    picture = screen.pixels(output);
+    return census(picture, RECT{0, 0, picture.width, picture.height}, ground).matching > 0;
+  }, 5000);
+  ASSERT_TRUE(writePng(picture, pngPath("output_window")));
+  EXPECT_EQ(picture.width, units.right);
+  EXPECT_EQ(picture.height, units.bottom);
+  const Census inside = census(picture, RECT{0, 0, picture.width, picture.height}, ground);
+  EXPECT_GT(inside.matching, inside.total / 2) << "the output's ground";
+  EXPECT_GT(inside.dark, 100) << "the error text";
+  Surface desktop = screen.pixels(screen.root());
+  ASSERT_TRUE(writePng(desktop, pngPath("program_with_output")));
+  // The main window keeps its menu, tabs and cells in sight.
+  EXPECT_EQ(joined(failedProbes(screen.pixels(window))), "");
+
+  screen.closeButton(output);
+  EXPECT_TRUE(waitFor([&] { return !screen.viewable(output); }, 5000)) << "the close button hides it";
+  EXPECT_TRUE(program.running());
+  EXPECT_TRUE(screen.viewable(window));
+  screen.closeButton(window);
+  EXPECT_EQ(program.waitExit(10000), 0) << readFile(home.path / "output.txt");
 }
 
 }  // namespace displaytest

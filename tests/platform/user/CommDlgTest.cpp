@@ -44,7 +44,8 @@ TEST_F(CommDlgTest, MultiSelectResultIsFolderThenNames) {
   ASSERT_EQ(script.calls().size(), 1u);
   EXPECT_EQ(script.calls()[0].call.owner, owner);
   EXPECT_EQ(script.calls()[0].call.args,
-            (std::vector<std::u16string>{u"打开", u"CSV文件 (*.csv)|*.csv|所有文件|*.*", u"", u"multi", u"", u""}));
+            (std::vector<std::u16string>{u"打开", u"CSV文件 (*.csv)|*.csv|所有文件|*.*", u"", u"multi", u"", u"",
+                                         u"528900"}));  // kMulti
 }
 
 TEST_F(CommDlgTest, OpenResultsAndFailures) {

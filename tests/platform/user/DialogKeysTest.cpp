@@ -51,12 +51,13 @@ struct Ended {
   std::u16string edit;
 };
 Ended gEnded;
+int gStartRadio = kByRows;  // the radio button checked at the start
 
-// Starts with "by rows" checked (and control lParam disabled, when not 0);
+// Starts with `gStartRadio` checked (and control lParam disabled, when not 0);
 // ends on OK, Cancel and Apply with their ids.
 INT_PTR CALLBACK keysProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    CheckRadioButton(dialog, kByRows, kBySize, kByRows);
+    CheckRadioButton(dialog, kByRows, kBySize, gStartRadio);
     if (lParam) EnableWindow(GetDlgItem(dialog, static_cast<int>(lParam)), FALSE);
     return TRUE;
   }
@@ -160,6 +161,81 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
   }
 }
 
+// The checked button of an automatic radio group is the group's one tab stop,
+// whichever button has WS_TABSTOP: Tab and Shift+Tab land on it, so the next
+// arrow moves on from the user's choice, and Tab from it leaves the group.
+TEST_F(DialogKeysTest, TabStopsAtTheCheckedRadioOfAGroup) {
+  using testdriver::Shift;
+  struct Case {
+    const char* what;
+    int checked;
+    std::function<void()> keys;  // the focus starts in the edit
+    int disabled;
+    std::vector<WORD> commands;
+    int focus, radio;
+  } cases[] = {
+      {"Tab from the edit lands on the checked one", kBySize, [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
+       {IDOK}, kBySize, kBySize},
+      {"the next arrow moves on from it", kByParts, [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
+       0, {kBySize, IDOK}, kBySize, kBySize},
+      {"Tab from it leaves the group", kByParts, [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
+       {IDOK}, kKeepHeader, kByParts},
+      {"Shift+Tab from the check box comes back to it", kBySize,
+       [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kBySize,
+       kBySize},
+      {"Shift+Tab from it leaves the group backwards", kBySize,
+       [] { keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kEdit, kBySize},
+      {"a disabled checked button: the group's own tab stop", kByParts,
+       [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, kByParts, {IDOK}, kByRows, kByParts},
+  };
+  for (const Case& c : cases) {
+    gEnded = Ended{};
+    gStartRadio = c.checked;
+    c.keys();
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, c.disabled), IDOK) << c.what;
+    EXPECT_EQ(gEnded.commands, c.commands) << c.what;
+    EXPECT_EQ(gEnded.focus, c.focus) << c.what;
+    EXPECT_EQ(gEnded.radio, c.radio) << c.what;
+    testdriver::pumpUntilIdle();
+  }
+  gStartRadio = kByRows;
+}
+
+// An Alt that went down in a dialog and comes up after the dialog is gone is
+// no lone Alt of the window that is active again: it selects no menu bar.
+// (A window manager takes Alt+F4 itself and closes the dialog with its close
+// request, so the dialog never sees the F4.) A lone Alt after it still does.
+TEST_F(DialogKeysTest, AnAltThatOutlivesItsDialogSelectsNoMenu) {
+  struct Case {
+    const char* what;
+    std::function<void()> close;  // while the dialog runs, Alt down
+    bool altAgain;                // a lone Alt in the main window afterwards
+    size_t keyMenus;              // SC_KEYMENU requests at the main window
+  } cases[] = {
+      {"closed by the desktop's close request",
+       [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }, false, 0},
+      {"closed by its own Alt+F4", [] { testdriver::keyPress(VK_F4); }, false, 0},
+      {"closed by Esc", [] { testdriver::keyPress(VK_ESCAPE); }, false, 0},
+      {"a lone Alt afterwards still selects the menu bar",
+       [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }, true, 1},
+  };
+  for (const Case& c : cases) {
+    testdriver::AnswerScript script;
+    script.actFirst(u"DialogBoxParamW", [] { testdriver::keyDown(VK_MENU); });
+    script.actFirst(u"DialogBoxParamW", c.close);
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, 0), IDCANCEL) << c.what;
+    rec().watch({WM_SYSCOMMAND});
+    testdriver::keyUp(VK_MENU);
+    if (c.altAgain) testdriver::keyPress(VK_MENU);
+    testdriver::pumpUntilIdle();
+    size_t keyMenus = 0;
+    for (const usertest::Logged& l : rec().of(WM_SYSCOMMAND))
+      keyMenus += l.hwnd == main && (l.wParam & 0xFFF0) == SC_KEYMENU;
+    EXPECT_EQ(keyMenus, c.keyMenus) << c.what;
+    EXPECT_EQ(GetActiveWindow(), main) << c.what;
+  }
+}
+
 // The buttons of a message box answer to their underlined letters, with Alt
 // or alone (the focus is on a button).
 TEST_F(DialogKeysTest, MessageBoxButtonsAnswerToTheirLetters) {
@@ -180,6 +256,99 @@ TEST_F(DialogKeysTest, MessageBoxButtonsAnswerToTheirLetters) {
     keyPress(c.vk, c.modifiers);
     keyPress(VK_ESCAPE);  // reached only when the letter did nothing
     EXPECT_EQ(MessageBoxW(main, u"是否继续?", u"Morvel", c.type), c.result) << c.what;
+    testdriver::pumpUntilIdle();
+  }
+}
+
+namespace {
+
+// A control that answers WM_GETDLGCODE with gProbeCode and notes the keys and characters
+// that reach it.
+LRESULT gProbeCode = 0;
+std::vector<std::pair<UINT, WPARAM>> gProbeGot;
+LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE: return gProbeCode;
+    case WM_KEYDOWN:
+    case WM_CHAR: gProbeGot.emplace_back(message, wParam); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+std::vector<WORD> gProbeCommands;
+INT_PTR CALLBACK probeDialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND) gProbeCommands.push_back(LOWORD(wParam));
+  return message == WM_INITDIALOG || message == WM_COMMAND;
+}
+
+}  // namespace
+
+// IsDialogMessageW leaves to the focused control the keys its dialog code asks for: Tab for
+// DLGC_WANTTAB, the arrows for DLGC_WANTARROWS, characters for DLGC_WANTCHARS, every key
+// for DLGC_WANTALLKEYS; the others are the dialog's (the next tab stop, OK, Cancel).
+TEST_F(DialogKeysTest, TheFocusedControlsDialogCodeDecidesWhoTakesAKey) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = probeProc;
+  wc.lpszClassName = u"DlgCodeProbe";
+  RegisterClassW(&wc);
+  using platform::resources::DialogItem;
+  platform::resources::Dialog d;
+  d.id = 9102;
+  d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  d.cx = 200, d.cy = 80;
+  d.items = {
+      DialogItem{u"DlgCodeProbe", u"", 1200, WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 5, 5, 100, 40, 0},
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 5, 60, 50, 14, 0},
+      DialogItem{u"BUTTON", u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 60, 60, 50, 14, 0},
+  };
+  platform::resources::Table t;
+  t.dialogs.push_back(d);
+  platform::resources::addTable(t);
+
+  const LRESULT none = 0;
+  const struct {
+    LRESULT code;
+    int vk;
+    std::vector<std::pair<UINT, WPARAM>> got;  // what reached the control
+    std::vector<WORD> commands;                // what the dialog was told
+    bool focusStays;
+  } cases[] = {
+      {none, VK_TAB, {}, {}, false},
+      {DLGC_WANTTAB, VK_TAB, {{WM_KEYDOWN, VK_TAB}, {WM_CHAR, 9}}, {}, true},
+      {DLGC_WANTALLKEYS, VK_TAB, {{WM_KEYDOWN, VK_TAB}, {WM_CHAR, 9}}, {}, true},
+      {DLGC_WANTARROWS, VK_TAB, {}, {}, false},
+      {none, VK_RETURN, {}, {IDOK}, true},
+      {DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS, VK_RETURN, {}, {IDOK}, true},
+      {DLGC_WANTALLKEYS, VK_RETURN, {{WM_KEYDOWN, VK_RETURN}, {WM_CHAR, 13}}, {}, true},
+      {none, VK_ESCAPE, {}, {IDCANCEL}, true},
+      {DLGC_WANTARROWS, VK_ESCAPE, {}, {IDCANCEL}, true},
+      {DLGC_WANTALLKEYS, VK_ESCAPE, {{WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, 27}}, {}, true},
+      {none, VK_DOWN, {}, {}, true},
+      {DLGC_WANTTAB, VK_LEFT, {}, {}, true},
+      {DLGC_WANTARROWS, VK_DOWN, {{WM_KEYDOWN, VK_DOWN}}, {}, true},
+      {DLGC_WANTALLKEYS, VK_UP, {{WM_KEYDOWN, VK_UP}}, {}, true},
+      {DLGC_WANTCHARS, 'A', {{WM_KEYDOWN, 'A'}, {WM_CHAR, 'a'}}, {}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "code " << c.code << ", key " << c.vk);
+    HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(9102), main, probeDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND probe = GetDlgItem(dialog, 1200);
+    SetFocus(probe);
+    gProbeCode = c.code;
+    gProbeGot.clear();
+    gProbeCommands.clear();
+    keyPress(c.vk);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessageW(dialog, &m)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+    EXPECT_EQ(gProbeGot, c.got);
+    EXPECT_EQ(gProbeCommands, c.commands);
+    EXPECT_EQ(GetFocus() == probe, c.focusStays);
+    DestroyWindow(dialog);
     testdriver::pumpUntilIdle();
   }
 }

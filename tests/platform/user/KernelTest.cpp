@@ -105,6 +105,33 @@ TEST_F(FindTest, WildcardsMatchWithoutCaseAndStarDotStarTakesEverything) {
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
+// Links have the attributes of what they name with the reparse-point mark, so that a walk
+// may tell a link to a folder from a folder.
+TEST_F(FindTest, LinksCarryTheReparsePointMark) {
+  ASSERT_EQ(symlink((dir + "/sub").c_str(), (dir + "/to-sub").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "/c.txt").c_str(), (dir + "/to-c.txt").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "/gone").c_str(), (dir + "/to-gone").c_str()), 0);
+  struct Case {
+    const char* name;
+    DWORD attributes;
+    DWORD tag;
+  } cases[] = {
+      {"sub", FILE_ATTRIBUTE_DIRECTORY, 0},
+      {"c.txt", FILE_ATTRIBUTE_ARCHIVE, 0},
+      {"to-sub", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK},
+      {"to-c.txt", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK},
+      {"to-gone", FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK},
+  };
+  for (const Case& c : cases) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(w(dir + "/" + c.name).c_str(), &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.name;
+    EXPECT_EQ(fd.dwFileAttributes, c.attributes) << c.name;
+    EXPECT_EQ(fd.dwReserved0, c.tag) << c.name;
+    FindClose(h);
+  }
+}
+
 TEST_F(FindTest, NarrowSearchUsesTheAnsiCodePage) {
   std::u16string pattern = w(dir) + u"/*";
   char narrow[1024];

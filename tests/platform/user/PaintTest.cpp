@@ -123,6 +123,103 @@ TEST_F(PaintTest, ValidateRectLeavesTheRestOfTheBox) {
   EXPECT_FALSE(GetUpdateRect(w, &r, FALSE));
 }
 
+// The update region is a set of rectangles: what ValidateRect takes out of it
+// is neither reported by GetUpdateRect's box when it shrinks the box, nor
+// painted by the next WM_PAINT, which fills the whole client area red.
+TEST_F(PaintTest, ValidateRectTakesItsPartOutOfTheRegion) {
+  struct Case {
+    const char* what;
+    std::vector<RECT> invalid, validated;
+    RECT box;  // GetUpdateRect afterwards; empty: nothing left
+    std::vector<POINT> painted, kept;
+  } cases[] = {
+      {"one of two separate rectangles: the other stays",
+       {{10, 10, 20, 20}, {60, 10, 70, 20}}, {{10, 10, 20, 20}}, {60, 10, 70, 20},
+       {{60, 10}, {69, 19}}, {{15, 15}, {40, 15}}},
+      {"both of them: nothing is left", {{10, 10, 20, 20}, {60, 10, 70, 20}},
+       {{10, 10, 20, 20}, {60, 10, 70, 20}}, {0, 0, 0, 0}, {}, {{15, 15}, {65, 15}}},
+      {"a band across the middle: the box stays, the band is not painted",
+       {{0, 0, 100, 100}}, {{0, 40, 100, 60}}, {0, 0, 100, 100}, {{50, 39}, {50, 60}}, {{50, 40}, {50, 59}}},
+      {"a hole: the ring around it is painted", {{0, 0, 100, 100}}, {{40, 40, 60, 60}}, {0, 0, 100, 100},
+       {{50, 39}, {39, 50}, {60, 50}}, {{40, 40}, {59, 59}}},
+      {"overlapping invalid rectangles, one validated: what only the other covers stays",
+       {{10, 10, 50, 50}, {30, 30, 70, 70}}, {{10, 10, 50, 50}}, {30, 30, 70, 70},
+       {{50, 30}, {30, 50}, {69, 69}}, {{35, 35}, {45, 45}, {15, 15}}},
+  };
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  for (const Case& c : cases) {
+    HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    pumpUntilIdle();
+    rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (h != w || m != WM_PAINT) return std::nullopt;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT all{0, 0, 100, 100};
+      FillRect(dc, &all, red);
+      EndPaint(h, &ps);
+      return 0;
+    };
+    for (const RECT& r : c.invalid) InvalidateRect(w, &r, FALSE);
+    for (const RECT& r : c.validated) ValidateRect(w, &r);
+    RECT box{};
+    EXPECT_EQ(GetUpdateRect(w, &box, FALSE), !IsRectEmpty(&c.box)) << c.what;
+    EXPECT_TRUE(same(box, c.box)) << c.what << ": " << box.left << "," << box.top << "," << box.right << ","
+                                  << box.bottom;
+    pumpUntilIdle();
+    Surface px = testdriver::windowPixels(w);
+    for (POINT p : c.painted) EXPECT_EQ(px.at(p.x, p.y), 0x00FF0000u) << c.what << " at " << p.x << "," << p.y;
+    for (POINT p : c.kept) EXPECT_EQ(px.at(p.x, p.y), 0x00FFFFFFu) << c.what << " at " << p.x << "," << p.y;
+    rec().handler = nullptr;
+    DestroyWindow(w);
+  }
+  DeleteObject(red);
+}
+
+// MoveWindow without repainting takes a shown child's pixels to its new
+// place (as far as the smaller of its two sizes reaches) and paints nothing;
+// with repainting the child paints at its new place and the parent where it was.
+TEST_F(PaintTest, MovingAChildWithoutRepaintingTakesItsPixelsAlong) {
+  struct Case {
+    const char* what;
+    RECT to;  // x, y, width, height
+    BOOL repaint;
+    std::vector<POINT> blue, white;
+  } cases[] = {
+      {"moved", {50, 30, 20, 20}, FALSE, {{50, 30}, {69, 49}, {15, 15}}, {{70, 30}, {50, 50}}},
+      {"moved over its old place", {15, 12, 20, 20}, FALSE, {{15, 12}, {34, 31}, {11, 11}}, {{35, 20}}},
+      {"moved and made smaller", {50, 30, 10, 5}, FALSE, {{50, 30}, {59, 34}}, {{60, 30}, {50, 35}}},
+      {"moved with repainting", {50, 30, 20, 20}, TRUE, {{50, 30}, {69, 49}}, {{70, 30}, {50, 50}}},
+  };
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  for (const Case& c : cases) {
+    HWND main = make("main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80);
+    HWND child = make("child", WS_CHILD | WS_VISIBLE, 10, 10, 20, 20, main);
+    int childPaints = 0;
+    rec().handler = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (h != child || m != WM_PAINT) return std::nullopt;
+      ++childPaints;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT all{0, 0, 100, 100};
+      FillRect(dc, &all, blue);
+      EndPaint(h, &ps);
+      return 0;
+    };
+    pumpUntilIdle();
+    ASSERT_EQ(testdriver::windowPixels(main).at(10, 10), 0x000000FFu) << c.what;
+    childPaints = 0;
+    MoveWindow(child, c.to.left, c.to.top, c.to.right, c.to.bottom, c.repaint);
+    pumpUntilIdle();
+    EXPECT_EQ(childPaints, c.repaint ? 1 : 0) << c.what;
+    Surface px = testdriver::windowPixels(main);
+    for (POINT p : c.blue) EXPECT_EQ(px.at(p.x, p.y), 0x000000FFu) << c.what << " at " << p.x << "," << p.y;
+    for (POINT p : c.white) EXPECT_EQ(px.at(p.x, p.y), 0x00FFFFFFu) << c.what << " at " << p.x << "," << p.y;
+    rec().handler = nullptr;
+    DestroyWindow(main);
+  }
+  DeleteObject(blue);
+}
+
 TEST_F(PaintTest, PeekMessageSynthesisesPaintAfterEverythingElse) {
   HWND w = make("w", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
   pumpUntilIdle();

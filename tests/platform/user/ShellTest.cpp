@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 
@@ -98,4 +100,46 @@ TEST(DesktopLaunch, HeadlessLaunchesAreRecordedNotRun) {
   EXPECT_EQ(script.calls()[0].call.args, (Args{u"open", u"https://example.org/help", u"", u"", u"5"}));
   EXPECT_EQ(script.calls()[1].call.kind, u"WinExec");
   EXPECT_EQ(script.calls()[1].call.args, (Args{u"cmd.exe", u"5"}));
+}
+
+// Without a test hook WinExec("cmd.exe") starts the first terminal program PATH holds,
+// x-terminal-emulator before xterm, and reports ERROR_FILE_NOT_FOUND when there is none
+// (a file that may not be run does not count).
+TEST(WinExecTerminal, StartsTheFirstTerminalOnThePathOrSaysThereIsNone) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const char*, bool>> programs;  // name, may be run
+    const char* started;                                // the marker the started one writes; null: none
+  } cases[] = {
+      {"none", {}, nullptr},
+      {"xterm alone", {{"xterm", true}}, "xterm"},
+      {"both: x-terminal-emulator first", {{"xterm", true}, {"x-terminal-emulator", true}}, "x-terminal-emulator"},
+      {"an xterm that may not be run", {{"xterm", false}}, nullptr},
+  };
+  const char* pathBefore = std::getenv("PATH");
+  const std::string savedPath = pathBefore ? pathBefore : "";
+  for (const Case& c : cases) {
+    testsupport::ScratchDir scratch;
+    const fs::path root = scratch.dir(), bin = root / "bin";
+    fs::create_directories(bin);
+    for (const auto& [name, runnable] : c.programs) {
+      const fs::path program = bin / name;
+      std::ofstream(program) << "#!/bin/sh\necho started > \"" << (root / name).string() << "\"\n";
+      fs::permissions(program, runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+    }
+    setenv("PATH", bin.c_str(), 1);
+    const UINT result = WinExec("cmd.exe", SW_SHOW);
+    setenv("PATH", savedPath.c_str(), 1);
+    if (!c.started) {
+      EXPECT_EQ(result, ERROR_FILE_NOT_FOUND) << c.what;
+      continue;
+    }
+    EXPECT_GT(result, 31u) << c.what;
+    const fs::path marker = root / c.started;
+    for (int i = 0; i < 200 && !fs::exists(marker); ++i) usleep(10000);
+    EXPECT_TRUE(fs::exists(marker)) << c.what;
+    for (const auto& [name, runnable] : c.programs)
+      if (std::string(name) != c.started) EXPECT_FALSE(fs::exists(root / name)) << c.what << ": " << name;
+  }
 }
