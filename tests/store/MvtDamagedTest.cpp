@@ -259,7 +259,7 @@ TEST(MvtCounts, StatedCountsGiveWayToTheReferencesHeld) {
 // a sheet that survives its own round trip; an append keeps every count equal to the
 // references the sheet holds.
 TEST(MvtCorpus, EveryFileIsHandled) {
-  const std::filesystem::path corpus = std::filesystem::path(__FILE__).parent_path() / "fuzz" / "corpus";
+  const std::filesystem::path corpus = std::filesystem::path(MORVEL_TESTS_DIR) / "store" / "fuzz" / "corpus";
   ASSERT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
   ScratchDir dir;
   int files = 0;
