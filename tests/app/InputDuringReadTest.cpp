@@ -120,6 +120,43 @@ class InputDuringReadTest : public AppTest {
   }
   std::u16string resultLine() { return windowText(GetDlgItem(dialog, kFindResult)); }
 
+  // Each route in a program of its own, started afresh, over a read that is held open.
+  void runRoutes(const std::vector<Route>& routes) {
+    std::string text;
+    for (int32_t i = 1; i <= kRows; ++i) text += std::to_string(i) + ",name" + std::to_string(i % 7) + ",3\n";
+    for (const Route& route : routes) {
+      SCOPED_TRACE(route.name);
+      testsupport::writeBytes(dir.native("data.csv"), text);
+      testsupport::writeBytes(dir.native("other.csv"), "a,b\n");
+      answers = std::make_unique<testdriver::AnswerScript>();
+      start();
+      doc = currentDocument();
+      ASSERT_TRUE(doc);
+      if (route.setup) route.setup(*this);
+      if (HasFatalFailure()) return;
+      stopStats();
+      readDuring(route);
+      if (HasFatalFailure()) return;
+      ASSERT_TRUE(held) << "the read never showed its bar";
+      EXPECT_EQ(before.find("dialog 0"), std::string::npos) << "the dialog was gone before the input came";
+      EXPECT_EQ(during, before);
+      // The read went on to its end: the whole file in the document, the bar gone, input back.
+      ASSERT_TRUE(IsWindow(doc->mHwnd));
+      EXPECT_EQ(doc->mPath, dir.path("data.csv"));
+      EXPECT_EQ(doc->mCore.mRowCount, uint32_t(kRows + 1));
+      EXPECT_EQ(doc->mCore.mColCount, 4u);
+      EXPECT_EQ(doc->mCore.getText(kRows, 2), u"name" + std::u16string(1, char16_t(u'0' + kRows % 7)));
+      EXPECT_EQ(gProgressBar, nullptr);
+      EXPECT_TRUE(gInputEnabled);
+      TearDown();
+      answers.reset();
+      SetUp();
+      held = false;
+      dialog = nullptr;
+      doc = nullptr;
+    }
+  }
+
   CGrid* doc = nullptr;
   HWND dialog = nullptr;
   std::unique_ptr<testdriver::AnswerScript> answers;
@@ -127,9 +164,9 @@ class InputDuringReadTest : public AppTest {
   std::string before, during;
 };
 
-TEST_F(InputDuringReadTest, EveryRouteOfInputIsRefusedWhileAReadIsHeldOpen) {
+// The main window and the grid: keys, clicks, menus, closes, tabs and a drop.
+TEST_F(InputDuringReadTest, TheMainWindowsInputIsRefusedWhileAReadIsHeldOpen) {
   using T = InputDuringReadTest;
-  auto alive = [](T& t) { return "dialog " + std::to_string(IsWindow(t.dialog) != 0); };
   std::vector<Route> routes = {
       {"keys in the grid", nullptr,
        [](T&) {
@@ -154,6 +191,15 @@ TEST_F(InputDuringReadTest, EveryRouteOfInputIsRefusedWhileAReadIsHeldOpen) {
       {"the tab's close button", nullptr, [](T&) { testdriver::click(tabPoint(0, true)); }, nullptr},
       {"a dropped file", nullptr,
        [](T& t) { testdriver::dropFiles(t.cell(2, 2), {t.dir.path("other.csv")}); }, nullptr},
+  };
+  runRoutes(routes);
+}
+
+// The find and replace dialogs, the filter popup and the system-script window.
+TEST_F(InputDuringReadTest, TheDialogsInputIsRefusedWhileAReadIsHeldOpen) {
+  using T = InputDuringReadTest;
+  auto alive = [](T& t) { return "dialog " + std::to_string(IsWindow(t.dialog) != 0); };
+  std::vector<Route> routes = {
       {"find next",
        [](T& t) {
          t.openDialog(ID_FIND);
@@ -180,6 +226,12 @@ TEST_F(InputDuringReadTest, EveryRouteOfInputIsRefusedWhileAReadIsHeldOpen) {
       {"the system-script window's close box", [](T& t) { t.openDialog(kSystemScript); },
        [](T& t) { testdriver::closeBox(t.dialog); }, alive},
   };
+  runRoutes(routes);
+}
+
+TEST_F(InputDuringReadTest, TheToolDialogsRunNothingWhileAReadIsHeldOpen) {
+  using T = InputDuringReadTest;
+  auto alive = [](T& t) { return "dialog " + std::to_string(IsWindow(t.dialog) != 0); };
   // The tool dialogs: each opened by its menu command, its run button clicked.
   const struct {
     const char* name;
@@ -191,6 +243,7 @@ TEST_F(InputDuringReadTest, EveryRouteOfInputIsRefusedWhileAReadIsHeldOpen) {
       {"column split", 32973, 1047},         {"classify-save", 32979, IDOK},
       {"file merge", 32974, IDABORT},        {"file split", 32975, IDABORT},
   };
+  std::vector<Route> routes;
   for (const auto& tool : tools) {
     const UINT command = tool.command;
     const int run = tool.run;
@@ -198,39 +251,7 @@ TEST_F(InputDuringReadTest, EveryRouteOfInputIsRefusedWhileAReadIsHeldOpen) {
                            [run](T& t) { testdriver::click(middleOf(GetDlgItem(t.dialog, run))); }, alive});
   }
 
-  std::string text;
-  for (int32_t i = 1; i <= kRows; ++i) text += std::to_string(i) + ",name" + std::to_string(i % 7) + ",3\n";
-  for (const Route& route : routes) {
-    SCOPED_TRACE(route.name);
-    testsupport::writeBytes(dir.native("data.csv"), text);
-    testsupport::writeBytes(dir.native("other.csv"), "a,b\n");
-    answers = std::make_unique<testdriver::AnswerScript>();
-    start();
-    doc = currentDocument();
-    ASSERT_TRUE(doc);
-    if (route.setup) route.setup(*this);
-    if (HasFatalFailure()) return;
-    stopStats();
-    readDuring(route);
-    if (HasFatalFailure()) return;
-    ASSERT_TRUE(held) << "the read never showed its bar";
-    EXPECT_EQ(before.find("dialog 0"), std::string::npos) << "the dialog was gone before the input came";
-    EXPECT_EQ(during, before);
-    // The read went on to its end: the whole file in the document, the bar gone, input back.
-    ASSERT_TRUE(IsWindow(doc->mHwnd));
-    EXPECT_EQ(doc->mPath, dir.path("data.csv"));
-    EXPECT_EQ(doc->mCore.mRowCount, uint32_t(kRows + 1));
-    EXPECT_EQ(doc->mCore.mColCount, 4u);
-    EXPECT_EQ(doc->mCore.getText(kRows, 2), u"name" + std::u16string(1, char16_t(u'0' + kRows % 7)));
-    EXPECT_EQ(gProgressBar, nullptr);
-    EXPECT_TRUE(gInputEnabled);
-    TearDown();
-    answers.reset();
-    SetUp();
-    held = false;
-    dialog = nullptr;
-    doc = nullptr;
-  }
+  runRoutes(routes);
 }
 
 }  // namespace
