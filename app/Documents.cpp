@@ -149,27 +149,7 @@ void onDropFiles(HDROP drop) {
 }
 
 std::vector<std::u16string> chooseFilesToOpen(HWND owner) {
-  std::vector<char16_t> buffer(66560, 0);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kOpenFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = u"请选择一个文件";
-  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  std::vector<std::u16string> out;
-  if (!GetOpenFileNameW(&ofn)) return out;
-  std::vector<std::u16string> parts;
-  for (size_t i = 0; i < buffer.size() && buffer[i];) {
-    std::u16string s(buffer.data() + i);
-    i += s.size() + 1;
-    parts.push_back(std::move(s));
-  }
-  if (parts.size() == 1) return parts;
-  for (size_t i = 1; i < parts.size(); ++i) out.push_back(parts[0] + u"/" + parts[i]);
-  return out;
+  return askOpenPaths(owner, u"请选择一个文件", kOpenFilter, OFN_HIDEREADONLY, 66560);
 }
 
 void pagedOpenInNewTab() {

@@ -1,9 +1,12 @@
 #include "app/ToolDialog.h"
 
+#include "grid/FileDialogs.h"
+
 #include <algorithm>
 
 #include "app/Documents.h"
 #include "controls/TabStrip.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -30,27 +33,7 @@ std::u16string dialogText(HWND dialog, int id) {
 }
 
 std::vector<std::u16string> chooseFiles(HWND owner, const char16_t* filter, const char16_t* title) {
-  std::vector<char16_t> buffer(66560, 0);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = title;
-  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  std::vector<std::u16string> parts;
-  if (!GetOpenFileNameW(&ofn)) return parts;
-  for (size_t i = 0; i < buffer.size() && buffer[i];) {
-    std::u16string s(buffer.data() + i);
-    i += s.size() + 1;
-    parts.push_back(std::move(s));
-  }
-  if (parts.size() <= 1) return parts;
-  std::vector<std::u16string> out;
-  for (size_t i = 1; i < parts.size(); ++i) out.push_back(parts[0] + u"/" + parts[i]);
-  return out;
+  return askOpenPaths(owner, title, filter, OFN_HIDEREADONLY, 66560);
 }
 
 std::optional<std::u16string> chooseFolder(HWND owner, HWND messageOwner, const char16_t* caption) {

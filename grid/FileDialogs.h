@@ -2,6 +2,7 @@
 // "..."), and the save dialog of save, Save As and Save filtered.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
 
@@ -17,6 +18,11 @@ inline constexpr char16_t kSaveFilter[] =
 
 // The one-file open dialog titled `title`; the chosen full path, empty when cancelled.
 std::u16string askOpenPath(HWND owner, const char16_t* title, const char16_t* filter = kOpenFilter);
+// The multi-select open dialog titled `title`, with room for `units` characters of
+// answer and `flags` besides those of every multi-select one; the chosen full paths,
+// none when cancelled.
+std::vector<std::u16string> askOpenPaths(HWND owner, const char16_t* title, const char16_t* filter, DWORD flags,
+                                         size_t units);
 // The name the save dialog proposes for a document at `path`: the path without the
 // extension of its file name (so the chooser opens in the document's folder), "New.mvt"
 // for a table never saved.

@@ -241,38 +241,22 @@ void CGrid::saveFiltered(bool reusePath) {
 // ---------------------------------------------------------------- append and split
 
 void CGrid::appendFiles() {
-  std::vector<char16_t> buffer(145600, 0);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = mHwnd;
-  ofn.lpstrFilter = kOpenFilter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = u"请选择文件";
-  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-  if (!GetOpenFileNameW(&ofn)) return;
-  std::vector<std::u16string> parts;
-  for (size_t i = 0; i < buffer.size() && buffer[i];) {
-    std::u16string s(buffer.data() + i);
-    i += s.size() + 1;
-    parts.push_back(std::move(s));
-  }
-  if (parts.empty()) return;
+  const std::vector<std::u16string> paths = askOpenPaths(mHwnd, u"请选择文件", kOpenFilter, 0, 145600);
+  if (paths.empty()) return;
   std::u16string failure = u"打开文件失败：";
   bool failed = false;
   {
     ProgressScope bar(*this);
     progress(0, 0);
-    if (parts.size() == 1) {
+    if (paths.size() == 1) {
       bool ok = false;
-      guarded([&] { ok = mCore.appendFile(parts[0], 0, 99); });
-      if (!ok) failure += parts[0], failed = true;
+      guarded([&] { ok = mCore.appendFile(paths[0], 0, 99); });
+      if (!ok) failure += paths[0], failed = true;
     } else {
-      const int32_t names = static_cast<int32_t>(parts.size() - 1);
+      const int32_t names = static_cast<int32_t>(paths.size());
       const int32_t step = 100 / names;
       for (int32_t i = 0; i < names; ++i) {
-        const std::u16string path = parts[0] + u"/" + parts[i + 1];
+        const std::u16string& path = paths[i];
         bool ok = false;
         guarded([&] { ok = mCore.appendFile(path, i * step, (i + 1) * step); });
         if (!ok) failure += path + u";", failed = true;

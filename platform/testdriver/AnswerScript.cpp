@@ -56,6 +56,19 @@ size_t AnswerScript::unanswered() const {
   return n;
 }
 
+size_t AnswerScript::callsOf(const std::u16string& kind) const {
+  size_t n = 0;
+  for (const Record& r : mCalls) n += r.call.kind == kind;
+  return n;
+}
+
+const platform::BlockingCall* AnswerScript::lastCall(const std::u16string& kind) const {
+  const platform::BlockingCall* found = nullptr;
+  for (const Record& r : mCalls)
+    if (r.call.kind == kind) found = &r.call;
+  return found;
+}
+
 size_t AnswerScript::pending(const std::u16string& kind) const {
   auto it = mAnswers.find(kind);
   return it == mAnswers.end() ? 0 : it->second.size();

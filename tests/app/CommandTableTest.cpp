@@ -76,17 +76,6 @@ class CommandTableTest : public AppTest {
     doc->mCore.setText(row, col, text);
     doc->mCore.cellAt(row, col)->kind = CELL_EXPRTK;
   }
-  size_t callsOf(const std::u16string& kind) const {
-    size_t n = 0;
-    for (const auto& r : answers->calls()) n += r.call.kind == kind;
-    return n;
-  }
-  const platform::BlockingCall* lastCall(const std::u16string& kind) const {
-    const platform::BlockingCall* found = nullptr;
-    for (const auto& r : answers->calls())
-      if (r.call.kind == kind) found = &r.call;
-    return found;
-  }
 
   CGrid* doc = nullptr;
   testdriver::AnswerScript* answers = nullptr;
@@ -103,7 +92,7 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
   auto nothing = [](T& t) { EXPECT_TRUE(t.answers->calls().empty()); };
   auto dialog = [](WORD id) {
     return [id](T& t) {
-      const auto* call = t.lastCall(u"DialogBoxParamW");
+      const auto* call = t.answers->lastCall(u"DialogBoxParamW");
       ASSERT_NE(call, nullptr);
       EXPECT_EQ(call->args.at(0), number(id));
     };
@@ -233,14 +222,14 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
       {ID_QUOTES_OFF, nullptr, [](T& t) { EXPECT_FALSE(gQuoteDetect); EXPECT_TRUE(checked(ID_QUOTES_OFF)); }},
       {ID_QUOTES_ON, [](T& t) { setQuoteDetect(false); }, [](T& t) { EXPECT_TRUE(gQuoteDetect); }},
       {32887, nullptr, [](T& t) {
-         const auto* call = t.lastCall(u"ShellExecuteW");
+         const auto* call = t.answers->lastCall(u"ShellExecuteW");
          ASSERT_NE(call, nullptr);
          EXPECT_EQ(call->args.at(0), u"open");
          EXPECT_EQ(call->args.at(1), std::u16string(helpPagePath()));
          EXPECT_EQ(call->args.at(4), number(SW_SHOW));
        }},
       {32967, nullptr, [](T& t) {
-         const auto* call = t.lastCall(u"WinExec");
+         const auto* call = t.answers->lastCall(u"WinExec");
          ASSERT_NE(call, nullptr);
          EXPECT_EQ(call->args.at(0), u"cmd.exe");
        }},
@@ -265,13 +254,13 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
   auto modeless = [](T&) { EXPECT_NE(GetAncestor(GetFocus(), GA_ROOT), gMainWnd); };
   for (UINT id : {32844u, 32847u, 32937u, 32944u, 32977u, 32972u, 32973u, 32974u, 32975u, 32979u})
     cases.push_back({id, nullptr, modeless});
-  cases.push_back({32953, nullptr, [](T& t) { EXPECT_EQ(t.callsOf(u"GetOpenFileNameW"), 1u); }});
+  cases.push_back({32953, nullptr, [](T& t) { EXPECT_EQ(t.answers->callsOf(u"GetOpenFileNameW"), 1u); }});
   cases.push_back({ID_DELETE_DUPLICATES, nullptr, [](T& t) {  // one cell: no dialog
-                     EXPECT_EQ(t.callsOf(u"DialogBoxParamW"), 0u);
+                     EXPECT_EQ(t.answers->callsOf(u"DialogBoxParamW"), 0u);
                      EXPECT_EQ(t.doc->mCore.getInt64(2, 2), 22);
                    }});
   cases.push_back({ID_DELETE_DUPLICATES, [](T& t) { t.select({1, 1, 3, 3}); },
-                   [](T& t) { EXPECT_EQ(t.callsOf(u"DialogBoxParamW"), 1u); }});
+                   [](T& t) { EXPECT_EQ(t.answers->callsOf(u"DialogBoxParamW"), 1u); }});
   // Find and replace without a text to look for, and the one-cell delete-duplicates.
   const std::vector<UINT> later = {32845, 32846, 32848, 32849};
   std::vector<UINT> covered;
@@ -307,12 +296,12 @@ TEST_F(CommandTableTest, SortScopeOpenSaveAllAndBatchFilterRules) {
   select({2, 2, 2, 2});
   choose(ID_SORT_DOWN);
   EXPECT_EQ(doc->mCore.getInt64(1, 1), 11);
-  EXPECT_EQ(callsOf(u"DialogBoxParamW"), 0u);
+  EXPECT_EQ(answers->callsOf(u"DialogBoxParamW"), 0u);
   // One column: the scope question; cancelled, the sheet stays.
   script.answer(u"DialogBoxParamW", IDCANCEL);
   select({1, 3, 3, 3});
   choose(ID_SORT_DOWN);
-  EXPECT_EQ(lastCall(u"DialogBoxParamW")->args.at(0), u"131");
+  EXPECT_EQ(answers->lastCall(u"DialogBoxParamW")->args.at(0), u"131");
   EXPECT_EQ(doc->mCore.getInt64(1, 3), 13);
 
   // Open three files of which the first is open: two new tabs, the last one current.
@@ -447,7 +436,7 @@ TEST_F(CommandTableTest, TheCommandWindowSaysWhenNoTerminalStarts) {
     script.answer(u"WinExec", c.started);
     script.answer(u"MessageBoxW", IDOK);
     EXPECT_TRUE(choose(32967));
-    const platform::BlockingCall* box = lastCall(u"MessageBoxW");
+    const platform::BlockingCall* box = answers->lastCall(u"MessageBoxW");
     if (!c.message) {
       EXPECT_EQ(box, nullptr);
     } else {
@@ -491,7 +480,7 @@ TEST_F(CommandTableTest, WithoutATabTheDocumentCommandsAreGreyedAndTheirKeysDoNo
   EXPECT_TRUE(script.calls().empty());
   // What needs no document still works: help by its menu item, a new table by its own.
   EXPECT_TRUE(choose(32887));
-  EXPECT_EQ(callsOf(u"ShellExecuteW"), 1u);
+  EXPECT_EQ(answers->callsOf(u"ShellExecuteW"), 1u);
   EXPECT_TRUE(choose(ID_NEW));
   ASSERT_EQ(gTabStrip.tabs.size(), 1u);
   for (UINT id : all) EXPECT_EQ(greyed(id), id == 32951) << id;

@@ -40,17 +40,6 @@ class DocumentsTest : public AppTest {
     choose(ID_OPEN);
   }
   const CCTab::CTabData& currentTab() const { return gTabStrip.tabs.at(gTabStrip.current); }
-  size_t callsOf(const std::u16string& kind) const {
-    size_t n = 0;
-    for (const auto& r : answers->calls()) n += r.call.kind == kind;
-    return n;
-  }
-  const platform::BlockingCall* lastCall(const std::u16string& kind) const {
-    const platform::BlockingCall* found = nullptr;
-    for (const auto& r : answers->calls())
-      if (r.call.kind == kind) found = &r.call;
-    return found;
-  }
   // Keys at the current document's window.
   void keysAtDocument(int vk, unsigned modifiers) {
     SetFocus(currentDocument()->mHwnd);
@@ -84,7 +73,7 @@ TEST_F(DocumentsTest, ASheetThatFailsToLoadLeavesItsTabUntitled) {
     for (int i = 0; i < c.messages; ++i) script.answer(u"MessageBoxW", IDOK);
     openFromMenu(book);
     EXPECT_EQ(titles(), c.titles);
-    EXPECT_EQ(callsOf(u"MessageBoxW"), static_cast<size_t>(c.messages));
+    EXPECT_EQ(answers->callsOf(u"MessageBoxW"), static_cast<size_t>(c.messages));
     const CCTab::CTabData& failed = gTabStrip.tabs.at(1 + c.failing);
     EXPECT_TRUE(failed.path.empty());
     EXPECT_TRUE(failed.document->mPath.empty());
@@ -96,7 +85,7 @@ TEST_F(DocumentsTest, ASheetThatFailsToLoadLeavesItsTabUntitled) {
     pump();
     script.answer(u"GetSaveFileNameW", 0);
     keysAtDocument('S', testdriver::Ctrl);
-    EXPECT_EQ(callsOf(u"GetSaveFileNameW"), 1u);
+    EXPECT_EQ(answers->callsOf(u"GetSaveFileNameW"), 1u);
     EXPECT_TRUE(testsupport::readBytes(dir.native("w.xlsx")) == before) << "the book is as it was";
     TearDown();
     SetUp();
@@ -154,7 +143,7 @@ TEST_F(DocumentsTest, TheTabFollowsTheDocumentsFileOnEveryRoad) {
          t.keysAtDocument('S', testdriver::Ctrl);
          currentDocument()->mCore.setText(1, 1, u"二");
          t.keysAtDocument('S', testdriver::Ctrl);
-         EXPECT_EQ(t.callsOf(u"MessageBoxW"), 0u) << "both saves succeed";
+         EXPECT_EQ(t.answers->callsOf(u"MessageBoxW"), 0u) << "both saves succeed";
          CDataCore read;
          ExcelBook book(read, t.dir.path("n.xlsx"), true, true);
          ASSERT_TRUE(book.importSheet(0));
@@ -220,7 +209,7 @@ TEST_F(DocumentsTest, TheSaveDialogProposesTheDocumentsPathWithoutItsExtension) 
     else openFromMenu(c.document);
     script.answer(u"GetSaveFileNameW", 0);
     keysAtDocument('S', testdriver::Ctrl | testdriver::Alt);
-    const platform::BlockingCall* call = lastCall(u"GetSaveFileNameW");
+    const platform::BlockingCall* call = answers->lastCall(u"GetSaveFileNameW");
     ASSERT_NE(call, nullptr);
     const std::u16string flags = [] {
       const std::string s = std::to_string(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST);
@@ -263,7 +252,7 @@ TEST_F(DocumentsTest, AFailedSaveAsLeavesAPagedDocumentItsFile) {
     script.answer(u"MessageBoxW", IDOK);
     c.saveAs(*this);
     pump();
-    EXPECT_EQ(lastCall(u"MessageBoxW")->args.at(0), u"保存文件失败：" + dir.path("missing/x.csv"));
+    EXPECT_EQ(answers->lastCall(u"MessageBoxW")->args.at(0), u"保存文件失败：" + dir.path("missing/x.csv"));
     EXPECT_EQ(doc->mPath, page);
     EXPECT_EQ(doc->mPage.path, page);
     EXPECT_EQ(currentTab().path, page);
@@ -271,7 +260,7 @@ TEST_F(DocumentsTest, AFailedSaveAsLeavesAPagedDocumentItsFile) {
 
     doc->mCore.setText(1, 1, u"R2");
     keysAtDocument('S', testdriver::Ctrl);
-    EXPECT_EQ(callsOf(u"MessageBoxW"), 1u) << "the write-back is not refused";
+    EXPECT_EQ(answers->callsOf(u"MessageBoxW"), 1u) << "the write-back is not refused";
     std::string expected = text;
     expected.replace(expected.find("r2"), 2, "R2");
     EXPECT_EQ(testsupport::readBytes(dir.native("p.csv")), expected);

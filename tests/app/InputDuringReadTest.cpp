@@ -14,6 +14,7 @@
 #include "grid/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "tests/app/AppFixture.h"
+#include "tests/app/ToolFixture.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -27,11 +28,7 @@ constexpr int32_t kRows = 3000;
 class InputDuringReadTest : public AppTest {
  public:
   void TearDown() override {
-    for (HWND dialog : {gFindMatch.mDialog, gTwoTable.mDialog, gColumnPick.mDialog})
-      if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-    gFindMatch = FindMatchInput{};
-    gTwoTable = TwoTableInput{};
-    gColumnPick = ColumnPickState{};
+    closeToolDialogs();
     AppTest::TearDown();
   }
 

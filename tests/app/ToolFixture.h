@@ -24,6 +24,15 @@
 #include "tests/support/Scratch.h"
 #include "tests/support/TabStripHost.h"
 
+// The tool dialogs a test left open are destroyed and their inputs forgotten.
+inline void closeToolDialogs() {
+  for (HWND dialog : {gFindMatch.mDialog, gTwoTable.mDialog, gColumnPick.mDialog})
+    if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
+  gFindMatch = FindMatchInput{};
+  gTwoTable = TwoTableInput{};
+  gColumnPick = ColumnPickState{};
+}
+
 class ToolTest : public testsupport::GdiplusSuite {
  protected:
   void SetUp() override {
@@ -35,11 +44,7 @@ class ToolTest : public testsupport::GdiplusSuite {
     testdriver::pumpUntilIdle();
   }
   void TearDown() override {
-    for (HWND dialog : {gFindMatch.mDialog, gTwoTable.mDialog, gColumnPick.mDialog})
-      if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-    gFindMatch = FindMatchInput{};
-    gTwoTable = TwoTableInput{};
-    gColumnPick = ColumnPickState{};
+    closeToolDialogs();
     stopStats();
     DestroyWindow(main);
     testdriver::pumpUntilIdle();

@@ -149,33 +149,17 @@ class Screen {
     int ignored = 0;
     return windowOf(pid, ignored);
   }
-  // The same, with the number of its viewable top-level windows in `count`.
+  // The same, with the number of its viewable top-level windows in `viewable`.
   Window windowOf(pid_t pid, int& viewable) {
-    viewable = 0;
-    ErrorGuard guard(mDisplay);
-    Atom pidAtom = XInternAtom(mDisplay, "_NET_WM_PID", False);
-    Window root = DefaultRootWindow(mDisplay), parent = 0, *children = nullptr;
-    unsigned count = 0;
+    const std::vector<Window> all = windowsOf(pid);
+    viewable = static_cast<int>(all.size());
     Window best = 0;
     long bestArea = 0;
-    if (!XQueryTree(mDisplay, root, &root, &parent, &children, &count)) return 0;
-    for (unsigned i = 0; i < count; ++i) {
-      Atom type = 0;
-      int format = 0;
-      unsigned long items = 0, after = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(mDisplay, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
-                             &after, &data) != Success)
-        continue;
-      bool ours = data && items == 1 && format == 32 && static_cast<pid_t>(*reinterpret_cast<long*>(data)) == pid;
-      if (data) XFree(data);
-      XWindowAttributes a;
-      if (!ours || !XGetWindowAttributes(mDisplay, children[i], &a) || a.map_state != IsViewable) continue;
-      ++viewable;
-      long area = static_cast<long>(a.width) * a.height;
-      if (area > bestArea) best = children[i], bestArea = area;
+    for (Window w : all) {
+      const SIZE s = size(w);
+      const long area = static_cast<long>(s.cx) * s.cy;
+      if (area > bestArea) best = w, bestArea = area;
     }
-    if (children) XFree(children);
     return best;
   }
 
@@ -428,6 +412,26 @@ std::string joined(const std::vector<std::string>& lines) {
   return out;
 }
 
+// The program's main window once it is up; 0, with what the program said, when it ended
+// or none came within 30 s.
+Window mainWindowOf(Screen& screen, Program& program, const Scratch& home) {
+  Window window = 0;
+  waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000);
+  if (!window) ADD_FAILURE() << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  return window;
+}
+
+// The window's first paint: its picture once every probe holds, or the last one taken
+// after 15 s.
+Surface firstPaint(Screen& screen, Window window) {
+  Surface shot;
+  waitFor([&] {
+    shot = screen.pixels(window);
+    return failedProbes(shot).empty();
+  }, 15000);
+  return shot;
+}
+
 TEST(ProgramWindow, StartedOnACsvShowsMenuTabsAndCellsRegistersTheTypeAndClosesOnRequest) {
   Screen screen;
   ASSERT_TRUE(screen.connected()) << "no display: run under xvfb-run";
@@ -438,15 +442,9 @@ TEST(ProgramWindow, StartedOnACsvShowsMenuTabsAndCellsRegistersTheTypeAndClosesO
   ASSERT_GT(program.pid(), 0);
 
   // The first paint: the window is up and its pixels show what the probes expect.
-  Window window = 0;
-  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
-              window)
-      << "no window; the program said:\n" << readFile(home.path / "output.txt");
-  Surface shot;
-  waitFor([&] {
-    shot = screen.pixels(window);
-    return failedProbes(shot).empty();
-  }, 15000);
+  const Window window = mainWindowOf(screen, program, home);
+  ASSERT_TRUE(window);
+  Surface shot = firstPaint(screen, window);
   ASSERT_TRUE(writePng(shot, pngPath("program_window")));
   EXPECT_EQ(joined(failedProbes(shot)), "");
 
@@ -510,10 +508,8 @@ TEST(ProgramWindow, TheCloseButtonDuringALargeLoadIsRefusedAndTheLoadEnds) {
   writeLargeCsv(csv, uint64_t(1) << 30);
   Program program(home.path, {csv.string()}, false);
   ASSERT_GT(program.pid(), 0);
-  Window window = 0;
-  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
-              window)
-      << "no window; the program said:\n" << readFile(home.path / "output.txt");
+  const Window window = mainWindowOf(screen, program, home);
+  ASSERT_TRUE(window);
   ASSERT_TRUE(waitFor([&] { return barShown(screen.pixels(window)) || !program.running(); }, 60000) &&
               program.running())
       << "no progress bar while the file loads";
@@ -546,11 +542,9 @@ TEST(ProgramWindow, SaveAsAnsweredWithReturnWritesIntoTheDocumentsFolder) {
   Program program(home.path, {(data / "f.csv").string()}, false);
   fs::current_path(before);
   ASSERT_GT(program.pid(), 0);
-  Window window = 0;
-  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
-              window)
-      << "no window; the program said:\n" << readFile(home.path / "output.txt");
-  waitFor([&] { return failedProbes(screen.pixels(window)).empty(); }, 15000);
+  const Window window = mainWindowOf(screen, program, home);
+  ASSERT_TRUE(window);
+  firstPaint(screen, window);
 
   Server hand;
   const POINT corner = screen.origin(window);
@@ -603,15 +597,10 @@ TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
   std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海\n";
   Program program(home.path, {csv.string()}, false);
   ASSERT_GT(program.pid(), 0);
-  Window window = 0;
-  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
-              window)
-      << "no window; the program said:\n" << readFile(home.path / "output.txt");
-  Surface shot;
-  ASSERT_TRUE(waitFor([&] {
-    shot = screen.pixels(window);
-    return failedProbes(shot).empty();
-  }, 15000)) << joined(failedProbes(shot));
+  const Window window = mainWindowOf(screen, program, home);
+  ASSERT_TRUE(window);
+  Surface shot = firstPaint(screen, window);
+  ASSERT_EQ(joined(failedProbes(shot)), "");
   const Layout at;
   const POINT origin = screen.origin(window);
   auto onScreen = [&](int x, int y) { return POINT{origin.x + x, origin.y + y}; };
@@ -709,15 +698,9 @@ TEST(ProgramWindow, AScriptErrorShowsTheOutputWindowOfItsOwnAndItsCloseButtonHid
   std::ofstream(csv) << "名称,数量,城市\n苹果,3,北京\n香蕉,12,上海,=A3*\n";
   Program program(home.path, {csv.string()}, false);
   ASSERT_GT(program.pid(), 0);
-  Window window = 0;
-  ASSERT_TRUE(waitFor([&] { return (window = screen.windowOf(program.pid())) != 0 || !program.running(); }, 30000) &&
-              window)
-      << "no window; the program said:\n" << readFile(home.path / "output.txt");
-  Surface shot;
-  waitFor([&] {
-    shot = screen.pixels(window);
-    return failedProbes(shot).empty();
-  }, 15000);
+  const Window window = mainWindowOf(screen, program, home);
+  ASSERT_TRUE(window);
+  Surface shot = firstPaint(screen, window);
   ASSERT_EQ(joined(failedProbes(shot)), "");
 
   // F5 with the pointer over the grid, as the keyboard gives it.
