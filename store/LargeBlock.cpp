@@ -1,6 +1,7 @@
 #include "store/LargeBlock.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/FileIo.h"
 
@@ -12,7 +13,12 @@ DWORD pageFlags() {
 }
 
 void* allocate(size_t bytes) {
-  if (bytes < MAPPED_MIN) return std::calloc(1, bytes ? bytes : 1);
+  if (bytes < MAPPED_MIN) {
+    const size_t rounded = (bytes + 63) / 64 * 64 + (bytes == 0 ? 64 : 0);
+    void* p = std::aligned_alloc(64, rounded);
+    if (p) std::memset(p, 0, rounded);
+    return p;
+  }
   return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT | pageFlags(), PAGE_READWRITE);
 }
 

@@ -19,7 +19,8 @@ constexpr size_t MAPPED_MIN = size_t(1) << 20;
 // ways). The row slabs ask for their pages with it too.
 DWORD pageFlags();
 
-// `bytes` zero-filled bytes (a block of 0 bytes is a valid non-null block), or null.
+// `bytes` zero-filled bytes on a 64-byte boundary (a block of 0 bytes is a valid
+// non-null block), or null.
 void* allocate(size_t bytes);
 // Gives back a block of allocate(bytes); null does nothing.
 void release(void* p, size_t bytes);
