@@ -69,22 +69,6 @@ void freeChunkMemory(char* data) {
     std::free(data);
 }
 
-// A zero-filled slot table of `bytes` on a 64-byte boundary, or null: a large one on
-// large pages where the system has them (largeblock), except under AddressSanitizer.
-void* tableMemory(size_t bytes) {
-  if (kSlabChunks) return largeblock::allocate(bytes);
-  void* p = std::aligned_alloc(64, bytes);
-  if (p) std::memset(p, 0, bytes);
-  return p;
-}
-
-void freeTableMemory(void* p, size_t bytes) {
-  if (kSlabChunks)
-    largeblock::release(p, bytes);
-  else
-    std::free(p);
-}
-
 struct Chunk {
   char* data = nullptr;
   size_t bytes = 0;     // capacity
@@ -205,7 +189,7 @@ struct StringPool::Shard {
 
   void reset() {
     arena.freeAll();
-    freeTableMemory(lines, mask ? lineCount(mask + 1) * sizeof(SlotLine) : 0);
+    largeblock::release(lines, mask ? lineCount(mask + 1) * sizeof(SlotLine) : 0);
     lines = nullptr;
     mask = 0;
     used = 0;
@@ -268,7 +252,7 @@ struct StringPool::Shard {
     while (want * 10 > cap * 7) cap *= 2;
     if (mask && cap == mask + 1) return;
     const size_t bytes = lineCount(cap) * sizeof(SlotLine);
-    auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<SlotLine*>(tableMemory(bytes));
+    auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<SlotLine*>(largeblock::allocate(bytes));
     if (!fresh) throw std::bad_alloc();
     SlotLine* old = lines;
     const uint64_t oldCap = mask ? mask + 1 : 0;
@@ -280,7 +264,7 @@ struct StringPool::Shard {
       while (tagIn(fresh, j) != 0) j = (j + 1) & (cap - 1);
       setIn(fresh, j, ref, tagOf(mixed));
     }
-    freeTableMemory(old, oldCap ? lineCount(oldCap) * sizeof(SlotLine) : 0);
+    largeblock::release(old, oldCap ? lineCount(oldCap) * sizeof(SlotLine) : 0);
     lines = fresh;
     mask = cap - 1;
   }
