@@ -21,6 +21,8 @@ constexpr size_t kMappedMin = SIZE_MAX;
 constexpr size_t kMappedMin = MAPPED_MIN;
 #endif
 
+bool mapped(size_t bytes) { return bytes >= kMappedMin; }
+
 void* allocate(size_t bytes) {
   if (bytes < kMappedMin) {
     const size_t rounded = (bytes + 63) / 64 * 64 + (bytes == 0 ? 64 : 0);

@@ -19,6 +19,10 @@ constexpr size_t MAPPED_MIN = size_t(1) << 20;
 // ways). The row slabs ask for their pages with it too.
 DWORD pageFlags();
 
+// True when a block of `bytes` is mapped from the system (not under AddressSanitizer,
+// which watches the C library's blocks only).
+bool mapped(size_t bytes);
+
 // `bytes` zero-filled bytes on a 64-byte boundary (a block of 0 bytes is a valid
 // non-null block), or null.
 void* allocate(size_t bytes);
