@@ -1,5 +1,6 @@
-// A stable sort on several threads: the result is exactly that of std::stable_sort
-// (equal elements keep their order), whatever the number of threads.
+// Sorting on several threads: a stable sort whose result is exactly that of
+// std::stable_sort (equal elements keep their order), whatever the number of threads,
+// and the merge of runs sorted apart into one.
 #pragma once
 #include <algorithm>
 #include <vector>
@@ -64,4 +65,36 @@ void parallelStableSort(std::vector<T>& v, Less less) {
     std::swap(from, to);
   }
   if (from != &v) v.swap(*from);
+}
+
+// A sorted run of elements: data[begin, begin + count).
+struct SortRun {
+  size_t begin, count;
+};
+
+// Merges `runs` of `data` (each sorted by `less`, in order of position) into one
+// sequence sorted by `less`, stably (on ties the earlier run's elements first), on up to
+// `threads` threads. The runs may leave gaps between them. The result lies compacted
+// either in `data` or in `buffer` (room for the sum of the counts); returns its first
+// element. `buffer` is needed only for more than one run.
+template <class T, class Less>
+T* mergeRuns(T* data, T* buffer, std::vector<SortRun> runs, unsigned threads, Less less) {
+  if (runs.empty()) return data;
+  T* from = data;
+  T* to = buffer;
+  while (runs.size() > 1) {
+    std::vector<SortRun> merged;
+    size_t at = 0;
+    for (size_t i = 0; i < runs.size(); i += 2) {
+      const SortRun a = runs[i];
+      const SortRun b = i + 1 < runs.size() ? runs[i + 1] : SortRun{a.begin + a.count, 0};
+      parallel_sort_detail::merge(from + a.begin, from + a.begin + a.count, from + b.begin, from + b.begin + b.count,
+                                  to + at, threads, less);
+      merged.push_back({at, a.count + b.count});
+      at += a.count + b.count;
+    }
+    runs.swap(merged);
+    std::swap(from, to);
+  }
+  return from + runs[0].begin;
 }

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <deque>
+#include <memory>
 
 #include "store/Parallel.h"
 #include "commands/ParallelSort.h"
 #include "commands/Record.h"
+#include "store/LargeBlock.h"
 #include "store/NumberText.h"
 
 namespace {
@@ -32,36 +34,91 @@ TextKey textKeyOf(std::u16string_view t, int32_t row) {
   return k;
 }
 
-// Code unit order.
-bool textLess(const TextKey& a, const TextKey& b) {
-  if (a.head != b.head) return a.head < b.head;
-  if (a.next != b.next) return a.next < b.next;
+// Code unit order: negative, 0 or positive.
+int textCompare(const TextKey& a, const TextKey& b) {
+  if (a.head != b.head) return a.head < b.head ? -1 : 1;
+  if (a.next != b.next) return a.next < b.next ? -1 : 1;
   // The first eight units are equal: then both texts are at least eight long, or both
   // are these same units.
-  if (a.text == b.text || (a.length <= 8 && b.length <= 8)) return false;
-  return std::u16string_view(a.text + 8, a.length - 8) < std::u16string_view(b.text + 8, b.length - 8);
+  if (a.text == b.text || (a.length <= 8 && b.length <= 8)) return 0;
+  return std::u16string_view(a.text + 8, a.length - 8).compare(std::u16string_view(b.text + 8, b.length - 8));
 }
 
-// The rows of one chunk by group, in row order.
-struct Groups {
-  std::vector<NumberKey> numbers;
-  std::vector<TextKey> texts;
+// The orders of the sort, each a strict order with equal values in row order: any sort
+// by them gives what a stable sort by value gives.
+struct NumberOrder {
+  bool ascending;
+  bool operator()(const NumberKey& a, const NumberKey& b) const {
+    if (a.value != b.value) return ascending ? a.value < b.value : b.value < a.value;
+    return a.row < b.row;
+  }
+};
+struct TextOrder {
+  bool ascending;
+  bool operator()(const TextKey& a, const TextKey& b) const {
+    const int c = textCompare(a, b);
+    if (c != 0) return ascending ? c < 0 : c > 0;
+    return a.row < b.row;
+  }
+};
+
+// The keys of the texts last looked up by one thread, by pool key: a column of few
+// distinct texts then looks up each of them in the pool about once.
+class TextKeyCache {
+ public:
+  TextKey keyOf(const CDataCore& core, uint64_t poolKey, int32_t row) {
+    Slot& s = mSlots[(poolKey * 0x9E3779B97F4A7C15ULL) >> (64 - BITS)];
+    if (s.poolKey != poolKey) {
+      s.poolKey = poolKey;
+      s.key = textKeyOf(core.poolTextView(poolKey), 0);
+    }
+    TextKey k = s.key;
+    k.row = row;
+    return k;
+  }
+
+ private:
+  static constexpr int BITS = 10;
+  struct Slot {
+    uint64_t poolKey = 0;  // 0: empty (no text is stored under key 0)
+    TextKey key{};
+  };
+  Slot mSlots[size_t(1) << BITS];
+};
+
+// The rows of one chunk that do not go to the sort's key arrays, in row order, and the
+// count of those that do.
+struct Part {
+  size_t numbers = 0, texts = 0;
   std::vector<int32_t> nans;
   std::vector<int32_t> empties;
   std::deque<std::u16string> owned;  // formatted texts (date-times, handler values)
 };
 
 template <class T>
-std::vector<T> concat(std::vector<Groups>& parts, std::vector<T> Groups::*member) {
-  size_t n = 0;
-  for (Groups& g : parts) n += (g.*member).size();
+std::vector<T> concat(std::vector<Part>& parts, std::vector<T> Part::*member) {
   std::vector<T> all;
-  all.reserve(n);
-  for (Groups& g : parts) {
-    all.insert(all.end(), (g.*member).begin(), (g.*member).end());
-    std::vector<T>().swap(g.*member);
-  }
+  for (Part& g : parts) all.insert(all.end(), (g.*member).begin(), (g.*member).end());
   return all;
+}
+
+// Sorts the runs of `keys` that the parts left (part p's from `starts[p]`, counts[p]
+// long) into one; returns the first of the sorted keys, which lie in `keys` or `buffer`.
+template <class K, class Order>
+const K* mergeParts(largeblock::Array<K>& keys, std::unique_ptr<largeblock::Array<K>>& buffer,
+                    const std::vector<SortRun>& runs, unsigned threads, Order order) {
+  size_t total = 0;
+  for (const SortRun& r : runs) total += r.count;
+  if (runs.size() > 1 && total > 0) buffer = std::make_unique<largeblock::Array<K>>(total);
+  return mergeRuns(keys.data(), buffer ? buffer->data() : nullptr, runs, threads, order);
+}
+
+// Writes the rows of `count` sorted keys to out[0, count), on several threads.
+template <class K>
+void putRows(const K* keys, size_t count, int32_t* out) {
+  parallelChunks(count, threadCount(count, size_t(1) << 18), [&](unsigned, size_t b, size_t e) {
+    for (size_t i = b; i < e; ++i) out[i] = keys[i].row;
+  });
 }
 
 bool cellEmpty(const Cell& c) { return c.isZero(); }
@@ -96,50 +153,68 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
                                     int32_t key, bool ascending) {
   const size_t n = size_t(int64_t(last) - first + 1);
   const unsigned threads = threadCount(n, 32768);
-  std::vector<Groups> parts(threads);
+  // Each part writes its keys at its own rows' place in the arrays (only the pages
+  // written are touched) and sorts them there; the runs are merged after.
+  largeblock::Array<NumberKey> numbers(n);
+  largeblock::Array<TextKey> texts(n);
+  std::vector<Part> parts(threads);
+  std::vector<SortRun> numberRuns(threads), textRuns(threads);
+  const NumberOrder numberOrder{ascending};
+  const TextOrder textOrder{ascending};
   parallelChunks(n, threads, [&](unsigned p, size_t b, size_t e) {
-    Groups& g = parts[p];
+    Part& g = parts[p];
+    NumberKey* nk = numbers.data() + b;
+    TextKey* tk = texts.data() + b;
+    auto cache = std::make_unique<TextKeyCache>();
     std::u16string scratch;
     for (size_t i = b; i < e; ++i) {
       const int32_t row = first + int32_t(i);
       const Cell& c = core.mDatas[row][key];
       if (c.kind == CELL_INT64) {
-        g.numbers.push_back({double(c.asInt64()), row});
+        nk[g.numbers++] = {double(c.asInt64()), row};
       } else if (c.kind == CELL_DOUBLE) {
         if (std::isnan(c.asDouble()))
           g.nans.push_back(row);
         else
-          g.numbers.push_back({c.asDouble(), row});
+          nk[g.numbers++] = {c.asDouble(), row};
+      } else if (isTextKind(c.kind)) {
+        const TextKey k = c.value == 0 ? TextKey{} : cache->keyOf(core, c.value, row);
+        if (k.length == 0)
+          g.empties.push_back(row);
+        else
+          tk[g.texts++] = k;
       } else {
         std::u16string_view t = core.cellTextView(c, scratch);
         if (t.empty()) {
           g.empties.push_back(row);
           continue;
         }
-        if (t.data() == scratch.data()) t = g.owned.emplace_back(scratch);
-        g.texts.push_back(textKeyOf(t, row));
+        tk[g.texts++] = textKeyOf(g.owned.emplace_back(t), row);
       }
     }
+    std::sort(nk, nk + g.numbers, numberOrder);
+    std::sort(tk, tk + g.texts, textOrder);
+    numberRuns[p] = SortRun{b, g.numbers};
+    textRuns[p] = SortRun{b, g.texts};
   });
-  std::vector<NumberKey> nums = concat(parts, &Groups::numbers);
-  std::vector<TextKey> strs = concat(parts, &Groups::texts);
-  std::vector<int32_t> nans = concat(parts, &Groups::nans);
-  std::vector<int32_t> empties = concat(parts, &Groups::empties);
-  if (ascending) {
-    parallelStableSort(nums, [](const NumberKey& a, const NumberKey& b) { return a.value < b.value; });
-    parallelStableSort(strs, textLess);
-  } else {
-    parallelStableSort(nums, [](const NumberKey& a, const NumberKey& b) { return b.value < a.value; });
-    parallelStableSort(strs, [](const TextKey& a, const TextKey& b) { return textLess(b, a); });
-  }
-  std::vector<int32_t> order;
-  order.reserve(n);
+  std::unique_ptr<largeblock::Array<NumberKey>> numberBuffer;
+  std::unique_ptr<largeblock::Array<TextKey>> textBuffer;
+  const NumberKey* nums = mergeParts(numbers, numberBuffer, numberRuns, threads, numberOrder);
+  const TextKey* strs = mergeParts(texts, textBuffer, textRuns, threads, textOrder);
+  size_t numberCount = 0, textCount = 0;
+  for (const Part& g : parts) numberCount += g.numbers, textCount += g.texts;
+  const std::vector<int32_t> nans = concat(parts, &Part::nans);
+  const std::vector<int32_t> empties = concat(parts, &Part::empties);
+
+  std::vector<int32_t> order(n);
+  int32_t* out = order.data();
   auto putNumbers = [&] {
-    for (const NumberKey& k : nums) order.push_back(k.row);
-    order.insert(order.end(), nans.begin(), nans.end());
+    putRows(nums, numberCount, out);
+    out = std::copy(nans.begin(), nans.end(), out + numberCount);
   };
   auto putTexts = [&] {
-    for (const TextKey& k : strs) order.push_back(k.row);
+    putRows(strs, textCount, out);
+    out += textCount;
   };
   if (ascending) {
     putNumbers();
@@ -148,7 +223,7 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
     putTexts();
     putNumbers();
   }
-  order.insert(order.end(), empties.begin(), empties.end());
+  std::copy(empties.begin(), empties.end(), out);
   return order;
 }
 

@@ -1,11 +1,13 @@
 #include "store/Alloc.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/Crt.h"
 #include "store/Cell.h"
+#include "store/LargeBlock.h"
 #include "store/RowSlab.h"
 
 namespace allocfail {
@@ -121,27 +123,85 @@ size_t rowFootprint(const Cell* row, size_t cells) {
   return _msize(const_cast<Cell*>(row)) + sizeof(size_t);
 }
 
+namespace {
+
+// A row array is a large block (largeblock: on large pages where it is mapped) led by
+// a head that keeps its room, so that a mapped array grows in place into the room that
+// its growth left (half as much again), and is copied only when that is used up.
+struct alignas(64) ArrayHead {
+  size_t room;  // bytes for entries behind the head
+};
+constexpr size_t ARRAY_HEAD = sizeof(ArrayHead);
+
+ArrayHead* headOf(Cell** array) {
+  return reinterpret_cast<ArrayHead*>(reinterpret_cast<char*>(array) - ARRAY_HEAD);
+}
+
+// An array with room for `room` bytes of entries, or null.
+Cell** makeArray(size_t room) {
+  if (room > SIZE_MAX - ARRAY_HEAD) return nullptr;
+  void* block = largeblock::allocate(ARRAY_HEAD + room);
+  if (!block) return nullptr;
+  static_cast<ArrayHead*>(block)->room = room;
+  return reinterpret_cast<Cell**>(static_cast<char*>(block) + ARRAY_HEAD);
+}
+
+void dropArray(Cell** array) {
+  ArrayHead* head = headOf(array);
+  largeblock::release(head, ARRAY_HEAD + head->room);
+}
+
+// The room a growing array of `bytes` gets: slack only where the block is mapped (the
+// pages of the slack are not touched until used).
+size_t grownRoom(size_t bytes) {
+  const size_t slack = bytes / 2;
+  return largeblock::mapped(ARRAY_HEAD + bytes) && bytes <= SIZE_MAX - ARRAY_HEAD - slack ? bytes + slack : bytes;
+}
+
+}  // namespace
+
 Cell** allocArray(size_t count) {
   if (injectedFailure()) return nullptr;
   bool overflow;
   size_t bytes = bytesFor(count, sizeof(Cell*), overflow);
   if (overflow) return nullptr;
-  return static_cast<Cell**>(std::malloc(bytes ? bytes : 1));
+  return makeArray(bytes);
 }
 
 Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount) {
+  if (array == nullptr) oldCount = 0;
   if (newCount <= oldCount) {
-    void* p = std::realloc(array, newCount ? newCount * sizeof(Cell*) : 1);
-    return p ? static_cast<Cell**>(p) : array;
+    // Shrinking always succeeds; a mapped array left mostly empty moves to a smaller
+    // block when one can be had.
+    if (array == nullptr) return makeArray(0);
+    const size_t bytes = newCount * sizeof(Cell*);
+    const size_t room = headOf(array)->room;
+    if (largeblock::mapped(ARRAY_HEAD + room) && bytes < room / 4) {
+      if (Cell** smaller = makeArray(bytes)) {
+        std::memcpy(smaller, array, bytes);
+        dropArray(array);
+        return smaller;
+      }
+    }
+    return array;
   }
   if (injectedFailure()) return nullptr;
   bool overflow;
   size_t bytes = bytesFor(newCount, sizeof(Cell*), overflow);
   if (overflow) return nullptr;
-  return static_cast<Cell**>(std::realloc(array, bytes));
+  if (array != nullptr && bytes <= headOf(array)->room) return array;
+  Cell** grown = makeArray(grownRoom(bytes));
+  if (!grown) return nullptr;
+  if (array != nullptr) {
+    std::memcpy(grown, array, oldCount * sizeof(Cell*));
+    dropArray(array);
+  }
+  return grown;
 }
 
-void freeArray(Cell** array) { std::free(array); }
+void freeArray(Cell** array) {
+  if (array != nullptr) dropArray(array);
+}
 
 
 }  // namespace rowalloc

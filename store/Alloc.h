@@ -62,7 +62,9 @@ void freeRow(Cell* row);
 // C library's block and head otherwise.
 size_t rowFootprint(const Cell* row, size_t cells);
 
-// A row-pointer array of `count` entries (contents undefined), or null on failure.
+// A row-pointer array of `count` entries (contents undefined), or null on failure. A
+// large one lies on large pages where the system has them, and a grown one keeps room
+// to grow in place. Only these three functions may make, resize or free one.
 Cell** allocArray(size_t count);
 Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount);
 void freeArray(Cell** array);

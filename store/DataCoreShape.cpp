@@ -11,6 +11,7 @@
 
 #include "store/Alloc.h"
 #include "store/DataCore.h"
+#include "store/LargeBlock.h"
 
 namespace {
 
@@ -333,7 +334,7 @@ bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& orde
     seen[size_t(o - top)] = true;
   }
   // dest[i]: the new row number of the block's old row top + i.
-  std::vector<int32_t> dest(static_cast<size_t>(n));
+  largeblock::Array<int32_t> dest(static_cast<size_t>(n));
   for (int64_t i = 0; i < n; ++i) {
     if (forward)
       dest[size_t(order[size_t(i)] - top)] = int32_t(top + i);
@@ -341,9 +342,9 @@ bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& orde
       dest[size_t(i)] = order[size_t(i)];
   }
   if (range.left == 0) {
-    std::vector<Cell*> moved(static_cast<size_t>(n));
+    largeblock::Array<Cell*> moved(static_cast<size_t>(n));
     for (int64_t i = 0; i < n; ++i) moved[size_t(dest[size_t(i)] - top)] = mDatas[top + i];
-    std::copy(moved.begin(), moved.end(), mDatas + top);
+    std::copy(moved.data(), moved.data() + n, mDatas + top);
     // Hidden-row sets travel with their rows, like the hidden flags in column 0.
     if (mFilter.active()) {
       mFilter.remapRows([&](int32_t a) -> int64_t {

@@ -18,6 +18,7 @@
 #include "store/BlockIo.h"
 #include "store/DataCore.h"
 #include "store/KeyCounts.h"
+#include "store/LargeBlock.h"
 #include "store/Parallel.h"
 #include "store/PoolSection.h"
 #include "store/SafeSave.h"
@@ -288,8 +289,8 @@ class PoolLoader {
     // from the last block, and a block's bytes.
     const size_t room = size_t(std::min<uint64_t>(mSection, 2 * uint64_t(mBlockBytes) + ENTRY_HEAD_BYTES));
     allocfail::check(allocfail::BUFFERS);
-    std::unique_ptr<char[]> bytes(new char[std::max<size_t>(room, 1)]);  // not cleared: read into
-    char* const block = bytes.get();
+    largeblock::Array<char> bytes(room);  // on large pages: read into once
+    char* const block = bytes.data();
     std::string spill;  // an entry larger than a block
     uint64_t offset = mLay.poolStart;  // of block[0] in the file
     size_t have = 0;    // bytes of the block read
@@ -464,11 +465,11 @@ class RefCounter {
   RefCounter(StringPool& pool, unsigned workers, size_t local, size_t common)
       : mPool(pool), mLocal(local), mCommon(common), mCommonRoom(common + 2 * local) {
     allocfail::check(allocfail::COUNTS);
-    mKeys.reset(new uint64_t[size_t(workers) * SHARDS * 2 * local]);
+    mKeys = std::make_unique<largeblock::Array<uint64_t>>(size_t(workers) * SHARDS * 2 * local);
     allocfail::check(allocfail::COUNTS);
-    mShared.reset(new uint64_t[SHARDS * mCommonRoom]);
+    mShared = std::make_unique<largeblock::Array<uint64_t>>(SHARDS * mCommonRoom);
     allocfail::check(allocfail::COUNTS);
-    mScratch.reset(new uint64_t[size_t(workers) * mCommonRoom]);
+    mScratch = std::make_unique<largeblock::Array<uint64_t>>(size_t(workers) * mCommonRoom);
     mHeld.assign(size_t(workers) * SHARDS, 0);
   }
 
@@ -515,8 +516,8 @@ class RefCounter {
     size_t held = 0;  // keys in the common run
   };
 
-  uint64_t* runOf(size_t at) { return mKeys.get() + at * 2 * mLocal; }
-  uint64_t* commonOf(size_t sh) { return mShared.get() + sh * mCommonRoom; }
+  uint64_t* runOf(size_t at) { return mKeys->data() + at * 2 * mLocal; }
+  uint64_t* commonOf(size_t sh) { return mShared->data() + sh * mCommonRoom; }
 
   // Moves worker w's run for shard sh into the common run, counting that once it is
   // long enough. The shard's lock is held.
@@ -530,7 +531,7 @@ class RefCounter {
   void count(unsigned w, size_t sh) {
     Shard& s = mShards[sh];
     if (s.held == 0) return;
-    const size_t missing = mPool.countInShard(sh, commonOf(sh), s.held, mScratch.get() + size_t(w) * mCommonRoom);
+    const size_t missing = mPool.countInShard(sh, commonOf(sh), s.held, mScratch->data() + size_t(w) * mCommonRoom);
     if (missing) mAbsent += missing;
     s.held = 0;
   }
@@ -538,9 +539,10 @@ class RefCounter {
   StringPool& mPool;
   size_t mLocal, mCommon;
   size_t mCommonRoom;                    // a common run's room: mCommon and a worker's run
-  std::unique_ptr<uint64_t[]> mKeys;     // [worker][shard]: room for 2 x mLocal keys
-  std::unique_ptr<uint64_t[]> mShared;   // [shard]: the common runs
-  std::unique_ptr<uint64_t[]> mScratch;  // [worker]: room for a common run, for countInShard
+  // On large pages (largeblock): they are written all over.
+  std::unique_ptr<largeblock::Array<uint64_t>> mKeys;     // [worker][shard]: room for 2 x mLocal keys
+  std::unique_ptr<largeblock::Array<uint64_t>> mShared;   // [shard]: the common runs
+  std::unique_ptr<largeblock::Array<uint64_t>> mScratch;  // [worker]: room for a common run, for countInShard
   std::vector<size_t> mHeld;             // [worker][shard]: keys in the worker's run
   Shard mShards[SHARDS];
   std::atomic<size_t> mAbsent{0};

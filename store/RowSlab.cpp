@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/FileIo.h"
+#include "store/LargeBlock.h"
 
 namespace rowslab {
 namespace {
@@ -42,24 +43,19 @@ void setMapped(uint64_t pos, bool on) {
     gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
 }
 
-// Large pages for slabs unless MORVEL_SMALL_PAGES is set (to measure both ways): a
-// slab filled with rows then costs the system two faults instead of a thousand.
-DWORD slabPages() {
-  static const DWORD pages = std::getenv("MORVEL_SMALL_PAGES") ? 0 : MEM_LARGE_PAGES;
-  return pages;
-}
-
 // SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null: a
 // reservation of twice the size shows where such a boundary lies, and the slab is
-// then placed there (another thread may take the place in between: tried again).
+// then placed there (another thread may take the place in between: tried again). On
+// large pages where the system has them: a slab filled with rows then costs the system
+// two faults instead of a thousand.
 void* mapAligned() {
   for (int attempt = 0; attempt < 8; ++attempt) {
     void* probe = VirtualAlloc(nullptr, 2 * SLAB_BYTES, MEM_RESERVE, PAGE_NOACCESS);
     if (probe == nullptr) return nullptr;
     uintptr_t base = (reinterpret_cast<uintptr_t>(probe) + SLAB_BYTES - 1) & ~(uintptr_t(SLAB_BYTES) - 1);
     VirtualFree(probe, 0, MEM_RELEASE);
-    void* slab = VirtualAlloc(reinterpret_cast<void*>(base), SLAB_BYTES, MEM_RESERVE | MEM_COMMIT | slabPages(),
-                              PAGE_READWRITE);
+    void* slab = VirtualAlloc(reinterpret_cast<void*>(base), SLAB_BYTES,
+                              MEM_RESERVE | MEM_COMMIT | largeblock::pageFlags(), PAGE_READWRITE);
     if (slab != nullptr) return slab;
   }
   return nullptr;

@@ -2,6 +2,7 @@
 
 #include "store/Alloc.h"
 #include "store/Parallel.h"
+#include "store/LargeBlock.h"
 #include "store/RowSlab.h"
 
 #include <algorithm>
@@ -188,7 +189,7 @@ struct StringPool::Shard {
 
   void reset() {
     arena.freeAll();
-    std::free(lines);
+    largeblock::release(lines, mask ? lineCount(mask + 1) * sizeof(SlotLine) : 0);
     lines = nullptr;
     mask = 0;
     used = 0;
@@ -251,11 +252,8 @@ struct StringPool::Shard {
     while (want * 10 > cap * 7) cap *= 2;
     if (mask && cap == mask + 1) return;
     const size_t bytes = lineCount(cap) * sizeof(SlotLine);
-    auto* fresh = allocfail::inject(allocfail::POOL)
-                      ? nullptr
-                      : static_cast<SlotLine*>(std::aligned_alloc(alignof(SlotLine), bytes));
+    auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<SlotLine*>(largeblock::allocate(bytes));
     if (!fresh) throw std::bad_alloc();
-    std::memset(static_cast<void*>(fresh), 0, bytes);
     SlotLine* old = lines;
     const uint64_t oldCap = mask ? mask + 1 : 0;
     for (uint64_t i = 0; i < oldCap; ++i) {
@@ -266,9 +264,9 @@ struct StringPool::Shard {
       while (tagIn(fresh, j) != 0) j = (j + 1) & (cap - 1);
       setIn(fresh, j, ref, tagOf(mixed));
     }
+    largeblock::release(old, oldCap ? lineCount(oldCap) * sizeof(SlotLine) : 0);
     lines = fresh;
     mask = cap - 1;
-    std::free(old);
   }
 
   // Creates an entry for `key`, which must be absent. Throws std::bad_alloc with the

@@ -231,10 +231,16 @@ TEST(SortOrder, ManyRowsOnSeveralThreadsGiveTheOrderOfTheRules) {
   std::mt19937 rng(7);
   const char16_t alphabet[] = u"aAbB中";
   for (int32_t r = 1; r < rows; ++r) {
-    switch (rng() % 6) {
+    switch (rng() % 7) {
       case 0: core.setInt64(r, 1, int64_t(rng() % 1000) - 500); break;
-      case 1: core.setDouble(r, 1, (rng() % 7 == 0) ? NAN : double(rng() % 2000) / 4 - 250); break;
+      case 1: core.setDouble(r, 1, (rng() % 7 == 0) ? NAN : (rng() % 5 == 0) ? -0.0 : double(rng() % 2000) / 4 - 250); break;
       case 2: break;  // empty
+      case 3: {  // texts that differ only past their eighth unit
+        std::u16string t = u"aaaaaaaa";
+        for (size_t n = rng() % 4; n > 0; --n) t += alphabet[rng() % 5];
+        core.setText(r, 1, t);
+        break;
+      }
       default: {
         std::u16string t;
         for (size_t n = 1 + rng() % 7; n > 0; --n) t += alphabet[rng() % 5];
