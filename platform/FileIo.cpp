@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -330,7 +331,11 @@ std::map<uintptr_t, size_t>& allocations() {
 
 SIZE_T GetLargePageMinimum() { return kLargePage; }
 
-LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+namespace {
+
+// VirtualAlloc with a start on a multiple of `alignment` where no address is given
+// (0: the granularity, or the large page for MEM_LARGE_PAGES).
+LPVOID allocatePages(LPVOID address, SIZE_T size, DWORD type, DWORD protect, uintptr_t alignment) {
   const bool large = (type & MEM_LARGE_PAGES) != 0;
   type &= ~MEM_LARGE_PAGES;
   if (!address && type == MEM_COMMIT) type = MEM_RESERVE | MEM_COMMIT;
@@ -342,7 +347,7 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
   }
   const size_t page = large ? kLargePage : size_t(::sysconf(_SC_PAGESIZE));
   size = (size + page - 1) / page * page;
-  const uintptr_t alignment = large ? kLargePage : kGranularity;
+  alignment = std::max(alignment, large ? kLargePage : kGranularity);
   const int prot = commit && protect == PAGE_READWRITE ? PROT_READ | PROT_WRITE : PROT_NONE;
   int flags = MAP_PRIVATE | MAP_ANONYMOUS | (commit ? 0 : MAP_NORESERVE);
   uintptr_t want = reinterpret_cast<uintptr_t>(address) & ~(kGranularity - 1);
@@ -381,6 +386,31 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
     return nullptr;
   }
   return p;
+}
+
+}  // namespace
+
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+  return allocatePages(address, size, type, protect, 0);
+}
+
+PVOID VirtualAlloc2(HANDLE process, PVOID address, SIZE_T size, ULONG type, ULONG protect,
+                    MEM_EXTENDED_PARAMETER* parameters, ULONG count) {
+  uintptr_t alignment = 0;
+  bool valid = process == nullptr && address == nullptr && (count == 0 || parameters != nullptr);
+  for (ULONG i = 0; valid && i < count; ++i) {
+    const auto* needs = static_cast<const MEM_ADDRESS_REQUIREMENTS*>(parameters[i].Pointer);
+    valid = parameters[i].Type == MemExtendedParameterAddressRequirements && needs != nullptr &&
+            needs->LowestStartingAddress == nullptr && needs->HighestEndingAddress == nullptr &&
+            (needs->Alignment & (needs->Alignment - 1)) == 0 &&
+            (needs->Alignment == 0 || needs->Alignment >= kGranularity);
+    if (valid) alignment = std::max<uintptr_t>(alignment, needs->Alignment);
+  }
+  if (!valid) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return allocatePages(nullptr, size, type, protect, alignment);
 }
 
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType) {

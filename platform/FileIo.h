@@ -158,6 +158,35 @@ constexpr DWORD PAGE_NOACCESS = 0x01, PAGE_READWRITE = 0x04;
 // it is: the caller aligns it). Unlike the window system's, the call does not fail
 // where large pages cannot be had: the pages are then ordinary ones.
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
+// What VirtualAlloc2 may be asked beyond VirtualAlloc: only where the allocation
+// starts (an alignment, a power of two of at least the 64 KiB granularity; 0 for
+// the granularity).
+struct MEM_ADDRESS_REQUIREMENTS {
+  PVOID LowestStartingAddress;  // must be null here
+  PVOID HighestEndingAddress;   // must be null here
+  SIZE_T Alignment;
+};
+enum MEM_EXTENDED_PARAMETER_TYPE : DWORD64 {
+  MemExtendedParameterInvalidType = 0,
+  MemExtendedParameterAddressRequirements = 1,
+};
+struct MEM_EXTENDED_PARAMETER {
+  struct {
+    DWORD64 Type : 8;
+    DWORD64 Reserved : 56;
+  };
+  union {
+    DWORD64 ULong64;
+    PVOID Pointer;
+  };
+};
+// VirtualAlloc without an address, for the calling process (`process` null), with the start that a MemExtendedParameterAddressRequirements
+// parameter (its Pointer naming a MEM_ADDRESS_REQUIREMENTS) asks. One mapping cut
+// down to the boundary: threads that ask at once each get their own block. Null with
+// ERROR_INVALID_PARAMETER for an address, another kind of parameter or an alignment
+// that is not a power of two.
+PVOID VirtualAlloc2(HANDLE process, PVOID address, SIZE_T size, ULONG type, ULONG protect,
+                    MEM_EXTENDED_PARAMETER* parameters, ULONG count);
 // The size of a large page (2 MiB, the processor's), which the system may or may not
 // back an allocation of MEM_LARGE_PAGES with.
 SIZE_T GetLargePageMinimum();

@@ -17,6 +17,7 @@ using SHORT = int16_t;
 using USHORT = uint16_t;
 using LONGLONG = int64_t;
 using ULONGLONG = uint64_t;
+using DWORD64 = uint64_t;
 using INT_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
 using LONG_PTR = intptr_t;
@@ -34,6 +35,7 @@ using LPCWSTR = const WCHAR*;
 using LPSTR = char*;
 using LPCSTR = const char*;
 using LPVOID = void*;
+using PVOID = void*;
 using LPCVOID = const void*;
 using HRESULT = int32_t;
 

@@ -43,22 +43,16 @@ void setMapped(uint64_t pos, bool on) {
     gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
 }
 
-// SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null: a
-// reservation of twice the size shows where such a boundary lies, and the slab is
-// then placed there (another thread may take the place in between: tried again). On
-// large pages where the system has them: a slab filled with rows then costs the system
-// two faults instead of a thousand.
+// SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null. On
+// large pages where the system has them: a slab filled with rows then costs the
+// system two faults instead of a thousand.
 void* mapAligned() {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    void* probe = VirtualAlloc(nullptr, 2 * SLAB_BYTES, MEM_RESERVE, PAGE_NOACCESS);
-    if (probe == nullptr) return nullptr;
-    uintptr_t base = (reinterpret_cast<uintptr_t>(probe) + SLAB_BYTES - 1) & ~(uintptr_t(SLAB_BYTES) - 1);
-    VirtualFree(probe, 0, MEM_RELEASE);
-    void* slab = VirtualAlloc(reinterpret_cast<void*>(base), SLAB_BYTES,
-                              MEM_RESERVE | MEM_COMMIT | largeblock::pageFlags(), PAGE_READWRITE);
-    if (slab != nullptr) return slab;
-  }
-  return nullptr;
+  MEM_ADDRESS_REQUIREMENTS needs{nullptr, nullptr, SLAB_BYTES};
+  MEM_EXTENDED_PARAMETER parameter{};
+  parameter.Type = MemExtendedParameterAddressRequirements;
+  parameter.Pointer = &needs;
+  return VirtualAlloc2(nullptr, nullptr, SLAB_BYTES, MEM_RESERVE | MEM_COMMIT | largeblock::pageFlags(),
+                       PAGE_READWRITE, &parameter, 1);
 }
 
 // A fresh, zero-filled, SLAB_BYTES-aligned slab, or null.

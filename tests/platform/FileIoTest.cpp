@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/user/Window.h"
 #include "tests/support/Scratch.h"
@@ -246,6 +248,47 @@ TEST(VirtualMemory, LargePagesAreAlignedZeroAndWritableWhereverTheSystemHasThem)
   }
   EXPECT_EQ(VirtualAlloc(nullptr, large, MEM_RESERVE | MEM_LARGE_PAGES, PAGE_NOACCESS), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// An asked alignment holds for threads that ask at once (each gets its own block,
+// none fails because another took its place), with and without large pages; what
+// the call cannot do is refused.
+TEST(VirtualMemory, AlignedBlocksForManyThreadsAtOnce) {
+  constexpr size_t kAlign = size_t(4) << 20;
+  constexpr int kThreads = 8, kEach = 16;
+  for (DWORD pages : {DWORD{0}, MEM_LARGE_PAGES}) {
+    std::vector<std::vector<unsigned char*>> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        MEM_ADDRESS_REQUIREMENTS needs{nullptr, nullptr, kAlign};
+        MEM_EXTENDED_PARAMETER parameter{};
+        parameter.Type = MemExtendedParameterAddressRequirements;
+        parameter.Pointer = &needs;
+        for (int i = 0; i < kEach; ++i) {
+          got[t].push_back(static_cast<unsigned char*>(
+              VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE, &parameter, 1)));
+        }
+      });
+    }
+    for (std::thread& t : threads) t.join();
+    for (const auto& blocks : got) {
+      for (unsigned char* p : blocks) {
+        ASSERT_NE(p, nullptr) << "large pages " << (pages != 0);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % kAlign, 0u);
+        EXPECT_EQ(p[0] | p[kAlign - 1], 0);
+        EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
+      }
+    }
+  }
+  MEM_ADDRESS_REQUIREMENTS odd{nullptr, nullptr, (size_t(3) << 20)};
+  MEM_EXTENDED_PARAMETER parameter{};
+  parameter.Type = MemExtendedParameterAddressRequirements;
+  parameter.Pointer = &odd;
+  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  parameter.Type = MemExtendedParameterInvalidType;
+  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1), nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // freed and grown through the same calls.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "store/Alloc.h"
 #include "store/Cell.h"
 #include "store/RowSlab.h"
+#include "platform/FileIo.h"
 
 namespace {
 
@@ -77,6 +79,37 @@ TEST(RowSlab, RowsOutliveTheThreadsThatMadeThem) {
 #if !defined(__SANITIZE_ADDRESS__)
   EXPECT_FALSE(rowslab::owns(rows.front())) << "its slab is unmapped once empty";
 #endif
+}
+
+// Threads that map slabs at once, while another thread maps and unmaps memory of
+// its own (as thread stacks and large buffers come and go): none of them is
+// refused a row because another mapping took the place its slab was to go.
+TEST(RowSlab, ThreadsMappingTogetherEachGetTheirSlabs) {
+  constexpr int kThreads = 16, kRows = 64;
+  const size_t cells = rowslab::SLAB_ROW_LIMIT / sizeof(Cell);  // a few rows fill a slab
+  std::vector<Cell*> rows(size_t(kThreads) * kRows);
+  std::atomic<int> ready{0};
+  std::atomic<bool> done{false};
+  std::thread noise([&] {
+    while (!done.load()) {
+      void* p = VirtualAlloc(nullptr, 2 * rowslab::SLAB_BYTES, MEM_RESERVE, PAGE_NOACCESS);
+      std::this_thread::yield();
+      if (p) VirtualFree(p, 0, MEM_RELEASE);
+    }
+  });
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t)
+    workers.emplace_back([&, t] {
+      ready.fetch_add(1);
+      while (ready.load() < kThreads) {
+      }
+      for (int i = 0; i < kRows; ++i) rows[size_t(t) * kRows + i] = rowalloc::allocRow(cells);
+    });
+  for (auto& w : workers) w.join();
+  done = true;
+  noise.join();
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_NE(rows[i], nullptr) << "row " << i;
+  for (Cell* r : rows) rowalloc::freeRow(r);
 }
 
 }  // namespace
