@@ -65,12 +65,20 @@ BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOf
       mLf(lf),
       mCr(cr),
       mQuoteDetect(quoteDetect),
-      mBlockBytes(std::max<size_t>(blockBytes, 1)),
-      mBlock(new Unit[mBlockBytes / sizeof(Unit) + 1]),
-      mLine(new Unit[std::max<size_t>(lineUnits, 1)]),
-      mLineCapacity(std::max<size_t>(lineUnits, 1)) {
-  mLine[0] = 0;
+      mBlockBytes(std::max<size_t>(blockBytes, 1)) {
   mFile = _wfopen(path.c_str(), u"rb");
+  // A file smaller than the buffers gets buffers of its size: a small file or a
+  // page of one costs little memory. The line grows should the file grow.
+  uint64_t size = 0;
+  if (mFile != nullptr && fileSizeOf(mFile, size)) {
+    const uint64_t left = size > static_cast<uint64_t>(std::max(startOffset, 0)) ? size - startOffset : 0;
+    mBlockBytes = static_cast<size_t>(std::min<uint64_t>(mBlockBytes, std::max<uint64_t>(left, sizeof(Unit))));
+    lineUnits = static_cast<size_t>(std::min<uint64_t>(lineUnits, left / sizeof(Unit) + 2));
+  }
+  mBlock.reset(new Unit[mBlockBytes / sizeof(Unit) + 1]);
+  mLineCapacity = std::max<size_t>(lineUnits, 1);
+  mLine.reset(new Unit[mLineCapacity]);
+  mLine[0] = 0;
   rewind();
 }
 

@@ -1,6 +1,7 @@
 #include "store/FastImport.h"
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -141,7 +142,7 @@ class LocalTexts {
  public:
   LocalTexts(StringPool& pool, int kind, size_t firstShard, size_t slots)
       : mPool(pool), mKind(kind), mFirstShard(firstShard % StringPool::SHARD_COUNT), mSlotCount(slots),
-        mArenaBytes(std::max<size_t>(slots * 32, size_t{1} << 20)), mSlots(slots) {
+        mArenaBytes(std::max<size_t>(slots * 32, std::min<size_t>(slots * 64, size_t{1} << 20))), mSlots(slots) {
     mArena.reserve(mArenaBytes + 65536);
     mUsed.reserve(slots / 2);
   }
@@ -721,11 +722,13 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, RisingProgress& progres
 // holds more than once (fields that begin like a number are left out), so
 // that the texts that repeat stay in the table between hand-overs. A text met
 // once in the sample most likely never comes back: given room, it would only
-// spread the table beyond the processor's cache.
+// spread the table beyond the processor's cache. A sample that reaches the end
+// of the data holds every text: then room for each of them at half load, so that
+// a small file or page costs a small table.
 template <class Unit>
 size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   constexpr size_t SAMPLE_RECORDS = 16384;
-  constexpr size_t FEWEST = size_t{1} << 14, MOST = size_t{1} << 20;
+  constexpr size_t FEWEST = size_t{1} << 14, MOST = size_t{1} << 20, FEWEST_FOR_LITTLE = 64;
   auto stream = openStream<Unit>(job, begin, size_t{1} << 18);
   const bool big = job.kind == RowReader::KIND_UTF16BE;
   Unit delimiter = static_cast<Unit>(job.delimiter);
@@ -735,10 +738,14 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
     return mayBeginNumber(static_cast<std::make_unsigned_t<Unit>>(u));
   };
   std::vector<uint64_t> hashes;
+  bool whole = false;  // the sample is all the data: its texts are all there are
   for (size_t k = 0; k < SAMPLE_RECORDS; ++k) {
     const Unit* line = stream->readRecord();
     const size_t length = stream->lineLength();
-    if (length == 0 && stream->atEnd()) break;
+    if (length == 0 && stream->atEnd()) {
+      whole = true;
+      break;
+    }
     size_t i = 0;
     while (i < length) {  // fields cut at every delimiter: close enough for an estimate
       size_t j = i;
@@ -748,6 +755,9 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
       }
       i = j + 1;
     }
+  }
+  if (whole) {  // room for every text at half load: the table never fills
+    return std::clamp<size_t>(std::bit_ceil(hashes.size() * 2), FEWEST_FOR_LITTLE, FEWEST);
   }
   std::sort(hashes.begin(), hashes.end());
   size_t repeated = 0;  // distinct hashes met twice or more

@@ -1,5 +1,7 @@
 #include "store/RecentTexts.h"
 
+#include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <limits>
@@ -7,8 +9,11 @@
 #include "store/StringPool.h"
 #include "store/TextKey.h"
 
-RecentTexts::RecentTexts(StringPool& pool) : mPool(pool), mSlots(new Slot[SLOTS]) {
-  for (size_t i = 0; i < SLOTS; ++i) {
+RecentTexts::RecentTexts(StringPool& pool, uint64_t cells)
+    : mPool(pool),
+      mMask(std::clamp<uint64_t>(std::bit_ceil(std::max<uint64_t>(cells, 1) * 2), FEWEST_SLOTS, SLOTS) - 1),
+      mSlots(new Slot[mMask + 1]) {
+  for (size_t i = 0; i <= mMask; ++i) {
     mSlots[i].key = 0;
     mSlots[i].pending = 0;
   }
@@ -21,7 +26,7 @@ uint64_t RecentTexts::intern(std::u16string_view text) {
   if (text.size() > MAX_UNITS) return mPool.internText(textKey(text), text);
   const size_t bytes = text.size() * sizeof(char16_t);
   const uint64_t hash = bytesHash(reinterpret_cast<const char*>(text.data()), bytes);
-  Slot& slot = mSlots[hash & (SLOTS - 1)];
+  Slot& slot = mSlots[hash & mMask];
   if (slot.key != 0 && slot.hash == hash && slot.length == text.size() &&
       std::memcmp(slot.units, text.data(), bytes) == 0) {
     if (++slot.pending == std::numeric_limits<uint32_t>::max()) handOver(slot);
@@ -48,5 +53,5 @@ void RecentTexts::handOver(Slot& slot) {
 }
 
 void RecentTexts::flush() {
-  for (size_t i = 0; i < SLOTS; ++i) handOver(mSlots[i]);
+  for (size_t i = 0; i <= mMask; ++i) handOver(mSlots[i]);
 }

@@ -18,7 +18,9 @@ class StringPool;
 
 class RecentTexts {
  public:
-  explicit RecentTexts(StringPool& pool);
+  // A table for a reading of about `cells` cells: no more slots than twice that,
+  // and at most SLOTS (a small page costs a small table).
+  RecentTexts(StringPool& pool, uint64_t cells);
   // Flushes: a reading that stops early leaves the pool the counts its cells hold.
   ~RecentTexts();
   RecentTexts(const RecentTexts&) = delete;
@@ -31,7 +33,8 @@ class RecentTexts {
   // Hands every counted reference to the pool.
   void flush();
 
-  static constexpr size_t SLOTS = 8192;      // a power of two
+  static constexpr size_t SLOTS = 8192;      // the most slots; a power of two
+  static constexpr size_t FEWEST_SLOTS = 64;
   static constexpr size_t MAX_UNITS = 31;    // longer texts go straight to the pool
 
  private:
@@ -45,5 +48,6 @@ class RecentTexts {
   void handOver(Slot& slot);
 
   StringPool& mPool;
+  size_t mMask;  // the slot count (a power of two) less one
   std::unique_ptr<Slot[]> mSlots;
 };

@@ -110,7 +110,7 @@ bool readAllRecords(CDataCore& sheet, RowReader& reader, RisingProgress& progres
   if (static_cast<int64_t>(record.size()) >= MAX_ROWS) return false;
   sheet.resize(static_cast<int32_t>(count + 1), static_cast<int32_t>(record.size() + 1));
   sheet.mPool.reserve(static_cast<size_t>(count));
-  RecentTexts texts(sheet.mPool);
+  RecentTexts texts(sheet.mPool, count * record.size());
   putRecord(sheet, 1, record, texts);
   const uint64_t divisor = count / 90;
   int64_t counter = 10;
@@ -200,7 +200,7 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   const int32_t cols = static_cast<int32_t>(first.size() + 1);
   sheet.resize(static_cast<int32_t>(std::min<int64_t>(pageRows, 65536) + 1), cols);
   sheet.mPool.reserve(static_cast<size_t>(std::min<int64_t>(pageRows, 65536)));
-  RecentTexts texts(sheet.mPool);
+  RecentTexts texts(sheet.mPool, static_cast<uint64_t>(std::min<int64_t>(pageRows, 65536)) * first.size());
   int64_t next = 1;
   // A page of 0 rows from record 1 holds nothing, not even that record.
   if ((keepHeader || firstRow == 1) && next <= pageRows) putRecord(sheet, static_cast<int32_t>(next++), first, texts);
@@ -306,7 +306,7 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
     first = reader.nextRow();  // counting rewound the stream
   }
   mPool.reserve(static_cast<size_t>(count));
-  RecentTexts texts(mPool);
+  RecentTexts texts(mPool, count * first.size());
   int64_t next = rows == 0 ? 1 : rows;
   const int64_t total = static_cast<int64_t>(count) + (sameHeader ? rows - 1 : next);
   if (total >= MAX_ROWS || static_cast<int64_t>(first.size()) >= MAX_ROWS) return false;

@@ -53,13 +53,16 @@ TEST(RecentTexts, LeavesThePoolOfOneInternPerMeeting) {
   const std::vector<std::u16string> texts = meetings();
   // "hota" is probed past in both pools: another text holds its key.
   const uint64_t taken = textKey(u"hota");
-  for (bool stopEarly : {false, true}) {
+  // The largest table, and the smallest, whose slots change hands all the time.
+  for (const auto& [cells, stopEarly] : {std::pair<uint64_t, bool>{texts.size(), false}, {texts.size(), true},
+                                          {1, false}, {1, true}}) {
+    SCOPED_TRACE(cells);
     int64_t directBytes = 0, cachedBytes = 0;
     StringPool direct(&directBytes), cached(&cachedBytes);
     for (StringPool* pool : {&direct, &cached}) pool->intern(taken, "other", 5);
     const size_t n = stopEarly ? texts.size() / 3 : texts.size();
     {
-      RecentTexts recent(cached);
+      RecentTexts recent(cached, cells);
       for (size_t i = 0; i < n; ++i) {
         const uint64_t want = direct.internText(textKey(texts[i]), texts[i]);
         ASSERT_EQ(recent.intern(texts[i]), want) << i;

@@ -220,8 +220,11 @@ TEST_F(TextImport, ParallelRoadGivesTheSequentialSheetAndPool) {
     const std::string expected = dumpSheet(sheet);
     sheet.mIoTuning.parallel = true;
     sheet.mIoTuning.minParallelBytes = 0;
+    // Reads of one byte (a system call each) with one count of threads: the
+    // spans' edges move with the count, a unit's split across reads with the block.
     for (unsigned threads : {2u, 3u, 8u}) {
       for (size_t block : {size_t{1}, size_t{7}, size_t{0}}) {
+        if (block == 1 && threads != 3) continue;
         sheet.mIoTuning.threads = threads;
         sheet.mIoTuning.blockBytes = block;
         progress.clear();
