@@ -206,7 +206,9 @@ bool timeWrite(const Settings& s, CDataCore& sheet) {
   std::vector<double> writes, cpu;
   uint64_t outSize = 0;
   const std::string when = conditions(s.tuning);
-  Pairing polars("write", s.peers);
+  // The save flushes its file to the disk before it replaces the old one: paired also
+  // with Polars flushing its file the same way.
+  Pairing polars("write", s.peers), flushed("write, both flushed to the disk", s.peers);
   for (int run = 0; run < s.runs; ++run) {
     bool ok = false;
     const bench::Sample sample = bench::measure([&] { ok = sheet.writeDelimited(wout, ',', true); });
@@ -224,12 +226,17 @@ bool timeWrite(const Settings& s, CDataCore& sheet) {
                                                        bench::shellQuoted(outPath + ".peer.csv")),
                  outSize);
       std::remove((outPath + ".peer.csv").c_str());
+      flushed.add(sample, bench::runPeer("polars.js", "write-flushed " + bench::shellQuoted(s.path) + " " +
+                                                        bench::shellQuoted(outPath + ".peer.csv")),
+                  outSize);
+      std::remove((outPath + ".peer.csv").c_str());
     }
   }
   std::sort(cpu.begin(), cpu.end());
   std::printf("write to %s: %s; %s; processor time median %.3f s; %.1f MB written, CR LF line ends\n",
               outPath.c_str(), when.c_str(), summary(writes, outSize).c_str(), cpu[cpu.size() / 2], outSize / 1e6);
   polars.summary();
+  flushed.summary();
   return true;
 }
 
