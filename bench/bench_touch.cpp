@@ -87,10 +87,17 @@ Round touch(size_t bytes, unsigned threads, bool large) {
   return Round{elapsed, u1.user - u0.user, u1.system - u0.system, largeMb, u1.minorFaults - u0.minorFaults};
 }
 
-// `rounds` in the order they ran.
-void report(const char* name, std::vector<Round> rounds, size_t bytes) {
-  const Round first = rounds.front();
+std::vector<Round> byTime(std::vector<Round> rounds) {
   std::sort(rounds.begin(), rounds.end(), [](const Round& a, const Round& b) { return a.seconds < b.seconds; });
+  return rounds;
+}
+
+double median(const std::vector<Round>& rounds) { return byTime(rounds)[rounds.size() / 2].seconds; }
+
+// `ran`: the rounds in the order they ran.
+void report(const char* name, const std::vector<Round>& ran, size_t bytes) {
+  const Round& first = ran.front();
+  const std::vector<Round> rounds = byTime(ran);
   const Round& m = rounds[rounds.size() / 2];
   std::printf("%-12s median %.3f s (%.2f GB/s), best %.3f s, worst %.3f s; median round: user %.3f s, system "
               "%.3f s, %ld minor faults (%.2f us of system time each), %.0f MB on large pages\n",
@@ -100,10 +107,6 @@ void report(const char* name, std::vector<Round> rounds, size_t bytes) {
               first.seconds, bytes / 1e9 / first.seconds, first.user, first.system, first.faults);
 }
 
-double median(std::vector<Round> rounds) {
-  std::sort(rounds.begin(), rounds.end(), [](const Round& a, const Round& b) { return a.seconds < b.seconds; });
-  return rounds[rounds.size() / 2].seconds;
-}
 
 }  // namespace
 
