@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/ColumnPick.h"
-#include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"

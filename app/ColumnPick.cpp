@@ -1,8 +1,8 @@
 #include "app/ColumnPick.h"
 
-#include "app/Documents.h"
 #include "app/FindMatchTool.h"
 #include "app/TwoTableTool.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/ColumnPick.h"
-#include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "app/CommandTable.h"
-#include "app/DocumentCommands.h"
-#include "app/Documents.h"
 #include "app/Plugins.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "controls/TabStrip.h"
+#include "grid/DocumentCommands.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridIds.h"
 #include "grid/ReadSettings.h"

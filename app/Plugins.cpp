@@ -1,7 +1,7 @@
 #include "app/Plugins.h"
 
-#include "app/Documents.h"
 #include "app/MainWindow.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "platform/AsciiCase.h"
 #include "script/ScriptFile.h"

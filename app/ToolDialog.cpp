@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/Documents.h"
 #include "controls/TabStrip.h"
+#include "grid/Documents.h"
 #include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "store/ColumnName.h"

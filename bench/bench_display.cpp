@@ -139,6 +139,7 @@ double cpuSeconds() {
 }  // namespace
 
 int main() {
+  platform::setDesktopOpener(platform::display::open);
   platform::Desktop* desktop = platform::desktop(true);
   Display* x = XOpenDisplay(nullptr);
   if (!desktop || !x) {

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/Documents.h"
 #include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
 #include "bench/BenchClock.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/CodePage.h"

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "app/Documents.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/FilterValues.h"
 #include "grid/Grid.h"
 #include "grid/ListDialogState.h"

@@ -4,10 +4,10 @@
 #include <exception>
 #include <string>
 
-#include "app/Documents.h"
 #include "commands/KeyState.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridStats.h"
 #include "script/OutputWindow.h"

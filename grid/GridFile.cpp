@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Documents.h"
+#include "grid/Documents.h"
 #include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"

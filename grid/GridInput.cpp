@@ -1,9 +1,9 @@
 // Keys, mouse, wheel, scroll bars, the context menu and the command table of the grid.
 #include <algorithm>
 
-#include "app/Documents.h"
 #include "commands/KeyState.h"
 #include "grid/CanvasMeasure.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridIds.h"

@@ -1,6 +1,6 @@
 #include "grid/GridScripts.h"
 
-#include "app/Documents.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "script/OutputWindow.h"
 

@@ -1,8 +1,8 @@
 // The "Grid2" window procedure.
 #include <string>
 
-#include "app/Documents.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "grid/ReadSettings.h"

@@ -1,6 +1,6 @@
 #include "grid/ReadSettings.h"
 
-#include "app/Documents.h"
+#include "grid/Documents.h"
 #include "grid/GridIds.h"
 #include "store/FilePath.h"
 #include "store/QuoteDetect.h"

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build, then the tests
-# labelled "sanitize" again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the tests that start worker threads under ThreadSanitizer.
+# Checks the layers of the libraries, builds everything and runs every test: the
+# normal build, then the tests labelled "sanitize" again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the tests that start worker threads under
+# ThreadSanitizer.
 # The display backend's tests start their own X server (xvfb-run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
+# Before any build, as it takes a moment: no library includes or links above its
+# layer (scripts/layers.txt).
+bash "$root/scripts/check-layers.sh"
 jobs=$(nproc)
 # The tests that start worker threads beside the user-interface thread: the selection
 # statistics, the paged-open row counter, the file tools' tasks, the thread fan-out, the

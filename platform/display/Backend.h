@@ -1,6 +1,7 @@
 // The display backend: the layer's top-level windows as GTK 3 windows on the
-// desktop (X11 or Wayland). The layer opens it by itself when a display is
-// present (platform/user/Desktop.h); nothing else calls GTK.
+// desktop (X11 or Wayland). A program that shows its windows installs `open`
+// as the layer's opener (platform::setDesktopOpener), and the layer opens it
+// when a display is present (platform/user/Desktop.h); nothing else calls GTK.
 #pragma once
 #include <string>
 #include <vector>

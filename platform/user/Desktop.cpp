@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/display/Backend.h"
 #include "platform/user/State.h"
 #include "platform/user/Window.h"
 
@@ -14,6 +13,7 @@ namespace platform {
 namespace {
 
 std::atomic<Desktop*> current{nullptr};
+std::atomic<Desktop* (*)()> opener{nullptr};
 std::atomic<bool> pinned{false};
 bool tried = false;
 
@@ -34,11 +34,14 @@ Desktop* desktop(bool pick) {
   Desktop* d = current.load();
   if (d || !pick || tried || pinned.load()) return d;
   tried = true;
-  if (headlessByEnvironment() || !displayPresent()) return nullptr;
-  d = display::open();
+  Desktop* (*open)() = opener.load();
+  if (!open || headlessByEnvironment() || !displayPresent()) return nullptr;
+  d = open();
   if (d) current.store(d);
   return d;
 }
+
+void setDesktopOpener(Desktop* (*open)()) { opener.store(open); }
 
 Desktop* setDesktop(Desktop* next) {
   tried = true;

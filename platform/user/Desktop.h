@@ -83,9 +83,15 @@ class Desktop {
 };
 
 // The desktop in use, null when headless. The first call with `pick` set
-// opens the display backend when a display is present (DISPLAY or
-// WAYLAND_DISPLAY) and nothing pinned the layer headless.
+// (the first top-level window) opens the installed display backend when a
+// display is present (DISPLAY or WAYLAND_DISPLAY) and nothing pinned the
+// layer headless.
 Desktop* desktop(bool pick = false);
+// Installs the display backend's opener, which returns null when no display
+// can be opened. The layer itself links no window toolkit: a program without
+// an opener (every test program but the display tests) is always headless.
+// The program installs platform::display::open at start.
+void setDesktopOpener(Desktop* (*open)());
 // Installs a desktop (null: headless again); returns the previous one.
 Desktop* setDesktop(Desktop* next);
 // Keeps the layer headless: the test driver calls it, as does

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "app/CommandTable.h"
-#include "app/Documents.h"
 #include "app/MainWindow.h"
 #include "app/ProcessObjects.h"
 #include "controls/InputState.h"
 #include "controls/TabStrip.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/user/Kernel.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "app/DocumentCommands.h"
+#include "grid/DocumentCommands.h"
 #include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "script/SystemScriptWindow.h"

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "app/Documents.h"
 #include "app/Plugins.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "controls/TabStrip.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/testdriver/AnswerScript.h"

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/ColumnPick.h"
-#include "app/Documents.h"
 #include "app/FindMatchTool.h"
 #include "app/TwoTableTool.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "controls/TabStrip.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/testdriver/AnswerScript.h"

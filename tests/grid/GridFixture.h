@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Documents.h"
 #include "controls/InputState.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/gdiplus/gdiplus.h"

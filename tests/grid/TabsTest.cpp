@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Documents.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "controls/TabStrip.h"
+#include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
 #include "platform/gdiplus/gdiplus.h"

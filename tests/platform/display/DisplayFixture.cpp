@@ -114,6 +114,7 @@ void DisplayTest::SetUpTestSuite() {
   // Linked into a headless test program (with the test driver) there is no desktop to test.
   if (platform::headlessPinned()) return;
   static bool opened = [] {
+    platform::setDesktopOpener(platform::display::open);
     platform::Desktop* d = platform::desktop(true);
     return d != nullptr;
   }();

@@ -1,6 +1,6 @@
-#include "app/DocumentCommands.h"
+#include "grid/DocumentCommands.h"
 
-#include "app/Documents.h"
+#include "grid/Documents.h"
 
 bool isDocumentCommand(UINT id) {
   switch (id) {

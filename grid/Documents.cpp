@@ -1,7 +1,7 @@
 // The documents of the program, one per tab of the tab strip.
-#include "app/Documents.h"
+#include "grid/Documents.h"
 
-#include "app/DocumentCommands.h"
+#include "grid/DocumentCommands.h"
 
 #include <algorithm>
 #include <filesystem>
