@@ -223,7 +223,7 @@ class CGrid {
   CCText mOutput;                  // script output text control, inside dialog 147
   HWND mOutputDlg = nullptr;
   CGridOps mOps;
-  CGridScriptDocument mScriptDoc{*this};  // what the script host records reach
+  CGridScriptDocument mScriptDoc{*this};  // the script side: host records and what they reach
   Selection mSelection;
   CDataCore mCore;
   iComManag mComManag;
@@ -242,10 +242,6 @@ class CGrid {
   OpenPage mPage;
   SelectFn mOnSelect;
 };
-
-// Hooks that later parts of the program fill; an unset hook is skipped.
-extern std::function<void(CGrid&)> gShowFilterPopup;                  // in place of CGrid::showFilterPopup
-extern std::function<bool(CGrid&, UINT id)> gGridCommandHook;         // the grid's edit commands
 
 // Frees and destroys the document's open column filter popup, without repainting (teardown).
 void closeFilterPopupOf(CGrid& grid);
