@@ -211,6 +211,16 @@ class CGrid {
   // Dialog 148, then the delete-duplicates operation with its choices.
   void showDeleteDuplicates();
 
+  // ---- the document's parts, as the main window and the tools reach them ----
+  CDataCore& core() { return mCore; }
+  const CDataCore& core() const { return mCore; }
+  Selection& selection() { return mSelection; }
+  CGridOps& ops() { return mOps; }
+  iComManag& commands() { return mComManag; }
+  CGridView& view() { return mView; }
+  ScriptDocument& scriptDocument() { return mScriptDoc; }
+  HWND window() const { return mHwnd; }
+
   // ---- data (in order) ----
   RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
   uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
