@@ -50,7 +50,7 @@ class CGridOps {
   // is set).
   bool copy();
 
-  // ---- sort, filter, delete duplicates, replace (each in its own file) ----
+  // ---- sort, filter, delete duplicates, replace (GridOpsData.cpp) ----
   // Sorts the selected block by its key column (CSortAction). Locked: nothing.
   void sort(bool ascending, bool expand);
   // Switches the column filter on over the selection, or off when one is active

@@ -4,11 +4,14 @@
 // the live selection and the selection callback. One per tab; it lives exactly as long as
 // its "Grid2" window, whose WM_DESTROY deletes it.
 //
-// Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (window
-// procedure, mouse, keys), GridProgress.cpp (progress bar, statistics, title), GridFile.cpp
-// (file commands), GridPage.cpp (paged open and its dialog), GridCommands.cpp and
-// GridFormula.cpp (edit commands), GridDialogs.cpp (go to, table size, sort scope, split
-// settings), CellEditor.cpp (in-place editing). UI thread only, except the
+// Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (the window
+// procedure, which hands input to the members), GridInput.cpp (keys, mouse, wheel, scroll
+// bars, context menu, command dispatch), GridProgress.cpp (progress bar, statistics,
+// title), GridFile.cpp (file commands), GridPage.cpp (paged open and its dialog),
+// GridCommands.cpp and GridFormula.cpp (edit commands), GridDialogs.cpp (go to, table
+// size, sort scope, split settings), CellEditor.cpp (in-place editing), FindReplace.cpp,
+// FilterPopup.cpp and DedupeDialog.cpp (find and replace, the column filter popup, delete
+// duplicates), GridScripts.cpp (the script side). UI thread only, except the
 // selection-statistics worker (GridProgress.cpp).
 #pragma once
 #include <array>
@@ -61,7 +64,7 @@ class CGrid {
   // message box and the program goes on. False when it threw.
   bool guarded(const std::function<void()>& work);
 
-  // ---- window procedure, mouse and keys (GridWindow.cpp) ----
+  // ---- keys, mouse, wheel, scroll bars, context menu, commands (GridInput.cpp) ----
   void onKeyDown(WPARAM key);
   bool onLButtonDown();
   bool onMouseMove();
