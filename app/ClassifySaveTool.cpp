@@ -40,7 +40,7 @@ void reportFailures(const std::vector<std::u16string>& failed) {
 bool classify(HWND dialog) {
   CGrid* document = currentDocument();
   if (!document) return true;
-  CDataCore& sheet = document->mCore;
+  CDataCore& sheet = document->core();
   const int32_t cols = static_cast<int32_t>(sheet.mColCount);
   const bool keepHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED;
   std::u16string key[3], folder;
@@ -74,7 +74,7 @@ INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam
   if (message == WM_INITDIALOG) {
     std::vector<std::u16string> letters;
     if (CGrid* document = currentDocument())
-      for (int32_t c = 1; c < static_cast<int32_t>(document->mCore.mColCount); ++c) letters.push_back(colName(c - 1));
+      for (int32_t c = 1; c < static_cast<int32_t>(document->core().mColCount); ++c) letters.push_back(colName(c - 1));
     addComboItems(dialog, {1060, 1061, 1062}, letters);
     centreOnParent(dialog);
     return TRUE;

@@ -21,7 +21,7 @@ ColumnRef parseColumnRef(const std::u16string& name) {
   if (!tab || !tab->document) return ref;
   ref.mTab = tab;
   ref.mDocument = tab->document;
-  ref.mTable = &tab->document->mCore;
+  ref.mTable = &tab->document->core();
   ref.mCol = colNumber(std::u16string_view(name).substr(bang + 1));
   return ref;
 }

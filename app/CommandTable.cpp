@@ -37,7 +37,7 @@ void onDocument(CGrid* current, UINT id) { current->onCommand(id); }
 
 // Delete duplicates: nothing for one cell, else the document's dialog.
 void deleteDuplicates(CGrid* current, UINT id) {
-  const Range& r = current->mSelection.range;
+  const Range& r = current->selection().range;
   if (r.top != 0 && r.left != 0 && r.top == r.bottom && r.left == r.right) return;
   current->onCommand(id);
 }
@@ -80,7 +80,7 @@ void pagedOpen(CGrid*, UINT) { pagedOpenInNewTab(); }
 void help(CGrid*, UINT) { ShellExecuteW(gMainWnd, u"open", helpPagePath().c_str(), nullptr, nullptr, SW_SHOW); }
 
 void systemScript(CGrid* current, UINT) {
-  if (current) showSystemScriptWnd(&current->mOps, gMainWnd);
+  if (current) showSystemScriptWnd(&current->ops(), gMainWnd);
 }
 
 void repaint(CGrid* current, UINT) {
@@ -91,7 +91,7 @@ void repaint(CGrid* current, UINT) {
 // selection first.
 void batchFilter(CGrid* current, UINT) {
   for (CGrid* document : allDocuments()) {
-    if (current && document != current) document->mSelection = current->mSelection;
+    if (current && document != current) document->selection() = current->selection();
     document->filter(true);
   }
 }

@@ -226,7 +226,7 @@ bool mayCloseMainWindow() {
   if (scriptRunBlocksClose(nullptr)) return false;
   for (size_t i = 0; i < gTabStrip.tabs.size(); ++i) {
     CCTab::CTabData& tab = gTabStrip.tabs[i];
-    if (!tab.document || (!tab.modified && !tab.document->mComManag.modified())) continue;
+    if (!tab.document || (!tab.modified && !tab.document->commands().modified())) continue;
     gTabStrip.activate(static_cast<int32_t>(i));
     if (!askToSaveTab(gTabStrip.tabs[i])) return false;
   }
@@ -241,7 +241,7 @@ LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETFOCUS:
       // The keyboard belongs to the current document, so that its keys and the
       // accelerators reach it.
-      if (CGrid* document = currentDocument()) SetFocus(document->mHwnd);
+      if (CGrid* document = currentDocument()) SetFocus(document->window());
       return 0;
     case WM_COMMAND:
       if (runCommand(LOWORD(wParam))) return 0;
@@ -255,7 +255,7 @@ LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
       // The system-script windows own their records; they go before their documents.
       for (CGrid* document : allDocuments())
-        if (document) closeSystemScriptWindows(&document->mOps);
+        if (document) closeSystemScriptWindows(&document->ops());
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:

@@ -71,5 +71,5 @@ bool runPlugin(UINT id) {
   if (id < kFirstPluginCommand || id - kFirstPluginCommand >= gPlugins.size()) return false;
   CGrid* document = currentDocument();
   if (!document) return false;
-  return runScriptFile(document->mScriptDoc, pluginFolder() + u"/" + gPlugins[id - kFirstPluginCommand]);
+  return runScriptFile(document->scriptDocument(), pluginFolder() + u"/" + gPlugins[id - kFirstPluginCommand]);
 }

@@ -1,6 +1,5 @@
-// The process-wide objects in the order they are built. An object that comes with a later
-// part of the program joins the table below at its place: one row with how it is built
-// and how it is torn down.
+// The process-wide objects in the order they are built: the table below holds one row
+// per object, with how it is built and how it is torn down.
 #include "app/ProcessObjects.h"
 
 #include <cstddef>

@@ -74,7 +74,7 @@ std::vector<std::u16string> tabColumnNames() {
   std::vector<std::u16string> names;
   for (const auto& tab : gTabStrip.tabs) {
     if (!tab.document) continue;
-    const int32_t cols = static_cast<int32_t>(tab.document->mCore.mColCount);
+    const int32_t cols = static_cast<int32_t>(tab.document->core().mColCount);
     for (int32_t c = 1; c < cols; ++c) names.push_back(tab.title + u"!" + colName(c - 1));
   }
   return names;
@@ -99,7 +99,7 @@ bool changeSheets(const std::vector<CGrid*>& documents, const std::function<void
 
 void afterToolWrite(CGrid* document) {
   if (!document) return;
-  notifyRefresh(&document->mView);
+  notifyRefresh(&document->view());
   document->invalidate();
-  document->mComManag.markOutsideChange();
+  document->commands().markOutsideChange();
 }

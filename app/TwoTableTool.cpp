@@ -53,7 +53,7 @@ void fill(HWND dialog, const TwoTableIds& ids) {
   addComboItems(dialog, {ids.combos[0], ids.combos[1]}, titles);
   std::vector<std::u16string> letters;
   if (!gTabStrip.tabs.empty() && gTabStrip.tabs[0].document) {
-    const int32_t cols = static_cast<int32_t>(gTabStrip.tabs[0].document->mCore.mColCount);
+    const int32_t cols = static_cast<int32_t>(gTabStrip.tabs[0].document->core().mColCount);
     for (int32_t c = 0; c + 1 < cols; ++c) letters.push_back(colName(c));
   }
   addComboItems(dialog, {ids.combos[2], ids.combos[3], ids.combos[4]}, letters);
@@ -123,10 +123,10 @@ bool run(const TwoTableIds& ids) {
   // The sheets first: a new tab may move the tab records.
   CCTab::CTabData* sourceTab = gTabStrip.findByTitle(gTwoTable.mSource);
   if (!sourceTab || !sourceTab->document) return fail(u"原始表找不到！");
-  CDataCore* source = &sourceTab->document->mCore;
+  CDataCore* source = &sourceTab->document->core();
   CCTab::CTabData* lookupTab = gTabStrip.findByTitle(gTwoTable.mLookup);
   if (!lookupTab || !lookupTab->document) return fail(u"查找表找不到！");
-  CDataCore* lookup = &lookupTab->document->mCore;
+  CDataCore* lookup = &lookupTab->document->core();
   const int32_t col1 = matchColumn(gTwoTable.mMatchCol1, *source, *lookup);
   if (col1 == 0) return fail(u"匹配列1不对！");
   const int32_t col2 = matchColumn(gTwoTable.mMatchCol2, *source, *lookup);
@@ -134,8 +134,8 @@ bool run(const TwoTableIds& ids) {
   CGrid* result = openInNewTab(u"");
   if (!result) return false;
   const bool done = changeSheets({result}, [&] {
-    if (ids.duplicates) result->mCore.twoTableDuplicates(*source, *lookup, col1, col2, col3);
-    else result->mCore.twoTableDedupe(*source, *lookup, col1, col2, col3);
+    if (ids.duplicates) result->core().twoTableDuplicates(*source, *lookup, col1, col2, col3);
+    else result->core().twoTableDedupe(*source, *lookup, col1, col2, col3);
   });
   afterToolWrite(result);
   result->updateEncodingMenu();

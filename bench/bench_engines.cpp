@@ -9,6 +9,7 @@
 #include "commands/GridOps.h"
 #include "script/PythonRun.h"
 #include "script/ScriptDocument.h"
+#include "script/ScriptRuns.h"
 #include "script/TccRun.h"
 #include "store/DataCore.h"
 
@@ -54,24 +55,24 @@ int main() {
   {
     Document doc(kRows);
     auto start = std::chrono::steady_clock::now();
-    doc.ops.runTccScript(u"void set(int, int, double);\n"
+    runTccScript(doc, u"void set(int, int, double);\n"
                          u"int main(void) { int r; for (r = 1; r <= 1000000; ++r) set(r, 1, r * 2.0); return 0; }\n");
     report("C set() x 1,000,000 with compile", bench::seconds(start), doc, 0.5);
   }
   {
     Document doc(kRows);
     auto start = std::chrono::steady_clock::now();
-    doc.ops.runPythonScript(u"s = Morvel.set\nfor r in range(1, 1000001):\n    s(r, 1, r * 2.0)\n");
+    runPythonScript(doc, u"s = Morvel.set\nfor r in range(1, 1000001):\n    s(r, 1, r * 2.0)\n");
     report("Python Morvel.set x 1,000,000", bench::seconds(start), doc, 5.0);
   }
   {
     Document doc(4);
     doc.core.setText(1, 1, u"Morvel.set(1, 2, Morvel.get(1, 2) + 1)");
     doc.core.cellAt(1, 1)->kind = CELL_PYTHON;
-    doc.ops.runPythonCell(1, 1);  // the interpreter is up already; one warm run
+    runPythonCell(doc, 1, 1);  // the interpreter is up already; one warm run
     const double before = bench::rssMb();
     auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 10000; ++i) doc.ops.runPythonCell(1, 1);
+    for (int i = 0; i < 10000; ++i) runPythonCell(doc, 1, 1);
     const double s = bench::seconds(start);
     std::printf("%-34s %8.1f us per run  %s\n", "Python cell run", s / 10000 * 1e6,
                 doc.core.getDouble(1, 2) == 10001 ? "values right" : "VALUES WRONG");

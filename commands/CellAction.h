@@ -21,7 +21,6 @@
 
 #include "commands/CellRecord.h"
 #include "commands/Command.h"
-#include "commands/KeyState.h"
 #include "store/TextMap.h"
 
 class CCellAction : public iCommand {
@@ -51,12 +50,9 @@ class CCellAction : public iCommand {
   void setKind(uint8_t target);
   // The commit of a typed value to the visible selected cells; a series when `series`.
   void fill(const std::u16string& text, bool series);
-  // The same, a series while Ctrl is held (ctrlHeld()).
-  void fill(const std::u16string& text) { fill(text, ctrlHeld()); }
   // A script text of kind 4, 5 or 6 into every visible selected cell; a series when
   // `series`.
   void fillScript(const std::u16string& text, uint8_t kind, bool series);
-  void fillScript(const std::u16string& text, uint8_t kind) { fillScript(text, kind, ctrlHeld()); }
   // Writes a clipboard table from the selection's top-left cell, growing the sheet to
   // hold it. A table of one line and one field is repeated into every visible selected
   // cell (a paste never makes a series). `Table` has `lines` (a container), `width` and

@@ -11,12 +11,9 @@
 #include <string>
 #include <vector>
 
-class CCText;
-
 #include "commands/ComManag.h"
 #include "commands/FilterValue.h"
 #include "commands/TextMeasure.h"
-#include "script/ScriptHosts.h"
 #include "store/DataCore.h"
 #include "store/Range.h"
 
@@ -28,10 +25,6 @@ struct GridHooks {
   // Puts the text on the clipboard as CF_UNICODETEXT; false when it is not there (the
   // clipboard cannot be opened, or no memory for it; nothing is reported then).
   std::function<bool(const std::u16string& text)> setClipboardText;
-  // Shows the document's script output window (SW_SHOWNORMAL).
-  std::function<void()> showOutput;
-  // The document's file path (empty for a table never saved), for C scripts.
-  std::function<std::u16string()> documentPath;
 };
 
 class CGridOps {
@@ -57,7 +50,7 @@ class CGridOps {
   // is set).
   bool copy();
 
-  // ---- sort, filter, delete duplicates, replace (each in its own file) ----
+  // ---- sort, filter, delete duplicates, replace (GridOpsData.cpp) ----
   // Sorts the selected block by its key column (CSortAction). Locked: nothing.
   void sort(bool ascending, bool expand);
   // Switches the column filter on over the selection, or off when one is active
@@ -75,31 +68,6 @@ class CGridOps {
                      bool wholeCell, bool regex, std::u16string* error = nullptr);
   void replaceCurrent(const std::u16string& pattern, const std::u16string& replacement, bool matchCase,
                       bool wholeCell, bool regex, std::u16string* error = nullptr);
-
-  // ---- script runs (script/ScriptRuns.cpp, in the script library) ----
-  // F5: clears the output editor, runs the exprtk, C and Python document scripts (those
-  // that are set), then every script and formula cell row by row, the bounds read again
-  // after each cell; shows the output window when it holds text. Refused (false) while
-  // another run is under way.
-  bool runAllScripts();
-  // F8: the same over the selection's cells (bounds fixed at the start), without the
-  // document scripts.
-  bool runSelectedScripts();
-  // One exprtk script run as the script of cell (row, col); 0, 0 for document and file
-  // scripts. Errors go to the output editor under a banner naming the cell.
-  void runExprtkCell(int32_t row, int32_t col, const std::u16string& script);
-  // The expression after the '=' of a formula cell; on success its value becomes the
-  // cell's formula value, on failure the old value stays.
-  void runFormulaCell(int32_t row, int32_t col, const std::u16string& text);
-  void runTccCell(int32_t row, int32_t col);
-  void runTccScript(const std::u16string& script);
-  void runPythonCell(int32_t row, int32_t col);
-  void runPythonScript(const std::u16string& script);
-
-  ExprtkHost mExprtkHost;
-  TccHost mTccHost;
-  PythonHost mPythonHost;
-  CCText* mOutput = nullptr;  // the document's output editor (dialog 147), or none
 
   // ---- the document's parts; filled by the document object, none owned ----
   Selection* mSelection = nullptr;  // the grid's live selection

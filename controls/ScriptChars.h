@@ -20,7 +20,8 @@ bool isPySymbolChar(char16_t c);
 const char16_t* skipScriptBlanks(const char16_t* pos, const char16_t* end);
 // Past the number that starts at pos (a digit): "0x"/"0X" and hexadecimal digits, or
 // digits, then optionally '.' and digits, then optionally 'e'/'E', a sign and digits.
-// Every later part may be empty; there are no suffixes.
+// The digits after "0x", '.' or the exponent may be missing ("0x", "1.", "1e+" are
+// numbers); there are no suffixes.
 const char16_t* scanScriptNumber(const char16_t* pos, const char16_t* end);
 // Past the name that starts at pos (a letter or '_'): letters, digits and '_', and with
 // `overDots` also '.'.

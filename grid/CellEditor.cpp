@@ -110,11 +110,12 @@ void CGrid::commitEdit(uint64_t key, const std::u16string& text) {
   if (!mOps.editLocked()) {
     guarded([&] {
       auto command = std::make_unique<CCellAction>(&mCore, &mSelection);
+      const bool series = held(VK_CONTROL);  // Ctrl held at the commit fills a series
       switch (language) {
-        case TEXT_EXPRTK: command->fillScript(text, CELL_EXPRTK); break;
-        case TEXT_C: command->fillScript(text, CELL_TCC); break;
-        case TEXT_PYTHON: command->fillScript(text, CELL_PYTHON); break;
-        default: command->fill(text); break;
+        case TEXT_EXPRTK: command->fillScript(text, CELL_EXPRTK, series); break;
+        case TEXT_C: command->fillScript(text, CELL_TCC, series); break;
+        case TEXT_PYTHON: command->fillScript(text, CELL_PYTHON, series); break;
+        default: command->fill(text, series); break;
       }
       mComManag.add(std::move(command));
     });

@@ -4,7 +4,6 @@
 #include <exception>
 #include <string>
 
-#include "commands/KeyState.h"
 #include "controls/ControlClass.h"
 #include "controls/InputState.h"
 #include "grid/Documents.h"
@@ -16,10 +15,6 @@
 #include "platform/CodePage.h"
 
 namespace {
-
-// The output dialog's procedure until the script output window fills it: nothing of its own.
-
-bool platformCtrlHeld() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 // Puts `text` on the clipboard as CF_UNICODETEXT; true only when it is there. The block is
 // filled before the clipboard is emptied, so a copy that fails (the clipboard busy, no
@@ -125,7 +120,6 @@ CGrid::CGrid() {
   mStyle.setDefaults();
   // A document made while the progress bar is up (a script, a drop) leaves input off.
   if (!gProgressBar) gInputEnabled = true;
-  if (!gCtrlHeld) gCtrlHeld = platformCtrlHeld;
   mView.reset();
   mDragState = 0;
   mScriptEditHeight = 520;

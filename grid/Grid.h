@@ -4,11 +4,14 @@
 // the live selection and the selection callback. One per tab; it lives exactly as long as
 // its "Grid2" window, whose WM_DESTROY deletes it.
 //
-// Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (window
-// procedure, mouse, keys), GridProgress.cpp (progress bar, statistics, title), GridFile.cpp
-// (file commands), GridPage.cpp (paged open and its dialog), GridCommands.cpp and
-// GridFormula.cpp (edit commands), GridDialogs.cpp (go to, table size, sort scope, split
-// settings), CellEditor.cpp (in-place editing). UI thread only, except the
+// Sources: Grid.cpp (construction, teardown, window creation), GridWindow.cpp (the window
+// procedure, which hands input to the members), GridInput.cpp (keys, mouse, wheel, scroll
+// bars, context menu, command dispatch), GridProgress.cpp (progress bar, statistics,
+// title), GridFile.cpp (file commands), GridPage.cpp (paged open and its dialog),
+// GridCommands.cpp and GridFormula.cpp (edit commands), GridDialogs.cpp (go to, table
+// size, sort scope, split settings), CellEditor.cpp (in-place editing), FindReplace.cpp,
+// FilterPopup.cpp and DedupeDialog.cpp (find and replace, the column filter popup, delete
+// duplicates), GridScripts.cpp (the script side). UI thread only, except the
 // selection-statistics worker (GridProgress.cpp).
 #pragma once
 #include <array>
@@ -61,7 +64,7 @@ class CGrid {
   // message box and the program goes on. False when it threw.
   bool guarded(const std::function<void()>& work);
 
-  // ---- window procedure, mouse and keys (GridWindow.cpp) ----
+  // ---- keys, mouse, wheel, scroll bars, context menu, commands (GridInput.cpp) ----
   void onKeyDown(WPARAM key);
   bool onLButtonDown();
   bool onMouseMove();
@@ -211,6 +214,16 @@ class CGrid {
   // Dialog 148, then the delete-duplicates operation with its choices.
   void showDeleteDuplicates();
 
+  // ---- the document's parts, as the main window and the tools reach them ----
+  CDataCore& core() { return mCore; }
+  const CDataCore& core() const { return mCore; }
+  Selection& selection() { return mSelection; }
+  CGridOps& ops() { return mOps; }
+  iComManag& commands() { return mComManag; }
+  CGridView& view() { return mView; }
+  ScriptDocument& scriptDocument() { return mScriptDoc; }
+  HWND window() const { return mHwnd; }
+
   // ---- data (in order) ----
   RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
   uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
@@ -223,7 +236,7 @@ class CGrid {
   CCText mOutput;                  // script output text control, inside dialog 147
   HWND mOutputDlg = nullptr;
   CGridOps mOps;
-  CGridScriptDocument mScriptDoc{*this};  // what the script host records reach
+  CGridScriptDocument mScriptDoc{*this};  // the script side: host records and what they reach
   Selection mSelection;
   CDataCore mCore;
   iComManag mComManag;
@@ -242,10 +255,6 @@ class CGrid {
   OpenPage mPage;
   SelectFn mOnSelect;
 };
-
-// Hooks that later parts of the program fill; an unset hook is skipped.
-extern std::function<void(CGrid&)> gShowFilterPopup;                  // in place of CGrid::showFilterPopup
-extern std::function<bool(CGrid&, UINT id)> gGridCommandHook;         // the grid's edit commands
 
 // Frees and destroys the document's open column filter popup, without repainting (teardown).
 void closeFilterPopupOf(CGrid& grid);

@@ -1,7 +1,6 @@
 // Keys, mouse, wheel, scroll bars, the context menu and the command table of the grid.
 #include <algorithm>
 
-#include "commands/KeyState.h"
 #include "grid/CanvasMeasure.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
@@ -9,9 +8,7 @@
 #include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/windows.h"
-
-std::function<void(CGrid&)> gShowFilterPopup;
-std::function<bool(CGrid&, UINT)> gGridCommandHook;
+#include "script/ScriptRuns.h"
 
 namespace {
 
@@ -409,7 +406,6 @@ void CGrid::updateEncodingMenu() {
 // ---------------------------------------------------------------- commands
 
 bool CGrid::onCommand(UINT id) {
-  if (gGridCommandHook && gGridCommandHook(*this, id)) return true;
   if (runGridCommand(*this, id)) return true;
   switch (id) {
     case ID_EXIT: DestroyWindow(mHwnd); return true;
@@ -418,8 +414,8 @@ bool CGrid::onCommand(UINT id) {
       return true;
     case ID_OPEN: openDialog(); updateEncodingMenu(); return true;
     case ID_SAVE: save(); return true;
-    case ID_RUN_ALL: guarded([&] { mOps.runAllScripts(); }); invalidate(); return true;
-    case ID_RUN_SELECTED: guarded([&] { mOps.runSelectedScripts(); }); invalidate(); return true;
+    case ID_RUN_ALL: guarded([&] { runAllScripts(mScriptDoc); }); invalidate(); return true;
+    case ID_RUN_SELECTED: guarded([&] { runSelectedScripts(mScriptDoc); }); invalidate(); return true;
     case ID_SAVE_AS: saveAsDialog(); return true;
     case ID_APPEND: appendFiles(); return true;
     case ID_UNDO: guarded([&] { mComManag.undo(); }); invalidate(); return true;

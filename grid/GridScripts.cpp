@@ -2,7 +2,6 @@
 
 #include "grid/Documents.h"
 #include "grid/Grid.h"
-#include "script/OutputWindow.h"
 
 CGridOps& CGridScriptDocument::scriptOps() { return mGrid.mOps; }
 int32_t CGridScriptDocument::save() { return mGrid.save() ? 1 : 0; }
@@ -22,6 +21,11 @@ void CGridScriptDocument::sortDescending() {
 }
 void CGridScriptDocument::scrollToCell(int32_t row, int32_t col) { mGrid.mView.scrollToCell(cellPos(row, col)); }
 void CGridScriptDocument::repaint() { mGrid.invalidate(); }
+CCText* CGridScriptDocument::outputEditor() { return &mGrid.mOutput; }
+void CGridScriptDocument::showOutput() {
+  if (mGrid.mOutputDlg) ShowWindow(mGrid.mOutputDlg, SW_SHOWNORMAL);
+}
+std::u16string CGridScriptDocument::documentPath() { return mGrid.mPath; }
 
 void attachScripts(CGrid& grid) {
   static bool registry = [] {
@@ -36,10 +40,5 @@ void attachScripts(CGrid& grid) {
     return true;
   }();
   (void)registry;
-  grid.mOps.mOutput = &grid.mOutput;
-  grid.mOps.mHooks.showOutput = [&grid] {
-    if (grid.mOutputDlg) ShowWindow(grid.mOutputDlg, SW_SHOWNORMAL);
-  };
-  grid.mOps.mHooks.documentPath = [&grid] { return grid.mPath; };
   bindScriptHosts(grid.mScriptDoc);
 }

@@ -1,5 +1,6 @@
-// The script side of a document: the operations its script host records reach through
-// (save, open, progress, sorts, scrolling, repaint) and the open tables by title.
+// The script side of a document: its host records, the operations they reach through
+// (save, open, progress, sorts, scrolling, repaint), its output window and the open
+// tables by title.
 #pragma once
 #include "script/ScriptDocument.h"
 
@@ -20,10 +21,13 @@ class CGridScriptDocument : public ScriptDocument {
   void sortDescending() override;
   void scrollToCell(int32_t row, int32_t col) override;
   void repaint() override;
+  CCText* outputEditor() override;
+  void showOutput() override;
+  std::u16string documentPath() override;
 
  private:
   CGrid& mGrid;
 };
 
-// Binds the document's host records, its output window and the table registry (once).
+// Binds the document's host records and the table registry (once).
 void attachScripts(CGrid& grid);

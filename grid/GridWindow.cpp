@@ -145,8 +145,7 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
           }
           break;
         case GRID_OPEN_FILTER:
-          if (gShowFilterPopup) gShowFilterPopup(*grid);
-          else grid->showFilterPopup();
+          grid->showFilterPopup();
           break;
         case GRID_STATS_DONE: {
           std::u16string status;

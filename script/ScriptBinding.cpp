@@ -126,16 +126,16 @@ void bindAreas(Host& host) {
 
 void bindScriptHosts(ScriptDocument& doc) {
   CGridOps& ops = doc.scriptOps();
-  bindCommon<ExprtkHost, Ansi>(ops.mExprtkHost, doc);
-  bindAreas<ExprtkHost, Ansi>(ops.mExprtkHost);
-  ops.mExprtkHost.commitVariables = [] {};
-  ops.mExprtkHost.countIf = [&ops](const std::string& range, const std::string& criterion) {
+  bindCommon<ExprtkHost, Ansi>(doc.mExprtkHost, doc);
+  bindAreas<ExprtkHost, Ansi>(doc.mExprtkHost);
+  doc.mExprtkHost.commitVariables = [] {};
+  doc.mExprtkHost.countIf = [&ops](const std::string& range, const std::string& criterion) {
     return evalCountIf(*ops.mCore, static_cast<int32_t>(int64_t(ops.mCore->mRowCount) - 1), range, criterion);
   };
-  bindCommon<TccHost, Ansi>(ops.mTccHost, doc);
-  bindCommon<PythonHost, Utf8>(ops.mPythonHost, doc);
-  bindAreas<PythonHost, Utf8>(ops.mPythonHost);
-  PythonHost& py = ops.mPythonHost;
+  bindCommon<TccHost, Ansi>(doc.mTccHost, doc);
+  bindCommon<PythonHost, Utf8>(doc.mPythonHost, doc);
+  bindAreas<PythonHost, Utf8>(doc.mPythonHost);
+  PythonHost& py = doc.mPythonHost;
   py.saveTableAs = [](const std::string& table, const std::string& path) -> int32_t {
     auto& find = scriptDocuments().findByTitle;
     ScriptDocument* other = find ? find(utf8ToWide(table)) : nullptr;

@@ -1,18 +1,22 @@
-// What the script host records need from a document beyond its operations block: the
-// grid's save, open, progress, insert, sort and scrolling, and the other open tables.
-// The document object implements it; bindScriptHosts fills the three records of a
-// document's operations block with operations bound to that document.
+// The script side of one document: its three host records, and what the records and
+// runs need from the document beyond its operations block (the grid's save, open,
+// progress, insert, sort and scrolling, its output window and path) and the other open
+// tables. The document object implements it and owns it; bindScriptHosts fills the
+// records with operations bound to that document.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "script/ScriptHosts.h"
+
+class CCText;
 class CGridOps;
 
 class ScriptDocument {
  public:
   virtual ~ScriptDocument() = default;
-  // The document's operations block (sheet, selection, manager, host records).
+  // The document's operations block (sheet, selection, manager, message boxes).
   virtual CGridOps& scriptOps() = 0;
   // Saves to the document's path (asking for one when it has none); the save's result.
   virtual int32_t save() = 0;
@@ -30,6 +34,18 @@ class ScriptDocument {
   virtual void scrollToCell(int32_t row, int32_t col) = 0;
   // Invalidates the grid window.
   virtual void repaint() = 0;
+  // The editor of the document's output window, which collects the runs' error banners;
+  // none by default.
+  virtual CCText* outputEditor() { return nullptr; }
+  // Shows the output window (SW_SHOWNORMAL); nothing by default.
+  virtual void showOutput() {}
+  // The document's file path (empty for a table never saved), for C scripts.
+  virtual std::u16string documentPath() { return {}; }
+
+  // The host records through which the engines reach this document.
+  ExprtkHost mExprtkHost;
+  TccHost mTccHost;
+  PythonHost mPythonHost;
 };
 
 // The open tables, as the table functions and createFile reach them.

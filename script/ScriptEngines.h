@@ -1,5 +1,7 @@
-// The C and Python engines, installed by their own units when they are linked; a cell
-// of an engine that is not installed runs nothing.
+// The process's C and Python engines, through which the runs (script/ScriptRuns.h) reach
+// them. Both are empty until installTccEngine (script/TccRun.h) and installPythonEngine
+// (script/PythonRun.h) fill them, which the program does once at its start. A script of
+// an engine that is not installed runs nothing, and a message box says so.
 #pragma once
 #include <functional>
 #include <string>

@@ -2,12 +2,10 @@
 
 #include <cstdio>
 
-#include "commands/GridOps.h"
-#include "controls/TextEditor.h"
 #include "platform/AsciiCase.h"
-#include "script/OutputWindow.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptRun.h"
+#include "script/ScriptRuns.h"
 #include "store/FilePath.h"
 #include "store/SafeSave.h"
 
@@ -26,8 +24,7 @@ bool rewriteScriptFile(const std::u16string& path, const std::u16string& text) {
 }
 
 bool runScriptFile(ScriptDocument& document, const std::u16string& path) {
-  CGridOps& ops = document.scriptOps();
-  ScriptRunGuard guard(ops);
+  ScriptRunGuard guard(document);
   if (!guard.owns()) return false;
   std::u16string text = readFileAsWide(path);
   if (!text.empty() && text[0] == 0xFEFF) {
@@ -35,15 +32,14 @@ bool runScriptFile(ScriptDocument& document, const std::u16string& path) {
     rewriteScriptFile(path, text);  // a file that cannot be rewritten still runs
   }
   const std::u16string ext = toLowerWide(getFileExt(path));
-  if (ops.mOutput) clearOutputEditor(*ops.mOutput);
-  ops.mExprtkHost.mEnded = false;
+  beginScriptOutput(document);
   if (ext == u".exp")
-    ops.runExprtkCell(0, 0, text);
+    runExprtkCell(document, 0, 0, text);
   else if (ext == u".c")
-    ops.runTccScript(text);
+    runTccScript(document, text);
   else if (ext == u".py")
-    ops.runPythonScript(text);
-  if (ops.mOutput && !ops.mOutput->shownText.empty() && ops.mHooks.showOutput) ops.mHooks.showOutput();
+    runPythonScript(document, text);
+  endScriptOutput(document);
   document.repaint();
   return true;
 }

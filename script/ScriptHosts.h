@@ -4,7 +4,8 @@
 // engine with its own slot order. The exprtk and C records carry byte text in the ANSI
 // code page, the Python record UTF-8. Every slot is empty when the record is built; the
 // document binds them. After the slots each record holds the engine's per-run state.
-// Header-only: the operations block of every document holds one record of each kind.
+// Header-only: the script side of every document (script/ScriptDocument.h) holds one
+// record of each kind.
 #pragma once
 #include <cstdint>
 #include <cstdlib>

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CGridOps;
+class ScriptDocument;
 
 // True while a run is under way.
 bool scriptRunActive();
@@ -16,7 +17,7 @@ bool scriptRunBlocksClose(const CGridOps* document);
 class ScriptRunGuard {
  public:
   // Takes the process's run for `document`; owns() is false when a run is under way.
-  explicit ScriptRunGuard(CGridOps& document);
+  explicit ScriptRunGuard(ScriptDocument& document);
   // Closes a progress bar the run left up (through the document's showProgress slot),
   // then releases the run.
   ~ScriptRunGuard();
@@ -25,10 +26,16 @@ class ScriptRunGuard {
   bool owns() const { return mOwns; }
 
  private:
-  CGridOps& mDocument;
+  ScriptDocument& mDocument;
   bool mOwns;
 };
 
 // Called by the documents' showProgress bindings: records whether the running run's bar
 // is up (percent below 100).
 void noteScriptProgress(int32_t percent);
+
+// The engines that can be missing (script/ScriptEngines.h), as bits.
+enum class ScriptEngine : uint32_t { Tcc = 1, Python = 2 };
+// Whether a script of the missing `engine` is to be reported now: the first time in the
+// run under way, and every time outside a run.
+bool reportMissingEngineNow(ScriptEngine engine);

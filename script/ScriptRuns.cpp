@@ -1,7 +1,5 @@
-// The script runs of a document's operations block: F5 over the whole sheet, F8 over
-// the selection, and one cell or document script of each engine. Script writes go
-// straight into the sheet (not undoable) and mark the document modified in its command
-// manager.
+#include "script/ScriptRuns.h"
+
 #include <cstdio>
 #include <string>
 
@@ -13,6 +11,7 @@
 #include "script/ExprtkCacheKey.h"
 #include "script/ExprtkRun.h"
 #include "script/OutputWindow.h"
+#include "script/ScriptDocument.h"
 #include "script/ScriptEngines.h"
 #include "script/ScriptRun.h"
 #include "store/ColumnName.h"
@@ -36,6 +35,16 @@ size_t rangeValues(const ExprtkBinding& binding) {
   return n;
 }
 
+void appendOutput(ScriptDocument& doc, const std::u16string& text) {
+  if (CCText* output = doc.outputEditor()) appendOutputText(*output, text);
+}
+
+// Tells the user that a script of a missing engine did not run (see runTccCell).
+void reportMissingEngine(ScriptDocument& doc, ScriptEngine engine, const char16_t* text) {
+  const GridHooks& hooks = doc.scriptOps().mHooks;
+  if (reportMissingEngineNow(engine) && hooks.showMessage) hooks.showMessage(u"运行脚本", text);
+}
+
 }  // namespace
 
 ScriptEngines& scriptEngines() {
@@ -45,9 +54,10 @@ ScriptEngines& scriptEngines() {
 
 // Runs one exprtk text as the script of cell (row, col): scan, bind, compile (or reuse a
 // compiled script of the same shape), evaluate, write back. True when it compiled.
-static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::string& text) {
+static bool runExprtkText(ScriptDocument& doc, int32_t row, int32_t col, const std::string& text) {
+  CGridOps& ops = doc.scriptOps();
   CDataCore& core = *ops.mCore;
-  ExprtkHost& host = ops.mExprtkHost;
+  ExprtkHost& host = doc.mExprtkHost;
   host.reset();
   const int32_t lastRow = lastRowOf(core), lastCol = lastColOf(core);
 
@@ -72,13 +82,13 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
 
   // What the commit slot needs, behind one pointer (the slot then holds no allocation).
   struct Commit {
-    CGridOps& ops;
+    ScriptDocument& doc;
     ExprtkBinding& binding;
     bool wrote = false;
-  } commit{ops, binding};
+  } commit{doc, binding};
   host.commitVariables = [c = &commit] {
-    if (c->ops.mExprtkHost.mEnded) return;  // open_file replaced the sheet: nothing goes back
-    if (c->binding.writeBack(*c->ops.mCore)) c->wrote = true;
+    if (c->doc.mExprtkHost.mEnded) return;  // open_file replaced the sheet: nothing goes back
+    if (c->binding.writeBack(*c->doc.scriptOps().mCore)) c->wrote = true;
   };
   // The binding ends with this frame, also when a callback throws out of the script.
   struct CommitReset {
@@ -113,118 +123,131 @@ static bool runExprtkText(CGridOps& ops, int32_t row, int32_t col, const std::st
   return compiled;
 }
 
-void CGridOps::runExprtkCell(int32_t row, int32_t col, const std::u16string& script) {
+void runExprtkCell(ScriptDocument& doc, int32_t row, int32_t col, const std::u16string& script) {
   std::string text = wideToAnsi(script);
   if (text.empty()) return;
-  runExprtkText(*this, row, col, text);
-  if (!mExprtkHost.mErrors.empty() && mOutput)
-    appendOutputText(*mOutput, ansiToWide(cellBanner(row, col, "Exprtk") + mExprtkHost.mErrors + "\n"));
+  runExprtkText(doc, row, col, text);
+  const std::string& errors = doc.mExprtkHost.mErrors;
+  if (!errors.empty()) appendOutput(doc, ansiToWide(cellBanner(row, col, "Exprtk") + errors + "\n"));
 }
 
-void CGridOps::runFormulaCell(int32_t row, int32_t col, const std::u16string& text) {
+void runFormulaCell(ScriptDocument& doc, int32_t row, int32_t col, const std::u16string& text) {
   std::string expression = wideToAnsi(std::u16string_view(text).substr(text.empty() ? 0 : 1));
   if (expression.empty()) return;
-  bool compiled = runExprtkText(*this, row, col, expression);
-  if (compiled && !mExprtkHost.mEnded) mCore->setFormulaValue(row, col, mExprtkHost.mResult);
-  if (!mExprtkHost.mErrors.empty() && mOutput)
-    appendOutputText(*mOutput, ansiToWide(std::string(kBannerRule) + "Run cell[" + colNameA(col - 1) +
-                                          std::to_string(row) + "] Exprtk formula script error:" +
-                                          kBannerRule + "\n" + mExprtkHost.mErrors + "\n"));
+  const ExprtkHost& host = doc.mExprtkHost;
+  bool compiled = runExprtkText(doc, row, col, expression);
+  if (compiled && !host.mEnded) doc.scriptOps().mCore->setFormulaValue(row, col, host.mResult);
+  if (!host.mErrors.empty())
+    appendOutput(doc, ansiToWide(std::string(kBannerRule) + "Run cell[" + colNameA(col - 1) + std::to_string(row) +
+                                 "] Exprtk formula script error:" + kBannerRule + "\n" + host.mErrors + "\n"));
 }
 
-static std::string documentPathAnsi(const CGridOps& ops) {
-  return ops.mHooks.documentPath ? wideToAnsi(ops.mHooks.documentPath()) : std::string();
-}
-
-static void runTcc(CGridOps& ops, int32_t row, int32_t col, const std::string& text) {
-  if (text.empty() || !scriptEngines().runTcc) return;
-  TccHost& host = ops.mTccHost;
-  host.mFileName = documentPathAnsi(ops);
+static void runTcc(ScriptDocument& doc, int32_t row, int32_t col, const std::string& text) {
+  if (text.empty()) return;
+  if (!scriptEngines().runTcc) {
+    reportMissingEngine(doc, ScriptEngine::Tcc, u"TCC脚本没有运行，因为没有安装TCC脚本引擎!");
+    return;
+  }
+  TccHost& host = doc.mTccHost;
+  host.mFileName = wideToAnsi(doc.documentPath());
   host.mErrors.clear();
   host.mRow = row;
   host.mCol = col;
   scriptEngines().runTcc(host, text);
-  if (!host.mErrors.empty() && ops.mOutput)
-    appendOutputText(*ops.mOutput, ansiToWide(cellBanner(row, col, "Tcc") + host.mErrors + "\n"));
+  if (!host.mErrors.empty()) appendOutput(doc, ansiToWide(cellBanner(row, col, "Tcc") + host.mErrors + "\n"));
 }
 
-static void runPython(CGridOps& ops, int32_t row, int32_t col, const std::string& text) {
-  if (text.empty() || !scriptEngines().runPython) return;
-  PythonHost& host = ops.mPythonHost;
+static void runPython(ScriptDocument& doc, int32_t row, int32_t col, const std::string& text) {
+  if (text.empty()) return;
+  if (!scriptEngines().runPython) {
+    reportMissingEngine(doc, ScriptEngine::Python, u"Python脚本没有运行，因为没有安装Python脚本引擎!");
+    return;
+  }
+  PythonHost& host = doc.mPythonHost;
   host.mErrors.clear();
   host.mRow = row;
   host.mCol = col;
   host.mEnded = false;
   scriptEngines().runPython(host, text);
-  if (host.mEnded) ops.mExprtkHost.mEnded = true;  // open_file ended the whole run
-  if (!host.mErrors.empty() && ops.mOutput)
-    appendOutputText(*ops.mOutput, utf8ToWide(cellBanner(row, col, "Python") + host.mErrors + "\n"));
+  if (host.mEnded) doc.mExprtkHost.mEnded = true;  // open_file ended the whole run
+  if (!host.mErrors.empty()) appendOutput(doc, utf8ToWide(cellBanner(row, col, "Python") + host.mErrors + "\n"));
 }
 
-void CGridOps::runTccCell(int32_t row, int32_t col) { runTcc(*this, row, col, wideToAnsi(mCore->getText(row, col))); }
-void CGridOps::runTccScript(const std::u16string& script) { runTcc(*this, 0, 0, wideToAnsi(script)); }
-void CGridOps::runPythonCell(int32_t row, int32_t col) { runPython(*this, row, col, wideToUtf8(mCore->getText(row, col))); }
-void CGridOps::runPythonScript(const std::u16string& script) { runPython(*this, 0, 0, wideToUtf8(script)); }
+static std::u16string cellText(ScriptDocument& doc, int32_t row, int32_t col) {
+  return doc.scriptOps().mCore->getText(row, col);
+}
+
+void runTccCell(ScriptDocument& doc, int32_t row, int32_t col) { runTcc(doc, row, col, wideToAnsi(cellText(doc, row, col))); }
+void runTccScript(ScriptDocument& doc, const std::u16string& script) { runTcc(doc, 0, 0, wideToAnsi(script)); }
+void runPythonCell(ScriptDocument& doc, int32_t row, int32_t col) {
+  runPython(doc, row, col, wideToUtf8(cellText(doc, row, col)));
+}
+void runPythonScript(ScriptDocument& doc, const std::u16string& script) { runPython(doc, 0, 0, wideToUtf8(script)); }
 
 // Runs the script or formula of one cell by its kind; false when the run was ended
 // (open_file) and no further cell may run.
-static bool runCell(CGridOps& ops, int32_t row, int32_t col) {
-  const Cell* cell = ops.mCore->cellAt(row, col);
+static bool runCell(ScriptDocument& doc, int32_t row, int32_t col) {
+  const Cell* cell = doc.scriptOps().mCore->cellAt(row, col);
   if (cell->value == 0) return true;
   switch (cell->kind) {
     case CELL_EXPRTK:
-      ops.runExprtkCell(row, col, ops.mCore->getText(row, col));
+      runExprtkCell(doc, row, col, cellText(doc, row, col));
       break;
     case CELL_TCC:
-      ops.runTccCell(row, col);
+      runTccCell(doc, row, col);
       break;
     case CELL_PYTHON:
-      ops.runPythonCell(row, col);
+      runPythonCell(doc, row, col);
       break;
     case CELL_FORMULA:
-      ops.runFormulaCell(row, col, ops.mCore->getText(row, col));
+      runFormulaCell(doc, row, col, cellText(doc, row, col));
       break;
     default:
       return true;
   }
-  return !ops.mExprtkHost.mEnded;
+  return !doc.mExprtkHost.mEnded;
 }
 
-static void showOutputIfText(CGridOps& ops) {
-  if (ops.mOutput && !ops.mOutput->shownText.empty() && ops.mHooks.showOutput) ops.mHooks.showOutput();
-}
-
-bool CGridOps::runAllScripts() {
-  ScriptRunGuard guard(*this);
+bool runAllScripts(ScriptDocument& doc) {
+  ScriptRunGuard guard(doc);
   if (!guard.owns()) return false;
-  if (mOutput) clearOutputEditor(*mOutput);
-  mExprtkHost.mEnded = false;
-  auto attr = [&](int32_t slot) { return mCore->poolText(mCore->mAttrs[slot].value); };
+  const CDataCore& core = *doc.scriptOps().mCore;
+  beginScriptOutput(doc);
+  auto attr = [&](int32_t slot) { return core.poolText(core.mAttrs[slot].value); };
   std::u16string exprtkScript = attr(ATTR_EXPRTK_SCRIPT);
   std::u16string cScript = attr(ATTR_C_SCRIPT);
   std::u16string pythonScript = attr(ATTR_PYTHON_SCRIPT);
   // An open_file of a document script ends the run there (the C one opens a new tab).
-  if (!exprtkScript.empty()) runExprtkCell(0, 0, exprtkScript);
-  if (!mExprtkHost.mEnded && !cScript.empty()) runTccScript(cScript);
-  if (!mExprtkHost.mEnded && !pythonScript.empty()) runPythonScript(pythonScript);
-  bool live = !mExprtkHost.mEnded;
-  for (int64_t row = 1; live && row < int64_t(mCore->mRowCount); ++row)
-    for (int64_t col = 1; live && col < int64_t(mCore->mColCount); ++col)
-      live = runCell(*this, int32_t(row), int32_t(col));
-  showOutputIfText(*this);
+  const bool& ended = doc.mExprtkHost.mEnded;
+  if (!exprtkScript.empty()) runExprtkCell(doc, 0, 0, exprtkScript);
+  if (!ended && !cScript.empty()) runTccScript(doc, cScript);
+  if (!ended && !pythonScript.empty()) runPythonScript(doc, pythonScript);
+  bool live = !ended;
+  for (int64_t row = 1; live && row < int64_t(core.mRowCount); ++row)
+    for (int64_t col = 1; live && col < int64_t(core.mColCount); ++col) live = runCell(doc, int32_t(row), int32_t(col));
+  endScriptOutput(doc);
   return true;
 }
 
-bool CGridOps::runSelectedScripts() {
-  ScriptRunGuard guard(*this);
+bool runSelectedScripts(ScriptDocument& doc) {
+  ScriptRunGuard guard(doc);
   if (!guard.owns()) return false;
-  Range bounds = mSelection ? mSelection->toRange(*mCore) : Range{};
-  if (mOutput) clearOutputEditor(*mOutput);
-  mExprtkHost.mEnded = false;
-  bool live = mSelection != nullptr;
+  const CGridOps& ops = doc.scriptOps();
+  Range bounds = ops.mSelection ? ops.mSelection->toRange(*ops.mCore) : Range{};
+  beginScriptOutput(doc);
+  bool live = ops.mSelection != nullptr;
   for (int64_t row = bounds.top; live && row <= bounds.bottom; ++row)
-    for (int64_t col = bounds.left; live && col <= bounds.right; ++col)
-      live = runCell(*this, int32_t(row), int32_t(col));
-  showOutputIfText(*this);
+    for (int64_t col = bounds.left; live && col <= bounds.right; ++col) live = runCell(doc, int32_t(row), int32_t(col));
+  endScriptOutput(doc);
   return true;
+}
+
+void beginScriptOutput(ScriptDocument& doc) {
+  if (CCText* output = doc.outputEditor()) clearOutputEditor(*output);
+  doc.mExprtkHost.mEnded = false;
+}
+
+void endScriptOutput(ScriptDocument& doc) {
+  CCText* output = doc.outputEditor();
+  if (output && !output->shownText.empty()) doc.showOutput();
 }

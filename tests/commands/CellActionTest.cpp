@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/SheetSnapshot.h"
-#include "commands/KeyState.h"
 #include "store/TextKey.h"
 #include "tests/support/TextConvert.h"
 
@@ -25,7 +24,6 @@ struct FakeTable {
 };
 
 struct CellEdits : ::testing::Test {
-  ~CellEdits() override { gCtrlHeld = nullptr; }
   void select(int32_t top, int32_t left, int32_t bottom, int32_t right) {
     sel = Selection{top, left, Range{top, left, bottom, right}};
   }
@@ -293,9 +291,9 @@ TEST_F(CellEdits, ShortLinesLeaveTheCellsToTheirRightAlone) {
   EXPECT_EQ(rowTexts(2, 1, 2), (Texts{"c", "w"}));
 }
 
-// A single pasted value is repeated, never a series, even with Ctrl held (Ctrl+V).
+// A single pasted value is repeated, never a series (Ctrl+V holds Ctrl), where the
+// same value typed as a series counts on.
 TEST_F(CellEdits, SingleValuePasteRepeatsTheValue) {
-  gCtrlHeld = [] { return true; };
   buildSheet(core, {{u"", u""}, {u"", u""}});
   select(1, 1, 2, 2);
   FakeTable table({{u"7"}});
@@ -305,7 +303,7 @@ TEST_F(CellEdits, SingleValuePasteRepeatsTheValue) {
   EXPECT_EQ(rowTexts(2, 1, 2), (Texts{"7", "7"}));
 
   CCellAction* typed = action();
-  typed->fill(u"1");  // typing with Ctrl held still makes a series
+  typed->fill(u"1", true);
   manager.add(std::unique_ptr<iCommand>(typed));
   EXPECT_EQ(rowTexts(2, 1, 2), (Texts{"2", "3"}));
 }

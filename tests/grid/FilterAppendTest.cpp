@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/ListDialogState.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Scratch.h"
@@ -33,18 +34,22 @@ TEST_F(GridTest, FilterButtonsShowTheColumnStateAndOpenThePopup) {
   EXPECT_EQ(info.index, 2);
   EXPECT_EQ(view().hitTest(info, point(right2 - 20, bottom - 2)), HIT_CELLS);
 
-  int opened = 0;
-  const auto installed = gShowFilterPopup;
-  gShowFilterPopup = [&](CGrid& g) { opened += &g == grid; };
   testdriver::advance(1000);
   testdriver::mouseDown(at(right2 - 5, bottom - 5));
   testdriver::pumpUntilIdle();
   s = testdriver::windowPixels(grid->mHwnd);
   EXPECT_EQ(s.at(right2 - 18 + 9, bottom - 18 + 7), 0x1F6FC5u);  // pressed: drawn one pixel lower right
+  EXPECT_EQ(grid->mFilterPopup, nullptr) << "the popup opens on the release";
   testdriver::mouseUp(at(right2 - 5, bottom - 5));
   testdriver::pumpUntilIdle();
-  EXPECT_EQ(opened, 1);
-  gShowFilterPopup = installed;
+  // The popup of column 2 is the window the user now works in.
+  HWND popup = GetActiveWindow();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup, grid->mFilterPopup);
+  EXPECT_TRUE(IsWindowVisible(popup));
+  const auto* state = reinterpret_cast<const ListDialogState*>(GetWindowLongPtrW(popup, GWLP_USERDATA));
+  ASSERT_NE(state, nullptr);
+  EXPECT_EQ(state->column, 2);
   (void)rgb;
 }
 

@@ -17,16 +17,6 @@ namespace {
 
 class FilterPopupTest : public GridTest {
  protected:
-  void SetUp() override {
-    GridTest::SetUp();
-    saved = gShowFilterPopup;
-    gShowFilterPopup = nullptr;  // the grid's own popup
-  }
-  void TearDown() override {
-    gShowFilterPopup = saved;
-    GridTest::TearDown();
-  }
-
   // Column 1 below a header row, then the filter switched on over rows 1..n+1, columns 1..2.
   void filtered(CGrid& doc, const std::vector<std::u16string>& cells) {
     doc.mCore.resize(static_cast<int32_t>(cells.size()) + 2, 3);
@@ -86,8 +76,6 @@ class FilterPopupTest : public GridTest {
     writePng(out, testsupport::picturePath("grid", name).string());
   }
   bool rowHidden(int32_t row) { return core().mDatas[row][0].flag != 0; }
-
-  std::function<void(CGrid&)> saved;
 };
 
 }  // namespace

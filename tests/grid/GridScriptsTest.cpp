@@ -26,8 +26,8 @@ TEST_F(GridScriptsTest, RunsArePostedOneAtATimeAndTheBarCloses) {
   CCTab::CTabData tab;
   tab.document = grid;
   bool closed = true;
-  auto show = grid->mOps.mExprtkHost.showProgress;
-  grid->mOps.mExprtkHost.showProgress = [&](int32_t percent) {
+  auto show = grid->mScriptDoc.mExprtkHost.showProgress;
+  grid->mScriptDoc.mExprtkHost.showProgress = [&](int32_t percent) {
     show(percent);
     if (percent == 50) closed = onDocumentTabClose(tab);
   };

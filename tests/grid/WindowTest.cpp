@@ -82,8 +82,6 @@ TEST_F(WindowTest, MouseSelectsCellsHeadersAndExtends) {
 // The loss of the focus in the middle of a press ends it: later moves extend nothing,
 // and a filter button released afterwards opens no popup.
 TEST_F(WindowTest, LosingTheFocusEndsEveryDrag) {
-  const auto installed = gShowFilterPopup;
-  gShowFilterPopup = nullptr;  // the grid's own popup
   sheet(8, 4);
   core().setText(1, 1, u"head");
   core().setText(2, 1, u"a");
@@ -115,7 +113,6 @@ TEST_F(WindowTest, LosingTheFocusEndsEveryDrag) {
     EXPECT_EQ(range(), pressed);
     EXPECT_EQ(grid->mFilterPopup, nullptr);
   }
-  gShowFilterPopup = installed;
 }
 
 TEST_F(WindowTest, BorderDragSetsTheSizeInContentPixels) {

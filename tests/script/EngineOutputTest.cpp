@@ -40,7 +40,7 @@ class EngineOutputTest : public testsupport::GdiplusSuite {
     doc.output.backColour = 0xE8E7E6;
     doc.output.create(dialog, 0, 0, rc.right, rc.bottom, 1);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&doc.output));
-    doc.ops.mHooks.showOutput = [this] { ShowWindow(dialog, SW_SHOWNORMAL); };
+    doc.onShowOutput = [this] { ShowWindow(dialog, SW_SHOWNORMAL); };
   }
   void TearDown() override {
     destroyOutputWnd(dialog);
@@ -59,7 +59,7 @@ TEST_F(EngineOutputTest, CompileErrorAndPythonErrorUnderTheirBanners) {
   doc.core.resize(4, 4);
   doc.setScript(1, 1, CELL_TCC, u"int main(void) {\n  nosuch = 1;\n  return 0;\n}\n");
   doc.setScript(2, 1, CELL_PYTHON, u"a = 1\nb = a / 0\n");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   testdriver::pumpUntilIdle();
   EXPECT_EQ(doc.outputText(),
             "========================Run cell[1,1] Tcc script error:========================\n"

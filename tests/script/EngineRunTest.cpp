@@ -1,5 +1,6 @@
 // F5 over a document with scripts of every engine, and runs that try to start while a
 // C message box or a Python progress bar pumps messages.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,50 @@ TEST(EngineRun, F5RunsDocumentScriptsThenCellsOfEveryKindRowByRow) {
   doc.setScript(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
   doc.core.setText(3, 1, u"=" + exprtkAppend(u'4'));
   doc.setScript(3, 2, CELL_TCC, cAppend(u'5'));
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.outputText(), "");
   EXPECT_EQ(doc.core.getText(1, 1), u"ecp12345");
   EXPECT_TRUE(doc.manager.modified());
+  EXPECT_TRUE(doc.messages.empty());
+}
+
+// Without the C and Python engines their scripts run nothing, the exprtk ones still run,
+// and a message box tells of each missing engine once per run; outside a run each
+// script tells it again.
+TEST(EngineRun, AMissingEngineIsReportedOncePerRun) {
+  const std::u16string tcc = u"运行脚本|TCC脚本没有运行，因为没有安装TCC脚本引擎!";
+  const std::u16string python = u"运行脚本|Python脚本没有运行，因为没有安装Python脚本引擎!";
+  struct Case {
+    const char* what;
+    std::function<void(FakeDocument&)> run;
+    std::u16string a1;
+    std::vector<std::u16string> messages;
+  } cases[] = {
+      {"F5", [](FakeDocument& d) { runAllScripts(d); }, u"e24", {tcc, python}},
+      {"F5 twice", [](FakeDocument& d) { runAllScripts(d), runAllScripts(d); }, u"e24e24", {tcc, python, tcc, python}},
+      {"F8 over the Python cell", [](FakeDocument& d) {
+         d.selection = Selection{2, 3, Range{2, 3, 2, 3}};
+         runSelectedScripts(d);
+       }, u"", {python}},
+      {"two C cells outside a run", [](FakeDocument& d) { runTccCell(d, 2, 1), runTccCell(d, 3, 2); }, u"", {tcc, tcc}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDocument doc;
+    doc.core.resize(4, 4);
+    doc.core.setAttrText(ATTR_EXPRTK_SCRIPT, exprtkAppend(u'e'));
+    doc.core.setAttrText(ATTR_C_SCRIPT, cAppend(u'c'));
+    storeSystemScript(doc.ops, pythonAppend(u'p'));
+    doc.setScript(2, 3, CELL_PYTHON, pythonAppend(u'3'));
+    doc.setScript(2, 1, CELL_TCC, cAppend(u'1'));
+    doc.setScript(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
+    doc.core.setText(3, 1, u"=" + exprtkAppend(u'4'));
+    doc.setScript(3, 2, CELL_TCC, cAppend(u'5'));
+    c.run(doc);
+    EXPECT_EQ(doc.core.getText(1, 1), c.a1);
+    EXPECT_EQ(doc.messages, c.messages);
+    EXPECT_EQ(doc.outputText(), "");
+  }
 }
 
 // What a run attempted during a pump of the running script got.
@@ -43,8 +84,8 @@ struct Attempts {
   explicit Attempts(FakeDocument& d) : doc(d) {}
   void tryAll() {
     ++pumps;
-    f5 += doc.ops.runAllScripts();
-    f8 += doc.ops.runSelectedScripts();
+    f5 += runAllScripts(doc);
+    f8 += runSelectedScripts(doc);
     plugin += runScriptFile(doc, dir.path("plugin.py"));
     closeAllowed += !scriptRunBlocksClose(&doc.ops);
     mainCloseAllowed += !scriptRunBlocksClose(nullptr);
@@ -89,7 +130,7 @@ TEST_F(ReentryTest, RunsAndClosesAreRefusedAtACMessageBox) {
     }
     return answer;
   });
-  EXPECT_TRUE(doc.ops.runAllScripts());
+  EXPECT_TRUE(runAllScripts(doc));
   platform::setBlockingHook(previous);
   expectRefusedOnce();
 }
@@ -99,7 +140,7 @@ TEST_F(ReentryTest, RunsAndClosesAreRefusedInsideAPythonProgressBar) {
   doc.onProgress = [&](int32_t percent) {
     if (percent == 50) attempts.tryAll();
   };
-  EXPECT_TRUE(doc.ops.runSelectedScripts());
+  EXPECT_TRUE(runSelectedScripts(doc));
   expectRefusedOnce();
   EXPECT_FALSE(doc.barUp) << "the run closed the bar it left up";
 }

@@ -56,9 +56,9 @@ class FunctionTableTest : public ::testing::TestWithParam<FunctionCase> {
 
 TEST_P(FunctionTableTest, RunsAndLeavesTheSheet) {
   const FunctionCase& c = GetParam();
-  doc.ops.runExprtkCell(5, 3, utf8ToWide(c.script));
-  EXPECT_EQ(doc.ops.mExprtkHost.mErrors, "") << c.script;
-  if (!std::isnan(c.result)) EXPECT_NEAR(doc.ops.mExprtkHost.mResult, c.result, 1e-6) << c.script;
+  runExprtkCell(doc, 5, 3, utf8ToWide(c.script));
+  EXPECT_EQ(doc.mExprtkHost.mErrors, "") << c.script;
+  if (!std::isnan(c.result)) EXPECT_NEAR(doc.mExprtkHost.mResult, c.result, 1e-6) << c.script;
   for (const CellText& t : c.cells) {
     FakeDocument& where = t.row < 0 ? other : doc;
     int32_t row = t.row < 0 ? -t.row : t.row;
@@ -112,16 +112,16 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"set(1/0,1,5) + set(-1/0,1,5) + get(0/0,1) + set_(1e300,1,'x')", 0, {}, {}}));
 
 TEST_F(FunctionTableTest, DestinationWritesItsLatitudeBesideTheRunningCell) {
-  doc.ops.runExprtkCell(5, 3, u"destination(0,0,111195.08023353,0)");
-  EXPECT_NEAR(doc.ops.mExprtkHost.mResult, 0, 1e-9);
+  runExprtkCell(doc, 5, 3, u"destination(0,0,111195.08023353,0)");
+  EXPECT_NEAR(doc.mExprtkHost.mResult, 0, 1e-9);
   EXPECT_NEAR(doc.core.getDouble(5, 4), 1, 1e-9);
-  doc.ops.runExprtkCell(5, 3, u"destination(0,0,111195.08023353,90)");
-  EXPECT_NEAR(doc.ops.mExprtkHost.mResult, 1, 1e-9);
+  runExprtkCell(doc, 5, 3, u"destination(0,0,111195.08023353,90)");
+  EXPECT_NEAR(doc.mExprtkHost.mResult, 1, 1e-9);
   EXPECT_NEAR(doc.core.getDouble(5, 4), 0, 1e-9);
 }
 
 TEST_F(FunctionTableTest, SelectionFollowsInsertRow) {
-  doc.ops.runExprtkCell(5, 3, u"insert_row(3,2)");
+  runExprtkCell(doc, 5, 3, u"insert_row(3,2)");
   EXPECT_EQ(doc.selection.range, (Range{3, 0, 3, 0}));
 }
 
@@ -142,9 +142,9 @@ TEST_P(LexerTest, ReadsCellRangeSymbols) {
   doc.setRow(2, {u"4", u"5", u"6"});
   doc.setRow(3, {u"7", u"8", u"9"});
   const LexerCase& c = GetParam();
-  doc.ops.runExprtkCell(0, 0, utf8ToWide(c.script));
-  EXPECT_EQ(doc.ops.mExprtkHost.mErrors.empty(), c.compiles) << c.script << "\n" << doc.ops.mExprtkHost.mErrors;
-  if (c.compiles) EXPECT_EQ(doc.ops.mExprtkHost.mResult, c.result) << c.script;
+  runExprtkCell(doc, 0, 0, utf8ToWide(c.script));
+  EXPECT_EQ(doc.mExprtkHost.mErrors.empty(), c.compiles) << c.script << "\n" << doc.mExprtkHost.mErrors;
+  if (c.compiles) EXPECT_EQ(doc.mExprtkHost.mResult, c.result) << c.script;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -162,12 +162,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExprtkErrors, EveryParserErrorIsALineWithItsPosition) {
   FakeDocument doc;
   doc.core.resize(3, 3);
-  doc.ops.runExprtkCell(0, 0, u"1 + nosuch");
-  const std::string& e = doc.ops.mExprtkHost.mErrors;
+  runExprtkCell(doc, 0, 0, u"1 + nosuch");
+  const std::string& e = doc.mExprtkHost.mErrors;
   EXPECT_EQ(e.rfind("Error(4): ", 0), 0u) << e;
   EXPECT_NE(e.find("nosuch"), std::string::npos) << e;
   EXPECT_EQ(e.back(), '\n');
-  EXPECT_EQ(doc.ops.mExprtkHost.mResult, 0);
+  EXPECT_EQ(doc.mExprtkHost.mResult, 0);
 }
 
 }  // namespace

@@ -29,36 +29,36 @@ class HostBindingTest : public ::testing::Test {
 
 TEST_F(HostBindingTest, EachRecordSpeaksItsOwnEncoding) {
   const std::string ansiTitle = wideToAnsi(u"表"), utf8Title = wideToUtf8(u"表");
-  EXPECT_EQ(doc.ops.mExprtkHost.getTableCellText(ansiTitle, 1, 1), wideToAnsi(u"第一"));
-  EXPECT_EQ(doc.ops.mTccHost.getTableCellText(ansiTitle, 1, 1), wideToAnsi(u"第一"));
-  EXPECT_EQ(doc.ops.mPythonHost.getTableCellText(utf8Title, 1, 1), wideToUtf8(u"第一"));
-  doc.ops.mPythonHost.setCellText(2, 2, wideToUtf8(u"中文"));
-  doc.ops.mTccHost.setCellText(2, 3, wideToAnsi(u"中文"));
+  EXPECT_EQ(doc.mExprtkHost.getTableCellText(ansiTitle, 1, 1), wideToAnsi(u"第一"));
+  EXPECT_EQ(doc.mTccHost.getTableCellText(ansiTitle, 1, 1), wideToAnsi(u"第一"));
+  EXPECT_EQ(doc.mPythonHost.getTableCellText(utf8Title, 1, 1), wideToUtf8(u"第一"));
+  doc.mPythonHost.setCellText(2, 2, wideToUtf8(u"中文"));
+  doc.mTccHost.setCellText(2, 3, wideToAnsi(u"中文"));
   EXPECT_EQ(doc.core.getText(2, 2), u"中文");
   EXPECT_EQ(doc.core.getText(2, 3), u"中文");
-  EXPECT_EQ(doc.ops.mPythonHost.getTableCellText(ansiTitle, 1, 1), "") << "a title in the wrong encoding";
-  doc.ops.mPythonHost.saveDocumentAs(wideToUtf8(u"路径/文件.csv"));
-  doc.ops.mPythonHost.saveTableAs(utf8Title, wideToUtf8(u"另存.csv"));
+  EXPECT_EQ(doc.mPythonHost.getTableCellText(ansiTitle, 1, 1), "") << "a title in the wrong encoding";
+  doc.mPythonHost.saveDocumentAs(wideToUtf8(u"路径/文件.csv"));
+  doc.mPythonHost.saveTableAs(utf8Title, wideToUtf8(u"另存.csv"));
   EXPECT_EQ(doc.calls, std::vector<std::u16string>{u"saveAs 路径/文件.csv"});
   EXPECT_EQ(first.calls, std::vector<std::u16string>{u"saveAs 另存.csv"});
-  EXPECT_EQ(doc.ops.mPythonHost.saveTableAs("none", "x.csv"), 0);
+  EXPECT_EQ(doc.mPythonHost.saveTableAs("none", "x.csv"), 0);
 }
 
 TEST_F(HostBindingTest, ResizeCountsAndInserts) {
-  doc.ops.mPythonHost.resizeTable(wideToUtf8(u"表"), 10, 5);
+  doc.mPythonHost.resizeTable(wideToUtf8(u"表"), 10, 5);
   EXPECT_EQ(first.core.mRowCount, 11u);
   EXPECT_EQ(first.core.mColCount, 6u);
   EXPECT_EQ(second.core.mRowCount, 3u);
-  doc.ops.mExprtkHost.resizeSheet(10, 5);
+  doc.mExprtkHost.resizeSheet(10, 5);
   EXPECT_EQ(doc.core.mRowCount, 10u);
   EXPECT_EQ(doc.core.mColCount, 5u);
   doc.selection = Selection{2, 2, Range{2, 2, 2, 2}};
   const size_t undo = doc.manager.mUndoList.size();
-  doc.ops.mExprtkHost.insertRows(-1, 3);
+  doc.mExprtkHost.insertRows(-1, 3);
   EXPECT_EQ(doc.core.mRowCount, 13u);
   EXPECT_EQ(doc.manager.mUndoList.size(), undo + 1) << "one undoable resize";
   EXPECT_EQ(doc.selection.range, (Range{2, 2, 2, 2})) << "the selection stays";
-  doc.ops.mExprtkHost.insertCols(0, 2);
+  doc.mExprtkHost.insertCols(0, 2);
   EXPECT_EQ(doc.selection.range, (Range{0, 0, 0, 0})) << "column 0: the whole sheet";
   EXPECT_EQ(doc.calls, (std::vector<std::u16string>{u"repaint", u"scroll 0,0", u"insert 2"}));
 }
@@ -68,9 +68,9 @@ TEST_F(HostBindingTest, AreasInEachEncoding) {
   std::filesystem::create_directories(dir.native("source"));
   std::ofstream(dir.native("source/PostCode.csv"), std::ios::binary) << wideToAnsi(u"518000,深圳\n");
   testhooks::setAreaFolder(utf8ToWide(dir.dir()));
-  EXPECT_EQ(doc.ops.mExprtkHost.postCodeArea(518000), wideToAnsi(u"深圳"));
-  EXPECT_EQ(doc.ops.mPythonHost.postCodeArea(518000), wideToUtf8(u"深圳"));
-  doc.ops.runExprtkCell(1, 1, u"set_(1,2,PostCodeArea(518000.9))");
+  EXPECT_EQ(doc.mExprtkHost.postCodeArea(518000), wideToAnsi(u"深圳"));
+  EXPECT_EQ(doc.mPythonHost.postCodeArea(518000), wideToUtf8(u"深圳"));
+  runExprtkCell(doc, 1, 1, u"set_(1,2,PostCodeArea(518000.9))");
   EXPECT_EQ(doc.core.getText(1, 2), u"深圳");
   testhooks::setAreaFolder(u"");
 }

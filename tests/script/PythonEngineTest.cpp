@@ -46,8 +46,8 @@ class PythonEngineTest : public ::testing::Test {
   void TearDown() override { testhooks::setAreaFolder(u""); }
   // Runs `script` as the document's Python script; the raw error text.
   std::string run(const std::u16string& script) {
-    doc.ops.runPythonScript(script);
-    return doc.ops.mPythonHost.mErrors;
+    runPythonScript(doc, script);
+    return doc.mPythonHost.mErrors;
   }
 
   enginetest::Engines engines;
@@ -179,7 +179,7 @@ TEST_F(PythonEngineTest, ErrorTexts) {
     SCOPED_TRACE(c.name);
     doc.output.setText(u"");  // through the editor, so its line index follows
     run(c.script);
-    EXPECT_EQ(doc.ops.mPythonHost.mErrors.substr(0, c.errors.size()), c.errors) << doc.ops.mPythonHost.mErrors;
+    EXPECT_EQ(doc.mPythonHost.mErrors.substr(0, c.errors.size()), c.errors) << doc.mPythonHost.mErrors;
     EXPECT_EQ(doc.outputText().substr(0, kBanner.size() + c.errors.size()), kBanner + c.errors);
   }
 }
@@ -197,7 +197,7 @@ TEST_F(PythonEngineTest, EachCellRunsInItsOwnGlobalsAndImportsStay) {
   doc.setScript(2, 2, CELL_PYTHON, u"print(x)");
   doc.setScript(2, 3, CELL_PYTHON,
                 u"import decimal, ctypes\nMorvel.set_(3, 3, str(decimal.Decimal('1.10') + 1) + str(ctypes.sizeof(ctypes.c_int)))");
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.core.getText(3, 1), u"1");
   EXPECT_EQ(doc.core.getText(3, 3), u"2.104");
   EXPECT_EQ(doc.outputText(), "========================Run cell[2,2] Python script error:========================\n"
@@ -208,7 +208,7 @@ TEST_F(PythonEngineTest, EachCellRunsInItsOwnGlobalsAndImportsStay) {
 TEST_F(PythonEngineTest, SysExitIsReportedAndTheRunGoesOn) {
   doc.setScript(2, 1, CELL_PYTHON, u"import sys\nsys.exit(0)");
   doc.setScript(2, 2, CELL_PYTHON, u"Morvel.set(3, 1, 9)");
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.core.getText(3, 1), u"9");
   EXPECT_NE(doc.outputText().find("Line 2:SystemExit(0)"), std::string::npos);
 }
@@ -218,7 +218,7 @@ TEST_F(PythonEngineTest, OpenFileEndsTheRun) {
                 u"Morvel.set(3, 1, 1)\ntry:\n    Morvel.open_file('/数据/甲.csv')\nexcept BaseException:\n    pass\n"
                 u"Morvel.set(3, 2, 1)");
   doc.setScript(2, 2, CELL_PYTHON, u"Morvel.set(3, 3, 1)");
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.calls, std::vector<std::u16string>{u"open /数据/甲.csv"});
   EXPECT_EQ(doc.core.getText(3, 1), u"1");
   EXPECT_EQ(doc.core.getText(3, 2), u"") << "calls after open_file reach no document";
@@ -247,8 +247,8 @@ TEST_F(PythonEngineTest, EveryWritingCallMarksItsDocumentModified) {
     b.core.resize(6, 6);
     OpenTables registry;
     registry.add(u"表二", b);
-    a.ops.runPythonScript(c.script);
-    EXPECT_EQ(a.ops.mPythonHost.mErrors, "");
+    runPythonScript(a, c.script);
+    EXPECT_EQ(a.mPythonHost.mErrors, "");
     EXPECT_EQ(a.manager.modified(), c.docModified);
     EXPECT_EQ(b.manager.modified(), c.otherModified);
   }

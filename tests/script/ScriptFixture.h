@@ -12,17 +12,13 @@
 #include "controls/TextEditor.h"
 #include "platform/CodePage.h"
 #include "script/ScriptDocument.h"
+#include "script/ScriptRuns.h"
 #include "tests/support/GridOpsFixture.h"
 
 namespace scripttest {
 
 struct FakeDocument : ScriptDocument, testsupport::GridOpsFixture {
-  FakeDocument() {
-    ops.mOutput = &output;
-    ops.mHooks.showOutput = [this] { ++outputShown; };
-    ops.mHooks.documentPath = [this] { return path; };
-    bindScriptHosts(*this);
-  }
+  FakeDocument() { bindScriptHosts(*this); }
 
   CGridOps& scriptOps() override { return ops; }
   int32_t save() override {
@@ -52,6 +48,12 @@ struct FakeDocument : ScriptDocument, testsupport::GridOpsFixture {
     calls.push_back(u"scroll " + utf8ToWide(std::to_string(row) + "," + std::to_string(col)));
   }
   void repaint() override { calls.push_back(u"repaint"); }
+  CCText* outputEditor() override { return &output; }
+  void showOutput() override {
+    ++outputShown;
+    if (onShowOutput) onShowOutput();
+  }
+  std::u16string documentPath() override { return path; }
 
   // Cells of row r from column 1, typed by their text as the grid types input.
   void setRow(int32_t r, std::initializer_list<const char16_t*> cells) {
@@ -74,6 +76,7 @@ struct FakeDocument : ScriptDocument, testsupport::GridOpsFixture {
   std::function<void()> onSave;
   std::function<void(int32_t)> onProgress;
   std::function<void(const std::u16string&)> onOpen;
+  std::function<void()> onShowOutput;
 };
 
 // Open tables by title, first registered first; installed for the test's life.

@@ -29,7 +29,7 @@ class RunOrderTest : public ::testing::Test {
 };
 
 TEST_F(RunOrderTest, F5RunsTheDocumentScriptThenCellsRowByRowIntoWhatTheyAdd) {
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.core.getText(1, 1), u"dbcff");
   EXPECT_EQ(doc.core.mRowCount, 6u);
   EXPECT_EQ(doc.outputText(), "");
@@ -39,14 +39,14 @@ TEST_F(RunOrderTest, F5RunsTheDocumentScriptThenCellsRowByRowIntoWhatTheyAdd) {
 
 TEST_F(RunOrderTest, F8RunsOnlyTheSelectionWithoutDocumentScripts) {
   doc.selection = Selection{2, 2, Range{2, 2, 2, 3}};
-  ASSERT_TRUE(doc.ops.runSelectedScripts());
+  ASSERT_TRUE(runSelectedScripts(doc));
   EXPECT_EQ(doc.core.getText(1, 1), u"bc");
   EXPECT_EQ(doc.core.mRowCount, 5u);
 }
 
 TEST_F(RunOrderTest, F8OverWholeRowsRunsTheirDataCells) {
   doc.selection = Selection{2, 0, Range{2, 0, 2, 0}};
-  ASSERT_TRUE(doc.ops.runSelectedScripts());
+  ASSERT_TRUE(runSelectedScripts(doc));
   EXPECT_EQ(doc.core.getText(1, 1), u"bc");
 }
 
@@ -64,7 +64,7 @@ class RunErrorTest : public ::testing::Test {
 };
 
 TEST_F(RunErrorTest, FailingCellsLeaveBannersAndTheRunGoesOn) {
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   const std::string out = doc.outputText();
   EXPECT_EQ(out.rfind(kRule + "Run cell[2,2] Exprtk script error:" + kRule + "\nError(", 0), 0u) << out;
   const size_t formula = out.find(kRule + "Run cell[C5] Exprtk formula script error:" + kRule + "\nError(");
@@ -77,10 +77,10 @@ TEST_F(RunErrorTest, FailingCellsLeaveBannersAndTheRunGoesOn) {
 }
 
 TEST_F(RunErrorTest, TheNextRunClearsTheOutput) {
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   doc.core.setText(5, 3, u"=1");
   doc.setScript(2, 2, CELL_EXPRTK, u"1");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_EQ(doc.outputText(), "");
   EXPECT_EQ(doc.outputShown, 1) << "an empty output is not shown";
   EXPECT_TRUE(doc.output.history.undoList.empty());
@@ -92,7 +92,7 @@ TEST(RunError, AScriptThatDoesNotCompileChangesNothing) {
   doc.setRow(1, {u"abc", u"5"});
   doc.setScript(2, 2, CELL_EXPRTK, u"A1 := 3; B1_ := 'x'; set(1,1,2); 1 +");
   const SheetSnapshot before = SheetSnapshot::take(doc.core);
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_EQ(diffSnapshots(before, SheetSnapshot::take(doc.core)), "");
   EXPECT_FALSE(doc.manager.modified());
 }
@@ -101,15 +101,15 @@ TEST(RunModified, WritesMarkTheDocumentAndOnlyASaveClearsTheMark) {
   FakeDocument doc;
   doc.core.resize(4, 4);
   doc.core.setText(2, 2, u"=1+1");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_FALSE(doc.manager.modified()) << "formula values alone do not mark";
   doc.core.setDouble(1, 1, 5);
   doc.manager.collect();
   doc.setScript(3, 3, CELL_EXPRTK, u"set(1,1,get(1,1)); A1 := A1");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_FALSE(doc.manager.modified()) << "writing the value a cell already has";
   doc.setScript(3, 3, CELL_EXPRTK, u"set(1,1,6)");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_TRUE(doc.manager.modified());
   doc.ops.resize(5, 5);
   doc.manager.undo();
@@ -126,7 +126,7 @@ TEST(RunModified, WritingAnotherTableMarksThatTable) {
   other.core.resize(3, 3);
   doc.core.setText(1, 2, u"T");
   doc.setScript(1, 1, CELL_EXPRTK, u"set1(get_(1,2),1,1,3)");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_TRUE(other.manager.modified());
   EXPECT_FALSE(doc.manager.modified());
 }
@@ -144,14 +144,14 @@ TEST(RunGuard, OneRunAtATimeAndTheBarClosesAtTheEnd) {
     if (percent != 50) return;
     ++nested;
     EXPECT_TRUE(scriptRunActive());
-    EXPECT_FALSE(doc.ops.runAllScripts());
-    EXPECT_FALSE(doc.ops.runSelectedScripts());
-    EXPECT_FALSE(other.ops.runAllScripts());
+    EXPECT_FALSE(runAllScripts(doc));
+    EXPECT_FALSE(runSelectedScripts(doc));
+    EXPECT_FALSE(runAllScripts(other));
     EXPECT_TRUE(scriptRunBlocksClose(&doc.ops));
     EXPECT_TRUE(scriptRunBlocksClose(nullptr));
     EXPECT_FALSE(scriptRunBlocksClose(&other.ops));
   };
-  ASSERT_TRUE(doc.ops.runAllScripts());
+  ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(nested, 1);
   EXPECT_EQ(doc.core.getText(1, 1), u"1");
   EXPECT_FALSE(doc.barUp);
@@ -164,7 +164,7 @@ TEST(RunGuard, ABarTheScriptClosedIsNotClosedAgain) {
   FakeDocument doc;
   doc.core.resize(3, 3);
   doc.setScript(1, 1, CELL_EXPRTK, u"set_progress(50); set_progress(100)");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_EQ(doc.calls, (std::vector<std::u16string>{u"progress 50", u"progress 100"}));
 }
 
@@ -179,7 +179,7 @@ TEST(RunOpenFile, OpeningAFileEndsTheRun) {
     doc.core.setText(1, 1, u"opened");
   };
   const std::u16string path = u"x.csv";
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   FakeDocument expected;
   expected.core.resize(3, 3);
   expected.core.setText(1, 1, u"opened");
@@ -213,10 +213,10 @@ TEST(RunCache, CachedRunsEqualFreshCompiles) {
   FakeDocument cached, fresh;
   build(cached);
   build(fresh);
-  fresh.ops.mExprtkHost.mCacheEnabled = false;
+  fresh.mExprtkHost.mCacheEnabled = false;
   for (int round = 0; round < 2; ++round) {
-    cached.ops.runAllScripts();
-    fresh.ops.runAllScripts();
+    runAllScripts(cached);
+    runAllScripts(fresh);
     EXPECT_EQ(diffSnapshots(SheetSnapshot::take(fresh.core), SheetSnapshot::take(cached.core)), "") << round;
     EXPECT_EQ(cached.outputText(), fresh.outputText());
   }
@@ -232,7 +232,7 @@ TEST(RunCache, ExponentsKeepTheirFormulasApart) {
   d.core.setInt64(2, 1, 3);
   d.core.setText(1, 2, u"=A1+1e1");
   d.core.setText(2, 2, u"=A2+1e2");
-  d.ops.runAllScripts();
+  runAllScripts(d);
   EXPECT_EQ(d.core.mFormulaValues[cellPos(1, 2)], 11);
   EXPECT_EQ(d.core.mFormulaValues[cellPos(2, 2)], 103);
 }

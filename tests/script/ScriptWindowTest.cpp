@@ -137,7 +137,7 @@ class OutputWindowTest : public WindowTest {
     doc.output.backColour = 0xE8E7E6;
     doc.output.create(dialog, 0, 0, rc.right, rc.bottom, 1);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&doc.output));
-    doc.ops.mHooks.showOutput = [this] { ShowWindow(dialog, SW_SHOWNORMAL); };
+    doc.onShowOutput = [this] { ShowWindow(dialog, SW_SHOWNORMAL); };
     doc.core.resize(7, 5);
   }
   void TearDown() override {
@@ -152,7 +152,7 @@ TEST_F(OutputWindowTest, ShownWithErrorsHiddenByItsCloseBox) {
   doc.setScript(2, 2, CELL_EXPRTK, u"var x := 1;\nx + nosuch");
   doc.core.setText(5, 3, u"=A1 +* 2");
   EXPECT_FALSE(IsWindowVisible(dialog));
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   testdriver::pumpUntilIdle();
   EXPECT_TRUE(IsWindowVisible(dialog));
   ASSERT_TRUE(testdriver::saveWindowPng(dialog, testsupport::picturePath("script", "output_errors.png").string()));
@@ -165,7 +165,7 @@ TEST_F(OutputWindowTest, ShownWithErrorsHiddenByItsCloseBox) {
   EXPECT_FALSE(doc.output.shownText.empty()) << "hiding keeps the text";
   doc.setScript(2, 2, CELL_EXPRTK, u"1");
   doc.core.setText(5, 3, u"=1");
-  doc.ops.runAllScripts();
+  runAllScripts(doc);
   EXPECT_FALSE(IsWindowVisible(dialog));
   EXPECT_TRUE(doc.output.shownText.empty());
 }

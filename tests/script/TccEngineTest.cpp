@@ -40,8 +40,8 @@ class TccEngineTest : public ::testing::Test {
   // Runs `body` as main of the document's C script; the raw error text.
   std::string run(const std::u16string& body, FakeDocument* target = nullptr) {
     FakeDocument& d = target ? *target : doc;
-    d.ops.runTccScript(cMain(body));
-    return d.ops.mTccHost.mErrors;
+    runTccScript(d, cMain(body));
+    return d.mTccHost.mErrors;
   }
 
   enginetest::Engines engines;
@@ -212,28 +212,28 @@ TEST_F(TccEngineTest, OnlyTheLastTextCopyIsKept) {
             "");
   EXPECT_EQ(doc.core.getText(2, 1), u"汉");
   EXPECT_EQ(doc.core.getText(2, 2), u"1");
-  ASSERT_NE(doc.ops.mTccHost.mLastText, nullptr);
-  EXPECT_EQ(ansiToWide(doc.ops.mTccHost.mLastText), u"汉");
+  ASSERT_NE(doc.mTccHost.mLastText, nullptr);
+  EXPECT_EQ(ansiToWide(doc.mTccHost.mLastText), u"汉");
 }
 
 TEST_F(TccEngineTest, WinMainRunsInsteadOfMain) {
   std::string decl = enginetest::cDeclarations();
-  doc.ops.runTccScript(std::u16string(decl.begin(), decl.end()) +
+  runTccScript(doc, std::u16string(decl.begin(), decl.end()) +
                        u"int main(void) { set(2, 1, 2); return 0; }\n"
                        u"int WinMain(void *i, void *p, char *cmd, int show) { set(2, 1, 10 + show + (i == 0) + (cmd == 0)); return 0; }\n");
-  EXPECT_EQ(doc.ops.mTccHost.mErrors, "");
+  EXPECT_EQ(doc.mTccHost.mErrors, "");
   EXPECT_EQ(doc.core.getText(2, 1), u"13");
 }
 
 TEST_F(TccEngineTest, ScriptWithoutEntryPointIsReported) {
-  doc.ops.runTccScript(u"int helper(void) { return 1; }\n");
-  EXPECT_EQ(doc.ops.mTccHost.mErrors, "tcc can not find 'main' or 'WinMain' function.\n");
+  runTccScript(doc, u"int helper(void) { return 1; }\n");
+  EXPECT_EQ(doc.mTccHost.mErrors, "tcc can not find 'main' or 'WinMain' function.\n");
   EXPECT_NE(doc.outputText().find("Run cell[0,0] Tcc script error:"), std::string::npos);
 }
 
 TEST_F(TccEngineTest, CompileErrorShowsLibtccLinesAndChangesNothing) {
   const SheetSnapshot before = SheetSnapshot::take(doc.core);
-  doc.ops.runTccScript(cMain(u"set(1, 1, 5);\nnosuch = 3;\n"));
+  runTccScript(doc, cMain(u"set(1, 1, 5);\nnosuch = 3;\n"));
   EXPECT_EQ(diffSnapshots(before, SheetSnapshot::take(doc.core)), "");
   EXPECT_FALSE(doc.manager.modified());
   const std::string out = doc.outputText();
@@ -243,9 +243,9 @@ TEST_F(TccEngineTest, CompileErrorShowsLibtccLinesAndChangesNothing) {
 }
 
 TEST_F(TccEngineTest, ScriptsIncludeTheCLibraryHeaders) {
-  doc.ops.runTccScript(u"#include <stdio.h>\n#include <string.h>\nvoid set(int, int, double);\n"
+  runTccScript(doc, u"#include <stdio.h>\n#include <string.h>\nvoid set(int, int, double);\n"
                        u"int main(void) { char b[16]; snprintf(b, sizeof b, \"%d\", 42); set(2, 1, strlen(b)); return 0; }\n");
-  EXPECT_EQ(doc.ops.mTccHost.mErrors, "");
+  EXPECT_EQ(doc.mTccHost.mErrors, "");
   EXPECT_EQ(doc.core.getText(2, 1), u"2");
 }
 

@@ -1,3 +1,0 @@
-#include "commands/KeyState.h"
-
-KeyHeldFn gCtrlHeld = nullptr;
