@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "grid/DialogCentre.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "grid/GridDialogs.h"
 #include "platform/controls/Controls.h"
@@ -261,20 +262,8 @@ INT_PTR CALLBACK splitSettingsDialogProc(HWND dialog, UINT message, WPARAM wPara
           return TRUE;
         }
         case ID_BROWSE: {
-          std::vector<char16_t> buffer(510, 0);
-          const std::u16string current = fieldText(dialog, ID_TARGET, 509);
-          std::copy(current.begin(), current.end(), buffer.begin());
-          OPENFILENAMEW ofn{};
-          ofn.lStructSize = sizeof ofn;
-          ofn.hwndOwner = dialog;
-          ofn.lpstrFilter = u"csv文件\0*.csv\0txt文件\0*.txt\0";
-          ofn.nFilterIndex = 1;
-          ofn.lpstrFile = buffer.data();
-          ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-          ofn.lpstrTitle = u"保存到";
-          ofn.lpstrDefExt = u"csv";
-          ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-          if (GetSaveFileNameW(&ofn)) SetDlgItemTextW(dialog, ID_TARGET, buffer.data());
+          const std::u16string chosen = askTextSavePath(dialog, fieldText(dialog, ID_TARGET, 509), 510);
+          if (!chosen.empty()) SetDlgItemTextW(dialog, ID_TARGET, chosen.c_str());
           return TRUE;
         }
         case IDCANCEL:
