@@ -10,9 +10,6 @@
 
 #include "app/FileTasks.h"
 
-using FractionProgress = std::function<void(double fraction)>;
-
-void addMergeFiles(HWND dialog, const std::vector<std::u16string>& paths);
 void setMergeOutput(HWND dialog, const std::u16string& path);
 // The task's output when set; else empty without inputs; else the first input with its
 // file name's extension cut off, "(combine)" and that extension.

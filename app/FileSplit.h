@@ -13,8 +13,6 @@
 #include "app/FileTasks.h"
 #include "store/SafeSave.h"
 
-using FractionProgress = std::function<void(double fraction)>;
-
 // The path of part `number` of an input with file stem `stem`: folder/stem_number.csv.
 std::u16string splitPartPath(const std::u16string& folder, const std::u16string& stem, int64_t number);
 
