@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Grid.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"
@@ -19,13 +19,8 @@ constexpr int32_t kKeyLimit = 511;
 constexpr int32_t kFolderLimit = 254;
 constexpr size_t kListedFiles = 30;  // files named in the report; the rest are counted
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[3][2] = {{1040, 1060}, {1041, 1061}, {1042, 1062}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {1060, 1061, 1062};
+constexpr ColumnPickButton kPicks[] = {{1040, 1060}, {1041, 1061}, {1042, 1062}};
 
 void reportFailures(const std::vector<std::u16string>& failed) {
   if (failed.empty()) return;
@@ -62,6 +57,29 @@ bool classify(HWND dialog) {
   return true;
 }
 
+// The column letters of the current table.
+std::vector<std::u16string> currentColumnLetters() {
+  std::vector<std::u16string> letters;
+  if (CGrid* document = currentDocument())
+    for (int32_t c = 1; c < static_cast<int32_t>(document->mCore.mColCount); ++c) letters.push_back(colName(c - 1));
+  return letters;
+}
+
+bool onCommand(HWND dialog, int id) {
+  switch (id) {
+    case 1006:
+      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, 1005, folder->c_str());
+      return true;
+    case IDOK:
+      runClassifySave(dialog);
+      return true;
+    default:
+      return false;
+  }
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, false, currentColumnLetters, onCommand};
+
 }  // namespace
 
 HWND showClassifySaveDialog(HWND parent) {
@@ -70,40 +88,12 @@ HWND showClassifySaveDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    std::vector<std::u16string> letters;
-    if (CGrid* document = currentDocument())
-      for (int32_t c = 1; c < static_cast<int32_t>(document->mCore.mColCount); ++c) letters.push_back(colName(c - 1));
-    addComboItems(dialog, {1060, 1061, 1062}, letters);
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], false);
-      return TRUE;
-    }
-  switch (id) {
-    case 1006:
-      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, 1005, folder->c_str());
-      return TRUE;
-    case IDOK:
-      runClassifySave(dialog);
-      return TRUE;
-    case IDCANCEL:
-      closeDialog(dialog);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 void runClassifySave(HWND dialog) {
   const bool ended = classify(dialog);
   gColumnPick.mPending = 0;
   gColumnPick.mWithTabName = true;
-  if (ended) closeDialog(dialog);
+  if (ended) closeColumnTool(dialog);
 }

@@ -1,9 +1,9 @@
 #include "app/ColumnMergeTool.h"
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Grid.h"
 
 namespace {
@@ -11,13 +11,8 @@ namespace {
 const char16_t kCaption[] = u"列字符串合并";
 constexpr int32_t kFieldLimit = 511;
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[5][2] = {{1067, 1065}, {1068, 1039}, {1069, 1041}, {1070, 1043}, {1071, 1045}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {1065, 1039, 1041, 1043, 1045};
+constexpr ColumnPickButton kPicks[] = {{1067, 1065}, {1068, 1039}, {1069, 1041}, {1070, 1043}, {1071, 1045}};
 
 void onRun(HWND dialog) {
   struct Field {
@@ -36,6 +31,14 @@ void onRun(HWND dialog) {
   runColumnMerge(dialog, text[0], text[1], text[2], text[3], text[4], text[5], text[6], text[7]);
 }
 
+bool onCommand(HWND dialog, int id) {
+  if (id != 1072) return false;
+  onRun(dialog);
+  return true;
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, true, tabColumnNames, onCommand};
+
 }  // namespace
 
 HWND showColumnMergeDialog(HWND parent) {
@@ -43,28 +46,7 @@ HWND showColumnMergeDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    addComboItems(dialog, {1065, 1039, 1041, 1043, 1045}, tabColumnNames());
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], true);
-      return TRUE;
-    }
-  if (id == 1072) {
-    onRun(dialog);
-    return TRUE;
-  }
-  if (id == IDCANCEL) {
-    closeDialog(dialog);
-    return TRUE;
-  }
-  return FALSE;
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 bool runColumnMerge(HWND dialog, const std::u16string& col1, const std::u16string& col2, const std::u16string& col3,
@@ -90,6 +72,6 @@ bool runColumnMerge(HWND dialog, const std::u16string& col1, const std::u16strin
   });
   if (done) afterToolWrite(target.mDocument);
   if (CGrid* current = currentDocument()) current->invalidate();
-  closeDialog(dialog);
+  closeColumnTool(dialog);
   return done;
 }

@@ -1,9 +1,9 @@
 #include "app/ColumnSplitTool.h"
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Grid.h"
 
 namespace {
@@ -11,13 +11,8 @@ namespace {
 const char16_t kCaption[] = u"列字符串分割";
 constexpr int32_t kFieldLimit = 511;
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[5][2] = {{1058, 1059}, {1040, 1060}, {1042, 1061}, {1044, 1062}, {1046, 1063}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {1059, 1060, 1061, 1062, 1063};
+constexpr ColumnPickButton kPicks[] = {{1058, 1059}, {1040, 1060}, {1042, 1061}, {1044, 1062}, {1046, 1063}};
 
 void onRun(HWND dialog) {
   struct Field {
@@ -35,6 +30,14 @@ void onRun(HWND dialog) {
   runColumnSplit(dialog, text[0], text[1], text[2], text[3], text[4], text[5]);
 }
 
+bool onCommand(HWND dialog, int id) {
+  if (id != 1047) return false;
+  onRun(dialog);
+  return true;
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, true, tabColumnNames, onCommand};
+
 }  // namespace
 
 HWND showColumnSplitDialog(HWND parent) {
@@ -42,28 +45,7 @@ HWND showColumnSplitDialog(HWND parent) {
 }
 
 INT_PTR CALLBACK columnSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    addComboItems(dialog, {1059, 1060, 1061, 1062, 1063}, tabColumnNames());
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], true);
-      return TRUE;
-    }
-  if (id == 1047) {
-    onRun(dialog);
-    return TRUE;
-  }
-  if (id == IDCANCEL) {
-    closeDialog(dialog);
-    return TRUE;
-  }
-  return FALSE;
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 std::vector<std::u16string> splitTokens(const std::u16string& text, const std::u16string& separators) {
@@ -106,6 +88,6 @@ bool runColumnSplit(HWND dialog, const std::u16string& source, const std::u16str
   if (done)
     for (CGrid* document : written) afterToolWrite(document);
   if (CGrid* current = currentDocument()) current->invalidate();
-  closeDialog(dialog);
+  closeColumnTool(dialog);
   return done;
 }
