@@ -8,6 +8,7 @@
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -19,8 +20,10 @@ constexpr int32_t kKeyLimit = 511;
 constexpr int32_t kFolderLimit = 254;
 constexpr size_t kListedFiles = 30;  // files named in the report; the rest are counted
 
-constexpr int kCombos[] = {1060, 1061, 1062};
-constexpr ColumnPickButton kPicks[] = {{1040, 1060}, {1041, 1061}, {1042, 1062}};
+constexpr int kCombos[] = {IDC_CLASSIFY_KEY1, IDC_CLASSIFY_KEY2, IDC_CLASSIFY_KEY3};
+constexpr ColumnPickButton kPicks[] = {{IDC_CLASSIFY_KEY1_PICK, IDC_CLASSIFY_KEY1},
+                                       {IDC_CLASSIFY_KEY2_PICK, IDC_CLASSIFY_KEY2},
+                                       {IDC_CLASSIFY_KEY3_PICK, IDC_CLASSIFY_KEY3}};
 
 void reportFailures(const std::vector<std::u16string>& failed) {
   if (failed.empty()) return;
@@ -37,12 +40,12 @@ bool classify(HWND dialog) {
   if (!document) return true;
   CDataCore& sheet = document->mCore;
   const int32_t cols = static_cast<int32_t>(sheet.mColCount);
-  const bool keepHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED;
+  const bool keepHeader = IsDlgButtonChecked(dialog, IDC_CLASSIFY_HEADER) == BST_CHECKED;
   std::u16string key[3], folder;
   static const char16_t* const names[3] = {u"分类内容列1", u"分类内容列2", u"分类内容列3"};
   for (int i = 0; i < 3; ++i)
-    if (!readToolField(dialog, 1060 + i, kKeyLimit, names[i], kCaption, key[i])) return false;
-  if (!readToolField(dialog, 1005, kFolderLimit, u"文件保存全路径", kCaption, folder)) return false;
+    if (!readToolField(dialog, kCombos[i], kKeyLimit, names[i], kCaption, key[i])) return false;
+  if (!readToolField(dialog, IDC_CLASSIFY_FOLDER, kFolderLimit, u"文件保存全路径", kCaption, folder)) return false;
   if (key[0].empty()) return toolMessage(dialog, u"分类内容列1不能为空！", kCaption), false;
   if (folder.empty()) return toolMessage(dialog, u"文件保存全路径不能为空！", kCaption), false;
   std::vector<int32_t> keyCols;
@@ -67,8 +70,8 @@ std::vector<std::u16string> currentColumnLetters() {
 
 bool onCommand(HWND dialog, int id) {
   switch (id) {
-    case 1006:
-      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, 1005, folder->c_str());
+    case IDC_CLASSIFY_BROWSE:
+      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, IDC_CLASSIFY_FOLDER, folder->c_str());
       return true;
     case IDOK:
       runClassifySave(dialog);
@@ -84,7 +87,7 @@ const ColumnToolDialog kTool{kCombos, kPicks, false, currentColumnLetters, onCom
 
 HWND showClassifySaveDialog(HWND parent) {
   if (!currentDocument()) return nullptr;
-  return openPickingDialog(parent, 181, classifySaveDialogProc);
+  return openPickingDialog(parent, IDD_CLASSIFY_SAVE, classifySaveDialogProc);
 }
 
 INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

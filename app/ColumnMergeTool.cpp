@@ -5,23 +5,31 @@
 #include "app/Documents.h"
 #include "app/ToolDialog.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 
 namespace {
 
 const char16_t kCaption[] = u"列字符串合并";
 constexpr int32_t kFieldLimit = 511;
 
-constexpr int kCombos[] = {1065, 1039, 1041, 1043, 1045};
-constexpr ColumnPickButton kPicks[] = {{1067, 1065}, {1068, 1039}, {1069, 1041}, {1070, 1043}, {1071, 1045}};
+constexpr int kCombos[] = {IDC_COLUMN_MERGE_COLUMN1, IDC_COLUMN_MERGE_COLUMN2, IDC_COLUMN_MERGE_COLUMN3,
+                           IDC_COLUMN_MERGE_COLUMN4, IDC_COLUMN_MERGE_RESULT};
+constexpr ColumnPickButton kPicks[] = {{IDC_COLUMN_MERGE_COLUMN1_PICK, IDC_COLUMN_MERGE_COLUMN1},
+                                       {IDC_COLUMN_MERGE_COLUMN2_PICK, IDC_COLUMN_MERGE_COLUMN2},
+                                       {IDC_COLUMN_MERGE_COLUMN3_PICK, IDC_COLUMN_MERGE_COLUMN3},
+                                       {IDC_COLUMN_MERGE_COLUMN4_PICK, IDC_COLUMN_MERGE_COLUMN4},
+                                       {IDC_COLUMN_MERGE_RESULT_PICK, IDC_COLUMN_MERGE_RESULT}};
 
 void onRun(HWND dialog) {
   struct Field {
     int id;
     const char16_t* name;
   };
-  static const Field fields[8] = {{1065, u"要合并的列1"}, {1039, u"要合并的列2"}, {1041, u"要合并的列3"},
-                                  {1043, u"要合并的列4"}, {1066, u"间隔字符串1"}, {1085, u"间隔字符串2"},
-                                  {1086, u"间隔字符串3"}, {1045, u"结果写入列"}};
+  static const Field fields[8] = {
+      {IDC_COLUMN_MERGE_COLUMN1, u"要合并的列1"},    {IDC_COLUMN_MERGE_COLUMN2, u"要合并的列2"},
+      {IDC_COLUMN_MERGE_COLUMN3, u"要合并的列3"},    {IDC_COLUMN_MERGE_COLUMN4, u"要合并的列4"},
+      {IDC_COLUMN_MERGE_SEPARATOR1, u"间隔字符串1"}, {IDC_COLUMN_MERGE_SEPARATOR2, u"间隔字符串2"},
+      {IDC_COLUMN_MERGE_SEPARATOR3, u"间隔字符串3"}, {IDC_COLUMN_MERGE_RESULT, u"结果写入列"}};
   std::u16string text[8];
   for (int i = 0; i < 8; ++i)
     if (!readToolField(dialog, fields[i].id, kFieldLimit, fields[i].name, kCaption, text[i])) return;
@@ -32,7 +40,7 @@ void onRun(HWND dialog) {
 }
 
 bool onCommand(HWND dialog, int id) {
-  if (id != 1072) return false;
+  if (id != IDC_COLUMN_MERGE_RUN) return false;
   onRun(dialog);
   return true;
 }
@@ -42,7 +50,7 @@ const ColumnToolDialog kTool{kCombos, kPicks, true, tabColumnNames, onCommand};
 }  // namespace
 
 HWND showColumnMergeDialog(HWND parent) {
-  return openPickingDialog(parent, 179, columnMergeDialogProc);
+  return openPickingDialog(parent, IDD_COLUMN_MERGE, columnMergeDialogProc);
 }
 
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -8,6 +8,7 @@
 #include "app/ToolDialog.h"
 #include "grid/FileDialogs.h"
 #include "platform/CodePage.h"
+#include "resources/FileToolIds.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
 #include "store/SafeSave.h"
@@ -78,8 +79,8 @@ void mergeWorker(const TaskRun& run) {
   SafeSave save(run.output);
   FILE* out = save.file();
   if (!out) {
-    postLabel(run.dialog, 1096, u"打开合并文件出错：" + run.output);
-    postLabel(run.dialog, 1097, u"处理进度：100%");
+    postLabel(run.dialog, IDC_FILES_CURRENT, u"打开合并文件出错：" + run.output);
+    postLabel(run.dialog, IDC_FILES_PROGRESS, u"处理进度：100%");
   } else {
     const size_t n = run.inputs.size();
     bool failed = false, writeFailed = false;
@@ -88,12 +89,12 @@ void mergeWorker(const TaskRun& run) {
       const int32_t drop = i > 0 && run.header ? run.headerLines : 0;
       const FileWorkResult result = appendFileToMerge(out, run.inputs[i], drop, *run.cancel, inputProgress(run, i));
       if (result == FILE_OPEN_FAILED) {
-        postLabel(run.dialog, 1096, u"打开文件出错：" + run.inputs[i]);
+        postLabel(run.dialog, IDC_FILES_CURRENT, u"打开文件出错：" + run.inputs[i]);
         failed = true;
         break;
       }
       if (result == FILE_WRITE_FAILED) {
-        postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+        postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
         failed = writeFailed = true;
         break;
       }
@@ -103,7 +104,7 @@ void mergeWorker(const TaskRun& run) {
     if (writeFailed) {
       save.discard();
     } else if (!save.commit() && !failed && !run.cancelled()) {
-      postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
     }
   }
   if (!run.cancelled()) postEnded(run.dialog);
@@ -132,7 +133,7 @@ void cancelMerge(HWND dialog) {
 namespace {
 
 void chooseOutput(HWND dialog) {
-  std::u16string preset = dialogText(dialog, 1005);
+  std::u16string preset = dialogText(dialog, IDC_FILES_OUTPUT);
   if (preset.empty()) preset = mergeOutputPath(dialog);
   if (preset.size() >= kOutputRoom) {
     MessageBoxW(dialog, u"文件保存全路径太长，不能超过254个字符！", kCaption, MB_OK);
@@ -140,13 +141,13 @@ void chooseOutput(HWND dialog) {
   }
   const std::u16string chosen = askTextSavePath(dialog, preset, kOutputRoom);
   if (chosen.empty()) return;
-  SetDlgItemTextW(dialog, 1005, chosen.c_str());
+  SetDlgItemTextW(dialog, IDC_FILES_OUTPUT, chosen.c_str());
   setMergeOutput(dialog, chosen);
 }
 
 // Checks the settings in the Part's order; false (after a message) when one is wrong.
 bool acceptSettings(HWND dialog) {
-  const int headerLines = _wtoi(dialogText(dialog, 1007).c_str());
+  const int headerLines = _wtoi(dialogText(dialog, IDC_FILES_HEADER_LINES).c_str());
   if (headerLines < 0) {
     MessageBoxW(dialog, u"去掉其他文件标题行数量不能小于0！", kCaption, MB_OK);
     return false;
@@ -157,7 +158,7 @@ bool acceptSettings(HWND dialog) {
     MessageBoxW(dialog, u"要合并的文件不能为空，请添加合并文件！", kCaption, MB_OK);
     return false;
   }
-  const std::u16string output = dialogText(dialog, 1005);
+  const std::u16string output = dialogText(dialog, IDC_FILES_OUTPUT);
   if (output.empty()) {
     MessageBoxW(dialog, u"文件保存全路径不能为空！", kCaption, MB_OK);
     return false;
@@ -175,8 +176,8 @@ bool acceptSettings(HWND dialog) {
 
 void onCommand(HWND dialog, int id) {
   switch (id) {
-    case 1006: chooseOutput(dialog); break;
-    case 1000: gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED; break;
+    case IDC_FILES_BROWSE: chooseOutput(dialog); break;
+    case IDC_FILES_HEADER: gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED; break;
   }
 }
 
@@ -196,4 +197,4 @@ INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   return fileToolDialogProc(kMergeTool, dialog, message, wParam, lParam);
 }
 
-HWND openFileMergeDialog(HWND parent) { return openFileToolDialog(parent, 178, fileMergeDialogProc); }
+HWND openFileMergeDialog(HWND parent) { return openFileToolDialog(parent, IDD_FILES_MERGE, fileMergeDialogProc); }

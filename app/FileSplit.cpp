@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/user/FindFile.h"
+#include "resources/FileToolIds.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
 
@@ -181,11 +182,11 @@ void splitWorker(const TaskRun& run) {
     const FileWorkResult result =
         splitOneFile(run.output, run.inputs[i], keep, run.byLines, run.count, *run.cancel, inputProgress(run, i));
     if (result == FILE_OPEN_FAILED) {
-      postLabel(run.dialog, 1096, u"打开文件出错：" + run.inputs[i]);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"打开文件出错：" + run.inputs[i]);
       break;
     }
     if (result == FILE_WRITE_FAILED) {
-      postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
       break;
     }
   }
@@ -269,17 +270,17 @@ bool refuse(HWND dialog, const std::u16string& text, int focus = 0) {
 bool acceptSettings(HWND dialog) {
   ComTask& task = gSplitTasks.at(dialog);
   if (task.mInputs.empty()) return refuse(dialog, u"要合并的文件不能为空，请添加合并文件！");
-  const bool byLines = IsDlgButtonChecked(dialog, 1001) == BST_CHECKED;
-  const int countId = byLines ? 1003 : 1004;
+  const bool byLines = IsDlgButtonChecked(dialog, IDC_FILES_BY_LINES) == BST_CHECKED;
+  const int countId = byLines ? IDC_FILES_LINES : IDC_FILES_PARTS;
   const int count = _wtoi(dialogText(dialog, countId).c_str());
   if (count <= 0) return refuse(dialog, byLines ? u"分割行数必须大于0！" : u"分割份数必须大于0！", countId);
   task.mByLines = byLines;
   task.mCount = count;
-  const int headerLines = _wtoi(dialogText(dialog, 1007).c_str());
+  const int headerLines = _wtoi(dialogText(dialog, IDC_FILES_HEADER_LINES).c_str());
   if (headerLines < 0) return refuse(dialog, u"保留标题行数量不能小于0！");
-  task.mHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED;
+  task.mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED;
   task.mHeaderLines = headerLines;
-  const std::u16string folder = dialogText(dialog, 1005);
+  const std::u16string folder = dialogText(dialog, IDC_FILES_OUTPUT);
   if (folder.empty()) return refuse(dialog, u"文件保存路径不能为空！");
   if (const std::u16string clash = overwrittenPath(task, folder); !clash.empty())
     return refuse(dialog, u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + clash);
@@ -288,15 +289,15 @@ bool acceptSettings(HWND dialog) {
 }
 
 void onInit(HWND dialog) {
-  CheckRadioButton(dialog, 1001, 1002, 1002);
-  SetDlgItemTextW(dialog, 1003, u"100");
-  SetDlgItemTextW(dialog, 1004, u"3");
+  CheckRadioButton(dialog, IDC_FILES_BY_LINES, IDC_FILES_BY_PARTS, IDC_FILES_BY_PARTS);
+  SetDlgItemTextW(dialog, IDC_FILES_LINES, u"100");
+  SetDlgItemTextW(dialog, IDC_FILES_PARTS, u"3");
 }
 
 void onCommand(HWND dialog, int id) {
-  if (id != 1006) return;
+  if (id != IDC_FILES_BROWSE) return;
   if (auto folder = chooseFolder(nullptr, dialog, kCaption)) {
-    SetDlgItemTextW(dialog, 1005, folder->c_str());
+    SetDlgItemTextW(dialog, IDC_FILES_OUTPUT, folder->c_str());
     setSplitFolder(dialog, *folder);
   }
 }
@@ -317,4 +318,4 @@ INT_PTR CALLBACK fileSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   return fileToolDialogProc(kSplitTool, dialog, message, wParam, lParam);
 }
 
-HWND openFileSplitDialog(HWND parent) { return openFileToolDialog(parent, 177, fileSplitDialogProc); }
+HWND openFileSplitDialog(HWND parent) { return openFileToolDialog(parent, IDD_FILES_SPLIT, fileSplitDialogProc); }

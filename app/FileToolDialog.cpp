@@ -5,15 +5,16 @@
 #include "app/ToolDialog.h"
 #include "controls/InputState.h"
 #include "grid/FileDialogs.h"
+#include "resources/FileToolIds.h"
 #include "resources/FileToolResources.h"
 
 void addFileToolInputs(HWND dialog, const FileToolDialog& tool, const std::vector<std::u16string>& paths) {
-  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, 1095, LB_ADDSTRING, 0, LPARAM(path.c_str()));
+  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, IDC_FILES_LIST, LB_ADDSTRING, 0, LPARAM(path.c_str()));
   ComTask& task = tool.tasks->at(dialog);
   task.mInputs.insert(task.mInputs.end(), paths.begin(), paths.end());
-  if (dialogText(dialog, 1005).empty()) {
+  if (dialogText(dialog, IDC_FILES_OUTPUT).empty()) {
     const std::u16string output = tool.proposedOutput(dialog);
-    SetDlgItemTextW(dialog, 1005, output.c_str());
+    SetDlgItemTextW(dialog, IDC_FILES_OUTPUT, output.c_str());
     tool.setOutput(dialog, output);
   }
 }
@@ -22,8 +23,8 @@ namespace {
 
 void onInit(const FileToolDialog& tool, HWND dialog) {
   tool.tasks->fresh(dialog);
-  SetDlgItemTextW(dialog, 1007, u"1");
-  CheckDlgButton(dialog, 1000, BST_CHECKED);
+  SetDlgItemTextW(dialog, IDC_FILES_HEADER_LINES, u"1");
+  CheckDlgButton(dialog, IDC_FILES_HEADER, BST_CHECKED);
   tool.tasks->at(dialog).mHeader = true;
   if (tool.init) tool.init(dialog);
   centreOnParent(dialog);
@@ -31,11 +32,11 @@ void onInit(const FileToolDialog& tool, HWND dialog) {
 
 void onCommand(const FileToolDialog& tool, HWND dialog, int id) {
   switch (id) {
-    case 1008:
+    case IDC_FILES_ADD:
       if (auto paths = askOpenFiles(dialog, u"请选择一个文件", kDataFileFilter); !paths.empty())
         addFileToolInputs(dialog, tool, paths);
       break;
-    case 1011:
+    case IDC_FILES_ADD_FOLDER:
       if (auto folder = chooseFolder(dialog, dialog, tool.caption)) {
         std::vector<std::u16string> paths;
         collectDataFiles(*folder, paths, kDataFileExtensions);

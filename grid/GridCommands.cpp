@@ -13,7 +13,7 @@
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridDialogs.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/windows.h"
 #include "store/ClipTable.h"
 
@@ -235,9 +235,9 @@ void registerEditCommands() {
       {ID_KIND_C, [](CGrid& g) { g.setTccKind(); }},
       {ID_KIND_PYTHON, [](CGrid& g) { g.setPythonKind(); }},
       {ID_FORMULA_SUM, [](CGrid& g) { g.formula(0); }},
-      {ID_FORMULA_SUM + 1, [](CGrid& g) { g.formula(1); }},
-      {ID_FORMULA_SUM + 2, [](CGrid& g) { g.formula(2); }},
-      {ID_FORMULA_SUM + 3, [](CGrid& g) { g.formula(3); }},
+      {ID_FORMULA_AVERAGE, [](CGrid& g) { g.formula(1); }},
+      {ID_FORMULA_COUNT, [](CGrid& g) { g.formula(2); }},
+      {ID_FORMULA_MAX, [](CGrid& g) { g.formula(3); }},
       {ID_FORMULA_MIN, [](CGrid& g) { g.formula(4); }},
       {ID_FILTER, [](CGrid& g) { g.filter(false); }},
       {ID_SORT_UP, [](CGrid& g) { g.sortCommand(true); }},

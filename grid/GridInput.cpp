@@ -6,7 +6,7 @@
 #include "grid/CanvasMeasure.h"
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/windows.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/DocumentCommands.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "script/SystemScriptWindow.h"
 #include "store/QuoteDetect.h"

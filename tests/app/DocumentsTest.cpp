@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/xl/xl.h"
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"

@@ -11,7 +11,7 @@
 #include "app/ColumnPick.h"
 #include "app/FindMatchTool.h"
 #include "app/TwoTableTool.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "tests/app/AppFixture.h"
 #include "tests/app/ToolFixture.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/Plugins.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/user/Kernel.h"
 #include "script/ScriptRun.h"
 #include "tests/app/AppFixture.h"

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Ime.h"
 #include "platform/user/Imm.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/user/Blocking.h"

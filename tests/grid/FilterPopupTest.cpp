@@ -5,7 +5,7 @@
 
 #include "controls/TabStrip.h"
 #include "grid/FilterValues.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "platform/CodePage.h"
 #include "platform/testdriver/AnswerScript.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "grid/FindPattern.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/CodePage.h"
 #include "platform/resources/Resources.h"
 #include "platform/testdriver/AnswerScript.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <thread>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "store/QuoteDetect.h"
 #include "tests/grid/GridFixture.h"

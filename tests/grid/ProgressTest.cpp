@@ -1,7 +1,7 @@
 // The progress bar, input while it is up, and the selection statistics in the title.
 #include <string>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/GridStats.h"
 #include "platform/controls/commctrl.h"
 #include "platform/testdriver/AnswerScript.h"

@@ -2,7 +2,7 @@
 // bars, the context menu, menu marks and commands it does not handle.
 #include <string>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
