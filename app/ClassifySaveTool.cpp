@@ -71,7 +71,8 @@ std::vector<std::u16string> currentColumnLetters() {
 bool onCommand(HWND dialog, int id) {
   switch (id) {
     case IDC_CLASSIFY_BROWSE:
-      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, IDC_CLASSIFY_FOLDER, folder->c_str());
+      if (const auto folder = chooseFolder(dialog, dialog, kCaption))
+        SetDlgItemTextW(dialog, IDC_CLASSIFY_FOLDER, folder->c_str());
       return true;
     case IDOK:
       runClassifySave(dialog);

@@ -177,7 +177,9 @@ bool acceptSettings(HWND dialog) {
 void onCommand(HWND dialog, int id) {
   switch (id) {
     case IDC_FILES_BROWSE: chooseOutput(dialog); break;
-    case IDC_FILES_HEADER: gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED; break;
+    case IDC_FILES_HEADER:
+      gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED;
+      break;
   }
 }
 

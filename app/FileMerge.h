@@ -1,6 +1,6 @@
-// The file merge tool (dialog 178 "文件合并"): many delimited text files and workbooks
-// written one after another into one file by a worker thread, optionally dropping
-// header lines from every file but the first.
+// The file merge tool (dialog IDD_FILES_MERGE "文件合并"): many delimited text files and
+// workbooks written one after another into one file by a worker thread, optionally
+// dropping header lines from every file but the first.
 #pragma once
 #include <atomic>
 #include <cstdio>

@@ -177,7 +177,7 @@ void splitWorker(const TaskRun& run) {
   const size_t n = run.inputs.size();
   const int32_t keep = run.header ? run.headerLines : 0;
   for (size_t i = 0; i < n; ++i) {
-    if (run.cancelled()) return;  // button 3 stays disabled
+    if (run.cancelled()) return;  // the start button (IDABORT) stays disabled
     postInputStart(run, i);
     const FileWorkResult result =
         splitOneFile(run.output, run.inputs[i], keep, run.byLines, run.count, *run.cancel, inputProgress(run, i));

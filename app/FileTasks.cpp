@@ -81,7 +81,8 @@ void postInputStart(const TaskRun& run, size_t i) {
 FractionProgress inputProgress(const TaskRun& run, size_t i) {
   const size_t n = run.inputs.size();
   return [&run, i, n](double p) {
-    if (!run.cancelled()) postLabel(run.dialog, IDC_FILES_PROGRESS, progressText(100.0 * (double(i) + p) / double(n), true));
+    if (!run.cancelled())
+      postLabel(run.dialog, IDC_FILES_PROGRESS, progressText(100.0 * (double(i) + p) / double(n), true));
   };
 }
 

@@ -19,7 +19,7 @@
 constexpr UINT WM_FILETASK_LABEL = WM_USER + 0x61;
 // Repaint the dialog.
 constexpr UINT WM_FILETASK_REPAINT = WM_USER + 0x62;
-// The run ended without a cancel: repaint and enable button 3.
+// The run ended without a cancel: repaint and enable the start button (IDABORT).
 constexpr UINT WM_FILETASK_ENDED = WM_USER + 0x63;
 
 // Result codes of one file's work.

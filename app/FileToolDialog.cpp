@@ -9,7 +9,8 @@
 #include "resources/FileToolResources.h"
 
 void addFileToolInputs(HWND dialog, const FileToolDialog& tool, const std::vector<std::u16string>& paths) {
-  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, IDC_FILES_LIST, LB_ADDSTRING, 0, LPARAM(path.c_str()));
+  for (const std::u16string& path : paths)
+    SendDlgItemMessageW(dialog, IDC_FILES_LIST, LB_ADDSTRING, 0, LPARAM(path.c_str()));
   ComTask& task = tool.tasks->at(dialog);
   task.mInputs.insert(task.mInputs.end(), paths.begin(), paths.end());
   if (dialogText(dialog, IDC_FILES_OUTPUT).empty()) {

@@ -13,8 +13,9 @@
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridDialogs.h"
-#include "resources/GridIds.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
+#include "resources/GridIds.h"
 #include "store/ClipTable.h"
 
 namespace {
@@ -199,7 +200,7 @@ void CGrid::sortCommand(bool ascending) {
   bool expand = false;
   if (r.left != 0 && r.left == r.right) {
     // The sort-scope question: 0 cancelled, 1 expand, 2 the selection alone.
-    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(131), mHwnd,
+    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SORT_SCOPE), mHwnd,
                                            sortScopeDialogProc, 0);
     if (answer != 1 && answer != 2) {
       invalidate();

@@ -28,9 +28,12 @@ void addOptions(Dialog& d, short top) {
   d.items.push_back(DialogItem{u"BUTTON", u"循环查找(D)", IDC_FIND_WRAP, CHECK, 0, 8, short(top + 30), 100, 12});
   d.items.push_back(DialogItem{u"BUTTON", u"查找模式", kStaticId, BS_GROUPBOX, 0, 116, short(top - 6), 104, 56});
   d.items.push_back(
-      DialogItem{u"BUTTON", u"普通", IDC_FIND_MODE_NORMAL, BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0, 124, short(top + 4), 90, 12});
-  d.items.push_back(DialogItem{u"BUTTON", u"扩展(\\r,\\n,\\t)", IDC_FIND_MODE_EXTENDED, BS_AUTORADIOBUTTON, 0, 124, short(top + 18), 90, 12});
-  d.items.push_back(DialogItem{u"BUTTON", u"正则表达式", IDC_FIND_MODE_REGEX, BS_AUTORADIOBUTTON, 0, 124, short(top + 32), 90, 12});
+      DialogItem{u"BUTTON", u"普通", IDC_FIND_MODE_NORMAL,
+                 BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0, 124, short(top + 4), 90, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"扩展(\\r,\\n,\\t)", IDC_FIND_MODE_EXTENDED,
+                               BS_AUTORADIOBUTTON, 0, 124, short(top + 18), 90, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"正则表达式", IDC_FIND_MODE_REGEX,
+                               BS_AUTORADIOBUTTON, 0, 124, short(top + 32), 90, 12});
   d.items.push_back(label(u"", 8, short(top + 58), 284, 20, IDC_FIND_RESULT));
 }
 

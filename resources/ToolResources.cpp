@@ -72,7 +72,8 @@ Dialog columnMergeDialog() {
   d.items.push_back(DialogItem{u"EDIT", u"", IDC_COLUMN_MERGE_SEPARATOR3, kEdit, 0, 78, 108, 80, 14});
   comboLine(d, u"要合并的列4：", IDC_COLUMN_MERGE_COLUMN4, IDC_COLUMN_MERGE_COLUMN4_PICK, 128, 66);
   comboLine(d, u"结果写入列：", IDC_COLUMN_MERGE_RESULT, IDC_COLUMN_MERGE_RESULT_PICK, 152, 66);
-  d.items.push_back(DialogItem{u"BUTTON", u"合并", IDC_COLUMN_MERGE_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 184, 80, 16});
+  d.items.push_back(DialogItem{u"BUTTON", u"合并", IDC_COLUMN_MERGE_RUN,
+                               BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 184, 80, 16});
   return d;
 }
 
@@ -85,7 +86,8 @@ Dialog columnSplitDialog() {
   comboLine(d, u"结果写入列2：", IDC_COLUMN_SPLIT_RESULT2, IDC_COLUMN_SPLIT_RESULT2_PICK, 72, 66);
   comboLine(d, u"结果写入列3：", IDC_COLUMN_SPLIT_RESULT3, IDC_COLUMN_SPLIT_RESULT3_PICK, 92, 66);
   comboLine(d, u"结果写入列4：", IDC_COLUMN_SPLIT_RESULT4, IDC_COLUMN_SPLIT_RESULT4_PICK, 112, 66);
-  d.items.push_back(DialogItem{u"BUTTON", u"分割", IDC_COLUMN_SPLIT_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 144, 80, 16});
+  d.items.push_back(DialogItem{u"BUTTON", u"分割", IDC_COLUMN_SPLIT_RUN,
+                               BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 144, 80, 16});
   return d;
 }
 
