@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "platform/windows.h"
+#include "resources/MainIds.h"
 
 // The plug-in file names (as found in the folder, in their letter case) in menu order;
 // entry i is command kFirstPluginCommand + i. Only grows while the program runs.
 extern std::vector<std::u16string> gPlugins;
 
-constexpr UINT kFirstPluginCommand = 33000;
 constexpr int kScriptPopup = 7;
 
 // The folder the plug-ins are kept in: the program's folder + "/plugin".

@@ -1,6 +1,7 @@
 // The main window's resource ids: its menu, accelerator table and window-class string,
 // its title string and icons, and the commands of the main menu that belong to the
-// program rather than to a grid (the grid's are in GridIds.h).
+// program rather than to a grid (the grid's are in GridIds.h), the plug-in commands'
+// first among them.
 #pragma once
 #include "platform/windows.h"
 
@@ -31,3 +32,6 @@ enum : UINT {
   ID_TWO_TABLE_DUPLICATES = 32977,
   ID_CLASSIFY_SAVE = 32979,
 };
+
+// Plug-in i of the script-plug-in popup is command kFirstPluginCommand + i.
+constexpr UINT kFirstPluginCommand = 33000;
