@@ -2,6 +2,7 @@
 
 #include "app/ToolDialog.h"
 #include "platform/controls/commctrl.h"
+#include "resources/FileToolIds.h"
 #include "resources/FileToolResources.h"
 
 std::u16string readmePath() { return MORVEL_README_PATH; }
@@ -29,6 +30,6 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 INT_PTR showAboutDialog(HWND parent) {
   registerFileToolResources();
-  // The program's module: its controls load their icon (108) from the program's resources.
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), parent, aboutDialogProc, 0);
+  // The program's module: its controls load their icon (IDI_SMALL) from the program's resources.
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), parent, aboutDialogProc, 0);
 }

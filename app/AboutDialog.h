@@ -1,5 +1,5 @@
-// The About dialog (modal dialog 103, command 104): the program's icon, name and version
-// and a link to its read-me file.
+// The About dialog (modal dialog IDD_ABOUT, command ID_ABOUT): the program's icon, name
+// and version and a link to its read-me file.
 #pragma once
 #include <string>
 

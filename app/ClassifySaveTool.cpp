@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 #include "store/ClassifySave.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -19,13 +20,10 @@ constexpr int32_t kKeyLimit = 511;
 constexpr int32_t kFolderLimit = 254;
 constexpr size_t kListedFiles = 30;  // files named in the report; the rest are counted
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[3][2] = {{1040, 1060}, {1041, 1061}, {1042, 1062}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {IDC_CLASSIFY_KEY1, IDC_CLASSIFY_KEY2, IDC_CLASSIFY_KEY3};
+constexpr ColumnPickButton kPicks[] = {{IDC_CLASSIFY_KEY1_PICK, IDC_CLASSIFY_KEY1},
+                                       {IDC_CLASSIFY_KEY2_PICK, IDC_CLASSIFY_KEY2},
+                                       {IDC_CLASSIFY_KEY3_PICK, IDC_CLASSIFY_KEY3}};
 
 void reportFailures(const std::vector<std::u16string>& failed) {
   if (failed.empty()) return;
@@ -42,12 +40,12 @@ bool classify(HWND dialog) {
   if (!document) return true;
   CDataCore& sheet = document->core();
   const int32_t cols = static_cast<int32_t>(sheet.mColCount);
-  const bool keepHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED;
+  const bool keepHeader = IsDlgButtonChecked(dialog, IDC_CLASSIFY_HEADER) == BST_CHECKED;
   std::u16string key[3], folder;
   static const char16_t* const names[3] = {u"分类内容列1", u"分类内容列2", u"分类内容列3"};
   for (int i = 0; i < 3; ++i)
-    if (!readToolField(dialog, 1060 + i, kKeyLimit, names[i], kCaption, key[i])) return false;
-  if (!readToolField(dialog, 1005, kFolderLimit, u"文件保存全路径", kCaption, folder)) return false;
+    if (!readToolField(dialog, kCombos[i], kKeyLimit, names[i], kCaption, key[i])) return false;
+  if (!readToolField(dialog, IDC_CLASSIFY_FOLDER, kFolderLimit, u"文件保存全路径", kCaption, folder)) return false;
   if (key[0].empty()) return toolMessage(dialog, u"分类内容列1不能为空！", kCaption), false;
   if (folder.empty()) return toolMessage(dialog, u"文件保存全路径不能为空！", kCaption), false;
   std::vector<int32_t> keyCols;
@@ -62,48 +60,44 @@ bool classify(HWND dialog) {
   return true;
 }
 
+// The column letters of the current table.
+std::vector<std::u16string> currentColumnLetters() {
+  std::vector<std::u16string> letters;
+  if (CGrid* document = currentDocument())
+    for (int32_t c = 1; c < static_cast<int32_t>(document->core().mColCount); ++c) letters.push_back(colName(c - 1));
+  return letters;
+}
+
+bool onCommand(HWND dialog, int id) {
+  switch (id) {
+    case IDC_CLASSIFY_BROWSE:
+      if (const auto folder = chooseFolder(dialog, dialog, kCaption))
+        SetDlgItemTextW(dialog, IDC_CLASSIFY_FOLDER, folder->c_str());
+      return true;
+    case IDOK:
+      runClassifySave(dialog);
+      return true;
+    default:
+      return false;
+  }
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, false, currentColumnLetters, onCommand};
+
 }  // namespace
 
 HWND showClassifySaveDialog(HWND parent) {
   if (!currentDocument()) return nullptr;
-  return openPickingDialog(parent, 181, classifySaveDialogProc);
+  return openPickingDialog(parent, IDD_CLASSIFY_SAVE, classifySaveDialogProc);
 }
 
 INT_PTR CALLBACK classifySaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    std::vector<std::u16string> letters;
-    if (CGrid* document = currentDocument())
-      for (int32_t c = 1; c < static_cast<int32_t>(document->core().mColCount); ++c) letters.push_back(colName(c - 1));
-    addComboItems(dialog, {1060, 1061, 1062}, letters);
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], false);
-      return TRUE;
-    }
-  switch (id) {
-    case 1006:
-      if (const auto folder = chooseFolder(dialog, dialog, kCaption)) SetDlgItemTextW(dialog, 1005, folder->c_str());
-      return TRUE;
-    case IDOK:
-      runClassifySave(dialog);
-      return TRUE;
-    case IDCANCEL:
-      closeDialog(dialog);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 void runClassifySave(HWND dialog) {
   const bool ended = classify(dialog);
   gColumnPick.mPending = 0;
   gColumnPick.mWithTabName = true;
-  if (ended) closeDialog(dialog);
+  if (ended) closeColumnTool(dialog);
 }

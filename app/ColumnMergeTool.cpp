@@ -1,32 +1,35 @@
 #include "app/ColumnMergeTool.h"
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 
 namespace {
 
 const char16_t kCaption[] = u"列字符串合并";
 constexpr int32_t kFieldLimit = 511;
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[5][2] = {{1067, 1065}, {1068, 1039}, {1069, 1041}, {1070, 1043}, {1071, 1045}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {IDC_COLUMN_MERGE_COLUMN1, IDC_COLUMN_MERGE_COLUMN2, IDC_COLUMN_MERGE_COLUMN3,
+                           IDC_COLUMN_MERGE_COLUMN4, IDC_COLUMN_MERGE_RESULT};
+constexpr ColumnPickButton kPicks[] = {{IDC_COLUMN_MERGE_COLUMN1_PICK, IDC_COLUMN_MERGE_COLUMN1},
+                                       {IDC_COLUMN_MERGE_COLUMN2_PICK, IDC_COLUMN_MERGE_COLUMN2},
+                                       {IDC_COLUMN_MERGE_COLUMN3_PICK, IDC_COLUMN_MERGE_COLUMN3},
+                                       {IDC_COLUMN_MERGE_COLUMN4_PICK, IDC_COLUMN_MERGE_COLUMN4},
+                                       {IDC_COLUMN_MERGE_RESULT_PICK, IDC_COLUMN_MERGE_RESULT}};
 
 void onRun(HWND dialog) {
   struct Field {
     int id;
     const char16_t* name;
   };
-  static const Field fields[8] = {{1065, u"要合并的列1"}, {1039, u"要合并的列2"}, {1041, u"要合并的列3"},
-                                  {1043, u"要合并的列4"}, {1066, u"间隔字符串1"}, {1085, u"间隔字符串2"},
-                                  {1086, u"间隔字符串3"}, {1045, u"结果写入列"}};
+  static const Field fields[8] = {
+      {IDC_COLUMN_MERGE_COLUMN1, u"要合并的列1"},    {IDC_COLUMN_MERGE_COLUMN2, u"要合并的列2"},
+      {IDC_COLUMN_MERGE_COLUMN3, u"要合并的列3"},    {IDC_COLUMN_MERGE_COLUMN4, u"要合并的列4"},
+      {IDC_COLUMN_MERGE_SEPARATOR1, u"间隔字符串1"}, {IDC_COLUMN_MERGE_SEPARATOR2, u"间隔字符串2"},
+      {IDC_COLUMN_MERGE_SEPARATOR3, u"间隔字符串3"}, {IDC_COLUMN_MERGE_RESULT, u"结果写入列"}};
   std::u16string text[8];
   for (int i = 0; i < 8; ++i)
     if (!readToolField(dialog, fields[i].id, kFieldLimit, fields[i].name, kCaption, text[i])) return;
@@ -36,35 +39,22 @@ void onRun(HWND dialog) {
   runColumnMerge(dialog, text[0], text[1], text[2], text[3], text[4], text[5], text[6], text[7]);
 }
 
+bool onCommand(HWND dialog, int id) {
+  if (id != IDC_COLUMN_MERGE_RUN) return false;
+  onRun(dialog);
+  return true;
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, true, tabColumnNames, onCommand};
+
 }  // namespace
 
 HWND showColumnMergeDialog(HWND parent) {
-  return openPickingDialog(parent, 179, columnMergeDialogProc);
+  return openPickingDialog(parent, IDD_COLUMN_MERGE, columnMergeDialogProc);
 }
 
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    addComboItems(dialog, {1065, 1039, 1041, 1043, 1045}, tabColumnNames());
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], true);
-      return TRUE;
-    }
-  if (id == 1072) {
-    onRun(dialog);
-    return TRUE;
-  }
-  if (id == IDCANCEL) {
-    closeDialog(dialog);
-    return TRUE;
-  }
-  return FALSE;
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 bool runColumnMerge(HWND dialog, const std::u16string& col1, const std::u16string& col2, const std::u16string& col3,
@@ -90,6 +80,6 @@ bool runColumnMerge(HWND dialog, const std::u16string& col1, const std::u16strin
   });
   if (done) afterToolWrite(target.mDocument);
   if (CGrid* current = currentDocument()) current->invalidate();
-  closeDialog(dialog);
+  closeColumnTool(dialog);
   return done;
 }

@@ -1,12 +1,12 @@
-// Column string merge (dialog 179): the texts of up to four columns of any open tables,
-// joined with three separators, written into a result column.
+// Column string merge (dialog IDD_COLUMN_MERGE): the texts of up to four columns of any
+// open tables, joined with three separators, written into a result column.
 #pragma once
 #include <string>
 
 #include "platform/windows.h"
 
-// Command 32972: creates a new dialog over `parent`; it becomes the dialog column picks
-// return to.
+// Command ID_COLUMN_MERGE: creates a new dialog over `parent`; it becomes the dialog
+// column picks return to.
 HWND showColumnMergeDialog(HWND parent);
 INT_PTR CALLBACK columnMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Merges and closes the dialog; a column 1 or result that names no column of an open

@@ -1,31 +1,34 @@
 #include "app/ColumnSplitTool.h"
 
 #include "app/ColumnPick.h"
+#include "app/ColumnToolDialog.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 
 namespace {
 
 const char16_t kCaption[] = u"列字符串分割";
 constexpr int32_t kFieldLimit = 511;
 
-// "获取" buttons and the combos they fill.
-constexpr int kPicks[5][2] = {{1058, 1059}, {1040, 1060}, {1042, 1061}, {1044, 1062}, {1046, 1063}};
-
-void closeDialog(HWND dialog) {
-  endColumnPick(dialog);
-  DestroyWindow(dialog);
-}
+constexpr int kCombos[] = {IDC_COLUMN_SPLIT_SOURCE, IDC_COLUMN_SPLIT_RESULT1, IDC_COLUMN_SPLIT_RESULT2,
+                           IDC_COLUMN_SPLIT_RESULT3, IDC_COLUMN_SPLIT_RESULT4};
+constexpr ColumnPickButton kPicks[] = {{IDC_COLUMN_SPLIT_SOURCE_PICK, IDC_COLUMN_SPLIT_SOURCE},
+                                       {IDC_COLUMN_SPLIT_RESULT1_PICK, IDC_COLUMN_SPLIT_RESULT1},
+                                       {IDC_COLUMN_SPLIT_RESULT2_PICK, IDC_COLUMN_SPLIT_RESULT2},
+                                       {IDC_COLUMN_SPLIT_RESULT3_PICK, IDC_COLUMN_SPLIT_RESULT3},
+                                       {IDC_COLUMN_SPLIT_RESULT4_PICK, IDC_COLUMN_SPLIT_RESULT4}};
 
 void onRun(HWND dialog) {
   struct Field {
     int id;
     const char16_t* name;
   };
-  static const Field fields[6] = {{1059, u"要分割的列"},  {1064, u"分割字符串"},  {1060, u"结果写入列1"},
-                                  {1061, u"结果写入列2"}, {1062, u"结果写入列3"}, {1063, u"结果写入列4"}};
+  static const Field fields[6] = {
+      {IDC_COLUMN_SPLIT_SOURCE, u"要分割的列"},   {IDC_COLUMN_SPLIT_SEPARATORS, u"分割字符串"},
+      {IDC_COLUMN_SPLIT_RESULT1, u"结果写入列1"}, {IDC_COLUMN_SPLIT_RESULT2, u"结果写入列2"},
+      {IDC_COLUMN_SPLIT_RESULT3, u"结果写入列3"}, {IDC_COLUMN_SPLIT_RESULT4, u"结果写入列4"}};
   std::u16string text[6];
   for (int i = 0; i < 6; ++i)
     if (!readToolField(dialog, fields[i].id, kFieldLimit, fields[i].name, kCaption, text[i])) return;
@@ -35,35 +38,22 @@ void onRun(HWND dialog) {
   runColumnSplit(dialog, text[0], text[1], text[2], text[3], text[4], text[5]);
 }
 
+bool onCommand(HWND dialog, int id) {
+  if (id != IDC_COLUMN_SPLIT_RUN) return false;
+  onRun(dialog);
+  return true;
+}
+
+const ColumnToolDialog kTool{kCombos, kPicks, true, tabColumnNames, onCommand};
+
 }  // namespace
 
 HWND showColumnSplitDialog(HWND parent) {
-  return openPickingDialog(parent, 176, columnSplitDialogProc);
+  return openPickingDialog(parent, IDD_COLUMN_SPLIT, columnSplitDialogProc);
 }
 
 INT_PTR CALLBACK columnSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (refusedWhileBusy(message)) return TRUE;  // no run over a sheet being read
-  if (message == WM_INITDIALOG) {
-    addComboItems(dialog, {1059, 1060, 1061, 1062, 1063}, tabColumnNames());
-    centreOnParent(dialog);
-    return TRUE;
-  }
-  if (message != WM_COMMAND) return FALSE;
-  const int id = LOWORD(wParam);
-  for (const auto& pick : kPicks)
-    if (id == pick[0]) {
-      startColumnPick(dialog, id, pick[1], true);
-      return TRUE;
-    }
-  if (id == 1047) {
-    onRun(dialog);
-    return TRUE;
-  }
-  if (id == IDCANCEL) {
-    closeDialog(dialog);
-    return TRUE;
-  }
-  return FALSE;
+  return columnToolDialogProc(kTool, dialog, message, wParam);
 }
 
 std::vector<std::u16string> splitTokens(const std::u16string& text, const std::u16string& separators) {
@@ -106,6 +96,6 @@ bool runColumnSplit(HWND dialog, const std::u16string& source, const std::u16str
   if (done)
     for (CGrid* document : written) afterToolWrite(document);
   if (CGrid* current = currentDocument()) current->invalidate();
-  closeDialog(dialog);
+  closeColumnTool(dialog);
   return done;
 }

@@ -1,13 +1,13 @@
-// Column string split (dialog 176): the text of one column cut at any of a set of
-// separator characters into up to four result columns of any open tables.
+// Column string split (dialog IDD_COLUMN_SPLIT): the text of one column cut at any of a
+// set of separator characters into up to four result columns of any open tables.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "platform/windows.h"
 
-// Command 32973: creates a new dialog over `parent`; it becomes the dialog column picks
-// return to.
+// Command ID_COLUMN_SPLIT: creates a new dialog over `parent`; it becomes the dialog
+// column picks return to.
 HWND showColumnSplitDialog(HWND parent);
 INT_PTR CALLBACK columnSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The tokens of `text`: runs of characters that are not in `separators` (an empty

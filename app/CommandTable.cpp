@@ -20,9 +20,10 @@
 #include "controls/TabStrip.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
-#include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/windows.h"
+#include "resources/GridIds.h"
+#include "resources/MainIds.h"
 #include "script/SystemScriptWindow.h"
 #include "store/FilePath.h"
 
@@ -112,41 +113,46 @@ void commandWindow(CGrid*, UINT) {
 
 std::vector<CommandRow> buildTable() {
   std::vector<CommandRow> rows = {
-      {104, false, about},
-      {105, false, exitProgram},
-      {32811, false, newTable},
-      {32812, false, openFiles},
-      {32813, true, onDocument},
-      {32814, true, onDocument},
-      {32887, false, help},
-      {32899, false, pagedOpen},
-      {32937, true, [](CGrid*, UINT) { showFindMatchDialog(gMainWnd); }},
-      {32897, true, deleteDuplicates},
-      {32939, true, saveAll},
-      {32944, false, [](CGrid*, UINT) { showTwoTableDedupeDialog(gMainWnd); }},
-      {32946, false, systemScript},
-      {32951, false, repaint},
-      {32953, false, [](CGrid*, UINT) { importPlugin(); }},
-      {32956, false, batchFilter},
-      {32957, false, batchSaveFiltered},
-      {32967, false, commandWindow},
-      {32972, false, [](CGrid* current, UINT) { if (current) showColumnMergeDialog(gMainWnd); }},
-      {32973, false, [](CGrid* current, UINT) { if (current) showColumnSplitDialog(gMainWnd); }},
-      {32974, false, [](CGrid*, UINT) { setColumnPickDialog(openFileMergeDialog(gMainWnd)); }},
-      {32975, false, [](CGrid*, UINT) { setColumnPickDialog(openFileSplitDialog(gMainWnd)); }},
-      {32977, false, [](CGrid*, UINT) { showTwoTableDuplicatesDialog(gMainWnd); }},
-      {32979, true, [](CGrid*, UINT) { showClassifySaveDialog(gMainWnd); }},
+      {ID_ABOUT, false, about},
+      {ID_EXIT, false, exitProgram},
+      {ID_NEW, false, newTable},
+      {ID_OPEN, false, openFiles},
+      {ID_SAVE, true, onDocument},
+      {ID_SAVE_AS, true, onDocument},
+      {ID_HELP, false, help},
+      {ID_PAGED_OPEN, false, pagedOpen},
+      {ID_FIND_MATCH, true, [](CGrid*, UINT) { showFindMatchDialog(gMainWnd); }},
+      {ID_DELETE_DUPLICATES, true, deleteDuplicates},
+      {ID_SAVE_ALL, true, saveAll},
+      {ID_TWO_TABLE_DEDUPE, false, [](CGrid*, UINT) { showTwoTableDedupeDialog(gMainWnd); }},
+      {ID_SYSTEM_SCRIPT, false, systemScript},
+      {ID_CLASSIFY_SETTINGS, false, repaint},
+      {ID_IMPORT_PLUGIN, false, [](CGrid*, UINT) { importPlugin(); }},
+      {ID_BATCH_FILTER, false, batchFilter},
+      {ID_BATCH_SAVE_FILTERED, false, batchSaveFiltered},
+      {ID_COMMAND_WINDOW, false, commandWindow},
+      {ID_COLUMN_MERGE, false, [](CGrid* current, UINT) { if (current) showColumnMergeDialog(gMainWnd); }},
+      {ID_COLUMN_SPLIT, false, [](CGrid* current, UINT) { if (current) showColumnSplitDialog(gMainWnd); }},
+      {ID_FILES_MERGE, false, [](CGrid*, UINT) { setColumnPickDialog(openFileMergeDialog(gMainWnd)); }},
+      {ID_FILES_SPLIT, false, [](CGrid*, UINT) { setColumnPickDialog(openFileSplitDialog(gMainWnd)); }},
+      {ID_TWO_TABLE_DUPLICATES, false, [](CGrid*, UINT) { showTwoTableDuplicatesDialog(gMainWnd); }},
+      {ID_CLASSIFY_SAVE, true, [](CGrid*, UINT) { showClassifySaveDialog(gMainWnd); }},
   };
   // The document's own commands.
-  for (UINT id : {32815u, 32816u, 32885u, 32888u, 32889u, 32895u, 32905u, 32907u, 32914u})
+  for (UINT id : {ID_APPEND, ID_SPLIT_FILE, ID_SAVE_FILTERED,
+                  ID_UNDO, ID_REDO, ID_CUT, ID_COPY, ID_PASTE, ID_CLEAR, ID_DELETE, ID_SELECT_ALL,
+                  ID_INSERT1, ID_INSERT2, ID_RESTORE_SIZES, ID_HIDE, ID_UNHIDE, ID_FREEZE, ID_ZOOM_IN, ID_ZOOM_OUT,
+                  ID_GOTO, ID_FILTER, ID_SORT_UP, ID_SORT_DOWN, ID_BANDED_ROWS, ID_ADD_ROWS, ID_ADD_COLS,
+                  ID_TABLE_SIZE, ID_FIND, ID_FIND_NEXT, ID_FIND_PREV, ID_REPLACE, ID_REPLACE_NEXT, ID_REPLACE_ALL,
+                  ID_KIND_EXPRTK, ID_KIND_C, ID_KIND_PYTHON, ID_KIND_TEXT, ID_RUN_ALL, ID_RUN_SELECTED})
     rows.push_back({id, true, onDocument});
-  for (UINT id = 32818; id <= 32849; ++id)
-    if (id != 32832 && id != 32835) rows.push_back({id, true, onDocument});
-  for (UINT id = 32921; id <= 32925; ++id) rows.push_back({id, true, onDocument});
-  for (UINT id = 32931; id <= 32935; ++id) rows.push_back({id, true, onDocument});
+  for (UINT id = ID_ENC_UTF8; id <= ID_ENC_ANSI; ++id) rows.push_back({id, true, onDocument});
+  for (UINT id = ID_FORMULA_SUM; id <= ID_FORMULA_MIN; ++id) rows.push_back({id, true, onDocument});
   // The settings of reading and writing text files.
-  for (UINT id : {32964u, 32965u}) rows.push_back({id, false, [](CGrid*, UINT id) { setQuoteDetect(id == 32964); }});
-  for (UINT id = 32988; id <= 32995; ++id) rows.push_back({id, false, [](CGrid*, UINT id) { setDefaultSeparator(id); }});
+  for (UINT id : {ID_QUOTES_ON, ID_QUOTES_OFF})
+    rows.push_back({id, false, [](CGrid*, UINT id) { setQuoteDetect(id == ID_QUOTES_ON); }});
+  for (UINT id = ID_SEPARATOR_AUTO; id <= ID_SEPARATOR_COLON; ++id)
+    rows.push_back({id, false, [](CGrid*, UINT id) { setDefaultSeparator(id); }});
   std::sort(rows.begin(), rows.end(), [](const CommandRow& a, const CommandRow& b) { return a.id < b.id; });
   return rows;
 }

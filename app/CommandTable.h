@@ -1,5 +1,5 @@
-// The main window's command table: one row per command id of menu 109 and accelerator
-// table 109, read by the main window's procedure (and by tests).
+// The main window's command table: one row per command id of its menu and accelerator
+// table (IDR_MAIN), read by the main window's procedure (and by tests).
 #pragma once
 #include <string>
 #include <vector>
@@ -23,8 +23,9 @@ const std::vector<CommandRow>& commandTable();
 // The row of `id`; null when the table has none.
 const CommandRow* findCommand(UINT id);
 // Runs `id` as the main window's WM_COMMAND does (input off: dropped; the plug-in ids
-// from 33000 first). False when the table has no row for it (default processing).
+// from kFirstPluginCommand first). False when the table has no row for it (default
+// processing).
 bool runCommand(UINT id);
 
-// The help page opened by 32887.
+// The help page opened by ID_HELP.
 std::u16string helpPagePath();

@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "app/ChunkReader.h"
-#include "app/ColumnPick.h"
 #include "app/FileCollect.h"
+#include "app/FileToolDialog.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
+#include "grid/FileDialogs.h"
 #include "platform/CodePage.h"
-#include "resources/FileToolResources.h"
+#include "resources/FileToolIds.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
 #include "store/SafeSave.h"
@@ -17,6 +17,8 @@ namespace {
 
 constexpr char16_t kCaption[] = u"多文件合并";
 constexpr int32_t kRowsPerReport = 5001;
+// Room for the merged file's path in its save dialog, in characters.
+constexpr size_t kOutputRoom = 255;
 
 double fraction(int64_t done, int64_t total) { return total > 0 ? double(done) / double(total) : 1.0; }
 
@@ -72,37 +74,27 @@ FileWorkResult appendFileToMerge(FILE* out, const std::u16string& path, int32_t 
 }
 
 void mergeWorker(const TaskRun& run) {
-  for (const std::u16string& input : run.inputs)
-    if (!opensForReading(input)) {
-      postLabel(run.dialog, 1096, u"打开文件出错：" + input);
-      postEnded(run.dialog);
-      return;
-    }
+  if (!allInputsOpen(run)) return;
   // The merged file is written beside an old one, which it replaces at the end.
   SafeSave save(run.output);
   FILE* out = save.file();
   if (!out) {
-    postLabel(run.dialog, 1096, u"打开合并文件出错：" + run.output);
-    postLabel(run.dialog, 1097, u"处理进度：100%");
+    postLabel(run.dialog, IDC_FILES_CURRENT, u"打开合并文件出错：" + run.output);
+    postLabel(run.dialog, IDC_FILES_PROGRESS, u"处理进度：100%");
   } else {
     const size_t n = run.inputs.size();
     bool failed = false, writeFailed = false;
     for (size_t i = 0; i < n && !run.cancelled(); ++i) {
-      postLabel(run.dialog, 1096, u"正在处理：" + run.inputs[i]);
-      postLabel(run.dialog, 1097, progressText(100.0 * double(i) / double(n), false));
-      postRepaint(run.dialog);
+      postInputStart(run, i);
       const int32_t drop = i > 0 && run.header ? run.headerLines : 0;
-      auto progress = [&](double p) {
-        if (!run.cancelled()) postLabel(run.dialog, 1097, progressText(100.0 * (double(i) + p) / double(n), true));
-      };
-      const FileWorkResult result = appendFileToMerge(out, run.inputs[i], drop, *run.cancel, progress);
+      const FileWorkResult result = appendFileToMerge(out, run.inputs[i], drop, *run.cancel, inputProgress(run, i));
       if (result == FILE_OPEN_FAILED) {
-        postLabel(run.dialog, 1096, u"打开文件出错：" + run.inputs[i]);
+        postLabel(run.dialog, IDC_FILES_CURRENT, u"打开文件出错：" + run.inputs[i]);
         failed = true;
         break;
       }
       if (result == FILE_WRITE_FAILED) {
-        postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+        postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
         failed = writeFailed = true;
         break;
       }
@@ -112,15 +104,10 @@ void mergeWorker(const TaskRun& run) {
     if (writeFailed) {
       save.discard();
     } else if (!save.commit() && !failed && !run.cancelled()) {
-      postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
     }
   }
   if (!run.cancelled()) postEnded(run.dialog);
-}
-
-void addMergeFiles(HWND dialog, const std::vector<std::u16string>& paths) {
-  ComTask& task = gMergeTasks.at(dialog);
-  task.mInputs.insert(task.mInputs.end(), paths.begin(), paths.end());
 }
 
 void setMergeOutput(HWND dialog, const std::u16string& path) { gMergeTasks.at(dialog).mOutput = path; }
@@ -145,43 +132,22 @@ void cancelMerge(HWND dialog) {
 
 namespace {
 
-void addInputs(HWND dialog, const std::vector<std::u16string>& paths) {
-  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, 1095, LB_ADDSTRING, 0, LPARAM(path.c_str()));
-  addMergeFiles(dialog, paths);
-  if (dialogText(dialog, 1005).empty()) {
-    const std::u16string output = mergeOutputPath(dialog);
-    SetDlgItemTextW(dialog, 1005, output.c_str());
-    setMergeOutput(dialog, output);
-  }
-}
-
 void chooseOutput(HWND dialog) {
-  std::u16string preset = dialogText(dialog, 1005);
+  std::u16string preset = dialogText(dialog, IDC_FILES_OUTPUT);
   if (preset.empty()) preset = mergeOutputPath(dialog);
-  char16_t buffer[255] = {};
-  if (preset.size() >= std::size(buffer)) {
+  if (preset.size() >= kOutputRoom) {
     MessageBoxW(dialog, u"文件保存全路径太长，不能超过254个字符！", kCaption, MB_OK);
     return;
   }
-  std::copy(preset.begin(), preset.end(), buffer);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = dialog;
-  ofn.lpstrFilter = u"csv文件\0*.csv\0txt文件\0*.txt\0";
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = DWORD(std::size(buffer));
-  ofn.lpstrTitle = u"保存到";
-  ofn.lpstrDefExt = u"csv";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return;
-  SetDlgItemTextW(dialog, 1005, buffer);
-  setMergeOutput(dialog, buffer);
+  const std::u16string chosen = askTextSavePath(dialog, preset, kOutputRoom);
+  if (chosen.empty()) return;
+  SetDlgItemTextW(dialog, IDC_FILES_OUTPUT, chosen.c_str());
+  setMergeOutput(dialog, chosen);
 }
 
 // Checks the settings in the Part's order; false (after a message) when one is wrong.
 bool acceptSettings(HWND dialog) {
-  const int headerLines = _wtoi(dialogText(dialog, 1007).c_str());
+  const int headerLines = _wtoi(dialogText(dialog, IDC_FILES_HEADER_LINES).c_str());
   if (headerLines < 0) {
     MessageBoxW(dialog, u"去掉其他文件标题行数量不能小于0！", kCaption, MB_OK);
     return false;
@@ -192,7 +158,7 @@ bool acceptSettings(HWND dialog) {
     MessageBoxW(dialog, u"要合并的文件不能为空，请添加合并文件！", kCaption, MB_OK);
     return false;
   }
-  const std::u16string output = dialogText(dialog, 1005);
+  const std::u16string output = dialogText(dialog, IDC_FILES_OUTPUT);
   if (output.empty()) {
     MessageBoxW(dialog, u"文件保存全路径不能为空！", kCaption, MB_OK);
     return false;
@@ -210,60 +176,27 @@ bool acceptSettings(HWND dialog) {
 
 void onCommand(HWND dialog, int id) {
   switch (id) {
-    case 1008:
-      if (auto paths = chooseFiles(dialog, kDataFileFilter, u"请选择一个文件"); !paths.empty()) addInputs(dialog, paths);
-      break;
-    case 1011:
-      if (auto folder = chooseFolder(dialog, dialog, kCaption)) {
-        std::vector<std::u16string> paths;
-        collectDataFiles(*folder, paths, kDataFileExtensions);
-        if (!paths.empty()) addInputs(dialog, paths);
-      }
-      break;
-    case 1006: chooseOutput(dialog); break;
-    case 1000: gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED; break;
-    case IDABORT:
-      if (acceptSettings(dialog)) {
-        EnableWindow(GetDlgItem(dialog, IDABORT), FALSE);
-        startMerge(dialog);
-      }
-      break;
-    case IDCANCEL:
-      cancelMerge(dialog);
-      DestroyWindow(dialog);
+    case IDC_FILES_BROWSE: chooseOutput(dialog); break;
+    case IDC_FILES_HEADER:
+      gMergeTasks.at(dialog).mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED;
       break;
   }
 }
+
+const FileToolDialog kMergeTool{.caption = kCaption,
+                                .tasks = &gMergeTasks,
+                                .proposedOutput = mergeOutputPath,
+                                .setOutput = setMergeOutput,
+                                .init = nullptr,
+                                .command = onCommand,
+                                .accept = acceptSettings,
+                                .start = startMerge,
+                                .cancel = cancelMerge};
 
 }  // namespace
 
 INT_PTR CALLBACK fileMergeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (handleTaskMessage(dialog, message, wParam, lParam)) return TRUE;
-  if (refusedWhileBusy(message)) return TRUE;  // nothing starts while input is off
-  switch (message) {
-    case WM_INITDIALOG:
-      gMergeTasks.fresh(dialog);
-      SetDlgItemTextW(dialog, 1007, u"1");
-      CheckDlgButton(dialog, 1000, BST_CHECKED);
-      gMergeTasks.at(dialog).mHeader = true;
-      centreOnParent(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      onCommand(dialog, LOWORD(wParam));
-      return TRUE;
-    case WM_DESTROY:  // also when the owner goes first
-      cancelMerge(dialog);
-      if (gColumnPick.mDialog == dialog) endColumnPick(dialog);
-      return FALSE;
-  }
-  return FALSE;
+  return fileToolDialogProc(kMergeTool, dialog, message, wParam, lParam);
 }
 
-HWND openFileMergeDialog(HWND parent) {
-  registerFileToolResources();
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(178), parent, fileMergeDialogProc, 0);
-  if (!dialog) return nullptr;
-  setColumnPickDialog(dialog);  // the newest column tool dialog
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
-}
+HWND openFileMergeDialog(HWND parent) { return openFileToolDialog(parent, IDD_FILES_MERGE, fileMergeDialogProc); }

@@ -1,6 +1,6 @@
-// The file merge tool (dialog 178 "文件合并"): many delimited text files and workbooks
-// written one after another into one file by a worker thread, optionally dropping
-// header lines from every file but the first.
+// The file merge tool (dialog IDD_FILES_MERGE "文件合并"): many delimited text files and
+// workbooks written one after another into one file by a worker thread, optionally
+// dropping header lines from every file but the first.
 #pragma once
 #include <atomic>
 #include <cstdio>
@@ -10,9 +10,6 @@
 
 #include "app/FileTasks.h"
 
-using FractionProgress = std::function<void(double fraction)>;
-
-void addMergeFiles(HWND dialog, const std::vector<std::u16string>& paths);
 void setMergeOutput(HWND dialog, const std::u16string& path);
 // The task's output when set; else empty without inputs; else the first input with its
 // file name's extension cut off, "(combine)" and that extension.

@@ -4,14 +4,13 @@
 #include <map>
 
 #include "app/ChunkReader.h"
-#include "app/ColumnPick.h"
 #include "app/FileCollect.h"
+#include "app/FileToolDialog.h"
 #include "app/ToolDialog.h"
-#include "controls/InputState.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/user/FindFile.h"
-#include "resources/FileToolResources.h"
+#include "resources/FileToolIds.h"
 #include "store/ExcelStream.h"
 #include "store/FilePath.h"
 
@@ -174,30 +173,20 @@ FileWorkResult splitOneFile(const std::u16string& folder, const std::u16string& 
 }
 
 void splitWorker(const TaskRun& run) {
-  for (const std::u16string& input : run.inputs)
-    if (!opensForReading(input)) {
-      postLabel(run.dialog, 1096, u"打开文件出错：" + input);
-      postEnded(run.dialog);
-      return;
-    }
+  if (!allInputsOpen(run)) return;
   const size_t n = run.inputs.size();
   const int32_t keep = run.header ? run.headerLines : 0;
   for (size_t i = 0; i < n; ++i) {
-    if (run.cancelled()) return;  // button 3 stays disabled
-    postLabel(run.dialog, 1096, u"正在处理：" + run.inputs[i]);
-    postLabel(run.dialog, 1097, progressText(100.0 * double(i) / double(n), false));
-    postRepaint(run.dialog);
-    auto progress = [&](double p) {
-      if (!run.cancelled()) postLabel(run.dialog, 1097, progressText(100.0 * (double(i) + p) / double(n), true));
-    };
+    if (run.cancelled()) return;  // the start button (IDABORT) stays disabled
+    postInputStart(run, i);
     const FileWorkResult result =
-        splitOneFile(run.output, run.inputs[i], keep, run.byLines, run.count, *run.cancel, progress);
+        splitOneFile(run.output, run.inputs[i], keep, run.byLines, run.count, *run.cancel, inputProgress(run, i));
     if (result == FILE_OPEN_FAILED) {
-      postLabel(run.dialog, 1096, u"打开文件出错：" + run.inputs[i]);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"打开文件出错：" + run.inputs[i]);
       break;
     }
     if (result == FILE_WRITE_FAILED) {
-      postLabel(run.dialog, 1096, u"写入文件出错：" + run.output);
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"写入文件出错：" + run.output);
       break;
     }
   }
@@ -265,15 +254,10 @@ std::u16string overwrittenPath(const ComTask& task, const std::u16string& folder
   return clash;
 }
 
-void addInputs(HWND dialog, const std::vector<std::u16string>& paths) {
-  for (const std::u16string& path : paths) SendDlgItemMessageW(dialog, 1095, LB_ADDSTRING, 0, LPARAM(path.c_str()));
-  ComTask& task = gSplitTasks.at(dialog);
-  task.mInputs.insert(task.mInputs.end(), paths.begin(), paths.end());
-  if (dialogText(dialog, 1005).empty()) {
-    const std::u16string folder = task.mOutput.empty() ? parentFolder(task.mInputs.front()) : task.mOutput;
-    SetDlgItemTextW(dialog, 1005, folder.c_str());
-    setSplitFolder(dialog, folder);
-  }
+// The folder proposed for the parts: the one set before, else the first input's.
+std::u16string proposedFolder(HWND dialog) {
+  const ComTask& task = gSplitTasks.at(dialog);
+  return task.mOutput.empty() ? parentFolder(task.mInputs.front()) : task.mOutput;
 }
 
 bool refuse(HWND dialog, const std::u16string& text, int focus = 0) {
@@ -286,17 +270,17 @@ bool refuse(HWND dialog, const std::u16string& text, int focus = 0) {
 bool acceptSettings(HWND dialog) {
   ComTask& task = gSplitTasks.at(dialog);
   if (task.mInputs.empty()) return refuse(dialog, u"要合并的文件不能为空，请添加合并文件！");
-  const bool byLines = IsDlgButtonChecked(dialog, 1001) == BST_CHECKED;
-  const int countId = byLines ? 1003 : 1004;
+  const bool byLines = IsDlgButtonChecked(dialog, IDC_FILES_BY_LINES) == BST_CHECKED;
+  const int countId = byLines ? IDC_FILES_LINES : IDC_FILES_PARTS;
   const int count = _wtoi(dialogText(dialog, countId).c_str());
   if (count <= 0) return refuse(dialog, byLines ? u"分割行数必须大于0！" : u"分割份数必须大于0！", countId);
   task.mByLines = byLines;
   task.mCount = count;
-  const int headerLines = _wtoi(dialogText(dialog, 1007).c_str());
+  const int headerLines = _wtoi(dialogText(dialog, IDC_FILES_HEADER_LINES).c_str());
   if (headerLines < 0) return refuse(dialog, u"保留标题行数量不能小于0！");
-  task.mHeader = IsDlgButtonChecked(dialog, 1000) == BST_CHECKED;
+  task.mHeader = IsDlgButtonChecked(dialog, IDC_FILES_HEADER) == BST_CHECKED;
   task.mHeaderLines = headerLines;
-  const std::u16string folder = dialogText(dialog, 1005);
+  const std::u16string folder = dialogText(dialog, IDC_FILES_OUTPUT);
   if (folder.empty()) return refuse(dialog, u"文件保存路径不能为空！");
   if (const std::u16string clash = overwrittenPath(task, folder); !clash.empty())
     return refuse(dialog, u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + clash);
@@ -304,69 +288,34 @@ bool acceptSettings(HWND dialog) {
   return true;
 }
 
+void onInit(HWND dialog) {
+  CheckRadioButton(dialog, IDC_FILES_BY_LINES, IDC_FILES_BY_PARTS, IDC_FILES_BY_PARTS);
+  SetDlgItemTextW(dialog, IDC_FILES_LINES, u"100");
+  SetDlgItemTextW(dialog, IDC_FILES_PARTS, u"3");
+}
+
 void onCommand(HWND dialog, int id) {
-  switch (id) {
-    case 1008:
-      if (auto paths = chooseFiles(dialog, kDataFileFilter, u"请选择一个文件"); !paths.empty()) addInputs(dialog, paths);
-      break;
-    case 1011:
-      if (auto folder = chooseFolder(dialog, dialog, kCaption)) {
-        std::vector<std::u16string> paths;
-        collectDataFiles(*folder, paths, kDataFileExtensions);
-        if (!paths.empty()) addInputs(dialog, paths);
-      }
-      break;
-    case 1006:
-      if (auto folder = chooseFolder(nullptr, dialog, kCaption)) {
-        SetDlgItemTextW(dialog, 1005, folder->c_str());
-        setSplitFolder(dialog, *folder);
-      }
-      break;
-    case IDABORT:
-      if (acceptSettings(dialog)) {
-        EnableWindow(GetDlgItem(dialog, IDABORT), FALSE);
-        startSplit(dialog);
-      }
-      break;
-    case IDCANCEL:
-      cancelSplit(dialog);
-      DestroyWindow(dialog);
-      break;
+  if (id != IDC_FILES_BROWSE) return;
+  if (auto folder = chooseFolder(nullptr, dialog, kCaption)) {
+    SetDlgItemTextW(dialog, IDC_FILES_OUTPUT, folder->c_str());
+    setSplitFolder(dialog, *folder);
   }
 }
+
+const FileToolDialog kSplitTool{.caption = kCaption,
+                                .tasks = &gSplitTasks,
+                                .proposedOutput = proposedFolder,
+                                .setOutput = setSplitFolder,
+                                .init = onInit,
+                                .command = onCommand,
+                                .accept = acceptSettings,
+                                .start = startSplit,
+                                .cancel = cancelSplit};
 
 }  // namespace
 
 INT_PTR CALLBACK fileSplitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (handleTaskMessage(dialog, message, wParam, lParam)) return TRUE;
-  if (refusedWhileBusy(message)) return TRUE;  // nothing starts while input is off
-  switch (message) {
-    case WM_INITDIALOG:
-      gSplitTasks.fresh(dialog);
-      SetDlgItemTextW(dialog, 1007, u"1");
-      CheckDlgButton(dialog, 1000, BST_CHECKED);
-      gSplitTasks.at(dialog).mHeader = true;
-      CheckRadioButton(dialog, 1001, 1002, 1002);
-      SetDlgItemTextW(dialog, 1003, u"100");
-      SetDlgItemTextW(dialog, 1004, u"3");
-      centreOnParent(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      onCommand(dialog, LOWORD(wParam));
-      return TRUE;
-    case WM_DESTROY:  // also when the owner goes first
-      cancelSplit(dialog);
-      if (gColumnPick.mDialog == dialog) endColumnPick(dialog);
-      return FALSE;
-  }
-  return FALSE;
+  return fileToolDialogProc(kSplitTool, dialog, message, wParam, lParam);
 }
 
-HWND openFileSplitDialog(HWND parent) {
-  registerFileToolResources();
-  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(177), parent, fileSplitDialogProc, 0);
-  if (!dialog) return nullptr;
-  setColumnPickDialog(dialog);  // the newest column tool dialog
-  ShowWindow(dialog, SW_SHOW);
-  return dialog;
-}
+HWND openFileSplitDialog(HWND parent) { return openFileToolDialog(parent, IDD_FILES_SPLIT, fileSplitDialogProc); }

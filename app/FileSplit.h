@@ -1,6 +1,6 @@
-// The file split tool (dialog 177 "文件分割"): each of many files cut by a worker thread
-// into numbered ".csv" parts of a given number of lines or into a given number of parts,
-// optionally with the header lines repeated at the top of every part.
+// The file split tool (dialog IDD_FILES_SPLIT "文件分割"): each of many files cut by a worker
+// thread into numbered ".csv" parts of a given number of lines or into a given number of
+// parts, optionally with the header lines repeated at the top of every part.
 #pragma once
 #include <atomic>
 #include <cstdio>
@@ -12,8 +12,6 @@
 
 #include "app/FileTasks.h"
 #include "store/SafeSave.h"
-
-using FractionProgress = std::function<void(double fraction)>;
 
 // The path of part `number` of an input with file stem `stem`: folder/stem_number.csv.
 std::u16string splitPartPath(const std::u16string& folder, const std::u16string& stem, int64_t number);

@@ -3,6 +3,9 @@
 #include <cassert>
 #include <cstdio>
 
+#include "app/FileCollect.h"
+#include "resources/FileToolIds.h"
+
 ComTask& TaskRegistry::at(HWND dialog) {
   std::unique_ptr<ComTask>& slot = mTasks[dialog];
   if (!slot) {
@@ -57,6 +60,31 @@ void postLabel(HWND dialog, int id, std::u16string text) {
 void postRepaint(HWND dialog) { PostMessageW(dialog, WM_FILETASK_REPAINT, 0, 0); }
 
 void postEnded(HWND dialog) { PostMessageW(dialog, WM_FILETASK_ENDED, 0, 0); }
+
+bool allInputsOpen(const TaskRun& run) {
+  for (const std::u16string& input : run.inputs)
+    if (!opensForReading(input)) {
+      postLabel(run.dialog, IDC_FILES_CURRENT, u"打开文件出错：" + input);
+      postEnded(run.dialog);
+      return false;
+    }
+  return true;
+}
+
+void postInputStart(const TaskRun& run, size_t i) {
+  const size_t n = run.inputs.size();
+  postLabel(run.dialog, IDC_FILES_CURRENT, u"正在处理：" + run.inputs[i]);
+  postLabel(run.dialog, IDC_FILES_PROGRESS, progressText(100.0 * double(i) / double(n), false));
+  postRepaint(run.dialog);
+}
+
+FractionProgress inputProgress(const TaskRun& run, size_t i) {
+  const size_t n = run.inputs.size();
+  return [&run, i, n](double p) {
+    if (!run.cancelled())
+      postLabel(run.dialog, IDC_FILES_PROGRESS, progressText(100.0 * (double(i) + p) / double(n), true));
+  };
+}
 
 bool handleTaskMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +19,7 @@
 constexpr UINT WM_FILETASK_LABEL = WM_USER + 0x61;
 // Repaint the dialog.
 constexpr UINT WM_FILETASK_REPAINT = WM_USER + 0x62;
-// The run ended without a cancel: repaint and enable button 3.
+// The run ended without a cancel: repaint and enable the start button (IDABORT).
 constexpr UINT WM_FILETASK_ENDED = WM_USER + 0x63;
 
 // Result codes of one file's work.
@@ -53,6 +54,8 @@ struct TaskRun {
 };
 
 using TaskWorker = void (*)(const TaskRun& run);
+// Told the fraction (0 to 1) of one input done.
+using FractionProgress = std::function<void(double fraction)>;
 
 // Tasks by dialog window. Only the UI thread calls these.
 class TaskRegistry {
@@ -87,6 +90,14 @@ extern TaskRegistry gSplitTasks;
 void postLabel(HWND dialog, int id, std::u16string text);
 void postRepaint(HWND dialog);
 void postEnded(HWND dialog);
+
+// Before a run: true when every input opens for reading; else the first that does not
+// is named ("打开文件出错：") and the end posted.
+bool allInputsOpen(const TaskRun& run);
+// Input `i` of the run starts: its name and the progress before it shown, a repaint.
+void postInputStart(const TaskRun& run, size_t i);
+// The progress of input `i`, told the fraction of it consumed; silent once cancelled.
+FractionProgress inputProgress(const TaskRun& run, size_t i);
 
 // ---- dialog side ----
 // Handles the three posted messages (frees the text); false for any other message.

@@ -7,6 +7,7 @@
 #include "controls/InputState.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -32,14 +33,14 @@ void fail(const std::u16string& text) { toolMessage(gMainWnd, text, kCaption); }
 // The "查找匹配" button: the fields into gFindMatch, checked, then the run.
 void onRun(HWND dialog) {
   std::u16string write, data, area, ret, count;
-  if (!readToolField(dialog, 1037, kFieldLimit, u"写入位置列", kCaption, write)) return;
+  if (!readToolField(dialog, IDC_MATCH_WRITE, kFieldLimit, u"写入位置列", kCaption, write)) return;
   if (write.empty()) {
     toolMessage(dialog, u"写入位置列不能为空！", kCaption);
     return;
   }
-  if (!readToolField(dialog, 1040, kFieldLimit, u"查找数据列", kCaption, data) ||
-      !readToolField(dialog, 1041, kFieldLimit, u"要查找区域", kCaption, area) ||
-      !readToolField(dialog, 1042, kFieldLimit, u"返回值的列", kCaption, ret))
+  if (!readToolField(dialog, IDC_MATCH_DATA, kFieldLimit, u"查找数据列", kCaption, data) ||
+      !readToolField(dialog, IDC_MATCH_AREA, kFieldLimit, u"要查找区域", kCaption, area) ||
+      !readToolField(dialog, IDC_MATCH_RETURN, kFieldLimit, u"返回值的列", kCaption, ret))
     return;
   gFindMatch.mWritePos = write;
   gFindMatch.mLookupData = data;
@@ -50,7 +51,7 @@ void onRun(HWND dialog) {
     return;
   }
   BOOL ok = FALSE;
-  const int value = static_cast<int>(GetDlgItemInt(dialog, 1046, &ok, TRUE));
+  const int value = static_cast<int>(GetDlgItemInt(dialog, IDC_MATCH_COUNT, &ok, TRUE));
   gFindMatch.mCount = ok && value > 0 ? value : 1;
   runFindMatch();
 }
@@ -78,26 +79,26 @@ HWND showFindMatchDialog(HWND parent) {
   }
   registerToolResources();
   installColumnPicking();
-  gFindMatch.mDialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(172), parent, findMatchDialogProc, 0);
+  gFindMatch.mDialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_FIND_MATCH), parent, findMatchDialogProc, 0);
   if (gFindMatch.mDialog) ShowWindow(gFindMatch.mDialog, SW_SHOW);
   return gFindMatch.mDialog;
 }
 
 int findMatchComboOf(int button) {
   switch (button) {
-    case 1038: return 1037;
-    case 1043: return 1040;
-    case 1044: return 1041;
-    case 1045: return 1042;
+    case IDC_MATCH_WRITE_PICK: return IDC_MATCH_WRITE;
+    case IDC_MATCH_DATA_PICK: return IDC_MATCH_DATA;
+    case IDC_MATCH_AREA_PICK: return IDC_MATCH_AREA;
+    case IDC_MATCH_RETURN_PICK: return IDC_MATCH_RETURN;
     default: return 0;
   }
 }
 
 void fillFindMatchDialog(HWND dialog) {
-  addComboItems(dialog, {1037, 1040, 1041, 1042}, tabColumnNames());
+  addComboItems(dialog, {IDC_MATCH_WRITE, IDC_MATCH_DATA, IDC_MATCH_AREA, IDC_MATCH_RETURN}, tabColumnNames());
   for (int n = 1; n <= 32; ++n)
-    SendDlgItemMessageW(dialog, 1046, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(int64Text(n).c_str()));
-  SetDlgItemTextW(dialog, 1046, u"1");
+    SendDlgItemMessageW(dialog, IDC_MATCH_COUNT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(int64Text(n).c_str()));
+  SetDlgItemTextW(dialog, IDC_MATCH_COUNT, u"1");
 }
 
 INT_PTR CALLBACK findMatchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -114,7 +115,7 @@ INT_PTR CALLBACK findMatchDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         ShowWindow(dialog, SW_HIDE);
         return TRUE;
       }
-      if (id == 1036) {
+      if (id == IDC_MATCH_RUN) {
         onRun(dialog);
         return TRUE;
       }

@@ -11,7 +11,8 @@
 #include "grid/DocumentCommands.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
+#include "resources/MainIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/FileIo.h"
 #include "platform/controls/commctrl.h"
@@ -43,11 +44,11 @@ void registerMainClass(HINSTANCE instance) {
   wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = mainWndProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(107));
-  wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(108));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+  wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SMALL));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_WINDOW + 1));
-  wc.lpszMenuName = MAKEINTRESOURCEW(109);
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN);
   wc.lpszClassName = gWindowClass;
   RegisterClassExW(&wc);
 }
@@ -185,11 +186,11 @@ int createMainWindow(HINSTANCE instance, int show) {
 
 bool startMainWindow(HINSTANCE instance, int show) {
   registerMvtFileType();
-  LoadStringW(instance, 103, gWindowTitle, 100);
-  LoadStringW(instance, 109, gWindowClass, 100);
+  LoadStringW(instance, IDS_APP_TITLE, gWindowTitle, 100);
+  LoadStringW(instance, IDR_MAIN, gWindowClass, 100);
   registerMainClass(instance);
   if (!createMainWindow(instance, show)) return false;
-  gAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(109));
+  gAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAIN));
   if (CGrid* document = currentDocument()) document->updateEncodingMenu();
   gPlugins.clear();
   scanPluginFolder(pluginFolder());

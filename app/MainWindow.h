@@ -8,7 +8,7 @@
 
 // The program's module instance; set by createMainWindow.
 extern HINSTANCE gInstance;
-// String 103: the main window's first title. String 109: its window class.
+// String IDS_APP_TITLE: the main window's first title. String IDR_MAIN: its window class.
 extern char16_t gWindowTitle[100];
 extern char16_t gWindowClass[100];
 
@@ -22,7 +22,7 @@ bool startMainWindow(HINSTANCE instance, int show);
 // Runs the message loop until WM_QUIT and returns its code.
 int runMessageLoop();
 // One message of the loop: a modeless dialog's keys go to the dialog, accelerator table
-// 109 is tried for the message's own window, else the message is translated and
+// IDR_MAIN is tried for the message's own window, else the message is translated and
 // dispatched.
 void dispatchLoopMessage(MSG& msg);
 
@@ -42,7 +42,7 @@ std::u16string lastPathComponent(const std::u16string& path);
 
 // The main window's procedure.
 LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// The close of the main window (close box, Alt+F4, command 105): every modified tab in
+// The close of the main window (close box, Alt+F4, command ID_EXIT): every modified tab in
 // tab order is made current and asked whether to save; Cancel, or a save that fails or
 // is cancelled, keeps the window. True when the window may go.
 bool mayCloseMainWindow();

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "grid/Documents.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "platform/AsciiCase.h"
 #include "script/ScriptFile.h"
@@ -10,6 +11,11 @@
 std::vector<std::u16string> gPlugins;
 
 namespace {
+
+// The script files a plug-in may be.
+constexpr char16_t kPluginFilter[] = u"Morvel支持文件(.c;.py;.exp;)\0*.c;*.py;*.exp;\0";
+// Room for the chosen path, in characters.
+constexpr size_t kPluginPathRoom = 260;
 
 bool isPluginName(const std::u16string& name) {
   const std::u16string ext = toLowerWide(getFileExt(name));
@@ -42,18 +48,13 @@ void appendPluginItems(HMENU menu) {
 }
 
 void importPlugin() {
-  char16_t buffer[260] = {};
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = gMainWnd;
-  ofn.lpstrFilter = u"Morvel支持文件(.c;.py;.exp;)\0*.c;*.py;*.exp;\0";
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer;
-  ofn.nMaxFile = DWORD(std::size(buffer));
-  ofn.lpstrTitle = u"请选择一个文件";
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
-  const std::u16string chosen = buffer;
+  const std::u16string chosen =
+      askFilePath(FileDialogKind::Open, {.owner = gMainWnd,
+                                         .title = u"请选择一个文件",
+                                         .filter = kPluginFilter,
+                                         .flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
+                                         .room = kPluginPathRoom});
+  if (chosen.empty()) return;
   const std::u16string name = lastPathComponent(chosen);
   const bool known = std::find(gPlugins.begin(), gPlugins.end(), name) != gPlugins.end();
   const std::u16string target = pluginFolder() + u"/" + name;

@@ -1,12 +1,8 @@
 #include "app/ToolDialog.h"
 
-#include "grid/FileDialogs.h"
-
 #include <algorithm>
 
 #include "controls/TabStrip.h"
-#include "grid/Documents.h"
-#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
@@ -30,10 +26,6 @@ std::u16string dialogText(HWND dialog, int id) {
   const int got = GetWindowTextW(control, text.data(), int(text.size()));
   text.resize(size_t(std::max(got, 0)));
   return text;
-}
-
-std::vector<std::u16string> chooseFiles(HWND owner, const char16_t* filter, const char16_t* title) {
-  return askOpenPaths(owner, title, filter, OFN_HIDEREADONLY, 66560);
 }
 
 std::optional<std::u16string> chooseFolder(HWND owner, HWND messageOwner, const char16_t* caption) {

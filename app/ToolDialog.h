@@ -1,5 +1,5 @@
 // Small pieces the modeless tool dialogs share: centring on the parent, reading a
-// control's whole text, the file and folder choosers they show, messages, the lists of
+// control's whole text, the folder chooser they show, messages, the lists of
 // column names, and the marks a tool leaves on a sheet it wrote.
 #pragma once
 #include <cstdint>
@@ -20,10 +20,6 @@ class CDataCore;
 void centreOnParent(HWND dialog);
 // The control's whole text, however long.
 std::u16string dialogText(HWND dialog, int id);
-// The multi-select open dialog (the main open dialog's flags and buffer) with the given
-// filter ("description\0pattern\0...\0") and title; the chosen paths, empty when
-// cancelled.
-std::vector<std::u16string> chooseFiles(HWND owner, const char16_t* filter, const char16_t* title);
 // The folder browser, title "选择一个文件夹", new dialog style; nothing when cancelled.
 // A folder whose path does not fit the browser's MAX_PATH buffer is refused with a
 // message owned by `owner` with `caption`.

@@ -5,6 +5,7 @@
 #include "controls/InputState.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
+#include "resources/ToolIds.h"
 #include "resources/ToolResources.h"
 #include "store/ColumnName.h"
 
@@ -24,8 +25,23 @@ struct TwoTableIds {
   int run;
   bool duplicates;
 };
-const TwoTableIds kDedupe{174, u"两表去重复", {1039, 1048, 1049, 1050, 1051}, {1053, 1054, 1055, 1056, 1047}, 1052, false};
-const TwoTableIds kDuplicates{180, u"两表求重复", {1089, 1088, 1087, 1086, 1085}, {1090, 1091, 1092, 1093, 1094}, 1084, true};
+const TwoTableIds kDedupe{
+    IDD_TWO_TABLE_DEDUPE,
+    u"两表去重复",
+    {IDC_DEDUPE_SOURCE, IDC_DEDUPE_LOOKUP, IDC_DEDUPE_MATCH1, IDC_DEDUPE_MATCH2, IDC_DEDUPE_MATCH3},
+    {IDC_DEDUPE_SOURCE_PICK, IDC_DEDUPE_LOOKUP_PICK, IDC_DEDUPE_MATCH1_PICK, IDC_DEDUPE_MATCH2_PICK,
+     IDC_DEDUPE_MATCH3_PICK},
+    IDC_DEDUPE_RUN,
+    false};
+const TwoTableIds kDuplicates{
+    IDD_TWO_TABLE_DUPLICATES,
+    u"两表求重复",
+    {IDC_DUPLICATES_SOURCE, IDC_DUPLICATES_LOOKUP, IDC_DUPLICATES_MATCH1, IDC_DUPLICATES_MATCH2,
+     IDC_DUPLICATES_MATCH3},
+    {IDC_DUPLICATES_SOURCE_PICK, IDC_DUPLICATES_LOOKUP_PICK, IDC_DUPLICATES_MATCH1_PICK, IDC_DUPLICATES_MATCH2_PICK,
+     IDC_DUPLICATES_MATCH3_PICK},
+    IDC_DUPLICATES_RUN,
+    true};
 
 void clearInput() { gTwoTable = TwoTableInput{}; }
 

@@ -1,6 +1,7 @@
-// The two-table tools: dedupe (dialog 174) and duplicates (dialog 180) make a new table
-// of the rows of a source table whose key does not occur, or does occur, in a lookup
-// table. The two dialogs share one record, so at most one of them is open.
+// The two-table tools: dedupe (dialog IDD_TWO_TABLE_DEDUPE) and duplicates (dialog
+// IDD_TWO_TABLE_DUPLICATES) make a new table of the rows of a source table whose key does
+// not occur, or does occur, in a lookup table. The two dialogs share one record, so at
+// most one of them is open.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,19 +10,19 @@
 
 struct TwoTableInput {
   int32_t mPending = 0;     // id of the "获取" button whose pick is awaited; 0 = none
-  HWND mDialog = nullptr;   // the open two-table dialog (174 or 180); null while none is
+  HWND mDialog = nullptr;   // the open two-table dialog; null while none is
   std::u16string mSource;   // tab title of the source table
   std::u16string mLookup;   // tab title of the lookup table
   std::u16string mMatchCol1, mMatchCol2, mMatchCol3;  // column letters
 };
 extern TwoTableInput gTwoTable;
 
-// Commands 32944 (dedupe) and 32977 (duplicates): create the dialog over `parent`, or
-// show the two-table dialog that is open.
+// Commands ID_TWO_TABLE_DEDUPE and ID_TWO_TABLE_DUPLICATES: create the dialog over
+// `parent`, or show the two-table dialog that is open.
 HWND showTwoTableDedupeDialog(HWND parent);
 HWND showTwoTableDuplicatesDialog(HWND parent);
 
-// What a "获取" button of dialog 174 or 180 fills: its combo, and whether it takes the
+// What a "获取" button of the two-table dialogs fills: its combo, and whether it takes the
 // tab title (the tables) or the column letters. combo 0 for another id.
 struct TwoTablePick {
   int combo = 0;

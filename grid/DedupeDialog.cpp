@@ -1,4 +1,4 @@
-// The delete-duplicates dialog (148): the sheet's columns with check boxes and three
+// The delete-duplicates dialog: the sheet's columns with check boxes and three
 // options, handed to the delete-duplicates operation.
 #include <string>
 #include <vector>
@@ -9,12 +9,12 @@
 #include "grid/ListDialogState.h"
 #include "platform/controls/Controls.h"
 #include "platform/windows.h"
+#include "resources/FindFilterIds.h"
 #include "resources/GridFindResources.h"
 #include "store/ColumnName.h"
 
 namespace {
 
-constexpr int ID_EXPAND = 1001, ID_HAS_HEADER = 1000, ID_MATCH_CASE = 1003;
 constexpr int32_t SELECT_ALL_COLUMN = -1;
 
 // The last column holding a non-empty cell in rows 1 .. row count - 1; 0 when none.
@@ -53,7 +53,7 @@ INT_PTR CALLBACK deleteDuplicatesDialogProc(HWND dialog, UINT message, WPARAM wP
     SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
     centreDialog(dialog);
     RECT client{};
-    CheckDlgButton(dialog, ID_EXPAND, BST_CHECKED);
+    CheckDlgButton(dialog, IDC_DELETE_DUP_EXPAND, BST_CHECKED);
     GetClientRect(dialog, &client);
     state->list->create(dialog, 6, 55, (client.right - client.left) - 11, (client.bottom - client.top) - 110);
     state->list->items = state->items;
@@ -64,9 +64,9 @@ INT_PTR CALLBACK deleteDuplicatesDialogProc(HWND dialog, UINT message, WPARAM wP
   if (!state || message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wParam);
   if (id != IDOK && id != IDCANCEL) return FALSE;
-  state->expand = IsDlgButtonChecked(dialog, ID_EXPAND) == BST_CHECKED;
-  state->hasHeader = IsDlgButtonChecked(dialog, ID_HAS_HEADER) == BST_CHECKED;
-  state->matchCase = IsDlgButtonChecked(dialog, ID_MATCH_CASE) == BST_CHECKED;
+  state->expand = IsDlgButtonChecked(dialog, IDC_DELETE_DUP_EXPAND) == BST_CHECKED;
+  state->hasHeader = IsDlgButtonChecked(dialog, IDC_DELETE_DUP_HEADER) == BST_CHECKED;
+  state->matchCase = IsDlgButtonChecked(dialog, IDC_DELETE_DUP_MATCH_CASE) == BST_CHECKED;
   EndDialog(dialog, id);
   return TRUE;
 }
@@ -88,7 +88,7 @@ void CGrid::showDeleteDuplicates() {
     l.refresh();
   };
   state.items = columnItems(mCore, mSelection.range);
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(148), mHwnd,
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DELETE_DUPLICATES), mHwnd,
                                          deleteDuplicatesDialogProc, reinterpret_cast<LPARAM>(&state));
   if (result != IDOK) return;
   std::vector<int32_t> columns;

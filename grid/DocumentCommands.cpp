@@ -1,22 +1,25 @@
 #include "grid/DocumentCommands.h"
 
 #include "grid/Documents.h"
+#include "resources/GridIds.h"
+#include "resources/MainIds.h"
 
 bool isDocumentCommand(UINT id) {
   switch (id) {
-    case 32813: case 32939: case 32814: case 32979: case 32914: case 32815: case 32816:
-    case 32875: case 32885: case 32888: case 32889: case 32895: case 32897: case 32905:
-    case 32907: case 32937:
+    case ID_SAVE: case ID_SAVE_ALL: case ID_SAVE_AS: case ID_CLASSIFY_SAVE: case ID_SAVE_FILTERED: case ID_APPEND:
+    case ID_SPLIT_FILE: case ID_ALT_ENTER: case ID_KIND_TEXT: case ID_RUN_ALL: case ID_RUN_SELECTED:
+    case ID_BANDED_ROWS: case ID_DELETE_DUPLICATES: case ID_KIND_PYTHON: case ID_GOTO: case ID_FIND_MATCH:
       return true;
     default:
-      return (id >= 32921 && id <= 32925) || (id >= 32818 && id <= 32849) || (id >= 32931 && id <= 32935);
+      return (id >= ID_ENC_UTF8 && id <= ID_ENC_ANSI) || (id >= ID_UNDO && id <= ID_REPLACE_ALL) ||
+             (id >= ID_FORMULA_SUM && id <= ID_FORMULA_MIN);
   }
 }
 
 void enableDocumentCommands(bool enable) {
   HMENU menu = gMainWnd ? GetMenu(gMainWnd) : nullptr;
   if (!menu) return;
-  for (UINT id = 32811; id <= 32999; ++id)
+  for (UINT id = ID_SAVE; id <= ID_CLASSIFY_SAVE; ++id)
     if (isDocumentCommand(id)) EnableMenuItem(menu, id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
   // The last document's window held the keyboard; the main window takes it, so that
   // the accelerators that need no document still arrive.

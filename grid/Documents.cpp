@@ -149,7 +149,7 @@ void onDropFiles(HDROP drop) {
 }
 
 std::vector<std::u16string> chooseFilesToOpen(HWND owner) {
-  return askOpenPaths(owner, u"请选择一个文件", kOpenFilter, OFN_HIDEREADONLY, 66560);
+  return askOpenFiles(owner, u"请选择一个文件", kOpenFilter);
 }
 
 void pagedOpenInNewTab() {

@@ -7,41 +7,50 @@
 
 namespace {
 
-// Room for the chosen path, in characters.
-constexpr size_t kNameBuffer = 520;
-
-// The fields every file dialog of the program sets: its owner, title, filter (the first
-// pair chosen) and the room for the answer.
-OPENFILENAMEW dialogFields(HWND owner, const char16_t* title, const char16_t* filter, std::vector<char16_t>& buffer) {
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = filter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = title;
-  return ofn;
-}
+// Room for the answer of the multi-select dialog of open and the file tools.
+constexpr size_t kFilesRoom = 66560;
 
 }  // namespace
 
+std::optional<std::vector<char16_t>> runFileDialog(FileDialogKind kind, const FileDialogRequest& request) {
+  std::vector<char16_t> buffer(std::max<size_t>(request.room, 1), 0);
+  std::copy_n(request.initial.begin(), std::min(request.initial.size(), buffer.size() - 1), buffer.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = request.owner;
+  ofn.lpstrFilter = request.filter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = request.title;
+  ofn.lpstrDefExt = request.defaultExtension;
+  ofn.Flags = request.flags;
+  const BOOL chosen = kind == FileDialogKind::Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!chosen) return std::nullopt;
+  return buffer;
+}
+
+std::u16string askFilePath(FileDialogKind kind, const FileDialogRequest& request) {
+  const auto answer = runFileDialog(kind, request);
+  return answer ? std::u16string(answer->data()) : std::u16string();
+}
+
 std::u16string askOpenPath(HWND owner, const char16_t* title, const char16_t* filter) {
-  std::vector<char16_t> buffer(kNameBuffer, 0);
-  OPENFILENAMEW ofn = dialogFields(owner, title, filter, buffer);
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return u"";
-  return std::u16string(buffer.data());
+  return askFilePath(FileDialogKind::Open, {.owner = owner,
+                                            .title = title,
+                                            .filter = filter,
+                                            .flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY});
 }
 
 std::vector<std::u16string> askOpenPaths(HWND owner, const char16_t* title, const char16_t* filter, DWORD flags,
                                          size_t units) {
-  std::vector<char16_t> buffer(units, 0);
-  OPENFILENAMEW ofn = dialogFields(owner, title, filter, buffer);
-  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | flags;
+  const DWORD multi = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+  const auto answer = runFileDialog(
+      FileDialogKind::Open, {.owner = owner, .title = title, .filter = filter, .flags = multi | flags, .room = units});
   std::vector<std::u16string> parts;
-  if (!GetOpenFileNameW(&ofn)) return parts;
+  if (!answer) return parts;
   // One file: its full path. Several: the folder, then each name.
+  const std::vector<char16_t>& buffer = *answer;
   for (size_t i = 0; i < buffer.size() && buffer[i];) {
     std::u16string s(buffer.data() + i);
     i += s.size() + 1;
@@ -53,6 +62,10 @@ std::vector<std::u16string> askOpenPaths(HWND owner, const char16_t* title, cons
   return paths;
 }
 
+std::vector<std::u16string> askOpenFiles(HWND owner, const char16_t* title, const char16_t* filter) {
+  return askOpenPaths(owner, title, filter, OFN_HIDEREADONLY, kFilesRoom);
+}
+
 std::u16string proposedSaveName(const std::u16string& path) {
   if (path.empty()) return u"New.mvt";
   // Only a dot inside the file name starts an extension; one in a folder's name does not.
@@ -62,12 +75,20 @@ std::u16string proposedSaveName(const std::u16string& path) {
 }
 
 std::u16string askSavePath(HWND owner, const std::u16string& path) {
-  std::vector<char16_t> buffer(kNameBuffer, 0);
-  const std::u16string initial = proposedSaveName(path);
-  std::copy_n(initial.begin(), std::min(initial.size(), buffer.size() - 1), buffer.begin());
-  OPENFILENAMEW ofn = dialogFields(owner, u"保存到", kSaveFilter, buffer);
-  ofn.lpstrDefExt = u"mvt";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&ofn)) return u"";
-  return std::u16string(buffer.data());
+  return askFilePath(FileDialogKind::Save, {.owner = owner,
+                                            .title = u"保存到",
+                                            .filter = kSaveFilter,
+                                            .flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST,
+                                            .initial = proposedSaveName(path),
+                                            .defaultExtension = u"mvt"});
+}
+
+std::u16string askTextSavePath(HWND owner, const std::u16string& initial, size_t room) {
+  return askFilePath(FileDialogKind::Save, {.owner = owner,
+                                            .title = u"保存到",
+                                            .filter = kTextSaveFilter,
+                                            .flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST,
+                                            .room = room,
+                                            .initial = initial,
+                                            .defaultExtension = u"csv"});
 }

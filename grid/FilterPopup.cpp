@@ -1,4 +1,4 @@
-// The column filter popup (dialog 101): the distinct values of the pressed filter
+// The column filter popup: the distinct values of the pressed filter
 // button's column, narrowed by a condition and a typed text, applied through the filter
 // command to this document or, in batch mode, to every open document.
 #include <set>
@@ -11,11 +11,11 @@
 #include "grid/ListDialogState.h"
 #include "platform/controls/Controls.h"
 #include "platform/windows.h"
+#include "resources/FindFilterIds.h"
 #include "resources/GridFindResources.h"
 
 namespace {
 
-constexpr int ID_CLEAR_TEXT = 1025, ID_CONDITION = 1026, ID_TEXT = 1003;
 constexpr int DEFAULT_CONDITION = 6;  // "包含"
 
 ListDialogState* stateOf(HWND popup) {
@@ -62,8 +62,8 @@ void place(HWND popup, const ListDialogState& state) {
 
 void narrow(HWND popup, ListDialogState& state) {
   char16_t buffer[1024] = {};
-  GetDlgItemTextW(popup, ID_TEXT, buffer, 1024);
-  const int condition = static_cast<int>(SendDlgItemMessageW(popup, ID_CONDITION, CB_GETCURSEL, 0, 0));
+  GetDlgItemTextW(popup, IDC_FILTER_TEXT, buffer, 1024);
+  const int condition = static_cast<int>(SendDlgItemMessageW(popup, IDC_FILTER_CONDITION, CB_GETCURSEL, 0, 0));
   if (condition < 0) return;
   state.list->items =
       narrowFilterList(state.grid->mCore, state.column, state.items, state.texts, condition, buffer);
@@ -97,9 +97,9 @@ void initPopup(HWND popup, ListDialogState& state) {
   state.hwnd = popup;
   place(popup, state);
   for (const char16_t* c : FILTER_CONDITIONS)
-    SendDlgItemMessageW(popup, ID_CONDITION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c));
-  SendDlgItemMessageW(popup, ID_CONDITION, CB_SETCURSEL, DEFAULT_CONDITION, 0);
-  SendDlgItemMessageW(popup, ID_CONDITION, CB_SETITEMHEIGHT, 0, 15);
+    SendDlgItemMessageW(popup, IDC_FILTER_CONDITION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c));
+  SendDlgItemMessageW(popup, IDC_FILTER_CONDITION, CB_SETCURSEL, DEFAULT_CONDITION, 0);
+  SendDlgItemMessageW(popup, IDC_FILTER_CONDITION, CB_SETITEMHEIGHT, 0, 15);
   RECT window{}, client{};
   GetWindowRect(popup, &window);
   GetClientRect(popup, &client);
@@ -143,14 +143,14 @@ INT_PTR CALLBACK filterPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM
       return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case ID_CONDITION:
+        case IDC_FILTER_CONDITION:
           if (HIWORD(wParam) == CBN_SELCHANGE) narrow(popup, *state);
           return TRUE;
-        case ID_TEXT:
+        case IDC_FILTER_TEXT:
           if (HIWORD(wParam) == EN_CHANGE) narrow(popup, *state);
           return TRUE;
-        case ID_CLEAR_TEXT:
-          SetDlgItemTextW(popup, ID_TEXT, u"");
+        case IDC_FILTER_CLEAR_TEXT:
+          SetDlgItemTextW(popup, IDC_FILTER_TEXT, u"");
           narrow(popup, *state);
           return TRUE;
         case IDOK:
@@ -189,8 +189,8 @@ void CGrid::showFilterPopup() {
     list.refresh();
   };
   buildFilterValueList(mCore, state->headerKey, state->items, &state->texts);
-  HWND popup = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), mHwnd, filterPopupProc,
-                                  reinterpret_cast<LPARAM>(state));
+  HWND popup = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FILTER_POPUP), mHwnd,
+                                  filterPopupProc, reinterpret_cast<LPARAM>(state));
   if (!popup) {
     delete state->list;
     delete state;

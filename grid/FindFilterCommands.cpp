@@ -1,7 +1,7 @@
 // The rows of the grid's command table for find and replace and delete duplicates.
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 
 void registerFindFilterCommands() {
   addGridCommands({

@@ -9,17 +9,13 @@
 #include "grid/Grid.h"
 #include "platform/controls/Controls.h"
 #include "platform/windows.h"
+#include "resources/FindFilterIds.h"
 #include "resources/GridFindResources.h"
 #include "store/ColumnName.h"
 #include "store/NumberText.h"
 
 namespace {
 
-constexpr int ID_FIND_TEXT = 1013, ID_REPLACE_TEXT = 1084;
-constexpr int ID_WHOLE_CELL = 1016, ID_MATCH_CASE = 1017, ID_WRAP = 1018;
-constexpr int ID_MODE_NORMAL = 1019, ID_MODE_EXTENDED = 1001, ID_MODE_REGEX = 1020;
-constexpr int ID_FIND_NEXT_BUTTON = 1021, ID_FIND_PREV_BUTTON = 1022, ID_COUNT_BUTTON = 1004;
-constexpr int ID_REPLACE_BUTTON = 1010, ID_REPLACE_ALL_BUTTON = 1011, ID_RESULT = 1023;
 constexpr int MAX_FIND_TEXT = 1023;
 
 std::u16string dialogText(HWND dialog, int id) {
@@ -54,24 +50,24 @@ INT_PTR CALLBACK findDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   const int id = LOWORD(wParam);
   // While a long operation runs the fields and options follow the user, but no walk
   // starts over the sheet it is reading or writing.
-  const bool walk = id == ID_FIND_NEXT_BUTTON || id == ID_FIND_PREV_BUTTON || id == ID_COUNT_BUTTON ||
-                    id == ID_REPLACE_BUTTON || id == ID_REPLACE_ALL_BUTTON;
+  const bool walk = id == IDC_FIND_NEXT_BUTTON || id == IDC_FIND_PREV_BUTTON || id == IDC_FIND_COUNT_BUTTON ||
+                    id == IDC_REPLACE_BUTTON || id == IDC_REPLACE_ALL_BUTTON;
   if (walk && refusedWhileBusy(message)) return TRUE;
   auto checked = [&] { return static_cast<uint8_t>(IsDlgButtonChecked(dialog, id) == BST_CHECKED); };
   switch (id) {
-    case ID_FIND_TEXT: grid->mFindText = dialogText(dialog, id); break;
-    case ID_REPLACE_TEXT: grid->mReplaceText = dialogText(dialog, id); break;
-    case ID_WHOLE_CELL: grid->mWholeCell = checked(); break;
-    case ID_MATCH_CASE: grid->mMatchCase = checked(); break;
-    case ID_WRAP: grid->mWrapAround = checked(); break;
-    case ID_MODE_NORMAL: if (checked()) grid->mFindMode = FIND_NORMAL; break;
-    case ID_MODE_EXTENDED: if (checked()) grid->mFindMode = FIND_EXTENDED; break;
-    case ID_MODE_REGEX: if (checked()) grid->mFindMode = FIND_REGEX; break;
-    case ID_FIND_NEXT_BUTTON: grid->findNext(); break;
-    case ID_FIND_PREV_BUTTON: grid->findPrev(); break;
-    case ID_COUNT_BUTTON: grid->countMatches(); break;
-    case ID_REPLACE_BUTTON: grid->replaceNext(); break;
-    case ID_REPLACE_ALL_BUTTON: grid->replaceAll(); break;
+    case IDC_FIND_TEXT: grid->mFindText = dialogText(dialog, id); break;
+    case IDC_REPLACE_TEXT: grid->mReplaceText = dialogText(dialog, id); break;
+    case IDC_FIND_WHOLE_CELL: grid->mWholeCell = checked(); break;
+    case IDC_FIND_MATCH_CASE: grid->mMatchCase = checked(); break;
+    case IDC_FIND_WRAP: grid->mWrapAround = checked(); break;
+    case IDC_FIND_MODE_NORMAL: if (checked()) grid->mFindMode = FIND_NORMAL; break;
+    case IDC_FIND_MODE_EXTENDED: if (checked()) grid->mFindMode = FIND_EXTENDED; break;
+    case IDC_FIND_MODE_REGEX: if (checked()) grid->mFindMode = FIND_REGEX; break;
+    case IDC_FIND_NEXT_BUTTON: grid->findNext(); break;
+    case IDC_FIND_PREV_BUTTON: grid->findPrev(); break;
+    case IDC_FIND_COUNT_BUTTON: grid->countMatches(); break;
+    case IDC_REPLACE_BUTTON: grid->replaceNext(); break;
+    case IDC_REPLACE_ALL_BUTTON: grid->replaceAll(); break;
     case IDCANCEL: ShowWindow(dialog, SW_HIDE); break;
     default: return FALSE;
   }
@@ -88,29 +84,29 @@ void showFindDialog(CGrid& grid, HWND& dialog, HWND other, WORD id) {
                                 reinterpret_cast<LPARAM>(&grid));
     if (!dialog) return;
   }
-  CheckDlgButton(dialog, ID_WHOLE_CELL, grid.mWholeCell ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, ID_MATCH_CASE, grid.mMatchCase ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, ID_WRAP, grid.mWrapAround ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_WHOLE_CELL, grid.mWholeCell ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_MATCH_CASE, grid.mMatchCase ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_WRAP, grid.mWrapAround ? BST_CHECKED : BST_UNCHECKED);
   // Setting a field notifies the dialog, which copies the field back: take the state first.
   const std::u16string findText = grid.mFindText, replaceText = grid.mReplaceText;
-  SetDlgItemTextW(dialog, ID_FIND_TEXT, findText.c_str());
-  if (id == 133) SetDlgItemTextW(dialog, ID_REPLACE_TEXT, replaceText.c_str());
+  SetDlgItemTextW(dialog, IDC_FIND_TEXT, findText.c_str());
+  if (id == IDD_REPLACE) SetDlgItemTextW(dialog, IDC_REPLACE_TEXT, replaceText.c_str());
   grid.mFindText = findText, grid.mReplaceText = replaceText;
-  CheckDlgButton(dialog, ID_MODE_NORMAL, grid.mFindMode == FIND_NORMAL ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, ID_MODE_EXTENDED, grid.mFindMode == FIND_EXTENDED ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, ID_MODE_REGEX, grid.mFindMode == FIND_REGEX ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_MODE_NORMAL, grid.mFindMode == FIND_NORMAL ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_MODE_EXTENDED, grid.mFindMode == FIND_EXTENDED ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_FIND_MODE_REGEX, grid.mFindMode == FIND_REGEX ? BST_CHECKED : BST_UNCHECKED);
   ShowWindow(dialog, SW_SHOWNORMAL);
 }
 
 void setResult(HWND dialog, const std::u16string& text) {
-  if (dialog) SetDlgItemTextW(dialog, ID_RESULT, text.c_str());
+  if (dialog) SetDlgItemTextW(dialog, IDC_FIND_RESULT, text.c_str());
 }
 
 }  // namespace
 
-void CGrid::showFind() { showFindDialog(*this, mFindDlg, mReplaceDlg, 132); }
+void CGrid::showFind() { showFindDialog(*this, mFindDlg, mReplaceDlg, IDD_FIND); }
 
-void CGrid::showReplace() { showFindDialog(*this, mReplaceDlg, mFindDlg, 133); }
+void CGrid::showReplace() { showFindDialog(*this, mReplaceDlg, mFindDlg, IDD_REPLACE); }
 
 HWND CGrid::findResultDialog() const {
   if (visible(mReplaceDlg)) return mReplaceDlg;

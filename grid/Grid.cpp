@@ -11,6 +11,7 @@
 #include "grid/GridStats.h"
 #include "script/OutputWindow.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
 #include "resources/GridResources.h"
 #include "platform/CodePage.h"
 
@@ -67,17 +68,17 @@ void GridStyle::setDefaults() {
   grabTolerance = 3;
   cursor = IDC_ARROW;
   registerGridResources();
-  static constexpr WORD kIcons[4] = {139, 142, 141, 140};
+  static constexpr WORD kIcons[4] = {IDI_FILTER, IDI_FILTER_PRESSED, IDI_FILTER_ON, IDI_FILTER_ON_PRESSED};
   for (int i = 0; i < 4; ++i) icons[i] = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIcons[i]));
 }
 
 CGrid::CGrid() {
   registerGridResources();
-  // The script output window: a read-only text control filling dialog 147, hidden. The
+  // The script output window: a read-only text control filling its dialog, hidden. The
   // dialog is a window of its own above the main window (its owner), so that it never
   // covers the cells it reports on and its caption's close box hides it.
   HWND owner = IsWindow(gMainWnd) ? gMainWnd : nullptr;
-  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(147), owner, outputDlgProc,
+  mOutputDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OUTPUT), owner, outputDlgProc,
                                   reinterpret_cast<LPARAM>(&mOutput));
   if (mOutputDlg) {
     SetWindowLongPtrW(mOutputDlg, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&mOutput));

@@ -36,7 +36,8 @@ class ExcelBook;
 constexpr WPARAM GRID_SHOW_POPUP = 0;    // lParam: a record whose first member is a window to show
 constexpr WPARAM GRID_UPDATE_TITLE = 4;  // the main window's text = mTitle
 constexpr WPARAM GRID_OPEN_FILTER = 5;   // open the column filter popup
-// Posted to dialog 149 by its counting thread: wParam the count's generation, lParam rows.
+// Posted to the paged-open dialog by its counting thread: wParam the count's generation,
+// lParam rows.
 constexpr UINT WM_PAGE_COUNTING = WM_USER + 2;
 constexpr UINT WM_PAGE_COUNTED = WM_USER + 3;
 
@@ -168,9 +169,9 @@ class CGrid {
   void toggleBandColor();
 
   // ---- small dialogs (GridDialogs.cpp) ----
-  void showGoto();          // dialog 151
-  void showTableSize();     // dialog 130
-  void showSplitSettings(); // dialog 129
+  void showGoto();          // dialog IDD_GOTO
+  void showTableSize();     // dialog IDD_TABLE_SIZE
+  void showSplitSettings(); // dialog IDD_SPLIT_SETTINGS
 
   // ---- in-place editing (CellEditor.cpp) ----
   // Creates the hidden in-place editor and makes the output dialog a child of the grid;
@@ -192,8 +193,8 @@ class CGrid {
   void closeEditor();
 
   // ---- find and replace (FindReplace.cpp) ----
-  // Dialogs 132 and 133: made on first use, shown with the find state; showing one hides
-  // the other.
+  // Dialogs IDD_FIND and IDD_REPLACE: made on first use, shown with the find state;
+  // showing one hides the other.
   void showFind();
   void showReplace();
   // The walks of the find state over the sheet; each reports in the result line of the
@@ -211,7 +212,7 @@ class CGrid {
   // ---- column filter popup and delete duplicates (FilterPopup.cpp, DedupeDialog.cpp) ----
   // The popup for the filter button the grid recorded (mDrag's header cell).
   void showFilterPopup();
-  // Dialog 148, then the delete-duplicates operation with its choices.
+  // Dialog IDD_DELETE_DUPLICATES, then the delete-duplicates operation with its choices.
   void showDeleteDuplicates();
 
   // ---- the document's parts, as the main window and the tools reach them ----
@@ -233,7 +234,7 @@ class CGrid {
   std::u16string mStatus;          // the status setTitle last composed into mTitle
   std::u16string mPath;            // the document's file; empty when never saved
   std::u16string mSheetName;       // worksheet name when loaded from a workbook
-  CCText mOutput;                  // script output text control, inside dialog 147
+  CCText mOutput;                  // script output text control, inside dialog IDD_OUTPUT
   HWND mOutputDlg = nullptr;
   CGridOps mOps;
   CGridScriptDocument mScriptDoc{*this};  // the script side: host records and what they reach
@@ -267,9 +268,9 @@ void postModified(CGridView* view, iComManag* manager, intptr_t modified);
 void postSaved(CGridView* view, iComManag* manager, intptr_t flag);
 void notifyRefresh(CGridView* view);
 
-// Dialog 149's procedure (its creation parameter: the OpenPage it edits) and the body of
-// its counting thread, which posts WM_PAGE_COUNTING / WM_PAGE_COUNTED with `generation`
-// and fills `index` (when given) with the file's record index as it counts.
+// The paged-open dialog's procedure (its creation parameter: the OpenPage it edits) and
+// the body of its counting thread, which posts WM_PAGE_COUNTING / WM_PAGE_COUNTED with
+// `generation` and fills `index` (when given) with the file's record index as it counts.
 INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void countPageRows(HWND dialog, const std::u16string& path, char delimiter, uint32_t generation,
                    const std::atomic<uint8_t>* cancel, RecordIndex* index = nullptr);

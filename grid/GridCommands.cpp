@@ -13,8 +13,9 @@
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridDialogs.h"
-#include "grid/GridIds.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
+#include "resources/GridIds.h"
 #include "store/ClipTable.h"
 
 namespace {
@@ -199,7 +200,7 @@ void CGrid::sortCommand(bool ascending) {
   bool expand = false;
   if (r.left != 0 && r.left == r.right) {
     // The sort-scope question: 0 cancelled, 1 expand, 2 the selection alone.
-    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(131), mHwnd,
+    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SORT_SCOPE), mHwnd,
                                            sortScopeDialogProc, 0);
     if (answer != 1 && answer != 2) {
       invalidate();
@@ -235,9 +236,9 @@ void registerEditCommands() {
       {ID_KIND_C, [](CGrid& g) { g.setTccKind(); }},
       {ID_KIND_PYTHON, [](CGrid& g) { g.setPythonKind(); }},
       {ID_FORMULA_SUM, [](CGrid& g) { g.formula(0); }},
-      {ID_FORMULA_SUM + 1, [](CGrid& g) { g.formula(1); }},
-      {ID_FORMULA_SUM + 2, [](CGrid& g) { g.formula(2); }},
-      {ID_FORMULA_SUM + 3, [](CGrid& g) { g.formula(3); }},
+      {ID_FORMULA_AVERAGE, [](CGrid& g) { g.formula(1); }},
+      {ID_FORMULA_COUNT, [](CGrid& g) { g.formula(2); }},
+      {ID_FORMULA_MAX, [](CGrid& g) { g.formula(3); }},
       {ID_FORMULA_MIN, [](CGrid& g) { g.formula(4); }},
       {ID_FILTER, [](CGrid& g) { g.filter(false); }},
       {ID_SORT_UP, [](CGrid& g) { g.sortCommand(true); }},

@@ -1,5 +1,6 @@
-// The grid's small modal dialogs: go to (151), table size (130), sort scope (131) and split
-// settings (129). Each keeps its CGrid in GWLP_USERDATA and centres itself on its parent.
+// The grid's small modal dialogs: go to, table size, sort scope and split settings (their
+// ids: resources/GridDialogIds.h). Each keeps its CGrid in GWLP_USERDATA and centres
+// itself on its parent.
 // Number fields are read as signed 32-bit decimals: a number beyond that range is refused
 // with a message instead of wrapping.
 #include <algorithm>
@@ -8,10 +9,12 @@
 #include <vector>
 
 #include "grid/DialogCentre.h"
+#include "grid/FileDialogs.h"
 #include "grid/Grid.h"
 #include "grid/GridDialogs.h"
 #include "platform/controls/Controls.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
 #include "store/FilePath.h"
 
 namespace {
@@ -61,28 +64,27 @@ void refuse(HWND dialog, const std::u16string& text, int focusId) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- go to (151)
+// ---------------------------------------------------------------- go to
 
 INT_PTR CALLBACK gotoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr int ID_ROW = 1003, ID_COL = 1004;
   switch (message) {
     case WM_INITDIALOG:
       centreDialog(dialog);
       SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      SetDlgItemTextW(dialog, ID_ROW, u"1");
-      SetDlgItemTextW(dialog, ID_COL, u"1");
-      PostMessageW(GetDlgItem(dialog, ID_ROW), EM_SETSEL, 0, -1);
-      SetFocus(GetDlgItem(dialog, ID_ROW));
+      SetDlgItemTextW(dialog, IDC_GOTO_ROW, u"1");
+      SetDlgItemTextW(dialog, IDC_GOTO_COL, u"1");
+      PostMessageW(GetDlgItem(dialog, IDC_GOTO_ROW), EM_SETSEL, 0, -1);
+      SetFocus(GetDlgItem(dialog, IDC_GOTO_ROW));
       return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: {
           CGrid* grid = gridOf(dialog);
           int32_t row = 0, col = 0;
-          const FieldNumber r = readInt32(fieldText(dialog, ID_ROW, 255), row);
-          const FieldNumber c = readInt32(fieldText(dialog, ID_COL, 255), col);
+          const FieldNumber r = readInt32(fieldText(dialog, IDC_GOTO_ROW, 255), row);
+          const FieldNumber c = readInt32(fieldText(dialog, IDC_GOTO_COL, 255), col);
           if (r == FieldNumber::OutOfRange || c == FieldNumber::OutOfRange) {
-            refuse(dialog, kOutOfRange, r == FieldNumber::OutOfRange ? ID_ROW : ID_COL);
+            refuse(dialog, kOutOfRange, r == FieldNumber::OutOfRange ? IDC_GOTO_ROW : IDC_GOTO_COL);
             return TRUE;
           }
           if (r == FieldNumber::None || c == FieldNumber::None || !grid) {
@@ -112,22 +114,21 @@ INT_PTR CALLBACK gotoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 void CGrid::showGoto() {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(151), mHwnd, gotoDialogProc,
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_GOTO), mHwnd, gotoDialogProc,
                   reinterpret_cast<LPARAM>(this));
 }
 
-// ---------------------------------------------------------------- table size (130)
+// ---------------------------------------------------------------- table size
 
 INT_PTR CALLBACK tableSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr int ID_ROWS = 1007, ID_COLS = 1008;
   switch (message) {
     case WM_INITDIALOG: {
       centreDialog(dialog);
       SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
       const auto* grid = reinterpret_cast<const CGrid*>(lParam);
       if (grid) {
-        SetDlgItemTextW(dialog, ID_ROWS, decimal(static_cast<int64_t>(grid->mCore.mRowCount)).c_str());
-        SetDlgItemTextW(dialog, ID_COLS, decimal(static_cast<int64_t>(grid->mCore.mColCount)).c_str());
+        SetDlgItemTextW(dialog, IDC_SIZE_ROWS, decimal(static_cast<int64_t>(grid->mCore.mRowCount)).c_str());
+        SetDlgItemTextW(dialog, IDC_SIZE_COLS, decimal(static_cast<int64_t>(grid->mCore.mColCount)).c_str());
       }
       return TRUE;
     }
@@ -135,24 +136,24 @@ INT_PTR CALLBACK tableSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       switch (LOWORD(wParam)) {
         case IDOK: {
           int32_t rows = 0, cols = 0;
-          if (readInt32(fieldText(dialog, ID_ROWS, 255), rows) == FieldNumber::OutOfRange) {
-            refuse(dialog, kOutOfRange, ID_ROWS);
+          if (readInt32(fieldText(dialog, IDC_SIZE_ROWS, 255), rows) == FieldNumber::OutOfRange) {
+            refuse(dialog, kOutOfRange, IDC_SIZE_ROWS);
             return TRUE;
           }
           if (rows <= 1) {
-            refuse(dialog, u"系统行占一行，所以表格行数必须大于等于2行！", ID_ROWS);
+            refuse(dialog, u"系统行占一行，所以表格行数必须大于等于2行！", IDC_SIZE_ROWS);
             return TRUE;
           }
-          if (readInt32(fieldText(dialog, ID_COLS, 255), cols) == FieldNumber::OutOfRange) {
-            refuse(dialog, kOutOfRange, ID_ROWS);
+          if (readInt32(fieldText(dialog, IDC_SIZE_COLS, 255), cols) == FieldNumber::OutOfRange) {
+            refuse(dialog, kOutOfRange, IDC_SIZE_ROWS);
             return TRUE;
           }
           if (cols <= 1) {
-            refuse(dialog, u"系统列占一列，所以表格列数必须大于等于2列！", ID_ROWS);
+            refuse(dialog, u"系统列占一列，所以表格列数必须大于等于2列！", IDC_SIZE_ROWS);
             return TRUE;
           }
           if (cols > 32768) {
-            refuse(dialog, u"表格列数必须小于32768列！", ID_ROWS);
+            refuse(dialog, u"表格列数必须小于32768列！", IDC_SIZE_ROWS);
             return TRUE;
           }
           EndDialog(dialog, 1);
@@ -174,23 +175,22 @@ INT_PTR CALLBACK tableSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }
 
 void CGrid::showTableSize() {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(130), mHwnd, tableSizeDialogProc,
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TABLE_SIZE), mHwnd, tableSizeDialogProc,
                   reinterpret_cast<LPARAM>(this));
 }
 
-// ---------------------------------------------------------------- sort scope (131)
+// ---------------------------------------------------------------- sort scope
 
 INT_PTR CALLBACK sortScopeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  constexpr int ID_EXPAND = 1001, ID_ALONE = 1002;
   switch (message) {
     case WM_INITDIALOG:
       centreDialog(dialog);
-      CheckRadioButton(dialog, ID_EXPAND, ID_ALONE, ID_EXPAND);
+      CheckRadioButton(dialog, IDC_SORT_EXPAND, IDC_SORT_ALONE, IDC_SORT_EXPAND);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
-          EndDialog(dialog, IsDlgButtonChecked(dialog, ID_EXPAND) == BST_CHECKED ? 1 : 2);
+          EndDialog(dialog, IsDlgButtonChecked(dialog, IDC_SORT_EXPAND) == BST_CHECKED ? 1 : 2);
           return TRUE;
         case IDCANCEL:
           EndDialog(dialog, 0);
@@ -203,7 +203,7 @@ INT_PTR CALLBACK sortScopeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
   }
 }
 
-// ---------------------------------------------------------------- split settings (129)
+// ---------------------------------------------------------------- split settings
 
 std::u16string proposedSplitPath(const std::u16string& path) {
   if (path.empty()) return path;
@@ -216,26 +216,24 @@ std::u16string proposedSplitPath(const std::u16string& path) {
 }
 
 INT_PTR CALLBACK splitSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  constexpr int ID_KEEP = 1000, ID_BY_ROWS = 1001, ID_BY_PARTS = 1002, ID_ROWS = 1003, ID_PARTS = 1004;
-  constexpr int ID_TARGET = 1005, ID_BROWSE = 1006;
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
       centreDialog(dialog);
-      CheckDlgButton(dialog, ID_KEEP, BST_CHECKED);
-      CheckRadioButton(dialog, ID_BY_ROWS, ID_BY_PARTS, ID_BY_PARTS);
-      SetDlgItemTextW(dialog, ID_ROWS, u"100");
-      SetDlgItemTextW(dialog, ID_PARTS, u"3");
+      CheckDlgButton(dialog, IDC_SPLIT_KEEP_HEADER, BST_CHECKED);
+      CheckRadioButton(dialog, IDC_SPLIT_BY_ROWS, IDC_SPLIT_BY_PARTS, IDC_SPLIT_BY_PARTS);
+      SetDlgItemTextW(dialog, IDC_SPLIT_ROWS, u"100");
+      SetDlgItemTextW(dialog, IDC_SPLIT_PARTS, u"3");
       const auto* grid = reinterpret_cast<const CGrid*>(lParam);
-      if (grid) SetDlgItemTextW(dialog, ID_TARGET, proposedSplitPath(grid->mPath).c_str());
+      if (grid) SetDlgItemTextW(dialog, IDC_SPLIT_TARGET, proposedSplitPath(grid->mPath).c_str());
       return TRUE;
     }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK: {
-          const bool keep = IsDlgButtonChecked(dialog, ID_KEEP) == BST_CHECKED;
-          const bool byRows = IsDlgButtonChecked(dialog, ID_BY_ROWS) == BST_CHECKED;
-          const int field = byRows ? ID_ROWS : ID_PARTS;
+          const bool keep = IsDlgButtonChecked(dialog, IDC_SPLIT_KEEP_HEADER) == BST_CHECKED;
+          const bool byRows = IsDlgButtonChecked(dialog, IDC_SPLIT_BY_ROWS) == BST_CHECKED;
+          const int field = byRows ? IDC_SPLIT_ROWS : IDC_SPLIT_PARTS;
           const std::u16string text = fieldText(dialog, field, 255);
           if (text.empty()) {
             refuse(dialog, byRows ? u"分割行数不能为空！" : u"分割份数不能为空！", field);
@@ -251,30 +249,18 @@ INT_PTR CALLBACK splitSettingsDialogProc(HWND dialog, UINT message, WPARAM wPara
             refuse(dialog, byRows ? u"分割行数必须大于0！" : u"分割份数必须大于0！", field);
             return TRUE;
           }
-          const std::u16string target = fieldText(dialog, ID_TARGET, 519);
+          const std::u16string target = fieldText(dialog, IDC_SPLIT_TARGET, 519);
           if (target.empty()) {
-            refuse(dialog, u"请选择保存文件路径！", ID_TARGET);
+            refuse(dialog, u"请选择保存文件路径！", IDC_SPLIT_TARGET);
             return TRUE;
           }
           EndDialog(dialog, 1);
           if (CGrid* grid = gridOf(dialog)) grid->splitFile(target, keep, byRows, number);
           return TRUE;
         }
-        case ID_BROWSE: {
-          std::vector<char16_t> buffer(510, 0);
-          const std::u16string current = fieldText(dialog, ID_TARGET, 509);
-          std::copy(current.begin(), current.end(), buffer.begin());
-          OPENFILENAMEW ofn{};
-          ofn.lStructSize = sizeof ofn;
-          ofn.hwndOwner = dialog;
-          ofn.lpstrFilter = u"csv文件\0*.csv\0txt文件\0*.txt\0";
-          ofn.nFilterIndex = 1;
-          ofn.lpstrFile = buffer.data();
-          ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-          ofn.lpstrTitle = u"保存到";
-          ofn.lpstrDefExt = u"csv";
-          ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-          if (GetSaveFileNameW(&ofn)) SetDlgItemTextW(dialog, ID_TARGET, buffer.data());
+        case IDC_SPLIT_BROWSE: {
+          const std::u16string chosen = askTextSavePath(dialog, fieldText(dialog, IDC_SPLIT_TARGET, 509), 510);
+          if (!chosen.empty()) SetDlgItemTextW(dialog, IDC_SPLIT_TARGET, chosen.c_str());
           return TRUE;
         }
         case IDCANCEL:
@@ -289,6 +275,6 @@ INT_PTR CALLBACK splitSettingsDialogProc(HWND dialog, UINT message, WPARAM wPara
 }
 
 void CGrid::showSplitSettings() {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(129), mHwnd, splitSettingsDialogProc,
+  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SPLIT_SETTINGS), mHwnd, splitSettingsDialogProc,
                   reinterpret_cast<LPARAM>(this));
 }

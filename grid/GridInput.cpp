@@ -5,9 +5,10 @@
 #include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridCommandTable.h"
-#include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
+#include "resources/GridIds.h"
 #include "script/ScriptRuns.h"
 
 namespace {
@@ -373,7 +374,8 @@ bool CGrid::contextMenu(HWND window, POINT screen) {
   RECT r{};
   GetClientRect(window, &r);
   if (client.x < r.left || client.x >= r.right || client.y < r.top || client.y >= r.bottom) return false;
-  HMENU menu = LoadMenuW(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), MAKEINTRESOURCEW(145));
+  HMENU menu = LoadMenuW(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)),
+                         MAKEINTRESOURCEW(IDR_GRID_CONTEXT));
   if (!menu) return false;
   HMENU popup = GetSubMenu(menu, 0);
   ClientToScreen(window, &client);

@@ -1,4 +1,4 @@
-// Paged open of a huge text file: dialog 149 and its row-counting thread.
+// Paged open of a huge text file: its dialog and its row-counting thread.
 #include <cstdlib>
 #include <string>
 
@@ -9,14 +9,13 @@
 #include "grid/ReadSettings.h"
 #include "platform/controls/Controls.h"
 #include "platform/windows.h"
+#include "resources/GridDialogIds.h"
 #include "store/FilePath.h"
 #include "store/RowReader.h"
 #include "store/TextImport.h"
 
 namespace {
 
-constexpr int ID_KEEP_HEADER = 1000, ID_PATH = 1003, ID_START = 1004, ID_ROWS = 1005, ID_TOTAL = 1007;
-constexpr int ID_OPEN = 1030, ID_BROWSE = 1031, ID_PREVIOUS = 1032, ID_NEXT = 1033;
 
 std::u16string decimal(uint64_t v) {
   const std::string s = std::to_string(v);
@@ -51,7 +50,7 @@ OpenPage* pageOf(HWND dialog) { return reinterpret_cast<OpenPage*>(GetWindowLong
 void startCount(HWND dialog, OpenPage& page) {
   page.stopCount();
   page.counted = 0;
-  const std::u16string path = fieldText(dialog, ID_PATH);
+  const std::u16string path = fieldText(dialog, IDC_PAGE_PATH);
   page.countedPath = path;
   if (path.empty()) return;
   const uint32_t generation = ++page.generation;
@@ -79,11 +78,11 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     centreDialog(dialog);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
     OpenPage& page = *reinterpret_cast<OpenPage*>(lParam);
-    CheckDlgButton(dialog, ID_KEEP_HEADER, page.keepHeader ? BST_CHECKED : BST_UNCHECKED);
-    SetDlgItemTextW(dialog, ID_PATH, page.path.c_str());
-    SetDlgItemTextW(dialog, ID_TOTAL, decimal(static_cast<uint32_t>(page.totalRows)).c_str());
-    SetDlgItemTextW(dialog, ID_START, decimal(static_cast<uint32_t>(page.startRow)).c_str());
-    SetDlgItemTextW(dialog, ID_ROWS, decimal(static_cast<uint32_t>(page.pageRows)).c_str());
+    CheckDlgButton(dialog, IDC_PAGE_KEEP_HEADER, page.keepHeader ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextW(dialog, IDC_PAGE_PATH, page.path.c_str());
+    SetDlgItemTextW(dialog, IDC_PAGE_TOTAL, decimal(static_cast<uint32_t>(page.totalRows)).c_str());
+    SetDlgItemTextW(dialog, IDC_PAGE_START, decimal(static_cast<uint32_t>(page.startRow)).c_str());
+    SetDlgItemTextW(dialog, IDC_PAGE_ROWS, decimal(static_cast<uint32_t>(page.pageRows)).c_str());
     page.countedPath = page.path;
     if (!page.path.empty() && !page.counted) startCount(dialog, page);
     return TRUE;
@@ -92,13 +91,14 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   if (!page) return FALSE;
   switch (message) {
     case WM_PAGE_COUNTING:
-      if (wParam == page->generation) SetDlgItemTextW(dialog, ID_TOTAL, decimal(static_cast<uint64_t>(lParam)).c_str());
+      if (wParam == page->generation)
+        SetDlgItemTextW(dialog, IDC_PAGE_TOTAL, decimal(static_cast<uint64_t>(lParam)).c_str());
       return TRUE;
     case WM_PAGE_COUNTED:
       if (wParam != page->generation) return TRUE;
       page->totalRows = static_cast<int32_t>(std::min<uint64_t>(static_cast<uint64_t>(lParam), INT32_MAX));
       page->counted = 1;
-      SetDlgItemTextW(dialog, ID_TOTAL, decimal(static_cast<uint64_t>(lParam)).c_str());
+      SetDlgItemTextW(dialog, IDC_PAGE_TOTAL, decimal(static_cast<uint64_t>(lParam)).c_str());
       page->stopCount();
       return TRUE;
     case WM_COMMAND:
@@ -108,47 +108,48 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   }
   const int id = LOWORD(wParam);
   switch (id) {
-    case ID_PATH:
+    case IDC_PAGE_PATH:
       // A path typed by hand is counted when the field loses the focus.
-      if (HIWORD(wParam) == EN_KILLFOCUS && fieldText(dialog, ID_PATH) != page->countedPath) startCount(dialog, *page);
+      if (HIWORD(wParam) == EN_KILLFOCUS && fieldText(dialog, IDC_PAGE_PATH) != page->countedPath)
+        startCount(dialog, *page);
       return TRUE;
-    case ID_BROWSE: {
+    case IDC_PAGE_BROWSE: {
       const std::u16string path = askOpenPath(dialog, u"请选择一个文件", kPagedOpenFilter);
       if (path.empty()) return TRUE;
-      SetDlgItemTextW(dialog, ID_PATH, path.c_str());
+      SetDlgItemTextW(dialog, IDC_PAGE_PATH, path.c_str());
       startCount(dialog, *page);
       return TRUE;
     }
-    case ID_PREVIOUS: {
+    case IDC_PAGE_PREVIOUS: {
       uint64_t s = 0, r = 0;
-      fieldNumber(dialog, ID_START, s);
-      fieldNumber(dialog, ID_ROWS, r);
-      SetDlgItemTextW(dialog, ID_START, decimal(s < r ? 1 : std::max<uint64_t>(s - r, 1)).c_str());
+      fieldNumber(dialog, IDC_PAGE_START, s);
+      fieldNumber(dialog, IDC_PAGE_ROWS, r);
+      SetDlgItemTextW(dialog, IDC_PAGE_START, decimal(s < r ? 1 : std::max<uint64_t>(s - r, 1)).c_str());
       return TRUE;
     }
-    case ID_NEXT: {
+    case IDC_PAGE_NEXT: {
       uint64_t s = 0, r = 0, t = 0;
-      fieldNumber(dialog, ID_START, s);
-      fieldNumber(dialog, ID_ROWS, r);
-      fieldNumber(dialog, ID_TOTAL, t);
-      if (s + r < t) SetDlgItemTextW(dialog, ID_START, decimal(s + r).c_str());
+      fieldNumber(dialog, IDC_PAGE_START, s);
+      fieldNumber(dialog, IDC_PAGE_ROWS, r);
+      fieldNumber(dialog, IDC_PAGE_TOTAL, t);
+      if (s + r < t) SetDlgItemTextW(dialog, IDC_PAGE_START, decimal(s + r).c_str());
       else MessageBoxW(dialog, u"没有下一页了", u"下一页", MB_OK);
       return TRUE;
     }
-    case ID_OPEN: {
+    case IDC_PAGE_OPEN: {
       uint64_t start = 0, rows = 0;
-      if (!fieldNumber(dialog, ID_START, start) || !fieldNumber(dialog, ID_ROWS, rows) || start > INT32_MAX ||
-          rows > INT32_MAX) {
+      if (!fieldNumber(dialog, IDC_PAGE_START, start) || !fieldNumber(dialog, IDC_PAGE_ROWS, rows) ||
+          start > INT32_MAX || rows > INT32_MAX) {
         MessageBoxW(dialog, u"开始行号和打开行数不能超过2147483647！", u"打开文件", MB_OK);
         return TRUE;
       }
-      const std::u16string path = fieldText(dialog, ID_PATH);
+      const std::u16string path = fieldText(dialog, IDC_PAGE_PATH);
       if (path.empty()) {
         MessageBoxW(dialog, u"文件路径不能为空！", u"打开文件", MB_OK);
         return TRUE;
       }
       page->path = path;
-      page->keepHeader = IsDlgButtonChecked(dialog, ID_KEEP_HEADER) == BST_CHECKED ? 1 : 0;
+      page->keepHeader = IsDlgButtonChecked(dialog, IDC_PAGE_KEEP_HEADER) == BST_CHECKED ? 1 : 0;
       page->startRow = static_cast<int32_t>(start);
       page->pageRows = static_cast<int32_t>(rows);
       // The start is clamped only against a finished count of this very file.
@@ -156,7 +157,7 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       if (page->startRow == 0 || (countKnown && page->startRow > page->totalRows)) page->startRow = 1;
       if (page->pageRows == 0) page->pageRows = 5000000;
       if (!countKnown) page->totalRows = 0;
-      EndDialog(dialog, ID_OPEN);
+      EndDialog(dialog, IDC_PAGE_OPEN);
       return TRUE;
     }
     case IDCANCEL:
@@ -169,10 +170,10 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void CGrid::openPage() {
   OpenPage copy = mPage;
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(149), mHwnd, pageDialogProc,
-                                         reinterpret_cast<LPARAM>(&copy));
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PAGED_OPEN), mHwnd,
+                                         pageDialogProc, reinterpret_cast<LPARAM>(&copy));
   copy.stopCount();
-  if (result != ID_OPEN) return;
+  if (result != IDC_PAGE_OPEN) return;
   mPage = copy;
   mPath = copy.path;
   bool ok = false;

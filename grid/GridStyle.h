@@ -49,6 +49,6 @@ struct GridStyle {
   // Filter button pictures: plain, pressed, filtering, filtering and pressed.
   std::array<HICON, 4> icons{};
 
-  // Every field at its default; the icons from the program's resources 139, 142, 141, 140.
+  // Every field at its default; the filter button's icons from the program's resources.
   void setDefaults();
 };

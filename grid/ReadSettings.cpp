@@ -1,7 +1,7 @@
 #include "grid/ReadSettings.h"
 
 #include "grid/Documents.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "store/FilePath.h"
 #include "store/QuoteDetect.h"
 

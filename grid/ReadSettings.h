@@ -7,9 +7,11 @@
 // Field separator chosen in the menu: 0 (automatic), ',', TAB, ' ', ';', '|', '\\' or ':'.
 extern std::atomic<char> gDefaultSeparator;
 
-// gQuoteDetect = on; 32964 checked when on, 32965 when off (main window's menu).
+// gQuoteDetect = on; ID_QUOTES_ON checked when on, ID_QUOTES_OFF when off (main window's
+// menu).
 void setQuoteDetect(bool on);
-// gDefaultSeparator = the entry of menu id 32988..32995; exactly that item checked.
+// gDefaultSeparator = the entry of menu id ID_SEPARATOR_AUTO..ID_SEPARATOR_COLON; exactly
+// that item checked.
 void setDefaultSeparator(UINT menuId);
 // The delimiter of open, paged open and the saves for a path: the menu's separator, else
 // ',' for ".csv" and TAB for every other text file.

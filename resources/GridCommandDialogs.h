@@ -1,5 +1,5 @@
-// The dialogs of the grid's commands: split settings 129, table size 130, sort scope 131
-// and go to 151.
+// The dialogs of the grid's commands: split settings, table size, sort scope and go to
+// (their ids: GridDialogIds.h).
 #pragma once
 #include "platform/resources/Resources.h"
 

@@ -7,6 +7,9 @@
 #include "platform/resources/Resources.h"
 #include "platform/windows.h"
 #include "resources/GridCommandDialogs.h"
+#include "resources/GridDialogIds.h"
+#include "resources/GridIds.h"
+#include "resources/StaticId.h"
 
 namespace {
 
@@ -20,25 +23,25 @@ MenuItem item(UINT id, const char16_t* text) { return MenuItem{text, id, 0, {}};
 
 Menu contextMenu() {
   MenuItem pop{u"POP", 0, 0, {}};
-  pop.items = {item(32821, u"复制(&C)              Ctrl+C"),
-               item(32820, u"剪切(&X)              Ctrl+X"),
-               item(32822, u"粘贴(&V)              Ctrl+V"),
-               item(32823, u"清除内容(&D)        DEL"),
-               item(32824, u"删除(&N) "),
-               item(32826, u"插入行/列（&I）    Ctrl+I"),
-               item(32827, u"插入2行/列"),
-               item(32838, u"设置过滤(&F)         Ctrl+Alt+F"),
-               item(32839, u"升序排序             Alt+A"),
-               item(32840, u"降序排序             Alt+D"),
-               item(32829, u"隐藏"),
-               item(32830, u"取消隐藏"),
-               item(32831, u"冻结/取消")};
-  return Menu{145, {pop}};
+  pop.items = {item(ID_COPY, u"复制(&C)              Ctrl+C"),
+               item(ID_CUT, u"剪切(&X)              Ctrl+X"),
+               item(ID_PASTE, u"粘贴(&V)              Ctrl+V"),
+               item(ID_CLEAR, u"清除内容(&D)        DEL"),
+               item(ID_DELETE, u"删除(&N) "),
+               item(ID_INSERT1, u"插入行/列（&I）    Ctrl+I"),
+               item(ID_INSERT2, u"插入2行/列"),
+               item(ID_FILTER, u"设置过滤(&F)         Ctrl+Alt+F"),
+               item(ID_SORT_UP, u"升序排序             Alt+A"),
+               item(ID_SORT_DOWN, u"降序排序             Alt+D"),
+               item(ID_HIDE, u"隐藏"),
+               item(ID_UNHIDE, u"取消隐藏"),
+               item(ID_FREEZE, u"冻结/取消")};
+  return Menu{IDR_GRID_CONTEXT, {pop}};
 }
 
 Dialog outputDialog() {
   Dialog d;
-  d.id = 147;
+  d.id = IDD_OUTPUT;
   d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX | DS_CENTER;
   d.cx = 427, d.cy = 250;
   d.caption = u"输出";
@@ -47,25 +50,25 @@ Dialog outputDialog() {
 
 Dialog pageDialog() {
   Dialog d;
-  d.id = 149;
+  d.id = IDD_PAGED_OPEN;
   d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
   d.cx = 300, d.cy = 130;
   d.caption = u"分页打开";
   const DWORD edit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
   d.items = {
-      DialogItem{u"STATIC", u"文件路径：", 0xFFFF, 0, 0, 8, 10, 50, 10},
-      DialogItem{u"EDIT", u"", 1003, edit, 0, 60, 8, 200, 14},
-      DialogItem{u"BUTTON", u"...", 1031, BS_PUSHBUTTON | WS_TABSTOP, 0, 264, 8, 28, 14},
-      DialogItem{u"BUTTON", u"保留第一行标题", 1000, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 8, 30, 100, 12},
-      DialogItem{u"STATIC", u"当前文件总行数：", 0xFFFF, 0, 0, 120, 32, 70, 10},
-      DialogItem{u"STATIC", u"0", 1007, 0, 0, 192, 32, 100, 10},
-      DialogItem{u"STATIC", u"开始行号：", 0xFFFF, 0, 0, 8, 54, 50, 10},
-      DialogItem{u"EDIT", u"", 1004, edit, 0, 60, 52, 80, 14},
-      DialogItem{u"STATIC", u"打开行数：", 0xFFFF, 0, 0, 150, 54, 50, 10},
-      DialogItem{u"EDIT", u"", 1005, edit, 0, 202, 52, 90, 14},
-      DialogItem{u"BUTTON", u"上一页", 1032, BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 100, 60, 16},
-      DialogItem{u"BUTTON", u"下一页", 1033, BS_PUSHBUTTON | WS_TABSTOP, 0, 126, 100, 60, 16},
-      DialogItem{u"BUTTON", u"打开", 1030, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 232, 100, 60, 16},
+      DialogItem{u"STATIC", u"文件路径：", kStaticId, 0, 0, 8, 10, 50, 10},
+      DialogItem{u"EDIT", u"", IDC_PAGE_PATH, edit, 0, 60, 8, 200, 14},
+      DialogItem{u"BUTTON", u"...", IDC_PAGE_BROWSE, BS_PUSHBUTTON | WS_TABSTOP, 0, 264, 8, 28, 14},
+      DialogItem{u"BUTTON", u"保留第一行标题", IDC_PAGE_KEEP_HEADER, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 8, 30, 100, 12},
+      DialogItem{u"STATIC", u"当前文件总行数：", kStaticId, 0, 0, 120, 32, 70, 10},
+      DialogItem{u"STATIC", u"0", IDC_PAGE_TOTAL, 0, 0, 192, 32, 100, 10},
+      DialogItem{u"STATIC", u"开始行号：", kStaticId, 0, 0, 8, 54, 50, 10},
+      DialogItem{u"EDIT", u"", IDC_PAGE_START, edit, 0, 60, 52, 80, 14},
+      DialogItem{u"STATIC", u"打开行数：", kStaticId, 0, 0, 150, 54, 50, 10},
+      DialogItem{u"EDIT", u"", IDC_PAGE_ROWS, edit, 0, 202, 52, 90, 14},
+      DialogItem{u"BUTTON", u"上一页", IDC_PAGE_PREVIOUS, BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 100, 60, 16},
+      DialogItem{u"BUTTON", u"下一页", IDC_PAGE_NEXT, BS_PUSHBUTTON | WS_TABSTOP, 0, 126, 100, 60, 16},
+      DialogItem{u"BUTTON", u"打开", IDC_PAGE_OPEN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 232, 100, 60, 16},
   };
   return d;
 }
@@ -118,9 +121,9 @@ void registerGridResources() {
   // The controls of a template are made hidden unless their style says visible.
   for (Dialog& d : table.dialogs)
     for (DialogItem& item : d.items) item.style |= WS_VISIBLE;
-  table.icons.push_back(filterIcon(139, false, false));
-  table.icons.push_back(filterIcon(142, true, false));
-  table.icons.push_back(filterIcon(141, false, true));
-  table.icons.push_back(filterIcon(140, true, true));
+  table.icons.push_back(filterIcon(IDI_FILTER, false, false));
+  table.icons.push_back(filterIcon(IDI_FILTER_PRESSED, true, false));
+  table.icons.push_back(filterIcon(IDI_FILTER_ON, false, true));
+  table.icons.push_back(filterIcon(IDI_FILTER_ON_PRESSED, true, true));
   platform::resources::addTable(table);
 }

@@ -1,5 +1,5 @@
-// The main window's resources: menu 109, accelerator table 109, the window title (string
-// 103) and class name (string 109), and the program's icons 107 (large) and 108 (small).
+// The main window's resources: its menu and accelerator table, the window title and class
+// name strings, and the program's icons, large and small (their ids: MainIds.h).
 #include "resources/MainResources.h"
 
 #include <algorithm>
@@ -9,6 +9,8 @@
 
 #include "platform/resources/Resources.h"
 #include "platform/windows.h"
+#include "resources/GridIds.h"
+#include "resources/MainIds.h"
 
 namespace {
 
@@ -18,92 +20,92 @@ using platform::resources::Icon;
 using platform::resources::Menu;
 using platform::resources::MenuItem;
 
-// The text of every command item of menu 109, blanks before the shortcut included.
+// The text of every command item of the main menu, blanks before the shortcut included.
 const std::map<UINT, const char16_t*>& commandTexts() {
   static const std::map<UINT, const char16_t*> texts = {
-    {104, u"关于(&A) ..."},
-    {105, u"退出(&X)"},
-    {32811, u"新建(&N)          Ctrl+N"},
-    {32812, u"打开(&O)          Ctrl+O"},
-    {32813, u"保存(&S)          Ctrl+S"},
-    {32814, u"另存(&A)          Ctrl+Alt+S"},
-    {32815, u"文件追加(&L)           Ctrl+L"},
-    {32816, u"文件分割(&K)          Ctrl+K"},
-    {32818, u"撤销(&Z)          Ctrl+Z"},
-    {32819, u"重做(&Y)          Ctrl+Y"},
-    {32820, u"剪切(&X)          Ctrl+X"},
-    {32821, u"复制(&C)          Ctrl+C"},
-    {32822, u"粘贴(&V)          Ctrl+V"},
-    {32823, u"清除(&D)          Ctrl+D"},
-    {32824, u"删除(&N)          DEL"},
-    {32825, u"全选(&A)          Ctrl+A"},
-    {32826, u"插入行/列(&I)    Ctrl+I"},
-    {32827, u"插入2行/列"},
-    {32828, u"恢复宽高"},
-    {32829, u"隐藏"},
-    {32830, u"取消隐藏"},
-    {32831, u"冻结/取消      Ctrl+Alt+P"},
-    {32833, u"放大             Ctrl+WheelUp"},
-    {32834, u"缩小             Ctrl+WheelDown"},
-    {32836, u"设置Exprtk脚本"},
-    {32837, u"设置TCC脚本"},
-    {32905, u"设置Python脚本"},
-    {32885, u"设置普通文本"},
-    {32838, u"设置过滤(&F)    Ctrl+Alt+F"},
-    {32839, u"升序排序        Alt+A"},
-    {32840, u"降序排序        Alt+D"},
-    {32841, u"添加300行"},
-    {32842, u"添加26列"},
-    {32843, u"设置行列数     Ctrl+Alt+R"},
-    {32844, u"查找(&F)              Ctrl+F"},
-    {32845, u"查找下一个(&N)    F3"},
-    {32846, u"查找上一个(&B)    Shift+F3"},
-    {32847, u"替换(&H)             Ctrl+H"},
-    {32848, u"替换下一个(&R)    Alt+R"},
-    {32849, u"全部替换(&A)       Alt+A"},
-    {32887, u"查看帮助(&H)    F1"},
-    {32888, u"运行全部脚本(&A)    F5"},
-    {32889, u"运行选择脚本(&S)    F8"},
-    {32895, u"隔行颜色"},
-    {32897, u"删除重复"},
-    {32899, u"分页打开(&H)    Alt+O"},
-    {32907, u"转跳(&G)         Ctrl+G"},
-    {32914, u"过滤数据另存"},
-    {32921, u"设置为UTF8格式"},
-    {32922, u"设置为UTF8无BOM格式"},
-    {32923, u"设置为UNICODE格式"},
-    {32924, u"设置为UNICODE BIG ENDIAN格式"},
-    {32925, u"设置为ANSI格式"},
-    {32931, u"求和"},
-    {32932, u"求平均"},
-    {32933, u"求个数"},
-    {32934, u"求最大值"},
-    {32935, u"求最小值"},
-    {32937, u"查找匹配"},
-    {32939, u"全部保存(&L)    Ctrl+Shift+S"},
-    {32944, u"两表去重"},
-    {32977, u"两表求重复"},
-    {32946, u"设置系统脚本"},
-    {32951, u"设置分类"},
-    {32953, u"导入脚本"},
-    {32956, u"批量设置过滤"},
-    {32957, u"批量保存过滤"},
-    {32964, u"判断双引号"},
-    {32965, u"不判断双引号"},
-    {32967, u"打开命令行窗口"},
-    {32972, u"列数据合并"},
-    {32973, u"列数据分割"},
-    {32979, u"分类另存"},
-    {32974, u"多文件合并"},
-    {32975, u"多文件分割"},
-    {32988, u"自动判断分隔符"},
-    {32989, u"逗号(,)"},
-    {32990, u"TAB"},
-    {32991, u"空格"},
-    {32992, u"分号(;)"},
-    {32993, u"竖线(|)"},
-    {32994, u"反斜杠(\\)"},
-    {32995, u"冒号(:)"},
+    {ID_ABOUT, u"关于(&A) ..."},
+    {ID_EXIT, u"退出(&X)"},
+    {ID_NEW, u"新建(&N)          Ctrl+N"},
+    {ID_OPEN, u"打开(&O)          Ctrl+O"},
+    {ID_SAVE, u"保存(&S)          Ctrl+S"},
+    {ID_SAVE_AS, u"另存(&A)          Ctrl+Alt+S"},
+    {ID_APPEND, u"文件追加(&L)           Ctrl+L"},
+    {ID_SPLIT_FILE, u"文件分割(&K)          Ctrl+K"},
+    {ID_UNDO, u"撤销(&Z)          Ctrl+Z"},
+    {ID_REDO, u"重做(&Y)          Ctrl+Y"},
+    {ID_CUT, u"剪切(&X)          Ctrl+X"},
+    {ID_COPY, u"复制(&C)          Ctrl+C"},
+    {ID_PASTE, u"粘贴(&V)          Ctrl+V"},
+    {ID_CLEAR, u"清除(&D)          Ctrl+D"},
+    {ID_DELETE, u"删除(&N)          DEL"},
+    {ID_SELECT_ALL, u"全选(&A)          Ctrl+A"},
+    {ID_INSERT1, u"插入行/列(&I)    Ctrl+I"},
+    {ID_INSERT2, u"插入2行/列"},
+    {ID_RESTORE_SIZES, u"恢复宽高"},
+    {ID_HIDE, u"隐藏"},
+    {ID_UNHIDE, u"取消隐藏"},
+    {ID_FREEZE, u"冻结/取消      Ctrl+Alt+P"},
+    {ID_ZOOM_IN, u"放大             Ctrl+WheelUp"},
+    {ID_ZOOM_OUT, u"缩小             Ctrl+WheelDown"},
+    {ID_KIND_EXPRTK, u"设置Exprtk脚本"},
+    {ID_KIND_C, u"设置TCC脚本"},
+    {ID_KIND_PYTHON, u"设置Python脚本"},
+    {ID_KIND_TEXT, u"设置普通文本"},
+    {ID_FILTER, u"设置过滤(&F)    Ctrl+Alt+F"},
+    {ID_SORT_UP, u"升序排序        Alt+A"},
+    {ID_SORT_DOWN, u"降序排序        Alt+D"},
+    {ID_ADD_ROWS, u"添加300行"},
+    {ID_ADD_COLS, u"添加26列"},
+    {ID_TABLE_SIZE, u"设置行列数     Ctrl+Alt+R"},
+    {ID_FIND, u"查找(&F)              Ctrl+F"},
+    {ID_FIND_NEXT, u"查找下一个(&N)    F3"},
+    {ID_FIND_PREV, u"查找上一个(&B)    Shift+F3"},
+    {ID_REPLACE, u"替换(&H)             Ctrl+H"},
+    {ID_REPLACE_NEXT, u"替换下一个(&R)    Alt+R"},
+    {ID_REPLACE_ALL, u"全部替换(&A)       Alt+A"},
+    {ID_HELP, u"查看帮助(&H)    F1"},
+    {ID_RUN_ALL, u"运行全部脚本(&A)    F5"},
+    {ID_RUN_SELECTED, u"运行选择脚本(&S)    F8"},
+    {ID_BANDED_ROWS, u"隔行颜色"},
+    {ID_DELETE_DUPLICATES, u"删除重复"},
+    {ID_PAGED_OPEN, u"分页打开(&H)    Alt+O"},
+    {ID_GOTO, u"转跳(&G)         Ctrl+G"},
+    {ID_SAVE_FILTERED, u"过滤数据另存"},
+    {ID_ENC_UTF8, u"设置为UTF8格式"},
+    {ID_ENC_UTF8_NOBOM, u"设置为UTF8无BOM格式"},
+    {ID_ENC_UTF16LE, u"设置为UNICODE格式"},
+    {ID_ENC_UTF16BE, u"设置为UNICODE BIG ENDIAN格式"},
+    {ID_ENC_ANSI, u"设置为ANSI格式"},
+    {ID_FORMULA_SUM, u"求和"},
+    {ID_FORMULA_AVERAGE, u"求平均"},
+    {ID_FORMULA_COUNT, u"求个数"},
+    {ID_FORMULA_MAX, u"求最大值"},
+    {ID_FORMULA_MIN, u"求最小值"},
+    {ID_FIND_MATCH, u"查找匹配"},
+    {ID_SAVE_ALL, u"全部保存(&L)    Ctrl+Shift+S"},
+    {ID_TWO_TABLE_DEDUPE, u"两表去重"},
+    {ID_TWO_TABLE_DUPLICATES, u"两表求重复"},
+    {ID_SYSTEM_SCRIPT, u"设置系统脚本"},
+    {ID_CLASSIFY_SETTINGS, u"设置分类"},
+    {ID_IMPORT_PLUGIN, u"导入脚本"},
+    {ID_BATCH_FILTER, u"批量设置过滤"},
+    {ID_BATCH_SAVE_FILTERED, u"批量保存过滤"},
+    {ID_QUOTES_ON, u"判断双引号"},
+    {ID_QUOTES_OFF, u"不判断双引号"},
+    {ID_COMMAND_WINDOW, u"打开命令行窗口"},
+    {ID_COLUMN_MERGE, u"列数据合并"},
+    {ID_COLUMN_SPLIT, u"列数据分割"},
+    {ID_CLASSIFY_SAVE, u"分类另存"},
+    {ID_FILES_MERGE, u"多文件合并"},
+    {ID_FILES_SPLIT, u"多文件分割"},
+    {ID_SEPARATOR_AUTO, u"自动判断分隔符"},
+    {ID_SEPARATOR_COMMA, u"逗号(,)"},
+    {ID_SEPARATOR_TAB, u"TAB"},
+    {ID_SEPARATOR_SPACE, u"空格"},
+    {ID_SEPARATOR_SEMICOLON, u"分号(;)"},
+    {ID_SEPARATOR_BAR, u"竖线(|)"},
+    {ID_SEPARATOR_BACKSLASH, u"反斜杠(\\)"},
+    {ID_SEPARATOR_COLON, u"冒号(:)"},
   };
   return texts;
 }
@@ -123,46 +125,56 @@ std::vector<MenuItem> range(UINT first, UINT last) {
 }
 
 Menu mainMenu() {
-  std::vector<MenuItem> file = items({32811, 32812, 32899, 32813, 32939, 32814, 32914});
-  file.push_back(popup(u"设置文件默认分隔符", range(32988, 32995)));
-  file.push_back(popup(u"设置存储编码", items({32925, 32921, 32922, 32923, 32924})));
-  file.push_back(popup(u"设置引号格式", items({32964, 32965})));
-  for (UINT id : {32979, 32815, 32816, 105}) file.push_back(item(id));
+  std::vector<MenuItem> file =
+      items({ID_NEW, ID_OPEN, ID_PAGED_OPEN, ID_SAVE, ID_SAVE_ALL, ID_SAVE_AS, ID_SAVE_FILTERED});
+  file.push_back(popup(u"设置文件默认分隔符", range(ID_SEPARATOR_AUTO, ID_SEPARATOR_COLON)));
+  file.push_back(
+      popup(u"设置存储编码", items({ID_ENC_ANSI, ID_ENC_UTF8, ID_ENC_UTF8_NOBOM, ID_ENC_UTF16LE, ID_ENC_UTF16BE})));
+  file.push_back(popup(u"设置引号格式", items({ID_QUOTES_ON, ID_QUOTES_OFF})));
+  const std::vector<MenuItem> fileTail = items({ID_CLASSIFY_SAVE, ID_APPEND, ID_SPLIT_FILE, ID_EXIT});
+  file.insert(file.end(), fileTail.begin(), fileTail.end());
 
   // 0 stands for a separator in these lists.
-  std::vector<MenuItem> edit = items({32818, 32819, 0, 32820, 32821, 32822, 32823, 32824, 32825, 0, 32826, 32827,
-                                      32828, 32829, 32830, 32831, 32833, 32834, 32907, 0, 32838, 32897, 32839,
-                                      32840, 32895, 0, 32841, 32842, 32843});
-  std::vector<MenuItem> data = items({32937, 32944, 32977, 32972, 32973});
-  data.push_back(item(32951, MF_GRAYED));
-  return Menu{109,
+  std::vector<MenuItem> edit = items({ID_UNDO, ID_REDO, 0,
+                                      ID_CUT, ID_COPY, ID_PASTE, ID_CLEAR, ID_DELETE, ID_SELECT_ALL, 0,
+                                      ID_INSERT1, ID_INSERT2, ID_RESTORE_SIZES, ID_HIDE, ID_UNHIDE, ID_FREEZE,
+                                      ID_ZOOM_IN, ID_ZOOM_OUT, ID_GOTO, 0,
+                                      ID_FILTER, ID_DELETE_DUPLICATES, ID_SORT_UP, ID_SORT_DOWN, ID_BANDED_ROWS, 0,
+                                      ID_ADD_ROWS, ID_ADD_COLS, ID_TABLE_SIZE});
+  std::vector<MenuItem> data =
+      items({ID_FIND_MATCH, ID_TWO_TABLE_DEDUPE, ID_TWO_TABLE_DUPLICATES, ID_COLUMN_MERGE, ID_COLUMN_SPLIT});
+  data.push_back(item(ID_CLASSIFY_SETTINGS, MF_GRAYED));
+  std::vector<MenuItem> script = items({ID_SYSTEM_SCRIPT, 0, ID_KIND_EXPRTK, ID_KIND_C, ID_KIND_PYTHON, ID_KIND_TEXT, 0,
+                                        ID_RUN_SELECTED, ID_RUN_ALL, 0, ID_COMMAND_WINDOW});
+  return Menu{IDR_MAIN,
               {popup(u"文件(&F)", std::move(file)), popup(u"编辑(&E)", std::move(edit)),
-               popup(u"搜索(&S)", range(32844, 32849)), popup(u"批量(&V)", items({32956, 32957})),
-               popup(u"数据处理(&A)", std::move(data)), popup(u"文件合并分割(&S)", items({32974, 32975})),
-               popup(u"公式(&L)", range(32931, 32935)),
-               popup(u"脚本(&D)", items({32946, 0, 32836, 32837, 32905, 32885, 0, 32889, 32888, 0, 32967})),
-               popup(u"脚本插件(&P)", items({32953, 0})), popup(u"帮助(&H)", items({32887, 104}))}};
+               popup(u"搜索(&S)", range(ID_FIND, ID_REPLACE_ALL)),
+               popup(u"批量(&V)", items({ID_BATCH_FILTER, ID_BATCH_SAVE_FILTERED})),
+               popup(u"数据处理(&A)", std::move(data)),
+               popup(u"文件合并分割(&S)", items({ID_FILES_MERGE, ID_FILES_SPLIT})),
+               popup(u"公式(&L)", range(ID_FORMULA_SUM, ID_FORMULA_MIN)), popup(u"脚本(&D)", std::move(script)),
+               popup(u"脚本插件(&P)", items({ID_IMPORT_PLUGIN, 0})), popup(u"帮助(&H)", items({ID_HELP, ID_ABOUT}))}};
 }
 
 AcceleratorTable accelerators() {
   const BYTE key = FVIRTKEY | FNOINVERT;
   const BYTE character = FNOINVERT;
-  return AcceleratorTable{109,
-                          {{key | FALT, VK_RETURN, 32875},
-                           {key | FCONTROL | FALT, 'F', 32838},
-                           {key | FCONTROL | FALT, 'P', 32831},
-                           {key | FALT, 'O', 32899},
-                           {character | FALT, 'A', 32849},
-                           {character | FALT, 'R', 32848},
-                           {key, VK_F5, 32888},
-                           {key, VK_F8, 32889},
-                           {key | FCONTROL | FALT, 'S', 32814},
-                           {key | FCONTROL | FALT, 'R', 32843},
-                           {key | FALT, 'A', 32839},
-                           {key | FALT, 'D', 32840},
-                           {character | FALT, '/', 104},
-                           {character | FALT, '?', 104},
-                           {key | FCONTROL | FSHIFT, 'S', 32939}}};
+  return AcceleratorTable{IDR_MAIN,
+                          {{key | FALT, VK_RETURN, ID_ALT_ENTER},
+                           {key | FCONTROL | FALT, 'F', ID_FILTER},
+                           {key | FCONTROL | FALT, 'P', ID_FREEZE},
+                           {key | FALT, 'O', ID_PAGED_OPEN},
+                           {character | FALT, 'A', ID_REPLACE_ALL},
+                           {character | FALT, 'R', ID_REPLACE_NEXT},
+                           {key, VK_F5, ID_RUN_ALL},
+                           {key, VK_F8, ID_RUN_SELECTED},
+                           {key | FCONTROL | FALT, 'S', ID_SAVE_AS},
+                           {key | FCONTROL | FALT, 'R', ID_TABLE_SIZE},
+                           {key | FALT, 'A', ID_SORT_UP},
+                           {key | FALT, 'D', ID_SORT_DOWN},
+                           {character | FALT, '/', ID_ABOUT},
+                           {character | FALT, '?', ID_ABOUT},
+                           {key | FCONTROL | FSHIFT, 'S', ID_SAVE_ALL}}};
 }
 
 // The program's icon at `size` pixels: a sheet of paper with a green header row and a
@@ -195,7 +207,7 @@ void registerMainResources() {
   platform::resources::Table table;
   table.menus.push_back(mainMenu());
   table.accelerators.push_back(accelerators());
-  table.strings = {{103, u"Morvel"}, {109, u"MORVEL"}};
-  table.icons = {sheetIcon(107, 32), sheetIcon(108, 16)};
+  table.strings = {{IDS_APP_TITLE, u"Morvel"}, {IDR_MAIN, u"MORVEL"}};
+  table.icons = {sheetIcon(IDI_APP, 32), sheetIcon(IDI_SMALL, 16)};
   platform::resources::addTable(table);
 }

@@ -1,5 +1,5 @@
-// The main window's resources: menu 109, accelerator table 109, strings 103 and 109 and
-// the icons 107 and 108.
+// The main window's resources: its menu, accelerator table, title and class strings and
+// the program's icons (their ids: MainIds.h).
 #pragma once
 
 // Registers them with the platform's resource tables (again: replaces them).

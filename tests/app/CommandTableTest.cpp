@@ -5,8 +5,8 @@
 #include <string>
 
 #include "grid/DocumentCommands.h"
-#include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
+#include "resources/GridIds.h"
 #include "script/SystemScriptWindow.h"
 #include "store/QuoteDetect.h"
 #include "tests/app/AppFixture.h"

@@ -2,7 +2,7 @@
 // group lands on the mode the user chose, and an Alt that outlives the go-to dialog
 // leaves the main window out of menu mode, its keys going on to the grid.
 #include "grid/FindPattern.h"
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

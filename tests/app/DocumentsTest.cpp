@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "grid/GridIds.h"
 #include "platform/xl/xl.h"
+#include "resources/GridIds.h"
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"
 #include "tests/app/AppFixture.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/Plugins.h"
-#include "grid/GridIds.h"
 #include "platform/user/Kernel.h"
+#include "resources/GridIds.h"
 #include "script/ScriptRun.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/AppendScripts.h"

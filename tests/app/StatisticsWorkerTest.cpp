@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridIds.h"
+#include "resources/GridIds.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
-#include "grid/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Ime.h"
 #include "platform/user/Imm.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"
 

@@ -9,8 +9,8 @@
 
 #include "grid/GridDialogs.h"
 #include "platform/resources/Resources.h"
+#include "resources/GridIds.h"
 #include "store/Alloc.h"
-#include "grid/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "grid/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/user/Blocking.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 #include "platform/CodePage.h"
 #include "tests/support/Picture.h"

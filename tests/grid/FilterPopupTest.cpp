@@ -5,10 +5,10 @@
 
 #include "controls/TabStrip.h"
 #include "grid/FilterValues.h"
-#include "grid/GridIds.h"
 #include "grid/ListDialogState.h"
 #include "platform/CodePage.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 #include "platform/png/Png.h"
 #include "tests/support/Picture.h"

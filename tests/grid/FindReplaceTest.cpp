@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "grid/FindPattern.h"
-#include "grid/GridIds.h"
 #include "platform/CodePage.h"
 #include "platform/resources/Resources.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "resources/GridFindResources.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"
 

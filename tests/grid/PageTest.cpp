@@ -3,8 +3,8 @@
 #include <string>
 #include <thread>
 
-#include "grid/GridIds.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "resources/GridIds.h"
 #include "store/QuoteDetect.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Scratch.h"

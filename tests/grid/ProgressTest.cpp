@@ -1,10 +1,10 @@
 // The progress bar, input while it is up, and the selection statistics in the title.
 #include <string>
 
-#include "grid/GridIds.h"
 #include "grid/GridStats.h"
 #include "platform/controls/commctrl.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"

@@ -2,9 +2,9 @@
 // bars, the context menu, menu marks and commands it does not handle.
 #include <string>
 
-#include "grid/GridIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/testdriver/AnswerScript.h"
+#include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
 
 class WindowTest : public GridTest {

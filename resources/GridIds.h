@@ -1,5 +1,6 @@
-// Command ids of the main menu 109, the context menu 145 and the accelerators that reach
-// a grid window as WM_COMMAND.
+// The grid's command ids: the items of the main menu (IDR_MAIN), of the grid's context
+// menu (IDR_GRID_CONTEXT) and the accelerators that reach a grid window as WM_COMMAND,
+// and the reading settings of the file menu.
 #pragma once
 #include "platform/windows.h"
 
@@ -56,9 +57,19 @@ enum : UINT {
   ID_ENC_UTF16BE = 32924,
   ID_ENC_ANSI = 32925,
   ID_FORMULA_SUM = 32931,
+  ID_FORMULA_AVERAGE = 32932,
+  ID_FORMULA_COUNT = 32933,
+  ID_FORMULA_MAX = 32934,
   ID_FORMULA_MIN = 32935,
   ID_QUOTES_ON = 32964,
   ID_QUOTES_OFF = 32965,
+  // The default separators, in this order (ReadSettings.cpp maps them).
   ID_SEPARATOR_AUTO = 32988,
+  ID_SEPARATOR_COMMA = 32989,
+  ID_SEPARATOR_TAB = 32990,
+  ID_SEPARATOR_SPACE = 32991,
+  ID_SEPARATOR_SEMICOLON = 32992,
+  ID_SEPARATOR_BAR = 32993,
+  ID_SEPARATOR_BACKSLASH = 32994,
   ID_SEPARATOR_COLON = 32995,
 };

@@ -1,0 +1,34 @@
+// The ids of the grid's find and replace dialogs (which share their controls' ids), the
+// column filter popup and the delete-duplicates dialog, with their controls. Their
+// buttons besides these are IDOK and IDCANCEL.
+#pragma once
+
+enum : int {
+  IDD_FIND = 132,
+  IDD_REPLACE = 133,
+  IDC_FIND_MODE_EXTENDED = 1001,
+  IDC_FIND_COUNT_BUTTON = 1004,
+  IDC_REPLACE_BUTTON = 1010,
+  IDC_REPLACE_ALL_BUTTON = 1011,
+  IDC_FIND_TEXT = 1013,
+  IDC_FIND_WHOLE_CELL = 1016,
+  IDC_FIND_MATCH_CASE = 1017,
+  IDC_FIND_WRAP = 1018,
+  IDC_FIND_MODE_NORMAL = 1019,
+  IDC_FIND_MODE_REGEX = 1020,
+  IDC_FIND_NEXT_BUTTON = 1021,
+  IDC_FIND_PREV_BUTTON = 1022,
+  IDC_FIND_RESULT = 1023,
+  IDC_REPLACE_TEXT = 1084,
+
+  IDD_FILTER_POPUP = 101,
+  IDC_FILTER_TEXT = 1003,
+  IDC_FILTER_CLEAR_TEXT = 1025,
+  IDC_FILTER_CONDITION = 1026,
+
+  IDD_DELETE_DUPLICATES = 148,
+  IDC_DELETE_DUP_HEADER = 1000,
+  IDC_DELETE_DUP_EXPAND = 1001,
+  IDC_DELETE_DUP_ALONE = 1002,
+  IDC_DELETE_DUP_MATCH_CASE = 1003,
+};
