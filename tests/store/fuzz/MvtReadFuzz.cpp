@@ -12,6 +12,7 @@
 
 #include "store/DataCore.h"
 #include "store/DocumentFile.h"
+#include "tests/support/Scratch.h"
 
 // Small buffers: quick runs, records cut at buffer ends.
 constexpr size_t BLOCK_BYTES = 64;
@@ -20,12 +21,14 @@ namespace {
 
 std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-// The two scratch files live in memory (memfd), reached by their /proc/self/fd paths,
-// so that nothing is left on disk however the fuzzer ends.
+// The input lives in memory (memfd), reached by its /proc/self/fd path. Saves go into a
+// scratch folder removed as the fuzzer exits: a save is written beside its target and
+// put in its place, which a memfd's path (a link to no file of a folder) cannot take.
 const std::string& scratch(const char* name) {
+  static const testsupport::ScratchDir dir;
   static const std::string paths[2] = {
       "/proc/self/fd/" + std::to_string(memfd_create("mvt-in", 0)),
-      "/proc/self/fd/" + std::to_string(memfd_create("mvt-out", 0)),
+      dir.native("out.mvt"),
   };
   return paths[name[0] == 'o'];
 }
