@@ -175,7 +175,8 @@ inline Outcome readCase(const Case& c, bool reference, const std::string& path, 
   for (uint64_t r = 0; r < sheet.mRowCount; ++r) {
     if (sheet.mDatas[r] == nullptr) faults += "row " + std::to_string(r) + " missing\n";
   }
-  // Every cell's text (of a sheet of sensible size), each from its own pool entry.
+  // Every cell's text is looked up (in a sheet of sensible size): a cell or a pool entry
+  // out of place shows under the sanitizers.
   if (sheet.mRowCount * sheet.mColCount <= 200000) {
     for (int32_t r = 0; r < static_cast<int32_t>(sheet.mRowCount); ++r) {
       for (int32_t col = 0; col < static_cast<int32_t>(sheet.mColCount); ++col) (void)sheet.getText(r, col);
