@@ -6,10 +6,11 @@
 #   mvt        the document (.mvt) reader          kept corpus tests/store/fuzz/corpus
 #   delimited  the delimited-text (CSV/TXT) reader tests/store/fuzz/corpus-delimited
 #   xl         the workbook readers                (no kept corpus)
-#   all        every target side by side for the same time, each one's output in
-#              build-fuzz/<target>.log (what scripts/test.sh runs)
-# New inputs go to build-fuzz/corpus-<target> (build-fuzz/corpus for mvt); the kept corpus
-# is read only. A crash leaves crash-* in build-fuzz and fails the run: copy it into the
+#   all        every target side by side for the same time from its kept corpus only,
+#              each one's output in build-fuzz/<target>.log (what scripts/test.sh runs)
+# New inputs go to build-fuzz/corpus-<target> (build-fuzz/corpus for mvt; with all, to a
+# temporary folder, so that a run's time does not grow with the inputs found before); the
+# kept corpus is read only. A crash leaves crash-* in build-fuzz and fails the run: copy it into the
 # kept corpus, where the store tests replay every file.
 # Exit status 3: clang or its libFuzzer runtime is not installed.
 set -euo pipefail
@@ -35,7 +36,7 @@ fi
 declare -A program=([mvt]=mvt_read_fuzz [delimited]=delimited_read_fuzz [xl]=xl_fuzz)
 declare -A fresh=([mvt]=corpus [delimited]=corpus-delimited [xl]=corpus-xl)
 declare -A kept=([mvt]="$root/tests/store/fuzz/corpus" [delimited]="$root/tests/store/fuzz/corpus-delimited" [xl]=)
-declare -A flags=([mvt]= [delimited]=-max_len=4096 [xl]=-max_len=20000)
+declare -A flags=([mvt]= [delimited]="-max_len=4096 -dict=$root/tests/store/fuzz/delimited.dict" [xl]=-max_len=20000)
 if [[ "$target" == all ]]; then
   targets=(mvt delimited xl)
 elif [[ -n "${program[$target]:-}" ]]; then
@@ -68,6 +69,9 @@ if [[ ${#targets[@]} -eq 1 ]]; then
   run "${targets[0]}"
   exit
 fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for t in "${targets[@]}"; do fresh[$t]="$scratch/$t"; done
 declare -A pid
 for t in "${targets[@]}"; do
   run "$t" >"$t.log" 2>&1 &

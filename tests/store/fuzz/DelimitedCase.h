@@ -4,26 +4,27 @@
 // file kept from a crash stays a regression test.
 //
 // An input's first HEADER_BYTES bytes choose the reading, the rest is the file's text:
-//   0  the file's form, % 5: UTF-8 with its mark, UTF-16LE with its mark, UTF-16BE with
-//      its mark, the bytes as they are (ANSI or UTF-8, as detection finds), UTF-16LE
-//      without a mark (found by the statistical test, or not). For the UTF-16 forms each
-//      byte of the text becomes one code unit, or with bit 7 set the bytes are taken in
-//      pairs as the file's own bytes.
-//   1  the delimiter, % 7: one of the program's choices; bit 7 turns quote detection off.
-//   2  the operation, % 3: the whole file, a page, an append. Bit 7: the sequential road
-//      only (else the parallel road from the first byte on); bit 6: a key function that
-//      collides all the time (the parallel road gives way, or keeps its keys when no two
-//      texts met); bit 5: a page keeps its
-//      header, an append goes below the same file read whole (its first record dropped
-//      again) rather than below a small sheet of its own; bit 4: the file is named
-//      ".txt" (an append then reads it with TAB), else ".csv".
+//   0  the file's form, bits 0-6 % 5: UTF-8 with its mark, UTF-16LE with its mark,
+//      UTF-16BE with its mark, the bytes as they are (ANSI or UTF-8, as detection finds),
+//      UTF-16LE without a mark (found by the statistical test, or not). For the UTF-16
+//      forms each byte of the text becomes one code unit, or with bit 7 set the bytes
+//      are taken in pairs as the file's own bytes.
+//   1  the delimiter, bits 0-6 % 7: one of the program's choices; bit 7 turns quote
+//      detection off.
+//   2  the operation, bits 0-3 % 3: the whole file, a page, an append. Bit 7: the
+//      sequential road only (else the parallel road from the first byte on); bit 6: a key
+//      function that collides all the time (the parallel road gives way, or keeps its
+//      keys when no two texts met); bit 5: a page keeps its header, an append goes below
+//      the same file read whole (its first record dropped again) rather than below a
+//      small sheet of its own; bit 4: the file is named ".txt" (an append then reads it
+//      with TAB), else ".csv".
 //   3  bits 0-2: the worker threads less one; bits 3-7: the read size, from BLOCKS.
 //   4  a page's first row (the low half + 1) and its row count (the high half).
 //
 // The reading chosen is compared with the sequential road at its default read size: the
 // same result, the same sheet and pool (SheetDump; only the same texts where a colliding
-// key function met no collision), the same page bounds; each sheet
-// passes its integrity check, has a sane shape and the encoding its file's form implies.
+// key function met no collision), the same page bounds. Each sheet passes its integrity
+// check, has a sane shape and the encoding its file's form implies.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -85,11 +86,11 @@ inline Case decode(const uint8_t* data, size_t size) {
                                                        size - HEADER_BYTES)
                                     : std::string_view();
   Case c;
-  c.form = static_cast<Form>(h[0] % 5);
+  c.form = static_cast<Form>((h[0] & 0x7F) % 5);
   c.pairs = (h[0] & 0x80) != 0;
   c.delimiter = DELIMITERS[(h[1] & 0x7F) % std::size(DELIMITERS)];
   c.quotes = (h[1] & 0x80) == 0;
-  c.operation = static_cast<Operation>(h[2] % 3);
+  c.operation = static_cast<Operation>((h[2] & 0x0F) % 3);
   c.parallel = (h[2] & 0x80) == 0;
   c.collide = (h[2] & 0x40) != 0;
   c.flag = (h[2] & 0x20) != 0;
