@@ -11,8 +11,9 @@
 #include "tests/support/Scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // One folder per process, removed as the fuzzer exits.
-  static const testsupport::ScratchDir dir;
+  // A folder of its own for each input, removed as the input is done (libFuzzer ends
+  // without running static destructors).
+  const testsupport::ScratchDir dir;
   const std::string faults = delimitedfuzz::checkCase(delimitedfuzz::decode(data, size), dir.dir());
   if (!faults.empty()) {
     std::fprintf(stderr, "delimited read fault:\n%s", faults.c_str());
