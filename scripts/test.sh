@@ -2,7 +2,8 @@
 # Checks the layers of the libraries, builds everything and runs every test: the
 # normal build, then the tests labelled "sanitize" again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then the tests that start worker threads under
-# ThreadSanitizer.
+# ThreadSanitizer, then a short run of each fuzz target where clang and its libFuzzer
+# runtime are installed.
 # The display backend's tests start their own X server (xvfb-run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,4 +31,13 @@ status=0
    ctest --output-on-failure -j "$jobs" -L sanitize) || status=1
 (cd "$root/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
    ctest --output-on-failure -j "$jobs" -R "$tsan_tests") || status=1
+# The fuzz targets for 20 s each, side by side (their kept corpora first): a crash or a
+# hang fails the test command. Skipped without clang and libFuzzer (libclang-rt-14-dev).
+fuzz=0
+bash "$root/scripts/fuzz.sh" all 20 || fuzz=$?
+if [[ $fuzz -eq 3 ]]; then
+  echo "fuzz: skipped (clang++ or libFuzzer not installed)"
+elif [[ $fuzz -ne 0 ]]; then
+  status=1
+fi
 exit $status

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "tests/support/CaseName.h"
 #include "tests/support/SheetSnapshot.h"
 #include "commands/DeleteDuplicate.h"
 #include "commands/GridOps.h"
@@ -56,6 +57,8 @@ struct RowsCase {
   Texts remaining;  // column 1 afterwards
 };
 
+void PrintTo(const RowsCase& c, std::ostream* os) { testsupport::printName(c, os); }
+
 class DedupeRows : public DedupeSheet, public ::testing::WithParamInterface<RowsCase> {};
 
 TEST_P(DedupeRows, RemovesTheRepeatedRows) {
@@ -84,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         RowsCase{"key_order_as_given", {{u"p", u"q"}, {u"p", u"r"}}, {2, 1}, false, true, {0, 2}, {"p", "p"}},
         RowsCase{"column_beyond_the_sheet", {{u"a"}, {u"b"}}, {9}, false, true, {1, 1}, {"a"}},
         RowsCase{"no_duplicates", {{u"a"}, {u"b"}}, {1}, false, true, {0, 2}, {"a", "b"}}),
-    [](const ::testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST_F(DedupeSheet, CellsModeMovesOnlyTheSelectedColumns) {
   buildSheet(core, {{u"1", u"a", u"x"}, {u"2", u"a", u"y"}, {u"3", u"b", u"z"}});

@@ -8,6 +8,7 @@
 
 #include "commands/GridOps.h"
 #include "store/TextKey.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/GridOpsFixture.h"
 #include "tests/support/SheetSnapshot.h"
 
@@ -30,6 +31,8 @@ struct LockCase {
   int32_t (*run)(GridOpsFixture&);      // the builder; its result, 0 where it has none
   int32_t unlockedResult;
 };
+
+void PrintTo(const LockCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 const Selection kColumn1{0, 1, Range{0, 1, 0, 1}};
 const Selection kKeyColumn{1, 1, Range{1, 1, 3, 1}};
@@ -127,6 +130,6 @@ TEST_P(EditLock, BlocksWhileSetAndWorksOnceOff) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builders, EditLock, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<LockCase>& info) { return info.param.name; });
+                         testsupport::ByName());
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "commands/Regex.h"
 #include "platform/CodePage.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -20,6 +21,8 @@ struct ReplaceCase {
   RegexStatus status;
   std::u16string expected;  // on Match
 };
+
+void PrintTo(const ReplaceCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 class RegexReplace : public ::testing::TestWithParam<ReplaceCase> {};
 
@@ -73,12 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"whole cell: part does not match", u"b", u"x", u"abc", false, true, N, u""},
         ReplaceCase{"whole cell: groups", u"a(b)c", u"[$1]", u"abc", false, true, M, u"[b]"},
         ReplaceCase{"whole cell: later alternative", u"a|ab", u"x", u"ab", false, true, M, u"x"}),
-    [](const ::testing::TestParamInfo<ReplaceCase>& info) {
-      std::string n = info.param.name;
-      for (char& ch : n)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return n;
-    });
+    testsupport::ByName());
 
 TEST(Regex, APatternThatDoesNotCompileSaysWhereAndWhy) {
   for (const char16_t* p : {u"(", u"a{2,1}", u"[z-a]", u"(?<n>a)(?<n>b)"}) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/support/CaseName.h"
 #include "tests/support/SheetSnapshot.h"
 #include "commands/CellAction.h"
 #include "commands/GridOps.h"
@@ -36,6 +37,8 @@ struct TextCase {
   bool matchCase, wholeCell, regex;
   const char* expected;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 class ReplaceModes : public ::testing::TestWithParam<TextCase> {};
 
@@ -82,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"regex_whole_single_match", u".*", u"x", u"abc", true, true, true, "x"},
         TextCase{"regex_whole_needs_all", u"b", u"x", u"abc", true, true, true, "-"},
         TextCase{"regex_whole_nocase", u"a(B)c", u"$1$1", u"ABC", false, true, true, "BB"}),
-    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 // Replace on a sheet through the command manager.
 struct ReplaceSheet : ::testing::Test {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CaseName.h"
 #include "tests/support/SheetSnapshot.h"
 #include "commands/GridOps.h"
 #include "commands/SortAction.h"
@@ -50,6 +51,8 @@ struct ColumnCase {
   Texts expected;
 };
 
+void PrintTo(const ColumnCase& c, std::ostream* os) { testsupport::printName(c, os); }
+
 class SortColumn : public SortSheet, public ::testing::WithParamInterface<ColumnCase> {};
 
 TEST_P(SortColumn, GivesTheOrder) {
@@ -73,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         ColumnCase{"formulas_sort_as_text", {u"=B1", u"5", u"=A1"}, true, {"5", "=A1", "=B1"}},
         ColumnCase{"leading_and_trailing_empty_rows_stay", {u"", u"3", u"", u"1", u""}, true,
                    {"", "1", "3", "", ""}}),
-    [](const ::testing::TestParamInfo<ColumnCase>& info) { return std::string(info.param.name); });
+    testsupport::ByName());
 
 TEST_F(SortSheet, TextNumbersSortAsTextIntegersAsNumbers) {
   buildSheet(core, {{u"9"}, {u"a"}, {u"10"}});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/controls/FakeSurface.h"
+#include "tests/support/CaseName.h"
 #include "controls/VantrelCRender.h"
 #include "controls/VantrelExprtkRender.h"
 #include "controls/VantrelPyRender.h"
@@ -129,6 +130,8 @@ struct ResumeCase {
   std::u16string text;
   std::vector<Step> steps;
 };
+
+void PrintTo(const ResumeCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 std::u16string withNul() { return std::u16string(u"x\0y", 3); }
 
@@ -265,8 +268,8 @@ TEST_P(ScriptResumeDiff, ContinuedPaintEqualsFullPaint) {
 INSTANTIATE_TEST_SUITE_P(Languages, ScriptResumeDiff,
                          ::testing::Values(ResumeCase{"C", kC, kCText, aroundPoint()},
                                            ResumeCase{"Python", kPython, kPyText, aroundPoint()},
-                                           ResumeCase{"exprtk", kExprtk, kExprtkText, aroundPoint()}),
-                         [](const auto& info) { return info.param.lang == kC ? "C" : info.param.lang == kPython ? "Python" : "Exprtk"; });
+                                           ResumeCase{"Exprtk", kExprtk, kExprtkText, aroundPoint()}),
+                         testsupport::ByName());
 
 // The point is really used: a change above it that is not reported (which owners must
 // never do) still paints as the text it was taken on.

@@ -10,15 +10,19 @@
 #include "script/CountIf.h"
 #include "script/Geodesy.h"
 #include "store/DataCore.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/Scratch.h"
 
 namespace {
 
 struct CountCase {
+  const char* name;
   const char* range;
   const char* criterion;
   double count;
 };
+
+void PrintTo(const CountCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 // A1..A4 x, y, x, 3; B1 x; C3 y; row 2 of column 0 x; 6 rows (last row 5), 4 columns.
 class CountIfTest : public ::testing::TestWithParam<CountCase> {
@@ -41,17 +45,26 @@ TEST_P(CountIfTest, CountsEqualTexts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, CountIfTest,
-    ::testing::Values(CountCase{"A1:A4", "x", 2}, CountCase{"A4:A1", "x", 2}, CountCase{"a1:b4", "x", 3},
-                      CountCase{"A1:A4", "3", 1}, CountCase{"A1:A4", ">2", 0}, CountCase{"A1:A4", "X", 0},
-                      CountCase{"A1:A4", "C3", 1},            // a cell's text
-                      CountCase{"A1:A4", "abc", 0},           // letters alone: the text
-                      CountCase{"A1:A4", "ZZ99", 0},          // a cell outside: the empty text
-                      CountCase{"A5:B5", "Z100", 2},          // empty cells match an empty cell
-                      CountCase{"A1", "x", 1}, CountCase{"A2", "x", 0},  // one corner
-                      CountCase{"A:A", "x", 2}, CountCase{"A:B", "", 5}, // rows 1 to the last
+    ::testing::Values(CountCase{"column_range", "A1:A4", "x", 2},
+                      CountCase{"reversed_range", "A4:A1", "x", 2},
+                      CountCase{"lower_case_block", "a1:b4", "x", 3},
+                      CountCase{"number_text", "A1:A4", "3", 1},
+                      CountCase{"comparison_is_a_text", "A1:A4", ">2", 0},
+                      CountCase{"case_kept", "A1:A4", "X", 0},
+                      CountCase{"criterion_cell_text", "A1:A4", "C3", 1},
+                      CountCase{"criterion_letters_alone", "A1:A4", "abc", 0},
+                      CountCase{"criterion_cell_outside", "A1:A4", "ZZ99", 0},  // the empty text
+                      CountCase{"empty_cells_match_empty_cell", "A5:B5", "Z100", 2},
+                      CountCase{"one_cell_match", "A1", "x", 1},
+                      CountCase{"one_cell_no_match", "A2", "x", 0},
+                      CountCase{"whole_column", "A:A", "x", 2},  // rows 1 to the last
+                      CountCase{"whole_columns_empty", "A:B", "", 5},
                       // corners without letters are in column 0
-                      CountCase{"1:3", "x", 1}, CountCase{"3:1", "x", 1}, CountCase{"1:A3", "x", 3},
-                      CountCase{"", "", 1}));  // no letters, no digits: the cell (0, 0)
+                      CountCase{"rows_only", "1:3", "x", 1},
+                      CountCase{"rows_only_reversed", "3:1", "x", 1},
+                      CountCase{"row_to_cell", "1:A3", "x", 3},
+                      CountCase{"empty_range_is_cell_0_0", "", "", 1}),
+    testsupport::ByName());
 
 TEST(CountIfTest, CriterionTextIsAnsi) {
   CDataCore core;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "tests/script/ScriptFixture.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/SheetSnapshot.h"
 
 namespace {
@@ -82,9 +83,12 @@ TEST(WriteBackWide, AnIdentifierStartingWithACellNameLeavesThatCell) {
 
 // Host calls keep exprtk's side-effect flag: none is folded at compile time.
 struct CallCase {
+  const char* name;
   const char* script;
   const char16_t* a1After;
 };
+
+void PrintTo(const CallCase& c, std::ostream* os) { testsupport::printName(c, os); }
 
 class SideEffectTest : public ::testing::TestWithParam<CallCase> {};
 
@@ -98,10 +102,11 @@ TEST_P(SideEffectTest, CallsRunWhenEvaluated) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, SideEffectTest,
-    ::testing::Values(CallCase{"var x := 0; if (x > 10) { set(1,1,5) }; 0", u""},
-                      CallCase{"for (var i := 0; i < 3; i += 1) { set(1,1,get(1,1)+1) }; 0", u"3"},
-                      CallCase{"var r := 1; set(r,1,7); set(2,1,get(1,1)); get(1,1)", u"7"},
-                      CallCase{"var x := 0; x > 1 ? set_(1,1,'a') : set_(1,1,'b'); 0", u"b"}));
+    ::testing::Values(CallCase{"branch_not_taken", "var x := 0; if (x > 10) { set(1,1,5) }; 0", u""},
+                      CallCase{"loop", "for (var i := 0; i < 3; i += 1) { set(1,1,get(1,1)+1) }; 0", u"3"},
+                      CallCase{"variable_position", "var r := 1; set(r,1,7); set(2,1,get(1,1)); get(1,1)", u"7"},
+                      CallCase{"ternary_branches", "var x := 0; x > 1 ? set_(1,1,'a') : set_(1,1,'b'); 0", u"b"}),
+    testsupport::ByName());
 
 TEST(SideEffect, SaveRunsBeforeLaterStatements) {
   FakeDocument doc;

@@ -12,6 +12,7 @@
 
 #include "store/DataCore.h"
 #include "store/DocumentFile.h"
+#include "tests/support/Scratch.h"
 
 // Small buffers: quick runs, records cut at buffer ends.
 constexpr size_t BLOCK_BYTES = 64;
@@ -20,14 +21,14 @@ namespace {
 
 std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
-// The two scratch files live in memory (memfd), reached by their /proc/self/fd paths,
-// so that nothing is left on disk however the fuzzer ends.
+// The input lives in memory (memfd), reached by its /proc/self/fd path. Saves go into a
+// scratch folder of the input's own (LLVMFuzzerTestOneInput's), removed as the input is
+// done: a save is written beside its target and put in its place, which a memfd's path
+// (a link to no file of a folder) cannot take.
+std::string gOut;
 const std::string& scratch(const char* name) {
-  static const std::string paths[2] = {
-      "/proc/self/fd/" + std::to_string(memfd_create("mvt-in", 0)),
-      "/proc/self/fd/" + std::to_string(memfd_create("mvt-out", 0)),
-  };
-  return paths[name[0] == 'o'];
+  static const std::string in = "/proc/self/fd/" + std::to_string(memfd_create("mvt-in", 0));
+  return name[0] == 'o' ? gOut : in;
 }
 
 void check(bool ok) {
@@ -75,6 +76,8 @@ void editSaveRead(CDataCore& core, const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const testsupport::ScratchDir dir;
+  gOut = dir.native("out.mvt");
   const std::string& in = scratch("in");
   FILE* f = std::fopen(in.c_str(), "wb");
   if (!f) return 0;
