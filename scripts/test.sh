@@ -8,9 +8,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
-# Before any build, as it takes a moment: no library includes or links above its
-# layer (scripts/layers.txt).
+# Before any build, as they take a moment: no library includes or links above its
+# layer (scripts/layers.txt), and the sources are laid out as .clang-format says (the
+# builds and tests still run when the layout check fails; the script then exits non-zero).
 bash "$root/scripts/check-layers.sh"
+format_ok=1
+bash "$root/scripts/check-format.sh" || format_ok=0
 jobs=$(nproc)
 # The tests that start worker threads beside the user-interface thread: the selection
 # statistics, the paged-open row counter, the file tools' tasks, the thread fan-out, the
@@ -38,6 +41,10 @@ bash "$root/scripts/fuzz.sh" all 20 || fuzz=$?
 if [[ $fuzz -eq 3 ]]; then
   echo "fuzz: skipped (clang++ or libFuzzer not installed)"
 elif [[ $fuzz -ne 0 ]]; then
+  status=1
+fi
+if ((!format_ok)); then
+  echo "test: the sources are not formatted (see the start of the output)" >&2
   status=1
 fi
 exit $status

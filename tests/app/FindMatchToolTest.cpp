@@ -56,9 +56,12 @@ TEST_F(FindMatchToolTest, LookUpsAndCopies) {
 
 // Tables read from files in three encodings; the written table saved and compared.
 TEST_F(FindMatchToolTest, FilesInThreeEncodingsAndTheSavedTable) {
+  // Byte strings kept on one line, split only where a hex escape ends:
+  // clang-format off
   file("数据.csv", "\xEF\xBB\xBF" "k,v\n\xE7\x94\xB2,\n\xE4\xB9\x99,\n");       // UTF-8: 甲, 乙
   file("区域.csv", "\xBC\xD7,1\n\xD2\xD2,2\n");                                 // GBK: 甲 1, 乙 2
   file("返回.csv", std::string("\xFF\xFE" "a\0,\0x\0\n\0b\0,\0y\0\n\0", 18));  // UTF-16: a x, b y
+  // clang-format on
   CGrid* data = currentDocument() ? gTabStrip.tabs[0].document : nullptr;
   ASSERT_EQ(gTabStrip.tabs.size(), 3u);
   HWND dialog = showFindMatchDialog(main);

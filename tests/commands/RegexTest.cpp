@@ -70,8 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"surrogate pair is one character", u"^.$", u"x", u"\U0001F600", false, false, M, u"x"},
         ReplaceCase{"empty matches keep pairs whole", u"", u"-", u"a\U0001F600", false, false, M,
                     u"-a-\U0001F600-"},
+        // Byte strings kept on one line, split only where a hex escape ends:
+        // clang-format off
         ReplaceCase{"lone surrogate text still searched", u"b", u"x", std::u16string(u"a\xD800" u"b"),
                     false, false, M, std::u16string(u"a\xD800" u"x")},
+        // clang-format on
         ReplaceCase{"whole cell: the one match", u".*", u"x", u"abc", false, true, M, u"x"},
         ReplaceCase{"whole cell: part does not match", u"b", u"x", u"abc", false, true, N, u""},
         ReplaceCase{"whole cell: groups", u"a(b)c", u"[$1]", u"abc", false, true, M, u"[b]"},
@@ -117,7 +120,10 @@ TEST(Regex, ValidUtf16) {
   EXPECT_TRUE(CRegexMatcher::validUtf16(u"abc\U0001F600"));
   EXPECT_FALSE(CRegexMatcher::validUtf16(std::u16string(1, char16_t(0xD800))));
   EXPECT_FALSE(CRegexMatcher::validUtf16(std::u16string(1, char16_t(0xDC00)) + u"a"));
+  // Byte strings kept on one line, split only where a hex escape ends:
+  // clang-format off
   EXPECT_FALSE(CRegexMatcher::validUtf16(std::u16string(u"\xD800" u"a")));
+  // clang-format on
 }
 
 }  // namespace

@@ -42,7 +42,10 @@ TEST(CodePage, Utf8DecodesValidAndReplacesInvalidSequences) {
 }
 
 TEST(CodePage, Utf8EncodesSurrogatePairsAndReplacesUnpairedOnes) {
+  // Byte strings kept on one line, split only where a hex escape ends:
+  // clang-format off
   EXPECT_EQ(encode(CP_UTF8, u"中文a"), "\xE4\xB8\xAD\xE6\x96\x87" "a");
+  // clang-format on
   EXPECT_EQ(encode(CP_UTF8, u"\U0001F600"), "\xF0\x9F\x98\x80");
   EXPECT_EQ(encode(CP_UTF8, std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
 }

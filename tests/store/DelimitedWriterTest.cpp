@@ -88,9 +88,12 @@ TEST_F(Writer, AnsiIsGbkAndUtf8IsPlain) {
 TEST_F(Writer, BigEndianBytesOfCellDelimiterAndLineEnd) {
   fill({{u"a", u"b"}});
   sheet.mSaveEncoding = ENC_UTF16BE;
+  // Byte strings kept on one line, split only where a hex escape ends:
+  // clang-format off
   EXPECT_EQ(save(), std::string("\xFE\xFF\x00" "a\x00,\x00" "b\x00\r\x00\n", 12));
   EXPECT_EQ(sheet.encodeChar(','), std::string("\x00,", 2));
   EXPECT_EQ(sheet.encodeCell(1, 1), std::string("\x00" "a", 2));
+  // clang-format on
   sheet.mSaveEncoding = ENC_UTF8;
   EXPECT_EQ(sheet.encodeChar('\x80'), "\xEF\xBE\x80");  // sign-extended to U+FF80
   sheet.mSaveEncoding = 9;                               // any other value: ANSI

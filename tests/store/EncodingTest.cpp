@@ -19,7 +19,10 @@ TEST(DetectEncoding, ClassifiesFilesByMarkAndContent) {
     TextEncoding expected;
   } cases[] = {
       {"empty", "", ENC_ANSI},
+      // Byte strings kept on one line, split only where a hex escape ends:
+      // clang-format off
       {"utf8 mark", "\xEF\xBB\xBF" "a,b\n", ENC_UTF8},
+      // clang-format on
       {"utf8 mark alone", "\xEF\xBB\xBF", ENC_UTF8},
       {"le mark only", "\xFF\xFE", ENC_UTF16LE},
       {"le mark", "\xFF\xFE" + utf16Bytes("a,b", false), ENC_UTF16LE},

@@ -50,8 +50,11 @@ TEST(FilePaths, NamesOfPaths) {
 TEST(ReadFileAsWide, WholeFileAsUtf16) {
   testsupport::ScratchDir dir;
   const std::u16string path = dir.path("宽文本.bin");
+  // Byte strings kept on one line, split only where a hex escape ends:
+  // clang-format off
   testsupport::writeBytes(dir.native("宽文本.bin"), std::string("\xff\xfe" "a\0" "\x2d\x4e" "z", 7));  // BOM, 'a', 中, odd byte
   EXPECT_EQ(readFileAsWide(path), u"\xfeff" u"a中");
+  // clang-format on
   EXPECT_EQ(readFileAsWide(dir.path("missing.bin")), u"");
   testsupport::writeBytes(dir.native("宽文本.bin"), "");
   EXPECT_EQ(readFileAsWide(path), u"");
