@@ -9,9 +9,7 @@ std::u16string readmePath() { return MORVEL_README_PATH; }
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      centreOnParent(dialog);
-      return TRUE;
+    case WM_INITDIALOG: centreOnParent(dialog); return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, LOWORD(wParam));

@@ -64,7 +64,8 @@ bool classify(HWND dialog) {
 std::vector<std::u16string> currentColumnLetters() {
   std::vector<std::u16string> letters;
   if (CGrid* document = currentDocument())
-    for (int32_t c = 1; c < static_cast<int32_t>(document->core().mColCount); ++c) letters.push_back(colName(c - 1));
+    for (int32_t c = 1; c < static_cast<int32_t>(document->core().mColCount); ++c)
+      letters.push_back(colName(c - 1));
   return letters;
 }
 
@@ -74,11 +75,8 @@ bool onCommand(HWND dialog, int id) {
       if (const auto folder = chooseFolder(dialog, dialog, kCaption))
         SetDlgItemTextW(dialog, IDC_CLASSIFY_FOLDER, folder->c_str());
       return true;
-    case IDOK:
-      runClassifySave(dialog);
-      return true;
-    default:
-      return false;
+    case IDOK: runClassifySave(dialog); return true;
+    default: return false;
   }
 }
 

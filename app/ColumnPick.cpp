@@ -9,9 +9,7 @@
 
 ColumnPickState gColumnPick;
 
-bool ColumnRef::names() const {
-  return mTable && mCol >= 1 && static_cast<uint64_t>(mCol) < mTable->mColCount;
-}
+bool ColumnRef::names() const { return mTable && mCol >= 1 && static_cast<uint64_t>(mCol) < mTable->mColCount; }
 
 ColumnRef parseColumnRef(const std::u16string& name) {
   ColumnRef ref;
@@ -69,7 +67,8 @@ void onColumnPicked(HWND grid, RECT range) {
   }
   if (gColumnPick.mPending) {
     ShowWindow(gColumnPick.mDialog, SW_SHOWNORMAL);
-    if (tab) selectComboEntry(gColumnPick.mDialog, gColumnPick.mComboId, gColumnPick.mWithTabName ? named : letters);
+    if (tab)
+      selectComboEntry(gColumnPick.mDialog, gColumnPick.mComboId, gColumnPick.mWithTabName ? named : letters);
     gColumnPick.mPending = 0;
     gColumnPick.mWithTabName = true;
   }

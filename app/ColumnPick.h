@@ -29,10 +29,10 @@ ColumnRef parseColumnRef(const std::u16string& name);
 // The pick state of the column tools: column merge and split, classify-save, file merge
 // and file split.
 struct ColumnPickState {
-  int32_t mPending = 0;       // id of the "获取" button whose pick is awaited; 0 = none
-  HWND mDialog = nullptr;     // the newest column tool dialog: the one a pick returns to
-  int32_t mComboId = 0;       // the combo of that dialog that receives the pick
-  bool mWithTabName = true;   // tab title + "!" + letters, or the letters alone
+  int32_t mPending = 0;      // id of the "获取" button whose pick is awaited; 0 = none
+  HWND mDialog = nullptr;    // the newest column tool dialog: the one a pick returns to
+  int32_t mComboId = 0;      // the combo of that dialog that receives the pick
+  bool mWithTabName = true;  // tab title + "!" + letters, or the letters alone
 };
 extern ColumnPickState gColumnPick;
 

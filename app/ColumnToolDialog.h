@@ -16,9 +16,9 @@ struct ColumnPickButton {
 };
 
 struct ColumnToolDialog {
-  std::span<const int> combos;               // filled with comboItems() when the dialog is made
+  std::span<const int> combos;  // filled with comboItems() when the dialog is made
   std::span<const ColumnPickButton> picks;
-  bool withTabName;                          // picks give tab title + "!" + letters, else the letters
+  bool withTabName;  // picks give tab title + "!" + letters, else the letters
   std::vector<std::u16string> (*comboItems)();
   // Its own commands; false for an id that is not one of them.
   bool (*command)(HWND dialog, int id);

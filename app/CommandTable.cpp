@@ -12,8 +12,8 @@
 #include "app/ColumnSplitTool.h"
 #include "app/FileMerge.h"
 #include "app/FileSplit.h"
-#include "app/MainWindow.h"
 #include "app/FindMatchTool.h"
+#include "app/MainWindow.h"
 #include "app/Plugins.h"
 #include "app/TwoTableTool.h"
 #include "controls/InputState.h"
@@ -131,20 +131,27 @@ std::vector<CommandRow> buildTable() {
       {ID_BATCH_FILTER, false, batchFilter},
       {ID_BATCH_SAVE_FILTERED, false, batchSaveFiltered},
       {ID_COMMAND_WINDOW, false, commandWindow},
-      {ID_COLUMN_MERGE, false, [](CGrid* current, UINT) { if (current) showColumnMergeDialog(gMainWnd); }},
-      {ID_COLUMN_SPLIT, false, [](CGrid* current, UINT) { if (current) showColumnSplitDialog(gMainWnd); }},
+      {ID_COLUMN_MERGE, false,
+       [](CGrid* current, UINT) {
+         if (current) showColumnMergeDialog(gMainWnd);
+       }},
+      {ID_COLUMN_SPLIT, false,
+       [](CGrid* current, UINT) {
+         if (current) showColumnSplitDialog(gMainWnd);
+       }},
       {ID_FILES_MERGE, false, [](CGrid*, UINT) { setColumnPickDialog(openFileMergeDialog(gMainWnd)); }},
       {ID_FILES_SPLIT, false, [](CGrid*, UINT) { setColumnPickDialog(openFileSplitDialog(gMainWnd)); }},
       {ID_TWO_TABLE_DUPLICATES, false, [](CGrid*, UINT) { showTwoTableDuplicatesDialog(gMainWnd); }},
       {ID_CLASSIFY_SAVE, true, [](CGrid*, UINT) { showClassifySaveDialog(gMainWnd); }},
   };
   // The document's own commands.
-  for (UINT id : {ID_APPEND, ID_SPLIT_FILE, ID_SAVE_FILTERED,
-                  ID_UNDO, ID_REDO, ID_CUT, ID_COPY, ID_PASTE, ID_CLEAR, ID_DELETE, ID_SELECT_ALL,
-                  ID_INSERT1, ID_INSERT2, ID_RESTORE_SIZES, ID_HIDE, ID_UNHIDE, ID_FREEZE, ID_ZOOM_IN, ID_ZOOM_OUT,
-                  ID_GOTO, ID_FILTER, ID_SORT_UP, ID_SORT_DOWN, ID_BANDED_ROWS, ID_ADD_ROWS, ID_ADD_COLS,
-                  ID_TABLE_SIZE, ID_FIND, ID_FIND_NEXT, ID_FIND_PREV, ID_REPLACE, ID_REPLACE_NEXT, ID_REPLACE_ALL,
-                  ID_KIND_EXPRTK, ID_KIND_C, ID_KIND_PYTHON, ID_KIND_TEXT, ID_RUN_ALL, ID_RUN_SELECTED})
+  for (UINT id : {ID_APPEND,    ID_SPLIT_FILE,    ID_SAVE_FILTERED, ID_UNDO,        ID_REDO,       ID_CUT,
+                  ID_COPY,      ID_PASTE,         ID_CLEAR,         ID_DELETE,      ID_SELECT_ALL, ID_INSERT1,
+                  ID_INSERT2,   ID_RESTORE_SIZES, ID_HIDE,          ID_UNHIDE,      ID_FREEZE,     ID_ZOOM_IN,
+                  ID_ZOOM_OUT,  ID_GOTO,          ID_FILTER,        ID_SORT_UP,     ID_SORT_DOWN,  ID_BANDED_ROWS,
+                  ID_ADD_ROWS,  ID_ADD_COLS,      ID_TABLE_SIZE,    ID_FIND,        ID_FIND_NEXT,  ID_FIND_PREV,
+                  ID_REPLACE,   ID_REPLACE_NEXT,  ID_REPLACE_ALL,   ID_KIND_EXPRTK, ID_KIND_C,     ID_KIND_PYTHON,
+                  ID_KIND_TEXT, ID_RUN_ALL,       ID_RUN_SELECTED})
     rows.push_back({id, true, onDocument});
   for (UINT id = ID_ENC_UTF8; id <= ID_ENC_ANSI; ++id) rows.push_back({id, true, onDocument});
   for (UINT id = ID_FORMULA_SUM; id <= ID_FORMULA_MIN; ++id) rows.push_back({id, true, onDocument});

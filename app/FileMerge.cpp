@@ -44,8 +44,8 @@ FileWorkResult appendText(FILE* out, const std::u16string& path, int32_t drop, c
   return FILE_DONE;
 }
 
-FileWorkResult appendWorkbook(FILE* out, const std::u16string& path, int32_t drop, const std::atomic<int32_t>& cancel,
-                              const FractionProgress& progress) {
+FileWorkResult appendWorkbook(FILE* out, const std::u16string& path, int32_t drop,
+                              const std::atomic<int32_t>& cancel, const FractionProgress& progress) {
   ExcelStream book;
   if (!book.open(path)) return FILE_OPEN_FAILED;
   const int64_t rows = book.lastRow();

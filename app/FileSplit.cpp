@@ -89,7 +89,8 @@ FileWorkResult splitWorkbook(const std::u16string& folder, const std::u16string&
     if (!line.empty()) ++consumed;
     return line;
   };
-  return writeParts(part, next, [&] { return fraction(consumed, rows); }, cancel, progress);
+  return writeParts(
+      part, next, [&] { return fraction(consumed, rows); }, cancel, progress);
 }
 
 }  // namespace
@@ -99,10 +100,9 @@ std::u16string splitPartPath(const std::u16string& folder, const std::u16string&
   return folder + u"/" + stem + u"_" + std::u16string(digits.begin(), digits.end()) + u".csv";
 }
 
-SplitPart::SplitPart(std::u16string folder, std::u16string stem, std::vector<std::string> header, int64_t linesPerPart)
-    : mHeader(std::move(header)),
-      mFolder(std::move(folder)),
-      mStem(std::move(stem)),
+SplitPart::SplitPart(std::u16string folder, std::u16string stem, std::vector<std::string> header,
+                     int64_t linesPerPart)
+    : mHeader(std::move(header)), mFolder(std::move(folder)), mStem(std::move(stem)),
       mLinesPerPart(std::max<int64_t>(linesPerPart, 1)) {}
 
 bool SplitPart::flush() {

@@ -44,10 +44,10 @@ class SplitPart {
   std::u16string mStem;
   int64_t mLinesPerPart = 1;  // >= 1
   int64_t mLinesInPart = 0;
-  int32_t mPartNumber = 0;  // 0 before the first part
+  int32_t mPartNumber = 0;          // 0 before the first part
   std::unique_ptr<SafeSave> mPart;  // the open part; null when none is open
-  bool mFailed = false;  // a write of the open part failed
-  std::string mBuffer;   // bytes of the open part not yet written
+  bool mFailed = false;             // a write of the open part failed
+  std::string mBuffer;              // bytes of the open part not yet written
 };
 
 // The parts one input gives (0 for a document file or an input that does not open),

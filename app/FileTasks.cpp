@@ -93,9 +93,7 @@ bool handleTaskMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) 
       SetDlgItemTextW(dialog, int(wParam), text->c_str());
       return true;
     }
-    case WM_FILETASK_REPAINT:
-      InvalidateRect(dialog, nullptr, FALSE);
-      return true;
+    case WM_FILETASK_REPAINT: InvalidateRect(dialog, nullptr, FALSE); return true;
     case WM_FILETASK_ENDED:
       InvalidateRect(dialog, nullptr, FALSE);
       EnableWindow(GetDlgItem(dialog, IDABORT), TRUE);

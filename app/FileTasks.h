@@ -33,8 +33,8 @@ struct ComTask {
   int32_t mCount = 0;
   bool mHeader = false;  // merge: drop header lines of later files; split: repeat them
   int32_t mHeaderLines = 0;
-  std::thread mThread;  // not joinable when no worker was started
-  std::u16string mOutput;  // merge: the merged file; split: the output folder
+  std::thread mThread;                  // not joinable when no worker was started
+  std::u16string mOutput;               // merge: the merged file; split: the output folder
   std::vector<std::u16string> mInputs;  // in the order added
 };
 

@@ -54,9 +54,7 @@ void onCommand(const FileToolDialog& tool, HWND dialog, int id) {
       tool.cancel(dialog);
       DestroyWindow(dialog);
       break;
-    default:
-      tool.command(dialog, id);
-      break;
+    default: tool.command(dialog, id); break;
   }
 }
 
@@ -66,12 +64,8 @@ INT_PTR fileToolDialogProc(const FileToolDialog& tool, HWND dialog, UINT message
   if (handleTaskMessage(dialog, message, wParam, lParam)) return TRUE;
   if (refusedWhileBusy(message)) return TRUE;  // nothing starts while input is off
   switch (message) {
-    case WM_INITDIALOG:
-      onInit(tool, dialog);
-      return TRUE;
-    case WM_COMMAND:
-      onCommand(tool, dialog, LOWORD(wParam));
-      return TRUE;
+    case WM_INITDIALOG: onInit(tool, dialog); return TRUE;
+    case WM_COMMAND: onCommand(tool, dialog, LOWORD(wParam)); return TRUE;
     case WM_DESTROY:  // also when the owner goes first
       tool.cancel(dialog);
       if (gColumnPick.mDialog == dialog) endColumnPick(dialog);

@@ -79,7 +79,8 @@ HWND showFindMatchDialog(HWND parent) {
   }
   registerToolResources();
   installColumnPicking();
-  gFindMatch.mDialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_FIND_MATCH), parent, findMatchDialogProc, 0);
+  gFindMatch.mDialog =
+      CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_FIND_MATCH), parent, findMatchDialogProc, 0);
   if (gFindMatch.mDialog) ShowWindow(gFindMatch.mDialog, SW_SHOW);
   return gFindMatch.mDialog;
 }
@@ -126,8 +127,7 @@ INT_PTR CALLBACK findMatchDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       }
       return FALSE;
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -150,8 +150,7 @@ bool runFindMatch() {
     if (lookup)
       write.mTable->findMatch(write.mCol, *ret.mTable, ret.mCol, *data.mTable, data.mCol, *area.mTable, area.mCol,
                               count);
-    else
-      copyColumns(*write.mTable, write.mCol, *ret.mTable, ret.mCol, count);
+    else copyColumns(*write.mTable, write.mCol, *ret.mTable, ret.mCol, count);
   });
   if (!done) return false;
   afterToolWrite(write.mDocument);

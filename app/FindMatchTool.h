@@ -8,8 +8,8 @@
 #include "platform/windows.h"
 
 struct FindMatchInput {
-  int32_t mPending = 0;      // id of the "获取" button whose pick is awaited; 0 = none
-  HWND mDialog = nullptr;    // the find-match dialog; null while it is closed
+  int32_t mPending = 0;        // id of the "获取" button whose pick is awaited; 0 = none
+  HWND mDialog = nullptr;      // the find-match dialog; null while it is closed
   std::u16string mLookupData;  // combo IDC_MATCH_DATA: the column whose values are looked up
   std::u16string mLookupArea;  // combo IDC_MATCH_AREA: the column searched for them
   std::u16string mWritePos;    // combo IDC_MATCH_WRITE: the first column written

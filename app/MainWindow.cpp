@@ -11,12 +11,12 @@
 #include "grid/DocumentCommands.h"
 #include "grid/Documents.h"
 #include "grid/Grid.h"
-#include "resources/GridIds.h"
-#include "resources/MainIds.h"
 #include "grid/ReadSettings.h"
 #include "platform/FileIo.h"
 #include "platform/controls/commctrl.h"
 #include "platform/windows.h"
+#include "resources/GridIds.h"
+#include "resources/MainIds.h"
 #include "script/ScriptRun.h"
 #include "script/SystemScriptWindow.h"
 
@@ -89,7 +89,8 @@ void layout(HWND main) {
   if (s.bottom > gTabStrip.height) area = RECT{s.left, gTabStrip.height, s.right, s.bottom};
   for (const CCTab::CTabData& tab : gTabStrip.tabs)
     if (tab.gridWindow)
-      MoveWindow(tab.gridWindow, area.left, area.top, area.right - area.left + 1, area.bottom - area.top + 1, FALSE);
+      MoveWindow(tab.gridWindow, area.left, area.top, area.right - area.left + 1, area.bottom - area.top + 1,
+                 FALSE);
 }
 
 // After the window is gone: no main window, no strip window, no tab records (their
@@ -111,9 +112,7 @@ std::u16string programFolder() {
   return cut == std::u16string::npos ? path : path.substr(0, cut);
 }
 
-std::u16string lastPathComponent(const std::u16string& path) {
-  return path.substr(fileNameStart(path));
-}
+std::u16string lastPathComponent(const std::u16string& path) { return path.substr(fileNameStart(path)); }
 
 void registerMvtFileType() {
   const std::u16string program = modulePath();
@@ -166,8 +165,8 @@ int createMainWindow(HINSTANCE instance, int show) {
   RECT c{};
   GetClientRect(gMainWnd, &c);
   registerControlClass(u"Tab2", CCTab::wndProc);
-  HWND strip = CreateWindowExW(0, u"Tab2", u"Tab2", WS_CHILD | WS_VISIBLE, c.left, c.top, c.right, c.bottom, gMainWnd,
-                               nullptr, instance, nullptr);
+  HWND strip = CreateWindowExW(0, u"Tab2", u"Tab2", WS_CHILD | WS_VISIBLE, c.left, c.top, c.right, c.bottom,
+                               gMainWnd, nullptr, instance, nullptr);
   gTabStrip.hwnd = strip;
   SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&gTabStrip));
   gTabStrip.onDropFiles = onDropFiles;
@@ -236,9 +235,7 @@ bool mayCloseMainWindow() {
 
 LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SIZE:
-      layout(hwnd);
-      return 0;
+    case WM_SIZE: layout(hwnd); return 0;
     case WM_SETFOCUS:
       // The keyboard belongs to the current document, so that its keys and the
       // accelerators reach it.
@@ -247,9 +244,7 @@ LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
       if (runCommand(LOWORD(wParam))) return 0;
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_DROPFILES:
-      onDropFiles(reinterpret_cast<HDROP>(wParam));
-      return 0;
+    case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE:
       if (mayCloseMainWindow()) DestroyWindow(hwnd);
       return 0;
@@ -259,10 +254,7 @@ LRESULT CALLBACK mainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         if (document) closeSystemScriptWindows(&document->ops());
       PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      forgetMainWindow();
-      return 0;
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_NCDESTROY: forgetMainWindow(); return 0;
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }

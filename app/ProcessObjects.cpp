@@ -7,8 +7,8 @@
 #include "app/ColumnPick.h"
 #include "app/FileTasks.h"
 #include "app/FindMatchTool.h"
-#include "app/TwoTableTool.h"
 #include "app/Plugins.h"
+#include "app/TwoTableTool.h"
 #include "controls/TabStrip.h"
 #include "platform/windows.h"
 #include "resources/GridResources.h"
@@ -89,14 +89,10 @@ struct ProcessObject {
 
 // In the order of construction.
 const ProcessObject kObjects[] = {
-    {startGdiplus, endGdiplus},
-    {startSockets, endSockets},
-    {startResources, nullptr},
-    {startEngines, nullptr},
-    {resetTabStrip, endTabStrip},
-    {clearPlugins, clearPlugins},
-    {startToolInputs, resetToolInputs},
-    {[] {}, endFileTasks},  // the merge and split task registries
+    {startGdiplus, endGdiplus},         {startSockets, endSockets},
+    {startResources, nullptr},          {startEngines, nullptr},
+    {resetTabStrip, endTabStrip},       {clearPlugins, clearPlugins},
+    {startToolInputs, resetToolInputs}, {[] {}, endFileTasks},  // the merge and split task registries
 };
 
 }  // namespace

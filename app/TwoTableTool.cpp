@@ -33,15 +33,14 @@ const TwoTableIds kDedupe{
      IDC_DEDUPE_MATCH3_PICK},
     IDC_DEDUPE_RUN,
     false};
-const TwoTableIds kDuplicates{
-    IDD_TWO_TABLE_DUPLICATES,
-    u"两表求重复",
-    {IDC_DUPLICATES_SOURCE, IDC_DUPLICATES_LOOKUP, IDC_DUPLICATES_MATCH1, IDC_DUPLICATES_MATCH2,
-     IDC_DUPLICATES_MATCH3},
-    {IDC_DUPLICATES_SOURCE_PICK, IDC_DUPLICATES_LOOKUP_PICK, IDC_DUPLICATES_MATCH1_PICK, IDC_DUPLICATES_MATCH2_PICK,
-     IDC_DUPLICATES_MATCH3_PICK},
-    IDC_DUPLICATES_RUN,
-    true};
+const TwoTableIds kDuplicates{IDD_TWO_TABLE_DUPLICATES,
+                              u"两表求重复",
+                              {IDC_DUPLICATES_SOURCE, IDC_DUPLICATES_LOOKUP, IDC_DUPLICATES_MATCH1,
+                               IDC_DUPLICATES_MATCH2, IDC_DUPLICATES_MATCH3},
+                              {IDC_DUPLICATES_SOURCE_PICK, IDC_DUPLICATES_LOOKUP_PICK, IDC_DUPLICATES_MATCH1_PICK,
+                               IDC_DUPLICATES_MATCH2_PICK, IDC_DUPLICATES_MATCH3_PICK},
+                              IDC_DUPLICATES_RUN,
+                              true};
 
 void clearInput() { gTwoTable = TwoTableInput{}; }
 
@@ -162,7 +161,9 @@ bool run(const TwoTableIds& ids) {
 }  // namespace
 
 HWND showTwoTableDedupeDialog(HWND parent) { return showDialog(parent, kDedupe, twoTableDedupeDialogProc); }
-HWND showTwoTableDuplicatesDialog(HWND parent) { return showDialog(parent, kDuplicates, twoTableDuplicatesDialogProc); }
+HWND showTwoTableDuplicatesDialog(HWND parent) {
+  return showDialog(parent, kDuplicates, twoTableDuplicatesDialogProc);
+}
 
 TwoTablePick twoTablePickOf(int button) {
   for (const TwoTableIds* ids : {&kDedupe, &kDuplicates})

@@ -9,10 +9,10 @@
 #include "platform/windows.h"
 
 struct TwoTableInput {
-  int32_t mPending = 0;     // id of the "获取" button whose pick is awaited; 0 = none
-  HWND mDialog = nullptr;   // the open two-table dialog; null while none is
-  std::u16string mSource;   // tab title of the source table
-  std::u16string mLookup;   // tab title of the lookup table
+  int32_t mPending = 0;                               // id of the "获取" button whose pick is awaited; 0 = none
+  HWND mDialog = nullptr;                             // the open two-table dialog; null while none is
+  std::u16string mSource;                             // tab title of the source table
+  std::u16string mLookup;                             // tab title of the lookup table
   std::u16string mMatchCol1, mMatchCol2, mMatchCol3;  // column letters
 };
 extern TwoTableInput gTwoTable;

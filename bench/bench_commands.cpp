@@ -24,8 +24,8 @@
 #include "commands/ComManag.h"
 #include "commands/DeleteDuplicate.h"
 #include "commands/SortAction.h"
-#include "store/DataCore.h"
 #include "platform/CodePage.h"
+#include "store/DataCore.h"
 
 #include "bench/BenchClock.h"
 #include "bench/BenchPeers.h"
@@ -55,8 +55,7 @@ uint64_t fingerprint(const CDataCore& core) {
   for (uint64_t r = 0; r < core.mRowCount; ++r) {
     const Cell* row = core.mDatas[r];
     for (uint64_t c = 0; c < core.mColCount; ++c)
-      h = (h ^ (row[c].value + (uint64_t(row[c].kind) << 56) + (uint64_t(row[c].flag) << 48))) *
-          0x100000001b3ULL;
+      h = (h ^ (row[c].value + (uint64_t(row[c].kind) << 56) + (uint64_t(row[c].flag) << 48))) * 0x100000001b3ULL;
   }
   return h;
 }
@@ -81,12 +80,13 @@ struct Bench {
     manager.undo();
     const double undo = seconds(t0);
     const bool same = fingerprint(core) == original;
-    std::printf("%-34s %7.3f s %8.1f MB/s | undo %7.3f s %8.1f MB/s | rows %llu -> %llu%s%s | rss %.0f MB"
-                " | run cpu %.2f user + %.2f system, %ld minor faults, load %.1f\n",
-                name, run, textMb / run, undo, textMb / undo,
-                static_cast<unsigned long long>(rowsBefore), static_cast<unsigned long long>(rowsAfter),
-                accepted ? "" : " (no command)", same ? "" : " SHEET DIFFERS AFTER UNDO", rssMb(), sample.user,
-                sample.system, sample.minorFaults, sample.load);
+    std::printf(
+        "%-34s %7.3f s %8.1f MB/s | undo %7.3f s %8.1f MB/s | rows %llu -> %llu%s%s | rss %.0f MB"
+        " | run cpu %.2f user + %.2f system, %ld minor faults, load %.1f\n",
+        name, run, textMb / run, undo, textMb / undo, static_cast<unsigned long long>(rowsBefore),
+        static_cast<unsigned long long>(rowsAfter), accepted ? "" : " (no command)",
+        same ? "" : " SHEET DIFFERS AFTER UNDO", rssMb(), sample.user, sample.system, sample.minorFaults,
+        sample.load);
     manager.clear();
     return run;
   }
@@ -100,8 +100,9 @@ void pairSort(const std::string& path, const char* column, double ours) {
     const char* package;
     const char* name;
     std::string script, args;
-  } peers[] = {{"@duckdb/node-api", "DuckDB, 8 threads", "duckdb.js", bench::shellQuoted(path) + " " + column + " 8"},
-               {"nodejs-polars", "Polars", "polars.js", "sort " + bench::shellQuoted(path) + " " + column}};
+  } peers[] = {
+      {"@duckdb/node-api", "DuckDB, 8 threads", "duckdb.js", bench::shellQuoted(path) + " " + column + " 8"},
+      {"nodejs-polars", "Polars", "polars.js", "sort " + bench::shellQuoted(path) + " " + column}};
   for (const Peer& p : peers) {
     const std::string missing = bench::peerMissing(p.package);
     if (!missing.empty()) {
@@ -110,9 +111,10 @@ void pairSort(const std::string& path, const char* column, double ours) {
     }
     const bench::PeerRun run = bench::runPeer(p.script.c_str(), p.args);
     if (!run.ok) continue;
-    std::printf("  sort by %s, %s: %.3f s, cpu %.2f user + %.2f system, %ld minor faults, peak %.0f MB; ratio ours / "
-                "theirs %.2f\n", column, p.name, run.seconds, run.user, run.system, run.minorFaults, run.peakRssMb,
-                ours / run.seconds);
+    std::printf(
+        "  sort by %s, %s: %.3f s, cpu %.2f user + %.2f system, %ld minor faults, peak %.0f MB; ratio ours / "
+        "theirs %.2f\n",
+        column, p.name, run.seconds, run.user, run.system, run.minorFaults, run.peakRssMb, ours / run.seconds);
   }
 }
 
@@ -131,8 +133,7 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(core.mRowCount - 1),
               static_cast<unsigned long long>(core.mColCount - 1), seconds(t0), rssMb());
   Bench b{core, manager, cellTextMb(core), fingerprint(core), argc > 2 ? argv[2] : ""};
-  std::printf("cell text: %.1f MB (UTF-16); columns: 1 id, 2 amount, 4 date, 6 name, 7 code, 10 qty\n",
-              b.textMb);
+  std::printf("cell text: %.1f MB (UTF-16); columns: 1 id, 2 amount, 4 date, 6 name, 7 code, 10 qty\n", b.textMb);
 
   Selection sel;
   auto sortBy = [&](int32_t col, bool ascending) {
@@ -163,9 +164,7 @@ int main(int argc, char** argv) {
   b.run("sort by code (distinct texts), asc", [&] { sortBy(7, true); });
   b.run("delete duplicates on qty + name", [&] { dedupe({10, 6}); });
   b.run("delete duplicates on name + date", [&] { dedupe({6, 4}); });
-  b.run("replace all: date column by regex", [&] {
-    replace(u"^(\\d{4})-(\\d{2})-(\\d{2})$", u"$3/$2/$1");
-  });
+  b.run("replace all: date column by regex", [&] { replace(u"^(\\d{4})-(\\d{2})-(\\d{2})$", u"$3/$2/$1"); });
   std::printf("peak rss %.0f MB\n", peakRssMb());
   return 0;
 }

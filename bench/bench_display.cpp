@@ -150,8 +150,8 @@ int main() {
   wc.lpfnWndProc = benchProc;
   wc.lpszClassName = u"BenchDisplay";
   RegisterClassW(&wc);
-  HWND w = CreateWindowExW(0, u"BenchDisplay", u"bench", WS_POPUP | WS_VISIBLE, 0, 0, 1920, 1080, nullptr,
-                           nullptr, nullptr, nullptr);
+  HWND w = CreateWindowExW(0, u"BenchDisplay", u"bench", WS_POPUP | WS_VISIBLE, 0, 0, 1920, 1080, nullptr, nullptr,
+                           nullptr, nullptr);
   UpdateWindow(w);
   pumpFor(500);
   Window xw = platform::display::x11Window(w);
@@ -177,9 +177,10 @@ int main() {
   }
   std::sort(paints.begin(), paints.end());
   std::sort(presents.begin(), presents.end());
-  std::printf("full 1920x1080 frame: presentation %.2f ms median (%.2f ms at 90%%), "
-              "the layer's own paint of it %.2f ms median\n",
-              presents[frames / 2], presents[frames * 9 / 10], paints[frames / 2]);
+  std::printf(
+      "full 1920x1080 frame: presentation %.2f ms median (%.2f ms at 90%%), "
+      "the layer's own paint of it %.2f ms median\n",
+      presents[frames / 2], presents[frames * 9 / 10], paints[frames / 2]);
 
   // 2. Key to pixels: a key pressed at the server until the spot changes there.
   std::atomic<bool> done{false};

@@ -32,8 +32,8 @@ HWND makeHost() {
 }
 
 std::u16string outputLine(int i) {
-  const std::string s = "[" + std::to_string(i) + "] row " + std::to_string(i * 7 % 1000) + ": 结果 = " +
-                        std::to_string(i * 0.25) + "\n";
+  const std::string s = "[" + std::to_string(i) + "] row " + std::to_string(i * 7 % 1000) +
+                        ": 结果 = " + std::to_string(i * 0.25) + "\n";
   std::u16string out;
   for (unsigned char c : s) out.push_back(c);
   return out;
@@ -117,8 +117,8 @@ void benchScript(HWND host) {
   ed.relayout();
   const auto setStart = Clock::now();
   ed.setText(bigScript(1 << 20));
-  std::printf("script editor: setText of %zu units, %zu lines: %.1f ms\n", ed.shownText.size(),
-              ed.lines().count(), msSince(setStart));
+  std::printf("script editor: setText of %zu units, %zu lines: %.1f ms\n", ed.shownText.size(), ed.lines().count(),
+              msSince(setStart));
   const size_t length = ed.shownText.size();
   const struct {
     const char* where;
@@ -127,9 +127,10 @@ void benchScript(HWND host) {
   for (const auto& p : places) {
     const Figures typed = typeAt(ed, p.index, 200, false);
     const Figures painted = typeAt(ed, p.index, 200, true);
-    std::printf("script editor, 1 MB, typing at the %-6s: %.3f ms per character (worst %.3f); with its paint %.3f ms "
-                "(worst %.3f)\n",
-                p.where, typed.mean, typed.worst, painted.mean, painted.worst);
+    std::printf(
+        "script editor, 1 MB, typing at the %-6s: %.3f ms per character (worst %.3f); with its paint %.3f ms "
+        "(worst %.3f)\n",
+        p.where, typed.mean, typed.worst, painted.mean, painted.worst);
   }
   DestroyWindow(ed.hwnd);
 }

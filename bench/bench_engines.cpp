@@ -55,8 +55,9 @@ int main() {
   {
     Document doc(kRows);
     auto start = std::chrono::steady_clock::now();
-    runTccScript(doc, u"void set(int, int, double);\n"
-                         u"int main(void) { int r; for (r = 1; r <= 1000000; ++r) set(r, 1, r * 2.0); return 0; }\n");
+    runTccScript(doc,
+                 u"void set(int, int, double);\n"
+                 u"int main(void) { int r; for (r = 1; r <= 1000000; ++r) set(r, 1, r * 2.0); return 0; }\n");
     report("C set() x 1,000,000 with compile", bench::seconds(start), doc, 0.5);
   }
   {

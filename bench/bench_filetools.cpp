@@ -36,19 +36,21 @@ void makeFile(const std::string& path, size_t mb) {
   for (int i = 0; block.size() < (1u << 20); ++i)
     block += std::to_string(i * 7919) + ",北京市," + std::to_string(i % 97) + ".25,some text field " +
              std::string(size_t(i % 23), 'x') + "\n";
-  for (size_t written = 0; written < mb * 1000000; written += block.size()) out.write(block.data(), std::streamsize(block.size()));
+  for (size_t written = 0; written < mb * 1000000; written += block.size())
+    out.write(block.data(), std::streamsize(block.size()));
 }
 
 void report(const char* what, std::vector<double> rates) {
   std::sort(rates.begin(), rates.end());
-  std::printf("%-28s best %8.0f MB/s  median %8.0f MB/s  (load %.1f)\n", what, rates.back(), rates[rates.size() / 2],
-              loadAverage());
+  std::printf("%-28s best %8.0f MB/s  median %8.0f MB/s  (load %.1f)\n", what, rates.back(),
+              rates[rates.size() / 2], loadAverage());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+  std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm"
+                                                         : std::filesystem::temp_directory_path().string();
   size_t mbPerFile = 100, files = 10, splitMb = 1000;
   int runs = 3;
   for (int i = 1; i + 1 < argc; i += 2) {
@@ -93,7 +95,8 @@ int main(int argc, char** argv) {
   for (int r = 0; r < runs; ++r) {
     std::filesystem::create_directories(dir + "/parts");
     const auto start = std::chrono::steady_clock::now();
-    if (splitOneFile(utf8ToWide(dir + "/parts"), utf8ToWide(big), 1, false, 10, cancel, quiet) != FILE_DONE) return 1;
+    if (splitOneFile(utf8ToWide(dir + "/parts"), utf8ToWide(big), 1, false, 10, cancel, quiet) != FILE_DONE)
+      return 1;
     rates.push_back(double(splitBytes) / 1e6 / bench::seconds(start));
     std::filesystem::remove_all(dir + "/parts");
   }

@@ -145,7 +145,8 @@ int main(int argc, char** argv) {
       std::printf("  typed \"%s\" (包含): %zu items left, %.1f ms\n", std::string(text.begin(), text.end()).c_str(),
                   state ? state->list->items.size() : size_t(0), s * 1000);
     }
-    std::printf("  per typed character: median %.1f ms, max %.1f ms\n", narrow.median() * 1000, narrow.max() * 1000);
+    std::printf("  per typed character: median %.1f ms, max %.1f ms\n", narrow.median() * 1000,
+                narrow.max() * 1000);
     SendMessageW(g->mFilterPopup, WM_COMMAND, IDCANCEL, 0);
     drain();
   };

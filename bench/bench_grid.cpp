@@ -25,10 +25,10 @@ HWND makeHost(int width, int height) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"BenchGridHost";
   RegisterClassW(&wc);
-  HWND main = CreateWindowExW(0, u"BenchGridHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                              nullptr, nullptr);
-  return CreateWindowExW(0, u"BenchGridHost", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr, nullptr,
-                         nullptr);
+  HWND main = CreateWindowExW(0, u"BenchGridHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                              nullptr, nullptr, nullptr);
+  return CreateWindowExW(0, u"BenchGridHost", u"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, main, nullptr,
+                         nullptr, nullptr);
 }
 
 // Milliseconds per painted frame, `frames` frames, `step` run before each.

@@ -105,13 +105,15 @@ bool writeBigFile(const std::string& path, uint64_t bytes) {
     chunk = written == 0 ? block : std::string();
     while (chunk.size() < (size_t(8) << 20)) {
       char line[160];
-      const int n = std::snprintf(line, sizeof line, "%llu,%llu.%02llu,0.%06llu,2024-%02llu-%02llu,北京,name%llu,%08llx,%s,note %llu,%llu\n",
-                                  static_cast<unsigned long long>(row), static_cast<unsigned long long>(row % 100000),
-                                  static_cast<unsigned long long>(row % 100), static_cast<unsigned long long>(row % 999999),
-                                  static_cast<unsigned long long>(row % 12 + 1), static_cast<unsigned long long>(row % 28 + 1),
-                                  static_cast<unsigned long long>(row % 5000), static_cast<unsigned long long>(row * 2654435761u),
-                                  row % 2 ? "true" : "false", static_cast<unsigned long long>(row % 777),
-                                  static_cast<unsigned long long>(row % 1000));
+      const int n =
+          std::snprintf(line, sizeof line,
+                        "%llu,%llu.%02llu,0.%06llu,2024-%02llu-%02llu,北京,name%llu,%08llx,%s,note %llu,%llu\n",
+                        static_cast<unsigned long long>(row), static_cast<unsigned long long>(row % 100000),
+                        static_cast<unsigned long long>(row % 100), static_cast<unsigned long long>(row % 999999),
+                        static_cast<unsigned long long>(row % 12 + 1),
+                        static_cast<unsigned long long>(row % 28 + 1), static_cast<unsigned long long>(row % 5000),
+                        static_cast<unsigned long long>(row * 2654435761u), row % 2 ? "true" : "false",
+                        static_cast<unsigned long long>(row % 777), static_cast<unsigned long long>(row % 1000));
       chunk.append(line, static_cast<size_t>(n));
       ++row;
     }
@@ -148,7 +150,7 @@ double openFirstPage(CGrid* g, const std::u16string& path, int32_t& rows) {
 
 int benchPage(const std::string& folder, double gb) {
   const uint64_t bytes = static_cast<uint64_t>(gb * 1024 * 1024 * 1024);
-  struct statvfs fs{};
+  struct statvfs fs {};
   if (statvfs(folder.c_str(), &fs) != 0) {
     std::fprintf(stderr, "cannot read the free space of %s\n", folder.c_str());
     return 1;

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "store/DataCore.h"
 #include "platform/CodePage.h"
+#include "store/DataCore.h"
 #include "store/Parallel.h"
 
 #include "bench/BenchClock.h"
@@ -39,9 +39,10 @@ uint64_t fileBytes(const std::string& path) {
 }
 
 // Best of `runs` timings of step(); prepare() and finish() run untimed around each.
-bool best(const char* what, int runs, const std::string& file, const std::function<bool()>& step,
-          const std::function<void()>& prepare = [] {}, const std::function<void()>& finish = [] {},
-          unsigned threads = 0) {
+bool best(
+    const char* what, int runs, const std::string& file, const std::function<bool()>& step,
+    const std::function<void()>& prepare = [] {}, const std::function<void()>& finish = [] {},
+    unsigned threads = 0) {
   double fastest = 1e30, first = 0;
   for (int i = 0; i < runs; ++i) {
     prepare();
@@ -59,10 +60,11 @@ bool best(const char* what, int runs, const std::string& file, const std::functi
   const double mb = fileBytes(file) / 1e6;
   double load[3] = {0, 0, 0};
   std::ifstream("/proc/loadavg") >> load[0] >> load[1] >> load[2];
-  std::printf("%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs; "
-              "threads %u, load average %.2f %.2f %.2f)\n",
-              what, fastest, mb / fastest, first, mb / first, mb, runs, threadCount(SIZE_MAX, 1, threads), load[0],
-              load[1], load[2]);
+  std::printf(
+      "%-15s best %6.3f s %6.0f MB/s   first %6.3f s %6.0f MB/s   (%.1f MB document, %d runs; "
+      "threads %u, load average %.2f %.2f %.2f)\n",
+      what, fastest, mb / fastest, first, mb / first, mb, runs, threadCount(SIZE_MAX, 1, threads), load[0], load[1],
+      load[2]);
   return true;
 }
 
@@ -106,10 +108,11 @@ int readOnly(const std::string& doc, int runs, unsigned threads, const std::stri
     loads.push_back(sample[1].seconds);
     ratios.push_back(sample[0].seconds / sample[1].seconds);
   }
-  std::printf("\".mvt\" read of %.1f MB: median %.3f s (%.3f GB/s); CSV load of the same sheet (%.1f MB): median "
-              "%.3f s; ratio read / load median %.2f; threads %u\n",
-              docBytes / 1e6, bench::median(reads), docBytes / 1e9 / bench::median(reads), csvBytes / 1e6,
-              bench::median(loads), bench::median(ratios), threadCount(SIZE_MAX, 1, threads));
+  std::printf(
+      "\".mvt\" read of %.1f MB: median %.3f s (%.3f GB/s); CSV load of the same sheet (%.1f MB): median "
+      "%.3f s; ratio read / load median %.2f; threads %u\n",
+      docBytes / 1e6, bench::median(reads), docBytes / 1e9 / bench::median(reads), csvBytes / 1e6,
+      bench::median(loads), bench::median(ratios), threadCount(SIZE_MAX, 1, threads));
   return 0;
 }
 
@@ -142,8 +145,8 @@ int main(int argc, char** argv) {
   const std::u16string wdoc = utf8ToWide(doc), wshown = utf8ToWide(shown);
   if (keep) return sheet.write(utf8ToWide(csv + ".mvt"), true) ? 0 : 1;
   // Every tenth row hidden for the filtered save.
-  bool ok = best("write (new)", runs, doc, [&] { return sheet.write(wdoc, true); },
-                 [&] { std::remove(doc.c_str()); });
+  bool ok = best(
+      "write (new)", runs, doc, [&] { return sheet.write(wdoc, true); }, [&] { std::remove(doc.c_str()); });
   ok = ok && best("write (over)", runs, doc, [&] { return sheet.write(wdoc, true); });
   for (uint64_t r = 10; r < sheet.mRowCount; r += 10) sheet.mDatas[r][0].flag = 1;
   ok = ok && best("filtered write", 1, shown, [&] { return sheet.write(wshown, false); });

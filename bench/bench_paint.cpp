@@ -15,9 +15,9 @@ namespace {
 constexpr int kWidth = 1920, kHeight = 1080, kCellW = 74, kCellH = 18;
 
 std::vector<std::u16string> cellTexts() {
-  const char16_t* words[] = {u"北京",      u"上海市",    u"Latin",      u"total",   u"数据",     u"张三",
-                             u"Hello",     u"测试文本",  u"ABC-123",    u"备注",    u"OK",       u"广州 天河",
-                             u"2026-12-10", u"价格",     u"quantity",   u"是",      u"否",       u"深圳"};
+  const char16_t* words[] = {u"北京",       u"上海市",   u"Latin",    u"total", u"数据", u"张三",
+                             u"Hello",      u"测试文本", u"ABC-123",  u"备注",  u"OK",   u"广州 天河",
+                             u"2026-12-10", u"价格",     u"quantity", u"是",    u"否",   u"深圳"};
   std::vector<std::u16string> texts;
   for (int i = 0; i < 64; ++i) {
     if (i % 3 == 0) {

@@ -60,9 +60,10 @@ int main(int argc, char** argv) {
   drain();  // the first paint, the title and the tab row
   const double startup = bench::seconds(t0);
   CGrid* document = currentDocument();
-  std::printf("rows %ld: readDelimited alone %.3f s, wWinMain to the first paint %.3f s, %.3f s over the load "
-              "(target: at most 0.3 s)\n",
-              rows, load, startup, startup - load);
+  std::printf(
+      "rows %ld: readDelimited alone %.3f s, wWinMain to the first paint %.3f s, %.3f s over the load "
+      "(target: at most 0.3 s)\n",
+      rows, load, startup, startup - load);
   std::printf("document rows %llu, title \"%s\"\n", document ? (unsigned long long)document->mCore.mRowCount : 0ull,
               wideToUtf8(document ? document->mTitle : u"").c_str());
   stopStats();

@@ -33,11 +33,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "store/Alloc.h"
 #include "store/DataCore.h"
 #include "store/Parallel.h"
 #include "store/RecordIndex.h"
-#include "platform/CodePage.h"
 #include "store/RowReader.h"
 #include "store/TextImport.h"
 
@@ -102,11 +102,12 @@ void reportSheet(const CDataCore& sheet) {
               static_cast<unsigned long long>(dataCells), static_cast<unsigned long long>(numeric));
   std::printf("  cells: %.1f MB, %.2f bytes per data cell (10-byte cells, row blocks, row pointers)\n",
               rowBytes / 1e6, dataCells ? rowBytes * 1.0 / dataCells : 0.0);
-  std::printf("  pool: %zu distinct texts, %.1f MB held, %.1f bytes per text beyond its UTF-16 bytes; "
-              "mPoolBytes %lld\n",
-              entries, sheet.mPool.memoryBytes() / 1e6,
-              entries ? (sheet.mPool.memoryBytes() - textBytes) * 1.0 / entries : 0.0,
-              static_cast<long long>(sheet.mPoolBytes));
+  std::printf(
+      "  pool: %zu distinct texts, %.1f MB held, %.1f bytes per text beyond its UTF-16 bytes; "
+      "mPoolBytes %lld\n",
+      entries, sheet.mPool.memoryBytes() / 1e6,
+      entries ? (sheet.mPool.memoryBytes() - textBytes) * 1.0 / entries : 0.0,
+      static_cast<long long>(sheet.mPoolBytes));
 }
 
 struct Settings {
@@ -141,14 +142,16 @@ struct Pairing {
     if (!peer.ok) return;
     theirs.push_back(peer.seconds);
     ratios.push_back(our.seconds / peer.seconds);
-    std::printf("  %s, Polars: %.3f s (%.3f GB/s), cpu %.2f user + %.2f system, %ld minor faults, peak %.0f MB; "
-                "ratio %.2f\n", what, peer.seconds, bytes / 1e9 / peer.seconds, peer.user, peer.system,
-                peer.minorFaults, peer.peakRssMb, our.seconds / peer.seconds);
+    std::printf(
+        "  %s, Polars: %.3f s (%.3f GB/s), cpu %.2f user + %.2f system, %ld minor faults, peak %.0f MB; "
+        "ratio %.2f\n",
+        what, peer.seconds, bytes / 1e9 / peer.seconds, peer.user, peer.system, peer.minorFaults, peer.peakRssMb,
+        our.seconds / peer.seconds);
   }
   void summary() const {
     if (theirs.empty()) return;
-    std::printf("%s: median ours %.3f s, Polars %.3f s; ratio ours / Polars: median %.2f (pairs %.2f..%.2f)\n", what,
-                bench::median(ours), bench::median(theirs), bench::median(ratios),
+    std::printf("%s: median ours %.3f s, Polars %.3f s; ratio ours / Polars: median %.2f (pairs %.2f..%.2f)\n",
+                what, bench::median(ours), bench::median(theirs), bench::median(ratios),
                 *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
   }
 };
@@ -175,8 +178,8 @@ bool timeLoad(const Settings& s, uint64_t size, std::unique_ptr<CDataCore>& kept
     reads.push_back(sample.seconds);
     if (print && run == 0) {
       std::printf("load: %s; resident %.0f MB after the first load (+%.0f MB), peak %.0f MB (%s)\n", when.c_str(),
-                  rssMb(), rssMb() - rssBefore, peakRssMb(), fresh->mLastIo.road == ReadRoad::Parallel
-                                                                 ? "parallel road" : "sequential road");
+                  rssMb(), rssMb() - rssBefore, peakRssMb(),
+                  fresh->mLastIo.road == ReadRoad::Parallel ? "parallel road" : "sequential road");
     }
     if (print) std::printf("  load %d: %s\n", run + 1, bench::describe(sample, size).c_str());
     kept = std::move(fresh);
@@ -222,12 +225,14 @@ bool timeWrite(const Settings& s, CDataCore& sheet) {
     std::remove(outPath.c_str());
     std::printf("  write %d: %s\n", run + 1, bench::describe(sample, outSize).c_str());
     if (polars.on) {
-      polars.add(sample, bench::runPeer("polars.js", "write " + bench::shellQuoted(s.path) + " " +
-                                                       bench::shellQuoted(outPath + ".peer.csv")),
+      polars.add(sample,
+                 bench::runPeer("polars.js", "write " + bench::shellQuoted(s.path) + " " +
+                                                 bench::shellQuoted(outPath + ".peer.csv")),
                  outSize);
       std::remove((outPath + ".peer.csv").c_str());
-      flushed.add(sample, bench::runPeer("polars.js", "write-flushed " + bench::shellQuoted(s.path) + " " +
-                                                        bench::shellQuoted(outPath + ".peer.csv")),
+      flushed.add(sample,
+                  bench::runPeer("polars.js", "write-flushed " + bench::shellQuoted(s.path) + " " +
+                                                  bench::shellQuoted(outPath + ".peer.csv")),
                   outSize);
       std::remove((outPath + ".peer.csv").c_str());
     }
@@ -258,7 +263,8 @@ bool timePage(const Settings& s, uint64_t records, const char* where, int32_t fi
   std::sort(pages.begin(), pages.end());
   std::printf("page of %d rows from the %s (row %d of %llu): %s; best %.3f s, median %.3f s (bytes %llu to %llu)\n",
               s.pageRows, where, firstRow, static_cast<unsigned long long>(records), when.c_str(), pages.front(),
-              pages[pages.size() / 2], static_cast<unsigned long long>(start), static_cast<unsigned long long>(end));
+              pages[pages.size() / 2], static_cast<unsigned long long>(start),
+              static_cast<unsigned long long>(end));
   return true;
 }
 

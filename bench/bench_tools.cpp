@@ -19,9 +19,7 @@
 
 namespace {
 
-std::u16string number(const char* prefix, int64_t n) {
-  return utf8ToWide(std::string(prefix) + std::to_string(n));
-}
+std::u16string number(const char* prefix, int64_t n) { return utf8ToWide(std::string(prefix) + std::to_string(n)); }
 
 void classifyBench(int32_t rows, int32_t files, const std::string& folder) {
   CDataCore sheet;

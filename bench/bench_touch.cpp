@@ -99,14 +99,14 @@ void report(const char* name, const std::vector<Round>& ran, size_t bytes) {
   const Round& first = ran.front();
   const std::vector<Round> rounds = byTime(ran);
   const Round& m = rounds[rounds.size() / 2];
-  std::printf("%-12s median %.3f s (%.2f GB/s), best %.3f s, worst %.3f s; median round: user %.3f s, system "
-              "%.3f s, %ld minor faults (%.2f us of system time each), %.0f MB on large pages\n",
-              name, m.seconds, bytes / 1e9 / m.seconds, rounds.front().seconds, rounds.back().seconds, m.user,
-              m.system, m.faults, m.faults ? m.system * 1e6 / m.faults : 0.0, m.largeMb);
+  std::printf(
+      "%-12s median %.3f s (%.2f GB/s), best %.3f s, worst %.3f s; median round: user %.3f s, system "
+      "%.3f s, %ld minor faults (%.2f us of system time each), %.0f MB on large pages\n",
+      name, m.seconds, bytes / 1e9 / m.seconds, rounds.front().seconds, rounds.back().seconds, m.user, m.system,
+      m.faults, m.faults ? m.system * 1e6 / m.faults : 0.0, m.largeMb);
   std::printf("%-12s first round %.3f s (%.2f GB/s): user %.3f s, system %.3f s, %ld minor faults\n", name,
               first.seconds, bytes / 1e9 / first.seconds, first.user, first.system, first.faults);
 }
-
 
 }  // namespace
 

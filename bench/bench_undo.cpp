@@ -6,8 +6,8 @@
 //
 //   bench_undo [csv path [name filter]]    default path: bench/data/bench.csv; with a
 //   filter only the commands whose name contains it
-#include <memory>
 #include <sys/resource.h>
+#include <memory>
 
 #include <chrono>
 #include <cstdio>
@@ -56,8 +56,7 @@ uint64_t fingerprint(const CDataCore& core) {
   for (uint64_t r = 0; r < core.mRowCount; ++r) {
     const Cell* row = core.mDatas[r];
     for (uint64_t c = 0; c < core.mColCount; ++c)
-      h = (h ^ (row[c].value + (uint64_t(row[c].kind) << 56) + (uint64_t(row[c].flag) << 48))) *
-          0x100000001b3ULL;
+      h = (h ^ (row[c].value + (uint64_t(row[c].kind) << 56) + (uint64_t(row[c].flag) << 48))) * 0x100000001b3ULL;
   }
   return h;
 }
@@ -82,8 +81,9 @@ struct Bench {
 
   // Runs `build` (which prepares a command and hands it to the manager), undo, redo and
   // undo again. `setup` and `teardown` run untimed around it, outside the check.
-  void run(const char* name, const std::function<void()>& build, const std::function<void()>& setup = [] {},
-           const std::function<void()>& teardown = [] {}) {
+  void run(
+      const char* name, const std::function<void()>& build, const std::function<void()>& setup = [] {},
+      const std::function<void()>& teardown = [] {}) {
     if (std::string(name).find(filter) == std::string::npos) return;
     setup();
     manager.clear();

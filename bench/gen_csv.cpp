@@ -28,12 +28,12 @@ uint64_t nextRandom() {  // splitmix64
 }
 
 const char* const CITIES[] = {"北京", "上海", "广州", "深圳", "杭州", "成都", "武汉", "南京"};
-const char* const SURNAMES[] = {"Wang", "Li", "Zhang", "Liu", "Chen", "Yang", "Huang", "Zhao",
-                                "Wu", "Zhou", "Xu", "Sun", "Ma", "Zhu", "Hu", "Guo"};
-const char* const GIVEN[] = {"Wei", "Fang", "Na", "Min", "Jing", "Lei", "Jun", "Yan", "Tao", "Ming",
-                             "Chao", "Xia", "Ping", "Gang", "Hui", "Bo", "Yu", "Lin", "Qiang", "Li"};
-const char* const NOTES[] = {"ok", "pending review", "shipped by air", "returned", "on hold", "paid in full",
-                             "checked twice"};
+const char* const SURNAMES[] = {"Wang", "Li",   "Zhang", "Liu", "Chen", "Yang", "Huang", "Zhao",
+                                "Wu",   "Zhou", "Xu",    "Sun", "Ma",   "Zhu",  "Hu",    "Guo"};
+const char* const GIVEN[] = {"Wei",  "Fang", "Na",   "Min",  "Jing", "Lei", "Jun", "Yan", "Tao",   "Ming",
+                             "Chao", "Xia",  "Ping", "Gang", "Hui",  "Bo",  "Yu",  "Lin", "Qiang", "Li"};
+const char* const NOTES[] = {"ok",      "pending review", "shipped by air", "returned",
+                             "on hold", "paid in full",   "checked twice"};
 const char* const QUOTED[] = {"\"late, customer said \"\"call me\"\"\"", "\"split, \"\"two\"\" parts\"",
                               "\"damaged, see \"\"photo 3\"\"\""};
 

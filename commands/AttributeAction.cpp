@@ -25,8 +25,7 @@ void CAttributeAction::setText(int32_t slot, const std::u16string& text) {
   if (!validSlot(slot) || !isTextAttr(slot)) return;
   const uint64_t key = textKey(text);
   mNewValues[slot] = static_cast<int64_t>(key);
-  if (key != 0)
-    mNewTexts[key] = std::string(reinterpret_cast<const char*>(text.c_str()), 2 * text.size() + 2);
+  if (key != 0) mNewTexts[key] = std::string(reinterpret_cast<const char*>(text.c_str()), 2 * text.size() + 2);
   saveOld(slot);
 }
 

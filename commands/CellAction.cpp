@@ -11,8 +11,7 @@
 #include "store/TextKey.h"
 #include "store/TextPromise.h"
 
-CCellAction::CCellAction(CDataCore* core, const Selection* selection)
-    : iCommand(core, selection, KIND_CELL) {}
+CCellAction::CCellAction(CDataCore* core, const Selection* selection) : iCommand(core, selection, KIND_CELL) {}
 
 bool CCellAction::isEmpty() const { return mNewRecords.empty(); }
 
@@ -72,8 +71,7 @@ uint64_t internActionText(uint64_t key, const std::u16string& text, TextMap& map
 // True when the pool holds exactly `text` under `key`.
 static bool poolHolds(const CDataCore& core, uint64_t key, const std::u16string& text) {
   const std::string bytes = core.poolBytes(key);
-  return bytes.size() == 2 * text.size() + 2 &&
-         std::memcmp(bytes.data(), text.c_str(), 2 * text.size()) == 0;
+  return bytes.size() == 2 * text.size() + 2 && std::memcmp(bytes.data(), text.c_str(), 2 * text.size()) == 0;
 }
 
 void CCellAction::saveOld(int32_t row, int32_t col) {
@@ -117,8 +115,7 @@ static uint8_t textKind(const std::u16string& text, uint8_t kind) {
   return kind == CELL_TEXT && !text.empty() && text[0] == u'=' ? static_cast<uint8_t>(CELL_FORMULA) : kind;
 }
 
-void CCellAction::setText(int32_t row, int32_t col, uint64_t key, const std::u16string& text,
-                          uint8_t kind) {
+void CCellAction::setText(int32_t row, int32_t col, uint64_t key, const std::u16string& text, uint8_t kind) {
   // The kind compared is the one the cell would get, so that re-typing a formula a cell
   // already holds records nothing.
   const uint8_t newKind = textKind(text, kind);
@@ -149,17 +146,13 @@ void CCellAction::setFromText(int32_t row, int32_t col, const std::u16string& te
     default: {
       const uint64_t key = textKey(text);
       const uint8_t kind = textKind(text, CELL_TEXT);
-      if (dest && dest->kind == kind && dest->value == key &&
-          (key == 0 || poolHolds(*mCore, key, text)))
-        return;
+      if (dest && dest->kind == kind && dest->value == key && (key == 0 || poolHolds(*mCore, key, text))) return;
       record(row, col, kind, internActionText(key, text, mNewTexts));
       break;
     }
   }
-  if (inside)
-    saveOld(row, col);
-  else
-    keepValueAt(row, col);
+  if (inside) saveOld(row, col);
+  else keepValueAt(row, col);
 }
 
 // The selection's range limited to the sheet's cells.

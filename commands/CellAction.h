@@ -61,19 +61,18 @@ class CCellAction : public iCommand {
   void paste(Table& table) {
     paste(table.lines.size(), static_cast<size_t>(table.width), [&table] { return table.nextRow(); });
   }
-  void paste(size_t lineCount, size_t width,
-             const std::function<std::vector<std::u16string>()>& nextRow);
+  void paste(size_t lineCount, size_t width, const std::function<std::vector<std::u16string>()>& nextRow);
 
   // ---- replace (defined with find and replace) ----
   // Replaces the pattern in every cell of the sheet (hidden ones included) and returns
   // the number of matching cells. When the regular expression cannot be compiled or a
   // match exceeds the engine's limits, *error (when given) receives a message for the
   // user, nothing is recorded and 0 is returned.
-  int32_t replaceAll(std::u16string pattern, const std::u16string& replacement, bool matchCase,
-                     bool wholeCell, bool regex, std::u16string* error = nullptr);
+  int32_t replaceAll(std::u16string pattern, const std::u16string& replacement, bool matchCase, bool wholeCell,
+                     bool regex, std::u16string* error = nullptr);
   // The same for the selection's top-left cell only.
-  void replaceCurrent(std::u16string pattern, const std::u16string& replacement, bool matchCase,
-                      bool wholeCell, bool regex, std::u16string* error = nullptr);
+  void replaceCurrent(std::u16string pattern, const std::u16string& replacement, bool matchCase, bool wholeCell,
+                      bool regex, std::u16string* error = nullptr);
 
   // ---- payload ----
   int32_t mOldRows = 0;

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "commands/CellAction.h"
-#include "store/Parallel.h"
 #include "commands/ReplaceText.h"
+#include "store/Parallel.h"
 #include "store/TextKey.h"
 
 namespace {
@@ -30,17 +30,14 @@ struct ScanPart {
 
 constexpr size_t BATCH_ROWS_PER_THREAD = 32768;
 
-void writeBack(CCellAction& action, int32_t row, int32_t col, uint8_t kind,
-               const std::u16string& result) {
-  if (kind >= CELL_EXPRTK && kind <= CELL_PYTHON)
-    action.setText(row, col, textKey(result), result, kind);
-  else
-    action.setFromText(row, col, result);
+void writeBack(CCellAction& action, int32_t row, int32_t col, uint8_t kind, const std::u16string& result) {
+  if (kind >= CELL_EXPRTK && kind <= CELL_PYTHON) action.setText(row, col, textKey(result), result, kind);
+  else action.setFromText(row, col, result);
 }
 
 // Matches every non-empty cell of rows [begin, end) (columns 1 on).
-void scanRows(const CDataCore& core, const CCellReplacer& replacer, CRegexMatcher& matcher,
-              int32_t begin, int32_t end, ScanPart& part) {
+void scanRows(const CDataCore& core, const CCellReplacer& replacer, CRegexMatcher& matcher, int32_t begin,
+              int32_t end, ScanPart& part) {
   const int32_t cols = static_cast<int32_t>(core.mColCount);
   std::u16string scratch, out;
   for (int32_t row = begin; row < end; ++row) {
@@ -65,8 +62,8 @@ void scanRows(const CDataCore& core, const CCellReplacer& replacer, CRegexMatche
 
 }  // namespace
 
-int32_t CCellAction::replaceAll(std::u16string pattern, const std::u16string& replacement,
-                                bool matchCase, bool wholeCell, bool regex, std::u16string* error) {
+int32_t CCellAction::replaceAll(std::u16string pattern, const std::u16string& replacement, bool matchCase,
+                                bool wholeCell, bool regex, std::u16string* error) {
   if (mCore->mRowCount < 2) return 0;
   CCellReplacer replacer(std::move(pattern), replacement, matchCase, wholeCell, regex);
   if (!replacer.ok()) {
@@ -108,8 +105,8 @@ int32_t CCellAction::replaceAll(std::u16string pattern, const std::u16string& re
   return count;
 }
 
-void CCellAction::replaceCurrent(std::u16string pattern, const std::u16string& replacement,
-                                 bool matchCase, bool wholeCell, bool regex, std::u16string* error) {
+void CCellAction::replaceCurrent(std::u16string pattern, const std::u16string& replacement, bool matchCase,
+                                 bool wholeCell, bool regex, std::u16string* error) {
   CCellReplacer replacer(std::move(pattern), replacement, matchCase, wholeCell, regex);
   if (!replacer.ok()) {
     if (error) *error = replacer.error();

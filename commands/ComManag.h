@@ -59,15 +59,15 @@ class iComManag {
   // True while the change list is not empty or an outside change is marked.
   bool modified() const { return !mChangeList.empty() || mOutsideChange; }
 
-  int32_t mEnabled = 1;                  // commands are taken only while non-zero
-  std::set<iCommand*> mCommands;         // every command owned
-  std::vector<iCommand*> mUndoList;      // applied commands; back is undone next
-  std::vector<iCommand*> mRedoList;      // undone commands; back is redone next
-  std::vector<iCommand*> mChangeList;    // net changes since the last save (a stack)
-  ManagerFn mOnModified;                 // after every accepted command, undo and redo
-  ManagerFn mOnSaved;                    // after a save that had changes, and after clear
-  NotifyFn mNotify;                      // copied into every accepted command
-  bool mOutsideChange = false;           // cells written outside commands since the save
+  int32_t mEnabled = 1;                // commands are taken only while non-zero
+  std::set<iCommand*> mCommands;       // every command owned
+  std::vector<iCommand*> mUndoList;    // applied commands; back is undone next
+  std::vector<iCommand*> mRedoList;    // undone commands; back is redone next
+  std::vector<iCommand*> mChangeList;  // net changes since the last save (a stack)
+  ManagerFn mOnModified;               // after every accepted command, undo and redo
+  ManagerFn mOnSaved;                  // after a save that had changes, and after clear
+  NotifyFn mNotify;                    // copied into every accepted command
+  bool mOutsideChange = false;         // cells written outside commands since the save
   // Before add, undo and redo change the sheet (the document stops its readers of the
   // sheet, such as the selection statistics).
   std::function<void()> mBeforeChange;

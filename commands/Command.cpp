@@ -1,7 +1,6 @@
 #include "commands/Command.h"
 
-iCommand::iCommand(CDataCore* core, const Selection* selection, CommandKind kind)
-    : mKind(kind), mCore(core) {
+iCommand::iCommand(CDataCore* core, const Selection* selection, CommandKind kind) : mKind(kind), mCore(core) {
   mSelection = Selection{1, 1, Range{1, 1, 1, 1}};
   if (selection != nullptr) mSelection = *selection;
 }

@@ -15,17 +15,17 @@
 
 // What a command does; the first field of its serialised record.
 enum CommandKind : int32_t {
-  KIND_RESIZE = 0,            // CResizeAction
-  KIND_CELL = 1,              // CCellAction
-  KIND_VISIBLE = 2,           // CVisibleAction
-  KIND_ATTRIBUTE = 3,         // CAttributeAction
-  KIND_INSERT = 4,            // CInsertAction
-  KIND_DELETE = 5,            // CDeleteAction: remove rows, columns or cells
-  KIND_CLEAR = 6,             // CDeleteAction: empty the cells
-  KIND_WIDTH_HEIGHT = 7,      // CWidthHightAction
-  KIND_SORT = 8,              // CSortAction
-  KIND_FILTER = 9,            // CFilterAction
-  KIND_DELETE_DUPLICATE = 10, // CDeleteDuplicate
+  KIND_RESIZE = 0,             // CResizeAction
+  KIND_CELL = 1,               // CCellAction
+  KIND_VISIBLE = 2,            // CVisibleAction
+  KIND_ATTRIBUTE = 3,          // CAttributeAction
+  KIND_INSERT = 4,             // CInsertAction
+  KIND_DELETE = 5,             // CDeleteAction: remove rows, columns or cells
+  KIND_CLEAR = 6,              // CDeleteAction: empty the cells
+  KIND_WIDTH_HEIGHT = 7,       // CWidthHightAction
+  KIND_SORT = 8,               // CSortAction
+  KIND_FILTER = 9,             // CFilterAction
+  KIND_DELETE_DUPLICATE = 10,  // CDeleteDuplicate
 };
 
 // The view notifier: called with (null, null) after a command changed the sheet's size,
@@ -56,11 +56,11 @@ class iCommand {
   // The base: the empty string.
   virtual std::string serialize() const;
 
-  NotifyFn mNotify;          // empty until the manager copies its own notifier in
+  NotifyFn mNotify;  // empty until the manager copies its own notifier in
   int32_t mState = COMMAND_APPLIED;
-  int32_t mKind;             // CommandKind
-  Selection mSelection;      // the command's own copy of the grid's selection
-  CDataCore* mCore;          // the sheet changed; not owned
+  int32_t mKind;         // CommandKind
+  Selection mSelection;  // the command's own copy of the grid's selection
+  CDataCore* mCore;      // the sheet changed; not owned
 
  protected:
   // mNotify(null, null) when it is set.

@@ -76,8 +76,7 @@ void CDeleteAction::prepare() {
     return;
   }
   switch (shape()) {
-    case ROWS:
-      return;  // the rows themselves are taken by redo
+    case ROWS: return;  // the rows themselves are taken by redo
     case SHEET:
       mSelection.range.bottom = static_cast<int32_t>(core.mRowCount);
       mSelection.range.right = static_cast<int32_t>(core.mColCount);
@@ -143,9 +142,7 @@ void CDeleteAction::redoDelete() {
     case COLUMNS:
       if (mFirstCol <= mLastCol) mCore->deleteCols(mFirstCol, mLastCol);
       return;
-    case SHEET:
-      takeSheet();
-      return;
+    case SHEET: takeSheet(); return;
     case CELLS:
       for (const CellRecord& r : mSaved.cells) mCore->clearCell(r.row, r.col);
       return;
@@ -178,12 +175,8 @@ void CDeleteAction::undoShape() {
         mSaved.restore(*mCore);
       }
       return;
-    case SHEET:
-      giveSheet();
-      return;
-    case CELLS:
-      mSaved.restore(*mCore);
-      return;
+    case SHEET: giveSheet(); return;
+    case CELLS: mSaved.restore(*mCore); return;
   }
 }
 

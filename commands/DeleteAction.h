@@ -41,8 +41,8 @@ class CDeleteAction : public iCommand {
   std::string serialize() const override;
 
   SavedCells mSaved;
-  RowMap mSavedRows;  // whole rows: the rows taken out, by row number (owned while held)
-  TextMap mRowTexts;  // the texts of the rows held
+  RowMap mSavedRows;       // whole rows: the rows taken out, by row number (owned while held)
+  TextMap mRowTexts;       // the texts of the rows held
   uint64_t mRowWidth = 0;  // cells per held row
 
  private:

@@ -4,10 +4,10 @@
 #include <array>
 #include <unordered_map>
 
-#include "store/Parallel.h"
 #include "store/Alloc.h"
-#include "store/TextPromise.h"
+#include "store/Parallel.h"
 #include "store/StringPool.h"
+#include "store/TextPromise.h"
 
 namespace {
 
@@ -118,8 +118,7 @@ static void keepValue(const CDataCore& core, const Cell& cell, int32_t row, int3
 
 void CDeleteDuplicate::moveCell(int32_t row, int32_t col, const Cell& source, int32_t sourceRow) {
   const Cell target = *mCore->cellAt(row, col);
-  if (target.kind == source.kind && target.flag == source.flag && target.value == source.value)
-    return;
+  if (target.kind == source.kind && target.flag == source.flag && target.value == source.value) return;
   // The old side keeps any value at the position (one a row move left there too).
   keepValue(*mCore, target, row, col, cellPos(row, col), mOldValues, false);
   if (sourceRow > 0) keepValue(*mCore, source, sourceRow, col, cellPos(row, col), mNewValues, true);
@@ -217,10 +216,8 @@ void CDeleteDuplicate::restoreRows() {
   core.mDatas = rows;
   int64_t src = count - 1;
   for (int64_t i = count + n - 1, d = n - 1; d >= 0; --i) {
-    if (mDuplicateRows[size_t(d)] == i)
-      rows[i] = mRemovedRows[size_t(d--)];
-    else
-      rows[i] = rows[src--];
+    if (mDuplicateRows[size_t(d)] == i) rows[i] = mRemovedRows[size_t(d--)];
+    else rows[i] = rows[src--];
   }
   core.mRowCount = uint64_t(count + n);
   reinternTexts();

@@ -52,8 +52,8 @@ class CDeleteDuplicate : public iCommand {
   struct SavedText {
     uint64_t key;
     uint64_t refs;
-    uint64_t count;   // the pool's count when it was saved
-    size_t offset;    // into the shard's bytes
+    uint64_t count;  // the pool's count when it was saved
+    size_t offset;   // into the shard's bytes
     size_t len;
   };
   struct TextShard {

@@ -94,8 +94,8 @@ struct CellTuple {
     return t;
   }
   bool proves(const CellTuple& o) const {
-    return kind[0] != 0xFF && kind[0] == o.kind[0] && kind[1] == o.kind[1] &&
-           value[0] == o.value[0] && value[1] == o.value[1];
+    return kind[0] != 0xFF && kind[0] == o.kind[0] && kind[1] == o.kind[1] && value[0] == o.value[0] &&
+           value[1] == o.value[1];
   }
 };
 

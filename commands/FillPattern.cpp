@@ -2,9 +2,7 @@
 
 #include "platform/Crt.h"
 
-static bool isIdentChar(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
-}
+static bool isIdentChar(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; }
 static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 bool digitRunFits(std::u16string_view run) {

@@ -23,9 +23,9 @@ class FormulaTokenizer {
 
   // Token types returned by next().
   static constexpr int32_t END = -1;
-  static constexpr int32_t OTHER = 0;       // punctuation, blanks, or digits that stay
+  static constexpr int32_t OTHER = 0;  // punctuation, blanks, or digits that stay
   static constexpr int32_t IDENTIFIER = 1;
-  static constexpr int32_t COUNTER = 2;     // the row digits of a cell reference
+  static constexpr int32_t COUNTER = 2;  // the row digits of a cell reference
 
   // The next token and its type. A digit run is a counter when it directly follows an
   // identifier of one to three letters (a column part; "$A1" counts, "A$1" does not),
@@ -45,10 +45,10 @@ class FormulaTokenizer {
   void skipString();
 
   const std::u16string& mText;
-  size_t mPos = 0;         // index of the next code unit to scan
-  size_t mTokenStart = 0;  // start of the last token
-  int32_t mLastType = 0;   // type of the last token
-  size_t mLastLength = 0;  // length of the last token
+  size_t mPos = 0;            // index of the next code unit to scan
+  size_t mTokenStart = 0;     // start of the last token
+  int32_t mLastType = 0;      // type of the last token
+  size_t mLastLength = 0;     // length of the last token
   bool mLastLetters = false;  // the last identifier holds letters only
   bool mLiteral = false;      // the last token is a number or string literal
 };

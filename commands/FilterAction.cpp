@@ -70,8 +70,8 @@ void CFilterAction::prepareToggle() {
   const int64_t rows = static_cast<int64_t>(mCore->mRowCount);
   const int64_t cols = static_cast<int64_t>(mCore->mColCount);
   int64_t firstRow, lastRow, firstCol, lastCol, keyRow;
-  if ((s.top == 0 && s.left == 0) || (s.top > 0 && s.left > 0 && s.top == s.bottom && s.left == s.right) || s.top < 0 ||
-      s.left < 0) {
+  if ((s.top == 0 && s.left == 0) || (s.top > 0 && s.left > 0 && s.top == s.bottom && s.left == s.right) ||
+      s.top < 0 || s.left < 0) {
     mNewState.mRange = Range{};
     firstRow = 1, lastRow = rows - 1, firstCol = 1, lastCol = cols - 1, keyRow = 1;
   } else if (s.top == 0) {
@@ -90,8 +90,7 @@ void CFilterAction::prepareToggle() {
   }
 }
 
-void CFilterAction::prepareValues(uint64_t key, const FilterNumbers& numbers,
-                                  const std::set<uint64_t>& keys) {
+void CFilterAction::prepareValues(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys) {
   mOldState.assign(mCore->mFilter);
   mNewState.assign(mOldState);
   auto it = mNewState.mColumns.find(key);
@@ -99,8 +98,7 @@ void CFilterAction::prepareValues(uint64_t key, const FilterNumbers& numbers,
     mNewState.mColumns.clear();
     mOldState.mColumns.clear();
     const std::u16string title = u"Filter";
-    const std::u16string text =
-        u"Cant not find cell:" + int64Text(posRow(key)) + u"," + int64Text(posCol(key));
+    const std::u16string text = u"Cant not find cell:" + int64Text(posRow(key)) + u"," + int64Text(posCol(key));
     if (mCore->mCallbacks[CALLBACK_MESSAGE])
       mCore->mCallbacks[CALLBACK_MESSAGE](reinterpret_cast<uint64_t>(title.c_str()),
                                           reinterpret_cast<int64_t>(text.c_str()));

@@ -6,12 +6,9 @@ FilterMatch filterMatchOf(const Cell& cell) {
   switch (cell.kind) {
     case CELL_INT64:
     case CELL_DOUBLE:
-    case CELL_DATETIME:
-      return FILTER_BY_NUMBER;
-    case CELL_HANDLER:
-      return FILTER_BY_SHOWN_TEXT;
-    default:
-      return FILTER_BY_KEY;
+    case CELL_DATETIME: return FILTER_BY_NUMBER;
+    case CELL_HANDLER: return FILTER_BY_SHOWN_TEXT;
+    default: return FILTER_BY_KEY;
   }
 }
 

@@ -73,5 +73,5 @@ class CGridOps {
   Selection* mSelection = nullptr;  // the grid's live selection
   CDataCore* mCore = nullptr;
   iComManag* mComManag = nullptr;
-  GridHooks mHooks;                 // stands in for the grid window (message boxes, clipboard)
+  GridHooks mHooks;  // stands in for the grid window (message boxes, clipboard)
 };

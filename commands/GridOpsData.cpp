@@ -24,27 +24,25 @@ void CGridOps::toggleFilter() {
   mComManag->add(std::move(command));
 }
 
-void CGridOps::filterValues(uint64_t key, const FilterNumbers& numbers,
-                            const std::set<uint64_t>& keys) {
+void CGridOps::filterValues(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys) {
   if (editLocked()) return;
   auto command = std::make_unique<CFilterAction>(mCore, mSelection);
   command->prepareValues(key, numbers, keys);
   mComManag->add(std::move(command));
 }
 
-void CGridOps::deleteDuplicates(bool expand, bool hasHeader, bool matchCase,
-                                const std::vector<int32_t>& columns) {
+void CGridOps::deleteDuplicates(bool expand, bool hasHeader, bool matchCase, const std::vector<int32_t>& columns) {
   if (editLocked()) return;
   auto command = std::make_unique<CDeleteDuplicate>(mCore, mSelection);
   auto [duplicates, kept] = command->prepare(expand, hasHeader, matchCase, columns);
   mComManag->add(std::move(command));
   if (mHooks.showMessage)
-    mHooks.showMessage(u"删除重复", u"已删除：" + int64Text(duplicates) + u"个重复项，保留：" +
-                                        int64Text(kept) + u"个唯一值。");
+    mHooks.showMessage(u"删除重复",
+                       u"已删除：" + int64Text(duplicates) + u"个重复项，保留：" + int64Text(kept) + u"个唯一值。");
 }
 
-int32_t CGridOps::replaceAll(const std::u16string& pattern, const std::u16string& replacement,
-                             bool matchCase, bool wholeCell, bool regex, std::u16string* error) {
+int32_t CGridOps::replaceAll(const std::u16string& pattern, const std::u16string& replacement, bool matchCase,
+                             bool wholeCell, bool regex, std::u16string* error) {
   if (editLocked()) return 0;
   auto command = std::make_unique<CCellAction>(mCore, mSelection);
   int32_t count = command->replaceAll(pattern, replacement, matchCase, wholeCell, regex, error);
@@ -52,8 +50,8 @@ int32_t CGridOps::replaceAll(const std::u16string& pattern, const std::u16string
   return count;
 }
 
-void CGridOps::replaceCurrent(const std::u16string& pattern, const std::u16string& replacement,
-                              bool matchCase, bool wholeCell, bool regex, std::u16string* error) {
+void CGridOps::replaceCurrent(const std::u16string& pattern, const std::u16string& replacement, bool matchCase,
+                              bool wholeCell, bool regex, std::u16string* error) {
   if (editLocked()) return;
   auto command = std::make_unique<CCellAction>(mCore, mSelection);
   command->replaceCurrent(pattern, replacement, matchCase, wholeCell, regex, error);

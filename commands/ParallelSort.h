@@ -23,8 +23,7 @@ void merge(It a, It aEnd, It b, It bEnd, Out out, unsigned threads, Less less) {
   for (unsigned i = 0; i <= threads; ++i) {
     ai[i] = na * i / threads;
     // b's elements before ai[i]'s element: those strictly less than it.
-    bi[i] = i == threads ? size_t(bEnd - b)
-                         : size_t(std::lower_bound(b, bEnd, a[ai[i]], less) - b);
+    bi[i] = i == threads ? size_t(bEnd - b) : size_t(std::lower_bound(b, bEnd, a[ai[i]], less) - b);
   }
   bi[0] = 0;
   parallelChunks(threads, threads, [&](unsigned, size_t first, size_t last) {
@@ -49,8 +48,7 @@ void parallelStableSort(std::vector<T>& v, Less less) {
   std::vector<size_t> bounds(runs + 1);
   for (unsigned i = 0; i <= runs; ++i) bounds[i] = n * i / runs;
   parallelChunks(runs, runs, [&](unsigned, size_t first, size_t last) {
-    for (size_t i = first; i < last; ++i)
-      std::stable_sort(v.begin() + bounds[i], v.begin() + bounds[i + 1], less);
+    for (size_t i = first; i < last; ++i) std::stable_sort(v.begin() + bounds[i], v.begin() + bounds[i + 1], less);
   });
   std::vector<T> buffer(n);
   std::vector<T>* from = &v;
@@ -88,8 +86,8 @@ T* mergeRuns(T* data, T* buffer, std::vector<SortRun> runs, unsigned threads, Le
     for (size_t i = 0; i < runs.size(); i += 2) {
       const SortRun a = runs[i];
       const SortRun b = i + 1 < runs.size() ? runs[i + 1] : SortRun{a.begin + a.count, 0};
-      parallel_sort_detail::merge(from + a.begin, from + a.begin + a.count, from + b.begin, from + b.begin + b.count,
-                                  to + at, threads, less);
+      parallel_sort_detail::merge(from + a.begin, from + a.begin + a.count, from + b.begin,
+                                  from + b.begin + b.count, to + at, threads, less);
       merged.push_back({at, a.count + b.count});
       at += a.count + b.count;
     }

@@ -14,14 +14,12 @@ constexpr uint32_t HEAP_LIMIT_KB = 64 * 1024;  // interpreter frame memory
 constexpr size_t JIT_STACK_START = 32 * 1024;
 constexpr size_t JIT_STACK_MAX = 8 * 1024 * 1024;
 
-PCRE2_SPTR subject(std::u16string_view text) {
-  return reinterpret_cast<PCRE2_SPTR>(text.data());
-}
+PCRE2_SPTR subject(std::u16string_view text) { return reinterpret_cast<PCRE2_SPTR>(text.data()); }
 
 // Code units of the character at `pos`: 2 for a surrogate pair, else 1.
 size_t charLength(std::u16string_view text, size_t pos) {
-  if (pos + 1 < text.size() && text[pos] >= 0xD800 && text[pos] <= 0xDBFF &&
-      text[pos + 1] >= 0xDC00 && text[pos + 1] <= 0xDFFF)
+  if (pos + 1 < text.size() && text[pos] >= 0xD800 && text[pos] <= 0xDBFF && text[pos + 1] >= 0xDC00 &&
+      text[pos + 1] <= 0xDFFF)
     return 2;
   return 1;
 }
@@ -47,8 +45,7 @@ struct CRegex::Code {
 namespace {
 
 // Compiles one form of the pattern; null (with `error` and `offset` set) on failure.
-pcre2_code* compileForm(std::u16string_view pattern, uint32_t options, int& error,
-                        PCRE2_SIZE& offset) {
+pcre2_code* compileForm(std::u16string_view pattern, uint32_t options, int& error, PCRE2_SIZE& offset) {
   pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
   if (!context) {
     error = PCRE2_ERROR_NOMEMORY;
@@ -57,8 +54,7 @@ pcre2_code* compileForm(std::u16string_view pattern, uint32_t options, int& erro
   }
   pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
   pcre2_set_compile_extra_options(context, PCRE2_EXTRA_ALT_BSUX);
-  pcre2_code* code = pcre2_compile(subject(pattern), pattern.size(), options, &error, &offset,
-                                   context);
+  pcre2_code* code = pcre2_compile(subject(pattern), pattern.size(), options, &error, &offset, context);
   pcre2_compile_context_free(context);
   if (code) pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);  // the interpreter serves otherwise
   return code;
@@ -74,8 +70,8 @@ CRegex::CRegex(std::u16string_view pattern, bool ignoreCase, bool anchored) {
   PCRE2_SIZE offset = 0;
   pcre2_code* strict = compileForm(pattern, options, error, offset);
   if (!strict) {
-    mError = u"正则表达式错误（第 " + int64Text(static_cast<int64_t>(offset)) +
-             u" 个字符处）：" + regexErrorText(error);
+    mError = u"正则表达式错误（第 " + int64Text(static_cast<int64_t>(offset)) + u" 个字符处）：" +
+             regexErrorText(error);
     return;
   }
   pcre2_code* loose = compileForm(pattern, options | PCRE2_MATCH_INVALID_UTF, error, offset);
@@ -147,23 +143,16 @@ CRegexFormat::CRegexFormat(std::u16string_view r, uint32_t captureCount) {
   flush();
 }
 
-void CRegexFormat::append(std::u16string& out, std::u16string_view text, const size_t* ov,
-                          uint32_t pairs) const {
+void CRegexFormat::append(std::u16string& out, std::u16string_view text, const size_t* ov, uint32_t pairs) const {
   for (const Piece& p : mPieces) {
     switch (p.kind) {
-      case LITERAL:
-        out += p.text;
-        break;
+      case LITERAL: out += p.text; break;
       case GROUP:
         if (p.group < pairs && ov[2 * p.group] != UNSET)
           out.append(text.substr(ov[2 * p.group], ov[2 * p.group + 1] - ov[2 * p.group]));
         break;
-      case PREFIX:
-        out.append(text.substr(0, ov[0]));
-        break;
-      case SUFFIX:
-        out.append(text.substr(ov[1]));
-        break;
+      case PREFIX: out.append(text.substr(0, ov[0])); break;
+      case SUFFIX: out.append(text.substr(ov[1])); break;
     }
   }
 }
@@ -209,8 +198,7 @@ bool CRegexMatcher::validUtf16(std::u16string_view text) {
 }
 
 // One engine call; the engine's result code (pairs matched, or a negative error).
-int CRegexMatcher::run(const CRegex& re, std::u16string_view text, bool valid, size_t start,
-                       uint32_t options) {
+int CRegexMatcher::run(const CRegex& re, std::u16string_view text, bool valid, size_t start, uint32_t options) {
   State& s = *mState;
   const uint32_t want = re.captureCount() + 1;
   if (!s.data || s.pairs < want) {
@@ -223,8 +211,7 @@ int CRegexMatcher::run(const CRegex& re, std::u16string_view text, bool valid, s
   // The UTF check is made once per text (validUtf16); texts that fail it go to the form
   // that tolerates lone surrogates.
   if (valid) options |= PCRE2_NO_UTF_CHECK;
-  return pcre2_match(re.code(valid)->code, subject(text), text.size(), start, options, s.data,
-                     s.context);
+  return pcre2_match(re.code(valid)->code, subject(text), text.size(), start, options, s.data, s.context);
 }
 
 RegexStatus CRegexMatcher::search(const CRegex& re, std::u16string_view text) {
@@ -233,8 +220,8 @@ RegexStatus CRegexMatcher::search(const CRegex& re, std::u16string_view text) {
   return rc < 0 ? RegexStatus::Limit : RegexStatus::Match;
 }
 
-RegexStatus CRegexMatcher::replaceFirst(const CRegex& re, const CRegexFormat& format,
-                                        std::u16string_view text, std::u16string& out) {
+RegexStatus CRegexMatcher::replaceFirst(const CRegex& re, const CRegexFormat& format, std::u16string_view text,
+                                        std::u16string& out) {
   out.clear();
   int rc = run(re, text, validUtf16(text), 0, 0);
   if (rc == PCRE2_ERROR_NOMATCH) {
@@ -249,13 +236,13 @@ RegexStatus CRegexMatcher::replaceFirst(const CRegex& re, const CRegexFormat& fo
   return RegexStatus::Match;
 }
 
-RegexStatus CRegexMatcher::replaceAll(const CRegex& re, const CRegexFormat& format,
-                                      std::u16string_view text, std::u16string& out) {
+RegexStatus CRegexMatcher::replaceAll(const CRegex& re, const CRegexFormat& format, std::u16string_view text,
+                                      std::u16string& out) {
   out.clear();
   const bool valid = validUtf16(text);
-  size_t pos = 0;       // where the next search starts
-  size_t copied = 0;    // text before this offset is already in `out`
-  uint32_t retry = 0;   // options of a retry after an empty match
+  size_t pos = 0;      // where the next search starts
+  size_t copied = 0;   // text before this offset is already in `out`
+  uint32_t retry = 0;  // options of a retry after an empty match
   bool any = false;
   while (pos <= text.size()) {
     int rc = run(re, text, valid, pos, retry);

@@ -54,16 +54,15 @@ class CRegexFormat {
 
   // Appends the replacement for one match of `text`; `ovector` holds the pairs of
   // start and end offsets of the whole match and the groups (unset groups as ~0).
-  void append(std::u16string& out, std::u16string_view text, const size_t* ovector,
-              uint32_t pairs) const;
+  void append(std::u16string& out, std::u16string_view text, const size_t* ovector, uint32_t pairs) const;
 
  private:
   // A literal piece, a group (0 = the whole match), the text before or after the match.
   enum Kind : int32_t { LITERAL, GROUP, PREFIX, SUFFIX };
   struct Piece {
     Kind kind;
-    uint32_t group;        // GROUP: the group number
-    std::u16string text;   // LITERAL: the text
+    uint32_t group;       // GROUP: the group number
+    std::u16string text;  // LITERAL: the text
   };
   std::vector<Piece> mPieces;
 };
@@ -88,8 +87,8 @@ class CRegexMatcher {
   RegexStatus replaceAll(const CRegex& re, const CRegexFormat& format, std::u16string_view text,
                          std::u16string& out);
   // The first match only (for an anchored regex, the one match of the whole text).
-  RegexStatus replaceFirst(const CRegex& re, const CRegexFormat& format,
-                           std::u16string_view text, std::u16string& out);
+  RegexStatus replaceFirst(const CRegex& re, const CRegexFormat& format, std::u16string_view text,
+                           std::u16string& out);
 
  private:
   int run(const CRegex& re, std::u16string_view text, bool valid, size_t start, uint32_t options);

@@ -6,7 +6,6 @@
 
 namespace {
 
-
 // True when `pattern` occurs at `pos` of `text` (running past the end fails).
 bool matchesAt(std::u16string_view text, size_t pos, std::u16string_view pattern, bool ignoreCase) {
   if (text.size() - pos < pattern.size()) return false;
@@ -57,11 +56,9 @@ std::u16string replaceInText(const std::u16string& text, const std::u16string& p
   return out;
 }
 
-CCellReplacer::CCellReplacer(std::u16string pattern, std::u16string replacement, bool matchCase,
-                             bool wholeCell, bool regex)
-    : mPattern(std::move(pattern)),
-      mReplacement(std::move(replacement)),
-      mMatchCase(matchCase),
+CCellReplacer::CCellReplacer(std::u16string pattern, std::u16string replacement, bool matchCase, bool wholeCell,
+                             bool regex)
+    : mPattern(std::move(pattern)), mReplacement(std::move(replacement)), mMatchCase(matchCase),
       mWholeCell(wholeCell) {
   if (!regex) return;
   mRegex = std::make_unique<CRegex>(mPattern, !matchCase, wholeCell);
@@ -74,16 +71,14 @@ CCellReplacer::CCellReplacer(std::u16string pattern, std::u16string replacement,
 
 CCellReplacer::~CCellReplacer() = default;
 
-RegexStatus CCellReplacer::apply(CRegexMatcher& matcher, std::u16string_view t,
-                                 std::u16string& out) const {
+RegexStatus CCellReplacer::apply(CRegexMatcher& matcher, std::u16string_view t, std::u16string& out) const {
   if (mRegex) {
     // A whole-cell regex is anchored at both ends: its one match is the whole text.
     return mWholeCell ? matcher.replaceFirst(*mRegex, *mFormat, t, out)
                       : matcher.replaceAll(*mRegex, *mFormat, t, out);
   }
   if (mWholeCell) {
-    if (t.size() != mPattern.size() || !matchesAt(t, 0, mPattern, !mMatchCase))
-      return RegexStatus::NoMatch;
+    if (t.size() != mPattern.size() || !matchesAt(t, 0, mPattern, !mMatchCase)) return RegexStatus::NoMatch;
     out = mReplacement;
     return RegexStatus::Match;
   }
@@ -95,6 +90,5 @@ RegexStatus CCellReplacer::apply(CRegexMatcher& matcher, std::u16string_view t,
 }
 
 std::u16string regexLimitMessage(int32_t row, int32_t col) {
-  return u"正则表达式匹配超出引擎限制（" + colName(col - 1) + int64Text(row) +
-         u"），未作任何替换。";
+  return u"正则表达式匹配超出引擎限制（" + colName(col - 1) + int64Text(row) + u"），未作任何替换。";
 }

@@ -23,8 +23,7 @@ std::u16string replaceInText(const std::u16string& text, const std::u16string& p
 class CCellReplacer {
  public:
   // The pattern is not empty (callers do nothing for an empty find text).
-  CCellReplacer(std::u16string pattern, std::u16string replacement, bool matchCase,
-                bool wholeCell, bool regex);
+  CCellReplacer(std::u16string pattern, std::u16string replacement, bool matchCase, bool wholeCell, bool regex);
   ~CCellReplacer();
 
   // False when the regular expression does not compile; error() then says why.

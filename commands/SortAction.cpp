@@ -4,11 +4,11 @@
 #include <deque>
 #include <memory>
 
-#include "store/Parallel.h"
 #include "commands/ParallelSort.h"
 #include "commands/Record.h"
 #include "store/LargeBlock.h"
 #include "store/NumberText.h"
+#include "store/Parallel.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ struct NumberKey {
 // A text key with its first eight code units packed big end first (zero-padded, and no
 // text holds a NUL), so that most comparisons need no look at the text itself.
 struct TextKey {
-  uint64_t head;    // units 0..3
-  uint64_t next;    // units 4..7
+  uint64_t head;  // units 0..3
+  uint64_t next;  // units 4..7
   const char16_t* text;
   uint32_t length;
   int32_t row;
@@ -149,8 +149,8 @@ bool looksLikeHeader(const CDataCore& core, int32_t r1, int32_t c1, int32_t c2) 
 
 }  // namespace
 
-std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_t last,
-                                    int32_t key, bool ascending) {
+std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_t last, int32_t key,
+                                    bool ascending) {
   const size_t n = size_t(int64_t(last) - first + 1);
   const unsigned threads = threadCount(n, 32768);
   // Each part writes its keys at its own rows' place in the arrays (only the pages
@@ -173,16 +173,12 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
       if (c.kind == CELL_INT64) {
         nk[g.numbers++] = {double(c.asInt64()), row};
       } else if (c.kind == CELL_DOUBLE) {
-        if (std::isnan(c.asDouble()))
-          g.nans.push_back(row);
-        else
-          nk[g.numbers++] = {c.asDouble(), row};
+        if (std::isnan(c.asDouble())) g.nans.push_back(row);
+        else nk[g.numbers++] = {c.asDouble(), row};
       } else if (isTextKind(c.kind)) {
         const TextKey k = c.value == 0 ? TextKey{} : cache->keyOf(core, c.value, row);
-        if (k.length == 0)
-          g.empties.push_back(row);
-        else
-          tk[g.texts++] = k;
+        if (k.length == 0) g.empties.push_back(row);
+        else tk[g.texts++] = k;
       } else {
         std::u16string_view t = core.cellTextView(c, scratch);
         if (t.empty()) {
@@ -227,8 +223,7 @@ std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_
   return order;
 }
 
-CSortAction::CSortAction(CDataCore* core, const Selection* selection)
-    : iCommand(core, selection, KIND_SORT) {}
+CSortAction::CSortAction(CDataCore* core, const Selection* selection) : iCommand(core, selection, KIND_SORT) {}
 
 bool CSortAction::isEmpty() const { return mOrder.empty(); }
 

@@ -33,5 +33,5 @@ class CSortAction : public iCommand {
 
 // The sort order of rows first..last (ascending first row numbers) by the cells of
 // column `key`, as CSortAction orders them. Several threads extract the keys and sort.
-std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_t last,
-                                    int32_t key, bool ascending);
+std::vector<int32_t> sortedRowOrder(const CDataCore& core, int32_t first, int32_t last, int32_t key,
+                                    bool ascending);

@@ -34,8 +34,8 @@ void restore(HDC dc, HGDIOBJ& saved) {
 
 // ARGB of a GDI+ colour from a COLORREF (0x00BBGGRR) and an alpha.
 Gdiplus::ARGB argbOf(COLORREF c, uint8_t alpha) {
-  return (Gdiplus::ARGB{alpha} << 24) | (Gdiplus::ARGB{GetRValue(c)} << 16) |
-         (Gdiplus::ARGB{GetGValue(c)} << 8) | GetBValue(c);
+  return (Gdiplus::ARGB{alpha} << 24) | (Gdiplus::ARGB{GetRValue(c)} << 16) | (Gdiplus::ARGB{GetGValue(c)} << 8) |
+         GetBValue(c);
 }
 
 }  // namespace

@@ -20,31 +20,31 @@
 #include <vector>
 
 #include "controls/ScriptSurface.h"
+#include "platform/WinTypes.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
-#include "platform/WinTypes.h"
 
 class CCanvas : public ScriptSurface {
  public:
-  RECT mView{};                        // area given to begin, owner client coordinates, inclusive
-  HDC mDc = nullptr;                   // memory DC; non-null exactly between begin and end
-  HWND mOwner = nullptr;               // window the DC is made compatible with; null: the screen
-  HBITMAP mBitmap = nullptr;           // selected into mDc while it exists
-  HGDIOBJ mReplacedBitmap = nullptr;   // what mBitmap replaced in mDc
-  HPEN mPen = nullptr;                 // current pen, owned, selected into mDc
-  HFONT mFont = nullptr;               // current font, owned, selected into mDc
-  HGDIOBJ mReplacedPen = nullptr;      // the pen in mDc before the canvas's first pen
-  HGDIOBJ mReplacedFont = nullptr;     // the font in mDc before the canvas's first font
-  HBRUSH mBrush = nullptr;             // current brush, owned, selected into mDc
-  HGDIOBJ mReplacedBrush = nullptr;    // the brush in mDc before the canvas's first brush
-  int32_t mLineGap = 3;                // extra pixels of every text line
-  int32_t mGapAbove = 2;               // text is drawn this far below a line's top
-  int32_t mGapBelow = 1;               // mLineGap - mGapAbove
-  int32_t mSpaceWidth = 0;             // width of " " in the current font
-  int32_t mLineHeight = 0;             // height of " " in the current font + mLineGap
-  std::vector<HRGN> mClipRegions;      // the clip stack's regions, newest last, owned
-  std::vector<RECT> mClipRects;        // its rectangles, in step with mClipRegions
-  GpGraphics* mGraphics = nullptr;     // GDI+ on mDc; non-null exactly between begin and end
+  RECT mView{};                       // area given to begin, owner client coordinates, inclusive
+  HDC mDc = nullptr;                  // memory DC; non-null exactly between begin and end
+  HWND mOwner = nullptr;              // window the DC is made compatible with; null: the screen
+  HBITMAP mBitmap = nullptr;          // selected into mDc while it exists
+  HGDIOBJ mReplacedBitmap = nullptr;  // what mBitmap replaced in mDc
+  HPEN mPen = nullptr;                // current pen, owned, selected into mDc
+  HFONT mFont = nullptr;              // current font, owned, selected into mDc
+  HGDIOBJ mReplacedPen = nullptr;     // the pen in mDc before the canvas's first pen
+  HGDIOBJ mReplacedFont = nullptr;    // the font in mDc before the canvas's first font
+  HBRUSH mBrush = nullptr;            // current brush, owned, selected into mDc
+  HGDIOBJ mReplacedBrush = nullptr;   // the brush in mDc before the canvas's first brush
+  int32_t mLineGap = 3;               // extra pixels of every text line
+  int32_t mGapAbove = 2;              // text is drawn this far below a line's top
+  int32_t mGapBelow = 1;              // mLineGap - mGapAbove
+  int32_t mSpaceWidth = 0;            // width of " " in the current font
+  int32_t mLineHeight = 0;            // height of " " in the current font + mLineGap
+  std::vector<HRGN> mClipRegions;     // the clip stack's regions, newest last, owned
+  std::vector<RECT> mClipRects;       // its rectangles, in step with mClipRegions
+  GpGraphics* mGraphics = nullptr;    // GDI+ on mDc; non-null exactly between begin and end
   // Advance of each code unit in the current font: 0 = not measured yet, kMeasuredZero = a
   // measured width of 0. Cleared whenever the font changes (setFont, setFontIndirect, begin).
   std::vector<uint16_t> mWidthCache;

@@ -9,13 +9,13 @@
 
 namespace {
 
-constexpr uint32_t kNone = 0x00000000;       // transparent
-constexpr uint32_t kBorder = 0xFFB5B5B5;     // the strip's line colour
-constexpr uint32_t kTabFace = 0xFFE9ECEF;    // a tab that is not current
-constexpr uint32_t kTabShade = 0xFFDADFE4;   // its lower half
-constexpr uint32_t kCurrent = 0xFFFFFFFF;    // the current tab, open towards its document
-constexpr uint32_t kMark = 0xFF505A64;       // glyphs: crosses, arrows, ticks
-constexpr uint32_t kMarkOff = 0xFFC3C8CD;    // disabled glyphs
+constexpr uint32_t kNone = 0x00000000;      // transparent
+constexpr uint32_t kBorder = 0xFFB5B5B5;    // the strip's line colour
+constexpr uint32_t kTabFace = 0xFFE9ECEF;   // a tab that is not current
+constexpr uint32_t kTabShade = 0xFFDADFE4;  // its lower half
+constexpr uint32_t kCurrent = 0xFFFFFFFF;   // the current tab, open towards its document
+constexpr uint32_t kMark = 0xFF505A64;      // glyphs: crosses, arrows, ticks
+constexpr uint32_t kMarkOff = 0xFFC3C8CD;   // disabled glyphs
 
 // A width x height ARGB picture with a few drawing helpers (coordinates inclusive).
 struct Picture {
@@ -73,13 +73,13 @@ Picture fileIcon() {
   Picture p(16, 16);
   const uint32_t edge = 0xFF7A8A99;
   p.fill(3, 1, 12, 14, 0xFFFFFFFF);
-  p.fill(2, 0, 2, 15, edge);    // left
-  p.fill(2, 15, 13, 15, edge);  // bottom
-  p.fill(13, 4, 13, 15, edge);  // right, below the fold
-  p.fill(2, 0, 9, 0, edge);     // top, up to the fold
-  for (int i = 0; i <= 4; ++i) p.set(9 + i, i, edge);  // the cut corner
+  p.fill(2, 0, 2, 15, edge);                                    // left
+  p.fill(2, 15, 13, 15, edge);                                  // bottom
+  p.fill(13, 4, 13, 15, edge);                                  // right, below the fold
+  p.fill(2, 0, 9, 0, edge);                                     // top, up to the fold
+  for (int i = 0; i <= 4; ++i) p.set(9 + i, i, edge);           // the cut corner
   for (int y = 1; y < 4; ++y) p.fill(10 + y, y, 12, y, kNone);  // beyond the cut
-  p.fill(9, 0, 9, 4, edge);     // the fold
+  p.fill(9, 0, 9, 4, edge);                                     // the fold
   p.fill(9, 4, 13, 4, edge);
   for (int y : {7, 9, 11}) p.fill(5, y, 10, y, 0xFF4A90D9);
   return p;

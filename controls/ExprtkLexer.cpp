@@ -13,15 +13,12 @@ bool endsOtherRun(char16_t c) {
 
 ScriptToken ExprtkLexer::next() {
   switch (startToken()) {
-    case Start::End:
-      break;
+    case Start::End: break;
     case Start::Open:
       if (openState == TOKEN_COMMENT) skipBlockComment();
       else skipQuoted();
       break;
-    case Start::Fresh:
-      readFresh();
-      break;
+    case Start::Fresh: readFresh(); break;
   }
   return cur;
 }

@@ -4,6 +4,4 @@
 
 bool gInputEnabled = true;
 
-bool refusedWhileBusy(unsigned message) {
-  return !gInputEnabled && (message == WM_COMMAND || message == WM_CLOSE);
-}
+bool refusedWhileBusy(unsigned message) { return !gInputEnabled && (message == WM_COMMAND || message == WM_CLOSE); }

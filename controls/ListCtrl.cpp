@@ -46,8 +46,8 @@ void CCList::create(HWND parent, int x, int y, int width, int height) {
   uncheckedIcon = loadControlIcon(144);
   font = defaultControlFont();
   registerControlClass(u"List2", &CCList::wndProc);
-  hwnd = CreateWindowExW(0, u"List2", u"List2", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, x,
-                         y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  hwnd = CreateWindowExW(0, u"List2", u"List2", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, x, y,
+                         width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // The empty ranges hide both bars first, so that the RECT kept is the whole client area
   // (a window made with WS_VSCROLL | WS_HSCROLL starts with both bars shown).
@@ -103,13 +103,9 @@ bool CCList::isOnCheckColumn() const {
   return margin <= x && x <= margin + iconWidth;
 }
 
-void CCList::updateScrollRanges() {
-  setScrollRanges(hwnd, contentWidth, contentHeight, clientRect);
-}
+void CCList::updateScrollRanges() { setScrollRanges(hwnd, contentWidth, contentHeight, clientRect); }
 
-void CCList::updateScrollPos() {
-  setScrollPositions(hwnd, scrollX, scrollY);
-}
+void CCList::updateScrollPos() { setScrollPositions(hwnd, scrollX, scrollY); }
 
 int32_t CCList::firstLineWidth(const std::u16string& text) {
   int32_t width = 0;
@@ -244,8 +240,8 @@ void CCList::onWheel(int delta) {
   const bool sideways = keyDown(VK_SHIFT);
   int32_t& offset = sideways ? scrollX : scrollY;
   const int32_t step = sideways ? wheelStepX : wheelStepY;
-  const int32_t limit =
-      sideways ? scrollLimit(contentWidth, clientWidth()) : scrollLimit(contentHeight, clientHeight());
+  const int32_t limit = sideways ? scrollLimit(contentWidth, clientWidth())
+                                 : scrollLimit(contentHeight, clientHeight());
   const int32_t moved = std::clamp(offset + (delta < 0 ? step : -step), 0, limit);
   if (moved == offset) return;
   offset = moved;

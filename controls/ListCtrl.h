@@ -34,34 +34,34 @@ struct ListItem2 {
 class CCList {
  public:
   std::function<std::u16string(const ListItem2&)> itemText;  // must be set before the first paint
-  int32_t margin = 3;              // left margin of the row content
-  int32_t iconGap = 3;             // space after the check box and after the icon
-  int32_t itemHeight = 20;         // height of every row (16 after create), > 0
-  int32_t clickedIndex = -1;       // row of the last click, -1 = below the last row
-  int32_t anchorIndex = -1;        // start row of a Shift range, -1 = none yet
-  uint8_t doubleClickToggles = 0;  // a double click outside the check column toggles the check
-  uint8_t showItemIcons = 0;       // draw the row icons
-  uint8_t showCheckBoxes = 1;      // draw check boxes and react to the check column
-  uint8_t multiSelect = 1;         // Ctrl adds, Shift selects a range, a check applies to all selected
-  uint8_t multiLine = 0;           // draw every line of a row's text, not just its first
-  uint8_t showCount = 1;           // draw countText after the text
-  int32_t scrollX = 0, scrollY = 0;          // scroll offsets in pixels, >= 0
-  int32_t iconWidth = 16, iconHeight = 16;   // size of check-box images and row icons
+  int32_t margin = 3;                                        // left margin of the row content
+  int32_t iconGap = 3;                                       // space after the check box and after the icon
+  int32_t itemHeight = 20;                                   // height of every row (16 after create), > 0
+  int32_t clickedIndex = -1;                                 // row of the last click, -1 = below the last row
+  int32_t anchorIndex = -1;                                  // start row of a Shift range, -1 = none yet
+  uint8_t doubleClickToggles = 0;               // a double click outside the check column toggles the check
+  uint8_t showItemIcons = 0;                    // draw the row icons
+  uint8_t showCheckBoxes = 1;                   // draw check boxes and react to the check column
+  uint8_t multiSelect = 1;                      // Ctrl adds, Shift selects a range, a check applies to all selected
+  uint8_t multiLine = 0;                        // draw every line of a row's text, not just its first
+  uint8_t showCount = 1;                        // draw countText after the text
+  int32_t scrollX = 0, scrollY = 0;             // scroll offsets in pixels, >= 0
+  int32_t iconWidth = 16, iconHeight = 16;      // size of check-box images and row icons
   int32_t contentWidth = 0, contentHeight = 0;  // the scrollable content; the width grows while painting
-  int32_t extraSpace = 30;                   // added to the content width and height
-  int32_t wheelStepX = 30, wheelStepY = 80;  // pixels per wheel notch with Shift / without
+  int32_t extraSpace = 30;                      // added to the content width and height
+  int32_t wheelStepX = 30, wheelStepY = 80;     // pixels per wheel notch with Shift / without
   HICON checkedIcon = nullptr, uncheckedIcon = nullptr;  // check-box images (create loads them)
-  HICON defaultIcon = nullptr;     // icon of rows without one
+  HICON defaultIcon = nullptr;                           // icon of rows without one
   COLORREF textColour = 0x3E4127;
   COLORREF countColour = 0xA0A0A0;
   COLORREF backColour = 0xFFFFFF;
   COLORREF selectionTop = 0xFDF3E9, selectionBottom = 0xFCDDC5;  // gradient of a selected row
-  COLORREF frameColour = 0xCEA27D;  // one-pixel frame of a selected row
-  LOGFONTW font{};                 // only height and face are used
-  RECT clientRect{};               // client area without scroll bars, taken at creation (kept)
+  COLORREF frameColour = 0xCEA27D;                               // one-pixel frame of a selected row
+  LOGFONTW font{};                                               // only height and face are used
+  RECT clientRect{};  // client area without scroll bars, taken at creation (kept)
   CCanvas canvas;
   HWND hwnd = nullptr;
-  std::vector<ListItem2> items;    // the rows, filled by the owner
+  std::vector<ListItem2> items;                          // the rows, filled by the owner
   std::function<void(CCList&, int32_t index)> onCheck;   // after a check box changed
   std::function<void(CCList&, int32_t index)> onSelect;  // after every click outside the check column
 

@@ -4,18 +4,33 @@ namespace {
 
 bool isSharedSymbolChar(char16_t c) {
   switch (c) {
-    case u'!': case u'%': case u'&': case u'(': case u')': case u'*': case u'+': case u',':
-    case u'-': case u'.': case u':': case u';': case u'<': case u'=': case u'>': case u'?':
-    case u'[': case u']': case u'^': case u'{': case u'|': case u'}':
-      return true;
-    default:
-      return false;
+    case u'!':
+    case u'%':
+    case u'&':
+    case u'(':
+    case u')':
+    case u'*':
+    case u'+':
+    case u',':
+    case u'-':
+    case u'.':
+    case u':':
+    case u';':
+    case u'<':
+    case u'=':
+    case u'>':
+    case u'?':
+    case u'[':
+    case u']':
+    case u'^':
+    case u'{':
+    case u'|':
+    case u'}': return true;
+    default: return false;
   }
 }
 
-bool isHexDigit(char16_t c) {
-  return isScriptDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+bool isHexDigit(char16_t c) { return isScriptDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 const char16_t* skipDigits(const char16_t* pos, const char16_t* end) {
   while (pos != end && isScriptDigit(*pos)) ++pos;

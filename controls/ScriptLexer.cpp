@@ -41,15 +41,12 @@ void ScriptLexer::skipTripleQuoted(char16_t quote) {
 ScriptToken ScriptLexer::nextC() {
   shiftWindow();
   switch (startToken()) {
-    case Start::End:
-      break;
+    case Start::End: break;
     case Start::Open:
       if (openState == TOKEN_COMMENT) skipBlockComment();
       else skipQuoted(openState == TOKEN_CHAR ? u'\'' : u'"');
       break;
-    case Start::Fresh:
-      readFreshC();
-      break;
+    case Start::Fresh: readFreshC(); break;
   }
   return cur;
 }
@@ -57,15 +54,12 @@ ScriptToken ScriptLexer::nextC() {
 ScriptToken ScriptLexer::nextPython() {
   shiftWindow();
   switch (startToken()) {
-    case Start::End:
-      break;
+    case Start::End: break;
     case Start::Open:
       if (openState == TOKEN_COMMENT) skipTripleQuoted(static_cast<char16_t>(tripleQuote));
       else skipQuoted(openState == TOKEN_CHAR ? u'\'' : u'"');
       break;
-    case Start::Fresh:
-      readFreshPython();
-      break;
+    case Start::Fresh: readFreshPython(); break;
   }
   return cur;
 }

@@ -5,9 +5,9 @@
 
 class ScriptLexer : public ScriptLexerCore {
  public:
-  ScriptToken prev2;         // the token before prev1 (kind TOKEN_END before there is one)
-  ScriptToken prev1;         // the token before cur
-  int32_t tripleQuote = 0;   // Python: the quote character of the open triple-quoted string
+  ScriptToken prev2;        // the token before prev1 (kind TOKEN_END before there is one)
+  ScriptToken prev1;        // the token before cur
+  int32_t tripleQuote = 0;  // Python: the quote character of the open triple-quoted string
 
   // Lexes text[0, length) up to its first NUL.
   ScriptLexer(const char16_t* text, size_t length) : ScriptLexerCore(text, length) {}

@@ -11,7 +11,9 @@ ScriptLexerCore::ScriptLexerCore(const char16_t* text, size_t length)
 namespace {
 
 size_t offsetOf(const char16_t* base, const char16_t* p) { return p ? static_cast<size_t>(p - base) : kNoOffset; }
-const char16_t* pointerAt(const char16_t* base, size_t offset) { return offset == kNoOffset ? nullptr : base + offset; }
+const char16_t* pointerAt(const char16_t* base, size_t offset) {
+  return offset == kNoOffset ? nullptr : base + offset;
+}
 
 }  // namespace
 

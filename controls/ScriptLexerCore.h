@@ -12,13 +12,13 @@
 // when the text ends inside a literal, after a backslash or in the middle of a closer.
 class ScriptLexerCore {
  public:
-  ScriptToken cur;                // the token just read
-  const char16_t* textStart;      // start of the text
-  const char16_t* textEnd;        // end of the text (its first NUL, or the range's end)
-  const char16_t* lineStart;      // start of the line at pos
-  const char16_t* pos;            // next character to read; textStart <= pos <= textEnd
-  int32_t line = 1;               // line number at pos, from 1
-  int32_t openState = 0;          // 0, or TOKEN_CHAR / TOKEN_STRING / TOKEN_COMMENT left open
+  ScriptToken cur;            // the token just read
+  const char16_t* textStart;  // start of the text
+  const char16_t* textEnd;    // end of the text (its first NUL, or the range's end)
+  const char16_t* lineStart;  // start of the line at pos
+  const char16_t* pos;        // next character to read; textStart <= pos <= textEnd
+  int32_t line = 1;           // line number at pos, from 1
+  int32_t openState = 0;      // 0, or TOKEN_CHAR / TOKEN_STRING / TOKEN_COMMENT left open
 
   // The state at a line start (pos == lineStart) as offsets into the text.
   void savePoint(ScriptLexPoint& point) const;
@@ -67,6 +67,6 @@ class ScriptLexerCore {
   ScriptToken tokenFrom(const ScriptTokenAt& token) const;
 
  private:
-  void breakAtLineFeed();  // ends cur at the line feed at pos, keeps openState
+  void breakAtLineFeed();               // ends cur at the line feed at pos, keeps openState
   void closeAt(const char16_t* after);  // ends cur and the open construct before `after`
 };

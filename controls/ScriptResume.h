@@ -52,10 +52,10 @@ struct CNamesState {
 class ScriptResume {
  public:
   bool valid = false;
-  ScriptLexPoint point;      // the lexer at the first token of line point.line
-  int32_t frameLineNo = 0;   // the renderer's current line number there (the line above)
-  size_t frameLineStart = 0; // and the start of that line
-  CNamesState cNames;        // the C renderer's name sets and enum state there
+  ScriptLexPoint point;       // the lexer at the first token of line point.line
+  int32_t frameLineNo = 0;    // the renderer's current line number there (the line above)
+  size_t frameLineStart = 0;  // and the start of that line
+  CNamesState cNames;         // the C renderer's name sets and enum state there
 
   // Drops the point.
   void invalidate() { valid = false; }

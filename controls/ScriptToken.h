@@ -6,9 +6,9 @@
 // states: a literal or comment still open at a line feed continues on the next line as a
 // token of the same kind.
 enum ScriptTokenKind : int32_t {
-  TOKEN_END = 0,      // end of text; carries no position of its own
-  TOKEN_CHAR = 1,     // a literal in apostrophes
-  TOKEN_STRING = 2,   // a literal in double quotes
+  TOKEN_END = 0,     // end of text; carries no position of its own
+  TOKEN_CHAR = 1,    // a literal in apostrophes
+  TOKEN_STRING = 2,  // a literal in double quotes
   TOKEN_COMMENT = 3,
   TOKEN_NUMBER = 4,
   TOKEN_SYMBOL = 5,

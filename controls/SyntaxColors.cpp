@@ -40,19 +40,36 @@ void initCSyntaxColors(SyntaxColors& colors) {
   colors[u"C_Var"] = kDarkBlue;
   colors[u"C_Define"] = kPurple;
   assign(colors, kBlue,
-         {u"#", u"this", u"ifndef", u"ifdef", u"define", u"endif", u"pragma", u"comment", u"warning",
-          u"lib", u"disable", u"wchar_t", u"include", u"asm", u"auto", u"int", u"double", u"long",
-          u"char", u"float", u"short", u"signed", u"unsigned", u"struct", u"union", u"enum",
-          u"static", u"switch", u"case", u"default", u"break", u"register", u"const", u"volatile",
-          u"typedef", u"extern", u"return", u"void", u"continue", u"do", u"while", u"if", u"else",
-          u"for", u"goto", u"sizeof", u"main", u"NULL", u"WinMain", u"memcpy", u"malloc",
-          u"realloc", u"free", u"wcscmp", u"wcsicmp", u"wcslen", u"memset", u"strcpy", u"strcat",
-          u"strlen", u"strstr", u"strchr", u"wcsstr", u"wcschr", u"wcstok", u"strtok", u"strdup",
-          u"wcsdup", u"GetTickCount"});
+         {u"#",       u"this",     u"ifndef",  u"ifdef",   u"define",      u"endif",   u"pragma",   u"comment",
+          u"warning", u"lib",      u"disable", u"wchar_t", u"include",     u"asm",     u"auto",     u"int",
+          u"double",  u"long",     u"char",    u"float",   u"short",       u"signed",  u"unsigned", u"struct",
+          u"union",   u"enum",     u"static",  u"switch",  u"case",        u"default", u"break",    u"register",
+          u"const",   u"volatile", u"typedef", u"extern",  u"return",      u"void",    u"continue", u"do",
+          u"while",   u"if",       u"else",    u"for",     u"goto",        u"sizeof",  u"main",     u"NULL",
+          u"WinMain", u"memcpy",   u"malloc",  u"realloc", u"free",        u"wcscmp",  u"wcsicmp",  u"wcslen",
+          u"memset",  u"strcpy",   u"strcat",  u"strlen",  u"strstr",      u"strchr",  u"wcsstr",   u"wcschr",
+          u"wcstok",  u"strtok",   u"strdup",  u"wcsdup",  u"GetTickCount"});
   assign(colors, kDarkRed,
-         {u"Sleep", u"L", u"S", u"strtod", u"atoi", u"itoa", u"MessageBox", u"printf", u"sprintf",
-          u"get", u"set", u"get_", u"set_", u"save", u"set_progress", u"save_as", u"get_row_count",
-          u"get_col_count", u"resize", u"get_tick_count"});
+         {u"Sleep",
+          u"L",
+          u"S",
+          u"strtod",
+          u"atoi",
+          u"itoa",
+          u"MessageBox",
+          u"printf",
+          u"sprintf",
+          u"get",
+          u"set",
+          u"get_",
+          u"set_",
+          u"save",
+          u"set_progress",
+          u"save_as",
+          u"get_row_count",
+          u"get_col_count",
+          u"resize",
+          u"get_tick_count"});
 }
 
 void initExprtkSyntaxColors(SyntaxColors& colors) {
@@ -61,21 +78,23 @@ void initExprtkSyntaxColors(SyntaxColors& colors) {
   colors[u"C_GridStrVar"] = kBrown;
   colors[u"C_Var"] = kDarkBlue;
   assign(colors, kBlue,
-         {u"var", u"null", u"true", u"false", u"and", u"mand", u"mor", u"nand", u"nor", u"not",
-          u"or", u"xor", u"xnor", u"in", u"like", u"ilike", u"if", u"else", u"switch", u"while",
-          u"repeat", u"until", u"for", u"break", u"continue", u"return", u"case", u"default"});
-  assign(colors, kDarkRed,
-         {u"abs", u"avg", u"ceil", u"clamp", u"equal", u"erf", u"erfc", u"exp", u"expm1", u"floor",
-          u"frac", u"hypot", u"iclamp", u"inrange", u"log", u"log10", u"log1p", u"log2", u"logn",
-          u"max", u"min", u"mul", u"ncdf", u"nequal", u"pow", u"root", u"round", u"roundn", u"sgn",
-          u"sqrt", u"sum", u"swap", u"trunc", u"acos", u"acosh", u"asin", u"asinh", u"atan",
-          u"atan2", u"atanh", u"cos", u"cosh", u"cot", u"csc", u"sec", u"sin", u"sinc", u"sinh",
-          u"tan", u"tanh", u"deg2rad", u"deg2grad", u"rad2deg", u"grad2deg", u"to_string",
-          u"to_number", u"to_upper", u"to_lower", u"get_", u"set_", u"set_progress"});
+         {u"var",    u"null",  u"true", u"false", u"and",      u"mand",   u"mor",  u"nand",   u"nor",    u"not",
+          u"or",     u"xor",   u"xnor", u"in",    u"like",     u"ilike",  u"if",   u"else",   u"switch", u"while",
+          u"repeat", u"until", u"for",  u"break", u"continue", u"return", u"case", u"default"});
+  assign(
+      colors, kDarkRed,
+      {u"abs",      u"avg",      u"ceil",    u"clamp",    u"equal",       u"erf",      u"erfc",      u"exp",
+       u"expm1",    u"floor",    u"frac",    u"hypot",    u"iclamp",      u"inrange",  u"log",       u"log10",
+       u"log1p",    u"log2",     u"logn",    u"max",      u"min",         u"mul",      u"ncdf",      u"nequal",
+       u"pow",      u"root",     u"round",   u"roundn",   u"sgn",         u"sqrt",     u"sum",       u"swap",
+       u"trunc",    u"acos",     u"acosh",   u"asin",     u"asinh",       u"atan",     u"atan2",     u"atanh",
+       u"cos",      u"cosh",     u"cot",     u"csc",      u"sec",         u"sin",      u"sinc",      u"sinh",
+       u"tan",      u"tanh",     u"deg2rad", u"deg2grad", u"rad2deg",     u"grad2deg", u"to_string", u"to_number",
+       u"to_upper", u"to_lower", u"get_",    u"set_",     u"set_progress"});
   // The program's own sheet functions, written as an RGB constant.
   assign(colors, static_cast<COLORREF>(swapRedBlue(0xA31515)),
-         {u"get", u"set", u"save", u"get_tick_count", u"sleep", u"save_as", u"get_row_count",
-          u"get_col_count", u"resize"});
+         {u"get", u"set", u"save", u"get_tick_count", u"sleep", u"save_as", u"get_row_count", u"get_col_count",
+          u"resize"});
 }
 
 void initPySyntaxColors(SyntaxColors& colors) {
@@ -84,11 +103,11 @@ void initPySyntaxColors(SyntaxColors& colors) {
   colors[u"C_Struct"] = kBlue;
   colors[u"C_Var"] = kDarkBlue;
   assign(colors, kBlue,
-         {u"False", u"None", u"True", u"and", u"as", u"assert", u"break", u"class", u"continue",
-          u"def", u"del", u"elif", u"else", u"except", u"finally", u"for", u"from", u"global", u"if",
-          u"import", u"in", u"is", u"lambda", u"nonlocal", u"not", u"or", u"pass", u"raise",
-          u"return", u"try", u"while", u"with", u"yield", u"Morvel"});
+         {u"False", u"None",   u"True", u"and",   u"as",     u"assert",   u"break", u"class", u"continue",
+          u"def",   u"del",    u"elif", u"else",  u"except", u"finally",  u"for",   u"from",  u"global",
+          u"if",    u"import", u"in",   u"is",    u"lambda", u"nonlocal", u"not",   u"or",    u"pass",
+          u"raise", u"return", u"try",  u"while", u"with",   u"yield",    u"Morvel"});
   assign(colors, kDarkRed,
-         {u"get_", u"set_", u"set_progress", u"get", u"set", u"save", u"get_tick_count", u"sleep",
-          u"save_as", u"get_row_count", u"get_col_count", u"resize"});
+         {u"get_", u"set_", u"set_progress", u"get", u"set", u"save", u"get_tick_count", u"sleep", u"save_as",
+          u"get_row_count", u"get_col_count", u"resize"});
 }

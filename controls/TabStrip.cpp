@@ -69,10 +69,8 @@ void CCTab::closeTab(int32_t index) {
   if (index < 0 || index >= n) return;
   if (tabs[index].onCloseQuery && !tabs[index].onCloseQuery(tabs[index])) return;
   const bool closingCurrent = index == current;
-  if (closingCurrent && index == n - 1)
-    --current;  // the previous tab, or none when this was the only one
-  else if (index < current)
-    --current;  // the same document, one place further left
+  if (closingCurrent && index == n - 1) --current;  // the previous tab, or none when this was the only one
+  else if (index < current) --current;              // the same document, one place further left
   // Otherwise the next tab moves into the closing tab's index and becomes current.
   tabs.erase(tabs.begin() + index);
   if (closingCurrent && current >= 0) showCurrent();
@@ -135,7 +133,8 @@ TabHit CCTab::hitTest() const {
   const RECT c = clientOf(hwnd);
   const POINT p = cursorIn(hwnd);
   if (p.x < c.left || p.x > c.right || p.y < c.top || p.y > c.bottom) return hit;
-  const RECT buttons{c.right - buttonArea + buttonOffset, c.top + 5, c.right - buttonOffset, c.top + height - 1 - 5};
+  const RECT buttons{c.right - buttonArea + buttonOffset, c.top + 5, c.right - buttonOffset,
+                     c.top + height - 1 - 5};
   if (p.x >= buttons.left && p.x <= buttons.right && p.y >= buttons.top && p.y <= buttons.bottom) {
     hit.rect = buttons;
     hit.kind = p.x < buttons.left + kButtonWidth ? TabHit::ScrollLeft : TabHit::ScrollRight;
@@ -174,7 +173,9 @@ void CCTab::paintTabs(const RECT& c) {
   const int32_t n = static_cast<int32_t>(tabs.size());
   const RECT row{c.left, c.top, c.right, c.top + height - 1};
   const POINT p = cursorIn(hwnd);
-  auto piece = [&](int resource, LONG x, LONG y, int w, int h) { DrawIconEx(dc, x, y, icon(resource), w, h, 0, nullptr, DI_NORMAL); };
+  auto piece = [&](int resource, LONG x, LONG y, int w, int h) {
+    DrawIconEx(dc, x, y, icon(resource), w, h, 0, nullptr, DI_NORMAL);
+  };
   canvas.pushClip(row);
   piece(firstVisible == current ? 154 : 153, x0, c.top, separatorWidth, height);
   LONG x = x0 + separatorWidth;
@@ -187,17 +188,12 @@ void CCTab::paintTabs(const RECT& c) {
     canvas.drawTextInRect(RECT{x + 26, c.top, x + tabWidth - 17, c.top + height - 1}, shown, 4);
     x += tabWidth;
     const bool overClose = p.x >= x - kCloseZone && p.x <= x - 1 && p.y >= c.top + 6 && p.y <= c.top + 20;
-    if (overClose)
-      piece(isCurrent ? 163 : 162, x - 15, c.top + 6, 14, 14);
-    else
-      piece(isCurrent ? 170 : 169, x - 13, c.top + 10, 8, 8);
+    if (overClose) piece(isCurrent ? 163 : 162, x - 15, c.top + 6, 14, 14);
+    else piece(isCurrent ? 170 : 169, x - 13, c.top + 10, 8, 8);
     int separator = 155;
-    if (i == n - 1)
-      separator = isCurrent ? 159 : 158;
-    else if (isCurrent)
-      separator = 157;
-    else if (i + 1 == current)
-      separator = 156;
+    if (i == n - 1) separator = isCurrent ? 159 : 158;
+    else if (isCurrent) separator = 157;
+    else if (i + 1 == current) separator = 156;
     piece(separator, x, c.top, separatorWidth, height);
     x += separatorWidth;
     if (x >= end) break;
@@ -233,7 +229,8 @@ std::u16string CCTab::tooltipText(const TabHit& hit) const {
     case TabHit::ScrollLeft: return u"前一个标签";
     case TabHit::ScrollRight: return u"后一个标签";
     case TabHit::Body:
-      if (hit.index >= 0 && hit.index < static_cast<int32_t>(tabs.size())) return tabs[hit.index].title.substr(0, 79);
+      if (hit.index >= 0 && hit.index < static_cast<int32_t>(tabs.size()))
+        return tabs[hit.index].title.substr(0, 79);
       return {};
     default: return {};
   }
@@ -309,10 +306,8 @@ LRESULT CALLBACK CCTab::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       if (!gInputEnabled) return 0;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_DROPFILES:
-      if (strip.onDropFiles)
-        strip.onDropFiles(reinterpret_cast<HDROP>(wParam));
-      else
-        DragFinish(reinterpret_cast<HDROP>(wParam));
+      if (strip.onDropFiles) strip.onDropFiles(reinterpret_cast<HDROP>(wParam));
+      else DragFinish(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_TAB_MODIFIED:
       if (CTabData* tab = strip.tabOfWindow(reinterpret_cast<HWND>(wParam))) tab->modified = lParam != 0;

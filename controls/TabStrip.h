@@ -30,42 +30,42 @@ struct TabHit {
   enum Kind : int32_t { Nothing = 0, CloseButton = 1, ScrollLeft = 2, ScrollRight = 3, Body = 4 };
   int32_t index = 0;  // tab index for CloseButton and Body, else -1 (0 before the first hit test)
   int32_t kind = Nothing;
-  RECT rect{};        // the tab body, or the scroll-button area; client coordinates, inclusive
+  RECT rect{};  // the tab body, or the scroll-button area; client coordinates, inclusive
 };
 
 class CCTab {
  public:
   // One tab; the strip's vector owns a copy of what addTab was given.
   struct CTabData {
-    std::u16string title;         // shown on the tab; unique among the tabs when made by uniqueTitle
-    std::u16string path;          // the document's file, empty for a new document
-    uint8_t modified = 0;         // unsaved changes: "*" follows the title
-    HWND gridWindow = nullptr;    // the document's "Grid2" window, shown only while current
-    uint8_t active = 0;           // the tab is the current one
-    CGrid* document = nullptr;    // the document object
-    std::function<void(CTabData&)> onAdd;         // by addTab, before the tab is stored
-    std::function<void(CTabData&)> onActivate;    // the tab has just become current
+    std::u16string title;                       // shown on the tab; unique among the tabs when made by uniqueTitle
+    std::u16string path;                        // the document's file, empty for a new document
+    uint8_t modified = 0;                       // unsaved changes: "*" follows the title
+    HWND gridWindow = nullptr;                  // the document's "Grid2" window, shown only while current
+    uint8_t active = 0;                         // the tab is the current one
+    CGrid* document = nullptr;                  // the document object
+    std::function<void(CTabData&)> onAdd;       // by addTab, before the tab is stored
+    std::function<void(CTabData&)> onActivate;  // the tab has just become current
     std::function<void(CTabData&)> onDeactivate;  // the tab stops being current
     std::function<bool(CTabData&)> onCloseQuery;  // asked by closeTab; false keeps the tab
   };
 
-  HWND hwnd = nullptr;             // the strip window, set by the main window
-  int32_t separatorWidth = 15;     // the left edge piece and every separator
-  int32_t tabWidth = 178;          // every tab body
-  int32_t leftMargin = 5;          // space left of the first piece
-  int32_t buttonOffset = 3;        // scroll buttons start this far right of the button area
-  int32_t buttonArea = 40;         // width kept at the right for the two scroll buttons
-  int32_t height = 29;             // the strip row
+  HWND hwnd = nullptr;               // the strip window, set by the main window
+  int32_t separatorWidth = 15;       // the left edge piece and every separator
+  int32_t tabWidth = 178;            // every tab body
+  int32_t leftMargin = 5;            // space left of the first piece
+  int32_t buttonOffset = 3;          // scroll buttons start this far right of the button area
+  int32_t buttonArea = 40;           // width kept at the right for the two scroll buttons
+  int32_t height = 29;               // the strip row
   COLORREF borderColour = 0xB5B5B5;  // the line under the row
-  int32_t current = -1;            // the current tab, -1 = none; always -1 or a valid index
-  int32_t firstVisible = 0;        // the leftmost drawn tab; 0 or a valid index
-  COLORREF textColour = 0x373737;  // title text (set on the canvas by the main window)
-  HWND tooltip = nullptr;          // the tooltip control (TTF_SUBCLASS, text by callback), may be null
-  TabHit hover;                    // the last hit under the mouse
-  LOGFONTW font{};                 // "宋体" 12; the main window makes the canvas font from it
-  std::array<HICON, 18> icons{};   // the pieces of the row: icon resource 153 + i
-  std::vector<CTabData> tabs;      // the tabs in order
-  CCanvas canvas;                  // begun on the row's RECT (client RECT, bottom = top + height - 1)
+  int32_t current = -1;              // the current tab, -1 = none; always -1 or a valid index
+  int32_t firstVisible = 0;          // the leftmost drawn tab; 0 or a valid index
+  COLORREF textColour = 0x373737;    // title text (set on the canvas by the main window)
+  HWND tooltip = nullptr;            // the tooltip control (TTF_SUBCLASS, text by callback), may be null
+  TabHit hover;                      // the last hit under the mouse
+  LOGFONTW font{};                   // "宋体" 12; the main window makes the canvas font from it
+  std::array<HICON, 18> icons{};     // the pieces of the row: icon resource 153 + i
+  std::vector<CTabData> tabs;        // the tabs in order
+  CCanvas canvas;                    // begun on the row's RECT (client RECT, bottom = top + height - 1)
   // Files dropped on the strip (WM_DROPFILES), set by the shell; unset, the drop is released.
   std::function<void(HDROP)> onDropFiles;
 

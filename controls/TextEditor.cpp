@@ -39,7 +39,7 @@ void CCText::create(HWND parent, int32_t x, int32_t y, int32_t width, int32_t he
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
   if (withScrollBars) style |= WS_HSCROLL | WS_VSCROLL;
   hwnd = CreateWindowExW(0, u"Text2", u"Text2", style, x, y, width, height, parent, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
+                         GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return;
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   canvas.mOwner = hwnd;
@@ -76,8 +76,8 @@ void CCText::relayout() {
 void CCText::updateRects() {
   RECT client{};
   if (hwnd) GetClientRect(hwnd, &client);
-  clientRect = RECT{client.left + insets[0], client.top + insets[1], client.right + insets[2],
-                     client.bottom + insets[3]};
+  clientRect =
+      RECT{client.left + insets[0], client.top + insets[1], client.right + insets[2], client.bottom + insets[3]};
   textRect = clientRect;
   if (lineNumbers) textRect.left = clientRect.left + gutterWidth;
 }
@@ -127,21 +127,16 @@ void CCText::updateScrollPos() {
   setScrollPositions(hwnd, scrollX, scrollY);
 }
 
-int32_t CCText::maxScrollX() const {
-  return std::max<int32_t>(0, textRect.left + contentWidth - textRect.right);
-}
+int32_t CCText::maxScrollX() const { return std::max<int32_t>(0, textRect.left + contentWidth - textRect.right); }
 
-int32_t CCText::maxScrollY() const {
-  return std::max<int32_t>(0, textRect.top + contentHeight - textRect.bottom);
-}
+int32_t CCText::maxScrollY() const { return std::max<int32_t>(0, textRect.top + contentHeight - textRect.bottom); }
 
 POINT CCText::caretPoint(size_t index) {
   index = std::min(index, shownText.size());
   const size_t line = mLines.lineOf(index);
   int32_t x = 0;
   if (canvas.mDc) x = canvas.textWidth(shownText.data() + mLines.start(line), index - mLines.start(line));
-  return POINT{textRect.left - scrollX + x,
-               textRect.top - scrollY + static_cast<int32_t>(line) * lineHeight()};
+  return POINT{textRect.left - scrollX + x, textRect.top - scrollY + static_cast<int32_t>(line) * lineHeight()};
 }
 
 void CCText::showCaret(int32_t x, int32_t y, int32_t height) {
@@ -232,56 +227,35 @@ LRESULT CALLBACK CCText::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_SETCURSOR:
-      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-      return TRUE;
+    case WM_SETCURSOR: SetCursor(LoadCursorW(nullptr, IDC_ARROW)); return TRUE;
     case WM_GETDLGCODE:
       // As a multi-line edit control with ES_WANTRETURN: in a dialog every key is the
       // editor's, Enter, Tab, Esc and the arrows included.
       return DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      self->onKeyDown(wParam);
-      return 0;
-    case WM_CHAR:
-      self->onChar(wParam);
-      return 0;
+    case WM_SYSKEYDOWN: self->onKeyDown(wParam); return 0;
+    case WM_CHAR: self->onChar(wParam); return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == kAltEnterCommand) self->onKeyDown(VK_RETURN);
       return 0;
-    case WM_KILLFOCUS:
-      self->onKillFocus(reinterpret_cast<HWND>(wParam));
-      return 0;
+    case WM_KILLFOCUS: self->onKillFocus(reinterpret_cast<HWND>(wParam)); return 0;
     case WM_SETFOCUS: {
       const POINT p = self->caretPoint(self->caret);
       self->showCaret(p.x, p.y, self->lineHeight());
       return 0;
     }
-    case WM_HSCROLL:
-      self->onScroll(SB_HORZ, LOWORD(wParam));
-      return 0;
-    case WM_VSCROLL:
-      self->onScroll(SB_VERT, LOWORD(wParam));
-      return 0;
-    case WM_LBUTTONDOWN:
-      self->onLButtonDown(point, keyHeld(VK_SHIFT));
-      return 0;
+    case WM_HSCROLL: self->onScroll(SB_HORZ, LOWORD(wParam)); return 0;
+    case WM_VSCROLL: self->onScroll(SB_VERT, LOWORD(wParam)); return 0;
+    case WM_LBUTTONDOWN: self->onLButtonDown(point, keyHeld(VK_SHIFT)); return 0;
     case WM_MOUSEMOVE:
       if (wParam & MK_LBUTTON) self->onMouseDrag(point);
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return 0;
-    case WM_LBUTTONUP:
-      ReleaseCapture();
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      self->onDoubleClick(point, keyHeld(VK_SHIFT));
-      return 0;
-    case WM_MOUSEWHEEL:
-      self->onMouseWheel(wParam, lParam);
-      return 0;
+    case WM_LBUTTONUP: ReleaseCapture(); return 0;
+    case WM_LBUTTONDBLCLK: self->onDoubleClick(point, keyHeld(VK_SHIFT)); return 0;
+    case WM_MOUSEWHEEL: self->onMouseWheel(wParam, lParam); return 0;
     case WM_DESTROY:
-    case WM_KEYUP:
-      return 0;
+    case WM_KEYUP: return 0;
     default: {
       LRESULT result = 0;
       if (self->handleIme(message, result)) return result;

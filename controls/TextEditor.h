@@ -49,41 +49,41 @@ class CCText {
   using CommitFn = std::function<void(uint64_t, std::u16string*)>;
   using WheelFn = std::function<void(WPARAM, LPARAM)>;
 
-  int32_t cellEditorMode = 0;        // 1: in-place cell editor, Enter and Tab commit
-  int32_t language = TEXT_PLAIN;     // a TextLanguage; any other value paints as plain text
-  uint8_t editable = 1;              // 0: read-only, no input changes the text
-  uint8_t password = 0;              // the text is shown as "*"
-  uint8_t escapeCancels = 1;         // Escape fires onCancel
-  uint8_t multiLine = 1;             // 0: line feeds are removed from every input
-  int32_t extraMargin = 32;          // added to the content width and height
-  int32_t wheelStepX = 32;           // pixels per wheel notch with Shift
-  int32_t wheelStepY = 64;           // pixels per wheel notch
-  int32_t contentWidth = 0;          // widest line + extraMargin
-  int32_t contentHeight = 0;         // lines' height + extraMargin
-  int32_t scrollX = 0;               // scroll offsets in pixels, >= 0
+  int32_t cellEditorMode = 0;     // 1: in-place cell editor, Enter and Tab commit
+  int32_t language = TEXT_PLAIN;  // a TextLanguage; any other value paints as plain text
+  uint8_t editable = 1;           // 0: read-only, no input changes the text
+  uint8_t password = 0;           // the text is shown as "*"
+  uint8_t escapeCancels = 1;      // Escape fires onCancel
+  uint8_t multiLine = 1;          // 0: line feeds are removed from every input
+  int32_t extraMargin = 32;       // added to the content width and height
+  int32_t wheelStepX = 32;        // pixels per wheel notch with Shift
+  int32_t wheelStepY = 64;        // pixels per wheel notch
+  int32_t contentWidth = 0;       // widest line + extraMargin
+  int32_t contentHeight = 0;      // lines' height + extraMargin
+  int32_t scrollX = 0;            // scroll offsets in pixels, >= 0
   int32_t scrollY = 0;
-  size_t caret = 0;                  // caret index into shownText
-  std::u16string realText;           // password mode: the typed characters
-  std::u16string shownText;          // the text that is painted and edited
-  bool lineNumbers = false;          // show the line-number gutter
+  size_t caret = 0;          // caret index into shownText
+  std::u16string realText;   // password mode: the typed characters
+  std::u16string shownText;  // the text that is painted and edited
+  bool lineNumbers = false;  // show the line-number gutter
   COLORREF backColour = 0xFFFFFF;
   COLORREF textColour = 0x3E4127;
   COLORREF gutterLineColour = 0xA5A5A5;
   COLORREF numberColour = 0xAF912B;
   int32_t gutterWidth = 48;
-  int32_t scrollBars = 0;            // the control keeps scroll bars
-  LOGFONTW font{};                   // only height and face are used
-  RECT textRect{};                   // where text is drawn
-  RECT clientRect{};                 // client RECT with the insets added
+  int32_t scrollBars = 0;  // the control keeps scroll bars
+  LOGFONTW font{};         // only height and face are used
+  RECT textRect{};         // where text is drawn
+  RECT clientRect{};       // client RECT with the insets added
   CCanvas canvas;
   HWND hwnd = nullptr;
   int32_t insets[4] = {0, 0, 0, 0};  // added to the client RECT's left, top, right, bottom
   TextSelection selection;
   SyntaxColors cColours, exprtkColours, pythonColours;
-  TextHistory history;               // bound to caret, shownText and selection
-  CommitFn onCommit;                  // the editor hands its text over
-  CommitFn onCancel;                  // Escape
-  WheelFn onWheel;                    // a wheel notch the editor does not use
+  TextHistory history;  // bound to caret, shownText and selection
+  CommitFn onCommit;    // the editor hands its text over
+  CommitFn onCancel;    // Escape
+  WheelFn onWheel;      // a wheel notch the editor does not use
 
   CCText();
   ~CCText();

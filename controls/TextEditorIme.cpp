@@ -47,7 +47,6 @@ bool CCText::handleIme(UINT message, LRESULT& result) {
       result = 0;
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }

@@ -43,7 +43,6 @@ size_t CCText::lineEndOf(size_t i) const {
   return end > 0 && shownText[end - 1] == u'\n' ? end - 1 : end;
 }
 
-
 std::pair<std::u16string, size_t> CCText::autoIndent(const std::u16string& typed) const {
   if (caret > 0 && typed == u"\n") {
     const size_t lineStart = lineStartOf(caret);
@@ -66,10 +65,8 @@ std::pair<std::u16string, size_t> CCText::autoIndent(const std::u16string& typed
 void CCText::trackAutoClosers(size_t pos, size_t removed, size_t inserted) {
   size_t kept = 0;
   for (size_t c : mAutoClosers) {
-    if (c >= pos + removed)
-      mAutoClosers[kept++] = c - removed + inserted;
-    else if (c < pos)
-      mAutoClosers[kept++] = c;  // closers inside the replaced range are gone
+    if (c >= pos + removed) mAutoClosers[kept++] = c - removed + inserted;
+    else if (c < pos) mAutoClosers[kept++] = c;  // closers inside the replaced range are gone
   }
   mAutoClosers.resize(kept);
 }
@@ -120,10 +117,8 @@ void CCText::passwordErase(size_t from, size_t to) {
 void CCText::backspace() {
   if (!editable || (selection.empty() && caret == 0)) return;
   if (password) {
-    if (selection.empty())
-      passwordErase(caret - 1, caret);
-    else
-      passwordErase(selection.start, selection.end);
+    if (selection.empty()) passwordErase(caret - 1, caret);
+    else passwordErase(selection.start, selection.end);
   } else {
     history.erase(true);
   }
@@ -133,10 +128,8 @@ void CCText::backspace() {
 void CCText::deleteChar() {
   if (!editable || (selection.empty() && caret >= shownText.size())) return;
   if (password) {
-    if (selection.empty())
-      passwordErase(caret, caret + 1);
-    else
-      passwordErase(selection.start, selection.end);
+    if (selection.empty()) passwordErase(caret, caret + 1);
+    else passwordErase(selection.start, selection.end);
   } else {
     history.erase(false);
   }
@@ -246,9 +239,7 @@ bool CCText::onCtrlKey(WPARAM vk) {
       showCaret(p.x, p.y, lineHeight());
       break;
     }
-    case 'C':
-      copy();
-      break;
+    case 'C': copy(); break;
     case 'X':
       if (!selection.empty()) {
         copy();
@@ -263,8 +254,7 @@ bool CCText::onCtrlKey(WPARAM vk) {
       history.redo();
       updateCaret();
       break;
-    default:
-      break;
+    default: break;
   }
   return true;
 }
@@ -297,8 +287,7 @@ bool CCText::onShiftKey(WPARAM vk) {
       caret = indexFromPoint(p);
       break;
     }
-    default:
-      return false;
+    default: return false;
   }
   setSelectionTo(caret);
   updateCaret();
@@ -329,26 +318,18 @@ void CCText::onPlainKey(WPARAM vk) {
   const size_t length = shownText.size();
   const bool onNoLine = caret == length && (length == 0 || shownText.back() == u'\n');
   if (cellEditorMode == 1 && keyHeld(VK_MENU) && (vk == VK_RETURN || vk == 10)) {
-    if (multiLine)
-      insertText(u"\n");
-    else if (onCommit)
-      onCommit(vk, committedText());
+    if (multiLine) insertText(u"\n");
+    else if (onCommit) onCommit(vk, committedText());
     return;
   }
   switch (vk) {
-    case VK_BACK:
-      backspace();
-      break;
-    case VK_DELETE:
-      deleteChar();
-      break;
+    case VK_BACK: backspace(); break;
+    case VK_DELETE: deleteChar(); break;
     case VK_ESCAPE:
       if (escapeCancels && onCancel) onCancel(27, committedText());
       break;
     case VK_PRIOR:
-    case VK_NEXT:
-      pageMove(vk == VK_NEXT);
-      break;
+    case VK_NEXT: pageMove(vk == VK_NEXT); break;
     case VK_END:
     case VK_HOME:
       if (!onNoLine) caret = vk == VK_END ? lineEndOf(caret) : lineStartOf(caret);
@@ -370,29 +351,23 @@ void CCText::onPlainKey(WPARAM vk) {
       break;
     }
     case VK_UP:
-    case VK_DOWN:
-      lineMove(vk == VK_DOWN);
-      break;
-    default:
-      break;
+    case VK_DOWN: lineMove(vk == VK_DOWN); break;
+    default: break;
   }
 }
 
 // Tab: a selection across lines is indented (outdented with Shift), else a tab is typed.
 void CCText::onTab() {
-  const bool acrossLines =
-      !password && !selection.empty() &&
-      std::find(shownText.begin() + static_cast<std::ptrdiff_t>(selection.start),
-                shownText.begin() + static_cast<std::ptrdiff_t>(selection.end), u'\n') !=
-          shownText.begin() + static_cast<std::ptrdiff_t>(selection.end);
+  const bool acrossLines = !password && !selection.empty() &&
+                           std::find(shownText.begin() + static_cast<std::ptrdiff_t>(selection.start),
+                                     shownText.begin() + static_cast<std::ptrdiff_t>(selection.end),
+                                     u'\n') != shownText.begin() + static_cast<std::ptrdiff_t>(selection.end);
   if (!acrossLines) {
     insertText(u"\t");
     return;
   }
-  if (keyHeld(VK_SHIFT))
-    history.outdent();
-  else
-    history.indent();
+  if (keyHeld(VK_SHIFT)) history.outdent();
+  else history.indent();
   scrollToCaret();
   DestroyCaret();
   InvalidateRect(hwnd, &clientRect, FALSE);
@@ -407,10 +382,8 @@ bool CCText::onChar(WPARAM code) {
   } else if (code >= 32 && code != 127) {  // 127: Ctrl+Backspace, a control code like those below 32
     insertText(std::u16string(1, static_cast<char16_t>(code)));
   } else if (code == 13 || code == 10) {
-    if (multiLine)
-      insertText(u"\n");
-    else if (onCommit)
-      onCommit(code, committedText());
+    if (multiLine) insertText(u"\n");
+    else if (onCommit) onCommit(code, committedText());
   } else if (code == 22 && keyHeld(VK_CONTROL)) {
     paste();
   } else {

@@ -70,10 +70,8 @@ void CCText::onLButtonDown(POINT p, bool shift) {
   SetFocus(hwnd);
   const size_t i = indexFromPoint(p);
   caret = i;
-  if (shift)
-    setSelectionTo(i);
-  else
-    selection = selectionAt(i);
+  if (shift) setSelectionTo(i);
+  else selection = selectionAt(i);
   updateCaret();
   SetCapture(hwnd);
 }

@@ -37,8 +37,8 @@ void CCText::paintScript(int32_t& first, int32_t& last) {
   switch (language) {
     case TEXT_EXPRTK: {
       VantrelExprtkRender render;
-      renderScript(render, mResume, language, canvas, exprtkColours, view, scrollX, scrollY, shownText, selection, first,
-                   last);
+      renderScript(render, mResume, language, canvas, exprtkColours, view, scrollX, scrollY, shownText, selection,
+                   first, last);
       break;
     }
     case TEXT_C: {
@@ -49,8 +49,8 @@ void CCText::paintScript(int32_t& first, int32_t& last) {
     }
     default: {
       VantrelPyRender render;
-      renderScript(render, mResume, language, canvas, pythonColours, view, scrollX, scrollY, shownText, selection, first,
-                   last);
+      renderScript(render, mResume, language, canvas, pythonColours, view, scrollX, scrollY, shownText, selection,
+                   first, last);
       break;
     }
   }
@@ -96,17 +96,15 @@ void CCText::paint(HDC hdc, RECT paintRect) {
   if (!canvas.mDc) return;
   canvas.setBrush(backColour);
   HGDIOBJ pen = SelectObject(canvas.mDc, GetStockObject(NULL_PEN));
-  Rectangle(canvas.mDc, clientRect.left - insets[0], clientRect.top - insets[1],
-            clientRect.right + insets[2] + 2, clientRect.bottom + insets[3] + 2);
+  Rectangle(canvas.mDc, clientRect.left - insets[0], clientRect.top - insets[1], clientRect.right + insets[2] + 2,
+            clientRect.bottom + insets[3] + 2);
   SelectObject(canvas.mDc, pen);
   canvas.setTextColor(textColour);
   canvas.pushClip(inclusive(textRect));
   int32_t first = -1;
   int32_t last = 1;
-  if (isScriptLanguage())
-    paintScript(first, last);
-  else
-    paintPlain(first, last);
+  if (isScriptLanguage()) paintScript(first, last);
+  else paintPlain(first, last);
   canvas.popClip();
   paintLineNumbers(first, last);
   canvas.copyTo(hdc, paintRect);

@@ -112,10 +112,8 @@ void TextHistory::erase(bool backward) {
     insert(u"", 0);
     return;
   }
-  if (backward)
-    eraseBackward();
-  else
-    eraseForward();
+  if (backward) eraseBackward();
+  else eraseForward();
 }
 
 void TextHistory::eraseBackward() {

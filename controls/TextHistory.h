@@ -47,15 +47,15 @@ struct TextEdit {
   size_t* editorCaret = nullptr;
   size_t caretBefore = 0;
   size_t caretAfter = 0;
-  size_t pos = 0;                       // where oldText stood and newText stands
+  size_t pos = 0;  // where oldText stood and newText stands
   std::u16string* editorText = nullptr;
-  std::u16string oldText;               // removed by the change
-  std::u16string newText;               // inserted by the change
+  std::u16string oldText;  // removed by the change
+  std::u16string newText;  // inserted by the change
   TextSelection selBefore;
   TextSelection selAfter;
   TextSelection* editorSelection = nullptr;
-  TextChangeFn callback;                // copy of the history's onChange
-  TextReplaceFn replaced;               // copy of the history's onReplace
+  TextChangeFn callback;   // copy of the history's onChange
+  TextReplaceFn replaced;  // copy of the history's onReplace
 
   // Performs the record forwards: newText in place of oldText at pos, selection = selAfter,
   // caret = caretAfter, then callback(null, null).
@@ -110,8 +110,7 @@ class TextHistory {
   void notify() const;
   // Index after the nearest line feed before the selection's start (0 when none).
   size_t selectionLineStart() const;
-  void recordBlock(size_t lineStart, const std::u16string& block, const std::u16string& newBlock,
-                   size_t newStart);
+  void recordBlock(size_t lineStart, const std::u16string& block, const std::u16string& newBlock, size_t newStart);
   bool mergeTyped(char16_t c);
   void eraseBackward();
   void eraseForward();

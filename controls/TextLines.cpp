@@ -19,10 +19,8 @@ void TextLines::rebuild(const std::u16string& text, ScriptSurface* surface) {
   mWidths.assign(mStarts.size(), 0);
   mWidest = 0;
   mWidestStale = false;
-  if (surface)
-    remeasure(text, *surface);  // checks the whole index
-  else
-    checkInDebug(text, nullptr);
+  if (surface) remeasure(text, *surface);  // checks the whole index
+  else checkInDebug(text, nullptr);
 }
 
 void TextLines::remeasure(const std::u16string& text, ScriptSurface& surface) {
@@ -86,7 +84,8 @@ void TextLines::applyReplacement(const std::u16string& text, size_t pos, size_t 
 
   const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(inserted) - static_cast<std::ptrdiff_t>(removed);
   const size_t tail = static_cast<size_t>(removedTo - mStarts.begin());
-  for (size_t i = tail; i < mStarts.size(); ++i) mStarts[i] = static_cast<size_t>(static_cast<std::ptrdiff_t>(mStarts[i]) + delta);
+  for (size_t i = tail; i < mStarts.size(); ++i)
+    mStarts[i] = static_cast<size_t>(static_cast<std::ptrdiff_t>(mStarts[i]) + delta);
   mStarts.erase(removedFrom, removedTo);
   mStarts.insert(mStarts.begin() + static_cast<std::ptrdiff_t>(first) + 1, added.begin(), added.end());
 
@@ -100,10 +99,8 @@ void TextLines::applyReplacement(const std::u16string& text, size_t pos, size_t 
   const auto oldTo = oldFrom + static_cast<std::ptrdiff_t>(removedLines) + 1;
   if (!mWidestStale && std::find(oldFrom, oldTo, mWidest) != oldTo) mWidestStale = true;
   const size_t changed = added.size() + 1;
-  if (changed > removedLines + 1)
-    mWidths.insert(oldTo, changed - removedLines - 1, 0);
-  else
-    mWidths.erase(oldFrom + static_cast<std::ptrdiff_t>(changed), oldTo);
+  if (changed > removedLines + 1) mWidths.insert(oldTo, changed - removedLines - 1, 0);
+  else mWidths.erase(oldFrom + static_cast<std::ptrdiff_t>(changed), oldTo);
   for (size_t i = first; i < first + changed; ++i) {
     mWidths[i] = measure(text, mStarts[i], end(i, text.size()), *surface);
     if (!mWidestStale) mWidest = std::max(mWidest, mWidths[i]);
@@ -136,7 +133,8 @@ std::string TextLines::structureCheck(const std::u16string& text, ScriptSurface*
     for (size_t i = 0; i < mStarts.size(); ++i) {
       const int32_t width = measure(text, mStarts[i], end(i, text.size()), *surface);
       if (mWidths[i] != width)
-        return "line " + std::to_string(i) + " width " + std::to_string(mWidths[i]) + ", measures " + std::to_string(width);
+        return "line " + std::to_string(i) + " width " + std::to_string(mWidths[i]) + ", measures " +
+               std::to_string(width);
     }
   }
   if (!mWidestStale && mWidest != *std::max_element(mWidths.begin(), mWidths.end()))

@@ -13,8 +13,9 @@ bool declaresStruct(const ScriptToken& previous) {
 
 void VantrelCRender::render(const std::u16string& text) {
   ScriptLexer lexer(text.data(), text.size());
-  renderLines(lexer, [&] { return lexer.nextC(); },
-              [&](const ScriptToken& t, TokenRun* run) { return visit(lexer, t, run); });
+  renderLines(
+      lexer, [&] { return lexer.nextC(); },
+      [&](const ScriptToken& t, TokenRun* run) { return visit(lexer, t, run); });
 }
 
 void VantrelCRender::saveRules(ScriptResume& resume) const {
@@ -31,7 +32,8 @@ void VantrelCRender::loadRules(const ScriptResume& resume) {
 
 void VantrelCRender::getSymbols(std::vector<std::u16string>& out) const {
   out.clear();
-  for (const auto* names : {&mFunctions, &mStructs, &mDefines, &mVars}) out.insert(out.end(), names->begin(), names->end());
+  for (const auto* names : {&mFunctions, &mStructs, &mDefines, &mVars})
+    out.insert(out.end(), names->begin(), names->end());
 }
 
 bool VantrelCRender::visit(ScriptLexer& lexer, const ScriptToken& t, TokenRun* run) {

@@ -46,5 +46,6 @@ void VantrelExprtkRender::render(const std::u16string& text) {
     run->tokenClass = isSymbolStarting(lexer.next(), u'(') ? u"C_Function" : u"C_Var";
     return true;
   };
-  renderLines(lexer, [&] { return lexer.next(); }, visit);
+  renderLines(
+      lexer, [&] { return lexer.next(); }, visit);
 }

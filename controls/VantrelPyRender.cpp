@@ -19,5 +19,6 @@ void VantrelPyRender::render(const std::u16string& text) {
     run->tokenClass = isSymbolStarting(lexer.nextPython(), u'(') ? u"C_Function" : u"C_Var";
     return true;
   };
-  renderLines(lexer, [&] { return lexer.nextPython(); }, visit);
+  renderLines(
+      lexer, [&] { return lexer.nextPython(); }, visit);
 }

@@ -26,19 +26,15 @@ void VantrelScriptRender::recordLine(const char16_t* start, int32_t line) {
 
 std::u16string VantrelScriptRender::commonClass(const ScriptToken& token) const {
   switch (token.kind) {
-    case TOKEN_COMMENT:
-      return u"C_Comment";
-    case TOKEN_NUMBER:
-      return u"C_Number";
+    case TOKEN_COMMENT: return u"C_Comment";
+    case TOKEN_NUMBER: return u"C_Number";
     case TOKEN_CHAR:
-    case TOKEN_STRING:
-      return u"C_String";
+    case TOKEN_STRING: return u"C_String";
     case TOKEN_SYMBOL: {
       std::u16string symbol = tokenText(token);
       return hasKey(symbol) ? symbol : u"C_Symbol";
     }
-    default:
-      return u"C_Default";
+    default: return u"C_Default";
   }
 }
 
@@ -84,7 +80,8 @@ void VantrelScriptRender::invertSelection(size_t selStart, size_t selEnd) {
     area.right = area.left + textWidth(mTextStart + s, mTextStart + e, false);
     area.top = mView.top - mScrollY + (mLineNumbers[i - 1] - 1) * lineHeight;
     area.bottom = area.top + lineHeight;
-    if (mView.right < area.left || mView.bottom < area.top || area.right < mView.left || area.bottom < mView.top) continue;
+    if (mView.right < area.left || mView.bottom < area.top || area.right < mView.left || area.bottom < mView.top)
+      continue;
     mCanvas->invertRect(area);
   }
 }

@@ -44,8 +44,8 @@ class VantrelScriptRender {
   RECT mView{};                      // area to fill, surface coordinates
   int32_t mScrollX = 0;              // pixel scroll of the text inside mView
   int32_t mScrollY = 0;
-  int32_t mFirstLine = 0;            // output: line at the view's top row, mScrollY / lineHeight + 1
-  int32_t mLastLine = 0;             // output: the lexer's line where it stopped, at least mFirstLine
+  int32_t mFirstLine = 0;                // output: line at the view's top row, mScrollY / lineHeight + 1
+  int32_t mLastLine = 0;                 // output: the lexer's line where it stopped, at least mFirstLine
   const char16_t* mTextStart = nullptr;  // the painted text
   // Starts of the recorded lines: always line 1 first, then every line that reaches into the
   // view, then one closing entry (the start of the first line below the view, or the end of

@@ -51,7 +51,9 @@ void CGrid::attachEditor() {
   mEditor.extraMargin = 2;
   mEditor.insets[0] = 2, mEditor.insets[1] = 1, mEditor.insets[2] = 0, mEditor.insets[3] = 0;
   mEditor.cellEditorMode = 1;
-  mEditor.onCommit = [this](uint64_t key, std::u16string* text) { commitEdit(key, text ? *text : std::u16string()); };
+  mEditor.onCommit = [this](uint64_t key, std::u16string* text) {
+    commitEdit(key, text ? *text : std::u16string());
+  };
   mEditor.onCancel = [this](uint64_t, std::u16string*) { cancelEdit(); };
   mEditor.onWheel = [this](WPARAM wParam, LPARAM lParam) { editorWheel(wParam, lParam); };
 }

@@ -6,10 +6,22 @@
 
 bool isDocumentCommand(UINT id) {
   switch (id) {
-    case ID_SAVE: case ID_SAVE_ALL: case ID_SAVE_AS: case ID_CLASSIFY_SAVE: case ID_SAVE_FILTERED: case ID_APPEND:
-    case ID_SPLIT_FILE: case ID_ALT_ENTER: case ID_KIND_TEXT: case ID_RUN_ALL: case ID_RUN_SELECTED:
-    case ID_BANDED_ROWS: case ID_DELETE_DUPLICATES: case ID_KIND_PYTHON: case ID_GOTO: case ID_FIND_MATCH:
-      return true;
+    case ID_SAVE:
+    case ID_SAVE_ALL:
+    case ID_SAVE_AS:
+    case ID_CLASSIFY_SAVE:
+    case ID_SAVE_FILTERED:
+    case ID_APPEND:
+    case ID_SPLIT_FILE:
+    case ID_ALT_ENTER:
+    case ID_KIND_TEXT:
+    case ID_RUN_ALL:
+    case ID_RUN_SELECTED:
+    case ID_BANDED_ROWS:
+    case ID_DELETE_DUPLICATES:
+    case ID_KIND_PYTHON:
+    case ID_GOTO:
+    case ID_FIND_MATCH: return true;
     default:
       return (id >= ID_ENC_UTF8 && id <= ID_ENC_ANSI) || (id >= ID_UNDO && id <= ID_REPLACE_ALL) ||
              (id >= ID_FORMULA_SUM && id <= ID_FORMULA_MIN);

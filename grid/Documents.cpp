@@ -8,15 +8,15 @@
 #include <system_error>
 
 #include "controls/InputState.h"
-#include "store/FilePath.h"
 #include "grid/FileDialogs.h"
 #include "grid/Grid.h"
-#include "script/ScriptRun.h"
-#include "script/SystemScriptWindow.h"
 #include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/windows.h"
+#include "script/ScriptRun.h"
+#include "script/SystemScriptWindow.h"
 #include "store/ExcelBook.h"
+#include "store/FilePath.h"
 
 HWND gMainWnd = nullptr;
 std::function<void(HWND, RECT)> gOnColumnPicked;
@@ -189,7 +189,8 @@ void showPathInTab(CGrid* document) {
   if (!tab || document->mPath.empty()) return;
   const bool sheet = fileKind(document->mPath) == FILE_EXCEL && !document->mSheetName.empty();
   tab->path = sheet ? document->mPath + u"!" + document->mSheetName : document->mPath;
-  tab->title = sheet ? fileNameOfPath(document->mPath) + u"!" + document->mSheetName : fileNameOfPath(document->mPath);
+  tab->title = sheet ? fileNameOfPath(document->mPath) + u"!" + document->mSheetName
+                     : fileNameOfPath(document->mPath);
   gTabStrip.invalidate();
 }
 

@@ -45,8 +45,9 @@ std::u16string askOpenPath(HWND owner, const char16_t* title, const char16_t* fi
 std::vector<std::u16string> askOpenPaths(HWND owner, const char16_t* title, const char16_t* filter, DWORD flags,
                                          size_t units) {
   const DWORD multi = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-  const auto answer = runFileDialog(
-      FileDialogKind::Open, {.owner = owner, .title = title, .filter = filter, .flags = multi | flags, .room = units});
+  const auto answer =
+      runFileDialog(FileDialogKind::Open,
+                    {.owner = owner, .title = title, .filter = filter, .flags = multi | flags, .room = units});
   std::vector<std::u16string> parts;
   if (!answer) return parts;
   // One file: its full path. Several: the folder, then each name.

@@ -138,9 +138,7 @@ INT_PTR CALLBACK filterPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE && state->painted) closeAndDestroy(popup);
       return FALSE;
-    case WM_DESTROY:
-      closeFilterPopup(popup, true);
-      return FALSE;
+    case WM_DESTROY: closeFilterPopup(popup, true); return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_FILTER_CONDITION:
@@ -157,14 +155,10 @@ INT_PTR CALLBACK filterPopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM
           apply(*state);
           closeAndDestroy(popup);
           return TRUE;
-        case IDCANCEL:
-          closeAndDestroy(popup);
-          return TRUE;
-        default:
-          return FALSE;
+        case IDCANCEL: closeAndDestroy(popup); return TRUE;
+        default: return FALSE;
       }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -75,13 +75,9 @@ class ValueTable {
 // the same value (FilterValue.h).
 bool classify(const Cell& cell, uint8_t& cls, uint64_t& key) {
   switch (filterMatchOf(cell)) {
-    case FILTER_BY_SHOWN_TEXT:
-      return false;
-    case FILTER_BY_KEY:
-      cls = VALUE_TEXT, key = cell.value;
-      return true;
-    case FILTER_BY_NUMBER:
-      break;
+    case FILTER_BY_SHOWN_TEXT: return false;
+    case FILTER_BY_KEY: cls = VALUE_TEXT, key = cell.value; return true;
+    case FILTER_BY_NUMBER: break;
   }
   if (cell.kind != CELL_DOUBLE) {
     cls = VALUE_INTEGER, key = cell.value;
@@ -151,9 +147,10 @@ NamedValue named(std::u16string_view text, const ValueSlot* slot) {
 bool namedLess(const NamedValue& a, const NamedValue& b) {
   if (a.head0 != b.head0) return a.head0 < b.head0;
   if (a.head1 != b.head1) return a.head1 < b.head1;
-  const int c = a.text.size() > 8 || b.text.size() > 8 ? a.text.substr(std::min<size_t>(8, a.text.size()))
-                                                             .compare(b.text.substr(std::min<size_t>(8, b.text.size())))
-                                                       : 0;
+  const int c = a.text.size() > 8 || b.text.size() > 8
+                    ? a.text.substr(std::min<size_t>(8, a.text.size()))
+                          .compare(b.text.substr(std::min<size_t>(8, b.text.size())))
+                    : 0;
   return c < 0 || (c == 0 && a.slot->key < b.slot->key);
 }
 
@@ -295,7 +292,8 @@ void buildFilterValueList(const CDataCore& core, uint64_t headerKey, std::vector
   out.built = true;
 }
 
-void buildFilterTexts(const CDataCore& core, int32_t column, const std::vector<ListItem2>& items, FilterTexts& out) {
+void buildFilterTexts(const CDataCore& core, int32_t column, const std::vector<ListItem2>& items,
+                      FilterTexts& out) {
   const size_t n = items.size();
   const unsigned parts = threadCount(n, 16384);
   out.buffers.assign(parts, std::u16string());
@@ -368,7 +366,9 @@ bool meets(int32_t condition, const Typed& t, std::u16string_view c) {
       bool any;
       if (t.parts.empty()) any = false;
       else if (t.parts.size() == 1) any = containsFolded(c, t.text);
-      else any = std::any_of(t.parts.begin(), t.parts.end(), [&](const std::u16string& p) { return containsFolded(c, p); });
+      else
+        any = std::any_of(t.parts.begin(), t.parts.end(),
+                          [&](const std::u16string& p) { return containsFolded(c, p); });
       return condition == 6 ? any : (t.parts.empty() || !any);
     }
     case 8:

@@ -36,9 +36,9 @@ void buildFilterValueList(const CDataCore& core, uint64_t headerKey, std::vector
 void buildFilterTexts(const CDataCore& core, int32_t column, const std::vector<ListItem2>& items, FilterTexts& out);
 
 // The 12 conditions in combo order.
-inline constexpr const char16_t* FILTER_CONDITIONS[12] = {
-    u"等于", u"不等于", u"大于", u"大于等于", u"小于", u"小于等于",
-    u"包含", u"不包含", u"以开头", u"开头不是", u"以结尾", u"结尾不是"};
+inline constexpr const char16_t* FILTER_CONDITIONS[12] = {u"等于",   u"不等于",   u"大于",   u"大于等于",
+                                                          u"小于",   u"小于等于", u"包含",   u"不包含",
+                                                          u"以开头", u"开头不是", u"以结尾", u"结尾不是"};
 
 // The items of `all` (its select-all item first) that meet condition `condition` for the
 // typed `text`, every one ticked; an empty text gives `all` as it is. `texts` is built

@@ -65,12 +65,9 @@ FindPattern::~FindPattern() = default;
 RegexStatus FindPattern::matchText(std::u16string_view t, CRegexMatcher& matcher) const {
   if (mRegex) return matcher.search(*mRegex, t);
   bool found;
-  if (mWholeCell)
-    found = t.size() == mPattern.size() && (mMatchCase ? t == mPattern : foldedAt(t, 0, mPattern));
-  else if (mPattern.empty())
-    found = false;
-  else
-    found = mMatchCase ? t.find(mPattern) != std::u16string_view::npos : containsFolded(t, mPattern);
+  if (mWholeCell) found = t.size() == mPattern.size() && (mMatchCase ? t == mPattern : foldedAt(t, 0, mPattern));
+  else if (mPattern.empty()) found = false;
+  else found = mMatchCase ? t.find(mPattern) != std::u16string_view::npos : containsFolded(t, mPattern);
   return found ? RegexStatus::Match : RegexStatus::NoMatch;
 }
 

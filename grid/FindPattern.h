@@ -40,8 +40,7 @@ class FindPattern {
   // Whether `cell` (of `core`) matches: an all-zero cell never does; integer and decimal
   // cells only for a pattern that reads as a number, integers not for a decimal one;
   // then its display text is searched (whole or in part). Limit when the engine gave up.
-  RegexStatus match(const CDataCore& core, const Cell& cell, CRegexMatcher& matcher,
-                    std::u16string& scratch) const;
+  RegexStatus match(const CDataCore& core, const Cell& cell, CRegexMatcher& matcher, std::u16string& scratch) const;
   // The same on a text alone (the number rules left out).
   RegexStatus matchText(std::u16string_view text, CRegexMatcher& matcher) const;
 

@@ -60,9 +60,15 @@ INT_PTR CALLBACK findDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case IDC_FIND_WHOLE_CELL: grid->mWholeCell = checked(); break;
     case IDC_FIND_MATCH_CASE: grid->mMatchCase = checked(); break;
     case IDC_FIND_WRAP: grid->mWrapAround = checked(); break;
-    case IDC_FIND_MODE_NORMAL: if (checked()) grid->mFindMode = FIND_NORMAL; break;
-    case IDC_FIND_MODE_EXTENDED: if (checked()) grid->mFindMode = FIND_EXTENDED; break;
-    case IDC_FIND_MODE_REGEX: if (checked()) grid->mFindMode = FIND_REGEX; break;
+    case IDC_FIND_MODE_NORMAL:
+      if (checked()) grid->mFindMode = FIND_NORMAL;
+      break;
+    case IDC_FIND_MODE_EXTENDED:
+      if (checked()) grid->mFindMode = FIND_EXTENDED;
+      break;
+    case IDC_FIND_MODE_REGEX:
+      if (checked()) grid->mFindMode = FIND_REGEX;
+      break;
     case IDC_FIND_NEXT_BUTTON: grid->findNext(); break;
     case IDC_FIND_PREV_BUTTON: grid->findPrev(); break;
     case IDC_FIND_COUNT_BUTTON: grid->countMatches(); break;
@@ -132,7 +138,8 @@ FindHit findFrom(const CGrid& grid, const FindPattern& pattern, bool forward) {
   const int64_t col = std::min<int64_t>(r.left, std::max<int64_t>(cols - 1, 0));
   const CellIndex here = int64_t(r.top) * cols + col;
   const CellIndex first = cols + 1, end = rows * cols;
-  FindHit hit = forward ? findCell(core, pattern, here + 1, end, true) : findCell(core, pattern, first, here, false);
+  FindHit hit = forward ? findCell(core, pattern, here + 1, end, true)
+                        : findCell(core, pattern, first, here, false);
   if (hit.status == RegexStatus::NoMatch && grid.mWrapAround)
     hit = forward ? findCell(core, pattern, first, here + 1, true) : findCell(core, pattern, here, end, false);
   return hit;
@@ -193,12 +200,9 @@ void CGrid::replaceNext() {
   findNext();
   invalidate();
   if (!visible(mReplaceDlg)) return;
-  if (current != RegexStatus::Match)
-    setResult(mReplaceDlg, notFound(mFindText, u"替换结果："));
-  else if (locked)
-    setResult(mReplaceDlg, u"替换结果：文档已锁定，未替换文本.");
-  else
-    setResult(mReplaceDlg, u"替换结果：替换了1处文本.");
+  if (current != RegexStatus::Match) setResult(mReplaceDlg, notFound(mFindText, u"替换结果："));
+  else if (locked) setResult(mReplaceDlg, u"替换结果：文档已锁定，未替换文本.");
+  else setResult(mReplaceDlg, u"替换结果：替换了1处文本.");
 }
 
 void CGrid::replaceAll() {

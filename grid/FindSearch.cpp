@@ -98,7 +98,8 @@ CountResult countCells(const CDataCore& core, const FindPattern& pattern) {
   });
   for (const CountResult& part : parts) {
     result.count += part.count;
-    if (part.limit.status == RegexStatus::Limit && result.limit.status != RegexStatus::Limit) result.limit = part.limit;
+    if (part.limit.status == RegexStatus::Limit && result.limit.status != RegexStatus::Limit)
+      result.limit = part.limit;
   }
   return result;
 }

@@ -9,11 +9,11 @@
 #include "grid/Documents.h"
 #include "grid/GridCommandTable.h"
 #include "grid/GridStats.h"
-#include "script/OutputWindow.h"
+#include "platform/CodePage.h"
 #include "platform/windows.h"
 #include "resources/GridDialogIds.h"
 #include "resources/GridResources.h"
-#include "platform/CodePage.h"
+#include "script/OutputWindow.h"
 
 namespace {
 
@@ -44,10 +44,10 @@ bool putOnClipboard(HWND owner, const std::u16string& text) {
 }  // namespace
 
 void GridStyle::setDefaults() {
-  static constexpr COLORREF kColors[28] = {
-      0xCEB69E, 0xCEB69E, 0xFFFFFF, 0x3695F2, 0xF2E4D5, 0xF7CFB0, 0xE9C4A9, 0xE9E3E0, 0xF2E4D5, 0xF7CFB0,
-      0xAD9985, 0xE9E3E0, 0xFDFCF9, 0xEADDD5, 0xE4C19D, 0xE4C19D, 0x9FD9F9, 0x63C3F2, 0xF7ECE4, 0xE4C19D,
-      0x8DD5FF, 0xCEB69E, 0xFFFFFF, 0xEFEFEF, 0xFFFFFF, 0x808080, 0x3E4127, 0x3E4127};
+  static constexpr COLORREF kColors[28] = {0xCEB69E, 0xCEB69E, 0xFFFFFF, 0x3695F2, 0xF2E4D5, 0xF7CFB0, 0xE9C4A9,
+                                           0xE9E3E0, 0xF2E4D5, 0xF7CFB0, 0xAD9985, 0xE9E3E0, 0xFDFCF9, 0xEADDD5,
+                                           0xE4C19D, 0xE4C19D, 0x9FD9F9, 0x63C3F2, 0xF7ECE4, 0xE4C19D, 0x8DD5FF,
+                                           0xCEB69E, 0xFFFFFF, 0xEFEFEF, 0xFFFFFF, 0x808080, 0x3E4127, 0x3E4127};
   for (int i = 0; i < 28; ++i) colors[i] = kColors[i];
   LOGFONTW font{};
   font.lfHeight = 12;

@@ -169,9 +169,9 @@ class CGrid {
   void toggleBandColor();
 
   // ---- small dialogs (GridDialogs.cpp) ----
-  void showGoto();          // dialog IDD_GOTO
-  void showTableSize();     // dialog IDD_TABLE_SIZE
-  void showSplitSettings(); // dialog IDD_SPLIT_SETTINGS
+  void showGoto();           // dialog IDD_GOTO
+  void showTableSize();      // dialog IDD_TABLE_SIZE
+  void showSplitSettings();  // dialog IDD_SPLIT_SETTINGS
 
   // ---- in-place editing (CellEditor.cpp) ----
   // Creates the hidden in-place editor and makes the output dialog a child of the grid;
@@ -226,15 +226,15 @@ class CGrid {
   HWND window() const { return mHwnd; }
 
   // ---- data (in order) ----
-  RECT mRect{};                    // client rectangle (0, 0, width, height); invalidated after commands
-  uint8_t mBatchFilter = 0;        // the column filter popup applies to every document
+  RECT mRect{};              // client rectangle (0, 0, width, height); invalidated after commands
+  uint8_t mBatchFilter = 0;  // the column filter popup applies to every document
   int32_t mScriptEditHeight = 520;
   int32_t mScriptEditWidth = 640;
-  std::u16string mTitle;           // main-window title composed by setTitle
-  std::u16string mStatus;          // the status setTitle last composed into mTitle
-  std::u16string mPath;            // the document's file; empty when never saved
-  std::u16string mSheetName;       // worksheet name when loaded from a workbook
-  CCText mOutput;                  // script output text control, inside dialog IDD_OUTPUT
+  std::u16string mTitle;      // main-window title composed by setTitle
+  std::u16string mStatus;     // the status setTitle last composed into mTitle
+  std::u16string mPath;       // the document's file; empty when never saved
+  std::u16string mSheetName;  // worksheet name when loaded from a workbook
+  CCText mOutput;             // script output text control, inside dialog IDD_OUTPUT
   HWND mOutputDlg = nullptr;
   CGridOps mOps;
   CGridScriptDocument mScriptDoc{*this};  // the script side: host records and what they reach
@@ -243,16 +243,16 @@ class CGrid {
   iComManag mComManag;
   CGridView mView;
   GridStyle mStyle;
-  int32_t mDragState = 0;          // a HitCode of the last left press; 0 when idle
+  int32_t mDragState = 0;  // a HitCode of the last left press; 0 when idle
   DragInfo mDrag;
-  CCText mEditor;                  // in-place cell editor
-  POINT mDownPoint{};              // screen position of the last left press
-  HWND mHwnd = nullptr;            // the "Grid2" window
+  CCText mEditor;        // in-place cell editor
+  POINT mDownPoint{};    // screen position of the last left press
+  HWND mHwnd = nullptr;  // the "Grid2" window
   HWND mFindDlg = nullptr, mReplaceDlg = nullptr;
   std::u16string mFindText, mReplaceText;
   uint8_t mWholeCell = 0, mMatchCase = 0, mWrapAround = 1;
-  int32_t mFindMode = 0;            // a FindMode
-  HWND mFilterPopup = nullptr;      // the open column filter popup, destroyed with the document
+  int32_t mFindMode = 0;        // a FindMode
+  HWND mFilterPopup = nullptr;  // the open column filter popup, destroyed with the document
   OpenPage mPage;
   SelectFn mOnSelect;
 };

@@ -26,5 +26,5 @@ bool runGridCommand(CGrid& grid, UINT id);
 void installGridCommands();
 
 // The parts' registration functions, each defined with its part.
-void registerEditCommands();  // clipboard, clear, insert, sizes, kinds, statistics, sort, dialogs
+void registerEditCommands();        // clipboard, clear, insert, sizes, kinds, statistics, sort, dialogs
 void registerFindFilterCommands();  // find and replace, delete duplicates

@@ -200,8 +200,8 @@ void CGrid::sortCommand(bool ascending) {
   bool expand = false;
   if (r.left != 0 && r.left == r.right) {
     // The sort-scope question: 0 cancelled, 1 expand, 2 the selection alone.
-    const INT_PTR answer = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SORT_SCOPE), mHwnd,
-                                           sortScopeDialogProc, 0);
+    const INT_PTR answer =
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SORT_SCOPE), mHwnd, sortScopeDialogProc, 0);
     if (answer != 1 && answer != 2) {
       invalidate();
       return;

@@ -102,14 +102,10 @@ INT_PTR CALLBACK gotoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
           EndDialog(dialog, 1030);
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-        default:
-          return FALSE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
       }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -163,14 +159,10 @@ INT_PTR CALLBACK tableSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
           }
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(dialog, 2);
-          return TRUE;
-        default:
-          return FALSE;
+        case IDCANCEL: EndDialog(dialog, 2); return TRUE;
+        default: return FALSE;
       }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -192,14 +184,10 @@ INT_PTR CALLBACK sortScopeDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         case IDOK:
           EndDialog(dialog, IsDlgButtonChecked(dialog, IDC_SORT_EXPAND) == BST_CHECKED ? 1 : 2);
           return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 0);
-          return TRUE;
-        default:
-          return FALSE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
       }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -263,14 +251,10 @@ INT_PTR CALLBACK splitSettingsDialogProc(HWND dialog, UINT message, WPARAM wPara
           if (!chosen.empty()) SetDlgItemTextW(dialog, IDC_SPLIT_TARGET, chosen.c_str());
           return TRUE;
         }
-        case IDCANCEL:
-          EndDialog(dialog, 2);
-          return TRUE;
-        default:
-          return FALSE;
+        case IDCANCEL: EndDialog(dialog, 2); return TRUE;
+        default: return FALSE;
       }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

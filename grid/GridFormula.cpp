@@ -2,9 +2,9 @@
 // visible cells, written below or beside the selection as one cell command (after the
 // sheet has grown by a command of its own when the results need a new row or column).
 #include <cstdint>
-#include <utility>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "commands/CellAction.h"
@@ -60,7 +60,8 @@ void CGrid::formula(int32_t which) {
   } else {
     const int32_t first = s.top != 0 ? s.top : 1, end = s.bottom != 0 ? s.bottom : rows - 1;
     const int32_t lastCol = s.right != 0 ? s.right : cols - 1;
-    for (int32_t c = s.left != 0 ? s.left : 1; c <= lastCol; ++c) plan.push_back({Range{first, c, end, c}, end + 1, c});
+    for (int32_t c = s.left != 0 ? s.left : 1; c <= lastCol; ++c)
+      plan.push_back({Range{first, c, end, c}, end + 1, c});
     if (rows == s.bottom + 1 || s.top == 0) newRows = rows + 1, newCols = cols > 0 ? cols : 26, grow = true;
   }
   std::vector<std::pair<Placement, double>> results;

@@ -16,7 +16,8 @@ namespace {
 bool held(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
 int64_t packPoint(POINT p) {
-  return static_cast<int64_t>(static_cast<uint32_t>(p.x) | (static_cast<uint64_t>(static_cast<uint32_t>(p.y)) << 32));
+  return static_cast<int64_t>(static_cast<uint32_t>(p.x) |
+                              (static_cast<uint64_t>(static_cast<uint32_t>(p.y)) << 32));
 }
 
 }  // namespace
@@ -48,8 +49,12 @@ void CGrid::onKeyDown(WPARAM key) {
   const bool ctrl = held(VK_CONTROL), alt = held(VK_MENU), shift = held(VK_SHIFT);
   if (ctrl && !alt && !shift) {
     switch (key) {
-      case VK_END: if (mView.keyEnd()) invalidate(); return;
-      case VK_HOME: if (mView.keyHome()) invalidate(); return;
+      case VK_END:
+        if (mView.keyEnd()) invalidate();
+        return;
+      case VK_HOME:
+        if (mView.keyHome()) invalidate();
+        return;
       case 'A': selectAll(); return;
       case 'C': onCommand(ID_COPY); return;
       case 'D': onCommand(ID_CLEAR); return;
@@ -60,7 +65,10 @@ void CGrid::onKeyDown(WPARAM key) {
       case 'K': onCommand(ID_SPLIT_FILE); return;
       case 'L': appendFiles(); return;
       case 'N': newTable(); return;
-      case 'O': openDialog(); updateEncodingMenu(); return;
+      case 'O':
+        openDialog();
+        updateEncodingMenu();
+        return;
       case 'S': save(); return;
       case 'V': onCommand(ID_PASTE); return;
       case 'X': onCommand(ID_CUT); return;
@@ -74,9 +82,11 @@ void CGrid::onKeyDown(WPARAM key) {
     return;
   }
   if (shift && !ctrl && !alt) {
-    if (key == VK_TAB) { if (mView.keyLeft()) invalidate(); }
-    else if (key == VK_RETURN) { if (mView.keyUp()) invalidate(); }
-    else if (key == VK_F3) onCommand(ID_FIND_PREV);
+    if (key == VK_TAB) {
+      if (mView.keyLeft()) invalidate();
+    } else if (key == VK_RETURN) {
+      if (mView.keyUp()) invalidate();
+    } else if (key == VK_F3) onCommand(ID_FIND_PREV);
     return;
   }
   if (ctrl || alt || shift) return;
@@ -97,10 +107,18 @@ void CGrid::onKeyDown(WPARAM key) {
       return;
     case VK_PRIOR: pageMove(false); return;
     case VK_NEXT: pageMove(true); return;
-    case VK_END: if (mView.keyEnd()) invalidate(); return;
-    case VK_HOME: if (mView.keyHome()) invalidate(); return;
-    case VK_LEFT: if (mView.keyLeft()) invalidate(); return;
-    case VK_UP: if (mView.keyUp()) invalidate(); return;
+    case VK_END:
+      if (mView.keyEnd()) invalidate();
+      return;
+    case VK_HOME:
+      if (mView.keyHome()) invalidate();
+      return;
+    case VK_LEFT:
+      if (mView.keyLeft()) invalidate();
+      return;
+    case VK_UP:
+      if (mView.keyUp()) invalidate();
+      return;
     case VK_DELETE: onCommand(ID_CLEAR); return;
     case VK_F3: onCommand(ID_FIND_NEXT); return;
     default: return;
@@ -197,7 +215,8 @@ bool CGrid::onLButtonDown() {
       changed = extendSelection(p);
     } else {
       const auto [row, col] = mView.cellAt(packPoint(p), false);
-      if (!(mSelection.range == Range{row, col, row, col} && mSelection.anchorRow == row && mSelection.anchorCol == col)) {
+      if (!(mSelection.range == Range{row, col, row, col} && mSelection.anchorRow == row &&
+            mSelection.anchorCol == col)) {
         mSelection.anchorRow = row;
         mSelection.anchorCol = col;
         mSelection.range = Range{row, col, row, col};
@@ -274,7 +293,8 @@ bool CGrid::onLButtonUp() {
       drawDragLine(mDrag.current);
       // The distance dragged is client pixels; the stored size is content pixels.
       int32_t size = static_cast<int32_t>(static_cast<double>(mDrag.current - mDrag.press) / mView.mZoom +
-                                          (mDrag.current >= mDrag.press ? 0.5 : -0.5)) + mDrag.size;
+                                          (mDrag.current >= mDrag.press ? 0.5 : -0.5)) +
+                     mDrag.size;
       if (size < 1) size = -1;
       const bool rows = mDragState == HIT_ROW_BORDER;
       const int32_t index = mDrag.index;
@@ -316,7 +336,9 @@ bool CGrid::onLButtonDblClk() {
   }
   const int32_t rows = static_cast<int32_t>(mCore.mRowCount), cols = static_cast<int32_t>(mCore.mColCount);
   // Growth saturates at the sheet's 32-bit limits.
-  auto grow = [](int32_t n, int32_t by) { return static_cast<int32_t>(std::min<int64_t>(int64_t(n) + by, INT32_MAX)); };
+  auto grow = [](int32_t n, int32_t by) {
+    return static_cast<int32_t>(std::min<int64_t>(int64_t(n) + by, INT32_MAX));
+  };
   const Range& r = mSelection.range;
   switch (h) {
     case HIT_CELLS:
@@ -327,7 +349,8 @@ bool CGrid::onLButtonDblClk() {
       const bool cols_ = h == HIT_COL_BORDER;
       int32_t first = mDrag.index, last = mDrag.index;
       if (cols_ && r.top == 0 && r.left != 0 && first >= r.left && first <= r.right) first = r.left, last = r.right;
-      if (!cols_ && r.left == 0 && r.top != 0 && first >= r.top && first <= r.bottom) first = r.top, last = r.bottom;
+      if (!cols_ && r.left == 0 && r.top != 0 && first >= r.top && first <= r.bottom)
+        first = r.top, last = r.bottom;
       CanvasMeasure measure(mView.mCanvas);
       CellFont font{mStyle.cellFont.lfHeight, mStyle.headerFont.lfFaceName};
       guarded([&] {
@@ -350,8 +373,7 @@ bool CGrid::onLButtonDblClk() {
       guarded([&] { mOps.resize(grow(rows, 300), grow(cols, 26)); });
       invalidate();
       break;
-    default:
-      break;
+    default: break;
   }
   mDragState = HIT_NONE;
   return true;
@@ -414,20 +436,47 @@ bool CGrid::onCommand(UINT id) {
     case ID_NEW:
       if (CGrid* doc = openInNewTab(u"")) doc->updateEncodingMenu();
       return true;
-    case ID_OPEN: openDialog(); updateEncodingMenu(); return true;
+    case ID_OPEN:
+      openDialog();
+      updateEncodingMenu();
+      return true;
     case ID_SAVE: save(); return true;
-    case ID_RUN_ALL: guarded([&] { runAllScripts(mScriptDoc); }); invalidate(); return true;
-    case ID_RUN_SELECTED: guarded([&] { runSelectedScripts(mScriptDoc); }); invalidate(); return true;
+    case ID_RUN_ALL:
+      guarded([&] { runAllScripts(mScriptDoc); });
+      invalidate();
+      return true;
+    case ID_RUN_SELECTED:
+      guarded([&] { runSelectedScripts(mScriptDoc); });
+      invalidate();
+      return true;
     case ID_SAVE_AS: saveAsDialog(); return true;
     case ID_APPEND: appendFiles(); return true;
-    case ID_UNDO: guarded([&] { mComManag.undo(); }); invalidate(); return true;
-    case ID_REDO: guarded([&] { mComManag.redo(); }); invalidate(); return true;
+    case ID_UNDO:
+      guarded([&] { mComManag.undo(); });
+      invalidate();
+      return true;
+    case ID_REDO:
+      guarded([&] { mComManag.redo(); });
+      invalidate();
+      return true;
     case ID_COPY: guarded([&] { mOps.copy(); }); return true;
-    case ID_DELETE: guarded([&] { mOps.deleteSelection(); }); invalidate(); return true;
+    case ID_DELETE:
+      guarded([&] { mOps.deleteSelection(); });
+      invalidate();
+      return true;
     case ID_SELECT_ALL: selectAll(); return true;
-    case ID_HIDE: guarded([&] { mOps.setVisible(false); }); invalidate(); return true;
-    case ID_UNHIDE: guarded([&] { mOps.setVisible(true); }); invalidate(); return true;
-    case ID_FREEZE: mView.toggleFreeze(mSelection.range.top, mSelection.range.left); invalidate(); return true;
+    case ID_HIDE:
+      guarded([&] { mOps.setVisible(false); });
+      invalidate();
+      return true;
+    case ID_UNHIDE:
+      guarded([&] { mOps.setVisible(true); });
+      invalidate();
+      return true;
+    case ID_FREEZE:
+      mView.toggleFreeze(mSelection.range.top, mSelection.range.left);
+      invalidate();
+      return true;
     case ID_ZOOM_IN:
       if (static_cast<int>(mView.mZoom * 100) < 400) mView.setZoom(mView.mZoom + 0.15);
       invalidate();
@@ -438,11 +487,26 @@ bool CGrid::onCommand(UINT id) {
       return true;
     case ID_PAGED_OPEN: pagedOpenInNewTab(); return true;
     case ID_SAVE_FILTERED: saveFiltered(false); return true;
-    case ID_ENC_UTF8: mCore.mSaveEncoding = ENC_UTF8; updateEncodingMenu(); return true;
-    case ID_ENC_UTF8_NOBOM: mCore.mSaveEncoding = ENC_UTF8_NOBOM; updateEncodingMenu(); return true;
-    case ID_ENC_UTF16LE: mCore.mSaveEncoding = ENC_UTF16LE; updateEncodingMenu(); return true;
-    case ID_ENC_UTF16BE: mCore.mSaveEncoding = ENC_UTF16BE; updateEncodingMenu(); return true;
-    case ID_ENC_ANSI: mCore.mSaveEncoding = ENC_ANSI; updateEncodingMenu(); return true;
+    case ID_ENC_UTF8:
+      mCore.mSaveEncoding = ENC_UTF8;
+      updateEncodingMenu();
+      return true;
+    case ID_ENC_UTF8_NOBOM:
+      mCore.mSaveEncoding = ENC_UTF8_NOBOM;
+      updateEncodingMenu();
+      return true;
+    case ID_ENC_UTF16LE:
+      mCore.mSaveEncoding = ENC_UTF16LE;
+      updateEncodingMenu();
+      return true;
+    case ID_ENC_UTF16BE:
+      mCore.mSaveEncoding = ENC_UTF16BE;
+      updateEncodingMenu();
+      return true;
+    case ID_ENC_ANSI:
+      mCore.mSaveEncoding = ENC_ANSI;
+      updateEncodingMenu();
+      return true;
     case ID_QUOTES_ON: setQuoteDetect(true); return true;
     case ID_QUOTES_OFF: setQuoteDetect(false); return true;
     default:

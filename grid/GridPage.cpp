@@ -16,7 +16,6 @@
 
 namespace {
 
-
 std::u16string decimal(uint64_t v) {
   const std::string s = std::to_string(v);
   return std::u16string(s.begin(), s.end());
@@ -101,10 +100,8 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       SetDlgItemTextW(dialog, IDC_PAGE_TOTAL, decimal(static_cast<uint64_t>(lParam)).c_str());
       page->stopCount();
       return TRUE;
-    case WM_COMMAND:
-      break;
-    default:
-      return FALSE;
+    case WM_COMMAND: break;
+    default: return FALSE;
   }
   const int id = LOWORD(wParam);
   switch (id) {
@@ -160,11 +157,8 @@ INT_PTR CALLBACK pageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       EndDialog(dialog, IDC_PAGE_OPEN);
       return TRUE;
     }
-    case IDCANCEL:
-      EndDialog(dialog, 0);
-      return TRUE;
-    default:
-      return FALSE;
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
   }
 }
 

@@ -102,10 +102,8 @@ void CGridView::paintPane(const Pane& pane) {
   mCanvas.fillAlpha(fill, mStyle->selectionFill, static_cast<uint8_t>(mStyle->selectionAlpha));
   // A 3-pixel frame with a 5 x 5 handle at the lower-right corner (exclusive rectangles).
   const RECT frame[5] = {
-      {r.left - 1, r.top - 1, r.right + 2, r.top + 2},
-      {r.left - 1, r.bottom - 1, r.right - 3, r.bottom + 2},
-      {r.left - 1, r.top + 2, r.left + 2, r.bottom - 1},
-      {r.right - 1, r.top + 2, r.right + 2, r.bottom - 3},
+      {r.left - 1, r.top - 1, r.right + 2, r.top + 2},        {r.left - 1, r.bottom - 1, r.right - 3, r.bottom + 2},
+      {r.left - 1, r.top + 2, r.left + 2, r.bottom - 1},      {r.right - 1, r.top + 2, r.right + 2, r.bottom - 3},
       {r.right - 2, r.bottom - 2, r.right + 3, r.bottom + 3},
   };
   for (const RECT& f : frame) InvertRect(mCanvas.mDc, &f);
@@ -156,7 +154,9 @@ void CGridView::paintColumnHeaders(const Pane& pane, PaneLayout& layout) {
   mCanvas.setPen(k[1], 1);
   mCanvas.drawLine(h.left, h.bottom, h.right, h.bottom);
   const int64_t x0 = h.left - zoomed(pane.scrollX - pane.colOffset);
-  struct Span { int32_t col, left, right; };
+  struct Span {
+    int32_t col, left, right;
+  };
   std::vector<Span> spans;
   int64_t sum = 0;
   for (int32_t c = layout.firstCol; c <= layout.lastCol; ++c) {
@@ -181,7 +181,8 @@ void CGridView::paintColumnHeaders(const Pane& pane, PaneLayout& layout) {
   for (const Span& sp : spans) {
     std::u16string title = sp.col == 0 ? std::u16string() : colName(sp.col - 1) + u"(" + decimal(sp.col) + u")";
     RECT r{sp.left, h.top, sp.right + 1, h.bottom + 1};
-    DrawTextW(mCanvas.mDc, title.c_str(), static_cast<int>(title.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextW(mCanvas.mDc, title.c_str(), static_cast<int>(title.size()), &r,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   }
   mCanvas.popClip();
 }
@@ -219,7 +220,8 @@ void CGridView::paintRowHeaders(const Pane& pane, PaneLayout& layout) {
     }
     const std::u16string number = decimal(r);
     RECT cell{h.left, top, h.right, bottom + 1};
-    DrawTextW(mCanvas.mDc, number.c_str(), static_cast<int>(number.size()), &cell, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextW(mCanvas.mDc, number.c_str(), static_cast<int>(number.size()), &cell,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   }
   mCanvas.popClip();
 }
@@ -237,7 +239,9 @@ void CGridView::paintCells(const Pane& pane, PaneLayout& layout) {
   const int32_t pad = static_cast<int32_t>(zoomed(2));
   const bool banded = mCore->mAttrs[ATTR_BANDED_ROWS].value == 0;
   // Column spans are the same on every row.
-  struct Span { int32_t col, left, right; };
+  struct Span {
+    int32_t col, left, right;
+  };
   std::vector<Span> spans;
   int64_t sum = 0;
   for (int32_t c = layout.firstCol; c <= layout.lastCol; ++c) {
@@ -267,9 +271,7 @@ void CGridView::paintCells(const Pane& pane, PaneLayout& layout) {
       mCanvas.pushClip(box);
       switch (cell->kind) {
         case CELL_INT64:
-        case CELL_DOUBLE:
-          mCanvas.drawTextInRect(box, mCore->getText(r, c), 2);
-          break;
+        case CELL_DOUBLE: mCanvas.drawTextInRect(box, mCore->getText(r, c), 2); break;
         case CELL_FORMULA: {
           bool computed = false;
           const std::u16string text = mCore->formulaText(r, c, computed);
@@ -310,7 +312,8 @@ void CGridView::paintCells(const Pane& pane, PaneLayout& layout) {
       if (filterButton) {
         const auto& column = mCore->mFilter.mColumns.at(cellPos(r, c));
         int icon = column.rows.empty() ? 0 : 2;
-        if (mDragState && mDrag && *mDragState == HIT_FILTER_BUTTON && mDrag->size == r && mDrag->index == c) icon += 1;
+        if (mDragState && mDrag && *mDragState == HIT_FILTER_BUTTON && mDrag->size == r && mDrag->index == c)
+          icon += 1;
         DrawIconEx(mCanvas.mDc, sp.right - 18, b - 18, mStyle->icons[icon], 17, 17, 0, nullptr, DI_NORMAL);
       }
       mCanvas.popClip();

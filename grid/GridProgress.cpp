@@ -109,9 +109,9 @@ void CGrid::progress(uint64_t, int64_t percent) {
   if (p < 100 && !gProgressBar) {
     RECT r{};
     GetClientRect(mHwnd, &r);
-    gProgressBar = CreateWindowExW(0, u"msctls_progress32", u"", WS_CHILD | WS_VISIBLE, (r.right - r.left) / 2 - 250,
-                                   (r.bottom - r.top) / 2 - 10, 500, 20, mHwnd, nullptr, GetModuleHandleW(nullptr),
-                                   nullptr);
+    gProgressBar = CreateWindowExW(0, u"msctls_progress32", u"", WS_CHILD | WS_VISIBLE,
+                                   (r.right - r.left) / 2 - 250, (r.bottom - r.top) / 2 - 10, 500, 20, mHwnd,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     // Input goes off before the first pump, so nothing typed meanwhile reaches a grid.
     gInputEnabled = false;
     if (gProgressBar) SendMessageW(gProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));

@@ -19,9 +19,9 @@ enum GridColor : int32_t {
   COLOR_CORNER_DARK_ALL = 9,
   COLOR_CORNER_FILL_ALL = 10,
   COLOR_CORNER_MARK_ALL = 11,
-  COLOR_COLHEAD_TOP = 12,         // 12 + 2 * state: gradient top; 13 + 2 * state: bottom
+  COLOR_COLHEAD_TOP = 12,  // 12 + 2 * state: gradient top; 13 + 2 * state: bottom
   COLOR_COLHEAD_BOTTOM = 13,
-  COLOR_ROWHEAD = 18,             // 18 + state
+  COLOR_ROWHEAD = 18,  // 18 + state
   COLOR_GRID_LINE = 21,
   COLOR_CELL_AREA = 22,
   COLOR_BAND_EVEN = 23,

@@ -15,7 +15,9 @@ constexpr int64_t kBarLimit = int64_t(1) << 30;     // largest scroll-bar range
 
 int32_t clampClient(int64_t v) { return static_cast<int32_t>(std::clamp(v, -kClientLimit, kClientLimit)); }
 int32_t pointX(int64_t point) { return static_cast<int32_t>(static_cast<uint32_t>(point)); }
-int32_t pointY(int64_t point) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(point) >> 32)); }
+int32_t pointY(int64_t point) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(point) >> 32));
+}
 
 }  // namespace
 
@@ -214,8 +216,10 @@ PaneLayout CGridView::paneLayout(const Pane& pane) const {
   }
   if (pane.hasColHeaders() && pane.hasRowHeaders())
     out.corner = RECT{pane.rect.left, pane.rect.top, pane.rect.left + rw, pane.rect.top + ch};
-  if (pane.hasColHeaders()) out.colHeaders = RECT{out.cells.left, pane.rect.top, out.cells.right, pane.rect.top + ch};
-  if (pane.hasRowHeaders()) out.rowHeaders = RECT{pane.rect.left, out.cells.top, pane.rect.left + rw, out.cells.bottom};
+  if (pane.hasColHeaders())
+    out.colHeaders = RECT{out.cells.left, pane.rect.top, out.cells.right, pane.rect.top + ch};
+  if (pane.hasRowHeaders())
+    out.rowHeaders = RECT{pane.rect.left, out.cells.top, pane.rect.left + rw, out.cells.bottom};
   return out;
 }
 
@@ -468,10 +472,12 @@ void CGridView::updateScrollRanges() {
   si.fMask = SIF_RANGE | SIF_PAGE;
   si.nMin = 0;
   si.nMax = static_cast<int>(vMax / mBarScaleY);
-  si.nPage = static_cast<UINT>(std::max<int64_t>(0, (q.rect.bottom - q.rect.top - (q.hasColHeaders() ? headerStrip() : 0) + 1) / mBarScaleY));
+  si.nPage = static_cast<UINT>(std::max<int64_t>(
+      0, (q.rect.bottom - q.rect.top - (q.hasColHeaders() ? headerStrip() : 0) + 1) / mBarScaleY));
   SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
   si.nMax = static_cast<int>(hMax / mBarScaleX);
-  si.nPage = static_cast<UINT>(std::max<int64_t>(0, (q.rect.right - q.rect.left - (q.hasRowHeaders() ? rowHeaderWidth() : 0) + 1) / mBarScaleX));
+  si.nPage = static_cast<UINT>(std::max<int64_t>(
+      0, (q.rect.right - q.rect.left - (q.hasRowHeaders() ? rowHeaderWidth() : 0) + 1) / mBarScaleX));
   SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
 }
 
@@ -529,7 +535,8 @@ void CGridView::refresh() {
 // Pulls the view back until at most scrollMargin of empty space shows, rebuilds frozen
 // panes, and updates the scroll bars.
 void CGridView::relayoutEnd() {
-  if (mCanvas.mDc) mCanvas.setFont(static_cast<int32_t>(zoomed(mStyle->headerFont.lfHeight)), mStyle->headerFont.lfFaceName);
+  if (mCanvas.mDc)
+    mCanvas.setFont(static_cast<int32_t>(zoomed(mStyle->headerFont.lfHeight)), mStyle->headerFont.lfFaceName);
   Pane& m = mMainPane;
   const int64_t dx = colEndGap(m.firstCol, m.scrollX - m.colOffset, unzoom(m.rect.right - m.rect.left + 1));
   const int64_t dy = rowEndGap(m.firstRow, m.scrollY - m.rowOffset, unzoom(m.rect.bottom - m.rect.top + 1));

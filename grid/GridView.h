@@ -32,11 +32,11 @@ class CGridView {
   int32_t mSplitX = 0, mSplitY = 0;  // client x / y of the split lines; 0 when not frozen that way
   std::vector<Pane> mPanes;
   Pane mMainPane;
-  CCanvas mCanvas;                   // its owner window is the grid window
+  CCanvas mCanvas;  // its owner window is the grid window
   Selection* mSelection = nullptr;
   CDataCore* mCore = nullptr;
   GridStyle* mStyle = nullptr;
-  uint64_t mLastCell = 0;            // cell last reached while the mouse extends the selection
+  uint64_t mLastCell = 0;  // cell last reached while the mouse extends the selection
   double mZoom = 1.0;
   SyntaxColors mCColors, mExprtkColors, mPyColors;
   // Scroll-bar units: a bar position is zoomed pixels / scale, so that ranges of sheets
@@ -49,10 +49,10 @@ class CGridView {
   int32_t mPaintHeaderWidth = 0;
 
   // ---- re-layout ----
-  void reset();                      // defaults for a whole new sheet
-  void layout(const RECT& client);   // WM_SIZE
+  void reset();                     // defaults for a whole new sheet
+  void layout(const RECT& client);  // WM_SIZE
   void setZoom(double zoom);
-  void refresh();                    // the sheet changed (the command manager's notifier)
+  void refresh();  // the sheet changed (the command manager's notifier)
   void toggleFreeze(int32_t row, int32_t col);
   // Drops frozen panes, split, zoom (1.0) and the main pane's scroll state (file commands).
   void clearPanes();
@@ -62,7 +62,10 @@ class CGridView {
   void scrollToCell(uint64_t cell);
   void updateScrollRanges();
   void updateScrollPos();
-  void updateScrollBars() { updateScrollRanges(); updateScrollPos(); }
+  void updateScrollBars() {
+    updateScrollRanges();
+    updateScrollPos();
+  }
 
   // ---- sizes ----
   int32_t colWidthOf(int32_t col) const;
@@ -79,7 +82,9 @@ class CGridView {
   int32_t prevRow(int32_t r) const { return hiddenRuns().prev(r); }
 
   // ---- places (content rectangles are 64-bit: left, top, right, bottom) ----
-  struct Box { int64_t left = 0, top = 0, right = 0, bottom = 0; };
+  struct Box {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+  };
   Box cellRect(int32_t row, int32_t col) const;
   Box rangeRect(const Selection& selection) const;
   // Client rectangle of a content box in a pane, clamped to the int32 range.

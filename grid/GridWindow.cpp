@@ -28,10 +28,8 @@ bool isInput(UINT message) {
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEWHEEL:
     case WM_COMMAND:
-    case WM_DROPFILES:
-      return true;
-    default:
-      return false;
+    case WM_DROPFILES: return true;
+    default: return false;
   }
 }
 
@@ -96,26 +94,17 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       // Alt+F4 closes the main window from a grid too.
       if (message == WM_SYSKEYDOWN && wParam == VK_F4) return DefWindowProcW(hwnd, message, wParam, lParam);
       return 0;
-    case WM_CHAR:
-      grid->onChar(wParam, lParam);
-      return 0;
-    case WM_IME_STARTCOMPOSITION:
-      grid->onImeStartComposition();
-      return 0;
-    case WM_IME_ENDCOMPOSITION:
-      grid->onImeEndComposition(wParam, lParam);
-      return 0;
+    case WM_CHAR: grid->onChar(wParam, lParam); return 0;
+    case WM_IME_STARTCOMPOSITION: grid->onImeStartComposition(); return 0;
+    case WM_IME_ENDCOMPOSITION: grid->onImeEndComposition(wParam, lParam); return 0;
     case WM_SETFOCUS:
     case WM_ERASEBKGND:
-    case WM_IME_COMPOSITION:
-      return 0;
+    case WM_IME_COMPOSITION: return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
       if (grid->onScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam))) grid->invalidate();
       return 0;
-    case WM_MOUSEMOVE:
-      grid->onMouseMove();
-      return 0;
+    case WM_MOUSEMOVE: grid->onMouseMove(); return 0;
     case WM_LBUTTONDOWN:
       grid->onLButtonDown();
       SetCapture(hwnd);
@@ -124,15 +113,9 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       ReleaseCapture();
       grid->onLButtonUp();
       return 0;
-    case WM_LBUTTONDBLCLK:
-      grid->onLButtonDblClk();
-      return 0;
-    case WM_MOUSEWHEEL:
-      grid->onWheel(wParam);
-      return 0;
-    case WM_DROPFILES:
-      onDropFiles(reinterpret_cast<HDROP>(wParam));
-      return 0;
+    case WM_LBUTTONDBLCLK: grid->onLButtonDblClk(); return 0;
+    case WM_MOUSEWHEEL: grid->onWheel(wParam); return 0;
+    case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_USER:
       switch (wParam) {
         case GRID_SHOW_POPUP:
@@ -144,16 +127,13 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             if (main) SetWindowTextW(main, grid->mTitle.c_str());
           }
           break;
-        case GRID_OPEN_FILTER:
-          grid->showFilterPopup();
-          break;
+        case GRID_OPEN_FILTER: grid->showFilterPopup(); break;
         case GRID_STATS_DONE: {
           std::u16string status;
           if (takeStatsResult(grid, status)) grid->setTitle(status);
           break;
         }
-        default:
-          break;
+        default: break;
       }
       return 0;
     case WM_COMMAND:
@@ -161,7 +141,6 @@ LRESULT CALLBACK gridWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       // Ids the grid has no use for go on to the main window.
       if (gMainWnd && gMainWnd != hwnd) return SendMessageW(gMainWnd, WM_COMMAND, wParam, lParam);
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }

@@ -11,11 +11,11 @@
 class CGrid;
 
 struct ListDialogState {
-  HWND hwnd = nullptr;      // the popup or dialog
-  uint8_t painted = 0;      // the popup has been painted once
-  CCList* list = nullptr;   // owned; its window is a child of hwnd
-  CGrid* grid = nullptr;    // the document
-  std::vector<ListItem2> items;  // the popup's full value list, the dialog's column list
+  HWND hwnd = nullptr;                               // the popup or dialog
+  uint8_t painted = 0;                               // the popup has been painted once
+  CCList* list = nullptr;                            // owned; its window is a child of hwnd
+  CGrid* grid = nullptr;                             // the document
+  std::vector<ListItem2> items;                      // the popup's full value list, the dialog's column list
   int32_t expand = 0, hasHeader = 0, matchCase = 0;  // the delete-duplicates options
   // ---- the popup only ----
   uint64_t headerKey = 0;  // the filter's header cell

@@ -9,24 +9,24 @@
 #include "store/TextPage.h"
 
 struct OpenPage {
-  std::u16string path;           // file being paged; empty = the document is not a page
-  uint8_t keepHeader = 1;        // the file's first line is row 1 above the page
-  int32_t totalRows = 0;         // records in the file as counted; 0 = not known
-  int32_t startRow = 1;          // first record of the page, from 1
-  int32_t pageRows = 5000000;    // records per page
-  TextPage page;                 // byte range, delimiter and encoding of the loaded page
+  std::u16string path;         // file being paged; empty = the document is not a page
+  uint8_t keepHeader = 1;      // the file's first line is row 1 above the page
+  int32_t totalRows = 0;       // records in the file as counted; 0 = not known
+  int32_t startRow = 1;        // first record of the page, from 1
+  int32_t pageRows = 5000000;  // records per page
+  TextPage page;               // byte range, delimiter and encoding of the loaded page
   // The file as the last read or write-back of the page left it; a write-back is refused
   // when the file differs (another writer changed the offsets under us).
   uint64_t fileSize = 0;
-  uint64_t fileTime = 0;           // write time, as fileStamp gives it
-  uint8_t counted = 0;           // totalRows holds the finished count of path
+  uint64_t fileTime = 0;  // write time, as fileStamp gives it
+  uint8_t counted = 0;    // totalRows holds the finished count of path
   // Record starts found by the count, for page reads and kept by write-backs. Written
   // only by the counting thread while one runs.
   RecordIndex index;
-  std::atomic<uint8_t> cancel{0};   // asks the counting thread to stop
-  std::thread* counter = nullptr;   // the running counting thread; null when none
-  uint32_t generation = 0;       // of the running count; messages of older counts are dropped
-  std::u16string countedPath;    // the path the last count was started for
+  std::atomic<uint8_t> cancel{0};  // asks the counting thread to stop
+  std::thread* counter = nullptr;  // the running counting thread; null when none
+  uint32_t generation = 0;         // of the running count; messages of older counts are dropped
+  std::u16string countedPath;      // the path the last count was started for
 
   OpenPage() = default;
   OpenPage(const OpenPage& o) { *this = o; }

@@ -10,7 +10,7 @@
 struct Pane {
   enum : int32_t { COL_HEADERS = 1, ROW_HEADERS = 2 };  // `headers` bits
   enum : int32_t { SCROLL_X = 1, SCROLL_Y = 2 };        // `scrollDirs` bits
-  RECT rect{};              // client area of the pane, headers included (inclusive)
+  RECT rect{};                                          // client area of the pane, headers included (inclusive)
   int32_t headers = 0;
   int32_t scrollDirs = 0;
   int64_t contentWidth = 0, contentHeight = 0;  // widths of columns 1.., heights of rows 1..

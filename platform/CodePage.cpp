@@ -9,9 +9,9 @@ namespace {
 
 // GBK tables, filled once from the C library's converter for code page 936.
 struct GbkTables {
-  char16_t single[256];           // 0 = not a single-byte character (a lead byte or invalid)
-  char16_t pair[126][191];        // [lead - 0x81][trail - 0x40]; 0 = no character
-  uint16_t encode[65536];         // UTF-16 unit -> GBK bytes (high byte first); 0 = none
+  char16_t single[256];     // 0 = not a single-byte character (a lead byte or invalid)
+  char16_t pair[126][191];  // [lead - 0x81][trail - 0x40]; 0 = no character
+  uint16_t encode[65536];   // UTF-16 unit -> GBK bytes (high byte first); 0 = none
 
   GbkTables() {
     std::memset(this, 0, sizeof(*this));
@@ -152,8 +152,7 @@ size_t ansiDecode(const char* src, size_t n, char16_t* out) {
     } else if (t.single[c]) {
       out[o++] = t.single[c];
       ++i;
-    } else if (c >= 0x81 && c <= 0xFE && i + 1 < n && s[i + 1] >= 0x40 && s[i + 1] <= 0xFE &&
-               s[i + 1] != 0x7F) {
+    } else if (c >= 0x81 && c <= 0xFE && i + 1 < n && s[i + 1] >= 0x40 && s[i + 1] <= 0xFE && s[i + 1] != 0x7F) {
       char16_t u = t.pair[c - 0x81][s[i + 1] - 0x40];
       out[o++] = u ? u : u'?';
       i += 2;
@@ -201,8 +200,8 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char* src, int srcLen, char1
   return int(got);
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD, const char16_t* src, int srcLen, char* dst, int dstLen,
-                        const char*, BOOL* usedDefault) {
+int WideCharToMultiByte(UINT codePage, DWORD, const char16_t* src, int srcLen, char* dst, int dstLen, const char*,
+                        BOOL* usedDefault) {
   if (usedDefault) *usedDefault = FALSE;
   if (!src) return 0;
   size_t n = 0;

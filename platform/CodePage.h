@@ -13,12 +13,11 @@ constexpr UINT CP_UTF8 = 65001;
 // Converts srcLen bytes (-1: up to and including the NUL) of `codePage` text to
 // UTF-16. With dstLen 0 only measures. Returns the code units written (or
 // needed), 0 when dst is too small or the code page is unknown.
-int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, char16_t* dst,
-                        int dstLen);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcLen, char16_t* dst, int dstLen);
 // The reverse direction. defaultChar and usedDefault are accepted and ignored:
 // characters the code page cannot hold become '?'.
-int WideCharToMultiByte(UINT codePage, DWORD flags, const char16_t* src, int srcLen, char* dst,
-                        int dstLen, const char* defaultChar, BOOL* usedDefault);
+int WideCharToMultiByte(UINT codePage, DWORD flags, const char16_t* src, int srcLen, char* dst, int dstLen,
+                        const char* defaultChar, BOOL* usedDefault);
 
 // Bulk converters with the same results as the two calls above. `out` must hold
 // n code units (decoders), 3 * n bytes (utf8Encode) or 2 * n bytes (ansiEncode).

@@ -217,7 +217,10 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size) {
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition, DWORD method) {
   int fd = descriptorOf(file);
   if (fd < 0) return fail(ERROR_INVALID_HANDLE);
-  int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : method == FILE_END ? SEEK_END : -1;
+  int whence = method == FILE_BEGIN     ? SEEK_SET
+               : method == FILE_CURRENT ? SEEK_CUR
+               : method == FILE_END     ? SEEK_END
+                                        : -1;
   if (whence < 0) return fail(ERROR_INVALID_PARAMETER);
   off_t at = ::lseek(fd, off_t(distance.QuadPart), whence);
   if (at < 0) return errno == EINVAL ? fail(ERROR_NEGATIVE_SEEK) : failErrno();
@@ -299,8 +302,8 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
   auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
   const bool dir = S_ISDIR(st.st_mode);
   const bool readOnly = ::access(nativePath(path).c_str(), W_OK) != 0;
-  data->dwFileAttributes =
-      dir ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+  data->dwFileAttributes = dir ? FILE_ATTRIBUTE_DIRECTORY
+                               : FILE_ATTRIBUTE_ARCHIVE | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
   data->ftCreationTime = fileTimeOf(st.st_ctim);
   data->ftLastAccessTime = fileTimeOf(st.st_atim);
   data->ftLastWriteTime = fileTimeOf(st.st_mtim);

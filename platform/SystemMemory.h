@@ -7,10 +7,10 @@ using DWORDLONG = uint64_t;
 // What GlobalMemoryStatusEx fills; dwLength must be set to the structure's size first.
 struct MEMORYSTATUSEX {
   DWORD dwLength;
-  DWORD dwMemoryLoad;         // percent of physical memory in use
-  DWORDLONG ullTotalPhys;     // bytes of physical memory
-  DWORDLONG ullAvailPhys;     // bytes that can be had now without swapping
-  DWORDLONG ullTotalPageFile; // the commit limit: physical memory and swap
+  DWORD dwMemoryLoad;          // percent of physical memory in use
+  DWORDLONG ullTotalPhys;      // bytes of physical memory
+  DWORDLONG ullAvailPhys;      // bytes that can be had now without swapping
+  DWORDLONG ullTotalPageFile;  // the commit limit: physical memory and swap
   DWORDLONG ullAvailPageFile;
   DWORDLONG ullTotalVirtual;  // the process's address space
   DWORDLONG ullAvailVirtual;

@@ -12,8 +12,8 @@ bool plausibleUnit(uint16_t u) {
     return u == 0x09 || u == 0x0A || u == 0x0D || (u >= 0x20 && u <= 0x7E) || u >= 0xA0;
   }
   return u <= 0x052F || (u >= 0x2000 && u <= 0x27BF) || (u >= 0x3000 && u <= 0x30FF) ||
-         (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) ||
-         (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xFF00 && u <= 0xFFEF);
+         (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xAC00 && u <= 0xD7A3) ||
+         (u >= 0xFF00 && u <= 0xFFEF);
 }
 
 bool isHighSurrogate(uint16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
@@ -48,8 +48,8 @@ bool looksLikeGbk(const uint8_t* b, int len) {
 bool looksLikeUtf16le(const uint8_t* b, int len) {
   int units = len / 2;
   int plausible = 0;
-  int latin = 0;     // units below 0x100: ASCII and Latin-1 characters
-  int highLow = 0;   // units whose low byte is 0x80 or above
+  int latin = 0;    // units below 0x100: ASCII and Latin-1 characters
+  int highLow = 0;  // units whose low byte is 0x80 or above
   bool asciiOnly = true;
   for (int i = 0; i < len; ++i) {
     if (b[i] == 0 || b[i] >= 0x80) {

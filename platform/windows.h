@@ -2,11 +2,11 @@
 // types, the windowing and kernel calls, drawing (GDI and GDI+), the text and
 // file shims.
 #pragma once
-#include "platform/WinTypes.h"
 #include "platform/CodePage.h"
-#include "platform/controls/Controls.h"
 #include "platform/Crt.h"
 #include "platform/FileIo.h"
+#include "platform/WinTypes.h"
+#include "platform/controls/Controls.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/resources/Resources.h"

@@ -62,8 +62,8 @@ Dialog sortScopeDialog() {
   d.items = {
       label(u"Morvel发现在选定区域外还有数据。该数据未被选择，将不参与排序。", 10, 8, 230, 22),
       label(u"请给出排序依据：", 10, 34, 230),
-      DialogItem{u"BUTTON", u"扩展选定区域（E）", IDC_SORT_EXPAND,
-                 BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 20, 48, 200, 12},
+      DialogItem{u"BUTTON", u"扩展选定区域（E）", IDC_SORT_EXPAND, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0,
+                 20, 48, 200, 12},
       DialogItem{u"BUTTON", u"以当前选定区域排序（C）", IDC_SORT_ALONE, BS_AUTORADIOBUTTON, 0, 20, 64, 200, 12},
       DialogItem{u"BUTTON", u"排序", IDOK, kDefault | WS_GROUP, 0, 136, 88, 50, 16},
       DialogItem{u"BUTTON", u"取消", IDCANCEL, kButton, 0, 190, 88, 50, 16},
@@ -78,9 +78,10 @@ Dialog splitSettingsDialog() {
   d.cx = 280, d.cy = 120;
   d.caption = u"分割设置";
   d.items = {
-      DialogItem{u"BUTTON", u"保留第一行标题", IDC_SPLIT_KEEP_HEADER, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 10, 8, 160, 12},
-      DialogItem{u"BUTTON", u"按行数分割：", IDC_SPLIT_BY_ROWS,
-                 BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 10, 28, 64, 12},
+      DialogItem{u"BUTTON", u"保留第一行标题", IDC_SPLIT_KEEP_HEADER, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 10, 8, 160,
+                 12},
+      DialogItem{u"BUTTON", u"按行数分割：", IDC_SPLIT_BY_ROWS, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, 10,
+                 28, 64, 12},
       DialogItem{u"BUTTON", u"按份数分割：", IDC_SPLIT_BY_PARTS, BS_AUTORADIOBUTTON, 0, 10, 48, 64, 12},
       DialogItem{u"EDIT", u"", IDC_SPLIT_ROWS, kEdit | WS_GROUP, 0, 78, 26, 80, 14},
       DialogItem{u"EDIT", u"", IDC_SPLIT_PARTS, kEdit, 0, 78, 46, 80, 14},

@@ -23,17 +23,18 @@ DialogItem label(const char16_t* text, short x, short y, short cx, short cy = 10
 // The options, the mode group and the result line, shared by both dialogs; `top` is the
 // first line below the text fields.
 void addOptions(Dialog& d, short top) {
-  d.items.push_back(DialogItem{u"BUTTON", u"全词匹配(W)", IDC_FIND_WHOLE_CELL, CHECK | WS_GROUP, 0, 8, top, 100, 12});
-  d.items.push_back(DialogItem{u"BUTTON", u"匹配大小写(C)", IDC_FIND_MATCH_CASE, CHECK, 0, 8, short(top + 15), 100, 12});
+  d.items.push_back(
+      DialogItem{u"BUTTON", u"全词匹配(W)", IDC_FIND_WHOLE_CELL, CHECK | WS_GROUP, 0, 8, top, 100, 12});
+  d.items.push_back(
+      DialogItem{u"BUTTON", u"匹配大小写(C)", IDC_FIND_MATCH_CASE, CHECK, 0, 8, short(top + 15), 100, 12});
   d.items.push_back(DialogItem{u"BUTTON", u"循环查找(D)", IDC_FIND_WRAP, CHECK, 0, 8, short(top + 30), 100, 12});
   d.items.push_back(DialogItem{u"BUTTON", u"查找模式", kStaticId, BS_GROUPBOX, 0, 116, short(top - 6), 104, 56});
-  d.items.push_back(
-      DialogItem{u"BUTTON", u"普通", IDC_FIND_MODE_NORMAL,
-                 BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0, 124, short(top + 4), 90, 12});
-  d.items.push_back(DialogItem{u"BUTTON", u"扩展(\\r,\\n,\\t)", IDC_FIND_MODE_EXTENDED,
-                               BS_AUTORADIOBUTTON, 0, 124, short(top + 18), 90, 12});
-  d.items.push_back(DialogItem{u"BUTTON", u"正则表达式", IDC_FIND_MODE_REGEX,
-                               BS_AUTORADIOBUTTON, 0, 124, short(top + 32), 90, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"普通", IDC_FIND_MODE_NORMAL, BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0,
+                               124, short(top + 4), 90, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"扩展(\\r,\\n,\\t)", IDC_FIND_MODE_EXTENDED, BS_AUTORADIOBUTTON, 0, 124,
+                               short(top + 18), 90, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"正则表达式", IDC_FIND_MODE_REGEX, BS_AUTORADIOBUTTON, 0, 124,
+                               short(top + 32), 90, 12});
   d.items.push_back(label(u"", 8, short(top + 58), 284, 20, IDC_FIND_RESULT));
 }
 
@@ -46,7 +47,8 @@ Dialog findDialog() {
   d.items = {
       label(u"查找目标：", 8, 10, 50),
       DialogItem{u"EDIT", u"", IDC_FIND_TEXT, EDIT | WS_GROUP, 0, 60, 8, 160, 14},
-      DialogItem{u"BUTTON", u"查找下一个", IDC_FIND_NEXT_BUTTON, BS_DEFPUSHBUTTON | TAB | WS_GROUP, 0, 230, 7, 62, 16},
+      DialogItem{u"BUTTON", u"查找下一个", IDC_FIND_NEXT_BUTTON, BS_DEFPUSHBUTTON | TAB | WS_GROUP, 0, 230, 7, 62,
+                 16},
       DialogItem{u"BUTTON", u"查找上一个", IDC_FIND_PREV_BUTTON, PUSH, 0, 230, 27, 62, 16},
       DialogItem{u"BUTTON", u"计数", IDC_FIND_COUNT_BUTTON, PUSH, 0, 230, 47, 62, 16},
   };
@@ -65,7 +67,8 @@ Dialog replaceDialog() {
       DialogItem{u"EDIT", u"", IDC_FIND_TEXT, EDIT | WS_GROUP, 0, 60, 8, 160, 14},
       label(u"替换为(P)：", 8, 30, 50),
       DialogItem{u"EDIT", u"", IDC_REPLACE_TEXT, EDIT, 0, 60, 28, 160, 14},
-      DialogItem{u"BUTTON", u"查找下一个", IDC_FIND_NEXT_BUTTON, BS_DEFPUSHBUTTON | TAB | WS_GROUP, 0, 230, 7, 62, 16},
+      DialogItem{u"BUTTON", u"查找下一个", IDC_FIND_NEXT_BUTTON, BS_DEFPUSHBUTTON | TAB | WS_GROUP, 0, 230, 7, 62,
+                 16},
       DialogItem{u"BUTTON", u"替换", IDC_REPLACE_BUTTON, PUSH, 0, 230, 27, 62, 16},
       DialogItem{u"BUTTON", u"全部替换", IDC_REPLACE_ALL_BUTTON, PUSH, 0, 230, 47, 62, 16},
   };
@@ -100,7 +103,8 @@ Dialog deleteDuplicatesDialog() {
   d.caption = u"删除重复方案";
   d.items = {
       label(u"删除依据：", 6, 4, 44),
-      DialogItem{u"BUTTON", u"扩展选定区域（E）", IDC_DELETE_DUP_EXPAND, BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0, 52, 3, 86, 10},
+      DialogItem{u"BUTTON", u"扩展选定区域（E）", IDC_DELETE_DUP_EXPAND, BS_AUTORADIOBUTTON | WS_GROUP | TAB, 0, 52,
+                 3, 86, 10},
       DialogItem{u"BUTTON", u"以当前选定区域（C）", IDC_DELETE_DUP_ALONE, BS_AUTORADIOBUTTON, 0, 140, 3, 96, 10},
       DialogItem{u"BUTTON", u"包含标题(&M)", IDC_DELETE_DUP_HEADER, CHECK | WS_GROUP, 0, 6, 14, 80, 10},
       DialogItem{u"BUTTON", u"匹配大小写", IDC_DELETE_DUP_MATCH_CASE, CHECK, 0, 92, 14, 80, 10},

@@ -45,7 +45,8 @@ Dialog findMatchDialog() {
   comboLine(d, u"返回值的列：", IDC_MATCH_RETURN, IDC_MATCH_RETURN_PICK, 76, 70, 240);
   d.items.push_back(label(u"返回的列数：", 8, 98, 70));
   d.items.push_back(DialogItem{u"COMBOBOX", u"", IDC_MATCH_COUNT, kCombo, 0, 82, 98, 60, 120});
-  d.items.push_back(DialogItem{u"BUTTON", u"查找匹配", IDC_MATCH_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 280, 134, 90, 16});
+  d.items.push_back(
+      DialogItem{u"BUTTON", u"查找匹配", IDC_MATCH_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 280, 134, 90, 16});
   return d;
 }
 
@@ -55,7 +56,8 @@ Dialog twoTableDialog(WORD id, const char16_t* caption, short cx, const WORD com
   Dialog d = toolDialog(id, caption, cx, 160);
   const char16_t* labels[5] = {u"原始表：", u"查找表：", u"匹配列1：", u"匹配列2：", u"匹配列3："};
   for (int i = 0; i < 5; ++i) comboLine(d, labels[i], combos[i], picks[i], short(8 + 22 * i), 60, 240);
-  d.items.push_back(DialogItem{u"BUTTON", runText, run, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, short(cx - 108), 134, 100, 16});
+  d.items.push_back(
+      DialogItem{u"BUTTON", runText, run, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, short(cx - 108), 134, 100, 16});
   return d;
 }
 
@@ -72,8 +74,8 @@ Dialog columnMergeDialog() {
   d.items.push_back(DialogItem{u"EDIT", u"", IDC_COLUMN_MERGE_SEPARATOR3, kEdit, 0, 78, 108, 80, 14});
   comboLine(d, u"要合并的列4：", IDC_COLUMN_MERGE_COLUMN4, IDC_COLUMN_MERGE_COLUMN4_PICK, 128, 66);
   comboLine(d, u"结果写入列：", IDC_COLUMN_MERGE_RESULT, IDC_COLUMN_MERGE_RESULT_PICK, 152, 66);
-  d.items.push_back(DialogItem{u"BUTTON", u"合并", IDC_COLUMN_MERGE_RUN,
-                               BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 184, 80, 16});
+  d.items.push_back(
+      DialogItem{u"BUTTON", u"合并", IDC_COLUMN_MERGE_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 184, 80, 16});
   return d;
 }
 
@@ -86,15 +88,15 @@ Dialog columnSplitDialog() {
   comboLine(d, u"结果写入列2：", IDC_COLUMN_SPLIT_RESULT2, IDC_COLUMN_SPLIT_RESULT2_PICK, 72, 66);
   comboLine(d, u"结果写入列3：", IDC_COLUMN_SPLIT_RESULT3, IDC_COLUMN_SPLIT_RESULT3_PICK, 92, 66);
   comboLine(d, u"结果写入列4：", IDC_COLUMN_SPLIT_RESULT4, IDC_COLUMN_SPLIT_RESULT4_PICK, 112, 66);
-  d.items.push_back(DialogItem{u"BUTTON", u"分割", IDC_COLUMN_SPLIT_RUN,
-                               BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 144, 80, 16});
+  d.items.push_back(
+      DialogItem{u"BUTTON", u"分割", IDC_COLUMN_SPLIT_RUN, BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 290, 144, 80, 16});
   return d;
 }
 
 Dialog classifySaveDialog() {
   Dialog d = toolDialog(IDD_CLASSIFY_SAVE, u"分类另存设置", 300, 148);
-  d.items.push_back(
-      DialogItem{u"BUTTON", u"保留第一行标题", IDC_CLASSIFY_HEADER, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 78, 8, 100, 12});
+  d.items.push_back(DialogItem{u"BUTTON", u"保留第一行标题", IDC_CLASSIFY_HEADER, BS_AUTOCHECKBOX | WS_TABSTOP, 0,
+                               78, 8, 100, 12});
   comboLine(d, u"分类内容列1：", IDC_CLASSIFY_KEY1, IDC_CLASSIFY_KEY1_PICK, 26, 66, 120);
   comboLine(d, u"分类内容列2：", IDC_CLASSIFY_KEY2, IDC_CLASSIFY_KEY2_PICK, 46, 66, 120);
   comboLine(d, u"分类内容列3：", IDC_CLASSIFY_KEY3, IDC_CLASSIFY_KEY3_PICK, 66, 66, 120);

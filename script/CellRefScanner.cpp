@@ -79,8 +79,8 @@ ScriptCellRef CCellRefScanner::afterLetters(const char* letters, const char* let
     int32_t col = columnOf(letters, lettersEnd);
     if (*mCursor == '_') {
       ++mCursor;
-      if (nameIs(letters, mCursor, "get1_") || nameIs(letters, mCursor, "set1_") ||
-          row > mLastRow || col > mLastCol)
+      if (nameIs(letters, mCursor, "get1_") || nameIs(letters, mCursor, "set1_") || row > mLastRow ||
+          col > mLastCol)
         return ref;
       return {REF_TEXT, letters, mCursor, row, col, 0, 0};
     }
@@ -95,11 +95,9 @@ ScriptCellRef CCellRefScanner::afterLetters(const char* letters, const char* let
       int32_t top = std::min(row, row2), bottom = std::max(row, row2);
       int32_t left = std::min(col, col2), right = std::max(col, col2);
       if (top > mLastRow || left > mLastCol) return ref;
-      return {rangeKind, letters, mCursor, top, left, std::min(bottom, mLastRow),
-              std::min(right, mLastCol)};
+      return {rangeKind, letters, mCursor, top, left, std::min(bottom, mLastRow), std::min(right, mLastCol)};
     }
-    if (nameIs(letters, mCursor, "get1") || nameIs(letters, mCursor, "set1") ||
-        row > mLastRow || col > mLastCol)
+    if (nameIs(letters, mCursor, "get1") || nameIs(letters, mCursor, "set1") || row > mLastRow || col > mLastCol)
       return ref;
     return {cellKind, letters, mCursor, row, col, 0, 0};
   }
@@ -116,8 +114,7 @@ ScriptCellRef CCellRefScanner::afterLetters(const char* letters, const char* let
   char word[16];
   const size_t n = static_cast<size_t>(lettersEnd - letters);
   if (n < sizeof word) {  // every keyword is short
-    for (size_t i = 0; i < n; ++i)
-      word[i] = foldAscii(letters[i]);
+    for (size_t i = 0; i < n; ++i) word[i] = foldAscii(letters[i]);
     if (mKeywords.count(std::string_view(word, n))) mInCountIf = true;
   }
   return ref;

@@ -14,7 +14,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct Corner {
   int32_t row = 0;
-  int32_t col = 0;      // 0 without letters
+  int32_t col = 0;  // 0 without letters
   bool hasRow = false;
   bool hasLetters = false;
   // Letters without digits: a whole column ("A" of "A:C").
@@ -39,8 +39,7 @@ Corner readCorner(std::string_view text, size_t& i) {
 }
 }  // namespace
 
-double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& range,
-                   const std::string& criterion) {
+double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& range, const std::string& criterion) {
   size_t i = 0;
   Corner a = readCorner(range, i);
   Corner b = a;

@@ -12,5 +12,4 @@ class DataIntf;
 // the sheet: the empty text); anything else is the criterion text itself (ANSI). Texts
 // are compared whole and case-sensitively; the result is the count. lastRow is the
 // sheet's row count minus 1.
-double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& range,
-                   const std::string& criterion);
+double evalCountIf(const DataIntf& sheet, int32_t lastRow, const std::string& range, const std::string& criterion);

@@ -48,15 +48,9 @@ void ExprtkBinding::bindIntoHost(ExprtkHost& host, const CDataCore& sheet) {
     if (!refBindable(b.ref)) continue;
     std::string name(b.ref.name());
     switch (b.ref.kind) {
-      case REF_TEXT:
-        host.mTextVars[name] = wideToAnsi(sheet.getText(b.ref.row, b.ref.col));
-        break;
-      case REF_NUMBER:
-        host.mNumberVars[name] = sheet.getDouble(b.ref.row, b.ref.col);
-        break;
-      case REF_COUNTIF_RANGE:
-        host.mTextVars[name] = name;
-        break;
+      case REF_TEXT: host.mTextVars[name] = wideToAnsi(sheet.getText(b.ref.row, b.ref.col)); break;
+      case REF_NUMBER: host.mNumberVars[name] = sheet.getDouble(b.ref.row, b.ref.col); break;
+      case REF_COUNTIF_RANGE: host.mTextVars[name] = name; break;
       case REF_RANGE:
         if (!host.mRangeVars.count(name)) readRange(sheet, b.ref, host.mRangeVars[name]);
         break;
@@ -68,15 +62,9 @@ void ExprtkBinding::bindIntoHost(ExprtkHost& host, const CDataCore& sheet) {
     std::string name(b.ref.name());
     switch (b.ref.kind) {
       case REF_TEXT:
-      case REF_COUNTIF_RANGE:
-        b.at.text = &host.mTextVars[name];
-        break;
-      case REF_NUMBER:
-        b.at.number = &host.mNumberVars[name];
-        break;
-      case REF_RANGE:
-        b.at.range = &host.mRangeVars[name];
-        break;
+      case REF_COUNTIF_RANGE: b.at.text = &host.mTextVars[name]; break;
+      case REF_NUMBER: b.at.number = &host.mNumberVars[name]; break;
+      case REF_RANGE: b.at.range = &host.mRangeVars[name]; break;
     }
   }
   snapshot();

@@ -10,17 +10,14 @@ bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
-void putInt(std::string& key, int64_t v) {
-  key.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
+void putInt(std::string& key, int64_t v) { key.append(reinterpret_cast<const char*>(&v), sizeof v); }
 
 // True when the text holds the word "var" in any case (a local declaration).
 bool declaresVariables(const std::string& text) {
   for (size_t i = 0; i + 3 <= text.size(); ++i) {
     if ((text[i] | 0x20) != 'v' || (text[i + 1] | 0x20) != 'a' || (text[i + 2] | 0x20) != 'r') continue;
     bool startsWord = i == 0 || !(isLetter(text[i - 1]) || isDigit(text[i - 1]) || text[i - 1] == '_');
-    bool endsWord = i + 3 == text.size() ||
-                    !(isLetter(text[i + 3]) || isDigit(text[i + 3]) || text[i + 3] == '_');
+    bool endsWord = i + 3 == text.size() || !(isLetter(text[i + 3]) || isDigit(text[i + 3]) || text[i + 3] == '_');
     if (startsWord && endsWord) return true;
   }
   return false;
@@ -73,8 +70,8 @@ std::vector<bool> refsInLiterals(const std::string& text, const std::vector<Boun
 
 }  // namespace
 
-bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row,
-                    int32_t col, int32_t lastRow, int32_t lastCol, std::string& key) {
+bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row, int32_t col,
+                    int32_t lastRow, int32_t lastCol, std::string& key) {
   if (text.find('\x01') != std::string::npos || declaresVariables(text)) return false;
   key.clear();
   putInt(key, lastRow);

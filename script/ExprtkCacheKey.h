@@ -14,5 +14,5 @@
 // (exprtk keeps an uninitialised one's value between evaluations), holds the key's
 // marker bytes, or names a reference that could not be shifted safely (more than two
 // column letters, mixed letter case, a leading zero in its row).
-bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row,
-                    int32_t col, int32_t lastRow, int32_t lastCol, std::string& key);
+bool exprtkCacheKey(const std::string& text, const std::vector<BoundRef>& refs, int32_t row, int32_t col,
+                    int32_t lastRow, int32_t lastCol, std::string& key);

@@ -43,9 +43,7 @@ struct HostUser {
 
 struct COUNTIF : GFunction, HostUser {
   explicit COUNTIF(ExprtkHost* h) : GFunction("SS"), HostUser(h) {}
-  T operator()(ParamList p) override {
-    return live() ? host->countIf(str(p[0]), str(p[1])) : 0;
-  }
+  T operator()(ParamList p) override { return live() ? host->countIf(str(p[0]), str(p[1])) : 0; }
 };
 
 struct tolower1 : GFunction {
@@ -273,8 +271,7 @@ struct Destination : IFunction, HostUser {
 
 struct Angle : IFunction {
   Angle() : IFunction(6) { exprtk::disable_has_side_effects(*this); }
-  T operator()(const T& x1, const T& y1, const T& x2, const T& y2, const T& x3,
-               const T& y3) override {
+  T operator()(const T& x1, const T& y1, const T& x2, const T& y2, const T& x3, const T& y3) override {
     return geoHeading({x2, y2}, {x3, y3}) - geoHeading({x2, y2}, {x1, y1});
   }
 };
@@ -304,12 +301,40 @@ struct PostCodeArea : GFunction, HostUser {
 };
 
 // The 34 names in registration order.
-constexpr const char* kFunctionNames[] = {
-    "COUNTIF", "to_lower", "to_upper", "to_string", "to_number", "get", "set", "get_", "set_",
-    "get1", "set1", "get1_", "set1_", "set_progress", "sleep", "get_tick_count", "save",
-    "save_as", "get_row_count", "get_col_count", "get_selected_row", "get_selected_col",
-    "resize", "insert_col", "insert_row", "open_file", "sort", "distance", "heading",
-    "destination", "angle", "PhoneArea", "IdCardArea", "PostCodeArea"};
+constexpr const char* kFunctionNames[] = {"COUNTIF",
+                                          "to_lower",
+                                          "to_upper",
+                                          "to_string",
+                                          "to_number",
+                                          "get",
+                                          "set",
+                                          "get_",
+                                          "set_",
+                                          "get1",
+                                          "set1",
+                                          "get1_",
+                                          "set1_",
+                                          "set_progress",
+                                          "sleep",
+                                          "get_tick_count",
+                                          "save",
+                                          "save_as",
+                                          "get_row_count",
+                                          "get_col_count",
+                                          "get_selected_row",
+                                          "get_selected_col",
+                                          "resize",
+                                          "insert_col",
+                                          "insert_row",
+                                          "open_file",
+                                          "sort",
+                                          "distance",
+                                          "heading",
+                                          "destination",
+                                          "angle",
+                                          "PhoneArea",
+                                          "IdCardArea",
+                                          "PostCodeArea"};
 static_assert(sizeof kFunctionNames / sizeof *kFunctionNames == 34);
 
 }  // namespace
@@ -317,10 +342,9 @@ static_assert(sizeof kFunctionNames / sizeof *kFunctionNames == 34);
 class CompiledExprtk {
  public:
   explicit CompiledExprtk(ExprtkHost* h)
-      : fCountIf(h), fGet(h), fSet(h), fGetText(h), fSetText(h), fGet1(h), fSet1(h),
-        fGet1Text(h), fSet1Text(h), fProgress(h), fSave(h), fSaveAs(h), fRows(h), fCols(h),
-        fSelRow(h), fSelCol(h), fResize(h), fInsertCol(h), fInsertRow(h), fOpen(h),
-        fSort(h), fDestination(h), fPhone(h), fIdCard(h), fPostCode(h) {}
+      : fCountIf(h), fGet(h), fSet(h), fGetText(h), fSetText(h), fGet1(h), fSet1(h), fGet1Text(h), fSet1Text(h),
+        fProgress(h), fSave(h), fSaveAs(h), fRows(h), fCols(h), fSelRow(h), fSelCol(h), fResize(h), fInsertCol(h),
+        fInsertRow(h), fOpen(h), fSort(h), fDestination(h), fPhone(h), fIdCard(h), fPostCode(h) {}
 
   // Adds every function in table order; a name already taken (by a variable) is skipped.
   void addFunctions() {
@@ -452,8 +476,7 @@ bool exprtkHostName(const std::string& name) {
   auto same = [&](std::string_view other) {
     if (other.size() != name.size()) return false;
     for (size_t i = 0; i < name.size(); ++i)
-      if (foldAscii(name[i]) != foldAscii(other[i]))
-        return false;
+      if (foldAscii(name[i]) != foldAscii(other[i])) return false;
     return true;
   };
   for (const char* f : kFunctionNames)

@@ -19,14 +19,9 @@ void fitEditorToDialog(HWND dialog) {
 
 INT_PTR CALLBACK outputDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_SIZE:
-      fitEditorToDialog(dialog);
-      return TRUE;
-    case WM_CLOSE:
-      ShowWindow(dialog, SW_HIDE);
-      return TRUE;
-    default:
-      return FALSE;
+    case WM_SIZE: fitEditorToDialog(dialog); return TRUE;
+    case WM_CLOSE: ShowWindow(dialog, SW_HIDE); return TRUE;
+    default: return FALSE;
   }
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "script/PythonModule.h"
 #include "platform/user/Shell.h"
+#include "script/PythonModule.h"
 #include "script/ScriptEngines.h"
 
 PythonHost* gPythonHost = nullptr;

@@ -49,10 +49,8 @@ void insertAt(ScriptDocument& doc, bool rows, int32_t at, int32_t count) {
   const int32_t rowCount = static_cast<int32_t>(ops.mCore->mRowCount);
   const int32_t colCount = static_cast<int32_t>(ops.mCore->mColCount);
   if (at == -1) {
-    if (rows)
-      ops.resize(rowCount + count, colCount);
-    else
-      ops.resize(rowCount, colCount + count);
+    if (rows) ops.resize(rowCount + count, colCount);
+    else ops.resize(rowCount, colCount + count);
     doc.repaint();
     return;
   }
@@ -108,10 +106,8 @@ void bindCommon(Host& host, ScriptDocument& doc) {
   host.insertRows = [&doc](int32_t at, int32_t count) { insertAt(doc, true, at, count); };
   host.openFile = [&doc](const std::u16string& path) { doc.open(path); };
   host.sortSelection = [&doc](int32_t, int32_t order) {
-    if (order != 0)
-      doc.sortAscending();
-    else
-      doc.sortDescending();
+    if (order != 0) doc.sortAscending();
+    else doc.sortDescending();
   };
 }
 

@@ -33,12 +33,9 @@ bool runScriptFile(ScriptDocument& document, const std::u16string& path) {
   }
   const std::u16string ext = toLowerWide(getFileExt(path));
   beginScriptOutput(document);
-  if (ext == u".exp")
-    runExprtkCell(document, 0, 0, text);
-  else if (ext == u".c")
-    runTccScript(document, text);
-  else if (ext == u".py")
-    runPythonScript(document, text);
+  if (ext == u".exp") runExprtkCell(document, 0, 0, text);
+  else if (ext == u".c") runTccScript(document, text);
+  else if (ext == u".py") runPythonScript(document, text);
   endScriptOutput(document);
   document.repaint();
   return true;

@@ -23,12 +23,10 @@ using CellSetFn = std::function<void(int32_t row, int32_t col, double value)>;
 using CellTextGetFn = std::function<std::string(int32_t row, int32_t col)>;
 using CellTextSetFn = std::function<void(int32_t row, int32_t col, const std::string& text)>;
 using TableGetFn = std::function<double(const std::string& table, int32_t row, int32_t col)>;
-using TableSetFn =
-    std::function<void(const std::string& table, int32_t row, int32_t col, double value)>;
-using TableTextGetFn =
-    std::function<std::string(const std::string& table, int32_t row, int32_t col)>;
-using TableTextSetFn = std::function<void(const std::string& table, int32_t row, int32_t col,
-                                          const std::string& text)>;
+using TableSetFn = std::function<void(const std::string& table, int32_t row, int32_t col, double value)>;
+using TableTextGetFn = std::function<std::string(const std::string& table, int32_t row, int32_t col)>;
+using TableTextSetFn =
+    std::function<void(const std::string& table, int32_t row, int32_t col, const std::string& text)>;
 using IntFn = std::function<int32_t()>;
 using PercentFn = std::function<void(int32_t percent)>;
 using PathIntFn = std::function<int32_t(const std::string& path)>;
@@ -43,31 +41,31 @@ using PostAreaFn = std::function<std::string(int32_t code)>;
 
 // The exprtk record: 25 slots (0..24 in declaration order), then the run's state.
 struct ExprtkHost {
-  CellGetFn getCell;                 // 0
-  CellSetFn setCell;                 // 1
-  CellTextGetFn getCellText;         // 2
-  CellTextSetFn setCellText;         // 3
-  TableGetFn getTableCell;           // 4
-  TableSetFn setTableCell;           // 5
-  TableTextGetFn getTableCellText;   // 6
-  TableTextSetFn setTableCellText;   // 7
-  IntFn saveDocument;                // 8
-  PercentFn showProgress;            // 9
-  PathIntFn saveDocumentAs;          // 10
-  IntFn rowCount;                    // 11
-  IntFn colCount;                    // 12
-  PairFn resizeSheet;                // 13
-  VoidFn commitVariables;            // 14: installed by the runner before each run
-  IntFn selectedRow;                 // 15
-  IntFn selectedCol;                 // 16
-  PairFn insertCols;                 // 17
-  PairFn insertRows;                 // 18
-  WidePathFn openFile;               // 19
-  PairFn sortSelection;              // 20
-  CountIfFn countIf;                 // 21
-  AreaFn phoneArea;                  // 22
-  AreaFn idCardArea;                 // 23
-  PostAreaFn postCodeArea;           // 24
+  CellGetFn getCell;                // 0
+  CellSetFn setCell;                // 1
+  CellTextGetFn getCellText;        // 2
+  CellTextSetFn setCellText;        // 3
+  TableGetFn getTableCell;          // 4
+  TableSetFn setTableCell;          // 5
+  TableTextGetFn getTableCellText;  // 6
+  TableTextSetFn setTableCellText;  // 7
+  IntFn saveDocument;               // 8
+  PercentFn showProgress;           // 9
+  PathIntFn saveDocumentAs;         // 10
+  IntFn rowCount;                   // 11
+  IntFn colCount;                   // 12
+  PairFn resizeSheet;               // 13
+  VoidFn commitVariables;           // 14: installed by the runner before each run
+  IntFn selectedRow;                // 15
+  IntFn selectedCol;                // 16
+  PairFn insertCols;                // 17
+  PairFn insertRows;                // 18
+  WidePathFn openFile;              // 19
+  PairFn sortSelection;             // 20
+  CountIfFn countIf;                // 21
+  AreaFn phoneArea;                 // 22
+  AreaFn idCardArea;                // 23
+  PostAreaFn postCodeArea;          // 24
 
   ExprtkHost() = default;
   ExprtkHost(const ExprtkHost&) = delete;
@@ -90,8 +88,8 @@ struct ExprtkHost {
   std::unordered_map<std::string, double> mNumberVars;
   std::unordered_map<std::string, std::string> mTextVars;
   std::unordered_map<std::string, std::vector<double>> mRangeVars;  // row by row
-  double mResult = 0;  // value of the last script that compiled
-  int32_t mRow = 0;    // the running cell; 0, 0 for document and file scripts
+  double mResult = 0;                                               // value of the last script that compiled
+  int32_t mRow = 0;  // the running cell; 0, 0 for document and file scripts
   int32_t mCol = 0;
   // Set by open_file: the run is over, later calls reach no document, nothing is written
   // back. Cleared by reset.
@@ -107,26 +105,26 @@ struct ExprtkHost {
 // The C record: 20 slots, then the C functions' state, which lasts as long as the
 // document.
 struct TccHost {
-  CellGetFn getCell;                 // 0
-  CellSetFn setCell;                 // 1
-  CellTextGetFn getCellText;         // 2
-  CellTextSetFn setCellText;         // 3
-  TableGetFn getTableCell;           // 4
-  TableSetFn setTableCell;           // 5
-  TableTextGetFn getTableCellText;   // 6
-  TableTextSetFn setTableCellText;   // 7
-  IntFn saveDocument;                // 8
-  PercentFn showProgress;            // 9
-  PathIntFn saveDocumentAs;          // 10
-  IntFn rowCount;                    // 11
-  IntFn colCount;                    // 12
-  PairFn resizeSheet;                // 13
-  IntFn selectedRow;                 // 14
-  IntFn selectedCol;                 // 15
-  PairFn insertCols;                 // 16
-  PairFn insertRows;                 // 17
-  WidePathFn openFile;               // 18
-  PairFn sortSelection;              // 19
+  CellGetFn getCell;                // 0
+  CellSetFn setCell;                // 1
+  CellTextGetFn getCellText;        // 2
+  CellTextSetFn setCellText;        // 3
+  TableGetFn getTableCell;          // 4
+  TableSetFn setTableCell;          // 5
+  TableTextGetFn getTableCellText;  // 6
+  TableTextSetFn setTableCellText;  // 7
+  IntFn saveDocument;               // 8
+  PercentFn showProgress;           // 9
+  PathIntFn saveDocumentAs;         // 10
+  IntFn rowCount;                   // 11
+  IntFn colCount;                   // 12
+  PairFn resizeSheet;               // 13
+  IntFn selectedRow;                // 14
+  IntFn selectedCol;                // 15
+  PairFn insertCols;                // 16
+  PairFn insertRows;                // 17
+  WidePathFn openFile;              // 18
+  PairFn sortSelection;             // 19
 
   TccHost() = default;
   ~TccHost() { std::free(mLastText); }
@@ -149,32 +147,32 @@ struct TccHost {
 
 // The Python record: 26 slots, UTF-8 text throughout, then the run's state.
 struct PythonHost {
-  CellGetFn getCell;                 // 0
-  CellSetFn setCell;                 // 1
-  CellTextGetFn getCellText;         // 2
-  CellTextSetFn setCellText;         // 3
-  TableGetFn getTableCell;           // 4
-  TableSetFn setTableCell;           // 5
-  TableTextGetFn getTableCellText;   // 6
-  TableTextSetFn setTableCellText;   // 7
-  IntFn saveDocument;                // 8
-  PercentFn showProgress;            // 9
-  PathIntFn saveDocumentAs;          // 10
-  TablePathIntFn saveTableAs;        // 11
-  IntFn rowCount;                    // 12
-  IntFn colCount;                    // 13
-  PairFn resizeSheet;                // 14
-  TableResizeFn resizeTable;         // 15
-  IntFn selectedRow;                 // 16
-  IntFn selectedCol;                 // 17
-  PairFn insertCols;                 // 18
-  PairFn insertRows;                 // 19
-  WidePathFn openFile;               // 20
-  PairFn sortSelection;              // 21
-  PathIntFn createFile;              // 22
-  AreaFn phoneArea;                  // 23
-  AreaFn idCardArea;                 // 24
-  PostAreaFn postCodeArea;           // 25
+  CellGetFn getCell;                // 0
+  CellSetFn setCell;                // 1
+  CellTextGetFn getCellText;        // 2
+  CellTextSetFn setCellText;        // 3
+  TableGetFn getTableCell;          // 4
+  TableSetFn setTableCell;          // 5
+  TableTextGetFn getTableCellText;  // 6
+  TableTextSetFn setTableCellText;  // 7
+  IntFn saveDocument;               // 8
+  PercentFn showProgress;           // 9
+  PathIntFn saveDocumentAs;         // 10
+  TablePathIntFn saveTableAs;       // 11
+  IntFn rowCount;                   // 12
+  IntFn colCount;                   // 13
+  PairFn resizeSheet;               // 14
+  TableResizeFn resizeTable;        // 15
+  IntFn selectedRow;                // 16
+  IntFn selectedCol;                // 17
+  PairFn insertCols;                // 18
+  PairFn insertRows;                // 19
+  WidePathFn openFile;              // 20
+  PairFn sortSelection;             // 21
+  PathIntFn createFile;             // 22
+  AreaFn phoneArea;                 // 23
+  AreaFn idCardArea;                // 24
+  PostAreaFn postCodeArea;          // 25
 
   std::string mErrors;  // UTF-8
   int32_t mRow = 0;

@@ -25,8 +25,8 @@ int32_t lastRowOf(const CDataCore& core) { return static_cast<int32_t>(int64_t(c
 int32_t lastColOf(const CDataCore& core) { return static_cast<int32_t>(int64_t(core.mColCount) - 1); }
 
 std::string cellBanner(int32_t row, int32_t col, const char* what) {
-  return std::string(kBannerRule) + "Run cell[" + std::to_string(row) + "," + std::to_string(col) +
-         "] " + what + " script error:" + kBannerRule + "\n";
+  return std::string(kBannerRule) + "Run cell[" + std::to_string(row) + "," + std::to_string(col) + "] " + what +
+         " script error:" + kBannerRule + "\n";
 }
 
 size_t rangeValues(const ExprtkBinding& binding) {
@@ -67,18 +67,15 @@ static bool runExprtkText(ScriptDocument& doc, int32_t row, int32_t col, const s
     binding.refs.push_back(BoundRef{ref, {}, 0, {}});
 
   std::string key;
-  const bool cacheable =
-      host.mCacheEnabled && exprtkCacheKey(text, binding.refs, row, col, lastRow, lastCol, key);
+  const bool cacheable = host.mCacheEnabled && exprtkCacheKey(text, binding.refs, row, col, lastRow, lastCol, key);
   ExprtkCacheEntry* cached = nullptr;
   if (cacheable && host.mCache) {
     auto it = host.mCache->entries.find(key);
     if (it != host.mCache->entries.end()) cached = &it->second;
   }
 
-  if (cached)
-    binding.bindIntoStorage(cached->storage, core);
-  else
-    binding.bindIntoHost(host, core);
+  if (cached) binding.bindIntoStorage(cached->storage, core);
+  else binding.bindIntoHost(host, core);
 
   // What the commit slot needs, behind one pointer (the slot then holds no allocation).
   struct Commit {
@@ -93,7 +90,9 @@ static bool runExprtkText(ScriptDocument& doc, int32_t row, int32_t col, const s
   // The binding ends with this frame, also when a callback throws out of the script.
   struct CommitReset {
     ExprtkHost& host;
-    ~CommitReset() { host.commitVariables = [] {}; }
+    ~CommitReset() {
+      host.commitVariables = [] {};
+    }
   } commitReset{host};
   host.mRow = row;
   host.mCol = col;
@@ -110,8 +109,8 @@ static bool runExprtkText(ScriptDocument& doc, int32_t row, int32_t col, const s
       if (!host.mCache) host.mCache = std::make_shared<ExprtkCache>();
       if (host.mCache->entries.size() >= ExprtkCache::kMaxEntries) host.mCache->entries.clear();
       // The maps move node by node: the compiled script's references stay valid.
-      ExprtkCacheEntry entry{std::move(host.mNumberVars), std::move(host.mTextVars),
-                             std::move(host.mRangeVars), binding.storage(), std::move(fresh)};
+      ExprtkCacheEntry entry{std::move(host.mNumberVars), std::move(host.mTextVars), std::move(host.mRangeVars),
+                             binding.storage(), std::move(fresh)};
       host.mNumberVars.clear();
       host.mTextVars.clear();
       host.mRangeVars.clear();
@@ -177,12 +176,16 @@ static std::u16string cellText(ScriptDocument& doc, int32_t row, int32_t col) {
   return doc.scriptOps().mCore->getText(row, col);
 }
 
-void runTccCell(ScriptDocument& doc, int32_t row, int32_t col) { runTcc(doc, row, col, wideToAnsi(cellText(doc, row, col))); }
+void runTccCell(ScriptDocument& doc, int32_t row, int32_t col) {
+  runTcc(doc, row, col, wideToAnsi(cellText(doc, row, col)));
+}
 void runTccScript(ScriptDocument& doc, const std::u16string& script) { runTcc(doc, 0, 0, wideToAnsi(script)); }
 void runPythonCell(ScriptDocument& doc, int32_t row, int32_t col) {
   runPython(doc, row, col, wideToUtf8(cellText(doc, row, col)));
 }
-void runPythonScript(ScriptDocument& doc, const std::u16string& script) { runPython(doc, 0, 0, wideToUtf8(script)); }
+void runPythonScript(ScriptDocument& doc, const std::u16string& script) {
+  runPython(doc, 0, 0, wideToUtf8(script));
+}
 
 // Runs the script or formula of one cell by its kind; false when the run was ended
 // (open_file) and no further cell may run.
@@ -190,20 +193,11 @@ static bool runCell(ScriptDocument& doc, int32_t row, int32_t col) {
   const Cell* cell = doc.scriptOps().mCore->cellAt(row, col);
   if (cell->value == 0) return true;
   switch (cell->kind) {
-    case CELL_EXPRTK:
-      runExprtkCell(doc, row, col, cellText(doc, row, col));
-      break;
-    case CELL_TCC:
-      runTccCell(doc, row, col);
-      break;
-    case CELL_PYTHON:
-      runPythonCell(doc, row, col);
-      break;
-    case CELL_FORMULA:
-      runFormulaCell(doc, row, col, cellText(doc, row, col));
-      break;
-    default:
-      return true;
+    case CELL_EXPRTK: runExprtkCell(doc, row, col, cellText(doc, row, col)); break;
+    case CELL_TCC: runTccCell(doc, row, col); break;
+    case CELL_PYTHON: runPythonCell(doc, row, col); break;
+    case CELL_FORMULA: runFormulaCell(doc, row, col, cellText(doc, row, col)); break;
+    default: return true;
   }
   return !doc.mExprtkHost.mEnded;
 }
@@ -224,7 +218,8 @@ bool runAllScripts(ScriptDocument& doc) {
   if (!ended && !pythonScript.empty()) runPythonScript(doc, pythonScript);
   bool live = !ended;
   for (int64_t row = 1; live && row < int64_t(core.mRowCount); ++row)
-    for (int64_t col = 1; live && col < int64_t(core.mColCount); ++col) live = runCell(doc, int32_t(row), int32_t(col));
+    for (int64_t col = 1; live && col < int64_t(core.mColCount); ++col)
+      live = runCell(doc, int32_t(row), int32_t(col));
   endScriptOutput(doc);
   return true;
 }
@@ -237,7 +232,8 @@ bool runSelectedScripts(ScriptDocument& doc) {
   beginScriptOutput(doc);
   bool live = ops.mSelection != nullptr;
   for (int64_t row = bounds.top; live && row <= bounds.bottom; ++row)
-    for (int64_t col = bounds.left; live && col <= bounds.right; ++col) live = runCell(doc, int32_t(row), int32_t(col));
+    for (int64_t col = bounds.left; live && col <= bounds.right; ++col)
+      live = runCell(doc, int32_t(row), int32_t(col));
   endScriptOutput(doc);
   return true;
 }

@@ -87,8 +87,7 @@ INT_PTR CALLBACK systemScriptDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) 
       // Closing stores the script into its sheet: not while a long operation has it.
       if (w && !refusedWhileBusy(message)) closeWindow(w);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

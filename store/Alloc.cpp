@@ -24,7 +24,8 @@ void failNth(int64_t n, unsigned kinds) {
 }
 
 Suspended::Suspended()
-    : mLeft(gFailCountdown.exchange(0, std::memory_order_relaxed)), mKinds(gKinds.load(std::memory_order_relaxed)) {}
+    : mLeft(gFailCountdown.exchange(0, std::memory_order_relaxed)), mKinds(gKinds.load(std::memory_order_relaxed)) {
+}
 
 Suspended::~Suspended() { failNth(mLeft, mKinds); }
 
@@ -34,8 +35,7 @@ bool inject(Kind kind) {
   int64_t left = gFailCountdown.load(std::memory_order_relaxed);
   if (left <= 0 || (gKinds.load(std::memory_order_relaxed) & kind) == 0) return false;
   while (left > 0) {
-    if (gFailCountdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed))
-      return left == 1;
+    if (gFailCountdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) return left == 1;
   }
   return false;
 }
@@ -106,16 +106,13 @@ Cell* reallocRow(Cell* row, size_t oldCells, size_t newCells) {
   if (overflow) return nullptr;
   void* p = std::realloc(row, bytes);
   if (!p) return nullptr;
-  std::memset(static_cast<char*>(p) + oldCells * sizeof(Cell), 0,
-              (newCells - oldCells) * sizeof(Cell));
+  std::memset(static_cast<char*>(p) + oldCells * sizeof(Cell), 0, (newCells - oldCells) * sizeof(Cell));
   return static_cast<Cell*>(p);
 }
 
 void freeRow(Cell* row) {
-  if (rowslab::owns(row))
-    rowslab::release(row);
-  else
-    std::free(row);
+  if (rowslab::owns(row)) rowslab::release(row);
+  else std::free(row);
 }
 
 size_t rowFootprint(const Cell* row, size_t cells) {
@@ -202,6 +199,5 @@ Cell** reallocArray(Cell** array, size_t oldCount, size_t newCount) {
 void freeArray(Cell** array) {
   if (array != nullptr) dropArray(array);
 }
-
 
 }  // namespace rowalloc

@@ -72,8 +72,7 @@ bool BlockReader::copy(void* dst, size_t n) {
 }
 
 bool BlockReader::seek(uint64_t offset) {
-  if (offset > uint64_t(INT64_MAX) || _fseeki64(mFile, int64_t(offset), SEEK_SET) != 0)
-    return false;
+  if (offset > uint64_t(INT64_MAX) || _fseeki64(mFile, int64_t(offset), SEEK_SET) != 0) return false;
   mBase = offset;
   mPos = mEnd = 0;
   return true;

@@ -2,11 +2,11 @@
 // writes go through one large buffer, so a file of many small records (cells rows, pool
 // entries) costs a few large system calls. Both keep the file's own stdio buffer off.
 #pragma once
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -137,7 +137,7 @@ class BlockWriter {
   FILE* mFile;
   size_t mCap;
   std::unique_ptr<char[]> mBufs[2];
-  char* mBuf;          // the buffer being filled: mBufs[mCurrent]
+  char* mBuf;  // the buffer being filled: mBufs[mCurrent]
   int mCurrent = 0;
   size_t mUsed = 0;
   uint64_t mTotal = 0;

@@ -75,18 +75,17 @@ constexpr int32_t ATTR_SLOT_COUNT = 36;
 
 // True for the slots whose value is a text key owning a pool reference.
 inline bool isTextAttr(int32_t slot) {
-  return slot == ATTR_FILTER || slot == ATTR_EXPRTK_SCRIPT || slot == ATTR_C_SCRIPT ||
-         slot == ATTR_PYTHON_SCRIPT;
+  return slot == ATTR_FILTER || slot == ATTR_EXPRTK_SCRIPT || slot == ATTR_C_SCRIPT || slot == ATTR_PYTHON_SCRIPT;
 }
 
 // The head of a document, written as one raw block. Aligned to 8 so that mPoolBytes
 // (offset 40) can be updated atomically by concurrent pool inserts.
 struct __attribute__((packed, aligned(8))) DocHeader {
-  uint64_t mReserved0[3];      // 0 in every document this program makes
-  uint64_t mRowCount;          // rows, header row 0 included
-  uint64_t mColCount;          // columns, header column 0 included
-  int64_t mPoolBytes;          // sum over pool entries of (entry length + 8)
-  uint64_t mReserved1[2];      // 0 likewise
+  uint64_t mReserved0[3];  // 0 in every document this program makes
+  uint64_t mRowCount;      // rows, header row 0 included
+  uint64_t mColCount;      // columns, header column 0 included
+  int64_t mPoolBytes;      // sum over pool entries of (entry length + 8)
+  uint64_t mReserved1[2];  // 0 likewise
   AttrSlot mAttrs[ATTR_SLOT_COUNT];
 };
 static_assert(sizeof(DocHeader) == 496, "the document head is 496 bytes");

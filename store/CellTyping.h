@@ -19,8 +19,7 @@ inline bool numberCell(int kind, int64_t i, double d, Cell& cell) {
       cell.kind = CELL_DOUBLE;
       cell.setDoubleBits(d);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

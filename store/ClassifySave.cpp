@@ -12,11 +12,16 @@ namespace {
 
 bool forbiddenInName(char16_t c) {
   switch (c) {
-    case u'"': case u'|': case u'\\': case u'/': case u':':
-    case u'<': case u'>': case u'?': case u'*':
-      return true;
-    default:
-      return false;
+    case u'"':
+    case u'|':
+    case u'\\':
+    case u'/':
+    case u':':
+    case u'<':
+    case u'>':
+    case u'?':
+    case u'*': return true;
+    default: return false;
   }
 }
 

@@ -17,8 +17,7 @@ size_t findAny(const char* p, size_t n, char a, char b, char c) {
   const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
   for (; i + 16 <= n; i += 16) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                               _mm_cmpeq_epi8(v, vc));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc));
     int mask = _mm_movemask_epi8(hit);
     if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
   }
@@ -35,8 +34,8 @@ size_t findAny(const char16_t* p, size_t n, char16_t a, char16_t b, char16_t c) 
   const __m128i vc = _mm_set1_epi16(static_cast<short>(c));
   for (; i + 8 <= n; i += 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)),
-                               _mm_cmpeq_epi16(v, vc));
+    __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)), _mm_cmpeq_epi16(v, vc));
     int mask = _mm_movemask_epi8(hit);
     if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask)) / 2;
   }
@@ -56,15 +55,9 @@ size_t findUnit(const char16_t* p, size_t n, char16_t a) { return findAny(p, n, 
 }  // namespace
 
 template <class Unit>
-BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter,
-                                     Unit quote, Unit lf, Unit cr, bool quoteDetect, size_t blockBytes,
-                                     size_t lineUnits)
-    : mStartOffset(startOffset),
-      mDelimiter(delimiter),
-      mQuote(quote),
-      mLf(lf),
-      mCr(cr),
-      mQuoteDetect(quoteDetect),
+BasicCsvStream<Unit>::BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter, Unit quote,
+                                     Unit lf, Unit cr, bool quoteDetect, size_t blockBytes, size_t lineUnits)
+    : mStartOffset(startOffset), mDelimiter(delimiter), mQuote(quote), mLf(lf), mCr(cr), mQuoteDetect(quoteDetect),
       mBlockBytes(std::max<size_t>(blockBytes, 1)) {
   mFile = _wfopen(path.c_str(), u"rb");
   // A file smaller than the buffers gets buffers of its size: a small file or a
@@ -281,9 +274,7 @@ void BasicCsvStream<Unit>::readRecordInto(bool keep) {
       case State::Plain:
         if (plainStep(keep, state)) return;
         break;
-      case State::Quoted:
-        quotedStep(keep, state);
-        break;
+      case State::Quoted: quotedStep(keep, state); break;
       case State::QuoteSeen:
         // A doubled quote stays inside the section; anything else ends it.
         if (c == mQuote) {
@@ -335,7 +326,7 @@ size_t BasicCsvStream<Unit>::fieldSpans(std::vector<FieldSpan>& out) const {
         break;
       }
       add(i + 1, std::min(j, len), true);
-      if (j < len) ++j;           // the closing quote
+      if (j < len) ++j;         // the closing quote
       j = fieldEnd(s, j, len);  // dropped after the closing quote
     } else {
       j = fieldEnd(s, i, len);

@@ -40,9 +40,8 @@ class BasicCsvStream {
   // file that cannot be opened reads as an empty file. `quoteDetect` is the
   // reading's quote detection, fixed for the stream's life. `blockBytes` is the
   // size of one read (any size from 1 up: a 16-bit unit may straddle two reads).
-  BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter, Unit quote,
-                 Unit lf, Unit cr, bool quoteDetect, size_t blockBytes = DEFAULT_BLOCK_BYTES,
-                 size_t lineUnits = DEFAULT_LINE_UNITS);
+  BasicCsvStream(const std::u16string& path, int32_t startOffset, Unit delimiter, Unit quote, Unit lf, Unit cr,
+                 bool quoteDetect, size_t blockBytes = DEFAULT_BLOCK_BYTES, size_t lineUnits = DEFAULT_LINE_UNITS);
   ~BasicCsvStream();
   BasicCsvStream(const BasicCsvStream&) = delete;
   BasicCsvStream& operator=(const BasicCsvStream&) = delete;
@@ -128,13 +127,13 @@ class BasicCsvStream {
   uint64_t mPos = 0;               // next unread unit of the block, <= mFill
   uint64_t mFill = 0;              // units the last read gave; 0 = end of data (or not read yet)
   uint64_t mLineLength = 0;
-  uint64_t mFileOffset = 0;        // file offset after the last read
-  size_t mCarry = 0;               // bytes of a unit split by the last read (16-bit only)
+  uint64_t mFileOffset = 0;  // file offset after the last read
+  size_t mCarry = 0;         // bytes of a unit split by the last read (16-bit only)
   char mCarryByte = 0;
-  Unit mLastUnit = 0;              // last unit of the current record, read or skipped
-  bool mDoubleByte = false;        // GBK pairs are single characters (setDoubleByte)
-  bool mLeadPending = false;       // double-byte: the last unit taken is a lead byte
-  bool mLastTrail = false;         // double-byte: the last unit taken is a trail byte
+  Unit mLastUnit = 0;         // last unit of the current record, read or skipped
+  bool mDoubleByte = false;   // GBK pairs are single characters (setDoubleByte)
+  bool mLeadPending = false;  // double-byte: the last unit taken is a lead byte
+  bool mLastTrail = false;    // double-byte: the last unit taken is a trail byte
 };
 
 using CsvStream = BasicCsvStream<char>;

@@ -20,8 +20,7 @@ namespace {
 
 // The head's pool-byte counter, reached without taking the address of a packed member.
 int64_t* poolBytesField(DocHeader* head) {
-  return reinterpret_cast<int64_t*>(reinterpret_cast<char*>(head) +
-                                    offsetof(DocHeader, mPoolBytes));
+  return reinterpret_cast<int64_t*>(reinterpret_cast<char*>(head) + offsetof(DocHeader, mPoolBytes));
 }
 
 // A double truncated toward 0, saturated to the 64-bit range; NaN gives 0.
@@ -38,8 +37,8 @@ std::u16string dateTimeText(int64_t t) {
   const struct tm* lt = _localtime64(&t);
   if (!lt) return int64Text(t);
   char buf[64];
-  int n = std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", lt->tm_year + 1900,
-                        lt->tm_mon + 1, lt->tm_mday, lt->tm_hour, lt->tm_min, lt->tm_sec);
+  int n = std::snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", lt->tm_year + 1900, lt->tm_mon + 1,
+                        lt->tm_mday, lt->tm_hour, lt->tm_min, lt->tm_sec);
   return std::u16string(buf, buf + n);
 }
 
@@ -53,9 +52,7 @@ CDataCore::~CDataCore() {
   clear();
 }
 
-Cell* CDataCore::cellAt(int32_t row, int32_t col) {
-  return inSheet(row, col) ? &mDatas[row][col] : &mEmptyCell;
-}
+Cell* CDataCore::cellAt(int32_t row, int32_t col) { return inSheet(row, col) ? &mDatas[row][col] : &mEmptyCell; }
 
 const Cell* CDataCore::cellAt(int32_t row, int32_t col) const {
   return inSheet(row, col) ? &mDatas[row][col] : &mEmptyCell;
@@ -85,9 +82,7 @@ void CDataCore::appendCellText(const Cell& cell, std::u16string& out) const {
       out.append(buf, end);
       return;
     }
-    case CELL_DOUBLE:
-      appendDoubleText(out, cell.asDouble());
-      return;
+    case CELL_DOUBLE: appendDoubleText(out, cell.asDouble()); return;
     case CELL_HANDLER:
       if (mHandler) {
         const char* bytes = poolFind(cell.value);
@@ -96,11 +91,8 @@ void CDataCore::appendCellText(const Cell& cell, std::u16string& out) const {
       }
       out += dateTimeText(cell.asInt64());
       return;
-    case CELL_DATETIME:
-      out += dateTimeText(cell.asInt64());
-      return;
-    default:
-      return;
+    case CELL_DATETIME: out += dateTimeText(cell.asInt64()); return;
+    default: return;
   }
 }
 
@@ -125,21 +117,16 @@ int64_t CDataCore::getInt64(int32_t row, int32_t col) const {
   if (!inSheet(row, col)) return 0;
   const Cell& c = mDatas[row][col];
   switch (c.kind) {
-    case CELL_TEXT:
-      return c.value ? _wtoi64(poolText(c.value).c_str()) : 0;
+    case CELL_TEXT: return c.value ? _wtoi64(poolText(c.value).c_str()) : 0;
     case CELL_INT64:
-    case CELL_DATETIME:
-      return c.asInt64();
-    case CELL_DOUBLE:
-      return saturatingInt64(c.asDouble());
+    case CELL_DATETIME: return c.asInt64();
+    case CELL_DOUBLE: return saturatingInt64(c.asDouble());
     case CELL_HANDLER: {
       const char* bytes = mHandler ? poolFind(c.value) : nullptr;
       return bytes ? mHandler->int64Value(bytes, mHandlerName) : 0;
     }
-    case CELL_FORMULA:
-      return saturatingInt64(formulaValue(row, col));
-    default:
-      return 0;
+    case CELL_FORMULA: return saturatingInt64(formulaValue(row, col));
+    default: return 0;
   }
 }
 
@@ -147,20 +134,15 @@ double CDataCore::getDouble(int32_t row, int32_t col) const {
   if (!inSheet(row, col)) return 0;
   const Cell& c = mDatas[row][col];
   switch (c.kind) {
-    case CELL_TEXT:
-      return c.value ? wcstod(poolText(c.value).c_str(), nullptr) : 0;
-    case CELL_INT64:
-      return static_cast<double>(c.asInt64());
-    case CELL_DOUBLE:
-      return c.asDouble();
+    case CELL_TEXT: return c.value ? wcstod(poolText(c.value).c_str(), nullptr) : 0;
+    case CELL_INT64: return static_cast<double>(c.asInt64());
+    case CELL_DOUBLE: return c.asDouble();
     case CELL_HANDLER: {
       const char* bytes = mHandler ? poolFind(c.value) : nullptr;
       return bytes ? mHandler->doubleValue(bytes, mHandlerName) : 0;
     }
-    case CELL_FORMULA:
-      return formulaValue(row, col);
-    default:
-      return 0;
+    case CELL_FORMULA: return formulaValue(row, col);
+    default: return 0;
   }
 }
 
@@ -168,18 +150,14 @@ double CDataCore::getNumber(int32_t row, int32_t col) const {
   if (!inSheet(row, col)) return 0;
   const Cell& c = mDatas[row][col];
   switch (c.kind) {
-    case CELL_INT64:
-      return static_cast<double>(c.asInt64());
-    case CELL_DOUBLE:
-      return c.asDouble();
+    case CELL_INT64: return static_cast<double>(c.asInt64());
+    case CELL_DOUBLE: return c.asDouble();
     case CELL_HANDLER: {
       const char* bytes = mHandler ? poolFind(c.value) : nullptr;
       return bytes ? mHandler->number(bytes, mHandlerName) : 0;
     }
-    case CELL_FORMULA:
-      return formulaValue(row, col);
-    default:
-      return 0;
+    case CELL_FORMULA: return formulaValue(row, col);
+    default: return 0;
   }
 }
 
@@ -416,9 +394,7 @@ void CDataCore::clear() {
 
 // ---- pool ----
 
-uint64_t CDataCore::intern(uint64_t key, std::u16string_view text) {
-  return mPool.internText(key, text);
-}
+uint64_t CDataCore::intern(uint64_t key, std::u16string_view text) { return mPool.internText(key, text); }
 
 uint64_t CDataCore::internBytes(uint64_t key, std::string_view bytes) {
   return mPool.intern(key, bytes.data(), bytes.size());
@@ -449,8 +425,7 @@ void CDataCore::release(uint64_t key) {
 void CDataCore::setProgress(ProgressFn fn) { mCallbacks[CALLBACK_PROGRESS] = std::move(fn); }
 
 void CDataCore::reportProgress(int64_t percent) {
-  if (mCallbacks[CALLBACK_PROGRESS])
-    mCallbacks[CALLBACK_PROGRESS](reinterpret_cast<uint64_t>(this), percent);
+  if (mCallbacks[CALLBACK_PROGRESS]) mCallbacks[CALLBACK_PROGRESS](reinterpret_cast<uint64_t>(this), percent);
 }
 
 // ---- filter ----

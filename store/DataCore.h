@@ -42,7 +42,7 @@
 // Callback (sender, value). Slot 3 is the progress callback: (the sheet's address, percent).
 using ProgressFn = std::function<void(uint64_t, int64_t)>;
 constexpr int CALLBACK_SLOTS = 24;
-constexpr int CALLBACK_MESSAGE = 0;   // (title, text) as addresses of wide C strings
+constexpr int CALLBACK_MESSAGE = 0;  // (title, text) as addresses of wide C strings
 constexpr int CALLBACK_PROGRESS = 3;
 
 // Saved rows by the row number they must have afterwards (restoreRows).
@@ -192,14 +192,13 @@ class CDataCore : public DataIntf, public DocHeader {
 
   // ---- delimited text (defined with the readers and writers) ----
   bool readDelimited(const std::u16string& path, char delimiter);
-  bool readPage(const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
-                int32_t rowCount, uint64_t& pageStart, uint64_t& pageEnd);
+  bool readPage(const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow, int32_t rowCount,
+                uint64_t& pageStart, uint64_t& pageEnd);
   bool appendFile(const std::u16string& path, int32_t progressFrom, int32_t progressTo);
   bool writeDelimited(const std::u16string& path, char delimiter, bool all);
-  bool writePage(const std::u16string& path, char delimiter, bool fromRow1, uint64_t pageStart,
-                 uint64_t pageEnd);
-  bool writeRows(const std::u16string& path, int32_t firstRow, int32_t endRow,
-                 int32_t progressFrom, int32_t progressTo, char delimiter, bool withHeader);
+  bool writePage(const std::u16string& path, char delimiter, bool fromRow1, uint64_t pageStart, uint64_t pageEnd);
+  bool writeRows(const std::u16string& path, int32_t firstRow, int32_t endRow, int32_t progressFrom,
+                 int32_t progressTo, char delimiter, bool withHeader);
   size_t writeBom(FILE* f);
   std::string encodeChar(char c);
   std::string encodeCell(int32_t row, int32_t col);
@@ -213,18 +212,16 @@ class CDataCore : public DataIntf, public DocHeader {
   // text (exact code units); a text not found empties those cells. A source outside the
   // return table is an empty cell; write columns beyond this sheet are not written, nor
   // rows below the data table's last.
-  void findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol,
-                 const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable,
-                 int32_t areaCol, int32_t count);
+  void findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol, const CDataCore& dataTable,
+                 int32_t dataCol, const CDataCore& areaTable, int32_t areaCol, int32_t count);
   // The result table of the two-table tools: the rows of `source`, in order, whose key
   // does not occur (dedupe) or does occur (duplicates) among the keys of `lookup`'s rows.
   // A key is the texts of columns col1, col2, col3 (0: not used) kept apart, so no two
   // different tuples give one key; a row whose key is the empty text of col1 alone is in
   // neither result. Rows are copied whole from column 0 on; row 0 is not copied.
-  void twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1,
-                      int32_t col2, int32_t col3);
-  void twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1,
-                          int32_t col2, int32_t col3);
+  void twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2, int32_t col3);
+  void twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
+                          int32_t col3);
 
   // ---- the document file (DocumentFile.cpp) ----
   // Saves the sheet as a ".mvt" document; all = false keeps only the shown rows and the
@@ -273,13 +270,13 @@ class CDataCore : public DataIntf, public DocHeader {
   FilterState mFilter;
   int32_t mOpenEncoding = ENC_ANSI;
   int32_t mSaveEncoding = ENC_ANSI;
-  IoOptions mIoTuning;  // how this sheet's reads and writes are tuned (see ioOptions)
-  IoResult mLastIo;     // what the last read of text did (a whole file, a page, an append)
+  IoOptions mIoTuning;                  // how this sheet's reads and writes are tuned (see ioOptions)
+  IoResult mLastIo;                     // what the last read of text did (a whole file, a page, an append)
   std::function<void()> mBeforeChange;  // called by beforeChange(); not part of the record
 
  private:
-  void twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
-                    int32_t col3, bool present);
+  void twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2, int32_t col3,
+                    bool present);
   void releaseValue(Cell& cell, int32_t row, int32_t col);
   void appendCellText(const Cell& cell, std::u16string& out) const;
   void restoreFrom(int32_t row, int32_t col, const Cell& saved, bool releaseOld,

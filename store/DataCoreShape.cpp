@@ -18,8 +18,8 @@ namespace {
 constexpr int64_t MAX_COUNT = INT32_MAX;  // rows and columns are addressed by int32
 
 [[noreturn]] void throwRowError(const char* prefix, int64_t row, uint64_t cells) {
-  throw std::string(prefix) + std::to_string(row) + ",len-" +
-      std::to_string(cells * sizeof(Cell)) + " memery malloc error!";
+  throw std::string(prefix) + std::to_string(row) + ",len-" + std::to_string(cells * sizeof(Cell)) +
+      " memery malloc error!";
 }
 
 // Frees rows allocated for an operation that then failed.
@@ -197,10 +197,8 @@ bool CDataCore::insertRow1(const std::vector<int32_t>& rows) {
   // One pass from the top: listed positions take the new rows, the old rows the rest.
   int64_t next = 0, old = 0;
   for (int64_t i = 0; i < total; ++i) {
-    if (next < n && sorted[size_t(next)] == i)
-      array[i] = added[size_t(next++)];
-    else
-      array[i] = mDatas[old++];
+    if (next < n && sorted[size_t(next)] == i) array[i] = added[size_t(next++)];
+    else array[i] = mDatas[old++];
   }
   rowalloc::freeArray(mDatas);
   mDatas = array;
@@ -268,10 +266,8 @@ int32_t CDataCore::removeVisibleRows(int32_t first, int32_t last) {
   int64_t w = from;
   for (int64_t r = from; r < rows; ++r) {
     Cell* row = mDatas[r];
-    if (r <= to && row[0].flag == 0)
-      taken.push_back(int32_t(r));  // the caller holds this row
-    else
-      mDatas[w++] = row;
+    if (r <= to && row[0].flag == 0) taken.push_back(int32_t(r));  // the caller holds this row
+    else mDatas[w++] = row;
   }
   if (taken.empty()) return 0;
   mRowCount = uint64_t(w);
@@ -304,10 +300,8 @@ bool CDataCore::restoreRows(const RowMap& saved) {
   auto it = saved.begin();
   int64_t old = 0;
   for (int64_t i = 0; i < total; ++i) {
-    if (it != saved.end() && it->first == i)
-      array[i] = (it++)->second;
-    else
-      array[i] = mDatas[old++];
+    if (it != saved.end() && it->first == i) array[i] = (it++)->second;
+    else array[i] = mDatas[old++];
   }
   rowalloc::freeArray(mDatas);
   mDatas = array;
@@ -336,10 +330,8 @@ bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& orde
   // dest[i]: the new row number of the block's old row top + i.
   largeblock::Array<int32_t> dest(static_cast<size_t>(n));
   for (int64_t i = 0; i < n; ++i) {
-    if (forward)
-      dest[size_t(order[size_t(i)] - top)] = int32_t(top + i);
-    else
-      dest[size_t(i)] = order[size_t(i)];
+    if (forward) dest[size_t(order[size_t(i)] - top)] = int32_t(top + i);
+    else dest[size_t(i)] = order[size_t(i)];
   }
   if (range.left == 0) {
     largeblock::Array<Cell*> moved(static_cast<size_t>(n));
@@ -347,9 +339,7 @@ bool CDataCore::permuteRows(const Range& range, const std::vector<int32_t>& orde
     std::copy(moved.data(), moved.data() + n, mDatas + top);
     // Hidden-row sets travel with their rows, like the hidden flags in column 0.
     if (mFilter.active()) {
-      mFilter.remapRows([&](int32_t a) -> int64_t {
-        return a >= top && a < top + n ? dest[size_t(a - top)] : a;
-      });
+      mFilter.remapRows([&](int32_t a) -> int64_t { return a >= top && a < top + n ? dest[size_t(a - top)] : a; });
     }
     return true;
   }

@@ -13,8 +13,7 @@ namespace {
 
 // The text getText gives for (row, col) of `table`, as a view valid until that table's
 // pool changes; outside the table the empty text.
-std::u16string_view textAt(const CDataCore& table, int32_t row, int32_t col,
-                           std::u16string& scratch) {
+std::u16string_view textAt(const CDataCore& table, int32_t row, int32_t col, std::u16string& scratch) {
   if (!table.inSheet(row, col)) return {};
   return table.cellTextView(table.mDatas[row][col], scratch);
 }
@@ -117,8 +116,8 @@ void twoTableKey(const CDataCore& table, int32_t row, int32_t col1, int32_t col2
 }  // namespace
 
 void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_t returnCol,
-                          const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable,
-                          int32_t areaCol, int32_t count) {
+                          const CDataCore& dataTable, int32_t dataCol, const CDataCore& areaTable, int32_t areaCol,
+                          int32_t count) {
   beforeChange();
   const SmallestRowIndex index(areaTable, areaCol);
   if (mRowCount < dataTable.mRowCount)
@@ -144,8 +143,8 @@ void CDataCore::findMatch(int32_t writeCol, const CDataCore& returnTable, int32_
   checkInDebug("findMatch");
 }
 
-void CDataCore::twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1,
-                             int32_t col2, int32_t col3, bool present) {
+void CDataCore::twoTableCopy(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
+                             int32_t col3, bool present) {
   beforeChange();
   assert(this != &source && this != &lookup);
   std::unordered_set<std::u16string> keys;
@@ -168,12 +167,12 @@ void CDataCore::twoTableCopy(const CDataCore& source, const CDataCore& lookup, i
   checkInDebug("twoTableCopy");
 }
 
-void CDataCore::twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1,
-                               int32_t col2, int32_t col3) {
+void CDataCore::twoTableDedupe(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
+                               int32_t col3) {
   twoTableCopy(source, lookup, col1, col2, col3, false);
 }
 
-void CDataCore::twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1,
-                                   int32_t col2, int32_t col3) {
+void CDataCore::twoTableDuplicates(const CDataCore& source, const CDataCore& lookup, int32_t col1, int32_t col2,
+                                   int32_t col3) {
   twoTableCopy(source, lookup, col1, col2, col3, true);
 }

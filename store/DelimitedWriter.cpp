@@ -21,7 +21,6 @@ namespace {
 
 constexpr size_t WRITE_BATCH_ROWS = 16384;
 
-
 // Lines of the given rows, built in batches on several threads and written
 // in order, so the bytes are those of a row-by-row write. Workers take the
 // next batch as they come free and fill a ring of buffers a few batches

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cassert>
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -52,8 +52,7 @@ bool checkEntry(uint64_t key, uint64_t len, uint64_t offset, uint64_t fileSize) 
   return len <= fileSize - offset - ENTRY_HEAD_BYTES;
 }
 
-ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes,
-                              uint64_t poolSection) {
+ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes, uint64_t poolSection) {
   ReadProgress plan;
   double cells = double(cellBytes);
   double pool = poolBytes <= 0 ? 0.0 : double(std::min(uint64_t(poolBytes), poolSection));
@@ -272,8 +271,7 @@ class PoolLoader {
 
   PoolLoader(CDataCore& core, const Layout& lay, const ReadProgress& plan, int64_t counter, int64_t headPoolBytes,
              const IoOptions& options)
-      : mCore(core), mLay(lay), mPlan(plan), mCounter(counter),
-        mSection(lay.fileSize - lay.poolStart),
+      : mCore(core), mLay(lay), mPlan(plan), mCounter(counter), mSection(lay.fileSize - lay.poolStart),
         mThreads(readWorkers(options, lay.fileSize, lay.fileSize - lay.poolStart)),
         mMinEach(std::max<uint64_t>(1, options.minParallelBytes / 8)),
         mBlockBytes(std::min(options.blockBytes ? options.blockBytes : LOAD_BLOCK_BYTES, MAX_BLOCK_BYTES)) {
@@ -291,9 +289,9 @@ class PoolLoader {
     allocfail::check(allocfail::BUFFERS);
     largeblock::Array<char> bytes(room);  // on large pages: read into once
     char* const block = bytes.data();
-    std::string spill;  // an entry larger than a block
+    std::string spill;                 // an entry larger than a block
     uint64_t offset = mLay.poolStart;  // of block[0] in the file
-    size_t have = 0;    // bytes of the block read
+    size_t have = 0;                   // bytes of the block read
     bool end = false;
     while (!end || have != 0) {
       if (!end) {  // fill the block behind what the last one left
@@ -340,9 +338,8 @@ class PoolLoader {
     }
     if (mCore.mPool.size() != mStored) {  // keys given more than once: add up what is left
       mPoolBytes = 0;
-      mCore.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) {
-        mPoolBytes += StringPool::accountedBytes(len);
-      });
+      mCore.mPool.forEach(
+          [&](uint64_t, const char*, size_t len, uint64_t) { mPoolBytes += StringPool::accountedBytes(len); });
     }
     return true;
   }
@@ -445,9 +442,9 @@ class PoolLoader {
 
   int64_t mReported = 0, mPoolBytes = 0;
   uint64_t mNextReport = UINT64_MAX;  // mTaken at which the next report is due
-  std::vector<uint32_t> mQueued;  // offsets in the block of the entries not yet stored
-  std::vector<uint32_t> mOrder;   // the same sorted by shard (file order within each)
-  std::vector<size_t> mPlace;     // storeQueued's counts and places
+  std::vector<uint32_t> mQueued;      // offsets in the block of the entries not yet stored
+  std::vector<uint32_t> mOrder;       // the same sorted by shard (file order within each)
+  std::vector<size_t> mPlace;         // storeQueued's counts and places
 };
 
 // Counts the references that rows hold into the pool while the rows are read. The pool
@@ -538,12 +535,12 @@ class RefCounter {
 
   StringPool& mPool;
   size_t mLocal, mCommon;
-  size_t mCommonRoom;                    // a common run's room: mCommon and a worker's run
+  size_t mCommonRoom;  // a common run's room: mCommon and a worker's run
   // On large pages (largeblock): they are written all over.
   std::unique_ptr<largeblock::Array<uint64_t>> mKeys;     // [worker][shard]: room for 2 x mLocal keys
   std::unique_ptr<largeblock::Array<uint64_t>> mShared;   // [shard]: the common runs
   std::unique_ptr<largeblock::Array<uint64_t>> mScratch;  // [worker]: room for a common run, for countInShard
-  std::vector<size_t> mHeld;             // [worker][shard]: keys in the worker's run
+  std::vector<size_t> mHeld;                              // [worker][shard]: keys in the worker's run
   Shard mShards[SHARDS];
   std::atomic<size_t> mAbsent{0};
 };
@@ -601,8 +598,10 @@ bool readRowBlock(FILE* f, const Layout& lay, Cell** rows, uint64_t first, uint6
   if (runs <= MOST_RUNS) {
     for (uint64_t r = first; r < last;) {
       uint64_t e = r + 1;
-      while (e < last && reinterpret_cast<char*>(rows[e]) == reinterpret_cast<char*>(rows[e - 1]) + lay.rowBytes) ++e;
-      if (!readFully(f, reinterpret_cast<char*>(rows[r]), size_t((e - r) * lay.rowBytes), HEAD_BYTES + r * lay.rowBytes))
+      while (e < last && reinterpret_cast<char*>(rows[e]) == reinterpret_cast<char*>(rows[e - 1]) + lay.rowBytes)
+        ++e;
+      if (!readFully(f, reinterpret_cast<char*>(rows[r]), size_t((e - r) * lay.rowBytes),
+                     HEAD_BYTES + r * lay.rowBytes))
         return false;
       r = e;
     }
@@ -811,9 +810,8 @@ bool appendDocument(CDataCore& core, FILE* f, AppendProgress pr, const IoOptions
 
   TextBytes texts;
   if (!in.seek(lay.poolStart)) return false;
-  bool ok = readPoolSection(in, fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t) {
-    texts[key].assign(bytes, len);
-  });
+  bool ok = readPoolSection(
+      in, fileSize, [&](uint64_t key, const char* bytes, size_t len, uint64_t) { texts[key].assign(bytes, len); });
   if (!ok) return false;
   const int32_t c = (pr.to - pr.from) / 6;
   core.reportProgress(pr.from + c);
@@ -931,10 +929,8 @@ bool CDataCore::read(const std::u16string& path) {
     reportProgress(100);
     throw;
   }
-  if (ok)
-    loadFilter();
-  else
-    clear();
+  if (ok) loadFilter();
+  else clear();
   f.close();
   reportProgress(100);
   return ok;

@@ -49,7 +49,6 @@ struct ReadProgress {
 };
 // poolBytes is the head's figure, which a damaged file may make anything; it is taken
 // within [0, poolSection] (the bytes that really follow the cells).
-ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes,
-                              uint64_t poolSection);
+ReadProgress planReadProgress(uint64_t rows, uint64_t cellBytes, int64_t poolBytes, uint64_t poolSection);
 
 }  // namespace docfile

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/TextUnicode.h"
 #include "platform/FileIo.h"
+#include "platform/TextUnicode.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "platform/Crt.h"
-#include "platform/xl/Dates.h"
 #include "platform/SystemMemory.h"
+#include "platform/xl/Dates.h"
 #include "store/DataCore.h"
 #include "store/ExcelText.h"
 #include "store/SafeSave.h"
@@ -26,9 +26,7 @@ Limits limitsOf(bool xlsx, bool all) {
 }
 
 // Whether the export writes anything for the cell: a value of a known kind.
-bool holdsData(const Cell& c) {
-  return c.kind <= CELL_FORMULA && !(c.kind == CELL_TEXT && c.value == 0);
-}
+bool holdsData(const Cell& c) { return c.kind <= CELL_FORMULA && !(c.kind == CELL_TEXT && c.value == 0); }
 
 // The date serial of a date-time cell's value (seconds since 1970, shown in local
 // time, as the sheet shows it); false when the file's calendar cannot hold it.
@@ -36,8 +34,7 @@ bool dateSerial(int64_t t, bool date1904, double& serial) {
   const struct tm* lt = _localtime64(&t);
   if (lt == nullptr || lt->tm_year + 1900 > 9999) return false;
   using xl::detail::daysFromCivil;
-  int64_t days = daysFromCivil(lt->tm_year + 1900, lt->tm_mon + 1, lt->tm_mday) -
-                 daysFromCivil(1899, 12, 30);
+  int64_t days = daysFromCivil(lt->tm_year + 1900, lt->tm_mon + 1, lt->tm_mday) - daysFromCivil(1899, 12, 30);
   if (date1904) {
     days -= 1462;
     if (days < 0) return false;

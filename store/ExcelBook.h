@@ -55,8 +55,8 @@ class ExcelBook {
   bool mAll;                  // export every row and column, or only the visible ones
   bool mXlsx;                 // the path names an xlsx file (else xls)
   std::u16string mPath;
-  std::string mError;         // why the last load or export failed
-  CDataCore* mSheet;          // never null
+  std::string mError;                 // why the last load or export failed
+  CDataCore* mSheet;                  // never null
   xl::Format* mDateFormat = nullptr;  // of mBook, made at the first date-time cell
   bool mDate1904 = false;             // the book counts dates from 1904
   std::u16string mText;               // the cell text being written (reused)

@@ -1,7 +1,7 @@
 #include "store/ExcelStream.h"
 
-#include "store/ExcelText.h"
 #include "store/CsvQuote.h"
+#include "store/ExcelText.h"
 
 bool ExcelStream::open(const std::u16string& path) {
   close();

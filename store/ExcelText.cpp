@@ -40,8 +40,7 @@ NumberStyle numberStyle(int numFmt, bool custom176IsDate) {
   if (numFmt == 9) return NumberStyle::Percent;
   if (numFmt == 10) return NumberStyle::Percent2;
   if ((numFmt >= 14 && numFmt <= 17) || (numFmt == 176 && custom176IsDate)) return NumberStyle::Date;
-  if ((numFmt >= 18 && numFmt <= 21) || (numFmt >= 45 && numFmt <= 47) || numFmt == 177)
-    return NumberStyle::Time;
+  if ((numFmt >= 18 && numFmt <= 21) || (numFmt >= 45 && numFmt <= 47) || numFmt == 177) return NumberStyle::Time;
   if (numFmt == 22) return NumberStyle::DateTime;
   return NumberStyle::Plain;
 }
@@ -86,8 +85,7 @@ bool styledNumberText(const xl::Book& book, NumberStyle style, double value, std
   return true;
 }
 
-std::u16string excelCellText(const xl::Book& book, const xl::Sheet& sheet, int row, int col,
-                             bool custom176IsDate) {
+std::u16string excelCellText(const xl::Book& book, const xl::Sheet& sheet, int row, int col, bool custom176IsDate) {
   xl::CellType type = sheet.cellType(row, col);
   std::u16string out;
   if (type == xl::CELLTYPE_NUMBER) {

@@ -36,5 +36,4 @@ bool styledNumberText(const xl::Book& book, NumberStyle style, double value, std
 // The text of worksheet cell (row, col): a number with a non-Plain format as
 // styledNumberText; else the string of a string cell, "%f" of a number, "true" or
 // "false", the error's text, and the empty text for every other cell.
-std::u16string excelCellText(const xl::Book& book, const xl::Sheet& sheet, int row, int col,
-                             bool custom176IsDate);
+std::u16string excelCellText(const xl::Book& book, const xl::Sheet& sheet, int row, int col, bool custom176IsDate);

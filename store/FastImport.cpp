@@ -1,8 +1,8 @@
 #include "store/FastImport.h"
 
 #include <algorithm>
-#include <bit>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -19,10 +19,10 @@
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
 #include "store/LocalTexts.h"
+#include "store/NumberText.h"
 #include "store/Parallel.h"
 #include "store/RecordSplitter.h"
 #include "store/RowReader.h"
-#include "store/NumberText.h"
 #include "store/TextImport.h"
 #include "store/TextKey.h"
 
@@ -39,8 +39,8 @@ constexpr int64_t MAX_ROWS = INT32_MAX;
 constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
 constexpr size_t WORKER_LINE_UNITS = 1u << 16;
 constexpr size_t SPANS_PER_WORKER = 4;
-constexpr uint64_t PAGE_SPAN_RECORDS = 8192;   // fewest records of one span of a page
-constexpr uint64_t PAGE_SKIP_ALONE = 4096;  // records a page skips without help
+constexpr uint64_t PAGE_SPAN_RECORDS = 8192;  // fewest records of one span of a page
+constexpr uint64_t PAGE_SKIP_ALONE = 4096;    // records a page skips without help
 
 using KeyFn = uint64_t (*)(std::u16string_view);
 
@@ -77,7 +77,7 @@ struct ImportJob {
   int kind;        // a RowReader text kind
   char delimiter;  // the delimiter in use (after detection)
   size_t blockBytes;
-  uint64_t width = 0;     // cells of a row as the sheet is first sized
+  uint64_t width = 0;  // cells of a row as the sheet is first sized
   size_t localSlots = 1u << 14;
   Cell** rows = nullptr;  // the sheet's row array while the workers make its rows
   std::atomic<uint64_t> recordsDone{0};
@@ -88,10 +88,10 @@ struct ImportJob {
 struct Span {
   uint64_t start = 0;
   uint64_t limit = 0;
-  uint64_t count = 0;      // records found in phase 1 (or to fill)
-  uint64_t end = 0;        // where the span's last record ended
-  int64_t firstRow = 0;    // sheet row of its first record
-  uint64_t widest = 0;     // most cells of a wide row (0: none)
+  uint64_t count = 0;         // records found in phase 1 (or to fill)
+  uint64_t end = 0;           // where the span's last record ended
+  int64_t firstRow = 0;       // sheet row of its first record
+  uint64_t widest = 0;        // most cells of a wide row (0: none)
   std::vector<WideRow> wide;  // in row order
 };
 
@@ -140,7 +140,8 @@ class FieldTyper {
     const size_t cut = nulOrHigh(p, n);
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
-      if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
+      if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell))
+        return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
     // Decoded first: a number needs ASCII digits, which no other byte decodes to,
@@ -325,16 +326,18 @@ uint64_t nextLineStart(const ImportJob& job, uint64_t begin, uint64_t from, uint
 // worker that throws (out of memory) fails the job; a thread that cannot be
 // started fails it too, once the others have stopped.
 template <class F>
-void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress& progress, int from,
-                int to) {
+void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress& progress, int from, int to) {
   try {
-    WorkerThreads workers(static_cast<unsigned>(n), [&](unsigned i) {
-      try {
-        f(i);
-      } catch (...) {
-        job.failed = true;
-      }
-    }, [&] { job.failed = true; });
+    WorkerThreads workers(
+        static_cast<unsigned>(n),
+        [&](unsigned i) {
+          try {
+            f(i);
+          } catch (...) {
+            job.failed = true;
+          }
+        },
+        [&] { job.failed = true; });
     while (!workers.waitFinished(std::chrono::milliseconds(15))) {
       if (total > 0 && to > from) {
         progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
@@ -362,9 +365,12 @@ bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, uint64_t begin, 
   }
   for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : std::max(limit, spans[t].start);
   std::atomic<size_t> next{0};
-  runWorkers(std::min<size_t>(workerCount(job.options), n), [&](size_t) {
-    for (size_t t; (t = next++) < n;) countSpan<Unit>(job, spans[t], t + 1 == n && limit >= size);
-  }, job, 0, progress, 0, 0);
+  runWorkers(
+      std::min<size_t>(workerCount(job.options), n),
+      [&](size_t) {
+        for (size_t t; (t = next++) < n;) countSpan<Unit>(job, spans[t], t + 1 == n && limit >= size);
+      },
+      job, 0, progress, 0, 0);
   if (job.failed) return false;
   for (size_t t = 0; t + 1 < n; ++t) {
     if (spans[t].end != spans[t + 1].start) return false;
@@ -399,11 +405,14 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, RisingProgress& progres
   if (row0 == nullptr) return false;
   job.rows[0] = row0;
   std::atomic<size_t> next{0};
-  runWorkers(std::min<size_t>(workerCount(job.options), spans.size()), [&](size_t) {
-    for (size_t t; (t = next++) < spans.size();) {
-      if (!widenSpan(job.rows, spans[t], job.width, widest)) job.failed = true;
-    }
-  }, job, 0, progress, 0, 0);
+  runWorkers(
+      std::min<size_t>(workerCount(job.options), spans.size()),
+      [&](size_t) {
+        for (size_t t; (t = next++) < spans.size();) {
+          if (!widenSpan(job.rows, spans[t], job.width, widest)) job.failed = true;
+        }
+      },
+      job, 0, progress, 0, 0);
   if (job.failed) return false;
   widthOut = widest;
   return true;
@@ -453,7 +462,8 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   }
   std::sort(hashes.begin(), hashes.end());
   size_t repeated = 0;  // distinct hashes met twice or more
-  for (size_t k = 1; k < hashes.size(); ++k) repeated += hashes[k] == hashes[k - 1] && (k < 2 || hashes[k] != hashes[k - 2]);
+  for (size_t k = 1; k < hashes.size(); ++k)
+    repeated += hashes[k] == hashes[k - 1] && (k < 2 || hashes[k] != hashes[k - 2]);
   size_t slots = FEWEST;
   while (slots < repeated * 4 && slots < MOST) slots *= 2;
   return slots;
@@ -467,13 +477,16 @@ template <class Unit>
 bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
               RisingProgress& progress, int from, int to, uint64_t& width) {
   std::atomic<size_t> nextSpan{0};
-  runWorkers(threads, [&](size_t w) {
-    LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads, job.localSlots);
-    FieldTyper<Unit> typer(job.kind, texts, job.options.keyOf);
-    for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan<Unit>(job, spans[t], typer);
-    texts.flush(true);
-    if (texts.collided()) job.failed = true;
-  }, job, total, progress, from, to);
+  runWorkers(
+      threads,
+      [&](size_t w) {
+        LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads, job.localSlots);
+        FieldTyper<Unit> typer(job.kind, texts, job.options.keyOf);
+        for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan<Unit>(job, spans[t], typer);
+        texts.flush(true);
+        if (texts.collided()) job.failed = true;
+      },
+      job, total, progress, from, to);
   return !job.failed && widenRows(job, spans, progress, width);
 }
 
@@ -494,9 +507,8 @@ bool prepareRows(CDataCore& sheet, ImportJob& job, uint64_t total, uint64_t widt
     return false;
   }
   const unsigned threads = total >= (1u << 20) ? workerCount(job.options) : 1;
-  parallelChunks(total, threads, [&](unsigned, size_t from, size_t to) {
-    std::fill(rows + 1 + from, rows + 1 + to, nullptr);
-  });
+  parallelChunks(total, threads,
+                 [&](unsigned, size_t from, size_t to) { std::fill(rows + 1 + from, rows + 1 + to, nullptr); });
   sheet.mDatas = job.rows = rows;
   job.width = width;
   // Room for one distinct text per record up front, so that the shards'
@@ -618,8 +630,8 @@ uint64_t recordOffset(ImportJob& job, uint64_t begin, uint64_t size, uint64_t re
 template <class Unit>
 uint64_t scanPage(ImportJob& job, uint64_t start, uint64_t want, unsigned threads, std::vector<Span>& spans,
                   int64_t firstRow, uint64_t& end) {
-  const uint64_t per = std::clamp<uint64_t>(want / (threads * SPANS_PER_WORKER) + 1, PAGE_SPAN_RECORDS,
-                                            PAGE_SPAN_RECORDS * 8);
+  const uint64_t per =
+      std::clamp<uint64_t>(want / (threads * SPANS_PER_WORKER) + 1, PAGE_SPAN_RECORDS, PAGE_SPAN_RECORDS * 8);
   auto stream = openStream<Unit>(job, start, job.blockBytes);
   uint64_t found = 0;
   Span span;
@@ -649,11 +661,11 @@ ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, ui
                             RisingProgress& progress, uint64_t fromRecord, uint64_t fromOffset) {
   const bool header = firstRow != 1 && keepHeader;
   const bool known = fromRecord > 1 && fromRecord <= static_cast<uint64_t>(firstRow);
-  const uint64_t start =
-      firstRow == 1 ? begin
-      : known       ? recordOffset<Unit>(job, fromOffset, size, static_cast<uint64_t>(firstRow) - fromRecord + 1,
-                                         threads, progress)
-                    : recordOffset<Unit>(job, begin, size, firstRow, threads, progress);
+  const uint64_t start = firstRow == 1 ? begin
+                         : known       ? recordOffset<Unit>(job, fromOffset, size,
+                                                      static_cast<uint64_t>(firstRow) - fromRecord + 1, threads,
+                                                      progress)
+                                       : recordOffset<Unit>(job, begin, size, firstRow, threads, progress);
   if (job.failed || start >= size) return ParallelResult::NotTaken;
   std::vector<Span> spans;
   if (header) {  // row 1: the file's first record
@@ -704,11 +716,10 @@ ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std
   if (pageRows < 2 || firstRow < 1 || firstFields + 1 >= MAX_ROWS) return ParallelResult::NotTaken;
   ImportJob job{path, options, reader.kind(), reader.delimiter(),
                 options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
-  return isWide(job.kind)
-             ? readPageRows<char16_t>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
-                                      threads, progress, fromRecord, fromOffset)
-             : readPageRows<char>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows, page,
-                                  threads, progress, fromRecord, fromOffset);
+  return isWide(job.kind) ? readPageRows<char16_t>(sheet, job, begin, size, firstFields, keepHeader, firstRow,
+                                                   pageRows, page, threads, progress, fromRecord, fromOffset)
+                          : readPageRows<char>(sheet, job, begin, size, firstFields, keepHeader, firstRow, pageRows,
+                                               page, threads, progress, fromRecord, fromOffset);
 }
 
 ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
@@ -721,9 +732,9 @@ ParallelResult appendInParallel(CDataCore& sheet, RowReader& reader, const std::
   CDataCore added;
   ImportJob job{path, options, reader.kind(), reader.delimiter(),
                 options.blockBytes ? options.blockBytes : WORKER_BLOCK_BYTES};
-  const ParallelResult read =
-      isWide(job.kind) ? readWhole<char16_t>(added, job, begin, size, firstFields, threads, progress)
-                       : readWhole<char>(added, job, begin, size, firstFields, threads, progress);
+  const ParallelResult read = isWide(job.kind)
+                                  ? readWhole<char16_t>(added, job, begin, size, firstFields, threads, progress)
+                                  : readWhole<char>(added, job, begin, size, firstFields, threads, progress);
   if (read != ParallelResult::Done) return read;
   // A text the sheet holds under a key that one of the file's texts has too
   // is probed past by the sequential road: that road reads the file then.

@@ -55,9 +55,9 @@ ParallelResult readAllInParallel(CDataCore& sheet, RowReader& reader, const std:
 // at or before firstRow, from which the page is sought instead of from the
 // file's start. NotTaken and GaveWay leave the sheet empty for the sequential road.
 ParallelResult readPageInParallel(CDataCore& sheet, RowReader& reader, const std::u16string& path,
-                                  const IoOptions& options, size_t firstFields, bool keepHeader,
-                                  int64_t firstRow, int64_t pageRows, TextPage& page,
-                                  RisingProgress& progress, uint64_t fromRecord = 1, uint64_t fromOffset = 0);
+                                  const IoOptions& options, size_t firstFields, bool keepHeader, int64_t firstRow,
+                                  int64_t pageRows, TextPage& page, RisingProgress& progress,
+                                  uint64_t fromRecord = 1, uint64_t fromOffset = 0);
 
 // appendFile's rows (the file's records below the sheet's rows, the first
 // dropped when `sameHeader`) read on the parallel road into a sheet of their

@@ -15,19 +15,15 @@ constexpr size_t MAX_UNIT_BYTES = 3;
 char* encodeUnits(int32_t enc, const char16_t* s, size_t n, char* p) {
   switch (enc) {
     case ENC_UTF8:
-    case ENC_UTF8_NOBOM:
-      return p + utf8Encode(s, n, p);
-    case ENC_UTF16LE:
-      std::memcpy(p, s, 2 * n);
-      return p + 2 * n;
+    case ENC_UTF8_NOBOM: return p + utf8Encode(s, n, p);
+    case ENC_UTF16LE: std::memcpy(p, s, 2 * n); return p + 2 * n;
     case ENC_UTF16BE:
       for (size_t i = 0; i < n; ++i, p += 2) {
         p[0] = static_cast<char>(s[i] >> 8);
         p[1] = static_cast<char>(s[i] & 0xFF);
       }
       return p;
-    default:
-      return p + ansiEncode(s, n, p);
+    default: return p + ansiEncode(s, n, p);
   }
 }
 
@@ -45,11 +41,8 @@ inline void copyWithSlack(char* p, const char* src, size_t n) {
 }  // namespace
 
 FieldEncoder::FieldEncoder(const CDataCore& sheet, const LineFormat& f, size_t keptBytes)
-    : mSheet(sheet),
-      mFormat(f),
-      mDelimiter(static_cast<char16_t>(static_cast<unsigned char>(f.delimiter))),
-      mKeptBytes(keptBytes ? keptBytes : KEPT_BYTES),
-      mMaxKeptField(std::min(MAX_KEPT_FIELD, mKeptBytes / 4)) {
+    : mSheet(sheet), mFormat(f), mDelimiter(static_cast<char16_t>(static_cast<unsigned char>(f.delimiter))),
+      mKeptBytes(keptBytes ? keptBytes : KEPT_BYTES), mMaxKeptField(std::min(MAX_KEPT_FIELD, mKeptBytes / 4)) {
   mAsciiBytes = f.encoding != ENC_UTF16LE && f.encoding != ENC_UTF16BE;
   // Number texts hold digits, '-', '.', and "nan" / "inf".
   const unsigned char d = static_cast<unsigned char>(f.delimiter);

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/CodePage.h"
-#include "store/DataCore.h"
 #include "store/CsvQuote.h"
+#include "store/DataCore.h"
 #include "store/NumberText.h"
 
 namespace textout {
@@ -26,8 +26,8 @@ inline void appendBytes(std::string& out, UINT codePage, const char16_t* s, size
     return;
   }
   out.resize(at + room);
-  out.resize(at + size_t(WideCharToMultiByte(codePage, 0, s, int(n), out.data() + at, int(room), nullptr,
-                                             nullptr)));
+  out.resize(at +
+             size_t(WideCharToMultiByte(codePage, 0, s, int(n), out.data() + at, int(room), nullptr, nullptr)));
 }
 
 // The text in encoding `enc` (any value outside 1, 2, 3, 5 is ANSI), appended.
@@ -35,9 +35,7 @@ inline void appendEncoded(std::string& out, int32_t enc, const char16_t* s, size
   const size_t at = out.size();
   switch (enc) {
     case ENC_UTF8:
-    case ENC_UTF8_NOBOM:
-      appendBytes(out, CP_UTF8, s, n);
-      break;
+    case ENC_UTF8_NOBOM: appendBytes(out, CP_UTF8, s, n); break;
     case ENC_UTF16LE:
       out.resize(at + 2 * n);
       std::memcpy(out.data() + at, s, 2 * n);
@@ -49,9 +47,7 @@ inline void appendEncoded(std::string& out, int32_t enc, const char16_t* s, size
         out[at + 2 * i + 1] = static_cast<char>(s[i] & 0xFF);
       }
       break;
-    default:
-      appendBytes(out, CP_ACP, s, n);
-      break;
+    default: appendBytes(out, CP_ACP, s, n); break;
   }
 }
 
@@ -79,15 +75,18 @@ inline std::string charBytes(int32_t enc, char c) {
 // How the rows of one write become lines.
 struct LineFormat {
   int32_t encoding;
-  char delimiter;            // also quoted for (csvQuote)
+  char delimiter;  // also quoted for (csvQuote)
   std::string delimiterBytes;
   std::string lineEnd;
   std::vector<int32_t> cols;  // the columns written, in order
 };
 
 inline LineFormat makeFormat(const CDataCore& sheet, int32_t enc, char delimiter, bool crlf, bool visibleOnly) {
-  LineFormat f{enc, delimiter, charBytes(enc, delimiter),
-               crlf ? charBytes(enc, '\r') + charBytes(enc, '\n') : charBytes(enc, '\n'), {}};
+  LineFormat f{enc,
+               delimiter,
+               charBytes(enc, delimiter),
+               crlf ? charBytes(enc, '\r') + charBytes(enc, '\n') : charBytes(enc, '\n'),
+               {}};
   const int32_t cols = sheet.mRowCount == 0 ? 0 : static_cast<int32_t>(sheet.mColCount);
   for (int32_t c = 1; c < cols; ++c) {
     if (!visibleOnly || sheet.mDatas[0][c].flag == 0) f.cols.push_back(c);
@@ -154,12 +153,12 @@ class FieldEncoder {
     bool present;
   };
   static constexpr size_t KEPT_BYTES = size_t(8) << 20;  // the default of keptBytes
-  static constexpr size_t BYTES_PER_SLOT = 64;            // slots: at most one per 64 bytes kept
+  static constexpr size_t BYTES_PER_SLOT = 64;           // slots: at most one per 64 bytes kept
   static constexpr size_t MIN_SLOTS = 64;
   static constexpr size_t FIRST_SLOTS = 1024;
-  static constexpr size_t MAX_KEPT_FIELD = 64 << 10;      // longer fields are not kept
-  static constexpr size_t COPY_SLACK = 32;                // bytes a short copy moves at once
-  static constexpr size_t GROUP_CELLS = 256;              // cells of a group of look-ups, at least a row
+  static constexpr size_t MAX_KEPT_FIELD = 64 << 10;  // longer fields are not kept
+  static constexpr size_t COPY_SLACK = 32;            // bytes a short copy moves at once
+  static constexpr size_t GROUP_CELLS = 256;          // cells of a group of look-ups, at least a row
   static constexpr size_t NUMBER_ROOM = 2 * DOUBLE_CHARS_MAX + 16;
 
   Slot& slotOf(uint64_t key) {
@@ -192,11 +191,11 @@ class FieldEncoder {
   size_t mMaxSlots;          // the most slots the table grows to
   size_t mSlotMask;
   int mShift;
-  size_t mKeptCount = 0;     // slots in use; at most half of them
-  size_t mKeptBytes;         // the most bytes kept
-  size_t mMaxKeptField;      // longer fields are not kept
-  std::string mBytes;        // the kept fields, then at least COPY_SLACK readable bytes
-  size_t mBytesUsed = 0;     // <= mKeptBytes
+  size_t mKeptCount = 0;          // slots in use; at most half of them
+  size_t mKeptBytes;              // the most bytes kept
+  size_t mMaxKeptField;           // longer fields are not kept
+  std::string mBytes;             // the kept fields, then at least COPY_SLACK readable bytes
+  size_t mBytesUsed = 0;          // <= mKeptBytes
   std::vector<Pending> mPending;  // the group's look-ups, in the order of its cells
   size_t mNextPending = 0;
   std::u16string mQuoted;

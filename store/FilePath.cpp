@@ -10,13 +10,12 @@ FileKind fileKind(std::u16string path) {
   static const struct {
     const char16_t* suffix;
     FileKind kind;
-  } kSuffixes[] = {{u".mvt", FILE_MVT}, {u".csv", FILE_CSV},   {u".txt", FILE_TXT},
+  } kSuffixes[] = {{u".mvt", FILE_MVT},  {u".csv", FILE_CSV},   {u".txt", FILE_TXT},
                    {u".text", FILE_TXT}, {u".xls", FILE_EXCEL}, {u".xlsx", FILE_EXCEL}};
   path = std::u16string(upToNul(path));
   for (const auto& s : kSuffixes) {
     size_t len = std::char_traits<char16_t>::length(s.suffix);
-    if (path.size() > len && _wcsicmp(path.c_str() + path.size() - len, s.suffix) == 0)
-      return s.kind;
+    if (path.size() > len && _wcsicmp(path.c_str() + path.size() - len, s.suffix) == 0) return s.kind;
   }
   return FILE_OTHER;
 }
@@ -44,8 +43,7 @@ std::u16string readFileAsWide(const std::u16string& path) {
   std::u16string out;
   int64_t size = -1;
   if (_fseeki64(f, 0, SEEK_END) == 0) size = _ftelli64(f);
-  if (size > 0 && _fseeki64(f, 0, SEEK_SET) == 0 &&
-      uint64_t(size) / 2 <= out.max_size()) {
+  if (size > 0 && _fseeki64(f, 0, SEEK_SET) == 0 && uint64_t(size) / 2 <= out.max_size()) {
     try {
       out.resize(size_t(size / 2));
       size_t bytes = out.size() * 2;

@@ -57,8 +57,8 @@ bool FilterState::deserialize(std::string_view bytes) {
   mColumns.clear();
   size_t at = 0;
   Range range;
-  if (!getLE(bytes, at, range.top) || !getLE(bytes, at, range.left) ||
-      !getLE(bytes, at, range.bottom) || !getLE(bytes, at, range.right)) {
+  if (!getLE(bytes, at, range.top) || !getLE(bytes, at, range.left) || !getLE(bytes, at, range.bottom) ||
+      !getLE(bytes, at, range.right)) {
     return false;
   }
   mRange = range;
@@ -85,8 +85,7 @@ bool FilterState::equals(const FilterState& other) const {
   if (!(mRange == other.mRange) || mColumns.size() != other.mColumns.size()) return false;
   for (const auto& [key, column] : mColumns) {
     auto it = other.mColumns.find(key);
-    if (it == other.mColumns.end() || it->second.key != column.key ||
-        it->second.rows != column.rows) {
+    if (it == other.mColumns.end() || it->second.key != column.key || it->second.rows != column.rows) {
       return false;
     }
   }

@@ -8,16 +8,16 @@
 #include <string_view>
 
 struct IoOptions {
-  size_t blockBytes = 0;             // bytes per read or write buffer; 0: each reader's and writer's default
-  unsigned threads = 0;              // workers of the parallel roads; 0: one per core (store/Parallel.h)
+  size_t blockBytes = 0;                 // bytes per read or write buffer; 0: each reader's and writer's default
+  unsigned threads = 0;                  // workers of the parallel roads; 0: one per core (store/Parallel.h)
   uint64_t minParallelBytes = 8u << 20;  // smaller files are read by the sequential road
-  bool parallel = true;              // false: the sequential road and a single writer thread
-  bool quoteDetect = true;           // gQuoteDetect as the operation started
+  bool parallel = true;                  // false: the sequential road and a single writer thread
+  bool quoteDetect = true;               // gQuoteDetect as the operation started
   // The text key function of the parallel road; null for textKey. Tests put a
   // colliding one here to reach the road's give-way path.
   uint64_t (*keyOf)(std::u16string_view text) = nullptr;
-  size_t writeBatchRows = 0;         // rows per batch of the parallel writers; 0: 16,384
-  size_t writeKeptBytes = 0;         // encoded texts each writer thread keeps to write again; 0: 8 MB
+  size_t writeBatchRows = 0;  // rows per batch of the parallel writers; 0: 16,384
+  size_t writeKeptBytes = 0;  // encoded texts each writer thread keeps to write again; 0: 8 MB
 
   // The menu-driven settings (gQuoteDetect) read now, over `tuning` (over the
   // defaults without one).

@@ -27,9 +27,9 @@ class KeyCounts {
 
  private:
   struct Slot {
-    uint64_t key;    // 0: empty
+    uint64_t key;  // 0: empty
     uint64_t count;
-    uint64_t len;    // the entry's length in the pool
+    uint64_t len;  // the entry's length in the pool
   };
   const Slot* find(uint64_t key) const;
 

@@ -35,10 +35,8 @@ void* allocate(size_t bytes) {
 
 void release(void* p, size_t bytes) {
   if (p == nullptr) return;
-  if (bytes < kMappedMin)
-    std::free(p);
-  else
-    VirtualFree(p, 0, MEM_RELEASE);
+  if (bytes < kMappedMin) std::free(p);
+  else VirtualFree(p, 0, MEM_RELEASE);
 }
 
 }  // namespace largeblock

@@ -31,8 +31,7 @@ namespace {
 
 // Decodes n bytes of `codePage` text into `out`, which holds n units; returns the units.
 size_t decodeBytes(UINT codePage, const char* p, size_t n, char16_t* out) {
-  if (n <= size_t(INT32_MAX))
-    return size_t(MultiByteToWideChar(codePage, 0, p, int(n), out, int(n)));
+  if (n <= size_t(INT32_MAX)) return size_t(MultiByteToWideChar(codePage, 0, p, int(n), out, int(n)));
   const std::u16string text = codePage == CP_UTF8 ? utf8ToWide({p, n}) : ansiToWide({p, n});
   std::memcpy(out, text.data(), text.size() * sizeof(char16_t));
   return text.size();
@@ -189,7 +188,7 @@ class LocalTexts {
   struct Slot {
     uint64_t hash = 0;
     uint64_t key = 0;
-    uint64_t count = 0;  // 0: the slot is free
+    uint64_t count = 0;   // 0: the slot is free
     uint32_t offset = 0;  // of the raw bytes in mArena
     uint32_t length = 0;
   };

@@ -101,8 +101,7 @@ size_t doubleChars(double value, char* buf) {
     if (end[-1] == '.') --end;
     double back = 0;
     std::from_chars(buf, end, back);
-    if (back != value)
-      end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed).ptr;
+    if (back != value) end = std::to_chars(buf, buf + DOUBLE_CHARS_MAX, value, std::chars_format::fixed).ptr;
   }
   return size_t(end - buf);
 }

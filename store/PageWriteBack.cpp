@@ -15,8 +15,8 @@
 #include "store/PageWriteBack.h"
 #include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
-#include "store/SafeSave.h"
 #include "store/RowReader.h"
+#include "store/SafeSave.h"
 
 using namespace textout;
 
@@ -89,7 +89,8 @@ bool recordEndsBefore(const std::u16string& path, uint64_t at, int32_t kind) {
   FILE* f = _wfopen(path.c_str(), u"rb");
   if (f == nullptr) return false;
   unsigned char b[2] = {0, 0};
-  const bool read = _fseeki64(f, static_cast<int64_t>(at - unit), SEEK_SET) == 0 && std::fread(b, 1, unit, f) == unit;
+  const bool read = _fseeki64(f, static_cast<int64_t>(at - unit), SEEK_SET) == 0 &&
+                    std::fread(b, 1, unit, f) == unit;
   std::fclose(f);
   if (!read) return false;
   const unsigned c = unit == 1 ? b[0] : kind == 2 ? b[0] | (b[1] << 8) : (b[0] << 8) | b[1];

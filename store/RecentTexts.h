@@ -33,16 +33,16 @@ class RecentTexts {
   // Hands every counted reference to the pool.
   void flush();
 
-  static constexpr size_t SLOTS = 8192;      // the most slots; a power of two
+  static constexpr size_t SLOTS = 8192;  // the most slots; a power of two
   static constexpr size_t FEWEST_SLOTS = 64;
-  static constexpr size_t MAX_UNITS = 31;    // longer texts go straight to the pool
+  static constexpr size_t MAX_UNITS = 31;  // longer texts go straight to the pool
 
  private:
   struct Slot {
     uint64_t hash;
-    uint64_t key;      // 0: the slot is empty
-    uint32_t pending;  // references taken here and not yet handed to the pool
-    uint32_t length;   // units of the text
+    uint64_t key;                   // 0: the slot is empty
+    uint32_t pending;               // references taken here and not yet handed to the pool
+    uint32_t length;                // units of the text
     char16_t units[MAX_UNITS + 1];  // the text and a NUL: the bytes the pool holds
   };
   void handOver(Slot& slot);

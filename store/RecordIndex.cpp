@@ -27,8 +27,8 @@ bool RecordIndex::fits(const std::u16string& file, char delim, bool quotes, int3
 }
 
 const RecordIndex::Mark* RecordIndex::nearest(uint64_t record) const {
-  auto after = std::upper_bound(marks.begin(), marks.end(), record,
-                                [](uint64_t r, const Mark& m) { return r < m.record; });
+  auto after =
+      std::upper_bound(marks.begin(), marks.end(), record, [](uint64_t r, const Mark& m) { return r < m.record; });
   return after == marks.begin() ? nullptr : &*(after - 1);
 }
 

@@ -25,7 +25,7 @@ struct RecordIndex {
   uint64_t writeTime = 0;  // its last write time (100 ns units) when it was stamped
   char delimiter = 0;      // the delimiter records were cut with (after detection)
   bool quoteDetect = true;
-  int32_t encoding = 0;    // RowReader kind: 1 UTF-8, 2 UTF-16LE, 3 UTF-16BE, 4 ANSI
+  int32_t encoding = 0;  // RowReader kind: 1 UTF-8, 2 UTF-16LE, 3 UTF-16BE, 4 ANSI
   // Rising in both record and offset; every record > 1.
   std::vector<Mark> marks;
   // Records between marks (>= 1), kept by clear(); tests mark densely.

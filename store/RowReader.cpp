@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/CodePage.h"
 #include "platform/FileIo.h"
 #include "platform/xl/xl.h"
 #include "store/Encoding.h"
 #include "store/RecordIndex.h"
-#include "platform/CodePage.h"
 
 namespace {
 
@@ -52,18 +52,16 @@ void RowReader::open(const std::u16string& path, char delimiter, const IoOptions
       break;
     case ENC_UTF16LE:
       mKind = KIND_UTF16LE;
-      mStreamW = std::make_unique<CsvStreamW>(path, startsWithLeMark(path) ? 2 : 0, unitOf(delimiter),
-                                              u'"', u'\n', u'\r', quotes,
-                                              bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
+      mStreamW = std::make_unique<CsvStreamW>(path, startsWithLeMark(path) ? 2 : 0, unitOf(delimiter), u'"', u'\n',
+                                              u'\r', quotes, bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
       break;
     case ENC_UTF16BE:
       mKind = KIND_UTF16BE;
-      mStreamW = std::make_unique<CsvStreamW>(path, 2, swapUnit(unitOf(delimiter)), swapUnit(u'"'),
-                                              swapUnit(u'\n'), swapUnit(u'\r'), quotes,
+      mStreamW = std::make_unique<CsvStreamW>(path, 2, swapUnit(unitOf(delimiter)), swapUnit(u'"'), swapUnit(u'\n'),
+                                              swapUnit(u'\r'), quotes,
                                               bytes ? bytes : CsvStreamW::DEFAULT_BLOCK_BYTES);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -97,8 +95,8 @@ namespace {
 // A quoted field is undoubled into `scratch` first; an empty one ("") is
 // decoded from the line, as `scratch` may not have been allocated yet.
 template <class Unit, class Decode>
-void decodeFields(const BasicCsvStream<Unit>& stream, std::vector<CsvFieldSpan>& spans,
-                  std::vector<Unit>& scratch, FieldBuffer& out, Decode&& decode) {
+void decodeFields(const BasicCsvStream<Unit>& stream, std::vector<CsvFieldSpan>& spans, std::vector<Unit>& scratch,
+                  FieldBuffer& out, Decode&& decode) {
   const size_t fields = stream.fieldSpans(spans);
   if (out.units.size() < stream.lineLength() + 1) out.units.resize(stream.lineLength() + 1);
   size_t at = 0;
@@ -159,8 +157,7 @@ void RowReader::nextRecord(FieldBuffer& out) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

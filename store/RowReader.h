@@ -22,8 +22,9 @@ struct RecordIndex;
 // record reuses (no allocation per field once the buffer has grown).
 struct FieldBuffer {
   std::vector<char16_t> units;  // the fields' units; grows, never shrinks
-  std::vector<size_t> ends;     // ends[j] for j < size(): one past field j's last unit (it starts at ends[j - 1], 0 for j = 0)
-  size_t count = 0;             // fields of the record
+  std::vector<size_t>
+      ends;          // ends[j] for j < size(): one past field j's last unit (it starts at ends[j - 1], 0 for j = 0)
+  size_t count = 0;  // fields of the record
 
   size_t size() const { return count; }
   std::u16string_view field(size_t j) const {
@@ -85,8 +86,8 @@ class RowReader {
   // stamp and a mark at every index->stride-th record start counted (a
   // cancelled count leaves the marks reached). The index is left empty when
   // the file changed during the count.
-  uint64_t countRowsCancellable(const std::function<void(uint64_t)>& progress,
-                                const std::atomic<uint8_t>* cancel, RecordIndex* index = nullptr);
+  uint64_t countRowsCancellable(const std::function<void(uint64_t)>& progress, const std::atomic<uint8_t>* cancel,
+                                RecordIndex* index = nullptr);
   // Reads and drops one record without splitting or converting it.
   void skipRecord();
   // The byte offset in the file of the next unread byte (code units count two).
@@ -124,14 +125,14 @@ class RowReader {
   uint64_t countWith(F&& afterRecord);
   void beginIndex(RecordIndex& index);
 
-  int32_t mSheetRow = 0;   // next worksheet row (kind 6)
+  int32_t mSheetRow = 0;      // next worksheet row (kind 6)
   xl::Book* mBook = nullptr;  // the workbook (kind 6), owned
   Kind mKind = KIND_NONE;
   std::unique_ptr<CsvStream> mStream;    // kinds 1 and 4
   std::unique_ptr<CsvStreamW> mStreamW;  // kinds 2 and 3
-  std::vector<CsvFieldSpan> mSpans;  // the current record's fields (nextRecord)
-  std::vector<char> mQuoted;                 // a quoted field's bytes undoubled (nextRecord)
-  std::vector<char16_t> mQuotedW;            // the same for 16-bit units
+  std::vector<CsvFieldSpan> mSpans;      // the current record's fields (nextRecord)
+  std::vector<char> mQuoted;             // a quoted field's bytes undoubled (nextRecord)
+  std::vector<char16_t> mQuotedW;        // the same for 16-bit units
   char mDelimiter = 0;
   bool mQuoteDetect = true;
   std::u16string mPath;

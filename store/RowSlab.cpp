@@ -37,10 +37,8 @@ bool mapped(uint64_t pos) {
 
 void setMapped(uint64_t pos, bool on) {
   uint64_t bit = uint64_t(1) << (pos % 64);
-  if (on)
-    gMapped[pos / 64].fetch_or(bit, std::memory_order_release);
-  else
-    gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
+  if (on) gMapped[pos / 64].fetch_or(bit, std::memory_order_release);
+  else gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
 }
 
 // SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null. On

@@ -14,8 +14,8 @@
 
 namespace rowslab {
 
-constexpr size_t SLAB_BYTES = size_t(4) << 20;       // slab size and alignment
-constexpr size_t SLAB_ROW_LIMIT = SLAB_BYTES / 16;   // larger rows go to the C library
+constexpr size_t SLAB_BYTES = size_t(4) << 20;      // slab size and alignment
+constexpr size_t SLAB_ROW_LIMIT = SLAB_BYTES / 16;  // larger rows go to the C library
 
 // The largest block of allocateBlock: four of them fill a slab after its head.
 constexpr size_t SLAB_BLOCK_LIMIT = SLAB_BYTES / 4 - 64;

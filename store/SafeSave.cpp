@@ -18,9 +18,8 @@ constexpr int kNameAttempts = 16;
 // A number that no other new file of this or another run is likely to draw: a seed
 // drawn once per process, mixed with a count (splitmix64).
 uint64_t nextNameNumber() {
-  static const uint64_t seed =
-      (uint64_t(std::random_device{}()) << 32) ^ uint64_t(std::random_device{}()) ^
-      uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+  static const uint64_t seed = (uint64_t(std::random_device{}()) << 32) ^ uint64_t(std::random_device{}()) ^
+                               uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
   static std::atomic<uint64_t> count{0};
   uint64_t z = seed + 0x9E3779B97F4A7C15ull * (count.fetch_add(1, std::memory_order_relaxed) + 1);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;

@@ -1,8 +1,8 @@
 #include "store/StringPool.h"
 
 #include "store/Alloc.h"
-#include "store/Parallel.h"
 #include "store/LargeBlock.h"
+#include "store/Parallel.h"
 #include "store/RowSlab.h"
 
 #include <algorithm>
@@ -63,16 +63,14 @@ char* chunkMemory(size_t bytes, bool dedicated) {
 }
 
 void freeChunkMemory(char* data) {
-  if (rowslab::owns(data))
-    rowslab::release(data);
-  else
-    std::free(data);
+  if (rowslab::owns(data)) rowslab::release(data);
+  else std::free(data);
 }
 
 struct Chunk {
   char* data = nullptr;
-  size_t bytes = 0;     // capacity
-  size_t used = UNIT;   // next free byte; unit 0 stays unused
+  size_t bytes = 0;    // capacity
+  size_t used = UNIT;  // next free byte; unit 0 stays unused
   bool dedicated = false;
 };
 
@@ -89,9 +87,7 @@ struct Arena {
     *this = Arena{};
   }
 
-  char* at(uint32_t ref) const {
-    return chunks[ref >> UNIT_BITS].data + size_t(ref & UNIT_MASK) * UNIT;
-  }
+  char* at(uint32_t ref) const { return chunks[ref >> UNIT_BITS].data + size_t(ref & UNIT_MASK) * UNIT; }
 
   uint32_t takeIndex() {
     allocfail::check(allocfail::POOL);
@@ -127,8 +123,7 @@ struct Arena {
       return i << UNIT_BITS | 1u;
     }
     if (current < 0 || chunks[current].used + size > chunks[current].bytes) {
-      size_t bytes = current < 0 ? FIRST_CHUNK_BYTES
-                                 : std::min(chunks[current].bytes * 2, LARGEST_CHUNK_BYTES);
+      size_t bytes = current < 0 ? FIRST_CHUNK_BYTES : std::min(chunks[current].bytes * 2, LARGEST_CHUNK_BYTES);
       current = newChunk(std::max(bytes, size + UNIT), false);
     }
     Chunk& c = chunks[current];
@@ -202,9 +197,7 @@ struct StringPool::Shard {
     uint64_t code = load64(e + 8) & LONG_LEN;
     return code == LONG_LEN ? size_t(load64(e + HEAD)) : size_t(code);
   }
-  static const char* bytesOf(const char* e) {
-    return e + HEAD + ((load64(e + 8) & LONG_LEN) == LONG_LEN ? 8 : 0);
-  }
+  static const char* bytesOf(const char* e) { return e + HEAD + ((load64(e + 8) & LONG_LEN) == LONG_LEN ? 8 : 0); }
   static void setCount(char* e, uint64_t count) {
     store64(e + 8, (count << COUNT_SHIFT) | (load64(e + 8) & LONG_LEN));
   }
@@ -252,7 +245,8 @@ struct StringPool::Shard {
     while (want * 10 > cap * 7) cap *= 2;
     if (mask && cap == mask + 1) return;
     const size_t bytes = lineCount(cap) * sizeof(SlotLine);
-    auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr : static_cast<SlotLine*>(largeblock::allocate(bytes));
+    auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr
+                                                     : static_cast<SlotLine*>(largeblock::allocate(bytes));
     if (!fresh) throw std::bad_alloc();
     SlotLine* old = lines;
     const uint64_t oldCap = mask ? mask + 1 : 0;
@@ -320,10 +314,8 @@ struct StringPool::Shard {
     Arena fresh;
     fresh.chunks.resize(arena.chunks.size());
     for (size_t i = 0; i < arena.chunks.size(); ++i) {
-      if (arena.chunks[i].dedicated)
-        fresh.chunks[i] = arena.chunks[i];
-      else
-        fresh.freeChunks.push_back(uint32_t(i));
+      if (arena.chunks[i].dedicated) fresh.chunks[i] = arena.chunks[i];
+      else fresh.freeChunks.push_back(uint32_t(i));
     }
     std::reverse(fresh.freeChunks.begin(), fresh.freeChunks.end());  // low indices first
     std::vector<uint32_t> refs;
@@ -353,8 +345,7 @@ struct StringPool::Shard {
   size_t memory() const { return (mask ? lineCount(mask + 1) * sizeof(SlotLine) : 0) + arena.memory(); }
 };
 
-StringPool::StringPool(int64_t* poolBytes)
-    : mPoolBytes(poolBytes), mShards(new Shard[SHARD_COUNT]) {
+StringPool::StringPool(int64_t* poolBytes) : mPoolBytes(poolBytes), mShards(new Shard[SHARD_COUNT]) {
   assert(!poolBytes || reinterpret_cast<uintptr_t>(poolBytes) % alignof(int64_t) == 0);
 }
 
@@ -364,15 +355,11 @@ StringPool::Shard& StringPool::shardOf(uint64_t key) const { return mShards[shar
 
 void StringPool::addCounter(int64_t delta, bool atomic) {
   if (!mPoolBytes) return;
-  if (atomic)
-    std::atomic_ref<int64_t>(*mPoolBytes).fetch_add(delta, std::memory_order_relaxed);
-  else
-    *mPoolBytes += delta;
+  if (atomic) std::atomic_ref<int64_t>(*mPoolBytes).fetch_add(delta, std::memory_order_relaxed);
+  else *mPoolBytes += delta;
 }
 
-uint64_t StringPool::intern(uint64_t key, const void* bytes, size_t len) {
-  return internTail(key, bytes, len, 0);
-}
+uint64_t StringPool::intern(uint64_t key, const void* bytes, size_t len) { return internTail(key, bytes, len, 0); }
 
 uint64_t StringPool::internText(uint64_t key, std::u16string_view text) {
   if (text.empty()) return 0;
@@ -404,8 +391,7 @@ uint64_t StringPool::internTail(uint64_t key, const void* bytes, size_t len, siz
   }
 }
 
-uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uint64_t count,
-                                bool& collided) {
+uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uint64_t count, bool& collided) {
   if (len == 0 || count == 0) return 0;
   Shard& s = shardOf(key);
   std::lock_guard<std::mutex> guard(s.lock);
@@ -571,11 +557,14 @@ std::string StringPool::structureCheck() const {
         }
       }
       const uint64_t count = Shard::countOf(e);
-      if (count == 0 || count > MAX_COUNT) fault(si, "key " + std::to_string(key) + " counts " + std::to_string(count));
+      if (count == 0 || count > MAX_COUNT)
+        fault(si, "key " + std::to_string(key) + " counts " + std::to_string(count));
       if (!s.arena.chunks[ref >> UNIT_BITS].dedicated) live += entrySize(Shard::lenOf(e));
     }
-    if (occupied != s.used) fault(si, std::to_string(s.used) + " entries, " + std::to_string(occupied) + " slots held");
-    if (live != s.arena.liveBytes) fault(si, "live arena bytes " + std::to_string(s.arena.liveBytes) + ", entries hold " + std::to_string(live));
+    if (occupied != s.used)
+      fault(si, std::to_string(s.used) + " entries, " + std::to_string(occupied) + " slots held");
+    if (live != s.arena.liveBytes)
+      fault(si, "live arena bytes " + std::to_string(s.arena.liveBytes) + ", entries hold " + std::to_string(live));
   }
   return faults;
 }
@@ -592,8 +581,7 @@ size_t StringPool::memoryBytes() const {
   return n;
 }
 
-void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t),
-                            void* ctx) const {
+void StringPool::forEachRaw(void (*fn)(void*, uint64_t, const char*, size_t, uint64_t), void* ctx) const {
   for (int si = 0; si < SHARD_COUNT; ++si) {
     const Shard& s = mShards[si];
     if (s.used == 0) continue;

@@ -136,7 +136,7 @@ class StringPool {
   // each; empty when there are none. Needs the pool to itself; not during a recount.
   std::string structureCheck() const;
 
-  size_t size() const;         // number of entries
+  size_t size() const;  // number of entries
   // Bytes in use by the tables and the written part of the arena chunks (a chunk's
   // untouched tail is not counted: large chunks are mapped lazily).
   size_t memoryBytes() const;
@@ -166,9 +166,7 @@ class StringPool {
 template <class F>
 void StringPool::forEach(F&& f) const {
   using Fn = std::remove_reference_t<F>;
-  forEachRaw(
-      [](void* ctx, uint64_t key, const char* bytes, size_t len, uint64_t count) {
-        (*static_cast<Fn*>(ctx))(key, bytes, len, count);
-      },
-      const_cast<void*>(static_cast<const void*>(&f)));
+  forEachRaw([](void* ctx, uint64_t key, const char* bytes, size_t len,
+                uint64_t count) { (*static_cast<Fn*>(ctx))(key, bytes, len, count); },
+             const_cast<void*>(static_cast<const void*>(&f)));
 }

@@ -10,11 +10,11 @@
 #include "store/CellTyping.h"
 #include "store/DataCore.h"
 #include "store/FastImport.h"
+#include "store/FilePath.h"
 #include "store/RecentTexts.h"
 #include "store/RecordIndex.h"
 #include "store/RisingProgress.h"
 #include "store/RowReader.h"
-#include "store/FilePath.h"
 
 namespace {
 
@@ -84,15 +84,11 @@ Record firstRecord(RowReader& reader) {
   return first;
 }
 
-
 ReadRoad roadOf(ParallelResult result) {
   switch (result) {
-    case ParallelResult::Done:
-      return ReadRoad::Parallel;
-    case ParallelResult::GaveWay:
-      return ReadRoad::GaveWay;
-    default:
-      return ReadRoad::Sequential;
+    case ParallelResult::Done: return ReadRoad::Parallel;
+    case ParallelResult::GaveWay: return ReadRoad::GaveWay;
+    default: return ReadRoad::Sequential;
   }
 }
 
@@ -156,8 +152,8 @@ bool CDataCore::readDelimited(const std::u16string& path, char delimiter) {
   return ok;
 }
 
-bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
-                  int32_t firstRow, int32_t rowCount, TextPage& page, const RecordIndex* index) {
+bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
+                  int32_t rowCount, TextPage& page, const RecordIndex* index) {
   sheet.beforeChange();
   const IoOptions options = sheet.ioOptions();
   RowReader reader;
@@ -180,14 +176,14 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
       std::min<int64_t>(int64_t{rowCount} + (keepHeader && firstRow != 1 ? 1 : 0), MAX_ROWS - 1);
   // The nearest known record start at or before the page, when the index
   // belongs to the file as it is and to this reading.
-  const RecordIndex::Mark* mark =
-      index != nullptr && index->fits(path, reader.delimiter(), options.quoteDetect, reader.kind())
-          ? index->nearest(static_cast<uint64_t>(firstRow))
-          : nullptr;
+  const RecordIndex::Mark* mark = index != nullptr &&
+                                          index->fits(path, reader.delimiter(), options.quoteDetect, reader.kind())
+                                      ? index->nearest(static_cast<uint64_t>(firstRow))
+                                      : nullptr;
   if (mark != nullptr && mark->record < 2) mark = nullptr;
-  const ParallelResult parallel =
-      readPageInParallel(sheet, reader, path, options, first.size(), keepHeader, firstRow, pageRows, page, progress,
-                         mark ? mark->record : 1, mark ? mark->offset : 0);
+  const ParallelResult parallel = readPageInParallel(sheet, reader, path, options, first.size(), keepHeader,
+                                                     firstRow, pageRows, page, progress, mark ? mark->record : 1,
+                                                     mark ? mark->offset : 0);
   sheet.mLastIo.road = roadOf(parallel);
   if (parallel == ParallelResult::Done) {
     page.delimiter = reader.delimiter();
@@ -203,7 +199,8 @@ bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, 
   RecentTexts texts(sheet.mPool, static_cast<uint64_t>(std::min<int64_t>(pageRows, 65536)) * first.size());
   int64_t next = 1;
   // A page of 0 rows from record 1 holds nothing, not even that record.
-  if ((keepHeader || firstRow == 1) && next <= pageRows) putRecord(sheet, static_cast<int32_t>(next++), first, texts);
+  if ((keepHeader || firstRow == 1) && next <= pageRows)
+    putRecord(sheet, static_cast<int32_t>(next++), first, texts);
   int64_t from = 2;  // the record the reader is at
   if (mark != nullptr && firstRow > 2) {
     reader.seek(mark->offset);
@@ -262,16 +259,12 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
   const CheckOnExit check{*this, "an append"};
   char delimiter = '\t';
   switch (fileKind(path)) {
-    case FILE_MVT:
-      return appendMvt(path, progressFrom, progressTo);
+    case FILE_MVT: return appendMvt(path, progressFrom, progressTo);
     case FILE_EXCEL:
       delimiter = 0;  // the worksheet reader
       break;
-    case FILE_CSV:
-      delimiter = ',';
-      break;
-    default:
-      break;
+    case FILE_CSV: delimiter = ','; break;
+    default: break;
   }
   const IoOptions options = ioOptions();
   RowReader reader;
@@ -293,7 +286,8 @@ bool CDataCore::appendFile(const std::u16string& path, int32_t progressFrom, int
     sameHeader = first[j] == getText(1, static_cast<int32_t>(j + 1));
   }
   progress.setRange(progressFrom, progressTo);
-  const ParallelResult parallel = appendInParallel(*this, reader, path, options, first.size(), sameHeader, progress);
+  const ParallelResult parallel =
+      appendInParallel(*this, reader, path, options, first.size(), sameHeader, progress);
   progress.setRange(0, 100);
   mLastIo.road = roadOf(parallel);
   if (parallel == ParallelResult::Done) {

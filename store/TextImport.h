@@ -21,5 +21,5 @@ struct RecordIndex;
 // firstRow below 1 is read as 1 and a rowCount below 0 as 0; a page of 0 rows
 // is empty (row 1 holds the kept header line when firstRow is not 1), and from
 // record 1 it starts at 0 and ends where record 1 starts.
-bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader,
-                  int32_t firstRow, int32_t rowCount, TextPage& page, const RecordIndex* index = nullptr);
+bool readTextPage(CDataCore& sheet, const std::u16string& path, char delimiter, bool keepHeader, int32_t firstRow,
+                  int32_t rowCount, TextPage& page, const RecordIndex* index = nullptr);

@@ -81,9 +81,7 @@ std::u16string textOf(HWND hwnd) {
   return s;
 }
 
-COLORREF textColor(HWND hwnd) {
-  return IsWindowEnabled(hwnd) ? GetSysColor(COLOR_BTNTEXT) : RGB(0xA0, 0xA0, 0xA0);
-}
+COLORREF textColor(HWND hwnd) { return IsWindowEnabled(hwnd) ? GetSysColor(COLOR_BTNTEXT) : RGB(0xA0, 0xA0, 0xA0); }
 
 void paintPush(HWND hwnd, HDC dc, const Button& b, RECT r) {
   FillRect(dc, &r, askBrush(hwnd, dc, WM_CTLCOLORBTN, sysBrush(COLOR_BTNFACE)));
@@ -121,8 +119,10 @@ void paintMark(HWND hwnd, HDC dc, const Button& b, RECT r) {
     frameRect(dc, box, ink);
     if (b.check == BST_CHECKED) {
       // A tick: down from (3, 6) to (5, 8), then up to (10, 3), two pixels thick.
-      for (int i = 0; i < 3; ++i) fillRect(dc, RECT{box.left + 3 + i, box.top + 6 + i, box.left + 4 + i, box.top + 8 + i}, ink);
-      for (int i = 0; i < 5; ++i) fillRect(dc, RECT{box.left + 6 + i, box.top + 7 - i, box.left + 7 + i, box.top + 9 - i}, ink);
+      for (int i = 0; i < 3; ++i)
+        fillRect(dc, RECT{box.left + 3 + i, box.top + 6 + i, box.left + 4 + i, box.top + 8 + i}, ink);
+      for (int i = 0; i < 5; ++i)
+        fillRect(dc, RECT{box.left + 6 + i, box.top + 7 - i, box.left + 7 + i, box.top + 9 - i}, ink);
     } else if (b.check == BST_INDETERMINATE) {
       fillRect(dc, RECT{box.left + 3, box.top + 3, box.right - 3, box.bottom - 3}, ink);
     }
@@ -212,8 +212,10 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case BM_SETCHECK: {
       DWORD t = typeOf(hwnd);
       if (isCheckBox(t) || isRadio(t))
-        setCheck(hwnd, *b, wParam == BST_INDETERMINATE && t != BS_3STATE && t != BS_AUTO3STATE
-                               ? BST_CHECKED : std::min<WPARAM>(wParam, BST_INDETERMINATE));
+        setCheck(hwnd, *b,
+                 wParam == BST_INDETERMINATE && t != BS_3STATE && t != BS_AUTO3STATE
+                     ? BST_CHECKED
+                     : std::min<WPARAM>(wParam, BST_INDETERMINATE));
       return 0;
     }
     case BM_GETSTATE:

@@ -34,10 +34,10 @@ struct Combo {
   HWND edit = nullptr;   // CBS_DROPDOWN: the edit part
   HWND popup = nullptr;  // the dropped list's window (made on first drop)
   bool dropped = false;
-  bool firstUp = false;  // the press that dropped the list is still held
-  int hot = -1, top = 0; // highlighted item and first shown item of the list
-  bool focused = false;  // CBS_DROPDOWNLIST: has the focus
-  bool quiet = false;    // the combo itself is setting the edit part's text
+  bool firstUp = false;   // the press that dropped the list is still held
+  int hot = -1, top = 0;  // highlighted item and first shown item of the list
+  bool focused = false;   // CBS_DROPDOWNLIST: has the focus
+  bool quiet = false;     // the combo itself is setting the edit part's text
   HFONT font = nullptr;
 };
 
@@ -107,8 +107,8 @@ void drop(HWND hwnd, Combo& c) {
   int want = std::max(1, c.list.count()) * c.itemHeight + 2;
   int height = std::max(c.itemHeight + 2, std::min(want, c.droppedHeight - c.fieldHeight));
   if (!c.popup) {
-    c.popup = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"ComboLBox", u"", WS_POPUP, w.left,
-                              w.bottom, w.right - w.left, height, hwnd, nullptr, nullptr, nullptr);
+    c.popup = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"ComboLBox", u"", WS_POPUP, w.left, w.bottom,
+                              w.right - w.left, height, hwnd, nullptr, nullptr, nullptr);
     if (!c.popup) return;
     SetWindowLongPtrW(c.popup, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(hwnd));
   } else {
@@ -219,8 +219,12 @@ void onKey(HWND hwnd, Combo& c, UINT message, WPARAM vk) {
     case VK_DOWN: moveSelection(hwnd, c, 1, false); break;
     case VK_PRIOR: moveSelection(hwnd, c, -std::max(1, popupRows(c) - 1), false); break;
     case VK_NEXT: moveSelection(hwnd, c, std::max(1, popupRows(c) - 1), false); break;
-    case VK_HOME: if (isList(hwnd)) moveSelection(hwnd, c, -1, true); break;
-    case VK_END: if (isList(hwnd)) moveSelection(hwnd, c, 1, true); break;
+    case VK_HOME:
+      if (isList(hwnd)) moveSelection(hwnd, c, -1, true);
+      break;
+    case VK_END:
+      if (isList(hwnd)) moveSelection(hwnd, c, 1, true);
+      break;
     default: break;
   }
 }

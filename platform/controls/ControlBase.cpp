@@ -14,8 +14,7 @@ int controlId(HWND control) { return static_cast<int>(GetWindowLongPtrW(control,
 void notifyCommand(HWND control, WORD code) {
   HWND parent = GetParent(control);
   if (!parent) return;
-  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(controlId(control), code),
-               reinterpret_cast<LPARAM>(control));
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(controlId(control), code), reinterpret_cast<LPARAM>(control));
 }
 
 LRESULT notifyParent(HWND control, NMHDR* hdr, UINT code) {
@@ -28,16 +27,14 @@ LRESULT notifyParent(HWND control, NMHDR* hdr, UINT code) {
 }
 
 HFONT defaultFont() {
-  static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                  u"MS Shell Dlg");
+  static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
   return font;
 }
 
 HBRUSH askBrush(HWND control, HDC dc, UINT message, HBRUSH fallback) {
   HWND parent = GetParent(control);
   if (!parent) return fallback;
-  LRESULT r = SendMessageW(parent, message, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(control));
+  LRESULT r = SendMessageW(parent, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
   return r ? reinterpret_cast<HBRUSH>(r) : fallback;
 }
 
@@ -157,8 +154,8 @@ std::vector<int> Measure::offsets(std::u16string_view text) const {
 namespace {
 
 bool isCjk(char16_t c) {
-  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x3000 && c <= 0x303F);
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) ||
+         (c >= 0x3000 && c <= 0x303F);
 }
 
 // Where a line that overflows at `limit` (exclusive) breaks: after the last

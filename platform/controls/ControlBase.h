@@ -45,14 +45,12 @@ inline HFONT fontOr(HFONT f) { return f ? f : defaultFont(); }
 // Asks the parent for the background brush (WM_CTLCOLOR*); the parent may
 // also set the text colour on `dc`. A parent that answers 0 leaves `fallback`.
 HBRUSH askBrush(HWND control, HDC dc, UINT message, HBRUSH fallback);
-inline HBRUSH sysBrush(int colorIndex) {
-  return reinterpret_cast<HBRUSH>(static_cast<intptr_t>(colorIndex + 1));
-}
+inline HBRUSH sysBrush(int colorIndex) { return reinterpret_cast<HBRUSH>(static_cast<intptr_t>(colorIndex + 1)); }
 
 inline void inflate(RECT& r, int d) { r.left -= d, r.top -= d, r.right += d, r.bottom += d; }
 void fillRect(HDC dc, const RECT& r, COLORREF color);
 void frameRect(HDC dc, const RECT& r, COLORREF color);  // one pixel inside r
-void focusRect(HDC dc, const RECT& r);                   // dotted, one pixel inside r
+void focusRect(HDC dc, const RECT& r);                  // dotted, one pixel inside r
 void hLine(HDC dc, int x0, int x1, int y, COLORREF color);
 void vLine(HDC dc, int x, int y0, int y1, COLORREF color);
 
@@ -87,7 +85,6 @@ class Measure {
 // Lines of `text` no wider than `width`: breaks at line feeds, after blanks
 // for Latin words, and between any two CJK characters.
 std::vector<std::u16string> wrapText(const Measure& m, std::u16string_view text, int width);
-
 
 // Text from a message's LPARAM string (null = empty).
 inline std::u16string textArg(LPARAM lParam) {

@@ -30,11 +30,11 @@ struct Edit {
   EditModel m;
   HFONT font = nullptr;
   bool focused = false, tracking = false, modified = false;
-  bool inCombo = false;      // the edit part of a combo box
-  int scrollX = 0;           // pixels scrolled sideways
-  size_t firstLine = 0;      // multi-line: the top line shown
+  bool inCombo = false;  // the edit part of a combo box
+  int scrollX = 0;       // pixels scrolled sideways
+  size_t firstLine = 0;  // multi-line: the top line shown
   bool canUndo = false;
-  EditModel undo;            // the state before the last change, while canUndo
+  EditModel undo;  // the state before the last change, while canUndo
 };
 
 Store<Edit>& edits() {
@@ -259,8 +259,12 @@ void onKeyDown(HWND hwnd, Edit& e, WPARAM vk) {
     case VK_END: move(hwnd, e, ctrl || !ml ? e.m.text.size() : e.m.lineEnd(c)); break;
     case VK_UP: move(hwnd, e, ml ? verticalTarget(hwnd, e, -1) : e.m.left(c)); break;
     case VK_DOWN: move(hwnd, e, ml ? verticalTarget(hwnd, e, 1) : e.m.right(c)); break;
-    case VK_PRIOR: if (ml) move(hwnd, e, verticalTarget(hwnd, e, -pageLines(hwnd, e))); break;
-    case VK_NEXT: if (ml) move(hwnd, e, verticalTarget(hwnd, e, pageLines(hwnd, e))); break;
+    case VK_PRIOR:
+      if (ml) move(hwnd, e, verticalTarget(hwnd, e, -pageLines(hwnd, e)));
+      break;
+    case VK_NEXT:
+      if (ml) move(hwnd, e, verticalTarget(hwnd, e, pageLines(hwnd, e)));
+      break;
     case VK_DELETE:
       if (shift) cut(hwnd, e);
       else if (e.m.hasSelection()) userReplace(hwnd, e, u"");
@@ -280,7 +284,10 @@ void onKeyDown(HWND hwnd, Edit& e, WPARAM vk) {
 void onChar(HWND hwnd, Edit& e, char16_t ch) {
   bool ml = multi(hwnd);
   switch (ch) {
-    case 1: e.m.setSelection(0, -1); refresh(hwnd, e); return;  // Ctrl+A
+    case 1:
+      e.m.setSelection(0, -1);
+      refresh(hwnd, e);
+      return;  // Ctrl+A
     case 3: copy(hwnd, e); return;
     case 22: paste(hwnd, e); return;
     case 24: cut(hwnd, e); return;
@@ -310,8 +317,8 @@ void onChar(HWND hwnd, Edit& e, char16_t ch) {
   userReplace(hwnd, e, std::u16string_view(&ch, 1));
 }
 
-void paintLine(HWND hwnd, HDC dc, const Edit& e, const Measure& meas, const Layout& l, size_t line,
-               COLORREF ink, bool showSel) {
+void paintLine(HWND hwnd, HDC dc, const Edit& e, const Measure& meas, const Layout& l, size_t line, COLORREF ink,
+               bool showSel) {
   std::u16string_view raw = e.m.lineText(line);
   std::u16string text = shown(hwnd, raw);
   int x0 = lineOriginX(hwnd, e, meas, l, raw);
@@ -332,7 +339,8 @@ void paintLine(HWND hwnd, HDC dc, const Edit& e, const Measure& meas, const Layo
   if (text.size() > t) TextOutW(dc, x0 + x[t], y, text.data() + t, static_cast<int>(text.size() - t));
   // A selected line break shows as a small highlighted block.
   bool breakSelected = showSel && e.m.selStart() <= start + raw.size() && e.m.selEnd() > start + raw.size();
-  if (breakSelected) fillRect(dc, RECT{x0 + x.back(), y, x0 + x.back() + 4, y + l.lineHeight}, GetSysColor(COLOR_HIGHLIGHT));
+  if (breakSelected)
+    fillRect(dc, RECT{x0 + x.back(), y, x0 + x.back() + 4, y + l.lineHeight}, GetSysColor(COLOR_HIGHLIGHT));
 }
 
 void paint(HWND hwnd, const Edit& e) {
@@ -422,9 +430,7 @@ LRESULT editMessage(HWND hwnd, Edit& e, UINT message, WPARAM wParam, LPARAM lPar
       e.m.setSelection(static_cast<int>(wParam), static_cast<int>(lParam));
       refresh(hwnd, e);
       return 0;
-    case EM_REPLACESEL:
-      replaceSelection(hwnd, e, textArg(lParam), wParam != 0);
-      return 0;
+    case EM_REPLACESEL: replaceSelection(hwnd, e, textArg(lParam), wParam != 0); return 0;
     case EM_LIMITTEXT: e.m.limit = wParam ? static_cast<size_t>(wParam) : 0x7FFFFFFE; return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.m.limit);
     case EM_GETMODIFY: return e.modified;

@@ -43,7 +43,7 @@ class EditModel {
   size_t lineStart(size_t line) const;
 
   // Movement targets.
-  size_t left(size_t pos) const;   // one unit back (CR LF as one)
+  size_t left(size_t pos) const;  // one unit back (CR LF as one)
   size_t right(size_t pos) const;
   size_t wordLeft(size_t pos) const;
   size_t wordRight(size_t pos) const;

@@ -11,9 +11,8 @@ int ItemList::add(std::u16string text) {
     items.push_back(Item{std::move(text), 0});
     return count() - 1;
   }
-  auto at = std::upper_bound(items.begin(), items.end(), text, [](const std::u16string& t, const Item& it) {
-    return compareNoCase(t, it.text) < 0;
-  });
+  auto at = std::upper_bound(items.begin(), items.end(), text,
+                             [](const std::u16string& t, const Item& it) { return compareNoCase(t, it.text) < 0; });
   int index = static_cast<int>(at - items.begin());
   items.insert(at, Item{std::move(text), 0});
   return index;

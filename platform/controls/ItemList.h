@@ -39,10 +39,8 @@ class ItemList {
 // or removed (delta -1): removing the selected item leaves no selection.
 inline void shiftSelection(int& sel, int index, int delta) {
   if (sel < 0) return;
-  if (delta < 0 && sel == index)
-    sel = -1;
-  else if (sel >= index)
-    sel += delta;
+  if (delta < 0 && sel == index) sel = -1;
+  else if (sel >= index) sel += delta;
 }
 
 }  // namespace platform::controls

@@ -14,8 +14,8 @@ namespace {
 
 struct ListBox {
   ItemList list;
-  int sel = -1;   // invariant: -1 or a valid index
-  int top = 0;    // first item shown
+  int sel = -1;  // invariant: -1 or a valid index
+  int top = 0;   // first item shown
   int itemHeight = 0;
   bool focused = false;
   bool bar = false;  // created with WS_VSCROLL (the style loses it while the bar is hidden)
@@ -42,8 +42,13 @@ int maxTop(HWND hwnd, const ListBox& b) { return std::max(0, b.list.count() - ro
 void updateBar(HWND hwnd, ListBox& b) {
   b.top = std::clamp(b.top, 0, maxTop(hwnd, b));
   if (!b.bar) return;
-  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(0, b.list.count() - 1),
-                static_cast<UINT>(rows(hwnd, b)), b.top, 0};
+  SCROLLINFO si{sizeof si,
+                SIF_RANGE | SIF_PAGE | SIF_POS,
+                0,
+                std::max(0, b.list.count() - 1),
+                static_cast<UINT>(rows(hwnd, b)),
+                b.top,
+                0};
   SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
 }
 
@@ -90,8 +95,8 @@ void paint(HWND hwnd, const ListBox& b) {
     if (selected) fillRect(dc, item, GetSysColor(COLOR_HIGHLIGHT));
     RECT text{item.left + 2, item.top, item.right, item.bottom};
     drawLabel(dc, b.list.items[static_cast<size_t>(i)].text, text,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX,
-              selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ink, b.font);
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ink,
+              b.font);
     if (selected && b.focused) focusRect(dc, item);
   }
   EndPaint(hwnd, &ps);
@@ -148,7 +153,10 @@ LRESULT listMessage(HWND hwnd, ListBox& b, UINT message, WPARAM wParam, LPARAM l
       shiftSelection(b.sel, static_cast<int>(index), -1);
       redraw(hwnd, b);
       return b.list.count();
-    case LB_RESETCONTENT: b.list.clear(), b.sel = -1, b.top = 0; redraw(hwnd, b); return 0;
+    case LB_RESETCONTENT:
+      b.list.clear(), b.sel = -1, b.top = 0;
+      redraw(hwnd, b);
+      return 0;
     case LB_GETCOUNT: return b.list.count();
     case LB_SETCURSEL:
       if (!b.list.valid(index)) {
@@ -164,7 +172,8 @@ LRESULT listMessage(HWND hwnd, ListBox& b, UINT message, WPARAM wParam, LPARAM l
       if (!b.list.valid(index)) return LB_ERR;
       return copyOut(b.list.items[static_cast<size_t>(index)].text, 0x7FFFFFFF, lParam);
     case LB_GETTEXTLEN:
-      return b.list.valid(index) ? static_cast<LRESULT>(b.list.items[static_cast<size_t>(index)].text.size()) : LB_ERR;
+      return b.list.valid(index) ? static_cast<LRESULT>(b.list.items[static_cast<size_t>(index)].text.size())
+                                 : LB_ERR;
     case LB_FINDSTRING:
     case LB_FINDSTRINGEXACT: return b.list.find(index, textArg(lParam), message == LB_FINDSTRINGEXACT);
     case LB_SELECTSTRING: {
@@ -188,8 +197,7 @@ LRESULT listMessage(HWND hwnd, ListBox& b, UINT message, WPARAM wParam, LPARAM l
                 static_cast<LONG>((index - b.top + 1) * b.itemHeight)};
       return 0;
     }
-    case LB_GETITEMDATA:
-      return b.list.valid(index) ? b.list.items[static_cast<size_t>(index)].data : LB_ERR;
+    case LB_GETITEMDATA: return b.list.valid(index) ? b.list.items[static_cast<size_t>(index)].data : LB_ERR;
     case LB_SETITEMDATA:
       if (!b.list.valid(index)) return LB_ERR;
       b.list.items[static_cast<size_t>(index)].data = lParam;
@@ -251,9 +259,7 @@ LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_KEYDOWN: onKey(hwnd, *b, wParam); return 0;
     case WM_VSCROLL: onVScroll(hwnd, *b, wParam); return 0;
-    case WM_MOUSEWHEEL:
-      scrollTo(hwnd, *b, b->top - 3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
-      return 0;
+    case WM_MOUSEWHEEL: scrollTo(hwnd, *b, b->top - 3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA); return 0;
     default: return listMessage(hwnd, *b, message, wParam, lParam);
   }
 }

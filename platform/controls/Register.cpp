@@ -17,9 +17,8 @@ namespace platform {
 
 bool registerStandardControls() {
   using namespace platform::controls;
-  static const char16_t* const kNames[] = {u"Button",   u"Edit",       PROGRESS_CLASSW, u"Static",
-                                           u"ListBox",  u"ComboBox",   u"ComboLBox",    TOOLTIPS_CLASSW,
-                                           WC_LINK};
+  static const char16_t* const kNames[] = {u"Button",   u"Edit",      PROGRESS_CLASSW, u"Static", u"ListBox",
+                                           u"ComboBox", u"ComboLBox", TOOLTIPS_CLASSW, WC_LINK};
   bool missing = false;
   for (const char16_t* name : kNames) missing = missing || !platform::user::findClass(name);
   if (!missing) return false;

@@ -113,8 +113,7 @@ LRESULT CALLBACK staticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCDESTROY: statics().drop(hwnd); return 0;
-    case WM_NCHITTEST:
-      return (styleOf(hwnd) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
+    case WM_NCHITTEST: return (styleOf(hwnd) & SS_NOTIFY) ? HTCLIENT : HTTRANSPARENT;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: paint(hwnd, *s); return 0;
     case WM_SETFONT:

@@ -80,7 +80,8 @@ void paint(HWND hwnd, const SysLink& s) {
     drawLabel(dc, s.markup.runs[i].text, p.box, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX, c, s.font);
     if (p.link >= 0) {
       hLine(dc, p.box.left, p.box.right, p.box.bottom - 2, c);
-      if (s.focused && p.link == s.focusLink) focusRect(dc, RECT{p.box.left - 1, p.box.top, p.box.right + 1, p.box.bottom});
+      if (s.focused && p.link == s.focusLink)
+        focusRect(dc, RECT{p.box.left - 1, p.box.top, p.box.right + 1, p.box.bottom});
     }
   }
   EndPaint(hwnd, &ps);
@@ -146,8 +147,7 @@ LRESULT CALLBACK linkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
       if (wParam == VK_RETURN && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & LWS_IGNORERETURN))
         send(hwnd, *s, s->focusLink, NM_RETURN);
-      else if (wParam == VK_SPACE)
-        send(hwnd, *s, s->focusLink, NM_CLICK);
+      else if (wParam == VK_SPACE) send(hwnd, *s, s->focusLink, NM_CLICK);
       return 0;
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }

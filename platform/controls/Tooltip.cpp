@@ -37,13 +37,13 @@ struct Tool {
 struct Tooltip {
   std::vector<Tool> tools;
   bool active = true;
-  int current = -1;      // the tool under the pointer
+  int current = -1;  // the tool under the pointer
   bool shown = false;
-  bool popped = false;   // hidden while still over the tool: wait for it to leave
+  bool popped = false;  // hidden while still over the tool: wait for it to leave
   UINT initial = 500, autopop = 5000;
   int maxWidth = -1;
   HFONT font = nullptr;
-  std::u16string text;   // what is shown (or was last)
+  std::u16string text;  // what is shown (or was last)
 };
 
 Store<Tooltip>& tips() {
@@ -128,7 +128,8 @@ void hide(HWND tip, Tooltip& s) {
   if (!s.shown) return;
   s.shown = false;
   ShowWindow(tip, SW_HIDE);
-  if (s.current >= 0 && s.current < static_cast<int>(s.tools.size())) notifyTool(tip, s.tools[static_cast<size_t>(s.current)], TTN_POP);
+  if (s.current >= 0 && s.current < static_cast<int>(s.tools.size()))
+    notifyTool(tip, s.tools[static_cast<size_t>(s.current)], TTN_POP);
 }
 
 std::vector<std::u16string> tipLines(const Tooltip& s, const Measure& m) {

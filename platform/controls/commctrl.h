@@ -26,8 +26,8 @@ constexpr UINT NM_RCLICK = 0U - 5U;
 // Progress bar.
 constexpr DWORD PBS_SMOOTH = 0x01;
 constexpr DWORD PBS_VERTICAL = 0x04;
-constexpr UINT PBM_SETRANGE = WM_USER + 1;    // lParam: MAKELPARAM(low, high), 16-bit each
-constexpr UINT PBM_SETPOS = WM_USER + 2;      // returns the previous position
+constexpr UINT PBM_SETRANGE = WM_USER + 1;  // lParam: MAKELPARAM(low, high), 16-bit each
+constexpr UINT PBM_SETPOS = WM_USER + 2;    // returns the previous position
 constexpr UINT PBM_DELTAPOS = WM_USER + 3;
 constexpr UINT PBM_SETSTEP = WM_USER + 4;
 constexpr UINT PBM_STEPIT = WM_USER + 5;
@@ -75,9 +75,9 @@ constexpr UINT TTN_POP = TTN_FIRST - 2;
 struct TOOLINFOW {
   UINT cbSize;
   UINT uFlags;
-  HWND hwnd;       // the window the tool is in (the notifications go there)
-  UINT_PTR uId;    // the tool's id, or its window with TTF_IDISHWND
-  RECT rect;       // the tool's area in hwnd's client coordinates
+  HWND hwnd;     // the window the tool is in (the notifications go there)
+  UINT_PTR uId;  // the tool's id, or its window with TTF_IDISHWND
+  RECT rect;     // the tool's area in hwnd's client coordinates
   HINSTANCE hinst;
   LPWSTR lpszText;  // the text, or LPSTR_TEXTCALLBACKW to ask with TTN_GETDISPINFOW
   LPARAM lParam;

@@ -74,11 +74,11 @@ std::optional<BlockingAnswer> runChooser(GtkDesktop& desktop, const BlockingCall
   HWND owner = call.owner ? GetAncestor(call.owner, GA_ROOT) : nullptr;
   TopWindow* parent = desktop.find(owner);
   GtkFileChooserAction action = folder ? GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER
-                                : save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
+                                : save ? GTK_FILE_CHOOSER_ACTION_SAVE
+                                       : GTK_FILE_CHOOSER_ACTION_OPEN;
   std::string title = wideToUtf8(arg(call, 0));
-  GtkFileChooserNative* native = gtk_file_chooser_native_new(title.empty() ? nullptr : title.c_str(),
-                                                             parent ? parent->gtkWindow() : nullptr, action,
-                                                             nullptr, nullptr);
+  GtkFileChooserNative* native = gtk_file_chooser_native_new(
+      title.empty() ? nullptr : title.c_str(), parent ? parent->gtkWindow() : nullptr, action, nullptr, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(native);
   gtk_file_chooser_set_select_multiple(chooser, multi);
   if (!folder) {

@@ -111,8 +111,8 @@ bool writeIcon(const std::string& base, const std::string& name) {
     auto mix = [&](int shift) { return ((((p >> shift) & 0xFF) * a + 0xFF * (255 - a)) / 255) << shift; };
     s.pixels[i] = mix(16) | mix(8) | mix(0);
   }
-  std::string folder = base + "/icons/hicolor/" + std::to_string(icon->width) + "x" +
-                       std::to_string(icon->height) + "/apps";
+  std::string folder = base + "/icons/hicolor/" + std::to_string(icon->width) + "x" + std::to_string(icon->height) +
+                       "/apps";
   makeFolders(folder);
   return writePng(s, folder + "/" + name + ".png");
 }
@@ -139,25 +139,39 @@ void installFileType(const std::u16string& extension, const std::u16string& prog
   writeFile(base + "/mime/packages/" + name + "-" + ext.substr(1) + ".xml",
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-            "  <mime-type type=\"" + mime + "\">\n"
-            "    <comment>" + xmlEscape(desc) + "</comment>\n"
-            "    <comment xml:lang=\"zh_CN\">" + xmlEscape(desc) + "</comment>\n" +
-            (icon ? "    <icon name=\"" + name + "\"/>\n" : std::string()) +
-            "    <glob pattern=\"*" + ext + "\"/>\n"
-            "  </mime-type>\n"
-            "</mime-info>\n");
+            "  <mime-type type=\"" +
+                mime +
+                "\">\n"
+                "    <comment>" +
+                xmlEscape(desc) +
+                "</comment>\n"
+                "    <comment xml:lang=\"zh_CN\">" +
+                xmlEscape(desc) + "</comment>\n" + (icon ? "    <icon name=\"" + name + "\"/>\n" : std::string()) +
+                "    <glob pattern=\"*" + ext +
+                "\"/>\n"
+                "  </mime-type>\n"
+                "</mime-info>\n");
   makeFolders(base + "/applications");
-  std::string entry = "[Desktop Entry]\n"
-                      "Type=Application\n"
-                      "Name=" + appName + "\n"
-                      "Name[zh_CN]=" + appName + "\n"
-                      "Comment=" + desc + "\n"
-                      "Comment[zh_CN]=" + desc + "\n"
-                      "Exec=" + execValue(program) + "\n" +
-                      (icon ? "Icon=" + name + "\n" : std::string()) +
-                      "MimeType=" + mime + ";\n"
-                      "Terminal=false\n"
-                      "Categories=Office;Spreadsheet;\n";
+  std::string entry =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Name=" +
+      appName +
+      "\n"
+      "Name[zh_CN]=" +
+      appName +
+      "\n"
+      "Comment=" +
+      desc +
+      "\n"
+      "Comment[zh_CN]=" +
+      desc +
+      "\n"
+      "Exec=" +
+      execValue(program) + "\n" + (icon ? "Icon=" + name + "\n" : std::string()) + "MimeType=" + mime +
+      ";\n"
+      "Terminal=false\n"
+      "Categories=Office;Spreadsheet;\n";
   std::string desktopFile = name + ".desktop";
   writeFile(base + "/applications/" + desktopFile, entry);
   runTool({"update-mime-database", (base + "/mime").c_str()});

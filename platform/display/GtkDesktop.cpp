@@ -27,10 +27,10 @@ struct CursorName {
 };
 
 const CursorName kCursorNames[] = {
-    {IDC_ARROW, "default"},      {IDC_IBEAM, "text"},         {IDC_WAIT, "wait"},
-    {IDC_CROSS, "crosshair"},    {IDC_UPARROW, "default"},    {IDC_SIZENWSE, "nwse-resize"},
+    {IDC_ARROW, "default"},        {IDC_IBEAM, "text"},       {IDC_WAIT, "wait"},
+    {IDC_CROSS, "crosshair"},      {IDC_UPARROW, "default"},  {IDC_SIZENWSE, "nwse-resize"},
     {IDC_SIZENESW, "nesw-resize"}, {IDC_SIZEWE, "ew-resize"}, {IDC_SIZENS, "ns-resize"},
-    {IDC_SIZEALL, "move"},       {IDC_NO, "not-allowed"},     {IDC_HAND, "pointer"},
+    {IDC_SIZEALL, "move"},         {IDC_NO, "not-allowed"},   {IDC_HAND, "pointer"},
 };
 
 }  // namespace
@@ -51,7 +51,8 @@ Desktop* open() {
   return gOpen;
 }
 
-GtkDesktop::GtkDesktop() : mUiThread(std::this_thread::get_id()), mContext(g_main_context_default()), mMenus(*this) {
+GtkDesktop::GtkDesktop()
+    : mUiThread(std::this_thread::get_id()), mContext(g_main_context_default()), mMenus(*this) {
   GdkDisplay* display = gdk_display_get_default();
   for (const CursorName& c : kCursorNames)
     if (HCURSOR h = LoadCursorW(nullptr, c.id)) mCursors[h] = gdk_cursor_new_from_name(display, c.name);
@@ -178,9 +179,7 @@ void GtkDesktop::compositionMoved(HWND hwnd, POINT client) {
 
 void GtkDesktop::keyMenu(HWND top, char16_t ch) { mMenus.startKeyboard(top, ch); }
 
-UINT GtkDesktop::trackPopupMenu(HMENU menu, POINT screen, HWND owner) {
-  return mMenus.track(menu, screen, owner);
-}
+UINT GtkDesktop::trackPopupMenu(HMENU menu, POINT screen, HWND owner) { return mMenus.track(menu, screen, owner); }
 
 // Waiting -------------------------------------------------------------------
 
@@ -210,7 +209,8 @@ void GtkDesktop::wait(DWORD ms) {
   GSource* timeout = nullptr;
   if (ms != 0xFFFFFFFF) {
     timeout = g_timeout_source_new(ms);
-    g_source_set_callback(timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_set_callback(
+        timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
     g_source_attach(timeout, mContext);
   }
   ++mIterating;
@@ -249,7 +249,8 @@ void GtkDesktop::clipboardTaken() {
   int count = 0;
   GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
   // The text is made when another program asks for it, not now.
-  if (gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), clipboardGet, clipboardClear, this))
+  if (gtk_clipboard_set_with_data(clipboard, targets, static_cast<guint>(count), clipboardGet, clipboardClear,
+                                  this))
     mClipboardOwned = true;
   gtk_target_table_free(targets, count);
   gtk_target_list_unref(list);

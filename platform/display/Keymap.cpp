@@ -23,37 +23,74 @@ struct KeyPair {
 
 // Keys that are the same in every layout.
 constexpr KeyPair kFixed[] = {
-    {GDK_KEY_BackSpace, VK_BACK}, {GDK_KEY_Tab, VK_TAB}, {GDK_KEY_ISO_Left_Tab, VK_TAB},
-    {GDK_KEY_Return, VK_RETURN}, {GDK_KEY_KP_Enter, VK_RETURN}, {GDK_KEY_Escape, VK_ESCAPE},
-    {GDK_KEY_space, VK_SPACE}, {GDK_KEY_Page_Up, VK_PRIOR}, {GDK_KEY_Page_Down, VK_NEXT},
-    {GDK_KEY_End, VK_END}, {GDK_KEY_Home, VK_HOME}, {GDK_KEY_Left, VK_LEFT}, {GDK_KEY_Up, VK_UP},
-    {GDK_KEY_Right, VK_RIGHT}, {GDK_KEY_Down, VK_DOWN}, {GDK_KEY_Insert, VK_INSERT},
-    {GDK_KEY_Delete, VK_DELETE}, {GDK_KEY_KP_Page_Up, VK_PRIOR}, {GDK_KEY_KP_Page_Down, VK_NEXT},
-    {GDK_KEY_KP_End, VK_END}, {GDK_KEY_KP_Home, VK_HOME}, {GDK_KEY_KP_Left, VK_LEFT},
-    {GDK_KEY_KP_Up, VK_UP}, {GDK_KEY_KP_Right, VK_RIGHT}, {GDK_KEY_KP_Down, VK_DOWN},
-    {GDK_KEY_KP_Insert, VK_INSERT}, {GDK_KEY_KP_Delete, VK_DELETE}, {GDK_KEY_Pause, VK_PAUSE},
-    {GDK_KEY_Print, VK_SNAPSHOT}, {GDK_KEY_Scroll_Lock, VK_SCROLL},
-    {GDK_KEY_Shift_L, VK_LSHIFT}, {GDK_KEY_Shift_R, VK_RSHIFT},
-    {GDK_KEY_Control_L, VK_LCONTROL}, {GDK_KEY_Control_R, VK_RCONTROL},
-    {GDK_KEY_Alt_L, VK_LMENU}, {GDK_KEY_Alt_R, VK_RMENU}, {GDK_KEY_Meta_L, VK_LMENU},
-    {GDK_KEY_Meta_R, VK_RMENU}, {GDK_KEY_ISO_Level3_Shift, VK_RMENU},
-    {GDK_KEY_Super_L, VK_LWIN}, {GDK_KEY_Super_R, VK_RWIN}, {GDK_KEY_Menu, VK_APPS},
-    {GDK_KEY_Caps_Lock, VK_CAPITAL}, {GDK_KEY_Num_Lock, VK_NUMLOCK},
-    {GDK_KEY_KP_Multiply, VK_MULTIPLY}, {GDK_KEY_KP_Add, VK_ADD},
-    {GDK_KEY_KP_Subtract, VK_SUBTRACT}, {GDK_KEY_KP_Decimal, VK_DECIMAL},
-    {GDK_KEY_KP_Separator, VK_SEPARATOR}, {GDK_KEY_KP_Divide, VK_DIVIDE},
-    {GDK_KEY_KP_0, VK_NUMPAD0}, {GDK_KEY_KP_1, VK_NUMPAD0 + 1}, {GDK_KEY_KP_2, VK_NUMPAD0 + 2},
-    {GDK_KEY_KP_3, VK_NUMPAD0 + 3}, {GDK_KEY_KP_4, VK_NUMPAD0 + 4}, {GDK_KEY_KP_5, VK_NUMPAD0 + 5},
-    {GDK_KEY_KP_6, VK_NUMPAD0 + 6}, {GDK_KEY_KP_7, VK_NUMPAD0 + 7}, {GDK_KEY_KP_8, VK_NUMPAD0 + 8},
+    {GDK_KEY_BackSpace, VK_BACK},
+    {GDK_KEY_Tab, VK_TAB},
+    {GDK_KEY_ISO_Left_Tab, VK_TAB},
+    {GDK_KEY_Return, VK_RETURN},
+    {GDK_KEY_KP_Enter, VK_RETURN},
+    {GDK_KEY_Escape, VK_ESCAPE},
+    {GDK_KEY_space, VK_SPACE},
+    {GDK_KEY_Page_Up, VK_PRIOR},
+    {GDK_KEY_Page_Down, VK_NEXT},
+    {GDK_KEY_End, VK_END},
+    {GDK_KEY_Home, VK_HOME},
+    {GDK_KEY_Left, VK_LEFT},
+    {GDK_KEY_Up, VK_UP},
+    {GDK_KEY_Right, VK_RIGHT},
+    {GDK_KEY_Down, VK_DOWN},
+    {GDK_KEY_Insert, VK_INSERT},
+    {GDK_KEY_Delete, VK_DELETE},
+    {GDK_KEY_KP_Page_Up, VK_PRIOR},
+    {GDK_KEY_KP_Page_Down, VK_NEXT},
+    {GDK_KEY_KP_End, VK_END},
+    {GDK_KEY_KP_Home, VK_HOME},
+    {GDK_KEY_KP_Left, VK_LEFT},
+    {GDK_KEY_KP_Up, VK_UP},
+    {GDK_KEY_KP_Right, VK_RIGHT},
+    {GDK_KEY_KP_Down, VK_DOWN},
+    {GDK_KEY_KP_Insert, VK_INSERT},
+    {GDK_KEY_KP_Delete, VK_DELETE},
+    {GDK_KEY_Pause, VK_PAUSE},
+    {GDK_KEY_Print, VK_SNAPSHOT},
+    {GDK_KEY_Scroll_Lock, VK_SCROLL},
+    {GDK_KEY_Shift_L, VK_LSHIFT},
+    {GDK_KEY_Shift_R, VK_RSHIFT},
+    {GDK_KEY_Control_L, VK_LCONTROL},
+    {GDK_KEY_Control_R, VK_RCONTROL},
+    {GDK_KEY_Alt_L, VK_LMENU},
+    {GDK_KEY_Alt_R, VK_RMENU},
+    {GDK_KEY_Meta_L, VK_LMENU},
+    {GDK_KEY_Meta_R, VK_RMENU},
+    {GDK_KEY_ISO_Level3_Shift, VK_RMENU},
+    {GDK_KEY_Super_L, VK_LWIN},
+    {GDK_KEY_Super_R, VK_RWIN},
+    {GDK_KEY_Menu, VK_APPS},
+    {GDK_KEY_Caps_Lock, VK_CAPITAL},
+    {GDK_KEY_Num_Lock, VK_NUMLOCK},
+    {GDK_KEY_KP_Multiply, VK_MULTIPLY},
+    {GDK_KEY_KP_Add, VK_ADD},
+    {GDK_KEY_KP_Subtract, VK_SUBTRACT},
+    {GDK_KEY_KP_Decimal, VK_DECIMAL},
+    {GDK_KEY_KP_Separator, VK_SEPARATOR},
+    {GDK_KEY_KP_Divide, VK_DIVIDE},
+    {GDK_KEY_KP_0, VK_NUMPAD0},
+    {GDK_KEY_KP_1, VK_NUMPAD0 + 1},
+    {GDK_KEY_KP_2, VK_NUMPAD0 + 2},
+    {GDK_KEY_KP_3, VK_NUMPAD0 + 3},
+    {GDK_KEY_KP_4, VK_NUMPAD0 + 4},
+    {GDK_KEY_KP_5, VK_NUMPAD0 + 5},
+    {GDK_KEY_KP_6, VK_NUMPAD0 + 6},
+    {GDK_KEY_KP_7, VK_NUMPAD0 + 7},
+    {GDK_KEY_KP_8, VK_NUMPAD0 + 8},
     {GDK_KEY_KP_9, VK_NUMPAD0 + 9},
 };
 
 // Punctuation keys of the US layout.
 constexpr KeyPair kPunctuation[] = {
-    {GDK_KEY_semicolon, VK_OEM_1}, {GDK_KEY_equal, VK_OEM_PLUS}, {GDK_KEY_comma, VK_OEM_COMMA},
-    {GDK_KEY_minus, VK_OEM_MINUS}, {GDK_KEY_period, VK_OEM_PERIOD}, {GDK_KEY_slash, VK_OEM_2},
-    {GDK_KEY_grave, VK_OEM_3}, {GDK_KEY_bracketleft, VK_OEM_4}, {GDK_KEY_backslash, VK_OEM_5},
-    {GDK_KEY_bracketright, VK_OEM_6}, {GDK_KEY_apostrophe, VK_OEM_7}, {GDK_KEY_less, VK_OEM_102},
+    {GDK_KEY_semicolon, VK_OEM_1},    {GDK_KEY_equal, VK_OEM_PLUS},    {GDK_KEY_comma, VK_OEM_COMMA},
+    {GDK_KEY_minus, VK_OEM_MINUS},    {GDK_KEY_period, VK_OEM_PERIOD}, {GDK_KEY_slash, VK_OEM_2},
+    {GDK_KEY_grave, VK_OEM_3},        {GDK_KEY_bracketleft, VK_OEM_4}, {GDK_KEY_backslash, VK_OEM_5},
+    {GDK_KEY_bracketright, VK_OEM_6}, {GDK_KEY_apostrophe, VK_OEM_7},  {GDK_KEY_less, VK_OEM_102},
 };
 
 int fixedKey(guint keyval) {
@@ -76,8 +113,8 @@ int symbolKey(guint keyval) {
 guint unshifted(const GdkEventKey* e, int group) {
   guint keyval = 0;
   GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(e->window));
-  if (!gdk_keymap_translate_keyboard_state(keymap, e->hardware_keycode, GdkModifierType(0), group,
-                                           &keyval, nullptr, nullptr, nullptr))
+  if (!gdk_keymap_translate_keyboard_state(keymap, e->hardware_keycode, GdkModifierType(0), group, &keyval, nullptr,
+                                           nullptr, nullptr))
     return 0;
   return keyval;
 }
@@ -106,8 +143,7 @@ int positionKey(int keycode) {
 
 bool makesCharacter(int vk) {
   return (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || vk == VK_SPACE ||
-         (vk >= VK_OEM_1 && vk <= VK_OEM_3) || (vk >= VK_OEM_4 && vk <= VK_OEM_7) ||
-         vk == VK_OEM_102;
+         (vk >= VK_OEM_1 && vk <= VK_OEM_3) || (vk >= VK_OEM_4 && vk <= VK_OEM_7) || vk == VK_OEM_102;
 }
 
 }  // namespace
@@ -119,8 +155,8 @@ int virtualKeyOf(const GdkEventKey* e) {
   return positionKey(e->hardware_keycode);
 }
 
-std::optional<char16_t> Keymap::character(int vk, int keycode, bool shift, bool capsLock,
-                                          bool ctrl, bool alt) const {
+std::optional<char16_t> Keymap::character(int vk, int keycode, bool shift, bool capsLock, bool ctrl,
+                                          bool alt) const {
   if (!keycode || !makesCharacter(vk)) return std::nullopt;
   if (ctrl != alt) return std::nullopt;  // Ctrl combinations and Alt's WM_SYSCHAR: the layer's table
   GdkDisplay* display = gdk_display_get_default();
@@ -129,15 +165,15 @@ std::optional<char16_t> Keymap::character(int vk, int keycode, bool shift, bool 
   int state = (shift ? GDK_SHIFT_MASK : 0) | (capsLock ? GDK_LOCK_MASK : 0);
   if (ctrl && alt) state |= GDK_MOD5_MASK;  // AltGr, which the layer sees as Ctrl+Alt
   guint keyval = 0;
-  if (!gdk_keymap_translate_keyboard_state(keymap, static_cast<guint>(keycode), GdkModifierType(state),
-                                           mGroup, &keyval, nullptr, nullptr, nullptr))
+  if (!gdk_keymap_translate_keyboard_state(keymap, static_cast<guint>(keycode), GdkModifierType(state), mGroup,
+                                           &keyval, nullptr, nullptr, nullptr))
     return std::nullopt;
   gunichar ch = gdk_keyval_to_unicode(keyval);
   if (ctrl && alt && (!ch || keyval == gdk_keyval_to_lower(keyval))) {
     // A key without a third level makes nothing with AltGr.
     guint plain = 0;
-    gdk_keymap_translate_keyboard_state(keymap, static_cast<guint>(keycode), GdkModifierType(0), mGroup,
-                                        &plain, nullptr, nullptr, nullptr);
+    gdk_keymap_translate_keyboard_state(keymap, static_cast<guint>(keycode), GdkModifierType(0), mGroup, &plain,
+                                        nullptr, nullptr, nullptr);
     if (plain == keyval) return char16_t{0};
   }
   if (!ch || ch > 0xFFFF) return std::nullopt;

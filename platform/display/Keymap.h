@@ -20,8 +20,7 @@ class Keymap {
   // The character key `keycode` (the scan code the layer was given) makes
   // with these modifiers; nullopt for keys whose character the layer's own
   // table decides (controls, function keys, Ctrl combinations).
-  std::optional<char16_t> character(int vk, int keycode, bool shift, bool capsLock, bool ctrl,
-                                    bool alt) const;
+  std::optional<char16_t> character(int vk, int keycode, bool shift, bool capsLock, bool ctrl, bool alt) const;
 
  private:
   int mGroup = 0;

@@ -149,15 +149,17 @@ void MenuTracker::openPopup(HMENU menu, POINT origin, int itemInParent) {
   level.pixels = popupMenuPixels(menu);
   level.rows = popupMenuItemRects(menu);
   RECT screen = mDesktop.monitor();
-  if (origin.y + level.pixels.height > screen.bottom) origin.y = std::max<LONG>(screen.top, screen.bottom - level.pixels.height);
-  if (origin.x + level.pixels.width > screen.right) origin.x = std::max<LONG>(screen.left, screen.right - level.pixels.width);
+  if (origin.y + level.pixels.height > screen.bottom)
+    origin.y = std::max<LONG>(screen.top, screen.bottom - level.pixels.height);
+  if (origin.x + level.pixels.width > screen.right)
+    origin.x = std::max<LONG>(screen.left, screen.right - level.pixels.width);
   level.origin = origin;
   level.window = gtk_window_new(GTK_WINDOW_POPUP);
   g_object_ref_sink(level.window);
   gtk_window_set_type_hint(GTK_WINDOW(level.window), GDK_WINDOW_TYPE_HINT_POPUP_MENU);
   gtk_widget_set_app_paintable(level.window, TRUE);
-  gtk_widget_add_events(level.window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                          GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK);
+  gtk_widget_add_events(
+      level.window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK);
   gtk_widget_set_size_request(level.window, level.pixels.width, level.pixels.height);
   gtk_window_move(GTK_WINDOW(level.window), origin.x, origin.y);
   if (TopWindow* w = mDesktop.find(mOwner ? GetAncestor(mOwner, GA_ROOT) : nullptr))
@@ -170,7 +172,8 @@ void MenuTracker::openPopup(HMENU menu, POINT origin, int itemInParent) {
   mLevels.push_back(std::move(level));
   gtk_widget_show(mLevels.back().window);
   if (mLevels.size() == 1) grab(mLevels.back().window);
-  if (mBar) select(mLevels.back(), nextRow(mLevels.back(), -1, 1));  // keyboard-opened popups select their first item
+  if (mBar)
+    select(mLevels.back(), nextRow(mLevels.back(), -1, 1));  // keyboard-opened popups select their first item
 }
 
 void MenuTracker::closeLevelsFrom(size_t depth) {
@@ -214,8 +217,7 @@ void MenuTracker::grab(GtkWidget* window) {
   GdkWindow* g = gtk_widget_get_window(window);
   if (!g) return;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(g));
-  if (gdk_seat_grab(seat, g, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr) ==
-      GDK_GRAB_SUCCESS)
+  if (gdk_seat_grab(seat, g, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr) == GDK_GRAB_SUCCESS)
     mGrabbed = seat;
 }
 
@@ -286,14 +288,17 @@ void MenuTracker::key(const GdkEventKey* e, int vk) {
       if (depth > 1 || (depth == 1 && mBar)) closeLevelsFrom(depth - 1);
       else finish(0);
       return;
-    case VK_MENU: case VK_LMENU: case VK_RMENU: case VK_F10:
-      finish(0);
-      return;
-    case VK_UP: case VK_DOWN:
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+    case VK_F10: finish(0); return;
+    case VK_UP:
+    case VK_DOWN:
       if (top) select(*top, nextRow(*top, top->selected, vk == VK_DOWN ? 1 : -1));
       else if (vk == VK_DOWN) selectBar(mBarItem, true);
       return;
-    case VK_LEFT: case VK_RIGHT: {
+    case VK_LEFT:
+    case VK_RIGHT: {
       const MenuItem* item = top ? itemAt(top->menu, top->selected) : nullptr;
       if (vk == VK_RIGHT && item && item->popup) {
         activateRow(depth - 1, top->selected);
@@ -306,7 +311,8 @@ void MenuTracker::key(const GdkEventKey* e, int vk) {
       if (mBar) selectBar(nextBarItem(mBarItem, vk == VK_RIGHT ? 1 : -1), depth > 0);
       return;
     }
-    case VK_RETURN: case VK_SPACE:
+    case VK_RETURN:
+    case VK_SPACE:
       if (top && top->selected >= 0) activateRow(depth - 1, top->selected);
       else if (!top && mBar) selectBar(mBarItem, true);
       return;

@@ -67,9 +67,9 @@ class MenuTracker {
 
   GtkDesktop& mDesktop;
   bool mActive = false;
-  bool mTracking = false;     // TrackPopupMenu: no bar, blocks its caller
-  HWND mBar = nullptr;        // the window whose bar is in menu mode
-  HWND mOwner = nullptr;      // who gets the command
+  bool mTracking = false;  // TrackPopupMenu: no bar, blocks its caller
+  HWND mBar = nullptr;     // the window whose bar is in menu mode
+  HWND mOwner = nullptr;   // who gets the command
   int mBarItem = -1;
   std::vector<Level> mLevels;  // open popups, outermost first
   UINT mResult = 0;

@@ -8,8 +8,8 @@
 #include "platform/display/Text.h"
 #include "platform/user/DropFiles.h"
 #include "platform/user/Imm.h"
-#include "platform/user/ScrollBarDraw.h"
 #include "platform/user/Inject.h"
+#include "platform/user/ScrollBarDraw.h"
 #include "platform/user/State.h"
 #include "platform/user/User.h"
 
@@ -27,8 +27,8 @@ bool isTooltip(HWND hwnd) {
 // The layer's surface wrapped for cairo without copying (0x00RRGGBB rows
 // are cairo's RGB24 on this machine's byte order).
 cairo_surface_t* wrap(Surface& s) {
-  return cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(s.pixels.data()),
-                                             CAIRO_FORMAT_RGB24, s.width, s.height, s.width * 4);
+  return cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(s.pixels.data()), CAIRO_FORMAT_RGB24,
+                                             s.width, s.height, s.width * 4);
 }
 
 void setColor(cairo_t* cr, DWORD bgr) {
@@ -55,10 +55,10 @@ TopWindow::TopWindow(GtkDesktop& desktop, HWND hwnd) : mDesktop(desktop), mHwnd(
   g_object_ref_sink(mWindow);
   gtk_widget_set_app_paintable(mWindow, TRUE);
   gtk_window_set_gravity(GTK_WINDOW(mWindow), GDK_GRAVITY_STATIC);
-  gtk_widget_add_events(mWindow, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                     GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK |
-                                     GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK |
-                                     GDK_STRUCTURE_MASK | GDK_ENTER_NOTIFY_MASK);
+  gtk_widget_add_events(mWindow, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                                     GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                                     GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_STRUCTURE_MASK |
+                                     GDK_ENTER_NOTIFY_MASK);
   g_signal_connect(mWindow, "draw", G_CALLBACK(onDraw), this);
   g_signal_connect(mWindow, "button-press-event", G_CALLBACK(onButton), this);
   g_signal_connect(mWindow, "button-release-event", G_CALLBACK(onButton), this);
@@ -145,9 +145,7 @@ void TopWindow::placeOnDesktop() {
   gtk_window_move(w, f.left, f.top);
 }
 
-void TopWindow::syncTitle() {
-  gtk_window_set_title(GTK_WINDOW(mWindow), wideToUtf8(windowText(mHwnd)).c_str());
-}
+void TopWindow::syncTitle() { gtk_window_set_title(GTK_WINDOW(mWindow), wideToUtf8(windowText(mHwnd)).c_str()); }
 
 void TopWindow::activate() {
   if (!mShown || isTooltip(mHwnd)) return;
@@ -444,9 +442,9 @@ void TopWindow::syncModifiers(guint state, int exceptVk) {
     int left, right;
   };
   bool altGr = (state & GDK_MOD5_MASK) != 0;
-  for (Modifier m : {Modifier{GDK_SHIFT_MASK, VK_LSHIFT, VK_RSHIFT},
-                     Modifier{GDK_CONTROL_MASK, VK_LCONTROL, VK_RCONTROL},
-                     Modifier{GDK_MOD1_MASK, VK_LMENU, VK_RMENU}}) {
+  for (Modifier m :
+       {Modifier{GDK_SHIFT_MASK, VK_LSHIFT, VK_RSHIFT}, Modifier{GDK_CONTROL_MASK, VK_LCONTROL, VK_RCONTROL},
+        Modifier{GDK_MOD1_MASK, VK_LMENU, VK_RMENU}}) {
     if (altGr && m.mask != GDK_SHIFT_MASK) continue;  // AltGr keeps its own Ctrl and Alt
     const bool isThisKey = exceptVk == m.left || exceptVk == m.right;
     if (state & m.mask) {
@@ -508,16 +506,15 @@ void TopWindow::onRealize(GtkWidget* widget, gpointer self) {
 
 // Drag and drop -----------------------------------------------------------
 
-gboolean TopWindow::onDragMotion(GtkWidget*, GdkDragContext* context, gint x, gint y, guint time,
-                                 gpointer self) {
+gboolean TopWindow::onDragMotion(GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self) {
   auto* w = static_cast<TopWindow*>(self);
   bool accepts = dropTargetAt(w->toScreen(x, y)) != nullptr;
   gdk_drag_status(context, accepts ? GDK_ACTION_COPY : GdkDragAction(0), time);
   return TRUE;
 }
 
-void TopWindow::onDragData(GtkWidget*, GdkDragContext* context, gint x, gint y, GtkSelectionData* data,
-                           guint, guint time, gpointer self) {
+void TopWindow::onDragData(GtkWidget*, GdkDragContext* context, gint x, gint y, GtkSelectionData* data, guint,
+                           guint time, gpointer self) {
   auto* w = static_cast<TopWindow*>(self);
   const guchar* bytes = gtk_selection_data_get_data(data);
   int length = gtk_selection_data_get_length(data);

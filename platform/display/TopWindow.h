@@ -63,8 +63,8 @@ class TopWindow {
   static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer self);
   static void onRealize(GtkWidget*, gpointer self);
   static gboolean onDragMotion(GtkWidget*, GdkDragContext*, gint x, gint y, guint time, gpointer self);
-  static void onDragData(GtkWidget*, GdkDragContext*, gint x, gint y, GtkSelectionData* data,
-                         guint info, guint time, gpointer self);
+  static void onDragData(GtkWidget*, GdkDragContext*, gint x, gint y, GtkSelectionData* data, guint info,
+                         guint time, gpointer self);
   static void onCommit(GtkIMContext*, gchar* text, gpointer self);
   static void onPreeditStart(GtkIMContext*, gpointer self);
   static void onPreeditChanged(GtkIMContext*, gpointer self);
@@ -85,10 +85,10 @@ class TopWindow {
   GtkIMContext* mIm = nullptr;
   FrameLayout mLayout;
   bool mShown = false;
-  bool mQueued = false;       // drawn parts wait for presentation
-  bool mPlaced = false;       // the desktop's window has been placed once
-  RECT mAskedFrame{};         // the frame last given to the desktop
-  Surface mMenuBar;           // menuBarPixels, drawn again when the menu changes
+  bool mQueued = false;  // drawn parts wait for presentation
+  bool mPlaced = false;  // the desktop's window has been placed once
+  RECT mAskedFrame{};    // the frame last given to the desktop
+  Surface mMenuBar;      // menuBarPixels, drawn again when the menu changes
   bool mMenuStale = true;
   int mMenuHighlight = -1;
   std::vector<RECT> mPresented;

@@ -12,23 +12,23 @@ namespace gdi {
 
 // One rendered glyph. Coverage is row-major, `width` bytes a row, 0..255.
 struct Glyph {
-  int advance = 0;       // pen advance in pixels
-  int left = 0;          // bitmap's first column relative to the pen x
-  int top = 0;           // bitmap's first row relative to the text cell's top
+  int advance = 0;  // pen advance in pixels
+  int left = 0;     // bitmap's first column relative to the pen x
+  int top = 0;      // bitmap's first row relative to the text cell's top
   int width = 0, rows = 0;
-  bool solid = false;    // every coverage value is 0 or 255 (bitmap strikes)
+  bool solid = false;  // every coverage value is 0 or 255 (bitmap strikes)
   std::vector<uint8_t> coverage;
 };
 
 struct FontMetrics {
-  int height = 0;        // text cell: ascent + descent
-  int ascent = 0;        // baseline below the cell top
+  int height = 0;  // text cell: ascent + descent
+  int ascent = 0;  // baseline below the cell top
   int descent = 0;
   int internalLeading = 0;
   int aveCharWidth = 0;
   int maxCharWidth = 0;
   int weight = 400;
-  int overhang = 0;      // extra advance of synthetic bold
+  int overhang = 0;  // extra advance of synthetic bold
 };
 
 class FontInstance {
@@ -59,16 +59,16 @@ class FontInstance {
     std::atomic<const Glyph*> glyphs[256] = {};
   };
   std::atomic<Page*> mPages[256] = {};
-  std::mutex mLock;  // guards filling, mOthers and mOwned
+  std::mutex mLock;                                        // guards filling, mOthers and mOwned
   std::vector<std::pair<char32_t, const Glyph*>> mOthers;  // code points beyond the BMP
   std::vector<std::unique_ptr<Glyph>> mOwned;              // every glyph rendered
 };
 
 // What a LOGFONTW asks for, reduced to what selects a FontInstance.
 struct FontRequest {
-  std::u16string face;   // as given (may be empty)
-  int height = 0;        // lfHeight
-  int weight = 0;        // lfWeight
+  std::u16string face;  // as given (may be empty)
+  int height = 0;       // lfHeight
+  int weight = 0;       // lfWeight
 };
 
 // The font for a request: faces "宋体" (and "新宋体", "SimSun", "NSimSun")

@@ -55,7 +55,6 @@ constexpr char kConfig[] = R"(<?xml version="1.0"?>
 // The Song-style faces, whose em square is their text cell.
 constexpr const char16_t* kSongFaces[] = {u"宋体", u"新宋体", u"simsun", u"nsimsun"};
 
-
 // The font files (Debian's packages fonts-arphic-uming and fonts-wqy-microhei).
 // They are added as application fonts, so no font cache is read or written.
 constexpr const char* kFontFiles[] = {

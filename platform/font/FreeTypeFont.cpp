@@ -126,7 +126,8 @@ bool FreeTypeFont::loadFace(const FaceFile& file, const FreeTypeFontRequest& wan
     mMetrics.weight = want.weight ? want.weight : 400;
     mMetrics.overhang = 0;
     mFamily.clear();
-    for (const char* p = face->family_name; p && *p; ++p) mFamily += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    for (const char* p = face->family_name; p && *p; ++p)
+      mFamily += static_cast<char16_t>(static_cast<unsigned char>(*p));
     mPpem = ppem;
   } else {
     ppem = mPpem;

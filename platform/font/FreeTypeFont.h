@@ -39,7 +39,7 @@ class FreeTypeFont final : public FontInstance {
   bool loadFace(const FaceFile& file, const FreeTypeFontRequest& want, bool primary);
   std::vector<Face*> mFaces;  // mFaces[0] is the primary
   bool mEmbolden = false;
-  double mPpem = 0;           // pixels per em of the primary face
+  double mPpem = 0;  // pixels per em of the primary face
 };
 
 }  // namespace gdi

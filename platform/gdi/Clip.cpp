@@ -1,7 +1,7 @@
 // Rectangular regions and the clip of a DC.
+#include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Rect.h"
-#include "platform/gdi/Gdi.h"
 
 using namespace gdi;
 

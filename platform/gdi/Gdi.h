@@ -12,8 +12,8 @@
 // Calls are for the UI thread; they never throw. Invalid handles make a call
 // fail (FALSE / null / 0) without touching anything.
 #pragma once
-#include "platform/gdi/Surface.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/Surface.h"
 
 // Stock objects.
 constexpr int WHITE_BRUSH = 0;
@@ -137,9 +137,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 HPEN CreatePen(int style, int width, COLORREF color);
 HBRUSH CreateSolidBrush(COLORREF color);
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                   DWORD pitchAndFamily, LPCWSTR face);
 HFONT CreateFontIndirectW(const LOGFONTW* font);
 
@@ -186,5 +185,4 @@ SIZE iconSize(HICON icon);
 // Draws the icon scaled to width x height (0 = its own size) with source-over
 // alpha at (x, y); DI_NORMAL, DI_IMAGE (alpha ignored) and DI_MASK (black
 // where opaque).
-BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step,
-                HBRUSH flickerFree, UINT flags);
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFree, UINT flags);

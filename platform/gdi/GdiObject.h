@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gdi/Surface.h"
 #include "platform/WinTypes.h"
+#include "platform/gdi/Surface.h"
 
 namespace gdi {
 
@@ -20,21 +20,21 @@ struct GdiObject {
   explicit GdiObject(Kind k) : kind(k) {}
   virtual ~GdiObject() = default;
   const Kind kind;
-  bool stock = false;      // stock objects are never freed
-  int selectedIn = 0;      // number of DCs that currently hold this object
+  bool stock = false;  // stock objects are never freed
+  int selectedIn = 0;  // number of DCs that currently hold this object
 };
 
 struct Pen : GdiObject {
   Pen() : GdiObject(Kind::Pen) {}
-  int style = 0;           // PS_SOLID or PS_NULL
-  int width = 1;           // >= 1
-  uint32_t color = 0;      // 0x00RRGGBB (surface order, already converted)
+  int style = 0;       // PS_SOLID or PS_NULL
+  int width = 1;       // >= 1
+  uint32_t color = 0;  // 0x00RRGGBB (surface order, already converted)
 };
 
 struct Brush : GdiObject {
   Brush() : GdiObject(Kind::Brush) {}
-  bool hollow = false;     // NULL_BRUSH: fills nothing
-  uint32_t color = 0;      // 0x00RRGGBB
+  bool hollow = false;  // NULL_BRUSH: fills nothing
+  uint32_t color = 0;   // 0x00RRGGBB
 };
 
 struct Font : GdiObject {
@@ -66,15 +66,15 @@ struct Dc : GdiObject {
   // Target: a window surface (window DCs) or the selected bitmap (memory DCs).
   Surface* window = nullptr;
   bool memory = false;
-  Bitmap* bitmap = nullptr;   // memory DCs: never null (stock 1x1 at first)
-  POINT origin{0, 0};         // DC point (0,0) in surface pixels
-  RECT baseClip{0, 0, 0, 0};  // surface pixels; window DCs only
-  std::vector<RECT> excluded; // surface pixels cut out of the clip; window DCs only
+  Bitmap* bitmap = nullptr;    // memory DCs: never null (stock 1x1 at first)
+  POINT origin{0, 0};          // DC point (0,0) in surface pixels
+  RECT baseClip{0, 0, 0, 0};   // surface pixels; window DCs only
+  std::vector<RECT> excluded;  // surface pixels cut out of the clip; window DCs only
   bool hasClipRgn = false;
-  RECT clipRgn{0, 0, 0, 0};   // DC coordinates; valid when hasClipRgn
-  Pen* pen = nullptr;         // never null
-  Brush* brush = nullptr;     // never null
-  Font* font = nullptr;       // never null
+  RECT clipRgn{0, 0, 0, 0};       // DC coordinates; valid when hasClipRgn
+  Pen* pen = nullptr;             // never null
+  Brush* brush = nullptr;         // never null
+  Font* font = nullptr;           // never null
   uint32_t textColor = 0x000000;  // 0x00RRGGBB
   uint32_t bkColor = 0xFFFFFF;    // 0x00RRGGBB
   int bkMode = 2;                 // OPAQUE

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "platform/font/FontInstance.h"
-#include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiObject.h"
 
 namespace gdi {
 namespace {
@@ -138,9 +138,9 @@ HFONT CreateFontIndirectW(const LOGFONTW* lf) {
   return static_cast<HFONT>(handleOf(f));
 }
 
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
-                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR face) {
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR face) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWidth = width;
@@ -219,8 +219,7 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
     case Kind::Region:
       return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(SelectClipRgn(h, static_cast<HRGN>(object))));
     case Kind::Dc:
-    case Kind::Icon:
-      return nullptr;
+    case Kind::Icon: return nullptr;
   }
   return previous;
 }

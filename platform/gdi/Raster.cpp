@@ -88,8 +88,7 @@ void glyph(Surface& s, const RECT& clip, int x, int y, const Glyph& g, uint32_t 
   RECT r = intersect(cell, bounded(s, clip));
   if (isEmpty(r)) return;
   for (int py = r.top; py < r.bottom; ++py) {
-    const uint8_t* cov =
-        g.coverage.data() + static_cast<size_t>(py - cell.top) * g.width + (r.left - cell.left);
+    const uint8_t* cov = g.coverage.data() + static_cast<size_t>(py - cell.top) * g.width + (r.left - cell.left);
     uint32_t* row = s.row(py);
     if (g.solid) {
       for (int px = r.left; px < r.right; ++px, ++cov)
@@ -97,10 +96,8 @@ void glyph(Surface& s, const RECT& clip, int x, int y, const Glyph& g, uint32_t 
     } else {
       for (int px = r.left; px < r.right; ++px, ++cov) {
         int a = *cov;
-        if (a == 255)
-          row[px] = color;
-        else if (a)
-          row[px] = mix(row[px], color, a);
+        if (a == 255) row[px] = color;
+        else if (a) row[px] = mix(row[px], color, a);
       }
     }
   }

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/WinTypes.h"
 #include "platform/font/FontInstance.h"
 #include "platform/gdi/Surface.h"
-#include "platform/WinTypes.h"
 
 namespace gdi::raster {
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Raster.h"
 #include "platform/gdi/Rect.h"
-#include "platform/gdi/Gdi.h"
 
 using namespace gdi;
 
@@ -39,10 +39,9 @@ bool systemBrushColor(HBRUSH brush, uint32_t* pixel) {
   auto v = reinterpret_cast<uintptr_t>(brush);
   if (v == 0 || v > 31) return false;
   static const COLORREF colors[31] = {
-      0xC8C8C8, 0x000000, 0xD1B499, 0x808080, 0xF0F0F0, 0xFFFFFF, 0x000000, 0x000000,
-      0x000000, 0xB4B4B4, 0xFCF7F4, 0xDBCDBF, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0,
-      0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0x696969, 0xE3E3E3, 0xFFFFFF, 0x000000,
-      0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xD77800, 0xF0F0F0};
+      0xC8C8C8, 0x000000, 0xD1B499, 0x808080, 0xF0F0F0, 0xFFFFFF, 0x000000, 0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4,
+      0xDBCDBF, 0xABABAB, 0xD77800, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0x696969, 0xE3E3E3,
+      0xFFFFFF, 0x000000, 0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xD77800, 0xF0F0F0};
   *pixel = toPixel(colors[v - 1]);
   return true;
 }
@@ -76,8 +75,7 @@ BOOL LineTo(HDC h, int x, int y) {
   t.dc->pos = POINT{x, y};
   if (drawsPen(t.dc->pen)) {
     LONG ox = t.dc->origin.x, oy = t.dc->origin.y;
-    raster::line(*t.surface, t.clip, from.x + ox, from.y + oy, x + ox, y + oy, t.dc->pen->width,
-                 t.dc->pen->color);
+    raster::line(*t.surface, t.clip, from.x + ox, from.y + oy, x + ox, y + oy, t.dc->pen->width, t.dc->pen->color);
   }
   return TRUE;
 }
@@ -92,14 +90,15 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
   const Pen* pen = t.dc->pen;
   const Brush* brush = t.dc->brush;
   if (!drawsPen(pen)) {
-    if (!brush->hollow) raster::fill(*t.surface, t.clip, RECT{r.left, r.top, r.right - 1, r.bottom - 1}, brush->color);
+    if (!brush->hollow)
+      raster::fill(*t.surface, t.clip, RECT{r.left, r.top, r.right - 1, r.bottom - 1}, brush->color);
     return TRUE;
   }
   if (isEmpty(r)) return TRUE;
   int inset = pen->width - (pen->width - 1) / 2;  // pen pixels inside the outline
   if (!brush->hollow)
-    raster::fill(*t.surface, t.clip,
-                 RECT{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset}, brush->color);
+    raster::fill(*t.surface, t.clip, RECT{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset},
+                 brush->color);
   frameBands(t, r, pen);
   return TRUE;
 }

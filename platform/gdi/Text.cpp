@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "platform/font/FontInstance.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Raster.h"
 #include "platform/gdi/Rect.h"
-#include "platform/gdi/Gdi.h"
 
 using namespace gdi;
 
@@ -51,7 +51,8 @@ int drawRun(Dc* dc, Surface& s, const raster::ClipParts& clip, int x, int y, con
   int pen = x;
   RECT box = raster::bounded(s, raster::boundsOf(clip));
   forEachGlyph(font, text, count, [&](const Glyph& g) {
-    if (pen + g.left < box.right && pen + g.left + g.width > box.left) raster::glyph(s, clip, pen, y, g, dc->textColor);
+    if (pen + g.left < box.right && pen + g.left + g.width > box.left)
+      raster::glyph(s, clip, pen, y, g, dc->textColor);
     pen += g.advance;
   });
   return pen - x;
@@ -155,16 +156,15 @@ int DrawTextW(HDC h, LPCWSTR text, int count, RECT* rect, UINT format) {
 
   if (format & DT_CALCRECT) {
     int widest = 0;
-    for (const Line& l : lines) widest = std::max(widest, advanceOf(font, s.data() + l.start, static_cast<int>(l.length)));
+    for (const Line& l : lines)
+      widest = std::max(widest, advanceOf(font, s.data() + l.start, static_cast<int>(l.length)));
     rect->right = rect->left + widest;
     rect->bottom = rect->top + total;
     return total;
   }
   int y = rect->top;
-  if (single && (format & DT_BOTTOM))
-    y = rect->bottom - total;
-  else if (single && (format & DT_VCENTER))
-    y = rect->top + (rect->bottom - rect->top - total) / 2;
+  if (single && (format & DT_BOTTOM)) y = rect->bottom - total;
+  else if (single && (format & DT_VCENTER)) y = rect->top + (rect->bottom - rect->top - total) / 2;
 
   Surface* surface = dc->target();
   if (!surface) return 0;
@@ -176,10 +176,8 @@ int DrawTextW(HDC h, LPCWSTR text, int count, RECT* rect, UINT format) {
     int n = static_cast<int>(l.length);
     int w = advanceOf(font, run, n);
     int x = rect->left;
-    if (format & DT_RIGHT)
-      x = rect->right - w;
-    else if (format & DT_CENTER)
-      x = rect->left + (rect->right - rect->left - w) / 2;
+    if (format & DT_RIGHT) x = rect->right - w;
+    else if (format & DT_CENTER) x = rect->left + (rect->right - rect->left - w) / 2;
     int sx = x + dc->origin.x, sy = lineY + dc->origin.y;
     drawRun(dc, *surface, clip, sx, sy, run, n);
     int u = underlined - static_cast<int>(l.start);

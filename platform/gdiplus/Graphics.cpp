@@ -19,8 +19,8 @@ struct GpGraphics {
 
 struct GpBrush {
   bool gradient = false;
-  ARGB color = 0;        // solid fills
-  ARGB c1 = 0, c2 = 0;   // gradients
+  ARGB color = 0;       // solid fills
+  ARGB c1 = 0, c2 = 0;  // gradients
   GpPoint p1{0, 0}, p2{0, 0};
   GpWrapMode wrap = WrapModeTile;
 };
@@ -180,7 +180,8 @@ GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* brush, INT x, INT y, INT wid
   for (LONG py = area.top; py < area.bottom; ++py) {
     double rowPart = ((py - oy) - brush->p1.Y) * dy;
     if (dx == 0) {  // vertical gradient: one colour per row
-      paint(s, clip, RECT{area.left, py, area.right, py + 1}, lerp(brush->c1, brush->c2, wrapped(rowPart / len2, brush->wrap)));
+      paint(s, clip, RECT{area.left, py, area.right, py + 1},
+            lerp(brush->c1, brush->c2, wrapped(rowPart / len2, brush->wrap)));
       continue;
     }
     for (LONG px = area.left; px < area.right; ++px) {

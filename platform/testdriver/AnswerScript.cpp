@@ -25,8 +25,7 @@ void AnswerScript::refuse(const platform::BlockingCall& call, const std::u16stri
                 << "): " << wideToUtf8(why);
 }
 
-void AnswerScript::answer(const std::u16string& kind, LONG_PTR value,
-                          std::vector<std::u16string> texts) {
+void AnswerScript::answer(const std::u16string& kind, LONG_PTR value, std::vector<std::u16string> texts) {
   mAnswers[kind].push_back(Entry{platform::BlockingAnswer{value, std::move(texts)}, {}});
 }
 

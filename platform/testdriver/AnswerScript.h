@@ -33,10 +33,10 @@ class AnswerScript {
     platform::BlockingCall call;
     bool answered = false;
   };
-  const std::vector<Record>& calls() const { return mCalls; }  // one per call, acts aside
-  size_t unanswered() const;                       // calls that found no answer queued
-  size_t pending(const std::u16string& kind) const;  // answers and acts not used yet
-  size_t callsOf(const std::u16string& kind) const;  // calls of that kind made so far
+  const std::vector<Record>& calls() const { return mCalls; }                // one per call, acts aside
+  size_t unanswered() const;                                                 // calls that found no answer queued
+  size_t pending(const std::u16string& kind) const;                          // answers and acts not used yet
+  size_t callsOf(const std::u16string& kind) const;                          // calls of that kind made so far
   const platform::BlockingCall* lastCall(const std::u16string& kind) const;  // null before the first
 
   // Answers a call refused because no user could give them (a press of a

@@ -147,11 +147,9 @@ HWND dropFiles(POINT screen, const std::vector<std::u16string>& paths) {
 }
 
 void scroll(HWND hwnd, int bar, int request, int thumb) {
-  if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION)
-    platform::setScrollTrackPos(hwnd, bar, thumb);
-  WPARAM wp = MAKEWPARAM(request, (request == SB_THUMBTRACK || request == SB_THUMBPOSITION)
-                                      ? static_cast<WORD>(thumb)
-                                      : 0);
+  if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) platform::setScrollTrackPos(hwnd, bar, thumb);
+  WPARAM wp =
+      MAKEWPARAM(request, (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) ? static_cast<WORD>(thumb) : 0);
   SendMessageW(hwnd, bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, wp, 0);
 }
 
@@ -172,13 +170,10 @@ Surface windowPixels(HWND hwnd) {
   out.resize(size.cx, size.cy);
   if (!IntersectRect(&area, &area, &bounds)) return out;
   for (LONG y = area.top; y < area.bottom; ++y)
-    std::copy(s.row(y) + area.left, s.row(y) + area.right,
-              out.row(y - origin.y) + (area.left - origin.x));
+    std::copy(s.row(y) + area.left, s.row(y) + area.right, out.row(y - origin.y) + (area.left - origin.x));
   return out;
 }
 
-bool saveWindowPng(HWND hwnd, const std::string& path) {
-  return writePng(windowPixels(hwnd), path);
-}
+bool saveWindowPng(HWND hwnd, const std::string& path) { return writePng(windowPixels(hwnd), path); }
 
 }  // namespace testdriver

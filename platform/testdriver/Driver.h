@@ -49,8 +49,8 @@ void mouseMove(POINT screen);
 void mouseDown(POINT screen, Button button = Button::Left);
 void mouseUp(POINT screen, Button button = Button::Left);
 void click(POINT screen, Button button = Button::Left);  // down, up
-void doubleClick(POINT screen);                           // down, up, down, up at once
-void wheel(POINT screen, int delta);                      // delta in WHEEL_DELTA units of 120
+void doubleClick(POINT screen);                          // down, up, down, up at once
+void wheel(POINT screen, int delta);                     // delta in WHEEL_DELTA units of 120
 
 void keyDown(int vk);
 void keyUp(int vk);

@@ -51,8 +51,8 @@ HACCEL makeTable(std::vector<ACCEL> entries, bool loaded) {
 bool matches(const ACCEL& a, const MSG& m, bool shift, bool ctrl, bool alt) {
   if (a.fVirt & FVIRTKEY) {
     if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN) return false;
-    return m.wParam == a.key && shift == ((a.fVirt & FSHIFT) != 0) &&
-           ctrl == ((a.fVirt & FCONTROL) != 0) && alt == ((a.fVirt & FALT) != 0);
+    return m.wParam == a.key && shift == ((a.fVirt & FSHIFT) != 0) && ctrl == ((a.fVirt & FCONTROL) != 0) &&
+           alt == ((a.fVirt & FALT) != 0);
   }
   if (m.message != WM_CHAR && m.message != WM_SYSCHAR) return false;
   return m.wParam == a.key && ((a.fVirt & FALT) != 0) == (m.message == WM_SYSCHAR);

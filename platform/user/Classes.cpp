@@ -90,9 +90,7 @@ BOOL GetClassInfoW(HINSTANCE, LPCWSTR className, WNDCLASSW* out) {
   auto cls = findClass(className);
   if (!cls && platform::registerStandardControls()) cls = findClass(className);
   if (!cls || !out) return FALSE;
-  *out = WNDCLASSW{cls->style, cls->proc,       0,
-                   0,          cls->instance,   cls->icon,
-                   cls->cursor, cls->background, cls->menuName,
-                   className};
+  *out = WNDCLASSW{cls->style,      cls->proc,     0,        0, cls->instance, cls->icon, cls->cursor,
+                   cls->background, cls->menuName, className};
   return TRUE;
 }

@@ -23,7 +23,7 @@ SIZE_T GlobalSize(HGLOBAL block);
 
 BOOL OpenClipboard(HWND owner);  // FALSE while another window has it open
 BOOL CloseClipboard();
-BOOL EmptyClipboard();           // frees the data held; needs the clipboard open
+BOOL EmptyClipboard();                              // frees the data held; needs the clipboard open
 HANDLE SetClipboardData(UINT format, HANDLE data);  // the clipboard owns `data` after
 HANDLE GetClipboardData(UINT format);               // null when absent or not open
 BOOL IsClipboardFormatAvailable(UINT format);

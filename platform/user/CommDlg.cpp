@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/FileIo.h"
@@ -13,7 +13,6 @@
 namespace {
 
 thread_local DWORD lastError = 0;
-
 
 std::u16string orEmpty(LPCWSTR s) { return s ? s : u""; }
 
@@ -79,10 +78,10 @@ bool valid(const OPENFILENAMEW* ofn) {
   return true;
 }
 
-std::optional<platform::BlockingAnswer> ask(const char16_t* kind, const OPENFILENAMEW* ofn,
-                                            std::u16string last) {
+std::optional<platform::BlockingAnswer> ask(const char16_t* kind, const OPENFILENAMEW* ofn, std::u16string last) {
   std::u16string initial = ofn->lpstrFile ? ofn->lpstrFile : u"";
-  platform::BlockingCall call{kind, ofn->hwndOwner,
+  platform::BlockingCall call{kind,
+                              ofn->hwndOwner,
                               {orEmpty(ofn->lpstrTitle), joinFilter(ofn->lpstrFilter), initial, std::move(last),
                                orEmpty(ofn->lpstrInitialDir),
                                (ofn->Flags & OFN_OVERWRITEPROMPT) ? u"overwrite" : u"", decimal(ofn->Flags)}};

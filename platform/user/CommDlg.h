@@ -33,19 +33,19 @@ struct OPENFILENAMEW {
   DWORD lStructSize;
   HWND hwndOwner;
   HINSTANCE hInstance;
-  LPCWSTR lpstrFilter;       // pairs of description NUL pattern NUL, then NUL
+  LPCWSTR lpstrFilter;  // pairs of description NUL pattern NUL, then NUL
   LPWSTR lpstrCustomFilter;
   DWORD nMaxCustFilter;
-  DWORD nFilterIndex;        // 1-based
-  LPWSTR lpstrFile;          // in: initial name; out: the result
-  DWORD nMaxFile;            // units in lpstrFile
-  LPWSTR lpstrFileTitle;     // out: the file name without its folder
+  DWORD nFilterIndex;     // 1-based
+  LPWSTR lpstrFile;       // in: initial name; out: the result
+  DWORD nMaxFile;         // units in lpstrFile
+  LPWSTR lpstrFileTitle;  // out: the file name without its folder
   DWORD nMaxFileTitle;
   LPCWSTR lpstrInitialDir;
   LPCWSTR lpstrTitle;
   DWORD Flags;
-  WORD nFileOffset;          // out: index of the (first) file name in lpstrFile
-  WORD nFileExtension;       // out: index after the '.', or of the NUL when none
+  WORD nFileOffset;     // out: index of the (first) file name in lpstrFile
+  WORD nFileExtension;  // out: index after the '.', or of the NUL when none
   LPCWSTR lpstrDefExt;
   LPARAM lCustData;
   LPOFNHOOKPROC lpfnHook;

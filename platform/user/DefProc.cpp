@@ -5,8 +5,8 @@
 
 #include "platform/user/Desktop.h"
 #include "platform/user/Imm.h"
-#include "platform/user/Menu.h"
 #include "platform/user/Input.h"
+#include "platform/user/Menu.h"
 #include "platform/user/Message.h"
 #include "platform/user/Paint.h"
 #include "platform/user/ScrollBarDraw.h"

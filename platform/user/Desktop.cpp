@@ -69,14 +69,14 @@ std::optional<FrameLayout> frameLayout(HWND top) {
   if (f.decorated) {
     // The desktop's own border and caption stand in for the layer's: the
     // frame starts below the caption, inside the border.
-    int border = in.left - ((w->exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE)
-                            : (w->exStyle & WS_EX_STATICEDGE) ? 1 : 0);
+    int border = in.left - ((w->exStyle & WS_EX_CLIENTEDGE)   ? GetSystemMetrics(SM_CXEDGE)
+                            : (w->exStyle & WS_EX_STATICEDGE) ? 1
+                                                              : 0);
     f.frame = RECT{w->rect.left + border, w->rect.top + border + GetSystemMetrics(SM_CYCAPTION),
                    w->rect.right - border, w->rect.bottom - border};
   }
   if (w->hasMenuBar)
-    f.menuBar = RECT{f.frame.left, f.frame.top, f.frame.right,
-                     f.frame.top + GetSystemMetrics(SM_CYMENU)};
+    f.menuBar = RECT{f.frame.left, f.frame.top, f.frame.right, f.frame.top + GetSystemMetrics(SM_CYMENU)};
   return f;
 }
 
@@ -84,11 +84,9 @@ void frameMovedByDesktop(HWND top, RECT frame) {
   auto f = frameLayout(top);
   if (!f) return;
   RECT r{frame.left - (f->frame.left - f->window.left), frame.top - (f->frame.top - f->window.top),
-         frame.right + (f->window.right - f->frame.right),
-         frame.bottom + (f->window.bottom - f->frame.bottom)};
+         frame.right + (f->window.right - f->frame.right), frame.bottom + (f->window.bottom - f->frame.bottom)};
   const RECT& was = f->window;
-  if (r.left == was.left && r.top == was.top && r.right == was.right && r.bottom == was.bottom)
-    return;
+  if (r.left == was.left && r.top == was.top && r.right == was.right && r.bottom == was.bottom) return;
   bool resized = r.right - r.left != was.right - was.left || r.bottom - r.top != was.bottom - was.top;
   MoveWindow(top, r.left, r.top, r.right - r.left, r.bottom - r.top, resized);
 }

@@ -55,8 +55,8 @@ class Desktop {
 
   // The character a key makes under the desktop's keymap; nullopt when the
   // desktop cannot tell (the layer's own table answers then).
-  virtual std::optional<char16_t> characterForKey(int vk, int scan, bool shift, bool capsLock,
-                                                  bool ctrl, bool alt) = 0;
+  virtual std::optional<char16_t> characterForKey(int vk, int scan, bool shift, bool capsLock, bool ctrl,
+                                                  bool alt) = 0;
 
   // The clipboard: the layer's CF_UNICODETEXT has changed (it now owns the
   // desktop clipboard), or the layer asks for text another program holds
@@ -78,8 +78,7 @@ class Desktop {
   // A document type was registered under HKEY_CLASSES_ROOT: the extension
   // (".mvt"), its description and the open command.
   virtual void fileTypeRegistered(const std::u16string& extension, const std::u16string& progId,
-                                  const std::u16string& description,
-                                  const std::u16string& command) = 0;
+                                  const std::u16string& description, const std::u16string& command) = 0;
 };
 
 // The desktop in use, null when headless. The first call with `pick` set
@@ -102,10 +101,10 @@ bool headlessPinned();
 // How a top-level window is laid out for a desktop: its rectangle and the
 // parts inside it, all in screen pixels.
 struct FrameLayout {
-  RECT window{};   // the whole window (GetWindowRect)
-  RECT frame{};    // inside the border and caption: what the desktop's window shows
-  RECT menuBar{};  // empty without a menu
-  RECT client{};   // the client area (the surface)
+  RECT window{};           // the whole window (GetWindowRect)
+  RECT frame{};            // inside the border and caption: what the desktop's window shows
+  RECT menuBar{};          // empty without a menu
+  RECT client{};           // the client area (the surface)
   bool decorated = false;  // has a caption: the desktop draws border and caption
   bool popup = false;      // WS_POPUP
   HWND owner = nullptr;

@@ -84,7 +84,8 @@ WORD defaultId(HWND dialog, DialogState& d) {
   for (HWND c : children)
     if (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) return static_cast<WORD>(GetDlgCtrlID(c));
   for (HWND c : children)
-    if (WindowRef cw = findWindow(c); cw && sameAscii(cw->cls->name, u"button") && (cw->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+    if (WindowRef cw = findWindow(c);
+        cw && sameAscii(cw->cls->name, u"button") && (cw->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
       return static_cast<WORD>(cw->id);
   return 0;
 }
@@ -119,8 +120,7 @@ LRESULT defaultProcessing(HWND dialog, DialogState& d, UINT message, WPARAM wPar
     }
     case DM_SETDEFID: d.defId = static_cast<WORD>(wParam); return TRUE;
     case WM_NEXTDLGCTL: {
-      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : nextTabStop(dialog, GetFocus(), wParam != 0);
+      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : nextTabStop(dialog, GetFocus(), wParam != 0);
       if (!next) return 0;
       SetFocus(next);
       // An edit reached by Tab, a mnemonic or this message shows its whole text selected.
@@ -152,12 +152,11 @@ std::u16string decimal(long long value) {
 }
 
 void pressButton(HWND dialog, int id) {
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND parent, DLGPROC proc,
-                  LPARAM param, bool modal) {
+HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
+                  bool modal) {
   ensureDialogClass();
   DWORD style = t.style & ~WS_VISIBLE;
   DWORD exStyle = t.exStyle | ((t.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
@@ -176,8 +175,8 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
   } else if (owner && !(t.style & DS_ABSALIGN)) {
     ClientToScreen(owner, &at);
   }
-  HWND dialog = CreateWindowExW(exStyle, kDialogClass, t.caption.c_str(), style, at.x, at.y, width, height,
-                                parent, nullptr, instance, nullptr);
+  HWND dialog = CreateWindowExW(exStyle, kDialogClass, t.caption.c_str(), style, at.x, at.y, width, height, parent,
+                                nullptr, instance, nullptr);
   if (!dialog) {
     DeleteObject(font);
     return nullptr;
@@ -193,9 +192,8 @@ HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND
     RECT c = toPixels(base, item.x, item.y, item.cx, item.cy);
     LPCWSTR name = item.textId ? MAKEINTRESOURCEW(item.textId) : item.text.c_str();
     HWND control = CreateWindowExW(item.exStyle | WS_EX_NOPARENTNOTIFY, item.cls.c_str(), name,
-                                   item.style | WS_CHILD, c.left, c.top, c.right - c.left, c.bottom - c.top,
-                                   dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)),
-                                   instance, nullptr);
+                                   item.style | WS_CHILD, c.left, c.top, c.right - c.left, c.bottom - c.top, dialog,
+                                   reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, nullptr);
     if (!control) {
       DestroyWindow(dialog);
       return nullptr;

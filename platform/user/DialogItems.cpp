@@ -66,7 +66,8 @@ HWND nextTabStop(HWND dialog, HWND from, bool previous) {
   };
   const size_t n = list.size(), start = indexOf(list, from);  // n: no control, start before the first
   for (size_t step = 1; step <= n; ++step) {
-    const size_t i = start == n ? (previous ? n - step : step - 1) : (previous ? (start + n - step) % n : (start + step) % n);
+    const size_t i = start == n ? (previous ? n - step : step - 1)
+                                : (previous ? (start + n - step) % n : (start + step) % n);
     if (isStop(list[i])) return list[i];
   }
   return nullptr;
@@ -78,7 +79,8 @@ HWND GetDlgItem(HWND dialog, int id) {
   WindowRef w = findWindow(dialog);
   if (!w) return nullptr;
   for (HWND c : w->children)
-    if (WindowRef child = findWindow(c); child && static_cast<int>(static_cast<WORD>(child->id)) == static_cast<int>(static_cast<WORD>(id)))
+    if (WindowRef child = findWindow(c);
+        child && static_cast<int>(static_cast<WORD>(child->id)) == static_cast<int>(static_cast<WORD>(id)))
       return c;
   return nullptr;
 }

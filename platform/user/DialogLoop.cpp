@@ -3,16 +3,15 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/user/DialogState.h"
-#include "platform/user/Mnemonic.h"
-#include "platform/user/State.h"
 #include "platform/user/Input.h"
 #include "platform/user/Message.h"
+#include "platform/user/Mnemonic.h"
+#include "platform/user/State.h"
 #include "platform/user/Window.h"
 
 namespace platform::user {
 
 namespace {
-
 
 // "1003=text" sets a control's text, "1000:1" / "1000:0" its check.
 void applyControlText(HWND dialog, const std::u16string& entry) {
@@ -32,8 +31,8 @@ void applyControlText(HWND dialog, const std::u16string& entry) {
 // A dialog box's default answer: its texts, then a click on the value's
 // control; no answer from an installed hook cancels, then gives up. A click
 // on a disabled control is refused: a user cannot give it.
-void applyDialogAnswer(HWND dialog, const platform::BlockingCall& call,
-                       const platform::BlockingAnswer* answer, int& unanswered) {
+void applyDialogAnswer(HWND dialog, const platform::BlockingCall& call, const platform::BlockingAnswer* answer,
+                       int& unanswered) {
   if (!answer) {
     if (++unanswered == 1) pressButton(dialog, IDCANCEL);
     else EndDialog(dialog, -1);

@@ -12,13 +12,13 @@ namespace platform::user {
 
 struct DialogState {
   DLGPROC proc = nullptr;
-  HFONT font = nullptr;        // the font WM_SETFONT gave the dialog (WM_GETFONT)
-  HFONT ownFont = nullptr;     // the template's font, made for the dialog and deleted with it
-  SIZE base{};                 // dialog base units of `font`
-  HWND focus = nullptr;        // control that gets the focus when the dialog is activated
-  WORD defId = 0;              // set by DM_SETDEFID (0: look for a default push button)
+  HFONT font = nullptr;     // the font WM_SETFONT gave the dialog (WM_GETFONT)
+  HFONT ownFont = nullptr;  // the template's font, made for the dialog and deleted with it
+  SIZE base{};              // dialog base units of `font`
+  HWND focus = nullptr;     // control that gets the focus when the dialog is activated
+  WORD defId = 0;           // set by DM_SETDEFID (0: look for a default push button)
   bool modal = false;
-  bool ended = false;          // EndDialog was called
+  bool ended = false;  // EndDialog was called
   INT_PTR result = 0;
   HWND disabledOwner = nullptr;  // modal: the owner this dialog disabled (enabled again at the end)
 };
@@ -29,8 +29,8 @@ DialogState* dialogState(HWND hwnd);
 // Makes the dialog of template `t` with its controls and sends
 // WM_INITDIALOG (see CreateDialogParamW). `modal` dialogs disable their
 // owner before WM_INITDIALOG and are not shown here.
-HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND parent, DLGPROC proc,
-                  LPARAM param, bool modal);
+HWND createDialog(const platform::resources::Dialog& t, HINSTANCE instance, HWND parent, DLGPROC proc, LPARAM param,
+                  bool modal);
 
 // The modal loop of a dialog made with modal = true: shows it, pumps until
 // EndDialog, destroys it and returns the result. At each idle moment the

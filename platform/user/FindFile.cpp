@@ -44,7 +44,6 @@ Searches& searches() {
   return *s;
 }
 
-
 bool wildMatch(const char16_t* p, const char16_t* n) {
   for (; *p; ++p, ++n) {
     if (*p == u'*') {
@@ -70,9 +69,8 @@ bool nameMatches(const std::u16string& pattern, const std::u16string& name) {
 bool lessName(const Entry& a, const Entry& b) {
   auto rank = [](const std::u16string& n) { return n == u"." ? 0 : n == u".." ? 1 : 2; };
   if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
-  return std::lexicographical_compare(
-      a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-      [](char16_t x, char16_t y) { return foldAscii(x) < foldAscii(y); });
+  return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                      [](char16_t x, char16_t y) { return foldAscii(x) < foldAscii(y); });
 }
 
 // Entries of the pattern's folder whose names match, in name order. Sets
@@ -80,8 +78,8 @@ bool lessName(const Entry& a, const Entry& b) {
 std::vector<Entry> enumerate(const std::u16string& pattern, DWORD* error) {
   size_t slash = pattern.rfind(u'/');
   std::u16string folder = slash == std::u16string::npos ? std::u16string(u".")
-                         : slash == 0                    ? std::u16string(u"/")
-                                                         : pattern.substr(0, slash);
+                          : slash == 0                  ? std::u16string(u"/")
+                                                        : pattern.substr(0, slash);
   std::u16string name = slash == std::u16string::npos ? pattern : pattern.substr(slash + 1);
   std::string native = nativePath(folder);
   std::vector<Entry> found;

@@ -29,7 +29,7 @@ struct WIN32_FIND_DATAW {
 };
 
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data);  // INVALID_HANDLE_VALUE if none
-BOOL FindNextFileW(HANDLE search, WIN32_FIND_DATAW* data);        // FALSE at the end
+BOOL FindNextFileW(HANDLE search, WIN32_FIND_DATAW* data);       // FALSE at the end
 BOOL FindClose(HANDLE search);
 
 constexpr unsigned _A_NORMAL = 0x00;

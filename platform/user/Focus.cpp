@@ -169,8 +169,7 @@ HWND SetCapture(HWND hwnd) {
   if (previous != hwnd)
     if (platform::Desktop* d = platform::desktop()) d->captureChanged(hwnd);
   if (previous && previous != hwnd)
-    if (WindowRef w = findWindow(previous))
-      callProc(w, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+    if (WindowRef w = findWindow(previous)) callProc(w, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
   return previous;
 }
 

@@ -27,36 +27,64 @@ int GetSystemMetrics(int index) {
   if (platform::Desktop* d = platform::desktop()) {
     // Under a desktop the screen is the monitor the main window is on.
     switch (index) {
-      case SM_CXSCREEN: { RECT m = d->monitor(); return m.right - m.left; }
-      case SM_CYSCREEN: { RECT m = d->monitor(); return m.bottom - m.top; }
-      case SM_CXFULLSCREEN: { RECT a = d->workArea(); return a.right - a.left; }
-      case SM_CYFULLSCREEN: { RECT a = d->workArea(); return a.bottom - a.top - kCaption; }
+      case SM_CXSCREEN: {
+        RECT m = d->monitor();
+        return m.right - m.left;
+      }
+      case SM_CYSCREEN: {
+        RECT m = d->monitor();
+        return m.bottom - m.top;
+      }
+      case SM_CXFULLSCREEN: {
+        RECT a = d->workArea();
+        return a.right - a.left;
+      }
+      case SM_CYFULLSCREEN: {
+        RECT a = d->workArea();
+        return a.bottom - a.top - kCaption;
+      }
       default: break;
     }
   }
   switch (index) {
-    case SM_CXSCREEN: case SM_CXFULLSCREEN: return kScreenWidth;
+    case SM_CXSCREEN:
+    case SM_CXFULLSCREEN: return kScreenWidth;
     case SM_CYSCREEN: return kScreenHeight;
     case SM_CYFULLSCREEN: return kScreenHeight - kTaskBar - kCaption;
-    case SM_CXVSCROLL: case SM_CYHSCROLL: case SM_CYVSCROLL: case SM_CXHSCROLL:
-    case SM_CYVTHUMB: case SM_CXHTHUMB: return kScrollBar;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB: return kScrollBar;
     case SM_CYCAPTION: return kCaption;
-    case SM_CXBORDER: case SM_CYBORDER: return kBorder;
-    case SM_CXDLGFRAME: case SM_CYDLGFRAME: return kDialogFrame;
-    case SM_CXFRAME: case SM_CYFRAME: return kSizingFrame;
+    case SM_CXBORDER:
+    case SM_CYBORDER: return kBorder;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME: return kDialogFrame;
+    case SM_CXFRAME:
+    case SM_CYFRAME: return kSizingFrame;
     case SM_CYMENU: return kMenuBar;
-    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
-    case SM_CXICON: case SM_CYICON: case SM_CXCURSOR: case SM_CYCURSOR: return 32;
-    case SM_CXSMICON: case SM_CYSMICON: return 16;
-    case SM_CXEDGE: case SM_CYEDGE: return kEdge;
+    case SM_CXDOUBLECLK:
+    case SM_CYDOUBLECLK: return 4;
+    case SM_CXICON:
+    case SM_CYICON:
+    case SM_CXCURSOR:
+    case SM_CYCURSOR: return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON: return 16;
+    case SM_CXEDGE:
+    case SM_CYEDGE: return kEdge;
     default: return 0;
   }
 }
 
 DWORD GetSysColor(int index) {
   switch (index) {
-    case COLOR_WINDOW: case COLOR_HIGHLIGHTTEXT: return 0x00FFFFFF;
-    case COLOR_WINDOWTEXT: case COLOR_BTNTEXT: return 0x00000000;
+    case COLOR_WINDOW:
+    case COLOR_HIGHLIGHTTEXT: return 0x00FFFFFF;
+    case COLOR_WINDOWTEXT:
+    case COLOR_BTNTEXT: return 0x00000000;
     case COLOR_BTNFACE: return 0x00F0F0F0;
     case COLOR_SCROLLBAR: return 0x00C8C8C8;
     case COLOR_HIGHLIGHT: return 0x00D77800;
@@ -74,8 +102,7 @@ namespace platform::user {
 RECT nonClientInsets(const Window& w) {
   int frame = 0;
   if ((w.exStyle & (WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME)) == WS_EX_STATICEDGE) frame = 1;
-  else if ((w.exStyle & WS_EX_DLGMODALFRAME) || (w.style & (WS_THICKFRAME | WS_DLGFRAME)))
-    frame = 2;
+  else if ((w.exStyle & WS_EX_DLGMODALFRAME) || (w.style & (WS_THICKFRAME | WS_DLGFRAME))) frame = 2;
   if (w.style & WS_THICKFRAME) frame += kSizingFrame - kDialogFrame;
   if ((w.style & (WS_BORDER | WS_DLGFRAME)) || (w.exStyle & WS_EX_DLGMODALFRAME)) frame += 1;
   RECT in{frame, frame, frame, frame};
@@ -164,8 +191,7 @@ void resizeSurface(Window& w) {
 void clientSizeChanged(const WindowRef& w, SIZE before) {
   resizeSurface(*w);
   SIZE now = clientSize(*w);
-  if (now.cx != before.cx || now.cy != before.cy)
-    callProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(now.cx, now.cy));
+  if (now.cx != before.cx || now.cy != before.cy) callProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(now.cx, now.cy));
 }
 
 HWND sizeBoxTarget(const Window& w) {
@@ -195,8 +221,7 @@ int hitTest(const Window& w, POINT screen) {
       POINT base = clientOriginOnScreen(*p);
       origin.x += base.x, origin.y += base.y;
     }
-  RECT whole{origin.x, origin.y, origin.x + (w.rect.right - w.rect.left),
-             origin.y + (w.rect.bottom - w.rect.top)};
+  RECT whole{origin.x, origin.y, origin.x + (w.rect.right - w.rect.left), origin.y + (w.rect.bottom - w.rect.top)};
   if (!PtInRect(&whole, screen)) return HTNOWHERE;
   POINT o = clientOriginOnScreen(w);
   SIZE cs = clientSize(w);

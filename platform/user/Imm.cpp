@@ -50,8 +50,9 @@ BOOL ImmGetCompositionWindow(HIMC himc, COMPOSITIONFORM* form) {
 
 LONG ImmGetCompositionStringW(HIMC himc, DWORD index, LPVOID buffer, DWORD bytes) {
   if (himc != contextHandle()) return IMM_ERROR_GENERAL;
-  const std::u16string* s = index == GCS_COMPSTR ? &context().composition
-                            : index == GCS_RESULTSTR ? &context().result : nullptr;
+  const std::u16string* s = index == GCS_COMPSTR     ? &context().composition
+                            : index == GCS_RESULTSTR ? &context().result
+                                                     : nullptr;
   if (!s) return IMM_ERROR_NODATA;
   auto need = static_cast<LONG>(s->size() * sizeof(char16_t));
   if (bytes == 0 || !buffer) return need;

@@ -15,9 +15,12 @@ namespace {
 // The generic key that a left/right modifier also sets, and back.
 int genericOf(int vk) {
   switch (vk) {
-    case VK_LSHIFT: case VK_RSHIFT: return VK_SHIFT;
-    case VK_LCONTROL: case VK_RCONTROL: return VK_CONTROL;
-    case VK_LMENU: case VK_RMENU: return VK_MENU;
+    case VK_LSHIFT:
+    case VK_RSHIFT: return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL: return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU: return VK_MENU;
     default: return vk;
   }
 }
@@ -34,8 +37,8 @@ int sidedOf(int vk) {
 bool isToggle(int vk) { return vk == VK_CAPITAL || vk == VK_NUMLOCK; }
 
 bool extendedKey(int vk) {
-  return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE ||
-         vk == VK_DIVIDE || vk == VK_RCONTROL || vk == VK_RMENU;
+  return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE || vk == VK_DIVIDE ||
+         vk == VK_RCONTROL || vk == VK_RMENU;
 }
 
 // The message of a keystroke. With Alt held (and Ctrl not), keys go down
@@ -95,9 +98,12 @@ WPARAM mouseKeyFlags() {
 
 int buttonOf(UINT message) {
   switch (message) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return VK_LBUTTON;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return VK_RBUTTON;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return VK_MBUTTON;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: return VK_LBUTTON;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return VK_RBUTTON;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: return VK_MBUTTON;
     default: return 0;
   }
 }
@@ -110,10 +116,9 @@ struct SystemImage {
   WORD id;
   uintptr_t handle;
 };
-constexpr SystemImage kCursors[] = {
-    {32512, 0x20010}, {32513, 0x20014}, {32514, 0x20018}, {32515, 0x2001C},
-    {32516, 0x20020}, {32642, 0x20024}, {32643, 0x20028}, {32644, 0x2002C},
-    {32645, 0x20030}, {32646, 0x20034}, {32648, 0x20038}, {32649, 0x2003C}};
+constexpr SystemImage kCursors[] = {{32512, 0x20010}, {32513, 0x20014}, {32514, 0x20018}, {32515, 0x2001C},
+                                    {32516, 0x20020}, {32642, 0x20024}, {32643, 0x20028}, {32644, 0x2002C},
+                                    {32645, 0x20030}, {32646, 0x20034}, {32648, 0x20038}, {32649, 0x2003C}};
 constexpr SystemImage kIcons[] = {{32512, 0x30010}, {32513, 0x30014}, {32514, 0x30018},
                                   {32515, 0x3001C}, {32516, 0x30020}, {32517, 0x30024}};
 
@@ -245,24 +250,22 @@ char16_t characterForKey(int vk, int scan, bool shift, bool caps, bool ctrl, boo
     if (ctrl) return 0;
     return shift ? u")!@#$%^&*("[vk - '0'] : static_cast<char16_t>(vk);
   }
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
-    return ctrl ? 0 : static_cast<char16_t>(u'0' + (vk - VK_NUMPAD0));
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return ctrl ? 0 : static_cast<char16_t>(u'0' + (vk - VK_NUMPAD0));
   struct Oem {
     int vk;
     char16_t plain, shifted, control;
   };
-  static constexpr Oem kKeys[] = {
-      {VK_SPACE, u' ', u' ', u' '},      {VK_RETURN, 13, 13, 10},
-      {VK_BACK, 8, 8, 127},              {VK_TAB, 9, 9, 0},
-      {VK_ESCAPE, 27, 27, 27},           {VK_OEM_1, u';', u':', 0},
-      {VK_OEM_PLUS, u'=', u'+', 0},      {VK_OEM_COMMA, u',', u'<', 0},
-      {VK_OEM_MINUS, u'-', u'_', 0},     {VK_OEM_PERIOD, u'.', u'>', 0},
-      {VK_OEM_2, u'/', u'?', 0},         {VK_OEM_3, u'`', u'~', 0},
-      {VK_OEM_4, u'[', u'{', 27},        {VK_OEM_5, u'\\', u'|', 28},
-      {VK_OEM_6, u']', u'}', 29},        {VK_OEM_7, u'\'', u'"', 0},
-      {VK_MULTIPLY, u'*', u'*', 0},      {VK_ADD, u'+', u'+', 0},
-      {VK_SUBTRACT, u'-', u'-', 0},      {VK_DECIMAL, u'.', u'.', 0},
-      {VK_DIVIDE, u'/', u'/', 0}};
+  static constexpr Oem kKeys[] = {{VK_SPACE, u' ', u' ', u' '},  {VK_RETURN, 13, 13, 10},
+                                  {VK_BACK, 8, 8, 127},          {VK_TAB, 9, 9, 0},
+                                  {VK_ESCAPE, 27, 27, 27},       {VK_OEM_1, u';', u':', 0},
+                                  {VK_OEM_PLUS, u'=', u'+', 0},  {VK_OEM_COMMA, u',', u'<', 0},
+                                  {VK_OEM_MINUS, u'-', u'_', 0}, {VK_OEM_PERIOD, u'.', u'>', 0},
+                                  {VK_OEM_2, u'/', u'?', 0},     {VK_OEM_3, u'`', u'~', 0},
+                                  {VK_OEM_4, u'[', u'{', 27},    {VK_OEM_5, u'\\', u'|', 28},
+                                  {VK_OEM_6, u']', u'}', 29},    {VK_OEM_7, u'\'', u'"', 0},
+                                  {VK_MULTIPLY, u'*', u'*', 0},  {VK_ADD, u'+', u'+', 0},
+                                  {VK_SUBTRACT, u'-', u'-', 0},  {VK_DECIMAL, u'.', u'.', 0},
+                                  {VK_DIVIDE, u'/', u'/', 0}};
   for (const Oem& k : kKeys)
     if (k.vk == vk) return ctrl ? k.control : shift ? k.shifted : k.plain;
   return 0;

@@ -20,9 +20,8 @@ std::atomic<uint64_t> manualMs{0};
 
 uint64_t realMs() {
   static const auto start = std::chrono::steady_clock::now();
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::steady_clock::now() - start)
-                                   .count());
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
 uint64_t nowMs() { return manual ? manualMs.load() : realMs(); }

@@ -42,8 +42,7 @@ void build(HMENU into, const std::vector<platform::resources::MenuItem>& items) 
     if (!item.items.empty() || (item.flags & MF_POPUP)) {
       HMENU sub = makeMenu(true);
       build(sub, item.items);
-      AppendMenuW(into, (item.flags & ~MF_POPUP) | MF_POPUP, reinterpret_cast<UINT_PTR>(sub),
-                  item.text.c_str());
+      AppendMenuW(into, (item.flags & ~MF_POPUP) | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item.text.c_str());
     } else {
       AppendMenuW(into, item.flags, item.id, item.text.c_str());
     }

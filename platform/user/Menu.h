@@ -55,8 +55,8 @@ BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text);
 // destroys a popup it removes, RemoveMenu leaves it to the caller.
 BOOL DeleteMenu(HMENU menu, UINT item, UINT flags);
 BOOL RemoveMenu(HMENU menu, UINT item, UINT flags);
-HMENU GetSubMenu(HMENU menu, int position);  // null when that item is no popup
-int GetMenuItemCount(HMENU menu);            // -1 for an invalid menu
+HMENU GetSubMenu(HMENU menu, int position);    // null when that item is no popup
+int GetMenuItemCount(HMENU menu);              // -1 for an invalid menu
 UINT GetMenuItemID(HMENU menu, int position);  // 0xFFFFFFFF for popups and bad positions
 // The item's MF_* flags (for a popup: its item count in the high byte);
 // 0xFFFFFFFF when there is no such item.
@@ -84,8 +84,7 @@ BOOL DrawMenuBar(HWND hwnd);  // the bar is drawn again on the next look
 // Headless the blocking-call hook answers: kind u"TrackPopupMenu", args
 // {x, y, then "id text" per enabled command item}, answer value = the chosen
 // command id (0 dismisses). Without an answer the menu is dismissed.
-BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner,
-                    const RECT* rect);
+BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
 
 namespace platform {
 

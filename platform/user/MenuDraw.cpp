@@ -11,19 +11,18 @@ using namespace platform::user;
 
 namespace {
 
-constexpr int kBarHeight = 20;      // SM_CYMENU
-constexpr int kBarPadding = 7;      // each side of a bar item's text
-constexpr int kRowHeight = 22;      // popup item rows
+constexpr int kBarHeight = 20;  // SM_CYMENU
+constexpr int kBarPadding = 7;  // each side of a bar item's text
+constexpr int kRowHeight = 22;  // popup item rows
 constexpr int kSeparatorHeight = 9;
-constexpr int kTextLeft = 28;       // room for the check mark
-constexpr int kRightRoom = 24;      // room for the sub-popup arrow
+constexpr int kTextLeft = 28;   // room for the check mark
+constexpr int kRightRoom = 24;  // room for the sub-popup arrow
 constexpr COLORREF kMenuFace = 0x00FFFFFF;
 constexpr COLORREF kPopupFace = 0x00F2F2F2;
 constexpr COLORREF kBorder = 0x00CCCCCC;
 
 HFONT menuFont() {
-  static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                  u"MS Shell Dlg");
+  static HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"MS Shell Dlg");
   return font;
 }
 
@@ -42,8 +41,9 @@ int textWidth(HDC dc, const std::u16string& text) {
 }
 
 void drawLabel(HDC dc, const std::u16string& text, RECT r, UINT align, bool grey, bool lit = false) {
-  SetTextColor(dc, grey ? GetSysColor(COLOR_GRAYTEXT)
-                   : lit ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_WINDOWTEXT));
+  SetTextColor(dc, grey  ? GetSysColor(COLOR_GRAYTEXT)
+                   : lit ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                         : GetSysColor(COLOR_WINDOWTEXT));
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_VCENTER | align);
 }
 

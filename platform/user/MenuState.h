@@ -9,10 +9,10 @@
 namespace platform::user {
 
 struct MenuItem {
-  UINT flags = 0;          // MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_POPUP, MF_SEPARATOR
-  UINT id = 0;             // command id (0 for separators and popups)
+  UINT flags = 0;  // MF_GRAYED, MF_DISABLED, MF_CHECKED, MF_POPUP, MF_SEPARATOR
+  UINT id = 0;     // command id (0 for separators and popups)
   std::u16string text;
-  HMENU popup = nullptr;   // set exactly when flags has MF_POPUP
+  HMENU popup = nullptr;  // set exactly when flags has MF_POPUP
 };
 
 struct Menu {

@@ -7,8 +7,8 @@
 
 #include "platform/user/Desktop.h"
 #include "platform/user/Inject.h"
-#include "platform/user/Kernel.h"
 #include "platform/user/Input.h"
+#include "platform/user/Kernel.h"
 #include "platform/user/Paint.h"
 #include "platform/user/ScrollBarTrack.h"
 #include "platform/user/State.h"
@@ -69,9 +69,7 @@ UINT nonClientForm(UINT message) {
   }
 }
 
-bool isButtonDown(UINT m) {
-  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN;
-}
+bool isButtonDown(UINT m) { return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN; }
 
 // A second press of the same button on the same window of a CS_DBLCLKS
 // class, soon enough and near enough, becomes a double click; the press
@@ -80,9 +78,9 @@ void synthesiseDoubleClick(MSG& m, const InputEvent& e, const Window& target) {
   State& s = state();
   const MSG& last = s.lastClick;
   int reach = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
-  bool dbl = (target.cls->style & CS_DBLCLKS) && last.message == e.message &&
-             last.hwnd == m.hwnd && e.time - last.time < GetDoubleClickTime() &&
-             std::abs(e.pt.x - last.pt.x) <= reach && std::abs(e.pt.y - last.pt.y) <= reach;
+  bool dbl = (target.cls->style & CS_DBLCLKS) && last.message == e.message && last.hwnd == m.hwnd &&
+             e.time - last.time < GetDoubleClickTime() && std::abs(e.pt.x - last.pt.x) <= reach &&
+             std::abs(e.pt.y - last.pt.y) <= reach;
   if (dbl) {
     m.message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     s.lastClick = MSG{};
@@ -101,8 +99,8 @@ bool beforePointerMessage(const WindowRef& target, const InputEvent& e, int hit)
   if (isButtonDown(e.message)) {
     WindowRef top = topLevelOf(target);
     if (top && top->handle != s.active) {
-      LRESULT how = callProc(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
-                             MAKELPARAM(hit, e.message));
+      LRESULT how =
+          callProc(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle), MAKELPARAM(hit, e.message));
       if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT) setActive(top->handle, WA_CLICKACTIVE);
       if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return false;
     }
@@ -213,8 +211,7 @@ bool takeInput(MSG* out, const Filter& f, bool remove) {
     }
     if (e.vk) applySyncKey(e.vk, e.down);
     if (!target) continue;  // nobody takes it: dropped
-    bool pointer = e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL &&
-                   e.message != WM_MOUSEHWHEEL;
+    bool pointer = e.kind == InputEvent::Mouse && e.message != WM_MOUSEWHEEL && e.message != WM_MOUSEHWHEEL;
     if (pointer && scrollTrackTakes(m, e.pt)) continue;  // a scroll bar is held
     if (pointer && hit == HTERROR) {
       refusePointerInput(target, e.message);
@@ -238,9 +235,8 @@ bool takePaint(MSG* out, const Filter& f) {
 // One attempt at a message in the platform's order.
 bool retrieve(MSG* out, const Filter& f, bool remove) {
   ThreadQueue& q = *currentQueue();
-  return takePosted(q, out, f, remove) || takeQuit(q, out, f, remove) ||
-         takeInput(out, f, remove) || takePaint(out, f) ||
-         takeDueTimer(out, f.hwnd, std::this_thread::get_id(), remove);
+  return takePosted(q, out, f, remove) || takeQuit(q, out, f, remove) || takeInput(out, f, remove) ||
+         takePaint(out, f) || takeDueTimer(out, f.hwnd, std::this_thread::get_id(), remove);
 }
 
 }  // namespace
@@ -333,8 +329,8 @@ BOOL TranslateMessage(const MSG* msg) {
   bool sys = m == WM_SYSKEYDOWN;
   // Alt picks the WM_SYSCHAR form; the character itself is the one without Alt.
   int scan = static_cast<int>((msg->lParam >> 16) & 0xFF);
-  char16_t ch = platform::characterForKey(static_cast<int>(msg->wParam), scan, shift, caps,
-                                          sys ? false : ctrl, sys ? false : alt);
+  char16_t ch = platform::characterForKey(static_cast<int>(msg->wParam), scan, shift, caps, sys ? false : ctrl,
+                                          sys ? false : alt);
   if (ch) PostMessageW(msg->hwnd, sys ? WM_SYSCHAR : WM_CHAR, ch, msg->lParam);
   return TRUE;
 }

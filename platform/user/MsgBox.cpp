@@ -112,8 +112,7 @@ platform::resources::Dialog boxTemplate(const std::u16string& text, const std::u
   d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_CENTER;
   d.cx = width, d.cy = height;
   d.caption = caption;
-  d.items.push_back({u"STATIC", text, 0xFFFF, WS_VISIBLE | SS_NOPREFIX, 0, margin, margin,
-                     textW, textH, 0});
+  d.items.push_back({u"STATIC", text, 0xFFFF, WS_VISIBLE | SS_NOPREFIX, 0, margin, margin, textW, textH, 0});
   short x = static_cast<short>(width - margin - rowW), y = static_cast<short>(height - margin - buttonH);
   for (int id : box.set->ids) {
     DWORD style = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | (id == box.defaultId ? BS_DEFPUSHBUTTON : 0);
@@ -132,8 +131,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   std::u16string body = text ? text : u"";
   std::u16string title = caption ? caption : u"错误";
   if (owner && !IsWindow(owner)) owner = nullptr;
-  HWND dialog = createDialog(boxTemplate(body, title, box), nullptr, owner, boxProc,
-                             reinterpret_cast<LPARAM>(&box), true);
+  HWND dialog =
+      createDialog(boxTemplate(body, title, box), nullptr, owner, boxProc, reinterpret_cast<LPARAM>(&box), true);
   if (!dialog) return 0;
   platform::BlockingCall call{u"MessageBoxW", owner, {body, title, box.set->name}};
   INT_PTR result = runModal(dialog, call, [&](HWND dlg, const platform::BlockingAnswer* a) {

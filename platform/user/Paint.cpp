@@ -66,8 +66,7 @@ HWND paintSearch(const WindowRef& w, HWND filter, std::thread::id thread) {
   if (!(w->style & WS_VISIBLE)) return nullptr;
   // Its ancestors have painted: bars they covered are drawn again.
   if (w->thread == thread && w->update.empty()) drawStaleScrollBars(w);
-  if (w->thread == thread && !w->update.empty() &&
-      (!filter || w->handle == filter || IsChild(filter, w->handle)))
+  if (w->thread == thread && !w->update.empty() && (!filter || w->handle == filter || IsChild(filter, w->handle)))
     return w->handle;
   for (HWND c : w->children)
     if (WindowRef child = findWindow(c))
@@ -104,14 +103,16 @@ std::vector<RECT> clippedAway(const WindowRef& w) {
   std::vector<RECT> out;
   if (w->style & WS_CLIPCHILDREN)
     for (HWND c : w->children)
-      if (WindowRef child = findWindow(c); child && (child->style & WS_VISIBLE)) out.push_back(rectInSurface(*child));
+      if (WindowRef child = findWindow(c); child && (child->style & WS_VISIBLE))
+        out.push_back(rectInSurface(*child));
   for (WindowRef cur = w; cur && cur->parent; cur = findWindow(cur->parent)) {
     if (!(cur->style & WS_CLIPSIBLINGS)) continue;
     WindowRef parent = findWindow(cur->parent);
     if (!parent) break;
     for (HWND sib : parent->children) {  // topmost first: those before `cur` are above it
       if (sib == cur->handle) break;
-      if (WindowRef above = findWindow(sib); above && (above->style & WS_VISIBLE)) out.push_back(rectInSurface(*above));
+      if (WindowRef above = findWindow(sib); above && (above->style & WS_VISIBLE))
+        out.push_back(rectInSurface(*above));
     }
   }
   return out;

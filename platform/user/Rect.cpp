@@ -41,8 +41,8 @@ BOOL UnionRect(RECT* out, const RECT* a, const RECT* b) {
   if (ea) *out = *b;
   else if (eb) *out = *a;
   else
-    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top),
-                std::max(a->right, b->right), std::max(a->bottom, b->bottom)};
+    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                std::max(a->bottom, b->bottom)};
   return TRUE;
 }
 

@@ -31,15 +31,15 @@ struct Value {
 };
 
 struct Key {
-  std::u16string path;                      // as first written
-  std::map<std::u16string, Value> values;   // by folded name
+  std::u16string path;                     // as first written
+  std::map<std::u16string, Value> values;  // by folded name
 };
 
 struct Store {
   std::mutex mutex;
-  std::string file;                         // the file `keys` came from
+  std::string file;  // the file `keys` came from
   bool loaded = false;
-  std::map<std::u16string, Key> keys;       // by folded path
+  std::map<std::u16string, Key> keys;                     // by folded path
   std::unordered_map<uintptr_t, std::u16string> handles;  // open key -> folded path
   uintptr_t nextHandle = 0x50000;
 };
@@ -212,9 +212,7 @@ Value* findValue(Store& s, const std::u16string& folded, LPCWSTR name) {
   return v == k->second.values.end() ? nullptr : &v->second;
 }
 
-bool keyExists(Store& s, const std::u16string& folded) {
-  return isRootPath(folded) || s.keys.count(folded);
-}
+bool keyExists(Store& s, const std::u16string& folded) { return isRootPath(folded) || s.keys.count(folded); }
 
 LSTATUS copyOut(const std::vector<uint8_t>& data, BYTE* out, DWORD* bytes) {
   DWORD need = static_cast<DWORD>(data.size());
@@ -343,8 +341,7 @@ LSTATUS RegQueryValueW(HKEY key, LPCWSTR subKey, LPWSTR data, LONG* dataBytes) {
   return r;
 }
 
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data,
-                         DWORD* dataBytes) {
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataBytes) {
   Store& s = current();
   std::lock_guard<std::mutex> lock(s.mutex);
   std::u16string path;
@@ -375,8 +372,7 @@ LSTATUS RegSetValueW(HKEY key, LPCWSTR subKey, DWORD type, LPCWSTR data, DWORD) 
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data,
-                       DWORD dataBytes) {
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataBytes) {
   Store& s = current();
   std::lock_guard<std::mutex> lock(s.mutex);
   std::u16string path;

@@ -5,8 +5,8 @@
 // whenever the location changes. Key names compare without regard to ASCII
 // case; '\' separates them.
 #pragma once
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 using LSTATUS = LONG;
 using REGSAM = DWORD;
@@ -36,9 +36,7 @@ LSTATUS RegCloseKey(HKEY key);
 // in bytes, terminating NUL included. A key without a default value reads as
 // "". ERROR_MORE_DATA with the size needed when the buffer is too small.
 LSTATUS RegQueryValueW(HKEY key, LPCWSTR subKey, LPWSTR data, LONG* dataBytes);
-LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                         DWORD* dataBytes);
+LSTATUS RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataBytes);
 // Sets the default value of `subKey` (created when missing); REG_SZ only.
 LSTATUS RegSetValueW(HKEY key, LPCWSTR subKey, DWORD type, LPCWSTR data, DWORD dataBytes);
-LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
-                       DWORD dataBytes);
+LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataBytes);

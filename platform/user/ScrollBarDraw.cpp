@@ -59,8 +59,7 @@ void drawBar(HDC dc, const Window& w, int bar) {
   }
   fill(dc, l.bar, kBarTrack);
   if (held == BarPart::PageUp) fill(dc, stretch(l, l.trackStart(), l.thumbStart), kBarPressed);
-  if (held == BarPart::PageDown)
-    fill(dc, stretch(l, l.thumbStart + l.thumbLength, l.trackEnd()), kBarPressed);
+  if (held == BarPart::PageDown) fill(dc, stretch(l, l.thumbStart + l.thumbLength, l.trackEnd()), kBarPressed);
   RECT up = stretch(l, 0, l.arrow), down = stretch(l, l.trackEnd(), l.length);
   if (held == BarPart::LineUp) fill(dc, up, kBarPressed);
   if (held == BarPart::LineDown) fill(dc, down, kBarPressed);

@@ -10,7 +10,7 @@ enum class BarPart { None, LineUp, PageUp, Thumb, PageDown, LineDown };
 
 // One bar laid out along its own axis: 0 is the top (left) end of the bar.
 struct BarLayout {
-  RECT bar{};            // window coordinates (0,0 = the window's top-left corner)
+  RECT bar{};  // window coordinates (0,0 = the window's top-left corner)
   bool vertical = true;
   bool enabled = false;  // can scroll (range wider than a page) and the window is enabled
   int length = 0;        // along the axis

@@ -18,12 +18,12 @@ struct Track {
   HWND hwnd = nullptr;
   int bar = SB_VERT;
   BarPart part = BarPart::None;
-  bool over = true;       // the pointer is over the pressed part
-  int grip = 0;           // thumb drags: the pointer's distance from the thumb's start
-  int startThumb = 0;     // thumb drags: where the thumb was at the press
-  int startPos = 0;       // thumb drags: the position at the press
-  int thumbStart = 0;     // thumb drags: where the thumb is drawn
-  int trackPos = 0;       // thumb drags: the position last sent
+  bool over = true;    // the pointer is over the pressed part
+  int grip = 0;        // thumb drags: the pointer's distance from the thumb's start
+  int startThumb = 0;  // thumb drags: where the thumb was at the press
+  int startPos = 0;    // thumb drags: the position at the press
+  int thumbStart = 0;  // thumb drags: where the thumb is drawn
+  int trackPos = 0;    // thumb drags: the position last sent
 };
 
 std::optional<Track>& current() {
@@ -187,10 +187,8 @@ bool scrollTrackTakes(const MSG& m, POINT screen) {
       finish();
       return true;
     case WM_MOUSEWHEEL:
-    case WM_MOUSEHWHEEL:
-      return false;
-    default:
-      return true;  // other buttons wait until the bar is let go
+    case WM_MOUSEHWHEEL: return false;
+    default: return true;  // other buttons wait until the bar is let go
   }
 }
 

@@ -21,8 +21,8 @@
 
 namespace platform::user {
 
-constexpr UINT kScrollRepeatDelay = 400;     // ms from the press to the first repeat
-constexpr UINT kScrollRepeatInterval = 50;   // ms between repeats
+constexpr UINT kScrollRepeatDelay = 400;    // ms from the press to the first repeat
+constexpr UINT kScrollRepeatInterval = 50;  // ms between repeats
 // How far a thumb-dragging pointer may stray from the bar, in bar
 // thicknesses: across the bar, and beyond its ends.
 constexpr int kThumbStrayAcross = 8;

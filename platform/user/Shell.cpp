@@ -217,8 +217,7 @@ BOOL PathFileExistsW(LPCWSTR path) {
 
 BOOL PathIsDirectoryW(LPCWSTR path) { return path && *path && isDirectory(path) ? 0x10 : FALSE; }
 
-HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
-                        INT show) {
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show) {
   auto result = [](LONG_PTR v) { return reinterpret_cast<HINSTANCE>(v); };
   if (platform::blockingHookInstalled()) {
     std::u16string showText = utf8ToWide(std::to_string(show));
@@ -228,8 +227,8 @@ HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameter
   }
   if (!file || !*file) return result(2);  // the file was not found
   std::u16string target = file;
-  std::string native = target.find(u"://") != target.npos || target.rfind(u"mailto:", 0) == 0
-                           ? wideToUtf8(target) : nativePath(target);
+  std::string native = target.find(u"://") != target.npos || target.rfind(u"mailto:", 0) == 0 ? wideToUtf8(target)
+                                                                                              : nativePath(target);
   return result(spawnDetached({"xdg-open", native}) ? 42 : 8);
 }
 

@@ -41,8 +41,7 @@ BOOL PathIsDirectoryW(LPCWSTR path);  // FILE_ATTRIBUTE_DIRECTORY (0x10) for a f
 // call "ShellExecuteW" with the texts verb, file, parameters, folder and the
 // show command in decimal; the answer's value, when one is given, is
 // returned.
-HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
-                        LPCWSTR directory, INT show);
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show);
 // "cmd.exe" (any case, with or without a path) opens a terminal: the first
 // of x-terminal-emulator and xterm found on PATH; with neither there it
 // returns ERROR_FILE_NOT_FOUND. Any other command line runs through the

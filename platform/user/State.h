@@ -53,23 +53,23 @@ struct Window {
   std::shared_ptr<WindowClass> cls;
   WNDPROC proc = nullptr;
   DWORD style = 0, exStyle = 0;
-  HWND parent = nullptr;          // set for child windows (and after SetParent)
-  HWND owner = nullptr;           // top-level windows only: a top-level window
-  std::vector<HWND> children;     // z-order, topmost first
-  RECT rect{};                    // parent-client coordinates, or screen for top-level
+  HWND parent = nullptr;       // set for child windows (and after SetParent)
+  HWND owner = nullptr;        // top-level windows only: a top-level window
+  std::vector<HWND> children;  // z-order, topmost first
+  RECT rect{};                 // parent-client coordinates, or screen for top-level
   std::u16string text;
   LONG_PTR userData = 0;
   HINSTANCE instance = nullptr;
-  LONG_PTR id = 0;                // control id of a child window
-  HMENU menu = nullptr;           // menu of a top-level window
-  bool hasMenuBar = false;        // a top-level window with a menu (bar height counted)
-  ScrollBar bars[2];              // SB_HORZ, SB_VERT
-  bool barsStale = false;         // the shown bars must be drawn again (ScrollBarDraw.cpp)
-  UpdateRegion update;            // client coordinates
+  LONG_PTR id = 0;          // control id of a child window
+  HMENU menu = nullptr;     // menu of a top-level window
+  bool hasMenuBar = false;  // a top-level window with a menu (bar height counted)
+  ScrollBar bars[2];        // SB_HORZ, SB_VERT
+  bool barsStale = false;   // the shown bars must be drawn again (ScrollBarDraw.cpp)
+  UpdateRegion update;      // client coordinates
   bool erasePending = false;
   std::shared_ptr<Surface> surface;  // top-level windows: their client area
-  bool destroying = false;        // DestroyWindow has started
-  bool shownOnce = false;         // the first show of a top-level window sent WM_SIZE
+  bool destroying = false;           // DestroyWindow has started
+  bool shownOnce = false;            // the first show of a top-level window sent WM_SIZE
   std::shared_ptr<ThreadQueue> queue;
   std::thread::id thread;
 
@@ -80,12 +80,12 @@ using WindowRef = std::shared_ptr<Window>;
 // Raw input waiting to be routed to a window when it is retrieved.
 struct InputEvent {
   enum Kind { Mouse, Key, Char } kind = Mouse;
-  UINT message = 0;    // WM_MOUSEMOVE, WM_LBUTTONDOWN, ..., WM_MOUSEWHEEL, WM_KEYDOWN, WM_CHAR
-  POINT pt{};          // screen point
-  WPARAM wParam = 0;   // key flags (mouse), virtual key (keys), character
-  LPARAM lParam = 0;   // keystroke flags
+  UINT message = 0;   // WM_MOUSEMOVE, WM_LBUTTONDOWN, ..., WM_MOUSEWHEEL, WM_KEYDOWN, WM_CHAR
+  POINT pt{};         // screen point
+  WPARAM wParam = 0;  // key flags (mouse), virtual key (keys), character
+  LPARAM lParam = 0;  // keystroke flags
   DWORD time = 0;
-  int vk = 0;          // key whose state this event changes (0 = none)
+  int vk = 0;  // key whose state this event changes (0 = none)
   bool down = false;
 };
 
@@ -95,7 +95,7 @@ struct ThreadQueue {
   std::deque<MSG> posted;  // FIFO
   bool quit = false;
   int quitCode = 0;
-  uint64_t signals = 0;    // bumped by every wake-up
+  uint64_t signals = 0;  // bumped by every wake-up
 };
 
 struct Timer {
@@ -127,12 +127,12 @@ struct State {
   HCURSOR cursor = nullptr;
 
   std::mutex inputMutex;
-  std::deque<InputEvent> input;  // guarded by inputMutex
+  std::deque<InputEvent> input;                       // guarded by inputMutex
   std::array<std::atomic<uint8_t>, 256> asyncKeys{};  // 0x80 down, 0x01 toggled
-  std::atomic<int> lastSysKey{0};  // the last key that went down as WM_SYSKEYDOWN (0 after a WM_SYSKEYUP)
-  std::array<uint8_t, 256> syncKeys{};                // as of the last retrieved input
+  std::atomic<int> lastSysKey{0};       // the last key that went down as WM_SYSKEYDOWN (0 after a WM_SYSKEYUP)
+  std::array<uint8_t, 256> syncKeys{};  // as of the last retrieved input
   std::atomic<LONG> cursorX{0}, cursorY{0};
-  MSG lastClick{};  // for double-click synthesis (message 0 = none)
+  MSG lastClick{};        // for double-click synthesis (message 0 = none)
   bool altAlone = false;  // Alt went down and nothing else since (as of the last retrieved input)
 
   std::mutex queuesMutex;

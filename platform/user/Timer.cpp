@@ -14,9 +14,7 @@ namespace {
 
 bool due(const Timer& t, DWORD now) { return static_cast<DWORD>(now - t.base) >= t.elapse; }
 
-bool passes(const Timer& t, HWND filter) {
-  return !filter || t.hwnd == filter || IsChild(filter, t.hwnd);
-}
+bool passes(const Timer& t, HWND filter) { return !filter || t.hwnd == filter || IsChild(filter, t.hwnd); }
 
 }  // namespace
 
@@ -65,8 +63,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   auto thread = std::this_thread::get_id();
-  size_t n = std::erase_if(state().timers, [&](const Timer& t) {
-    return t.hwnd == hwnd && t.id == id && (hwnd || t.thread == thread);
-  });
+  size_t n = std::erase_if(
+      state().timers, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id && (hwnd || t.thread == thread); });
   return n ? TRUE : FALSE;
 }

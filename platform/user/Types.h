@@ -1,7 +1,7 @@
 // Structures and callback types of the windowing calls.
 #pragma once
-#include "platform/user/Constants.h"
 #include "platform/WinTypes.h"
+#include "platform/user/Constants.h"
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -62,8 +62,8 @@ struct CREATESTRUCTW {
 
 struct PAINTSTRUCT {
   HDC hdc;
-  BOOL fErase;    // the background still has to be erased
-  RECT rcPaint;   // bounding box of the update region, client coordinates
+  BOOL fErase;   // the background still has to be erased
+  RECT rcPaint;  // bounding box of the update region, client coordinates
   BOOL fRestore;
   BOOL fIncUpdate;
   BYTE rgbReserved[32];

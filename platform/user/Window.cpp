@@ -107,9 +107,8 @@ void sendNcDestroy(const WindowRef& w) {
 
 using namespace platform::user;
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     LPVOID param) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   auto cls = findClass(className);
   if (!cls && platform::registerStandardControls()) cls = findClass(className);
   if (!cls) {
@@ -153,8 +152,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   link(w, false);
   resizeSurface(*w);
 
-  CREATESTRUCTW cs{param, instance, menu, parent, height, width, y, x,
-                   static_cast<LONG>(style), windowName, className, exStyle};
+  CREATESTRUCTW cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+                   windowName, className, exStyle};
   HWND hwnd = w->handle;
   if (!callProc(w, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     if (findWindow(hwnd)) {

@@ -18,14 +18,11 @@ BOOL GetClassInfoW(HINSTANCE instance, LPCWSTR className, WNDCLASSW* out);
 // WM_PARENTNOTIFY to the parents of a child, then the window is shown when
 // WS_VISIBLE was given. For a top-level window `parent` names its owner (the
 // top-level ancestor of the window given). Null on failure.
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     LPVOID param);
-inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                          LPVOID param) {
-  return CreateWindowExW(0, className, windowName, style, x, y, width, height, parent, menu,
-                         instance, param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
+                          HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  return CreateWindowExW(0, className, windowName, style, x, y, width, height, parent, menu, instance, param);
 }
 // Synchronous: the window is hidden (focus and activation leave it), then
 // WM_DESTROY goes to it and to its children (parents before children), then

@@ -101,8 +101,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
     if (!w->isChild())
       if (platform::Desktop* d = platform::desktop()) d->windowShown(hwnd, true);
   }
-  if (!w->isChild() && activates(command) && state().active != hwnd && findWindow(hwnd))
-    setActive(hwnd, WA_ACTIVE);
+  if (!w->isChild() && activates(command) && state().active != hwnd && findWindow(hwnd)) setActive(hwnd, WA_ACTIVE);
   return was;
 }
 
@@ -167,8 +166,7 @@ BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount) {
   if (!IsWindow(hwnd) || !buffer || maxCount <= 0) return 0;
-  return static_cast<int>(
-      SendMessageW(hwnd, WM_GETTEXT, maxCount, reinterpret_cast<LPARAM>(buffer)));
+  return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, maxCount, reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLengthW(HWND hwnd) {
@@ -232,6 +230,4 @@ LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
   return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value));
 }
 
-LONG GetWindowLongW(HWND hwnd, int index) {
-  return static_cast<LONG>(GetWindowLongPtrW(hwnd, index));
-}
+LONG GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }

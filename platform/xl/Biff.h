@@ -104,8 +104,6 @@ class RecordWriter {
   size_t mStart = 0;  // of the open record's header
 };
 
-inline uint16_t le16(const char* p) {
-  return uint16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8);
-}
+inline uint16_t le16(const char* p) { return uint16_t(uint8_t(p[0]) | uint8_t(p[1]) << 8); }
 
 }  // namespace xl::detail::biff

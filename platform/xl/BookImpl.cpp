@@ -89,8 +89,7 @@ bool SheetImpl::setRow(int row, double height, Format* format, bool hidden) {
 }
 
 bool SheetImpl::setCol(int colFirst, int colLast, double width, Format* format, bool hidden) {
-  if (!inRange(0, colFirst) || !inRange(0, colLast) || colFirst > colLast ||
-      !std::isfinite(width) || width < 0) {
+  if (!inRange(0, colFirst) || !inRange(0, colLast) || colFirst > colLast || !std::isfinite(width) || width < 0) {
     book.error = "column or width out of range";
     return false;
   }
@@ -217,11 +216,9 @@ bool sameName(const std::u16string& a, const std::u16string& b) { return equalNo
 }  // namespace
 
 bool BookImpl::nameAvailable(const std::u16string& name, const SheetImpl* except) const {
-  if (name.empty() || name.size() > 31 || name.front() == '\'' || name.back() == '\'')
-    return false;
+  if (name.empty() || name.size() > 31 || name.front() == '\'' || name.back() == '\'') return false;
   for (char16_t c : name)
-    if (c < 0x20 || std::u16string_view(u":\\/?*[]").find(c) != std::u16string_view::npos)
-      return false;
+    if (c < 0x20 || std::u16string_view(u":\\/?*[]").find(c) != std::u16string_view::npos) return false;
   for (const auto& s : sheets)
     if (s.get() != except && sameName(s->name, name)) return false;
   return true;
@@ -240,8 +237,8 @@ Sheet* BookImpl::addSheet(const char16_t* name, Sheet* initSheet) {
   return sheets.back().get();
 }
 
-bool BookImpl::dateUnpack(double value, int* year, int* month, int* day, int* hour, int* min,
-                          int* sec, int* msec) const {
+bool BookImpl::dateUnpack(double value, int* year, int* month, int* day, int* hour, int* min, int* sec,
+                          int* msec) const {
   DateParts p;
   if (!serialToDate(value, date1904, p)) return false;
   if (year) *year = p.year;
@@ -300,10 +297,6 @@ bool BookImpl::save(const char16_t* path, bool /*useTemp*/) {
 
 }  // namespace xl::detail
 
-xl::Book* xlCreateBookW() {
-  return new (std::nothrow) xl::detail::BookImpl(xl::detail::FileKind::Xls);
-}
+xl::Book* xlCreateBookW() { return new (std::nothrow) xl::detail::BookImpl(xl::detail::FileKind::Xls); }
 
-xl::Book* xlCreateXMLBookW() {
-  return new (std::nothrow) xl::detail::BookImpl(xl::detail::FileKind::Xlsx);
-}
+xl::Book* xlCreateXMLBookW() { return new (std::nothrow) xl::detail::BookImpl(xl::detail::FileKind::Xlsx); }

@@ -122,9 +122,9 @@ class BookImpl final : public Book {
 
   const FileKind kind;
   std::vector<std::unique_ptr<SheetImpl>> sheets;
-  std::vector<std::unique_ptr<FormatImpl>> formats;  // invariant: formats[i]->xf == i
+  std::vector<std::unique_ptr<FormatImpl>> formats;         // invariant: formats[i]->xf == i
   std::unordered_map<const Format*, uint32_t> formatIndex;  // the same, by address
-  std::vector<std::u16string> shared;                // texts of String cells with aux 1
+  std::vector<std::u16string> shared;                       // texts of String cells with aux 1
   bool date1904 = false;
   uint32_t defaultXf = kNoXf;  // what a cell written without a format gets
   // How many formats the file held (or a new book starts with); the ones

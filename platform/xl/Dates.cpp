@@ -68,9 +68,9 @@ bool serialToDate(double serial, bool date1904, DateParts& out) {
 }
 
 bool dateToSerial(const DateParts& p, bool date1904, double& serial) {
-  if (p.month < 1 || p.month > 12 || p.day < 1 || p.day > 31 || p.hour < 0 || p.hour > 23 ||
-      p.minute < 0 || p.minute > 59 || p.second < 0 || p.second > 59 || p.msec < 0 ||
-      p.msec > 999 || p.year < 1900 || p.year > 9999)
+  if (p.month < 1 || p.month > 12 || p.day < 1 || p.day > 31 || p.hour < 0 || p.hour > 23 || p.minute < 0 ||
+      p.minute > 59 || p.second < 0 || p.second > 59 || p.msec < 0 || p.msec > 999 || p.year < 1900 ||
+      p.year > 9999)
     return false;
   int64_t day = daysFromCivil(p.year, p.month, p.day);
   int cy, cm, cd;

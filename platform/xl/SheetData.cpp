@@ -11,8 +11,7 @@ namespace {
 // The position of the first cell whose column is not below col.
 template <class Cells>
 auto lowerBound(Cells& cells, int col) {
-  return std::lower_bound(cells.begin(), cells.end(), col,
-                          [](const Cell& c, int k) { return int(c.col) < k; });
+  return std::lower_bound(cells.begin(), cells.end(), col, [](const Cell& c, int k) { return int(c.col) < k; });
 }
 
 }  // namespace
@@ -109,8 +108,7 @@ void SheetData::clear(int rowFirst, int rowLast, int colFirst, int colLast) {
     auto to = colLast >= 65535 ? cells.end() : lowerBound(cells, colLast + 1);
     cells.erase(from, to);
   }
-  bool anyCell = std::any_of(mRows.begin(), mRows.end(),
-                             [](const RowInfo& r) { return !r.cells.empty(); });
+  bool anyCell = std::any_of(mRows.begin(), mRows.end(), [](const RowInfo& r) { return !r.cells.empty(); });
   if (!anyCell) mTexts.clear();  // nothing refers to a text any more
 }
 
@@ -141,9 +139,7 @@ const Bounds& SheetData::bounds() const {
   return mBounds;
 }
 
-RowInfo* SheetData::rowInfo(int row) {
-  return row >= 0 && row < int(mRows.size()) ? &mRows[size_t(row)] : nullptr;
-}
+RowInfo* SheetData::rowInfo(int row) { return row >= 0 && row < int(mRows.size()) ? &mRows[size_t(row)] : nullptr; }
 
 const RowInfo* SheetData::rowInfo(int row) const {
   return row >= 0 && row < int(mRows.size()) ? &mRows[size_t(row)] : nullptr;
@@ -155,9 +151,7 @@ RowInfo& SheetData::touchRow(int row) {
   return mRows[size_t(row)];
 }
 
-ColInfo* SheetData::colInfo(int col) {
-  return col >= 0 && col < int(mCols.size()) ? &mCols[size_t(col)] : nullptr;
-}
+ColInfo* SheetData::colInfo(int col) { return col >= 0 && col < int(mCols.size()) ? &mCols[size_t(col)] : nullptr; }
 
 const ColInfo* SheetData::colInfo(int col) const {
   return col >= 0 && col < int(mCols.size()) ? &mCols[size_t(col)] : nullptr;

@@ -104,8 +104,8 @@ class SheetData {
   int rowSlots() const { return int(mRows.size()); }
   int colSlots() const { return int(mCols.size()); }
 
-  double defaultHeight = 15;    // points
-  double defaultWidth = 8.43;   // characters
+  double defaultHeight = 15;   // points
+  double defaultWidth = 8.43;  // characters
 
  private:
   std::vector<RowInfo> mRows;  // indexed by row; grows to the last touched row

@@ -6,9 +6,7 @@ namespace xl::detail {
 
 namespace {
 
-bool isHex(char16_t c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHex(char16_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 int hexValue(char16_t c) {
   if (c <= '9') return c - '0';
@@ -76,8 +74,7 @@ void appendXmlText(std::string& out, std::u16string_view s) {
       out += "&#13;";
     } else if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
       appendEscape(out, c);
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-               s[i + 1] <= 0xDFFF) {
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       appendUtf8(out, &s[i], 2);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {

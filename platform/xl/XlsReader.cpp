@@ -110,9 +110,7 @@ std::vector<SheetEntry> readGlobals(BookImpl& book, std::string_view stream) {
   book.clearFormats();
   while (rs.next(r)) {
     switch (r.type) {
-      case kEof:
-        book.defaultXf = book.formats.size() > 15 ? 15 : book.formats.empty() ? kNoXf : 0;
-        return sheets;
+      case kEof: book.defaultXf = book.formats.size() > 15 ? 15 : book.formats.empty() ? kNoXf : 0; return sheets;
       case kFilePass: throw FileError("the workbook is encrypted");
       case kDateMode: book.date1904 = r.reader().u16() == 1; break;
       case kSst:
@@ -178,8 +176,7 @@ class SheetReader {
   void record(const Record& r) {
     // Shared, array and table formula records may stand between a formula
     // and its STRING; anything else ends the wait.
-    if (r.type != kString && r.type != 0x04BC && r.type != 0x0221 && r.type != 0x0236)
-      mPendingString = false;
+    if (r.type != kString && r.type != 0x04BC && r.type != 0x0221 && r.type != 0x0236) mPendingString = false;
     switch (r.type) {
       case kNumber: {
         RecordReader in = r.reader();

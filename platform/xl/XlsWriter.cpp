@@ -79,9 +79,7 @@ class SstBuilder {
   uint32_t mReferences = 0;
 };
 
-std::string body(std::initializer_list<uint8_t> bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
+std::string body(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // A short text: 8-bit count, flags, UTF-16 characters.
 void shortString(RecordWriter& w, const std::u16string& s) {
@@ -113,8 +111,26 @@ void writeDefaultStyles(RecordWriter& w) {
   // Fifteen style XFs and the default cell XF, 15.
   for (int i = 0; i < 16; ++i) {
     bool style = i < 15;
-    w.record(kXf, body({0, 0, 0, 0, uint8_t(style ? 0xF5 : 0x01), uint8_t(style ? 0xFF : 0x00), 0x20, 0,
-                        0, uint8_t(style ? 0xF4 : 0x00), 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0x20}));
+    w.record(kXf, body({0,
+                        0,
+                        0,
+                        0,
+                        uint8_t(style ? 0xF5 : 0x01),
+                        uint8_t(style ? 0xFF : 0x00),
+                        0x20,
+                        0,
+                        0,
+                        uint8_t(style ? 0xF4 : 0x00),
+                        0,
+                        0,
+                        0,
+                        0,
+                        0,
+                        0,
+                        0,
+                        0,
+                        0xC0,
+                        0x20}));
   }
 }
 

@@ -13,8 +13,8 @@
 #include "platform/CodePage.h"
 #include "platform/xl/BookImpl.h"
 #include "platform/xl/Dates.h"
-#include "platform/xl/Text.h"
 #include "platform/xl/Limits.h"
+#include "platform/xl/Text.h"
 #include "platform/xl/XmlStream.h"
 #include "platform/xl/ZipPackage.h"
 
@@ -88,8 +88,8 @@ uint8_t errorCode(std::string_view text) {
 bool parseIsoDate(std::string_view s, bool date1904, double& serial) {
   DateParts p;
   int frac = 0, fracDigits = 0;
-  int n = std::sscanf(std::string(s).c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &p.year, &p.month, &p.day,
-                      &p.hour, &p.minute, &p.second);
+  int n = std::sscanf(std::string(s).c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &p.year, &p.month, &p.day, &p.hour,
+                      &p.minute, &p.second);
   if (n == 3 || n == 6) {
     size_t dot = s.find('.');
     for (size_t i = dot == std::string_view::npos ? s.size() : dot + 1;
@@ -143,8 +143,7 @@ struct Relationship {
   std::string target;  // resolved part name
 };
 
-std::map<std::string, Relationship> readRelationships(const ZipReader& zip,
-                                                      const std::string& sourcePart) {
+std::map<std::string, Relationship> readRelationships(const ZipReader& zip, const std::string& sourcePart) {
   std::map<std::string, Relationship> out;
   std::string relsPart = sourcePart.empty() ? "_rels/.rels" : relsPartOf(sourcePart);
   if (!zip.has(relsPart)) return out;
@@ -189,8 +188,7 @@ void readStyles(BookImpl& book, const ZipReader& zip, const std::string& part) {
 
 class SharedStringsReader final : public XmlStream {
  public:
-  SharedStringsReader(std::string part, std::vector<std::u16string>& out)
-      : XmlStream(std::move(part)), mOut(out) {}
+  SharedStringsReader(std::string part, std::vector<std::u16string>& out) : XmlStream(std::move(part)), mOut(out) {}
 
  private:
   void start(std::string_view name, const char** attrs) override {
@@ -311,8 +309,8 @@ class WorksheetReader final : public XmlStream {
     long long first = 0, last = 0;
     const char* min = attr(attrs, "min");
     const char* max = attr(attrs, "max");
-    if (!min || !max || !parseInt(min, first) || !parseInt(max, last) || first < 1 ||
-        last < first || last > kXlsxCols)
+    if (!min || !max || !parseInt(min, first) || !parseInt(max, last) || first < 1 || last < first ||
+        last > kXlsxCols)
       return fail("bad column range");
     double width = -1;
     const char* w = attr(attrs, "width");
@@ -341,8 +339,7 @@ class WorksheetReader final : public XmlStream {
   // A style index; one the book does not have counts as none.
   uint32_t styleOf(const char* s) const {
     long long index = 0;
-    if (!s || !parseInt(s, index) || index < 0 || uint64_t(index) >= mSheet.book.formats.size())
-      return kNoXf;
+    if (!s || !parseInt(s, index) || index < 0 || uint64_t(index) >= mSheet.book.formats.size()) return kNoXf;
     return uint32_t(index);
   }
 
@@ -415,9 +412,7 @@ class WorksheetReader final : public XmlStream {
         if (!hasV) return setBlank(c);
         setUtf8Text(c, mValue);
         break;
-      case Type::Inline:
-        setUtf8Text(c, mInlineText);
-        break;
+      case Type::Inline: setUtf8Text(c, mInlineText); break;
       case Type::Bool:
         if (!hasV) return setBlank(c);
         c.kind = Kind::Boolean;
@@ -455,8 +450,8 @@ class WorksheetReader final : public XmlStream {
   Section mSection = Section::Other;
   uint64_t mSectionBegin = 0;      // offset of the depth-2 element's start tag
   size_t mSectionStartLength = 0;  // and its length
-  int mRow = -1;  // the row being read, from 0
-  int mCol = -1;  // the column of the row's previous cell
+  int mRow = -1;                   // the row being read, from 0
+  int mCol = -1;                   // the column of the row's previous cell
   bool mInCell = false, mInValue = false, mInInline = false, mInText = false;
   int mPhonetic = 0;
   int mCellCol = 0;

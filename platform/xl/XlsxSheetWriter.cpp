@@ -43,8 +43,7 @@ bool needsPreserve(std::u16string_view s) {
 
 }  // namespace
 
-SheetPartWriter::SheetPartWriter(const SheetImpl& sheet, const std::string* original)
-    : mSheet(sheet) {
+SheetPartWriter::SheetPartWriter(const SheetImpl& sheet, const std::string* original) : mSheet(sheet) {
   if (original && sheet.layout.valid) mPrefix = sheet.layout.prefix;
   mVOpen = "><" + mPrefix + "v>";
   mVClose = "</" + mPrefix + "v></" + mPrefix + "c>";
@@ -197,8 +196,7 @@ void SheetPartWriter::appendCell(std::string& out, int row, const Cell& cell) {
       out += errorText(cell.aux);
       out += mVClose;
       return;
-    default:
-      out += "/>";
+    default: out += "/>";
   }
 }
 
@@ -252,8 +250,7 @@ bool SheetPartWriter::next(std::string& out) {
       out += mTail;
       mStage = 3;
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -30,12 +30,12 @@ class SheetPartWriter {
   const std::string& colName(int col);
 
   const SheetImpl& mSheet;
-  std::string mPrefix;  // the element name prefix, "x:" or ""
+  std::string mPrefix;                             // the element name prefix, "x:" or ""
   std::string mVOpen, mVClose, mIsOpen, mIsClose;  // tags with the prefix
-  std::string mHead, mTail;  // the part before and after the rows
-  int mStage = 0;            // 0 head, 1 rows, 2 tail, 3 done
-  int mNextRow = 0;          // the next row slot the rows stage looks at
-  std::vector<std::string> mColNames;  // "A", "B", ... as far as asked for
+  std::string mHead, mTail;                        // the part before and after the rows
+  int mStage = 0;                                  // 0 head, 1 rows, 2 tail, 3 done
+  int mNextRow = 0;                                // the next row slot the rows stage looks at
+  std::vector<std::string> mColNames;              // "A", "B", ... as far as asked for
 };
 
 }  // namespace xl::detail

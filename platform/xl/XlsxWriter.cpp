@@ -68,11 +68,9 @@ struct GeneratedSource {
         case ZIP_SOURCE_ERROR: return zip_error_to_data(&s->error, data, len);
         case ZIP_SOURCE_FREE: return 0;
         case ZIP_SOURCE_SUPPORTS:
-          return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                                ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-        default:
-          zip_error_set(&s->error, ZIP_ER_OPNOTSUPP, 0);
-          return -1;
+          return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default: zip_error_set(&s->error, ZIP_ER_OPNOTSUPP, 0); return -1;
       }
     } catch (...) {
       zip_error_set(&s->error, ZIP_ER_MEMORY, 0);
@@ -178,7 +176,9 @@ std::string newStylesPart(const BookImpl& book) {
          "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
          "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
          "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-         "<cellXfs count=\"" + std::to_string(book.formats.size()) + "\">" + xfs + "</cellXfs>"
+         "<cellXfs count=\"" +
+         std::to_string(book.formats.size()) + "\">" + xfs +
+         "</cellXfs>"
          "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
          "</styleSheet>";
 }
@@ -195,18 +195,17 @@ void writeNewPackage(const BookImpl& book, const std::string& path) {
       "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
       "<Override PartName=\"/xl/workbook.xml\" "
       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-      "<Override PartName=\"/xl/styles.xml\" ContentType=\"" + std::string(kStylesContent) + "\"/>";
+      "<Override PartName=\"/xl/styles.xml\" ContentType=\"" +
+      std::string(kStylesContent) + "\"/>";
   std::string sheets, rels =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+                          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
   for (size_t i = 0; i < n; ++i) {
     std::string k = std::to_string(i + 1);
-    types += "<Override PartName=\"/xl/worksheets/sheet" + k + ".xml\" ContentType=\"" +
-             kWorksheetContent + "\"/>";
-    sheets += "<sheet name=\"" + xmlAttr(book.sheets[i]->name) + "\" sheetId=\"" + k +
-              "\" r:id=\"rId" + k + "\"/>";
-    rels += "<Relationship Id=\"rId" + k + "\" Type=\"" + kWorksheetType +
-            "\" Target=\"worksheets/sheet" + k + ".xml\"/>";
+    types += "<Override PartName=\"/xl/worksheets/sheet" + k + ".xml\" ContentType=\"" + kWorksheetContent + "\"/>";
+    sheets += "<sheet name=\"" + xmlAttr(book.sheets[i]->name) + "\" sheetId=\"" + k + "\" r:id=\"rId" + k + "\"/>";
+    rels += "<Relationship Id=\"rId" + k + "\" Type=\"" + kWorksheetType + "\" Target=\"worksheets/sheet" + k +
+            ".xml\"/>";
   }
   rels += "<Relationship Id=\"rId" + std::to_string(n + 1) + "\" Type=\"" + kStylesType +
           "\" Target=\"styles.xml\"/></Relationships>";
@@ -270,8 +269,7 @@ std::string saveXml(const pugi::xml_document& doc) {
 std::string relPrefix(pugi::xml_node root) {
   for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
     std::string_view n(a.name());
-    if (n.substr(0, 6) == "xmlns:" && std::string_view(a.value()) == kRelNs)
-      return std::string(n.substr(6)) + ":";
+    if (n.substr(0, 6) == "xmlns:" && std::string_view(a.value()) == kRelNs) return std::string(n.substr(6)) + ":";
   }
   std::string prefix = "r";
   while (root.attribute(("xmlns:" + prefix).c_str())) prefix += "r";
@@ -404,8 +402,7 @@ PackageEdits planEdits(const BookImpl& book, const ZipReader& zip) {
     if (!sheetsNode) throw FileError("part " + workbookPart + " damaged");
     std::string p = prefixOf(sheetsNode), r = relPrefix(wbRoot);
     long long maxId = 0;
-    for (pugi::xml_node s : sheetsNode.children())
-      maxId = std::max(maxId, s.attribute("sheetId").as_llong());
+    for (pugi::xml_node s : sheetsNode.children()) maxId = std::max(maxId, s.attribute("sheetId").as_llong());
     std::set<std::string> ids;
     for (pugi::xml_node rel : relsRoot.children()) ids.insert(rel.attribute("Id").value());
     std::string folder = workbookPart.substr(0, workbookPart.rfind('/') + 1);

@@ -84,9 +84,7 @@ uint64_t XmlStream::tagOffset() const {
   return uint64_t(XML_GetCurrentByteIndex(static_cast<XML_Parser>(mParser)));
 }
 
-size_t XmlStream::tagLength() const {
-  return size_t(XML_GetCurrentByteCount(static_cast<XML_Parser>(mParser)));
-}
+size_t XmlStream::tagLength() const { return size_t(XML_GetCurrentByteCount(static_cast<XML_Parser>(mParser))); }
 
 // Names come as "local" or "prefix:local".
 std::string_view XmlStream::localName(const char* name) {

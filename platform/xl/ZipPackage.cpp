@@ -32,18 +32,16 @@ int64_t ZipReader::indexOf(std::string_view name) const {
 
 bool ZipReader::has(std::string_view name) const { return indexOf(name) >= 0; }
 
-void ZipReader::stream(std::string_view name,
-                       const std::function<void(const char*, size_t)>& sink, uint64_t limit) const {
+void ZipReader::stream(std::string_view name, const std::function<void(const char*, size_t)>& sink,
+                       uint64_t limit) const {
   int64_t index = indexOf(name);
   std::string what = "part " + std::string(name);
   if (index < 0) throw FileError(what + " missing");
   zip_stat_t st;
   if (zip_stat_index(mZa, uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
     throw FileError(what + " damaged");
-  if (st.size > limit || st.size > kMaxPackageInflated - mInflated)
-    throw FileError(what + " too large");
-  std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(mZa, uint64_t(index), 0),
-                                                       zip_fclose);
+  if (st.size > limit || st.size > kMaxPackageInflated - mInflated) throw FileError(what + " too large");
+  std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(mZa, uint64_t(index), 0), zip_fclose);
   if (!f) throw FileError(what + " cannot be read (damaged or encrypted)");
   std::vector<char> buf(1 << 20);
   uint64_t total = 0;
@@ -61,7 +59,8 @@ void ZipReader::stream(std::string_view name,
 
 std::string ZipReader::read(std::string_view name, uint64_t limit) const {
   std::string out;
-  stream(name, [&out](const char* p, size_t n) { out.append(p, n); }, limit);
+  stream(
+      name, [&out](const char* p, size_t n) { out.append(p, n); }, limit);
   return out;
 }
 

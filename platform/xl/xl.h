@@ -79,8 +79,7 @@ class Sheet {
   virtual double colWidth(int col) const = 0;
   virtual bool setRow(int row, double height, Format* format = nullptr, bool hidden = false) = 0;
   // Columns colFirst to colLast inclusive.
-  virtual bool setCol(int colFirst, int colLast, double width, Format* format = nullptr,
-                      bool hidden = false) = 0;
+  virtual bool setCol(int colFirst, int colLast, double width, Format* format = nullptr, bool hidden = false) = 0;
 
   // Writes replace the cell. They fail (false, nothing written) outside the
   // format's limits (xls 65,536 x 256, xlsx 1,048,576 x 16,384), for a number
@@ -119,8 +118,8 @@ class Book {
   // Splits a date serial of this book's date system (1900, with its phantom
   // 29 February 1900 at serial 60, or 1904) into its parts; parts passed as
   // null are skipped. False for a value below 0 or after the year 9999.
-  virtual bool dateUnpack(double value, int* year, int* month, int* day, int* hour = nullptr,
-                          int* min = nullptr, int* sec = nullptr, int* msec = nullptr) const = 0;
+  virtual bool dateUnpack(double value, int* year, int* month, int* day, int* hour = nullptr, int* min = nullptr,
+                          int* sec = nullptr, int* msec = nullptr) const = 0;
   // Writes the book to `path`. The file is always written beside the target
   // and renamed over it, so a failed save leaves the old file whole;
   // `useTemp` is accepted for that reason and has no further effect.

@@ -7,8 +7,8 @@
 #include "app/AboutDialog.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
-#include "tests/app/AppFixture.h"
 #include "platform/windows.h"
+#include "tests/app/AppFixture.h"
 #include "tests/support/Picture.h"
 
 namespace {

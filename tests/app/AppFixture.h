@@ -16,9 +16,9 @@
 #include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
-#include "platform/user/Kernel.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
+#include "platform/user/Kernel.h"
 #include "platform/windows.h"
 #include "tests/support/Scratch.h"
 

@@ -58,9 +58,12 @@ TEST_F(ClassifySaveToolTest, RefusalsKeepTheDialog) {
   } cases[] = {
       {"empty key column 1", u"", u"", u"/tmp", "分类另存设置|分类内容列1不能为空！"},
       {"empty folder", u"A", u"", u"", "分类另存设置|文件保存全路径不能为空！"},
-      {"key column 1 beyond the table", u"C", u"", u"/tmp", "分类另存设置|分类内容列1不合法，请填写当前表格具有的列名称！"},
-      {"key column 1 a tab and letters", u"t!A", u"", u"/tmp", "分类另存设置|分类内容列1不合法，请填写当前表格具有的列名称！"},
-      {"a folder too long", u"A", u"", u"/" + std::u16string(255, u'd'), "分类另存设置|文件保存全路径太长，最多254个字符！"},
+      {"key column 1 beyond the table", u"C", u"", u"/tmp",
+       "分类另存设置|分类内容列1不合法，请填写当前表格具有的列名称！"},
+      {"key column 1 a tab and letters", u"t!A", u"", u"/tmp",
+       "分类另存设置|分类内容列1不合法，请填写当前表格具有的列名称！"},
+      {"a folder too long", u"A", u"", u"/" + std::u16string(255, u'd'),
+       "分类另存设置|文件保存全路径太长，最多254个字符！"},
   };
   table(u"t", {{"a", "b"}});
   HWND dialog = showClassifySaveDialog(main);

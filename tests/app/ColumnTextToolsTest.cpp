@@ -14,10 +14,24 @@ TEST_F(ColumnTextToolsTest, MergeJoinsWithEverySeparator) {
     Table expected;
   } cases[] = {
       {"hyphen after column 1", u"表!B", u"-", u"", u"", {{"a", "1", "a-1"}, {"b", "2", "b-2"}, {"c", "", "c-"}}},
-      {"hyphen after column 2 as well", u"表!B", u"-", u"-", u"",
+      {"hyphen after column 2 as well",
+       u"表!B",
+       u"-",
+       u"-",
+       u"",
        {{"a", "1", "a-1-"}, {"b", "2", "b-2-"}, {"c", "", "c--"}}},
-      {"a shorter table gives only separators", u"短!A", u"+", u"", u"/", {{"a", "1", "a+x/"}, {"b", "2", "b+/"}, {"c", "", "c+/"}}},
-      {"column 2 naming no column is left out", u"表!1", u"<", u">", u"", {{"a", "1", "a<>"}, {"b", "2", "b<>"}, {"c", "", "c<>"}}},
+      {"a shorter table gives only separators",
+       u"短!A",
+       u"+",
+       u"",
+       u"/",
+       {{"a", "1", "a+x/"}, {"b", "2", "b+/"}, {"c", "", "c+/"}}},
+      {"column 2 naming no column is left out",
+       u"表!1",
+       u"<",
+       u">",
+       u"",
+       {{"a", "1", "a<>"}, {"b", "2", "b<>"}, {"c", "", "c<>"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -74,16 +88,23 @@ TEST_F(ColumnTextToolsTest, SplitCutsAtAnySeparatorCharacter) {
     std::u16string separators, result2;
     Table expected;
   } cases[] = {
-      {"runs of separators count as one; results without a token stay", u",;", u"表!C",
+      {"runs of separators count as one; results without a token stay",
+       u",;",
+       u"表!C",
        {{"a,,b", "a", "b", "o", "o"}, {";12;", "12", "o", "o", "o"}, {"", "o", "o", "o", "o"}}},
-      {"an empty separator text copies the whole text", u"", u"表!C",
+      {"an empty separator text copies the whole text",
+       u"",
+       u"表!C",
        {{"a,,b", "a,,b", "o", "o", "o"}, {";12;", ";12;", "o", "o", "o"}, {"", "o", "o", "o", "o"}}},
-      {"a result naming no column is left out", u",;", u"表!9",
+      {"a result naming no column is left out",
+       u",;",
+       u"表!9",
        {{"a,,b", "a", "o", "o", "o"}, {";12;", "12", "o", "o", "o"}, {"", "o", "o", "o", "o"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    CGrid* sheet = table(u"表", {{"a,,b", "o", "o", "o", "o"}, {";12;", "o", "o", "o", "o"}, {"", "o", "o", "o", "o"}});
+    CGrid* sheet =
+        table(u"表", {{"a,,b", "o", "o", "o", "o"}, {";12;", "o", "o", "o", "o"}, {"", "o", "o", "o", "o"}});
     HWND dialog = showColumnSplitDialog(main);
     testdriver::AnswerScript answers;
     type(dialog, 1059, u"表!A");

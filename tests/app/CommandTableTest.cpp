@@ -125,8 +125,12 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
   std::vector<Case> cases = {
       {104, nullptr, dialog(103)},
       {105, nullptr, [](T& t) { EXPECT_EQ(gMainWnd, nullptr); }},
-      {ID_NEW, nullptr, [](T& t) { EXPECT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"新表格1"})); }},
-      {ID_OPEN, [](T& t) {
+      {ID_NEW, nullptr,
+       [](T& t) {
+         EXPECT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"新表格1"}));
+       }},
+      {ID_OPEN,
+       [](T& t) {
          testsupport::writeBytes(t.dir.native("o.csv"), "a,b\n");
          t.answers->answer(u"GetOpenFileNameW", 1, {t.dir.path("o.csv")});
        },
@@ -139,7 +143,8 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
          dialog(149)(t);
          EXPECT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"新表格1"}));
        }},
-      {ID_SAVE, openAs("s.csv"), [&](T& t) {
+      {ID_SAVE, openAs("s.csv"),
+       [&](T& t) {
          saved("s.csv", "7,y\r\n")(t);
          EXPECT_FALSE(gTabStrip.tabs[0].modified);
        }},
@@ -153,7 +158,8 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
       {ID_SAVE_FILTERED, [](T& t) { t.answers->answer(u"GetSaveFileNameW", 1, {t.dir.path("f.csv")}); },
        saved("f.csv", kSheet)},
       {32979, nullptr, nothing},
-      {ID_APPEND, [](T& t) {
+      {ID_APPEND,
+       [](T& t) {
          testsupport::writeBytes(t.dir.native("more.csv"), "m\n");
          t.answers->answer(u"GetOpenFileNameW", 1, {t.dir.path("more.csv")});
        },
@@ -165,31 +171,68 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
       {ID_UNDO, [](T& t) { t.doc->onCommand(ID_ADD_ROWS); }, [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 10u); }},
       {ID_REDO, [](T& t) { t.doc->onCommand(ID_ADD_ROWS), t.doc->onCommand(ID_UNDO); },
        [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 310u); }},
-      {ID_CUT, nullptr, [](T& t) {
+      {ID_CUT, nullptr,
+       [](T& t) {
          EXPECT_EQ(clipboardText(), u"22");
          EXPECT_EQ(t.doc->mCore.getText(2, 2), u"");
        }},
       {ID_COPY, nullptr, [](T& t) { EXPECT_EQ(clipboardText(), u"22"); }},
-      {ID_PASTE, [](T& t) { setClipboardText(u"粘贴"); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(2, 2), u"粘贴"); }},
+      {ID_PASTE, [](T& t) { setClipboardText(u"粘贴"); },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(2, 2), u"粘贴"); }},
       {ID_CLEAR, nullptr, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(2, 2), u""); }},
-      {ID_DELETE, [](T& t) { t.select({2, 0, 2, 0}); }, [](T& t) {
+      {ID_DELETE,
+       [](T& t) {
+         t.select({2, 0, 2, 0});
+       },
+       [](T& t) {
          EXPECT_EQ(t.doc->mCore.mRowCount, 9u);
          EXPECT_EQ(t.doc->mCore.getInt64(2, 1), 31);
        }},
-      {ID_SELECT_ALL, nullptr, [](T& t) { EXPECT_EQ(t.doc->mSelection.range, (Range{0, 0, 0, 0})); }},
-      {ID_INSERT1, [](T& t) { t.select({2, 0, 2, 0}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 11u); }},
-      {ID_INSERT2, [](T& t) { t.select({2, 0, 2, 0}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 12u); }},
-      {ID_RESTORE_SIZES, [](T& t) { t.doc->mCore.setInt64(0, 2, 150), t.select({0, 2, 0, 2}); },
+      {ID_SELECT_ALL, nullptr,
+       [](T& t) {
+         EXPECT_EQ(t.doc->mSelection.range, (Range{0, 0, 0, 0}));
+       }},
+      {ID_INSERT1,
+       [](T& t) {
+         t.select({2, 0, 2, 0});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 11u); }},
+      {ID_INSERT2,
+       [](T& t) {
+         t.select({2, 0, 2, 0});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.mRowCount, 12u); }},
+      {ID_RESTORE_SIZES,
+       [](T& t) {
+         t.doc->mCore.setInt64(0, 2, 150), t.select({0, 2, 0, 2});
+       },
        [](T& t) { EXPECT_EQ(t.doc->mCore.getInt64(0, 2), 0); }},
-      {ID_HIDE, [](T& t) { t.select({0, 2, 0, 2}); }, [](T& t) { EXPECT_NE(t.doc->mCore.mDatas[0][2].flag, 0); }},
-      {ID_UNHIDE, [](T& t) { t.doc->mCore.mDatas[0][2].flag = 1, t.select({0, 1, 0, 3}); },
+      {ID_HIDE,
+       [](T& t) {
+         t.select({0, 2, 0, 2});
+       },
+       [](T& t) { EXPECT_NE(t.doc->mCore.mDatas[0][2].flag, 0); }},
+      {ID_UNHIDE,
+       [](T& t) {
+         t.doc->mCore.mDatas[0][2].flag = 1, t.select({0, 1, 0, 3});
+       },
        [](T& t) { EXPECT_EQ(t.doc->mCore.mDatas[0][2].flag, 0); }},
       {ID_FREEZE, nullptr, [](T& t) { EXPECT_FALSE(t.doc->mView.mPanes.empty()); }},
-      {ID_ZOOM_IN, [](T& t) { t.doc->mView.setZoom(3.95); }, [](T& t) { EXPECT_NEAR(t.doc->mView.mZoom, 4.10, 1e-9); }},
-      {ID_ZOOM_OUT, [](T& t) { t.doc->mView.setZoom(0.26); }, [](T& t) { EXPECT_NEAR(t.doc->mView.mZoom, 0.11, 1e-9); }},
+      {ID_ZOOM_IN, [](T& t) { t.doc->mView.setZoom(3.95); },
+       [](T& t) { EXPECT_NEAR(t.doc->mView.mZoom, 4.10, 1e-9); }},
+      {ID_ZOOM_OUT, [](T& t) { t.doc->mView.setZoom(0.26); },
+       [](T& t) { EXPECT_NEAR(t.doc->mView.mZoom, 0.11, 1e-9); }},
       {ID_FILTER, nullptr, [](T& t) { EXPECT_TRUE(t.doc->mCore.mFilter.active()); }},
-      {ID_SORT_UP, [](T& t) { t.select({1, 1, 3, 2}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getInt64(1, 1), 11); }},
-      {ID_SORT_DOWN, [](T& t) { t.select({1, 1, 3, 2}); }, [](T& t) {
+      {ID_SORT_UP,
+       [](T& t) {
+         t.select({1, 1, 3, 2});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getInt64(1, 1), 11); }},
+      {ID_SORT_DOWN,
+       [](T& t) {
+         t.select({1, 1, 3, 2});
+       },
+       [](T& t) {
          EXPECT_EQ(t.doc->mCore.getInt64(1, 1), 31);
          EXPECT_EQ(t.doc->mCore.getInt64(1, 3), 13);  // outside the selection: stays
        }},
@@ -200,7 +243,10 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
       {ID_GOTO, nullptr, dialog(151)},
       {ID_RUN_ALL, [](T& t) { t.script(5, 1, u"set(5,2,1+2)"); },
        [](T& t) { EXPECT_EQ(t.doc->mCore.getText(5, 2), u"3"); }},
-      {ID_RUN_SELECTED, [](T& t) { t.script(5, 1, u"set(5,2,1+2)"), t.script(6, 1, u"set(6,2,1)"), t.select({5, 1, 5, 1}); },
+      {ID_RUN_SELECTED,
+       [](T& t) {
+         t.script(5, 1, u"set(5,2,1+2)"), t.script(6, 1, u"set(6,2,1)"), t.select({5, 1, 5, 1});
+       },
        [](T& t) {
          EXPECT_EQ(t.doc->mCore.getText(5, 2), u"3");
          EXPECT_EQ(t.doc->mCore.getText(6, 2), u"");
@@ -208,34 +254,62 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
       {ID_KIND_EXPRTK, nullptr, [](T& t) { EXPECT_EQ(t.doc->mCore.cellAt(2, 2)->kind, CELL_EXPRTK); }},
       {ID_KIND_C, nullptr, [](T& t) { EXPECT_EQ(t.doc->mCore.cellAt(2, 2)->kind, CELL_TCC); }},
       {ID_KIND_PYTHON, nullptr, [](T& t) { EXPECT_EQ(t.doc->mCore.cellAt(2, 2)->kind, CELL_PYTHON); }},
-      {ID_KIND_TEXT, [](T& t) { t.doc->onCommand(ID_KIND_PYTHON); }, [](T& t) { EXPECT_EQ(t.doc->mCore.cellAt(2, 2)->kind, CELL_TEXT); }},
-      {ID_FORMULA_SUM, [](T& t) { t.select({1, 1, 3, 1}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"63"); }},
-      {32932, [](T& t) { t.select({1, 1, 3, 1}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"21"); }},
-      {32933, [](T& t) { t.select({1, 1, 3, 1}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"3"); }},
-      {32934, [](T& t) { t.select({1, 1, 3, 1}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"31"); }},
-      {ID_FORMULA_MIN, [](T& t) { t.select({1, 1, 3, 1}); }, [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"11"); }},
+      {ID_KIND_TEXT, [](T& t) { t.doc->onCommand(ID_KIND_PYTHON); },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.cellAt(2, 2)->kind, CELL_TEXT); }},
+      {ID_FORMULA_SUM,
+       [](T& t) {
+         t.select({1, 1, 3, 1});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"63"); }},
+      {32932,
+       [](T& t) {
+         t.select({1, 1, 3, 1});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"21"); }},
+      {32933,
+       [](T& t) {
+         t.select({1, 1, 3, 1});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"3"); }},
+      {32934,
+       [](T& t) {
+         t.select({1, 1, 3, 1});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"31"); }},
+      {ID_FORMULA_MIN,
+       [](T& t) {
+         t.select({1, 1, 3, 1});
+       },
+       [](T& t) { EXPECT_EQ(t.doc->mCore.getText(4, 1), u"11"); }},
       {ID_ENC_ANSI, [](T& t) { t.doc->mCore.mSaveEncoding = ENC_UTF8; }, encoding(ENC_ANSI)},
       {ID_ENC_UTF8, nullptr, encoding(ENC_UTF8)},
       {ID_ENC_UTF8_NOBOM, nullptr, encoding(ENC_UTF8_NOBOM)},
       {ID_ENC_UTF16LE, nullptr, encoding(ENC_UTF16LE)},
       {ID_ENC_UTF16BE, nullptr, encoding(ENC_UTF16BE)},
-      {ID_QUOTES_OFF, nullptr, [](T& t) { EXPECT_FALSE(gQuoteDetect); EXPECT_TRUE(checked(ID_QUOTES_OFF)); }},
+      {ID_QUOTES_OFF, nullptr,
+       [](T& t) {
+         EXPECT_FALSE(gQuoteDetect);
+         EXPECT_TRUE(checked(ID_QUOTES_OFF));
+       }},
       {ID_QUOTES_ON, [](T& t) { setQuoteDetect(false); }, [](T& t) { EXPECT_TRUE(gQuoteDetect); }},
-      {32887, nullptr, [](T& t) {
+      {32887, nullptr,
+       [](T& t) {
          const auto* call = t.answers->lastCall(u"ShellExecuteW");
          ASSERT_NE(call, nullptr);
          EXPECT_EQ(call->args.at(0), u"open");
          EXPECT_EQ(call->args.at(1), std::u16string(helpPagePath()));
          EXPECT_EQ(call->args.at(4), number(SW_SHOW));
        }},
-      {32967, nullptr, [](T& t) {
+      {32967, nullptr,
+       [](T& t) {
          const auto* call = t.answers->lastCall(u"WinExec");
          ASSERT_NE(call, nullptr);
          EXPECT_EQ(call->args.at(0), u"cmd.exe");
        }},
       {32946, nullptr, [](T& t) { EXPECT_EQ(windowText(GetAncestor(GetFocus(), GA_ROOT)), u"系统脚本"); }},
       {32951, nullptr, nothing, false},
-      {32956, [](T& t) { t.doc->onCommand(ID_NEW); }, [](T& t) {
+      {32956, [](T& t) { t.doc->onCommand(ID_NEW); },
+       [](T& t) {
          for (CGrid* d : allDocuments()) {
            EXPECT_EQ(d->mBatchFilter, 1);
            EXPECT_EQ(d->mSelection.range, (Range{1, 1, 1, 1}));
@@ -245,7 +319,8 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
   };
   const char separators[] = {0, ',', '\t', ' ', ';', '|', '\\', ':'};
   for (UINT id = ID_SEPARATOR_AUTO; id <= ID_SEPARATOR_COLON; ++id)
-    cases.push_back({id, [](T&) { setDefaultSeparator(32992); }, [id, separators](T&) {
+    cases.push_back({id, [](T&) { setDefaultSeparator(32992); },
+                     [id, separators](T&) {
                        EXPECT_EQ(gDefaultSeparator, separators[id - ID_SEPARATOR_AUTO]);
                        for (UINT other = ID_SEPARATOR_AUTO; other <= ID_SEPARATOR_COLON; ++other)
                          EXPECT_EQ(checked(other), other == id) << other;
@@ -259,7 +334,10 @@ TEST_F(CommandTableTest, EveryMenuCommandDoesItsWork) {
                      EXPECT_EQ(t.answers->callsOf(u"DialogBoxParamW"), 0u);
                      EXPECT_EQ(t.doc->mCore.getInt64(2, 2), 22);
                    }});
-  cases.push_back({ID_DELETE_DUPLICATES, [](T& t) { t.select({1, 1, 3, 3}); },
+  cases.push_back({ID_DELETE_DUPLICATES,
+                   [](T& t) {
+                     t.select({1, 1, 3, 3});
+                   },
                    [](T& t) { EXPECT_EQ(t.answers->callsOf(u"DialogBoxParamW"), 1u); }});
   // Find and replace without a text to look for, and the one-cell delete-duplicates.
   const std::vector<UINT> later = {32845, 32846, 32848, 32849};
@@ -421,11 +499,12 @@ TEST_F(CommandTableTest, SaveAllAndAboutFromAGridReachTheMainWindow) {
 TEST_F(CommandTableTest, TheCommandWindowSaysWhenNoTerminalStarts) {
   struct Case {
     const char* what;
-    LONG_PTR started;          // what WinExec returns
-    const char16_t* message;   // null: no message
+    LONG_PTR started;         // what WinExec returns
+    const char16_t* message;  // null: no message
   } cases[] = {
       {"a terminal started", 33, nullptr},
-      {"no terminal program", ERROR_FILE_NOT_FOUND, u"打开命令行窗口失败：找不到终端程序（x-terminal-emulator 或 xterm）"},
+      {"no terminal program", ERROR_FILE_NOT_FOUND,
+       u"打开命令行窗口失败：找不到终端程序（x-terminal-emulator 或 xterm）"},
       {"it could not be started", 8, u"打开命令行窗口失败"},
   };
   for (const Case& c : cases) {
@@ -485,4 +564,3 @@ TEST_F(CommandTableTest, WithoutATabTheDocumentCommandsAreGreyedAndTheirKeysDoNo
   ASSERT_EQ(gTabStrip.tabs.size(), 1u);
   for (UINT id : all) EXPECT_EQ(greyed(id), id == 32951) << id;
 }
-

@@ -48,8 +48,8 @@ TEST_F(AppTest, AnAltThatOutlivesTheGoToDialogLeavesTheMainWindowOutOfMenuMode) 
   testdriver::AnswerScript script;
   start();
   gKeyMenus.clear();
-  gMainProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(gMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spyProc)));
+  gMainProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(gMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(spyProc)));
   CGrid* grid = currentDocument();
   ASSERT_NE(grid, nullptr);
   SetFocus(grid->mHwnd);

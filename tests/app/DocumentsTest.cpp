@@ -216,8 +216,7 @@ TEST_F(DocumentsTest, TheSaveDialogProposesTheDocumentsPathWithoutItsExtension) 
       return std::u16string(s.begin(), s.end());
     }();
     EXPECT_EQ(call->args, (std::vector<std::u16string>{
-                              u"保存到",
-                              u"mvt文件|*.mvt|csv文件|*.csv|txt文件|*.txt|xls文件|*.xls|xlsx文件|*.xlsx",
+                              u"保存到", u"mvt文件|*.mvt|csv文件|*.csv|txt文件|*.txt|xls文件|*.xls|xlsx文件|*.xlsx",
                               c.proposed, u"mvt", u"", u"overwrite", flags}));
   }
 }
@@ -290,7 +289,8 @@ TEST_F(DocumentsTest, TheTitleFollowsTheCurrentTab) {
 
   // The strip's row: the first tab's body starts after the left margin and edge piece.
   const auto tabPoint = [](int i) {
-    const int x = gTabStrip.leftMargin + gTabStrip.separatorWidth + i * (gTabStrip.tabWidth + gTabStrip.separatorWidth);
+    const int x = gTabStrip.leftMargin + gTabStrip.separatorWidth +
+                  i * (gTabStrip.tabWidth + gTabStrip.separatorWidth);
     return testdriver::screenPoint(gTabStrip.hwnd, x + gTabStrip.tabWidth / 3, gTabStrip.height / 2);
   };
   testdriver::click(tabPoint(0));

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/app/FileToolFixture.h"
-#include "tests/support/SmallDisk.h"
-#include "tests/support/Fifo.h"
 #include "platform/CodePage.h"
+#include "tests/app/FileToolFixture.h"
+#include "tests/support/Fifo.h"
+#include "tests/support/SmallDisk.h"
 
 namespace {
 
@@ -28,7 +28,8 @@ class FileMerge : public FileToolTest {
     return dialog;
   }
   // Runs one merge of `inputs` into out.csv; returns the merged bytes.
-  std::string merge(const std::vector<std::u16string>& inputs, bool dropHeader, const std::u16string& lines = u"1") {
+  std::string merge(const std::vector<std::u16string>& inputs, bool dropHeader,
+                    const std::u16string& lines = u"1") {
     HWND dialog = open();
     addFiles(dialog, inputs);
     type(dialog, 1005, path("out.csv"));
@@ -44,7 +45,10 @@ class FileMerge : public FileToolTest {
 
 TEST_F(FileMerge, JoinsInputsByteForByte) {
   const std::string gbkText = wideToAnsi(u"标题\n中文\n");
-  const std::string utf16 = std::string("\xFF\xFEh\0\n\0" "1\0\n\0", 10);
+  const std::string utf16 = std::string(
+      "\xFF\xFEh\0\n\0"
+      "1\0\n\0",
+      10);
   const std::vector<MergeCase> cases = {
       {"header dropped", {{"a.csv", "h\n1\n2\n"}, {"b.csv", "h\n3\n"}}, true, "h\n1\n2\n3\n"},
       {"header kept", {{"a.csv", "h\n1\n2\n"}, {"b.csv", "h\n3\n"}}, false, "h\n1\n2\nh\n3\n"},
@@ -52,15 +56,23 @@ TEST_F(FileMerge, JoinsInputsByteForByte) {
        {{"a.csv", "h\r\n1\r\n"}, {"b.txt", "h\r\n2"}, {"c.csv", "h\r\n3\r\n"}},
        true,
        "h\r\n1\r\n23\r\n"},
-      {"second byte order mark dropped with its line", {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}}, true,
+      {"second byte order mark dropped with its line",
+       {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}},
+       true,
        kBom + "h\n1\n2\n"},
-      {"second byte order mark kept", {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}}, false,
+      {"second byte order mark kept",
+       {{"a.csv", kBom + "h\n1\n"}, {"b.csv", kBom + "h\n2\n"}},
+       false,
        kBom + "h\n1\n" + kBom + "h\n2\n"},
       {"GBK then UTF-16LE, LF byte ends the dropped line",
        {{"a.csv", gbkText}, {"b.csv", utf16}},
        true,
-       gbkText + std::string("\0" "1\0\n\0", 5)},
-      {"document files add nothing", {{"a.csv", "h\n1\n"}, {"d.mvt", "MVT bytes"}, {"b.csv", "h\n2\n"}}, true,
+       gbkText + std::string("\0"
+                             "1\0\n\0",
+                             5)},
+      {"document files add nothing",
+       {{"a.csv", "h\n1\n"}, {"d.mvt", "MVT bytes"}, {"b.csv", "h\n2\n"}},
+       true,
        "h\n1\n2\n"},
       {"empty input", {{"a.csv", "h\n1\n"}, {"e.csv", ""}, {"b.csv", "h\n2\n"}}, true, "h\n1\n2\n"},
   };

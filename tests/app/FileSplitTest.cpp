@@ -2,9 +2,9 @@
 // counts typed, the run started with button 3 and every part compared byte for byte.
 #include <filesystem>
 
+#include "platform/CodePage.h"
 #include "tests/app/FileToolFixture.h"
 #include "tests/support/SmallDisk.h"
-#include "platform/CodePage.h"
 
 namespace {
 
@@ -51,14 +51,27 @@ TEST_F(FileSplit, CutsByLinesAndByParts) {
     std::vector<std::string> expected;
   };
   const std::vector<Case> cases = {
-      {"9 data lines with a final LF into 3 parts", "h\n1\n2\n3\n4\n5\n6\n7\n8\n9\n", false, 3, 1,
+      {"9 data lines with a final LF into 3 parts",
+       "h\n1\n2\n3\n4\n5\n6\n7\n8\n9\n",
+       false,
+       3,
+       1,
        {"h\n1\n2\n3\n", "h\n4\n5\n6\n", "h\n7\n8\n9\n"}},
-      {"9 data lines without a final LF into 3 parts", "h\n1\n2\n3\n4\n5\n6\n7\n8\n9", false, 3, 1,
+      {"9 data lines without a final LF into 3 parts",
+       "h\n1\n2\n3\n4\n5\n6\n7\n8\n9",
+       false,
+       3,
+       1,
        {"h\n1\n2\n3\n", "h\n4\n5\n6\n", "h\n7\n8\n9"}},
       {"3 data lines with a final LF into 3 parts", "h\n1\n2\n3\n", false, 3, 1, {"h\n1\n", "h\n2\n", "h\n3\n"}},
       {"fewer lines than parts", "h\r\n1\r\n", false, 3, 1, {"h\r\n1\r\n"}},
       {"header only", "h\n", false, 3, 1, {"h\n"}},
-      {"by lines, two header lines", "a\nb\n1\n2\n3\n4\n5", true, 2, 2, {"a\nb\n1\n2\n", "a\nb\n3\n4\n", "a\nb\n5"}},
+      {"by lines, two header lines",
+       "a\nb\n1\n2\n3\n4\n5",
+       true,
+       2,
+       2,
+       {"a\nb\n1\n2\n", "a\nb\n3\n4\n", "a\nb\n5"}},
       {"by lines, no header", "1\n2\n3\n", true, 2, -1, {"1\n2\n", "3\n"}},
   };
   for (const Case& c : cases) {
@@ -174,7 +187,8 @@ TEST_F(FileSplit, APartLinkedToAnInputIsRefused) {
     answers.answer(u"MessageBoxW", IDOK);
     click(dialog, IDABORT);
     ASSERT_FALSE(messages().empty()) << "no refusal";
-    EXPECT_EQ(messages().back(), u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + path("in/y.csv")) << part;
+    EXPECT_EQ(messages().back(), u"分割后的文件会覆盖要分割的文件或其他文件的分割文件：" + path("in/y.csv"))
+        << part;
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDABORT))) << "no run started";
     testdriver::pumpUntilIdle();
     EXPECT_EQ(read("in/y.csv"), "h\n1\n2\n3\n");

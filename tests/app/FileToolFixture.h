@@ -97,7 +97,9 @@ class FileToolTest : public testing::Test {
     return out;
   }
   std::u16string path(const std::string& name) const { return dir.path(name); }
-  void write(const std::string& name, const std::string& bytes) { testsupport::writeBytes(dir.native(name), bytes); }
+  void write(const std::string& name, const std::string& bytes) {
+    testsupport::writeBytes(dir.native(name), bytes);
+  }
   std::string read(const std::string& name) const { return testsupport::readBytes(dir.native(name)); }
   bool exists(const std::string& name) const { return fileExists(dir.path(name)); }
   // A workbook whose first sheet holds `rows` of texts.

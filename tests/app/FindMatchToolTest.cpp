@@ -23,22 +23,54 @@ TEST_F(FindMatchToolTest, LookUpsAndCopies) {
     std::u16string writeRef, dataRef, areaRef, retRef, count;
     Table expected;
   } cases[] = {
-      {"the smallest area row wins", {{"x", ""}, {"y", ""}, {"x", ""}}, u"写!B", u"写!A", u"区域!A", u"区域!B", u"1",
+      {"the smallest area row wins",
+       {{"x", ""}, {"y", ""}, {"x", ""}},
+       u"写!B",
+       u"写!A",
+       u"区域!A",
+       u"区域!B",
+       u"1",
        {{"x", "r2"}, {"y", "r3"}, {"x", "r2"}}},
       {"three return columns; not found empties them",
-       {{"y", "o", "o", "o"}, {"none", "o", "o", "o"}}, u"写!B", u"写!A", u"区域!A", u"区域!B", u"3",
+       {{"y", "o", "o", "o"}, {"none", "o", "o", "o"}},
+       u"写!B",
+       u"写!A",
+       u"区域!A",
+       u"区域!B",
+       u"3",
        {{"y", "r3", "3", "c"}, {"none", "", "", ""}}},
-      {"columns beyond the write table are not written", {{"q", ""}}, u"写!B", u"写!A", u"区域!A", u"区域!B", u"3",
+      {"columns beyond the write table are not written",
+       {{"q", ""}},
+       u"写!B",
+       u"写!A",
+       u"区域!A",
+       u"区域!B",
+       u"3",
        {{"q", "r4"}}},
-      {"copy mode grows the write table to the return table", {{"w", "w"}}, u"写!B", u"", u"", u"区域!B", u"2",
+      {"copy mode grows the write table to the return table",
+       {{"w", "w"}},
+       u"写!B",
+       u"",
+       u"",
+       u"区域!B",
+       u"2",
        {{"w", "r1"}, {"", "r2"}, {"", "r3"}, {"", "r4"}, {"", "r5"}}},
-      {"a count that is not a number is 1", {{"z", "o", "o"}}, u"写!B", u"写!A", u"区域!A", u"区域!B", u"x",
+      {"a count that is not a number is 1",
+       {{"z", "o", "o"}},
+       u"写!B",
+       u"写!A",
+       u"区域!A",
+       u"区域!B",
+       u"x",
        {{"z", "r1", "o"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    table(u"区域", {{"z", "r1", "1", "a"}, {"x", "r2", "2", "b"}, {"y", "r3", "3", "c"}, {"q", "r4", "4", "d"},
-                   {"x", "r5", "5", "e"}});
+    table(u"区域", {{"z", "r1", "1", "a"},
+                    {"x", "r2", "2", "b"},
+                    {"y", "r3", "3", "c"},
+                    {"q", "r4", "4", "d"},
+                    {"x", "r5", "5", "e"}});
     CGrid* write = table(u"写", c.write);
     HWND dialog = showFindMatchDialog(main);
     testdriver::AnswerScript answers;

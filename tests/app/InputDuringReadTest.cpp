@@ -19,9 +19,9 @@
 
 namespace {
 
-constexpr int kFindResult = 1023;             // the find and replace dialogs' result line
+constexpr int kFindResult = 1023;  // the find and replace dialogs' result line
 constexpr int kFindNext = 1021, kReplaceAll = 1011, kFindText = 1013;
-constexpr int kPopupText = 1003;              // the filter popup's typed text
+constexpr int kPopupText = 1003;  // the filter popup's typed text
 constexpr UINT kSystemScript = 32946;
 constexpr int32_t kRows = 3000;
 
@@ -174,7 +174,8 @@ TEST_F(InputDuringReadTest, TheMainWindowsInputIsRefusedWhileAReadIsHeldOpen) {
        nullptr},
       {"a click on a cell", nullptr, [](T& t) { testdriver::click(t.cell(3, 2)); }, nullptr},
       {"a main menu command", nullptr, [](T&) { platform::chooseMenuCommand(gMainWnd, ID_ADD_COLS); }, nullptr},
-      {"an accelerator", nullptr, [](T&) { testdriver::keyPress('F', testdriver::Ctrl | testdriver::Alt); }, nullptr},
+      {"an accelerator", nullptr, [](T&) { testdriver::keyPress('F', testdriver::Ctrl | testdriver::Alt); },
+       nullptr},
       {"the close box", nullptr, [](T&) { testdriver::closeBox(gMainWnd); }, nullptr},
       {"Alt+F4", nullptr, [](T&) { testdriver::keyPress(VK_F4, testdriver::Alt); }, nullptr},
       {"exit from the menu", nullptr, [](T&) { platform::chooseMenuCommand(gMainWnd, 105); }, nullptr},
@@ -186,8 +187,8 @@ TEST_F(InputDuringReadTest, TheMainWindowsInputIsRefusedWhileAReadIsHeldOpen) {
        },
        [](T&) { testdriver::click(tabPoint(1, false)); }, nullptr},
       {"the tab's close button", nullptr, [](T&) { testdriver::click(tabPoint(0, true)); }, nullptr},
-      {"a dropped file", nullptr,
-       [](T& t) { testdriver::dropFiles(t.cell(2, 2), {t.dir.path("other.csv")}); }, nullptr},
+      {"a dropped file", nullptr, [](T& t) { testdriver::dropFiles(t.cell(2, 2), {t.dir.path("other.csv")}); },
+       nullptr},
   };
   runRoutes(routes);
 }
@@ -218,8 +219,7 @@ TEST_F(InputDuringReadTest, TheDialogsInputIsRefusedWhileAReadIsHeldOpen) {
          t.openFilterPopup();
          SetFocus(GetDlgItem(t.dialog, kPopupText));
        },
-       [](T&) { testdriver::typeChar(u'a'); },
-       [](T& t) { return "items " + std::to_string(t.popupItems()); }},
+       [](T&) { testdriver::typeChar(u'a'); }, [](T& t) { return "items " + std::to_string(t.popupItems()); }},
       {"the system-script window's close box", [](T& t) { t.openDialog(kSystemScript); },
        [](T& t) { testdriver::closeBox(t.dialog); }, alive},
   };
@@ -235,10 +235,9 @@ TEST_F(InputDuringReadTest, TheToolDialogsRunNothingWhileAReadIsHeldOpen) {
     UINT command;
     int run;
   } tools[] = {
-      {"find-match", 32937, 1036},           {"two-table dedupe", 32944, 1052},
-      {"two-table duplicates", 32977, 1084}, {"column merge", 32972, 1072},
-      {"column split", 32973, 1047},         {"classify-save", 32979, IDOK},
-      {"file merge", 32974, IDABORT},        {"file split", 32975, IDABORT},
+      {"find-match", 32937, 1036},    {"two-table dedupe", 32944, 1052}, {"two-table duplicates", 32977, 1084},
+      {"column merge", 32972, 1072},  {"column split", 32973, 1047},     {"classify-save", 32979, IDOK},
+      {"file merge", 32974, IDABORT}, {"file split", 32975, IDABORT},
   };
   std::vector<Route> routes;
   for (const auto& tool : tools) {

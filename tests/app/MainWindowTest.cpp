@@ -1,7 +1,7 @@
 // The main window: closing it with modified tabs, the layout of the strip and the
 // documents on WM_SIZE, and its picture.
-#include <filesystem>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -173,7 +173,8 @@ TEST_F(MainWindowTest, SizingPlacesTheStripAndEveryDocumentBelowItsRow) {
 }
 
 TEST_F(MainWindowTest, PictureOfTheMainWindow) {
-  testsupport::writeBytes(dir.native("城市.csv"), "城市,人口,面积\n北京,2189,16410\n上海,2487,6340\n广州,1868,7434\n");
+  testsupport::writeBytes(dir.native("城市.csv"),
+                          "城市,人口,面积\n北京,2189,16410\n上海,2487,6340\n广州,1868,7434\n");
   start(quoted(dir.path("城市.csv")));
   MoveWindow(gMainWnd, 20, 20, 760, 420, TRUE);
   openInNewTab(u"");

@@ -11,9 +11,9 @@
 #include "grid/Documents.h"
 #include "grid/Grid.h"
 #include "grid/GridStats.h"
+#include "platform/png/Png.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
-#include "platform/png/Png.h"
 #include "script/PythonRun.h"
 #include "script/ScriptEngines.h"
 #include "script/TccRun.h"
@@ -93,8 +93,7 @@ class PluginTest : public testsupport::GdiplusSuite {
 };
 
 const std::u16string kExprtk = u"set_(1,1,'exprtk')";
-const std::u16string kC =
-    u"void set_(int, int, const char *);\nint main(void) { set_(1, 2, \"c\"); return 0; }\n";
+const std::u16string kC = u"void set_(int, int, const char *);\nint main(void) { set_(1, 2, \"c\"); return 0; }\n";
 const std::u16string kPython = u"Morvel.set_(1, 3, 'python')\r\n";
 
 TEST_F(PluginTest, FolderGivesItemsThatRunOverTheCurrentDocument) {
@@ -105,7 +104,8 @@ TEST_F(PluginTest, FolderGivesItemsThatRunOverTheCurrentDocument) {
   plugin(".hidden.py", u"Morvel.set_(1, 5, 'no')\r\n");
   startUp();
   EXPECT_EQ(gPlugins, (std::vector<std::u16string>{u"a.C", u"b.exp", u"c.PY"}));
-  const std::vector<std::pair<UINT, std::u16string>> expected = {{33000, u"a.C"}, {33001, u"b.exp"}, {33002, u"c.PY"}};
+  const std::vector<std::pair<UINT, std::u16string>> expected = {
+      {33000, u"a.C"}, {33001, u"b.exp"}, {33002, u"c.PY"}};
   EXPECT_EQ(items(), expected);
   EXPECT_FALSE(runPlugin(33000)) << "nothing runs without a document";
   CGrid* document = openInNewTab(u"");

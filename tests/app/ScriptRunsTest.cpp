@@ -84,8 +84,7 @@ class ScriptRunsTest : public AppTestInScratch {
     EXPECT_TRUE(gInputEnabled);
     EXPECT_FALSE(scriptRunActive());
     EXPECT_EQ(answers.calls().size(), engine == CMessageBox ? 1u : 0u) << "nothing asked but the box";
-    if (engine == CMessageBox && !answers.calls().empty())
-      EXPECT_EQ(answers.calls()[0].call.args.at(0), u"等一下");
+    if (engine == CMessageBox && !answers.calls().empty()) EXPECT_EQ(answers.calls()[0].call.args.at(0), u"等一下");
     EXPECT_EQ(answers.pending(u"MessageBoxW"), 0u);
     if (engine == CMessageBox) answers.answer(u"MessageBoxW", IDOK);
     keys(VK_F5);
@@ -247,9 +246,9 @@ TEST_F(ScriptRunsTest, COpenFileOpensATabOrMakesItsTabCurrent) {
   start();
   doc = currentDocument();
   doc->mCore.resize(3, 3);
-  script(1, 1, CELL_TCC,
-         u"void open_file(const char *);\nint main(void) { open_file(\"" + dir.path("x.csv") +
-             u"\"); return 0; }\n");
+  script(
+      1, 1, CELL_TCC,
+      u"void open_file(const char *);\nint main(void) { open_file(\"" + dir.path("x.csv") + u"\"); return 0; }\n");
   keys(VK_F5);
   ASSERT_EQ(titles(), (std::vector<std::u16string>{u"新表格", u"x.csv"}));
   EXPECT_EQ(gTabStrip.current, 1);
@@ -334,7 +333,8 @@ TEST_F(ScriptRunsTest, ScriptWindowsTakeEnterTabArrowsAndEsc) {
   ASSERT_TRUE(choose(32946));
   HWND window = focusRoot();
   ASSERT_EQ(windowText(window), u"系统脚本");
-  for (int vk : std::initializer_list<int>{'A', VK_RETURN, 'B', VK_TAB, 'C', VK_UP, 'X', VK_LEFT, VK_LEFT, 'Y', VK_DOWN, VK_END, 'Z'})
+  for (int vk : std::initializer_list<int>{'A', VK_RETURN, 'B', VK_TAB, 'C', VK_UP, 'X', VK_LEFT, VK_LEFT, 'Y',
+                                           VK_DOWN, VK_END, 'Z'})
     keys(vk);
   keys(VK_ESCAPE);
   EXPECT_FALSE(IsWindow(window)) << "Esc closes it";
@@ -382,7 +382,8 @@ TEST_F(ScriptRunsTest, RunsAndClosesArrivingDuringARunAreRefused) {
     uint8_t kind;
     std::u16string text;  // adds 1 to A1 after it pumps
   } engines[] = {
-      {ExprtkBar, "exprtk", CELL_EXPRTK, u"set_progress(50); var s := 0; for (var i := 0; i < 100; i += 1) { s += i; }; set(1,1,get(1,1)+1)"},
+      {ExprtkBar, "exprtk", CELL_EXPRTK,
+       u"set_progress(50); var s := 0; for (var i := 0; i < 100; i += 1) { s += i; }; set(1,1,get(1,1)+1)"},
       {PythonBar, "python", CELL_PYTHON,
        u"Morvel.set_progress(50)\r\nn = sum(range(1000))\r\nMorvel.set(1, 1, Morvel.get(1, 1) + 1)\r\n"},
       {CMessageBox, "c", CELL_TCC,

@@ -64,9 +64,11 @@ TEST_F(AppTest, OpensTheFileNamedOnTheCommandLine) {
   testsupport::writeBytes(dir.native("u.csv"), "名字,数量\n中文,12\n");
   {
     const std::u16string text = u"\uFEFF名字\t数量\r\n中文\t12\r\n";
-    testsupport::writeBytes(dir.native("w.txt"), std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    testsupport::writeBytes(dir.native("w.txt"),
+                            std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
   }
-  testsupport::writeBytes(dir.native("g.csv"), "\xC3\xFB\xD7\xD6\x2C\xCA\xFD\xC1\xBF\x0D\x0A\xD6\xD0\xCE\xC4\x2C\x31\x32\x0D\x0A");
+  testsupport::writeBytes(dir.native("g.csv"),
+                          "\xC3\xFB\xD7\xD6\x2C\xCA\xFD\xC1\xBF\x0D\x0A\xD6\xD0\xCE\xC4\x2C\x31\x32\x0D\x0A");
   {
     CDataCore core;
     core.resize(5, 5);
@@ -127,7 +129,8 @@ TEST_F(AppTest, RegistersTheDocumentTypeUnlessItIsThere) {
     const char* name;
     const char16_t* before;  // the ".mvt" value before start-up; null: no key
     bool written;
-  } cases[] = {{"missing", nullptr, true}, {"elsewhere", u"Other.Type", true}, {"other case", u"morvel.MVD.1.5", false}};
+  } cases[] = {
+      {"missing", nullptr, true}, {"elsewhere", u"Other.Type", true}, {"other case", u"morvel.MVD.1.5", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     setenv("MORVEL_REGISTRY_FILE", dir.native(c.name).c_str(), 1);

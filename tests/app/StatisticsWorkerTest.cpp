@@ -43,7 +43,7 @@ class StatisticsWorkerTest : public AppTest {
     std::function<void(StatisticsWorkerTest&)> prepare;  // before the worker starts
     bool startsWorker;                                   // false: the change starts it itself
     std::function<void(StatisticsWorkerTest&)> change;
-    std::function<bool(StatisticsWorkerTest&)> done;     // the change happened
+    std::function<bool(StatisticsWorkerTest&)> done;  // the change happened
   };
 
   CGrid* doc = nullptr;
@@ -78,8 +78,9 @@ TEST_F(StatisticsWorkerTest, EveryChangeOfTheSheetStopsTheWorkerFirst) {
       // and the script's write comes after.
       {"a C script's write after its message box",
        [](T& t) {
-         t.doc->mCore.setText(1, 3, u"void message_box(const char *); void set(int, int, double);\n"
-                                    u"int main(void) { message_box(\"等一下\"); set(5, 2, 7); return 0; }\n");
+         t.doc->mCore.setText(1, 3,
+                              u"void message_box(const char *); void set(int, int, double);\n"
+                              u"int main(void) { message_box(\"等一下\"); set(5, 2, 7); return 0; }\n");
          t.doc->mCore.cellAt(1, 3)->kind = CELL_TCC;
          t.answers->actFirst(u"MessageBoxW", [&t] {
            platform::advanceClock(1000);

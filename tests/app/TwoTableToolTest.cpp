@@ -30,7 +30,11 @@ TEST_F(TwoTableToolTest, ResultsInANewCurrentTab) {
       {"dedupe keeps repeated source keys; empty keys in neither", false, u"A", u"", {{"k1", "1"}, {"k1", "3"}}},
       {"duplicates", true, u"a", u"", {{"k2", "2"}}},
       {"an invalid match column 2 is left out", true, u"A", u"1B", {{"k2", "2"}}},
-      {"match columns A and B: an empty A still makes a key", false, u"A", u"B", {{"k1", "1"}, {"k2", "2"}, {"k1", "3"}}},
+      {"match columns A and B: an empty A still makes a key",
+       false,
+       u"A",
+       u"B",
+       {{"k1", "1"}, {"k2", "2"}, {"k1", "3"}}},
       {"match columns A and B, duplicates", true, u"A", u"B", {{"", "4"}}},
   };
   for (const auto& c : cases) {
@@ -114,7 +118,8 @@ TEST_F(TwoTableToolTest, Pictures) {
     EXPECT_EQ(text(dialog, ids.col2), u"C");  // the first tab's letters
     EXPECT_EQ(SendDlgItemMessageW(dialog, ids.col3, CB_GETCOUNT, 0, 0), 3);
     savePicture(dialog, duplicates ? "two_table_duplicates.png" : "two_table_dedupe.png");
-    for (int id : {ids.source, ids.lookup, ids.col1, ids.col2, ids.run}) EXPECT_GT(darkPixels(dialog, id), 10) << id;
+    for (int id : {ids.source, ids.lookup, ids.col1, ids.col2, ids.run})
+      EXPECT_GT(darkPixels(dialog, id), 10) << id;
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
 }

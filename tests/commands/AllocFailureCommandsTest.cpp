@@ -26,11 +26,9 @@ struct CommandCase {
 };
 
 void sheetOf(GridOpsFixture& f) {
-  buildSheet(f.core, {{u"k", u"v", u"w"},
-                      {u"b", u"2", u"=A1"},
-                      {u"a", u"x", u"甲"},
-                      {u"b", u"2", u"y"},
-                      {u"c", u"1", u"x"}});
+  buildSheet(
+      f.core,
+      {{u"k", u"v", u"w"}, {u"b", u"2", u"=A1"}, {u"a", u"x", u"甲"}, {u"b", u"2", u"y"}, {u"c", u"1", u"x"}});
   f.core.mFormulaValues[cellPos(2, 3)] = 3.0;
   f.core.setAttrText(ATTR_C_SCRIPT, u"int main(){}");
 }
@@ -87,7 +85,9 @@ const CommandCase kCommands[] = {
     {"sort", [](GridOpsFixture& f) { select(f, 1, 1, 5, 1), f.ops.sort(true, true); }},
     {"filter on", [](GridOpsFixture& f) { select(f, 0, 0, 0, 0), f.ops.toggleFilter(); }},
     {"delete duplicate rows",
-     [](GridOpsFixture& f) { select(f, 1, 1, 5, 2), f.ops.deleteDuplicates(true, false, true, {1, 2}); }},
+     [](GridOpsFixture& f) {
+       select(f, 1, 1, 5, 2), f.ops.deleteDuplicates(true, false, true, {1, 2});
+     }},
     {"delete duplicate cells",
      [](GridOpsFixture& f) { select(f, 1, 1, 5, 1), f.ops.deleteDuplicates(false, false, true, {1}); }},
     {"hide rows", [](GridOpsFixture& f) { select(f, 2, 0, 3, 0), f.ops.setVisible(false); }},

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/SheetSnapshot.h"
 #include "store/TextKey.h"
+#include "tests/support/SheetSnapshot.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -16,7 +16,9 @@ struct FakeTable {
     for (const auto& r : this->rows) width = std::max<uint64_t>(width, r.size());
     lines.resize(this->rows.size());
   }
-  std::vector<std::u16string> nextRow() { return next < rows.size() ? rows[next++] : std::vector<std::u16string>{}; }
+  std::vector<std::u16string> nextRow() {
+    return next < rows.size() ? rows[next++] : std::vector<std::u16string>{};
+  }
   std::vector<std::vector<std::u16string>> rows;
   std::vector<int> lines;
   uint64_t width = 0;

@@ -18,7 +18,8 @@
 
 namespace {
 
-const char16_t* const kWords[] = {u"a", u"b", u"B", u"甲", u"乙", u"7", u"2.5", u"-1", u"=A1", u"=B2*2", u"x y", u""};
+const char16_t* const kWords[] = {u"a",   u"b",  u"B",   u"甲",    u"乙",  u"7",
+                                  u"2.5", u"-1", u"=A1", u"=B2*2", u"x y", u""};
 
 class Stacker {
  public:
@@ -34,15 +35,12 @@ class Stacker {
     int32_t left = pick(1, cols), right = pick(left, std::min(cols, left + 2));
     switch (pick(0, 9)) {
       case 0:
-      case 1:
-        return Selection{top, 0, Range{top, 0, bottom, 0}};
-      case 2:
-        return Selection{0, left, Range{0, left, 0, right}};
+      case 1: return Selection{top, 0, Range{top, 0, bottom, 0}};
+      case 2: return Selection{0, left, Range{0, left, 0, right}};
       case 3:
         if (pick(0, 3) == 0) return Selection{0, 0, Range{0, 0, 0, 0}};
         [[fallthrough]];
-      default:
-        return Selection{top, left, Range{top, left, bottom, right}};
+      default: return Selection{top, left, Range{top, left, bottom, right}};
     }
   }
 
@@ -69,8 +67,8 @@ class Stacker {
         size_t width = 0, next = 0;
         for (const auto& line : table) width = std::max(width, line.size());
         f.selection = Selection{pick(1, int32_t(core.mRowCount)), pick(1, int32_t(core.mColCount)), {}};
-        f.selection.range = Range{f.selection.anchorRow, f.selection.anchorCol, f.selection.anchorRow,
-                                  f.selection.anchorCol};
+        f.selection.range =
+            Range{f.selection.anchorRow, f.selection.anchorCol, f.selection.anchorRow, f.selection.anchorCol};
         auto* a = new CCellAction(&core, &f.selection);
         a->paste(table.size(), width, [&] { return table[next++]; });
         f.manager.add(std::unique_ptr<iCommand>(a));
@@ -83,9 +81,7 @@ class Stacker {
         f.manager.add(std::unique_ptr<iCommand>(a));
         return "insert";
       }
-      case 4:
-        f.ops.deleteSelection();
-        return "delete";
+      case 4: f.ops.deleteSelection(); return "delete";
       case 5: {
         auto* d = new CDeleteAction(&core, &f.selection);
         d->mKind = KIND_CLEAR;
@@ -93,29 +89,18 @@ class Stacker {
         f.manager.add(std::unique_ptr<iCommand>(d));
         return "clear";
       }
-      case 6:
-        f.ops.sort(pick(0, 1) == 1, pick(0, 1) == 1);
-        return "sort";
-      case 7:
-        f.ops.toggleFilter();
-        return "filter on or off";
-      case 8:
-        return filterValues(f);
+      case 6: f.ops.sort(pick(0, 1) == 1, pick(0, 1) == 1); return "sort";
+      case 7: f.ops.toggleFilter(); return "filter on or off";
+      case 8: return filterValues(f);
       case 9: {
         std::vector<int32_t> columns{pick(1, int32_t(core.mColCount) - 1)};
         if (pick(0, 1)) columns.push_back(pick(1, int32_t(core.mColCount) - 1));
         f.ops.deleteDuplicates(pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1, columns);
         return "delete duplicates";
       }
-      case 10:
-        f.ops.replaceAll(word(), word(), pick(0, 1) == 1, pick(0, 1) == 1, false);
-        return "replace";
-      case 11:
-        f.ops.setVisible(pick(0, 1) == 1);
-        return "show or hide";
-      case 12:
-        f.ops.setWidthHeight(pick(0, 1) == 1, pick(1, 3), pick(0, 40));
-        return "width or height";
+      case 10: f.ops.replaceAll(word(), word(), pick(0, 1) == 1, pick(0, 1) == 1, false); return "replace";
+      case 11: f.ops.setVisible(pick(0, 1) == 1); return "show or hide";
+      case 12: f.ops.setWidthHeight(pick(0, 1) == 1, pick(1, 3), pick(0, 40)); return "width or height";
       default:
         f.ops.resize(pick(2, int32_t(core.mRowCount) + 3), pick(2, int32_t(core.mColCount) + 2));
         return "resize";

@@ -6,14 +6,14 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tests/support/CaseName.h"
-#include "tests/support/SheetSnapshot.h"
 #include "commands/DeleteDuplicate.h"
 #include "commands/GridOps.h"
 #include "platform/AsciiCase.h"
 #include "store/NumberText.h"
 #include "store/TextKey.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/GridOpsFixture.h"
+#include "tests/support/SheetSnapshot.h"
 
 namespace {
 
@@ -79,9 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
         RowsCase{"header_never_compared", {{u"a"}, {u"a"}, {u"a"}}, {1}, true, true, {1, 1}, {"a", "a"}},
         RowsCase{"two_columns_same", {{u"x", u"y"}, {u"x", u"y"}}, {1, 2}, false, true, {1, 1}, {"x"}},
         RowsCase{"two_columns_swapped", {{u"x", u"y"}, {u"y", u"x"}}, {1, 2}, false, true, {0, 2}, {"x", "y"}},
-        RowsCase{"separator_inside_a_field", {{u"a,b", u"c"}, {u"a", u"b,c"}}, {1, 2}, false, true, {0, 2},
+        RowsCase{"separator_inside_a_field",
+                 {{u"a,b", u"c"}, {u"a", u"b,c"}},
+                 {1, 2},
+                 false,
+                 true,
+                 {0, 2},
                  {"a,b", "a"}},
-        RowsCase{"empty_fields_apart", {{u"", u"ab"}, {u"ab", u""}, {u"a", u"b"}}, {1, 2}, false, true, {0, 3},
+        RowsCase{"empty_fields_apart",
+                 {{u"", u"ab"}, {u"ab", u""}, {u"a", u"b"}},
+                 {1, 2},
+                 false,
+                 true,
+                 {0, 3},
                  {"", "ab", "a"}},
         RowsCase{"integer_and_decimal", {{u"1"}, {u"1.0"}, {u"01"}}, {1}, false, true, {1, 2}, {"1", "01"}},
         RowsCase{"key_order_as_given", {{u"p", u"q"}, {u"p", u"r"}}, {2, 1}, false, true, {0, 2}, {"p", "p"}},
@@ -106,8 +116,14 @@ TEST_F(DedupeSheet, UndoBringsBackTheComputedValuesOfRemovedFormulas) {
   };
   for (const Case& c : {Case{"rows mode", true}, Case{"cells mode", false}}) {
     SCOPED_TRACE(c.name);
-    buildSheet(core, {{u"a", u"1", u"=B1"}, {u"a", u"2", u"=B2"}, {u"a", u"3", u"=B3"}, {u"b", u"4", u"=B4"},
-                      {u"b", u"5", u"=B5"}, {u"b", u"6", u"=B6"}, {u"c", u"7", u"=B7"}, {u"c", u"8", u"=B8"}});
+    buildSheet(core, {{u"a", u"1", u"=B1"},
+                      {u"a", u"2", u"=B2"},
+                      {u"a", u"3", u"=B3"},
+                      {u"b", u"4", u"=B4"},
+                      {u"b", u"5", u"=B5"},
+                      {u"b", u"6", u"=B6"},
+                      {u"c", u"7", u"=B7"},
+                      {u"c", u"8", u"=B8"}});
     core.mFormulaValues.clear();
     for (int32_t r = 1; r <= 8; ++r) core.mFormulaValues[cellPos(r, 3)] = r;
     const SheetSnapshot before = SheetSnapshot::take(core);
@@ -133,8 +149,9 @@ TEST_F(DedupeSheet, TheWholeSheetRemovesWholeRows) {
 }
 
 TEST_F(DedupeSheet, UndoBringsBackRowsTextsHeightsHiddenFlagsAndTheFilter) {
-  buildSheet(core, {{u"k", u"only here"}, {u"k", u"shared"}, {u"m", u"shared"}, {u"k", u"=A1"},
-                    {u"m", u"x"}, {u"n", u"y"}});
+  buildSheet(
+      core,
+      {{u"k", u"only here"}, {u"k", u"shared"}, {u"m", u"shared"}, {u"k", u"=A1"}, {u"m", u"x"}, {u"n", u"y"}});
   core.mDatas[4][2].kind = CELL_TCC;  // a script text in a removed row
   core.setInt64(2, 0, 33);            // a height and a hidden flag on removed rows
   core.mDatas[4][0].flag = 1;
@@ -184,7 +201,8 @@ TEST_F(DedupeSheet, ReleasedWhileAppliedOrUndoneLeavesThePoolExact) {
     EXPECT_SAME_SHEET(applied, SheetSnapshot::take(core));
   }
   int64_t bytes = 0;
-  core.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) { bytes += StringPool::accountedBytes(len); });
+  core.mPool.forEach(
+      [&](uint64_t, const char*, size_t len, uint64_t) { bytes += StringPool::accountedBytes(len); });
   EXPECT_EQ(core.mPoolBytes, bytes);
 }
 

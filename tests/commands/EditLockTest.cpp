@@ -26,9 +26,9 @@ struct FixedMeasure : TextMeasure {
 struct LockCase {
   const char* name;
   Selection selection;
-  bool blocked;                         // false: the lock does not stop this builder
-  void (*prepare)(GridOpsFixture&);     // run unlocked before the lock is set; may be null
-  int32_t (*run)(GridOpsFixture&);      // the builder; its result, 0 where it has none
+  bool blocked;                      // false: the lock does not stop this builder
+  void (*prepare)(GridOpsFixture&);  // run unlocked before the lock is set; may be null
+  int32_t (*run)(GridOpsFixture&);   // the builder; its result, 0 where it has none
   int32_t unlockedResult;
 };
 
@@ -42,14 +42,54 @@ const Selection kTopCell{1, 1, Range{1, 1, 1, 1}};  // a filter's header row
 void filterOn(GridOpsFixture& f) { f.ops.toggleFilter(); }
 
 const LockCase kCases[] = {
-    {"DeleteSelection", kColumn1, true, nullptr, [](GridOpsFixture& f) { f.ops.deleteSelection(); return 0; }, 0},
-    {"SetWidth", kColumn1, true, nullptr, [](GridOpsFixture& f) { f.ops.setWidthHeight(false, 1, 200); return 0; }, 0},
-    {"SetHeight", kColumn1, true, nullptr, [](GridOpsFixture& f) { f.ops.setWidthHeight(true, 2, 40); return 0; }, 0},
-    {"Hide", kColumn1, true, nullptr, [](GridOpsFixture& f) { f.ops.setVisible(false); return 0; }, 0},
-    {"Resize", kColumn1, true, nullptr, [](GridOpsFixture& f) { f.ops.resize(6, 6); return 0; }, 0},
-    {"Sort", kKeyColumn, true, nullptr, [](GridOpsFixture& f) { f.ops.sort(true, false); return 0; }, 0},
-    {"FilterOn", kTopCell, true, nullptr, [](GridOpsFixture& f) { f.ops.toggleFilter(); return 0; }, 0},
-    {"FilterOff", kTopCell, true, filterOn, [](GridOpsFixture& f) { f.ops.toggleFilter(); return 0; }, 0},
+    {"DeleteSelection", kColumn1, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.deleteSelection();
+       return 0;
+     },
+     0},
+    {"SetWidth", kColumn1, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.setWidthHeight(false, 1, 200);
+       return 0;
+     },
+     0},
+    {"SetHeight", kColumn1, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.setWidthHeight(true, 2, 40);
+       return 0;
+     },
+     0},
+    {"Hide", kColumn1, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.setVisible(false);
+       return 0;
+     },
+     0},
+    {"Resize", kColumn1, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.resize(6, 6);
+       return 0;
+     },
+     0},
+    {"Sort", kKeyColumn, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.sort(true, false);
+       return 0;
+     },
+     0},
+    {"FilterOn", kTopCell, true, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.toggleFilter();
+       return 0;
+     },
+     0},
+    {"FilterOff", kTopCell, true, filterOn,
+     [](GridOpsFixture& f) {
+       f.ops.toggleFilter();
+       return 0;
+     },
+     0},
     {"FilterValues", kTopCell, true, filterOn,
      [](GridOpsFixture& f) {
        f.ops.filterValues(cellPos(1, 1), {}, {textKey(u"b")});  // rows 2 and 3 hide
@@ -84,7 +124,12 @@ const LockCase kCases[] = {
        return 0;
      },
      0},
-    {"Copy", kKeyColumn, false, nullptr, [](GridOpsFixture& f) { f.ops.copy(); return 0; }, 0},
+    {"Copy", kKeyColumn, false, nullptr,
+     [](GridOpsFixture& f) {
+       f.ops.copy();
+       return 0;
+     },
+     0},
 };
 
 // What a builder may change: the sheet (filter included), the recorded commands, the
@@ -129,7 +174,6 @@ TEST_P(EditLock, BlocksWhileSetAndWorksOnceOff) {
   EXPECT_FALSE(unlocked.sameAs(*this)) << "unlocked, the builder works";
 }
 
-INSTANTIATE_TEST_SUITE_P(Builders, EditLock, ::testing::ValuesIn(kCases),
-                         testsupport::ByName());
+INSTANTIATE_TEST_SUITE_P(Builders, EditLock, ::testing::ValuesIn(kCases), testsupport::ByName());
 
 }  // namespace

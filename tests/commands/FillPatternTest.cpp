@@ -35,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FillCase{"last_number_counts", u"a1b2", 1, 2, u"a1b5"},
                       FillCase{"minus_is_text", u"x-5", 0, 1, u"x-6"},
                       FillCase{"number_first", u"9 lives", 3, 0, u"12 lives"},
-                      FillCase{"no_digits", u"no digits", 5, 5, u"no digits"},
-                      FillCase{"empty", u"", 1, 1, u""},
+                      FillCase{"no_digits", u"no digits", 5, 5, u"no digits"}, FillCase{"empty", u"", 1, 1, u""},
                       // 19 digits equal to the largest 64-bit value fit; adding would overflow.
                       FillCase{"reaches_the_largest", u"n9223372036854775806", 1, 0, u"n9223372036854775807"},
                       FillCase{"largest_at_offset_zero", u"n9223372036854775807", 0, 0, u"n9223372036854775807"},
@@ -47,36 +46,37 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Only the row digits of cell references count: one to three letters (after an
 // optional '$'), not followed by '(' and not after '$'.
-INSTANTIATE_TEST_SUITE_P(
-    Formulas, FillSeries,
-    ::testing::Values(FillCase{"relative_row_absolute_kept", u"=A1+B$2", 1, 1, u"=A3+B$2"},
-                      FillCase{"range", u"=SUM(A1:A5)", 2, 0, u"=SUM(A3:A7)"},
-                      FillCase{"function_digits_kept", u"=LOG10(A1)", 0, 1, u"=LOG10(A2)"},
-                      FillCase{"function_arguments", u"=ATAN2(B3,C4)", 1, 0, u"=ATAN2(B4,C5)"},
-                      FillCase{"absolute_column", u"=$A1*2", 0, 3, u"=$A4*2"},
-                      FillCase{"absolute_cell", u"=$A$1", 4, 0, u"=$A$1"},
-                      FillCase{"three_letter_columns", u"=XFD10+AA1", 1, 0, u"=XFD11+AA2"},
-                      FillCase{"four_letters_not_a_cell", u"=ABCD1", 1, 0, u"=ABCD1"},
-                      FillCase{"underscore_name", u"=a_1", 1, 0, u"=a_1"},
-                      FillCase{"name_ending_in_digits", u"=a_b1+B1", 1, 0, u"=a_b1+B2"},
-                      FillCase{"no_references", u"=1+2", 7, 0, u"=1+2"},
-                      FillCase{"largest_row_kept", u"=A9223372036854775807", 1, 0, u"=A9223372036854775807"},
-                      FillCase{"too_large_row_kept", u"=A99999999999999999999+B1", 1, 0, u"=A99999999999999999999+B2"}),
-    testsupport::ByName());
+INSTANTIATE_TEST_SUITE_P(Formulas, FillSeries,
+                         ::testing::Values(FillCase{"relative_row_absolute_kept", u"=A1+B$2", 1, 1, u"=A3+B$2"},
+                                           FillCase{"range", u"=SUM(A1:A5)", 2, 0, u"=SUM(A3:A7)"},
+                                           FillCase{"function_digits_kept", u"=LOG10(A1)", 0, 1, u"=LOG10(A2)"},
+                                           FillCase{"function_arguments", u"=ATAN2(B3,C4)", 1, 0, u"=ATAN2(B4,C5)"},
+                                           FillCase{"absolute_column", u"=$A1*2", 0, 3, u"=$A4*2"},
+                                           FillCase{"absolute_cell", u"=$A$1", 4, 0, u"=$A$1"},
+                                           FillCase{"three_letter_columns", u"=XFD10+AA1", 1, 0, u"=XFD11+AA2"},
+                                           FillCase{"four_letters_not_a_cell", u"=ABCD1", 1, 0, u"=ABCD1"},
+                                           FillCase{"underscore_name", u"=a_1", 1, 0, u"=a_1"},
+                                           FillCase{"name_ending_in_digits", u"=a_b1+B1", 1, 0, u"=a_b1+B2"},
+                                           FillCase{"no_references", u"=1+2", 7, 0, u"=1+2"},
+                                           FillCase{"largest_row_kept", u"=A9223372036854775807", 1, 0,
+                                                    u"=A9223372036854775807"},
+                                           FillCase{"too_large_row_kept", u"=A99999999999999999999+B1", 1, 0,
+                                                    u"=A99999999999999999999+B2"}),
+                         testsupport::ByName());
 
 // Number literals and string literals hold no references: an exponent is not a column,
 // and nothing between double quotes is counted.
-INSTANTIATE_TEST_SUITE_P(
-    Literals, FillSeries,
-    ::testing::Values(FillCase{"exponent_before_cell", u"=1E5*A1", 1, 0, u"=1E5*A2"},
-                      FillCase{"exponent_after_cell", u"=A1*2.5E3", 1, 0, u"=A2*2.5E3"},
-                      FillCase{"signed_exponent", u"=1e+5+B1", 0, 1, u"=1e+5+B2"},
-                      FillCase{"fraction_exponent", u"=.5E2+B1", 0, 1, u"=.5E2+B2"},
-                      FillCase{"exponent_alone", u"=3E2", 1, 0, u"=3E2"},
-                      FillCase{"string_literal_skipped", u"=A1&\"B2\"", 1, 0, u"=A2&\"B2\""},
-                      FillCase{"doubled_quote_in_string", u"=\"x\"\"C3\"&B1", 1, 0, u"=\"x\"\"C3\"&B2"},
-                      FillCase{"unclosed_string", u"=A1&\"open B2", 1, 0, u"=A2&\"open B2"}),
-    testsupport::ByName());
+INSTANTIATE_TEST_SUITE_P(Literals, FillSeries,
+                         ::testing::Values(FillCase{"exponent_before_cell", u"=1E5*A1", 1, 0, u"=1E5*A2"},
+                                           FillCase{"exponent_after_cell", u"=A1*2.5E3", 1, 0, u"=A2*2.5E3"},
+                                           FillCase{"signed_exponent", u"=1e+5+B1", 0, 1, u"=1e+5+B2"},
+                                           FillCase{"fraction_exponent", u"=.5E2+B1", 0, 1, u"=.5E2+B2"},
+                                           FillCase{"exponent_alone", u"=3E2", 1, 0, u"=3E2"},
+                                           FillCase{"string_literal_skipped", u"=A1&\"B2\"", 1, 0, u"=A2&\"B2\""},
+                                           FillCase{"doubled_quote_in_string", u"=\"x\"\"C3\"&B1", 1, 0,
+                                                    u"=\"x\"\"C3\"&B2"},
+                                           FillCase{"unclosed_string", u"=A1&\"open B2", 1, 0, u"=A2&\"open B2"}),
+                         testsupport::ByName());
 
 TEST(FillPattern, WithoutSeriesEveryOffsetGivesTheSource) {
   for (const char16_t* s : {u"Item9", u"=A1", u"x"}) {
@@ -116,7 +116,8 @@ TEST(FormulaTokenizer, SplitsIntoTypedTokens) {
     std::u16string token;
     int64_t number = 0;
     std::vector<std::pair<std::string, int32_t>> got;
-    for (int32_t type; (type = t.next(token, number)) != FormulaTokenizer::END;) got.emplace_back(show(token), type);
+    for (int32_t type; (type = t.next(token, number)) != FormulaTokenizer::END;)
+      got.emplace_back(show(token), type);
     EXPECT_EQ(got, c.tokens) << show(text);
   }
 }
@@ -128,11 +129,8 @@ TEST(FormulaTokenizer, FindsTheLiterals) {
     const char16_t* formula;
     std::vector<std::pair<size_t, size_t>> literals;
   } cases[] = {
-      {u"A1+1e1", {{3, 6}}},
-      {u"x*2.5E3-.5e2", {{2, 7}, {9, 12}}},
-      {u"LOG10(B2)&\"C3\"", {{10, 14}}},
-      {u"B1_ + a_b2", {}},
-      {u"'1e5' # 7", {{1, 4}, {8, 9}}},
+      {u"A1+1e1", {{3, 6}}}, {u"x*2.5E3-.5e2", {{2, 7}, {9, 12}}}, {u"LOG10(B2)&\"C3\"", {{10, 14}}},
+      {u"B1_ + a_b2", {}},   {u"'1e5' # 7", {{1, 4}, {8, 9}}},
   };
   for (const auto& c : cases) {
     std::vector<std::pair<size_t, size_t>> got;

@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
-#include "tests/support/SheetSnapshot.h"
 #include "commands/FilterAction.h"
 #include "commands/GridOps.h"
 #include "store/TextKey.h"
+#include "tests/support/SheetSnapshot.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ struct FilterSheet : ::testing::Test {
     f->prepareToggle();
     return f;
   }
-  std::unique_ptr<CFilterAction> values(uint64_t key, const FilterNumbers& numbers, const std::set<uint64_t>& keys) {
+  std::unique_ptr<CFilterAction> values(uint64_t key, const FilterNumbers& numbers,
+                                        const std::set<uint64_t>& keys) {
     auto f = std::make_unique<CFilterAction>(&core, &selection);
     f->prepareValues(key, numbers, keys);
     return f;
@@ -117,7 +118,7 @@ TEST_F(FilterSheet, NumbersMatchExactlyBeyondTheDoublesPrecision) {
 
 TEST_F(FilterSheet, RowsHiddenByAnotherColumnAreLeftToIt) {
   filtered();
-  manager.add(values(cellPos(1, 1), {}, {key(u"b"), key(u"c")}));  // hides 2 and 4
+  manager.add(values(cellPos(1, 1), {}, {key(u"b"), key(u"c")}));           // hides 2 and 4
   expectRunUndoRedo(manager, core, values(cellPos(1, 2), {5.0, 7.0}, {}));  // would hide 3 and 5
   EXPECT_EQ(hiddenRows(core), (std::set<int32_t>{2, 3, 4, 5}));
   EXPECT_EQ(core.mFilter.mColumns.at(cellPos(1, 2)).rows, (std::unordered_set<int32_t>{3, 5}));

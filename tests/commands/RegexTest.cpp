@@ -33,8 +33,7 @@ TEST_P(RegexReplace, GivesTheExpectedText) {
   CRegexFormat format(c.replacement, re.captureCount());
   CRegexMatcher m;
   std::u16string out;
-  RegexStatus s = c.wholeCell ? m.replaceFirst(re, format, c.text, out)
-                              : m.replaceAll(re, format, c.text, out);
+  RegexStatus s = c.wholeCell ? m.replaceFirst(re, format, c.text, out) : m.replaceAll(re, format, c.text, out);
   ASSERT_EQ(int(s), int(c.status));
   if (s == RegexStatus::Match) EXPECT_EQ(u8(out), u8(c.expected));
   if (s == RegexStatus::NoMatch) EXPECT_EQ(u8(out), u8(c.text));

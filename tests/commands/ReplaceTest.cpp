@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "tests/support/CaseName.h"
-#include "tests/support/SheetSnapshot.h"
 #include "commands/CellAction.h"
 #include "commands/GridOps.h"
-#include "store/NumberText.h"
 #include "commands/ReplaceText.h"
+#include "store/NumberText.h"
 #include "store/TextKey.h"
+#include "tests/support/CaseName.h"
+#include "tests/support/SheetSnapshot.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -59,32 +59,31 @@ TEST_P(ReplaceModes, MatchAndResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceModes,
-    ::testing::Values(
-        TextCase{"plain_part", u"1", u"2", u"10", true, false, false, "20"},
-        TextCase{"plain_part_nocase", u"b", u"x", u"ABC", false, false, false, "AxC"},
-        TextCase{"plain_part_case", u"b", u"x", u"ABC", true, false, false, "-"},
-        TextCase{"plain_part_no_overlap", u"aa", u"a", u"aaaa", true, false, false, "aa"},
-        TextCase{"plain_part_longer_pattern", u"abc", u"x", u"ab", false, false, false, "-"},
-        // An empty pattern is found nowhere (it once matched at every position, forever).
-        TextCase{"plain_part_empty_pattern", u"", u"x", u"ab", true, false, false, "-"},
-        TextCase{"plain_part_empty_pattern_nocase", u"", u"x", u"ab", false, false, false, "-"},
-        TextCase{"plain_whole", u"abc", u"x", u"abc", true, true, false, "x"},
-        TextCase{"plain_whole_nocase", u"abc", u"x", u"ABC", false, true, false, "x"},
-        TextCase{"plain_whole_case", u"abc", u"x", u"ABC", true, true, false, "-"},
-        TextCase{"plain_whole_longer_text", u"abc", u"x", u"abcd", false, true, false, "-"},
-        TextCase{"plain_whole_non_ascii_not_folded", u"é", u"x", u"É", false, true, false, "-"},
-        // Escaped mode hands the plain matcher the texts after unescaping (TAB, LF, one backslash).
-        TextCase{"escaped_tab", u"\t", u" ", u"a\tb\tc", true, false, false, "a b c"},
-        TextCase{"escaped_line_break_whole", u"a\nb", u"ab", u"A\nB", false, true, false, "ab"},
-        TextCase{"escaped_backslash", u"\\", u"/", u"c:\\x", true, false, false, "c:/x"},
-        TextCase{"plain_dollar_is_literal", u"b", u"$&", u"abc", true, false, false, "a$&c"},
-        TextCase{"regex_part", u"(\\d+)-(\\d+)", u"$2-$1", u"12-34", true, false, true, "34-12"},
-        TextCase{"regex_part_nocase", u"B+", u"x", u"abBc", false, false, true, "axc"},
-        TextCase{"regex_part_case", u"B+", u"x", u"abc", true, false, true, "-"},
-        TextCase{"regex_part_all_matches", u".*", u"x", u"abc", true, false, true, "xx"},
-        TextCase{"regex_whole_single_match", u".*", u"x", u"abc", true, true, true, "x"},
-        TextCase{"regex_whole_needs_all", u"b", u"x", u"abc", true, true, true, "-"},
-        TextCase{"regex_whole_nocase", u"a(B)c", u"$1$1", u"ABC", false, true, true, "BB"}),
+    ::testing::Values(TextCase{"plain_part", u"1", u"2", u"10", true, false, false, "20"},
+                      TextCase{"plain_part_nocase", u"b", u"x", u"ABC", false, false, false, "AxC"},
+                      TextCase{"plain_part_case", u"b", u"x", u"ABC", true, false, false, "-"},
+                      TextCase{"plain_part_no_overlap", u"aa", u"a", u"aaaa", true, false, false, "aa"},
+                      TextCase{"plain_part_longer_pattern", u"abc", u"x", u"ab", false, false, false, "-"},
+                      // An empty pattern is found nowhere (it once matched at every position, forever).
+                      TextCase{"plain_part_empty_pattern", u"", u"x", u"ab", true, false, false, "-"},
+                      TextCase{"plain_part_empty_pattern_nocase", u"", u"x", u"ab", false, false, false, "-"},
+                      TextCase{"plain_whole", u"abc", u"x", u"abc", true, true, false, "x"},
+                      TextCase{"plain_whole_nocase", u"abc", u"x", u"ABC", false, true, false, "x"},
+                      TextCase{"plain_whole_case", u"abc", u"x", u"ABC", true, true, false, "-"},
+                      TextCase{"plain_whole_longer_text", u"abc", u"x", u"abcd", false, true, false, "-"},
+                      TextCase{"plain_whole_non_ascii_not_folded", u"é", u"x", u"É", false, true, false, "-"},
+                      // Escaped mode hands the plain matcher the texts after unescaping (TAB, LF, one backslash).
+                      TextCase{"escaped_tab", u"\t", u" ", u"a\tb\tc", true, false, false, "a b c"},
+                      TextCase{"escaped_line_break_whole", u"a\nb", u"ab", u"A\nB", false, true, false, "ab"},
+                      TextCase{"escaped_backslash", u"\\", u"/", u"c:\\x", true, false, false, "c:/x"},
+                      TextCase{"plain_dollar_is_literal", u"b", u"$&", u"abc", true, false, false, "a$&c"},
+                      TextCase{"regex_part", u"(\\d+)-(\\d+)", u"$2-$1", u"12-34", true, false, true, "34-12"},
+                      TextCase{"regex_part_nocase", u"B+", u"x", u"abBc", false, false, true, "axc"},
+                      TextCase{"regex_part_case", u"B+", u"x", u"abc", true, false, true, "-"},
+                      TextCase{"regex_part_all_matches", u".*", u"x", u"abc", true, false, true, "xx"},
+                      TextCase{"regex_whole_single_match", u".*", u"x", u"abc", true, true, true, "x"},
+                      TextCase{"regex_whole_needs_all", u"b", u"x", u"abc", true, true, true, "-"},
+                      TextCase{"regex_whole_nocase", u"a(B)c", u"$1$1", u"ABC", false, true, true, "BB"}),
     testsupport::ByName());
 
 // Replace on a sheet through the command manager.
@@ -199,8 +198,7 @@ TEST_F(ReplaceSheet, ManyRowsGiveTheSameResultAsOneCellAtATime) {
   EXPECT_EQ(count, rows - 1);
   // The records come in row-major order.
   ASSERT_EQ(a->mNewRecords.size(), size_t(rows - 1));
-  for (size_t i = 1; i < a->mNewRecords.size(); ++i)
-    ASSERT_LT(a->mNewRecords[i - 1].row, a->mNewRecords[i].row);
+  for (size_t i = 1; i < a->mNewRecords.size(); ++i) ASSERT_LT(a->mNewRecords[i - 1].row, a->mNewRecords[i].row);
   expectRunUndoRedo(manager, core, a);
   for (int32_t r : {1, 2, 12345, rows - 1})
     EXPECT_EQ(u8(core.getText(r, 1)), u8(int64Text(r % 13) + u":" + int64Text(r % 997)));

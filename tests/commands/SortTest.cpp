@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/CaseName.h"
-#include "tests/support/SheetSnapshot.h"
 #include "commands/GridOps.h"
 #include "commands/SortAction.h"
+#include "tests/support/CaseName.h"
+#include "tests/support/SheetSnapshot.h"
 
 namespace {
 
@@ -66,16 +66,18 @@ TEST_P(SortColumn, GivesTheOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SortColumn,
     ::testing::Values(
-        ColumnCase{"numbers_texts_empty_up", {u"3", u"10", u"b", u"a", u"", u"2"}, true,
-                   {"2", "3", "10", "a", "b", ""}},
-        ColumnCase{"numbers_texts_empty_down", {u"3", u"10", u"b", u"a", u"", u"2"}, false,
+        ColumnCase{
+            "numbers_texts_empty_up", {u"3", u"10", u"b", u"a", u"", u"2"}, true, {"2", "3", "10", "a", "b", ""}},
+        ColumnCase{"numbers_texts_empty_down",
+                   {u"3", u"10", u"b", u"a", u"", u"2"},
+                   false,
                    {"b", "a", "10", "3", "2", ""}},
         ColumnCase{"integers_and_decimals", {u"2.5", u"-1", u"2", u"0.5"}, true, {"-1", "0.5", "2", "2.5"}},
         ColumnCase{"code_unit_order", {u"b", u"B", u"ab", u"a", u"中"}, true, {"B", "a", "ab", "b", "中"}},
         ColumnCase{"leading_zero_texts", {u"007", u"01", u"1"}, true, {"1", "007", "01"}},
         ColumnCase{"formulas_sort_as_text", {u"=B1", u"5", u"=A1"}, true, {"5", "=A1", "=B1"}},
-        ColumnCase{"leading_and_trailing_empty_rows_stay", {u"", u"3", u"", u"1", u""}, true,
-                   {"", "1", "3", "", ""}}),
+        ColumnCase{
+            "leading_and_trailing_empty_rows_stay", {u"", u"3", u"", u"1", u""}, true, {"", "1", "3", "", ""}}),
     testsupport::ByName());
 
 TEST_F(SortSheet, TextNumbersSortAsTextIntegersAsNumbers) {
@@ -90,8 +92,9 @@ TEST_F(SortSheet, TextNumbersSortAsTextIntegersAsNumbers) {
 }
 
 TEST_F(SortSheet, NaNKeysFormAGroupOfTheirOwn) {
-  buildSheet(core, {{u"3", u"r1"}, {u"x", u"r2"}, {u"1", u"r3"}, {u"", u"r4"}, {u"2", u"r5"},
-                    {u"0", u"r6"}, {u"5", u"r7"}});
+  buildSheet(
+      core,
+      {{u"3", u"r1"}, {u"x", u"r2"}, {u"1", u"r3"}, {u"", u"r4"}, {u"2", u"r5"}, {u"0", u"r6"}, {u"5", u"r7"}});
   core.setDouble(1, 1, NAN);
   core.setDouble(6, 1, -NAN);
   ASSERT_TRUE(sort(Range{1, 1, 7, 1}, true, true));
@@ -152,7 +155,7 @@ TEST_F(SortSheet, WithoutExpandEmptyColumnsAtTheRightAreTrimmed) {
 TEST_F(SortSheet, HiddenRowsStayWithPositionsOrTravelWithWholeRows) {
   buildSheet(core, {{u"3", u"c"}, {u"1", u"a"}, {u"2", u"b"}});
   core.mDatas[1][0].flag = 1;
-  core.setInt64(1, 0, 40);  // a height
+  core.setInt64(1, 0, 40);                         // a height
   ASSERT_TRUE(sort(wholeColumn(1), true, false));  // column 1 only
   EXPECT_EQ(column(core, 1), (Texts{"1", "2", "3"}));
   EXPECT_EQ(column(core, 2), (Texts{"c", "a", "b"}));
@@ -177,10 +180,10 @@ TEST_F(SortSheet, RecordHoldsTheRangeStateAndOrder) {
   ASSERT_EQ(rec.size(), 33u + 4 * 2);
   EXPECT_EQ(rec[0], 8);
   EXPECT_EQ(rec[8], 2);
-  EXPECT_EQ(rec[16], 1);   // top
-  EXPECT_EQ(rec[20], 1);   // left
-  EXPECT_EQ(rec[32], 0);   // applied
-  EXPECT_EQ(rec[33], 2);   // row 2 first
+  EXPECT_EQ(rec[16], 1);  // top
+  EXPECT_EQ(rec[20], 1);  // left
+  EXPECT_EQ(rec[32], 0);  // applied
+  EXPECT_EQ(rec[33], 2);  // row 2 first
   manager.undo();
   EXPECT_EQ(s->serialize()[32], 1);
 }
@@ -196,10 +199,8 @@ std::vector<int32_t> referenceOrder(const CDataCore& core, int32_t first, int32_
     if (c.kind == CELL_INT64) {
       numbers[double(c.asInt64())].push_back(r);
     } else if (c.kind == CELL_DOUBLE) {
-      if (std::isnan(c.asDouble()))
-        nans.push_back(r);
-      else
-        numbers[c.asDouble()].push_back(r);
+      if (std::isnan(c.asDouble())) nans.push_back(r);
+      else numbers[c.asDouble()].push_back(r);
     } else {
       std::u16string t = core.getText(r, key);
       (t.empty() ? empties : texts[t]).push_back(r);
@@ -236,9 +237,11 @@ TEST(SortOrder, ManyRowsOnSeveralThreadsGiveTheOrderOfTheRules) {
   for (int32_t r = 1; r < rows; ++r) {
     switch (rng() % 7) {
       case 0: core.setInt64(r, 1, int64_t(rng() % 1000) - 500); break;
-      case 1: core.setDouble(r, 1, (rng() % 7 == 0) ? NAN : (rng() % 5 == 0) ? -0.0 : double(rng() % 2000) / 4 - 250); break;
+      case 1:
+        core.setDouble(r, 1, (rng() % 7 == 0) ? NAN : (rng() % 5 == 0) ? -0.0 : double(rng() % 2000) / 4 - 250);
+        break;
       case 2: break;  // empty
-      case 3: {  // texts that differ only past their eighth unit
+      case 3: {       // texts that differ only past their eighth unit
         std::u16string t = u"aaaaaaaa";
         for (size_t n = rng() % 4; n > 0; --n) t += alphabet[rng() % 5];
         core.setText(r, 1, t);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/GridOpsFixture.h"
-#include "tests/support/SheetSnapshot.h"
 #include "commands/AttributeAction.h"
 #include "commands/DeleteAction.h"
 #include "commands/InsertAction.h"
@@ -9,6 +7,8 @@
 #include "commands/VisibleAction.h"
 #include "commands/WidthHightAction.h"
 #include "store/TextKey.h"
+#include "tests/support/GridOpsFixture.h"
+#include "tests/support/SheetSnapshot.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ struct Structure : ::testing::Test {
   std::string textAt(int32_t r, int32_t c) { return wideToUtf8(core.getText(r, c)); }
   std::string column(int32_t c) {
     std::string out;
-    for (uint64_t r = 1; r < core.mRowCount; ++r) out += textAt(int32_t(r), c) + (r + 1 < core.mRowCount ? "," : "");
+    for (uint64_t r = 1; r < core.mRowCount; ++r)
+      out += textAt(int32_t(r), c) + (r + 1 < core.mRowCount ? "," : "");
     return out;
   }
   // Filter on column 1 hiding the given rows (flags set as the filter command sets them).
@@ -331,39 +332,51 @@ struct RecordSize {
 TEST_F(Structure, RecordsHaveTheirFixedSizes) {
   Selection s = wholeRows(2, 3);
   std::vector<RecordSize> cases = {
-      {"resize", [](CDataCore& c, Selection& sel) {
+      {"resize",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CResizeAction(&c, &sel);
          r->mOldRows = int32_t(c.mRowCount);
          r->mOldCols = int32_t(c.mColCount);
          r->mNewRows = 3;
          r->mNewCols = 3;
          return r;
-       }, 32},
-      {"insert", [](CDataCore& c, Selection& sel) {
+       },
+       32},
+      {"insert",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CInsertAction(&c, &sel);
          r->mCount = 1;
          return r;
-       }, 60},
-      {"delete", [](CDataCore& c, Selection& sel) {
+       },
+       60},
+      {"delete",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CDeleteAction(&c, &sel);
          r->prepare();
          return r;
-       }, 56},
-      {"hide two rows", [](CDataCore& c, Selection& sel) {
+       },
+       56},
+      {"hide two rows",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CVisibleAction(&c, &sel);
          r->prepare(false);
          return r;
-       }, 32 + 2 * 9},
-      {"two row heights", [](CDataCore& c, Selection& sel) {
+       },
+       32 + 2 * 9},
+      {"two row heights",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CWidthHightAction(&c, &sel);
          r->prepare(true, 2, 40);
          return r;
-       }, 56 + 2 * 12},
-      {"banded rows", [](CDataCore& c, Selection& sel) {
+       },
+       56 + 2 * 12},
+      {"banded rows",
+       [](CDataCore& c, Selection& sel) {
          auto* r = new CAttributeAction(&c, &sel);
          r->setValue(ATTR_BANDED_ROWS, 1);
          return r;
-       }, 32 + 16},
+       },
+       32 + 16},
   };
   for (RecordSize& c : cases) {
     iCommand* command = c.make(core, s);

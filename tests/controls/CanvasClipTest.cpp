@@ -28,7 +28,9 @@ TEST_F(CanvasTest, ClipStackLimitsGdiAndGdiplusAlike) {
       {"one push", {push(10, 10, 29, 19)}, {10, 10, 29, 19}},
       {"nested pushes intersect", {push(10, 10, 29, 19), push(20, 5, 40, 15)}, {20, 10, 29, 15}},
       {"a push outside clips everything", {push(10, 10, 29, 19), push(50, 50, 60, 60)}, none},
-      {"pushes on an empty clip stay empty", {push(10, 10, 29, 19), push(50, 50, 60, 60), push(0, 0, 199, 99)}, none},
+      {"pushes on an empty clip stay empty",
+       {push(10, 10, 29, 19), push(50, 50, 60, 60), push(0, 0, 199, 99)},
+       none},
       {"pop restores the previous clip", {push(10, 10, 29, 19), push(20, 5, 40, 15), pop}, {10, 10, 29, 19}},
       {"pop after an empty clip", {push(10, 10, 29, 19), push(50, 50, 60, 60), pop}, {10, 10, 29, 19}},
       {"popping the last entry removes the clip", {push(10, 10, 29, 19), push(20, 5, 40, 15), pop, pop}, all},
@@ -36,11 +38,13 @@ TEST_F(CanvasTest, ClipStackLimitsGdiAndGdiplusAlike) {
       {"a single pixel", {push(7, 7, 7, 7)}, {7, 7, 7, 7}},
   };
   const std::pair<std::string, std::function<void()>> painters[] = {
-      {"GDI", [&] {
+      {"GDI",
+       [&] {
          const RECT exclusive{0, 0, 200, 100};
          FillRect(canvas.mDc, &exclusive, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
        }},
-      {"GDI+ solid", [&] {
+      {"GDI+ solid",
+       [&] {
          RECT area = all;
          canvas.fillAlpha(area, RGB(0, 0, 0), 255);
        }},

@@ -40,11 +40,9 @@ TEST_F(CanvasTest, FillAlphaKeepsToTheViewAndReportsThePartFilled) {
     RECT area, filled;  // filled (0, 0, 0, 0): nothing, and nothing is painted
   };
   const Case cases[] = {
-      {{-5, 90, 20, 120}, {0, 90, 20, 99}},
-      {{190, -3, 250, 2}, {190, 0, 199, 2}},
+      {{-5, 90, 20, 120}, {0, 90, 20, 99}}, {{190, -3, 250, 2}, {190, 0, 199, 2}},
       {{300, 300, 310, 310}, {0, 0, 0, 0}},  // empty intersection: no stray pixel at (0, 0)
-      {{-20, -20, -1, -1}, {0, 0, 0, 0}},
-      {{50, 50, 40, 60}, {0, 0, 0, 0}},      // left beyond right
+      {{-20, -20, -1, -1}, {0, 0, 0, 0}},   {{50, 50, 40, 60}, {0, 0, 0, 0}},  // left beyond right
   };
   for (const Case& c : cases) {
     clear(kWhite);

@@ -8,35 +8,35 @@
 #include <set>
 #include <string>
 
-#include "tests/controls/CanvasFixture.h"
 #include "controls/VantrelCRender.h"
 #include "platform/png/Png.h"
+#include "tests/controls/CanvasFixture.h"
 #include "tests/support/Picture.h"
 
 namespace {
 
 const std::u16string kScript =
-    u"// Sum of a column, coloured by the renderer\n"  // 1
-    u"#include <stdio.h>\n"                           // 2
-    u"#define LIMIT 100\n"                            // 3
-    u"\n"                                             // 4
-    u"struct Point {\n"                               // 5
-    u"\tint x;\n"                                     // 6
-    u"\tdouble y;\n"                                  // 7
-    u"};\n"                                           // 8
-    u"\n"                                             // 9
-    u"int sum(int n) {\n"                             // 10
-    u"\tint total = 0;\n"                             // 11
-    u"\tfor (int i = 0; i < n; i++)\n"                // 12
+    u"// Sum of a column, coloured by the renderer\n"                    // 1
+    u"#include <stdio.h>\n"                                              // 2
+    u"#define LIMIT 100\n"                                               // 3
+    u"\n"                                                                // 4
+    u"struct Point {\n"                                                  // 5
+    u"\tint x;\n"                                                        // 6
+    u"\tdouble y;\n"                                                     // 7
+    u"};\n"                                                              // 8
+    u"\n"                                                                // 9
+    u"int sum(int n) {\n"                                                // 10
+    u"\tint total = 0;\n"                                                // 11
+    u"\tfor (int i = 0; i < n; i++)\n"                                   // 12
     u"\t\ttotal += i * 2;\t/* two tabs in, one before the comment */\n"  // 13
-    u"\treturn total;\n"                              // 14
-    u"}\n"                                            // 15
-    u"\n"                                             // 16
-    u"int main() {\n"                                 // 17
-    u"\tchar *name = \"总计：合计\";\n"               // 18
-    u"\tprintf(\"%s %d\\n\", name, sum(LIMIT));\n"    // 19
-    u"\treturn 0;\n"                                  // 20
-    u"}\n";                                           // 21
+    u"\treturn total;\n"                                                 // 14
+    u"}\n"                                                               // 15
+    u"\n"                                                                // 16
+    u"int main() {\n"                                                    // 17
+    u"\tchar *name = \"总计：合计\";\n"                                  // 18
+    u"\tprintf(\"%s %d\\n\", name, sum(LIMIT));\n"                       // 19
+    u"\treturn 0;\n"                                                     // 20
+    u"}\n";                                                              // 21
 
 constexpr int kLines = 21;
 constexpr int kLeft = 6;  // the view's left margin

@@ -32,7 +32,7 @@ TEST_F(CanvasTest, BeginMakesAViewSizedSurfaceWithWhitePenAndBrushAndNoFont) {
   ASSERT_NE(canvas.mGraphics, nullptr);
   EXPECT_EQ(surface().width, 40);
   EXPECT_EQ(surface().height, 10);
-  EXPECT_EQ(canvas.mFont, nullptr);  // begin dropped the font set before
+  EXPECT_EQ(canvas.mFont, nullptr);                // begin dropped the font set before
   EXPECT_GT(canvas.mLineHeight, canvas.mLineGap);  // the DC's default font is measured
   clear(0);
   Rectangle(canvas.mDc, 0, 0, 40, 10);  // white pen frame, white brush inside

@@ -2,8 +2,8 @@
 // breaks, aligned multi-line text, block measuring and title fitting.
 #include <string>
 
-#include "tests/controls/CanvasFixture.h"
 #include "platform/CodePage.h"
+#include "tests/controls/CanvasFixture.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -30,8 +30,8 @@ TEST_F(CanvasTest, CharacterWidths) {
     int32_t width, noBreak;
   };
   const Case cases[] = {
-      {u'a', kAdvance, kAdvance},   {u' ', kAdvance, kAdvance},         {u'中', 2 * kAdvance, 2 * kAdvance},
-      {u'\t', 4 * kAdvance, 4 * kAdvance}, {u'\n', kAdvance, 0}, {u'\r', 0, 0},
+      {u'a', kAdvance, kAdvance},          {u' ', kAdvance, kAdvance}, {u'中', 2 * kAdvance, 2 * kAdvance},
+      {u'\t', 4 * kAdvance, 4 * kAdvance}, {u'\n', kAdvance, 0},       {u'\r', 0, 0},
   };
   for (int pass = 0; pass < 2; ++pass) {  // the second pass reads the cache
     for (const Case& c : cases) {
@@ -148,17 +148,17 @@ TEST_F(CanvasTest, DrawTextInRectAlignsLines) {
   const RECT none{0, 0, -1, -1};
   const Case cases[] = {
       {u"ab", area, 0, {10, 13, 24, 26}},
-      {u"ab", area, 1, {47, 13, 61, 26}},        // x = (10 + 100 - 16) / 2
-      {u"ab", area, 2, {84, 13, 98, 26}},        // x = 100 - 16
-      {u"ab", area, 2 | 1, {84, 13, 98, 26}},    // right wins over centre
-      {u"ab", area, 4, {10, 28, 24, 41}},        // y = (10 + 60 - 19) / 2
-      {u"ab", area, 8, {10, 44, 24, 57}},        // y = 60 - 19
-      {u"ab", area, 8 | 4, {10, 44, 24, 57}},    // bottom wins over middle
+      {u"ab", area, 1, {47, 13, 61, 26}},      // x = (10 + 100 - 16) / 2
+      {u"ab", area, 2, {84, 13, 98, 26}},      // x = 100 - 16
+      {u"ab", area, 2 | 1, {84, 13, 98, 26}},  // right wins over centre
+      {u"ab", area, 4, {10, 28, 24, 41}},      // y = (10 + 60 - 19) / 2
+      {u"ab", area, 8, {10, 44, 24, 57}},      // y = 60 - 19
+      {u"ab", area, 8 | 4, {10, 44, 24, 57}},  // bottom wins over middle
       {u"ab", area, 4 | 2, {84, 28, 98, 41}},
-      {u"a\tb", area, 2, {52, 13, 98, 26}},      // the tab is part of the width
-      {u"ab\n", area, 4, {10, 28, 24, 41}},      // a final line feed makes no extra line
-      {u"ab\r\n", area, 2, {84, 13, 98, 26}},    // nor do CR and LF count in the width
-      {u"a\nb", area, 4, {10, 19, 16, 51}},      // y = (70 - 38) / 2 = 16
+      {u"a\tb", area, 2, {52, 13, 98, 26}},    // the tab is part of the width
+      {u"ab\n", area, 4, {10, 28, 24, 41}},    // a final line feed makes no extra line
+      {u"ab\r\n", area, 2, {84, 13, 98, 26}},  // nor do CR and LF count in the width
+      {u"a\nb", area, 4, {10, 19, 16, 51}},    // y = (70 - 38) / 2 = 16
       // Three lines in two and a half: all drawn from the top whatever the flags.
       {u"a\nb\nc", {10, 10, 100, 57}, 8 | 2, {92, 13, 98, 64}},
       {u"a\nb\nc", {10, 10, 100, 57}, 4 | 1, {51, 13, 57, 64}},
@@ -180,7 +180,7 @@ TEST_F(CanvasTest, DrawTextInRectAlignsLines) {
 
 TEST_F(CanvasTest, DrawTextInRectAlignsEachLineByItsOwnWidth) {
   canvas.drawTextInRect(RECT{10, 10, 100, 90}, u"abc\nd", 1);
-  EXPECT_EQ(inkStarts(10 + 5), (std::vector<int>{43, 51, 59}));       // (110 - 24) / 2
+  EXPECT_EQ(inkStarts(10 + 5), (std::vector<int>{43, 51, 59}));        // (110 - 24) / 2
   EXPECT_EQ(inkStarts(10 + kLineHeight + 5), (std::vector<int>{51}));  // (110 - 8) / 2
   clear(kWhite);
   canvas.drawTextInRect(RECT{10, 10, 100, 90}, u"abc\nd", 2);
@@ -197,13 +197,13 @@ TEST_F(CanvasTest, MeasureText) {
   std::u16string tall;
   for (int i = 0; i < 10; ++i) tall += u"a\n";
   const Case cases[] = {
-      {u"abc\n", {0, 0, 0, 0}, {32, 38}},      // the line feed counts a space and a line
+      {u"abc\n", {0, 0, 0, 0}, {32, 38}},  // the line feed counts a space and a line
       {u"abc", {0, 0, 0, 0}, {24, 19}},
       {u"ab\nabcd", {0, 0, 0, 0}, {32, 38}},
-      {u"", {0, 0, 9, 4}, {10, 5}},            // empty: the minimum's inclusive size
-      {u"a", {0, 0, 49, 29}, {50, 30}},        // never below the minimum
-      {tall, {0, 0, 0, 0}, {16, 99}},          // taller than the canvas: its height
-      {tall, {0, 0, 299, 199}, {300, 200}},    // unless the minimum is larger
+      {u"", {0, 0, 9, 4}, {10, 5}},                         // empty: the minimum's inclusive size
+      {u"a", {0, 0, 49, 29}, {50, 30}},                     // never below the minimum
+      {tall, {0, 0, 0, 0}, {16, 99}},                       // taller than the canvas: its height
+      {tall, {0, 0, 299, 199}, {300, 200}},                 // unless the minimum is larger
       {std::u16string(30, u'x'), {0, 0, 0, 0}, {199, 19}},  // wider than the canvas
   };
   for (const Case& c : cases) {
@@ -224,16 +224,16 @@ TEST_F(CanvasTest, FitTextCutsTitles) {
   const Case cases[] = {
       {u"abcdef", 100, false, u"abcdef"},
       {u"abcdef", 49, false, u"abcdef"},
-      {u"abcdef", 48, false, u"abc.."},        // the last character would use up the width exactly
-      {u"abcdef", 33, false, u"ab.."},         // room for four
-      {u"abcdef", 9, false, u".."},            // room for one
+      {u"abcdef", 48, false, u"abc.."},  // the last character would use up the width exactly
+      {u"abcdef", 33, false, u"ab.."},   // room for four
+      {u"abcdef", 9, false, u".."},      // room for one
       {u"abcdef", 8, false, u".."},
       {u"abcdef", 0, false, u".."},
       {u"abcdefghijkl", 81, false, u"abcdefgh.."},  // ten fit: eight are kept
       {u"中文标题名字", 50, false, u"中.."},
-      {u"a\nb", 17, false, u"a\nb"},           // a line break takes no room
+      {u"a\nb", 17, false, u"a\nb"},  // a line break takes no room
       {u"abcdef", 100, true, u"abcdef*"},
-      {u"abcdef", 41, true, u"ab..*"},         // room for "*" and four
+      {u"abcdef", 41, true, u"ab..*"},  // room for "*" and four
       {u"abcdef", 8, true, u"..*"},
       {u"", 0, false, u""},
       {u"", 0, true, u"*"},

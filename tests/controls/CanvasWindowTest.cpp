@@ -1,8 +1,8 @@
 // A window that paints the way the controls do: the canvas is begun on the client RECT at
 // every WM_SIZE, painted completely, and WM_PAINT copies only rcPaint to the window.
-#include "tests/controls/CanvasFixture.h"
 #include "platform/testdriver/Driver.h"
 #include "platform/user/User.h"
+#include "tests/controls/CanvasFixture.h"
 
 namespace {
 
@@ -36,8 +36,7 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       EndPaint(hwnd, &ps);
       return 0;
     }
-    default:
-      return DefWindowProcW(hwnd, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
 

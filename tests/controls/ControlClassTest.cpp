@@ -36,8 +36,8 @@ TEST(ControlClass, AWindowOfTheClassBehavesAsItsStylesSay) {
   testdriver::reset();
   EXPECT_NE(registerControlClass(u"ControlClassProbe", firstProc), 0);
   EXPECT_EQ(registerControlClass(u"ControlClassProbe", secondProc), 0) << "a repeated registration is ignored";
-  HWND w = CreateWindowExW(0, u"ControlClassProbe", u"", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, nullptr,
-                           nullptr, nullptr, nullptr);
+  HWND w = CreateWindowExW(0, u"ControlClassProbe", u"", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100, nullptr, nullptr,
+                           nullptr, nullptr);
   ASSERT_NE(w, nullptr);
   testdriver::pumpUntilIdle();
 

@@ -92,8 +92,7 @@ TEST_F(EditorCaret, DoubleClickSelectsAWordAPunctuationRunOrBlanks) {
     int column, line;
     std::u16string word;
   } cases[] = {
-      {1, 0, u"foo_1"},
-      {7, 0, u"+="},
+      {1, 0, u"foo_1"},    {7, 0, u"+="},
       {12, 0, u"bar baz"},  // the blank after a word: the word, the blank and the next word
       {8, 0, u"+= "},       // the blank after punctuation: no word of that class follows
       {0, 1, u"  \n"},      // blanks, then line feeds, up to the next word
@@ -165,10 +164,9 @@ TEST_F(EditorCaret, MovementKeys) {
     unsigned mods;
     size_t caret;
   } steps[] = {
-      {VK_LEFT, 0, 5},   {VK_HOME, 0, 4},  {VK_END, 0, 8},          {VK_UP, 0, 3},
-      {VK_RIGHT, 0, 4},  {VK_DOWN, 0, 9},  {VK_END, 0, 9},          {VK_HOME, 0, 9},  // after the final LF
-      {VK_RIGHT, 0, 9},  {VK_HOME, Ctrl, 0}, {VK_LEFT, 0, 0},       {VK_END, Ctrl, 9},
-      {VK_PRIOR, 0, 0},  {VK_NEXT, 0, 9},
+      {VK_LEFT, 0, 5},  {VK_HOME, 0, 4},    {VK_END, 0, 8},  {VK_UP, 0, 3},     {VK_RIGHT, 0, 4}, {VK_DOWN, 0, 9},
+      {VK_END, 0, 9},   {VK_HOME, 0, 9},  // after the final LF
+      {VK_RIGHT, 0, 9}, {VK_HOME, Ctrl, 0}, {VK_LEFT, 0, 0}, {VK_END, Ctrl, 9}, {VK_PRIOR, 0, 0}, {VK_NEXT, 0, 9},
   };
   for (const auto& s : steps) {
     press(s.vk, s.mods);

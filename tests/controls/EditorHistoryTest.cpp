@@ -188,10 +188,8 @@ TEST_P(BlockTest, IndentsAndOutdentsTheSelectedLines) {
   const BlockCase& c = GetParam();
   start(c.text, 0);
   select(c.anchor, c.caret);
-  if (c.outdent)
-    history.outdent();
-  else
-    history.indent();
+  if (c.outdent) history.outdent();
+  else history.indent();
   EXPECT_EQ(text, c.expected);
   EXPECT_EQ(selection, c.selAfter);
   EXPECT_EQ(caret, c.caretAfter);
@@ -225,9 +223,9 @@ TEST(CharClass, SplitsLettersPunctuationBlanksAndWideCharacters) {
   const struct {
     char16_t c;
     int32_t cls;
-  } cases[] = {{u'a', 1}, {u'Z', 1}, {u'7', 1}, {u'_', 1}, {u'!', 2}, {u'/', 2}, {u':', 2}, {u'@', 2},
-               {u'[', 2}, {u'`', 2}, {u'{', 2}, {u'~', 2}, {u' ', 0}, {u'\n', 0}, {u'\t', 0}, {0x7F, 0},
-               {0x80, 0}, {0x81, 3}, {u'中', 3}};
+  } cases[] = {{u'a', 1},  {u'Z', 1}, {u'7', 1}, {u'_', 1}, {u'!', 2}, {u'/', 2}, {u':', 2},
+               {u'@', 2},  {u'[', 2}, {u'`', 2}, {u'{', 2}, {u'~', 2}, {u' ', 0}, {u'\n', 0},
+               {u'\t', 0}, {0x7F, 0}, {0x80, 0}, {0x81, 3}, {u'中', 3}};
   for (const auto& c : cases) EXPECT_EQ(textCharClass(c.c), c.cls) << static_cast<int>(c.c);
 }
 

@@ -4,8 +4,8 @@
 // read-only editors, setText and appendText.
 #include <cstring>
 
-#include "tests/controls/EditorFixture.h"
 #include "platform/testdriver/Ime.h"
+#include "tests/controls/EditorFixture.h"
 
 using namespace editor_test;
 using testdriver::Alt;
@@ -110,27 +110,26 @@ TEST_P(EditorIndent, TypedTextIsExpanded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Typing, EditorIndent,
-    ::testing::Values(
-        IndentCase{"EnterKeepsTheLinesTabs", 0, u"\t\tx = 1;", u"", u"\r", u"\t\tx = 1;\n\t\t", 11},
-        IndentCase{"EnterAfterABraceIndentsOneMore", 9, u"\t\tif (a) {", u"", u"\r",
-                   u"\t\tif (a) {\n\t\t\t", 14},
-        IndentCase{"EnterBetweenBracesPutsTheCloserOnItsOwnLine", 9, u"\t\tif (a) {", u"}", u"\r",
-                   u"\t\tif (a) {\n\t\t\t\n\t\t}", 14},
-        IndentCase{"EnterAtTheStartIsABareLineFeed", 9, u"", u"\tx", u"\r", u"\n\tx", 1},
-        IndentCase{"OnlyTabsBeforeTheCaretCount", 0, u"\tab", u"\tc", u"\r", u"\tab\n\t\tc", 5},
-        // Script editors pair brackets and quotes; a closer steps over the paired one.
-        IndentCase{"ExprtkParenthesis", 8, u"x", u"", u"(", u"x()", 2},
-        IndentCase{"CDoubleQuote", 9, u"", u"", u"\"", u"\"\"", 1},
-        IndentCase{"PythonSingleQuote", 13, u"", u"", u"'", u"''", 1},
-        IndentCase{"CBracketAndBrace", 9, u"", u"", u"[{", u"[{}]", 2},
-        IndentCase{"CallWithArgument", 9, u"", u"", u"f(a)", u"f(a)", 4},
-        IndentCase{"NestedPairsClosed", 13, u"", u"", u"((a))", u"((a))", 5},
-        IndentCase{"StringTyped", 9, u"", u"", u"\"ab\";", u"\"ab\";", 5},
-        IndentCase{"CloserNotPairedIsInserted", 9, u"x", u")", u")", u"x))", 2},
-        // Plain editors insert exactly what is typed.
-        IndentCase{"PlainParentheses", 0, u"", u"", u"(a)", u"(a)", 3},
-        IndentCase{"PlainQuote", 0, u"", u"", u"5\"", u"5\"", 2},
-        IndentCase{"PlainOpenerAlone", 0, u"", u"", u"[", u"[", 1}),
+    ::testing::Values(IndentCase{"EnterKeepsTheLinesTabs", 0, u"\t\tx = 1;", u"", u"\r", u"\t\tx = 1;\n\t\t", 11},
+                      IndentCase{"EnterAfterABraceIndentsOneMore", 9, u"\t\tif (a) {", u"", u"\r",
+                                 u"\t\tif (a) {\n\t\t\t", 14},
+                      IndentCase{"EnterBetweenBracesPutsTheCloserOnItsOwnLine", 9, u"\t\tif (a) {", u"}", u"\r",
+                                 u"\t\tif (a) {\n\t\t\t\n\t\t}", 14},
+                      IndentCase{"EnterAtTheStartIsABareLineFeed", 9, u"", u"\tx", u"\r", u"\n\tx", 1},
+                      IndentCase{"OnlyTabsBeforeTheCaretCount", 0, u"\tab", u"\tc", u"\r", u"\tab\n\t\tc", 5},
+                      // Script editors pair brackets and quotes; a closer steps over the paired one.
+                      IndentCase{"ExprtkParenthesis", 8, u"x", u"", u"(", u"x()", 2},
+                      IndentCase{"CDoubleQuote", 9, u"", u"", u"\"", u"\"\"", 1},
+                      IndentCase{"PythonSingleQuote", 13, u"", u"", u"'", u"''", 1},
+                      IndentCase{"CBracketAndBrace", 9, u"", u"", u"[{", u"[{}]", 2},
+                      IndentCase{"CallWithArgument", 9, u"", u"", u"f(a)", u"f(a)", 4},
+                      IndentCase{"NestedPairsClosed", 13, u"", u"", u"((a))", u"((a))", 5},
+                      IndentCase{"StringTyped", 9, u"", u"", u"\"ab\";", u"\"ab\";", 5},
+                      IndentCase{"CloserNotPairedIsInserted", 9, u"x", u")", u")", u"x))", 2},
+                      // Plain editors insert exactly what is typed.
+                      IndentCase{"PlainParentheses", 0, u"", u"", u"(a)", u"(a)", 3},
+                      IndentCase{"PlainQuote", 0, u"", u"", u"5\"", u"5\"", 2},
+                      IndentCase{"PlainOpenerAlone", 0, u"", u"", u"[", u"[", 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorInput, APairReplacesTheSelection) {

@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "tests/controls/FakeSurface.h"
 #include "controls/TextLines.h"
+#include "tests/controls/FakeSurface.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST(TextLines, RandomEditsMatchARebuild) {
   lines.rebuild(text, &surface);
   for (int step = 0; step < 3000; ++step) {
     const size_t pos = std::uniform_int_distribution<size_t>(0, text.size())(rng);
-    const size_t removed = std::uniform_int_distribution<size_t>(0, std::min<size_t>(text.size() - pos, step % 7 ? 3 : 40))(rng);
+    const size_t removed =
+        std::uniform_int_distribution<size_t>(0, std::min<size_t>(text.size() - pos, step % 7 ? 3 : 40))(rng);
     const std::u16string with = randomText(rng, step % 5 ? 2 : 30);
     text.replace(pos, removed, with);
     lines.replaced(text, pos, removed, with.size(), &surface);
@@ -56,7 +57,7 @@ TEST(TextLines, WidestLineShrinksAndGrows) {
   TextLines lines;
   lines.rebuild(text, &surface);
   EXPECT_EQ(lines.widest(), 50);  // four letters and the line feed
-  text.erase(1, 3);                // "a\nbb\nccc": the widest line lost its letters
+  text.erase(1, 3);               // "a\nbb\nccc": the widest line lost its letters
   lines.replaced(text, 1, 3, 0, &surface);
   EXPECT_EQ(lines.widest(), 30);
   text.insert(text.size(), u"中中");

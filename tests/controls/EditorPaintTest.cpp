@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <set>
 
-#include "tests/controls/EditorFixture.h"
 #include "platform/png/Png.h"
+#include "tests/controls/EditorFixture.h"
 #include "tests/support/Picture.h"
 
 using namespace editor_test;
@@ -46,7 +46,7 @@ TEST_F(EditorPaint, PlainTextLinesAndTabs) {
   const uint32_t ink = pixelOf(ed->textColour);
   EXPECT_TRUE(glyphAt(s, 0, 0, ink));
   EXPECT_TRUE(glyphAt(s, 1, 0, ink));
-  EXPECT_FALSE(inked(s, cellLeft(2), cellTop(0), cellLeft(10), cellTop(1) - 1));  // the line feed inks nothing
+  EXPECT_FALSE(inked(s, cellLeft(2), cellTop(0), cellLeft(10), cellTop(1) - 1));     // the line feed inks nothing
   EXPECT_FALSE(inked(s, cellLeft(0), cellTop(1), cellLeft(4) - 1, cellTop(2) - 1));  // the tab
   EXPECT_TRUE(glyphAt(s, 4, 1, ink));
   // Text starts 2 pixels below the line's top (the glyph one more).
@@ -60,7 +60,9 @@ TEST_F(EditorPaint, ASelectionOverThreeLinesIsInverted) {
   ed->updateCaret();
   const Surface s = shot();
   const uint32_t inverted = kWhite ^ 0xFFFFFF;
-  auto invertedAt = [&](int column, int line) { return s.at(cellLeft(column) + 7, cellTop(line) + 17) == inverted; };
+  auto invertedAt = [&](int column, int line) {
+    return s.at(cellLeft(column) + 7, cellTop(line) + 17) == inverted;
+  };
   EXPECT_FALSE(invertedAt(1, 0));
   EXPECT_TRUE(invertedAt(2, 0));
   EXPECT_TRUE(invertedAt(4, 0));  // the selected line feed shows as a space

@@ -15,7 +15,7 @@ class FakeSurface : public ScriptSurface {
     int32_t x, y;
     std::string text;
   };
-  std::vector<Drawn> drawn;      // every textOutTabs with the colour then set
+  std::vector<Drawn> drawn;       // every textOutTabs with the colour then set
   std::vector<COLORREF> colours;  // every setTextColor
   std::vector<RECT> inverted;
   COLORREF current = 0xFFFFFFFF;

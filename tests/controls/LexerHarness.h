@@ -44,7 +44,9 @@ inline std::vector<ScriptToken> lexAll(Lang lang, const char16_t* text, size_t s
   ScriptLexer script(text, size);
   ExprtkLexer exprtk(text, size);
   while (tokens.size() < limit) {
-    const ScriptToken t = lang == Lang::C ? script.nextC() : lang == Lang::Python ? script.nextPython() : exprtk.next();
+    const ScriptToken t = lang == Lang::C        ? script.nextC()
+                          : lang == Lang::Python ? script.nextPython()
+                                                 : exprtk.next();
     if (t.kind == TOKEN_END) break;
     tokens.push_back(t);
   }

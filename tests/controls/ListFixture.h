@@ -14,9 +14,9 @@
 
 class ListTest : public testsupport::GdiplusSuite {
  protected:
-  static constexpr int kRow = 16;      // row height after create
-  static constexpr int kTextX = 60;    // a client x over the row text
-  static constexpr int kCheckX = 10;   // a client x in the check column (margin 3 .. 19)
+  static constexpr int kRow = 16;     // row height after create
+  static constexpr int kTextX = 60;   // a client x over the row text
+  static constexpr int kCheckX = 10;  // a client x in the check column (margin 3 .. 19)
 
   void SetUp() override {
     testdriver::reset();
@@ -51,7 +51,8 @@ class ListTest : public testsupport::GdiplusSuite {
   // clicks never make a double click.
   void clickRow(int row, unsigned modifiers = testdriver::None, int x = kTextX) {
     testdriver::advance(1000);
-    testdriver::holding(modifiers, [&] { testdriver::click(testdriver::screenPoint(list->hwnd, x, row * kRow + kRow / 2)); });
+    testdriver::holding(modifiers,
+                        [&] { testdriver::click(testdriver::screenPoint(list->hwnd, x, row * kRow + kRow / 2)); });
   }
 
   std::vector<int> selectedRows() const {

@@ -153,10 +153,8 @@ TEST_P(CountText, FormsTheSuffix) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CountText,
-                         ::testing::Values(CountCase{7, 0.25, u"  ( 7, 25.00% )"},
-                                           CountCase{7, 3, u"  ( 3 / 7 )"},
-                                           CountCase{7, 3.9, u"  ( 3 / 7 )"},
-                                           CountCase{2, 1, u"  ( 2, 100.00% )"},
+                         ::testing::Values(CountCase{7, 0.25, u"  ( 7, 25.00% )"}, CountCase{7, 3, u"  ( 3 / 7 )"},
+                                           CountCase{7, 3.9, u"  ( 3 / 7 )"}, CountCase{2, 1, u"  ( 2, 100.00% )"},
                                            CountCase{0, 0, u"  ( 0, 0.00% )"},
                                            CountCase{5, 1e300, u"  ( 18446744073709551615 / 5 )"}));
 

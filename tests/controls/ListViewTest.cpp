@@ -45,9 +45,15 @@ TEST_F(ListTest, ScrollBarRequestsMoveTheRows) {
   struct Step {
     int request, thumb, expected;
   } steps[] = {
-      {SB_LINEDOWN, 0, kRow}, {SB_LINEDOWN, 0, 2 * kRow}, {SB_LINEUP, 0, kRow},
-      {SB_THUMBTRACK, 77, 77}, {SB_TOP, 0, 0}, {SB_LINEUP, 0, 0},
-      {SB_PAGEDOWN, 0, list->clientRect.bottom + 1}, {SB_BOTTOM, 0, limit}, {SB_LINEDOWN, 0, limit},
+      {SB_LINEDOWN, 0, kRow},
+      {SB_LINEDOWN, 0, 2 * kRow},
+      {SB_LINEUP, 0, kRow},
+      {SB_THUMBTRACK, 77, 77},
+      {SB_TOP, 0, 0},
+      {SB_LINEUP, 0, 0},
+      {SB_PAGEDOWN, 0, list->clientRect.bottom + 1},
+      {SB_BOTTOM, 0, limit},
+      {SB_LINEDOWN, 0, limit},
       {SB_ENDSCROLL, 0, limit},
   };
   for (const Step& s : steps) {
@@ -86,7 +92,8 @@ TEST_F(ListTest, ShiftWheelScrollsSideways) {
   ASSERT_GT(list->contentWidth, list->clientRect.right + 40);
   SetFocus(list->hwnd);
   // The list reads Shift as the wheel is handled (GetAsyncKeyState).
-  testdriver::holding(testdriver::Shift, [&] { testdriver::wheel(testdriver::screenPoint(list->hwnd, kTextX, 20), -120); });
+  testdriver::holding(testdriver::Shift,
+                      [&] { testdriver::wheel(testdriver::screenPoint(list->hwnd, kTextX, 20), -120); });
   EXPECT_EQ(list->scrollX, 30);
   EXPECT_EQ(list->scrollY, 0);
   EXPECT_EQ(scrollPos(list->hwnd, SB_HORZ), 30);

@@ -2,8 +2,8 @@
 // lines, and bounded reading at every possible end of a text.
 #include <gtest/gtest.h>
 
-#include "tests/controls/LexerHarness.h"
 #include "controls/ScriptChars.h"
+#include "tests/controls/LexerHarness.h"
 
 namespace {
 
@@ -17,66 +17,70 @@ void expectTokens(Lang lang, const std::vector<LexCase>& cases) {
 }
 
 TEST(ScriptLexer, CTokenClasses) {
-  expectTokens(Lang::C, {
-      {u"int main(void) { return 0; }",
-       "name:int | name:main | sym:( | name:void | sym:) | sym:{ | name:return | num:0 | sym:; | sym:}"},
-      {u"a==b();c->d", "name:a | sym:== | name:b | sym:(); | name:c | sym:-> | name:d"},
-      {u"a/b", "name:a | sym:/ | name:b"},
-      {u"a /= b", "name:a | sym:/= | name:b"},
-      {u"x=/y", "name:x | sym:= | sym:/ | name:y"},  // '/' is no C symbol character: it ends a run
-      {u"#include <stdio.h>", "sym:# | name:include | sym:< | name:stdio | sym:. | name:h | sym:>"},
-      {u"_a1 B_2", "name:_a1 | name:B_2"},
-      {u"\b\t\v\f\r a", "name:a"},
-      // literals with escapes
-      {uR"("a\"b" x)", R"(str:"a\"b" | name:x)"},
-      {uR"('\'' 'x')", R"(chr:'\'' | chr:'x')"},
-      {uR"("\\" y)", R"(str:"\\" | name:y)"},
-      // comments
-      {u"x/* a */y", "name:x | com:/* a */ | name:y"},
-      {u"x/*/y*/z", "name:x | com:/*/y*/ | name:z"},
-      {u"x // c\ny", "name:x | com:// c | nl:x // c | name:y"},
-      // numbers
-      {u"0xBEEF 0xbeef 0x 0X1f", "num:0xBEEF | num:0xbeef | num:0x | num:0X1f"},
-      {u"12 1.5 1. 1e5 1e 1e+ 1E-3", "num:12 | num:1.5 | num:1. | num:1e5 | num:1e | num:1e+ | num:1E-3"},
-      {u"1.2.3", "num:1.2 | sym:. | num:3"},
-      {u"1.5f .5", "num:1.5 | name:f | sym:. | num:5"},
-      {u"0x1g 1.5e3x", "num:0x1 | name:g | num:1.5e3 | name:x"},
-      // other-runs: blanks do not end them
-      {u"变量 = @x", "oth:变量  | sym:= | oth:@ | name:x"},
-      {u"a$ $b", "name:a | oth:$ $ | name:b"},
-      {u"a\\b ~c `d", "name:a | oth:\\ | name:b | oth:~ | name:c | oth:` | name:d"},
-      {u"@\"s\"@'c'@/x", "oth:@ | str:\"s\" | oth:@ | chr:'c' | oth:@ | sym:/ | name:x"},
-  });
+  expectTokens(
+      Lang::C,
+      {
+          {u"int main(void) { return 0; }",
+           "name:int | name:main | sym:( | name:void | sym:) | sym:{ | name:return | num:0 | sym:; | sym:}"},
+          {u"a==b();c->d", "name:a | sym:== | name:b | sym:(); | name:c | sym:-> | name:d"},
+          {u"a/b", "name:a | sym:/ | name:b"},
+          {u"a /= b", "name:a | sym:/= | name:b"},
+          {u"x=/y", "name:x | sym:= | sym:/ | name:y"},  // '/' is no C symbol character: it ends a run
+          {u"#include <stdio.h>", "sym:# | name:include | sym:< | name:stdio | sym:. | name:h | sym:>"},
+          {u"_a1 B_2", "name:_a1 | name:B_2"},
+          {u"\b\t\v\f\r a", "name:a"},
+          // literals with escapes
+          {uR"("a\"b" x)", R"(str:"a\"b" | name:x)"},
+          {uR"('\'' 'x')", R"(chr:'\'' | chr:'x')"},
+          {uR"("\\" y)", R"(str:"\\" | name:y)"},
+          // comments
+          {u"x/* a */y", "name:x | com:/* a */ | name:y"},
+          {u"x/*/y*/z", "name:x | com:/*/y*/ | name:z"},
+          {u"x // c\ny", "name:x | com:// c | nl:x // c | name:y"},
+          // numbers
+          {u"0xBEEF 0xbeef 0x 0X1f", "num:0xBEEF | num:0xbeef | num:0x | num:0X1f"},
+          {u"12 1.5 1. 1e5 1e 1e+ 1E-3", "num:12 | num:1.5 | num:1. | num:1e5 | num:1e | num:1e+ | num:1E-3"},
+          {u"1.2.3", "num:1.2 | sym:. | num:3"},
+          {u"1.5f .5", "num:1.5 | name:f | sym:. | num:5"},
+          {u"0x1g 1.5e3x", "num:0x1 | name:g | num:1.5e3 | name:x"},
+          // other-runs: blanks do not end them
+          {u"变量 = @x", "oth:变量  | sym:= | oth:@ | name:x"},
+          {u"a$ $b", "name:a | oth:$ $ | name:b"},
+          {u"a\\b ~c `d", "name:a | oth:\\ | name:b | oth:~ | name:c | oth:` | name:d"},
+          {u"@\"s\"@'c'@/x", "oth:@ | str:\"s\" | oth:@ | chr:'c' | oth:@ | sym:/ | name:x"},
+      });
 }
 
 TEST(ScriptLexer, PythonTokenClasses) {
-  expectTokens(Lang::Python, {
-      {u"def f(x):\n    return x # c",
-       "name:def | name:f | sym:( | name:x | sym:): | nl:def f(x): | name:return | name:x | com:# c"},
-      {u"a//b a/=b", "name:a | sym:// | name:b | name:a | sym:/= | name:b"},
-      {u"a#b", "name:a | com:#b"},
-      {u"'''doc''' x", "com:'''doc''' | name:x"},
-      {u"\"\"x", "str:\"\" | name:x"},
-      {uR"('it\'s' "q\"")", R"(chr:'it\'s' | str:"q\"")"},
-      {u"变量 # 注释", "oth:变量  | com:# 注释"},
-      {u"@dec$#x", "oth:@ | name:dec | oth:$ | com:#x"},
-      {u"0x1F 2.5e-1", "num:0x1F | num:2.5e-1"},
-  });
+  expectTokens(Lang::Python,
+               {
+                   {u"def f(x):\n    return x # c",
+                    "name:def | name:f | sym:( | name:x | sym:): | nl:def f(x): | name:return | name:x | com:# c"},
+                   {u"a//b a/=b", "name:a | sym:// | name:b | name:a | sym:/= | name:b"},
+                   {u"a#b", "name:a | com:#b"},
+                   {u"'''doc''' x", "com:'''doc''' | name:x"},
+                   {u"\"\"x", "str:\"\" | name:x"},
+                   {uR"('it\'s' "q\"")", R"(chr:'it\'s' | str:"q\"")"},
+                   {u"变量 # 注释", "oth:变量  | com:# 注释"},
+                   {u"@dec$#x", "oth:@ | name:dec | oth:$ | com:#x"},
+                   {u"0x1F 2.5e-1", "num:0x1F | num:2.5e-1"},
+               });
 }
 
 TEST(ScriptLexer, ExprtkTokenClasses) {
   expectTokens(Lang::Exprtk, {
-      {u"A1:B3", "name:A1 | sym:: | name:B3"},
-      {u"x.y := sum(A1:B3);", "name:x.y | sym::= | name:sum | sym:( | name:A1 | sym:: | name:B3 | sym:);"},
-      {u"# note\nx", "com:# note | nl:# note | name:x"},
-      {u"a#b", "name:a | com:#b"},
-      // a double quote starts no literal and does not end an other-run
-      {u"\"ab\" + 1", "oth:\" | name:ab | oth:\"  | sym:+ | num:1"},
-      {u"'it''s'", "chr:'it' | chr:'s'"},
-      {u"/* c */ a // d", "com:/* c */ | name:a | com:// d"},
-      {u"a/b 1.5e+2", "name:a | sym:/ | name:b | num:1.5e+2"},
-      {u"@'x'", "oth:@ | chr:'x'"},
-  });
+                                 {u"A1:B3", "name:A1 | sym:: | name:B3"},
+                                 {u"x.y := sum(A1:B3);",
+                                  "name:x.y | sym::= | name:sum | sym:( | name:A1 | sym:: | name:B3 | sym:);"},
+                                 {u"# note\nx", "com:# note | nl:# note | name:x"},
+                                 {u"a#b", "name:a | com:#b"},
+                                 // a double quote starts no literal and does not end an other-run
+                                 {u"\"ab\" + 1", "oth:\" | name:ab | oth:\"  | sym:+ | num:1"},
+                                 {u"'it''s'", "chr:'it' | chr:'s'"},
+                                 {u"/* c */ a // d", "com:/* c */ | name:a | com:// d"},
+                                 {u"a/b 1.5e+2", "name:a | sym:/ | name:b | num:1.5e+2"},
+                                 {u"@'x'", "oth:@ | chr:'x'"},
+                             });
 }
 
 struct PlacedCase {
@@ -92,7 +96,8 @@ void expectPlaced(Lang lang, const std::u16string& text, const std::vector<Place
   for (size_t i = 0; i < tokens.size(); ++i) {
     EXPECT_EQ(describe({tokens[i]}), expected[i].tokens) << "token " << i;
     EXPECT_EQ(tokens[i].line, expected[i].line) << "token " << i;
-    EXPECT_EQ(tokens[i].lineStart - exact.data.get(), static_cast<ptrdiff_t>(expected[i].lineStart)) << "token " << i;
+    EXPECT_EQ(tokens[i].lineStart - exact.data.get(), static_cast<ptrdiff_t>(expected[i].lineStart))
+        << "token " << i;
   }
 }
 
@@ -100,7 +105,12 @@ void expectPlaced(Lang lang, const std::u16string& text, const std::vector<Place
 // same kind, with no line-break token between them.
 TEST(ScriptLexer, OpenLiteralsContinueOnTheNextLine) {
   expectPlaced(Lang::C, u"s = \"ab\ncd\" + x",
-               {{"name:s", 1, 0}, {"sym:=", 1, 0}, {"str:\"ab", 1, 0}, {"str:cd\"", 2, 8}, {"sym:+", 2, 8}, {"name:x", 2, 8}});
+               {{"name:s", 1, 0},
+                {"sym:=", 1, 0},
+                {"str:\"ab", 1, 0},
+                {"str:cd\"", 2, 8},
+                {"sym:+", 2, 8},
+                {"name:x", 2, 8}});
   expectPlaced(Lang::C, u"'a\\\nb' c", {{"chr:'a\\", 1, 0}, {"chr:b'", 2, 4}, {"name:c", 2, 4}});
   expectPlaced(Lang::C, u"/* a\n\n b */x\n",
                {{"com:/* a", 1, 0}, {"com:", 2, 5}, {"com: b */", 3, 6}, {"name:x", 3, 6}, {"nl: b */x", 3, 6}});
@@ -136,7 +146,9 @@ TEST(ScriptLexer, TextsEndingInsideAConstruct) {
     EXPECT_EQ(describe(lexAll(c.lang, exact.data.get(), exact.size)), c.tokens) << wideToUtf8(c.text);
     ScriptLexer script(exact.data.get(), exact.size);
     ExprtkLexer exprtk(exact.data.get(), exact.size);
-    auto next = [&] { return c.lang == Lang::C ? script.nextC() : c.lang == Lang::Python ? script.nextPython() : exprtk.next(); };
+    auto next = [&] {
+      return c.lang == Lang::C ? script.nextC() : c.lang == Lang::Python ? script.nextPython() : exprtk.next();
+    };
     for (int i = 0; i < 100 && next().kind != TOKEN_END; ++i) {
     }
     const ScriptLexerCore& core = c.lang == Lang::Exprtk ? static_cast<const ScriptLexerCore&>(exprtk) : script;

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "tests/controls/FakeSurface.h"
 #include "controls/VantrelCRender.h"
 #include "controls/VantrelExprtkRender.h"
 #include "controls/VantrelPyRender.h"
+#include "tests/controls/FakeSurface.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ struct Fixture {
   SyntaxColors colors;
   std::unique_ptr<VantrelScriptRender> render;
 
-  Fixture(Lang lang, RECT view = {0, 0, 10000, 10000}, int32_t scrollX = 0, int32_t scrollY = 0) : render(makeRender(lang)) {
+  Fixture(Lang lang, RECT view = {0, 0, 10000, 10000}, int32_t scrollX = 0, int32_t scrollY = 0)
+      : render(makeRender(lang)) {
     fillTable(lang, colors);
     render->mCanvas = &surface;
     render->mColors = &colors;
@@ -79,44 +80,56 @@ void expectClasses(Lang lang, const std::vector<ClassCase>& cases) {
 }
 
 TEST(ScriptRender, CClasses) {
-  expectClasses(Lang::C, {
-      {u"int x;", "int=int x=C_Var ;=C_Symbol"},
-      {u"enum E { A, B }; int C;",
-       "enum=enum E=C_Struct {=C_Symbol A=C_Define ,=C_Symbol B=C_Define };=C_Symbol int=int C=C_Var ;=C_Symbol"},
-      {u"typedef struct tag t; tag u;",
-       "typedef=typedef struct=C_Struct tag=C_Struct t=C_Var ;=C_Symbol tag=C_Struct u=C_Var ;=C_Symbol"},
-      {u"#define N 10\nint a = N;",
-       "#=# define=define N=C_Define 10=C_Number int=int a=C_Var ==C_Symbol N=C_Define ;=C_Symbol"},
-      {u"char *g(void); x = g;", "char=char *=C_Symbol g=C_Function (=C_Symbol void=void );=C_Symbol x=C_Var ==C_Symbol "
-                                 "g=C_Function ;=C_Symbol"},
-      {u"printf(\"%d\\n\", 'c'); // done",
-       "printf=printf (=C_Symbol \"%d\\n\"=C_String ,=C_Symbol 'c'=C_String );=C_Symbol // done=C_Comment"},
-      {u"/* a\nb */ @ 1.5", "/* a=C_Comment b */=C_Comment @ =C_Default 1.5=C_Number"},
-  });
+  expectClasses(
+      Lang::C,
+      {
+          {u"int x;", "int=int x=C_Var ;=C_Symbol"},
+          {u"enum E { A, B }; int C;",
+           "enum=enum E=C_Struct {=C_Symbol A=C_Define ,=C_Symbol B=C_Define };=C_Symbol int=int C=C_Var "
+           ";=C_Symbol"},
+          {u"typedef struct tag t; tag u;",
+           "typedef=typedef struct=C_Struct tag=C_Struct t=C_Var ;=C_Symbol tag=C_Struct u=C_Var ;=C_Symbol"},
+          {u"#define N 10\nint a = N;",
+           "#=# define=define N=C_Define 10=C_Number int=int a=C_Var ==C_Symbol N=C_Define ;=C_Symbol"},
+          {u"char *g(void); x = g;",
+           "char=char *=C_Symbol g=C_Function (=C_Symbol void=void );=C_Symbol x=C_Var ==C_Symbol "
+           "g=C_Function ;=C_Symbol"},
+          {u"printf(\"%d\\n\", 'c'); // done",
+           "printf=printf (=C_Symbol \"%d\\n\"=C_String ,=C_Symbol 'c'=C_String );=C_Symbol // done=C_Comment"},
+          {u"/* a\nb */ @ 1.5", "/* a=C_Comment b */=C_Comment @ =C_Default 1.5=C_Number"},
+      });
 }
 
 TEST(ScriptRender, PythonClasses) {
-  expectClasses(Lang::Python, {
-      {u"class A:\n  def f(self):\n    print(x)",
-       "class=class A=C_Struct :=C_Symbol def=def f=C_Function (=C_Symbol self=C_Var ):=C_Symbol print=C_Function "
-       "(=C_Symbol x=C_Var )=C_Symbol"},
-      {u"'''a\nb\nc''' s = \"t\"", "'''a=C_Comment b=C_Comment c'''=C_Comment s=C_Var ==C_Symbol \"t\"=C_String"},
-      {u"import Morvel\nMorvel.get(1)",
-       "import=import Morvel=Morvel Morvel=Morvel .=C_Symbol get=get (=C_Symbol 1=C_Number )=C_Symbol"},
-      {u"变量 # 注释", "变量 =C_Default # 注释=C_Comment"},
-  });
+  expectClasses(
+      Lang::Python,
+      {
+          {u"class A:\n  def f(self):\n    print(x)",
+           "class=class A=C_Struct :=C_Symbol def=def f=C_Function (=C_Symbol self=C_Var ):=C_Symbol "
+           "print=C_Function "
+           "(=C_Symbol x=C_Var )=C_Symbol"},
+          {u"'''a\nb\nc''' s = \"t\"",
+           "'''a=C_Comment b=C_Comment c'''=C_Comment s=C_Var ==C_Symbol \"t\"=C_String"},
+          {u"import Morvel\nMorvel.get(1)",
+           "import=import Morvel=Morvel Morvel=Morvel .=C_Symbol get=get (=C_Symbol 1=C_Number )=C_Symbol"},
+          {u"变量 # 注释", "变量 =C_Default # 注释=C_Comment"},
+      });
 }
 
 TEST(ScriptRender, ExprtkClasses) {
-  expectClasses(Lang::Exprtk, {
-      {u"A1 + A1_ * AB12 - a1",
-       "A1=C_GridDataVar +=C_Symbol A1_=C_GridStrVar *=C_Symbol AB12=C_GridDataVar -=C_Symbol a1=C_GridDataVar"},
-      {u"sum(A1:B3) + foo(x.y)",
-       "sum=sum (=C_Symbol A1=C_GridDataVar :=C_Symbol B3=C_GridDataVar )=C_Symbol +=C_Symbol foo=C_Function "
-       "(=C_Symbol x.y=C_Var )=C_Symbol"},
-      {u"if (x) \"t\" # note", "if=if (=C_Symbol x=C_Var )=C_Symbol \"=C_Default t=C_Var \" =C_Default # note=C_Comment"},
-      {u"'s' _A1 A1x A1_x_ A1_x", "'s'=C_String _A1=C_Var A1x=C_Var A1_x_=C_GridStrVar A1_x=C_Var"},
-  });
+  expectClasses(
+      Lang::Exprtk,
+      {
+          {u"A1 + A1_ * AB12 - a1",
+           "A1=C_GridDataVar +=C_Symbol A1_=C_GridStrVar *=C_Symbol AB12=C_GridDataVar -=C_Symbol "
+           "a1=C_GridDataVar"},
+          {u"sum(A1:B3) + foo(x.y)",
+           "sum=sum (=C_Symbol A1=C_GridDataVar :=C_Symbol B3=C_GridDataVar )=C_Symbol +=C_Symbol foo=C_Function "
+           "(=C_Symbol x.y=C_Var )=C_Symbol"},
+          {u"if (x) \"t\" # note",
+           "if=if (=C_Symbol x=C_Var )=C_Symbol \"=C_Default t=C_Var \" =C_Default # note=C_Comment"},
+          {u"'s' _A1 A1x A1_x_ A1_x", "'s'=C_String _A1=C_Var A1x=C_Var A1_x_=C_GridStrVar A1_x=C_Var"},
+      });
 }
 
 // The exprtk table has no "C_Function": the renderer adds it in black and draws calls so.
@@ -164,9 +177,9 @@ TEST(ScriptRender, GridNameShapes) {
     const char16_t* name;
     bool data, str;
   } cases[] = {
-      {u"A1", true, false},   {u"ab12", true, false}, {u"A", false, false},   {u"1", false, false},
-      {u"A1_", false, true},  {u"A1_x_", false, true}, {u"A1_x", false, false}, {u"A_", false, false},
-      {u"A1x_", false, false}, {u"_1_", false, false}, {u"", false, false},
+      {u"A1", true, false},    {u"ab12", true, false},  {u"A", false, false},    {u"1", false, false},
+      {u"A1_", false, true},   {u"A1_x_", false, true}, {u"A1_x", false, false}, {u"A_", false, false},
+      {u"A1x_", false, false}, {u"_1_", false, false},  {u"", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(isGridDataName(c.name), c.data) << wideToUtf8(c.name);
@@ -202,11 +215,11 @@ TEST(ScriptRender, CSymbolsListsEverySetInOrder) {
 // Lines 2 to 4 reach into a view of 32 rows scrolled down by 20; line 5 ends the paint.
 TEST(ScriptRender, RunsAndLineStartsOfAScrolledView) {
   const std::u16string text =
-      u"int a;\n"      // line 1 (0..15): above the view
-      u"int b;\n"      // line 2 (16..31): straddles the top edge
-      u"\tx = 1;\n"    // line 3
-      u"y = 22;\n"     // line 4 (48..63): straddles the bottom edge
-      u"z;\n"          // line 5 (64..): below, the stop
+      u"int a;\n"    // line 1 (0..15): above the view
+      u"int b;\n"    // line 2 (16..31): straddles the top edge
+      u"\tx = 1;\n"  // line 3
+      u"y = 22;\n"   // line 4 (48..63): straddles the bottom edge
+      u"z;\n"        // line 5 (64..): below, the stop
       u"w;\n";
   Fixture f(Lang::C, {100, 50, 400, 82}, 5, 20);
   f.render->paint(text);
@@ -215,7 +228,8 @@ TEST(ScriptRender, RunsAndLineStartsOfAScrolledView) {
   EXPECT_EQ(f.render->mFirstLine, 2);
   EXPECT_EQ(f.render->mLastLine, 5);
   EXPECT_EQ(f.classes(),
-            "int=int b=C_Var ;=C_Symbol x=C_Var ==C_Symbol 1=C_Number ;=C_Symbol y=C_Var ==C_Symbol 22=C_Number ;=C_Symbol");
+            "int=int b=C_Var ;=C_Symbol x=C_Var ==C_Symbol 1=C_Number ;=C_Symbol y=C_Var ==C_Symbol 22=C_Number "
+            ";=C_Symbol");
   // Line 3: x starts after the tab (40) at mView.left - mScrollX = 95.
   const struct {
     const char* text;
@@ -245,7 +259,7 @@ TEST(ScriptRender, PaintDrawsGroupedByColour) {
   f.render->paint(u"int x = 1;\nx;");
   EXPECT_EQ(f.surface.colours, (std::vector<COLORREF>{0x000000, 0x800000, 0xFF0000}));
   const std::vector<FakeSurface::Drawn> expected = {
-      {0x000000, 60, 2, "="}, {0x000000, 80, 2, "1"}, {0x000000, 90, 2, ";"}, {0x000000, 10, 18, ";"},
+      {0x000000, 60, 2, "="}, {0x000000, 80, 2, "1"}, {0x000000, 90, 2, ";"},  {0x000000, 10, 18, ";"},
       {0x800000, 40, 2, "x"}, {0x800000, 0, 18, "x"}, {0xFF0000, 0, 2, "int"},
   };
   ASSERT_EQ(f.surface.drawn.size(), expected.size());
@@ -282,7 +296,7 @@ TEST(ScriptRender, LineEntriesAtTheEndOfTheText) {
       {u"a\nb", 0, {0, 2, 3}, {1, 2, 2}, 1, 2},
       {u"a\n", 0, {0, 2}, {1, 1}, 1, 2},
       {u"a\nb\nc\nd", 32, {0, 4, 6, 7}, {1, 3, 4, 4}, 3, 4},  // scrolled by two lines
-      {u"a\nb", 40, {0, 3}, {1, 2}, 3, 3},                      // everything above the view
+      {u"a\nb", 40, {0, 3}, {1, 2}, 3, 3},                    // everything above the view
   };
   for (const auto& c : cases) {
     Fixture f(Lang::Python, {0, 0, 1000, 100}, 0, c.scrollY);
@@ -322,7 +336,8 @@ TEST(ScriptRender, InvertSelection) {
     ASSERT_EQ(f.surface.inverted.size(), c.rects.size()) << wideToUtf8(c.text) << " " << c.selStart;
     for (size_t i = 0; i < c.rects.size(); ++i) {
       const RECT& r = f.surface.inverted[i];
-      EXPECT_TRUE(sameRect(r, c.rects[i])) << i << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+      EXPECT_TRUE(sameRect(r, c.rects[i]))
+          << i << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
   }
 }

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/controls/FakeSurface.h"
-#include "tests/support/CaseName.h"
 #include "controls/VantrelCRender.h"
 #include "controls/VantrelExprtkRender.h"
 #include "controls/VantrelPyRender.h"
+#include "tests/controls/FakeSurface.h"
+#include "tests/support/CaseName.h"
 
 namespace {
 
@@ -136,100 +136,100 @@ void PrintTo(const ResumeCase& c, std::ostream* os) { testsupport::printName(c, 
 std::u16string withNul() { return std::u16string(u"x\0y", 3); }
 
 const std::u16string kCText =
-    u"typedef struct Cell { int row; } Cell;\n"           // 1
-    u"#define LIMIT 10\n"                                 // 2
-    u"enum Mode { FAST, SLOW };\n"                        // 3
-    u"static int weigh(Cell *c, int n);\n"                // 4
-    u"char *label(int k);\n"                              // 5
-    u"const char *s = \"open \\\n"                        // 6  a string continued by a backslash
-    u"still the string\";\n"                              // 7
-    u"/* a comment opened above\n"                        // 8
-    u"   Cell LIMIT FAST weigh label\n"                   // 9
+    u"typedef struct Cell { int row; } Cell;\n"             // 1
+    u"#define LIMIT 10\n"                                   // 2
+    u"enum Mode { FAST, SLOW };\n"                          // 3
+    u"static int weigh(Cell *c, int n);\n"                  // 4
+    u"char *label(int k);\n"                                // 5
+    u"const char *s = \"open \\\n"                          // 6  a string continued by a backslash
+    u"still the string\";\n"                                // 7
+    u"/* a comment opened above\n"                          // 8
+    u"   Cell LIMIT FAST weigh label\n"                     // 9
     u"   still inside */ int after = LIMIT; enum Wide {\n"  // 10 an enum open over lines
-    u"  ONE,\n"                                           // 11
-    u"  TWO, p = weigh; q = label;\n"                     // 12 functions without a call
-    u"/* opened inside the enum\n"                        // 13
-    u"   SLOW row\n"                                      // 14
-    u"*/ THREE };  Mode m = SLOW; y = weigh(0, ONE);\n"   // 15
-    u"struct Late { int z; }; Late q; unknown(q);\n"     // 16
-    u"'c' \"s\" 0x1F 2.5e3 /* */ // tail\n"             // 17
-    u"return label(LIMIT) + TWO;\n"                       // 18
-    u"}\n"                                                // 19
-    u"int end = FAST + SLOW + THREE;\n";                  // 20
+    u"  ONE,\n"                                             // 11
+    u"  TWO, p = weigh; q = label;\n"                       // 12 functions without a call
+    u"/* opened inside the enum\n"                          // 13
+    u"   SLOW row\n"                                        // 14
+    u"*/ THREE };  Mode m = SLOW; y = weigh(0, ONE);\n"     // 15
+    u"struct Late { int z; }; Late q; unknown(q);\n"        // 16
+    u"'c' \"s\" 0x1F 2.5e3 /* */ // tail\n"                 // 17
+    u"return label(LIMIT) + TWO;\n"                         // 18
+    u"}\n"                                                  // 19
+    u"int end = FAST + SLOW + THREE;\n";                    // 20
 
 const std::u16string kPyText =
-    u"import os\n"                                   // 1
-    u"class Sheet:\n"                                // 2
-    u"    def cell(self, r):\n"                      // 3
-    u"        return r\n"                            // 4
-    u"s = '''a string opened above\n"                // 5
-    u"  class not really\n"                          // 6
-    u"  still open \"\"\"\n"                          // 7 the other quote closes nothing
-    u"closed''' + \"x\"\n"                           // 8
-    u"\"\"\"second one opened\n"                     // 9
-    u"   def inside\n"                               // 10
-    u"   ''' not the closer\n"                       // 11
-    u"   class inside\n"                             // 12
-    u"   (still)\n"                                  // 13
-    u"\"\"\" # done\n"                               // 14
-    u"for i in range(10):\n"                         // 15
-    u"    print(len(os.name), i)\n"                  // 16
-    u"x = Sheet().cell(3) # tail\n"                  // 17
-    u"'open \\\n"                                    // 18
-    u"continued'\n"                                  // 19
-    u"def last(a): return a\n";                      // 20
+    u"import os\n"                     // 1
+    u"class Sheet:\n"                  // 2
+    u"    def cell(self, r):\n"        // 3
+    u"        return r\n"              // 4
+    u"s = '''a string opened above\n"  // 5
+    u"  class not really\n"            // 6
+    u"  still open \"\"\"\n"           // 7 the other quote closes nothing
+    u"closed''' + \"x\"\n"             // 8
+    u"\"\"\"second one opened\n"       // 9
+    u"   def inside\n"                 // 10
+    u"   ''' not the closer\n"         // 11
+    u"   class inside\n"               // 12
+    u"   (still)\n"                    // 13
+    u"\"\"\" # done\n"                 // 14
+    u"for i in range(10):\n"           // 15
+    u"    print(len(os.name), i)\n"    // 16
+    u"x = Sheet().cell(3) # tail\n"    // 17
+    u"'open \\\n"                      // 18
+    u"continued'\n"                    // 19
+    u"def last(a): return a\n";        // 20
 
 const std::u16string kExprtkText =
-    u"var x := 1;\n"                     // 1
-    u"/* a comment\n"                    // 2
-    u"   opened above A1 */ x += A1;\n"  // 3
-    u"var s := 'a literal\n"             // 4
-    u"  over lines';\n"                  // 5
-    u"/* second\n"                       // 6
-    u"   still */ B2_ := A1_;\n"         // 7
-    u"# line comment\n"                  // 8
+    u"var x := 1;\n"                                           // 1
+    u"/* a comment\n"                                          // 2
+    u"   opened above A1 */ x += A1;\n"                        // 3
+    u"var s := 'a literal\n"                                   // 4
+    u"  over lines';\n"                                        // 5
+    u"/* second\n"                                             // 6
+    u"   still */ B2_ := A1_;\n"                               // 7
+    u"# line comment\n"                                        // 8
     u"for (var i := 0; i < 10; i += 1) { x := max(x, i); }\n"  // 9
-    u"sum(a.b.c) + A1 * 2.5;\n"          // 10
-    u"'unclosed\n"                       // 11
-    u"x;\n";                             // 12
+    u"sum(a.b.c) + A1 * 2.5;\n"                                // 10
+    u"'unclosed\n"                                             // 11
+    u"x;\n";                                                   // 12
 
 // Scrolls and edits around the resume point, which the paint before each step left at its
 // first visible line: below it, at its very start, inside its line, above it.
 std::vector<Step> aroundPoint() {
   return {
-      scroll(10),                         // view from line 11: the point there
-      scroll(12),                         // continued over two hidden lines
-      scroll(8),                          // up: a paint from the start, its point at line 9
-      {8, 12, 0, 0, u"/*"},         // below the view
-      {8, 9, 2, 0, u"\n"},          // inside the view, a new line
-      {8, 8, 0, 0, u"x"},           // at the point itself
-      {8, 8, 3, 2, u""},            // inside the point's line
-      scroll(10),                         // further down
+      scroll(10),            // view from line 11: the point there
+      scroll(12),            // continued over two hidden lines
+      scroll(8),             // up: a paint from the start, its point at line 9
+      {8, 12, 0, 0, u"/*"},  // below the view
+      {8, 9, 2, 0, u"\n"},   // inside the view, a new line
+      {8, 8, 0, 0, u"x"},    // at the point itself
+      {8, 8, 3, 2, u""},     // inside the point's line
+      scroll(10),            // further down
       scroll(12),
-      {12, 3, 0, 0, u"/* "},        // above the point: opens a comment
+      {12, 3, 0, 0, u"/* "},  // above the point: opens a comment
       scroll(12),
       {12, 0, 0, 0, u"#define FAST 1\n"},  // above: a new line and a name
       scroll(13),
-      {13, 5, 0, 1, u""},           // above: one character removed
-      scroll(4),                          // up: the point lies below the view
+      {13, 5, 0, 1, u""},  // above: one character removed
+      scroll(4),           // up: the point lies below the view
       scroll(9),
-      {9, 8, 0, 0, withNul()},      // a NUL below the point ends the text
-      {9, 8, 0, 3, u""},            // and it goes again
-      scroll(16),                         // the text's last lines
+      {9, 8, 0, 0, withNul()},  // a NUL below the point ends the text
+      {9, 8, 0, 3, u""},        // and it goes again
+      scroll(16),               // the text's last lines
       {16, 16, 0, 0, u"\n\n\n"},
-      scroll(20),                         // below the text's end
-      scroll(0),                          // back to the top
+      scroll(20),  // below the text's end
+      scroll(0),   // back to the top
       scroll(11),
-      {11, 10, 0, 0, u"\n"},        // a line inserted above the point
+      {11, 10, 0, 0, u"\n"},  // a line inserted above the point
       scroll(11),
-      {11, 11, -1, 1, u" "},        // the line feed right before the point joins two lines
+      {11, 11, -1, 1, u" "},  // the line feed right before the point joins two lines
       scroll(11),
-      {11, 12, 0, 100, u""},        // a removal starting after the point, past the text end
+      {11, 12, 0, 100, u""},  // a removal starting after the point, past the text end
       scroll(11),
-      scroll(10),                   // up by one line: the point lies just below the view
+      scroll(10),  // up by one line: the point lies just below the view
       scroll(14),
       scroll(13),
-      scroll(kAfterLast),           // the empty line after the final line feed
+      scroll(kAfterLast),  // the empty line after the final line feed
       scroll(kAfterLast),
       {kAfterLast, 3, 0, 0, u"\n"},
       scroll(kAfterLast),
@@ -286,9 +286,10 @@ TEST(ScriptResume, ContinuesFromThePointWithoutRelexingAbove) {
   expectSame(paint(kC, text, 10, colors, &resume), before, "unreported");
   resume.noteChange(enumAt);
   const Painted after = paint(kC, text, 10, colors, &resume);
-  const bool sameInk = after.drawn.size() == before.drawn.size() &&
-                       std::equal(after.drawn.begin(), after.drawn.end(), before.drawn.begin(),
-                                  [](const auto& a, const auto& b) { return a.colour == b.colour && a.text == b.text; });
+  const bool sameInk =
+      after.drawn.size() == before.drawn.size() &&
+      std::equal(after.drawn.begin(), after.drawn.end(), before.drawn.begin(),
+                 [](const auto& a, const auto& b) { return a.colour == b.colour && a.text == b.text; });
   EXPECT_FALSE(sameInk);
   expectSame(after, paint(kC, text, 10, copy, nullptr), "reported");
 }

@@ -18,13 +18,26 @@ TEST(SyntaxColors, SpotValues) {
     const char16_t* key;
     COLORREF colour;
   } cases[] = {
-      {cTable, u"#", 0xFF0000},         {cTable, u"GetTickCount", 0xFF0000}, {cTable, u"wchar_t", 0xFF0000},
-      {cTable, u"printf", 0x1515A3},    {cTable, u"L", 0x1515A3},            {cTable, u"C_Define", 0x8A006F},
-      {cTable, u"C_String", 0x8A006F},  {cTable, u"C_Comment", 0x008000},    {cTable, u"C_Var", 0x800000},
-      {exprtk, u"C_GridDataVar", 0xCC5511}, {exprtk, u"C_GridStrVar", 0x0045B3}, {exprtk, u"ilike", 0xFF0000},
-      {exprtk, u"resize", 0x1515A3},    {exprtk, u"to_lower", 0x1515A3},     {exprtk, u"sleep", 0x1515A3},
-      {py, u"Morvel", 0xFF0000},        {py, u"nonlocal", 0xFF0000},         {py, u"C_Function", 0x1515A3},
-      {py, u"C_Struct", 0xFF0000},      {py, u"get_col_count", 0x1515A3},
+      {cTable, u"#", 0xFF0000},
+      {cTable, u"GetTickCount", 0xFF0000},
+      {cTable, u"wchar_t", 0xFF0000},
+      {cTable, u"printf", 0x1515A3},
+      {cTable, u"L", 0x1515A3},
+      {cTable, u"C_Define", 0x8A006F},
+      {cTable, u"C_String", 0x8A006F},
+      {cTable, u"C_Comment", 0x008000},
+      {cTable, u"C_Var", 0x800000},
+      {exprtk, u"C_GridDataVar", 0xCC5511},
+      {exprtk, u"C_GridStrVar", 0x0045B3},
+      {exprtk, u"ilike", 0xFF0000},
+      {exprtk, u"resize", 0x1515A3},
+      {exprtk, u"to_lower", 0x1515A3},
+      {exprtk, u"sleep", 0x1515A3},
+      {py, u"Morvel", 0xFF0000},
+      {py, u"nonlocal", 0xFF0000},
+      {py, u"C_Function", 0x1515A3},
+      {py, u"C_Struct", 0xFF0000},
+      {py, u"get_col_count", 0x1515A3},
   };
   for (const auto& c : cases) {
     const auto found = c.table.find(c.key);
@@ -46,8 +59,8 @@ TEST(SyntaxColors, RefillOverwritesAndRemovesNothing) {
   SyntaxColors colors;
   initExprtkSyntaxColors(colors);
   const SyntaxColors once = colors;
-  colors[u"C_Function"] = 0;    // as a renderer adds a missing class
-  colors[u"sum"] = 0x123456;    // a changed entry
+  colors[u"C_Function"] = 0;  // as a renderer adds a missing class
+  colors[u"sum"] = 0x123456;  // a changed entry
   initExprtkSyntaxColors(colors);
   EXPECT_EQ(colors.size(), once.size() + 1);
   EXPECT_EQ(colors.at(u"C_Function"), 0u);

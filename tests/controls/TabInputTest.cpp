@@ -40,7 +40,7 @@ TEST_F(TabTest, HitTestsOfTheRow) {
       {5 + kPitch - 16, 13, TabHit::Body, 0},
       {5 + kPitch - 1, 21, TabHit::Body, 0},
       {5 + kPitch, 13, TabHit::Body, 1},
-      {10, kRowY, TabHit::Body, 0},                    // the left edge piece belongs to the slot
+      {10, kRowY, TabHit::Body, 0},  // the left edge piece belongs to the slot
       {4, kRowY, TabHit::Nothing, -1},
       {bodyX(1), kRowY, TabHit::Body, 1},
       {bodyX(2), kRowY, TabHit::Nothing, -1},

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "platform/png/Png.h"
-#include "tests/support/Picture.h"
 #include "tests/controls/TabFixture.h"
+#include "tests/support/Picture.h"
 
 namespace {
 

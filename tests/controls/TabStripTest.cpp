@@ -177,8 +177,8 @@ TEST_F(TabTest, ModifiedMessagesMarkTheTabOfTheGridWindow) {
 }
 
 TEST_F(TabTest, AStripWindowWithoutItsObjectServesTheGlobalStrip) {
-  HWND window = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 100, main, nullptr, nullptr,
-                                nullptr);
+  HWND window =
+      CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 100, main, nullptr, nullptr, nullptr);
   gTabStrip.hwnd = window;
   gTabStrip.canvas.mOwner = window;
   gTabStrip.canvas.begin(RECT{0, 0, 299, 28});

@@ -185,9 +185,9 @@ TEST_F(CellEditorTest, DoubleClickSizesTheEditorToTheTextInsideTheWindow) {
   EXPECT_EQ(editor().caret, 0u);
   EXPECT_EQ(editor().language, TEXT_PLAIN);
   const RECT e = editorRect();
-  EXPECT_LT(e.left, colX(7));                      // moved left to stay inside
-  EXPECT_EQ(e.right, grid->mRect.right);           // up to the window's edge
-  EXPECT_GE(e.right - e.left, 74);                 // at least the cell
+  EXPECT_LT(e.left, colX(7));             // moved left to stay inside
+  EXPECT_EQ(e.right, grid->mRect.right);  // up to the window's edge
+  EXPECT_GE(e.right - e.left, 74);        // at least the cell
   EXPECT_GE(e.right - e.left, (e.bottom - e.top) / 2);
   EXPECT_FALSE(editor().lineNumbers);
   expectInsideClient("long text");
@@ -248,7 +248,8 @@ TEST_F(CellEditorTest, ScriptCellsOpenALargeColouredEditorAndCommitOnFocusLoss) 
     testdriver::pumpUntilIdle();
     EXPECT_FALSE(editing());
     EXPECT_EQ(core().cellAt(2, 2)->kind, c.kind);
-    EXPECT_EQ(core().getText(2, 2).substr(0, std::u16string(c.script).size() + 1), std::u16string(c.script) + u"\n");
+    EXPECT_EQ(core().getText(2, 2).substr(0, std::u16string(c.script).size() + 1),
+              std::u16string(c.script) + u"\n");
   }
   // In a small window the script editor is cut to the client area.
   close();

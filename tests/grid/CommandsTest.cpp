@@ -9,9 +9,9 @@
 
 #include "grid/GridDialogs.h"
 #include "platform/resources/Resources.h"
+#include "platform/testdriver/AnswerScript.h"
 #include "resources/GridIds.h"
 #include "store/Alloc.h"
-#include "platform/testdriver/AnswerScript.h"
 #include "tests/grid/GridFixture.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
@@ -290,12 +290,9 @@ TEST_F(CommandsTest, SplitProposesACsvPathAndChecksItsFields) {
   struct Proposal {
     std::u16string path, proposed;
   } proposals[] = {
-      {u"d:\\a\\data.mvt", u"d:\\a\\data.csv"},
-      {u"d:\\a\\data.txt", u"d:\\a\\data.txt"},
-      {u"d:\\a\\data.CSV", u"d:\\a\\data.CSV"},
-      {u"d:\\a.b\\data", u"d:\\a.b\\data.csv"},
-      {u"/home/x/book.xlsx", u"/home/x/book.csv"},
-      {u"", u""},
+      {u"d:\\a\\data.mvt", u"d:\\a\\data.csv"},    {u"d:\\a\\data.txt", u"d:\\a\\data.txt"},
+      {u"d:\\a\\data.CSV", u"d:\\a\\data.CSV"},    {u"d:\\a.b\\data", u"d:\\a.b\\data.csv"},
+      {u"/home/x/book.xlsx", u"/home/x/book.csv"}, {u"", u""},
   };
   for (const auto& p : proposals) EXPECT_EQ(proposedSplitPath(p.path), p.proposed) << u8(p.path);
 
@@ -414,7 +411,8 @@ TEST_F(CommandsTest, ACutWhoseCopyFailsDeletesNothing) {
     const char* name;
     std::function<void()> before, after;
   } cases[] = {
-      {"the clipboard held open by another window", [&] { ASSERT_TRUE(OpenClipboard(main)); }, [] { CloseClipboard(); }},
+      {"the clipboard held open by another window", [&] { ASSERT_TRUE(OpenClipboard(main)); },
+       [] { CloseClipboard(); }},
       {"no memory for the clipboard's block", [] { platform::failGlobalAllocs(1); },
        [] { platform::failGlobalAllocs(0); }},
   };

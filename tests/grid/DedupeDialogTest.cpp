@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "grid/ListDialogState.h"
+#include "platform/CodePage.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/user/Blocking.h"
 #include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
-#include "platform/CodePage.h"
 #include "tests/support/Picture.h"
 
 namespace {
@@ -27,17 +27,18 @@ class DedupeDialogTest : public GridTest {
   // Runs the dialog through the grid's command; `inDialog` sees the list while the
   // dialog is up and gives the button to press with the control texts.
   void run(const std::function<platform::BlockingAnswer(HWND, CCList&)>& inDialog) {
-    auto previous = platform::setBlockingHook([&](const platform::BlockingCall& call) -> std::optional<platform::BlockingAnswer> {
-      if (call.kind == u"MessageBoxW") {
-        messages.push_back(call.args[0]);
-        return platform::BlockingAnswer{IDOK, {}};
-      }
-      if (call.kind != u"DialogBoxParamW" || call.args[0] != u"148") return std::nullopt;
-      HWND dialog = GetActiveWindow();
-      auto* list = reinterpret_cast<CCList*>(GetWindowLongPtrW(GetDlgItem(dialog, 0), GWLP_USERDATA));
-      if (!list) return std::nullopt;
-      return inDialog(dialog, *list);
-    });
+    auto previous = platform::setBlockingHook(
+        [&](const platform::BlockingCall& call) -> std::optional<platform::BlockingAnswer> {
+          if (call.kind == u"MessageBoxW") {
+            messages.push_back(call.args[0]);
+            return platform::BlockingAnswer{IDOK, {}};
+          }
+          if (call.kind != u"DialogBoxParamW" || call.args[0] != u"148") return std::nullopt;
+          HWND dialog = GetActiveWindow();
+          auto* list = reinterpret_cast<CCList*>(GetWindowLongPtrW(GetDlgItem(dialog, 0), GWLP_USERDATA));
+          if (!list) return std::nullopt;
+          return inDialog(dialog, *list);
+        });
     SendMessageW(grid->mHwnd, WM_COMMAND, ID_DELETE_DUPLICATES, 0);
     testdriver::pumpUntilIdle();
     platform::setBlockingHook(previous);

@@ -7,10 +7,10 @@
 #include "grid/FilterValues.h"
 #include "grid/ListDialogState.h"
 #include "platform/CodePage.h"
+#include "platform/png/Png.h"
 #include "platform/testdriver/AnswerScript.h"
 #include "resources/GridIds.h"
 #include "tests/grid/GridFixture.h"
-#include "platform/png/Png.h"
 #include "tests/support/Picture.h"
 
 namespace {
@@ -104,8 +104,8 @@ TEST_F(FilterPopupTest, LargeIntegersStayDistinct) {
   filtered(*grid, {u"9007199254740993", u"9007199254740992", u"9007199254740993", u"2.5", u"-1"});
   std::vector<ListItem2> items;
   buildFilterValueList(core(), cellPos(1, 1), items);
-  EXPECT_EQ(listed(items), (std::vector<std::string>{"all:5*", "-1:1*", "2.5:1*", "9007199254740992:1*",
-                                                     "9007199254740993:2*"}));
+  EXPECT_EQ(listed(items),
+            (std::vector<std::string>{"all:5*", "-1:1*", "2.5:1*", "9007199254740992:1*", "9007199254740993:2*"}));
 }
 
 // Unticking one of two integers that one double cannot tell apart hides exactly its rows.
@@ -336,8 +336,7 @@ TEST_F(FilterPopupTest, BatchApplyGoesOnAfterAFailingCommandsMessageBoxClosedThe
   EXPECT_FALSE(IsWindow(popup));
   EXPECT_EQ(grid->mFilterPopup, nullptr);
   ASSERT_EQ(answers.calls().size(), 2u) << "each document's failure is shown";
-  for (const auto& record : answers.calls())
-    EXPECT_EQ(record.call.args.at(0), utf8ToWide(kFailure));
+  for (const auto& record : answers.calls()) EXPECT_EQ(record.call.args.at(0), utf8ToWide(kFailure));
   EXPECT_EQ(answers.calls()[1].call.owner, other->mHwnd);
   EXPECT_TRUE(grid->mComManag.mUndoList.empty());
   EXPECT_TRUE(other->mComManag.mUndoList.empty());

@@ -18,8 +18,8 @@ struct SizeCase {
 
 TEST_F(GridTest, RowHeightsFollowTheStoredValueAndTheHiddenFlag) {
   const SizeCase cases[] = {
-      {"default", 5, 0, 0, 18},   {"negative", 6, -5, 0, 0},     {"hidden", 7, 30, 1, 0},
-      {"stored", 8, 40, 0, 40},   {"header row", 0, 0, 0, 20},   {"past the end", 300, 40, 0, 0},
+      {"default", 5, 0, 0, 18},      {"negative", 6, -5, 0, 0},   {"hidden", 7, 30, 1, 0},
+      {"stored", 8, 40, 0, 40},      {"header row", 0, 0, 0, 20}, {"past the end", 300, 40, 0, 0},
       {"negative row", -1, 0, 0, 0},
   };
   for (const auto& c : cases) {

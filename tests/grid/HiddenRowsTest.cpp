@@ -76,7 +76,9 @@ TEST_F(GridTest, WalksOverHiddenRowsMatchAPlainWalk) {
       {"every other row", [](int32_t r) { return r % 2 == 1; }},
       {"everything hidden", [](int32_t) { return true; }},
       {"negative heights and a tall row", [](int32_t r) { return r > 2500; },
-       [](int32_t r) { return r >= 100 && r < 900 ? int64_t(-1) : r == 950 ? int64_t(40) : int64_t(0); }},
+       [](int32_t r) { return r >= 100 && r < 900 ? int64_t(-1)
+                              : r == 950          ? int64_t(40)
+                                                  : int64_t(0); }},
   };
   const int64_t steps[] = {7, 250, 1000, 18, 5000, 3};
   for (const Shape& s : shapes) {

@@ -178,8 +178,8 @@ TEST_F(PageTest, TheCountsRecordIndexServesPageReadsAndSurvivesAWriteBack) {
 
   testdriver::AnswerScript answers;
   const auto openAt = [&](const char16_t* start) {
-    answers.answer(u"DialogBoxParamW", 1030, {u"1003=" + dir.path("big.csv"), std::u16string(u"1004=") + start,
-                                               u"1005=3", u"1000:1"});
+    answers.answer(u"DialogBoxParamW", 1030,
+                   {u"1003=" + dir.path("big.csv"), std::u16string(u"1004=") + start, u"1005=3", u"1000:1"});
     grid->openPage();
   };
   openAt(u"69000");

@@ -43,7 +43,8 @@ class PaintTest : public GridTest {
     testdriver::saveWindowPng(grid->mHwnd, testsupport::picturePath("grid", name).string());
   }
   // Leftmost and rightmost x in row band [top, bottom] of [left, right] whose pixel is not `ground`.
-  static std::pair<int, int> inkExtent(const Surface& s, int left, int right, int top, int bottom, uint32_t ground) {
+  static std::pair<int, int> inkExtent(const Surface& s, int left, int right, int top, int bottom,
+                                       uint32_t ground) {
     int lo = INT32_MAX, hi = -1;
     for (int y = top; y <= bottom; ++y)
       for (int x = left; x <= right; ++x)
@@ -77,7 +78,9 @@ TEST_F(PaintTest, BandsGridLinesCornerAndSelection) {
       {"ordinary row header", 3, rowY(1) + 9, rgb(k[18])},
       {"handle", colX(5) + 2, rowY(5) + 2, 0xFFFFFF ^ rgb(k[COLOR_BAND_ODD])},
   };
-  for (const auto& p : probes) EXPECT_TRUE(near(s.at(p.x, p.y), p.expected)) << p.name << std::hex << " got " << s.at(p.x, p.y) << " want " << p.expected;
+  for (const auto& p : probes)
+    EXPECT_TRUE(near(s.at(p.x, p.y), p.expected))
+        << p.name << std::hex << " got " << s.at(p.x, p.y) << " want " << p.expected;
   // The frame is inverted around the selection: 3 pixels wide along its top.
   const uint32_t frameTop = s.at(colX(3) + 40, rowY(3));
   EXPECT_FALSE(near(frameTop, rgb(k[COLOR_GRID_LINE]), 10));
@@ -110,7 +113,8 @@ TEST_F(PaintTest, NumbersAlignRightAndTextsLeft) {
     bool right;
   } cases[] = {{"integer", 1, true}, {"double", 2, true}, {"text", 3, false}, {"formula text", 4, false}};
   for (const auto& c : cases) {
-    const auto [lo, hi] = inkExtent(s, colX(1) + 1, colX(2) - 1, rowY(c.row) + 2, rowY(c.row + 1) - 2, c.row & 1 ? odd : even);
+    const auto [lo, hi] =
+        inkExtent(s, colX(1) + 1, colX(2) - 1, rowY(c.row) + 2, rowY(c.row + 1) - 2, c.row & 1 ? odd : even);
     ASSERT_LE(lo, hi) << c.name;
     if (c.right) EXPECT_GE(hi, colX(2) - 4) << c.name;
     else EXPECT_LE(lo, colX(1) + 6) << c.name;

@@ -25,7 +25,8 @@ TEST_F(GridTest, ProgressBarShowsMovesAndCloses) {
       GetWindowRect(gProgressBar, &r);
       EXPECT_EQ(r.right - r.left, 500);
     }
-    if (s.percent == 50) testdriver::saveWindowPng(grid->mHwnd, testsupport::picturePath("grid", "progress.png").string());
+    if (s.percent == 50)
+      testdriver::saveWindowPng(grid->mHwnd, testsupport::picturePath("grid", "progress.png").string());
   }
 }
 

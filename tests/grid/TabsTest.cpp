@@ -15,8 +15,8 @@
 #include "platform/testdriver/AnswerScript.h"
 #include "platform/testdriver/Driver.h"
 #include "platform/xl/xl.h"
-#include "tests/support/Scratch.h"
 #include "tests/support/GdiplusSuite.h"
+#include "tests/support/Scratch.h"
 #include "tests/support/TabStripHost.h"
 
 class TabsTest : public testsupport::GdiplusSuite {
@@ -96,8 +96,8 @@ TEST_F(TabsTest, DroppedFoldersOpenEveryFileWithoutFollowingLinks) {
   std::filesystem::create_directory_symlink(dir.native("top"), dir.native("top/sub/loop"));
   openInNewTab(dir.path("top/a.csv"));
   ASSERT_EQ(gTabStrip.tabs.size(), 1u);
-  const HWND target = testdriver::dropFiles(testdriver::screenPoint(gTabStrip.tabs[0].gridWindow, 100, 100),
-                                            {dir.path("top")});
+  const HWND target =
+      testdriver::dropFiles(testdriver::screenPoint(gTabStrip.tabs[0].gridWindow, 100, 100), {dir.path("top")});
   ASSERT_NE(target, nullptr);
   testdriver::pumpUntilIdle();
   EXPECT_EQ(titles(), (std::vector<std::u16string>{u"a.csv", u"b.txt"}));

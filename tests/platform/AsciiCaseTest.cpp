@@ -19,8 +19,8 @@ TEST(LowerCase, FoldedComparison) {
     std::u16string_view a, b;
     int order;
   } cases[] = {
-      {u"abc", u"ABC", 0},  {u"abc", u"abd", -1}, {u"ab", u"ABC", -1},    {u"b", u"A", 1},
-      {u"Ä", u"ä", -1},     {u"_", u"a", -1},     {u"Z_", u"z_", 0},      {u"", u"", 0},
+      {u"abc", u"ABC", 0}, {u"abc", u"abd", -1}, {u"ab", u"ABC", -1}, {u"b", u"A", 1},
+      {u"Ä", u"ä", -1},    {u"_", u"a", -1},     {u"Z_", u"z_", 0},   {u"", u"", 0},
   };
   for (const auto& c : cases) {
     const int got = compareNoCase(c.a, c.b);

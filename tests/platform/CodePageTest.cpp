@@ -82,7 +82,8 @@ TEST(CodePage, RoomyBuffersGiveTheExactResult) {
                                       int(roomyBytes.size()), nullptr, nullptr);
     EXPECT_EQ(roomyBytes.substr(0, size_t(n)), bytes) << cp;
     std::u16string roomyText(bytes.size(), u'\x5555');
-    const int m = MultiByteToWideChar(cp, 0, bytes.data(), int(bytes.size()), roomyText.data(), int(roomyText.size()));
+    const int m =
+        MultiByteToWideChar(cp, 0, bytes.data(), int(bytes.size()), roomyText.data(), int(roomyText.size()));
     EXPECT_EQ(roomyText.substr(0, size_t(m)), decode(cp, bytes)) << cp;
   }
 }
@@ -94,7 +95,7 @@ TEST(Conversions, RoundTripsAndReplacement) {
   EXPECT_EQ(wideToAnsi(u"中"), "\xd6\xd0");
   EXPECT_EQ(wideToUtf8(u"中"), "\xe4\xb8\xad");
   EXPECT_EQ(utf8ToWide("\xff"), u"\xfffd");
-  EXPECT_EQ(wideToAnsi(u"€"), "\x80");  // GBK's euro sign
+  EXPECT_EQ(wideToAnsi(u"€"), "\x80");    // GBK's euro sign
   EXPECT_EQ(wideToAnsi(u"\x263a"), "?");  // not in GBK
   EXPECT_EQ(ansiToWide(""), u"");
   EXPECT_EQ(wideToUtf8(u""), "");

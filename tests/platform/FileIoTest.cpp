@@ -1,7 +1,7 @@
 #include "platform/FileIo.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,8 +49,8 @@ TEST(FileIo, RegularFilesAreTheOnlyRegularFiles) {
   const struct {
     std::string path;
     bool regular;
-  } cases[] = {{dir.native("file"), true}, {dir.native("link"), true},  {dir.native("pipe"), false},
-               {dir.dir(), false},         {"/dev/null", false},        {dir.native("missing"), false}};
+  } cases[] = {{dir.native("file"), true}, {dir.native("link"), true}, {dir.native("pipe"), false},
+               {dir.dir(), false},         {"/dev/null", false},       {dir.native("missing"), false}};
   for (const auto& c : cases) EXPECT_EQ(isRegularFile(utf8ToWide(c.path)), c.regular) << c.path;
 }
 
@@ -266,8 +266,8 @@ TEST(VirtualMemory, AlignedBlocksForManyThreadsAtOnce) {
         parameter.Type = MemExtendedParameterAddressRequirements;
         parameter.Pointer = &needs;
         for (int i = 0; i < kEach; ++i) {
-          got[t].push_back(static_cast<unsigned char*>(
-              VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE, &parameter, 1)));
+          got[t].push_back(static_cast<unsigned char*>(VirtualAlloc2(
+              nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE, &parameter, 1)));
         }
       });
     }
@@ -285,10 +285,12 @@ TEST(VirtualMemory, AlignedBlocksForManyThreadsAtOnce) {
   MEM_EXTENDED_PARAMETER parameter{};
   parameter.Type = MemExtendedParameterAddressRequirements;
   parameter.Pointer = &odd;
-  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1), nullptr);
+  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1),
+            nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   parameter.Type = MemExtendedParameterInvalidType;
-  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1), nullptr);
+  EXPECT_EQ(VirtualAlloc2(nullptr, nullptr, kAlign, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE, &parameter, 1),
+            nullptr);
 }
 
 }  // namespace

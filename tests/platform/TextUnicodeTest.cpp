@@ -61,8 +61,7 @@ TEST(IsTextUnicode, AnswersTheFixedVectors) {
   };
   for (const Vector& v : vectors) {
     int result = -1;
-    EXPECT_EQ(IsTextUnicode(v.bytes.data(), static_cast<int>(v.bytes.size()), &result) != 0, v.utf16)
-        << v.name;
+    EXPECT_EQ(IsTextUnicode(v.bytes.data(), static_cast<int>(v.bytes.size()), &result) != 0, v.utf16) << v.name;
     EXPECT_EQ(result, v.utf16 ? 1 : 0) << v.name;
   }
 }
@@ -90,8 +89,7 @@ TEST(IsTextUnicode, GbkChineseOnlyLinesAreNotUtf16) {
       {"utf16le that reads as sound gbk", le("臺灣華龍區號"), false},
   };
   for (const Vector& v : vectors)
-    EXPECT_EQ(IsTextUnicode(v.bytes.data(), static_cast<int>(v.bytes.size()), nullptr) != 0, v.utf16)
-        << v.name;
+    EXPECT_EQ(IsTextUnicode(v.bytes.data(), static_cast<int>(v.bytes.size()), nullptr) != 0, v.utf16) << v.name;
 }
 
 TEST(IsTextUnicode, NullResultAndNullBufferAreAccepted) {

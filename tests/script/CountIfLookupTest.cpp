@@ -45,25 +45,19 @@ TEST_P(CountIfTest, CountsEqualTexts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, CountIfTest,
-    ::testing::Values(CountCase{"column_range", "A1:A4", "x", 2},
-                      CountCase{"reversed_range", "A4:A1", "x", 2},
-                      CountCase{"lower_case_block", "a1:b4", "x", 3},
-                      CountCase{"number_text", "A1:A4", "3", 1},
-                      CountCase{"comparison_is_a_text", "A1:A4", ">2", 0},
-                      CountCase{"case_kept", "A1:A4", "X", 0},
+    ::testing::Values(CountCase{"column_range", "A1:A4", "x", 2}, CountCase{"reversed_range", "A4:A1", "x", 2},
+                      CountCase{"lower_case_block", "a1:b4", "x", 3}, CountCase{"number_text", "A1:A4", "3", 1},
+                      CountCase{"comparison_is_a_text", "A1:A4", ">2", 0}, CountCase{"case_kept", "A1:A4", "X", 0},
                       CountCase{"criterion_cell_text", "A1:A4", "C3", 1},
                       CountCase{"criterion_letters_alone", "A1:A4", "abc", 0},
                       CountCase{"criterion_cell_outside", "A1:A4", "ZZ99", 0},  // the empty text
                       CountCase{"empty_cells_match_empty_cell", "A5:B5", "Z100", 2},
-                      CountCase{"one_cell_match", "A1", "x", 1},
-                      CountCase{"one_cell_no_match", "A2", "x", 0},
+                      CountCase{"one_cell_match", "A1", "x", 1}, CountCase{"one_cell_no_match", "A2", "x", 0},
                       CountCase{"whole_column", "A:A", "x", 2},  // rows 1 to the last
                       CountCase{"whole_columns_empty", "A:B", "", 5},
                       // corners without letters are in column 0
-                      CountCase{"rows_only", "1:3", "x", 1},
-                      CountCase{"rows_only_reversed", "3:1", "x", 1},
-                      CountCase{"row_to_cell", "1:A3", "x", 3},
-                      CountCase{"empty_range_is_cell_0_0", "", "", 1}),
+                      CountCase{"rows_only", "1:3", "x", 1}, CountCase{"rows_only_reversed", "3:1", "x", 1},
+                      CountCase{"row_to_cell", "1:A3", "x", 3}, CountCase{"empty_range_is_cell_0_0", "", "", 1}),
     testsupport::ByName());
 
 TEST(CountIfTest, CriterionTextIsAnsi) {
@@ -97,11 +91,14 @@ TEST_F(AreaTest, LooksUpByPrefixAndLength) {
     std::u16string number;
     std::u16string mobile, idCard;
   } cases[] = {
-      {u"13800000000", u"北京", u""},       {u"13900001234", u"上海市", u""},  // a later row wins
-      {u"1380000000", u"", u""},            {u"138000000001", u"", u""},       // 10 and 12
+      {u"13800000000", u"北京", u""},
+      {u"13900001234", u"上海市", u""},  // a later row wins
+      {u"1380000000", u"", u""},
+      {u"138000000001", u"", u""},  // 10 and 12
       {u"11010119900101123X", u"", u"北京市东城区"},
-      {u"44030519900101123X", u"", u"深圳市南山区"},                       // the last row
-      {u"1101011990010112", u"", u""},      {u"1370000abcd", u"", u""},
+      {u"44030519900101123X", u"", u"深圳市南山区"},  // the last row
+      {u"1101011990010112", u"", u""},
+      {u"1370000abcd", u"", u""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(area(phoneAreaOf(c.number)), c.mobile) << wideToUtf8(c.number);
@@ -132,9 +129,9 @@ struct GeoCase {
 TEST(Geodesy, DistancesAndHeadings) {
   const double degree = 2 * 3.1415926535898 * 6371008.8 / 360;
   const GeoCase cases[] = {
-      {{0, 0}, {0, 0}, 0, 0},          {{0, 0}, {1, 0}, degree, 90}, {{0, 0}, {-1, 0}, degree, -90},
-      {{0, 0}, {0, -1}, degree, 180},  {{0, 0}, {0, 1}, degree, 0},
-      {{116.4, 39.9}, {121.5, 31.2}, 1071287.2593, 154.5448},
+      {{0, 0}, {0, 0}, 0, 0},         {{0, 0}, {1, 0}, degree, 90},
+      {{0, 0}, {-1, 0}, degree, -90}, {{0, 0}, {0, -1}, degree, 180},
+      {{0, 0}, {0, 1}, degree, 0},    {{116.4, 39.9}, {121.5, 31.2}, 1071287.2593, 154.5448},
   };
   for (const GeoCase& c : cases) {
     EXPECT_NEAR(geoDistance(c.a, c.b), c.distance, 1e-3);

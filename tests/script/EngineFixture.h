@@ -85,10 +85,8 @@ struct FixedTimeZone {
     tzset();
   }
   ~FixedTimeZone() {
-    if (had)
-      setenv("TZ", saved.c_str(), 1);
-    else
-      unsetenv("TZ");
+    if (had) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
     tzset();
   }
   std::string saved;

@@ -9,8 +9,8 @@
 #include "script/OutputWindow.h"
 #include "tests/script/EngineFixture.h"
 #include "tests/script/ScriptFixture.h"
-#include "tests/support/Picture.h"
 #include "tests/support/GdiplusSuite.h"
+#include "tests/support/Picture.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "script/SystemScriptWindow.h"
 #include "tests/script/EngineFixture.h"
 #include "tests/script/ScriptFixture.h"
-#include "tests/support/Scratch.h"
 #include "tests/support/AppendScripts.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
@@ -53,12 +53,21 @@ TEST(EngineRun, AMissingEngineIsReportedOncePerRun) {
     std::vector<std::u16string> messages;
   } cases[] = {
       {"F5", [](FakeDocument& d) { runAllScripts(d); }, u"e24", {tcc, python}},
-      {"F5 twice", [](FakeDocument& d) { runAllScripts(d), runAllScripts(d); }, u"e24e24", {tcc, python, tcc, python}},
-      {"F8 over the Python cell", [](FakeDocument& d) {
+      {"F5 twice",
+       [](FakeDocument& d) { runAllScripts(d), runAllScripts(d); },
+       u"e24e24",
+       {tcc, python, tcc, python}},
+      {"F8 over the Python cell",
+       [](FakeDocument& d) {
          d.selection = Selection{2, 3, Range{2, 3, 2, 3}};
          runSelectedScripts(d);
-       }, u"", {python}},
-      {"two C cells outside a run", [](FakeDocument& d) { runTccCell(d, 2, 1), runTccCell(d, 3, 2); }, u"", {tcc, tcc}},
+       },
+       u"",
+       {python}},
+      {"two C cells outside a run",
+       [](FakeDocument& d) { runTccCell(d, 2, 1), runTccCell(d, 3, 2); },
+       u"",
+       {tcc, tcc}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -117,11 +126,12 @@ class ReentryTest : public ::testing::Test {
 };
 
 TEST_F(ReentryTest, RunsAndClosesAreRefusedAtACMessageBox) {
-  doc.setScript(2, 1, CELL_TCC,
-                u"void message_box(const char *); void get_(int, int, char **); void set_(int, int, const char *);"
-                u"void createString(void); void appendString(const char *); void getString(char **);\n"
-                u"int main(void) { char *s = 0; message_box(\"等一下\"); get_(1, 1, &s); createString(); appendString(s);"
-                u"appendString(\"x\"); getString(&s); set_(1, 1, s); return 0; }\n");
+  doc.setScript(
+      2, 1, CELL_TCC,
+      u"void message_box(const char *); void get_(int, int, char **); void set_(int, int, const char *);"
+      u"void createString(void); void appendString(const char *); void getString(char **);\n"
+      u"int main(void) { char *s = 0; message_box(\"等一下\"); get_(1, 1, &s); createString(); appendString(s);"
+      u"appendString(\"x\"); getString(&s); set_(1, 1, s); return 0; }\n");
   platform::BlockingHook previous = platform::setBlockingHook([&](const platform::BlockingCall& call) {
     std::optional<platform::BlockingAnswer> answer;
     if (call.kind == u"MessageBoxW") {

@@ -23,9 +23,9 @@ struct CellText {
 struct FunctionCase {
   const char* name;
   const char* script;
-  double result;                          // kAny: not checked
-  std::vector<CellText> cells;            // cell texts after the run
-  std::vector<std::u16string> calls;      // what the grid was asked, in order
+  double result;                      // kAny: not checked
+  std::vector<CellText> cells;        // cell texts after the run
+  std::vector<std::u16string> calls;  // what the grid was asked, in order
 };
 
 // A1 3, A2 "x", A3 "x", B1 "abc", B2 2.5, B3 "其他", D4 "AbC丄z"; 6 rows and 5 columns
@@ -79,8 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"countif_text", "COUNTIF(A1:A3, 'x')", 2, {}, {}},
         FunctionCase{"to_lower_keeps_non_ascii", "set_(4,1,to_lower(get_(4,4)))", 0, {{4, 1, u"abc丄z"}}, {}},
         FunctionCase{"to_upper_keeps_non_ascii", "set_(4,1,to_upper(get_(4,4)))", 0, {{4, 1, u"ABC丄Z"}}, {}},
-        FunctionCase{"to_string_digits_and_exponent", "set_(4,1,to_string(0.1)); set_(4,2,to_string(1e20))", kAny,
-                     {{4, 1, u"0.100000000000000006"}, {4, 2, u"1E+20"}}, {}},
+        FunctionCase{"to_string_digits_and_exponent",
+                     "set_(4,1,to_string(0.1)); set_(4,2,to_string(1e20))",
+                     kAny,
+                     {{4, 1, u"0.100000000000000006"}, {4, 2, u"1E+20"}},
+                     {}},
         FunctionCase{"to_number_leading_digits", "to_number('12abc') + to_number('abc')", 12, {}, {}},
         FunctionCase{"get_numbers", "get(1,1) + get(2,2)", 5.5, {}, {}},
         FunctionCase{"set_number", "set(4,2,7.5)", 0, {{4, 2, u"7.5"}}, {}},
@@ -113,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"id_card_area_unknown", "IdCardArea('1101') == ''", 1, {}, {}},
         FunctionCase{"post_code_area_unknown", "PostCodeArea(100000) == ''", 1, {}, {}},
         FunctionCase{"constants", "pi > 3.14 and epsilon < 1e-9 and inf > 1e308", 1, {}, {}},
-        FunctionCase{"non_finite_positions", "set(1/0,1,5) + set(-1/0,1,5) + get(0/0,1) + set_(1e300,1,'x')", 0, {}, {}}),
+        FunctionCase{
+            "non_finite_positions", "set(1/0,1,5) + set(-1/0,1,5) + get(0/0,1) + set_(1e300,1,'x')", 0, {}, {}}),
     testsupport::ByName());
 
 TEST_F(FunctionTableTest, DestinationWritesItsLatitudeBesideTheRunningCell) {
@@ -155,23 +159,22 @@ TEST_P(LexerTest, ReadsCellRangeSymbols) {
   if (c.compiles) EXPECT_EQ(doc.mExprtkHost.mResult, c.result) << c.script;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Symbols, LexerTest,
-    ::testing::Values(LexerCase{"assignment_spaced", "var x := 5; x", true, 5},
-                      LexerCase{"assignment_tight", "var x:=6; x", true, 6},
-                      LexerCase{"ternary_spaced_true", "1 ? A1 : B1", true, 1},
-                      LexerCase{"ternary_spaced_false", "0 ? A1 : B1", true, 2},
-                      LexerCase{"ternary_tight_is_a_range", "1?A1:B1", false, 0},
-                      LexerCase{"range", "sum(A1:B3)", true, 27},
-                      LexerCase{"whole_columns", "sum(A:C)", true, 45},
-                      LexerCase{"range_indexed", "A1:B3[5]", true, 8},
-                      LexerCase{"range_reversed", "sum(B3:A1)", true, 27},
-                      LexerCase{"range_cut_to_the_sheet", "sum(A1:Z9)", true, 45},
-                      LexerCase{"range_past_the_sheet_unbound", "sum(A9:B12)", false, 0},
-                      LexerCase{"colon_before_digit", "A1:5", false, 0},
-                      LexerCase{"row_zero", "A0 + 1", false, 0},
-                      LexerCase{"colon_before_equals", "A1:=5; A1", true, 5}),
-    testsupport::ByName());
+INSTANTIATE_TEST_SUITE_P(Symbols, LexerTest,
+                         ::testing::Values(LexerCase{"assignment_spaced", "var x := 5; x", true, 5},
+                                           LexerCase{"assignment_tight", "var x:=6; x", true, 6},
+                                           LexerCase{"ternary_spaced_true", "1 ? A1 : B1", true, 1},
+                                           LexerCase{"ternary_spaced_false", "0 ? A1 : B1", true, 2},
+                                           LexerCase{"ternary_tight_is_a_range", "1?A1:B1", false, 0},
+                                           LexerCase{"range", "sum(A1:B3)", true, 27},
+                                           LexerCase{"whole_columns", "sum(A:C)", true, 45},
+                                           LexerCase{"range_indexed", "A1:B3[5]", true, 8},
+                                           LexerCase{"range_reversed", "sum(B3:A1)", true, 27},
+                                           LexerCase{"range_cut_to_the_sheet", "sum(A1:Z9)", true, 45},
+                                           LexerCase{"range_past_the_sheet_unbound", "sum(A9:B12)", false, 0},
+                                           LexerCase{"colon_before_digit", "A1:5", false, 0},
+                                           LexerCase{"row_zero", "A0 + 1", false, 0},
+                                           LexerCase{"colon_before_equals", "A1:=5; A1", true, 5}),
+                         testsupport::ByName());
 
 TEST(ExprtkErrors, EveryParserErrorIsALineWithItsPosition) {
   FakeDocument doc;

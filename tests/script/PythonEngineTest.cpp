@@ -70,40 +70,92 @@ struct ModuleCase {
 TEST_F(PythonEngineTest, EachModuleFunctionReadsAndWritesTheDocument) {
   const std::vector<ModuleCase> cases = {
       {"get and set", u"Morvel.set(2, 1, Morvel.get(1, 1) * 2)", {{2, 1, u"5"}}, {}, {}, {}},
-      {"get_ and set_ in UTF-8", u"t = Morvel.get_(1, 2)\nMorvel.set_(2, 2, t + '文')\nMorvel.set(2, 3, len(t))",
-       {{2, 2, u"中文文"}, {2, 3, u"2"}}, {}, {}, {}},
-      {"writes return 1", u"Morvel.set(2, 1, Morvel.set(3, 1, 1) + Morvel.set_(3, 2, 'a'))", {{2, 1, u"2"}}, {}, {}, {}},
-      {"get1 and set1 by title", u"Morvel.set(2, 1, Morvel.get1('表二', 1, 1))\nMorvel.set1('表二', 2, 1, 3.5)",
-       {{2, 1, u"7"}}, {{2, 1, u"3.5"}}, {}, {}},
-      {"get1_ and set1_ by title", u"Morvel.set_(2, 1, Morvel.get1_('表二', 1, 2))\nMorvel.set1_('表二', 2, 2, '新')",
-       {{2, 1, u"汉"}}, {{2, 2, u"新"}}, {}, {}},
+      {"get_ and set_ in UTF-8",
+       u"t = Morvel.get_(1, 2)\nMorvel.set_(2, 2, t + '文')\nMorvel.set(2, 3, len(t))",
+       {{2, 2, u"中文文"}, {2, 3, u"2"}},
+       {},
+       {},
+       {}},
+      {"writes return 1",
+       u"Morvel.set(2, 1, Morvel.set(3, 1, 1) + Morvel.set_(3, 2, 'a'))",
+       {{2, 1, u"2"}},
+       {},
+       {},
+       {}},
+      {"get1 and set1 by title",
+       u"Morvel.set(2, 1, Morvel.get1('表二', 1, 1))\nMorvel.set1('表二', 2, 1, 3.5)",
+       {{2, 1, u"7"}},
+       {{2, 1, u"3.5"}},
+       {},
+       {}},
+      {"get1_ and set1_ by title",
+       u"Morvel.set_(2, 1, Morvel.get1_('表二', 1, 2))\nMorvel.set1_('表二', 2, 2, '新')",
+       {{2, 1, u"汉"}},
+       {{2, 2, u"新"}},
+       {},
+       {}},
       {"a title no tab has",
        u"Morvel.set(2, 1, Morvel.get1('无', 1, 1))\nMorvel.set_(2, 2, Morvel.get1_('无', 1, 1) + '|')\n"
        u"Morvel.set1('无', 1, 1, 1)\nMorvel.set1_('无', 1, 1, 'x')",
-       {{2, 1, u"0"}, {2, 2, u"|"}}, {{1, 1, u"7"}}, {}, {}},
+       {{2, 1, u"0"}, {2, 2, u"|"}},
+       {{1, 1, u"7"}},
+       {},
+       {}},
       {"save ignores its arguments", u"Morvel.set(2, 1, Morvel.save(1, 2, 3))", {{2, 1, u"1"}}, {}, {u"save"}, {}},
-      {"save_as a Chinese path", u"Morvel.set(2, 1, Morvel.save_as('/数据/表.csv'))", {{2, 1, u"1"}}, {},
-       {u"saveAs /数据/表.csv"}, {}},
+      {"save_as a Chinese path",
+       u"Morvel.set(2, 1, Morvel.save_as('/数据/表.csv'))",
+       {{2, 1, u"1"}},
+       {},
+       {u"saveAs /数据/表.csv"},
+       {}},
       {"set_progress", u"Morvel.set_progress(50)", {}, {}, {u"progress 50"}, {}},
       {"sizes and selection",
        u"Morvel.set(3, 1, Morvel.get_row_count())\nMorvel.set(3, 2, Morvel.get_col_count())\n"
        u"Morvel.set(3, 3, Morvel.get_selected_row() * 10 + Morvel.get_selected_col())",
-       {{3, 1, u"6"}, {3, 2, u"6"}, {3, 3, u"23"}}, {}, {}, {}},
-      {"resize", u"Morvel.resize(8, 7)\nMorvel.set(3, 1, Morvel.get_row_count())\nMorvel.set(3, 2, Morvel.get_col_count())",
-       {{3, 1, u"8"}, {3, 2, u"7"}}, {}, {}, {}},
-      {"insert_row and insert_col", u"Morvel.set(2, 1, Morvel.insert_row(2, 3) + Morvel.insert_col(-1, 2))",
-       {{2, 1, u"2"}}, {}, {u"scroll 2,0", u"insert 3", u"repaint"}, {}},
+       {{3, 1, u"6"}, {3, 2, u"6"}, {3, 3, u"23"}},
+       {},
+       {},
+       {}},
+      {"resize",
+       u"Morvel.resize(8, 7)\nMorvel.set(3, 1, Morvel.get_row_count())\nMorvel.set(3, 2, Morvel.get_col_count())",
+       {{3, 1, u"8"}, {3, 2, u"7"}},
+       {},
+       {},
+       {}},
+      {"insert_row and insert_col",
+       u"Morvel.set(2, 1, Morvel.insert_row(2, 3) + Morvel.insert_col(-1, 2))",
+       {{2, 1, u"2"}},
+       {},
+       {u"scroll 2,0", u"insert 3", u"repaint"},
+       {}},
       {"sort", u"Morvel.sort(1, 1)\nMorvel.sort(1, 0)", {}, {}, {u"sortAscending", u"sortDescending"}, {}},
-      {"saveAs1 by title", u"Morvel.set(2, 1, Morvel.saveAs1('表二', '/数据/乙.csv'))", {{2, 1, u"1"}}, {}, {},
+      {"saveAs1 by title",
+       u"Morvel.set(2, 1, Morvel.saveAs1('表二', '/数据/乙.csv'))",
+       {{2, 1, u"1"}},
+       {},
+       {},
        {u"saveAs /数据/乙.csv"}},
-      {"saveAs1 of a title no tab has", u"Morvel.set(2, 1, Morvel.saveAs1('无', '/数据/乙.csv'))", {{2, 1, u"0"}}, {},
-       {}, {}},
-      {"resize1 by title", u"Morvel.set(2, 1, Morvel.resize1('表二', 5, 6))", {{2, 1, u"1"}}, {}, {}, {u"repaint"}, 6},
+      {"saveAs1 of a title no tab has",
+       u"Morvel.set(2, 1, Morvel.saveAs1('无', '/数据/乙.csv'))",
+       {{2, 1, u"0"}},
+       {},
+       {},
+       {}},
+      {"resize1 by title",
+       u"Morvel.set(2, 1, Morvel.resize1('表二', 5, 6))",
+       {{2, 1, u"1"}},
+       {},
+       {},
+       {u"repaint"},
+       6},
       {"newFile", u"Morvel.set(2, 1, Morvel.newFile('/数据/新.csv'))", {{2, 1, u"1"}}, {}, {}, {}},
       {"a TypeError is caught",
        u"try:\n    Morvel.get('a', 1)\nexcept TypeError as e:\n    Morvel.set_(2, 1, 'caught')\n"
        u"try:\n    Morvel.set(1)\nexcept TypeError:\n    Morvel.set_(2, 2, 'count')",
-       {{2, 1, u"caught"}, {2, 2, u"count"}, {1, 1, u"2.5"}}, {}, {}, {}},
+       {{2, 1, u"caught"}, {2, 2, u"count"}, {1, 1, u"2.5"}},
+       {},
+       {},
+       {}},
   };
   for (const ModuleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -136,7 +188,8 @@ TEST_F(PythonEngineTest, SaveAs1GivesTheResultOfAFailedSave) {
 }
 
 TEST_F(PythonEngineTest, AreaLookUpsTruncatePostCodesTowardZero) {
-  std::ofstream(areas.native("source/PostCode.csv"), std::ios::binary) << wideToAnsi(u"7,七\n-7,负七\n100000,北京\n");
+  std::ofstream(areas.native("source/PostCode.csv"), std::ios::binary)
+      << wideToAnsi(u"7,七\n-7,负七\n100000,北京\n");
   std::ofstream(areas.native("source/Mobile.csv"), std::ios::binary) << wideToAnsi(u"1380000,北京\n");
   std::ofstream(areas.native("source/IDCard.csv"), std::ios::binary) << wideToAnsi(u"440305,深圳市南山区\n");
   testhooks::setAreaFolder(utf8ToWide(areas.dir()));
@@ -172,8 +225,8 @@ TEST_F(PythonEngineTest, ErrorTexts) {
       {"an uncaught argument error", u"Morvel.get('a', 1)", "Line 1:TypeError("},
       {"sys.exit", u"import sys\nsys.exit()\n", "Line 2:SystemExit()"},
       {"sys.exit with a code", u"import sys\nsys.exit(3)\n", "Line 2:SystemExit(3)"},
-      {"a repr that raises", u"class E(Exception):\n    def __repr__(self):\n        raise RuntimeError()\nraise E()\n",
-       "Line 4:"},
+      {"a repr that raises",
+       u"class E(Exception):\n    def __repr__(self):\n        raise RuntimeError()\nraise E()\n", "Line 4:"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -196,12 +249,14 @@ TEST_F(PythonEngineTest, EachCellRunsInItsOwnGlobalsAndImportsStay) {
   doc.setScript(2, 1, CELL_PYTHON, u"x = 1\nimport decimal, ctypes\nMorvel.set(3, 1, __name__ == '__main__')");
   doc.setScript(2, 2, CELL_PYTHON, u"print(x)");
   doc.setScript(2, 3, CELL_PYTHON,
-                u"import decimal, ctypes\nMorvel.set_(3, 3, str(decimal.Decimal('1.10') + 1) + str(ctypes.sizeof(ctypes.c_int)))");
+                u"import decimal, ctypes\nMorvel.set_(3, 3, str(decimal.Decimal('1.10') + 1) + "
+                u"str(ctypes.sizeof(ctypes.c_int)))");
   ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.core.getText(3, 1), u"1");
   EXPECT_EQ(doc.core.getText(3, 3), u"2.104");
-  EXPECT_EQ(doc.outputText(), "========================Run cell[2,2] Python script error:========================\n"
-                              "Line 1:NameError(\"name 'x' is not defined\")\n");
+  EXPECT_EQ(doc.outputText(),
+            "========================Run cell[2,2] Python script error:========================\n"
+            "Line 1:NameError(\"name 'x' is not defined\")\n");
   EXPECT_EQ(doc.outputShown, 1);
 }
 
@@ -214,9 +269,10 @@ TEST_F(PythonEngineTest, SysExitIsReportedAndTheRunGoesOn) {
 }
 
 TEST_F(PythonEngineTest, OpenFileEndsTheRun) {
-  doc.setScript(2, 1, CELL_PYTHON,
-                u"Morvel.set(3, 1, 1)\ntry:\n    Morvel.open_file('/数据/甲.csv')\nexcept BaseException:\n    pass\n"
-                u"Morvel.set(3, 2, 1)");
+  doc.setScript(
+      2, 1, CELL_PYTHON,
+      u"Morvel.set(3, 1, 1)\ntry:\n    Morvel.open_file('/数据/甲.csv')\nexcept BaseException:\n    pass\n"
+      u"Morvel.set(3, 2, 1)");
   doc.setScript(2, 2, CELL_PYTHON, u"Morvel.set(3, 3, 1)");
   ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.calls, std::vector<std::u16string>{u"open /数据/甲.csv"});

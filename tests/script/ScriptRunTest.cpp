@@ -22,7 +22,7 @@ class RunOrderTest : public ::testing::Test {
     doc.core.setAttrText(ATTR_EXPRTK_SCRIPT, u"set_(1,1,get_(1,1)+'d')");
     doc.setScript(2, 2, CELL_EXPRTK, u"set_(1,1,get_(1,1)+'b')");
     doc.core.setText(2, 3, u"=set_(1,1,get_(1,1)+'c')");
-    doc.setScript(3, 1, CELL_EXPRTK, u"set_(4,2,'=' + get_(1,4))");                // a formula below
+    doc.setScript(3, 1, CELL_EXPRTK, u"set_(4,2,'=' + get_(1,4))");               // a formula below
     doc.setScript(4, 3, CELL_EXPRTK, u"resize(6,5); set_(5,1,'=' + get_(1,4))");  // a row added
   }
   FakeDocument doc;
@@ -201,7 +201,8 @@ TEST(RunCache, CachedRunsEqualFreshCompiles) {
       std::u16string n = utf8ToWide(std::to_string(r)), n1 = utf8ToWide(std::to_string(r + 1));
       d.core.setText(r, 4, u"=a" + n + u" + A" + n1 + u" + sum(A" + n + u":A" + n1 + u")");
       d.core.setText(r, 5, u"=COUNTIF(B1:B" + n + u", B" + n + u")");
-      d.setScript(r, 6, CELL_EXPRTK, u"G" + n + u" := G" + n + u" + A" + n + u"; B" + n + u"_ := B" + n1 + u"_ + 'z'; 0");
+      d.setScript(r, 6, CELL_EXPRTK,
+                  u"G" + n + u" := G" + n + u" + A" + n + u"; B" + n + u"_ := B" + n1 + u"_ + 'z'; 0");
       // Exponents that the scanner reads as cells of column E (rows 41 to 78, empty): parts
       // of each row's own literals; strings that look like numbers and cells.
       std::u16string e = utf8ToWide(std::to_string(r + 40));

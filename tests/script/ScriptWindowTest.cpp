@@ -10,9 +10,9 @@
 #include "script/ScriptRun.h"
 #include "script/SystemScriptWindow.h"
 #include "tests/script/ScriptFixture.h"
+#include "tests/support/GdiplusSuite.h"
 #include "tests/support/Picture.h"
 #include "tests/support/Scratch.h"
-#include "tests/support/GdiplusSuite.h"
 
 namespace {
 
@@ -107,7 +107,8 @@ TEST_F(WindowTest, PictureOfTheSystemScriptWindow) {
   ASSERT_NE(w, nullptr);
   testdriver::pumpUntilIdle();
   const Surface s = testdriver::windowPixels(w->editor.hwnd);
-  ASSERT_TRUE(testdriver::saveWindowPng(w->editor.hwnd, testsupport::picturePath("script", "system_script.png").string()));
+  ASSERT_TRUE(
+      testdriver::saveWindowPng(w->editor.hwnd, testsupport::picturePath("script", "system_script.png").string()));
   EXPECT_GT(countPixels(s, pixelOf(w->editor.numberColour)), 20) << "line numbers";
   EXPECT_GT(countPixels(s, pixelOf(w->editor.gutterLineColour)), 20) << "the gutter line";
   SendMessageW(w->dialog, WM_CLOSE, 0, 0);

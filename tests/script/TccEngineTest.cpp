@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/testdriver/AnswerScript.h"
 #include "platform/user/Kernel.h"
 #include "script/ScriptDocument.h"
-#include "platform/testdriver/AnswerScript.h"
 #include "tests/script/EngineFixture.h"
 #include "tests/script/ScriptFixture.h"
 #include "tests/support/Scratch.h"
@@ -62,73 +62,129 @@ struct SymbolCase {
 TEST_F(TccEngineTest, EachFunctionReadsAndWritesTheDocument) {
   const std::vector<SymbolCase> cases = {
       {"get", u"double v = 0; get(1, 1, &v); set(2, 1, v * 2); get(1, 1, 0);", {{2, 1, u"5"}}, {}, {}},
-      {"get_ hands out GBK", u"char *s = 0; get_(1, 2, &s); set_(2, 2, s); get_(1, 2, 0);", {{2, 2, u"中文"}}, {}, {}},
+      {"get_ hands out GBK",
+       u"char *s = 0; get_(1, 2, &s); set_(2, 2, s); get_(1, 2, 0);",
+       {{2, 2, u"中文"}},
+       {},
+       {}},
       {"set_ takes GBK", u"set_(2, 3, \"汉字\");", {{2, 3, u"汉字"}}, {}, {}},
-      {"get1 and set1 by title", u"double v = 0; get1(\"表二\", 1, 1, &v); set(2, 1, v); set1(\"表二\", 2, 1, 3.5);",
-       {{2, 1, u"7"}}, {{2, 1, u"3.5"}}, {}},
+      {"get1 and set1 by title",
+       u"double v = 0; get1(\"表二\", 1, 1, &v); set(2, 1, v); set1(\"表二\", 2, 1, 3.5);",
+       {{2, 1, u"7"}},
+       {{2, 1, u"3.5"}},
+       {}},
       {"get1_ and set1_ by title",
        u"char *s = 0; get1_(\"表二\", 1, 2, &s); set_(2, 1, s); set1_(\"表二\", 2, 2, \"新\");",
-       {{2, 1, u"汉"}}, {{2, 2, u"新"}}, {}},
+       {{2, 1, u"汉"}},
+       {{2, 2, u"新"}},
+       {}},
       {"a title no tab has",
        u"double v = 9; char *s = 0; get1(\"无\", 1, 1, &v); set(2, 1, v); get1_(\"无\", 1, 1, &s); set_(2, 2, s);"
        u"set1(\"无\", 1, 1, 1); set1_(\"无\", 1, 1, \"x\");",
-       {{2, 1, u"0"}, {2, 2, u""}}, {{1, 1, u"7"}}, {}},
+       {{2, 1, u"0"}, {2, 2, u""}},
+       {{1, 1, u"7"}},
+       {}},
       {"save", u"set(2, 1, save());", {{2, 1, u"1"}}, {}, {u"save"}},
-      {"save_as a Chinese path", u"set(2, 1, save_as(\"/数据/表.csv\")); set(2, 2, save_as(0));",
-       {{2, 1, u"1"}, {2, 2, u"0"}}, {}, {u"saveAs /数据/表.csv"}},
+      {"save_as a Chinese path",
+       u"set(2, 1, save_as(\"/数据/表.csv\")); set(2, 2, save_as(0));",
+       {{2, 1, u"1"}, {2, 2, u"0"}},
+       {},
+       {u"saveAs /数据/表.csv"}},
       {"sizes and selection",
        u"set(3, 1, get_row_count()); set(3, 2, get_col_count()); set(3, 3, get_selected_row() * 10 + "
        u"get_selected_col());",
-       {{3, 1, u"6"}, {3, 2, u"6"}, {3, 3, u"23"}}, {}, {}},
-      {"resize", u"resize(8, 7); set(3, 1, get_row_count()); set(3, 2, get_col_count());",
-       {{3, 1, u"8"}, {3, 2, u"7"}}, {}, {}},
-      {"insert_row and insert_col", u"set(2, 1, insert_row(2, 3)); set(2, 2, insert_col(-1, 2));",
-       {{2, 1, u"1"}, {2, 2, u"1"}}, {}, {u"scroll 2,0", u"insert 3", u"repaint"}},
+       {{3, 1, u"6"}, {3, 2, u"6"}, {3, 3, u"23"}},
+       {},
+       {}},
+      {"resize",
+       u"resize(8, 7); set(3, 1, get_row_count()); set(3, 2, get_col_count());",
+       {{3, 1, u"8"}, {3, 2, u"7"}},
+       {},
+       {}},
+      {"insert_row and insert_col",
+       u"set(2, 1, insert_row(2, 3)); set(2, 2, insert_col(-1, 2));",
+       {{2, 1, u"1"}, {2, 2, u"1"}},
+       {},
+       {u"scroll 2,0", u"insert 3", u"repaint"}},
       {"sort", u"sort(1, 1); sort(1, 0);", {}, {}, {u"sortAscending", u"sortDescending"}},
       {"set_progress", u"set_progress(50);", {}, {}, {u"progress 50"}},
       {"string builder",
        u"char *s = 0; createString(); appendString(\"ab\"); appendString(0); appendStringInt(-12);"
        u"appendStringInt(0); appendString(\"中\"); getString(&s); set_(2, 1, s); getString(0);",
-       {{2, 1, u"ab-120中"}}, {}, {}},
+       {{2, 1, u"ab-120中"}},
+       {},
+       {}},
       {"map ends and a missing key",
        u"char *k = 0; int v = -1; createMap(); appendMap(\"b\", 2); appendMap(\"a\", 1); appendMap(\"c\", 3);"
        u"set(2, 1, getMapPrev(\"a\", &k, &v)); set(2, 2, getMapNext(\"c\", &k, &v));"
        u"set(2, 3, getMapPrev(0, &k, &v)); set(2, 4, getMapNext(\"zz\", &k, &v));"
        u"set(3, 1, getMapNext(\"a\", &k, &v)); set_(3, 2, k); set(3, 3, v);"
        u"getMapValue(\"zz\", &v); set(4, 1, v); set(4, 2, getMapNext(\"c\", &k, &v)); set_(4, 3, k);",
-       {{2, 1, u"0"}, {2, 2, u"0"}, {2, 3, u"0"}, {2, 4, u"0"}, {3, 1, u"1"}, {3, 2, u"b"}, {3, 3, u"2"},
-        {4, 1, u"0"}, {4, 2, u"1"}, {4, 3, u"zz"}},
-       {}, {}},
+       {{2, 1, u"0"},
+        {2, 2, u"0"},
+        {2, 3, u"0"},
+        {2, 4, u"0"},
+        {3, 1, u"1"},
+        {3, 2, u"b"},
+        {3, 3, u"2"},
+        {4, 1, u"0"},
+        {4, 2, u"1"},
+        {4, 3, u"zz"}},
+       {},
+       {}},
       {"getMap walks in byte order",
        u"char *k = 0; int v = 0; createMap(); appendMap(\"乙\", 2); appendMap(\"b\", 1); appendMap(\"a\", 0);"
        u"createString(); createMapIter(); while (getMap(&k, &v)) { appendString(k); appendStringInt(v); }"
        u"set(2, 2, getMap(&k, &v)); set(2, 3, getMap(0, 0)); getString(&k); set_(2, 1, k);",
-       {{2, 1, u"a0b1乙2"}, {2, 2, u"0"}, {2, 3, u"0"}}, {}, {}},
+       {{2, 1, u"a0b1乙2"}, {2, 2, u"0"}, {2, 3, u"0"}},
+       {},
+       {}},
       {"double map",
        u"char *k = 0; double d = -1; createDoubleMap(); appendDoubleMap(\"y\", 2.5); appendDoubleMap(\"x\", 1.5);"
        u"appendDoubleMap(0, 9); getDoubleMapValue(\"w\", &d); set(3, 1, d);"
-       u"createString(); createDoubleMapIter(); while (getDoubleMap(&k, &d)) { appendString(k); appendStringInt((int)(d * 10)); }"
+       u"createString(); createDoubleMapIter(); while (getDoubleMap(&k, &d)) { appendString(k); "
+       u"appendStringInt((int)(d * 10)); }"
        u"getString(&k); set_(2, 1, k);",
-       {{2, 1, u"w0x15y25"}, {3, 1, u"0"}}, {}, {}},
+       {{2, 1, u"w0x15y25"}, {3, 1, u"0"}},
+       {},
+       {}},
       {"getDay, getHour",
        u"char *s = 0; getDay(\"2023-5-7\", &s); set_(2, 1, s); getDay(\"2023/12/31 23:59\", &s); set_(2, 2, s);"
        u"getHour(\"2023/12/31 23:59\", &s); set_(2, 3, s); getHour(\" 2023-05-07 8:30\", &s); set_(2, 4, s);"
        u"set(3, 1, getDay(\"23-5-7\", &s)); set(3, 2, getHour(\"2023-05-07\", &s)); set(3, 3, getDay(0, &s));"
        u"set(3, 4, getDay(\"2023-05-07\", 0));",
-       {{2, 1, u"2023-05-07"}, {2, 2, u"2023-12-31"}, {2, 3, u"23"}, {2, 4, u"08"}, {3, 1, u"0"}, {3, 2, u"0"},
-        {3, 3, u"0"}, {3, 4, u"0"}},
-       {}, {}},
+       {{2, 1, u"2023-05-07"},
+        {2, 2, u"2023-12-31"},
+        {2, 3, u"23"},
+        {2, 4, u"08"},
+        {3, 1, u"0"},
+        {3, 2, u"0"},
+        {3, 3, u"0"},
+        {3, 4, u"0"}},
+       {},
+       {}},
       {"getSecond and get_daytime under UTC+8",
-       u"char *s = 0; set(2, 1, (double)getSecond(\"2023-05-07\")); set(2, 2, (double)getSecond(\"\\t2023-05-07 8:30:15\"));"
+       u"char *s = 0; set(2, 1, (double)getSecond(\"2023-05-07\")); set(2, 2, (double)getSecond(\"\\t2023-05-07 "
+       u"8:30:15\"));"
        u"set(2, 3, (double)getSecond(\"23-05-07\")); get_daytime(0, &s); set_(3, 1, s);"
        u"get_daytime(1683388815u, &s); set_(3, 2, s); get_daytime(0, 0);",
-       {{2, 1, u"1683388800"}, {2, 2, u"1683419415"}, {2, 3, u"-1"}, {3, 1, u"1970-01-01 08:00:00"},
+       {{2, 1, u"1683388800"},
+        {2, 2, u"1683419415"},
+        {2, 3, u"-1"},
+        {3, 1, u"1970-01-01 08:00:00"},
         {3, 2, u"2023-05-07 00:00:15"}},
-       {}, {}},
-      {"get_filename of a never-saved document", u"char *s = (char *)1; get_filename(&s); set_(2, 1, s); get_filename(0);",
-       {{2, 1, u""}}, {}, {}},
+       {},
+       {}},
+      {"get_filename of a never-saved document",
+       u"char *s = (char *)1; get_filename(&s); set_(2, 1, s); get_filename(0);",
+       {{2, 1, u""}},
+       {},
+       {}},
       {"open_file leaves the running document and goes on",
-       u"open_file(\"/数据/甲.csv\"); open_file(0); set(2, 1, 1);", {{2, 1, u"1"}}, {}, {}},
+       u"open_file(\"/数据/甲.csv\"); open_file(0); set(2, 1, 1);",
+       {{2, 1, u"1"}},
+       {},
+       {}},
   };
   for (const SymbolCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -219,8 +275,9 @@ TEST_F(TccEngineTest, OnlyTheLastTextCopyIsKept) {
 TEST_F(TccEngineTest, WinMainRunsInsteadOfMain) {
   std::string decl = enginetest::cDeclarations();
   runTccScript(doc, std::u16string(decl.begin(), decl.end()) +
-                       u"int main(void) { set(2, 1, 2); return 0; }\n"
-                       u"int WinMain(void *i, void *p, char *cmd, int show) { set(2, 1, 10 + show + (i == 0) + (cmd == 0)); return 0; }\n");
+                        u"int main(void) { set(2, 1, 2); return 0; }\n"
+                        u"int WinMain(void *i, void *p, char *cmd, int show) { set(2, 1, 10 + show + (i == 0) + "
+                        u"(cmd == 0)); return 0; }\n");
   EXPECT_EQ(doc.mTccHost.mErrors, "");
   EXPECT_EQ(doc.core.getText(2, 1), u"13");
 }
@@ -243,8 +300,10 @@ TEST_F(TccEngineTest, CompileErrorShowsLibtccLinesAndChangesNothing) {
 }
 
 TEST_F(TccEngineTest, ScriptsIncludeTheCLibraryHeaders) {
-  runTccScript(doc, u"#include <stdio.h>\n#include <string.h>\nvoid set(int, int, double);\n"
-                       u"int main(void) { char b[16]; snprintf(b, sizeof b, \"%d\", 42); set(2, 1, strlen(b)); return 0; }\n");
+  runTccScript(
+      doc,
+      u"#include <stdio.h>\n#include <string.h>\nvoid set(int, int, double);\n"
+      u"int main(void) { char b[16]; snprintf(b, sizeof b, \"%d\", 42); set(2, 1, strlen(b)); return 0; }\n");
   EXPECT_EQ(doc.mTccHost.mErrors, "");
   EXPECT_EQ(doc.core.getText(2, 1), u"2");
 }

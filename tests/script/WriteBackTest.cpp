@@ -36,14 +36,13 @@ TEST_P(WriteBackTest, AScriptAssigningNothingLeavesTheSheet) {
   EXPECT_FALSE(doc.manager.modified()) << GetParam();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    References, WriteBackTest,
-    ::testing::Values("A1 + A2 + A3 + A4 + A5 + A6",                  // as numbers
-                      "A1_ + A2_ + A3_ + A4_ + A5_ + A6_ == ''",      // as texts
-                      "sum(A1:A6) + A1:A6[3]",                        // as a range
-                      "sum(A:B)",                                     // a column range
-                      "A1 + (B2_ == '') + COUNTIF(A1:A6, A2)",      // mixed
-                      "var x := A3; x := x + 1; x"));                 // a copy changed
+INSTANTIATE_TEST_SUITE_P(References, WriteBackTest,
+                         ::testing::Values("A1 + A2 + A3 + A4 + A5 + A6",              // as numbers
+                                           "A1_ + A2_ + A3_ + A4_ + A5_ + A6_ == ''",  // as texts
+                                           "sum(A1:A6) + A1:A6[3]",                    // as a range
+                                           "sum(A:B)",                                 // a column range
+                                           "A1 + (B2_ == '') + COUNTIF(A1:A6, A2)",    // mixed
+                                           "var x := A3; x := x + 1; x"));             // a copy changed
 
 TEST_F(WriteBackTest, ChangedVariablesAreWrittenButNeverOverFormulaOrScriptCells) {
   runExprtkCell(doc, 0, 0, u"A1 := 5; A2_ := 'new'; A5 := 9; A6 := 9; A1:A6[2] := 7; A4 := A4; 0");

@@ -64,13 +64,16 @@ struct PoolOp {
 
 std::map<uint64_t, std::pair<std::string, uint64_t>> entries(const StringPool& pool) {
   std::map<uint64_t, std::pair<std::string, uint64_t>> out;
-  pool.forEach([&](uint64_t key, const char* b, size_t len, uint64_t count) { out[key] = {std::string(b, len), count}; });
+  pool.forEach([&](uint64_t key, const char* b, size_t len, uint64_t count) {
+    out[key] = {std::string(b, len), count};
+  });
   return out;
 }
 
 TEST(AllocFailureLoop, PoolInternAndReleaseAreWholeOrNothing) {
   auto many = [](StringPool& p) {
-    for (int i = 0; i < 2000; ++i) p.internText(uint64_t(i) * 7919 + 1, u"text " + std::u16string(1, char16_t(0x4E00 + i)));
+    for (int i = 0; i < 2000; ++i)
+      p.internText(uint64_t(i) * 7919 + 1, u"text " + std::u16string(1, char16_t(0x4E00 + i)));
   };
   const PoolOp ops[] = {
       {"the first text", [](StringPool&) {}, [](StringPool& p) { p.internText(5, u"first"); }},
@@ -109,7 +112,8 @@ TEST(AllocFailureLoop, PoolInternAndReleaseAreWholeOrNothing) {
             EXPECT_EQ(bytes, bytesBefore);
           }
           int64_t sum = 0;
-          pool->forEach([&](uint64_t, const char*, size_t len, uint64_t) { sum += StringPool::accountedBytes(len); });
+          pool->forEach(
+              [&](uint64_t, const char*, size_t len, uint64_t) { sum += StringPool::accountedBytes(len); });
           EXPECT_EQ(sum, bytes);
         });
   }
@@ -152,16 +156,20 @@ TEST(AllocFailureLoop, DocumentWriteReadAndAppendAreWholeOrNothing) {
   }
   ASSERT_TRUE(source.write(dir.path("doc.mvt"), true));
   CDataCore read;
-  failEachAllocation([&] { read.resize(3, 3); read.setText(1, 1, u"old"); },
-                     [&] { ASSERT_TRUE(read.read(dir.path("doc.mvt"))); },
-                     [&](bool threw) {
-                       EXPECT_EQ(read.integrityCheck(), "");
-                       if (threw) {
-                         EXPECT_TRUE(isEmptySheet(read));
-                       } else {
-                         EXPECT_EQ(read.getText(3, 3), source.getText(3, 3));
-                       }
-                     });
+  failEachAllocation(
+      [&] {
+        read.resize(3, 3);
+        read.setText(1, 1, u"old");
+      },
+      [&] { ASSERT_TRUE(read.read(dir.path("doc.mvt"))); },
+      [&](bool threw) {
+        EXPECT_EQ(read.integrityCheck(), "");
+        if (threw) {
+          EXPECT_TRUE(isEmptySheet(read));
+        } else {
+          EXPECT_EQ(read.getText(3, 3), source.getText(3, 3));
+        }
+      });
   CDataCore target;
   SheetSnapshot before;
   failEachAllocation(

@@ -8,8 +8,8 @@
 #include <ctime>
 #include <limits>
 
-#include "tests/store/SheetFixture.h"
 #include "store/TextKey.h"
+#include "tests/store/SheetFixture.h"
 
 namespace {
 
@@ -133,8 +133,7 @@ TEST_F(CellStore, IntegerReads) {
 }
 
 TEST_F(CellStore, OutsideTheSheetReadsEmptyAndIgnoresWrites) {
-  const std::pair<int32_t, int32_t> outside[] = {
-      {-1, 1}, {1, -1}, {1, 4}, {4, 1}, {INT32_MIN, 1}, {1, INT32_MAX}};
+  const std::pair<int32_t, int32_t> outside[] = {{-1, 1}, {1, -1}, {1, 4}, {4, 1}, {INT32_MIN, 1}, {1, INT32_MAX}};
   for (auto [r, c] : outside) {
     sheet.setInt64(r, c, 5);
     sheet.setText(r, c, u"x");
@@ -266,8 +265,7 @@ TEST_F(CellStore, RestoreCellFlagsAndTexts) {
   // A text comes back from the map under its key although the pool lost it meanwhile.
   const std::u16string text = u"回来";
   const uint64_t key = textKey(text);
-  TextMap texts{{key, std::string(reinterpret_cast<const char*>(text.data()), 4) +
-                          std::string(2, '\0')}};
+  TextMap texts{{key, std::string(reinterpret_cast<const char*>(text.data()), 4) + std::string(2, '\0')}};
   Cell saved{CELL_TEXT, CELL_FLAG_KEEP, key};
   sheet.restoreCell(1, 1, saved, texts);
   EXPECT_EQ(sheet.getText(1, 1), text);
@@ -356,8 +354,7 @@ TEST(CopyText, QuotingValuesAndTrailingEmptiness) {
   fillSheet(sheet, {{"a,b", "x\ty", "say \"hi\""}, {"\"q", "1.50", ""}, {"", "", ""}});
   sheet.setText(2, 3, u"=1");
   sheet.mFormulaValues[cellPos(2, 3)] = 0.25;
-  EXPECT_EQ(u8(sheet.copyText({0, 0, 0, 0})),
-            "\"a,b\"\t\"x\ty\"\tsay \"hi\"\n\"\"\"q\"\t1.5\t0.25");
+  EXPECT_EQ(u8(sheet.copyText({0, 0, 0, 0})), "\"a,b\"\t\"x\ty\"\tsay \"hi\"\n\"\"\"q\"\t1.5\t0.25");
 }
 
 TEST(CopyText, WholeSheetOfEmptyCellsIsEmpty) {

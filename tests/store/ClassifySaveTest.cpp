@@ -35,23 +35,27 @@ std::vector<Grouped> grouped(const CDataCore& sheet, std::vector<int32_t> cols, 
 
 TEST(ClassifySaveTest, GroupsByFileName) {
   CDataCore sheet;
-  fillSheet(sheet, {{"k", "v"},           // 1
-                    {"a/b", ""},          // 2
-                    {"ab", ""},           // 3
-                    {"a", "bc"},          // 4
-                    {"ab", "c"},          // 5
-                    {"?*", ""},           // 6
-                    {"AB", ""},           // 7
-                    {"a|x", "y"}});       // 8
+  fillSheet(sheet, {{"k", "v"},      // 1
+                    {"a/b", ""},     // 2
+                    {"ab", ""},      // 3
+                    {"a", "bc"},     // 4
+                    {"ab", "c"},     // 5
+                    {"?*", ""},      // 6
+                    {"AB", ""},      // 7
+                    {"a|x", "y"}});  // 8
   struct Case {
     const char* name;
     std::vector<int32_t> cols;
     int32_t first;
     std::vector<Grouped> expected;
   } cases[] = {
-      {"one key column, slash removed, case kept, an empty name", {1}, 1,
+      {"one key column, slash removed, case kept, an empty name",
+       {1},
+       1,
        {{"k", {1}}, {"ab", {2, 3, 5}}, {"a", {4}}, {"", {6}}, {"AB", {7}}, {"ax", {8}}}},
-      {"two key columns, composite keys sharing a name", {1, 2}, 2,
+      {"two key columns, composite keys sharing a name",
+       {1, 2},
+       2,
        {{"ab", {2, 3}}, {"abc", {4, 5}}, {"", {6}}, {"AB", {7}}, {"axy", {8}}}},
   };
   for (const auto& c : cases) {

@@ -95,7 +95,7 @@ TEST_P(CsvStreamCases, ByteStreamGivesTheSameRecordsAtEveryBlockSize) {
 TEST_P(CsvStreamCases, UnitStreamGivesTheSameRecordsInBothByteOrders) {
   for (bool big : {false, true}) {
     for (const Case& c : cases()) {
-        std::string bytes;
+      std::string bytes;
       for (char ch : c.text) bytes += big ? std::string{'\0', ch} : std::string{ch, '\0'};
       writeBytes(dir.native("t.txt"), bytes);
       auto unit = [big](char16_t u) { return big ? swap16(u) : u; };

@@ -11,8 +11,8 @@
 namespace {
 
 TEST(DelimitedCorpus, EveryFileReadsAlikeOnEveryRoad) {
-  const std::filesystem::path corpus =
-      std::filesystem::path(MORVEL_TESTS_DIR) / "store" / "fuzz" / "corpus-delimited";
+  const std::filesystem::path corpus = std::filesystem::path(MORVEL_TESTS_DIR) / "store" / "fuzz" /
+                                       "corpus-delimited";
   ASSERT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
   testsupport::ScratchDir dir;
   int files = 0;

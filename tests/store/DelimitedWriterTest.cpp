@@ -44,10 +44,8 @@ class Writer : public ::testing::Test {
 };
 
 const std::vector<std::vector<std::u16string>> MIXED = {
-    {u"名称", u"金额", u"备注"},
-    {u"北京", u"12.5", u"a,b"},
-    {u"上海", u"-7", u"line1\r\nline2"},
-    {u"\"q\"", u"3.14159265358979", u"say \"hi\""},
+    {u"名称", u"金额", u"备注"},         {u"北京", u"12.5", u"a,b"},
+    {u"上海", u"-7", u"line1\r\nline2"}, {u"\"q\"", u"3.14159265358979", u"say \"hi\""},
     {u"", u"0.000000001", u"1e20"},
 };
 
@@ -57,8 +55,8 @@ TEST_F(Writer, EveryEncodingRoundTripsThroughTheReader) {
     std::string mark;
     int32_t readBack;
   } cases[] = {
-      {ENC_UTF8, "\xEF\xBB\xBF", ENC_UTF8},    {ENC_UTF16LE, "\xFF\xFE", ENC_UTF16LE},
-      {ENC_UTF16BE, "\xFE\xFF", ENC_UTF16BE},  {ENC_ANSI, "", ENC_ANSI},
+      {ENC_UTF8, "\xEF\xBB\xBF", ENC_UTF8},   {ENC_UTF16LE, "\xFF\xFE", ENC_UTF16LE},
+      {ENC_UTF16BE, "\xFE\xFF", ENC_UTF16BE}, {ENC_ANSI, "", ENC_ANSI},
       {ENC_UTF8_NOBOM, "", ENC_UTF8},
   };
   for (const auto& c : cases) {
@@ -96,7 +94,7 @@ TEST_F(Writer, BigEndianBytesOfCellDelimiterAndLineEnd) {
   // clang-format on
   sheet.mSaveEncoding = ENC_UTF8;
   EXPECT_EQ(sheet.encodeChar('\x80'), "\xEF\xBE\x80");  // sign-extended to U+FF80
-  sheet.mSaveEncoding = 9;                               // any other value: ANSI
+  sheet.mSaveEncoding = 9;                              // any other value: ANSI
   EXPECT_EQ(sheet.encodeChar('\x80'), "\x80");
 }
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/xl/XlOracle.h"
+#include "platform/CodePage.h"
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"
-#include "platform/CodePage.h"
+#include "tests/platform/xl/XlOracle.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -81,9 +81,13 @@ std::string shownDateTime(const CDataCore& sheet, int32_t row, int32_t col) { re
 // high, column 1 80 pixels wide, column 3 16 pixels.
 void fillKinds(CDataCore& sheet) {
   sheet.resize(3, 6);
-  for (const auto& [r, c, text] : std::vector<std::tuple<int, int, const char16_t*>>{
-           {1, 1, u"name"}, {1, 2, u"42"}, {1, 3, u"2.5"}, {1, 4, u"=1+2"},
-           {2, 2, u"0123"}, {2, 3, u"-7"}, {2, 4, u"a,b"}}) {
+  for (const auto& [r, c, text] : std::vector<std::tuple<int, int, const char16_t*>>{{1, 1, u"name"},
+                                                                                     {1, 2, u"42"},
+                                                                                     {1, 3, u"2.5"},
+                                                                                     {1, 4, u"=1+2"},
+                                                                                     {2, 2, u"0123"},
+                                                                                     {2, 3, u"-7"},
+                                                                                     {2, 4, u"a,b"}}) {
     sheet.setTextTyped(r, c, text);
   }
   setDateTime(sheet, 1, 5, 1690880703);  // 2023-08-01 09:05:03 UTC
@@ -123,13 +127,15 @@ TEST_P(ExcelExport, CellsByKindAndSizes) {
             "B1 str 42\n"  // integers are written as texts
             "C1 float 2.5\n"
             "D1 str =1+2\n"  // a formula as its text
-            "E1 datetime " + date + "\n"
-            "B2 str 0123\n"
-            "C2 str -7\n"
-            "D2 str a,b\n"
-            "height 1 20.0\n"
-            "width A 10.0\n"
-            "width C 2.0\n");
+            "E1 datetime " +
+                date +
+                "\n"
+                "B2 str 0123\n"
+                "C2 str -7\n"
+                "D2 str a,b\n"
+                "height 1 20.0\n"
+                "width A 10.0\n"
+                "width C 2.0\n");
 }
 
 TEST_P(ExcelExport, VisibleOnlySkipsHiddenRowsAndColumns) {
@@ -146,8 +152,7 @@ TEST_P(ExcelExport, VisibleOnlySkipsHiddenRowsAndColumns) {
   const std::string file = path("visible");
   ExcelBook book(sheet, u16(file), false, false);
   ASSERT_TRUE(book.exportSheet(0)) << book.errorText();
-  EXPECT_EQ(dump(file, GetParam(), "sheet1"),
-            "A1 str a1\nB1 str c1\nA2 str a3\nB2 str c3\nheight 2 30.0\n");
+  EXPECT_EQ(dump(file, GetParam(), "sheet1"), "A1 str a1\nB1 str c1\nA2 str a3\nB2 str c3\nheight 2 30.0\n");
 
   // The every-row export of the same sheet keeps them.
   ExcelBook all(sheet, u16(file), false, true);
@@ -178,8 +183,8 @@ TEST_P(ExcelExport, RoundTripThroughTheLibrary) {
   // The date-time comes back in the workbook's date-and-time form, local time.
   std::string shown = shownDateTime(sheet, 1, 5);  // "2023-08-01 09:05:03"
   auto num = [&](size_t at, size_t n) { return std::to_string(std::stoi(shown.substr(at, n))); };
-  EXPECT_EQ(u8(back.getText(1, 5)), num(0, 4) + "-" + num(5, 2) + "-" + num(8, 2) + " " + num(11, 2) + ":" +
-                                        num(14, 2) + ":" + num(17, 2));
+  EXPECT_EQ(u8(back.getText(1, 5)),
+            num(0, 4) + "-" + num(5, 2) + "-" + num(8, 2) + " " + num(11, 2) + ":" + num(14, 2) + ":" + num(17, 2));
   EXPECT_DOUBLE_EQ(back.getDouble(1, 0), 30.0);
   EXPECT_DOUBLE_EQ(back.getDouble(0, 1), 80.0);
 }
@@ -351,13 +356,15 @@ wb.save(")py" + file + R"py(")
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import openpyxl
-wb = openpyxl.load_workbook(")" + file + R"(")
+wb = openpyxl.load_workbook(")" +
+                            file + R"(")
 print(wb.sheetnames)
 a, b = wb["Erste"], wb["Zweite"]
 print(a.max_row, a["A1"].value, a["B1"].value, a["C5"].value)
 print(b["A1"].value, b["A2"].value, b["A3"].value, b["B1"].number_format, b.column_dimensions["B"].width)
 print(a["E1"].is_date)
-)", &out));
+)",
+                        &out));
   EXPECT_EQ(out,
             "['Erste', 'Zweite']\n"
             "2 name 42 None\n"  // the old cells of the written sheet are gone

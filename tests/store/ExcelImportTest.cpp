@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/xl/XlOracle.h"
+#include "platform/CodePage.h"
 #include "store/DataCore.h"
 #include "store/ExcelBook.h"
 #include "store/ExcelText.h"
-#include "platform/CodePage.h"
+#include "tests/platform/xl/XlOracle.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -117,13 +117,20 @@ TEST_P(ExcelImport, EveryKindFormatAndSize) {
   EXPECT_EQ(sheet.mRowCount, 6u);
   EXPECT_EQ(sheet.mColCount, 10u);
   const Expected cells[] = {
-      {3, 3, CELL_DOUBLE, "1.5"},     {3, 4, CELL_TEXT, "文本 text"},
-      {3, 5, CELL_TEXT, "true"},      {3, 6, CELL_TEXT, "false"},
-      {3, 7, CELL_TEXT, "#DIV/0!"},   {3, 8, CELL_TEXT, "0123"},  // a leading zero stays text
-      {3, 9, CELL_INT64, "42"},       {4, 3, CELL_TEXT, "12%"},     // 12.5 truncated
-      {4, 4, CELL_TEXT, "12.50%"},    {4, 5, CELL_TEXT, "2023-8-1"},
-      {4, 6, CELL_TEXT, "12:0:0"},    {4, 7, CELL_TEXT, "2023-8-1 9:5:3"},
-      {4, 8, CELL_DOUBLE, "3"},       {4, 9, CELL_TEXT, "0%"},  // no "-0%"
+      {3, 3, CELL_DOUBLE, "1.5"},
+      {3, 4, CELL_TEXT, "文本 text"},
+      {3, 5, CELL_TEXT, "true"},
+      {3, 6, CELL_TEXT, "false"},
+      {3, 7, CELL_TEXT, "#DIV/0!"},
+      {3, 8, CELL_TEXT, "0123"},  // a leading zero stays text
+      {3, 9, CELL_INT64, "42"},
+      {4, 3, CELL_TEXT, "12%"},  // 12.5 truncated
+      {4, 4, CELL_TEXT, "12.50%"},
+      {4, 5, CELL_TEXT, "2023-8-1"},
+      {4, 6, CELL_TEXT, "12:0:0"},
+      {4, 7, CELL_TEXT, "2023-8-1 9:5:3"},
+      {4, 8, CELL_DOUBLE, "3"},
+      {4, 9, CELL_TEXT, "0%"},  // no "-0%"
       {5, 3, CELL_TEXT, "100000000000000%"},
   };
   for (const Expected& e : cells) {
@@ -170,16 +177,15 @@ TEST(ExcelImportType, BookTypeByTheLastFourCharacters) {
   const struct {
     const char16_t* path;
     bool xlsx;
-  } cases[] = {{u"a.xlsx", true}, {u"A.XLSX", true}, {u"b.XlSx", true}, {u"xlsx", true},
-               {u"c.xls", false}, {u"d.xlsm", false}, {u"e.xlsx.bak", false}, {u"lsx", false},
-               {u"", false}};
+  } cases[] = {{u"a.xlsx", true},  {u"A.XLSX", true},      {u"b.XlSx", true}, {u"xlsx", true}, {u"c.xls", false},
+               {u"d.xlsm", false}, {u"e.xlsx.bak", false}, {u"lsx", false},   {u"", false}};
   for (const auto& c : cases) EXPECT_EQ(isXlsxPath(c.path), c.xlsx) << u8(c.path);
 
   // An xlsx file named .XLSX loads as xlsx.
   XL_REQUIRE_ORACLE("openpyxl");
   std::string path = scratch("UPPER.XLSX");
-  ASSERT_TRUE(runPython("import openpyxl\nwb = openpyxl.Workbook()\nwb.active['B2'] = 'up'\nwb.save('" +
-                        path + "')\n"));
+  ASSERT_TRUE(
+      runPython("import openpyxl\nwb = openpyxl.Workbook()\nwb.active['B2'] = 'up'\nwb.save('" + path + "')\n"));
   CDataCore sheet;
   ExcelBook book(sheet, u16(path), true, true);
   ASSERT_TRUE(book.importSheet(0)) << book.errorText();
@@ -233,7 +239,8 @@ with zipfile.ZipFile(PATH + ".tmp") as zin, zipfile.ZipFile(PATH, "w", zipfile.Z
     const char* name;
     const char* script;
     bool ok;
-  } cases[] = {{"only cell at XFD1048576", lastCell, false}, {"dimension claims XFD1048576", claimedDimension, true}};
+  } cases[] = {{"only cell at XFD1048576", lastCell, false},
+               {"dimension claims XFD1048576", claimedDimension, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = scratch("far.xlsx");

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/xl/XlOracle.h"
+#include "platform/CodePage.h"
 #include "store/DataCore.h"
 #include "store/ExcelStream.h"
 #include "store/RowReader.h"
-#include "platform/CodePage.h"
+#include "tests/platform/xl/XlOracle.h"
 #include "tests/support/TextConvert.h"
 
 namespace {
@@ -66,8 +66,7 @@ TEST_F(ExcelRows, StreamLinesQuoteCellsThatNeedIt) {
   for (std::u16string line; !(line = stream.readLine()).empty();) lines.push_back(u8(line));
   EXPECT_EQ(lines, (std::vector<std::string>{
                        ",,,\n",  // worksheet row 0, above the used area
-                       "a,\"b,c\",1.000000,\"line\nbreak\"\n",
-                       "\"\"\"quoted\",,true,#N/A\n",
+                       "a,\"b,c\",1.000000,\"line\nbreak\"\n", "\"\"\"quoted\",,true,#N/A\n",
                        "45139.000000,12:0:0,12%,\n",  // 176 is no date here, 177 a time
                    }));
   EXPECT_EQ(stream.readLine(), u"");

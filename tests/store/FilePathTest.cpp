@@ -11,10 +11,9 @@ namespace {
 
 TEST(FilePaths, KindExtensionAndBaseName) {
   const std::pair<std::u16string, FileKind> kinds[] = {
-      {u"a.CSV", FILE_CSV},     {u"b.Text", FILE_TXT}, {u"b.txt", FILE_TXT},
-      {u"c.xlsx", FILE_EXCEL},  {u"c.XLS", FILE_EXCEL}, {u"d.mvt", FILE_MVT},
-      {u".csv", FILE_OTHER},    {u"e.tsv", FILE_OTHER}, {u"", FILE_OTHER},
-      {u"x.csv.bak", FILE_OTHER}, {u"表.csv", FILE_CSV},
+      {u"a.CSV", FILE_CSV},   {u"b.Text", FILE_TXT},      {u"b.txt", FILE_TXT},  {u"c.xlsx", FILE_EXCEL},
+      {u"c.XLS", FILE_EXCEL}, {u"d.mvt", FILE_MVT},       {u".csv", FILE_OTHER}, {u"e.tsv", FILE_OTHER},
+      {u"", FILE_OTHER},      {u"x.csv.bak", FILE_OTHER}, {u"表.csv", FILE_CSV},
   };
   for (const auto& [path, kind] : kinds) EXPECT_EQ(fileKind(path), kind) << u8(path);
 

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "tests/store/SheetFixture.h"
 #include "store/FilterState.h"
 #include "store/TextKey.h"
+#include "tests/store/SheetFixture.h"
 
 namespace {
 
@@ -87,8 +87,7 @@ TEST(FilterState, AssignCopiesAndSelfAssignKeeps) {
 }
 
 TEST(FilterState, DamagedBytesStopAtTheEnd) {
-  const std::string good =
-      makeState({2, 1, 9, 3}, {{cellPos(1, 1), {4, 7}}, {cellPos(1, 2), {1}}}).serialize();
+  const std::string good = makeState({2, 1, 9, 3}, {{cellPos(1, 1), {4, 7}}, {cellPos(1, 2), {1}}}).serialize();
   for (size_t cut = 0; cut < good.size(); ++cut) {
     FilterState s;
     EXPECT_FALSE(s.deserialize(std::string_view(good).substr(0, cut))) << cut;

@@ -76,8 +76,8 @@ TEST(GbkDelimited, EveryCharacterWithAnAsciiTrailByteComesBackUnderEverySeparato
         for (int32_t c = 1; c < int32_t(sheet.mColCount) && wrong < 5; ++c)
           if (back.getText(r, c) != sheet.getText(r, c)) {
             ++wrong;
-            ADD_FAILURE() << "cell " << r << "," << c << ": " << wideToUtf8(back.getText(r, c)) << " != "
-                          << wideToUtf8(sheet.getText(r, c));
+            ADD_FAILURE() << "cell " << r << "," << c << ": " << wideToUtf8(back.getText(r, c))
+                          << " != " << wideToUtf8(sheet.getText(r, c));
           }
     }
   }
@@ -87,25 +87,26 @@ TEST(GbkDelimited, EveryCharacterWithAnAsciiTrailByteComesBackUnderEverySeparato
 // 東, 瑋 and 億 end in the byte '|'; the quote after 東 opens nothing. Read with '|',
 // and with ',' from which the first line's '|' is detected.
 TEST(GbkDelimited, AFileFromAnotherProgramReadsCharacterByCharacter) {
-  const std::string bytes = "\x96\x7c\x22\x7c\xbe\xa9\x0d\x0a\xac\x7c\x7c\x83\x7c\x0a\x22\x96\x7c\x7c\x22\x7c\xbe\xa9";
+  const std::string bytes =
+      "\x96\x7c\x22\x7c\xbe\xa9\x0d\x0a\xac\x7c\x7c\x83\x7c\x0a\x22\x96\x7c\x7c\x22\x7c\xbe\xa9";
   ScratchDir dir;
   writeBytes(dir.native("py.txt"), bytes);
   QuoteDetectGuard guard;
   gQuoteDetect = true;
   for (const Road& road : {Road{"sequential", false}, Road{"parallel", true}})
-  for (char given : {'|', ','}) {
-    SCOPED_TRACE(std::string(road.name) + " given " + given);
-    CDataCore sheet;
-    sheet.mIoTuning.parallel = road.parallel;
-    sheet.mIoTuning.minParallelBytes = 0;
-    ASSERT_TRUE(sheet.readDelimited(dir.path("py.txt"), given));
-    ASSERT_EQ(sheet.mRowCount, 4u);
-    ASSERT_EQ(sheet.mColCount, 3u);
-    const char* expected[3][2] = {{"東\"", "京"}, {"瑋", "億"}, {"東|", "京"}};
-    for (int32_t r = 1; r <= 3; ++r)
-      for (int32_t c = 1; c <= 2; ++c)
-        EXPECT_EQ(wideToUtf8(sheet.getText(r, c)), expected[r - 1][c - 1]) << r << "," << c;
-  }
+    for (char given : {'|', ','}) {
+      SCOPED_TRACE(std::string(road.name) + " given " + given);
+      CDataCore sheet;
+      sheet.mIoTuning.parallel = road.parallel;
+      sheet.mIoTuning.minParallelBytes = 0;
+      ASSERT_TRUE(sheet.readDelimited(dir.path("py.txt"), given));
+      ASSERT_EQ(sheet.mRowCount, 4u);
+      ASSERT_EQ(sheet.mColCount, 3u);
+      const char* expected[3][2] = {{"東\"", "京"}, {"瑋", "億"}, {"東|", "京"}};
+      for (int32_t r = 1; r <= 3; ++r)
+        for (int32_t c = 1; c <= 2; ++c)
+          EXPECT_EQ(wideToUtf8(sheet.getText(r, c)), expected[r - 1][c - 1]) << r << "," << c;
+    }
 }
 
 }  // namespace

@@ -12,11 +12,7 @@ TEST(LineIter, LinesIncludeTheirLf) {
     std::u16string text;
     std::vector<std::u16string> lines;
   } cases[] = {
-      {u"a\r\nb", {u"a\r\n", u"b"}},
-      {u"", {}},
-      {u"\n\n", {u"\n", u"\n"}},
-      {u"x\n", {u"x\n"}},
-      {u"one", {u"one"}},
+      {u"a\r\nb", {u"a\r\n", u"b"}}, {u"", {}}, {u"\n\n", {u"\n", u"\n"}}, {u"x\n", {u"x\n"}}, {u"one", {u"one"}},
   };
   for (const auto& c : cases) {
     LineIter it{0, 0, &c.text};

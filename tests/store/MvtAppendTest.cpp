@@ -48,32 +48,46 @@ TEST_F(MvtAppend, RowsFollowTheSheetsRows) {
     Table expected;
   } cases[] = {
       {"same header: it is not repeated",
-       {{u"id", u"name"}, {u"1", u"a"}}, 3,
-       {{u"id", u"name"}, {u"2", u"b"}, {u"3", u"a"}}, 3,
+       {{u"id", u"name"}, {u"1", u"a"}},
+       3,
+       {{u"id", u"name"}, {u"2", u"b"}, {u"3", u"a"}},
+       3,
        {{u"id", u"name"}, {u"1", u"a"}, {u"2", u"b"}, {u"3", u"a"}}},
       {"other header: it is appended",
-       {{u"id", u"name"}, {u"1", u"a"}}, 3,
-       {{u"no", u"name"}, {u"2", u"b"}}, 3,
+       {{u"id", u"name"}, {u"1", u"a"}},
+       3,
+       {{u"no", u"name"}, {u"2", u"b"}},
+       3,
        {{u"id", u"name"}, {u"1", u"a"}, {u"no", u"name"}, {u"2", u"b"}}},
       {"wider document: its header too, the sheet widens",
-       {{u"id", u"name"}, {u"1", u"a"}}, 3,
-       {{u"id", u"name", u"x"}, {u"2", u"b", u"c"}}, 4,
+       {{u"id", u"name"}, {u"1", u"a"}},
+       3,
+       {{u"id", u"name", u"x"}, {u"2", u"b", u"c"}},
+       4,
        {{u"id", u"name", u""}, {u"1", u"a", u""}, {u"id", u"name", u"x"}, {u"2", u"b", u"c"}}},
       {"narrower document: the sheet keeps its width",
-       {{u"id", u"name"}}, 3,
-       {{u"id"}, {u"2"}}, 2,
+       {{u"id", u"name"}},
+       3,
+       {{u"id"}, {u"2"}},
+       2,
        {{u"id", u"name"}, {u"id", u""}, {u"2", u""}}},
       {"empty header row is never a repeated header",
-       {{}, {u"1", u"a"}}, 3,
-       {{}, {u"2", u"b"}}, 3,
+       {{}, {u"1", u"a"}},
+       3,
+       {{}, {u"2", u"b"}},
+       3,
        {{u"", u""}, {u"1", u"a"}, {u"", u""}, {u"2", u"b"}}},
       {"sheet without rows: the document's rows from row 1",
-       {}, 0,
-       {{u"id", u"name"}, {u"2", u"b"}}, 3,
+       {},
+       0,
+       {{u"id", u"name"}, {u"2", u"b"}},
+       3,
        {{u"id", u"name"}, {u"2", u"b"}}},
       {"document of a header row alone",
-       {{u"id", u"name"}, {u"1", u"a"}}, 3,
-       {{u"id", u"name"}}, 3,
+       {{u"id", u"name"}, {u"1", u"a"}},
+       3,
+       {{u"id", u"name"}},
+       3,
        {{u"id", u"name"}, {u"1", u"a"}}},
   };
   for (const Case& k : cases) {
@@ -91,8 +105,8 @@ TEST_F(MvtAppend, RefusedDocumentsLeaveTheSheetAlone) {
   const std::string before = headOf(sheet) + cellsOf(sheet);
   ProgressLog log;
   log.attach(sheet);
-  EXPECT_FALSE(appendRows({}, 3));           // R2 = 1: a header row 0 alone
-  EXPECT_FALSE(appendRows({{u"a"}}, 1));     // C2 = 1: no data column
+  EXPECT_FALSE(appendRows({}, 3));        // R2 = 1: a header row 0 alone
+  EXPECT_FALSE(appendRows({{u"a"}}, 1));  // C2 = 1: no data column
   EXPECT_EQ(log.values, (std::vector<int64_t>{0, 100, 0, 100}));
   log.values.clear();
   EXPECT_FALSE(sheet.appendMvt(dir.path("missing.mvt"), 0, 100));
@@ -136,10 +150,14 @@ TEST_F(MvtAppend, CollidingKeyMovesToTheNextFreeKey) {
   const uint64_t key = textKey(u"x");
   Bytes f;
   f.head(4, 2, 0)
-      .cell(0, 0, 0).cell(0, 0, 0)
-      .cell(0, 0, 0).cell(CELL_TEXT, 0, 0x55)
-      .cell(0, 0, 0).cell(CELL_TEXT, 0, key)   // same key as the sheet's "x", text "y"
-      .cell(0, 0, 0).cell(CELL_TEXT, 0, 0x77)  // a key the document's pool lacks
+      .cell(0, 0, 0)
+      .cell(0, 0, 0)
+      .cell(0, 0, 0)
+      .cell(CELL_TEXT, 0, 0x55)
+      .cell(0, 0, 0)
+      .cell(CELL_TEXT, 0, key)  // same key as the sheet's "x", text "y"
+      .cell(0, 0, 0)
+      .cell(CELL_TEXT, 0, 0x77)  // a key the document's pool lacks
       .entry(key, textBytes(u"y"), 1)
       .entry(0x55, textBytes(u"hdr"), 1);
   writeBytes(dir.native("c.mvt"), f.s);

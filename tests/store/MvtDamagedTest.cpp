@@ -4,8 +4,8 @@
 #include <cctype>
 #include <functional>
 
-#include "tests/store/MvtSupport.h"
 #include "store/Alloc.h"
+#include "tests/store/MvtSupport.h"
 
 using namespace mvttest;
 
@@ -45,13 +45,15 @@ const Damage DAMAGES[] = {
        setU64At(f, ROWS_AT, INT32_MAX);
        setU64At(f, COLS_AT, INT32_MAX);
      }},
-    {"huge counts", [](std::string& f) {
+    {"huge counts",
+     [](std::string& f) {
        setU64At(f, ROWS_AT, UINT64_MAX);
        setU64At(f, COLS_AT, UINT64_MAX);
      }},
     {"cells beyond the end of the file", [](std::string& f) { setU64At(f, ROWS_AT, 1000000000); }},
     {"one row more than the file holds", [](std::string& f) { setU64At(f, ROWS_AT, f.size() / 30); }},
-    {"rows without columns", [](std::string& f) {
+    {"rows without columns",
+     [](std::string& f) {
        setU64At(f, ROWS_AT, 100000000);
        setU64At(f, COLS_AT, 0);
      }},
@@ -230,7 +232,7 @@ TEST(MvtCounts, StatedCountsGiveWayToTheReferencesHeld) {
     ScratchDir dir;
     Bytes f;
     f.head(3, 3, 0, {{ATTR_C_SCRIPT, script}});
-    f.cell(CELL_INT64, 0, 20).cell(CELL_TEXT, 0, t).zeros(10);    // row 0: a header cell holds "t"
+    f.cell(CELL_INT64, 0, 20).cell(CELL_TEXT, 0, t).zeros(10);  // row 0: a header cell holds "t"
     f.zeros(10).cell(CELL_TEXT, 0, t).cell(CELL_TEXT, 0, missing);
     f.zeros(10).cell(CELL_FORMULA, 0, 0).cell(CELL_TEXT, 0, t);
     f.entry(t, textBytes(u"t"), stated).entry(orphan, textBytes(u"orphan"), stated);

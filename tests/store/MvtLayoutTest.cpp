@@ -17,9 +17,12 @@ TEST(MvtLayout, SmallSheetIsWrittenByteForByte) {
   const uint64_t key = textKey(u"a");
   Bytes expected;
   expected.head(3, 2, 20)
-      .cell(0, 0, 0).cell(0, 0, 0)
-      .cell(0, 0, 0).cell(CELL_TEXT, 0, key)
-      .cell(0, 0, 0).cell(CELL_TEXT, 0, key)
+      .cell(0, 0, 0)
+      .cell(0, 0, 0)
+      .cell(0, 0, 0)
+      .cell(CELL_TEXT, 0, key)
+      .cell(0, 0, 0)
+      .cell(CELL_TEXT, 0, key)
       .entry(key, textBytes(u"a"), 2);
   std::string file = readBytes(dir.native("a.mvt"));
   EXPECT_EQ(file.size(), 496u + 60u + 28u);
@@ -37,9 +40,9 @@ TEST(MvtLayout, AttributesAndHeaderCellsLieAtTheirOffsets) {
   ScratchDir dir;
   CDataCore core;
   core.resize(2, 3);
-  core.setInt64(0, 2, 80);       // column 2 width
-  core.setInt64(1, 0, 30);       // row 1 height
-  core.mDatas[0][1].flag = 1;    // column 1 hidden
+  core.setInt64(0, 2, 80);     // column 2 width
+  core.setInt64(1, 0, 30);     // row 1 height
+  core.mDatas[0][1].flag = 1;  // column 1 hidden
   core.setDouble(1, 1, 2.5);
   core.setText(1, 2, u"=1+2");
   core.mAttrs[ATTR_EDIT_LOCK].value = 1;
@@ -61,8 +64,12 @@ TEST(MvtLayout, AttributesAndHeaderCellsLieAtTheirOffsets) {
   const uint64_t formula = textKey(u"=1+2");
   ASSERT_EQ(ex, formula);
   Bytes cells;
-  cells.cell(0, 0, 0).cell(0, 1, 0).cell(CELL_INT64, 0, 80)
-      .cell(CELL_INT64, 0, 30).cell(CELL_DOUBLE, 0, bits).cell(CELL_FORMULA, 0, formula);
+  cells.cell(0, 0, 0)
+      .cell(0, 1, 0)
+      .cell(CELL_INT64, 0, 80)
+      .cell(CELL_INT64, 0, 30)
+      .cell(CELL_DOUBLE, 0, bits)
+      .cell(CELL_FORMULA, 0, formula);
   EXPECT_EQ(file.substr(496, 60), cells.s);
   // Two entries in the pool's order: "=1+2" counted twice, "p" once.
   std::map<uint64_t, std::pair<std::string, uint64_t>> entries;
@@ -90,9 +97,15 @@ TEST(MvtLayout, HandMadeFileReadsIntoTheSheet) {
   std::memcpy(&halfBits, &half, 8);
   Bytes f;
   f.head(3, 3, 0, {{ATTR_FILTER, filterKey}, {ATTR_C_SCRIPT, script}})
-      .cell(0, 0, 0).cell(CELL_INT64, 0, 90).cell(0, 0, 0)
-      .cell(CELL_INT64, 1, 25).cell(CELL_TEXT, 0, text).cell(CELL_INT64, 0, uint64_t(-7))
-      .cell(0, 0, 0).cell(CELL_DOUBLE, 0, halfBits).cell(CELL_FORMULA, 0, formula)
+      .cell(0, 0, 0)
+      .cell(CELL_INT64, 0, 90)
+      .cell(0, 0, 0)
+      .cell(CELL_INT64, 1, 25)
+      .cell(CELL_TEXT, 0, text)
+      .cell(CELL_INT64, 0, uint64_t(-7))
+      .cell(0, 0, 0)
+      .cell(CELL_DOUBLE, 0, halfBits)
+      .cell(CELL_FORMULA, 0, formula)
       .entry(text, textBytes(u"汉字"), 1)
       .entry(script, textBytes(u"int main(){}"), 1)
       .entry(formula, textBytes(u"=2*3"), 1)

@@ -27,14 +27,10 @@ std::string trickyDocument() {
     f.cell(CELL_INT64, 0, r % 40);  // the row header: a height
     for (uint64_t c = 1; c < COLS; ++c) {
       const uint64_t pick = (r * 131 + c * 17) % (TEXTS + 40);
-      if (pick < TEXTS)
-        f.cell(c == 3 ? CELL_FORMULA : CELL_TEXT, 0, keyOfText(pick % (TEXTS / (c + 1) + 1)));
-      else if (pick < TEXTS + 10)
-        f.cell(CELL_TEXT, 0, missing);
-      else if (pick < TEXTS + 12)
-        f.cell(CELL_TEXT, 0, large);
-      else
-        f.cell(CELL_DOUBLE, 1, 0x4009000000000000ULL);
+      if (pick < TEXTS) f.cell(c == 3 ? CELL_FORMULA : CELL_TEXT, 0, keyOfText(pick % (TEXTS / (c + 1) + 1)));
+      else if (pick < TEXTS + 10) f.cell(CELL_TEXT, 0, missing);
+      else if (pick < TEXTS + 12) f.cell(CELL_TEXT, 0, large);
+      else f.cell(CELL_DOUBLE, 1, 0x4009000000000000ULL);
     }
   }
   for (uint64_t i = 0; i < TEXTS + 50; ++i)  // the last 50 are referred to by nothing
@@ -54,9 +50,12 @@ struct Road {
 };
 
 const Road ROADS[] = {
-    {"four workers", true, 4, 0},       {"eight workers, 1-byte buffers", true, 8, 1},
-    {"three workers, 7-byte buffers", true, 3, 7}, {"two workers, 64-byte buffers", true, 2, 64},
-    {"five workers, 4 KB buffers", true, 5, 4096}, {"one worker, 16-byte buffers", true, 1, 16},
+    {"four workers", true, 4, 0},
+    {"eight workers, 1-byte buffers", true, 8, 1},
+    {"three workers, 7-byte buffers", true, 3, 7},
+    {"two workers, 64-byte buffers", true, 2, 64},
+    {"five workers, 4 KB buffers", true, 5, 4096},
+    {"one worker, 16-byte buffers", true, 1, 16},
 };
 
 void tune(CDataCore& core, const Road& road) {
@@ -89,7 +88,8 @@ TEST(MvtParallelRead, EveryRoadGivesTheSequentialSheet) {
   EXPECT_EQ(sequential.mAttrs[ATTR_PYTHON_SCRIPT].value, 0u);
   EXPECT_EQ(sequential.poolText(sequential.mAttrs[ATTR_C_SCRIPT].value), u"script()");
   int64_t bytes = 0;
-  sequential.mPool.forEach([&](uint64_t, const char*, size_t len, uint64_t) { bytes += StringPool::accountedBytes(len); });
+  sequential.mPool.forEach(
+      [&](uint64_t, const char*, size_t len, uint64_t) { bytes += StringPool::accountedBytes(len); });
   EXPECT_EQ(sequential.mPoolBytes, bytes);
   const auto order = storageOf(sequential);
 
@@ -135,8 +135,15 @@ TEST(MvtParallelRead, CutFilesReadAsOnTheSequentialRoad) {
   ScratchDir dir;
   const std::string whole = trickyDocument();
   const size_t poolStart = 496 + ROWS * COLS * 10;
-  const size_t cuts[] = {300,           496 + 7,    496 + ROWS * COLS * 5 + 3, poolStart, poolStart + 9,
-                         poolStart + 1000, whole.size() - 6100, whole.size() - 3000, whole.size() - 1};
+  const size_t cuts[] = {300,
+                         496 + 7,
+                         496 + ROWS * COLS * 5 + 3,
+                         poolStart,
+                         poolStart + 9,
+                         poolStart + 1000,
+                         whole.size() - 6100,
+                         whole.size() - 3000,
+                         whole.size() - 1};
   for (size_t cut : cuts) {
     SCOPED_TRACE(cut);
     writeBytes(dir.native("cut.mvt"), whole.substr(0, cut));
@@ -151,10 +158,8 @@ TEST(MvtParallelRead, CutFilesReadAsOnTheSequentialRoad) {
       core.resize(2, 2);
       core.setText(1, 1, u"before");
       ASSERT_EQ(core.read(dir.path("cut.mvt")), read);
-      if (read)
-        expectSameSheet(sequential, core);
-      else
-        EXPECT_TRUE(isEmptySheet(core));
+      if (read) expectSameSheet(sequential, core);
+      else EXPECT_TRUE(isEmptySheet(core));
       EXPECT_EQ(core.integrityCheck(), "");
     }
   }

@@ -164,12 +164,12 @@ TEST(MvtProgress, ReadPlanStaysFinite) {
     int64_t rowStep;
     int32_t poolStep;
   } cases[] = {
-      {0, 0, 0, 0, 0, 0},                                 // empty sheet, empty pool
-      {9000, 90000, 0, 0, 100, 0},                        // no pool: all 90 to the rows
-      {0, 0, 900, 900, 0, 10},                            // no rows: all 90 to the pool
-      {0, 0, -5, 100, 0, 0},                              // negative figure: no pool share
-      {0, 0, INT64_MAX, 900, 0, 10},                      // figure beyond the file: the file's
-      {1, 1000000000000, 1, 1, 0, INT32_MAX},             // tiny pool share: clamped step
+      {0, 0, 0, 0, 0, 0},                      // empty sheet, empty pool
+      {9000, 90000, 0, 0, 100, 0},             // no pool: all 90 to the rows
+      {0, 0, 900, 900, 0, 10},                 // no rows: all 90 to the pool
+      {0, 0, -5, 100, 0, 0},                   // negative figure: no pool share
+      {0, 0, INT64_MAX, 900, 0, 10},           // figure beyond the file: the file's
+      {1, 1000000000000, 1, 1, 0, INT32_MAX},  // tiny pool share: clamped step
       {INT32_MAX, uint64_t(INT32_MAX) * 10, 0, 0, 23860929, 0},
   };
   for (const Case& c : cases) {

@@ -80,8 +80,8 @@ TEST(NotAFile, EveryReaderRefusesItWithoutWaitingAndKeepsTheSheet) {
       sheet.resize(3, 3);
       sheet.setText(1, 1, u"keep");
       bool opened = true;
-      const bool returned = testsupport::returnsWithoutAWriter(
-          native, [&] { opened = road.opens(sheet, utf8ToWide(native)); });
+      const bool returned =
+          testsupport::returnsWithoutAWriter(native, [&] { opened = road.opens(sheet, utf8ToWide(native)); });
       EXPECT_TRUE(returned) << road.name << " on a " << target.name << " waited";
       EXPECT_FALSE(opened) << road.name << " on a " << target.name;
       EXPECT_EQ(sheet.getText(1, 1), u"keep") << road.name << " on a " << target.name;

@@ -4,8 +4,8 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <random>
 #include "platform/Crt.h"
@@ -54,7 +54,7 @@ TEST(NumberKind, Table) {
       {u"9999999999999999999", 0},
       {u"-9223372036854775808", 1},
       {u"-9223372036854775809", 0},
-      {u"12345678901234567.9", 2},   // nineteen code units with the point
+      {u"12345678901234567.9", 2},  // nineteen code units with the point
       {u"123456789012345678.9", 0},
       {u"1234567890123456789.0", 0},
       {u"４２", 0},  // full-width digits are not digits
@@ -168,8 +168,9 @@ TEST(DoubleText, AgreesWithPrintfWhenThatReadsBackAndAlwaysReadsBack) {
       EXPECT_EQ(text, p);
     } else if (std::fabs(v) < 1e7) {  // else the shortest text that reads back
       char shortest[400];
-      EXPECT_EQ(text, std::string(shortest, std::to_chars(shortest, shortest + sizeof shortest, v,
-                                                          std::chars_format::fixed).ptr));
+      EXPECT_EQ(text,
+                std::string(shortest,
+                            std::to_chars(shortest, shortest + sizeof shortest, v, std::chars_format::fixed).ptr));
     }
   }
 }

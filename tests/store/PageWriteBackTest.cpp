@@ -133,8 +133,8 @@ TEST_P(PagedRead, PageOfNoRowsIsEmptyAndWritesBackNothing) {
       {&text, false, 4, -1, u"", text.find("line4")},
   };
   for (const auto& c : cases) {
-    const std::string what = std::to_string(c.firstRow) + "/" + std::to_string(c.rows) + (c.keepHeader ? " header" : "") +
-                             (c.bytes == &marked ? " marked" : "");
+    const std::string what = std::to_string(c.firstRow) + "/" + std::to_string(c.rows) +
+                             (c.keepHeader ? " header" : "") + (c.bytes == &marked ? " marked" : "");
     ASSERT_TRUE(readPage(*c.bytes, c.keepHeader, c.firstRow, c.rows)) << what;
     EXPECT_EQ(firstColumn(), c.column) << what;
     EXPECT_EQ(page.start, c.firstRow == 1 ? 0u : c.at) << what;
@@ -146,8 +146,7 @@ TEST_P(PagedRead, PageOfNoRowsIsEmptyAndWritesBackNothing) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead,
-                         ::testing::Combine(::testing::Values(1, 3, 7, 0), ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(Blocks, PagedRead, ::testing::Combine(::testing::Values(1, 3, 7, 0), ::testing::Bool()));
 
 TEST(PagedReadMember, WritesBothOffsetsThroughItsReferences) {
   ScratchDir dir;
@@ -201,8 +200,9 @@ TEST_F(WriteBack, ChangesOnlyThePagesBytesTwice) {
   sheet.setText(1, 1, u"edited header stays in the file's head");
   progress.clear();
   ASSERT_TRUE(writeTextPage(sheet, path(), false, page));
-  const std::string edited = "line60000,v60000\nline60001,\"a much longer value, with a comma\"\n"
-                             "line60002,v60002\nline60003,v60003\nline60004,v60004\n";
+  const std::string edited =
+      "line60000,v60000\nline60001,\"a much longer value, with a comma\"\n"
+      "line60002,v60002\nline60003,v60003\nline60004,v60004\n";
   EXPECT_EQ(file(), head + edited + tail);
   EXPECT_EQ(page.end, head.size() + edited.size());
   EXPECT_FALSE(tempLeft());

@@ -32,18 +32,12 @@ std::vector<std::u16string> meetings() {
   std::vector<std::u16string> out;
   for (int i = 0; i < 60000; ++i) {
     switch (rng() % 4) {
-      case 0:
-        out.push_back(u"hot" + std::u16string(1, char16_t(u'a' + rng() % 20)));
-        break;
-      case 1:
-        out.push_back(u"北京" + std::u16string(1, char16_t(u'0' + rng() % 10)));
-        break;
+      case 0: out.push_back(u"hot" + std::u16string(1, char16_t(u'a' + rng() % 20))); break;
+      case 1: out.push_back(u"北京" + std::u16string(1, char16_t(u'0' + rng() % 10))); break;
       case 2:
         out.push_back(u"once" + std::u16string(1, char16_t(0x4E00 + i % 20000)) + char16_t(u'a' + i % 26));
         break;
-      default:
-        out.push_back(std::u16string(RecentTexts::MAX_UNITS + rng() % 3, char16_t(u'x' + rng() % 2)));
-        break;
+      default: out.push_back(std::u16string(RecentTexts::MAX_UNITS + rng() % 3, char16_t(u'x' + rng() % 2))); break;
     }
   }
   return out;
@@ -54,8 +48,8 @@ TEST(RecentTexts, LeavesThePoolOfOneInternPerMeeting) {
   // "hota" is probed past in both pools: another text holds its key.
   const uint64_t taken = textKey(u"hota");
   // The largest table, and the smallest, whose slots change hands all the time.
-  for (const auto& [cells, stopEarly] : {std::pair<uint64_t, bool>{texts.size(), false}, {texts.size(), true},
-                                          {1, false}, {1, true}}) {
+  for (const auto& [cells, stopEarly] :
+       {std::pair<uint64_t, bool>{texts.size(), false}, {texts.size(), true}, {1, false}, {1, true}}) {
     SCOPED_TRACE(cells);
     int64_t directBytes = 0, cachedBytes = 0;
     StringPool direct(&directBytes), cached(&cachedBytes);

@@ -187,7 +187,9 @@ TEST_F(RecordIndexTest, IndexedPagesEqualTheFullParseInEveryEncoding) {
 // mark planted at the wrong record shows whether it was used.
 TEST_F(RecordIndexTest, AnIndexIsUsedOnlyForTheFileAndReadingItWasMadeFor) {
   const std::string text = records(40);
-  const auto offsetOf = [&](const std::string& id) { return static_cast<uint64_t>(text.find("\n" + id + ",") + 1); };
+  const auto offsetOf = [&](const std::string& id) {
+    return static_cast<uint64_t>(text.find("\n" + id + ",") + 1);
+  };
   struct Case {
     const char* name;
     void (*change)(RecordIndex&, const ScratchDir&, const std::string&);
@@ -195,7 +197,8 @@ TEST_F(RecordIndexTest, AnIndexIsUsedOnlyForTheFileAndReadingItWasMadeFor) {
   };
   const Case cases[] = {
       {"unchanged", [](RecordIndex&, const ScratchDir&, const std::string&) {}, true},
-      {"file grew", [](RecordIndex&, const ScratchDir& d, const std::string& t) { writeBytes(d.native("t.csv"), t + "z,1\n"); },
+      {"file grew",
+       [](RecordIndex&, const ScratchDir& d, const std::string& t) { writeBytes(d.native("t.csv"), t + "z,1\n"); },
        false},
       {"file rewritten, same size, other time",
        [](RecordIndex&, const ScratchDir& d, const std::string&) {
@@ -204,8 +207,8 @@ TEST_F(RecordIndexTest, AnIndexIsUsedOnlyForTheFileAndReadingItWasMadeFor) {
        },
        false},
       {"other delimiter", [](RecordIndex& i, const ScratchDir&, const std::string&) { i.delimiter = ';'; }, false},
-      {"other quote detection", [](RecordIndex& i, const ScratchDir&, const std::string&) { i.quoteDetect = false; },
-       false},
+      {"other quote detection",
+       [](RecordIndex& i, const ScratchDir&, const std::string&) { i.quoteDetect = false; }, false},
       {"other encoding", [](RecordIndex& i, const ScratchDir&, const std::string&) { i.encoding = 4; }, false},
       {"other file", [](RecordIndex& i, const ScratchDir& d, const std::string&) { i.path = d.path("u.csv"); },
        false},

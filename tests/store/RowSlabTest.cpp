@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "store/Alloc.h"
 #include "store/Cell.h"
 #include "store/RowSlab.h"
-#include "platform/FileIo.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ bool allZero(const Cell* row, size_t cells) {
 TEST(RowSlab, RowsAreZeroPackedAndFreedThroughOneCall) {
   struct Case {
     size_t cells;
-  } cases[] = {{0}, {1}, {11}, {rowslab::SLAB_ROW_LIMIT / sizeof(Cell)}, {rowslab::SLAB_ROW_LIMIT / sizeof(Cell) + 1}};
+  } cases[] = {
+      {0}, {1}, {11}, {rowslab::SLAB_ROW_LIMIT / sizeof(Cell)}, {rowslab::SLAB_ROW_LIMIT / sizeof(Cell) + 1}};
   for (const Case& c : cases) {
     Cell* row = rowalloc::allocRow(c.cells);
     ASSERT_NE(row, nullptr) << c.cells;

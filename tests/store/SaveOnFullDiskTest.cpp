@@ -66,10 +66,12 @@ const Format kFormats[] = {
      }},
     {"document", "a.mvt", [](CDataCore& s, const std::u16string& p) { return s.write(p, true); }},
     {"document, shown rows", "a.mvt", [](CDataCore& s, const std::u16string& p) { return s.write(p, false); }},
-    {"xlsx", "a.xlsx", [](CDataCore& s, const std::u16string& p) { return ExcelBook(s, p, false, true).exportSheet(0); }},
+    {"xlsx", "a.xlsx",
+     [](CDataCore& s, const std::u16string& p) { return ExcelBook(s, p, false, true).exportSheet(0); }},
     {"xlsx into its book", "a.xlsx",
      [](CDataCore& s, const std::u16string& p) { return ExcelBook(s, p, true, true).exportSheet(0); }},
-    {"xls", "a.xls", [](CDataCore& s, const std::u16string& p) { return ExcelBook(s, p, false, true).exportSheet(0); }},
+    {"xls", "a.xls",
+     [](CDataCore& s, const std::u16string& p) { return ExcelBook(s, p, false, true).exportSheet(0); }},
 };
 
 TEST(SaveOnFullDisk, TheOldFileStaysWholeAndNothingIsLeft) {

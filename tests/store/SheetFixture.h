@@ -31,8 +31,7 @@ inline Table readSheet(const CDataCore& sheet) {
   Table out;
   for (uint64_t r = 1; r < sheet.mRowCount; ++r) {
     std::vector<std::string> row;
-    for (uint64_t c = 1; c < sheet.mColCount; ++c)
-      row.push_back(u8(sheet.getText(int32_t(r), int32_t(c))));
+    for (uint64_t c = 1; c < sheet.mColCount; ++c) row.push_back(u8(sheet.getText(int32_t(r), int32_t(c))));
     out.push_back(row);
   }
   return out;

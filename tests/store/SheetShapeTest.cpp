@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "tests/store/SheetFixture.h"
 #include "store/Alloc.h"
+#include "tests/store/SheetFixture.h"
 
 namespace {
 
@@ -171,8 +171,8 @@ TEST(InsertRow1, RejectsListsThatBreakTheRule) {
 TEST(InsertCol, CellsWidthsAndFilterKeysMoveRight) {
   CDataCore s;
   fillSheet(s, numbered(2, 3));
-  s.setInt64(0, 2, 90);        // width of column 2
-  s.cellAt(0, 2)->flag = 1;    // hidden
+  s.setInt64(0, 2, 90);      // width of column 2
+  s.cellAt(0, 2)->flag = 1;  // hidden
   addFilterColumn(s, 1, {1});
   addFilterColumn(s, 3, {2});
   EXPECT_EQ(s.insertCol(2, 2), 6);
@@ -199,8 +199,8 @@ TEST(DeleteCols, Ranges) {
     size_t filterColumns;
   } cases[] = {
       {2, 3, {{"r1c1", "r1c4"}, {"r2c1", "r2c4"}}, 3, 1},
-      {1, 4, {{}, {}}, 1, 0},      // only column 0 is left
-      {0, 4, {}, 0, 0},            // the whole sheet
+      {1, 4, {{}, {}}, 1, 0},  // only column 0 is left
+      {0, 4, {}, 0, 0},        // the whole sheet
       {4, 4, {{"r1c1", "r1c2", "r1c3"}, {"r2c1", "r2c2", "r2c3"}}, 4, 2},
       {3, 5, {{"r1c1", "r1c2", "r1c3", "r1c4"}, {"r2c1", "r2c2", "r2c3", "r2c4"}}, 5, 2},
       {3, -1, {{"r1c1", "r1c2", "r1c3", "r1c4"}, {"r2c1", "r2c2", "r2c3", "r2c4"}}, 5, 2},
@@ -285,7 +285,7 @@ TEST(PermuteRows, ForwardThenBackwardRestores) {
     ASSERT_TRUE(s.permuteRows(block, order, true));
     if (left == 0) {
       EXPECT_EQ(firstColumn(s), (std::vector<std::string>{"r1c1", "r5c1", "r2c1", "r4c1", "r3c1", "r6c1"}));
-      EXPECT_EQ(s.cellAt(2, 0)->flag, 1);  // the hidden row stays hidden at its new place
+      EXPECT_EQ(s.cellAt(2, 0)->flag, 1);                // the hidden row stays hidden at its new place
       EXPECT_EQ(filterRows(s), (std::set<int32_t>{2}));  // and the filter knows it
     } else {
       EXPECT_EQ(firstColumn(s), (std::vector<std::string>{"r1c1", "r2c1", "r3c1", "r4c1", "r5c1", "r6c1"}));
@@ -369,21 +369,21 @@ TEST(AllocationFailure, TextsAndUnchangedSheet) {
        {"CDataGrid::resize: row-0,len-50 memery malloc error!",
         "CDataGrid::resize: row-1,len-50 memery malloc error!",
         "CDataGrid::resize: row-2,len-50 memery malloc error!",
-        "CDataGrid::resize: row-3,len-50 memery malloc error!",
-        "C:CDataGrid::resize:mDatas memery malloc error!",
+        "CDataGrid::resize: row-3,len-50 memery malloc error!", "C:CDataGrid::resize:mDatas memery malloc error!",
         "CDataGrid::resize: row-4,len-50 memery malloc error!",
         "CDataGrid::resize: row-5,len-50 memery malloc error!"}},
       {"resize shrinks columns and grows rows",
        [](CDataCore& s) { s.resize(5, 2); },
-       {"C:CDataGrid::resize:mDatas memery malloc error!",
-        "CDataGrid::resize: row-4,len-20 memery malloc error!"}},
+       {"C:CDataGrid::resize:mDatas memery malloc error!", "CDataGrid::resize: row-4,len-20 memery malloc error!"}},
       {"insertRow",
        [](CDataCore& s) { s.insertRow(2, 2); },
        {"C:CDataGrid::insertRow:mDatas memery malloc error!",
         "CDataGrid::insertRow: row-2,len-40 memery malloc error!",
         "CDataGrid::insertRow: row-2,len-40 memery malloc error!"}},
       {"insertRow1",
-       [](CDataCore& s) { s.insertRow1({3, 1}); },
+       [](CDataCore& s) {
+         s.insertRow1({3, 1});
+       },
        {"C:CDataGrid::insertRow1:mDatas memery malloc error!",
         "CDataGrid::insertRow1: row-1,len-40 memery malloc error!",
         "CDataGrid::insertRow1: row-3,len-40 memery malloc error!"}},
@@ -444,8 +444,7 @@ TEST(AllocationFailure, CreateDataTexts) {
 TEST(AllocationFailure, HugeCountsFailCleanly) {
   CDataCore s;
   fillSheet(s, numbered(2, 2));
-  EXPECT_EQ(failAt(0, [&] { s.insertRow(1, INT32_MAX); }),
-            "C:CDataGrid::insertRow:mDatas memery malloc error!");
+  EXPECT_EQ(failAt(0, [&] { s.insertRow(1, INT32_MAX); }), "C:CDataGrid::insertRow:mDatas memery malloc error!");
   EXPECT_NE(failAt(0, [&] { s.insertCol(1, INT32_MAX); }), "");
   EXPECT_EQ(s.mRowCount, 3u);
   EXPECT_EQ(s.mColCount, 3u);

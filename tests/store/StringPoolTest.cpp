@@ -6,9 +6,9 @@
 #include <random>
 #include <thread>
 
-#include "tests/store/SheetFixture.h"
 #include "store/StringPool.h"
 #include "store/TextKey.h"
+#include "tests/store/SheetFixture.h"
 
 namespace {
 

@@ -55,10 +55,17 @@ TEST_F(TextImport, TypesEveryCellByItsText) {
     uint8_t kind;
     std::u16string text;
   } cells[] = {
-      {1, 1, CELL_INT64, u"42"},  {1, 2, CELL_DOUBLE, u"4.5"},      {1, 3, CELL_TEXT, u"007"},
-      {1, 4, CELL_FORMULA, u"=A1+1"}, {1, 6, CELL_TEXT, u"x"},     {2, 1, CELL_INT64, u"-7"},
-      {2, 2, CELL_INT64, u"5"},   {2, 3, CELL_TEXT, u"-"},          {2, 4, CELL_TEXT, u"."},
-      {2, 5, CELL_TEXT, u"1e5"},  {2, 6, CELL_DOUBLE, u"0.000000001"},
+      {1, 1, CELL_INT64, u"42"},
+      {1, 2, CELL_DOUBLE, u"4.5"},
+      {1, 3, CELL_TEXT, u"007"},
+      {1, 4, CELL_FORMULA, u"=A1+1"},
+      {1, 6, CELL_TEXT, u"x"},
+      {2, 1, CELL_INT64, u"-7"},
+      {2, 2, CELL_INT64, u"5"},
+      {2, 3, CELL_TEXT, u"-"},
+      {2, 4, CELL_TEXT, u"."},
+      {2, 5, CELL_TEXT, u"1e5"},
+      {2, 6, CELL_DOUBLE, u"0.000000001"},
   };
   for (const Expect& e : cells) {
     EXPECT_EQ(sheet.cellAt(e.row, e.col)->kind, e.kind) << e.row << "," << e.col;
@@ -258,7 +265,7 @@ TEST_F(TextImport, ParallelPagesGiveTheSequentialPages) {
   const struct {
     bool keepHeader;
     int32_t firstRow, rows;
-  } asks[] = {{true, 1, 5000}, {false, 2, 3}, {true, 17000, 9000}, {false, 25000, 100000},
+  } asks[] = {{true, 1, 5000},   {false, 2, 3},      {true, 17000, 9000}, {false, 25000, 100000},
               {true, 29999, 10}, {false, 40000, 10}, {true, 100, 1}};
   for (const auto& [name, bytes] : files) {
     writeBytes(dir.native("p.csv"), bytes);
@@ -295,7 +302,8 @@ TEST_F(TextImport, ParallelPagesGiveTheSequentialPages) {
 // sends the append down the sequential road, the sheet untouched until then.
 TEST_F(TextImport, ParallelAppendGivesTheSequentialSheet) {
   std::string rows;
-  for (int i = 0; i < 3000; ++i) rows += "x" + std::to_string(i % 50) + "," + std::to_string(i) + (i % 700 == 3 ? ",a,b,c" : "") + "\n";
+  for (int i = 0; i < 3000; ++i)
+    rows += "x" + std::to_string(i % 50) + "," + std::to_string(i) + (i % 700 == 3 ? ",a,b,c" : "") + "\n";
   std::string broken;  // a quoted line break every few records: guessed starts fail
   for (int i = 0; i < 3000; ++i) broken += "x" + std::to_string(i % 50) + (i % 3 == 0 ? ",\"p\nq\"\n" : ",y\n");
   const struct {
@@ -421,24 +429,21 @@ TEST_F(TextImport, EveryRoadGivesTheSameAtTinyBlocksAndOnKeyCollisions) {
     const char* name;
     bool (*run)(CDataCore&, const std::u16string& path, const std::u16string& base, TextPage& page);
   } roads[] = {
-      {"whole", [](CDataCore& s, const std::u16string& path, const std::u16string&, TextPage&) {
-         return s.readDelimited(path, ',');
-       }},
-      {"page", [](CDataCore& s, const std::u16string& path, const std::u16string&, TextPage& page) {
-         return readTextPage(s, path, ',', true, 100, 60, page);
-       }},
-      {"append", [](CDataCore& s, const std::u16string& path, const std::u16string& base, TextPage&) {
-         return s.readDelimited(base, ',') && s.appendFile(path, 0, 99);
-       }},
+      {"whole", [](CDataCore& s, const std::u16string& path, const std::u16string&,
+                   TextPage&) { return s.readDelimited(path, ','); }},
+      {"page", [](CDataCore& s, const std::u16string& path, const std::u16string&,
+                  TextPage& page) { return readTextPage(s, path, ',', true, 100, 60, page); }},
+      {"append", [](CDataCore& s, const std::u16string& path, const std::u16string& base,
+                    TextPage&) { return s.readDelimited(base, ',') && s.appendFile(path, 0, 99); }},
   };
   const auto collide = +[](std::u16string_view t) { return textKey(t) % 3 + 1; };
   const struct {
     bool parallel;
     size_t block;
     uint64_t (*keyOf)(std::u16string_view);
-  } variants[] = {{false, 1, nullptr}, {false, 2, nullptr},  {false, 3, nullptr},  {false, 7, nullptr},
-                  {true, 1, nullptr},  {true, 2, nullptr},   {true, 3, nullptr},   {true, 7, nullptr},
-                  {true, 0, nullptr},  {true, 0, collide},   {true, 3, collide}};
+  } variants[] = {{false, 1, nullptr}, {false, 2, nullptr}, {false, 3, nullptr}, {false, 7, nullptr},
+                  {true, 1, nullptr},  {true, 2, nullptr},  {true, 3, nullptr},  {true, 7, nullptr},
+                  {true, 0, nullptr},  {true, 0, collide},  {true, 3, collide}};
   for (const auto& [encoding, bytes] : files) {
     writeBytes(dir.native("in.csv"), bytes);
     for (const auto& road : roads) {

@@ -33,8 +33,7 @@ std::string encoded(int32_t enc, std::u16string_view text) {
   std::string out;
   switch (enc) {
     case ENC_UTF8:
-    case ENC_UTF8_NOBOM:
-      return wideToUtf8(text);
+    case ENC_UTF8_NOBOM: return wideToUtf8(text);
     case ENC_UTF16LE:
     case ENC_UTF16BE:
       for (char16_t u : text) {
@@ -42,8 +41,7 @@ std::string encoded(int32_t enc, std::u16string_view text) {
         out += enc == ENC_UTF16BE ? std::string{hi, lo} : std::string{lo, hi};
       }
       return out;
-    default:
-      return wideToAnsi(text);
+    default: return wideToAnsi(text);
   }
 }
 
@@ -91,13 +89,41 @@ constexpr int32_t COLS = 13;  // columns 1 .. 12
 void fillEveryKind(CDataCore& s) {
   const int64_t ints[] = {0, -1, 1, INT64_MIN, INT64_MAX, 1234567890123, -987654321};
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  const double doubles[] = {0.0,  -0.0, 0.5,  -2.25,       nan,    -nan,          inf,       -inf,
-                            1e300, -1e-300, 123456789.123456789, 0.1 + 0.2, 1e7, 9999999.99999999,
-                            1.0 / 3, 5e-324, std::numeric_limits<double>::max(), 12.5e-9};
-  const std::u16string recurring[] = {
-      u"北京", u"a,b", u"say \"hi\"", u"\"lead", u"line1\r\nline2", u"cr\ronly", u"tab\there", u"semi;colon",
-      u"digit5", u"\U0001F600 emoji", u"ไทย", std::u16string(u"lone ") + char16_t(0xD800), u"€", u"plain",
-      u" spaced ", u"true", u"2024-05-24"};
+  const double doubles[] = {0.0,
+                            -0.0,
+                            0.5,
+                            -2.25,
+                            nan,
+                            -nan,
+                            inf,
+                            -inf,
+                            1e300,
+                            -1e-300,
+                            123456789.123456789,
+                            0.1 + 0.2,
+                            1e7,
+                            9999999.99999999,
+                            1.0 / 3,
+                            5e-324,
+                            std::numeric_limits<double>::max(),
+                            12.5e-9};
+  const std::u16string recurring[] = {u"北京",
+                                      u"a,b",
+                                      u"say \"hi\"",
+                                      u"\"lead",
+                                      u"line1\r\nline2",
+                                      u"cr\ronly",
+                                      u"tab\there",
+                                      u"semi;colon",
+                                      u"digit5",
+                                      u"\U0001F600 emoji",
+                                      u"ไทย",
+                                      std::u16string(u"lone ") + char16_t(0xD800),
+                                      u"€",
+                                      u"plain",
+                                      u" spaced ",
+                                      u"true",
+                                      u"2024-05-24"};
   const uint8_t scripts[] = {CELL_EXPRTK, CELL_TCC, CELL_PYTHON};
   std::u16string longText, hugeText(40000, u'长');
   for (int i = 0; i < 60; ++i) longText += u"长文本,\"";
@@ -121,7 +147,8 @@ void fillEveryKind(CDataCore& s) {
     dt->value = static_cast<uint64_t>(1600000000LL + r * 86399LL);
     if (r % 5 == 0) setPooled(s, r, 10, CELL_HANDLER, u"0123456789abcdef");
     setPooled(s, r, 11, CELL_TEXT, std::u16string(u"ab\0cd", 5));  // shown up to its NUL
-    if (r % 2) s.setText(r, 12, u"007"); else s.setInt64(r, 12, -r);
+    if (r % 2) s.setText(r, 12, u"007");
+    else s.setInt64(r, 12, -r);
     if (r % 13 == 0) s.cellAt(r, 0)->flag = 1;
   }
   s.cellAt(0, 6)->flag = 1;
@@ -155,8 +182,8 @@ TEST_F(WriterReference, SaveGivesTheReferenceBytes) {
         sheet->mIoTuning.writeBatchRows = run.batchRows;
         sheet->mIoTuning.writeKeptBytes = run.keptBytes;
         ASSERT_TRUE(sheet->writeDelimited(dir.path("out.csv"), delimiter, run.all));
-        const std::string want =
-            markOf(enc) + referenceLines(*sheet, enc, delimiter, u"\r\n", 1, ROWS + 1, !run.all);
+        const std::string want = markOf(enc) +
+                                 referenceLines(*sheet, enc, delimiter, u"\r\n", 1, ROWS + 1, !run.all);
         // ASSERT: one failing run prints one long diff, not dozens
         ASSERT_EQ(readBytes(dir.native("out.csv")), want)
             << "encoding " << enc << ", delimiter " << int(delimiter) << ", " << run.threads << " threads, batch "

@@ -26,7 +26,8 @@ inline HWND createHostWindow(const char16_t* className, int x, int y, int cx, in
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = className;
   RegisterClassW(&wc);
-  return CreateWindowExW(0, className, u"", WS_POPUP | WS_VISIBLE, x, y, cx, cy, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowExW(0, className, u"", WS_POPUP | WS_VISIBLE, x, y, cx, cy, nullptr, nullptr, nullptr,
+                         nullptr);
 }
 
 }  // namespace testsupport

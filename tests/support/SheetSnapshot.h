@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "commands/ComManag.h"
-#include "store/DataCore.h"
 #include "platform/CodePage.h"
+#include "store/DataCore.h"
 
 struct SheetSnapshot {
   struct PoolEntry {
@@ -78,16 +78,18 @@ inline std::string describeBytes(const std::string& bytes) {
 // empty text when they are equal.
 inline std::string diffSnapshots(const SheetSnapshot& a, const SheetSnapshot& b, size_t limit = 20) {
   std::vector<std::string> lines;
-  auto add = [&](const std::string& line) { if (lines.size() < limit) lines.push_back(line); };
+  auto add = [&](const std::string& line) {
+    if (lines.size() < limit) lines.push_back(line);
+  };
   if (a.rows != b.rows || a.cols != b.cols)
-    add("size " + std::to_string(a.rows) + "x" + std::to_string(a.cols) + " != " + std::to_string(b.rows) +
-        "x" + std::to_string(b.cols));
+    add("size " + std::to_string(a.rows) + "x" + std::to_string(a.cols) + " != " + std::to_string(b.rows) + "x" +
+        std::to_string(b.cols));
   if (a.poolBytes != b.poolBytes)
     add("mPoolBytes " + std::to_string(a.poolBytes) + " != " + std::to_string(b.poolBytes));
   for (int i = 0; i < ATTR_SLOT_COUNT; ++i)
     if (std::memcmp(&a.attrs[i], &b.attrs[i], sizeof(AttrSlot)) != 0)
-      add("attribute slot " + std::to_string(i) + " " + std::to_string(a.attrs[i].value) + " != " +
-          std::to_string(b.attrs[i].value));
+      add("attribute slot " + std::to_string(i) + " " + std::to_string(a.attrs[i].value) +
+          " != " + std::to_string(b.attrs[i].value));
   if (a.rows == b.rows && a.cols == b.cols) {
     for (size_t i = 0; i < a.cells.size(); ++i) {
       if (std::memcmp(&a.cells[i], &b.cells[i], sizeof(Cell)) == 0) continue;

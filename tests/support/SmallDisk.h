@@ -49,7 +49,8 @@ class SmallDisk {
   // The names in the folder, sorted.
   std::vector<std::string> names() const {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(mDir.dir())) out.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(mDir.dir()))
+      out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
   }

@@ -10,8 +10,8 @@ namespace testsupport {
 // begun over the tab row in the strip's font.
 inline void createTabStrip(HWND host, int cx, int cy) {
   registerControlClass(u"Tab2", CCTab::wndProc);
-  gTabStrip.hwnd = CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, host, nullptr, nullptr,
-                                   nullptr);
+  gTabStrip.hwnd =
+      CreateWindowExW(0, u"Tab2", u"", WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, host, nullptr, nullptr, nullptr);
   RECT row;
   GetClientRect(gTabStrip.hwnd, &row);
   row.bottom = row.top + gTabStrip.height - 1;

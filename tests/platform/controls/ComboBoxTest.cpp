@@ -22,7 +22,8 @@ class ComboTest : public ControlTest {
   }
   static std::u16string item(HWND c, int i) {
     std::u16string s(static_cast<size_t>(SendMessageW(c, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, u'\0');
-    s.resize(static_cast<size_t>(SendMessageW(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()))));
+    s.resize(static_cast<size_t>(
+        SendMessageW(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()))));
     return s;
   }
   // The dropped list's window, found under a point below the combo.
@@ -63,14 +64,13 @@ TEST_F(ComboTest, FindStringExactIgnoresCaseStartsAfterTheIndexAndWraps) {
     LRESULT found;
   };
   const Case cases[] = {
-      {-1, u"SHEET1!A", 0},  // from the first item
-      {0, u"sheet1!a", 3},   // after item 0
-      {1, u"Sheet1!A", 3},   // the column picker's call: after entry 1
-      {3, u"sheet1!a", 0},   // past the end: round to the first
-      {99, u"表2!a", 2},     // an index out of range searches from the first
-      {-1, u"Sheet", CB_ERR},  // whole texts only
-      {-1, u"", CB_ERR},
-      {2, u"表2!A", 2},       // wrapping reaches the start item last
+      {-1, u"SHEET1!A", 0},                      // from the first item
+      {0, u"sheet1!a", 3},                       // after item 0
+      {1, u"Sheet1!A", 3},                       // the column picker's call: after entry 1
+      {3, u"sheet1!a", 0},                       // past the end: round to the first
+      {99, u"表2!a", 2},                         // an index out of range searches from the first
+      {-1, u"Sheet", CB_ERR},                    // whole texts only
+      {-1, u"", CB_ERR},      {2, u"表2!A", 2},  // wrapping reaches the start item last
   };
   for (const Case& k : cases) EXPECT_EQ(find(c, k.start, k.text), k.found) << k.start;
   EXPECT_EQ(SendMessageW(c, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"sheet1!")), 0);

@@ -56,8 +56,8 @@ void ControlTest::SetUp() {
   testdriver::reset();
   platform::imeReset();
   registerParent();
-  parent = CreateWindowExW(0, kParentClass, u"parent", WS_POPUP | WS_VISIBLE, 100, 100, 640, 420,
-                           nullptr, nullptr, nullptr, nullptr);
+  parent = CreateWindowExW(0, kParentClass, u"parent", WS_POPUP | WS_VISIBLE, 100, 100, 640, 420, nullptr, nullptr,
+                           nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   testdriver::pumpUntilIdle();
   commandsLog().clear();
@@ -72,8 +72,7 @@ void ControlTest::TearDown() {
   platform::useRealClock();
 }
 
-HWND ControlTest::child(LPCWSTR cls, LPCWSTR text, DWORD style, int x, int y, int w, int h, int id,
-                        DWORD exStyle) {
+HWND ControlTest::child(LPCWSTR cls, LPCWSTR text, DWORD style, int x, int y, int w, int h, int id, DWORD exStyle) {
   HWND c = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
                            reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
   EXPECT_NE(c, nullptr);

@@ -27,8 +27,7 @@ class ControlTest : public ::testing::Test {
   void TearDown() override;
 
   // A child control of the parent; the test fails when it cannot be made.
-  HWND child(LPCWSTR cls, LPCWSTR text, DWORD style, int x, int y, int w, int h, int id,
-             DWORD exStyle = 0);
+  HWND child(LPCWSTR cls, LPCWSTR text, DWORD style, int x, int y, int w, int h, int id, DWORD exStyle = 0);
   // The notification codes control `id` sent, in order.
   std::vector<WORD> codes(int id) const;
   void clearCommands() { commandsLog().clear(); }

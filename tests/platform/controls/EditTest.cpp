@@ -72,11 +72,10 @@ TEST_F(EditTest, EmSetSelFollowsThePlatformsRules) {
     DWORD wantStart, wantEnd;
   };
   const Case cases[] = {
-      {0, -1, 0, 6},    // select all
-      {2, 4, 2, 4},
-      {4, 2, 2, 4},     // reversed: the lower value starts it
-      {3, 100, 3, 6},   // clamped to the text
-      {-1, 0, 6, 6},    // start -1: no selection, the caret stays (where the case before put it)
+      {0, -1, 0, 6},                 // select all
+      {2, 4, 2, 4},   {4, 2, 2, 4},  // reversed: the lower value starts it
+      {3, 100, 3, 6},                // clamped to the text
+      {-1, 0, 6, 6},                 // start -1: no selection, the caret stays (where the case before put it)
       {6, 6, 6, 6},
   };
   HWND e = edit(ES_AUTOHSCROLL, u"abc中文d");
@@ -165,7 +164,7 @@ TEST_F(EditTest, TheLimitCutsTypingAndPastingAndSaysSo) {
   EXPECT_EQ(codes(1003).back(), EN_MAXTEXT);
   SendMessageW(e, EM_SETSEL, 0, 2);
   SendMessageW(e, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(u"abcd"));
-  EXPECT_EQ(textOf(e), u"ab345");  // replacing two units leaves room for two
+  EXPECT_EQ(textOf(e), u"ab345");          // replacing two units leaves room for two
   SetWindowTextW(e, u"longer than five");  // the limit is for the user, not the program
   EXPECT_EQ(textOf(e), u"longer than five");
 }

@@ -9,8 +9,8 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/png/Png.h"
-#include "tests/support/Picture.h"
 #include "tests/platform/controls/ControlsFixture.h"
+#include "tests/support/Picture.h"
 
 using namespace ctltest;
 
@@ -35,7 +35,8 @@ HICON sampleIcon() {
   for (int y = 0; y < 32; ++y)
     for (int x = 0; x < 32; ++x) {
       bool inside = (x - 16) * (x - 16) + (y - 16) * (y - 16) < 225;
-      px[static_cast<size_t>(y * 32 + x)] = inside ? 0xFF000000u | (0x20 + 4 * y) << 16 | 0x80 << 8 | (0xF0 - 3 * x) : 0;
+      px[static_cast<size_t>(y * 32 + x)] = inside ? 0xFF000000u | (0x20 + 4 * y) << 16 | 0x80 << 8 | (0xF0 - 3 * x)
+                                                   : 0;
     }
   return createIconFromArgb(32, 32, px.data());
 }
@@ -66,14 +67,16 @@ TEST_F(ControlsSample, PaintsEveryControlAndSavesThePicture) {
   HWND notes = child(u"Edit", u"", ES_MULTILINE | ES_WANTRETURN, 280, 190, 200, 60, 1084, WS_EX_CLIENTEDGE);
   HWND bar = child(PROGRESS_CLASSW, nullptr, 0, 12, 300, 470, 20, 0);
   child(u"Static", u"处理进度：60.00%", SS_LEFT, 12, 326, 200, 16, 1097);
-  child(WC_LINK, u"Morvel，版本 4.5　<a href=\"https://example.org/help\">查看帮助</a>", 0, 280, 326, 250, 18, 1024);
+  child(WC_LINK, u"Morvel，版本 4.5　<a href=\"https://example.org/help\">查看帮助</a>", 0, 280, 326, 250, 18,
+        1024);
   HWND icon = child(u"Static", u"", SS_ICON, 500, 190, 32, 32, 0);
 
   SendMessageW(plain, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageW(whole, BM_SETCHECK, BST_CHECKED, 0);
   SendMessageW(cycle, BM_SETCHECK, BST_INDETERMINATE, 0);
   EnableWindow(cancel, FALSE);
-  for (const char16_t* s : {u"表1!A", u"表1!B", u"表2!C"}) SendMessageW(write, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  for (const char16_t* s : {u"表1!A", u"表1!B", u"表2!C"})
+    SendMessageW(write, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   SendMessageW(write, CB_SETCURSEL, 0, 0);
   for (const char16_t* s : {u"等于", u"不等于", u"包含", u"不包含", u"开头是", u"结尾是"})
     SendMessageW(cond, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));

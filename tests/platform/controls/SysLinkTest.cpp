@@ -21,8 +21,10 @@ class SysLinkTest : public ControlTest {
  protected:
   void SetUp() override {
     ControlTest::SetUp();
-    link = child(WC_LINK, u"访问 <a href=\"https://example.org/help\" id=\"help\">帮助</a> 或 <a href='mailto:a@b.c'>来信</a>",
-                 WS_TABSTOP, 20, 20, 300, 20, 1024);
+    link =
+        child(WC_LINK,
+              u"访问 <a href=\"https://example.org/help\" id=\"help\">帮助</a> 或 <a href='mailto:a@b.c'>来信</a>",
+              WS_TABSTOP, 20, 20, 300, 20, 1024);
     onNotify([this](NMHDR* h) -> LRESULT {
       auto* nm = reinterpret_cast<NMLINK*>(h);
       if (h->code == NM_CLICK || h->code == NM_RETURN) {
@@ -54,7 +56,7 @@ TEST(LinkMarkup, SplitsTextAndLinks) {
       {u"无链接", u"无链接", {}},
       {u"<a href=\"u1\">一</a>二<A HREF='u2'>三</A>", u"一二三", {u"u1", u"u2"}},
       {u"<a>裸</a>", u"裸", {u""}},
-      {u"a < b <b>粗</b>", u"a < b <b>粗</b>", {}},     // other tags stay as text
+      {u"a < b <b>粗</b>", u"a < b <b>粗</b>", {}},  // other tags stay as text
       {u"<a href=\"x\">未闭合", u"<a href=\"x\">未闭合", {}},
   };
   for (const Case& c : cases) {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <thread>
 
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {

@@ -4,9 +4,9 @@
 #include <future>
 #include <thread>
 
-#include "tests/platform/display/DisplayFixture.h"
-#include "platform/display/Text.h"
 #include "platform/CodePage.h"
+#include "platform/display/Text.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {
@@ -57,7 +57,8 @@ TEST_F(ClipboardTest, TextSetByTheLayerIsReadByAnotherProgram) {
   setLayerText(w, cells);
   // xclip waits for this process to hand the text over: keep running messages.
   auto reader = std::async(std::launch::async, [] { return run("xclip -o -selection clipboard"); });
-  ASSERT_TRUE(pumpUntil([&] { return reader.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
+  ASSERT_TRUE(
+      pumpUntil([&] { return reader.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000));
   EXPECT_EQ(reader.get(), wideToUtf8(cells));
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/display/Backend.h"
-#include "platform/gdi/Surface.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Surface.h"
 #include "platform/user/User.h"
 
 struct _XDisplay;

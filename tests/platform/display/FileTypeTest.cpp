@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/resources/Resources.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {

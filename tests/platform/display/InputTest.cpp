@@ -28,9 +28,9 @@ TEST_F(InputTest, ClicksAndDoubleClicksArriveAtTheirClientPoint) {
     UINT message;
     POINT at;
   };
-  std::vector<Want> want{{child, WM_LBUTTONDOWN, {10, 20}},  {child, WM_LBUTTONUP, {10, 20}},
+  std::vector<Want> want{{child, WM_LBUTTONDOWN, {10, 20}},   {child, WM_LBUTTONUP, {10, 20}},
                          {child, WM_LBUTTONDBLCLK, {11, 20}}, {child, WM_LBUTTONUP, {11, 20}},
-                         {w, WM_RBUTTONDOWN, {5, 5}},        {w, WM_RBUTTONUP, {5, 5}}};
+                         {w, WM_RBUTTONDOWN, {5, 5}},         {w, WM_RBUTTONUP, {5, 5}}};
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     SCOPED_TRACE(i);
@@ -146,10 +146,10 @@ TEST_F(InputTest, CharactersFollowTheDesktopsLayout) {
     char16_t ch;
   };
   const Typed table[] = {
-      {{29}, 'Z', u'z'},             // US 'y' position
-      {{52}, 'Y', u'y'},             // US 'z' position
-      {{34}, 0, u'\u00FC'},         // 'ü'
-      {{108, 24}, 'Q', u'@'},        // AltGr+Q
+      {{29}, 'Z', u'z'},       // US 'y' position
+      {{52}, 'Y', u'y'},       // US 'z' position
+      {{34}, 0, u'\u00FC'},    // 'ü'
+      {{108, 24}, 'Q', u'@'},  // AltGr+Q
   };
   for (const Typed& t : table) {
     SCOPED_TRACE(static_cast<int>(t.ch));

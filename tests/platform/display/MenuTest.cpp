@@ -3,8 +3,8 @@
 
 #include <thread>
 
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {
@@ -48,10 +48,34 @@ TEST_F(MenuTest, KeyboardMenuModePicksByUnderlinedLetterArrowsAndEnter) {
   SetFocus(w);
   mServer.move(screenOf(w, 100, 100));
   const MenuKeys table[] = {
-      {"Alt alone, then letters", {{XK_Alt_L, true}, {XK_Alt_L, false}, {XK_e, true}, {XK_e, false}, {XK_c, true}, {XK_c, false}}, {201}},
-      {"Alt+F, then a letter", {{XK_Alt_L, true}, {XK_f, true}, {XK_f, false}, {XK_Alt_L, false}, {XK_s, true}, {XK_s, false}}, {102}},
-      {"F10, arrows, Enter", {{XK_F10, true}, {XK_F10, false}, {XK_Right, true}, {XK_Right, false}, {XK_Down, true}, {XK_Down, false}, {XK_Return, true}, {XK_Return, false}}, {201}},
-      {"a greyed item is not chosen", {{XK_Alt_L, true}, {XK_Alt_L, false}, {XK_e, true}, {XK_e, false}, {XK_p, true}, {XK_p, false}, {XK_Escape, true}, {XK_Escape, false}, {XK_Escape, true}, {XK_Escape, false}}, {}},
+      {"Alt alone, then letters",
+       {{XK_Alt_L, true}, {XK_Alt_L, false}, {XK_e, true}, {XK_e, false}, {XK_c, true}, {XK_c, false}},
+       {201}},
+      {"Alt+F, then a letter",
+       {{XK_Alt_L, true}, {XK_f, true}, {XK_f, false}, {XK_Alt_L, false}, {XK_s, true}, {XK_s, false}},
+       {102}},
+      {"F10, arrows, Enter",
+       {{XK_F10, true},
+        {XK_F10, false},
+        {XK_Right, true},
+        {XK_Right, false},
+        {XK_Down, true},
+        {XK_Down, false},
+        {XK_Return, true},
+        {XK_Return, false}},
+       {201}},
+      {"a greyed item is not chosen",
+       {{XK_Alt_L, true},
+        {XK_Alt_L, false},
+        {XK_e, true},
+        {XK_e, false},
+        {XK_p, true},
+        {XK_p, false},
+        {XK_Escape, true},
+        {XK_Escape, false},
+        {XK_Escape, true},
+        {XK_Escape, false}},
+       {}},
       {"Esc leaves", {{XK_Alt_L, true}, {XK_Alt_L, false}, {XK_Escape, true}, {XK_Escape, false}}, {}},
   };
   for (const MenuKeys& t : table) {
@@ -61,7 +85,8 @@ TEST_F(MenuTest, KeyboardMenuModePicksByUnderlinedLetterArrowsAndEnter) {
       mServer.key(s.keysym, s.down);
       pumpFor(30);
     }
-    pumpUntil([&] { return !platform::display::menuActive() && messages({WM_COMMAND}).size() >= t.chosen.size(); }, 1000);
+    pumpUntil([&] { return !platform::display::menuActive() && messages({WM_COMMAND}).size() >= t.chosen.size(); },
+              1000);
     pumpFor(30);
     EXPECT_FALSE(platform::display::menuActive());
     EXPECT_EQ(commands(messages({WM_COMMAND})), t.chosen);

@@ -1,8 +1,8 @@
 // Presentation: what the X server shows equals the layer's surface, and a
 // small invalidation presents only its own rectangle.
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
 #include "platform/user/State.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {

@@ -175,8 +175,8 @@ class Screen {
     Surface out;
     SIZE s = size(w);
     if (s.cx <= 0 || s.cy <= 0) return out;
-    XImage* image = XGetImage(mDisplay, w, 0, 0, static_cast<unsigned>(s.cx), static_cast<unsigned>(s.cy),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(mDisplay, w, 0, 0, static_cast<unsigned>(s.cx), static_cast<unsigned>(s.cy), AllPlanes, ZPixmap);
     if (!image) return out;
     out.resize(s.cx, s.cy);
     for (int y = 0; y < out.height; ++y)
@@ -251,8 +251,8 @@ class Screen {
     XSizeHints hints{};
     long supplied = 0;
     if (!XGetWMNormalHints(mDisplay, w, &hints, &supplied)) return true;
-    const bool pinned = (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
-                        hints.min_height == hints.max_height;
+    const bool pinned = (hints.flags & PMinSize) && (hints.flags & PMaxSize) &&
+                        hints.min_width == hints.max_width && hints.min_height == hints.max_height;
     return !pinned;
   }
 
@@ -306,8 +306,7 @@ class Screen {
           const uint32_t v = static_cast<uint32_t>(reinterpret_cast<long*>(data)[i]);
           out.append(reinterpret_cast<const char*>(&v), 4);
         }
-      else
-        out.assign(reinterpret_cast<const char*>(data), items * static_cast<unsigned long>(format / 8));
+      else out.assign(reinterpret_cast<const char*>(data), items * static_cast<unsigned long>(format / 8));
     }
     if (data) XFree(data);
     return out;
@@ -425,10 +424,12 @@ Window mainWindowOf(Screen& screen, Program& program, const Scratch& home) {
 // after 15 s.
 Surface firstPaint(Screen& screen, Window window) {
   Surface shot;
-  waitFor([&] {
-    shot = screen.pixels(window);
-    return failedProbes(shot).empty();
-  }, 15000);
+  waitFor(
+      [&] {
+        shot = screen.pixels(window);
+        return failedProbes(shot).empty();
+      },
+      15000);
   return shot;
 }
 
@@ -604,7 +605,7 @@ TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
   const Layout at;
   const POINT origin = screen.origin(window);
   auto onScreen = [&](int x, int y) { return POINT{origin.x + x, origin.y + y}; };
-  const RECT cell = at.cell(2, 1);  // A2, 苹果
+  const RECT cell = at.cell(2, 1);            // A2, 苹果
   auto highlighted = [&](const Surface& s) {  // pixels of the menu bar's selected item
     return census(s, at.menuBar(s.width), 0x0078D7).matching;
   };
@@ -621,11 +622,14 @@ TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
   server.tap(XK_g);
   server.key(XK_Control_L, false);
   Window dialog = 0;
-  ASSERT_TRUE(waitFor([&] {
-    for (Window w : screen.windowsOf(program.pid()))
-      if (w != window) dialog = w;
-    return dialog != 0;
-  }, 10000)) << "no go-to dialog";
+  ASSERT_TRUE(waitFor(
+      [&] {
+        for (Window w : screen.windowsOf(program.pid()))
+          if (w != window) dialog = w;
+        return dialog != 0;
+      },
+      10000))
+      << "no go-to dialog";
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   server.key(XK_Alt_L, true);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -645,16 +649,20 @@ TEST(ProgramWindow, AnAltReleasedAfterItsDialogClosedSelectsNoMenu) {
     server.key(XK_Alt_L, false);
     server.key(XK_Control_L, false);
     Window chooser = 0;
-    const bool opened = waitFor([&] {
-      for (Window w : screen.windowsOf(program.pid()))
-        if (w != window) chooser = w;
-      return chooser != 0;
-    }, 10000);
+    const bool opened = waitFor(
+        [&] {
+          for (Window w : screen.windowsOf(program.pid()))
+            if (w != window) chooser = w;
+          return chooser != 0;
+        },
+        10000);
     Surface after;
-    waitFor([&] {  // the menu bar's picture follows the chooser's
-      after = screen.pixels(window);
-      return highlighted(after) == 0;
-    }, 3000);
+    waitFor(
+        [&] {  // the menu bar's picture follows the chooser's
+          after = screen.pixels(window);
+          return highlighted(after) == 0;
+        },
+        3000);
     ASSERT_TRUE(writePng(after, pngPath(picture)));
     EXPECT_TRUE(opened) << picture << ": Ctrl+Alt+S opened no save chooser";
     EXPECT_EQ(highlighted(after), 0) << picture << ": the menu bar is in menu mode";
@@ -732,10 +740,12 @@ TEST(ProgramWindow, AScriptErrorShowsTheOutputWindowOfItsOwnAndItsCloseButtonHid
   EXPECT_TRUE(screen.resizable(output)) << "a sizing frame";
   Surface picture;
   const uint32_t ground = 0xE6E7E8;  // 0xE8E7E6 as a COLORREF
-  waitFor([&] {
-    picture = screen.pixels(output);
-    return census(picture, RECT{0, 0, picture.width, picture.height}, ground).matching > 0;
-  }, 5000);
+  waitFor(
+      [&] {
+        picture = screen.pixels(output);
+        return census(picture, RECT{0, 0, picture.width, picture.height}, ground).matching > 0;
+      },
+      5000);
   ASSERT_TRUE(writePng(picture, pngPath("output_window")));
   EXPECT_EQ(picture.width, units.right);
   EXPECT_EQ(picture.height, units.bottom);

@@ -2,10 +2,10 @@
 // X server with its top-level window's surface and its thumb drags with the
 // real mouse; a top-level window's bars are drawn in its frame and answer
 // presses there.
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/png/Png.h"
 #include "platform/user/ScrollBarDraw.h"
 #include "platform/user/State.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {
@@ -33,8 +33,8 @@ TEST_F(ScrollBarTest, ChildThumbDragsWithTheMouse) {
   // Child client 183 x 133: the vertical bar is x 183..200, its track 17..116
   // with a thumb of 99 * 50 / 100 = 49 pixels that travels 50 pixels for
   // positions 0..50.
-  HWND child = CreateWindowExW(0, u"DisplayTest", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 40, 30,
-                               200, 150, w, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExW(0, u"DisplayTest", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 40, 30, 200,
+                               150, w, nullptr, nullptr, nullptr);
   setBar(child, SB_VERT, 99, 50, 0);
   setBar(child, SB_HORZ, 99, 50, 0);
   UpdateWindow(w);

@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "tests/platform/display/DisplayFixture.h"
 #include "platform/user/Desktop.h"
+#include "tests/platform/display/DisplayFixture.h"
 
 namespace displaytest {
 namespace {
@@ -42,8 +42,7 @@ TEST_F(WindowTest, AModalDialogBlocksItsOwnersInput) {
   EXPECT_EQ(answer, IDYES);
   pumpFor(100);
   bool ownerClicked = false;
-  for (const Received& r : messages({WM_LBUTTONDOWN, WM_LBUTTONUP}))
-    ownerClicked |= r.hwnd == owner;
+  for (const Received& r : messages({WM_LBUTTONDOWN, WM_LBUTTONUP})) ownerClicked |= r.hwnd == owner;
   EXPECT_FALSE(ownerClicked);
   EXPECT_TRUE(IsWindowEnabled(owner));
 }

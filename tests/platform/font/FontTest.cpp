@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tests/platform/gdi/GdiFixture.h"
 #include "platform/font/FontInstance.h"
+#include "tests/platform/gdi/GdiFixture.h"
 
 namespace {
 
@@ -73,8 +73,8 @@ TEST(FontMetrics, SongAtTwelvePixels) {
     LONG width;
   };
   const Case cases[] = {
-      {u" ", 6},     {u"A", 6},          {u"W", 6},           {u"0", 6},   {u"中", 12},
-      {u"，", 12},   {u"Hello", 30},     {u"中文abc", 42},    {u"", 0},    {u"数据 12.5", 2 * 12 + 5 * 6},
+      {u" ", 6},   {u"A", 6},      {u"W", 6},        {u"0", 6}, {u"中", 12},
+      {u"，", 12}, {u"Hello", 30}, {u"中文abc", 42}, {u"", 0},  {u"数据 12.5", 2 * 12 + 5 * 6},
   };
   for (const Case& c : cases) {
     SIZE s = extent(m.dc, c.text);
@@ -148,7 +148,7 @@ TEST(FontTestFace, MetricsAndBoxesAreComputable) {
 TEST(FontTestFace, SurrogatePairsAreOneCharacter) {
   MemorySurface m(4, 4);
   WithFont f(m.dc, 10, gdi::kTestFontFace);
-  EXPECT_EQ(extent(m.dc, u"\U00020000").cx, 10);           // one supplementary character
+  EXPECT_EQ(extent(m.dc, u"\U00020000").cx, 10);                   // one supplementary character
   EXPECT_EQ(extent(m.dc, std::u16string{0xDC00, 0xD800}).cx, 20);  // two lone surrogates
   EXPECT_EQ(extent(m.dc, std::u16string{0xD800}).cx, 10);
 }
@@ -208,7 +208,7 @@ struct DrawTextCase {
   const char* name;
   std::u16string text;
   UINT format;
-  POINT firstInk;   // top-left pixel of the first box
+  POINT firstInk;  // top-left pixel of the first box
   int returned;
 };
 

@@ -21,27 +21,32 @@ void drawAll(HDC dc) {
 
 const ClipOp kOps[] = {
     {"FillRect", drawAll},
-    {"Rectangle", [](HDC dc) {
+    {"Rectangle",
+     [](HDC dc) {
        SelectObject(dc, GetStockObject(BLACK_BRUSH));
        Rectangle(dc, -5, -5, 30, 30);
        SelectObject(dc, GetStockObject(WHITE_BRUSH));
      }},
-    {"LineTo", [](HDC dc) {
+    {"LineTo",
+     [](HDC dc) {
        for (int y = -2; y < 22; ++y) {
          MoveToEx(dc, -3, y, nullptr);
          LineTo(dc, 25, y);
        }
      }},
-    {"InvertRect", [](HDC dc) {
+    {"InvertRect",
+     [](HDC dc) {
        RECT all{0, 0, 20, 20};
        InvertRect(dc, &all);
      }},
-    {"BitBlt", [](HDC dc) {
+    {"BitBlt",
+     [](HDC dc) {
        static MemorySurface src(20, 20);
        src.clear(0x123456);
        BitBlt(dc, 0, 0, 20, 20, src.dc, 0, 0, SRCCOPY);
      }},
-    {"TextOutW", [](HDC dc) {
+    {"TextOutW",
+     [](HDC dc) {
        HFONT f = CreateFontW(20, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, u"Morvel Test Fixed");
        HGDIOBJ old = SelectObject(dc, f);
        SetBkMode(dc, OPAQUE);

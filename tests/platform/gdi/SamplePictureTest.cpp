@@ -9,14 +9,16 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/platform/gdi/GdiFixture.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/png/Png.h"
+#include "tests/platform/gdi/GdiFixture.h"
 #include "tests/support/Picture.h"
 
 namespace {
 
-void text(HDC dc, int x, int y, const std::u16string& s) { TextOutW(dc, x, y, s.data(), static_cast<int>(s.size())); }
+void text(HDC dc, int x, int y, const std::u16string& s) {
+  TextOutW(dc, x, y, s.data(), static_cast<int>(s.size()));
+}
 
 void gradient(GpGraphics* g, int x, int y, int w, int h, Gdiplus::ARGB top, Gdiplus::ARGB bottom) {
   GpPoint p1{x, y}, p2{x, y + h};
@@ -59,9 +61,9 @@ TEST(GdiSample, PaintsAndSavesAWindowPicture) {
   }
   // Row numbers and cells.
   const char16_t* rows[][4] = {
-      {u"张三", u"北京", u"1,024.50", u"Latin text"},  {u"李四", u"上海", u"-3.75", u"中文与 ABC"},
-      {u"王五", u"广州", u"1e5", u"测试数据"},         {u"赵六", u"深圳", u"42", u"Hello, 世界"},
-      {u"Smith", u"杭州", u"0.001", u"12 px 宋体"},    {u"钱七", u"成都", u"7", u"…省略号"},
+      {u"张三", u"北京", u"1,024.50", u"Latin text"}, {u"李四", u"上海", u"-3.75", u"中文与 ABC"},
+      {u"王五", u"广州", u"1e5", u"测试数据"},        {u"赵六", u"深圳", u"42", u"Hello, 世界"},
+      {u"Smith", u"杭州", u"0.001", u"12 px 宋体"},   {u"钱七", u"成都", u"7", u"…省略号"},
   };
   SetTextColor(dc, RGB(0x37, 0x37, 0x37));
   for (int r = 0; r < 6; ++r) {

@@ -9,9 +9,9 @@ struct RectangleCase {
   const char* name;
   bool nullPen;
   bool nullBrush;
-  RECT args;               // Rectangle(left, top, right, bottom)
-  RECT fill;               // exclusive area in the brush colour (empty: none)
-  RECT frame;              // exclusive outer box of the pen's frame (empty: none)
+  RECT args;   // Rectangle(left, top, right, bottom)
+  RECT fill;   // exclusive area in the brush colour (empty: none)
+  RECT frame;  // exclusive outer box of the pen's frame (empty: none)
 };
 
 constexpr uint32_t kBrush = 0x00FF00, kPen = 0xFF0000;
@@ -31,7 +31,8 @@ TEST_P(RectangleRules, CoverExactlyTheirPixels) {
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) {
       auto in = [&](const RECT& r) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
-      bool onFrame = in(c.frame) && !(x > c.frame.left && x < c.frame.right - 1 && y > c.frame.top && y < c.frame.bottom - 1);
+      bool onFrame = in(c.frame) &&
+                     !(x > c.frame.left && x < c.frame.right - 1 && y > c.frame.top && y < c.frame.bottom - 1);
       uint32_t want = onFrame ? kPen : in(c.fill) ? kBrush : 0xFFFFFF;
       ASSERT_EQ(m.at(x, y), want) << c.name << " at " << x << "," << y;
     }
@@ -88,21 +89,19 @@ TEST_P(LineRules, LeaveOutTheEndPoint) {
   EXPECT_EQ(pos.y, c.to.y);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Gdi, LineRules,
-    ::testing::Values(
-        LineCase{{2, 5}, {6, 5}, {{2, 5}, {3, 5}, {4, 5}, {5, 5}}},
-        LineCase{{6, 5}, {2, 5}, {{6, 5}, {5, 5}, {4, 5}, {3, 5}}},
-        LineCase{{3, 1}, {3, 4}, {{3, 1}, {3, 2}, {3, 3}}},
-        LineCase{{3, 4}, {3, 1}, {{3, 4}, {3, 3}, {3, 2}}},
-        LineCase{{3, 3}, {3, 3}, {}},
-        // The canvas's point: a line of one pixel moved one on.
-        LineCase{{3, 3}, {3, 4}, {{3, 3}}},
-        LineCase{{1, 1}, {5, 5}, {{1, 1}, {2, 2}, {3, 3}, {4, 4}}},
-        LineCase{{5, 1}, {1, 5}, {{5, 1}, {4, 2}, {3, 3}, {2, 4}}},
-        // Past the surface: clipped, not wrapped.
-        LineCase{{13, 2}, {20, 2}, {{13, 2}, {14, 2}, {15, 2}}}),
-    [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Gdi, LineRules,
+                         ::testing::Values(LineCase{{2, 5}, {6, 5}, {{2, 5}, {3, 5}, {4, 5}, {5, 5}}},
+                                           LineCase{{6, 5}, {2, 5}, {{6, 5}, {5, 5}, {4, 5}, {3, 5}}},
+                                           LineCase{{3, 1}, {3, 4}, {{3, 1}, {3, 2}, {3, 3}}},
+                                           LineCase{{3, 4}, {3, 1}, {{3, 4}, {3, 3}, {3, 2}}},
+                                           LineCase{{3, 3}, {3, 3}, {}},
+                                           // The canvas's point: a line of one pixel moved one on.
+                                           LineCase{{3, 3}, {3, 4}, {{3, 3}}},
+                                           LineCase{{1, 1}, {5, 5}, {{1, 1}, {2, 2}, {3, 3}, {4, 4}}},
+                                           LineCase{{5, 1}, {1, 5}, {{5, 1}, {4, 2}, {3, 3}, {2, 4}}},
+                                           // Past the surface: clipped, not wrapped.
+                                           LineCase{{13, 2}, {20, 2}, {{13, 2}, {14, 2}, {15, 2}}}),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 TEST(GdiLines, CanvasLineToOnePastCoversBothEnds) {
   MemorySurface m(16, 8);
@@ -189,15 +188,15 @@ TEST(GdiPolygon, FillsInteriorPixelsThenFramesWithThePen) {
   SelectObject(m.dc, GetStockObject(BLACK_PEN));
   Polygon(m.dc, triangle, 3);
   EXPECT_EQ(m.picture(4, 4, 7, 7), (std::vector<std::string>{
-                                        "......#",
-                                        ".....##",
-                                        "....###",
-                                        "...####",
-                                        "..#####",
-                                        ".######",
-                                        "#######",
-                                    }));
-  EXPECT_EQ(m.at(9, 9), 0x0000FFu);  // inside: brush
+                                       "......#",
+                                       ".....##",
+                                       "....###",
+                                       "...####",
+                                       "..#####",
+                                       ".######",
+                                       "#######",
+                                   }));
+  EXPECT_EQ(m.at(9, 9), 0x0000FFu);    // inside: brush
   EXPECT_EQ(m.at(10, 10), 0x000000u);  // on the outline: pen
   SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);

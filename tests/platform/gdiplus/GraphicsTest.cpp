@@ -1,8 +1,8 @@
 // GDI+ on a memory DC: alpha and gradient fills, clips shared with GDI.
 #include <gtest/gtest.h>
 
-#include "tests/platform/gdi/GdiFixture.h"
 #include "platform/gdiplus/gdiplus.h"
+#include "tests/platform/gdi/GdiFixture.h"
 
 namespace {
 
@@ -53,11 +53,8 @@ TEST_F(GdiPlus, SolidFillsBlendSourceOver) {
   };
   const Case cases[] = {
       {0xFFFFFF, 0x777766, 65},  // the selection overlay
-      {0x000000, 0xFFFFFF, 128},
-      {0x204060, 0xA0C0E0, 1},
-      {0x204060, 0xA0C0E0, 254},
-      {0x204060, 0xA0C0E0, 255},
-      {0x204060, 0xA0C0E0, 0},
+      {0x000000, 0xFFFFFF, 128}, {0x204060, 0xA0C0E0, 1}, {0x204060, 0xA0C0E0, 254},
+      {0x204060, 0xA0C0E0, 255}, {0x204060, 0xA0C0E0, 0},
   };
   for (const Case& c : cases) {
     m.clear(c.background);
@@ -93,7 +90,7 @@ TEST_F(GdiPlus, GradientStartsAtTheTopColourAndDependsOnlyOnTheDistance) {
   uint32_t last = m.at(0, 19);
   EXPECT_NE(last, bottom & 0xFFFFFF);
   EXPECT_NEAR(static_cast<int>(last & 0xFF), 0xF8 + (0xC0 - 0xF8) * 19 / 20, 1);
-  EXPECT_EQ(m.at(0, 20), 0xFFFFFFu);  // nothing below
+  EXPECT_EQ(m.at(0, 20), 0xFFFFFFu);                                                 // nothing below
   for (int i = 1; i < 20; ++i) EXPECT_LE(m.at(0, i) & 0xFF, m.at(0, i - 1) & 0xFF);  // monotone
 }
 
@@ -177,7 +174,7 @@ TEST(GdiPlusStartup, GraphicsNeedTheLibraryStarted) {
   ASSERT_EQ(Gdiplus::GdiplusStartup(&b, &input, nullptr), Gdiplus::Ok);
   EXPECT_NE(a, b);
   Gdiplus::GdiplusShutdown(b);
-  Gdiplus::GdiplusShutdown(b);  // a second shutdown of one token does nothing
+  Gdiplus::GdiplusShutdown(b);                          // a second shutdown of one token does nothing
   ASSERT_EQ(GdipCreateFromHDC(m.dc, &g), Gdiplus::Ok);  // still started once
   GdipDeleteGraphics(g);
   Gdiplus::GdiplusShutdown(a);

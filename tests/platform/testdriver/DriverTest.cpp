@@ -218,7 +218,8 @@ TEST_F(DriverTest, ChordsHoldTheModifiersWhileTheKeyIsHandled) {
        },
        false, true, false},
       {"chord Ctrl+C", [] { testdriver::chord('C', testdriver::Ctrl); }, true, true, false},
-      {"chord Ctrl+Shift+C", [] { testdriver::chord('C', testdriver::Ctrl | testdriver::Shift); }, true, true, true},
+      {"chord Ctrl+Shift+C", [] { testdriver::chord('C', testdriver::Ctrl | testdriver::Shift); }, true, true,
+       true},
       {"Shift+click", [&] { testdriver::holding(testdriver::Shift, [&] { testdriver::click(at); }); }, false, false,
        true},
   };

@@ -33,7 +33,8 @@ void addKeysDialog() {
       DialogItem{u"BUTTON", u"按大小(&&S)", kBySize, radio, 0, 5, 49, 80, 10, 0},
       DialogItem{u"BUTTON", u"保留标题(&K)", kKeepHeader, WS_VISIBLE | BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
                  5, 65, 80, 10, 0},
-      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 50, 90, 50, 14, 0},
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 50, 90, 50, 14,
+                 0},
       DialogItem{u"BUTTON", u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 105, 90, 50, 14, 0},
       DialogItem{u"BUTTON", u"应用(&A)", kApply, WS_VISIBLE | WS_TABSTOP, 0, 160, 90, 50, 14, 0},
   };
@@ -104,48 +105,207 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
     bool keepHeader;
     std::u16string edit;
   } cases[] = {
-      {"Tab to the radios, Down checks the next", [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
-       0, IDOK, {kByParts, IDOK}, kByParts, kByParts, false, u"100"},
-      {"Up from the first wraps to the last of the group",
-       [] { keyPress(VK_TAB); keyPress(VK_UP); keyPress(VK_RETURN); }, 0, IDOK, {kBySize, IDOK}, kBySize, kBySize,
-       false, u"100"},
-      {"Right and Left like Down and Up",
-       [] { keyPress(VK_TAB); keyPress(VK_RIGHT); keyPress(VK_RIGHT); keyPress(VK_LEFT); keyPress(VK_RETURN); }, 0,
-       IDOK, {kByParts, kBySize, kByParts, IDOK}, kByParts, kByParts, false, u"100"},
-      {"a disabled radio is passed over", [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
-       kByParts, IDOK, {kBySize, IDOK}, kBySize, kBySize, false, u"100"},
-      {"a check box alone in its group stays",
-       [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); }, 0, IDOK, {IDOK},
-       kKeepHeader, kByRows, false, u"100"},
-      {"the edit keeps its arrows", [] { keyPress(VK_DOWN); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit,
-       kByRows, false, u"100"},
-      {"Alt+P focuses and checks a radio", [] { keyPress('P', Alt); keyPress(VK_RETURN); }, 0, IDOK,
-       {kByParts, IDOK}, kByParts, kByParts, false, u"100"},
-      {"Alt+K toggles the check box", [] { keyPress('K', Alt); keyPress(VK_RETURN); }, 0, IDOK,
-       {kKeepHeader, IDOK}, kKeepHeader, kByRows, true, u"100"},
-      {"Alt+A presses a push button, the focus stays", [] { keyPress('A', Alt); }, 0, kApply, {kApply}, kEdit,
-       kByRows, false, u"100"},
-      {"Alt+L on the label focuses the edit after it",
-       [] { keyPress(VK_TAB); keyPress('L', Alt); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit, kByRows, false,
+      {"Tab to the radios, Down checks the next",
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_DOWN);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {kByParts, IDOK},
+       kByParts,
+       kByParts,
+       false,
        u"100"},
-      {"'&&' is no mnemonic", [] { keyPress('S', Alt); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit, kByRows,
-       false, u"100"},
-      {"a disabled button's mnemonic does nothing", [] { keyPress('A', Alt); keyPress(VK_RETURN); }, kApply, IDOK,
-       {IDOK}, kEdit, kByRows, false, u"100"},
-      {"the letter alone on a button", [] { keyPress(VK_TAB); keyPress('A'); }, 0, kApply, {kApply}, kByRows,
-       kByRows, false, u"100"},
+      {"Up from the first wraps to the last of the group",
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_UP);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {kBySize, IDOK},
+       kBySize,
+       kBySize,
+       false,
+       u"100"},
+      {"Right and Left like Down and Up",
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_RIGHT);
+         keyPress(VK_RIGHT);
+         keyPress(VK_LEFT);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {kByParts, kBySize, kByParts, IDOK},
+       kByParts,
+       kByParts,
+       false,
+       u"100"},
+      {"a disabled radio is passed over",
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_DOWN);
+         keyPress(VK_RETURN);
+       },
+       kByParts,
+       IDOK,
+       {kBySize, IDOK},
+       kBySize,
+       kBySize,
+       false,
+       u"100"},
+      {"a check box alone in its group stays",
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_TAB);
+         keyPress(VK_DOWN);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kKeepHeader,
+       kByRows,
+       false,
+       u"100"},
+      {"the edit keeps its arrows",
+       [] {
+         keyPress(VK_DOWN);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"100"},
+      {"Alt+P focuses and checks a radio",
+       [] {
+         keyPress('P', Alt);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {kByParts, IDOK},
+       kByParts,
+       kByParts,
+       false,
+       u"100"},
+      {"Alt+K toggles the check box",
+       [] {
+         keyPress('K', Alt);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {kKeepHeader, IDOK},
+       kKeepHeader,
+       kByRows,
+       true,
+       u"100"},
+      {"Alt+A presses a push button, the focus stays",
+       [] { keyPress('A', Alt); },
+       0,
+       kApply,
+       {kApply},
+       kEdit,
+       kByRows,
+       false,
+       u"100"},
+      {"Alt+L on the label focuses the edit after it",
+       [] {
+         keyPress(VK_TAB);
+         keyPress('L', Alt);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"100"},
+      {"'&&' is no mnemonic",
+       [] {
+         keyPress('S', Alt);
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"100"},
+      {"a disabled button's mnemonic does nothing",
+       [] {
+         keyPress('A', Alt);
+         keyPress(VK_RETURN);
+       },
+       kApply,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"100"},
+      {"the letter alone on a button",
+       [] {
+         keyPress(VK_TAB);
+         keyPress('A');
+       },
+       0,
+       kApply,
+       {kApply},
+       kByRows,
+       kByRows,
+       false,
+       u"100"},
       {"an edit reached by its label's mnemonic is typed over",
-       [] { keyPress(VK_TAB); keyPress('L', Alt); keyPress('7'); keyPress(VK_RETURN); }, 0, IDOK, {IDOK}, kEdit,
-       kByRows, false, u"7"},
+       [] {
+         keyPress(VK_TAB);
+         keyPress('L', Alt);
+         keyPress('7');
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"7"},
       {"an edit reached by Tab is typed over",
        [] {
          for (int i = 0; i < 6; ++i) keyPress(VK_TAB);  // round the six tab stops
          keyPress('8');
          keyPress(VK_RETURN);
        },
-       0, IDOK, {IDOK}, kEdit, kByRows, false, u"8"},
-      {"the letter alone in the edit is typed (at the caret)", [] { keyPress('A'); keyPress(VK_RETURN); }, 0, IDOK,
-       {IDOK}, kEdit, kByRows, false, u"a100"},
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"8"},
+      {"the letter alone in the edit is typed (at the caret)",
+       [] {
+         keyPress('A');
+         keyPress(VK_RETURN);
+       },
+       0,
+       IDOK,
+       {IDOK},
+       kEdit,
+       kByRows,
+       false,
+       u"a100"},
   };
   for (const Case& c : cases) {
     gEnded = Ended{};
@@ -174,19 +334,71 @@ TEST_F(DialogKeysTest, TabStopsAtTheCheckedRadioOfAGroup) {
     std::vector<WORD> commands;
     int focus, radio;
   } cases[] = {
-      {"Tab from the edit lands on the checked one", kBySize, [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
-       {IDOK}, kBySize, kBySize},
-      {"the next arrow moves on from it", kByParts, [] { keyPress(VK_TAB); keyPress(VK_DOWN); keyPress(VK_RETURN); },
-       0, {kBySize, IDOK}, kBySize, kBySize},
-      {"Tab from it leaves the group", kByParts, [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_RETURN); }, 0,
-       {IDOK}, kKeepHeader, kByParts},
-      {"Shift+Tab from the check box comes back to it", kBySize,
-       [] { keyPress(VK_TAB); keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kBySize,
+      {"Tab from the edit lands on the checked one",
+       kBySize,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_RETURN);
+       },
+       0,
+       {IDOK},
+       kBySize,
        kBySize},
-      {"Shift+Tab from it leaves the group backwards", kBySize,
-       [] { keyPress(VK_TAB); keyPress(VK_TAB, Shift); keyPress(VK_RETURN); }, 0, {IDOK}, kEdit, kBySize},
-      {"a disabled checked button: the group's own tab stop", kByParts,
-       [] { keyPress(VK_TAB); keyPress(VK_RETURN); }, kByParts, {IDOK}, kByRows, kByParts},
+      {"the next arrow moves on from it",
+       kByParts,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_DOWN);
+         keyPress(VK_RETURN);
+       },
+       0,
+       {kBySize, IDOK},
+       kBySize,
+       kBySize},
+      {"Tab from it leaves the group",
+       kByParts,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_TAB);
+         keyPress(VK_RETURN);
+       },
+       0,
+       {IDOK},
+       kKeepHeader,
+       kByParts},
+      {"Shift+Tab from the check box comes back to it",
+       kBySize,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_TAB);
+         keyPress(VK_TAB, Shift);
+         keyPress(VK_RETURN);
+       },
+       0,
+       {IDOK},
+       kBySize,
+       kBySize},
+      {"Shift+Tab from it leaves the group backwards",
+       kBySize,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_TAB, Shift);
+         keyPress(VK_RETURN);
+       },
+       0,
+       {IDOK},
+       kEdit,
+       kBySize},
+      {"a disabled checked button: the group's own tab stop",
+       kByParts,
+       [] {
+         keyPress(VK_TAB);
+         keyPress(VK_RETURN);
+       },
+       kByParts,
+       {IDOK},
+       kByRows,
+       kByParts},
   };
   for (const Case& c : cases) {
     gEnded = Ended{};
@@ -212,8 +424,8 @@ TEST_F(DialogKeysTest, AnAltThatOutlivesItsDialogSelectsNoMenu) {
     bool altAgain;                // a lone Alt in the main window afterwards
     size_t keyMenus;              // SC_KEYMENU requests at the main window
   } cases[] = {
-      {"closed by the desktop's close request",
-       [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); }, false, 0},
+      {"closed by the desktop's close request", [] { PostMessageW(GetActiveWindow(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+       false, 0},
       {"closed by its own Alt+F4", [] { testdriver::keyPress(VK_F4); }, false, 0},
       {"closed by Esc", [] { testdriver::keyPress(VK_ESCAPE); }, false, 0},
       {"a lone Alt afterwards still selects the menu bar",
@@ -298,7 +510,8 @@ TEST_F(DialogKeysTest, TheFocusedControlsDialogCodeDecidesWhoTakesAKey) {
   d.cx = 200, d.cy = 80;
   d.items = {
       DialogItem{u"DlgCodeProbe", u"", 1200, WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 5, 5, 100, 40, 0},
-      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 5, 60, 50, 14, 0},
+      DialogItem{u"BUTTON", u"确定", IDOK, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 5, 60, 50, 14,
+                 0},
       DialogItem{u"BUTTON", u"取消", IDCANCEL, WS_VISIBLE | WS_TABSTOP, 0, 60, 60, 50, 14, 0},
   };
   platform::resources::Table t;

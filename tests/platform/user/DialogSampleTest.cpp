@@ -86,14 +86,14 @@ TEST_F(DialogSampleTest, EveryStandardControlWithChineseLabels) {
   table.icons.push_back(sampleIcon());
   platform::resources::addTable(table);
   HWND main = make("main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700);
-  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSampleDialog), main,
-                                   sampleProc, 0);
+  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSampleDialog), main, sampleProc, 0);
   ASSERT_NE(dialog, nullptr);
   mWindows.push_back(dialog);
   ShowWindow(dialog, SW_SHOWNORMAL);
   testdriver::pumpUntilIdle();
   // Every control exists under its id and took the state WM_INITDIALOG gave it.
-  for (int id : {1019, 1001, 1020, 1016, 1017, 1013, 1059, 1026, 1095, 1084, 1024, 1097, 1098, 1038, IDOK, IDCANCEL})
+  for (int id :
+       {1019, 1001, 1020, 1016, 1017, 1013, 1059, 1026, 1095, 1084, 1024, 1097, 1098, 1038, IDOK, IDCANCEL})
     EXPECT_NE(GetDlgItem(dialog, id), nullptr) << id;
   EXPECT_EQ(IsDlgButtonChecked(dialog, 1001), BST_CHECKED);
   EXPECT_EQ(IsDlgButtonChecked(dialog, 1019), BST_UNCHECKED);

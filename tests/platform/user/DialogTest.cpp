@@ -173,7 +173,7 @@ TEST_F(DialogTest, ModalDialogAnsweredByTheDriver) {
   EXPECT_EQ(runModal(), 1025);
   EXPECT_EQ(seen.initParam, 77);
   EXPECT_FALSE(seen.ownerEnabledInside);  // the owner is disabled for the loop
-  EXPECT_TRUE(IsWindowEnabled(main));      // and enabled again after it
+  EXPECT_TRUE(IsWindowEnabled(main));     // and enabled again after it
   EXPECT_EQ(GetActiveWindow(), main);
   ASSERT_EQ(script.calls().size(), 1u);
   EXPECT_EQ(script.calls()[0].call.owner, main);
@@ -246,14 +246,18 @@ TEST_F(DialogTest, EnterEscAndTheCloseBoxGiveTheirIds) {
     WORD command;
   } cases[] = {
       {"Enter in the edit: the default button (OK)", [] { testdriver::keyPress(VK_RETURN); }, 1001, IDOK},
-      {"Tab to the check box, Enter: not a push button, so OK", [] {
+      {"Tab to the check box, Enter: not a push button, so OK",
+       [] {
          testdriver::keyPress(VK_TAB);
          testdriver::keyPress(VK_RETURN);
-       }, 1001, IDOK},
-      {"Shift+Tab to Cancel, Enter presses it", [] {
+       },
+       1001, IDOK},
+      {"Shift+Tab to Cancel, Enter presses it",
+       [] {
          testdriver::keyPress(VK_TAB, testdriver::Shift);
          testdriver::keyPress(VK_RETURN);
-       }, IDCANCEL, IDCANCEL},
+       },
+       IDCANCEL, IDCANCEL},
       {"Esc", [] { testdriver::keyPress(VK_ESCAPE); }, IDCANCEL, IDCANCEL},
   };
   for (const Case& c : cases) {

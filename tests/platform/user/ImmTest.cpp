@@ -70,8 +70,9 @@ class ImeTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     static bool registered = [] {
-      for (auto [name, proc] : {std::pair{u"UiImeGrid", &ImeWindows::grid}, std::pair{u"UiImeText", &ImeWindows::text},
-                                std::pair{u"UiImePlain", &ImeWindows::plain}}) {
+      for (auto [name, proc] :
+           {std::pair{u"UiImeGrid", &ImeWindows::grid}, std::pair{u"UiImeText", &ImeWindows::text},
+            std::pair{u"UiImePlain", &ImeWindows::plain}}) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = proc;
         wc.lpszClassName = name;
@@ -85,8 +86,8 @@ class ImeTest : public ControlTest {
     ImeWindows::typed.clear();
     ImeWindows::chars = 0;
     grid = child(u"UiImeGrid", u"Grid2", 0, 0, 0, 400, 300, 0);
-    ImeWindows::editor = CreateWindowExW(0, u"UiImeText", u"Text2", WS_CHILD, 10, 10, 100, 20, grid, nullptr,
-                                         nullptr, nullptr);
+    ImeWindows::editor =
+        CreateWindowExW(0, u"UiImeText", u"Text2", WS_CHILD, 10, 10, 100, 20, grid, nullptr, nullptr, nullptr);
   }
   HWND grid = nullptr;
 };

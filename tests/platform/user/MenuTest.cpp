@@ -89,7 +89,8 @@ TEST_F(MenuTest, ItemsAppendedAtRunTimeAreFoundByCommand) {
   HMENU edit = GetSubMenu(bar, 1);
   ASSERT_TRUE(AppendMenuW(edit, MF_SEPARATOR, 0, nullptr));
   for (UINT i = 0; i < 3; ++i)
-    ASSERT_TRUE(AppendMenuW(edit, MF_STRING, 33000 + i, (u"plugin" + std::u16string(1, u'0' + i) + u".py").c_str()));
+    ASSERT_TRUE(
+        AppendMenuW(edit, MF_STRING, 33000 + i, (u"plugin" + std::u16string(1, u'0' + i) + u".py").c_str()));
   EXPECT_EQ(GetMenuItemCount(edit), 5);
   EXPECT_EQ(GetMenuItemID(edit, 4), 33002u);
   EXPECT_EQ(itemText(bar, 33001, MF_BYCOMMAND), u"plugin1.py");
@@ -114,8 +115,8 @@ TEST_F(MenuTest, AClassMenuIsTheWindowsMenuAndGoesWithTheWindow) {
   wc.lpszMenuName = MAKEINTRESOURCEW(kTestMenu);
   wc.lpszClassName = u"UiMenuClass";
   RegisterClassW(&wc);
-  HWND main = CreateWindowExW(0, u"UiMenuClass", u"Morvel", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND main = CreateWindowExW(0, u"UiMenuClass", u"Morvel", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(main, nullptr);
   HMENU menu = GetMenu(main);
   ASSERT_TRUE(IsMenu(menu));

@@ -25,15 +25,14 @@ TEST_F(MessageTest, PostedBeforeInputBeforePaintBeforeTimers) {
   SetTimer(w, 1, 50, nullptr);
   testdriver::advance(0);
   rec().clear();
-  platform::advanceClock(60);                  // the timer is due
-  InvalidateRect(w, nullptr, FALSE);           // a paint is due
-  testdriver::keyPress('A');                   // input: key down and up
-  PostMessageW(w, WM_USER + 1, 0, 0);          // posted last, retrieved first
+  platform::advanceClock(60);          // the timer is due
+  InvalidateRect(w, nullptr, FALSE);   // a paint is due
+  testdriver::keyPress('A');           // input: key down and up
+  PostMessageW(w, WM_USER + 1, 0, 0);  // posted last, retrieved first
   pumpUntilIdle();
   // The character that TranslateMessage posts is retrieved before the
   // key-up that is still waiting as input.
-  EXPECT_EQ(lines(), (Lines{"w WM_USER+1", "w WM_KEYDOWN", "w WM_CHAR", "w WM_KEYUP", "w WM_PAINT",
-                            "w WM_TIMER"}));
+  EXPECT_EQ(lines(), (Lines{"w WM_USER+1", "w WM_KEYDOWN", "w WM_CHAR", "w WM_KEYUP", "w WM_PAINT", "w WM_TIMER"}));
   KillTimer(w, 1);
 }
 
@@ -195,8 +194,7 @@ TEST(MessageDeathTest, SendingAcrossThreadsFailsLoudly) {
   EXPECT_DEATH(
       {
         registerTestClasses();
-        HWND w = CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr,
-                                 nullptr, nullptr);
+        HWND w = CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
         std::thread([w] { SendMessageW(w, WM_USER, 0, 0); }).join();
       },
       "cross-thread sends");

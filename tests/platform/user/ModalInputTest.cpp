@@ -70,8 +70,7 @@ TEST_F(ModalInputTest, ClicksOnAChildOfADisabledWindowReachNoOne) {
          testdriver::AnswerScript script;  // no answers: idle would cancel
          clickGrid();
          testdriver::keyPress(VK_RETURN);
-         return static_cast<int>(
-             DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kTestDialog), grid, okOrCancel, 0));
+         return static_cast<int>(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kTestDialog), grid, okOrCancel, 0));
        },
        1001},
       {"message box",
@@ -147,8 +146,8 @@ TEST_F(ModalInputTest, APressOnADisabledWindowActivatesItsEnabledPopup) {
   testdriver::click(onGrid);
   testdriver::pumpUntilIdle();
   EXPECT_EQ(GetActiveWindow(), main);
-  EXPECT_EQ(gridPointerMessages(),
-            (std::vector<std::string>{"WM_MOUSEACTIVATE", "WM_SETCURSOR", "WM_LBUTTONDOWN", "WM_SETCURSOR", "WM_LBUTTONUP"}));
+  EXPECT_EQ(gridPointerMessages(), (std::vector<std::string>{"WM_MOUSEACTIVATE", "WM_SETCURSOR", "WM_LBUTTONDOWN",
+                                                             "WM_SETCURSOR", "WM_LBUTTONUP"}));
 }
 
 // The grid opens a message box from WM_LBUTTONDOWN holding the capture: the

@@ -52,7 +52,7 @@ TEST_F(MsgBoxTest, AnswersGiveTheButtonsIdsAndAreRecorded) {
   testdriver::AnswerScript script;
   script.answer(u"MessageBoxW", IDOK);
   MessageBoxW(nullptr, u"", nullptr, MB_YESNOCANCEL | MB_OK);  // MB_OK is 0: still three buttons
-  EXPECT_EQ(script.calls()[0].call.args[1], u"错误");         // no caption given
+  EXPECT_EQ(script.calls()[0].call.args[1], u"错误");          // no caption given
   EXPECT_EQ(script.calls()[0].call.args[2], u"MB_YESNOCANCEL");
 }
 

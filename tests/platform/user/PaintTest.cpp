@@ -134,17 +134,35 @@ TEST_F(PaintTest, ValidateRectTakesItsPartOutOfTheRegion) {
     std::vector<POINT> painted, kept;
   } cases[] = {
       {"one of two separate rectangles: the other stays",
-       {{10, 10, 20, 20}, {60, 10, 70, 20}}, {{10, 10, 20, 20}}, {60, 10, 70, 20},
-       {{60, 10}, {69, 19}}, {{15, 15}, {40, 15}}},
-      {"both of them: nothing is left", {{10, 10, 20, 20}, {60, 10, 70, 20}},
-       {{10, 10, 20, 20}, {60, 10, 70, 20}}, {0, 0, 0, 0}, {}, {{15, 15}, {65, 15}}},
+       {{10, 10, 20, 20}, {60, 10, 70, 20}},
+       {{10, 10, 20, 20}},
+       {60, 10, 70, 20},
+       {{60, 10}, {69, 19}},
+       {{15, 15}, {40, 15}}},
+      {"both of them: nothing is left",
+       {{10, 10, 20, 20}, {60, 10, 70, 20}},
+       {{10, 10, 20, 20}, {60, 10, 70, 20}},
+       {0, 0, 0, 0},
+       {},
+       {{15, 15}, {65, 15}}},
       {"a band across the middle: the box stays, the band is not painted",
-       {{0, 0, 100, 100}}, {{0, 40, 100, 60}}, {0, 0, 100, 100}, {{50, 39}, {50, 60}}, {{50, 40}, {50, 59}}},
-      {"a hole: the ring around it is painted", {{0, 0, 100, 100}}, {{40, 40, 60, 60}}, {0, 0, 100, 100},
-       {{50, 39}, {39, 50}, {60, 50}}, {{40, 40}, {59, 59}}},
+       {{0, 0, 100, 100}},
+       {{0, 40, 100, 60}},
+       {0, 0, 100, 100},
+       {{50, 39}, {50, 60}},
+       {{50, 40}, {50, 59}}},
+      {"a hole: the ring around it is painted",
+       {{0, 0, 100, 100}},
+       {{40, 40, 60, 60}},
+       {0, 0, 100, 100},
+       {{50, 39}, {39, 50}, {60, 50}},
+       {{40, 40}, {59, 59}}},
       {"overlapping invalid rectangles, one validated: what only the other covers stays",
-       {{10, 10, 50, 50}, {30, 30, 70, 70}}, {{10, 10, 50, 50}}, {30, 30, 70, 70},
-       {{50, 30}, {30, 50}, {69, 69}}, {{35, 35}, {45, 45}, {15, 15}}},
+       {{10, 10, 50, 50}, {30, 30, 70, 70}},
+       {{10, 10, 50, 50}},
+       {30, 30, 70, 70},
+       {{50, 30}, {30, 50}, {69, 69}},
+       {{35, 35}, {45, 45}, {15, 15}}},
   };
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   for (const Case& c : cases) {
@@ -278,14 +296,14 @@ TEST_F(PaintTest, AChildsDCStartsAtTheChildAndClipsToIt) {
   RECT corner{0, 0, 2, 2}, huge{-50, -50, 500, 500};
   FillRect(dc, &corner, black);
   Surface px = testdriver::windowPixels(main);
-  EXPECT_EQ(px.at(11, 21), 0u);            // client (0, 0) of the child, inside its border
+  EXPECT_EQ(px.at(11, 21), 0u);  // client (0, 0) of the child, inside its border
   EXPECT_EQ(px.at(12, 22), 0u);
-  EXPECT_EQ(px.at(13, 23), 0x00FFFFFFu);   // the corner is 2 x 2
-  EXPECT_EQ(px.at(10, 20), 0x00FFFFFFu);   // the border is not client area
+  EXPECT_EQ(px.at(13, 23), 0x00FFFFFFu);  // the corner is 2 x 2
+  EXPECT_EQ(px.at(10, 20), 0x00FFFFFFu);  // the border is not client area
   FillRect(dc, &huge, black);
   px = testdriver::windowPixels(main);
-  EXPECT_EQ(px.at(38, 38), 0u);            // last client pixel of the child
-  EXPECT_EQ(px.at(39, 39), 0x00FFFFFFu);   // clipped to it
+  EXPECT_EQ(px.at(38, 38), 0u);           // last client pixel of the child
+  EXPECT_EQ(px.at(39, 39), 0x00FFFFFFu);  // clipped to it
   EXPECT_EQ(px.at(5, 5), 0x00FFFFFFu);
   ReleaseDC(child, dc);
   DeleteObject(black);
@@ -379,7 +397,7 @@ TEST_F(PaintTest, ClipChildrenAndClipSiblingsKeepDrawingOffTheOthers) {
   struct Case {
     const char* what;
     DWORD parentStyle, belowStyle;
-    bool invalidateParent;  // else the lower child alone
+    bool invalidateParent;   // else the lower child alone
     bool overlapKeepsAbove;  // where the children overlap: the upper child's colour, or none of it
     const char* picture;
   } cases[] = {

@@ -15,26 +15,43 @@ LRESULT CALLBACK recordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 const std::map<UINT, const char*>& names() {
-  static const std::map<UINT, const char*> n = {
-      {WM_NCCREATE, "WM_NCCREATE"},       {WM_CREATE, "WM_CREATE"},
-      {WM_SIZE, "WM_SIZE"},               {WM_MOVE, "WM_MOVE"},
-      {WM_SHOWWINDOW, "WM_SHOWWINDOW"},   {WM_DESTROY, "WM_DESTROY"},
-      {WM_NCDESTROY, "WM_NCDESTROY"},     {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"},
-      {WM_SETFOCUS, "WM_SETFOCUS"},       {WM_KILLFOCUS, "WM_KILLFOCUS"},
-      {WM_ACTIVATE, "WM_ACTIVATE"},       {WM_PAINT, "WM_PAINT"},
-      {WM_ERASEBKGND, "WM_ERASEBKGND"},   {WM_TIMER, "WM_TIMER"},
-      {WM_KEYDOWN, "WM_KEYDOWN"},         {WM_KEYUP, "WM_KEYUP"},
-      {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"},   {WM_SYSKEYUP, "WM_SYSKEYUP"},
-      {WM_CHAR, "WM_CHAR"},               {WM_SYSCHAR, "WM_SYSCHAR"},
-      {WM_MOUSEMOVE, "WM_MOUSEMOVE"},     {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
-      {WM_LBUTTONUP, "WM_LBUTTONUP"},     {WM_LBUTTONDBLCLK, "WM_LBUTTONDBLCLK"},
-      {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"}, {WM_RBUTTONUP, "WM_RBUTTONUP"},
-      {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},   {WM_CONTEXTMENU, "WM_CONTEXTMENU"},
-      {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"}, {WM_CLOSE, "WM_CLOSE"},
-      {WM_VSCROLL, "WM_VSCROLL"},         {WM_HSCROLL, "WM_HSCROLL"},
-      {WM_DROPFILES, "WM_DROPFILES"},     {WM_ENABLE, "WM_ENABLE"},
-      {WM_NCLBUTTONDOWN, "WM_NCLBUTTONDOWN"}, {WM_SETCURSOR, "WM_SETCURSOR"},
-      {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"}};
+  static const std::map<UINT, const char*> n = {{WM_NCCREATE, "WM_NCCREATE"},
+                                                {WM_CREATE, "WM_CREATE"},
+                                                {WM_SIZE, "WM_SIZE"},
+                                                {WM_MOVE, "WM_MOVE"},
+                                                {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+                                                {WM_DESTROY, "WM_DESTROY"},
+                                                {WM_NCDESTROY, "WM_NCDESTROY"},
+                                                {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"},
+                                                {WM_SETFOCUS, "WM_SETFOCUS"},
+                                                {WM_KILLFOCUS, "WM_KILLFOCUS"},
+                                                {WM_ACTIVATE, "WM_ACTIVATE"},
+                                                {WM_PAINT, "WM_PAINT"},
+                                                {WM_ERASEBKGND, "WM_ERASEBKGND"},
+                                                {WM_TIMER, "WM_TIMER"},
+                                                {WM_KEYDOWN, "WM_KEYDOWN"},
+                                                {WM_KEYUP, "WM_KEYUP"},
+                                                {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"},
+                                                {WM_SYSKEYUP, "WM_SYSKEYUP"},
+                                                {WM_CHAR, "WM_CHAR"},
+                                                {WM_SYSCHAR, "WM_SYSCHAR"},
+                                                {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
+                                                {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+                                                {WM_LBUTTONUP, "WM_LBUTTONUP"},
+                                                {WM_LBUTTONDBLCLK, "WM_LBUTTONDBLCLK"},
+                                                {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
+                                                {WM_RBUTTONUP, "WM_RBUTTONUP"},
+                                                {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},
+                                                {WM_CONTEXTMENU, "WM_CONTEXTMENU"},
+                                                {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
+                                                {WM_CLOSE, "WM_CLOSE"},
+                                                {WM_VSCROLL, "WM_VSCROLL"},
+                                                {WM_HSCROLL, "WM_HSCROLL"},
+                                                {WM_DROPFILES, "WM_DROPFILES"},
+                                                {WM_ENABLE, "WM_ENABLE"},
+                                                {WM_NCLBUTTONDOWN, "WM_NCLBUTTONDOWN"},
+                                                {WM_SETCURSOR, "WM_SETCURSOR"},
+                                                {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"}};
   return n;
 }
 
@@ -131,8 +148,8 @@ void UserTest::TearDown() {
 HWND UserTest::make(const std::string& name, DWORD style, int x, int y, int w, int h, HWND parent,
                     const char16_t* cls, DWORD exStyle) {
   Recorder::get().pendingName = name;
-  HWND hwnd = CreateWindowExW(exStyle, cls ? cls : kPlainClass, u"", style, x, y, w, h, parent,
-                              nullptr, nullptr, nullptr);
+  HWND hwnd =
+      CreateWindowExW(exStyle, cls ? cls : kPlainClass, u"", style, x, y, w, h, parent, nullptr, nullptr, nullptr);
   EXPECT_NE(hwnd, nullptr) << name;
   Recorder::get().name(hwnd, name);
   mWindows.push_back(hwnd);

@@ -71,8 +71,8 @@ class UserTest : public ::testing::Test {
   void TearDown() override;
 
   // Creates and names a window of one of the test classes; destroyed at the end.
-  HWND make(const std::string& name, DWORD style, int x, int y, int w, int h,
-            HWND parent = nullptr, const char16_t* cls = nullptr, DWORD exStyle = 0);
+  HWND make(const std::string& name, DWORD style, int x, int y, int w, int h, HWND parent = nullptr,
+            const char16_t* cls = nullptr, DWORD exStyle = 0);
   Recorder& rec() { return Recorder::get(); }
   std::vector<std::string> lines() const { return Recorder::get().lines(); }
 

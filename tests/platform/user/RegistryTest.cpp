@@ -51,7 +51,7 @@ TEST_F(RegistryTest, DocumentTypeRegistrationRoundTrip) {
 
   use("elsewhere");  // another file: nothing there
   EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u".mvt"), u"<none>");
-  use("first");      // read back from the file written before
+  use("first");  // read back from the file written before
   ASSERT_EQ(RegOpenKeyW(HKEY_CLASSES_ROOT, u".MVT", &key), ERROR_SUCCESS);  // names ignore case
   WCHAR buf[260];
   LONG bytes = 520;
@@ -60,8 +60,7 @@ TEST_F(RegistryTest, DocumentTypeRegistrationRoundTrip) {
   EXPECT_EQ(bytes, 30);  // 14 units and the NUL
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u"Morvel.mvd.1.5"), u"Morvel表格文件");
-  EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u"morvel.mvd.1.5\\shell\\open\\command"),
-            program + u" \"%1\"");
+  EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u"morvel.mvd.1.5\\shell\\open\\command"), program + u" \"%1\"");
   EXPECT_EQ(defaultValue(HKEY_CLASSES_ROOT, u"Morvel.mvd.1.5\\Shell\\Open"), u"");  // made on the way, no value
 }
 
@@ -82,8 +81,7 @@ TEST_F(RegistryTest, SmallBuffersAndMissingValues) {
   EXPECT_EQ(RegSetValueExW(key, u"Count", 0, REG_DWORD, reinterpret_cast<BYTE*>(&n), 4), ERROR_SUCCESS);
   DWORD back = 0;
   size = sizeof back;
-  EXPECT_EQ(RegQueryValueExW(key, u"count", nullptr, &type, reinterpret_cast<BYTE*>(&back), &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(key, u"count", nullptr, &type, reinterpret_cast<BYTE*>(&back), &size), ERROR_SUCCESS);
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(back, 42u);
   RegCloseKey(key);

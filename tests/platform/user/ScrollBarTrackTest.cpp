@@ -37,8 +37,8 @@ class ScrollBarTrackTest : public UserTest {
   }
   int pos(int bar) const { return GetScrollPos(mGrid, bar); }
   void scrolled(int bar, WPARAM wp, LPARAM lp) {
-    static const char* names[] = {"LINEUP", "LINEDOWN", "PAGEUP", "PAGEDOWN", "THUMBPOSITION",
-                                  "THUMBTRACK", "TOP", "BOTTOM", "ENDSCROLL"};
+    static const char* names[] = {"LINEUP",     "LINEDOWN", "PAGEUP", "PAGEDOWN", "THUMBPOSITION",
+                                  "THUMBTRACK", "TOP",      "BOTTOM", "ENDSCROLL"};
     int request = LOWORD(wp);
     std::string line = std::string(bar == SB_VERT ? "V " : "H ") + names[request];
     if (request == SB_THUMBTRACK || request == SB_THUMBPOSITION) line += " " + std::to_string(HIWORD(wp));
@@ -131,7 +131,7 @@ TEST_F(ScrollBarTrackTest, ThumbDragTracksThePositionUnderCapture) {
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
   GetScrollInfo(mGrid, SB_VERT, &si);
   EXPECT_EQ(si.nTrackPos, 0);
-  move(onBar(SB_VERT, 41));   // thumb at 33: position 32
+  move(onBar(SB_VERT, 41));  // thumb at 33: position 32
   release(onBar(SB_VERT, 41));
   EXPECT_EQ(mSent, (Lines{"V THUMBTRACK 40", "V THUMBTRACK 50", "V THUMBTRACK 0", "V THUMBTRACK 32",
                           "V THUMBPOSITION 32", "V ENDSCROLL"}));
@@ -163,8 +163,11 @@ TEST_F(ScrollBarTrackTest, PointerStrayingFarFromTheBarPutsTheThumbBackUntilItRe
       {"below the end, near", SB_VERT, {{211, 146}}, {"V THUMBTRACK 50", "V THUMBPOSITION 50"}, 50},
       {"below the end, far", SB_VERT, {{211, 147}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
       {"above the start, far", SB_VERT, {{211, -5}}, {"V THUMBTRACK 20", "V THUMBPOSITION 20"}, 20},
-      {"far, then back", SB_VERT, {{400, 75}, {400, 90}, {300, 75}},
-       {"V THUMBTRACK 20", "V THUMBTRACK 40", "V THUMBPOSITION 40"}, 40},
+      {"far, then back",
+       SB_VERT,
+       {{400, 75}, {400, 90}, {300, 75}},
+       {"V THUMBTRACK 20", "V THUMBTRACK 40", "V THUMBPOSITION 40"},
+       40},
       {"under, near", SB_HORZ, {{110, 265}}, {"H THUMBPOSITION 40"}, 40},
       {"under, far", SB_HORZ, {{110, 266}}, {"H THUMBTRACK 20", "H THUMBPOSITION 20"}, 20},
       {"past the right end, near", SB_HORZ, {{236, 121}}, {"H THUMBTRACK 50", "H THUMBPOSITION 50"}, 50},

@@ -42,15 +42,12 @@ TEST_F(ScrollTest, PositionAndPageAreClamped) {
     UINT wantPage;
     int wantPos;
   } cases[] = {
-      {0, 100, 10, 95, 10, 91},    // last position: max - (page - 1)
-      {0, 100, 10, 91, 10, 91},
-      {0, 100, 0, 150, 0, 100},    // no page: up to max
-      {0, 100, 1, 100, 1, 100},
-      {0, 100, 2, 100, 2, 99},
-      {0, 100, 200, 50, 101, 0},   // page cut to the range (max - min + 1)
-      {10, 20, 5, 0, 5, 10},       // below min
-      {-50, 50, 20, -60, 20, -50},
-      {0, 0, 0, 5, 0, 0},
+      {0, 100, 10, 95, 10, 91},                                  // last position: max - (page - 1)
+      {0, 100, 10, 91, 10, 91},       {0, 100, 0, 150, 0, 100},  // no page: up to max
+      {0, 100, 1, 100, 1, 100},       {0, 100, 2, 100, 2, 99},
+      {0, 100, 200, 50, 101, 0},  // page cut to the range (max - min + 1)
+      {10, 20, 5, 0, 5, 10},      // below min
+      {-50, 50, 20, -60, 20, -50},    {0, 0, 0, 5, 0, 0},
       {0, 1000, 101, 2000, 101, 900},
   };
   for (const Case& c : cases) {

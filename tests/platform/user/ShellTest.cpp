@@ -38,19 +38,19 @@ TEST(CommandLine, SplitsByThePlatformsQuotingRules) {
   };
   const Case cases[] = {
       {u"prog a b", {u"prog", u"a", u"b"}},
-      {u"prog  a\t\tb  ", {u"prog", u"a", u"b"}},                       // runs of blanks and tabs
+      {u"prog  a\t\tb  ", {u"prog", u"a", u"b"}},                                // runs of blanks and tabs
       {u"\"C:\\Program Files\\m.exe\" x", {u"C:\\Program Files\\m.exe", u"x"}},  // quoted program
       {u"C:\\a\\\"b c\" d", {u"C:\\a\\\"b", u"c d"}},  // the program: no escapes; then a quote opens
       {u"p \"a b\" c", {u"p", u"a b", u"c"}},
-      {u"p a\"b c\"d", {u"p", u"ab cd"}},                                // quotes inside an argument
-      {u"p \\\"a", {u"p", u"\"a"}},                                      // 1 backslash: literal quote
-      {u"p \\\\\"a b\"", {u"p", u"\\a b"}},                              // 2: one backslash, quote opens
-      {u"p \\\\\\\"a", {u"p", u"\\\"a"}},                                // 3: backslash + literal quote
-      {u"p a\\\\b", {u"p", u"a\\\\b"}},                                  // not before a quote: kept
+      {u"p a\"b c\"d", {u"p", u"ab cd"}},    // quotes inside an argument
+      {u"p \\\"a", {u"p", u"\"a"}},          // 1 backslash: literal quote
+      {u"p \\\\\"a b\"", {u"p", u"\\a b"}},  // 2: one backslash, quote opens
+      {u"p \\\\\\\"a", {u"p", u"\\\"a"}},    // 3: backslash + literal quote
+      {u"p a\\\\b", {u"p", u"a\\\\b"}},      // not before a quote: kept
       {u"p C:\\data\\文件.csv", {u"p", u"C:\\data\\文件.csv"}},
-      {u"p \"\"", {u"p", u""}},                                          // an empty argument
-      {u"p \"a\"\"b\"", {u"p", u"a\"b"}},                                // "" inside quotes: one quote
-      {u"p \"\"\"a\"\"\"", {u"p", u"\"a\""}},                            // three quotes: one quote
+      {u"p \"\"", {u"p", u""}},                // an empty argument
+      {u"p \"a\"\"b\"", {u"p", u"a\"b"}},      // "" inside quotes: one quote
+      {u"p \"\"\"a\"\"\"", {u"p", u"\"a\""}},  // three quotes: one quote
       {u"p \"unclosed arg", {u"p", u"unclosed arg"}},
       {u"p", {u"p"}},
   };
@@ -110,7 +110,7 @@ TEST(WinExecTerminal, StartsTheFirstTerminalOnThePathOrSaysThereIsNone) {
   struct Case {
     const char* what;
     std::vector<std::pair<const char*, bool>> programs;  // name, may be run
-    const char* started;                                // the marker the started one writes; null: none
+    const char* started;                                 // the marker the started one writes; null: none
   } cases[] = {
       {"none", {}, nullptr},
       {"xterm alone", {{"xterm", true}}, "xterm"},

@@ -45,27 +45,30 @@ using platform::resources::MenuItem;
 
 platform::resources::Table testTable() {
   platform::resources::Table t;
-  t.menus.push_back({kTestMenu,
-                     {MenuItem{u"文件(&F)", 0, 0,
-                               {{u"新建(&N)", 101, 0, {}},
-                                {u"保存(&S)", 102, MF_GRAYED, {}},
-                                {u"设置", 0, 0, {{u"判断双引号", 111, MF_CHECKED, {}}, {u"不判断双引号", 112, 0, {}}}}}},
-                      MenuItem{u"编辑(&E)", 0, 0, {{u"复制(&C)\tCtrl+C", 201, 0, {}}}}}});
+  t.menus.push_back(
+      {kTestMenu,
+       {MenuItem{u"文件(&F)",
+                 0,
+                 0,
+                 {{u"新建(&N)", 101, 0, {}},
+                  {u"保存(&S)", 102, MF_GRAYED, {}},
+                  {u"设置", 0, 0, {{u"判断双引号", 111, MF_CHECKED, {}}, {u"不判断双引号", 112, 0, {}}}}}},
+        MenuItem{u"编辑(&E)", 0, 0, {{u"复制(&C)\tCtrl+C", 201, 0, {}}}}}});
   t.menus.push_back({kTestContext,
-                     {MenuItem{u"POP", 0, 0,
+                     {MenuItem{u"POP",
+                               0,
+                               0,
                                {{u"复制(&C)", 301, 0, {}},
                                 {u"隐藏", 302, MF_DISABLED, {}},
                                 {u"", 0, MF_SEPARATOR, {}},
                                 {u"取消隐藏", 303, 0, {}}}}}});
-  t.accelerators.push_back({kTestAccel,
-                            {Accelerator{FVIRTKEY | FALT | FNOINVERT, 'A', 32839},
-                             Accelerator{FALT | FNOINVERT, 'A', 32849},
-                             Accelerator{FVIRTKEY | FCONTROL | FALT | FNOINVERT, 'F', 32838},
-                             Accelerator{FVIRTKEY | FNOINVERT, VK_F5, 32888},
-                             Accelerator{FALT | FNOINVERT, '/', 104},
-                             Accelerator{FALT | FNOINVERT, '?', 104},
-                             Accelerator{FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'S', 32939},
-                             Accelerator{FNOINVERT, 'x', 500}}});
+  t.accelerators.push_back(
+      {kTestAccel,
+       {Accelerator{FVIRTKEY | FALT | FNOINVERT, 'A', 32839}, Accelerator{FALT | FNOINVERT, 'A', 32849},
+        Accelerator{FVIRTKEY | FCONTROL | FALT | FNOINVERT, 'F', 32838},
+        Accelerator{FVIRTKEY | FNOINVERT, VK_F5, 32888}, Accelerator{FALT | FNOINVERT, '/', 104},
+        Accelerator{FALT | FNOINVERT, '?', 104}, Accelerator{FVIRTKEY | FCONTROL | FSHIFT | FNOINVERT, 'S', 32939},
+        Accelerator{FNOINVERT, 'x', 500}}});
   platform::resources::Dialog d;
   d.id = kTestDialog;
   d.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;

@@ -10,9 +10,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-LRESULT CALLBACK otherProc(HWND hwnd, UINT m, WPARAM w, LPARAM l) {
-  return DefWindowProcW(hwnd, m, w, l);
-}
+LRESULT CALLBACK otherProc(HWND hwnd, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(hwnd, m, w, l); }
 
 class WindowTest : public UserTest {};
 
@@ -83,23 +81,19 @@ TEST_F(WindowTest, FailedCreationReturnsNull) {
       return std::nullopt;
     };
     rec().pendingName = "x";
-    EXPECT_EQ(CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr,
-                              nullptr),
+    EXPECT_EQ(CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     EXPECT_EQ(lines(), c.expected);
   }
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
-            nullptr);
-  EXPECT_EQ(CreateWindowExW(0, kPlainClass, u"", WS_CHILD, 0, 0, 5, 5, nullptr, nullptr, nullptr,
-                            nullptr),
+  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExW(0, kPlainClass, u"", WS_CHILD, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr),
             nullptr);  // a child needs a parent
 }
 
 TEST_F(WindowTest, HandlesAreLargeAndNeverReused) {
   std::set<HWND> seen;
   for (int i = 0; i < 50; ++i) {
-    HWND w = CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr,
-                             nullptr);
+    HWND w = CreateWindowExW(0, kPlainClass, u"", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(w, nullptr);
     EXPECT_GE(reinterpret_cast<uintptr_t>(w), 0x10000u);
     EXPECT_TRUE(seen.insert(w).second);
@@ -122,10 +116,9 @@ TEST_F(WindowTest, DestructionGoesParentFirstThenChildrenThenOwned) {
   };
   rec().watch({WM_DESTROY, WM_NCDESTROY});
   EXPECT_TRUE(DestroyWindow(main));
-  EXPECT_EQ(lines(), (Lines{"main WM_DESTROY", "grid WM_DESTROY", "editor WM_DESTROY",
-                            "strip WM_DESTROY", "dialog WM_DESTROY", "dialog WM_NCDESTROY",
-                            "editor WM_NCDESTROY", "grid WM_NCDESTROY", "strip WM_NCDESTROY",
-                            "main WM_NCDESTROY"}));
+  EXPECT_EQ(lines(), (Lines{"main WM_DESTROY", "grid WM_DESTROY", "editor WM_DESTROY", "strip WM_DESTROY",
+                            "dialog WM_DESTROY", "dialog WM_NCDESTROY", "editor WM_NCDESTROY", "grid WM_NCDESTROY",
+                            "strip WM_NCDESTROY", "main WM_NCDESTROY"}));
   EXPECT_TRUE(editorAliveAtGridDestroy);
   for (HWND w : {main, grid, editor, strip, dialog}) EXPECT_FALSE(IsWindow(w));
 }
@@ -182,8 +175,8 @@ TEST_F(WindowTest, ClientAreaExcludesFixedNonClientParts) {
   for (const Case& c : cases) {
     HMENU menu = c.menu ? reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x1234)) : nullptr;
     HWND w = CreateWindowExW(c.exStyle, kPlainClass, u"", c.style, 0, 0, 100, 50,
-                             (c.style & WS_CHILD) ? parent : nullptr,
-                             (c.style & WS_CHILD) ? nullptr : menu, nullptr, nullptr);
+                             (c.style & WS_CHILD) ? parent : nullptr, (c.style & WS_CHILD) ? nullptr : menu,
+                             nullptr, nullptr);
     ASSERT_NE(w, nullptr) << c.what;
     RECT r;
     GetClientRect(w, &r);
@@ -383,21 +376,19 @@ TEST_F(WindowTest, RightButtonUpBecomesContextMenuAtTheParent) {
 }
 
 TEST_F(WindowTest, HitTestFindsTheNonClientParts) {
-  HWND main = CreateWindowExW(0, kPlainClass, u"", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 100,
-                              100, 400, 300, nullptr,
-                              reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x4321)), nullptr, nullptr);
+  HWND main = CreateWindowExW(0, kPlainClass, u"", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, 100, 100, 400,
+                              300, nullptr, reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x4321)), nullptr,
+                              nullptr);
   mWindows.push_back(main);
   // Frame 4, caption 23 (rows 104..126), menu bar 20 (127..146), client from
   // (104, 147), 375 wide, then the 17-pixel bar and the right frame.
   struct Case {
     POINT p;
     int hit;
-  } cases[] = {{{200, 110}, HTCAPTION}, {{200, 130}, HTMENU},    {{200, 200}, HTCLIENT},
-               {{104, 147}, HTCLIENT},  {{485, 200}, HTVSCROLL}, {{498, 200}, HTBORDER},
-               {{101, 200}, HTBORDER},  {{600, 600}, HTNOWHERE}};
+  } cases[] = {{{200, 110}, HTCAPTION}, {{200, 130}, HTMENU},   {{200, 200}, HTCLIENT}, {{104, 147}, HTCLIENT},
+               {{485, 200}, HTVSCROLL}, {{498, 200}, HTBORDER}, {{101, 200}, HTBORDER}, {{600, 600}, HTNOWHERE}};
   for (const Case& c : cases)
-    EXPECT_EQ(SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(c.p.x, c.p.y)), c.hit)
-        << c.p.x << "," << c.p.y;
+    EXPECT_EQ(SendMessageW(main, WM_NCHITTEST, 0, MAKELPARAM(c.p.x, c.p.y)), c.hit) << c.p.x << "," << c.p.y;
   pumpUntilIdle();
   rec().watch({WM_NCLBUTTONDOWN, WM_LBUTTONDOWN});
   testdriver::click(POINT{485, 200});

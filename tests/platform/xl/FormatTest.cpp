@@ -55,11 +55,12 @@ TEST(XlFormat, NewXlsxBookDatesReadByOpenpyxl) {
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import openpyxl
-ws = openpyxl.load_workbook(")" + path + R"(")["Dates"]
+ws = openpyxl.load_workbook(")" +
+                            path + R"(")["Dates"]
 print(repr(ws["A1"].value), repr(ws["B1"].value), repr(ws["A2"].value), ws["A2"].is_date)
-)", &out));
-  EXPECT_EQ(out,
-            "datetime.datetime(2023, 8, 1, 9, 5, 3) datetime.datetime(2023, 8, 1, 0, 0) 2.5 False\n");
+)",
+                        &out));
+  EXPECT_EQ(out, "datetime.datetime(2023, 8, 1, 9, 5, 3) datetime.datetime(2023, 8, 1, 0, 0) 2.5 False\n");
 }
 
 TEST(XlFormat, NewXlsBookDatesReadByXlrd) {
@@ -70,11 +71,13 @@ TEST(XlFormat, NewXlsBookDatesReadByXlrd) {
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import xlrd
-bk = xlrd.open_workbook(")" + path + R"(")
+bk = xlrd.open_workbook(")" +
+                            path + R"(")
 sh = bk.sheet_by_name("Dates")
 print(sh.cell(0, 0).ctype == xlrd.XL_CELL_DATE, xlrd.xldate_as_tuple(sh.cell_value(0, 0), bk.datemode),
       sh.cell(0, 1).ctype == xlrd.XL_CELL_DATE, sh.cell(1, 0).ctype == xlrd.XL_CELL_NUMBER)
-)", &out));
+)",
+                        &out));
   EXPECT_EQ(out, "True (2023, 8, 1, 9, 5, 3) True True\n");
 }
 
@@ -101,10 +104,12 @@ wb.save(")" + path + R"(")
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import openpyxl
-wb = openpyxl.load_workbook(")" + path + R"(")
+wb = openpyxl.load_workbook(")" +
+                            path + R"(")
 old, ws = wb["Old"], wb["Dates"]
 print(old["A1"].number_format, old["B1"].number_format, repr(ws["A1"].value), ws["B1"].is_date)
-)", &out));
+)",
+                        &out));
   EXPECT_EQ(out, "0.00% 0.000 datetime.datetime(2023, 8, 1, 9, 5, 3) True\n");
 }
 
@@ -126,11 +131,13 @@ wb.save(")" + path + R"(")
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import xlrd
-bk = xlrd.open_workbook(")" + path + R"(", formatting_info=True)
+bk = xlrd.open_workbook(")" +
+                            path + R"(", formatting_info=True)
 old, sh = bk.sheet_by_name("Old"), bk.sheet_by_name("Dates")
 fmt = bk.format_map[bk.xf_list[old.cell_xf_index(0, 0)].format_key].format_str
 print(fmt, sh.cell(0, 0).ctype == xlrd.XL_CELL_DATE, xlrd.xldate_as_tuple(sh.cell_value(0, 0), bk.datemode))
-)", &out));
+)",
+                        &out));
   EXPECT_EQ(out, "0.00% True (2023, 8, 1, 9, 5, 3)\n");
 }
 

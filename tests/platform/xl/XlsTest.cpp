@@ -313,9 +313,8 @@ TEST(XlsWrite, NewBookReadBackByXlrd) {
     EXPECT_TRUE(s->writeStr(2, 3, std::u16string(20000, u'长').c_str()));
     EXPECT_TRUE(s->writeStr(2, 4, u""));
     for (int r = 3; r < 2003; ++r)
-      EXPECT_TRUE(s->writeStr(r, 0, (u"row " + std::u16string(1, char16_t('a' + r % 26)) +
-                                     std::u16string(r % 50, u'x'))
-                                        .c_str()));
+      EXPECT_TRUE(s->writeStr(
+          r, 0, (u"row " + std::u16string(1, char16_t('a' + r % 26)) + std::u16string(r % 50, u'x')).c_str()));
     EXPECT_TRUE(s->writeNum(65535, 255, 9));
     EXPECT_FALSE(s->writeNum(65536, 0, 1)) << "beyond the last row";
     EXPECT_FALSE(s->writeNum(0, 256, 1)) << "beyond the last column";
@@ -328,7 +327,8 @@ TEST(XlsWrite, NewBookReadBackByXlrd) {
   std::string out;
   ASSERT_TRUE(runPython(R"PY(
 import xlrd
-b = xlrd.open_workbook(")PY" + path + R"PY(", formatting_info=True)
+b = xlrd.open_workbook(")PY" +
+                            path + R"PY(", formatting_info=True)
 print(b.sheet_names())
 s = b.sheet_by_index(0)
 print(s.nrows, s.ncols)
@@ -366,7 +366,8 @@ TEST(XlsWrite, ResaveKeepsValuesAndFormats) {
   std::string out;
   ASSERT_TRUE(runPython(R"PY(
 import xlrd
-b = xlrd.open_workbook(")PY" + saved + R"PY(", formatting_info=True)
+b = xlrd.open_workbook(")PY" +
+                            saved + R"PY(", formatting_info=True)
 print(b.sheet_names())
 s = b.sheet_by_index(0)
 def fmt(r, c):
@@ -429,12 +430,12 @@ TEST(XlsDamaged, StreamsFailCleanly) {
                      w.end();
                    })});
   cases.push_back({"LABELSST index out of range", handStream(
-                                                       [](biff::RecordWriter& w) {
-                                                         cellHead(w, biff::kLabelSst, 0, 0);
-                                                         w.u32(2);
-                                                         w.end();
-                                                       },
-                                                       twoTextSst)});
+                                                      [](biff::RecordWriter& w) {
+                                                        cellHead(w, biff::kLabelSst, 0, 0);
+                                                        w.u32(2);
+                                                        w.end();
+                                                      },
+                                                      twoTextSst)});
   cases.push_back({"column 300", handStream([](biff::RecordWriter& w) { number(w, 0, 300); })});
   cases.push_back({"MULRK columns disagree", handStream([](biff::RecordWriter& w) {
                      w.begin(biff::kMulRk);

@@ -234,7 +234,8 @@ TEST(XlsxWrite, NewBookReadBackByOpenpyxl) {
   ASSERT_TRUE(runPython(R"(
 import openpyxl
 from openpyxl.utils.escape import unescape
-wb = openpyxl.load_workbook(")" + path + R"(")
+wb = openpyxl.load_workbook(")" +
+                            path + R"(")
 print(wb.sheetnames)
 ws = wb["Alpha"]
 for row in ws.iter_rows(min_row=1, max_row=4):
@@ -318,12 +319,15 @@ TEST(XlsxWrite, SaveIntoExistingBookKeepsTheOtherSheet) {
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import openpyxl, zipfile
-a = zipfile.ZipFile(")" + original + R"(")
-b = zipfile.ZipFile(")" + saved + R"(")
+a = zipfile.ZipFile(")" + original +
+                            R"(")
+b = zipfile.ZipFile(")" + saved +
+                            R"(")
 for part in ["xl/worksheets/sheet1.xml", "xl/styles.xml", "xl/theme/theme1.xml"]:
     print(part, "same" if a.read(part) == b.read(part) else "changed")
 print("xl/worksheets/sheet2.xml", "same" if a.read("xl/worksheets/sheet2.xml") == b.read("xl/worksheets/sheet2.xml") else "changed")
-wb = openpyxl.load_workbook(")" + saved + R"(")
+wb = openpyxl.load_workbook(")" +
+                            saved + R"(")
 print(wb.sheetnames)
 keep = wb["Keep"]
 print(keep["A3"].value, keep["B1"].font.b, keep["B1"].fill.fgColor.rgb)
@@ -360,8 +364,10 @@ TEST(XlsxWrite, SaveIntoHandMadePackageKeepsItsPrefix) {
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import openpyxl, zipfile
-print(zipfile.ZipFile(")" + path + R"(").read("xl/worksheets/s.xml")[:12])
-ws = openpyxl.load_workbook(")" + path + R"(").active
+print(zipfile.ZipFile(")" + path +
+                            R"(").read("xl/worksheets/s.xml")[:12])
+ws = openpyxl.load_workbook(")" +
+                            path + R"(").active
 print(ws["A1"].value, ws["B1"].value, ws["A6"].value, ws.column_dimensions["A"].width)
 )",
                         &out));
@@ -379,8 +385,10 @@ TEST(XlsxWrite, UnchangedBookSavesTheSamePackage) {
   std::string out;
   ASSERT_TRUE(runPython(R"(
 import zipfile
-a = zipfile.ZipFile(")" + original + R"(")
-b = zipfile.ZipFile(")" + saved + R"(")
+a = zipfile.ZipFile(")" + original +
+                            R"(")
+b = zipfile.ZipFile(")" + saved +
+                            R"(")
 print(all(a.read(n) == b.read(n) for n in a.namelist()) and a.namelist() == b.namelist())
 )",
                         &out));

@@ -81,10 +81,10 @@ inline std::string utf16File(std::string_view text, bool pairs, bool big, bool m
 inline Case decode(const uint8_t* data, size_t size) {
   uint8_t h[HEADER_BYTES] = {};
   for (size_t i = 0; i < HEADER_BYTES && i < size; ++i) h[i] = data[i];
-  const std::string_view text = size > HEADER_BYTES
-                                    ? std::string_view(reinterpret_cast<const char*>(data) + HEADER_BYTES,
-                                                       size - HEADER_BYTES)
-                                    : std::string_view();
+  const std::string_view text =
+      size > HEADER_BYTES
+          ? std::string_view(reinterpret_cast<const char*>(data) + HEADER_BYTES, size - HEADER_BYTES)
+          : std::string_view();
   Case c;
   c.form = static_cast<Form>((h[0] & 0x7F) % 5);
   c.pairs = (h[0] & 0x80) != 0;
@@ -100,17 +100,13 @@ inline Case decode(const uint8_t* data, size_t size) {
   c.firstRow = 1 + (h[4] & 15);
   c.rows = h[4] >> 4;
   switch (c.form) {
-    case Form::Utf8Mark:
-      c.file = "\xEF\xBB\xBF" + std::string(text);
-      break;
+    case Form::Utf8Mark: c.file = "\xEF\xBB\xBF" + std::string(text); break;
     case Form::Utf16LeMark:
     case Form::Utf16BeMark:
     case Form::Utf16LeBare:
       c.file = utf16File(text, c.pairs, c.form == Form::Utf16BeMark, c.form != Form::Utf16LeBare);
       break;
-    case Form::AsIs:
-      c.file = std::string(text);
-      break;
+    case Form::AsIs: c.file = std::string(text); break;
   }
   return c;
 }
@@ -148,9 +144,7 @@ inline Outcome readCase(const Case& c, bool reference, const std::string& path, 
   Outcome out;
   uint64_t baseRows = 0;
   switch (c.operation) {
-    case Operation::Whole:
-      out.ok = sheet.readDelimited(file, c.delimiter);
-      break;
+    case Operation::Whole: out.ok = sheet.readDelimited(file, c.delimiter); break;
     case Operation::Page:
       out.ok = readTextPage(sheet, file, c.delimiter, c.flag, c.firstRow, c.rows, out.page);
       break;

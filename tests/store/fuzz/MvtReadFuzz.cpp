@@ -56,10 +56,8 @@ void editSaveRead(CDataCore& core, const uint8_t* data, size_t size) {
   for (size_t i = 0; i + 1 < size && i < 16 && cells; i += 2) {
     const uint64_t at = (uint64_t(data[i]) * 131 + data[i + 1]) % cells;
     const int32_t row = int32_t(at / core.mColCount), col = int32_t(at % core.mColCount);
-    if (texts.empty() || data[i] % 3 == 0)
-      core.clearCell(row, col);
-    else
-      core.setText(row, col, texts[data[i + 1] % texts.size()]);
+    if (texts.empty() || data[i] % 3 == 0) core.clearCell(row, col);
+    else core.setText(row, col, texts[data[i + 1] % texts.size()]);
     checkCounts(core);
   }
   check(core.write(widen(scratch("out")), true));

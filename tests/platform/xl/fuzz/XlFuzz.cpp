@@ -14,8 +14,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/xl/xl.h"
 #include "platform/xl/XlsContainer.h"
+#include "platform/xl/xl.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ const std::string& dir() {
 
 void writePackage(const std::string& path, const std::string& sheet) {
   static const char* kParts[][2] = {
-      {"[Content_Types].xml",
-       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+      {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
       {"_rels/.rels",
        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -51,8 +50,7 @@ void writePackage(const std::string& path, const std::string& sheet) {
   int err = 0;
   zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
   if (!z) return;
-  for (auto& p : kParts)
-    zip_file_add(z, p[0], zip_source_buffer(z, p[1], strlen(p[1]), 0), ZIP_FL_OVERWRITE);
+  for (auto& p : kParts) zip_file_add(z, p[0], zip_source_buffer(z, p[1], strlen(p[1]), 0), ZIP_FL_OVERWRITE);
   zip_file_add(z, "xl/worksheets/sheet1.xml", zip_source_buffer(z, sheet.data(), sheet.size(), 0),
                ZIP_FL_OVERWRITE);
   zip_close(z);
