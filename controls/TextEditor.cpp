@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "controls/ControlClass.h"
+#include "resources/MainIds.h"
 
 namespace {
-
-constexpr UINT kAltEnterCommand = 32875;  // the Alt+Enter accelerator's command id
 
 bool keyHeld(int vk) { return GetKeyState(vk) < 0; }
 
@@ -236,7 +235,7 @@ LRESULT CALLBACK CCText::wndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_SYSKEYDOWN: self->onKeyDown(wParam); return 0;
     case WM_CHAR: self->onChar(wParam); return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == kAltEnterCommand) self->onKeyDown(VK_RETURN);
+      if (LOWORD(wParam) == ID_ALT_ENTER) self->onKeyDown(VK_RETURN);  // the Alt+Enter accelerator
       return 0;
     case WM_KILLFOCUS: self->onKillFocus(reinterpret_cast<HWND>(wParam)); return 0;
     case WM_SETFOCUS: {
