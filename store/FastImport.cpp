@@ -143,8 +143,13 @@ class FieldTyper {
       if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
-    // Decoded first: a number needs ASCII digits, which no other byte decodes to,
-    // but the rule is applied to the text as the cell would see it.
+    // A byte of 0x80 and above comes before any NUL here. In UTF-8 it decodes
+    // to a unit of 0x80 and above (U+FFFD when invalid) and never takes an
+    // ASCII byte with it, so the text is not a number: no decoding needed.
+    if (mKind == RowReader::KIND_UTF8) return text(p, n, p[0] == '=', false, cell);
+    // Other code pages decoded first: a number needs ASCII digits, which no
+    // other byte decodes to, but the rule is applied to the text as the cell
+    // would see it.
     if (mWide.size() < n + 1) mWide.resize(n + 1);
     const size_t m = decodeField(mKind, p, n, mWide.data());
     if (m == 0) return true;
