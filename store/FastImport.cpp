@@ -128,16 +128,25 @@ class FieldTyper {
     if (n == 0) return true;
     mColumn = column;
     if constexpr (sizeof(Unit) == 1) {
-      return typeBytes(p, n, cell);
+      return typeBytes(p, n, nulOrHigh(p, n), cell);
     } else {
       return typeUnits(p, n, cell);
     }
   }
 
+  // The same for bytes whose first NUL or high byte is known: at `cut` (n
+  // when none).
+  bool type(const char* p, size_t n, size_t cut, Cell& cell, size_t column) {
+    cell = Cell{};
+    if (n == 0) return true;
+    mColumn = column;
+    return typeBytes(p, n, cut, cell);
+  }
+
  private:
-  bool typeBytes(const char* p, size_t n, Cell& cell) {
-    // The cell reads a C string: it ends at a NUL.
-    const size_t cut = nulOrHigh(p, n);
+  // `cut` indexes the first NUL or high byte (n when none): the cell reads a
+  // C string, which ends at a NUL.
+  bool typeBytes(const char* p, size_t n, size_t cut, Cell& cell) {
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
       if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
@@ -268,6 +277,7 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   const uint64_t width = job.width;
   std::basic_string<Unit> unquoted, swapped;
   std::vector<Cell> cells;
+  ByteMarks marks;
   size_t typed = 0;
   uint64_t reported = 0;
   for (uint64_t k = 0; k < span.count; ++k) {
@@ -280,7 +290,14 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
         line = swapped.data();
       }
     }
-    if (!typeRecord<Unit>(line, length, delimiter, quotes, doubleByte, typer, unquoted, cells, typed)) {
+    bool typedAll;
+    if constexpr (sizeof(Unit) == 1) {
+      typedAll = doubleByte ? typeRecord<Unit>(line, length, delimiter, quotes, true, typer, unquoted, cells, typed)
+                            : typeMarkedRecord(line, length, delimiter, quotes, typer, unquoted, cells, typed, marks);
+    } else {
+      typedAll = typeRecord<Unit>(line, length, delimiter, quotes, false, typer, unquoted, cells, typed);
+    }
+    if (!typedAll) {
       job.failed = true;
       return;
     }
