@@ -145,8 +145,9 @@ class FieldTyper {
 
  private:
   // `cut` indexes the first NUL or high byte (n when none): the cell reads a
-  // C string, which ends at a NUL.
-  bool typeBytes(const char* p, size_t n, size_t cut, Cell& cell) {
+  // C string, which ends at a NUL. Inlined into the record's loop, the rare
+  // cases out of line.
+  __attribute__((always_inline)) bool typeBytes(const char* p, size_t n, size_t cut, Cell& cell) {
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
       if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell)) return true;
@@ -156,9 +157,13 @@ class FieldTyper {
     // to a unit of 0x80 and above (U+FFFD when invalid) and never takes an
     // ASCII byte with it, so the text is not a number: no decoding needed.
     if (mKind == RowReader::KIND_UTF8) return text(p, n, p[0] == '=', false, cell);
-    // Other code pages decoded first: a number needs ASCII digits, which no
-    // other byte decodes to, but the rule is applied to the text as the cell
-    // would see it.
+    return typeDecoded(p, n, cell);
+  }
+
+  // typeBytes for a field of another code page with a byte of 0x80 and above:
+  // decoded first. A number needs ASCII digits, which no other byte decodes
+  // to, but the rule is applied to the text as the cell would see it.
+  __attribute__((noinline)) bool typeDecoded(const char* p, size_t n, Cell& cell) {
     if (mWide.size() < n + 1) mWide.resize(n + 1);
     const size_t m = decodeField(mKind, p, n, mWide.data());
     if (m == 0) return true;
@@ -182,44 +187,6 @@ class FieldTyper {
     return numberCell(kind, i, d, cell);
   }
 
-  // A text cell for the field's raw bytes: kind 8 when the text begins with
-  // '=', else kind 0.
-  bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
-    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
-    cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
-    ColumnWatch* watch = watchOf(mColumn);
-    if (watch != nullptr && watch->passLeft != 0) {  // a column of new texts: straight to the hand-over
-      --watch->passLeft;
-      const uint64_t key = keyOf(p, n, ascii);
-      if (key == 0) return false;
-      cell.value = key;
-      mTexts.addOnce(p, n, key);
-      return true;
-    }
-    const uint64_t hash = bytesHash(p, n);
-    uint64_t key = 0;
-    const bool known = mTexts.find(p, n, hash, key);
-    if (watch != nullptr) watch->count(!known);
-    if (known) {
-      cell.value = key;
-      return true;
-    }
-    key = keyOf(p, n, ascii);
-    if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
-    cell.value = key;
-    mTexts.add(p, n, hash, key);
-    return true;
-  }
-
-  // The text key of a field's raw bytes.
-  uint64_t keyOf(const char* p, size_t n, bool ascii) {
-    if (ascii && mKeyOf == nullptr) return asciiTextKey(p, n);
-    if (mWide.size() < n + 1) mWide.resize(n + 1);
-    const size_t m = decodeField(mKind, p, n, mWide.data());
-    const std::u16string_view t(mWide.data(), m);
-    return mKeyOf ? mKeyOf(t) : textKey(t);
-  }
-
   // What the table did for one column's texts lately. After a window of
   // WINDOW texts nearly all new, the next PASS texts of the column skip the
   // table (which they would only fill with texts met once), then the column
@@ -240,6 +207,52 @@ class FieldTyper {
     if (column >= WATCHED_COLUMNS) return nullptr;
     if (column >= mWatch.size()) mWatch.resize(column + 1);
     return &mWatch[column];
+  }
+
+  // A text cell for the field's raw bytes: kind 8 when the text begins with
+  // '=', else kind 0. A text the table holds costs a hash and a compare here;
+  // the others go out of line.
+  __attribute__((always_inline)) bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
+    cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
+    ColumnWatch* watch = watchOf(mColumn);
+    if (watch != nullptr && watch->passLeft != 0) return passText(p, n, ascii, *watch, cell);
+    const uint64_t hash = bytesHash(p, n);
+    uint64_t key = 0;
+    const bool known = mTexts.find(p, n, hash, key);
+    if (watch != nullptr) watch->count(!known);
+    if (!known) return newText(p, n, hash, ascii, cell);
+    cell.value = key;
+    return true;
+  }
+
+  // A text of a column of new texts: straight to the hand-over.
+  __attribute__((noinline)) bool passText(const char* p, size_t n, bool ascii, ColumnWatch& watch, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
+    --watch.passLeft;
+    const uint64_t key = keyOf(p, n, ascii);
+    if (key == 0) return false;
+    cell.value = key;
+    mTexts.addOnce(p, n, key);
+    return true;
+  }
+
+  // A text the table does not hold, with the hash of its bytes: added.
+  __attribute__((noinline)) bool newText(const char* p, size_t n, uint64_t hash, bool ascii, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
+    const uint64_t key = keyOf(p, n, ascii);
+    if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
+    cell.value = key;
+    mTexts.add(p, n, hash, key);
+    return true;
+  }
+
+  // The text key of a field's raw bytes.
+  uint64_t keyOf(const char* p, size_t n, bool ascii) {
+    if (ascii && mKeyOf == nullptr) return asciiTextKey(p, n);
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
+    const size_t m = decodeField(mKind, p, n, mWide.data());
+    const std::u16string_view t(mWide.data(), m);
+    return mKeyOf ? mKeyOf(t) : textKey(t);
   }
 
   int mKind;
