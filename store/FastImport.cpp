@@ -268,8 +268,11 @@ class FieldTyper {
 template <class Unit>
 void countSpan(ImportJob& job, Span& span, bool last) {
   auto stream = openStream<Unit>(job, span.start, job.blockBytes);
+  const uint64_t limit = last ? UINT64_MAX : span.limit;
   uint64_t count = 0;
-  while (last || stream->offset() < span.limit) {
+  for (;;) {
+    count += stream->skipPlainRecords(limit);
+    if (stream->offset() >= limit) break;
     stream->skipRecord();
     if (stream->lineLength() == 0 && stream->atEnd()) break;
     ++count;
@@ -294,7 +297,8 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   size_t typed = 0;
   uint64_t reported = 0;
   for (uint64_t k = 0; k < span.count; ++k) {
-    const Unit* line = stream->readRecord();
+    const Unit* line = stream->readPlainRecord();  // most records: read in place
+    if (line == nullptr) line = stream->readRecord();
     size_t length = stream->lineLength();
     if constexpr (sizeof(Unit) == 2) {
       if (big) {
