@@ -1,14 +1,17 @@
-// The record splitter of the parallel import: typeRecord splits one record
-// into its fields as BasicCsvStream::splitLine does and hands each field to a
-// typer, which makes its cell in place; nextDelimiter finds where a field
-// ends.
+// The record splitter of the parallel import: typeRecord and
+// typeMarkedRecord split one record into its fields as
+// BasicCsvStream::splitLine does and hand each field to a typer, which makes
+// its cell in place. typeRecord finds where each field ends with
+// nextDelimiter (double-byte ANSI and UTF-16 records); typeMarkedRecord, for
+// other byte records, marks the record's delimiters and NUL and high bytes
+// in one pass first (ByteMarks).
 //
 // Invariants: a record with n delimiters outside quotes gives n + 1 fields
 // (so one that ends the record gives an empty last field), an empty record
 // none; a quoted field reaches the typer unquoted ("" read as one quote), and
 // what follows its closing quote up to the next delimiter is dropped. In a
 // double-byte ANSI file a delimiter byte that trails a lead byte is never a
-// delimiter.
+// delimiter. Both splitters give the same fields for the records they share.
 //
 // Included by the parallel import alone, and in an unnamed namespace on
 // purpose: this runs once per field, and with internal linkage the compiler
