@@ -300,6 +300,48 @@ void BasicCsvStream<Unit>::skipRecord() {
   readRecordInto(false);
 }
 
+// Whether the record at block unit `pos` lies whole in the block and ends at
+// its first LF or CR, with no quote before it (quote detection on): then it
+// runs to `end`, and the next record starts at `next`. A CR that ends the
+// block does not tell: an LF may follow it.
+template <class Unit>
+bool BasicCsvStream<Unit>::plainRecordAt(size_t pos, size_t& end, size_t& next) const {
+  const Unit* block = mBlock.get();
+  end = pos + findAny(block + pos, mFill - pos, mLf, mCr, mQuoteDetect ? mQuote : mLf);
+  if (end == mFill) return false;  // the record goes on past the block
+  const Unit c = block[end];
+  next = end + 1;
+  if (c == mCr) {
+    if (next == mFill) return false;
+    if (block[next] == mLf) ++next;
+    return true;
+  }
+  return c == mLf;  // not a quote: skipRecord() decides whether it opens a section
+}
+
+template <class Unit>
+uint64_t BasicCsvStream<Unit>::skipPlainRecords(uint64_t limit) {
+  const uint64_t blockEnd = mFileOffset - mCarry;  // the offset just past the block's units
+  uint64_t count = 0;
+  size_t end, next;
+  while (mPos < mFill && blockEnd - (mFill - mPos) * sizeof(Unit) < limit && plainRecordAt(mPos, end, next)) {
+    mLineLength = end - mPos;
+    mPos = next;
+    ++count;
+  }
+  return count;
+}
+
+template <class Unit>
+const Unit* BasicCsvStream<Unit>::readPlainRecord() {
+  size_t end, next;
+  if (mPos >= mFill || !plainRecordAt(mPos, end, next)) return nullptr;
+  const Unit* record = mBlock.get() + mPos;
+  mLineLength = end - mPos;
+  mPos = next;
+  return record;
+}
+
 template <class Unit>
 size_t BasicCsvStream<Unit>::fieldSpans(std::vector<FieldSpan>& out) const {
   size_t count = 0;

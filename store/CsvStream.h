@@ -54,6 +54,17 @@ class BasicCsvStream {
   // Reads the next record without keeping its units: the line stays empty and
   // lineLength() tells how many units the record had. For counting and skipping.
   void skipRecord();
+  // Skips the records that skipRecord() would, while each starts before byte
+  // `limit`, lies whole in the block read and ends at its first LF or CR, with
+  // no quote before it (quote detection on); returns how many. Stops, for
+  // skipRecord() to go on, at any other record, and at a CR that ends the
+  // block. lineLength() is then the last one's.
+  uint64_t skipPlainRecords(uint64_t limit);
+  // Reads the next record as readRecord() does when it is one that
+  // skipPlainRecords() would skip, without copying it: the record's units in
+  // the block (not NUL-terminated; the line buffer is left as it was), valid
+  // until the next read. Null, with nothing read, for any other record.
+  const Unit* readPlainRecord();
   // Reads the next record and splits it into fields (none for an empty record):
   // a field starting with the quote (quote detection on) loses its quotes, a
   // doubled quote gives one, and what follows its closing quote up to the next
@@ -111,6 +122,7 @@ class BasicCsvStream {
   bool refill();
   void takeRun(size_t from, size_t to, bool keep);
   void readRecordInto(bool keep);
+  bool plainRecordAt(size_t pos, size_t& end, size_t& next) const;
   bool plainStep(bool keep, State& state);
   bool quotedStep(bool keep, State& state);
   void trackPairs(size_t from, size_t to);

@@ -128,24 +128,43 @@ class FieldTyper {
     if (n == 0) return true;
     mColumn = column;
     if constexpr (sizeof(Unit) == 1) {
-      return typeBytes(p, n, cell);
+      return typeBytes(p, n, nulOrHigh(p, n), cell);
     } else {
       return typeUnits(p, n, cell);
     }
   }
 
+  // The same for bytes whose first NUL or high byte is known: at `cut` (n
+  // when none).
+  bool type(const char* p, size_t n, size_t cut, Cell& cell, size_t column) {
+    cell = Cell{};
+    if (n == 0) return true;
+    mColumn = column;
+    return typeBytes(p, n, cut, cell);
+  }
+
  private:
-  bool typeBytes(const char* p, size_t n, Cell& cell) {
-    // The cell reads a C string: it ends at a NUL.
-    const size_t cut = nulOrHigh(p, n);
+  // `cut` indexes the first NUL or high byte (n when none): the cell reads a
+  // C string, which ends at a NUL. Inlined into the record's loop, the rare
+  // cases out of line.
+  __attribute__((always_inline)) bool typeBytes(const char* p, size_t n, size_t cut, Cell& cell) {
     if (cut == n || p[cut] == 0) {  // 7-bit ASCII up to the end or a NUL
       if (cut == 0) return true;
       if (mayBeginNumber(static_cast<unsigned char>(p[0])) && typeAsciiNumber(std::string_view(p, cut), cell))
         return true;
       return text(p, cut, p[0] == '=', true, cell);  // ASCII decodes to itself
     }
-    // Decoded first: a number needs ASCII digits, which no other byte decodes to,
-    // but the rule is applied to the text as the cell would see it.
+    // A byte of 0x80 and above comes before any NUL here. In UTF-8 it decodes
+    // to a unit of 0x80 and above (U+FFFD when invalid) and never takes an
+    // ASCII byte with it, so the text is not a number: no decoding needed.
+    if (mKind == RowReader::KIND_UTF8) return text(p, n, p[0] == '=', false, cell);
+    return typeDecoded(p, n, cell);
+  }
+
+  // typeBytes for a field of another code page with a byte of 0x80 and above:
+  // decoded first. A number needs ASCII digits, which no other byte decodes
+  // to, but the rule is applied to the text as the cell would see it.
+  __attribute__((noinline)) bool typeDecoded(const char* p, size_t n, Cell& cell) {
     if (mWide.size() < n + 1) mWide.resize(n + 1);
     const size_t m = decodeField(mKind, p, n, mWide.data());
     if (m == 0) return true;
@@ -167,44 +186,6 @@ class FieldTyper {
     double d = 0;
     const int kind = numberValue(t, i, d);
     return numberCell(kind, i, d, cell);
-  }
-
-  // A text cell for the field's raw bytes: kind 8 when the text begins with
-  // '=', else kind 0.
-  bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
-    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
-    cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
-    ColumnWatch* watch = watchOf(mColumn);
-    if (watch != nullptr && watch->passLeft != 0) {  // a column of new texts: straight to the hand-over
-      --watch->passLeft;
-      const uint64_t key = keyOf(p, n, ascii);
-      if (key == 0) return false;
-      cell.value = key;
-      mTexts.addOnce(p, n, key);
-      return true;
-    }
-    const uint64_t hash = bytesHash(p, n);
-    uint64_t key = 0;
-    const bool known = mTexts.find(p, n, hash, key);
-    if (watch != nullptr) watch->count(!known);
-    if (known) {
-      cell.value = key;
-      return true;
-    }
-    key = keyOf(p, n, ascii);
-    if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
-    cell.value = key;
-    mTexts.add(p, n, hash, key);
-    return true;
-  }
-
-  // The text key of a field's raw bytes.
-  uint64_t keyOf(const char* p, size_t n, bool ascii) {
-    if (ascii && mKeyOf == nullptr) return asciiTextKey(p, n);
-    if (mWide.size() < n + 1) mWide.resize(n + 1);
-    const size_t m = decodeField(mKind, p, n, mWide.data());
-    const std::u16string_view t(mWide.data(), m);
-    return mKeyOf ? mKeyOf(t) : textKey(t);
   }
 
   // What the table did for one column's texts lately. After a window of
@@ -229,6 +210,52 @@ class FieldTyper {
     return &mWatch[column];
   }
 
+  // A text cell for the field's raw bytes: kind 8 when the text begins with
+  // '=', else kind 0. A text the table holds costs a hash and a compare here;
+  // the others go out of line.
+  __attribute__((always_inline)) bool text(const char* p, size_t n, bool formula, bool ascii, Cell& cell) {
+    cell.kind = formula ? CELL_FORMULA : CELL_TEXT;
+    ColumnWatch* watch = watchOf(mColumn);
+    if (watch != nullptr && watch->passLeft != 0) return passText(p, n, ascii, *watch, cell);
+    const uint64_t hash = bytesHash(p, n);
+    uint64_t key = 0;
+    const bool known = mTexts.find(p, n, hash, key);
+    if (watch != nullptr) watch->count(!known);
+    if (!known) return newText(p, n, hash, ascii, cell);
+    cell.value = key;
+    return true;
+  }
+
+  // A text of a column of new texts: straight to the hand-over.
+  __attribute__((noinline)) bool passText(const char* p, size_t n, bool ascii, ColumnWatch& watch, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
+    --watch.passLeft;
+    const uint64_t key = keyOf(p, n, ascii);
+    if (key == 0) return false;
+    cell.value = key;
+    mTexts.addOnce(p, n, key);
+    return true;
+  }
+
+  // A text the table does not hold, with the hash of its bytes: added.
+  __attribute__((noinline)) bool newText(const char* p, size_t n, uint64_t hash, bool ascii, Cell& cell) {
+    if (n >= (size_t{1} << 31)) return false;  // beyond the local table's 32-bit lengths
+    const uint64_t key = keyOf(p, n, ascii);
+    if (key == 0) return false;  // the pool never stores under 0: let the sequential road probe
+    cell.value = key;
+    mTexts.add(p, n, hash, key);
+    return true;
+  }
+
+  // The text key of a field's raw bytes.
+  uint64_t keyOf(const char* p, size_t n, bool ascii) {
+    if (ascii && mKeyOf == nullptr) return asciiTextKey(p, n);
+    if (mWide.size() < n + 1) mWide.resize(n + 1);
+    const size_t m = decodeField(mKind, p, n, mWide.data());
+    const std::u16string_view t(mWide.data(), m);
+    return mKeyOf ? mKeyOf(t) : textKey(t);
+  }
+
   int mKind;
   LocalTexts& mTexts;
   KeyFn mKeyOf;
@@ -242,8 +269,11 @@ class FieldTyper {
 template <class Unit>
 void countSpan(ImportJob& job, Span& span, bool last) {
   auto stream = openStream<Unit>(job, span.start, job.blockBytes);
+  const uint64_t limit = last ? UINT64_MAX : span.limit;
   uint64_t count = 0;
-  while (last || stream->offset() < span.limit) {
+  for (;;) {
+    count += stream->skipPlainRecords(limit);
+    if (stream->offset() >= limit) break;
     stream->skipRecord();
     if (stream->lineLength() == 0 && stream->atEnd()) break;
     ++count;
@@ -264,10 +294,12 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   const uint64_t width = job.width;
   std::basic_string<Unit> unquoted, swapped;
   std::vector<Cell> cells;
+  ByteMarks marks;
   size_t typed = 0;
   uint64_t reported = 0;
   for (uint64_t k = 0; k < span.count; ++k) {
-    const Unit* line = stream->readRecord();
+    const Unit* line = stream->readPlainRecord();  // most records: read in place
+    if (line == nullptr) line = stream->readRecord();
     size_t length = stream->lineLength();
     if constexpr (sizeof(Unit) == 2) {
       if (big) {
@@ -276,7 +308,15 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
         line = swapped.data();
       }
     }
-    if (!typeRecord<Unit>(line, length, delimiter, quotes, doubleByte, typer, unquoted, cells, typed)) {
+    bool typedAll;
+    if constexpr (sizeof(Unit) == 1) {
+      typedAll = doubleByte
+                     ? typeRecord<Unit>(line, length, delimiter, quotes, true, typer, unquoted, cells, typed)
+                     : typeMarkedRecord(line, length, delimiter, quotes, typer, unquoted, cells, typed, marks);
+    } else {
+      typedAll = typeRecord<Unit>(line, length, delimiter, quotes, false, typer, unquoted, cells, typed);
+    }
+    if (!typedAll) {
       job.failed = true;
       return;
     }

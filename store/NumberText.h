@@ -40,22 +40,21 @@ inline int numberValueOf(const Unit* text, size_t n, int64_t& intValue, double& 
   }
   if (n - i > 19) return 0;
   const size_t start = i;
-  int kind = 1;
-  int digits = 0, fraction = 0;
+  // The digits before the point, then the point and the digits after it: a
+  // tight loop per run, with no state to carry from one unit to the next.
+  auto digitOf = [](Unit c) { return static_cast<unsigned>(c) - unsigned{'0'}; };
   uint64_t value = 0;  // every digit, the point ignored: at most 19, never overflows
-  for (; i < n; ++i) {
-    const Unit c = text[i];
-    if (c == '.') {
-      if (kind == 2) return 0;
-      kind = 2;
-    } else if (c >= '0' && c <= '9') {
-      ++digits;
-      fraction += kind == 2;
-      value = value * 10 + static_cast<unsigned>(c - '0');
-    } else {
-      return 0;
-    }
+  for (; i < n && digitOf(text[i]) < 10; ++i) value = value * 10 + digitOf(text[i]);
+  size_t point = n;  // the point's index; n when there is none
+  if (i < n) {
+    if (text[i] != '.') return 0;
+    point = i++;
+    for (; i < n && digitOf(text[i]) < 10; ++i) value = value * 10 + digitOf(text[i]);
+    if (i < n) return 0;
   }
+  const int kind = point == n ? 1 : 2;
+  const size_t digits = n - start - (kind == 2);
+  const size_t fraction = kind == 2 ? n - point - 1 : 0;
   if (digits == 0) return 0;
   if (kind == 1) {
     const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
