@@ -269,7 +269,18 @@ struct StringPool::Shard {
   void create(uint64_t key, const void* bytes, size_t len, uint64_t count, size_t zeroTail = 0) {
     growTable(used + 1);
     const uint64_t mixed = mix(key);
-    uint64_t slot = probe(key, mixed);
+    createAt(probe(key, mixed), key, mixed, bytes, len, count, zeroTail);
+  }
+
+  // Whether the table takes one entry more without growing (create() would
+  // keep it as it is).
+  bool roomForOne() const { return mask != 0 && (used + 1) * 10 <= (mask + 1) * 7; }
+
+  // create() where a probe for the absent `key` (of mixed value `mixed`) ended,
+  // at the empty `slot`, when roomForOne(): the new text's path probes once.
+  void createAt(uint64_t slot, uint64_t key, uint64_t mixed, const void* bytes, size_t len, uint64_t count,
+                size_t zeroTail = 0) {
+    assert(roomForOne() && refAt(slot) == 0);
     const size_t total = len + zeroTail;
     uint32_t ref = arena.allocate(entrySize(total));
     char* e = at(ref);
@@ -396,10 +407,12 @@ uint64_t StringPool::addCounted(uint64_t key, const void* bytes, size_t len, uin
   Shard& s = shardOf(key);
   std::lock_guard<std::mutex> guard(s.lock);
   if (s.mask == 0) s.growTable(1);
-  uint64_t i = s.probe(key);
+  const uint64_t mixed = mix(key);
+  uint64_t i = s.probe(key, mixed);
   if (s.refAt(i) == 0) {
     assert(count <= MAX_COUNT);
-    s.create(key, bytes, len, count);
+    if (s.roomForOne()) s.createAt(i, key, mixed, bytes, len, count);
+    else s.create(key, bytes, len, count);
     addCounter(accountedBytes(len), true);
     return key;
   }
@@ -428,10 +441,12 @@ void StringPool::addCountedBatch(const CountedText* texts, size_t n, bool& colli
       assert(&shardOf(t.key) == &s);
       if (k + AHEAD < n) s.prefetch(mix(texts[k + AHEAD].key));
       if (t.len == 0 || t.count == 0) continue;
-      uint64_t i = s.probe(t.key);
+      const uint64_t mixed = mix(t.key);
+      uint64_t i = s.probe(t.key, mixed);
       if (s.refAt(i) == 0) {
         assert(t.count <= MAX_COUNT);
-        s.create(t.key, t.bytes, t.len, t.count);
+        if (s.roomForOne()) s.createAt(i, t.key, mixed, t.bytes, t.len, t.count);
+        else s.create(t.key, t.bytes, t.len, t.count);
         added += accountedBytes(t.len);
         continue;
       }
