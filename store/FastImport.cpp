@@ -38,7 +38,9 @@ namespace {
 constexpr int64_t MAX_ROWS = INT32_MAX;
 constexpr size_t WORKER_BLOCK_BYTES = 1u << 20;
 constexpr size_t WORKER_LINE_UNITS = 1u << 16;
-constexpr size_t SPANS_PER_WORKER = 4;
+constexpr size_t SPANS_PER_WORKER = 4;        // fewest spans of a whole file per worker
+constexpr size_t MOST_SPANS_PER_WORKER = 32;  // most of them
+constexpr size_t SPAN_BLOCKS = 4;             // fewest blocks of a span beyond the fewest spans
 constexpr uint64_t PAGE_SPAN_RECORDS = 8192;  // fewest records of one span of a page
 constexpr uint64_t PAGE_SKIP_ALONE = 4096;    // records a page skips without help
 
@@ -588,6 +590,16 @@ template <class Unit>
 uint64_t scanPage(ImportJob& job, uint64_t start, uint64_t want, unsigned threads, std::vector<Span>& spans,
                   int64_t firstRow, uint64_t& end);
 
+// The spans that `bytes` of data are cut into for `threads` workers. The more
+// spans, the less the workers that end first wait for the last (whose span
+// the machine slowed down), but a span reads on to the end of the block its
+// limit falls in: spans of SPAN_BLOCKS blocks or more keep that small.
+size_t spanCount(uint64_t bytes, size_t blockBytes, unsigned threads) {
+  const uint64_t byBlocks = bytes / (uint64_t{blockBytes} * SPAN_BLOCKS);
+  return static_cast<size_t>(std::clamp<uint64_t>(byBlocks, uint64_t{threads} * SPANS_PER_WORKER,
+                                                  uint64_t{threads} * MOST_SPANS_PER_WORKER));
+}
+
 // The whole data from `begin` as a sheet. The record starts are guessed and
 // counted in parallel; when a guess fell inside a quoted line break, one
 // quote-aware pass over the data finds the exact starts instead, and the
@@ -597,7 +609,7 @@ ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint6
                          unsigned threads, RisingProgress& progress) {
   // Several spans per worker, taken as workers come free: a worker that the
   // machine slows down holds up the end by one small span at most.
-  std::vector<Span> spans(threads * SPANS_PER_WORKER);
+  std::vector<Span> spans(spanCount(size - begin, job.blockBytes, threads));
   if (!findRecordStarts<Unit>(job, spans, begin, size, size, progress)) {
     if (job.failed) return ParallelResult::GaveWay;
     spans.clear();
