@@ -18,6 +18,7 @@
 #include "store/CellTyping.h"
 #include "store/CsvStream.h"
 #include "store/DataCore.h"
+#include "store/LargeBlock.h"
 #include "store/LocalTexts.h"
 #include "store/NumberText.h"
 #include "store/Parallel.h"
@@ -64,6 +65,50 @@ uint64_t asciiTextKey(const char* p, size_t n) {
   return h * FNV_PRIME * FNV_PRIME;  // the NUL unit
 }
 
+// The rows a span of a guessed start makes, in order, until they go to the
+// sheet's row array: on large pages, as that array is, so that the hand-over
+// costs the system a few faults.
+class SpanRows {
+ public:
+  SpanRows() = default;
+  SpanRows(SpanRows&& other) noexcept { swap(other); }
+  SpanRows& operator=(SpanRows&& other) noexcept {
+    SpanRows gone(std::move(other));
+    swap(gone);
+    return *this;
+  }
+  ~SpanRows() { largeblock::release(mRows, mRoom * sizeof(Cell*)); }
+
+  // Room for `count` rows; false when it cannot be had.
+  bool reserve(size_t count) {
+    if (count <= mRoom) return true;
+    auto* grown = static_cast<Cell**>(largeblock::allocate(count * sizeof(Cell*)));
+    if (grown == nullptr) return false;
+    if (mSize != 0) std::memcpy(static_cast<void*>(grown), mRows, mSize * sizeof(Cell*));
+    largeblock::release(mRows, mRoom * sizeof(Cell*));
+    mRows = grown;
+    mRoom = count;
+    return true;
+  }
+  bool push(Cell* row) {
+    if (mSize == mRoom && !reserve(mRoom * 2 + 1024)) return false;
+    mRows[mSize++] = row;
+    return true;
+  }
+  Cell* const* data() const { return mRows; }
+  size_t size() const { return mSize; }
+
+ private:
+  void swap(SpanRows& other) noexcept {
+    std::swap(mRows, other.mRows);
+    std::swap(mSize, other.mSize);
+    std::swap(mRoom, other.mRoom);
+  }
+  Cell** mRows = nullptr;
+  size_t mSize = 0;
+  size_t mRoom = 0;
+};
+
 // A row made wider than the sheet as first sized, for a record with as many
 // fields as the sheet has columns or more: the other rows are widened to the
 // widest once every row is made.
@@ -81,9 +126,11 @@ struct ImportJob {
   size_t blockBytes;
   uint64_t width = 0;  // cells of a row as the sheet is first sized
   size_t localSlots = 1u << 14;
-  Cell** rows = nullptr;  // the sheet's row array while the workers make its rows
-  std::atomic<uint64_t> recordsDone{0};
+  Cell** rows = nullptr;                 // the sheet's row array while the workers make its rows
+  std::atomic<uint64_t> recordsDone{0};  // or bytes, for spans of guessed starts
   std::atomic<bool> failed{false};
+  std::atomic<bool> outOfResources{false};  // memory or a thread lacked: failed, whatever the starts
+  double bytesPerRecord = 64;               // as the sample found them
 };
 
 // One span of the data: records that start in [start, limit).
@@ -95,6 +142,12 @@ struct Span {
   int64_t firstRow = 0;       // sheet row of its first record
   uint64_t widest = 0;        // most cells of a wide row (0: none)
   std::vector<WideRow> wide;  // in row order
+  // A span of a guessed start types the records that start before its limit
+  // into rows of its own (`wide` then holds indices into them), counted as
+  // they come; `done` once its last record is placed.
+  bool guessed = false;
+  bool done = false;
+  SpanRows rows;
 };
 
 // A stream over the job's file in its own unit, comparing raw units (a
@@ -284,10 +337,23 @@ void countSpan(ImportJob& job, Span& span, bool last) {
   span.end = stream->offset();
 }
 
-// Phase 2: types the span's records into their rows.
+// Phase 2: types the span's records into their rows: span.count records into
+// job.rows from span.firstRow, or for a span of a guessed start those that
+// start before its limit (the last span's: the data's size when the road
+// was planned, so that what the file gained since is not read) into
+// span.rows, its count, end and progress in bytes following.
 template <class Unit>
 void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   auto stream = openStream<Unit>(job, span.start, job.blockBytes);
+  const bool guessed = span.guessed;
+  const uint64_t limit = span.limit;
+  if (guessed &&
+      !span.rows.reserve(static_cast<size_t>((span.limit - span.start) / job.bytesPerRecord * 1.1) + 16)) {
+    job.outOfResources = true;
+    job.failed = true;
+    return;
+  }
+  uint64_t reportedBytes = span.start;
   const bool quotes = job.options.quoteDetect;
   const bool big = job.kind == RowReader::KIND_UTF16BE;
   const unsigned char d = static_cast<unsigned char>(job.delimiter);
@@ -299,9 +365,15 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   ByteMarks marks;
   size_t typed = 0;
   uint64_t reported = 0;
-  for (uint64_t k = 0; k < span.count; ++k) {
+  uint64_t k = 0;
+  for (;; ++k) {
+    if (!guessed && k == span.count) break;
+    if (guessed && stream->offset() >= limit) break;
     const Unit* line = stream->readPlainRecord();  // most records: read in place
-    if (line == nullptr) line = stream->readRecord();
+    if (line == nullptr) {
+      line = stream->readRecord();
+      if (guessed && stream->lineLength() == 0 && stream->atEnd()) break;
+    }
     size_t length = stream->lineLength();
     if constexpr (sizeof(Unit) == 2) {
       if (big) {
@@ -322,28 +394,43 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
       job.failed = true;
       return;
     }
-    const int64_t row = span.firstRow + static_cast<int64_t>(k);
+    const int64_t row = guessed ? static_cast<int64_t>(k) : span.firstRow + static_cast<int64_t>(k);
     // Each worker makes its own rows: they come from its own slab and their
     // pages are first touched here, on all threads at once.
     const uint64_t rowCells = std::max<uint64_t>(width, typed + 1);
     Cell* cellsOfRow = rowalloc::allocRow(rowCells);
-    if (cellsOfRow == nullptr) {
+    if (cellsOfRow == nullptr || (guessed && !span.rows.push(cellsOfRow))) {
+      rowalloc::freeRow(cellsOfRow);
+      job.outOfResources = true;
       job.failed = true;
       return;
     }
-    job.rows[row] = cellsOfRow;
+    if (!guessed) job.rows[row] = cellsOfRow;
     if (typed != 0) std::memcpy(static_cast<void*>(cellsOfRow + 1), cells.data(), typed * sizeof(Cell));
     if (rowCells > width) {
       span.widest = std::max(span.widest, rowCells);
       span.wide.push_back({row, rowCells});
     }
     if (k - reported >= 4096) {
-      job.recordsDone += k - reported;
+      if (guessed) {
+        const uint64_t at = stream->offset();
+        job.recordsDone += at - reportedBytes;
+        reportedBytes = at;
+      } else {
+        job.recordsDone += k - reported;
+      }
       reported = k;
       if (job.failed) return;
     }
   }
-  job.recordsDone += span.count - reported;
+  if (guessed) {
+    span.count = k;
+    span.end = stream->offset();
+    span.done = true;
+    job.recordsDone += span.end - reportedBytes;
+  } else {
+    job.recordsDone += span.count - reported;
+  }
 }
 
 // The offset just after the first line end at or after `from` (a unit
@@ -376,10 +463,14 @@ void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress&
           try {
             f(i);
           } catch (...) {
+            job.outOfResources = true;
             job.failed = true;
           }
         },
-        [&] { job.failed = true; });
+        [&] {
+          job.outOfResources = true;
+          job.failed = true;
+        });
     while (!workers.waitFinished(std::chrono::milliseconds(15))) {
       if (total > 0 && to > from) {
         progress(from + static_cast<int64_t>((to - from) * (job.recordsDone.load() * 1.0 / total)));
@@ -387,11 +478,25 @@ void runWorkers(size_t n, F&& f, ImportJob& job, uint64_t total, RisingProgress&
     }
     workers.join();
   } catch (...) {
+    job.outOfResources = true;
     job.failed = true;
   }
 }
 
 unsigned workerCount(const IoOptions& options) { return threadCount(SIZE_MAX, 1, options.threads); }
+
+// Cuts [begin, limit) of data that ends at `size` into spans.size() spans
+// whose starts are guessed: each just after a line end (which a quoted
+// section may hold). `begin` is a record start.
+template <class Unit>
+void guessRecordStarts(ImportJob& job, std::vector<Span>& spans, uint64_t begin, uint64_t limit, uint64_t size) {
+  const size_t n = spans.size();
+  for (size_t t = 0; t < n; ++t) {
+    const uint64_t nominal = begin + (limit - begin) * t / n;
+    spans[t].start = t == 0 ? begin : std::max(nextLineStart<Unit>(job, begin, nominal, size), spans[t - 1].start);
+  }
+  for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : std::max(limit, spans[t].start);
+}
 
 // Phase 1 for spans over [begin, limit) of data that ends at `size`; false
 // when a guessed start proved wrong. `begin` is a record start; `spans` holds
@@ -401,11 +506,7 @@ template <class Unit>
 bool findRecordStarts(ImportJob& job, std::vector<Span>& spans, uint64_t begin, uint64_t limit, uint64_t size,
                       RisingProgress& progress) {
   const size_t n = spans.size();
-  for (size_t t = 0; t < n; ++t) {
-    const uint64_t nominal = begin + (limit - begin) * t / n;
-    spans[t].start = t == 0 ? begin : std::max(nextLineStart<Unit>(job, begin, nominal, size), spans[t - 1].start);
-  }
-  for (size_t t = 0; t < n; ++t) spans[t].limit = t + 1 < n ? spans[t + 1].start : std::max(limit, spans[t].start);
+  guessRecordStarts<Unit>(job, spans, begin, limit, size);
   std::atomic<size_t> next{0};
   runWorkers(
       std::min<size_t>(workerCount(job.options), n),
@@ -467,7 +568,8 @@ bool widenRows(ImportJob& job, std::vector<Span>& spans, RisingProgress& progres
 // once in the sample most likely never comes back: given room, it would only
 // spread the table beyond the processor's cache. A sample that reaches the end
 // of the data holds every text: then room for each of them at half load, so that
-// a small file or page costs a small table.
+// a small file or page costs a small table. The sample's bytes per record go
+// to job.bytesPerRecord.
 template <class Unit>
 size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   constexpr size_t SAMPLE_RECORDS = 16384;
@@ -482,7 +584,8 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   };
   std::vector<uint64_t> hashes;
   bool whole = false;  // the sample is all the data: its texts are all there are
-  for (size_t k = 0; k < SAMPLE_RECORDS; ++k) {
+  size_t k = 0;
+  for (; k < SAMPLE_RECORDS; ++k) {
     const Unit* line = stream->readRecord();
     const size_t length = stream->lineLength();
     if (length == 0 && stream->atEnd()) {
@@ -499,6 +602,8 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
       i = j + 1;
     }
   }
+  const uint64_t sampled = stream->offset() - begin;
+  if (k != 0 && sampled != 0) job.bytesPerRecord = static_cast<double>(sampled) / static_cast<double>(k);
   if (whole) {  // room for every text at half load: the table never fills
     return std::clamp<size_t>(std::bit_ceil(hashes.size() * 2), FEWEST_FOR_LITTLE, FEWEST);
   }
@@ -511,13 +616,12 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
   return slots;
 }
 
-// Phase 2 and the widening over ready spans whose rows go to job.rows at
-// their firstRow: the workers type the records, hand their texts over and
-// widen the rows. False when the road gives way (the rows made stay in
-// job.rows, the rest null).
+// Phase 2 over the spans on `threads` workers, which hand their texts over
+// at the end; a key held by another text fails the job. Progress goes from
+// `from` to `to` as job.recordsDone reaches `total`.
 template <class Unit>
-bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
-              RisingProgress& progress, int from, int to, uint64_t& width) {
+void typeSpans(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
+               RisingProgress& progress, int from, int to) {
   std::atomic<size_t> nextSpan{0};
   runWorkers(
       threads,
@@ -529,6 +633,16 @@ bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsign
         if (texts.collided()) job.failed = true;
       },
       job, total, progress, from, to);
+}
+
+// Phase 2 and the widening over ready spans whose rows go to job.rows at
+// their firstRow: the workers type the records, hand their texts over and
+// widen the rows. False when the road gives way (the rows made stay in
+// job.rows, the rest null).
+template <class Unit>
+bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
+              RisingProgress& progress, int from, int to, uint64_t& width) {
+  typeSpans<Unit>(sheet, job, spans, threads, total, progress, from, to);
   return !job.failed && widenRows(job, spans, progress, width);
 }
 
@@ -600,30 +714,120 @@ size_t spanCount(uint64_t bytes, size_t blockBytes, unsigned threads) {
                                                   uint64_t{threads} * MOST_SPANS_PER_WORKER));
 }
 
-// The whole data from `begin` as a sheet. The record starts are guessed and
-// counted in parallel; when a guess fell inside a quoted line break, one
-// quote-aware pass over the data finds the exact starts instead, and the
-// records are still typed in parallel.
+// Frees the rows that spans of guessed starts made, and empties the sheet.
+void dropSpanRows(CDataCore& sheet, std::vector<Span>& spans) {
+  for (Span& s : spans) {
+    for (size_t k = 0; k < s.rows.size(); ++k) rowalloc::freeRow(s.rows.data()[k]);
+    s.rows = {};
+  }
+  sheet.clear();
+}
+
+// Whether every span of guessed starts was typed to its end and the next
+// began where it ended: then its start was a record start, as the first's is.
+bool startsHeld(const std::vector<Span>& spans) {
+  for (size_t t = 0; t < spans.size(); ++t) {
+    if (!spans[t].done || (t + 1 < spans.size() && spans[t].end != spans[t + 1].start)) return false;
+  }
+  return true;
+}
+
+// The sheet from spans of guessed starts over [begin, size), typed without
+// counting them first: each span's rows are its own until every span is
+// done, then they go to the sheet's row array in span order. NotTaken with
+// `startsWrong` set when a guess fell inside a quoted line break (or a
+// span's typing failed, which a wrong start may cause): the sheet is then
+// empty, for the exact starts to be found. GaveWay leaves it empty too.
 template <class Unit>
-ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
-                         unsigned threads, RisingProgress& progress) {
-  // Several spans per worker, taken as workers come free: a worker that the
-  // machine slows down holds up the end by one small span at most.
-  std::vector<Span> spans(spanCount(size - begin, job.blockBytes, threads));
-  if (!findRecordStarts<Unit>(job, spans, begin, size, size, progress)) {
-    if (job.failed) return ParallelResult::GaveWay;
-    spans.clear();
-    uint64_t end = 0;
-    scanPage<Unit>(job, begin, UINT64_MAX, threads, spans, 1, end);
+ParallelResult makeSheetFromGuesses(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads,
+                                    uint64_t begin, uint64_t size, size_t firstFields, RisingProgress& progress,
+                                    bool& startsWrong) {
+  startsWrong = false;
+  job.localSlots = localSlotsFromSample<Unit>(job, begin);
+  sheet.clear();
+  sheet.resize(1, static_cast<int32_t>(firstFields + 1));  // row 0, made by the sheet
+  job.width = firstFields + 1;
+  for (Span& s : spans) s.guessed = true;
+  // Room for one distinct text per record up front, as prepareRows makes.
+  const double records = static_cast<double>(size - begin) / job.bytesPerRecord;
+  sheet.mPool.reserve(static_cast<size_t>(std::min(records, double{MAX_ROWS})), threads);
+  progress(10);
+  typeSpans<Unit>(sheet, job, spans, threads, size - begin, progress, 10, 95);
+  if (job.outOfResources) {
+    dropSpanRows(sheet, spans);
+    return ParallelResult::GaveWay;
+  }
+  if (!startsHeld(spans)) {
+    dropSpanRows(sheet, spans);
+    job.failed = false;
+    startsWrong = true;
+    return ParallelResult::NotTaken;
+  }
+  if (job.failed) {
+    dropSpanRows(sheet, spans);
+    return ParallelResult::GaveWay;
   }
   uint64_t total = 0;
   for (Span& s : spans) {
     s.firstRow = static_cast<int64_t>(total) + 1;
     total += s.count;
   }
-  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS || firstFields + 1 >= MAX_ROWS) {
+  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS) {
+    dropSpanRows(sheet, spans);
     return ParallelResult::NotTaken;
   }
+  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
+  if (rows == nullptr) {
+    dropSpanRows(sheet, spans);
+    return ParallelResult::GaveWay;
+  }
+  sheet.mDatas = job.rows = rows;
+  parallelChunks(spans.size(), total >= (1u << 20) ? threads : 1, [&](unsigned, size_t from, size_t to) {
+    for (size_t t = from; t < to; ++t) {
+      Span& s = spans[t];
+      std::memcpy(static_cast<void*>(rows + s.firstRow), s.rows.data(), s.count * sizeof(Cell*));
+      s.rows = {};
+      for (WideRow& w : s.wide) w.row += s.firstRow;
+    }
+  });
+  // Every row is made: the sheet holds them all.
+  uint64_t width = 0;
+  if (!widenRows(job, spans, progress, width)) {
+    dropRows(sheet, rows, total);
+    return ParallelResult::GaveWay;
+  }
+  sheet.mColCount = width;
+  sheet.mRowCount = total + 1;
+  return ParallelResult::Done;
+}
+
+// The whole data from `begin` as a sheet. The record starts are guessed and
+// the spans typed from them in parallel, with no pass that counts the records
+// first; when a guess fell inside a quoted line break, one quote-aware pass
+// over the data finds the exact starts instead, and the records are still
+// typed in parallel.
+template <class Unit>
+ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint64_t size, size_t firstFields,
+                         unsigned threads, RisingProgress& progress) {
+  if (firstFields + 1 >= MAX_ROWS) return ParallelResult::NotTaken;
+  // Several spans per worker, taken as workers come free: a worker that the
+  // machine slows down holds up the end by one small span at most.
+  std::vector<Span> spans(spanCount(size - begin, job.blockBytes, threads));
+  guessRecordStarts<Unit>(job, spans, begin, size, size);
+  bool startsWrong = false;
+  const ParallelResult made =
+      makeSheetFromGuesses<Unit>(sheet, job, spans, threads, begin, size, firstFields, progress, startsWrong);
+  if (!startsWrong) return made;
+  job.recordsDone = 0;
+  spans.clear();
+  uint64_t end = 0;
+  scanPage<Unit>(job, begin, UINT64_MAX, threads, spans, 1, end);
+  uint64_t total = 0;
+  for (Span& s : spans) {
+    s.firstRow = static_cast<int64_t>(total) + 1;
+    total += s.count;
+  }
+  if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS) return ParallelResult::NotTaken;
   progress(10);
   return makeSheet<Unit>(sheet, job, spans, threads, total, firstFields, begin, progress);
 }
@@ -725,7 +929,7 @@ ParallelResult readPageRows(CDataCore& sheet, ImportJob& job, uint64_t begin, ui
     first.start = begin;
     first.count = 1;
     first.firstRow = 1;
-    spans.push_back(first);
+    spans.push_back(std::move(first));
   }
   uint64_t end = 0;
   const uint64_t want = static_cast<uint64_t>(pageRows) - (header ? 1 : 0);
