@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -618,17 +619,21 @@ size_t localSlotsFromSample(ImportJob& job, uint64_t begin) {
 
 // Phase 2 over the spans on `threads` workers, which hand their texts over
 // at the end; a key held by another text fails the job. Progress goes from
-// `from` to `to` as job.recordsDone reaches `total`.
-template <class Unit>
+// `from` to `to` as job.recordsDone reaches `total`. A worker calls
+// spanDone(t) after each span t it typed whole.
+template <class Unit, class SpanDone>
 void typeSpans(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
-               RisingProgress& progress, int from, int to) {
+               RisingProgress& progress, int from, int to, SpanDone&& spanDone) {
   std::atomic<size_t> nextSpan{0};
   runWorkers(
       threads,
       [&](size_t w) {
         LocalTexts texts(sheet.mPool, job.kind, w * StringPool::SHARD_COUNT / threads, job.localSlots);
         FieldTyper<Unit> typer(job.kind, texts, job.options.keyOf);
-        for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) fillSpan<Unit>(job, spans[t], typer);
+        for (size_t t; !job.failed && (t = nextSpan++) < spans.size();) {
+          fillSpan<Unit>(job, spans[t], typer);
+          if (!job.failed) spanDone(t);
+        }
         texts.flush(true);
         if (texts.collided()) job.failed = true;
       },
@@ -642,7 +647,7 @@ void typeSpans(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsig
 template <class Unit>
 bool fillRows(CDataCore& sheet, ImportJob& job, std::vector<Span>& spans, unsigned threads, uint64_t total,
               RisingProgress& progress, int from, int to, uint64_t& width) {
-  typeSpans<Unit>(sheet, job, spans, threads, total, progress, from, to);
+  typeSpans<Unit>(sheet, job, spans, threads, total, progress, from, to, [](size_t) {});
   return !job.failed && widenRows(job, spans, progress, width);
 }
 
@@ -714,13 +719,24 @@ size_t spanCount(uint64_t bytes, size_t blockBytes, unsigned threads) {
                                                   uint64_t{threads} * MOST_SPANS_PER_WORKER));
 }
 
-// Frees the rows that spans of guessed starts made, and empties the sheet.
-void dropSpanRows(CDataCore& sheet, std::vector<Span>& spans) {
+// Frees the rows that spans of guessed starts made, those that went to the
+// sheet's row array (rows 1 .. placed) and those the spans still hold, and
+// empties the sheet.
+void dropSpanRows(CDataCore& sheet, uint64_t placed, std::vector<Span>& spans) {
+  freeRows(sheet.mDatas, 1, placed + 1);
   for (Span& s : spans) {
     for (size_t k = 0; k < s.rows.size(); ++k) rowalloc::freeRow(s.rows.data()[k]);
     s.rows = {};
   }
   sheet.clear();
+}
+
+// Moves a span's rows to the row array from its firstRow; its wide rows
+// then name sheet rows.
+void placeSpanRows(Cell** rows, Span& s) {
+  if (s.count != 0) std::memcpy(static_cast<void*>(rows + s.firstRow), s.rows.data(), s.count * sizeof(Cell*));
+  s.rows = {};
+  for (WideRow& w : s.wide) w.row += s.firstRow;
 }
 
 // Whether every span of guessed starts was typed to its end and the next
@@ -751,45 +767,70 @@ ParallelResult makeSheetFromGuesses(CDataCore& sheet, ImportJob& job, std::vecto
   // Room for one distinct text per record up front, as prepareRows makes.
   const double records = static_cast<double>(size - begin) / job.bytesPerRecord;
   sheet.mPool.reserve(static_cast<size_t>(std::min(records, double{MAX_ROWS})), threads);
+  // The spans done in order hand their rows to the sheet's row array while
+  // the others are typed: room for half as many rows again as the sample
+  // suggests (pages not written cost nothing), more at the end if short.
+  const uint64_t room = static_cast<uint64_t>(std::min(records * 1.5 + 1024, double{MAX_ROWS - 1}));
+  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, room + 1);
+  if (rows == nullptr) {
+    sheet.clear();
+    return ParallelResult::GaveWay;
+  }
+  sheet.mDatas = rows;
+  std::mutex handing;  // guards the three below
+  std::vector<char> typed(spans.size(), 0);
+  size_t handed = 0;    // spans whose rows are in the array
+  uint64_t placed = 0;  // their rows
+  const auto handOver = [&](size_t t) {
+    const std::lock_guard<std::mutex> guard(handing);
+    typed[t] = 1;
+    while (handed < spans.size() && typed[handed]) {
+      Span& s = spans[handed];
+      if ((handed > 0 && spans[handed - 1].end != s.start) || placed + s.count > room) break;
+      s.firstRow = static_cast<int64_t>(placed) + 1;
+      placeSpanRows(rows, s);
+      placed += s.count;
+      ++handed;
+    }
+  };
   progress(10);
-  typeSpans<Unit>(sheet, job, spans, threads, size - begin, progress, 10, 95);
+  typeSpans<Unit>(sheet, job, spans, threads, size - begin, progress, 10, 95, handOver);
   if (job.outOfResources) {
-    dropSpanRows(sheet, spans);
+    dropSpanRows(sheet, placed, spans);
     return ParallelResult::GaveWay;
   }
   if (!startsHeld(spans)) {
-    dropSpanRows(sheet, spans);
+    dropSpanRows(sheet, placed, spans);
     job.failed = false;
     startsWrong = true;
     return ParallelResult::NotTaken;
   }
   if (job.failed) {
-    dropSpanRows(sheet, spans);
+    dropSpanRows(sheet, placed, spans);
     return ParallelResult::GaveWay;
   }
-  uint64_t total = 0;
-  for (Span& s : spans) {
-    s.firstRow = static_cast<int64_t>(total) + 1;
-    total += s.count;
+  uint64_t total = placed;
+  for (size_t t = handed; t < spans.size(); ++t) {
+    spans[t].firstRow = static_cast<int64_t>(total) + 1;
+    total += spans[t].count;
   }
   if (total == 0 || static_cast<int64_t>(total) >= MAX_ROWS) {
-    dropSpanRows(sheet, spans);
+    dropSpanRows(sheet, placed, spans);
     return ParallelResult::NotTaken;
   }
-  Cell** rows = rowalloc::reallocArray(sheet.mDatas, 1, total + 1);
-  if (rows == nullptr) {
-    dropSpanRows(sheet, spans);
-    return ParallelResult::GaveWay;
-  }
-  sheet.mDatas = job.rows = rows;
-  parallelChunks(spans.size(), total >= (1u << 20) ? threads : 1, [&](unsigned, size_t from, size_t to) {
-    for (size_t t = from; t < to; ++t) {
-      Span& s = spans[t];
-      std::memcpy(static_cast<void*>(rows + s.firstRow), s.rows.data(), s.count * sizeof(Cell*));
-      s.rows = {};
-      for (WideRow& w : s.wide) w.row += s.firstRow;
+  if (total > room) {  // the sample promised fewer rows
+    rows = rowalloc::reallocArray(rows, placed + 1, total + 1);
+    if (rows == nullptr) {
+      dropSpanRows(sheet, placed, spans);
+      return ParallelResult::GaveWay;
     }
+    sheet.mDatas = rows;
+  }
+  parallelChunks(spans.size() - handed, total >= (1u << 20) ? threads : 1, [&](unsigned, size_t from, size_t to) {
+    for (size_t t = handed + from; t < handed + to; ++t) placeSpanRows(rows, spans[t]);
   });
+  rows = rowalloc::reallocArray(rows, std::max(room, total) + 1, total + 1);  // shrinking: never fails
+  sheet.mDatas = job.rows = rows;
   // Every row is made: the sheet holds them all.
   uint64_t width = 0;
   if (!widenRows(job, spans, progress, width)) {

@@ -244,6 +244,24 @@ TEST_F(TextImport, ParallelRoadGivesTheSequentialSheetAndPool) {
   }
 }
 
+// Many long records, then far more short ones than the first records
+// promise: the parallel road's rows outgrow the room it made from them.
+TEST_F(TextImport, RecordsShorterThanTheFirstOnesGiveTheSequentialSheet) {
+  std::string bytes;
+  for (int i = 0; i < 16384; ++i) bytes += "r" + std::to_string(10000 + i) + ",abcdefghijkl\n";
+  for (int i = 0; i < 12000; ++i) bytes += (i % 3 == 0 ? "s" : std::to_string(i % 10)) + "\n";
+  sheet.mIoTuning.parallel = false;
+  ASSERT_TRUE(read(bytes));
+  const std::string expected = dumpSheet(sheet);
+  sheet.mIoTuning.parallel = true;
+  sheet.mIoTuning.minParallelBytes = 0;
+  sheet.mIoTuning.threads = 3;
+  ASSERT_TRUE(read(bytes));
+  EXPECT_EQ(sheet.mLastIo.road, ReadRoad::Parallel);
+  EXPECT_EQ(dumpSheet(sheet), expected);
+  EXPECT_EQ(sheet.mRowCount, 16384u + 12000u + 1u);
+}
+
 // Pages on the parallel road hold what the sequential road's pages hold, at
 // the same offsets: from the start, deep in the file (found by counting spans
 // in parallel), past its end, with and without the header, in every
