@@ -80,9 +80,12 @@ class SpanRows {
   }
   ~SpanRows() { largeblock::release(mRows, mRoom * sizeof(Cell*)); }
 
-  // Room for `count` rows; false when it cannot be had.
+  // Room for `count` rows, or more: a block mapped from the system, which
+  // gives its pages back when released (a smaller one would stay with the
+  // C library's heap). False when it cannot be had.
   bool reserve(size_t count) {
     if (count <= mRoom) return true;
+    count = std::max(count, largeblock::MAPPED_MIN / sizeof(Cell*));
     auto* grown = static_cast<Cell**>(largeblock::allocate(count * sizeof(Cell*)));
     if (grown == nullptr) return false;
     if (mSize != 0) std::memcpy(static_cast<void*>(grown), mRows, mSize * sizeof(Cell*));
@@ -98,6 +101,7 @@ class SpanRows {
   }
   Cell* const* data() const { return mRows; }
   size_t size() const { return mSize; }
+  void clear() { mSize = 0; }
 
  private:
   void swap(SpanRows& other) noexcept {
@@ -108,6 +112,33 @@ class SpanRows {
   Cell** mRows = nullptr;
   size_t mSize = 0;
   size_t mRoom = 0;
+};
+
+// Span row lists given back once their rows are in the sheet, for later
+// spans to fill again: an import writes the pages of a few lists, not of one
+// per span.
+class SpareRowLists {
+ public:
+  SpanRows take() {
+    const std::lock_guard<std::mutex> guard(mLock);
+    if (mLists.empty()) return {};
+    SpanRows list = std::move(mLists.back());
+    mLists.pop_back();
+    return list;
+  }
+  void give(SpanRows&& list) {
+    list.clear();
+    const std::lock_guard<std::mutex> guard(mLock);
+    mLists.push_back(std::move(list));
+  }
+  void release() {
+    const std::lock_guard<std::mutex> guard(mLock);
+    mLists.clear();
+  }
+
+ private:
+  std::mutex mLock;
+  std::vector<SpanRows> mLists;
 };
 
 // A row made wider than the sheet as first sized, for a record with as many
@@ -132,6 +163,7 @@ struct ImportJob {
   std::atomic<bool> failed{false};
   std::atomic<bool> outOfResources{false};  // memory or a thread lacked: failed, whatever the starts
   double bytesPerRecord = 64;               // as the sample found them
+  SpareRowLists spareRows;
 };
 
 // One span of the data: records that start in [start, limit).
@@ -348,6 +380,7 @@ void fillSpan(ImportJob& job, Span& span, FieldTyper<Unit>& typer) {
   auto stream = openStream<Unit>(job, span.start, job.blockBytes);
   const bool guessed = span.guessed;
   const uint64_t limit = span.limit;
+  if (guessed) span.rows = job.spareRows.take();
   if (guessed &&
       !span.rows.reserve(static_cast<size_t>((span.limit - span.start) / job.bytesPerRecord * 1.1) + 16)) {
     job.outOfResources = true;
@@ -731,11 +764,11 @@ void dropSpanRows(CDataCore& sheet, uint64_t placed, std::vector<Span>& spans) {
   sheet.clear();
 }
 
-// Moves a span's rows to the row array from its firstRow; its wide rows
-// then name sheet rows.
-void placeSpanRows(Cell** rows, Span& s) {
+// Moves a span's rows to the row array from its firstRow, its list to the
+// spares; its wide rows then name sheet rows.
+void placeSpanRows(Cell** rows, Span& s, SpareRowLists& spares) {
   if (s.count != 0) std::memcpy(static_cast<void*>(rows + s.firstRow), s.rows.data(), s.count * sizeof(Cell*));
-  s.rows = {};
+  spares.give(std::move(s.rows));
   for (WideRow& w : s.wide) w.row += s.firstRow;
 }
 
@@ -788,7 +821,7 @@ ParallelResult makeSheetFromGuesses(CDataCore& sheet, ImportJob& job, std::vecto
       Span& s = spans[handed];
       if ((handed > 0 && spans[handed - 1].end != s.start) || placed + s.count > room) break;
       s.firstRow = static_cast<int64_t>(placed) + 1;
-      placeSpanRows(rows, s);
+      placeSpanRows(rows, s, job.spareRows);
       placed += s.count;
       ++handed;
     }
@@ -827,8 +860,9 @@ ParallelResult makeSheetFromGuesses(CDataCore& sheet, ImportJob& job, std::vecto
     sheet.mDatas = rows;
   }
   parallelChunks(spans.size() - handed, total >= (1u << 20) ? threads : 1, [&](unsigned, size_t from, size_t to) {
-    for (size_t t = handed + from; t < handed + to; ++t) placeSpanRows(rows, spans[t]);
+    for (size_t t = handed + from; t < handed + to; ++t) placeSpanRows(rows, spans[t], job.spareRows);
   });
+  job.spareRows.release();
   rows = rowalloc::reallocArray(rows, std::max(room, total) + 1, total + 1);  // shrinking: never fails
   sheet.mDatas = job.rows = rows;
   // Every row is made: the sheet holds them all.
@@ -859,6 +893,7 @@ ParallelResult readWhole(CDataCore& sheet, ImportJob& job, uint64_t begin, uint6
   const ParallelResult made =
       makeSheetFromGuesses<Unit>(sheet, job, spans, threads, begin, size, firstFields, progress, startsWrong);
   if (!startsWrong) return made;
+  job.spareRows.release();
   job.recordsDone = 0;
   spans.clear();
   uint64_t end = 0;
