@@ -163,7 +163,7 @@ struct ImportJob {
   std::atomic<bool> failed{false};
   std::atomic<bool> outOfResources{false};  // memory or a thread lacked: failed, whatever the starts
   double bytesPerRecord = 64;               // as the sample found them
-  SpareRowLists spareRows;
+  SpareRowLists spareRows{};
 };
 
 // One span of the data: records that start in [start, limit).
