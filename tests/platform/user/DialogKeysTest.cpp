@@ -92,13 +92,26 @@ class DialogKeysTest : public UiTest {
 using testdriver::Alt;
 using testdriver::keyPress;
 
+// One key of a sequence, with the modifiers held while it is pressed.
+struct Key {
+  Key(int vk, unsigned modifiers = testdriver::None) : vk(vk), modifiers(modifiers) {}
+  int vk;
+  unsigned modifiers;
+};
+using Keys = std::vector<Key>;
+
+// Queues the keys, in order, for the dialog that runs next.
+void press(const Keys& keys) {
+  for (const Key& k : keys) keyPress(k.vk, k.modifiers);
+}
+
 }  // namespace
 
 TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
   struct Case {
     const char* what;
-    std::function<void()> keys;  // queued before the dialog runs; the focus starts in the edit
-    int disabled;                // control disabled at the start (0: none)
+    Keys keys;     // queued before the dialog runs; the focus starts in the edit
+    int disabled;  // control disabled at the start (0: none)
     INT_PTR result;
     std::vector<WORD> commands;
     int focus, radio;
@@ -106,11 +119,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
     std::u16string edit;
   } cases[] = {
       {"Tab to the radios, Down checks the next",
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_DOWN);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_DOWN, VK_RETURN},
        0,
        IDOK,
        {kByParts, IDOK},
@@ -119,11 +128,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"Up from the first wraps to the last of the group",
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_UP);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_UP, VK_RETURN},
        0,
        IDOK,
        {kBySize, IDOK},
@@ -132,13 +137,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"Right and Left like Down and Up",
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_RIGHT);
-         keyPress(VK_RIGHT);
-         keyPress(VK_LEFT);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RETURN},
        0,
        IDOK,
        {kByParts, kBySize, kByParts, IDOK},
@@ -147,11 +146,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"a disabled radio is passed over",
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_DOWN);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_DOWN, VK_RETURN},
        kByParts,
        IDOK,
        {kBySize, IDOK},
@@ -160,12 +155,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"a check box alone in its group stays",
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_TAB);
-         keyPress(VK_DOWN);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_TAB, VK_DOWN, VK_RETURN},
        0,
        IDOK,
        {IDOK},
@@ -173,23 +163,9 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        kByRows,
        false,
        u"100"},
-      {"the edit keeps its arrows",
-       [] {
-         keyPress(VK_DOWN);
-         keyPress(VK_RETURN);
-       },
-       0,
-       IDOK,
-       {IDOK},
-       kEdit,
-       kByRows,
-       false,
-       u"100"},
+      {"the edit keeps its arrows", Keys{VK_DOWN, VK_RETURN}, 0, IDOK, {IDOK}, kEdit, kByRows, false, u"100"},
       {"Alt+P focuses and checks a radio",
-       [] {
-         keyPress('P', Alt);
-         keyPress(VK_RETURN);
-       },
+       Keys{{'P', Alt}, VK_RETURN},
        0,
        IDOK,
        {kByParts, IDOK},
@@ -198,10 +174,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"Alt+K toggles the check box",
-       [] {
-         keyPress('K', Alt);
-         keyPress(VK_RETURN);
-       },
+       Keys{{'K', Alt}, VK_RETURN},
        0,
        IDOK,
        {kKeepHeader, IDOK},
@@ -210,7 +183,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        true,
        u"100"},
       {"Alt+A presses a push button, the focus stays",
-       [] { keyPress('A', Alt); },
+       Keys{{'A', Alt}},
        0,
        kApply,
        {kApply},
@@ -219,11 +192,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"100"},
       {"Alt+L on the label focuses the edit after it",
-       [] {
-         keyPress(VK_TAB);
-         keyPress('L', Alt);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, {'L', Alt}, VK_RETURN},
        0,
        IDOK,
        {IDOK},
@@ -231,23 +200,9 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        kByRows,
        false,
        u"100"},
-      {"'&&' is no mnemonic",
-       [] {
-         keyPress('S', Alt);
-         keyPress(VK_RETURN);
-       },
-       0,
-       IDOK,
-       {IDOK},
-       kEdit,
-       kByRows,
-       false,
-       u"100"},
+      {"'&&' is no mnemonic", Keys{{'S', Alt}, VK_RETURN}, 0, IDOK, {IDOK}, kEdit, kByRows, false, u"100"},
       {"a disabled button's mnemonic does nothing",
-       [] {
-         keyPress('A', Alt);
-         keyPress(VK_RETURN);
-       },
+       Keys{{'A', Alt}, VK_RETURN},
        kApply,
        IDOK,
        {IDOK},
@@ -255,25 +210,9 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        kByRows,
        false,
        u"100"},
-      {"the letter alone on a button",
-       [] {
-         keyPress(VK_TAB);
-         keyPress('A');
-       },
-       0,
-       kApply,
-       {kApply},
-       kByRows,
-       kByRows,
-       false,
-       u"100"},
+      {"the letter alone on a button", Keys{VK_TAB, 'A'}, 0, kApply, {kApply}, kByRows, kByRows, false, u"100"},
       {"an edit reached by its label's mnemonic is typed over",
-       [] {
-         keyPress(VK_TAB);
-         keyPress('L', Alt);
-         keyPress('7');
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, {'L', Alt}, '7', VK_RETURN},
        0,
        IDOK,
        {IDOK},
@@ -282,11 +221,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"7"},
       {"an edit reached by Tab is typed over",
-       [] {
-         for (int i = 0; i < 6; ++i) keyPress(VK_TAB);  // round the six tab stops
-         keyPress('8');
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, '8', VK_RETURN},  // round the six tab stops
        0,
        IDOK,
        {IDOK},
@@ -295,10 +230,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
        false,
        u"8"},
       {"the letter alone in the edit is typed (at the caret)",
-       [] {
-         keyPress('A');
-         keyPress(VK_RETURN);
-       },
+       Keys{'A', VK_RETURN},
        0,
        IDOK,
        {IDOK},
@@ -309,7 +241,7 @@ TEST_F(DialogKeysTest, ArrowsAndMnemonicsMoveThroughTheDialog) {
   };
   for (const Case& c : cases) {
     gEnded = Ended{};
-    c.keys();
+    press(c.keys);
     EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, c.disabled), c.result)
         << c.what;
     EXPECT_EQ(gEnded.commands, c.commands) << c.what;
@@ -329,72 +261,37 @@ TEST_F(DialogKeysTest, TabStopsAtTheCheckedRadioOfAGroup) {
   struct Case {
     const char* what;
     int checked;
-    std::function<void()> keys;  // the focus starts in the edit
+    Keys keys;  // the focus starts in the edit
     int disabled;
     std::vector<WORD> commands;
     int focus, radio;
   } cases[] = {
-      {"Tab from the edit lands on the checked one",
-       kBySize,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_RETURN);
-       },
-       0,
-       {IDOK},
-       kBySize,
-       kBySize},
+      {"Tab from the edit lands on the checked one", kBySize, Keys{VK_TAB, VK_RETURN}, 0, {IDOK}, kBySize, kBySize},
       {"the next arrow moves on from it",
        kByParts,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_DOWN);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_DOWN, VK_RETURN},
        0,
        {kBySize, IDOK},
        kBySize,
        kBySize},
-      {"Tab from it leaves the group",
-       kByParts,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_TAB);
-         keyPress(VK_RETURN);
-       },
-       0,
-       {IDOK},
-       kKeepHeader,
-       kByParts},
+      {"Tab from it leaves the group", kByParts, Keys{VK_TAB, VK_TAB, VK_RETURN}, 0, {IDOK}, kKeepHeader, kByParts},
       {"Shift+Tab from the check box comes back to it",
        kBySize,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_TAB);
-         keyPress(VK_TAB, Shift);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_TAB, {VK_TAB, Shift}, VK_RETURN},
        0,
        {IDOK},
        kBySize,
        kBySize},
       {"Shift+Tab from it leaves the group backwards",
        kBySize,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_TAB, Shift);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, {VK_TAB, Shift}, VK_RETURN},
        0,
        {IDOK},
        kEdit,
        kBySize},
       {"a disabled checked button: the group's own tab stop",
        kByParts,
-       [] {
-         keyPress(VK_TAB);
-         keyPress(VK_RETURN);
-       },
+       Keys{VK_TAB, VK_RETURN},
        kByParts,
        {IDOK},
        kByRows,
@@ -403,7 +300,7 @@ TEST_F(DialogKeysTest, TabStopsAtTheCheckedRadioOfAGroup) {
   for (const Case& c : cases) {
     gEnded = Ended{};
     gStartRadio = c.checked;
-    c.keys();
+    press(c.keys);
     EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(kKeysDialog), main, keysProc, c.disabled), IDOK) << c.what;
     EXPECT_EQ(gEnded.commands, c.commands) << c.what;
     EXPECT_EQ(gEnded.focus, c.focus) << c.what;
