@@ -78,6 +78,8 @@ class CGrid {
   bool extendSelection(POINT point);
   void drawDragLine(int32_t position);
   bool zoomWheel(int32_t step);
+  // The encoding the next save writes in, marked in the main menu.
+  void setSaveEncoding(TextEncoding encoding);
   void updateEncodingMenu();
   // Runs command `id` of the grid's command table; false when the grid has none.
   bool onCommand(UINT id);

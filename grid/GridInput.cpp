@@ -411,6 +411,11 @@ bool CGrid::contextMenu(HWND window, POINT screen) {
 
 // ---------------------------------------------------------------- menu marks
 
+void CGrid::setSaveEncoding(TextEncoding encoding) {
+  mCore.mSaveEncoding = encoding;
+  updateEncodingMenu();
+}
+
 void CGrid::updateEncodingMenu() {
   if (!gMainWnd) return;
   HMENU menu = GetMenu(gMainWnd);
@@ -487,26 +492,11 @@ bool CGrid::onCommand(UINT id) {
       return true;
     case ID_PAGED_OPEN: pagedOpenInNewTab(); return true;
     case ID_SAVE_FILTERED: saveFiltered(false); return true;
-    case ID_ENC_UTF8:
-      mCore.mSaveEncoding = ENC_UTF8;
-      updateEncodingMenu();
-      return true;
-    case ID_ENC_UTF8_NOBOM:
-      mCore.mSaveEncoding = ENC_UTF8_NOBOM;
-      updateEncodingMenu();
-      return true;
-    case ID_ENC_UTF16LE:
-      mCore.mSaveEncoding = ENC_UTF16LE;
-      updateEncodingMenu();
-      return true;
-    case ID_ENC_UTF16BE:
-      mCore.mSaveEncoding = ENC_UTF16BE;
-      updateEncodingMenu();
-      return true;
-    case ID_ENC_ANSI:
-      mCore.mSaveEncoding = ENC_ANSI;
-      updateEncodingMenu();
-      return true;
+    case ID_ENC_UTF8: setSaveEncoding(ENC_UTF8); return true;
+    case ID_ENC_UTF8_NOBOM: setSaveEncoding(ENC_UTF8_NOBOM); return true;
+    case ID_ENC_UTF16LE: setSaveEncoding(ENC_UTF16LE); return true;
+    case ID_ENC_UTF16BE: setSaveEncoding(ENC_UTF16BE); return true;
+    case ID_ENC_ANSI: setSaveEncoding(ENC_ANSI); return true;
     case ID_QUOTES_ON: setQuoteDetect(true); return true;
     case ID_QUOTES_OFF: setQuoteDetect(false); return true;
     default:
