@@ -21,9 +21,10 @@ using testsupport::cAppend;
 using testsupport::exprtkAppend;
 using testsupport::pythonAppend;
 
-TEST(EngineRun, F5RunsDocumentScriptsThenCellsOfEveryKindRowByRow) {
-  enginetest::Engines engines;
-  FakeDocument doc;
+// A 4 x 4 sheet whose document scripts (exprtk, C, Python) and cells (row 2: C, exprtk,
+// Python; row 3: a formula, C) each append their letter or digit to cell (1, 1): one F5
+// leaves "ecp12345" there.
+void addScriptsOfEveryEngine(FakeDocument& doc) {
   doc.core.resize(4, 4);
   doc.core.setAttrText(ATTR_EXPRTK_SCRIPT, exprtkAppend(u'e'));
   doc.core.setAttrText(ATTR_C_SCRIPT, cAppend(u'c'));
@@ -33,6 +34,12 @@ TEST(EngineRun, F5RunsDocumentScriptsThenCellsOfEveryKindRowByRow) {
   doc.setScript(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
   doc.core.setText(3, 1, u"=" + exprtkAppend(u'4'));
   doc.setScript(3, 2, CELL_TCC, cAppend(u'5'));
+}
+
+TEST(EngineRun, F5RunsDocumentScriptsThenCellsOfEveryKindRowByRow) {
+  enginetest::Engines engines;
+  FakeDocument doc;
+  addScriptsOfEveryEngine(doc);
   ASSERT_TRUE(runAllScripts(doc));
   EXPECT_EQ(doc.outputText(), "");
   EXPECT_EQ(doc.core.getText(1, 1), u"ecp12345");
@@ -72,15 +79,7 @@ TEST(EngineRun, AMissingEngineIsReportedOncePerRun) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDocument doc;
-    doc.core.resize(4, 4);
-    doc.core.setAttrText(ATTR_EXPRTK_SCRIPT, exprtkAppend(u'e'));
-    doc.core.setAttrText(ATTR_C_SCRIPT, cAppend(u'c'));
-    storeSystemScript(doc.ops, pythonAppend(u'p'));
-    doc.setScript(2, 3, CELL_PYTHON, pythonAppend(u'3'));
-    doc.setScript(2, 1, CELL_TCC, cAppend(u'1'));
-    doc.setScript(2, 2, CELL_EXPRTK, exprtkAppend(u'2'));
-    doc.core.setText(3, 1, u"=" + exprtkAppend(u'4'));
-    doc.setScript(3, 2, CELL_TCC, cAppend(u'5'));
+    addScriptsOfEveryEngine(doc);
     c.run(doc);
     EXPECT_EQ(doc.core.getText(1, 1), c.a1);
     EXPECT_EQ(doc.messages, c.messages);
