@@ -1,5 +1,7 @@
 #include "store/LargeBlock.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,9 +10,84 @@
 
 namespace largeblock {
 
-DWORD pageFlags() {
-  static const DWORD pages = std::getenv("MORVEL_SMALL_PAGES") ? 0 : MEM_LARGE_PAGES;
-  return pages;
+namespace {
+
+enum class Fixed { No, Small, Large };
+
+// The page kind the environment fixes, if any.
+Fixed fixedPages() {
+  static const Fixed fixed = std::getenv("MORVEL_SMALL_PAGES")   ? Fixed::Small
+                             : std::getenv("MORVEL_LARGE_PAGES") ? Fixed::Large
+                                                                 : Fixed::No;
+  return fixed;
+}
+
+int64_t nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Nanoseconds to fault in one large page's span of fresh ordinary pages (a byte written
+// on each), the least of three tries; taken once per process, by the first thread that
+// maps a block on large pages.
+int64_t smallSpanNs() {
+  static const int64_t least = [] {
+    const size_t span = GetLargePageMinimum();
+    constexpr size_t page = 4096;  // the processor's ordinary page
+    int64_t best = INT64_MAX;
+    for (int round = 0; round < 3; ++round) {
+      void* block = VirtualAlloc(nullptr, span, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+      if (block == nullptr) continue;
+      auto* bytes = static_cast<volatile char*>(block);
+      const int64_t start = nowNs();
+      for (size_t at = 0; at < span; at += page) bytes[at] = 0;
+      best = std::min(best, nowNs() - start);
+      VirtualFree(block, 0, MEM_RELEASE);
+    }
+    return best;
+  }();
+  return least;
+}
+
+thread_local PageLearning tLearning;
+
+// Touches the first page of a fresh block on large pages and times it.
+int64_t firstTouchNs(void* block) {
+  const int64_t start = nowNs();
+  *static_cast<volatile char*>(block) = 0;
+  return nowNs() - start;
+}
+
+}  // namespace
+
+DWORD pageFlags() { return fixedPages() == Fixed::Small ? 0 : MEM_LARGE_PAGES; }
+
+DWORD PageLearning::next(DWORD allowed) {
+  if (allowed == 0 || mSmallLeft == 0) return allowed;
+  --mSmallLeft;
+  return 0;
+}
+
+void PageLearning::learn(int64_t tookNs, int64_t smallNs) {
+  if (tookNs > smallNs) {
+    mSmallLeft = mStreak;
+    mStreak = std::min(mStreak * 2, LAST_STREAK);
+  } else {
+    mStreak = FIRST_STREAK;
+  }
+}
+
+void* mapFresh(size_t bytes, size_t alignment) {
+  const bool learning = fixedPages() == Fixed::No;
+  const DWORD pages = learning ? tLearning.next(pageFlags()) : pageFlags();
+  MEM_ADDRESS_REQUIREMENTS needs{nullptr, nullptr, alignment};
+  MEM_EXTENDED_PARAMETER parameter{};
+  parameter.Type = MemExtendedParameterAddressRequirements;
+  parameter.Pointer = &needs;
+  void* block = VirtualAlloc2(nullptr, nullptr, bytes, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE,
+                              alignment ? &parameter : nullptr, alignment ? 1 : 0);
+  if (block != nullptr && pages != 0 && learning) tLearning.learn(firstTouchNs(block), smallSpanNs());
+  return block;
 }
 
 // Under AddressSanitizer every block comes from the C library, which it watches: a read
@@ -30,7 +107,7 @@ void* allocate(size_t bytes) {
     if (p) std::memset(p, 0, rounded);
     return p;
   }
-  return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT | pageFlags(), PAGE_READWRITE);
+  return mapFresh(bytes, 0);
 }
 
 void release(void* p, size_t bytes) {

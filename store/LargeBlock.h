@@ -16,8 +16,39 @@ namespace largeblock {
 constexpr size_t MAPPED_MIN = size_t(1) << 20;
 
 // MEM_LARGE_PAGES, or 0 when the environment sets MORVEL_SMALL_PAGES (to measure both
-// ways). The row slabs ask for their pages with it too.
+// ways): the pages fresh blocks are asked for with, before mapFresh's learning.
 DWORD pageFlags();
+
+// `bytes` of fresh zero-filled pages starting on a multiple of `alignment` (a power of
+// two; 0 for no more than the system's), or null; given back with VirtualFree. The row
+// slabs and the mapped blocks below come from here.
+//
+// Large pages usually cost a fraction of the faults of ordinary ones, but not always: a
+// virtual machine that has handed its free memory back to its host makes a fresh large
+// page cost several times the ordinary pages it replaces, while memory freed a moment
+// ago is cheap either way, and both kinds can be met within one load. So each thread
+// learns as it goes: a block on large pages has its first page touched here and timed
+// against what the same span of ordinary pages costs on this machine (measured once per
+// process); when the large page was dearer, the thread's next blocks are mapped on
+// ordinary pages (16 of them, twice as many each time large pages are found dear again
+// in a row) before large pages are tried again. Under MORVEL_SMALL_PAGES or
+// MORVEL_LARGE_PAGES nothing is learned: every block takes the pages named.
+void* mapFresh(size_t bytes, size_t alignment);
+
+// What one thread has learned of large pages, as mapFresh uses it.
+class PageLearning {
+ public:
+  static constexpr uint32_t FIRST_STREAK = 16, LAST_STREAK = 1024;
+  // The pages of the next block, of `allowed` (pageFlags()).
+  DWORD next(DWORD allowed);
+  // The first page of a block on large pages took `tookNs`; the same span of ordinary
+  // pages takes `smallNs`.
+  void learn(int64_t tookNs, int64_t smallNs);
+
+ private:
+  uint32_t mSmallLeft = 0;          // blocks still to map on ordinary pages
+  uint32_t mStreak = FIRST_STREAK;  // ordinary blocks after the next dear large page
+};
 
 // True when a block of `bytes` is mapped from the system (not under AddressSanitizer,
 // which watches the C library's blocks only).

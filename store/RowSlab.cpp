@@ -41,17 +41,10 @@ void setMapped(uint64_t pos, bool on) {
   else gMapped[pos / 64].fetch_and(~bit, std::memory_order_release);
 }
 
-// SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null. On
-// large pages where the system has them: a slab filled with rows then costs the
-// system two faults instead of a thousand.
-void* mapAligned() {
-  MEM_ADDRESS_REQUIREMENTS needs{nullptr, nullptr, SLAB_BYTES};
-  MEM_EXTENDED_PARAMETER parameter{};
-  parameter.Type = MemExtendedParameterAddressRequirements;
-  parameter.Pointer = &needs;
-  return VirtualAlloc2(nullptr, nullptr, SLAB_BYTES, MEM_RESERVE | MEM_COMMIT | largeblock::pageFlags(),
-                       PAGE_READWRITE, &parameter, 1);
-}
+// SLAB_BYTES of fresh, zero-filled pages on a SLAB_BYTES boundary, or null; on large
+// pages where they are cheaper (a slab filled with rows then costs the system two
+// faults instead of a thousand).
+void* mapAligned() { return largeblock::mapFresh(SLAB_BYTES, SLAB_BYTES); }
 
 // A fresh, zero-filled, SLAB_BYTES-aligned slab, or null.
 Slab* mapSlab() {
