@@ -12,7 +12,7 @@ namespace {
 
 using largeblock::PageLearning;
 
-constexpr int64_t SMALL_NS = 1'000'000;                    // what ordinary pages cost
+constexpr int64_t SMALL_NS = 1'000'000;                       // what ordinary pages cost
 constexpr int64_t CHEAP = SMALL_NS / 4, DEAR = SMALL_NS * 5;  // a large page's first touch
 
 // Blocks mapped on ordinary pages before the next large one.
@@ -26,8 +26,8 @@ TEST(PageLearning, DearLargePagesSendBlocksToOrdinaryPagesInDoublingStreaks) {
   PageLearning learning;
   EXPECT_EQ(smallRun(learning), 0u);  // large pages until one is found dear
   struct Step {
-    int64_t took;   // the first touch of the large block just mapped
-    uint32_t run;   // ordinary blocks before the next large one
+    int64_t took;  // the first touch of the large block just mapped
+    uint32_t run;  // ordinary blocks before the next large one
   } steps[] = {{CHEAP, 0}, {DEAR, 16}, {DEAR, 32}, {DEAR, 64}, {CHEAP, 0}, {DEAR, 16}, {SMALL_NS, 0}};
   for (const Step& s : steps) {
     learning.learn(s.took, SMALL_NS);
