@@ -77,16 +77,35 @@ void PageLearning::learn(int64_t tookNs, int64_t smallNs) {
   }
 }
 
-void* mapFresh(size_t bytes, size_t alignment) {
-  const bool learning = fixedPages() == Fixed::No;
-  const DWORD pages = learning ? tLearning.next(pageFlags()) : pageFlags();
+namespace {
+
+void* mapPages(size_t bytes, size_t alignment, DWORD pages) {
   MEM_ADDRESS_REQUIREMENTS needs{nullptr, nullptr, alignment};
   MEM_EXTENDED_PARAMETER parameter{};
   parameter.Type = MemExtendedParameterAddressRequirements;
   parameter.Pointer = &needs;
-  void* block = VirtualAlloc2(nullptr, nullptr, bytes, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE,
-                              alignment ? &parameter : nullptr, alignment ? 1 : 0);
-  if (block != nullptr && pages != 0 && learning) tLearning.learn(firstTouchNs(block), smallSpanNs());
+  return VirtualAlloc2(nullptr, nullptr, bytes, MEM_RESERVE | MEM_COMMIT | pages, PAGE_READWRITE,
+                       alignment ? &parameter : nullptr, alignment ? 1 : 0);
+}
+
+// Learns from one large page mapped, touched and given back on its own: what a block
+// of many large pages is mapped with is then settled before it is mapped.
+void probeLargePage() {
+  void* probe = mapPages(GetLargePageMinimum(), 0, MEM_LARGE_PAGES);
+  if (probe == nullptr) return;
+  tLearning.learn(firstTouchNs(probe), smallSpanNs());
+  VirtualFree(probe, 0, MEM_RELEASE);
+}
+
+}  // namespace
+
+void* mapFresh(size_t bytes, size_t alignment) {
+  if (fixedPages() != Fixed::No) return mapPages(bytes, alignment, pageFlags());
+  const bool probed = bytes >= PROBED_BYTES && pageFlags() != 0 && tLearning.wantsLarge();
+  if (probed) probeLargePage();
+  const DWORD pages = tLearning.next(pageFlags());
+  void* block = mapPages(bytes, alignment, pages);
+  if (block != nullptr && pages != 0 && !probed) tLearning.learn(firstTouchNs(block), smallSpanNs());
   return block;
 }
 

@@ -31,9 +31,13 @@ DWORD pageFlags();
 // against what the same span of ordinary pages costs on this machine (measured once per
 // process); when the large page was dearer, the thread's next blocks are mapped on
 // ordinary pages (16 of them, twice as many each time large pages are found dear again
-// in a row) before large pages are tried again. Under MORVEL_SMALL_PAGES or
-// MORVEL_LARGE_PAGES nothing is learned: every block takes the pages named.
+// in a row) before large pages are tried again. A block of PROBED_BYTES or more is
+// settled before it is mapped, by a large page mapped and touched on its own (the one
+// page a block that size could only learn from would be its own first). Under
+// MORVEL_SMALL_PAGES or MORVEL_LARGE_PAGES nothing is learned: every block takes the
+// pages named.
 void* mapFresh(size_t bytes, size_t alignment);
+constexpr size_t PROBED_BYTES = size_t(64) << 20;
 
 // What one thread has learned of large pages, as mapFresh uses it.
 class PageLearning {
@@ -41,6 +45,8 @@ class PageLearning {
   static constexpr uint32_t FIRST_STREAK = 16, LAST_STREAK = 1024;
   // The pages of the next block, of `allowed` (pageFlags()).
   DWORD next(DWORD allowed);
+  // True when next() would give large pages (where allowed).
+  bool wantsLarge() const { return mSmallLeft == 0; }
   // The first page of a block on large pages took `tookNs`; the same span of ordinary
   // pages takes `smallNs`.
   void learn(int64_t tookNs, int64_t smallNs);

@@ -47,19 +47,24 @@ TEST(PageLearning, OrdinaryPagesAskedForStayOrdinary) {
 }
 
 TEST(LargeBlock, FreshBlocksAreZeroOnTheirBoundaryOnEveryKindOfPage) {
-  // More blocks than a streak, so that a machine where large pages are dear maps both
-  // kinds here.
-  constexpr size_t BYTES = size_t(4) << 20;
-  std::vector<void*> blocks;
-  for (int i = 0; i < 40; ++i) {
-    auto* p = static_cast<unsigned char*>(largeblock::mapFresh(BYTES, BYTES));
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % BYTES, 0u);
-    for (size_t at = 0; at < BYTES; at += 4096) ASSERT_EQ(p[at] | p[at + 4095], 0) << "block " << i;
-    p[BYTES - 1] = 1;
-    blocks.push_back(p);
+  // More slabs than a streak, so that a machine where large pages are dear maps both
+  // kinds here; and blocks large enough to be settled by a probe first.
+  struct Case {
+    size_t bytes, alignment;
+    int count;
+  } cases[] = {{size_t(4) << 20, size_t(4) << 20, 40}, {largeblock::PROBED_BYTES, 0, 2}};
+  for (const Case& c : cases) {
+    std::vector<void*> blocks;
+    for (int i = 0; i < c.count; ++i) {
+      auto* p = static_cast<unsigned char*>(largeblock::mapFresh(c.bytes, c.alignment));
+      ASSERT_NE(p, nullptr);
+      if (c.alignment) EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % c.alignment, 0u);
+      for (size_t at = 0; at < c.bytes; at += 4096) ASSERT_EQ(p[at] | p[at + 4095], 0) << c.bytes << " #" << i;
+      p[c.bytes - 1] = 1;
+      blocks.push_back(p);
+    }
+    for (void* p : blocks) EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
   }
-  for (void* p : blocks) EXPECT_TRUE(VirtualFree(p, 0, MEM_RELEASE));
 }
 
 }  // namespace
