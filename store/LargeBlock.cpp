@@ -12,6 +12,8 @@ namespace largeblock {
 
 namespace {
 
+constexpr size_t ORDINARY_PAGE = 4096;  // the processor's ordinary page
+
 enum class Fixed { No, Small, Large };
 
 // The page kind the environment fixes, if any.
@@ -33,14 +35,13 @@ int64_t nowNs() {
 int64_t smallSpanNs() {
   static const int64_t least = [] {
     const size_t span = GetLargePageMinimum();
-    constexpr size_t page = 4096;  // the processor's ordinary page
     int64_t best = INT64_MAX;
     for (int round = 0; round < 3; ++round) {
       void* block = VirtualAlloc(nullptr, span, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
       if (block == nullptr) continue;
       auto* bytes = static_cast<volatile char*>(block);
       const int64_t start = nowNs();
-      for (size_t at = 0; at < span; at += page) bytes[at] = 0;
+      for (size_t at = 0; at < span; at += ORDINARY_PAGE) bytes[at] = 0;
       best = std::min(best, nowNs() - start);
       VirtualFree(block, 0, MEM_RELEASE);
     }
@@ -133,6 +134,12 @@ void release(void* p, size_t bytes) {
   if (p == nullptr) return;
   if (bytes < kMappedMin) std::free(p);
   else VirtualFree(p, 0, MEM_RELEASE);
+}
+
+void touchForWrite(void* p, size_t bytes) {
+  if (!mapped(bytes)) return;  // from the C library, which has written it (memset)
+  auto* page = static_cast<volatile char*>(p);
+  for (size_t at = 0; at < bytes; at += ORDINARY_PAGE) page[at] = 0;
 }
 
 }  // namespace largeblock

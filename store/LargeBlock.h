@@ -66,6 +66,12 @@ void* allocate(size_t bytes);
 // Gives back a block of allocate(bytes); null does nothing.
 void release(void* p, size_t bytes);
 
+// Writes a zero on every page of a fresh block of allocate(bytes). For a block that is
+// read before it is written (a hash table's probes): a fresh page that is read first is
+// mapped to the system's shared zero page, and the write that follows then costs a second
+// fault and a flush of every processor's address cache. The contents stay zero.
+void touchForWrite(void* p, size_t bytes);
+
 // A fixed-size array of `count` zero-filled elements of a trivially copyable type.
 // Throws std::bad_alloc when the block cannot be had.
 template <class T>

@@ -248,6 +248,7 @@ struct StringPool::Shard {
     auto* fresh = allocfail::inject(allocfail::POOL) ? nullptr
                                                      : static_cast<SlotLine*>(largeblock::allocate(bytes));
     if (!fresh) throw std::bad_alloc();
+    largeblock::touchForWrite(fresh, bytes);  // the probes below read it before they write
     SlotLine* old = lines;
     const uint64_t oldCap = mask ? mask + 1 : 0;
     for (uint64_t i = 0; i < oldCap; ++i) {
