@@ -5,39 +5,16 @@
 #include <string>
 
 #include "bench/BenchClock.h"
-#include "commands/ComManag.h"
-#include "commands/GridOps.h"
+#include "bench/BenchScriptDocument.h"
 #include "script/PythonRun.h"
-#include "script/ScriptDocument.h"
 #include "script/ScriptRuns.h"
 #include "script/TccRun.h"
 #include "store/DataCore.h"
 
 namespace {
 
-struct Document : ScriptDocument {
-  explicit Document(int32_t rows) {
-    core.resize(rows + 1, 3);
-    ops.mCore = &core;
-    ops.mSelection = &selection;
-    ops.mComManag = &manager;
-    bindScriptHosts(*this);
-  }
-  CGridOps& scriptOps() override { return ops; }
-  int32_t save() override { return 0; }
-  int32_t saveAs(const std::u16string&) override { return 0; }
-  void progress(int32_t) override {}
-  void open(const std::u16string&) override {}
-  void insert(int32_t) override {}
-  void sortAscending() override {}
-  void sortDescending() override {}
-  void scrollToCell(int32_t, int32_t) override {}
-  void repaint() override {}
-
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 1, 1}};
-  CGridOps ops;
+struct Document : bench::ScriptSheet {
+  explicit Document(int32_t rows) : ScriptSheet(rows) { bindScriptHosts(*this); }
 };
 
 constexpr int32_t kRows = 1000000;

@@ -6,12 +6,10 @@
 #include <string>
 
 #include "bench/BenchClock.h"
-#include "commands/ComManag.h"
-#include "commands/GridOps.h"
+#include "bench/BenchScriptDocument.h"
 #include "grid/Grid.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/windows.h"
-#include "script/ScriptDocument.h"
 #include "script/ScriptRuns.h"
 #include "store/DataCore.h"
 
@@ -28,28 +26,9 @@ void fill(CDataCore& core, int32_t rows) {
   }
 }
 
-// A document of its own sheet; its host records stay unbound (formulas call none).
-struct Document : ScriptDocument {
-  explicit Document(int32_t rows) {
-    fill(core, rows);
-    ops.mCore = &core;
-    ops.mSelection = &selection;
-    ops.mComManag = &manager;
-  }
-  CGridOps& scriptOps() override { return ops; }
-  int32_t save() override { return 0; }
-  int32_t saveAs(const std::u16string&) override { return 0; }
-  void progress(int32_t) override {}
-  void open(const std::u16string&) override {}
-  void insert(int32_t) override {}
-  void sortAscending() override {}
-  void sortDescending() override {}
-  void scrollToCell(int32_t, int32_t) override {}
-  void repaint() override {}
-  CDataCore core;
-  iComManag manager;
-  Selection selection{1, 1, Range{1, 1, 1, 1}};
-  CGridOps ops;
+// A document of its own sheet of formulas.
+struct Document : bench::ScriptSheet {
+  explicit Document(int32_t rows) : ScriptSheet(rows) { fill(core, rows); }
 };
 
 void run(const char* label, int32_t rows, bool cache) {
